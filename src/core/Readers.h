@@ -1,0 +1,76 @@
+#pragma once
+// Typed readers of the design file's attributes. Every reader returns the
+// default when the attribute is missing or unreadable. Numbers are read in
+// the "C" locale whatever the process locale: whole text, no leading blank,
+// nothing after the number, finite results only.
+
+#include "core/Values.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+#include <pugixml.hpp>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Single-precision number of the whole text; none when empty, when it starts
+// with white space, when anything follows the number, or when not finite.
+std::optional<float> parseFloat(std::string_view text);
+// The same at double precision.
+std::optional<double> parseDouble(std::string_view text);
+// Optional sign and one or more decimal digits within the 64-bit range.
+std::optional<int64_t> parseInt(std::string_view text);
+
+// Present and exactly "true" gives true; present and anything else gives
+// false; missing gives the default.
+bool readBoolAttribute(pugi::xml_node element, const char* name, bool defaultValue);
+// Double-precision number.
+double readDoubleAttribute(pugi::xml_node element, const char* name, double defaultValue);
+// Single-precision number widened to double (0.1 reads as 0.10000000149011612).
+double readFloatAttribute(pugi::xml_node element, const char* name, double defaultValue);
+int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defaultValue);
+// The same, also giving the default when the value does not fit an int.
+int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValue);
+
+// None when the attribute is missing.
+std::optional<std::string> readStringAttribute(pugi::xml_node element, const char* name);
+std::string readStringAttribute(pugi::xml_node element, const char* name, const std::string& defaultValue);
+
+Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue);
+// "r,g,b" (opaque) or "a,r,g,b", each component an integer 0-255.
+QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor& defaultValue);
+// Parses a colour text as readColorAttribute does.
+std::optional<QColor> parseColor(std::string_view text);
+// "x,y" at single precision, widened.
+QPointF readPointAttribute(pugi::xml_node element, const char* name, QPointF defaultValue);
+QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaultValue);
+// "x,y,z" at single precision, widened.
+Vector3 readVector3Attribute(pugi::xml_node element, const char* name, Vector3 defaultValue);
+// The attributes "x", "y", "width", "height", each at single precision; each
+// one missing or unreadable keeps the default's value.
+QRectF readRectAttribute(pugi::xml_node element, const QRectF& defaultValue);
+
+// The first child element of that name, or a null node.
+pugi::xml_node childElement(pugi::xml_node element, const char* name);
+
+// An embedded image: the first child element named childName, whose "size"
+// is at least 1 and whose text is base64 of gzip or zlib data of an encoded
+// image. Any failure gives the default image.
+QImage readBitmapData(pugi::xml_node element, const char* childName, const QImage& defaultImage);
+
+// An enumeration word read through fromString (which gives none for an
+// unknown word); missing or unknown gives the fallback.
+template <class E, class FromString>
+E readEnumAttribute(pugi::xml_node element, const char* name, E fallback, FromString fromString)
+{
+    pugi::xml_attribute a = element.attribute(name);
+    if (!a)
+        return fallback;
+    std::optional<E> v = fromString(std::string_view(a.value()));
+    return v ? *v : fallback;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Text measuring in model units. Text is set in the font's family at
+// height x 1.38; sizes are those of the ink ("image") bounds of one line.
+
+#include "core/Font.h"
+
+#include <QPainterPath>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <vector>
+
+// Width and height of the ink bounds of one line.
+QSizeF textSize(const Font& font, const QString& text);
+
+struct CharacterOffset {
+    double start = 0;
+    double end = 0;
+};
+// One record per user-perceived character: start and end x positions measured
+// as the advance of the growing prefix.
+std::vector<CharacterOffset> characterOffsets(const Font& font, const QString& text);
+
+namespace TextMetric {
+// Ink bounds centred on the origin; an empty text is measured as "O".
+QRectF textRect(const Font& font, const QString& text);
+QRectF textRect(const Font& font, const QString& text, QPointF center);
+}
+
+// The glyph outlines of one line in model units, y up, with the text origin
+// (baseline start) at (0, 0); cached, so repeated draws are cheap.
+const QPainterPath& textPath(const Font& font, const QString& text);
+// The ink bounds of textPath, in the same coordinates.
+QRectF textInkBounds(const Font& font, const QString& text);
