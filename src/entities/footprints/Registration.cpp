@@ -1,0 +1,6 @@
+#include "model/EntityFactory.h"
+
+// Element names of the footprints entities.
+void registerFootprintEntities()
+{
+}

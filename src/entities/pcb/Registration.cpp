@@ -1,0 +1,6 @@
+#include "model/EntityFactory.h"
+
+// Element names of the pcb entities.
+void registerPcbEntities()
+{
+}

@@ -1,0 +1,92 @@
+#pragma once
+// Base of every object on a sheet.
+
+#include "core/Geometry.h"
+#include "model/QelAttributes.h"
+
+#include <QColor>
+#include <QString>
+#include <QTransform>
+#include <memory>
+#include <optional>
+#include <pugixml.hpp>
+
+class Graphics;
+class GraphicsSheet;
+class EntityList;
+class QWidget;
+class IEntityHolder;
+class Pen;
+class Brush;
+
+class Entity : public std::enable_shared_from_this<Entity> {
+public:
+    explicit Entity(GraphicsSheet* sheet);
+    virtual ~Entity();
+    Entity(const Entity&) = delete;
+    Entity& operator=(const Entity&) = delete;
+
+    bool selected = false;
+    BoundingBox boundingBox;
+    GraphicsSheet* sheet = nullptr; // not owned
+    std::optional<QTransform> netTransform;
+    QString identifier;
+    bool userCannotSelect = false;
+    bool locked = false;
+    int layerIndex = 0;
+    std::optional<QTransform> singleLevelTransform;
+    QelAttributes attributes;
+
+    // "identifier", "userCannotSelect", "locked", "layer", the matrix
+    // attributes and the user attributes. Subclasses call it first.
+    virtual void readXML(pugi::xml_node element);
+    // The selection frame when selected.
+    virtual void draw(Graphics& g);
+    virtual void drawPadPass(Graphics& g);
+    virtual void drawHolePass(Graphics& g, const QColor& color);
+    // Net transform, fresh box, calculateBoundingBox, then the box's corners
+    // into parentBox when valid.
+    virtual void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox);
+    void computeNetTransform(const std::optional<QTransform>& parentTransform);
+    virtual void calculateBoundingBox();
+    // A new property editor for this entity (the caller owns it), or none.
+    virtual QWidget* editorView();
+    virtual QString typeName() const;
+
+    // Capabilities; none by default. Cheaper than dynamic_cast on hot paths.
+    virtual IEntityHolder* holder() { return nullptr; }
+    virtual Pen* entityPen() { return nullptr; }
+    virtual Brush* entityBrush() { return nullptr; }
+
+    // The element name the entity was made from (kept for tools and tests).
+    QString elementName;
+};
+
+// Capability of an entity that owns a child list.
+class IEntityHolder {
+public:
+    virtual ~IEntityHolder() = default;
+    virtual void drawChildrenPadPass(Graphics& g);
+    virtual void drawChildrenHolePass(Graphics& g, const QColor& color);
+    virtual EntityList& entities() = 0;
+    // The transform pushed while drawing the children.
+    virtual const std::optional<QTransform>& childTransform() = 0;
+};
+
+// Capabilities through which editors reach an entity's pen, brush and
+// extrusion values. An entity adopting IPen or IBrush also overrides
+// entityPen()/entityBrush().
+class IPen {
+public:
+    virtual ~IPen() = default;
+};
+class IBrush {
+public:
+    virtual ~IBrush() = default;
+};
+class IExtrudable {
+public:
+    virtual ~IExtrudable() = default;
+    virtual double* extrusionBasePtr() = 0;
+    virtual double* extrusionHeightPtr() = 0;
+};

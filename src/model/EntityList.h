@@ -1,0 +1,53 @@
+#pragma once
+// An ordered list of entities with its bounding box.
+
+#include "core/Geometry.h"
+
+#include <QColor>
+#include <QTransform>
+#include <memory>
+#include <optional>
+#include <pugixml.hpp>
+#include <vector>
+
+class Entity;
+class Graphics;
+class GraphicsSheet;
+
+class EntityList {
+public:
+    std::vector<std::shared_ptr<Entity>> entities;
+    BoundingBox boundingBox;
+    QTransform transform;
+
+    // Every child element of every "entities" child of element, through the
+    // factory, in document order; unknown names skipped. Nesting deeper than
+    // kMaxNesting lists is skipped.
+    static void readEntities(pugi::xml_node element, GraphicsSheet* sheet, EntityList& list);
+    static constexpr int kMaxNesting = 64;
+
+    void updateBoundingBox(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox);
+    // Draws (or, in pick mode, hit-tests) the entities on g.currentLayer;
+    // returns the entity hit in pick mode.
+    std::shared_ptr<Entity> draw(Graphics& g);
+    void drawPadPass(Graphics& g);
+    void drawHolePass(Graphics& g, const QColor& color);
+    void clearSelection();
+
+    // Every entity of type T, descending into holders.
+    template <class T>
+    void collect(std::vector<std::shared_ptr<T>>& out) const;
+};
+
+#include "model/Entity.h"
+
+template <class T>
+void EntityList::collect(std::vector<std::shared_ptr<T>>& out) const
+{
+    for (const auto& e : entities) {
+        if (auto t = std::dynamic_pointer_cast<T>(e))
+            out.push_back(t);
+        if (IEntityHolder* h = e->holder())
+            h->entities().collect(out);
+    }
+}
