@@ -1,0 +1,305 @@
+#include "core/Readers.h"
+
+#include "core/Gzip.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
+
+#include <array>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <locale.h>
+#include <vector>
+
+namespace {
+
+// The "C" locale, created once: numbers in a file never depend on the
+// locale the application runs in.
+locale_t cLocale()
+{
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return locale;
+}
+
+bool startsWithSpace(std::string_view text)
+{
+    switch (text.front()) {
+    case ' ': case '\t': case '\n': case '\v': case '\f': case '\r':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Runs a strto*_l style conversion over the whole text; none when the text
+// is empty, starts with white space, is not consumed whole or is not finite.
+template <class T, class Convert>
+std::optional<T> parseNumber(std::string_view text, Convert convert)
+{
+    if (text.empty() || startsWithSpace(text))
+        return std::nullopt;
+    locale_t locale = cLocale();
+    if (locale == locale_t(nullptr))
+        return std::nullopt;
+    // The view is not necessarily terminated; an embedded NUL ends the
+    // conversion early and so fails the whole-text check.
+    const std::string copy(text);
+    char* end = nullptr;
+    const T value = convert(copy.c_str(), &end, locale);
+    if (end != copy.c_str() + copy.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// The comma-separated parts of a text; "a,,b" has an empty middle part.
+std::vector<std::string_view> splitAtCommas(std::string_view text)
+{
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        if (comma == std::string_view::npos) {
+            parts.push_back(text.substr(start));
+            return parts;
+        }
+        parts.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+}
+
+// The first N parts of a comma list at single precision, widened; none
+// when there are fewer parts or one of them is unreadable.
+template <size_t N>
+std::optional<std::array<double, N>> readFloatList(std::string_view text)
+{
+    const std::vector<std::string_view> parts = splitAtCommas(text);
+    if (parts.size() < N)
+        return std::nullopt;
+    std::array<double, N> values{};
+    for (size_t i = 0; i < N; ++i) {
+        const std::optional<float> v = parseFloat(parts[i]);
+        if (!v)
+            return std::nullopt;
+        values[i] = double(*v);
+    }
+    return values;
+}
+
+std::optional<std::string_view> attributeText(pugi::xml_node element, const char* name)
+{
+    const pugi::xml_attribute a = element.attribute(name);
+    if (!a)
+        return std::nullopt;
+    return std::string_view(a.value());
+}
+
+} // namespace
+
+std::optional<float> parseFloat(std::string_view text)
+{
+    return parseNumber<float>(text, [](const char* s, char** end, locale_t l) { return strtof_l(s, end, l); });
+}
+
+std::optional<double> parseDouble(std::string_view text)
+{
+    return parseNumber<double>(text, [](const char* s, char** end, locale_t l) { return strtod_l(s, end, l); });
+}
+
+std::optional<int64_t> parseInt(std::string_view text)
+{
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    bool negative = false;
+    if (first != last && (*first == '+' || *first == '-')) {
+        negative = *first == '-';
+        ++first;
+    }
+    // from_chars would accept a second sign; insist on a digit here.
+    if (first == last || *first < '0' || *first > '9')
+        return std::nullopt;
+    // Read the magnitude as unsigned so that the most negative value fits.
+    uint64_t magnitude = 0;
+    const auto [end, error] = std::from_chars(first, last, magnitude, 10);
+    if (error != std::errc() || end != last)
+        return std::nullopt;
+    constexpr uint64_t maxPositive = uint64_t(std::numeric_limits<int64_t>::max());
+    if (negative) {
+        if (magnitude > maxPositive + 1)
+            return std::nullopt;
+        return magnitude == maxPositive + 1 ? std::numeric_limits<int64_t>::min() : -int64_t(magnitude);
+    }
+    if (magnitude > maxPositive)
+        return std::nullopt;
+    return int64_t(magnitude);
+}
+
+bool readBoolAttribute(pugi::xml_node element, const char* name, bool defaultValue)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    return text ? *text == "true" : defaultValue;
+}
+
+double readDoubleAttribute(pugi::xml_node element, const char* name, double defaultValue)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    if (!text)
+        return defaultValue;
+    return parseDouble(*text).value_or(defaultValue);
+}
+
+double readFloatAttribute(pugi::xml_node element, const char* name, double defaultValue)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    if (!text)
+        return defaultValue;
+    const std::optional<float> v = parseFloat(*text);
+    return v ? double(*v) : defaultValue;
+}
+
+int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defaultValue)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    if (!text)
+        return defaultValue;
+    return parseInt(*text).value_or(defaultValue);
+}
+
+int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValue)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    if (!text)
+        return defaultValue;
+    const std::optional<int64_t> v = parseInt(*text);
+    if (!v || *v < std::numeric_limits<int>::min() || *v > std::numeric_limits<int>::max())
+        return defaultValue;
+    return int(*v);
+}
+
+std::optional<std::string> readStringAttribute(pugi::xml_node element, const char* name)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    if (!text)
+        return std::nullopt;
+    return std::string(*text);
+}
+
+std::string readStringAttribute(pugi::xml_node element, const char* name, const std::string& defaultValue)
+{
+    return readStringAttribute(element, name).value_or(defaultValue);
+}
+
+Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    if (!text)
+        return defaultValue;
+    const std::optional<int64_t> v = parseInt(*text);
+    return v ? Id{*v} : defaultValue;
+}
+
+std::optional<QColor> parseColor(std::string_view text)
+{
+    const std::vector<std::string_view> parts = splitAtCommas(text);
+    if (parts.size() != 3 && parts.size() != 4)
+        return std::nullopt;
+    std::array<float, 4> components{1.0f, 0, 0, 0}; // alpha, red, green, blue
+    const size_t first = 4 - parts.size();
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const std::optional<int64_t> v = parseInt(parts[i]);
+        if (!v || *v < 0 || *v > 255)
+            return std::nullopt;
+        components[first + i] = float(*v) / 255.0f;
+    }
+    return QColor::fromRgbF(components[1], components[2], components[3], components[0]);
+}
+
+QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor& defaultValue)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    if (!text)
+        return defaultValue;
+    return parseColor(*text).value_or(defaultValue);
+}
+
+QPointF readPointAttribute(pugi::xml_node element, const char* name, QPointF defaultValue)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    if (!text)
+        return defaultValue;
+    const auto values = readFloatList<2>(*text);
+    return values ? QPointF((*values)[0], (*values)[1]) : defaultValue;
+}
+
+QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaultValue)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    if (!text)
+        return defaultValue;
+    const auto values = readFloatList<2>(*text);
+    return values ? QSizeF((*values)[0], (*values)[1]) : defaultValue;
+}
+
+Vector3 readVector3Attribute(pugi::xml_node element, const char* name, Vector3 defaultValue)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    if (!text)
+        return defaultValue;
+    const auto values = readFloatList<3>(*text);
+    return values ? Vector3{(*values)[0], (*values)[1], (*values)[2]} : defaultValue;
+}
+
+QRectF readRectAttribute(pugi::xml_node element, const QRectF& defaultValue)
+{
+    // A kept width or height is the default's magnitude; values read from
+    // the file keep their sign.
+    const double x = readFloatAttribute(element, "x", defaultValue.x());
+    const double y = readFloatAttribute(element, "y", defaultValue.y());
+    const double width = readFloatAttribute(element, "width", std::abs(defaultValue.width()));
+    const double height = readFloatAttribute(element, "height", std::abs(defaultValue.height()));
+    return QRectF(x, y, width, height);
+}
+
+pugi::xml_node childElement(pugi::xml_node element, const char* name)
+{
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_element && std::strcmp(child.name(), name) == 0)
+            return child;
+    }
+    return pugi::xml_node();
+}
+
+QImage readBitmapData(pugi::xml_node element, const char* childName, const QImage& defaultImage)
+{
+    const pugi::xml_node child = childElement(element, childName);
+    if (!child || readIntAttribute(child, "size", 0) < 1)
+        return defaultImage;
+
+    // Strict base64: no white space or other characters skipped, padding
+    // required.
+    const QByteArray text(child.text().get());
+    if (text.isEmpty() || text.size() % 4 != 0)
+        return defaultImage;
+    const QByteArray::FromBase64Result decoded = QByteArray::fromBase64Encoding(
+        text, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return defaultImage;
+
+    const std::optional<QByteArray> encoded = gzipInflate(decoded.decoded, kImageInflateLimit);
+    if (!encoded)
+        return defaultImage;
+
+    // QImageReader keeps its default allocation limit, which bounds the
+    // pixel memory a small hostile image may ask for.
+    QBuffer buffer;
+    buffer.setData(*encoded);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return defaultImage;
+    QImageReader reader(&buffer);
+    const QImage image = reader.read();
+    return image.isNull() ? defaultImage : image;
+}
