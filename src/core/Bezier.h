@@ -3,6 +3,7 @@
 
 #include <QPainterPath>
 #include <QPointF>
+#include <cstddef>
 #include <optional>
 #include <pugixml.hpp>
 #include <string_view>
@@ -14,6 +15,12 @@ const char* toString(BezierStyle v);
 
 class Bezier {
 public:
+    // Longest point list read from a file, and most points one sample call
+    // returns; both keep memory bounded on hostile input.
+    static constexpr size_t maxPoints = 1'000'000;
+    static constexpr size_t maxSamples = 2'000'000;
+    static constexpr int maxSteps = 1000;
+
     BezierStyle style = BezierStyle::straight;
     bool closed = false;
     double tension = 0.5;
@@ -21,11 +28,29 @@ public:
     std::vector<QPointF> leftControls;  // incoming control of each point
     std::vector<QPointF> rightControls; // outgoing control of each point
 
-    // "style", "closed", "tension", "points", "leftControls", "rightControls"
-    // of the element it is given.
+    // "style" (straight | smooth | controlled; another word gives straight),
+    // "closed", "tension" (clamped to 0..10) and the point lists "points",
+    // "leftControls", "rightControls" of the element it is given. A point
+    // list is an attribute of blank-separated "x,y" pairs, each number at
+    // single precision; a list with any unreadable pair, or longer than
+    // maxPoints, is ignored as a whole. Without the attribute, the first
+    // child element of that name is read instead, one point per "point"
+    // child ("at", (0,0) when unreadable). Missing values keep the field.
     void readXML(pugi::xml_node element);
+    // straight: the polyline through the points; controlled: cubic segments
+    // point[i], rightControls[i], leftControls[i+1], point[i+1] (a missing
+    // control is the point itself); smooth: cardinal spline with the tension.
+    // Closed outlines add the segment back to the first point and close.
     QPainterPath path() const;
-    // Points sampled along the curve segments from..to (point indices), steps
-    // per segment; a straight outline yields none.
+    // Points sampled along the segments from..to-1, segment i running from
+    // point i to point i+1 (the last one back to point 0), steps per segment
+    // (clamped to 1..maxSteps), followed by the end of the last segment
+    // unless it repeats the first sample; a straight outline yields none.
     std::vector<QPointF> sample(int from, int to, int steps) const;
+
+private:
+    struct Segment {
+        QPointF p0, c1, c2, p1;
+    };
+    Segment segment(size_t i) const;
 };
