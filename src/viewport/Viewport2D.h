@@ -1,0 +1,111 @@
+#pragma once
+// The interactive 2D view of one sheet: the PCB sheet or the design's first
+// schematic sheet. Fits the sheet on its first paint (and whenever firstTime
+// is set or its size changes), zooms, pans, picks and shows the frame rate.
+// Mouse events go to the installed Viewport2DCommand.
+
+#include <QElapsedTimer>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <QTransform>
+#include <QWidget>
+
+#include <memory>
+
+class Entity;
+class GraphicsSheet;
+class ViewModel;
+class Viewport2DCommand;
+
+class Viewport2D : public QWidget {
+    Q_OBJECT
+public:
+    enum class FitStyle { all };
+
+    // pcb: the PCB sheet (true) or the first schematic sheet (false). Does not
+    // register itself with the view model; the main window does that.
+    explicit Viewport2D(bool pcb, QWidget* parent = nullptr);
+    ~Viewport2D() override;
+
+    const bool pcb;
+    // While set, the next paint fits the sheet into the view, then clears it.
+    bool firstTime = true;
+    // Counts redraw requests made for this viewport (editors, grid toggle).
+    int redraws = 0;
+    double magnification = 1;
+    double zoomStep = 1.1;
+    FitStyle fitStyle = FitStyle::all;
+
+    // Marks the view as needing display.
+    void requestDisplay() { update(); }
+    // firstTime := true and requestDisplay().
+    void requestFit();
+
+    // The mouse command receiving this view's mouse events (never null).
+    Viewport2DCommand* viewportCommand() const { return command_.get(); }
+    // Replaces the command without finishing it; null installs the default.
+    void setViewportCommand(std::unique_ptr<Viewport2DCommand> command);
+
+    // The sheet shown now (it follows the open design), or null.
+    GraphicsSheet* sheet() const;
+
+    // Model (y-up inches) to widget pixels, stored per sheet in the view model.
+    QTransform viewTransform() const;
+    void setViewTransform(const QTransform& t);
+    QPointF toWorld(QPointF widgetPoint) const;
+    QPointF toWidget(QPointF worldPoint) const;
+    // The model rectangle a fit shows: the entities' box, united with the page
+    // when the page is shown; a 10 x 8 inch area for an empty sheet.
+    QRectF fitRect();
+
+    // Fits now (without painting).
+    void fit();
+    // Scales the view by zoomStep (1 / zoomStep) about the view centre, stores
+    // it and requests display.
+    void zoomIn();
+    void zoomOut();
+    // Scales by factor keeping the model point under widgetPoint in place.
+    void zoomAbout(QPointF widgetPoint, double factor);
+    // Shows the widget rectangle (normalised) as large as fits, centred.
+    void zoomToRect(const QRectF& widgetRect);
+    // Moves the picture by delta widget pixels.
+    void pan(QPointF delta);
+
+    // The entity drawn at the widget point, or null (pick pass, nothing changed).
+    std::shared_ptr<Entity> entityAt(QPointF widgetPoint);
+    // A left click: clears the previous selection, selects the entity hit
+    // (if any) into the view model and requests a redraw.
+    std::shared_ptr<Entity> pickAt(QPointF widgetPoint);
+    // The type name of the entity under the point ("" when none) into the
+    // view model's status.
+    void updateStatusAt(QPointF widgetPoint);
+
+    // Frames per second measured over the recent paints (0 before two paints).
+    double frameRate() const { return frameRate_; }
+    // Duration of the last paint in milliseconds.
+    double lastPaintMilliseconds() const { return lastPaintMs_; }
+    int paintCount() const { return paintCount_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void ensureGeometry(GraphicsSheet* sheet);
+
+    std::unique_ptr<Viewport2DCommand> command_;
+    QTransform fallbackTransform_;
+    // Geometry is recomputed only when the sheet or the redraw counter changed.
+    const GraphicsSheet* geometrySheet_ = nullptr;
+    int geometryRedraws_ = -1;
+    QElapsedTimer frameClock_;
+    double frameRate_ = 0;
+    double lastPaintMs_ = 0;
+    int paintCount_ = 0;
+};
