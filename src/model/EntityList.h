@@ -30,13 +30,22 @@ public:
     // Draws (or, in pick mode, hit-tests) the entities on g.currentLayer;
     // returns the entity hit in pick mode.
     std::shared_ptr<Entity> draw(Graphics& g);
+    // Each entity's pass, then, for a holder, drawChildrenPadPass
+    // (drawChildrenHolePass). A list is visited at most once per top-level
+    // pass, so a holder whose own pass already forwards to its children does
+    // not draw them twice.
     void drawPadPass(Graphics& g);
     void drawHolePass(Graphics& g, const QColor& color);
+    // Deselects every entity, descending into holders.
     void clearSelection();
 
     // Every entity of type T, descending into holders.
     template <class T>
     void collect(std::vector<std::shared_ptr<T>>& out) const;
+
+private:
+    // The top-level pass in which this list was last visited.
+    unsigned long long passStamp_ = 0;
 };
 
 #include "model/Entity.h"

@@ -2,6 +2,7 @@
 // User attributes every entity carries.
 
 #include <QString>
+#include <cstddef>
 #include <pugixml.hpp>
 #include <variant>
 #include <vector>
@@ -18,7 +19,9 @@ struct StringAttribute {
 class QelAttributes {
 public:
     std::vector<std::variant<FloatAttribute, StringAttribute>> items;
-    // Reads the children of an "attributes" element.
+    // Replaces the items by the "attribute" children of an "attributes"
+    // element (at most kMaxItems of them).
     void readXML(pugi::xml_node attributesElement);
+    static constexpr size_t kMaxItems = 10000;
     bool empty() const { return items.empty(); }
 };

@@ -1,0 +1,103 @@
+#include "model/ClosedCurve.h"
+
+#include "core/Graphics.h"
+#include "core/Readers.h"
+
+std::optional<CurveType> curveTypeFromString(std::string_view text)
+{
+    if (text == "rectangle")
+        return CurveType::rectangle;
+    if (text == "ellipse")
+        return CurveType::ellipse;
+    if (text == "curve")
+        return CurveType::curve;
+    return std::nullopt;
+}
+
+const char* toString(CurveType value)
+{
+    switch (value) {
+    case CurveType::rectangle:
+        return "rectangle";
+    case CurveType::ellipse:
+        return "ellipse";
+    case CurveType::curve:
+        return "curve";
+    }
+    return "rectangle";
+}
+
+ClosedCurve::ClosedCurve(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+namespace {
+
+// A present but unknown word gives the fixed fallback; a missing attribute
+// keeps the current value.
+template <class E, class FromString>
+E readWord(pugi::xml_node element, const char* name, E current, E fallback, FromString fromString)
+{
+    if (!element.attribute(name))
+        return current;
+    return readEnumAttribute(element, name, fallback, fromString);
+}
+
+} // namespace
+
+void ClosedCurve::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    curveType = readWord(element, "curveType", curveType, CurveType::rectangle, curveTypeFromString);
+    rectangle = readRectAttribute(element, rectangle);
+    roundness = readDoubleAttribute(element, "roundness", roundness);
+    roundedSide = readWord(element, "roundedSide", roundedSide, RoundedSideType::all, roundedSideTypeFromString);
+    lockWidthToHeight = readBoolAttribute(element, "widthEqualsHeight", lockWidthToHeight);
+    pen.readXML(element);
+    brush.readXML(element);
+    bezier.readXML(element);
+}
+
+QPainterPath ClosedCurve::outlinePath() const
+{
+    QPainterPath path;
+    switch (curveType) {
+    case CurveType::rectangle:
+        if (roundness > 0)
+            path = RoundedRectanglePath::path(roundedSide, rectangle.normalized(), roundness);
+        else
+            path.addRect(rectangle.normalized());
+        break;
+    case CurveType::ellipse:
+        path.addEllipse(rectangle.normalized());
+        break;
+    case CurveType::curve:
+        path = bezier.path();
+        break;
+    }
+    path.setFillRule(Qt::WindingFill);
+    return path;
+}
+
+void ClosedCurve::draw(Graphics& g)
+{
+    Entity::draw(g);
+    g.pushTransform(singleLevelTransform);
+    g.fillAndStrokePath(outlinePath(), pen, brush);
+    g.popTransform(singleLevelTransform);
+}
+
+void ClosedCurve::closedCurveBounds()
+{
+    if (curveType == CurveType::curve) {
+        for (const QPointF& p : bezier.points)
+            boundingBox.addPoint(netTransform ? netTransform->map(p) : p);
+    } else {
+        boundingBox.addTransformedRect(rectangle, netTransform);
+    }
+}
+
+void ClosedCurve::calculateBoundingBox()
+{
+    closedCurveBounds();
+}

@@ -1,0 +1,140 @@
+#include "model/EntityList.h"
+
+#include "core/Graphics.h"
+#include "model/EntityFactory.h"
+
+namespace {
+
+// How many entity lists are being read one inside the other. A hostile file
+// can nest holders without limit; reading stops descending at the cap so the
+// stack stays bounded.
+thread_local int readingDepth = 0;
+
+struct ReadingDepthGuard {
+    ReadingDepthGuard() { ++readingDepth; }
+    ~ReadingDepthGuard() { --readingDepth; }
+    ReadingDepthGuard(const ReadingDepthGuard&) = delete;
+    ReadingDepthGuard& operator=(const ReadingDepthGuard&) = delete;
+};
+
+// Pad and hole passes reach a holder's children both through the holder's
+// own pass (which may forward to them) and through drawChildren*Pass. Every
+// top-level pass gets a fresh stamp; a list already stamped in the running
+// pass is not visited again.
+thread_local int passDepth = 0;
+thread_local unsigned long long currentPassStamp = 0;
+
+class PassScope {
+public:
+    explicit PassScope(unsigned long long& listStamp)
+    {
+        if (passDepth == 0)
+            ++currentPassStamp;
+        ++passDepth;
+        firstVisit_ = listStamp != currentPassStamp;
+        listStamp = currentPassStamp;
+    }
+    ~PassScope() { --passDepth; }
+    PassScope(const PassScope&) = delete;
+    PassScope& operator=(const PassScope&) = delete;
+    bool firstVisit() const { return firstVisit_; }
+
+private:
+    bool firstVisit_ = true;
+};
+
+} // namespace
+
+void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, EntityList& list)
+{
+    if (readingDepth >= kMaxNesting)
+        return;
+    ReadingDepthGuard guard;
+    for (pugi::xml_node entitiesElement : element.children("entities")) {
+        for (pugi::xml_node child : entitiesElement.children()) {
+            if (child.type() != pugi::node_element)
+                continue;
+            std::shared_ptr<Entity> entity = makeEntity(child, sheet);
+            if (!entity)
+                continue;
+            entity->elementName = QString::fromUtf8(child.name());
+            entity->readXML(child);
+            list.entities.push_back(std::move(entity));
+        }
+    }
+}
+
+void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
+{
+    boundingBox = BoundingBox();
+    for (const auto& e : entities)
+        e->updateGeometry(parentTransform, &boundingBox);
+    if (parentBox && boundingBox.valid)
+        parentBox->addTransformedBox(boundingBox, std::nullopt);
+}
+
+std::shared_ptr<Entity> EntityList::draw(Graphics& g)
+{
+    for (const auto& e : entities) {
+        // An empty box says nothing about where the entity is, so it is drawn.
+        if (e->boundingBox.valid && g.viewportBoundingBox.valid && !e->boundingBox.intersects(g.viewportBoundingBox))
+            continue;
+
+        if (e->layerIndex == g.currentLayer) {
+            if (g.picking) {
+                g.clearPickPixel();
+                e->draw(g);
+                if (g.pickPixelHit())
+                    return e;
+            } else {
+                e->draw(g);
+            }
+        }
+
+        IEntityHolder* h = e->holder();
+        if (!h || h->entities().entities.empty())
+            continue;
+        const std::optional<QTransform> t = h->childTransform();
+        g.context.saveState();
+        g.pushTransform(t);
+        std::shared_ptr<Entity> hit = h->entities().draw(g);
+        g.popTransform(t);
+        g.context.restoreState();
+        if (hit)
+            return g.subPicking ? hit : e;
+    }
+    return nullptr;
+}
+
+void EntityList::drawPadPass(Graphics& g)
+{
+    PassScope scope(passStamp_);
+    if (!scope.firstVisit())
+        return;
+    for (const auto& e : entities) {
+        e->drawPadPass(g);
+        if (IEntityHolder* h = e->holder())
+            h->drawChildrenPadPass(g);
+    }
+}
+
+void EntityList::drawHolePass(Graphics& g, const QColor& color)
+{
+    PassScope scope(passStamp_);
+    if (!scope.firstVisit())
+        return;
+    for (const auto& e : entities) {
+        e->drawHolePass(g, color);
+        if (IEntityHolder* h = e->holder())
+            h->drawChildrenHolePass(g, color);
+    }
+}
+
+void EntityList::clearSelection()
+{
+    for (const auto& e : entities) {
+        e->selected = false;
+        if (IEntityHolder* h = e->holder())
+            h->entities().clearSelection();
+    }
+}
