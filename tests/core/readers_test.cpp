@@ -1,0 +1,283 @@
+#include "core/Gzip.h"
+#include "core/Readers.h"
+
+#include "TestSupport.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <limits>
+
+using namespace std::literals;
+
+namespace {
+
+// An element with one attribute "v" holding the text.
+pugi::xml_document withValue(const std::string& text)
+{
+    pugi::xml_document doc;
+    doc.append_child("e").append_attribute("v").set_value(text.c_str());
+    return doc;
+}
+
+// Readers of every kind over the same texts, for the locale comparison.
+QByteArray readAll()
+{
+    QByteArray out;
+    for (const char* text : {"0.1", "0,5", "-1.25e2", "1.5", "255,128,0", "3,4", "7,8,9", "12"}) {
+        const pugi::xml_document doc = withValue(text);
+        const pugi::xml_node e = doc.first_child();
+        out += QByteArray::number(readFloatAttribute(e, "v", -1), 'g', 17) + " "
+            + QByteArray::number(readDoubleAttribute(e, "v", -1), 'g', 17) + " "
+            + QByteArray::number(readIntAttribute(e, "v", -1)) + " "
+            + readColorAttribute(e, "v", Qt::transparent).name(QColor::HexArgb).toLatin1() + " "
+            + QByteArray::number(readPointAttribute(e, "v", {}).y(), 'g', 17) + " "
+            + QByteArray::number(readVector3Attribute(e, "v", {}).z, 'g', 17) + "\n";
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Readers, FloatsAreSinglePrecisionWidenedAndDoublesAreNot)
+{
+    EXPECT_EQ(double(*parseFloat("0.1")), 0.10000000149011612);
+    EXPECT_EQ(*parseDouble("0.1"), 0.1);
+    const pugi::xml_document doc = withValue("0.05");
+    EXPECT_EQ(readFloatAttribute(doc.first_child(), "v", 0), 0.05000000074505806);
+    EXPECT_EQ(readDoubleAttribute(doc.first_child(), "v", 0), 0.05);
+    EXPECT_EQ(readFloatAttribute(doc.first_child(), "missing", 2.5), 2.5);
+    for (const char* ok : {"+2.5", "-2.5", "2.", ".5", "1e3", "1E-3", "-0"})
+        EXPECT_TRUE(parseFloat(ok) && parseDouble(ok)) << ok;
+    EXPECT_EQ(*parseFloat("-1.25e2"), -125.0f);
+    EXPECT_EQ(*parseFloat("1e-50"), 0.0f); // underflow reads as zero, as strtof gives it
+}
+
+TEST(Readers, NumbersMustBeTheWholeTextAndFinite)
+{
+    const std::string_view withNul("1\0", 2);
+    for (std::string_view bad : {""sv, " 1"sv, "\t1"sv, "\n1"sv, "\v1"sv, "\f1"sv, "\r1"sv, "1 "sv, "1x"sv, "1,5"sv,
+             "--1"sv, "e5"sv, "."sv, "nan"sv, "NAN"sv, "inf"sv, "-inf"sv, "infinity"sv, "1e999"sv, withNul}) {
+        EXPECT_FALSE(parseFloat(bad)) << bad;
+        EXPECT_FALSE(parseDouble(bad)) << bad;
+    }
+    EXPECT_FALSE(parseFloat("1e300"));
+    EXPECT_EQ(*parseDouble("1e300"), 1e300);
+    const pugi::xml_document doc = withValue("nan");
+    EXPECT_EQ(readDoubleAttribute(doc.first_child(), "v", 3), 3);
+}
+
+TEST(Readers, IntegersTakeOneSignAndDigitsWithinRange)
+{
+    EXPECT_EQ(parseInt("0"), 0);
+    EXPECT_EQ(parseInt("+42"), 42);
+    EXPECT_EQ(parseInt("-42"), -42);
+    EXPECT_EQ(parseInt("007"), 7);
+    EXPECT_EQ(parseInt("9223372036854775807"), std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(parseInt("-9223372036854775808"), std::numeric_limits<int64_t>::min());
+    for (const char* bad : {"", "+", "-", "+-1", "-+1", " 1", "1 ", "1.0", "1e3", "0x10", "a", "9223372036854775808",
+             "-9223372036854775809", "99999999999999999999"})
+        EXPECT_FALSE(parseInt(bad)) << bad;
+
+    pugi::xml_document doc = parseXml(R"(<e big="2147483648" low="-2147483648" id="17" bad="1.5"/>)");
+    const pugi::xml_node e = doc.first_child();
+    EXPECT_EQ(readInt32Attribute(e, "big", 5), 5);
+    EXPECT_EQ(readInt32Attribute(e, "low", 5), std::numeric_limits<int>::min());
+    EXPECT_EQ(readIntAttribute(e, "big", 5), 2147483648);
+    EXPECT_EQ(readIntAttribute(e, "bad", 5), 5);
+    EXPECT_EQ(readIntAttribute(e, "missing", 5), 5);
+    EXPECT_EQ(readIdAttribute(e, "id", Id{3}), Id{17});
+    EXPECT_EQ(readIdAttribute(e, "bad", Id{3}), Id{3});
+}
+
+TEST(Readers, ColoursHaveThreeOrFourIntegerComponents)
+{
+    EXPECT_EQ(parseColor("255,0,0"), QColor(255, 0, 0));
+    EXPECT_EQ(parseColor("128,10,20,30"), QColor(10, 20, 30, 128));
+    EXPECT_FLOAT_EQ(parseColor("128,10,20,30")->alphaF(), 128.0f / 255.0f);
+    EXPECT_EQ(parseColor("0,0,0,0")->alpha(), 0);
+    for (const char* bad : {"", "1,2", "1,2,3,4,5", "256,0,0", "-1,0,0", "1.5,0,0", "1,,3", "1, 2, 3", " 1,2,3",
+             "1,2,3,", "a,b,c", "1e2,0,0"})
+        EXPECT_FALSE(parseColor(bad)) << bad;
+    const pugi::xml_document doc = withValue("1,2,x");
+    EXPECT_EQ(readColorAttribute(doc.first_child(), "v", Qt::blue), QColor(Qt::blue));
+    EXPECT_EQ(readColorAttribute(doc.first_child(), "missing", Qt::green), QColor(Qt::green));
+}
+
+TEST(Readers, PointsSizesAndVectorsNeedEveryReadablePart)
+{
+    const QPointF p0(-1, -1);
+    auto point = [&](const char* text) { return readPointAttribute(withValue(text).first_child(), "v", p0); };
+    EXPECT_EQ(point("1.5,-2.5"), QPointF(1.5, -2.5));
+    EXPECT_EQ(point("1,2,3"), QPointF(1, 2)); // later parts ignored
+    EXPECT_EQ(point("0.1,0").x(), 0.10000000149011612);
+    for (const char* bad : {"1", "", "1,", ",1", "1, 2", "1,x", "nan,1", "1;2"})
+        EXPECT_EQ(point(bad), p0) << bad;
+
+    const pugi::xml_document size = withValue("0.05,3");
+    EXPECT_EQ(readSizeAttribute(size.first_child(), "v", {}), QSizeF(0.05000000074505806, 3));
+    EXPECT_EQ(readSizeAttribute(size.first_child(), "missing", QSizeF(4, 5)), QSizeF(4, 5));
+
+    const Vector3 v0{9, 9, 9};
+    auto vector = [&](const char* text) { return readVector3Attribute(withValue(text).first_child(), "v", v0); };
+    EXPECT_EQ(vector("1,2,3"), (Vector3{1, 2, 3}));
+    EXPECT_EQ(vector("1,2,3,4"), (Vector3{1, 2, 3}));
+    EXPECT_EQ(vector("1,2"), v0);
+    EXPECT_EQ(vector("1,2,z"), v0);
+}
+
+TEST(Readers, RectangleReadsEachAttributeByItself)
+{
+    const QRectF defaults(1, 2, 3, 4);
+    pugi::xml_document doc = parseXml(R"(<e x="0.5" width="-7" height=" 2"/>)");
+    EXPECT_EQ(readRectAttribute(doc.first_child(), defaults), QRectF(0.5, 2, -7, 4));
+    // A kept width or height is the default's magnitude.
+    pugi::xml_document empty = parseXml("<e/>");
+    EXPECT_EQ(readRectAttribute(empty.first_child(), QRectF(1, 2, -3, -4)), QRectF(1, 2, 3, 4));
+}
+
+TEST(Readers, FlagsStringsAndChildren)
+{
+    pugi::xml_document doc = parseXml(R"(<e yes="true" cap="True" one="1" empty="">)"
+                                      R"(<a n="1"><b n="deep"/></a><!--c--><b n="2"/><b n="3"/></e>)");
+    const pugi::xml_node e = doc.first_child();
+    EXPECT_TRUE(readBoolAttribute(e, "yes", false));
+    for (const char* name : {"cap", "one", "empty"})
+        EXPECT_FALSE(readBoolAttribute(e, name, true)) << name;
+    EXPECT_TRUE(readBoolAttribute(e, "missing", true));
+    EXPECT_EQ(readStringAttribute(e, "empty"), ""s);
+    EXPECT_FALSE(readStringAttribute(e, "missing"));
+    EXPECT_EQ(readStringAttribute(e, "missing", "d"), "d");
+    EXPECT_EQ(childElement(e, "b").attribute("n").value(), "2"s);
+    EXPECT_FALSE(childElement(e, "c"));
+    EXPECT_FALSE(childElement(pugi::xml_node(), "b"));
+}
+
+TEST(Readers, ReadingIgnoresADecimalCommaLocale)
+{
+    const QByteArray before = readAll();
+    const std::string oldLocale = std::setlocale(LC_ALL, nullptr);
+    const QByteArray oldLocPath = qgetenv("LOCPATH");
+
+    const char* candidates[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "nl_NL.UTF-8", "de_DE"};
+    auto useCommaLocale = [&] {
+        for (const char* name : candidates)
+            if (std::setlocale(LC_ALL, name) && std::localeconv()->decimal_point == ","s)
+                return true;
+        return false;
+    };
+    // Machines often have no locale but C; build one from the locale sources
+    // when they are there.
+    QTemporaryDir generated;
+    bool found = useCommaLocale();
+    if (!found && generated.isValid() && QFile::exists("/usr/share/i18n/locales/de_DE")) {
+        const int rc = QProcess::execute("localedef", {"--no-archive", "-i", "de_DE", "-f", "UTF-8",
+                                                          generated.filePath("de_DE.UTF-8")});
+        if (rc == 0 || QDir(generated.filePath("de_DE.UTF-8")).exists("LC_NUMERIC")) {
+            qputenv("LOCPATH", generated.path().toLocal8Bit());
+            found = useCommaLocale();
+        }
+    }
+    if (!found) {
+        std::setlocale(LC_ALL, oldLocale.c_str());
+        GTEST_SKIP() << "no locale with a decimal comma on this machine (package locales)";
+    }
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    ASSERT_EQ(std::strtod("0,5", nullptr), 0.5); // the locale really is in force
+
+    const QByteArray during = readAll();
+
+    QLocale::setDefault(QLocale::c());
+    std::setlocale(LC_ALL, oldLocale.c_str());
+    if (oldLocPath.isNull())
+        qunsetenv("LOCPATH");
+    else
+        qputenv("LOCPATH", oldLocPath);
+    EXPECT_EQ(during, before);
+    EXPECT_TRUE(before.startsWith("0.10000000149011612 0.10000000000000001 -1 "));
+}
+
+namespace {
+
+QImage testImage()
+{
+    QImage image(5, 3, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgba(x * 50, y * 100, 200, 100 + x * 30));
+    return image;
+}
+
+QByteArray pngBytes()
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    testImage().save(&buffer, "PNG");
+    return png;
+}
+
+// An element holding a "bitmap" child with the given size and text.
+pugi::xml_document bitmapElement(const std::string& size, const QByteArray& text)
+{
+    return parseXml("<picture><bitmap size=\"" + size + "\">" + text.toStdString() + "</bitmap></picture>");
+}
+
+QImage readBitmap(const std::string& size, const QByteArray& text, const QImage& fallback)
+{
+    const pugi::xml_document doc = bitmapElement(size, text);
+    return readBitmapData(doc.first_child(), "bitmap", fallback);
+}
+
+} // namespace
+
+TEST(Readers, BitmapDataDecodesGzipAndZlibImages)
+{
+    const QImage fallback(1, 1, QImage::Format_RGB32);
+    const QByteArray gz = gzipDeflate(pngBytes()).toBase64();
+    const QImage fromGzip = readBitmap("120", gz, fallback);
+    ASSERT_EQ(fromGzip.size(), QSize(5, 3));
+    EXPECT_EQ(fromGzip.convertToFormat(QImage::Format_ARGB32), testImage());
+
+    const QImage fromZlib = readBitmap("1", qCompress(pngBytes()).mid(4).toBase64(), fallback);
+    EXPECT_EQ(fromZlib.convertToFormat(QImage::Format_ARGB32), testImage());
+}
+
+TEST(Readers, BitmapDataFailuresGiveTheDefault)
+{
+    QImage fallback(2, 2, QImage::Format_RGB32);
+    fallback.fill(Qt::red);
+    const QByteArray good = gzipDeflate(pngBytes()).toBase64();
+    QByteArray wrapped = good;
+    wrapped[8] = '\n';
+    QByteArray corrupt = gzipDeflate(pngBytes());
+    corrupt[corrupt.size() / 2] = char(corrupt[corrupt.size() / 2] ^ 0xff);
+
+    const std::pair<std::string, QByteArray> cases[] = {
+        {"0", good},
+        {"-4", good},
+        {"x", good},
+        {"10", ""},
+        {"10", "*" + good.mid(1)},
+        {"10", wrapped},
+        {"10", " " + good.mid(1)},
+        {"10", good.left(8) + "====" + good.mid(12)},
+        {"10", good.chopped(1)},
+        {"10", corrupt.toBase64()},
+        {"10", pngBytes().toBase64()}, // not compressed
+        {"10", gzipDeflate("not an image").toBase64()},
+    };
+    for (const auto& [size, text] : cases)
+        EXPECT_EQ(readBitmap(size, text, fallback), fallback) << size << " " << text.left(20).constData();
+
+    const pugi::xml_document noSize = parseXml("<p><bitmap>" + good.toStdString() + "</bitmap></p>");
+    EXPECT_EQ(readBitmapData(noSize.first_child(), "bitmap", fallback), fallback);
+    EXPECT_EQ(readBitmapData(noSize.first_child(), "other", fallback), fallback);
+}
