@@ -5,6 +5,7 @@
 // consumed by fillPath, strokePath and clip.
 
 #include <QColor>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
@@ -13,35 +14,49 @@
 class DrawingContext {
 public:
     // The painter must outlive the context; its current transform becomes the
-    // context's base transform (the device transform).
+    // context's base transform (the device transform). Antialiasing is turned on.
     explicit DrawingContext(QPainter& painter);
+    // Undoes the painter saves of states still open (their clips).
+    ~DrawingContext();
+    DrawingContext(const DrawingContext&) = delete;
+    DrawingContext& operator=(const DrawingContext&) = delete;
 
     QPainter& painter() { return painter_; }
 
     void saveState();
+    // Ignored without a matching saveState.
     void restoreState();
+    int stateDepth() const { return int(stack_.size()); }
 
     // Current transform (model to device).
     QTransform transform() const { return state_.transform; }
     void concatenate(const QTransform& t); // t applied first, then the current
+    // Replaces the whole model-to-device transform.
     void setTransform(const QTransform& t);
 
     void setFillColor(const QColor& c) { state_.fillColor = c; }
     void setStrokeColor(const QColor& c) { state_.strokeColor = c; }
     QColor fillColor() const { return state_.fillColor; }
     QColor strokeColor() const { return state_.strokeColor; }
+    // In user units of the transform current when the path is stroked; zero,
+    // negative or non-finite strokes one device pixel wide.
     void setLineWidth(double w) { state_.lineWidth = w; }
     double lineWidth() const { return state_.lineWidth; }
     void setLineCap(Qt::PenCapStyle c) { state_.cap = c; }
     void setLineJoin(Qt::PenJoinStyle j) { state_.join = j; }
     Qt::PenCapStyle lineCap() const { return state_.cap; }
     Qt::PenJoinStyle lineJoin() const { return state_.join; }
-    // Dash lengths in user units (not pen widths); empty for solid.
+    // Ratio of miter length to line width beyond which a miter join is bevelled.
+    void setMiterLimit(double limit) { state_.miterLimit = limit; }
+    double miterLimit() const { return state_.miterLimit; }
+    // Dash lengths in user units (not pen widths); empty for solid. An odd
+    // count repeats once more; an all-zero, negative or non-finite pattern
+    // strokes solid.
     void setLineDash(std::vector<double> lengths, double phase = 0);
     const std::vector<double>& lineDash() const { return state_.dash; }
 
     // Current path, in device coordinates.
-    void beginPath() { path_ = QPainterPath(); }
+    void beginPath() { path_.clear(); }
     void moveTo(QPointF p);
     void lineTo(QPointF p);
     void closePath() { path_.closeSubpath(); }
@@ -59,9 +74,14 @@ public:
     // Intersects the clip with the current path and consumes it.
     void clip(Qt::FillRule rule = Qt::WindingFill);
 
-    // Fills a path given in user coordinates with a brush (gradients),
-    // leaving the current path alone.
+    // Fills a path given in user coordinates with a brush (gradients are in
+    // the same user coordinates), leaving the current path alone.
     void fillUserPath(const QPainterPath& userPath, const QBrush& brush, Qt::FillRule rule = Qt::WindingFill);
+    // The same with the path placed by a local transform (applied first).
+    void fillUserPath(const QPainterPath& userPath, const QBrush& brush, Qt::FillRule rule, const QTransform& local);
+    // Draws the image into a rectangle of user coordinates, upright in the
+    // y-up model: the image's first row lies along the rectangle's larger y.
+    void drawImage(const QRectF& userRect, const QImage& image);
 
 private:
     struct State {
@@ -71,16 +91,16 @@ private:
         double lineWidth = 1;
         Qt::PenCapStyle cap = Qt::FlatCap;
         Qt::PenJoinStyle join = Qt::MiterJoin;
+        double miterLimit = 10;
         std::vector<double> dash;
         double dashPhase = 0;
-        bool hasClip = false;
-        QPainterPath clipPath; // device coordinates
+        // The painter was saved at this level because a clip was set in it;
+        // restoring the level restores the painter.
+        bool painterSaved = false;
     };
-    QPen makePen() const;
-    void applyClip();
+    void strokeDevicePath(const QPainterPath& devicePath);
 
     QPainter& painter_;
-    QTransform base_;
     State state_;
     std::vector<State> stack_;
     QPainterPath path_;

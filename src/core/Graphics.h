@@ -36,11 +36,15 @@ public:
     // computed and stored when absent.
     double pixelSize();
 
+    // None does nothing. Otherwise remembers the pixel size, saves the
+    // context state and concatenates t (t applied first). Under a transform
+    // that does not keep lengths the pixel size is measured afresh.
     void pushTransform(const std::optional<QTransform>& t);
+    // None does nothing; otherwise restores what pushTransform saved.
     void popTransform(const std::optional<QTransform>& t);
 
     // Sets the context's stroke from the pen (layer colour, one-pixel minimum,
-    // caps, join, dash pattern).
+    // caps, join, dash pattern). The stroke's caps follow the pen's startCap.
     void applyPen(const Pen& pen);
     // The fill colour to use for an entity colour (the layer colour when set).
     QColor effectiveColor(const QColor& c) const { return useLayerColor ? layerColor : c; }
@@ -70,5 +74,10 @@ public:
     bool pickPixelHit() const;
 
 private:
+    // Brush fill, then pen stroke, each skipped for an invisible colour.
+    void fillAndStroke(const QPainterPath& path, const Pen& pen, const Brush& brush);
+    // Fill in one colour (non-zero) when filled, then pen stroke.
+    void fillAndStrokeColor(const QPainterPath& path, const Pen& pen, const QColor& fill, bool filled);
+
     std::vector<std::optional<double>> pixelSizeStack_;
 };

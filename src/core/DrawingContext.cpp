@@ -1,0 +1,253 @@
+#include "core/DrawingContext.h"
+
+#include <cmath>
+
+namespace {
+
+bool isFiniteValue(double v) { return std::isfinite(v); }
+
+bool finiteTransform(const QTransform& t)
+{
+    return isFiniteValue(t.m11()) && isFiniteValue(t.m12()) && isFiniteValue(t.m21()) && isFiniteValue(t.m22()) && isFiniteValue(t.dx())
+        && isFiniteValue(t.dy()) && isFiniteValue(t.m13()) && isFiniteValue(t.m23()) && isFiniteValue(t.m33());
+}
+
+// Root mean square of the linear part's scale: what a length in user units
+// becomes in device units when the transform cannot be inverted.
+double meanScale(const QTransform& t)
+{
+    return std::sqrt((t.m11() * t.m11() + t.m12() * t.m12() + t.m21() * t.m21() + t.m22() * t.m22()) / 2);
+}
+
+// The dash pattern in units of the pen width, as QPen wants it; empty for
+// a solid line.
+QList<qreal> dashInPenWidths(const std::vector<double>& lengths, double lengthScale, double penWidth)
+{
+    QList<qreal> pattern;
+    if (lengths.empty() || !(penWidth > 0))
+        return pattern;
+    bool anyPositive = false;
+    for (double v : lengths) {
+        if (!isFiniteValue(v) || v < 0)
+            return {};
+        anyPositive = anyPositive || v > 0;
+    }
+    if (!anyPositive)
+        return pattern;
+    const size_t repeats = lengths.size() % 2 ? 2 : 1; // QPen needs an even count
+    pattern.reserve(qsizetype(lengths.size() * repeats));
+    for (size_t r = 0; r < repeats; ++r)
+        for (double v : lengths) {
+            const double w = v * lengthScale / penWidth;
+            if (!isFiniteValue(w))
+                return {};
+            pattern.push_back(w);
+        }
+    return pattern;
+}
+
+} // namespace
+
+DrawingContext::DrawingContext(QPainter& painter)
+    : painter_(painter)
+{
+    state_.transform = painter_.transform();
+    painter_.setRenderHint(QPainter::Antialiasing, true);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
+}
+
+DrawingContext::~DrawingContext()
+{
+    while (!stack_.empty())
+        restoreState();
+    if (state_.painterSaved)
+        painter_.restore();
+}
+
+void DrawingContext::saveState()
+{
+    stack_.push_back(state_);
+    state_.painterSaved = false;
+}
+
+void DrawingContext::restoreState()
+{
+    if (stack_.empty())
+        return;
+    if (state_.painterSaved)
+        painter_.restore();
+    state_ = std::move(stack_.back());
+    stack_.pop_back();
+}
+
+void DrawingContext::concatenate(const QTransform& t)
+{
+    state_.transform = t * state_.transform;
+}
+
+void DrawingContext::setTransform(const QTransform& t)
+{
+    state_.transform = t;
+}
+
+void DrawingContext::setLineDash(std::vector<double> lengths, double phase)
+{
+    state_.dash = std::move(lengths);
+    state_.dashPhase = isFiniteValue(phase) ? phase : 0;
+}
+
+void DrawingContext::moveTo(QPointF p)
+{
+    path_.moveTo(state_.transform.map(p));
+}
+
+void DrawingContext::lineTo(QPointF p)
+{
+    // A line without a current point starts one, as on the platform context.
+    if (path_.elementCount() == 0)
+        path_.moveTo(state_.transform.map(p));
+    else
+        path_.lineTo(state_.transform.map(p));
+}
+
+void DrawingContext::addPath(const QPainterPath& userPath)
+{
+    path_.addPath(state_.transform.map(userPath));
+}
+
+void DrawingContext::addRect(const QRectF& r)
+{
+    // A rotated rectangle is no longer a rectangle: map the corners.
+    const QTransform& t = state_.transform;
+    path_.moveTo(t.map(r.topLeft()));
+    path_.lineTo(t.map(r.topRight()));
+    path_.lineTo(t.map(r.bottomRight()));
+    path_.lineTo(t.map(r.bottomLeft()));
+    path_.closeSubpath();
+}
+
+void DrawingContext::addEllipse(const QRectF& r)
+{
+    QPainterPath e;
+    e.addEllipse(r);
+    path_.addPath(state_.transform.map(e));
+}
+
+void DrawingContext::fillPath(Qt::FillRule rule)
+{
+    if (!path_.isEmpty()) {
+        path_.setFillRule(rule);
+        painter_.setTransform(QTransform());
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(state_.fillColor);
+        painter_.drawPath(path_);
+    }
+    path_.clear();
+}
+
+void DrawingContext::strokePath()
+{
+    if (!path_.isEmpty())
+        strokeDevicePath(path_);
+    path_.clear();
+}
+
+void DrawingContext::fillAndStrokePath(Qt::FillRule rule)
+{
+    if (!path_.isEmpty()) {
+        const QPainterPath device = path_;
+        fillPath(rule);
+        strokeDevicePath(device);
+    }
+    path_.clear();
+}
+
+void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
+{
+    const QTransform& t = state_.transform;
+    const double w = state_.lineWidth;
+    // A miter join past the limit becomes a bevel, as on the platform; Qt's
+    // plain miter join would clip the spike instead.
+    const Qt::PenJoinStyle join = state_.join == Qt::MiterJoin ? Qt::SvgMiterJoin : state_.join;
+    QPen pen(QBrush(state_.strokeColor), 1, Qt::SolidLine, state_.cap, join);
+    // With the SVG join, Qt's limit is the platform's: miter length over
+    // line width.
+    if (isFiniteValue(state_.miterLimit) && state_.miterLimit > 0)
+        pen.setMiterLimit(state_.miterLimit);
+
+    bool invertible = false;
+    const QTransform inverse = finiteTransform(t) ? t.inverted(&invertible) : QTransform();
+    if (w > 0 && isFiniteValue(w) && invertible && finiteTransform(inverse)) {
+        // Stroke the path in user space under the current transform, so the
+        // width, the dashes and the caps follow the transform.
+        pen.setWidthF(w);
+        const QList<qreal> dash = dashInPenWidths(state_.dash, 1, w);
+        if (!dash.isEmpty()) {
+            pen.setDashPattern(dash);
+            pen.setDashOffset(state_.dashPhase / w);
+        }
+        painter_.setTransform(t);
+        painter_.strokePath(inverse.map(devicePath), pen);
+        return;
+    }
+
+    // A transform without inverse (or a line width that is not positive):
+    // stroke in device space, the width scaled by the transform's mean scale,
+    // or one device pixel wide for a non-positive width.
+    const double scale = finiteTransform(t) ? meanScale(t) : 0;
+    const double deviceWidth = (w > 0 && isFiniteValue(w)) ? w * scale : 1.0;
+    if (!(deviceWidth > 0) || !isFiniteValue(deviceWidth))
+        return;
+    pen.setWidthF(deviceWidth);
+    const QList<qreal> dash = dashInPenWidths(state_.dash, scale, deviceWidth);
+    if (!dash.isEmpty()) {
+        pen.setDashPattern(dash);
+        pen.setDashOffset(state_.dashPhase * scale / deviceWidth);
+    }
+    painter_.setTransform(QTransform());
+    painter_.strokePath(devicePath, pen);
+}
+
+void DrawingContext::clip(Qt::FillRule rule)
+{
+    path_.setFillRule(rule);
+    if (!state_.painterSaved) {
+        painter_.save();
+        state_.painterSaved = true;
+    }
+    painter_.setTransform(QTransform());
+    painter_.setClipPath(path_, Qt::IntersectClip);
+    path_.clear();
+}
+
+void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& brush, Qt::FillRule rule)
+{
+    fillUserPath(userPath, brush, rule, QTransform());
+}
+
+void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& brush, Qt::FillRule rule, const QTransform& local)
+{
+    if (userPath.isEmpty())
+        return;
+    painter_.setTransform(local * state_.transform);
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(brush);
+    if (userPath.fillRule() == rule) {
+        painter_.drawPath(userPath);
+    } else {
+        QPainterPath p = userPath;
+        p.setFillRule(rule);
+        painter_.drawPath(p);
+    }
+}
+
+void DrawingContext::drawImage(const QRectF& userRect, const QImage& image)
+{
+    if (image.isNull() || userRect.isEmpty())
+        return;
+    // Local y-down frame whose origin is the rectangle's upper-left corner in
+    // the y-up model.
+    const QTransform local(1, 0, 0, -1, userRect.left(), userRect.bottom());
+    painter_.setTransform(local * state_.transform);
+    painter_.drawImage(QRectF(0, 0, userRect.width(), userRect.height()), image);
+}

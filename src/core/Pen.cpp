@@ -1,0 +1,170 @@
+#include "core/Pen.h"
+
+#include "core/Graphics.h"
+#include "core/Palette.h"
+#include "core/Readers.h"
+
+#include <QPainterPath>
+#include <QTransform>
+
+#include <cmath>
+
+namespace {
+
+template <class E, size_t N>
+std::optional<E> fromWords(std::string_view text, const std::pair<E, const char*> (&words)[N])
+{
+    for (const auto& [value, word] : words)
+        if (text == word)
+            return value;
+    return std::nullopt;
+}
+
+template <class E, size_t N>
+const char* toWord(E v, const std::pair<E, const char*> (&words)[N])
+{
+    for (const auto& [value, word] : words)
+        if (value == v)
+            return word;
+    return words[0].second;
+}
+
+const std::pair<LineCap, const char*> capWords[] = {
+    {LineCap::flat, "flat"},
+    {LineCap::square, "square"},
+    {LineCap::round, "round"},
+    {LineCap::arrowAnchor, "arrowAnchor"},
+    {LineCap::diamondAnchor, "diamondAnchor"},
+    {LineCap::roundAnchor, "roundAnchor"},
+    {LineCap::squareAnchor, "squareAnchor"},
+};
+const std::pair<LineJoin, const char*> joinWords[] = {
+    {LineJoin::bevel, "bevel"},
+    {LineJoin::miter, "miter"},
+    {LineJoin::miterClipped, "miterClipped"},
+    {LineJoin::round, "round"},
+};
+const std::pair<LinePattern, const char*> patternWords[] = {
+    {LinePattern::solid, "solid"},
+    {LinePattern::dot, "dot"},
+    {LinePattern::dash, "dash"},
+    {LinePattern::dashDot, "dashDot"},
+    {LinePattern::dashDotDot, "dashDotDot"},
+};
+
+// Fills an outline given in the cap's own frame: origin at the line end,
+// +x pointing away from the line, one unit = the pen width.
+void fillCapOutline(Graphics& g, const EndCap& cap, const QPainterPath& outline)
+{
+    QTransform frame;
+    frame.translate(cap.point.x(), cap.point.y());
+    frame.rotateRadians(cap.angle);
+    frame.scale(cap.penWidth, cap.penWidth);
+    g.context.beginPath();
+    g.context.addPath(frame.map(outline));
+    g.context.fillPath(Qt::WindingFill);
+}
+
+std::shared_ptr<EndCap> makeCap(LineCap kind, double x, double y, double angle, double width)
+{
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle) || !std::isfinite(width))
+        return nullptr;
+    std::shared_ptr<EndCap> cap;
+    switch (kind) {
+    case LineCap::arrowAnchor: cap = std::make_shared<ArrowLineCap>(); break;
+    case LineCap::diamondAnchor: cap = std::make_shared<DiamondLineCap>(); break;
+    case LineCap::roundAnchor: cap = std::make_shared<RoundedLineCap>(); break;
+    case LineCap::squareAnchor: cap = std::make_shared<SquareLineCap>(); break;
+    default: return nullptr;
+    }
+    cap->point = QPointF(x, y);
+    cap->angle = angle;
+    cap->penWidth = width;
+    return cap;
+}
+
+} // namespace
+
+std::optional<LineCap> lineCapFromString(std::string_view text) { return fromWords(text, capWords); }
+std::optional<LineJoin> lineJoinFromString(std::string_view text) { return fromWords(text, joinWords); }
+std::optional<LinePattern> linePatternFromString(std::string_view text) { return fromWords(text, patternWords); }
+const char* toString(LineCap v) { return toWord(v, capWords); }
+const char* toString(LineJoin v) { return toWord(v, joinWords); }
+const char* toString(LinePattern v) { return toWord(v, patternWords); }
+
+// Arrow: a triangle 6 widths long and 5 wide with its tip on the line end.
+// The stroke of an arrowed line stops 1.7 widths short of the end, so its
+// square or round end lies just inside the triangle.
+void ArrowLineCap::draw(Graphics& g) const
+{
+    QPainterPath p;
+    p.moveTo(0, 0);
+    p.lineTo(-6, 2.5);
+    p.lineTo(-6, -2.5);
+    p.closeSubpath();
+    fillCapOutline(g, *this, p);
+}
+
+// Diamond: 4 widths along the line, 3 across, centred on the line end.
+void DiamondLineCap::draw(Graphics& g) const
+{
+    QPainterPath p;
+    p.moveTo(2, 0);
+    p.lineTo(0, 1.5);
+    p.lineTo(-2, 0);
+    p.lineTo(0, -1.5);
+    p.closeSubpath();
+    fillCapOutline(g, *this, p);
+}
+
+// Round: a circle of diameter twice the pen width centred on the line end.
+void RoundedLineCap::draw(Graphics& g) const
+{
+    QPainterPath p;
+    p.addEllipse(QPointF(0, 0), 1, 1);
+    fillCapOutline(g, *this, p);
+}
+
+// Square: 2 widths on a side, centred on the line end, turned with the line.
+void SquareLineCap::draw(Graphics& g) const
+{
+    QPainterPath p;
+    p.addRect(QRectF(-1, -1, 2, 2));
+    fillCapOutline(g, *this, p);
+}
+
+void Pen::readXML(pugi::xml_node element)
+{
+    width = readDoubleAttribute(element, "penWidth", width);
+    color = readColorAttribute(element, "penColor", color);
+    reflective = readBoolAttribute(element, "reflectivePen", reflective);
+    startCap = readEnumAttribute(element, "startCap", LineCap::square, lineCapFromString);
+    endCap = readEnumAttribute(element, "endCap", LineCap::square, lineCapFromString);
+    lineJoin = readEnumAttribute(element, "lineJoin", LineJoin::round, lineJoinFromString);
+    linePattern = readEnumAttribute(element, "linePattern", LinePattern::solid, linePatternFromString);
+}
+
+// The angle is the line's direction (from its start towards its end) at
+// either end; the start decoration points the other way, out of the line.
+void Pen::makeStartCapGraphics(double x, double y, double angle)
+{
+    startCapGraphics = makeCap(startCap, x, y, angle + M_PI, width);
+}
+
+void Pen::makeEndCapGraphics(double x, double y, double angle)
+{
+    endCapGraphics = makeCap(endCap, x, y, angle, width);
+}
+
+void Pen::drawEndCaps(Graphics& g) const
+{
+    // A colour too transparent to see is not drawn, nor picked.
+    if (!isDrawable(color))
+        return;
+    for (const auto& cap : {startCapGraphics, endCapGraphics}) {
+        if (!cap)
+            continue;
+        g.context.setFillColor(g.effectiveColor(color));
+        cap->draw(g);
+    }
+}
