@@ -1,16 +1,15 @@
 #pragma once
-// Turns the bytes of a design file into a new DesignState: optional
-// 12-byte magic "Brindlex QEL", optional gzip or zlib compression, then XML
-// whose root (of any name) has "version" and "designVersion" and a "design"
-// child holding "sheets" (one "schematic" per schematic sheet) and "pcb".
+// The steps from the bytes of a design file to its sheets: optional 12-byte
+// magic "Brindlex QEL", optional gzip or zlib compression, then XML whose
+// root (of any name) has "version" and "designVersion" and a "design" child
+// holding "sheets" (one "schematic" per schematic sheet) and "pcb".
+// Design::open and Design::loadFromBytes run them in order.
 
 #include <QByteArray>
 #include <QString>
-#include <memory>
 #include <optional>
 #include <pugixml.hpp>
 
-class Design;
 class DesignState;
 
 namespace DesignReader {
@@ -18,16 +17,19 @@ namespace DesignReader {
 inline constexpr char kMagic[] = "Brindlex QEL";
 inline constexpr int kMagicLength = 12;
 
-// The XML text of a file: the magic dropped when present, inflated when
-// compressed. None (with the reason) when inflation fails.
+// The XML text of a file: the magic dropped when present, inflated (under
+// kDesignInflateLimit) when the data has a gzip or zlib header. None, with
+// the reason, when inflation fails.
 std::optional<QByteArray> decode(const QByteArray& data, QString* error);
 
-// Parses the XML and reads every sheet into a new state for design. Sets
-// design.xmlVersionBeingRead while reading. None (with the reason) when the
-// XML does not parse or holds no design element.
-std::shared_ptr<DesignState> read(Design& design, const QByteArray& data, QString* error);
+// Parses XML text that the caller keeps alive as long as doc (parsed in
+// place). False, with the reason, when it does not parse or has no root.
+bool parse(QByteArray& xml, pugi::xml_document& doc, QString* error);
 
-// Reads the "design" element into state.
+// The root's "design" child, or a null node.
+pugi::xml_node designElement(const pugi::xml_document& doc);
+
+// The schematic sheets of "sheets", then the "pcb" sheet, into state.
 void readDesignElement(pugi::xml_node designElement, DesignState& state);
 
 } // namespace DesignReader

@@ -47,6 +47,9 @@ public:
     QRectF pageRect() const;
 
 protected:
+    // What a kind of sheet reads between its settings and its entities.
+    virtual void readSheetParts(pugi::xml_node element);
+
     void drawPage(Graphics& g);
     void drawBorderReferences(Graphics& g);
     void drawTitleBlock(Graphics& g);

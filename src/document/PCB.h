@@ -37,9 +37,6 @@ public:
 
     SheetSettings& settings() override { return pcbSettings; }
 
-    // "id", "name", "settings", "layers", then the entities.
-    void readXML(pugi::xml_node element) override;
-
     // The layer passes, back to front; in pick mode the first entity hit.
     std::shared_ptr<Entity> draw(Graphics& g) override;
 
@@ -55,6 +52,10 @@ public:
     // The colour handed to the hole pass: yellow with solid pads, else the top
     // copper colour, else the bottom copper colour, else transparent.
     QColor holePassColor() const;
+
+protected:
+    // The "layers" child.
+    void readSheetParts(pugi::xml_node element) override;
 
 private:
     // One layer pass when the layer exists and is visible.

@@ -44,6 +44,10 @@ public:
     Font titleFont;
 
     virtual void readXML(pugi::xml_node element);
+
+protected:
+    // Defaults of a kind of sheet, set without asking for a redraw.
+    SheetSettings(bool pageShown, bool decorationsShown, const QColor& sheet, const QColor& background);
 };
 
 class PcbSettings : public SheetSettings {

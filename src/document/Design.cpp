@@ -1,0 +1,108 @@
+#include "document/Design.h"
+
+#include "core/Gzip.h"
+#include "core/Readers.h"
+#include "document/DesignReader.h"
+#include "document/DesignState.h"
+#include "document/SymbolPadNameSetter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <exception>
+
+namespace {
+// The name without "." and the extension, wherever they occur.
+QString shortNameOf(const QString& name)
+{
+    const QFileInfo info(name);
+    QString base = info.fileName();
+    const QString suffix = info.suffix();
+    if (suffix.isEmpty())
+        return base;
+    return base.remove(QLatin1Char('.') + suffix);
+}
+}
+
+Design::Design() = default;
+Design::~Design() = default;
+
+Design& Design::shared()
+{
+    static Design design;
+    return design;
+}
+
+std::shared_ptr<DesignState> Design::currentDesignState()
+{
+    if (!state_)
+        state_ = std::make_shared<DesignState>(this);
+    return state_;
+}
+
+bool Design::fail(const QString& name, const QString& error)
+{
+    lastError_ = error;
+    AlertItem alert;
+    alert.title = QStringLiteral("Could not open ") + name;
+    alert.message = error;
+    if (alertHook)
+        alertHook(alert);
+    return false;
+}
+
+bool Design::open(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(path, file.errorString());
+    if (file.size() > qint64(kDesignInflateLimit))
+        return fail(path, QStringLiteral("The file is too large."));
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return fail(path, file.errorString());
+    return loadFromBytes(data, path);
+}
+
+bool Design::loadFromBytes(const QByteArray& data, const QString& name)
+{
+    // Everything is read into a new state; the open design is replaced only
+    // when the whole file has been read.
+    QString error;
+    std::optional<QByteArray> xml = DesignReader::decode(data, &error);
+    if (!xml)
+        return fail(name, error);
+
+    const int previousVersion = xmlVersionBeingRead;
+    std::shared_ptr<DesignState> state;
+    int version = 0;
+    int readDesignVersion = 0;
+    try {
+        pugi::xml_document doc;
+        if (!DesignReader::parse(*xml, doc, &error))
+            return fail(name, error);
+        pugi::xml_node designElement = DesignReader::designElement(doc);
+        if (!designElement)
+            return fail(name, QStringLiteral("The file holds no design."));
+        const pugi::xml_node root = doc.document_element();
+        version = readInt32Attribute(root, "version", 0);
+        readDesignVersion = readInt32Attribute(root, "designVersion", 0);
+
+        xmlVersionBeingRead = version;
+        state = std::make_shared<DesignState>(this);
+        stateBeingRead_ = state.get();
+        DesignReader::readDesignElement(designElement, *state);
+        SymbolPadNameSetter::assignPadNames(*state);
+        stateBeingRead_ = nullptr;
+    } catch (const std::exception& e) {
+        stateBeingRead_ = nullptr;
+        xmlVersionBeingRead = previousVersion;
+        return fail(name, QString::fromUtf8(e.what()));
+    }
+
+    state_ = std::move(state);
+    designVersion = readDesignVersion;
+    fileName = name;
+    shortName = shortNameOf(name);
+    lastError_.clear();
+    return true;
+}
