@@ -159,7 +159,7 @@ signals:
 private:
     ViewModel();
     void published();
-    void openDesignFile(const QString& path);
+    void openDesignFile(const QString& shortName);
 
     QString status_;
     std::shared_ptr<Entity> selectedEntity_;

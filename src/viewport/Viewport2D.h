@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QPointF>
+#include <QTimer>
 #include <QRectF>
 #include <QString>
 #include <QTransform>
@@ -48,7 +49,8 @@ public:
     void setViewportCommand(std::unique_ptr<Viewport2DCommand> command);
 
     // The sheet shown now (it follows the open design), or null.
-    GraphicsSheet* sheet() const;
+    GraphicsSheet* sheet() const { return currentSheet().get(); }
+    std::shared_ptr<GraphicsSheet> currentSheet() const;
 
     // Model (y-up inches) to widget pixels, stored per sheet in the view model.
     QTransform viewTransform() const;
@@ -83,6 +85,13 @@ public:
 
     // Frames per second measured over the recent paints (0 before two paints).
     double frameRate() const { return frameRate_; }
+    // A wheel zoom counts as a gesture until the wheel has been still this long.
+    static constexpr int kWheelSettleMs = 300;
+    // The scale (pixels per inch) is kept within these bounds so that the
+    // view transform always stays invertible.
+    static constexpr double kMinScale = 1e-4;
+    static constexpr double kMaxScale = 1e8;
+
     // Duration of the last paint in milliseconds.
     double lastPaintMilliseconds() const { return lastPaintMs_; }
     int paintCount() const { return paintCount_; }
@@ -97,13 +106,24 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    void ensureGeometry(GraphicsSheet* sheet);
+    friend class Viewport2DCommand;
+    // Bounding boxes are recomputed only when the sheet or the view model's
+    // redraw counter changed since the last time (or the view model asks for
+    // it on every redraw).
+    void ensureGeometry(const std::shared_ptr<GraphicsSheet>& sheet);
+    // Fits when asked to, when the sheet has no stored transform yet, or when
+    // the sheet was replaced (a design was opened behind the view's back).
+    void ensureTransform(const std::shared_ptr<GraphicsSheet>& sheet);
+    void fitWorldRect(const QRectF& world, double marginFraction);
+    bool applyTransform(const QTransform& t);
+    void wheelGesture();
 
     std::unique_ptr<Viewport2DCommand> command_;
     QTransform fallbackTransform_;
-    // Geometry is recomputed only when the sheet or the redraw counter changed.
-    const GraphicsSheet* geometrySheet_ = nullptr;
+    std::weak_ptr<GraphicsSheet> geometrySheet_;
     int geometryRedraws_ = -1;
+    std::weak_ptr<GraphicsSheet> shownSheet_;
+    QTimer wheelTimer_;
     QElapsedTimer frameClock_;
     double frameRate_ = 0;
     double lastPaintMs_ = 0;

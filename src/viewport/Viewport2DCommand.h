@@ -33,7 +33,6 @@ public:
 
 protected:
     QPointF lastPanPoint_;
-    double wheelRemainder_ = 0;
 };
 
 // The line command installed by New / Save / Save As; it behaves as the

@@ -1,0 +1,328 @@
+#include "viewport/ViewModel.h"
+
+#include "core/RedrawHook.h"
+#include "core/Util.h"
+#include "document/Design.h"
+#include "model/Entity.h"
+#include "viewport/RecentFiles.h"
+#include "viewport/Viewport2D.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSettings>
+
+#include <algorithm>
+
+namespace {
+
+// The account card starts with a made-up password so that no fixed secret
+// ships in the program.
+QString makePassword()
+{
+    static const char alphabet[] = "ABCDEFGHJKLMNPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz23456789";
+    constexpr int alphabetSize = int(sizeof(alphabet)) - 1;
+    QString password;
+    for (int i = 0; i < 10; ++i)
+        password.append(QLatin1Char(alphabet[QRandomGenerator::system()->bounded(alphabetSize)]));
+    return password;
+}
+
+} // namespace
+
+ViewModel& ViewModel::shared()
+{
+    static ViewModel* model = new ViewModel; // lives for the whole run
+    return *model;
+}
+
+ViewModel::ViewModel()
+    : login_(QStringLiteral("guest")), password_(makePassword())
+{
+    QSettings settings;
+    if (settings.value(QStringLiteral("saved"), false).toBool()) {
+        showTopButtons_ = settings.value(QStringLiteral("showTopButtons"), false).toBool();
+        showSettingsPanel_ = settings.value(QStringLiteral("showSettingsPanel"), false).toBool();
+        showSidePanels_ = settings.value(QStringLiteral("showSidePanel"), false).toBool();
+    }
+
+    setRedrawHook([] { ViewModel::shared().incrementRedraws(); });
+    setRefitHook([] { ViewModel::shared().refitActiveViewport(); });
+    Design::shared().alertHook = [](const AlertItem& item) { ViewModel::shared().setAlertItem(item); };
+}
+
+void ViewModel::published() { emit changed(); }
+
+void ViewModel::setStatus(const QString& s)
+{
+    if (s == status_)
+        return;
+    status_ = s;
+    emit statusChanged(status_);
+    published();
+}
+
+void ViewModel::setSelectedEntity(std::shared_ptr<Entity> e)
+{
+    selectedEntity_ = std::move(e);
+    emit selectedEntityChanged();
+    published();
+}
+
+void ViewModel::clearSelection()
+{
+    if (selectedEntity_)
+        selectedEntity_->selected = false;
+    setSelectedEntity(nullptr);
+}
+
+void ViewModel::incrementDesignChanges()
+{
+    ++designChanges_;
+    emit designChangesChanged(designChanges_);
+    published();
+}
+
+void ViewModel::setDesignShortName(const QString& s)
+{
+    designShortName_ = s;
+    emit designShortNameChanged(s);
+    published();
+}
+
+void ViewModel::incrementRedraws()
+{
+    ++redraws_;
+    emit redrawsChanged(redraws_);
+    published();
+}
+
+void ViewModel::setZoom(bool on)
+{
+    zoom_ = on;
+    emit zoomChanged(on);
+    published();
+}
+
+void ViewModel::setShow3D(bool on)
+{
+    show3D_ = on;
+    emit flagsChanged();
+    published();
+}
+
+void ViewModel::setAlertItem(std::optional<AlertItem> item)
+{
+    alertItem_ = std::move(item);
+    emit alertItemChanged();
+    published();
+}
+
+void ViewModel::setVersion(const QString& version, const QString& date)
+{
+    version_ = version;
+    versionDate_ = date;
+    emit flagsChanged();
+    published();
+}
+
+void ViewModel::setIsShowingAboutView(bool on)
+{
+    isShowingAboutView_ = on;
+    emit flagsChanged();
+    published();
+}
+
+void ViewModel::setIsShowingAccountView(bool on)
+{
+    isShowingAccountView_ = on;
+    emit flagsChanged();
+    published();
+}
+
+void ViewModel::syncDisableWithAboutView()
+{
+    disable_ = isShowingAboutView_;
+    emit flagsChanged();
+    incrementRedraws();
+}
+
+void ViewModel::syncDisableWithAccountView()
+{
+    disable_ = isShowingAccountView_;
+    emit flagsChanged();
+    incrementRedraws();
+}
+
+void ViewModel::setShowSidePanels(bool on)
+{
+    showSidePanels_ = on;
+    emit flagsChanged();
+    published();
+}
+
+void ViewModel::setShowTopButtons(bool on)
+{
+    showTopButtons_ = on;
+    emit flagsChanged();
+    published();
+}
+
+void ViewModel::setShowSettingsPanel(bool on, bool requestRedraw)
+{
+    showSettingsPanel_ = on;
+    emit flagsChanged();
+    published();
+    if (requestRedraw)
+        incrementRedraws();
+}
+
+void ViewModel::setIsShowingOpen(bool on)
+{
+    isShowingOpen_ = on;
+    emit flagsChanged();
+    incrementRedraws();
+}
+
+void ViewModel::setDraggingOrZooming(bool on)
+{
+    if (on == draggingOrZooming_)
+        return;
+    draggingOrZooming_ = on;
+    emit draggingOrZoomingChanged(on);
+    published();
+}
+
+void ViewModel::setLogin(const QString& s)
+{
+    login_ = s;
+    emit flagsChanged();
+    incrementRedraws();
+}
+
+void ViewModel::setPassword(const QString& s)
+{
+    password_ = s;
+    emit flagsChanged();
+    incrementRedraws();
+}
+
+void ViewModel::setActiveViewport(Viewport2D* v)
+{
+    if (activeViewport2D_.data() == v)
+        return;
+    activeViewport2D_ = v;
+    emit activeViewportChanged(v);
+}
+
+void ViewModel::registerViewport(Viewport2D* v)
+{
+    if (v && std::find(viewports_.begin(), viewports_.end(), v) == viewports_.end())
+        viewports_.push_back(v);
+}
+
+void ViewModel::unregisterViewport(Viewport2D* v)
+{
+    viewports_.erase(std::remove(viewports_.begin(), viewports_.end(), v), viewports_.end());
+    if (activeViewport2D_.data() == v) {
+        activeViewport2D_ = nullptr;
+        emit activeViewportChanged(nullptr);
+    }
+}
+
+void ViewModel::showMessage(const QString& message)
+{
+    AlertItem item;
+    item.title = QStringLiteral("Brindlex");
+    item.message = message;
+    item.dismissButton = QStringLiteral("OK");
+    setAlertItem(item);
+}
+
+void ViewModel::saveWindowSettings()
+{
+    QSettings settings;
+    settings.setValue(QStringLiteral("saved"), true);
+    settings.setValue(QStringLiteral("showTopButtons"), showTopButtons_);
+    settings.setValue(QStringLiteral("showSidePanel"), showSidePanels_);
+    settings.setValue(QStringLiteral("showSettingsPanel"), showSettingsPanel_);
+}
+
+void ViewModel::refitActiveViewport()
+{
+    if (Viewport2D* v = activeViewport2D())
+        v->requestFit();
+}
+
+// What every successful read does to the view state: the old design's
+// selection and view transforms no longer mean anything.
+void ViewModel::openDesignFile(const QString& shortName)
+{
+    clearSelection();
+    setStatus(QString());
+    setDesignShortName(shortName);
+    sheetTransforms.clear();
+    if (Viewport2D* v = activeViewport2D()) {
+        incrementRedraws();
+        v->requestFit();
+    }
+    for (Viewport2D* v : viewports_)
+        v->requestFit();
+    emit designLoaded();
+}
+
+void ViewModel::openSampleDesign(const QString& name)
+{
+    const QString path = QStringLiteral(":/samples/%1.project").arg(name);
+    QFile file(path);
+    if (!file.exists())
+        return;
+    // Resources are read here rather than by path so that the reader needs
+    // no knowledge of the resource system.
+    if (!file.open(QIODevice::ReadOnly)) {
+        showMessage(QStringLiteral("Could not open ") + path + QStringLiteral(" ") + file.errorString());
+        return;
+    }
+    const QByteArray data = file.readAll();
+    if (!Design::shared().loadFromBytes(data, path))
+        return;
+    openDesignFile(name);
+}
+
+bool ViewModel::loadDesign(const QUrl& url)
+{
+    const QString path = url.isLocalFile() ? url.toLocalFile() : url.toString();
+    if (!Design::shared().open(path))
+        return false;
+    designURL = url;
+    addRecentFile(url);
+    emit recentFilesChanged();
+    openDesignFile(::designShortName(url));
+    return true;
+}
+
+void ViewModel::showOpenPanel(QWidget* parent)
+{
+    QSettings settings;
+    QString startFolder;
+    const QVariant stored = settings.value(QStringLiteral("openDirectory"));
+    if (stored.isValid()) {
+        const QUrl folder = stored.typeId() == QMetaType::QUrl ? stored.toUrl() : QUrl(stored.toString());
+        openDirectory = folder;
+        startFolder = folder.isLocalFile() ? folder.toLocalFile() : stored.toString();
+    }
+    auto* dialog = new QFileDialog(parent, QString(), startFolder,
+        QStringLiteral("Designs (*.project *.part *.jpeg *.jpg *.png)"));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& file) {
+        const QUrl url = QUrl::fromLocalFile(file);
+        const QUrl folder = QUrl::fromLocalFile(QFileInfo(file).absolutePath());
+        openDirectory = folder;
+        QSettings().setValue(QStringLiteral("openDirectory"), folder);
+        loadDesign(url);
+    });
+    dialog->open();
+}

@@ -1,0 +1,359 @@
+#include "viewport/Viewport2D.h"
+
+#include "core/DrawingContext.h"
+#include "core/Graphics.h"
+#include "document/Design.h"
+#include "document/DesignState.h"
+#include "document/GraphicsSheet.h"
+#include "document/PCB.h"
+#include "document/Schematic.h"
+#include "document/SheetSettings.h"
+#include "model/Entity.h"
+#include "viewport/ViewModel.h"
+#include "viewport/Viewport2DCommand.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <cmath>
+
+namespace {
+
+bool finiteRect(const QRectF& r)
+{
+    return std::isfinite(r.x()) && std::isfinite(r.y()) && std::isfinite(r.width()) && std::isfinite(r.height());
+}
+
+// The pixels-per-inch scale of a view transform (uniform by construction).
+double scaleOf(const QTransform& t) { return std::hypot(t.m11(), t.m12()); }
+
+// The model box seen through the widget-space rectangle.
+BoundingBox worldBox(const QTransform& view, const QRectF& widgetRect)
+{
+    BoundingBox box;
+    bool invertible = false;
+    const QTransform inverse = view.inverted(&invertible);
+    if (invertible)
+        box.addTransformedRect(widgetRect, inverse);
+    return box;
+}
+
+} // namespace
+
+Viewport2D::Viewport2D(bool pcb, QWidget* parent)
+    : QWidget(parent), pcb(pcb)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+    setMinimumSize(40, 40);
+    command_ = std::make_unique<Viewport2DCommand>(this, ViewModel::shared());
+
+    wheelTimer_.setSingleShot(true);
+    wheelTimer_.setInterval(kWheelSettleMs);
+    connect(&wheelTimer_, &QTimer::timeout, this, [] { ViewModel::shared().setDraggingOrZooming(false); });
+    // Every increment of the shared counter is a redraw request.
+    connect(&ViewModel::shared(), &ViewModel::redrawsChanged, this, [this] { update(); });
+}
+
+Viewport2D::~Viewport2D()
+{
+    ViewModel::shared().unregisterViewport(this);
+}
+
+void Viewport2D::requestFit()
+{
+    firstTime = true;
+    update();
+}
+
+void Viewport2D::setViewportCommand(std::unique_ptr<Viewport2DCommand> command)
+{
+    command_ = command ? std::move(command) : std::make_unique<Viewport2DCommand>(this, ViewModel::shared());
+}
+
+std::shared_ptr<GraphicsSheet> Viewport2D::currentSheet() const
+{
+    const std::shared_ptr<DesignState> state = Design::shared().currentDesignState();
+    if (!state)
+        return nullptr;
+    if (pcb)
+        return state->pcb;
+    if (state->schematics.empty())
+        return nullptr;
+    return state->schematics.front();
+}
+
+QTransform Viewport2D::viewTransform() const
+{
+    const GraphicsSheet* s = sheet();
+    const auto& transforms = ViewModel::shared().sheetTransforms;
+    auto it = s ? transforms.find(s) : transforms.end();
+    return it != transforms.end() ? it->second : fallbackTransform_;
+}
+
+void Viewport2D::setViewTransform(const QTransform& t)
+{
+    if (const GraphicsSheet* s = sheet())
+        ViewModel::shared().sheetTransforms[s] = t;
+    else
+        fallbackTransform_ = t;
+}
+
+bool Viewport2D::applyTransform(const QTransform& t)
+{
+    const double s = scaleOf(t);
+    if (!std::isfinite(s) || !std::isfinite(t.dx()) || !std::isfinite(t.dy()) || s < kMinScale || s > kMaxScale)
+        return false;
+    const double before = scaleOf(viewTransform());
+    if (before > 0)
+        magnification *= s / before;
+    setViewTransform(t);
+    return true;
+}
+
+QPointF Viewport2D::toWorld(QPointF widgetPoint) const
+{
+    bool invertible = false;
+    const QTransform inverse = viewTransform().inverted(&invertible);
+    return invertible ? inverse.map(widgetPoint) : QPointF();
+}
+
+QPointF Viewport2D::toWidget(QPointF worldPoint) const { return viewTransform().map(worldPoint); }
+
+void Viewport2D::ensureGeometry(const std::shared_ptr<GraphicsSheet>& sheet)
+{
+    if (!sheet)
+        return;
+    ViewModel& vm = ViewModel::shared();
+    const bool sameSheet = !geometrySheet_.owner_before(sheet) && !sheet.owner_before(geometrySheet_) && !geometrySheet_.expired();
+    if (sameSheet && geometryRedraws_ == vm.redraws() && !vm.setBoundingBoxesOnRedraw)
+        return;
+    sheet->updateGeometry();
+    geometrySheet_ = sheet;
+    geometryRedraws_ = vm.redraws();
+    vm.lastRedraws = vm.redraws();
+}
+
+QRectF Viewport2D::fitRect()
+{
+    const std::shared_ptr<GraphicsSheet> s = currentSheet();
+    const QRectF empty(0, 0, 10, 8);
+    if (!s)
+        return empty;
+    ensureGeometry(s);
+    QRectF r;
+    const BoundingBox& box = s->entityList.boundingBox;
+    if (box.valid)
+        r = box.rect().normalized();
+    if (s->settings().showPage) {
+        const QRectF page = s->pageRect().normalized();
+        if (finiteRect(page))
+            r = r.isNull() ? page : r.united(page);
+    }
+    if (!finiteRect(r) || (r.width() <= 0 && r.height() <= 0))
+        return r.isNull() || !finiteRect(r) ? empty : QRectF(r.center() - QPointF(0.5, 0.5), QSizeF(1, 1));
+    // A box flat in one direction (a single line) gets the other's extent.
+    if (r.width() <= 0)
+        r.adjust(-r.height() / 2, 0, r.height() / 2, 0);
+    if (r.height() <= 0)
+        r.adjust(0, -r.width() / 2, 0, r.width() / 2);
+    return r;
+}
+
+void Viewport2D::fitWorldRect(const QRectF& world, double marginFraction)
+{
+    const double w = std::max(1, width());
+    const double h = std::max(1, height());
+    const double usable = 1 - 2 * marginFraction;
+    double s = std::min(w * usable / world.width(), h * usable / world.height());
+    if (!std::isfinite(s) || s <= 0)
+        return;
+    s = std::clamp(s, kMinScale, kMaxScale);
+    const QPointF c = world.center();
+    const QTransform t(s, 0, 0, -s, w / 2 - s * c.x(), h / 2 + s * c.y());
+    if (!std::isfinite(t.dx()) || !std::isfinite(t.dy()))
+        return;
+    setViewTransform(t);
+}
+
+void Viewport2D::fit()
+{
+    fitWorldRect(fitRect(), 0.05);
+    magnification = 1;
+    firstTime = false;
+    shownSheet_ = currentSheet();
+}
+
+void Viewport2D::ensureTransform(const std::shared_ptr<GraphicsSheet>& sheet)
+{
+    const bool replaced = shownSheet_.owner_before(sheet) || sheet.owner_before(shownSheet_) || shownSheet_.expired();
+    const bool stored = !sheet || ViewModel::shared().sheetTransforms.count(sheet.get());
+    if (firstTime || replaced || !stored)
+        fit();
+}
+
+void Viewport2D::zoomAbout(QPointF p, double factor)
+{
+    if (!std::isfinite(factor) || factor <= 0)
+        return;
+    const QTransform t = viewTransform() * QTransform::fromTranslate(-p.x(), -p.y()) * QTransform::fromScale(factor, factor)
+        * QTransform::fromTranslate(p.x(), p.y());
+    if (applyTransform(t))
+        update();
+}
+
+void Viewport2D::zoomIn() { zoomAbout(QPointF(width() / 2.0, height() / 2.0), zoomStep); }
+
+void Viewport2D::zoomOut() { zoomAbout(QPointF(width() / 2.0, height() / 2.0), 1 / zoomStep); }
+
+void Viewport2D::zoomToRect(const QRectF& widgetRect)
+{
+    const QRectF r = widgetRect.normalized();
+    // A rectangle of a pixel or two is a click, not a choice of area.
+    if (r.width() < 3 || r.height() < 3 || !finiteRect(r))
+        return;
+    bool invertible = false;
+    const QTransform inverse = viewTransform().inverted(&invertible);
+    if (!invertible)
+        return;
+    const QRectF world = inverse.mapRect(r);
+    const double before = scaleOf(viewTransform());
+    fitWorldRect(world, 0);
+    if (before > 0)
+        magnification *= scaleOf(viewTransform()) / before;
+    update();
+}
+
+void Viewport2D::pan(QPointF delta)
+{
+    if (applyTransform(viewTransform() * QTransform::fromTranslate(delta.x(), delta.y())))
+        update();
+}
+
+std::shared_ptr<Entity> Viewport2D::entityAt(QPointF widgetPoint)
+{
+    const std::shared_ptr<GraphicsSheet> s = currentSheet();
+    if (!s || !std::isfinite(widgetPoint.x()) || !std::isfinite(widgetPoint.y()))
+        return nullptr;
+    ensureGeometry(s);
+    ensureTransform(s);
+
+    const double px = std::floor(widgetPoint.x());
+    const double py = std::floor(widgetPoint.y());
+    const QTransform view = viewTransform();
+
+    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    std::shared_ptr<Entity> hit;
+    {
+        DrawingContext context(painter);
+        context.concatenate(view * QTransform::fromTranslate(-px, -py));
+        Graphics g(context);
+        g.picking = true;
+        g.pickImage = &image;
+        g.drawingPcb = pcb;
+        // In pick mode the visible area is the clicked pixel.
+        g.viewportBoundingBox = worldBox(view, QRectF(px, py, 1, 1));
+        hit = s->draw(g);
+    }
+    painter.end();
+    return hit;
+}
+
+std::shared_ptr<Entity> Viewport2D::pickAt(QPointF widgetPoint)
+{
+    ViewModel& vm = ViewModel::shared();
+    vm.clearSelection();
+    if (const std::shared_ptr<GraphicsSheet> s = currentSheet())
+        s->entityList.clearSelection();
+    std::shared_ptr<Entity> hit = entityAt(widgetPoint);
+    if (hit)
+        hit->selected = true;
+    vm.setSelectedEntity(hit);
+    vm.incrementRedraws();
+    update();
+    return hit;
+}
+
+void Viewport2D::updateStatusAt(QPointF widgetPoint)
+{
+    const std::shared_ptr<Entity> e = entityAt(widgetPoint);
+    ViewModel::shared().setStatus(e ? e->typeName() : QString());
+}
+
+void Viewport2D::paintEvent(QPaintEvent*)
+{
+    QElapsedTimer paintClock;
+    paintClock.start();
+
+    QPainter painter(this);
+    const std::shared_ptr<GraphicsSheet> s = currentSheet();
+    if (!s) {
+        painter.fillRect(rect(), palette().window());
+        return;
+    }
+    ensureGeometry(s);
+    ensureTransform(s);
+
+    const QColor background = s->settings().backgroundColor;
+    painter.fillRect(rect(), background.isValid() ? background : QColor(Qt::white));
+    const QTransform view = viewTransform();
+    {
+        DrawingContext context(painter);
+        context.concatenate(view);
+        Graphics g(context);
+        g.drawingPcb = pcb;
+        g.viewportBoundingBox = worldBox(view, QRectF(rect()));
+        s->draw(g);
+    }
+    painter.resetTransform();
+    painter.setClipping(false);
+
+    lastPaintMs_ = paintClock.nsecsElapsed() / 1e6;
+    ++paintCount_;
+    // The rate the view can sustain: the overlay follows the cost of a frame,
+    // since the view paints only on demand.
+    const double rate = lastPaintMs_ > 0 ? 1000.0 / lastPaintMs_ : 0;
+    frameRate_ = frameRate_ > 0 ? 0.8 * frameRate_ + 0.2 * rate : rate;
+
+    if (ViewModel::shared().showFrameRate) {
+        const bool dark = background.isValid() && background.lightnessF() < 0.5;
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.setPen(dark ? QColor(230, 230, 230) : QColor(40, 40, 40));
+        QFont font = painter.font();
+        font.setPointSizeF(9);
+        painter.setFont(font);
+        const QString text = QStringLiteral("%1 fps  %2 ms").arg(frameRate_, 0, 'f', 0).arg(lastPaintMs_, 0, 'f', 1);
+        painter.drawText(rect().adjusted(6, 4, -6, -4), Qt::AlignLeft | Qt::AlignBottom, text);
+    }
+}
+
+void Viewport2D::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // A new size refits, as on first display.
+    firstTime = true;
+}
+
+void Viewport2D::mousePressEvent(QMouseEvent* event) { command_->mousePress(event); }
+
+void Viewport2D::mouseMoveEvent(QMouseEvent* event) { command_->mouseMove(event); }
+
+void Viewport2D::mouseReleaseEvent(QMouseEvent* event) { command_->mouseRelease(event); }
+
+void Viewport2D::wheelEvent(QWheelEvent* event) { command_->wheel(event); }
+
+void Viewport2D::leaveEvent(QEvent* event)
+{
+    command_->leave();
+    QWidget::leaveEvent(event);
+}
+
+void Viewport2D::wheelGesture()
+{
+    ViewModel::shared().setDraggingOrZooming(true);
+    wheelTimer_.start();
+}
