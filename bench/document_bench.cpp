@@ -1,0 +1,100 @@
+// Reading and drawing a large generated board.
+
+#include "Generator.h"
+
+#include "core/DrawingContext.h"
+#include "core/Graphics.h"
+#include "core/Gzip.h"
+#include "document/Design.h"
+#include "document/DesignState.h"
+#include "document/PCB.h"
+
+#include <QImage>
+#include <QPainter>
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+namespace {
+
+const QByteArray& boardXml(int footprints)
+{
+    static std::map<int, QByteArray> cache;
+    auto& b = cache[footprints];
+    if (b.isEmpty()) {
+        BoardSpec spec;
+        spec.footprints = footprints;
+        b = generateBoardXml(spec);
+    }
+    return b;
+}
+
+const QByteArray& boardFile(int footprints)
+{
+    static std::map<int, QByteArray> cache;
+    auto& b = cache[footprints];
+    if (b.isEmpty())
+        b = QByteArray("Brindlex QEL") + gzipDeflate(boardXml(footprints));
+    return b;
+}
+
+// XML parsing alone: the floor under which loading cannot go.
+void BM_ParseOnly(benchmark::State& state)
+{
+    const QByteArray& xml = boardXml(int(state.range(0)));
+    for (auto _ : state) {
+        pugi::xml_document doc;
+        benchmark::DoNotOptimize(doc.load_buffer(xml.constData(), size_t(xml.size())));
+    }
+    state.SetBytesProcessed(state.iterations() * xml.size());
+}
+BENCHMARK(BM_ParseOnly)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+void BM_LoadPlain(benchmark::State& state)
+{
+    const QByteArray& xml = boardXml(int(state.range(0)));
+    for (auto _ : state) {
+        Design design;
+        benchmark::DoNotOptimize(design.loadFromBytes(xml, "board"));
+    }
+}
+BENCHMARK(BM_LoadPlain)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+void BM_LoadGzip(benchmark::State& state)
+{
+    const QByteArray& file = boardFile(int(state.range(0)));
+    for (auto _ : state) {
+        Design design;
+        benchmark::DoNotOptimize(design.loadFromBytes(file, "board"));
+    }
+}
+BENCHMARK(BM_LoadGzip)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+// One full frame of the PCB sheet fitted into 1920 x 1080.
+void BM_DrawPcbFitted(benchmark::State& state)
+{
+    Design design;
+    design.loadFromBytes(boardXml(int(state.range(0))), "board");
+    PCB& pcb = *design.currentDesignState()->pcb;
+    pcb.updateGeometry();
+    const BoundingBox box = pcb.entityList.boundingBox;
+    const QSize size(1920, 1080);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    const double w = box.valid ? box.width() : 10, h = box.valid ? box.height() : 8;
+    const double s = std::min(size.width() / (w * 1.1), size.height() / (h * 1.1));
+    const QPointF c = box.valid ? box.center() : QPointF(5, 4);
+    const QTransform view(s, 0, 0, -s, size.width() / 2.0 - s * c.x(), size.height() / 2.0 + s * c.y());
+    for (auto _ : state) {
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setTransform(view);
+        DrawingContext ctx(painter);
+        Graphics g(ctx);
+        g.drawingPcb = true;
+        g.viewportBoundingBox.addRect(view.inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(size))));
+        benchmark::DoNotOptimize(pcb.draw(g));
+    }
+}
+BENCHMARK(BM_DrawPcbFitted)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+} // namespace
