@@ -1,0 +1,123 @@
+#pragma once
+// Small entities for the model tests: a filled rectangle and a holder.
+
+#include "core/DrawingContext.h"
+#include "core/Graphics.h"
+#include "core/Readers.h"
+#include "model/EntityFactory.h"
+#include "model/EntityList.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QRectF>
+
+// Fills its rectangle (own coordinates) in opaque black and counts its calls.
+class TestRect : public Entity {
+public:
+    using Entity::Entity;
+    QRectF rect = QRectF(0, 0, 1, 1);
+    int draws = 0;
+    int padPasses = 0;
+    int holePasses = 0;
+    QTransform padPassTransform; // context transform at the last pad pass
+
+    void readXML(pugi::xml_node element) override
+    {
+        Entity::readXML(element);
+        rect = readRectAttribute(element, rect);
+    }
+    void draw(Graphics& g) override
+    {
+        ++draws;
+        Entity::draw(g);
+        g.pushTransform(singleLevelTransform);
+        g.context.setFillColor(QColor(0, 0, 0));
+        g.context.beginPath();
+        g.context.addRect(rect);
+        g.context.fillPath();
+        g.popTransform(singleLevelTransform);
+    }
+    void drawPadPass(Graphics& g) override
+    {
+        ++padPasses;
+        padPassTransform = g.context.transform();
+    }
+    void drawHolePass(Graphics&, const QColor&) override { ++holePasses; }
+    void calculateBoundingBox() override { boundingBox.addTransformedRect(rect, netTransform); }
+};
+
+// Owns a child list read from its "entities" children. With forwardsOwnPass
+// set, its own pad and hole passes also run the children, as footprints and
+// nets do; the list must still visit every child only once.
+class TestHolder : public Entity, public IEntityHolder {
+public:
+    using Entity::Entity;
+    EntityList children;
+    bool forwardsOwnPass = false;
+    int draws = 0;
+
+    void readXML(pugi::xml_node element) override
+    {
+        Entity::readXML(element);
+        forwardsOwnPass = readBoolAttribute(element, "forwards", false);
+        EntityList::readEntities(element, sheet, children);
+    }
+    void draw(Graphics& g) override
+    {
+        ++draws;
+        Entity::draw(g);
+    }
+    void drawPadPass(Graphics& g) override
+    {
+        if (forwardsOwnPass)
+            drawChildrenPadPass(g);
+    }
+    void drawHolePass(Graphics& g, const QColor& color) override
+    {
+        if (forwardsOwnPass)
+            drawChildrenHolePass(g, color);
+    }
+    void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox) override
+    {
+        computeNetTransform(parentTransform);
+        boundingBox = BoundingBox();
+        children.updateBoundingBox(netTransform, &boundingBox);
+        if (parentBox && boundingBox.valid)
+            parentBox->addTransformedBox(boundingBox, std::nullopt);
+    }
+    IEntityHolder* holder() override { return this; }
+    EntityList& entities() override { return children; }
+    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+};
+
+inline void registerTestEntities()
+{
+    registerEntity<TestRect>("testRect");
+    registerEntity<TestHolder>("testHolder");
+}
+
+// A pick pass at device pixel (px, py) of a view: that pixel becomes the
+// single pixel of the pick image.
+struct PickRig {
+    QImage image{1, 1, QImage::Format_ARGB32_Premultiplied};
+    QPainter painter;
+    std::unique_ptr<DrawingContext> context;
+    std::unique_ptr<Graphics> g;
+
+    PickRig(const QTransform& view, int px, int py)
+    {
+        image.fill(Qt::transparent);
+        painter.begin(&image);
+        painter.setTransform(view * QTransform::fromTranslate(-px, -py));
+        context = std::make_unique<DrawingContext>(painter);
+        g = std::make_unique<Graphics>(*context);
+        g->picking = true;
+        g->pickImage = &image;
+    }
+};
+
+// 100 device pixels per inch, y up, model (0, 0) at device (0, 200).
+inline QTransform testView()
+{
+    return QTransform(100, 0, 0, -100, 0, 200);
+}
