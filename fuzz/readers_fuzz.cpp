@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                     readEveryWay(element, a.name());
                 const QRectF r = readRectAttribute(element, QRectF(1, 2, 3, 4));
                 check(std::isfinite(r.x()) && std::isfinite(r.width()));
-                for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+                int children = 0;
+                for (pugi::xml_node child = element.first_child(); child && children < 16; child = child.next_sibling(), ++children)
                     if (child.type() == pugi::node_element)
                         readBitmapData(element, child.name(), QImage());
                 check(!childElement(element, "bitmap") || std::strcmp(childElement(element, "bitmap").name(), "bitmap") == 0);
