@@ -33,20 +33,35 @@ QString makePassword()
 
 ViewModel& ViewModel::shared()
 {
-    static ViewModel* model = new ViewModel; // lives for the whole run
+    // Never destroyed: widgets and hooks may still reach it during exit.
+    static ViewModel* model = [] {
+        auto* m = new ViewModel;
+        m->installHooks();
+        return m;
+    }();
     return *model;
 }
 
-ViewModel::ViewModel()
-    : login_(QStringLiteral("guest")), password_(makePassword())
+ViewModel::ViewModel(QObject* parent)
+    : QObject(parent), login_(QStringLiteral("guest")), password_(makePassword())
+{
+    loadWindowSettings();
+}
+
+void ViewModel::loadWindowSettings()
 {
     QSettings settings;
-    if (settings.value(QStringLiteral("saved"), false).toBool()) {
-        showTopButtons_ = settings.value(QStringLiteral("showTopButtons"), false).toBool();
-        showSettingsPanel_ = settings.value(QStringLiteral("showSettingsPanel"), false).toBool();
-        showSidePanels_ = settings.value(QStringLiteral("showSidePanel"), false).toBool();
-    }
+    if (!settings.value(QStringLiteral("saved"), false).toBool())
+        return;
+    showTopButtons_ = settings.value(QStringLiteral("showTopButtons"), false).toBool();
+    showSettingsPanel_ = settings.value(QStringLiteral("showSettingsPanel"), false).toBool();
+    showSidePanels_ = settings.value(QStringLiteral("showSidePanel"), false).toBool();
+    emit flagsChanged();
+    published();
+}
 
+void ViewModel::installHooks()
+{
     setRedrawHook([] { ViewModel::shared().incrementRedraws(); });
     setRefitHook([] { ViewModel::shared().refitActiveViewport(); });
     Design::shared().alertHook = [](const AlertItem& item) { ViewModel::shared().setAlertItem(item); };
@@ -208,9 +223,11 @@ void ViewModel::setPassword(const QString& s)
     incrementRedraws();
 }
 
+Viewport2D* ViewModel::activeViewport2D() const { return activeViewport2D_; }
+
 void ViewModel::setActiveViewport(Viewport2D* v)
 {
-    if (activeViewport2D_.data() == v)
+    if (activeViewport2D_ == v)
         return;
     activeViewport2D_ = v;
     emit activeViewportChanged(v);
@@ -225,7 +242,7 @@ void ViewModel::registerViewport(Viewport2D* v)
 void ViewModel::unregisterViewport(Viewport2D* v)
 {
     viewports_.erase(std::remove(viewports_.begin(), viewports_.end(), v), viewports_.end());
-    if (activeViewport2D_.data() == v) {
+    if (activeViewport2D_ == v) {
         activeViewport2D_ = nullptr;
         emit activeViewportChanged(nullptr);
     }
@@ -275,17 +292,11 @@ void ViewModel::openDesignFile(const QString& shortName)
 void ViewModel::openSampleDesign(const QString& name)
 {
     const QString path = QStringLiteral(":/samples/%1.project").arg(name);
-    QFile file(path);
-    if (!file.exists())
+    if (!QFile::exists(path))
         return;
-    // Resources are read here rather than by path so that the reader needs
-    // no knowledge of the resource system.
-    if (!file.open(QIODevice::ReadOnly)) {
-        showMessage(QStringLiteral("Could not open ") + path + QStringLiteral(" ") + file.errorString());
-        return;
-    }
-    const QByteArray data = file.readAll();
-    if (!Design::shared().loadFromBytes(data, path))
+    // The same reader as a user's file; a failure raises its alert and
+    // leaves the open design and the view state alone.
+    if (!Design::shared().open(path))
         return;
     openDesignFile(name);
 }

@@ -6,7 +6,6 @@
 #include "core/AlertItem.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTransform>
 #include <QUrl>
@@ -23,8 +22,17 @@ class Viewport2D;
 class ViewModel : public QObject {
     Q_OBJECT
 public:
-    // Created on first use (thread-safe function-local static), kept for the run.
+    // Created on first use (thread-safe function-local static), kept for the
+    // run; installs the model's redraw and refit hooks and the document's
+    // alert hook.
     static ViewModel& shared();
+    // The application uses shared(); a separate model (tests) installs no hooks.
+    explicit ViewModel(QObject* parent = nullptr);
+
+    // Only when the user default "saved" is true: showTopButtons,
+    // showSettingsPanel and showSidePanels from "showTopButtons",
+    // "showSettingsPanel" and "showSidePanel" (a missing key reads false).
+    void loadWindowSettings();
 
     // ---- published fields (each setter emits its signal and changed()) ----
     const QString& status() const { return status_; }
@@ -96,7 +104,7 @@ public:
 
     // ---- plain fields ----
     // The viewport that receives redraw and fit requests (may be none).
-    Viewport2D* activeViewport2D() const { return activeViewport2D_.data(); }
+    Viewport2D* activeViewport2D() const;
     void setActiveViewport(Viewport2D* v);
     // Every viewport the main window shows. A viewport also unregisters itself
     // when destroyed, so the list never holds a dangling pointer.
@@ -157,7 +165,7 @@ signals:
     void recentFilesChanged();
 
 private:
-    ViewModel();
+    void installHooks();
     void published();
     void openDesignFile(const QString& shortName);
 
@@ -182,6 +190,7 @@ private:
     QString login_;
     QString password_;
 
-    QPointer<Viewport2D> activeViewport2D_;
+    // Cleared by the viewport's destructor (unregisterViewport).
+    Viewport2D* activeViewport2D_ = nullptr;
     std::vector<Viewport2D*> viewports_;
 };
