@@ -45,8 +45,10 @@ public:
     virtual void drawPadPass(Graphics& g);
     virtual void drawHolePass(Graphics& g, const QColor& color);
     // Net transform, fresh box, calculateBoundingBox, then the box's corners
-    // into parentBox when valid.
+    // into parentBox when valid. Boxes are in sheet coordinates.
     virtual void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox);
+    // netTransform = singleLevelTransform * parentTransform (own applied
+    // first); either may be absent.
     void computeNetTransform(const std::optional<QTransform>& parentTransform);
     virtual void calculateBoundingBox();
     // A new property editor for this entity (the caller owns it), or none.
@@ -62,10 +64,15 @@ public:
     QString elementName;
 };
 
-// Capability of an entity that owns a child list.
+// Capability of an entity that owns a child list. An entity adopting it also
+// overrides Entity::holder() to return itself.
 class IEntityHolder {
 public:
     virtual ~IEntityHolder() = default;
+    // By default: nothing for an empty list, else childTransform pushed on the
+    // graphics, the child list's pass, and the transform popped. A holder's
+    // own drawPadPass/drawHolePass may forward to its children as well; the
+    // list still visits each child once per pass.
     virtual void drawChildrenPadPass(Graphics& g);
     virtual void drawChildrenHolePass(Graphics& g, const QColor& color);
     virtual EntityList& entities() = 0;

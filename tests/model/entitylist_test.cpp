@@ -298,3 +298,34 @@ TEST_F(EntityListTest, DeepNestingStopsAtTheCap)
     again.collect(all);
     EXPECT_EQ(all.size(), size_t(EntityList::kMaxNesting));
 }
+
+TEST_F(EntityListTest, ExtremeAndSingularPlacementsAreHarmless)
+{
+    // Finite matrices whose products overflow, and singular ones.
+    read(R"(<sheet><entities>
+        <testHolder m11="1e300" m22="1e300"><entities>
+          <testHolder m11="1e300" m22="1e300" dx="1e300"><entities>
+            <testRect x="0" y="0" width="1" height="1"/>
+          </entities></testHolder>
+        </entities></testHolder>
+        <testHolder m11="0" m12="0" m21="0" m22="0"><entities>
+          <testRect x="0" y="0" width="1" height="1"/>
+        </entities></testHolder>
+        <testRect x="0" y="0" width="1" height="1"/>
+      </entities></sheet>)");
+    QImage img(50, 50, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    {
+        QPainter p(&img);
+        p.setTransform(testView());
+        DrawingContext ctx(p);
+        Graphics g(ctx);
+        g.viewportBoundingBox.addPoint(QPointF(-1, -1));
+        g.viewportBoundingBox.addPoint(QPointF(2, 2));
+        list.draw(g);
+        list.drawPadPass(g);
+        list.drawHolePass(g, Qt::yellow);
+    }
+    // The ordinary rectangle is still found.
+    EXPECT_EQ(pickAt(list, 0.5, 0.5), list.entities[2]);
+}
