@@ -1,0 +1,281 @@
+#include "DocumentTestEntities.h"
+#include "TestSupport.h"
+
+#include "core/Gzip.h"
+#include "document/Design.h"
+#include "document/DesignReader.h"
+#include "document/DesignState.h"
+#include "document/PCB.h"
+#include "document/Schematic.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+QByteArray readTestFile(const char* name)
+{
+    QFile f(QStringLiteral(BRINDLEX_TEST_DATA "/") + name);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+    return f.readAll();
+}
+
+QByteArray withMagic(const QByteArray& data) { return QByteArray("Brindlex QEL") + data; }
+
+// A raw zlib stream (qCompress puts a 4-byte length in front of it).
+QByteArray zlibStream(const QByteArray& data) { return qCompress(data).mid(4); }
+
+class ReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registerDocumentTestEntities();
+        design.alertHook = [this](const AlertItem& a) { alerts.push_back(a); };
+    }
+    Design design;
+    std::vector<AlertItem> alerts;
+};
+
+void expectBasicDesign(Design& design)
+{
+    auto state = design.currentDesignState();
+    ASSERT_EQ(state->schematics.size(), 2u);
+    EXPECT_EQ(state->schematics[0]->name, "Main");
+    EXPECT_EQ(state->schematics[0]->id.value, 1);
+    EXPECT_EQ(state->schematics[1]->name, "Power");
+    EXPECT_EQ(state->pcb->layerList.count(), 12);
+    EXPECT_EQ(state->pcb->layerList.bottomLayer, 6);
+    EXPECT_EQ(state->pcb->layerList.drillFileName, "Holes");
+    EXPECT_EQ(design.xmlVersionBeingRead, 12);
+    EXPECT_EQ(design.designVersion, 3);
+}
+
+} // namespace
+
+TEST_F(ReaderTest, PlainFileReadsSheetsSettingsLayersAndEntities)
+{
+    ASSERT_TRUE(design.open(QStringLiteral(BRINDLEX_TEST_DATA "/basic.project"))) << design.lastError().toStdString();
+    EXPECT_TRUE(alerts.empty());
+    expectBasicDesign(design);
+    EXPECT_EQ(design.shortName, "basic");
+
+    auto state = design.currentDesignState();
+    const PCB& pcb = *state->pcb;
+    EXPECT_TRUE(pcb.pcbSettings.showGrid);
+    EXPECT_TRUE(pcb.pcbSettings.showOrigin);
+    EXPECT_FALSE(pcb.pcbSettings.showPadNames);
+    EXPECT_DOUBLE_EQ(pcb.pcbSettings.solderMaskMargin, 0.005);
+    EXPECT_EQ(pcb.pcbSettings.renderMode, RenderMode::gooch);
+    EXPECT_EQ(pcb.pcbSettings.trackSnap, TrackSnapType::ninetyDegrees);
+    EXPECT_EQ(pcb.pcbSettings.units, Units::mm);
+
+    const SchematicSettings& s = state->schematics[0]->schematicSettings;
+    EXPECT_TRUE(s.showGrid);
+    EXPECT_DOUBLE_EQ(s.gridSpacing, 0.05);
+    EXPECT_EQ(s.wireCorners, WireCornerStyle::rounded);
+    EXPECT_TRUE(s.showNodeIds);
+    EXPECT_EQ(s.nodePen.color, QColor(255, 0, 0));
+    EXPECT_DOUBLE_EQ(s.nodePen.width, 0.01);
+    // The second sheet has no settings element: defaults.
+    EXPECT_EQ(state->schematics[1]->schematicSettings.wireCorners, WireCornerStyle::orthogonal);
+
+    // Border, two probes and the holder; the unknown element is skipped.
+    EXPECT_EQ(pcb.entityList.entities.size(), 4u);
+    EXPECT_EQ(state->schematics[0]->entityList.entities.size(), 2u);
+    for (const auto& e : pcb.entityList.entities)
+        EXPECT_EQ(e->sheet, state->pcb.get());
+    EXPECT_TRUE(state->pcb->hasBoardBorder());
+    // Entities are read with the file's version already recorded.
+    EXPECT_EQ(versionSeenWhileReading(), 12);
+}
+
+TEST_F(ReaderTest, MagicGzipAndZlibVariantsReadTheSame)
+{
+    const QByteArray plain = readTestFile("basic.project");
+    const std::vector<std::pair<const char*, QByteArray>> variants = {
+        {"magic", withMagic(plain)},
+        {"gzip", gzipDeflate(plain)},
+        {"magic+gzip", withMagic(gzipDeflate(plain))},
+        {"zlib", zlibStream(plain)},
+        {"magic+zlib", withMagic(zlibStream(plain))},
+    };
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const auto& [label, bytes] : variants) {
+        SCOPED_TRACE(label);
+        Design d;
+        const QString path = dir.filePath(QString::fromLatin1(label).replace('+', '_') + ".project");
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        ASSERT_TRUE(d.open(path)) << d.lastError().toStdString();
+        expectBasicDesign(d);
+    }
+    // Only the exact 12-byte magic is dropped: after anything else compressed
+    // data is not recognised.
+    EXPECT_FALSE(design.loadFromBytes(QByteArray("Brindlex QE ") + gzipDeflate(plain), "near.project"));
+    EXPECT_FALSE(design.loadFromBytes(QByteArray("brindlex qel") + gzipDeflate(plain), "near.project"));
+}
+
+TEST_F(ReaderTest, UnreadableDataKeepsTheOpenDesignAndRaisesTheAlert)
+{
+    ASSERT_TRUE(design.loadFromBytes(readTestFile("basic.project"), "basic.project"));
+    const auto before = design.currentDesignState();
+    const QByteArray gz = gzipDeflate(readTestFile("basic.project"));
+
+    const std::vector<std::pair<const char*, QByteArray>> bad = {
+        {"malformed XML", QByteArray("<qel version=\"3\"><design><sheets></design></qel>")},
+        {"truncated gzip", gz.left(gz.size() / 2)},
+        {"corrupt gzip", gz.left(20) + QByteArray(40, 'x')},
+        {"magic only", QByteArray("Brindlex QEL")},
+        {"empty", QByteArray()},
+        {"no design element", QByteArray("<qel version=\"5\"><other/></qel>")},
+        {"text only", QByteArray("just words")},
+    };
+    for (const auto& [label, bytes] : bad) {
+        SCOPED_TRACE(label);
+        alerts.clear();
+        EXPECT_FALSE(design.loadFromBytes(bytes, "bad.project"));
+        ASSERT_EQ(alerts.size(), 1u);
+        EXPECT_EQ(alerts[0].title, "Could not open bad.project");
+        EXPECT_FALSE(alerts[0].message.isEmpty());
+        EXPECT_EQ(alerts[0].message, design.lastError());
+        EXPECT_EQ(design.currentDesignState(), before);
+        EXPECT_EQ(design.xmlVersionBeingRead, 12);
+        EXPECT_EQ(design.shortName, "basic");
+    }
+
+    alerts.clear();
+    const QString missing = QStringLiteral(BRINDLEX_TEST_DATA "/does-not-exist.project");
+    EXPECT_FALSE(design.open(missing));
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].title, "Could not open " + missing);
+    EXPECT_EQ(design.currentDesignState(), before);
+}
+
+TEST_F(ReaderTest, UnknownElementsAreSkippedAndMissingPartsGiveDefaults)
+{
+    const char* xml = R"(<anyRoot version="9">
+      <somethingElse><pcb><layers><layer/></layers></pcb></somethingElse>
+      <design>
+        <sheets>
+          <pcb/>
+          <note>text</note>
+          <schematic><entities><unknownKind/><probe/></entities></schematic>
+        </sheets>
+        <pcb>
+          <layers><layer/><comment/><!-- a comment --><layer name="two"/>text</layers>
+          <entities><probe layer="0"/><unknownKind><entities><probe/></entities></unknownKind></entities>
+        </pcb>
+      </design>
+    </anyRoot>)";
+    ASSERT_TRUE(design.loadFromBytes(QByteArray(xml), "odd.project")) << design.lastError().toStdString();
+    auto state = design.currentDesignState();
+    EXPECT_EQ(design.xmlVersionBeingRead, 9);
+    EXPECT_EQ(design.designVersion, 0);
+    ASSERT_EQ(state->schematics.size(), 1u);
+    EXPECT_EQ(state->schematics[0]->entityList.entities.size(), 1u);
+    ASSERT_EQ(state->pcb->layerList.count(), 2);
+    EXPECT_EQ(state->pcb->layerList.layers[1]->name, "two");
+    EXPECT_EQ(state->pcb->entityList.entities.size(), 1u);
+
+    // A design element alone is a valid, empty design.
+    ASSERT_TRUE(design.loadFromBytes(QByteArray("<r><design/></r>"), "empty.project"));
+    EXPECT_EQ(design.xmlVersionBeingRead, 0);
+    EXPECT_TRUE(design.currentDesignState()->schematics.empty());
+    EXPECT_EQ(design.currentDesignState()->pcb->layerList.count(), 0);
+}
+
+TEST_F(ReaderTest, NonFiniteAndOutOfRangeNumbersKeepDefaults)
+{
+    const char* xml = R"(<r version="99999999999999999999" designVersion="nan"><design>
+      <sheets><schematic><settings gridSpacing="nan" pageSize="inf,3" originOffset="1e999,2"
+          sheetColor="300,0,0" units="furlong"/></schematic></sheets>
+      <pcb>
+        <settings solderMaskMargin="1e999" gridSpacing="-1" firstManualRouteLayer="1e3"
+                  secondManualRouteLayer="99999999999" renderMode="Gooch"/>
+        <layers explosionScale="nan" texturedPcbStrength="inf">
+          <layer thickness="nan" dielectricConstant="-inf" baseMaterialThickness=" 1" color="1,2"/>
+        </layers>
+      </pcb></design></r>)";
+    ASSERT_TRUE(design.loadFromBytes(QByteArray(xml), "numbers.project")) << design.lastError().toStdString();
+    auto state = design.currentDesignState();
+    EXPECT_EQ(design.xmlVersionBeingRead, 0);
+    EXPECT_EQ(design.designVersion, 0);
+
+    const SchematicSettings& s = state->schematics.at(0)->schematicSettings;
+    const SchematicSettings defaults;
+    EXPECT_EQ(s.gridSpacing, defaults.gridSpacing);
+    EXPECT_EQ(s.pageSize, defaults.pageSize);
+    EXPECT_EQ(s.originOffset, defaults.originOffset);
+    EXPECT_EQ(s.sheetColor, defaults.sheetColor);
+    EXPECT_EQ(s.units, defaults.units);
+
+    const PcbSettings& p = state->pcb->pcbSettings;
+    EXPECT_EQ(p.solderMaskMargin, 0.004);
+    EXPECT_EQ(p.gridSpacing, 0.1);
+    EXPECT_EQ(p.firstManualRouteLayer, 5);
+    EXPECT_EQ(p.secondManualRouteLayer, 6);
+    EXPECT_EQ(p.renderMode, RenderMode::textured);
+
+    const PcbLayerList& list = state->pcb->layerList;
+    EXPECT_EQ(list.explosionScale, 8);
+    EXPECT_EQ(list.texturedPcbStrength, 0.0);
+    const PcbLayer& layer = *list.layers.at(0);
+    EXPECT_EQ(layer.thickness, 0.0);
+    EXPECT_EQ(layer.dielectricConstant, 1.0);
+    EXPECT_EQ(layer.baseMaterialThickness, 0.0);
+    EXPECT_EQ(layer.color.value(), QColor(255, 255, 255));
+}
+
+TEST_F(ReaderTest, DeeplyNestedInputReadsWithoutExhaustingTheStack)
+{
+    // Far deeper than the entity-list cap, in holders and in plain elements.
+    const int depth = 20000;
+    QByteArray xml = "<r><design><pcb><entities>";
+    for (int i = 0; i < depth; ++i)
+        xml += "<testHolder><entities>";
+    for (int i = 0; i < depth; ++i)
+        xml += "</entities></testHolder>";
+    xml += "</entities></pcb><sheets>";
+    for (int i = 0; i < depth; ++i)
+        xml += "<x>";
+    for (int i = 0; i < depth; ++i)
+        xml += "</x>";
+    xml += "</sheets></design></r>";
+    ASSERT_TRUE(design.loadFromBytes(xml, "deep.project")) << design.lastError().toStdString();
+
+    int levels = 0;
+    EntityList* list = &design.currentDesignState()->pcb->entityList;
+    while (!list->entities.empty()) {
+        ++levels;
+        list = &static_cast<DocTestHolder*>(list->entities.front().get())->children;
+    }
+    EXPECT_LE(levels, EntityList::kMaxNesting);
+    EXPECT_GT(levels, 1);
+}
+
+TEST(DesignShared, OneDocumentWithALazilyCreatedState)
+{
+    Design& d = Design::shared();
+    EXPECT_EQ(&d, &Design::shared());
+    EXPECT_TRUE(d.isProject);
+    auto state = d.currentDesignState();
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state, d.currentDesignState());
+    ASSERT_TRUE(state->pcb);
+    EXPECT_EQ(state->pcb->design, &d);
+    EXPECT_EQ(state->pcb->layerList.count(), 0);
+
+    const std::size_t before = state->schematics.size();
+    auto added = state->addSchematic();
+    EXPECT_EQ(state->schematics.size(), before + 1);
+    EXPECT_EQ(state->schematics.back(), added);
+    EXPECT_EQ(added->design, &d);
+    EXPECT_TRUE(added->entityList.entities.empty());
+}
