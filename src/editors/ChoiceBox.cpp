@@ -31,7 +31,7 @@ void ChoiceBox::choose(int value)
     if (index < 0)
         return;
     setCurrentIndex(index);
-    onActivated(index);
+    emit activated(index); // as a pick in the list, so listeners hear it too
 }
 
 void ChoiceBox::onActivated(int index)

@@ -72,10 +72,16 @@ bool parseNumber(const QString& text, double* value)
     if (trimmed.isEmpty())
         return false;
     bool ok = false;
+    // Group separators are refused so "1.000" in a German locale is not 1000
+    // but falls through to the C form, 1.
     QLocale locale;
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
     double v = locale.toDouble(trimmed, &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(trimmed, &ok);
+    if (!ok) {
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::RejectGroupSeparator);
+        v = c.toDouble(trimmed, &ok);
+    }
     if (!ok || !std::isfinite(v))
         return false;
     *value = v;
