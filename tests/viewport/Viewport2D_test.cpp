@@ -1,0 +1,394 @@
+#include "ViewportTestSupport.h"
+
+#include "document/DesignState.h"
+#include "document/PCB.h"
+#include "document/Schematic.h"
+#include "viewport/GraphicsViewport.h"
+#include "viewport/ViewModel.h"
+#include "viewport/Viewport2D.h"
+#include "viewport/Viewport2DCommand.h"
+#include "viewport/ZoomWindowView.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kTol = 1e-6;
+
+void expectNear(QPointF a, QPointF b, double tol = kTol)
+{
+    EXPECT_NEAR(a.x(), b.x(), tol);
+    EXPECT_NEAR(a.y(), b.y(), tol);
+}
+
+void expectSameTransform(const QTransform& a, const QTransform& b, double tol = 1e-6)
+{
+    EXPECT_NEAR(a.m11(), b.m11(), tol * std::abs(b.m11()));
+    EXPECT_NEAR(a.m22(), b.m22(), tol * std::abs(b.m22()));
+    EXPECT_NEAR(a.m12(), b.m12(), tol);
+    EXPECT_NEAR(a.dx(), b.dx(), 1e-6);
+    EXPECT_NEAR(a.dy(), b.dy(), 1e-6);
+}
+
+// Two boxes on the first schematic sheet: A at (1,1)-(3,2), B at (5,4)-(6,6).
+class ViewportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registerTestBox();
+        ViewModel& vm = ViewModel::shared();
+        vm.setZoom(false);
+        vm.setDraggingOrZooming(false);
+        vm.setAlertItem(std::nullopt);
+        vm.clearSelection();
+        vm.sheetTransforms.clear();
+        ASSERT_TRUE(Design::shared().loadFromBytes(schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)}), "two boxes"));
+        sheet = Design::shared().currentDesignState()->schematics.front();
+        boxA = sheet->entityList.entities.at(0);
+        boxB = sheet->entityList.entities.at(1);
+        // The fit covers the entities alone unless a test shows the page.
+        sheet->settings().showPage = false;
+
+        host = std::make_unique<GraphicsViewport>(false, vm);
+        host->resize(400, 300);
+        host->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(host.get()));
+        viewport = host->viewport();
+        vm.registerViewport(viewport);
+        vm.setActiveViewport(viewport);
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        ViewModel::shared().setZoom(false);
+        host.reset();
+    }
+
+    // Paints now and returns how many paints that took.
+    int paintNow()
+    {
+        const int before = viewport->paintCount();
+        viewport->repaint();
+        return viewport->paintCount() - before;
+    }
+
+    std::shared_ptr<GraphicsSheet> sheet;
+    std::shared_ptr<Entity> boxA, boxB;
+    std::unique_ptr<GraphicsViewport> host;
+    Viewport2D* viewport = nullptr;
+};
+
+} // namespace
+
+TEST_F(ViewportTest, FitsTheSheetWithAMarginOnFirstPaint)
+{
+    EXPECT_GE(viewport->paintCount(), 1);
+    EXPECT_FALSE(viewport->firstTime);
+    const QTransform t = viewport->viewTransform();
+    // y-up: the model's y grows upwards on the screen.
+    EXPECT_GT(t.m11(), 0);
+    EXPECT_NEAR(t.m22(), -t.m11(), 1e-12);
+    // The entities span (1,1)-(6,6): 5 x 5 inches into 400 x 300 with 5% margins.
+    EXPECT_NEAR(t.m11(), 300 * 0.9 / 5, 1e-9);
+    expectNear(t.map(QPointF(3.5, 3.5)), QPointF(200, 150));
+    EXPECT_EQ(ViewModel::shared().sheetTransforms.count(sheet.get()), 1u);
+}
+
+TEST_F(ViewportTest, FitsAgainWhenAskedAndWhenResized)
+{
+    const QTransform fitted = viewport->viewTransform();
+    viewport->zoomIn();
+    viewport->pan(QPointF(30, -20));
+    viewport->requestFit();
+    EXPECT_TRUE(viewport->firstTime);
+    paintNow();
+    EXPECT_FALSE(viewport->firstTime);
+    expectSameTransform(viewport->viewTransform(), fitted);
+    EXPECT_DOUBLE_EQ(viewport->magnification, 1);
+
+    host->resize(800, 300);
+    QApplication::processEvents();
+    paintNow();
+    expectNear(viewport->viewTransform().map(QPointF(3.5, 3.5)), QPointF(400, 150));
+}
+
+TEST_F(ViewportTest, FitIncludesThePageWhenShown)
+{
+    sheet->settings().showPage = true;
+    viewport->requestFit();
+    paintNow();
+    const QRectF page = sheet->pageRect();
+    const QTransform t = viewport->viewTransform();
+    const QRectF shown = t.mapRect(page);
+    EXPECT_GE(shown.left(), -1e-6);
+    EXPECT_GE(shown.top(), -1e-6);
+    EXPECT_LE(shown.right(), 400 + 1e-6);
+    EXPECT_LE(shown.bottom(), 300 + 1e-6);
+    sheet->settings().showPage = false;
+}
+
+TEST_F(ViewportTest, ZoomInAndOutAboutTheCentreRoundTrip)
+{
+    const QTransform start = viewport->viewTransform();
+    const QPointF centreWorld = viewport->toWorld(QPointF(200, 150));
+    viewport->zoomIn();
+    EXPECT_NEAR(viewport->viewTransform().m11(), start.m11() * 1.1, 1e-9);
+    EXPECT_NEAR(viewport->magnification, 1.1, 1e-12);
+    expectNear(viewport->toWorld(QPointF(200, 150)), centreWorld);
+    viewport->zoomOut();
+    expectSameTransform(viewport->viewTransform(), start);
+    EXPECT_NEAR(viewport->magnification, 1, 1e-12);
+    viewport->zoomOut();
+    EXPECT_NEAR(viewport->viewTransform().m11(), start.m11() / 1.1, 1e-9);
+    // Zooming about a point keeps the model point under it.
+    const QPointF p(37, 250);
+    const QPointF w = viewport->toWorld(p);
+    viewport->zoomAbout(p, 3.7);
+    expectNear(viewport->toWorld(p), w);
+    viewport->zoomAbout(p, std::nan(""));
+    viewport->zoomAbout(p, 0);
+    viewport->zoomAbout(p, 1e300);
+    expectNear(viewport->toWorld(p), w);
+}
+
+TEST_F(ViewportTest, WheelZoomsAboutTheCursor)
+{
+    ViewModel& vm = ViewModel::shared();
+    const QPointF cursor(80, 60);
+    const QPointF world = viewport->toWorld(cursor);
+    const double scale = viewport->viewTransform().m11();
+    QWheelEvent up(cursor, viewport->mapToGlobal(cursor), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+        Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &up);
+    EXPECT_NEAR(viewport->viewTransform().m11(), scale * 1.1 * 1.1, 1e-9);
+    expectNear(viewport->toWorld(cursor), world);
+    EXPECT_TRUE(vm.draggingOrZooming());
+    QWheelEvent down(cursor, viewport->mapToGlobal(cursor), QPoint(), QPoint(0, -240), Qt::NoButton, Qt::NoModifier,
+        Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &down);
+    EXPECT_NEAR(viewport->viewTransform().m11(), scale, 1e-9);
+    // The gesture ends when the wheel has been still for a moment.
+    QTRY_VERIFY_WITH_TIMEOUT(!vm.draggingOrZooming(), 2000);
+}
+
+TEST_F(ViewportTest, MiddleButtonDragPans)
+{
+    ViewModel& vm = ViewModel::shared();
+    const QPointF world = viewport->toWorld(QPointF(100, 100));
+    QTest::mousePress(viewport, Qt::MiddleButton, {}, QPoint(100, 100));
+    EXPECT_TRUE(vm.draggingOrZooming());
+    QTest::mouseMove(viewport, QPoint(130, 110));
+    QTest::mouseMove(viewport, QPoint(160, 140));
+    QTest::mouseRelease(viewport, Qt::MiddleButton, {}, QPoint(160, 140));
+    EXPECT_FALSE(vm.draggingOrZooming());
+    // The model point follows the pointer.
+    expectNear(viewport->toWidget(world), QPointF(160, 140));
+    EXPECT_EQ(vm.selectedEntity(), nullptr);
+}
+
+TEST_F(ViewportTest, LeftClickPicksIntoTheViewModel)
+{
+    ViewModel& vm = ViewModel::shared();
+    QSignalSpy selected(&vm, &ViewModel::selectedEntityChanged);
+    const int redraws = vm.redraws();
+    const QPoint onA = viewport->toWidget(QPointF(2, 1.5)).toPoint();
+    const QPoint onB = viewport->toWidget(QPointF(5.5, 5)).toPoint();
+    const QPoint onNothing = viewport->toWidget(QPointF(4, 5)).toPoint();
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, onA);
+    EXPECT_EQ(vm.selectedEntity(), boxA);
+    EXPECT_TRUE(boxA->selected);
+    EXPECT_GT(vm.redraws(), redraws);
+    EXPECT_GE(selected.count(), 1);
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, onB);
+    EXPECT_EQ(vm.selectedEntity(), boxB);
+    EXPECT_FALSE(boxA->selected);
+    EXPECT_TRUE(boxB->selected);
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, onNothing);
+    EXPECT_EQ(vm.selectedEntity(), nullptr);
+    EXPECT_FALSE(boxB->selected);
+}
+
+TEST_F(ViewportTest, PickFindsTheEntityAfterZoomAndPan)
+{
+    viewport->zoomAbout(QPointF(10, 10), 2.5);
+    viewport->pan(QPointF(-40, 25));
+    EXPECT_EQ(viewport->entityAt(viewport->toWidget(QPointF(5.9, 5.9))), boxB);
+    EXPECT_EQ(viewport->entityAt(viewport->toWidget(QPointF(1.05, 1.95))), boxA);
+    EXPECT_EQ(viewport->entityAt(viewport->toWidget(QPointF(6.2, 5))), nullptr);
+    EXPECT_EQ(viewport->entityAt(QPointF(std::nan(""), 3)), nullptr);
+    EXPECT_EQ(viewport->entityAt(QPointF(-1e9, 1e9)), nullptr);
+}
+
+TEST_F(ViewportTest, HoverShowsTheTypeNameInTheStatus)
+{
+    ViewModel& vm = ViewModel::shared();
+    QTest::mouseMove(viewport, viewport->toWidget(QPointF(2, 1.5)).toPoint());
+    EXPECT_EQ(vm.status(), "Test Box");
+    QTest::mouseMove(viewport, viewport->toWidget(QPointF(4, 3)).toPoint());
+    EXPECT_EQ(vm.status(), "");
+    QTest::mouseMove(viewport, viewport->toWidget(QPointF(5.5, 5)).toPoint());
+    EXPECT_EQ(vm.status(), "Test Box");
+    // Hovering picks nothing.
+    EXPECT_EQ(vm.selectedEntity(), nullptr);
+    EXPECT_FALSE(boxB->selected);
+}
+
+TEST_F(ViewportTest, ZoomRectangleZoomsTheActiveViewport)
+{
+    ViewModel& vm = ViewModel::shared();
+    ZoomWindowView* overlay = host->zoomWindowView();
+    EXPECT_FALSE(overlay->isVisible());
+    vm.setZoom(true);
+    EXPECT_TRUE(overlay->isVisible());
+    EXPECT_EQ(overlay->size, QSize(400, 300));
+
+    // Drag around box B; the overlay covers the viewport exactly.
+    const QPoint from = viewport->toWidget(QPointF(5, 6)).toPoint();
+    const QPoint to = viewport->toWidget(QPointF(6, 4)).toPoint();
+    const QPointF centre = viewport->toWorld(QRectF(from, to).center());
+    QTest::mousePress(overlay, Qt::LeftButton, {}, from);
+    EXPECT_TRUE(vm.draggingOrZooming());
+    QTest::mouseMove(overlay, to);
+    EXPECT_TRUE(overlay->lineInfo.end.has_value());
+    QTest::mouseRelease(overlay, Qt::LeftButton, {}, to);
+
+    EXPECT_FALSE(vm.zoom());
+    EXPECT_FALSE(vm.draggingOrZooming());
+    EXPECT_FALSE(overlay->isVisible());
+    expectNear(viewport->toWorld(QPointF(200, 150)), centre, 0.02);
+    // The 2 inch tall rectangle now fills the 300 pixel height.
+    EXPECT_NEAR(viewport->viewTransform().m11(), 300.0 / 2, 300.0 / 2 * 0.05);
+    EXPECT_EQ(viewport->entityAt(QPointF(200, 150)), boxB);
+}
+
+TEST_F(ViewportTest, ATinyZoomRectangleChangesNothing)
+{
+    ViewModel& vm = ViewModel::shared();
+    const QTransform before = viewport->viewTransform();
+    vm.setZoom(true);
+    QTest::mouseClick(host->zoomWindowView(), Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_FALSE(vm.zoom());
+    expectSameTransform(viewport->viewTransform(), before);
+}
+
+TEST_F(ViewportTest, EveryRedrawRequestRepaints)
+{
+    ViewModel& vm = ViewModel::shared();
+    QApplication::processEvents();
+    int paints = viewport->paintCount();
+    vm.incrementRedraws();
+    QTRY_VERIFY_WITH_TIMEOUT(viewport->paintCount() > paints, 2000);
+
+    paints = viewport->paintCount();
+    viewport->zoomIn();
+    QTRY_VERIFY_WITH_TIMEOUT(viewport->paintCount() > paints, 2000);
+
+    paints = viewport->paintCount();
+    viewport->requestFit();
+    QTRY_VERIFY_WITH_TIMEOUT(viewport->paintCount() > paints, 2000);
+    EXPECT_FALSE(viewport->firstTime);
+
+    paints = viewport->paintCount();
+    sheet->settings().showGrid = true; // the settings' redraw hook
+    QTRY_VERIFY_WITH_TIMEOUT(viewport->paintCount() > paints, 2000);
+    sheet->settings().showGrid = false;
+}
+
+TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
+{
+    // Move box A behind the sheet's back: without a redraw request the old
+    // bounding box (and so the old pick result) stays.
+    auto* a = static_cast<TestBox*>(boxA.get());
+    a->rect = QRectF(10, 10, 1, 1);
+    paintNow();
+    EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(1, 1));
+    ViewModel::shared().incrementRedraws();
+    paintNow();
+    EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(10, 10));
+    EXPECT_EQ(ViewModel::shared().lastRedraws, ViewModel::shared().redraws());
+}
+
+TEST_F(ViewportTest, DrawsTheSheetAndTheFrameRate)
+{
+    const QImage image = viewport->grab().toImage();
+    const QPoint onA = viewport->toWidget(QPointF(2, 1.5)).toPoint();
+    const QPoint between = viewport->toWidget(QPointF(4, 3)).toPoint();
+    EXPECT_EQ(image.pixel(onA * image.devicePixelRatio()), QColor(200, 30, 30).rgb());
+    EXPECT_EQ(image.pixel(between * image.devicePixelRatio()), sheet->settings().backgroundColor.rgb());
+    EXPECT_GT(viewport->frameRate(), 0);
+    if (qEnvironmentVariableIsSet("BRINDLEX_SAVE_IMAGES"))
+        image.save("viewport_two_boxes.png");
+}
+
+TEST_F(ViewportTest, AReplacedDesignIsFittedAgain)
+{
+    viewport->zoomAbout(QPointF(0, 0), 5);
+    // Read behind the view model's back: the viewport notices the new sheet.
+    ASSERT_TRUE(Design::shared().loadFromBytes(schematicDesign({QRectF(100, 100, 10, 10)}), "far away"));
+    Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
+    paintNow();
+    expectNear(viewport->viewTransform().map(QPointF(105, 105)), QPointF(200, 150));
+}
+
+TEST_F(ViewportTest, EmptyAndMissingSheetsAreHarmless)
+{
+    ASSERT_TRUE(Design::shared().loadFromBytes("<p><design><pcb/></design></p>", "no schematic"));
+    EXPECT_EQ(viewport->sheet(), nullptr);
+    EXPECT_GE(paintNow(), 0);
+    EXPECT_EQ(viewport->entityAt(QPointF(10, 10)), nullptr);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(ViewModel::shared().selectedEntity(), nullptr);
+    viewport->zoomIn();
+    viewport->pan(QPointF(3, 3));
+
+    // The empty PCB sheet fits a default 10 x 8 inch area.
+    Viewport2D pcbView(true);
+    pcbView.resize(500, 400);
+    pcbView.fit();
+    const QTransform t = pcbView.viewTransform();
+    EXPECT_NEAR(t.m11(), 400 * 0.9 / 8, 1e-9);
+    expectNear(t.map(QPointF(5, 4)), QPointF(250, 200));
+}
+
+TEST_F(ViewportTest, AddLineBehavesAsTheDefaultCommand)
+{
+    ViewModel& vm = ViewModel::shared();
+    auto line = std::make_unique<AddLine>(viewport, vm);
+    EXPECT_EQ(line->viewport2D, viewport);
+    EXPECT_EQ(line->viewModel, &vm);
+    EXPECT_EQ(line->lastWorldPosition, QPointF(0, 0));
+    EXPECT_FALSE(line->leftDown || line->middleDown || line->rightDown);
+    AddLine* installed = line.get();
+    viewport->setViewportCommand(std::move(line));
+    EXPECT_EQ(viewport->viewportCommand(), installed);
+
+    const QPoint onA = viewport->toWidget(QPointF(2, 1.5)).toPoint();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, onA);
+    EXPECT_EQ(vm.selectedEntity(), boxA);
+    expectNear(installed->lastWorldPosition, viewport->toWorld(onA));
+
+    viewport->setViewportCommand(nullptr);
+    ASSERT_NE(viewport->viewportCommand(), nullptr);
+    EXPECT_EQ(dynamic_cast<AddLine*>(viewport->viewportCommand()), nullptr);
+}
+
+TEST_F(ViewportTest, TransformsAreKeptPerSheet)
+{
+    viewport->zoomIn();
+    const QTransform schematicView = viewport->viewTransform();
+    Viewport2D pcbView(true);
+    pcbView.resize(400, 300);
+    pcbView.fit();
+    EXPECT_EQ(ViewModel::shared().sheetTransforms.size(), 2u);
+    pcbView.zoomOut();
+    expectSameTransform(viewport->viewTransform(), schematicView);
+}
