@@ -1,14 +1,17 @@
+#include "app/MainWindow.h"
+#include "app/TessalineApp.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName("Brindlex");
-    QApplication::setApplicationName("Brindlex");
-    QMainWindow window;
-    window.setWindowTitle("Brindlex");
-    window.resize(1280, 800);
-    window.show();
+    QApplication::setOrganizationName(QStringLiteral("Brindlex"));
+    QApplication::setApplicationName(QStringLiteral("Brindlex"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/Grid.png")));
+
+    TessalineApp tessaline;
+    tessaline.window().show();
     return app.exec();
 }

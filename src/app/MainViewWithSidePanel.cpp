@@ -1,0 +1,86 @@
+#include "app/MainViewWithSidePanel.h"
+
+#include "app/MainView.h"
+#include "core/AppStyle.h"
+#include "viewport/ViewModel.h"
+
+#include <QHBoxLayout>
+#include <QSettings>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kSidePanelWidth = 280;
+// The colour row's buttons are 20 points; the row adds a little room.
+constexpr int kColorPanelButtonSize = 20;
+
+QWidget* makeHost(const char* objectName, QWidget* parent)
+{
+    auto* host = new QWidget(parent);
+    host->setObjectName(QString::fromLatin1(objectName));
+    auto* layout = new QVBoxLayout(host);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return host;
+}
+
+int storedTab(const char* key)
+{
+    return QSettings().value(QString::fromLatin1(key), 0).toInt();
+}
+
+} // namespace
+
+int MainViewWithSidePanel::leftSidePanelSelectedTab() { return storedTab("LeftSidePanelSelectedTab"); }
+int MainViewWithSidePanel::rightSidePanelSelectedTab() { return storedTab("RightSidePanelSelectedTab"); }
+int MainViewWithSidePanel::layersViewSelectedTab() { return storedTab("LayersViewSelectedTab"); }
+
+MainViewWithSidePanel::MainViewWithSidePanel(ViewModel& viewModel, QWidget* parent)
+    : QWidget(parent), viewModel(viewModel)
+{
+    setObjectName(QStringLiteral("mainViewWithSidePanel"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, appStyle().panelBackground);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(6);
+    leftPanel_ = makeHost("leftSidePanel", this);
+    leftPanel_->setFixedWidth(kSidePanelWidth);
+    mainView_ = new MainView(this);
+    rightPanel_ = makeHost("rightSidePanel", this);
+    rightPanel_->setFixedWidth(kSidePanelWidth);
+    row->addWidget(leftPanel_);
+    row->addWidget(mainView_, 1);
+    row->addWidget(rightPanel_);
+    column->addLayout(row, 1);
+
+    colorPanel_ = makeHost("colorPanel", this);
+    colorPanel_->setFixedHeight(kColorPanelButtonSize + 8);
+    column->addWidget(colorPanel_);
+
+    connect(&viewModel, &ViewModel::flagsChanged, this, &MainViewWithSidePanel::syncSidePanels);
+    syncSidePanels();
+}
+
+void MainViewWithSidePanel::syncSidePanels()
+{
+    const bool show = viewModel.showSidePanels();
+    leftPanel_->setVisible(show);
+    rightPanel_->setVisible(show);
+}
+
+void MainViewWithSidePanel::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        emit contentShown();
+}
