@@ -1,10 +1,14 @@
 #include "core/DrawingContext.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 bool isFiniteValue(double v) { return std::isfinite(v); }
+
+// QPen takes widths below 32768 only; larger ones are scaled into range.
+constexpr double maxPenWidth = 16384;
 
 bool finiteTransform(const QTransform& t)
 {
@@ -177,17 +181,24 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
 
     bool invertible = false;
     const QTransform inverse = finiteTransform(t) ? t.inverted(&invertible) : QTransform();
-    if (w > 0 && isFiniteValue(w) && invertible && finiteTransform(inverse)) {
-        // Stroke the path in user space under the current transform, so the
-        // width, the dashes and the caps follow the transform.
-        pen.setWidthF(w);
+    // Stroke the path in user space under the current transform, so the
+    // width, the dashes and the caps follow the transform. QPen refuses widths
+    // of 32768 and more: a width that large is drawn as 1 in a frame scaled
+    // by it.
+    const double frameScale = w < maxPenWidth ? 1 : w;
+    const QTransform frame = QTransform::fromScale(frameScale, frameScale);
+    const QTransform framed = frame * t;
+    const QTransform toFrame = inverse * QTransform::fromScale(1 / frameScale, 1 / frameScale);
+    if (w > 0 && isFiniteValue(w) && invertible && finiteTransform(inverse) && finiteTransform(framed)
+        && finiteTransform(toFrame)) {
+        pen.setWidthF(w / frameScale);
         const QList<qreal> dash = dashInPenWidths(state_.dash, 1, w);
         if (!dash.isEmpty()) {
             pen.setDashPattern(dash);
             pen.setDashOffset(state_.dashPhase / w);
         }
-        painter_.setTransform(t);
-        painter_.strokePath(inverse.map(devicePath), pen);
+        painter_.setTransform(framed);
+        painter_.strokePath(frameScale == 1 ? inverse.map(devicePath) : toFrame.map(devicePath), pen);
         return;
     }
 
@@ -195,7 +206,7 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
     // stroke in device space, the width scaled by the transform's mean scale,
     // or one device pixel wide for a non-positive width.
     const double scale = finiteTransform(t) ? meanScale(t) : 0;
-    const double deviceWidth = (w > 0 && isFiniteValue(w)) ? w * scale : 1.0;
+    const double deviceWidth = std::min((w > 0 && isFiniteValue(w)) ? w * scale : 1.0, maxPenWidth);
     if (!(deviceWidth > 0) || !isFiniteValue(deviceWidth))
         return;
     pen.setWidthF(deviceWidth);

@@ -3,7 +3,6 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QTextBoundaryFinder>
-#include <QTextLayout>
 
 #include <cmath>
 #include <memory>
@@ -19,8 +18,8 @@ constexpr double sizeFactor = 1.38;
 // Bounds of the outline cache: entries, and path elements in all entries.
 constexpr size_t maxCachedTexts = 20000;
 constexpr qsizetype maxCachedElements = 2'000'000;
-// Above this many characters, offsets come from one layout rather than a
-// layout per prefix (which is quadratic).
+// Offsets of this many first characters are measured as whole prefixes;
+// beyond them a prefix measure per character would be quadratic.
 constexpr size_t maxPrefixMeasures = 256;
 
 double modelScale(const Font& font)
@@ -179,22 +178,24 @@ std::vector<CharacterOffset> characterOffsets(const Font& font, const QString& t
     const Face& f = face(font);
     const double s = modelScale(font);
     double previous = 0;
-    if (ends.size() <= maxPrefixMeasures) {
-        for (size_t i = 0; i < ends.size(); ++i) {
-            const double end = f.metrics.horizontalAdvance(text.left(ends[i])) * s;
-            offsets[i] = {previous, end};
-            previous = end;
-        }
-        return offsets;
-    }
-    QTextLayout layout(text, f.font);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
+    qsizetype clusterStart = 0;
     for (size_t i = 0; i < ends.size(); ++i) {
-        const double end = line.isValid() ? line.cursorToX(int(ends[i])) * s : 0;
+        double end;
+        if (i < maxPrefixMeasures) {
+            end = f.metrics.horizontalAdvance(text.left(ends[i])) * s;
+        } else {
+            // Past the first clusters, a prefix grows by the advance its last
+            // character gains from the new one (kerning included), which keeps
+            // the work linear in the length of the text.
+            static_assert(maxPrefixMeasures >= 2);
+            const qsizetype pairStart = ends[i - 2]; // start of the previous cluster
+            const QString pair = text.mid(pairStart, ends[i] - pairStart);
+            const QString single = text.mid(pairStart, clusterStart - pairStart);
+            end = previous + (f.metrics.horizontalAdvance(pair) - f.metrics.horizontalAdvance(single)) * s;
+        }
         offsets[i] = {previous, end};
         previous = end;
+        clusterStart = ends[i];
     }
     return offsets;
 }

@@ -199,6 +199,20 @@ TEST(Drawing, StrokeWidthFollowsTheTransformCurrentWhenStroking)
     EXPECT_EQ(inkBox(img), QRect(10, 35, 80, 30));
 }
 
+TEST(Drawing, WidthsBeyondWhatQPenTakesStillStroke)
+{
+    Canvas c;
+    c.context->setTransform(QTransform(1e-4, 0, 0, -1e-4, 0, 100)); // 10 px per 100000 units
+    c.context->setLineWidth(40000);                                  // 4 px
+    c.context->setLineCap(Qt::FlatCap);
+    c.context->beginPath();
+    c.context->moveTo({100000, 500000});
+    c.context->lineTo({900000, 500000});
+    c.context->strokePath();
+    const QImage& img = c.done();
+    EXPECT_EQ(inkBox(img), QRect(10, 48, 80, 4));
+}
+
 TEST(Drawing, MiterJoinsBevelBeyondTheLimitOfTen)
 {
     // Two joins of 12 and 10 degrees (miter length over width 9.6 and 11.5),
