@@ -2,6 +2,7 @@
 
 #include "core/Gzip.h"
 
+#include <QPointF>
 #include <QString>
 #include <cmath>
 #include <random>
