@@ -22,13 +22,17 @@ const char* toString(LineJoin v);
 const char* toString(LinePattern v);
 
 // A decoration drawn at one end of a stroked line, filled in the pen colour.
+// Sizes in pen widths w: arrow a triangle 6w long and 5w wide, tip on the
+// end; diamond 4w along the line and 3w across, centred on the end; round a
+// circle of diameter 2w centred on the end; square 2w a side, centred on the
+// end and turned with the line.
 class EndCap {
 public:
     virtual ~EndCap() = default;
-    // Fills the decoration with the context's current fill colour.
+    // Fills the decoration (non-zero) with the context's current fill colour.
     virtual void draw(Graphics& g) const = 0;
     QPointF point; // the line end it decorates
-    double angle = 0; // direction of the line at that end, radians
+    double angle = 0; // direction pointing out of the line at that end, radians
     double penWidth = 0.01;
 };
 class ArrowLineCap : public EndCap { public: void draw(Graphics& g) const override; };
@@ -54,7 +58,11 @@ public:
     // "penWidth", "penColor", "reflectivePen", "startCap", "endCap",
     // "lineJoin", "linePattern" of the entity's own element.
     void readXML(pugi::xml_node element);
+    // angle: the line's direction from its start towards its end at that
+    // end, radians. A cap other than an anchor makes no decoration.
     void makeStartCapGraphics(double x, double y, double angle);
     void makeEndCapGraphics(double x, double y, double angle);
+    // Start then end decoration, in the layer colour when in force, else the
+    // pen colour; nothing for a pen colour below 1% alpha.
     void drawEndCaps(Graphics& g) const;
 };

@@ -2,7 +2,8 @@
 // Text measuring in model units. Text is set in the font's family at
 // height x 1.38; sizes are those of the ink ("image") bounds of one line.
 // Only the family, bold and italic shape the text: underline and strikeout
-// are kept in Font but neither measured nor drawn.
+// are kept in Font but neither measured nor drawn. Fonts and outlines are
+// cached per process; main thread only.
 
 #include "core/Font.h"
 
