@@ -322,8 +322,17 @@ void MainView::presentAlert()
     box->setObjectName(QStringLiteral("alert"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowTitle(item->title);
+    // Titles and messages carry file names and reader errors: never rich text.
+    box->setTextFormat(Qt::PlainText);
     box->setText(item->title);
     box->setInformativeText(item->message);
+    if (auto* info = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        info->setTextFormat(Qt::PlainText);
+    if (auto* title = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        QFont bold = title->font();
+        bold.setBold(true);
+        title->setFont(bold);
+    }
     box->setIcon(QMessageBox::NoIcon);
     box->addButton(item->dismissButton, QMessageBox::AcceptRole);
     const QUuid id = item->id;

@@ -182,6 +182,22 @@ TEST_F(AppWindowTest, AlertPresenterShowsTheItemAndDismissalClearsIt)
     EXPECT_EQ(view().alertBox(), nullptr);
 }
 
+TEST_F(AppWindowTest, AlertTextFromAFileNameIsNeverReadAsMarkup)
+{
+    AlertItem item;
+    item.title = "Could not open <b>x</b>.project";
+    item.message = "<img src=\"/etc/passwd\">";
+    vm().setAlertItem(item);
+    QMessageBox* box = view().alertBox();
+    ASSERT_NE(box, nullptr);
+    for (const char* name : {"qt_msgbox_label", "qt_msgbox_informativelabel"}) {
+        auto* label = box->findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << name;
+    }
+    EXPECT_EQ(box->text(), item.title);
+}
+
 TEST_F(AppWindowTest, AnAlertRaisedBeforeTheWindowExistsIsPresented)
 {
     window.reset();
