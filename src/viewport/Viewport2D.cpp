@@ -327,7 +327,7 @@ void Viewport2D::paintEvent(QPaintEvent*)
         font.setPointSizeF(9);
         painter.setFont(font);
         const QString text = QStringLiteral("%1 fps  %2 ms").arg(frameRate_, 0, 'f', 0).arg(lastPaintMs_, 0, 'f', 1);
-        painter.drawText(rect().adjusted(6, 4, -6, -4), Qt::AlignLeft | Qt::AlignBottom, text);
+        painter.drawText(rect().adjusted(6, 4, -6, -4), Qt::AlignRight | Qt::AlignBottom, text);
     }
 }
 

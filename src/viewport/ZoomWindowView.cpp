@@ -80,7 +80,7 @@ void ZoomWindowView::mouseReleaseEvent(QMouseEvent* event)
 void ZoomWindowView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    size = this->QWidget::size();
+    viewSize = size();
 }
 
 void ZoomWindowView::keyPressEvent(QKeyEvent* event)

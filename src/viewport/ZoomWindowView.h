@@ -21,7 +21,8 @@ public:
     explicit ZoomWindowView(ViewModel& viewModel, QWidget* parent = nullptr);
 
     ViewModel& viewModel;
-    QSize size;
+    // The overlay's size as last laid out (zero before).
+    QSize viewSize;
     bool redrawAllNotViewportsCalled = true;
     LineInfo lineInfo;
 

@@ -183,6 +183,28 @@ TEST(RecentFiles, SampleDesignsComeFromResources)
     EXPECT_FALSE(vm.alertItem().has_value());
 }
 
+TEST(RecentFiles, OpeningASampleLeavesTheRecentListAndFileAlone)
+{
+    if (!QFile::exists(":/samples/Quorlan.project"))
+        GTEST_SKIP() << "sample design not bundled";
+    ScratchSettings scratch;
+    ViewModel& vm = ViewModel::shared();
+    recentFiles().clear();
+    const auto url = vm.designURL;
+    Viewport2D viewport(true);
+    vm.registerViewport(&viewport);
+    viewport.firstTime = false;
+    vm.sheetTransforms[nullptr] = QTransform();
+    vm.openSampleDesign("Quorlan");
+    EXPECT_FALSE(vm.alertItem().has_value());
+    EXPECT_EQ(vm.designShortName(), "Quorlan");
+    EXPECT_EQ(vm.designURL, url);
+    EXPECT_TRUE(recentFiles().isEmpty());
+    EXPECT_TRUE(vm.sheetTransforms.empty());
+    EXPECT_TRUE(viewport.firstTime);
+    vm.unregisterViewport(&viewport);
+}
+
 TEST(RecentFiles, PendingUrlStartsEmpty)
 {
     EXPECT_FALSE(pendingRecentFileURL().has_value());

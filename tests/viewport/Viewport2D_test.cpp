@@ -249,7 +249,7 @@ TEST_F(ViewportTest, ZoomRectangleZoomsTheActiveViewport)
     EXPECT_FALSE(overlay->isVisible());
     vm.setZoom(true);
     EXPECT_TRUE(overlay->isVisible());
-    EXPECT_EQ(overlay->size, QSize(400, 300));
+    EXPECT_EQ(overlay->viewSize, QSize(400, 300));
 
     // Drag around box B; the overlay covers the viewport exactly.
     const QPoint from = viewport->toWidget(QPointF(5, 6)).toPoint();
