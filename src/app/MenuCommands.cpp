@@ -86,12 +86,11 @@ MenuCommands::MenuCommands(bool& toggleSetting, ViewModel& viewModel, QMainWindo
         connect(a, &QAction::triggered, this, &MenuCommands::installLineCommand);
     connect(open, &QAction::triggered, this, [this, window] { this->viewModel.showOpenPanel(window); });
 
-    // View menu: the standard sidebar and toolbar switches, then the grid
-    // switch and the Zoom and Pan submenus.
+    // View menu: the standard toolbar and sidebar switches, then, after the
+    // sidebar item, the grid switch and the Zoom and Pan submenus.
     viewMenu_ = bar->addMenu(QStringLiteral("View"));
     viewMenu_->setObjectName(QStringLiteral("viewMenu"));
     if (mainView) {
-        viewMenu_->addAction(mainView->showSidebarsAction());
         QToolBar* toolBar = mainView->toolBar();
         QAction* showToolbar = makeAction(viewMenu_, "showToolbarAction", QStringLiteral("Show Toolbar"), QString(),
             QKeySequence());
@@ -99,6 +98,7 @@ MenuCommands::MenuCommands(bool& toggleSetting, ViewModel& viewModel, QMainWindo
         showToolbar->setChecked(true);
         connect(showToolbar, &QAction::toggled, toolBar, &QToolBar::setVisible);
         viewMenu_->addSeparator();
+        viewMenu_->addAction(mainView->showSidebarsAction());
     }
     showGridAction_ = makeAction(viewMenu_, "showGridAction", QStringLiteral("Show Grid"),
         QStringLiteral("Show/Hide the Grid"), QKeySequence(), "Grid");
@@ -214,6 +214,10 @@ void MenuCommands::toggleAboutBox()
 void MenuCommands::syncShowGrid()
 {
     const bool on = MainView::shownSheetSettings().showGrid.value();
+    // Runs on every redraw request: touch the item only when the flag moved.
+    if (gridIconShown_ == int(on))
+        return;
+    gridIconShown_ = int(on);
     showGridAction_->setChecked(on);
     showGridAction_->setIcon(QIcon(on ? QStringLiteral(":/icons/Grid.png") : QStringLiteral(":/icons/GridCircle.png")));
 }

@@ -60,4 +60,5 @@ private:
     QMenu* addMenu_ = nullptr;
     QMenu* helpMenu_ = nullptr;
     QAction* showGridAction_ = nullptr;
+    int gridIconShown_ = -1;
 };

@@ -2,8 +2,11 @@
 
 #include "app/TessalineApp.h"
 #include "app/TipStore.h"
+#include "app/VersionInfo.h"
 #include "viewport/GraphicsViewport.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTabWidget>
 
 TEST(TessalineAppTest, StartUpOpensTheQuorlanSampleOnTheSchematicTab)
@@ -67,4 +70,19 @@ TEST(TessalineAppTest, EveryShowingOfTheWindowStartsAFreshTipStore)
     app.window().show();
     EXPECT_TRUE(tips.isConfigured());
     EXPECT_EQ(tips.options().size(), 2u);
+}
+
+TEST(VersionInfoTest, DecodesOnlyWhenBothFieldsAreStrings)
+{
+    auto decode = [](const char* json) {
+        return VersionInfo::decode(QJsonDocument::fromJson(QByteArray(json)).object());
+    };
+    const auto info = decode(R"({"Version": "1.4", "Date": "2024-05-01", "Extra": 3})");
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->Version, "1.4");
+    EXPECT_EQ(info->Date, "2024-05-01");
+    EXPECT_FALSE(decode(R"({"Version": "1.4"})").has_value());
+    EXPECT_FALSE(decode(R"({"Version": 14, "Date": "2024"})").has_value());
+    EXPECT_FALSE(decode(R"({"version": "1.4", "date": "2024"})").has_value());
+    EXPECT_EQ(VersionInfo().Version, "Unknown");
 }
