@@ -3,7 +3,9 @@
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
+#include "core/Gzip.h"
 #include "document/Design.h"
+#include "document/DesignReader.h"
 #include "document/DesignState.h"
 #include "document/PCB.h"
 #include "document/Schematic.h"
@@ -18,6 +20,18 @@
 #include <cstdint>
 
 namespace {
+// Compressed inputs that inflate beyond this are skipped: the reader's own
+// budget is sized for real designs, not for the fuzzer's memory limit.
+constexpr size_t kFuzzInflateLimit = size_t(16) * 1024 * 1024;
+
+bool inflatesTooFar(const QByteArray& bytes)
+{
+    QByteArray body = bytes;
+    if (body.startsWith(QByteArrayView(DesignReader::kMagic, DesignReader::kMagicLength)))
+        body.remove(0, DesignReader::kMagicLength);
+    return DesignReader::looksCompressed(body) && !gzipInflate(body, kFuzzInflateLimit);
+}
+
 void drawSheet(GraphicsSheet& sheet)
 {
     sheet.updateGeometry();
@@ -52,6 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static Design design;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    if (inflatesTooFar(bytes))
+        return 0;
     if (!design.loadFromBytes(bytes, QStringLiteral("fuzz.project")))
         return 0;
     auto state = design.currentDesignState();

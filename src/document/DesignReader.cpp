@@ -23,12 +23,14 @@ bool looksZlib(const QByteArray& data)
 
 namespace DesignReader {
 
+bool looksCompressed(const QByteArray& data) { return looksGzip(data) || looksZlib(data); }
+
 std::optional<QByteArray> decode(const QByteArray& data, QString* error)
 {
     QByteArray bytes = data;
     if (bytes.startsWith(QByteArrayView(kMagic, kMagicLength)))
         bytes.remove(0, kMagicLength);
-    if (!looksGzip(bytes) && !looksZlib(bytes))
+    if (!looksCompressed(bytes))
         return bytes;
     std::optional<QByteArray> inflated = gzipInflate(bytes, kDesignInflateLimit);
     if (!inflated && error)

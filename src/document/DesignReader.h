@@ -17,6 +17,9 @@ namespace DesignReader {
 inline constexpr char kMagic[] = "Brindlex QEL";
 inline constexpr int kMagicLength = 12;
 
+// Starts with a gzip header or a zlib stream header.
+bool looksCompressed(const QByteArray& data);
+
 // The XML text of a file: the magic dropped when present, inflated (under
 // kDesignInflateLimit) when the data has a gzip or zlib header. None, with
 // the reason, when inflation fails.
