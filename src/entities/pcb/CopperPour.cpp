@@ -1,0 +1,91 @@
+#include "entities/pcb/CopperPour.h"
+
+#include "core/Graphics.h"
+#include "core/Readers.h"
+#include "document/PCB.h"
+
+CopperPour::CopperPour(GraphicsSheet* sheet) : ClosedCurve(sheet)
+{
+}
+
+void CopperPour::readXML(pugi::xml_node element)
+{
+    ClosedCurve::readXML(element);
+    steps = readInt32Attribute(element, "steps", steps);
+    if (std::optional<std::string> s = readStringAttribute(element, "signalName"))
+        signalName = QString::fromStdString(*s);
+    addThermalRelief = readBoolAttribute(element, "addThermalRelief", addThermalRelief);
+    // A pour written without children keeps the brush of its attributes.
+    if (!element.first_child())
+        return;
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const std::string_view name = child.name();
+        if (name == "fill") {
+            planeSurface.readXML(child);
+        } else if (name == "graphicsPathWithUnconnectedRemoved") {
+            GraphicsPath path;
+            path.read(child);
+            graphicsPathWithUnconnectedRemoved = std::move(path);
+        }
+    }
+    brush.color = QColor::fromRgbF(1, 1, 1, 0);
+}
+
+void CopperPour::draw(Graphics& g)
+{
+    // The switch lives in the PCB settings; a pour on any other sheet has
+    // none to consult and draws as if pours were shown.
+    if (auto* pcb = dynamic_cast<PCB*>(sheet); pcb && !pcb->pcbSettings.showCopperPours)
+        return;
+    ClosedCurve::draw(g);
+    const QColor white = QColor::fromRgbF(1, 1, 1, 1);
+    if (planeSurface.path) {
+        g.pushTransform(singleLevelTransform);
+        g.context.setFillColor(g.effectiveColor(white));
+        g.context.beginPath();
+        g.context.addPath(*planeSurface.path);
+        g.context.fillPath(Qt::WindingFill);
+        g.popTransform(singleLevelTransform);
+    } else if (graphicsPathWithUnconnectedRemoved) {
+        g.pushTransform(singleLevelTransform);
+        g.fillPolygon(white, *graphicsPathWithUnconnectedRemoved);
+        g.popTransform(singleLevelTransform);
+    }
+}
+
+QWidget* CopperPour::editorView()
+{
+    return new CopperPourEditor(std::static_pointer_cast<CopperPour>(shared_from_this()));
+}
+
+SplitPowerPlane::SplitPowerPlane(GraphicsSheet* sheet) : ClosedCurve(sheet)
+{
+}
+
+void SplitPowerPlane::readXML(pugi::xml_node element)
+{
+    ClosedCurve::readXML(element);
+    steps = readInt32Attribute(element, "steps", steps);
+    if (std::optional<std::string> s = readStringAttribute(element, "signalName"))
+        signalName = QString::fromStdString(*s);
+    addThermalRelief = readBoolAttribute(element, "doNotBlockRouting", addThermalRelief);
+}
+
+QWidget* SplitPowerPlane::editorView()
+{
+    return new SplitPowerPlaneEditor(std::static_pointer_cast<SplitPowerPlane>(shared_from_this()));
+}
+
+CopperPourEditor::CopperPourEditor(std::shared_ptr<CopperPour> pour, QWidget* parent)
+    : FrameEditor(QStringLiteral("Copper Pour"), QString(), parent), copperPour(std::move(pour))
+{
+    keepEntityAlive(copperPour);
+}
+
+SplitPowerPlaneEditor::SplitPowerPlaneEditor(std::shared_ptr<SplitPowerPlane> plane, QWidget* parent)
+    : FrameEditor(QStringLiteral("Splt Power Plane"), QString(), parent), splitPowerPlane(std::move(plane))
+{
+    keepEntityAlive(splitPowerPlane);
+}
