@@ -156,6 +156,12 @@ TEST_F(ReaderTest, UnreadableDataKeepsTheOpenDesignAndRaisesTheAlert)
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].title, "Could not open " + missing);
     EXPECT_EQ(design.currentDesignState(), before);
+
+    // A folder is no design file either.
+    alerts.clear();
+    EXPECT_FALSE(design.open(QStringLiteral(BRINDLEX_TEST_DATA)));
+    EXPECT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(design.currentDesignState(), before);
 }
 
 TEST_F(ReaderTest, UnknownElementsAreSkippedAndMissingPartsGiveDefaults)
