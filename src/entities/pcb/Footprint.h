@@ -1,0 +1,61 @@
+#pragma once
+// The PCB-side body of one component: part metadata and a child list holding
+// its pads, silkscreen, courtyard, placement point, texts and 3D bodies.
+// Base of every parametric footprint family.
+
+#include "model/Entity.h"
+#include "model/EntityList.h"
+
+#include <QPointF>
+#include <QString>
+
+class Footprint : public Entity, public IEntityHolder {
+public:
+    explicit Footprint(GraphicsSheet* sheet);
+
+    QString comment;
+    QString dataSheet;
+    QString deviceType;
+    QString documentDescription;
+    QString fullDocumentDescription;
+    bool goldPlated = false;
+    bool isPadHolder = false;
+    QString manufacturer;
+    QString manufacturersPartNumber;
+    QString manufacturersWebSite;
+    QString modelScript;
+    bool onTopLayer = false;
+    QString package;
+    QString partNumber;
+    QString partPrice;
+    QString partType;
+    // Stored as read; the placement is the transform.
+    QPointF position = QPointF(0, 0);
+    int symbolCount = 1;
+    QString symbolType;
+    QString vendor;
+    QString vendorsPartNumber;
+    QString vendorsWebSite;
+    EntityList children;
+
+    QWidget* editorView() override;
+    // The children's pass under the footprint's own transform; nothing for
+    // an empty list.
+    void drawPadPass(Graphics& g) override;
+    void drawHolePass(Graphics& g, const QColor& color) override;
+    // Own box (calculateBoundingBox, empty here) united with the children's,
+    // measured under the footprint's net transform.
+    void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox) override;
+    // Entity attributes, the part metadata, then the children. Subclasses
+    // call it first and read their own attributes after it.
+    void readXML(pugi::xml_node element) override;
+    QString typeName() const override;
+
+    IEntityHolder* holder() override { return this; }
+    // The same as the footprint's own passes (not a subclass's override of
+    // them, which the list runs separately).
+    void drawChildrenPadPass(Graphics& g) override { Footprint::drawPadPass(g); }
+    void drawChildrenHolePass(Graphics& g, const QColor& color) override { Footprint::drawHolePass(g, color); }
+    EntityList& entities() override { return children; }
+    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+};

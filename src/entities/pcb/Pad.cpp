@@ -1,0 +1,375 @@
+#include "entities/pcb/Pad.h"
+
+#include "core/Font.h"
+#include "core/Graphics.h"
+#include "core/Palette.h"
+#include "core/Readers.h"
+#include "document/Design.h"
+#include "document/DesignState.h"
+#include "document/PCB.h"
+#include "entities/pcb/PadEditor.h"
+
+#include <cmath>
+
+std::optional<PinOrientation3D> pinOrientation3DFromString(std::string_view text)
+{
+    if (text == "top")
+        return PinOrientation3D::top;
+    if (text == "bottom")
+        return PinOrientation3D::bottom;
+    if (text == "left")
+        return PinOrientation3D::left;
+    if (text == "right")
+        return PinOrientation3D::right;
+    return std::nullopt;
+}
+
+const char* toString(PinOrientation3D value)
+{
+    switch (value) {
+    case PinOrientation3D::top: return "top";
+    case PinOrientation3D::bottom: return "bottom";
+    case PinOrientation3D::left: return "left";
+    case PinOrientation3D::right: return "right";
+    }
+    return "left";
+}
+
+std::optional<PinType3D> pinType3DFromString(std::string_view text)
+{
+    if (text == "none")
+        return PinType3D::none;
+    if (text == "round")
+        return PinType3D::round;
+    if (text == "square")
+        return PinType3D::square;
+    if (text == "dip")
+        return PinType3D::dip;
+    if (text == "gullWing")
+        return PinType3D::gullWing;
+    return std::nullopt;
+}
+
+const char* toString(PinType3D value)
+{
+    switch (value) {
+    case PinType3D::none: return "none";
+    case PinType3D::round: return "round";
+    case PinType3D::square: return "square";
+    case PinType3D::dip: return "dip";
+    case PinType3D::gullWing: return "gullWing";
+    }
+    return "none";
+}
+
+namespace {
+
+bool finiteRect(const QRectF& r)
+{
+    return std::isfinite(r.x()) && std::isfinite(r.y()) && std::isfinite(r.width()) && std::isfinite(r.height());
+}
+
+// The rectangle grown by m on every side; a negative margin shrinks each side
+// at most to the centre line, so the result is never mirrored.
+QRectF grown(const QRectF& r, double m)
+{
+    const double w = std::max(0.0, r.width() + 2 * m);
+    const double h = std::max(0.0, r.height() + 2 * m);
+    const QPointF c = r.center();
+    return QRectF(c.x() - w / 2, c.y() - h / 2, w, h);
+}
+
+// A C-locale number of the whole text, or none when the attribute is missing
+// or unreadable.
+std::optional<double> numberAttribute(pugi::xml_node element, const char* name)
+{
+    pugi::xml_attribute a = element.attribute(name);
+    if (!a)
+        return std::nullopt;
+    return parseDouble(a.value());
+}
+
+const Pen& blackHairline()
+{
+    static const Pen pen(QColor(0, 0, 0), 0);
+    return pen;
+}
+
+// Fill in one colour (non-zero, the layer colour when the pass uses it),
+// then the pen's stroke: what the drawing facade's rectangle, ellipse and
+// Bezier calls do, on a path built once.
+void fillAndStrokeOutline(Graphics& g, const QPainterPath& path, const Pen& pen, const QColor& fill, bool filled)
+{
+    if (filled && isDrawable(fill))
+        g.context.fillUserPath(path, QBrush(g.effectiveColor(fill)), Qt::WindingFill);
+    if (isDrawable(pen.color)) {
+        g.applyPen(pen);
+        g.context.beginPath();
+        g.context.addPath(path);
+        g.context.strokePath();
+    }
+}
+
+} // namespace
+
+Pad::Pad(GraphicsSheet* sheet) : ClosedCurve(sheet)
+{
+}
+
+void Pad::readXML(pugi::xml_node element)
+{
+    ClosedCurve::readXML(element);
+    add3DSolder = readBoolAttribute(element, "add3DSolder", add3DSolder);
+    autoGenerate3D = readBoolAttribute(element, "autoGenerate3D", autoGenerate3D);
+    autoGenerateSolderMaskHole = readBoolAttribute(element, "autoGenerateSolderMaskHole", autoGenerateSolderMaskHole);
+    autoGenerateSolderPaste = readBoolAttribute(element, "autoGenerateSolderPaste", autoGenerateSolderPaste);
+    checked = readBoolAttribute(element, "checked", checked);
+    goldPlated = readBoolAttribute(element, "goldPlated", goldPlated);
+    id = readIdAttribute(element, "id", id);
+    lockedToWidth = readBoolAttribute(element, "widthEqualsHeight", lockedToWidth);
+    if (pugi::xml_attribute a = element.attribute("name"))
+        name = QString::fromUtf8(a.value());
+    onEdge = readBoolAttribute(element, "onEdge", onEdge);
+    orientation3D = readEnumAttribute(element, "orientation", PinOrientation3D::left, pinOrientation3DFromString);
+    if (pugi::xml_attribute a = element.attribute("signal"))
+        signalName = QString::fromUtf8(a.value());
+
+    // A usable "diameter" wins; otherwise "size", and (0, 0) without either.
+    if (std::optional<double> d = numberAttribute(element, "diameter"); d && *d > 0)
+        size = QSizeF(*d, *d);
+    else
+        size = readSizeAttribute(element, "size", QSizeF(0, 0));
+
+    surfaceMount = readBoolAttribute(element, "smt", surfaceMount);
+    type3D = readEnumAttribute(element, "eSeries", PinType3D::none, pinType3DFromString);
+    modelSpaceCenter = readPointAttribute(element, "at", modelSpaceCenter);
+    rectangle = QRectF(modelSpaceCenter.x() - size.width() * 0.5, modelSpaceCenter.y() - size.height() * 0.5,
+                       size.width(), size.height());
+
+    if (surfaceMount) {
+        holeSize = QSizeF(0, 0);
+    } else {
+        if (std::optional<double> d = numberAttribute(element, "holeDiameter"); d && *d >= 0) {
+            rectangularHole = false;
+            holeSize = QSizeF(*d, *d);
+        } else {
+            rectangularHole = true;
+            holeSize = readSizeAttribute(element, "holeSize", holeSize);
+        }
+        holeRectangle = QRectF(modelSpaceCenter.x() - holeSize.width() * 0.5,
+                               modelSpaceCenter.y() - holeSize.height() * 0.5, holeSize.width(), holeSize.height());
+    }
+    invalidateOutlines();
+}
+
+bool Pad::hasDrawableOutline() const
+{
+    return std::isfinite(size.width()) && std::isfinite(size.height()) && size.width() >= 0 && size.height() >= 0
+        && finiteRect(rectangle);
+}
+
+bool Pad::hasDrawableHole() const
+{
+    return holeRectangle.width() > 0 && holeRectangle.height() >= 0 && finiteRect(holeRectangle);
+}
+
+void Pad::invalidateOutlines()
+{
+    cachedPath.reset();
+    cachedCutoutPath.reset();
+    cachedExpandedBezierPolygon.reset();
+    cachedHolePath_.reset();
+}
+
+const QPainterPath& Pad::outline()
+{
+    if (!cachedPath)
+        cachedPath = outlinePath();
+    return *cachedPath;
+}
+
+void Pad::calculateBoundingBox()
+{
+    if (curveType == CurveType::curve)
+        closedCurveBounds();
+    if (hasDrawableOutline())
+        boundingBox.addTransformedRect(rectangle, netTransform);
+    else
+        boundingBox.addPoint(netTransform ? netTransform->map(modelSpaceCenter) : modelSpaceCenter);
+
+    if (netTransform) {
+        const QPointF c = rectangle.center();
+        const QPointF p0 = netTransform->map(c);
+        const QPointF p1 = netTransform->map(QPointF(c.x() + 1.0, c.y()));
+        const double angle = std::atan2(p1.y() - p0.y(), p1.x() - p0.x());
+        // A placement too wild to measure leaves the name unrotated.
+        if (!std::isfinite(angle) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || std::abs(angle) < 1e-12) {
+            padNameRotationTransform.reset();
+        } else {
+            QTransform t;
+            t.translate(c.x(), c.y());
+            t.rotateRadians(-angle);
+            t.translate(-c.x(), -c.y());
+            padNameRotationTransform = t;
+        }
+    }
+}
+
+void Pad::draw(Graphics& g)
+{
+    pen.color = QColor(0, 0, 0, 0);
+    Entity::draw(g);
+    if (!hasDrawableOutline())
+        return;
+    g.pushTransform(singleLevelTransform);
+    g.fillAndStrokePath(outline(), pen, brush);
+    g.popTransform(singleLevelTransform);
+}
+
+PCB* Pad::pcbSheet() const
+{
+    return dynamic_cast<PCB*>(sheet);
+}
+
+void Pad::drawPadPass(Graphics& g)
+{
+    // With the board shown solid, surface-mount pads of the other side hide.
+    if (PCB* pcb = pcbSheet(); pcb && pcb->layerList.showPcbSolid && surfaceMount && layerIndex != PcbLayerList::kTopLayer)
+        return;
+    if (!hasDrawableOutline())
+        return;
+    const QColor yellow(255, 255, 0);
+    g.pushTransform(singleLevelTransform);
+    switch (curveType) {
+    case CurveType::curve:
+        fillAndStrokeOutline(g, outline(), blackHairline(), yellow, bezier.closed);
+        break;
+    case CurveType::ellipse:
+        fillAndStrokeOutline(g, outline(), blackHairline(), yellow, true);
+        break;
+    case CurveType::rectangle:
+        if (roundness > 0) {
+            const QColor fill = g.effectiveColor(yellow);
+            if (isDrawable(fill))
+                g.context.fillUserPath(outline(), QBrush(fill), Qt::WindingFill);
+        } else {
+            fillAndStrokeOutline(g, outline(), blackHairline(), yellow, true);
+        }
+        break;
+    }
+    g.popTransform(singleLevelTransform);
+}
+
+void Pad::drawHolePass(Graphics& g, const QColor&)
+{
+    if (!hasDrawableHole())
+        return;
+    g.pushTransform(singleLevelTransform);
+    if (!cachedHolePath_) {
+        QPainterPath p;
+        p.addEllipse(holeRectangle);
+        p.setFillRule(Qt::WindingFill);
+        cachedHolePath_ = p;
+    }
+    // Always round, also for a rectangular hole.
+    fillAndStrokeOutline(g, *cachedHolePath_, blackHairline(), QColor(0, 0, 0), true);
+    drawPadName(g);
+    g.popTransform(singleLevelTransform);
+}
+
+const Font& Pad::padNameFont()
+{
+    static const Font font = [] {
+        Font f;
+        f.familyName = QStringLiteral("Arial");
+        f.height = 0.01;
+        return f;
+    }();
+    return font;
+}
+
+void Pad::drawPadName(Graphics& g)
+{
+    if (name.isEmpty() || !sheet || !sheet->design)
+        return;
+    // The switch of the open design's board.
+    std::shared_ptr<DesignState> state = sheet->design->currentDesignState();
+    if (!state || !state->pcb || !state->pcb->pcbSettings.showPadNames)
+        return;
+    if (!hasDrawableOutline())
+        return;
+    // Only on pads at least 20 device pixels tall.
+    if (!(g.pixelSize() * 20.0 <= rectangle.height()))
+        return;
+    const QPointF c = rectangle.center();
+    g.pushTransform(padNameRotationTransform);
+    g.drawText(name, padNameFont(), QColor(255, 255, 255), c.x(), c.y());
+    g.popTransform(padNameRotationTransform);
+}
+
+double Pad::solderMaskMargin() const
+{
+    const PCB* pcb = pcbSheet();
+    const double m = pcb ? pcb->pcbSettings.solderMaskMargin : PcbSettings().solderMaskMargin;
+    return std::isfinite(m) ? m : 0;
+}
+
+const std::vector<QPointF>& Pad::expandedBezierPolygon(double margin)
+{
+    if (!cachedExpandedBezierPolygon || cachedBezierMargin_ != margin) {
+        std::vector<QPointF> points = bezier.sample(0, int(bezier.points.size()), 20);
+        // A straight outline samples to nothing: its outline is the polygon
+        // through its points.
+        if (points.empty())
+            points = bezier.points;
+        cachedExpandedBezierPolygon = PolygonExpander::expand(points, margin);
+        cachedBezierMargin_ = margin;
+    }
+    return *cachedExpandedBezierPolygon;
+}
+
+void Pad::addPadClearanceOutline(Graphics& g)
+{
+    if (!hasDrawableOutline())
+        return;
+    const double m = solderMaskMargin();
+    // The board fill draws at sheet level, not inside the footprint.
+    g.pushTransform(netTransform);
+    switch (curveType) {
+    case CurveType::ellipse:
+        g.context.addEllipse(grown(rectangle, m));
+        break;
+    case CurveType::rectangle:
+        if (roundness > 0) {
+            if (!cachedCutoutPath || cachedCutoutMargin_ != m) {
+                cachedCutoutPath = RoundedRectanglePath::path(roundedSide, grown(rectangle, m), roundness);
+                cachedCutoutMargin_ = m;
+            }
+            g.context.addPath(*cachedCutoutPath);
+        } else {
+            g.context.addRect(grown(rectangle, m));
+        }
+        break;
+    case CurveType::curve:
+        g.addPolyline(expandedBezierPolygon(m));
+        break;
+    }
+    g.popTransform(netTransform);
+}
+
+QString Pad::typeName() const
+{
+    return QStringLiteral("Pad");
+}
+
+QWidget* Pad::editorView()
+{
+    return new PadEditor(std::static_pointer_cast<Pad>(shared_from_this()));
+}
+
+PadEditor::PadEditor(std::shared_ptr<Pad> pad, QWidget* parent)
+    : FrameEditor(QStringLiteral("Pad"), {}, parent)
+    , pad(pad)
+{
+    keepEntityAlive(std::move(pad));
+}

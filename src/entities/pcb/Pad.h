@@ -1,0 +1,104 @@
+#pragma once
+// One copper land of a footprint: a closed outline centred on a point, an
+// optional drilled hole, a pad name and a signal name.
+
+#include "document/SymbolPadNameSetter.h"
+#include "model/ClosedCurve.h"
+
+#include <QPainterPath>
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+#include <QTransform>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+class Font;
+class PCB;
+
+// How the 3D pin of a pad is oriented and shaped; stored only.
+enum class PinOrientation3D { top, bottom, left, right };
+std::optional<PinOrientation3D> pinOrientation3DFromString(std::string_view text);
+const char* toString(PinOrientation3D value);
+
+enum class PinType3D { none, round, square, dip, gullWing };
+std::optional<PinType3D> pinType3DFromString(std::string_view text);
+const char* toString(PinType3D value);
+
+class Pad : public ClosedCurve, public IPadIdentity {
+public:
+    explicit Pad(GraphicsSheet* sheet);
+
+    // Outline caches. The outline does not change after reading; code that
+    // changes it must call invalidateOutlines().
+    std::optional<QPainterPath> cachedPath;        // the outline in pad coordinates
+    std::optional<QPainterPath> cachedCutoutPath;  // rounded outline grown by the mask margin
+    std::optional<QTransform> padNameRotationTransform;
+
+    bool add3DSolder = false;
+    bool autoGenerate3D = true;
+    bool autoGenerateSolderMaskHole = true;
+    bool autoGenerateSolderPaste = true;
+    bool checked = false;
+    int copperPourGap = 0;
+    bool goldPlated = false;
+    QSizeF holeSize = QSizeF(0, 0);
+    Id id;
+    bool lockedToWidth = false;
+    QPointF modelSpaceCenter = QPointF(0, 0);
+    QString name;
+    bool onEdge = false;
+    PinOrientation3D orientation3D = PinOrientation3D::left;
+    QString signalName;
+    QSizeF size = QSizeF(0, 0);
+    bool surfaceMount = true;
+    PinType3D type3D = PinType3D::none;
+    bool useCopperPourGap = false;
+    QRectF holeRectangle = QRectF(0, 0, 0, 0);
+    bool rectangularHole = false;
+    std::optional<std::vector<QPointF>> cachedExpandedBezierPolygon;
+
+    QWidget* editorView() override;
+    // The outline filled with the brush; the pen is made transparent first
+    // and stays so.
+    void draw(Graphics& g) override;
+    // The pad painted solid yellow.
+    void drawPadPass(Graphics& g) override;
+    // The hole in black, then the name. The colour is not used.
+    void drawHolePass(Graphics& g, const QColor& color) override;
+    void calculateBoundingBox() override;
+    void readXML(pugi::xml_node element) override;
+    QString typeName() const override;
+
+    // The name label, level on screen; only from the hole pass.
+    void drawPadName(Graphics& g);
+    // Adds the outline grown by the solder-mask margin, placed by the net
+    // transform, to the context's current path (for the board fill's clip).
+    void addPadClearanceOutline(Graphics& g);
+
+    Id padIdentity() const override { return id; }
+    QString padName() const override { return name; }
+
+    // Whether the size is finite and not negative: a pad whose size is not
+    // draws no outline and no name in any pass.
+    bool hasDrawableOutline() const;
+    // Whether a hole is drawn: a positive, finite hole width and a finite
+    // height that is not negative.
+    bool hasDrawableHole() const;
+    // The outline in pad coordinates (built on first use).
+    const QPainterPath& outline();
+    void invalidateOutlines();
+
+    // The font of every pad name: "Arial", 0.01 inch high.
+    static const Font& padNameFont();
+
+private:
+    PCB* pcbSheet() const;
+    double solderMaskMargin() const;
+    const std::vector<QPointF>& expandedBezierPolygon(double margin);
+
+    std::optional<QPainterPath> cachedHolePath_;
+    double cachedCutoutMargin_ = 0;
+    double cachedBezierMargin_ = 0;
+};
