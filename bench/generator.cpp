@@ -50,6 +50,12 @@ QByteArray generateBoardXml(const BoardSpec& spec)
     s += QString("<pcbBorder x=\"-0.2\" y=\"-0.2\" width=\"%1\" height=\"%2\" penWidth=\"0.01\" penColor=\"255,230,230,0\" "
                  "color=\"255,0,90,0\" solderMaskColor=\"64,0,255,0\"/>\n")
              .arg(num(boardW), num(boardH));
+    // A ground pour over the whole bottom side, its copper stored as the
+    // board minus a clearance ring, as a design file carries it.
+    s += QString("<copperPour layer=\"6\" x=\"-0.15\" y=\"-0.15\" width=\"%1\" height=\"%2\" penWidth=\"0.005\" penColor=\"255,40,80,200\" "
+                 "signalName=\"GND\"><fill><polygon><vertex at=\"-0.13,-0.13\"/><vertex at=\"%3,-0.13\"/><vertex at=\"%3,%4\"/><vertex at=\"-0.13,%4\"/></polygon>"
+                 "<polygon isHole=\"true\"><vertex at=\"0.05,0.05\"/><vertex at=\"%5,0.05\"/><vertex at=\"%5,%6\"/><vertex at=\"0.05,%6\"/></polygon></fill></copperPour>\n")
+             .arg(num(boardW - 0.1), num(boardH - 0.1), num(boardW - 0.27), num(boardH - 0.27), num(boardW - 0.45), num(boardH - 0.45));
 
     auto origin = [&](int i) { return QPointF((i % columns) * pitchX + 0.2, (i / columns) * pitchY + 0.2); };
 
@@ -80,7 +86,7 @@ QByteArray generateBoardXml(const BoardSpec& spec)
             s += QString("<footprintPartValue text=\"%1\" layer=\"3\" x=\"0\" y=\"-0.17\" height=\"0.03\" brushColor=\"255,240,240,240\"/>\n")
                      .arg(throughHole ? "CONN6" : "LM324");
         }
-        s += QString("<silkscreen layer=\"3\" x=\"-0.18\" y=\"-0.14\" width=\"0.36\" height=\"0.28\" penWidth=\"0.008\" penColor=\"255,240,240,240\"/>\n");
+        s += QString("<silkscreen layer=\"3\" shape=\"rectangle\" x=\"-0.18\" y=\"-0.14\" width=\"0.36\" height=\"0.28\" penWidth=\"0.008\" penColor=\"255,240,240,240\" cornerSize=\"0.05,0.05\" margin=\"0.02\" notchOnRight=\"left\" lockedTo=\"pads\" lockedToCourtyard=\"false\" autoFitInsidePadsIfPossible=\"true\" visibleInPcb=\"true\"/>\n");
         s += "</entities></footprint>\n";
     }
 
