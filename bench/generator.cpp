@@ -73,7 +73,7 @@ QByteArray generateBoardXml(const BoardSpec& spec)
             const double px = (p % (pads / 2 + pads % 2)) * 0.1 - 0.1;
             const double py = (p < (pads + 1) / 2) ? -0.1 : 0.1;
             if (throughHole)
-                s += QString("<pad id=\"%1\" name=\"%2\" layer=\"5\" at=\"%3,%4\" diameter=\"0.06\" holeDiameter=\"0.032\" "
+                s += QString("<pad id=\"%1\" name=\"%2\" layer=\"5\" at=\"%3,%4\" diameter=\"0.06\" holeDiameter=\"0.032\" smt=\"false\" "
                              "brushColor=\"255,200,40,40\" penWidth=\"0\" penColor=\"0,0,0,0\"/>\n")
                          .arg(i * 100 + p + 1).arg(p + 1).arg(num(px), num(py));
             else

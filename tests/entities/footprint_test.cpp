@@ -1,0 +1,308 @@
+#include "TestSupport.h"
+
+#include "core/DrawingContext.h"
+#include "core/Graphics.h"
+#include "document/Design.h"
+#include "document/DesignState.h"
+#include "document/PCB.h"
+#include "editors/EntityEditor.h"
+#include "entities/pcb/Footprint.h"
+#include "entities/pcb/Pad.h"
+#include "model/EntityFactory.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+const QColor kBackground(30, 30, 30);
+const QColor kCopper(200, 140, 30);
+const QColor kYellow(255, 255, 0);
+const QColor kBlack(0, 0, 0);
+
+// A y-up image of the model at scale pixels per inch, showing the square of
+// side size/scale centred on centre.
+struct Canvas {
+    QImage image;
+    QPainter painter;
+    DrawingContext context;
+    Graphics g;
+
+    Canvas(int size, double scale, QPointF centre)
+        : image(make(size)), painter(&image), context(init(painter, size, scale, centre)), g(context),
+          scale_(scale), centre_(centre)
+    {
+        g.drawingPcb = true;
+    }
+    QColor at(QPointF model)
+    {
+        if (painter.isActive())
+            painter.end();
+        const double half = image.width() / 2.0;
+        return image.pixelColor(int(std::floor(half + (model.x() - centre_.x()) * scale_)),
+                                int(std::floor(half - (model.y() - centre_.y()) * scale_)));
+    }
+
+private:
+    double scale_;
+    QPointF centre_;
+    static QImage make(int size)
+    {
+        QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+        img.fill(kBackground);
+        return img;
+    }
+    static QPainter& init(QPainter& p, int size, double s, QPointF c)
+    {
+        p.setTransform(QTransform(s, 0, 0, -s, size / 2.0 - c.x() * s, size / 2.0 + c.y() * s));
+        return p;
+    }
+};
+
+// The entity of the sheet drawn at a model point, as a click there picks it.
+std::shared_ptr<Entity> pick(GraphicsSheet& sheet, QPointF model, bool subPicking, double scale = 200)
+{
+    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    std::shared_ptr<Entity> hit;
+    {
+        DrawingContext context(painter);
+        // The model point lands in the middle of the one pixel.
+        context.concatenate(QTransform(scale, 0, 0, -scale, -model.x() * scale + 0.5, model.y() * scale + 0.5));
+        Graphics g(context);
+        g.picking = true;
+        g.subPicking = subPicking;
+        g.pickImage = &image;
+        g.drawingPcb = true;
+        g.viewportBoundingBox.addPoint(model);
+        hit = sheet.draw(g);
+    }
+    painter.end();
+    return hit;
+}
+
+class FootprintTest : public ::testing::Test {
+protected:
+    Design design;
+    std::shared_ptr<DesignState> state = design.currentDesignState();
+    PCB& pcb = *state->pcb;
+
+    std::shared_ptr<Footprint> footprint(const std::string& xml)
+    {
+        pugi::xml_document doc = parseXml(xml);
+        auto f = std::make_shared<Footprint>(&pcb);
+        f->readXML(doc.first_child());
+        return f;
+    }
+    // The pads.project board, read and measured.
+    bool openBoard()
+    {
+        if (!design.open(QStringLiteral(BRINDLEX_TEST_DATA "/pads.project")))
+            return false;
+        state = design.currentDesignState();
+        state->pcb->updateGeometry();
+        return true;
+    }
+};
+
+} // namespace
+
+TEST_F(FootprintTest, NewFootprintDefaults)
+{
+    Footprint f(&pcb);
+    EXPECT_TRUE(f.comment.isEmpty() && f.dataSheet.isEmpty() && f.deviceType.isEmpty() && f.package.isEmpty());
+    EXPECT_FALSE(f.goldPlated);
+    EXPECT_FALSE(f.isPadHolder);
+    EXPECT_FALSE(f.onTopLayer);
+    EXPECT_EQ(f.position, QPointF(0, 0));
+    EXPECT_EQ(f.symbolCount, 1);
+    EXPECT_TRUE(f.children.entities.empty());
+    EXPECT_FALSE(f.children.boundingBox.valid);
+    EXPECT_TRUE(f.children.transform.isIdentity());
+    EXPECT_EQ(f.sheet, &pcb);
+    EXPECT_EQ(f.typeName(), "Footprint");
+    EXPECT_EQ(f.holder(), &f);
+    EXPECT_EQ(&f.entities(), &f.children);
+}
+
+TEST_F(FootprintTest, ReadsMetadataAndChildrenInOrder)
+{
+    auto f = footprint(
+        "<footprint identifier='U1' layer='5' comment='c' dataSheet='ds' deviceType='dt' documentDescription='dd' "
+        "fullDocumentDescription='fdd' goldPlated='true' isPadHolder='true' manufacturer='m' "
+        "manufacturersPartNumber='mpn' manufacturersWebSite='mws' modelScript='ms' onTopLayer='true' package='SOIC8' "
+        "partNumber='pn' partPrice='1.20' partType='IC' position='0.1,2.5' symbolCount='4' symbolType='st' "
+        "vendor='v' vendorsPartNumber='vpn' vendorsWebSite='vws' dx='1' dy='2'>"
+        "<entities><pad name='1' at='0,0' size='0.1,0.1'/><unknownThing/><pad name='2' at='0.2,0' size='0.1,0.1'/>"
+        "</entities></footprint>");
+    EXPECT_EQ(f->identifier, "U1");
+    EXPECT_EQ(f->layerIndex, 5);
+    EXPECT_EQ(f->comment, "c");
+    EXPECT_EQ(f->dataSheet, "ds");
+    EXPECT_EQ(f->deviceType, "dt");
+    EXPECT_EQ(f->documentDescription, "dd");
+    EXPECT_EQ(f->fullDocumentDescription, "fdd");
+    EXPECT_TRUE(f->goldPlated);
+    EXPECT_TRUE(f->isPadHolder);
+    EXPECT_EQ(f->manufacturer, "m");
+    EXPECT_EQ(f->manufacturersPartNumber, "mpn");
+    EXPECT_EQ(f->manufacturersWebSite, "mws");
+    EXPECT_EQ(f->modelScript, "ms");
+    EXPECT_TRUE(f->onTopLayer);
+    EXPECT_EQ(f->package, "SOIC8");
+    EXPECT_EQ(f->partNumber, "pn");
+    EXPECT_EQ(f->partPrice, "1.20");
+    EXPECT_EQ(f->partType, "IC");
+    EXPECT_EQ(f->position, QPointF(double(0.1f), 2.5)); // single precision
+    EXPECT_EQ(f->symbolCount, 4);
+    EXPECT_EQ(f->symbolType, "st");
+    EXPECT_EQ(f->vendor, "v");
+    EXPECT_EQ(f->vendorsPartNumber, "vpn");
+    EXPECT_EQ(f->vendorsWebSite, "vws");
+    ASSERT_TRUE(f->singleLevelTransform);
+    EXPECT_EQ(*f->singleLevelTransform, QTransform(1, 0, 0, 1, 1, 2));
+
+    // The unknown element between the pads is skipped; the pads keep their
+    // order and the footprint's sheet.
+    ASSERT_EQ(f->children.entities.size(), 2u);
+    auto first = std::dynamic_pointer_cast<Pad>(f->children.entities[0]);
+    auto second = std::dynamic_pointer_cast<Pad>(f->children.entities[1]);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->name, "1");
+    EXPECT_EQ(second->name, "2");
+    EXPECT_EQ(second->sheet, &pcb);
+}
+
+TEST_F(FootprintTest, FlagAndCountRules)
+{
+    auto f = footprint("<footprint goldPlated='TRUE' onTopLayer='yes' symbolCount='2.5' position='1,x'/>");
+    EXPECT_FALSE(f->goldPlated);
+    EXPECT_FALSE(f->onTopLayer);
+    EXPECT_EQ(f->symbolCount, 1);
+    EXPECT_EQ(f->position, QPointF(0, 0));
+    // Missing attributes keep the current values.
+    f->goldPlated = true;
+    f->package = QStringLiteral("DIP");
+    pugi::xml_document doc = parseXml("<footprint symbolCount='3'/>");
+    f->readXML(doc.first_child());
+    EXPECT_TRUE(f->goldPlated);
+    EXPECT_EQ(f->package, "DIP");
+    EXPECT_EQ(f->symbolCount, 3);
+}
+
+TEST_F(FootprintTest, EmptyFootprintAddsNothingAndPushesNothing)
+{
+    auto f = footprint("<footprint dx='1' dy='1'/>");
+    BoundingBox parent;
+    f->updateGeometry(std::nullopt, &parent);
+    EXPECT_FALSE(f->boundingBox.valid);
+    EXPECT_FALSE(parent.valid);
+
+    Canvas c(50, 100, QPointF(1, 1));
+    f->drawPadPass(c.g);
+    f->drawHolePass(c.g, kYellow);
+    EXPECT_EQ(c.context.stateDepth(), 0);
+}
+
+TEST_F(FootprintTest, BoundingBoxesUnderFootprintAndParentTransforms)
+{
+    // Turned by 90 degrees and moved to (2, 1); the pad at (0.4, 0), 0.2 x 0.1.
+    auto f = footprint("<footprint m11='0' m12='1' m21='-1' m22='0' dx='2' dy='1'>"
+                       "<entities><pad at='0.4,0' size='0.2,0.1'/></entities></footprint>");
+    BoundingBox parent;
+    f->updateGeometry(std::nullopt, &parent);
+    ASSERT_TRUE(f->boundingBox.valid);
+    EXPECT_NEAR(f->boundingBox.bottomLeft.x(), 1.95, 1e-7);
+    EXPECT_NEAR(f->boundingBox.topRight.x(), 2.05, 1e-7);
+    EXPECT_NEAR(f->boundingBox.bottomLeft.y(), 1.3, 1e-7);
+    EXPECT_NEAR(f->boundingBox.topRight.y(), 1.5, 1e-7);
+    EXPECT_EQ(parent.rect(), f->boundingBox.rect());
+    EXPECT_EQ(f->children.boundingBox.rect(), f->boundingBox.rect());
+    auto pad = std::dynamic_pointer_cast<Pad>(f->children.entities[0]);
+    ASSERT_TRUE(pad->netTransform);
+    EXPECT_EQ(*pad->netTransform, *f->singleLevelTransform);
+
+    // Inside a parent placement (a net moved by (10, 0)): own, then parent.
+    f->updateGeometry(QTransform::fromTranslate(10, 0), nullptr);
+    EXPECT_NEAR(f->boundingBox.bottomLeft.x(), 11.95, 1e-7);
+    EXPECT_NEAR(f->boundingBox.bottomLeft.y(), 1.3, 1e-7);
+    EXPECT_NEAR(pad->boundingBox.topRight.x(), 12.05, 1e-7);
+}
+
+TEST_F(FootprintTest, PassesDrawChildrenWhereTheLayerPassDoes)
+{
+    // A turned footprint holding a pad with a placement of its own.
+    auto f = footprint("<footprint m11='0' m12='1' m21='-1' m22='0' dx='1' dy='0'><entities>"
+                       "<pad layer='5' dx='0.2' at='0.2,0' size='0.1,0.04' smt='false' holeSize='0.06,0.03' "
+                       "brushColor='200,140,30'/></entities></footprint>");
+    f->updateGeometry(std::nullopt, nullptr);
+    // The pad lands at (0.4, 0) in the footprint, then (1, 0.4) on the sheet,
+    // 0.04 wide and 0.1 tall there.
+    const QPointF centre(1, 0.4);
+
+    Canvas layer(200, 1000, centre);
+    layer.g.currentLayer = 5;
+    EntityList list;
+    list.entities.push_back(f);
+    list.draw(layer.g);
+    EXPECT_EQ(layer.at(centre), kCopper);
+    EXPECT_EQ(layer.at(centre + QPointF(0, 0.045)), kCopper);
+    EXPECT_EQ(layer.at(centre + QPointF(0.025, 0)), kBackground);
+
+    Canvas pads(200, 1000, centre);
+    list.drawPadPass(pads.g);
+    EXPECT_EQ(pads.at(centre), kYellow);
+    EXPECT_EQ(pads.at(centre + QPointF(0, 0.045)), kYellow);
+    EXPECT_EQ(pads.at(centre + QPointF(0.025, 0)), kBackground);
+    EXPECT_EQ(pads.context.stateDepth(), 0);
+
+    Canvas holes(200, 1000, centre);
+    f->drawHolePass(holes.g, kYellow);
+    EXPECT_EQ(holes.at(centre + QPointF(0, 0.02)), kBlack); // the hole is taller than wide here
+    EXPECT_EQ(holes.at(centre + QPointF(0.02, 0)), kBackground);
+    EXPECT_EQ(holes.context.stateDepth(), 0);
+}
+
+TEST_F(FootprintTest, PickingReportsTheFootprintOrThePad)
+{
+    ASSERT_TRUE(openBoard());
+    PCB& board = *state->pcb;
+    // The round pad of J1 at (1, 1): its copper ring.
+    const QPointF ring(1.075, 1);
+    std::shared_ptr<Entity> hit = pick(board, ring, false);
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->typeName(), "Footprint");
+    EXPECT_EQ(hit->identifier, "J1");
+    hit = pick(board, ring, true);
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->typeName(), "Pad");
+    EXPECT_EQ(hit->identifier, "J1.1");
+
+    // The turned connector J2: its square pad lies at (2, 1.4).
+    hit = pick(board, QPointF(2.09, 1.49), true);
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->identifier, "J2.2");
+    // Between the pads nothing is hit.
+    EXPECT_FALSE(pick(board, QPointF(1.2, 1), true));
+    EXPECT_FALSE(pick(board, QPointF(1.2, 1), false));
+}
+
+TEST_F(FootprintTest, MadeByNameWithItsEditor)
+{
+    pugi::xml_document doc = parseXml("<footprint/>");
+    std::shared_ptr<Entity> made = makeEntity(doc.first_child(), &pcb);
+    ASSERT_TRUE(std::dynamic_pointer_cast<Footprint>(made));
+    std::unique_ptr<QWidget> editor(made->editorView());
+    auto* frame = dynamic_cast<EntityEditor*>(editor.get());
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->title(), "Footprint");
+    const auto labels = frame->findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* l) { return l->text() == "No editable parameters"; }));
+}
