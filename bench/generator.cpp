@@ -50,12 +50,13 @@ QByteArray generateBoardXml(const BoardSpec& spec)
     s += QString("<pcbBorder x=\"-0.2\" y=\"-0.2\" width=\"%1\" height=\"%2\" penWidth=\"0.01\" penColor=\"255,230,230,0\" "
                  "color=\"255,0,90,0\" solderMaskColor=\"64,0,255,0\"/>\n")
              .arg(num(boardW), num(boardH));
-    // A ground pour over the whole bottom side, its copper stored as the
-    // board minus a clearance ring, as a design file carries it.
+    // A ground ring poured along the board edge on the bottom side, its
+    // copper stored with it as a design file carries it; it clears the
+    // tracks and vias below the first row.
     s += QString("<copperPour layer=\"6\" x=\"-0.15\" y=\"-0.15\" width=\"%1\" height=\"%2\" penWidth=\"0.005\" penColor=\"255,40,80,200\" "
                  "signalName=\"GND\"><fill><polygon><vertex at=\"-0.13,-0.13\"/><vertex at=\"%3,-0.13\"/><vertex at=\"%3,%4\"/><vertex at=\"-0.13,%4\"/></polygon>"
-                 "<polygon isHole=\"true\"><vertex at=\"0.05,0.05\"/><vertex at=\"%5,0.05\"/><vertex at=\"%5,%6\"/><vertex at=\"0.05,%6\"/></polygon></fill></copperPour>\n")
-             .arg(num(boardW - 0.1), num(boardH - 0.1), num(boardW - 0.27), num(boardH - 0.27), num(boardW - 0.45), num(boardH - 0.45));
+                 "<polygon isHole=\"true\"><vertex at=\"-0.09,-0.09\"/><vertex at=\"%5,-0.09\"/><vertex at=\"%5,%6\"/><vertex at=\"-0.09,%6\"/></polygon></fill></copperPour>\n")
+             .arg(num(boardW - 0.1), num(boardH - 0.1), num(boardW - 0.27), num(boardH - 0.27), num(boardW - 0.31), num(boardH - 0.31));
 
     auto origin = [&](int i) { return QPointF((i % columns) * pitchX + 0.2, (i / columns) * pitchY + 0.2); };
 
