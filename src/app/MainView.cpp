@@ -1,5 +1,7 @@
 #include "app/MainView.h"
 
+#include "app/MainViewWithSidePanel.h"
+#include "app/SettingsView.h"
 #include "document/Design.h"
 #include "document/DesignState.h"
 #include "document/PCB.h"
@@ -97,6 +99,7 @@ MainView::MainView(QWidget* parent)
     // Middle layer: the floating settings panel. Front: the two boxes.
     settingsPanel_ = makeHost("settingsPanel", this, QColor(0xE6, 0xE6, 0xE6));
     settingsPanel_->setMinimumSize(kSettingsPanelWidth, 200);
+    SettingsView::install(settingsPanel_, viewModel, MainViewWithSidePanel::layersViewSelectedTab());
     aboutView_ = makeHost("aboutView", this, Qt::white);
     aboutView_->setMinimumSize(360, 280);
     accountView_ = makeHost("accountView", this, Qt::white);

@@ -1,6 +1,8 @@
 #include "app/MainViewWithSidePanel.h"
 
+#include "app/LeftSidePanel.h"
 #include "app/MainView.h"
+#include "app/RightSidePanel.h"
 #include "core/AppStyle.h"
 #include "viewport/ViewModel.h"
 
@@ -54,10 +56,12 @@ MainViewWithSidePanel::MainViewWithSidePanel(ViewModel& viewModel, QWidget* pare
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     leftPanel_ = makeHost("leftSidePanel", this);
-    leftPanel_->setFixedWidth(kSidePanelWidth);
+    leftPanel_->setFixedWidth(LeftSidePanelView::width);
+    leftPanel_->layout()->addWidget(new LeftSidePanelView(viewModel, leftSidePanelSelectedTab(), leftPanel_));
     mainView_ = new MainView(this);
     rightPanel_ = makeHost("rightSidePanel", this);
     rightPanel_->setFixedWidth(kSidePanelWidth);
+    rightPanel_->layout()->addWidget(new RightSidePanelView(viewModel, rightSidePanelSelectedTab(), rightPanel_));
     row->addWidget(leftPanel_);
     row->addWidget(mainView_, 1);
     row->addWidget(rightPanel_);
