@@ -1,4 +1,8 @@
 #include "model/EntityFactory.h"
+#include "entities/pcb/PcbBorder.h"
+#include "entities/pcb/PcbNet.h"
+#include "entities/pcb/Track.h"
+#include "entities/pcb/Via.h"
 #include "entities/pcb/Footprint.h"
 #include "entities/pcb/Pad.h"
 #include "entities/pcb/CopperPour.h"
@@ -7,6 +11,13 @@
 // Element names of the pcb entities.
 void registerPcbEntities()
 {
+    registerEntity<PcbNet>("net");
+    registerEntity<Track>("track");
+    registerEntity<TrackJunction>("trackJunction");
+    registerEntity<DifferentialPairPolyline>("pairController");
+    registerEntity<Via>("via");
+    registerEntity("pcbBorder", [](pugi::xml_node, GraphicsSheet* sheet) -> std::shared_ptr<Entity> { return PcbBorder::create(sheet); });
+    PCB::setBoardBorderFactory([](PCB& pcb) -> std::shared_ptr<Entity> { return PcbBorder::create(&pcb); });
     registerEntity<Footprint>("footprint");
     registerEntity<Pad>("pad");
     registerEntity<CopperPour>("copperPour");

@@ -1,0 +1,248 @@
+#include "entities/pcb/PcbBorder.h"
+
+#include "core/DrawingContext.h"
+#include "core/Graphics.h"
+#include "core/Palette.h"
+#include "core/Readers.h"
+#include "entities/pcb/Pad.h"
+#include "entities/pcb/Via.h"
+
+#include <QPainter>
+#include <QPaintDevice>
+
+#include <cmath>
+
+namespace {
+
+// Calls f on every entity of the list, descending into holders, in list
+// order: one walk for the pads and the vias. Plain references: this runs on
+// every frame over every pad.
+template <class F>
+void forEachOpening(const EntityList& list, F&& f)
+{
+    for (const auto& e : list.entities) {
+        f(*e);
+        if (IEntityHolder* h = e->holder())
+            forEachOpening(h->entities(), f);
+    }
+}
+
+bool finiteRect(const QRectF& r)
+{
+    return std::isfinite(r.x()) && std::isfinite(r.y()) && std::isfinite(r.width()) && std::isfinite(r.height());
+}
+
+} // namespace
+
+PcbBorder::PcbBorder(GraphicsSheet* sheet) : ClosedCurve(sheet)
+{
+    brush.color = fillColor;
+    layerIndex = PcbLayerList::kBoardBorderLayer;
+}
+
+std::shared_ptr<PcbBorder> PcbBorder::create(GraphicsSheet* sheet)
+{
+    auto border = std::make_shared<PcbBorder>(sheet);
+    if (auto* pcb = dynamic_cast<PCB*>(sheet))
+        pcb->registerBoardBorder(border);
+    return border;
+}
+
+QWidget* PcbBorder::editorView()
+{
+    return new PcbBorderEditor(std::static_pointer_cast<PcbBorder>(shared_from_this()));
+}
+
+void PcbBorder::readXML(pugi::xml_node element)
+{
+    ClosedCurve::readXML(element);
+    EntityList::readEntities(element, sheet, entities);
+    layerIndex = PcbLayerList::kBoardBorderLayer;
+    castellated = readBoolAttribute(element, "castellated", castellated);
+    clipCutouts = readBoolAttribute(element, "clipCutouts", clipCutouts);
+    usePcbBorder = readBoolAttribute(element, "usePcbBorder", usePcbBorder);
+    solderMaskColor = readColorAttribute(element, "solderMaskColor", solderMaskColor);
+    addMountingHoles = readBoolAttribute(element, "addMountingHoles", addMountingHoles);
+    addFiducials = readBoolAttribute(element, "addFiducials", addFiducials);
+    fillColor = readColorAttribute(element, "color", fillColor);
+    brush.color = fillColor;
+}
+
+void PcbBorder::updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
+{
+    computeNetTransform(parentTransform);
+    boundingBox = BoundingBox();
+    closedCurveBounds();
+    entities.updateBoundingBox(netTransform, &boundingBox);
+    if (parentBox && boundingBox.valid)
+        parentBox->addTransformedBox(boundingBox, std::nullopt);
+}
+
+QPainterPath PcbBorder::boardShape() const
+{
+    return outlinePath();
+}
+
+void PcbBorder::draw(Graphics& g)
+{
+    ClosedCurve::draw(g);
+    // A border on a schematic sheet is only the closed curve.
+    auto* pcb = dynamic_cast<PCB*>(sheet);
+    if (!pcb)
+        return;
+    const QColor color = pcb->layerList.showPcbSolid ? brush.color : QColor(0, 0, 0, 0);
+    fillBoardShape(g, color);
+}
+
+void PcbBorder::fillBoardShape(Graphics& g, const QColor& color)
+{
+    fillBoardShape(g, color, singleLevelTransform);
+}
+
+void PcbBorder::fillBoardShape(Graphics& g, const QColor& color, const std::optional<QTransform>& placement)
+{
+    g.pushTransform(placement);
+    const QPainterPath shape = boardShape();
+    // An open Bezier outline is stroked, not filled.
+    const bool filled = curveType != CurveType::curve || bezier.closed;
+    if (filled && isDrawable(color)) {
+        g.context.setFillColor(g.effectiveColor(color));
+        g.context.beginPath();
+        g.context.addPath(shape);
+        g.context.fillPath(Qt::WindingFill);
+    }
+    if (isDrawable(pen.color)) {
+        g.applyPen(pen);
+        g.context.beginPath();
+        g.context.addPath(shape);
+        g.context.strokePath();
+    }
+    g.popTransform(placement);
+}
+
+void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
+{
+    g.useLayerColor = false;
+    auto* pcb = dynamic_cast<PCB*>(sheet);
+    if (!pcb || !boundingBox.valid || (!isDrawable(color) && !isDrawable(pen.color)))
+        return;
+
+    DrawingContext& context = g.context;
+    QPainter& painter = context.painter();
+    QPaintDevice* device = painter.device();
+    if (!device)
+        return;
+
+    // The fill is clipped to the border's box. On a view that is not rotated
+    // the box is an upright rectangle on the device, and the layer below is
+    // simply cropped to it; otherwise the layer is clipped by the box's image.
+    const QTransform toDevice = context.transform();
+    const bool upright = toDevice.type() <= QTransform::TxScale;
+    const QRectF boxOnDevice = toDevice.mapRect(boundingBox.rect());
+    if (!finiteRect(boxOnDevice))
+        return;
+    const QRect deviceRect(0, 0, device->width(), device->height());
+    const QRect area = (upright ? boxOnDevice.toRect() : boxOnDevice.toAlignedRect()) & deviceRect;
+    if (area.isEmpty())
+        return;
+
+    // The openings must be cut wherever any of them lies. An even-odd clip of
+    // the box and the openings would paint the mask back where two openings
+    // overlap (the top and bottom pads of a through-hole stack), so the fill
+    // goes into a layer, each opening is cleared from it in turn, and the
+    // layer is laid over the board.
+    const qreal ratio = device->devicePixelRatioF();
+    const QSize pixels(int(std::ceil(area.width() * ratio)), int(std::ceil(area.height() * ratio)));
+    if (fillLayer_.size() != pixels || fillLayer_.devicePixelRatioF() != ratio) {
+        fillLayer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        if (fillLayer_.isNull())
+            return;
+        fillLayer_.setDevicePixelRatio(ratio);
+    }
+    fillLayer_.fill(Qt::transparent);
+
+    {
+        QPainter layerPainter(&fillLayer_);
+        DrawingContext layerContext(layerPainter);
+        layerContext.setTransform(toDevice * QTransform::fromTranslate(-area.x(), -area.y()));
+        Graphics layer(layerContext);
+        layer.drawingPcb = g.drawingPcb;
+        layer.currentLayer = g.currentLayer;
+        layer.layerColor = g.layerColor;
+        layer.useLayerColor = false;
+        layer.viewportBoundingBox = g.viewportBoundingBox;
+        layer.currentPixelSize = g.pixelSize();
+
+        if (!upright) {
+            layerContext.beginPath();
+            layerContext.addRect(boundingBox.rect());
+            layerContext.clip(Qt::WindingFill);
+        }
+
+        // The box is measured under the net transform, so the shape is
+        // placed by it too (the same as the own placement for a border at
+        // the top of the sheet).
+        fillBoardShape(layer, color, netTransform);
+
+        layerPainter.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+        layerContext.setFillColor(QColor(0, 0, 0));
+        auto clearOpening = [&layerContext] { layerContext.fillPath(Qt::WindingFill); };
+        // Openings wholly off the layer are skipped (a pad's box does not
+        // hold its mask margin, so the layer's reach is grown by it).
+        BoundingBox reach;
+        bool invertible = false;
+        const QTransform toSheet = toDevice.inverted(&invertible);
+        if (invertible)
+            reach.addTransformedRect(QRectF(area), toSheet);
+        reach = reach.expanded(std::abs(pcb->pcbSettings.solderMaskMargin) + layer.pixelSize());
+        auto offLayer = [&reach](const BoundingBox& box) { return box.valid && reach.valid && !box.intersects(reach); };
+
+        layerContext.beginPath();
+        forEachOpening(pcb->entityList, [&](Entity& e) {
+            if (auto* pad = dynamic_cast<Pad*>(&e)) {
+                if (offLayer(pad->boundingBox))
+                    return;
+                pad->addPadClearanceOutline(layer);
+                clearOpening();
+            } else if (auto* via = dynamic_cast<Via*>(&e); via && via->boundingBox.valid) {
+                if (offLayer(via->boundingBox))
+                    return;
+                layerContext.addRect(via->boundingBox.rect());
+                clearOpening();
+            }
+        });
+    }
+
+    painter.save();
+    painter.setTransform(QTransform());
+    painter.drawImage(QPointF(area.topLeft()), fillLayer_);
+    painter.restore();
+}
+
+void PcbBorder::drawHolePass(Graphics& g, const QColor&)
+{
+    if (entities.entities.empty())
+        return;
+    const int savedLayer = g.currentLayer;
+    g.currentLayer = PcbLayerList::kBoardBorderLayer;
+    // The children are measured under the border's transform, so they are
+    // drawn under it too.
+    g.context.saveState();
+    g.pushTransform(singleLevelTransform);
+    entities.draw(g);
+    g.popTransform(singleLevelTransform);
+    g.context.restoreState();
+    g.currentLayer = savedLayer;
+}
+
+QString PcbBorder::typeName() const
+{
+    return QStringLiteral("Pcb Border");
+}
+
+PcbBorderEditor::PcbBorderEditor(std::shared_ptr<PcbBorder> pcbBorder, QWidget* parent)
+    : FrameEditor(QStringLiteral("PCB Border"), {}, parent)
+    , pcbBorder(pcbBorder)
+{
+    keepEntityAlive(std::move(pcbBorder));
+}

@@ -1,0 +1,90 @@
+#include "entities/pcb/PcbNet.h"
+
+#include "core/Graphics.h"
+#include "core/Readers.h"
+#include "entities/pcb/Track.h"
+#include "model/EntityFactory.h"
+
+namespace {
+
+// Nets read their children themselves (only the first "entities" child), so
+// they keep their own nesting count: a file of nets inside nets must not
+// exhaust the stack.
+thread_local int netReadingDepth = 0;
+
+struct NetReadingDepthGuard {
+    NetReadingDepthGuard() { ++netReadingDepth; }
+    ~NetReadingDepthGuard() { --netReadingDepth; }
+    NetReadingDepthGuard(const NetReadingDepthGuard&) = delete;
+    NetReadingDepthGuard& operator=(const NetReadingDepthGuard&) = delete;
+};
+
+} // namespace
+
+PcbNet::PcbNet(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+QWidget* PcbNet::editorView()
+{
+    return new PcbNetEditor(std::static_pointer_cast<PcbNet>(shared_from_this()));
+}
+
+void PcbNet::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    ElectricalParameters& p = electricalParameters;
+    p.maxVoltageDrop = readDoubleAttribute(element, "maxVDrop", p.maxVoltageDrop);
+    p.maxVoltage = readDoubleAttribute(element, "maxVoltage", p.maxVoltage);
+    p.maxCurrent = readDoubleAttribute(element, "maxCurrent", p.maxCurrent);
+    p.minVoltage = readDoubleAttribute(element, "minVoltage", p.minVoltage);
+    p.maxDelay = readDoubleAttribute(element, "maxDelay", p.maxDelay);
+    width = readDoubleAttribute(element, "width", width);
+
+    if (pugi::xml_node children = childElement(element, "entities"); children && netReadingDepth < EntityList::kMaxNesting) {
+        NetReadingDepthGuard guard;
+        for (pugi::xml_node child : children.children()) {
+            if (child.type() != pugi::node_element)
+                continue;
+            std::shared_ptr<Entity> entity = makeEntity(child, sheet);
+            if (!entity)
+                continue;
+            entity->elementName = QString::fromUtf8(child.name());
+            entity->readXML(child);
+            childEntities.entities.push_back(std::move(entity));
+        }
+    }
+
+    for (const std::shared_ptr<Track>& track : collectTracks(childEntities))
+        track->pen.width = width;
+}
+
+void PcbNet::updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
+{
+    computeNetTransform(parentTransform);
+    boundingBox = BoundingBox();
+    childEntities.updateBoundingBox(netTransform, &boundingBox);
+    if (parentBox && boundingBox.valid)
+        parentBox->addTransformedBox(boundingBox, std::nullopt);
+}
+
+void PcbNet::drawHolePass(Graphics& g, const QColor& color)
+{
+    if (childEntities.entities.empty())
+        return;
+    g.pushTransform(singleLevelTransform);
+    childEntities.drawHolePass(g, color);
+    g.popTransform(singleLevelTransform);
+}
+
+QString PcbNet::typeName() const
+{
+    return QStringLiteral("Pcb Net");
+}
+
+PcbNetEditor::PcbNetEditor(std::shared_ptr<PcbNet> pcbNet, QWidget* parent)
+    : FrameEditor(QStringLiteral("PCB Net"), {}, parent)
+    , pcbNet(pcbNet)
+{
+    keepEntityAlive(std::move(pcbNet));
+}

@@ -1,0 +1,143 @@
+#include "entities/pcb/Track.h"
+
+#include "core/Graphics.h"
+#include "core/Palette.h"
+#include "core/Readers.h"
+
+void TrackVertices::addToBoundingBox(BoundingBox& box, const std::optional<QTransform>& t) const
+{
+    for (const QPointF& p : points)
+        box.addPoint(t ? t->map(p) : p);
+}
+
+void readTrackVertices(pugi::xml_node element, TrackVertices& vertices)
+{
+    for (pugi::xml_node child : element.children("vertex")) {
+        TrackVertex v;
+        v.position = readPointAttribute(child, "at", QPointF(0, 0));
+        // A vertex the file does not mark counts as routed.
+        v.routed = readBoolAttribute(child, "routed", true);
+        v.doNotDraw = readBoolAttribute(child, "doNotDraw", v.doNotDraw);
+        v.width = readBoolAttribute(child, "width", v.width);
+        vertices.trackVertices.push_back(v);
+        vertices.points.push_back(v.position);
+    }
+}
+
+// Track
+
+Track::Track(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+QWidget* Track::editorView()
+{
+    return new TrackEditor(std::static_pointer_cast<Track>(shared_from_this()));
+}
+
+void Track::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    // A net sets its own width on its tracks once they are read.
+    pen.width = 0.01;
+    startTerminalId = readIdAttribute(element, "start", startTerminalId);
+    endTerminalId = readIdAttribute(element, "end", endTerminalId);
+    addSolderMaskHole = readBoolAttribute(element, "addSolderMaskHole", addSolderMaskHole);
+    if (pugi::xml_node vertices = childElement(element, "vertices"))
+        readTrackVertices(vertices, trackVertices);
+    EntityList::readEntities(element, sheet, childEntities);
+}
+
+void Track::calculateBoundingBox()
+{
+    trackVertices.addToBoundingBox(boundingBox, netTransform);
+    fullyRouted = true;
+    for (const TrackVertex& v : trackVertices.trackVertices) {
+        if (!v.routed) {
+            fullyRouted = false;
+            break;
+        }
+    }
+}
+
+void Track::draw(Graphics& g)
+{
+    const std::vector<QPointF>& points = trackVertices.points;
+    if (!fullyRouted || points.empty())
+        return;
+    Entity::draw(g);
+    pen.lineJoin = LineJoin::round;
+    g.pushTransform(singleLevelTransform);
+    if (isDrawable(pen.color)) {
+        g.applyPen(pen);
+        g.context.beginPath();
+        g.context.moveTo(points.front());
+        for (const QPointF& p : points)
+            g.context.lineTo(p);
+        g.context.strokePath();
+    }
+    g.popTransform(singleLevelTransform);
+}
+
+QString Track::typeName() const
+{
+    return QStringLiteral("Track");
+}
+
+// TrackJunction
+
+TrackJunction::TrackJunction(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+QWidget* TrackJunction::editorView()
+{
+    return new TrackJunctionEditor(std::static_pointer_cast<TrackJunction>(shared_from_this()));
+}
+
+void TrackJunction::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    worldCenter = readPointAttribute(element, "at", worldCenter);
+    diameter = readDoubleAttribute(element, "diameter", diameter);
+    isTrackStubTerminal = readBoolAttribute(element, "isTrackStubTerminal", isTrackStubTerminal);
+}
+
+QString TrackJunction::typeName() const
+{
+    return QStringLiteral("Track Junction");
+}
+
+// DifferentialPairPolyline
+
+DifferentialPairPolyline::DifferentialPairPolyline(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+void DifferentialPairPolyline::updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox*)
+{
+    computeNetTransform(parentTransform);
+    boundingBox = BoundingBox();
+}
+
+std::vector<std::shared_ptr<Track>> collectTracks(const EntityList& list)
+{
+    std::vector<std::shared_ptr<Track>> tracks;
+    list.collect(tracks);
+    return tracks;
+}
+
+// Editors
+
+TrackEditor::TrackEditor(std::shared_ptr<Track> track, QWidget* parent)
+    : NotImplementedEditor(QStringLiteral("Track"), parent)
+    , track(std::move(track))
+{
+}
+
+TrackJunctionEditor::TrackJunctionEditor(std::shared_ptr<TrackJunction> trackJunction, QWidget* parent)
+    : FrameEditor(QStringLiteral("Track Junction"), {}, parent)
+    , trackJunction(trackJunction)
+{
+    keepEntityAlive(std::move(trackJunction));
+}

@@ -1,0 +1,86 @@
+#include "entities/pcb/Via.h"
+
+#include "core/Graphics.h"
+#include "core/Palette.h"
+#include "core/Readers.h"
+
+Via::Via(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+QWidget* Via::editorView()
+{
+    return new ViaEditor(std::static_pointer_cast<Via>(shared_from_this()));
+}
+
+void Via::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    modelSpaceCenter = readPointAttribute(element, "at", QPointF(0, 0));
+    const double cx = modelSpaceCenter.x(), cy = modelSpaceCenter.y();
+
+    diameter = readDoubleAttribute(element, "diameter", -1.0);
+    rectangle = QRectF(cx - diameter / 2, cy - diameter / 2, diameter, diameter);
+    holeDiameter = readDoubleAttribute(element, "holeDiameter", diameter / 2);
+    holeRectangle = QRectF(cx - holeDiameter / 2, cy - holeDiameter / 2, holeDiameter, holeDiameter);
+
+    topLayerIndex = readInt32Attribute(element, "topLayerIndex", topLayerIndex);
+    bottomLayerIndex = readInt32Attribute(element, "bottomLayerIndex", bottomLayerIndex);
+    extendToBottom = readBoolAttribute(element, "extendToBottom", extendToBottom);
+    extendToTop = readBoolAttribute(element, "extendToTop", extendToTop);
+    copperPourGap = readDoubleAttribute(element, "copperPourGap", copperPourGap);
+    useCopperPourGap = readBoolAttribute(element, "useCopperPourGap", useCopperPourGap);
+    if (std::optional<std::string> s = readStringAttribute(element, "signalName"))
+        signalName = QString::fromStdString(*s);
+}
+
+void Via::calculateBoundingBox()
+{
+    if (hasDisc())
+        boundingBox.addTransformedRect(rectangle, netTransform);
+    else if (hasHole())
+        boundingBox.addTransformedRect(holeRectangle, netTransform);
+}
+
+void Via::drawHolePass(Graphics& g, const QColor& color)
+{
+    if (!hasHole())
+        return;
+    g.pushTransform(singleLevelTransform);
+    // A via without a usable diameter has no disc (its rectangle would be
+    // turned inside out); its hole is still drawn.
+    if (isDrawable(color) && hasDisc()) {
+        g.context.setFillColor(g.effectiveColor(color));
+        g.context.beginPath();
+        g.context.addEllipse(rectangle);
+        g.context.fillPath(Qt::WindingFill);
+    }
+    g.useLayerColor = false;
+    // A ring of width h/2 around the circle of diameter h/2 covers the whole
+    // hole.
+    const double h = holeDiameter;
+    g.applyPen(Pen(QColor(0, 0, 0), h / 2));
+    g.context.beginPath();
+    g.context.addEllipse(QRectF(modelSpaceCenter.x() - h / 4, modelSpaceCenter.y() - h / 4, h / 2, h / 2));
+    g.context.strokePath();
+    g.popTransform(singleLevelTransform);
+}
+
+QString Via::typeName() const
+{
+    return QStringLiteral("Via");
+}
+
+std::vector<std::shared_ptr<Via>> collectVias(const EntityList& list)
+{
+    std::vector<std::shared_ptr<Via>> vias;
+    list.collect(vias);
+    return vias;
+}
+
+ViaEditor::ViaEditor(std::shared_ptr<Via> via, QWidget* parent)
+    : FrameEditor(QStringLiteral("Via"), {}, parent)
+    , via(via)
+{
+    keepEntityAlive(std::move(via));
+}
