@@ -71,6 +71,33 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
         e->updateGeometry(parentTransform, &boundingBox);
     if (parentBox && boundingBox.valid)
         parentBox->addTransformedBox(boundingBox, std::nullopt);
+    updateLayerMask();
+}
+
+void EntityList::updateLayerMask()
+{
+    layerMask_ = 0;
+    layerMaskAll_ = false;
+    for (const auto& e : entities) {
+        const int bit = e->layerIndex + kLayerBias;
+        if (bit < 0 || bit >= 64)
+            layerMaskAll_ = true;
+        else
+            layerMask_ |= uint64_t(1) << bit;
+        if (IEntityHolder* h = e->holder()) {
+            const EntityList& children = h->entities();
+            layerMaskAll_ = layerMaskAll_ || children.layerMaskAll_;
+            layerMask_ |= children.layerMask_;
+        }
+    }
+}
+
+bool EntityList::mayContainLayer(int layer) const
+{
+    if (layerMaskAll_)
+        return true;
+    const int bit = layer + kLayerBias;
+    return bit >= 0 && bit < 64 && (layerMask_ & (uint64_t(1) << bit));
 }
 
 std::shared_ptr<Entity> EntityList::draw(Graphics& g)
@@ -92,7 +119,9 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
         }
 
         IEntityHolder* h = e->holder();
-        if (!h || h->entities().entities.empty())
+        // Most holders have nothing on most layers: a board is drawn in a
+        // dozen layer passes, and descending costs a state save per holder.
+        if (!h || h->entities().entities.empty() || !h->entities().mayContainLayer(g.currentLayer))
             continue;
         const std::optional<QTransform> t = h->childTransform();
         g.context.saveState();

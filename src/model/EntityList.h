@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QTransform>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <pugixml.hpp>
@@ -43,7 +44,17 @@ public:
     template <class T>
     void collect(std::vector<std::shared_ptr<T>>& out) const;
 
+    // Whether any entity of the list (children of holders included) is on
+    // the layer. True until updateBoundingBox has measured the list.
+    bool mayContainLayer(int layer) const;
+
 private:
+    void updateLayerMask();
+    // Bit (layer + kLayerBias) for layers -kLayerBias..63-kLayerBias;
+    // layerMaskAll_ when some entity sits outside that range.
+    static constexpr int kLayerBias = 8;
+    uint64_t layerMask_ = 0;
+    bool layerMaskAll_ = true;
     // The top-level pass in which this list was last visited.
     unsigned long long passStamp_ = 0;
 };
