@@ -83,8 +83,8 @@ QByteArray generateBoardXml(const BoardSpec& spec)
                          .arg(i * 100 + p + 1).arg(p + 1).arg(num(px), num(py));
         }
         if (spec.withTexts) {
-            s += QString("<footprintReference text=\"U%1\" layer=\"3\" x=\"0\" y=\"0.17\" height=\"0.04\" brushColor=\"255,240,240,240\"/>\n").arg(i + 1);
-            s += QString("<footprintPartValue text=\"%1\" layer=\"3\" x=\"0\" y=\"-0.17\" height=\"0.03\" brushColor=\"255,240,240,240\"/>\n")
+            s += QString("<footprintId text=\"U%1\" layer=\"3\" at=\"0,0.17\" alignment=\"middleCenter\" height=\"0.04\" brushColor=\"255,240,240,240\" visibleInPcb=\"true\"/>\n").arg(i + 1);
+            s += QString("<footprintPartValue text=\"%1\" layer=\"3\" at=\"0,-0.17\" alignment=\"middleCenter\" height=\"0.03\" brushColor=\"255,240,240,240\" showInPcb=\"true\"/>\n")
                      .arg(throughHole ? "CONN6" : "LM324");
         }
         s += QString("<silkscreen layer=\"3\" shape=\"rectangle\" x=\"-0.18\" y=\"-0.14\" width=\"0.36\" height=\"0.28\" penWidth=\"0.008\" penColor=\"255,240,240,240\" cornerSize=\"0.05,0.05\" margin=\"0.02\" notchOnRight=\"left\" lockedTo=\"pads\" lockedToCourtyard=\"false\" autoFitInsidePadsIfPossible=\"true\" visibleInPcb=\"true\"/>\n");

@@ -3,6 +3,7 @@
 #include "entities/pcb/PcbNet.h"
 #include "entities/pcb/Track.h"
 #include "entities/pcb/Via.h"
+#include "entities/pcb/FootprintTexts.h"
 #include "entities/pcb/Footprint.h"
 #include "entities/pcb/Pad.h"
 #include "entities/pcb/CopperPour.h"
@@ -18,6 +19,10 @@ void registerPcbEntities()
     registerEntity<Via>("via");
     registerEntity("pcbBorder", [](pugi::xml_node, GraphicsSheet* sheet) -> std::shared_ptr<Entity> { return PcbBorder::create(sheet); });
     PCB::setBoardBorderFactory([](PCB& pcb) -> std::shared_ptr<Entity> { return PcbBorder::create(&pcb); });
+    registerEntity<FootprintReference>("footprintId");
+    registerEntity<FootprintReference>("FootprintId");
+    registerEntity<FootprintReference>("jumperId");
+    registerEntity<FootprintPartValue>("footprintPartValue");
     registerEntity<Footprint>("footprint");
     registerEntity<Pad>("pad");
     registerEntity<CopperPour>("copperPour");

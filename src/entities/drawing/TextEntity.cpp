@@ -1,0 +1,369 @@
+#include "entities/drawing/TextEntity.h"
+
+#include "core/Graphics.h"
+#include "core/Palette.h"
+#include "core/Readers.h"
+#include "core/TextMetrics.h"
+#include "entities/drawing/TextEditor.h"
+
+#include <QFont>
+#include <QTextLayout>
+
+#include <cmath>
+#include <unordered_map>
+
+namespace {
+
+// Glyph outlines the texts keep between draws, counted in path elements over
+// all texts (24 bytes each). Past the budget a text lays itself out afresh
+// at each draw from the shared outline cache instead of keeping its runs.
+constexpr qsizetype kHeldElementBudget = 4'000'000;
+qsizetype heldElements = 0;
+
+const QString lineSeparator = QStringLiteral("\r\n");
+
+
+bool finiteRect(const QRectF& r)
+{
+    return std::isfinite(r.x()) && std::isfinite(r.y()) && std::isfinite(r.width()) && std::isfinite(r.height());
+}
+
+bool finitePoint(QPointF p)
+{
+    return std::isfinite(p.x()) && std::isfinite(p.y());
+}
+
+// The first n UTF-16 units of s, not splitting a surrogate pair.
+QString leftUnits(const QString& s, qsizetype n)
+{
+    if (s.size() <= n)
+        return s;
+    if (n > 0 && s.at(n - 1).isHighSurrogate())
+        --n;
+    return s.left(n);
+}
+
+// What of each line is laid out: the lines in order, each cut to what is
+// left of the character budget (lines past the budget become empty).
+QStringList laidOutLines(const QStringList& lines)
+{
+    QStringList out;
+    out.reserve(lines.size());
+    qsizetype left = TextEntity::kMaxLaidOutCharacters;
+    for (const QString& line : lines) {
+        const QString cut = leftUnits(line, left);
+        left -= cut.size();
+        out.push_back(cut);
+    }
+    return out;
+}
+
+// Ink bounds of one line in the font; none when they are not finite (a
+// height so large that the outlines overflow).
+std::optional<QRectF> inkBounds(const Font& font, const QString& line)
+{
+    const QRectF ink = textInkBounds(font, line);
+    if (!finiteRect(ink))
+        return std::nullopt;
+    return ink;
+}
+
+// The font the shaped glyphs are laid out in: the family at the outline
+// size, unhinted, as the measured outlines are.
+QFont shapingFont(const Font& font)
+{
+    QFont f(font.familyName);
+    f.setPixelSize(int(TextEntity::kOutlineUnitsPerSize));
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setStyleStrategy(QFont::NoSubpixelAntialias);
+    return f;
+}
+
+// The glyphs of one line as QPainterPath::addText lays them out (the first
+// line of a text layout), with the baseline at y = 0.
+QList<QGlyphRun> shapeLine(const QFont& font, const QString& line)
+{
+    QTextLayout layout(line, font);
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine l = layout.createLine();
+    layout.endLayout();
+    if (!l.isValid())
+        return {};
+    l.setPosition(QPointF(0, -l.ascent()));
+    return l.glyphRuns();
+}
+
+// Device pixels per model unit under the context's current transform.
+double deviceScale(const QTransform& t)
+{
+    const double det = t.m11() * t.m22() - t.m12() * t.m21();
+    const double s = std::sqrt(std::abs(det));
+    return std::isfinite(s) ? s : 0;
+}
+
+} // namespace
+
+TextEntity::TextEntity(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+TextEntity::~TextEntity()
+{
+    releaseCachedGlyphs();
+}
+
+void TextEntity::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    text = QString::fromStdString(readStringAttribute(element, "text", std::string()));
+    stringAlignment = readEnumAttribute(element, "stringAlignment", StringAlignment::center, stringAlignmentFromString);
+    contentAlignment = readEnumAttribute(element, "alignment", ContentAlignment::middleCenter, contentAlignmentFromString);
+    // A missing "at" puts the anchor at the origin, whatever it was before.
+    position = readPointAttribute(element, "at", QPointF(0, 0));
+    font.readXML(element);
+    rotateInParts = readBoolAttribute(element, "rotateInParts", rotateInParts);
+    brush.readXML(element);
+}
+
+QPointF TextEntity::alignmentOffset(ContentAlignment alignment, QSizeF inkSize)
+{
+    const double w = inkSize.width(), h = inkSize.height();
+    switch (alignment) {
+    case ContentAlignment::bottomCenter: return {w / 2, h};
+    case ContentAlignment::bottomLeft: return {w, h};
+    case ContentAlignment::bottomRight: return {0, h};
+    case ContentAlignment::middleCenter: return {w / 2, h / 2};
+    case ContentAlignment::middleLeft: return {w, h / 2};
+    case ContentAlignment::middleRight: return {0, h / 2};
+    case ContentAlignment::topCenter: return {w / 2, 0};
+    case ContentAlignment::topLeft: return {w, 0};
+    case ContentAlignment::topRight: return {0, 0};
+    }
+    return {w / 2, h / 2};
+}
+
+QSizeF TextEntity::lineSize(const QString& line) const
+{
+    const std::optional<QRectF> ink = inkBounds(font, leftUnits(line, kMaxLaidOutCharacters));
+    return ink ? ink->size() : QSizeF(0, 0);
+}
+
+QRectF TextEntity::lineRect(const QString& line) const
+{
+    const QSizeF size = lineSize(line);
+    const QPointF d = alignmentOffset(contentAlignment, size);
+    return QRectF(position.x() - d.x(), position.y() - d.y(), size.width(), size.height());
+}
+
+void TextEntity::calculateBoundingBox()
+{
+    // Split at carriage return + line feed only: a lone line feed stays in
+    // its line (and lays out as nothing).
+    lines.clear();
+    for (qsizetype from = 0; lines.size() < kMaxLines;) {
+        const qsizetype at = text.indexOf(lineSeparator, from);
+        if (at < 0) {
+            lines.push_back(text.mid(from));
+            break;
+        }
+        lines.push_back(text.mid(from, at - from));
+        from = at + lineSeparator.size();
+    }
+
+    ownBoundingBox = BoundingBox();
+    for (const QString& line : laidOutLines(lines)) {
+        if (line.isEmpty())
+            continue;
+        const std::optional<QRectF> ink = inkBounds(font, line);
+        if (!ink)
+            continue;
+        const QPointF d = alignmentOffset(contentAlignment, ink->size());
+        const QRectF r(position.x() - d.x(), position.y() - d.y(), ink->width(), ink->height());
+        boundingBox.addTransformedRect(r, netTransform);
+        ownBoundingBox.addRect(r);
+    }
+
+    const qsizetype n = lines.size();
+    textTop = n >= 2 ? (double(n) - 0.5) * font.height * 1.5 * 0.5 : 0;
+
+    boundingBox.addPoint(netTransform ? netTransform->map(position) : position);
+    ownBoundingBox.addPoint(position);
+}
+
+TextEntity::LayoutKey TextEntity::currentKey() const
+{
+    LayoutKey key;
+    key.multiLine = lines.size() >= 2;
+    if (key.multiLine) {
+        key.lines = lines;
+        // Lines are placed from the entity's box. Drawing happens in the
+        // entity's own coordinates, so under a transform the box in those
+        // coordinates is the one to use; without one both are the same.
+        const BoundingBox& box = netTransform ? ownBoundingBox : boundingBox;
+        key.bottom = box.bottomLeft.y();
+        key.top = box.topRight.y();
+    } else {
+        key.text = text;
+    }
+    key.family = font.familyName;
+    key.height = font.height;
+    key.bold = font.bold;
+    key.italic = font.italic;
+    key.alignment = contentAlignment;
+    key.position = position;
+    return key;
+}
+
+void TextEntity::releaseCachedGlyphs()
+{
+    heldElements -= heldElements_;
+    heldElements_ = 0;
+}
+
+void TextEntity::rebuildLayout(const LayoutKey& key)
+{
+    releaseCachedGlyphs();
+    runs_.clear();
+    layoutKey_ = key;
+    layoutValid_ = true;
+
+    const double nudge = font.height / 10;
+    // Model units per unit of the kept outlines: a thousandth of the set
+    // size, so the outlines span hundreds of units.
+    const double unit = font.pointSize() / TextEntity::kOutlineUnitsPerSize;
+    const QFont shaping = shapingFont(font);
+    // A run's origin is the line's text position: its lower-left corner as
+    // the alignment gives it, moved left by a tenth of the font height.
+    auto addRun = [&](const QString& line, double referenceY) {
+        const std::optional<QRectF> ink = inkBounds(font, line);
+        if (!ink)
+            return;
+        const QPointF d = alignmentOffset(contentAlignment, ink->size());
+        const QPointF origin(position.x() - d.x() - nudge, referenceY - d.y());
+        if (!finitePoint(origin))
+            return;
+        const QPainterPath model = textPath(font, line);
+        if (model.isEmpty())
+            return;
+        GlyphRun run;
+        run.glyphs = QTransform::fromScale(1 / unit, 1 / unit).map(model);
+        run.glyphs.setFillRule(Qt::WindingFill);
+        run.placement = QTransform(unit, 0, 0, unit, origin.x(), origin.y());
+        if (TextEntity::useGlyphCache) {
+            run.shaped = shapeLine(shaping, line);
+            run.shapedPlacement = QTransform(unit, 0, 0, -unit, origin.x(), origin.y());
+        }
+        run.origin = origin;
+        run.ink = ink->translated(origin);
+        runs_.push_back(std::move(run));
+    };
+
+    if (!key.multiLine) {
+        if (!text.isEmpty())
+            addRun(leftUnits(text, kMaxLaidOutCharacters), position.y());
+    } else {
+        // The first line's reference lies half the box's height plus 0.7 x
+        // the font height above the box's bottom; each entry, empty or not,
+        // moves the next one 1.5 x the font height down.
+        double y = (key.top - key.bottom) / 2 + 0.7 * font.height;
+        for (const QString& line : laidOutLines(lines)) {
+            if (!line.isEmpty())
+                addRun(line, y + key.bottom);
+            y -= 1.5 * font.height;
+        }
+    }
+
+    // Shaped glyphs are counted like path elements (an index and a position
+    // each, about the same size).
+    qsizetype elements = 0;
+    for (const GlyphRun& run : runs_) {
+        elements += run.glyphs.elementCount();
+        for (const QGlyphRun& glyphs : run.shaped)
+            elements += glyphs.glyphIndexes().size();
+    }
+    keepRuns_ = heldElements + elements <= kHeldElementBudget;
+    if (keepRuns_) {
+        heldElements_ = elements;
+        heldElements += elements;
+    }
+}
+
+const std::vector<TextEntity::GlyphRun>& TextEntity::glyphRuns()
+{
+    LayoutKey key = currentKey();
+    if (!layoutValid_ || !(key == layoutKey_))
+        rebuildLayout(key);
+    return runs_;
+}
+
+void TextEntity::draw(Graphics& g)
+{
+    Entity::draw(g);
+    drawText(g);
+}
+
+void TextEntity::drawText(Graphics& g)
+{
+    // Whether to draw is the brush's call, even when the layer colour paints.
+    if (!isDrawable(brush.color))
+        return;
+    g.pushTransform(singleLevelTransform);
+    const QColor color = g.effectiveColor(brush.color);
+    const std::vector<GlyphRun>& runs = glyphRuns();
+    if (!runs.empty()) {
+        const double pixels = font.pointSize() * deviceScale(g.context.transform());
+        if (!g.picking && pixels < glyphThresholdPixels) {
+            // Too small to read: the ink boxes, faint. A rectangle fill is
+            // several times cheaper than a path.
+            QColor faint = color;
+            faint.setAlphaF(color.alphaF() * kBlurAlpha);
+            QPainter& painter = g.context.painter();
+            painter.setTransform(g.context.transform());
+            for (const GlyphRun& run : runs)
+                painter.fillRect(run.ink, faint);
+        } else if (!g.picking && useGlyphCache && pixels <= kMaxCachedGlyphPixels) {
+            QPainter& painter = g.context.painter();
+            for (const GlyphRun& run : runs) {
+                if (run.shaped.isEmpty()) { // laid out while the cache was off
+                    g.context.fillUserPath(run.glyphs, QBrush(color), Qt::WindingFill, run.placement);
+                    continue;
+                }
+                painter.setTransform(run.shapedPlacement * g.context.transform());
+                painter.setPen(color);
+                for (const QGlyphRun& glyphs : run.shaped)
+                    painter.drawGlyphRun(QPointF(0, 0), glyphs);
+            }
+            painter.setPen(Qt::NoPen);
+        } else {
+            const QBrush fill(color);
+            // Each run is placed by its own transform; the context's state is
+            // left as it was.
+            for (const GlyphRun& run : runs)
+                g.context.fillUserPath(run.glyphs, fill, Qt::WindingFill, run.placement);
+        }
+    }
+    if (!keepRuns_) {
+        // Over the budget: nothing is kept for the next draw.
+        runs_.clear();
+        layoutValid_ = false;
+    }
+    g.popTransform(singleLevelTransform);
+}
+
+QString TextEntity::typeName() const
+{
+    const qsizetype lf = text.indexOf(QLatin1Char('\n'));
+    if (lf < 0)
+        return QStringLiteral("Text \"") + text + QLatin1Char('"');
+    QString first = text.left(lf);
+    first.remove(QLatin1Char('\r'));
+    return QStringLiteral("Text \"") + first + QStringLiteral("\" ...");
+}
+
+QWidget* TextEntity::editorView()
+{
+    return new TextEditor(std::static_pointer_cast<TextEntity>(shared_from_this()));
+}

@@ -1,0 +1,154 @@
+#pragma once
+// The base of every text in a design: one string anchored at a point with an
+// alignment about it, set in a font and filled with the brush colour. Free
+// texts, note boxes, push buttons, footprint and schematic texts derive
+// from it.
+//
+// Layout: each line is measured by the ink bounds (w, h) of its glyphs at the
+// font's height x 1.38; its lower-left corner is the anchor minus an offset
+// chosen by the alignment, so the alignment names the side of the anchor the
+// text lies on (bottomLeft: left of and below the anchor). The glyphs are
+// drawn with their baseline start at that corner, moved left by a tenth of
+// the font height.
+//
+// Lines are separated by carriage return + line feed; `lines` and the
+// multi-line placement follow the text after the next bounding-box pass.
+
+#include "core/Alignment.h"
+#include "core/Brush.h"
+#include "core/Font.h"
+#include "core/Geometry.h"
+#include "model/Entity.h"
+
+#include <QGlyphRun>
+#include <QList>
+#include <QPainterPath>
+#include <QTransform>
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class TextEntity : public Entity, public IBrush {
+public:
+    explicit TextEntity(GraphicsSheet* sheet);
+    ~TextEntity() override;
+
+    // Hostile files must not make layout unbounded: a text keeps at most this
+    // many lines, and at most this many characters (UTF-16 units) of it are
+    // laid out, counted over its lines in order. What lies beyond is kept in
+    // `text` but neither measured nor drawn.
+    static constexpr int kMaxLines = 10000;
+    static constexpr int kMaxLaidOutCharacters = 16384;
+    // Below this height of the set font on screen (device pixels) glyphs are
+    // unreadable blurs: outside picking, the text's ink box is filled with a
+    // faint colour instead of the glyphs (0 always draws glyphs).
+    static inline double glyphThresholdPixels = 3.0;
+    static constexpr double kBlurAlpha = 0.28; // about the glyphs' mean coverage
+
+    // Derived in the bounding-box pass from the number of lines; no rule
+    // reads it.
+    double textTop = 0;
+    Brush brush;
+    QString text;
+    // `text` split at each carriage return + line feed, refreshed by the
+    // bounding-box pass (at most kMaxLines entries).
+    QStringList lines;
+    // The anchor, in the entity's own coordinates.
+    QPointF position = QPointF(0, 0);
+    // Read and kept; the layout does not use them.
+    StringAlignment stringAlignment = StringAlignment::center;
+    ContentAlignment contentAlignment = ContentAlignment::middleCenter;
+    bool rotateInParts = true;
+    Font font;
+
+    // The same box as boundingBox, in the entity's own coordinates (no
+    // transform applied): the lines' rectangles and the anchor. Multi-line
+    // texts are placed from it. A subclass that adds geometry of its own to
+    // boundingBox adds it here too (untransformed) so its lines are placed
+    // from the same box as without a transform.
+    BoundingBox ownBoundingBox;
+
+    // Entity attributes, "text", "stringAlignment", "alignment", "at", the
+    // font's attributes, "rotateInParts", the brush's attributes.
+    void readXML(pugi::xml_node element) override;
+    // Refreshes `lines` and `textTop` and adds each non-empty line's
+    // rectangle and the anchor to boundingBox (under netTransform).
+    void calculateBoundingBox() override;
+    // The selection frame, then the text.
+    void draw(Graphics& g) override;
+    // Text "<text>", or Text "<first line>" ... for a text with line feeds.
+    QString typeName() const override;
+    // The text editor: the anchor and the text.
+    QWidget* editorView() override;
+    Brush* entityBrush() override { return &brush; }
+
+    // The offset (dx, dy) subtracted from the anchor to give the lower-left
+    // corner of a line whose ink bounds are w x h.
+    static QPointF alignmentOffset(ContentAlignment alignment, QSizeF inkSize);
+    // Width and height of the ink bounds of one line as it is laid out.
+    QSizeF lineSize(const QString& line) const;
+    // The rectangle a line occupies about the anchor, in own coordinates.
+    QRectF lineRect(const QString& line) const;
+
+    // One run of glyphs as drawn. The outlines are kept at a large scale
+    // (text origin at (0, 0), y up) and placed by `placement`, which scales
+    // them down to the font size and moves the origin to the line's text
+    // position: Qt flattens curves far faster when a path is scaled down
+    // than when tiny model-unit outlines are scaled up to the screen.
+    // For on-screen sizes Qt's glyph cache can blit, the run also keeps the
+    // shaped glyphs of the same layout (`shaped`, at a font size of
+    // kOutlineUnitsPerSize pixels, y down, baseline at 0) placed by
+    // `shapedPlacement`: several times cheaper than filling outlines.
+    struct GlyphRun {
+        QPainterPath glyphs;
+        QTransform placement;
+        QList<QGlyphRun> shaped;
+        QTransform shapedPlacement;
+        QPointF origin; // the text position, in own coordinates
+        QRectF ink;     // the ink bounds there
+    };
+    static constexpr double kOutlineUnitsPerSize = 1000;
+    // Set sizes on screen up to which glyphs are blitted from Qt's glyph
+    // cache; larger texts fill their outlines. Picking always fills the
+    // outlines. False fills outlines at every size.
+    static constexpr double kMaxCachedGlyphPixels = 60;
+    static inline bool useGlyphCache = true;
+    // The runs the next draw fills (cached; rebuilt when the text, lines,
+    // font, alignment, anchor or placing box changed).
+    const std::vector<GlyphRun>& glyphRuns();
+
+protected:
+    // The text alone (no selection frame), under the entity's own
+    // transform: for subclasses that draw something of their own first.
+    void drawText(Graphics& g);
+
+private:
+    struct LayoutKey {
+        bool multiLine = false;
+        QString text;      // single line
+        QStringList lines; // several lines
+        QString family;
+        double height = 0;
+        bool bold = false;
+        bool italic = false;
+        ContentAlignment alignment = ContentAlignment::middleCenter;
+        QPointF position;
+        double bottom = 0;
+        double top = 0;
+        bool operator==(const LayoutKey&) const = default;
+    };
+    LayoutKey currentKey() const;
+    void rebuildLayout(const LayoutKey& key);
+    void releaseCachedGlyphs();
+
+    bool layoutValid_ = false;
+    LayoutKey layoutKey_;
+    std::vector<GlyphRun> runs_;
+    // Path elements this entity's runs hold, counted against a process-wide
+    // budget; runs over the budget serve one draw and are dropped.
+    qsizetype heldElements_ = 0;
+    bool keepRuns_ = true;
+};

@@ -1,0 +1,71 @@
+#include "entities/pcb/FootprintTexts.h"
+
+#include "core/Readers.h"
+
+FootprintReference::FootprintReference(GraphicsSheet* sheet) : TextEntity(sheet)
+{
+}
+
+void FootprintReference::readXML(pugi::xml_node element)
+{
+    TextEntity::readXML(element);
+    visibleInPcb = readBoolAttribute(element, "visibleInPcb", visibleInPcb);
+    if (std::optional<std::string> s = readStringAttribute(element, "prefix"))
+        prefix = QString::fromStdString(*s);
+    if (std::optional<std::string> s = readStringAttribute(element, "jumperReference"))
+        jumperReference = QString::fromStdString(*s);
+}
+
+void FootprintReference::draw(Graphics& g)
+{
+    if (visibleInPcb)
+        TextEntity::draw(g);
+}
+
+void FootprintReference::calculateBoundingBox()
+{
+    if (visibleInPcb)
+        TextEntity::calculateBoundingBox();
+}
+
+QWidget* FootprintReference::editorView()
+{
+    return new FootprintReferenceEditor(std::static_pointer_cast<FootprintReference>(shared_from_this()));
+}
+
+FootprintPartValue::FootprintPartValue(GraphicsSheet* sheet) : TextEntity(sheet)
+{
+}
+
+void FootprintPartValue::readXML(pugi::xml_node element)
+{
+    TextEntity::readXML(element);
+    // The flag is written as "showInPcb"; an attribute named after the
+    // field itself is not read.
+    visibleInPCB = readBoolAttribute(element, "showInPcb", visibleInPCB);
+    displayIn3D = readBoolAttribute(element, "displayIn3D", displayIn3D);
+    autoPosition = readBoolAttribute(element, "autoPosition", autoPosition);
+}
+
+void FootprintPartValue::draw(Graphics& g)
+{
+    if (visibleInPCB && !text.isEmpty())
+        TextEntity::draw(g);
+}
+
+QWidget* FootprintPartValue::editorView()
+{
+    return new FootprintPartValueEditor(std::static_pointer_cast<FootprintPartValue>(shared_from_this()));
+}
+
+FootprintReferenceEditor::FootprintReferenceEditor(std::shared_ptr<FootprintReference> r, QWidget* parent)
+    : FrameEditor(QStringLiteral("Footprint Reference"), {}, parent), reference(std::move(r))
+{
+    keepEntityAlive(reference);
+}
+
+FootprintPartValueEditor::FootprintPartValueEditor(std::shared_ptr<FootprintPartValue> v, QWidget* parent)
+    : FrameEditor(QStringLiteral("Footprint Part Value"), {}, parent), partValue(std::move(v))
+{
+    keepEntityAlive(partValue);
+}
