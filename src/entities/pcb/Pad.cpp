@@ -89,6 +89,50 @@ std::optional<double> numberAttribute(pugi::xml_node element, const char* name)
     return parseDouble(a.value());
 }
 
+const QPainterPath& unitCircle()
+{
+    static const QPainterPath path = [] {
+        QPainterPath p;
+        p.addEllipse(QPointF(0, 0), 1, 1);
+        p.setFillRule(Qt::WindingFill);
+        return p;
+    }();
+    return path;
+}
+
+const QPainterPath& unitSquare()
+{
+    static const QPainterPath path = [] {
+        QPainterPath p;
+        p.addRect(QRectF(-1, -1, 2, 2));
+        p.setFillRule(Qt::WindingFill);
+        return p;
+    }();
+    return path;
+}
+
+// The unit shape (of half-size 1 about the origin) stretched over r, grown
+// by grow on every side (never below nothing).
+QTransform placeUnitShape(const QRectF& r, double grow)
+{
+    const QPointF c = r.center();
+    return QTransform(std::max(0.0, r.width() / 2 + grow), 0, 0, std::max(0.0, r.height() / 2 + grow), c.x(), c.y());
+}
+
+// A rectangle or ellipse filled with a colour and outlined by a black
+// hairline on its edge. The hairline covers half a line width either side
+// of the edge, so the picture is the shape grown by that half in black with
+// the shape shrunk by it in the colour on top: two fills of a shared unit
+// shape, with no stroking and no path of the pad's own.
+void fillWithHairline(Graphics& g, const QPainterPath& unitShape, const QRectF& r, const QColor& fill)
+{
+    const double halfLine = g.pixelSize() / 2;
+    g.context.fillUserPath(unitShape, QBrush(g.effectiveColor(QColor(0, 0, 0))), Qt::WindingFill,
+                           placeUnitShape(r, halfLine));
+    if (isDrawable(fill))
+        g.context.fillUserPath(unitShape, QBrush(g.effectiveColor(fill)), Qt::WindingFill, placeUnitShape(r, -halfLine));
+}
+
 const Pen& blackHairline()
 {
     static const Pen pen(QColor(0, 0, 0), 0);
@@ -178,7 +222,6 @@ void Pad::invalidateOutlines()
     cachedPath.reset();
     cachedCutoutPath.reset();
     cachedExpandedBezierPolygon.reset();
-    cachedHolePath_.reset();
 }
 
 const QPainterPath& Pad::outline()
@@ -245,7 +288,7 @@ void Pad::drawPadPass(Graphics& g)
         fillAndStrokeOutline(g, outline(), blackHairline(), yellow, bezier.closed);
         break;
     case CurveType::ellipse:
-        fillAndStrokeOutline(g, outline(), blackHairline(), yellow, true);
+        fillWithHairline(g, unitCircle(), rectangle, yellow);
         break;
     case CurveType::rectangle:
         if (roundness > 0) {
@@ -253,7 +296,7 @@ void Pad::drawPadPass(Graphics& g)
             if (isDrawable(fill))
                 g.context.fillUserPath(outline(), QBrush(fill), Qt::WindingFill);
         } else {
-            fillAndStrokeOutline(g, outline(), blackHairline(), yellow, true);
+            fillWithHairline(g, unitSquare(), rectangle, yellow);
         }
         break;
     }
@@ -265,14 +308,16 @@ void Pad::drawHolePass(Graphics& g, const QColor&)
     if (!hasDrawableHole())
         return;
     g.pushTransform(singleLevelTransform);
-    if (!cachedHolePath_) {
-        QPainterPath p;
-        p.addEllipse(holeRectangle);
-        p.setFillRule(Qt::WindingFill);
-        cachedHolePath_ = p;
+    // Always round, also for a rectangular hole: the inscribed ellipse filled
+    // black with a black hairline round it. Fill and hairline share the
+    // colour, so one fill of the ellipse grown by half the hairline gives the
+    // same picture; it is the unit circle placed by a local transform, which
+    // needs no path of the pad's own.
+    const QColor black = g.effectiveColor(QColor(0, 0, 0));
+    if (isDrawable(black)) {
+        g.context.fillUserPath(unitCircle(), QBrush(black), Qt::WindingFill,
+                               placeUnitShape(holeRectangle, g.pixelSize() / 2));
     }
-    // Always round, also for a rectangular hole.
-    fillAndStrokeOutline(g, *cachedHolePath_, blackHairline(), QColor(0, 0, 0), true);
     drawPadName(g);
     g.popTransform(singleLevelTransform);
 }
@@ -333,8 +378,12 @@ void Pad::addPadClearanceOutline(Graphics& g)
     if (!hasDrawableOutline())
         return;
     const double m = solderMaskMargin();
-    // The board fill draws at sheet level, not inside the footprint.
-    g.pushTransform(netTransform);
+    // The board fill draws at sheet level, not inside the footprint, so the
+    // outline is placed by the net transform. Only the current path changes
+    // here, so the transform is swapped rather than the whole state saved.
+    const QTransform outer = g.context.transform();
+    if (netTransform)
+        g.context.setTransform(*netTransform * outer);
     switch (curveType) {
     case CurveType::ellipse:
         g.context.addEllipse(grown(rectangle, m));
@@ -354,7 +403,8 @@ void Pad::addPadClearanceOutline(Graphics& g)
         g.addPolyline(expandedBezierPolygon(m));
         break;
     }
-    g.popTransform(netTransform);
+    if (netTransform)
+        g.context.setTransform(outer);
 }
 
 QString Pad::typeName() const

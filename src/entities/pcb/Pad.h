@@ -98,7 +98,6 @@ private:
     double solderMaskMargin() const;
     const std::vector<QPointF>& expandedBezierPolygon(double margin);
 
-    std::optional<QPainterPath> cachedHolePath_;
     double cachedCutoutMargin_ = 0;
     double cachedBezierMargin_ = 0;
 };
