@@ -183,13 +183,16 @@ TEST_F(PadTest, ReadsEveryAttribute)
 
 TEST_F(PadTest, OutlineSizeFromDiameterElseSize)
 {
-    // A positive diameter wins over "size", read as a whole C-locale number.
-    EXPECT_EQ(pad("diameter='0.06' size='0.2,0.3'")->size, QSizeF(0.06, 0.06));
+    // A positive diameter wins over "size", read as a whole C-locale number
+    // at single precision.
+    EXPECT_EQ(pad("diameter='0.06' size='0.2,0.3'")->size, QSizeF(widened(0.06f), widened(0.06f)));
     EXPECT_EQ(pad("diameter='0' size='0.2,0.3'")->size, QSizeF(widened(0.2f), widened(0.3f)));
     EXPECT_EQ(pad("diameter='-1' size='0.2,0.3'")->size, QSizeF(widened(0.2f), widened(0.3f)));
     EXPECT_EQ(pad("diameter=' 0.06' size='0.2,0.3'")->size, QSizeF(widened(0.2f), widened(0.3f)));
     EXPECT_EQ(pad("diameter='0.06mm' size='0.2,0.3'")->size, QSizeF(widened(0.2f), widened(0.3f)));
     EXPECT_EQ(pad("diameter='nan' size='0.2,0.3'")->size, QSizeF(widened(0.2f), widened(0.3f)));
+    // Beyond single precision the diameter is not finite, so unreadable.
+    EXPECT_EQ(pad("diameter='1e39' size='0.2,0.3'")->size, QSizeF(widened(0.2f), widened(0.3f)));
 
     // Neither: (0, 0) at "at", whatever the pad had before; the rectangle
     // read by the closed curve is replaced.
@@ -212,8 +215,9 @@ TEST_F(PadTest, HoleRules)
 
     auto round = pad("diameter='0.1' smt='false' holeDiameter='0.05' holeSize='0.2,0.2' at='1,1'");
     EXPECT_FALSE(round->rectangularHole);
-    EXPECT_EQ(round->holeSize, QSizeF(0.05, 0.05));
-    EXPECT_EQ(round->holeRectangle, QRectF(0.975, 0.975, 0.05, 0.05));
+    EXPECT_EQ(round->holeSize, QSizeF(widened(0.05f), widened(0.05f)));
+    EXPECT_EQ(round->holeRectangle,
+              QRectF(1 - widened(0.05f) / 2, 1 - widened(0.05f) / 2, widened(0.05f), widened(0.05f)));
 
     auto zero = pad("diameter='0.1' smt='false' holeDiameter='0'");
     EXPECT_FALSE(zero->rectangularHole);

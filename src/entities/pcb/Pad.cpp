@@ -79,14 +79,17 @@ QRectF grown(const QRectF& r, double m)
     return QRectF(c.x() - w / 2, c.y() - h / 2, w, h);
 }
 
-// A C-locale number of the whole text, or none when the attribute is missing
-// or unreadable.
+// A C-locale number of the whole text at single precision, widened, like
+// the sizes it stands in for; none when the attribute is missing or
+// unreadable.
 std::optional<double> numberAttribute(pugi::xml_node element, const char* name)
 {
     pugi::xml_attribute a = element.attribute(name);
     if (!a)
         return std::nullopt;
-    return parseDouble(a.value());
+    if (std::optional<float> f = parseFloat(a.value()))
+        return double(*f);
+    return std::nullopt;
 }
 
 const QPainterPath& unitCircle()
