@@ -307,6 +307,16 @@ TEST_F(PadTest, LayerPassFillsWithTheBrushAndLeavesThePenTransparent)
     layer.g.layerColor = QColor(10, 200, 10);
     p->draw(layer.g);
     EXPECT_EQ(layer.at(QPointF(0, 0)), QColor(10, 200, 10));
+
+    // A gradient brush spans the pad; a pad of no size draws nothing.
+    auto gradient = pad("at='0,0' size='0.2,0.1' brushType='gradient' brushColor='255,0,0' secondColor='0,0,255'");
+    auto empty = pad("at='0.2,0.2'");
+    Canvas shaded(100, 200);
+    gradient->draw(shaded.g);
+    empty->draw(shaded.g);
+    EXPECT_GT(shaded.at(QPointF(-0.09, 0)).red(), 200);
+    EXPECT_GT(shaded.at(QPointF(0.09, 0)).blue(), 200);
+    EXPECT_EQ(shaded.at(QPointF(0.2, 0.2)), kBackground);
 }
 
 TEST_F(PadTest, SolidPadPassPaintsYellow)

@@ -268,7 +268,18 @@ void Pad::draw(Graphics& g)
     if (!hasDrawableOutline())
         return;
     g.pushTransform(singleLevelTransform);
-    g.fillAndStrokePath(outline(), pen, brush);
+    const bool plainShape = curveType == CurveType::ellipse || (curveType == CurveType::rectangle && roundness <= 0);
+    if (plainShape && (g.useLayerColor || !brush.isGradient())) {
+        // A solid fill of a plain rectangle or ellipse (the pen is invisible
+        // now): the shared unit shape placed over the rectangle, so the
+        // commonest pads keep no path of their own.
+        const QColor fill = g.effectiveColor(brush.color);
+        if (isDrawable(brush.color))
+            g.context.fillUserPath(curveType == CurveType::ellipse ? unitCircle() : unitSquare(), QBrush(fill),
+                                   Qt::WindingFill, placeUnitShape(rectangle, 0));
+    } else {
+        g.fillAndStrokePath(outline(), pen, brush);
+    }
     g.popTransform(singleLevelTransform);
 }
 
@@ -338,16 +349,17 @@ const Font& Pad::padNameFont()
 
 void Pad::drawPadName(Graphics& g)
 {
-    if (name.isEmpty() || !sheet || !sheet->design)
+    if (name.isEmpty() || !hasDrawableOutline())
+        return;
+    // Only on pads at least 20 device pixels tall (asked first: it is the
+    // cheap test that fails for most pads of a whole board).
+    if (!(g.pixelSize() * 20.0 <= rectangle.height()))
         return;
     // The switch of the open design's board.
+    if (!sheet || !sheet->design)
+        return;
     std::shared_ptr<DesignState> state = sheet->design->currentDesignState();
     if (!state || !state->pcb || !state->pcb->pcbSettings.showPadNames)
-        return;
-    if (!hasDrawableOutline())
-        return;
-    // Only on pads at least 20 device pixels tall.
-    if (!(g.pixelSize() * 20.0 <= rectangle.height()))
         return;
     const QPointF c = rectangle.center();
     g.pushTransform(padNameRotationTransform);
