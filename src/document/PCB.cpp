@@ -94,8 +94,12 @@ std::shared_ptr<Entity> PCB::drawPasses(Graphics& g)
         return hit;
 
     if (pcbSettings.showPadsAsSolidYellow && !g.picking
-        && (layers.isLayerVisible(PcbLayerList::kTopLayer) || layers.isLayerVisible(layers.bottomLayer)))
+        && (layers.isLayerVisible(PcbLayerList::kTopLayer) || layers.isLayerVisible(layers.bottomLayer))) {
+        // Solid pads are yellow: the top copper pass's layer colour must not
+        // leak into them.
+        g.useLayerColor = false;
         entityList.drawPadPass(g);
+    }
 
     if (layers.isLayerVisible(PcbLayerList::kTopSolderMask) && !g.picking) {
         std::shared_ptr<Entity> border = pcbBorder();

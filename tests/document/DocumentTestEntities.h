@@ -59,10 +59,10 @@ public:
         g.context.addRect(rect);
         g.context.fillPath();
     }
-    void drawPadPass(Graphics&) override
+    void drawPadPass(Graphics& g) override
     {
         if (logPasses)
-            probeLog() << QStringLiteral("pad");
+            probeLog() << (g.useLayerColor ? QStringLiteral("pad*") : QStringLiteral("pad"));
     }
     void drawHolePass(Graphics& g, const QColor& color) override
     {

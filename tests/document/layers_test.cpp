@@ -324,6 +324,17 @@ TEST_F(LayerStackTest, HolePassColour)
     EXPECT_TRUE(drawLog(pcb).filter("hole").isEmpty());
 }
 
+TEST_F(LayerStackTest, SolidPadsIgnoreTheTopCopperLayerColour)
+{
+    auto state = boardWithProbes(design, 12, [](int i) {
+        return i == 5 ? std::string("fixedColor=\"true\" color=\"200,0,0\"") : std::string();
+    }, R"(showPadsAsSolidYellow="true")");
+    const QStringList log = drawLog(*state->pcb);
+    EXPECT_TRUE(log.contains("L5*"));
+    EXPECT_TRUE(log.contains("pad"));
+    EXPECT_FALSE(log.contains("pad*"));
+}
+
 TEST_F(LayerStackTest, BoardBorderIsRegisteredOrMadeOnce)
 {
     auto state = boardWithProbes(design, 12, {}, "", false);
