@@ -357,3 +357,34 @@ TEST_F(ViaBorderTest, BorderDrawsItsChildrenInTheHolePassUnderItsTransform)
     Render noHoles(pcb);
     EXPECT_EQ(noHoles.at(1.5, 1.0), kBoard);
 }
+
+TEST_F(ViaBorderTest, BoardFillIsPaintedAgainWhenItsInputsChange)
+{
+    PCB& pcb = load("<pcbBorder x=\"0\" y=\"0\" width=\"1.9\" height=\"1.9\" color=\"0,0,255\" penColor=\"0,0,0,0\"/>"
+                    "<footprint><entities><pad at=\"0.5,1\" size=\"0.2,0.2\" layer=\"9\"/></entities></footprint>",
+        "showHoles=\"false\" solderMaskMargin=\"0.05\"");
+    EXPECT_EQ(Render(pcb).at(0.68, 1.0), kMask);
+    EXPECT_EQ(Render(pcb).at(0.68, 1.0), kMask); // the kept layer
+
+    pcb.pcbSettings.solderMaskMargin = 0.1;
+    EXPECT_EQ(Render(pcb).at(0.68, 1.0), kBoard);
+
+    pcb.layerList.layers[4]->color = QColor(200, 200, 0);
+    EXPECT_EQ(Render(pcb).at(1.5, 1.5), QColor(200, 200, 0));
+
+    // A via added to the board opens the mask where it lies.
+    auto via = std::make_shared<Via>(&pcb);
+    pugi::xml_document doc = parseXml("<via at=\"1.5,1.5\" diameter=\"0.2\"/>");
+    via->readXML(doc.first_child());
+    pcb.entityList.entities.push_back(via);
+    pcb.updateGeometry();
+    EXPECT_EQ(Render(pcb).at(1.5, 1.5), kBoard);
+
+    // Moving the footprint moves its opening.
+    auto footprint = pcb.entityList.entities[1];
+    footprint->singleLevelTransform = QTransform::fromTranslate(0.5, 0);
+    pcb.updateGeometry();
+    Render moved(pcb);
+    EXPECT_EQ(moved.at(0.5, 1.0), QColor(200, 200, 0));
+    EXPECT_EQ(moved.at(1.0, 1.0), kBoard);
+}

@@ -11,7 +11,12 @@
 #include <QColor>
 #include <QImage>
 #include <QPainterPath>
+#include <QRect>
+#include <QTransform>
 #include <memory>
+#include <optional>
+
+class QPainter;
 
 class PcbBorder : public ClosedCurve, public IBoardBorder {
 public:
@@ -57,9 +62,27 @@ public:
 
 private:
     void fillBoardShape(Graphics& g, const QColor& color, const std::optional<QTransform>& placement);
+    // What the board fill's layer was made from: the view, the colours and a
+    // digest of the board shape and of every opening.
+    struct FillKey {
+        QTransform toDevice;
+        QRect area;
+        qreal ratio = 0;
+        QRgb color = 0;
+        QRgb penColor = 0;
+        double penWidth = 0;
+        double margin = 0;
+        quint64 digest = 0;
+        bool operator==(const FillKey&) const = default;
+    };
+    quint64 fillDigest(const EntityList& board) const;
+    void drawFillLayer(QPainter& painter, const QRect& area) const;
+
     // The fill is painted into this layer first, the openings are cleared
-    // from it, and the layer is laid over the board. Kept between frames.
+    // from it, and the layer is laid over the board. Kept between frames and
+    // painted again only when its key changes.
     QImage fillLayer_;
+    std::optional<FillKey> fillLayerKey_;
 };
 
 // The titled frame "PCB Border" with nothing to edit.
