@@ -39,13 +39,20 @@ QByteArray boardXml(int footprints, Content content)
     const QByteArray xml = generateBoardXml(spec);
     if (content == noTexts || content == withTexts)
         return xml;
+    // Inside the sheet's entities only the footprints and their texts stay
+    // (the generator writes one element per line).
     QByteArray out;
+    bool inEntities = false;
     for (const QByteArray& line : xml.split('\n')) {
         const QByteArray t = line.trimmed();
-        if (t.startsWith("<pad ") || t.startsWith("<silkscreen") || t.startsWith("<net ") || t.startsWith("<track")
-            || t.startsWith("<via") || t.startsWith("</entities></net>") || t.startsWith("<pcbBorder"))
-            continue;
-        out += line + '\n';
+        const bool keep = !inEntities || t == "</entities>" || t.startsWith("<footprint ") || t.startsWith("<footprintId ")
+                          || t.startsWith("<footprintPartValue ") || t == "</entities></footprint>";
+        if (t == "<entities>")
+            inEntities = true;
+        else if (t == "</entities>")
+            inEntities = false;
+        if (keep)
+            out += line + '\n';
     }
     return out;
 }

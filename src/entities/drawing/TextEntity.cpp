@@ -245,12 +245,10 @@ void TextEntity::rebuildLayout(const LayoutKey& key)
         const QPointF origin(position.x() - d.x() - nudge, referenceY - d.y());
         if (!finitePoint(origin))
             return;
-        const QPainterPath model = textPath(font, line);
-        if (model.isEmpty())
+        if (ink->isEmpty()) // blanks only
             return;
         GlyphRun run;
-        run.glyphs = QTransform::fromScale(1 / unit, 1 / unit).map(model);
-        run.glyphs.setFillRule(Qt::WindingFill);
+        run.line = line;
         run.placement = QTransform(unit, 0, 0, unit, origin.x(), origin.y());
         if (TextEntity::useGlyphCache) {
             run.shaped = shapeLine(shaping, line);
@@ -276,19 +274,34 @@ void TextEntity::rebuildLayout(const LayoutKey& key)
         }
     }
 
-    // Shaped glyphs are counted like path elements (an index and a position
-    // each, about the same size).
+    // A shaped glyph counts like a path element (an index and a position,
+    // about the same size).
     qsizetype elements = 0;
-    for (const GlyphRun& run : runs_) {
-        elements += run.glyphs.elementCount();
+    for (const GlyphRun& run : runs_)
         for (const QGlyphRun& glyphs : run.shaped)
             elements += glyphs.glyphIndexes().size();
-    }
     keepRuns_ = heldElements + elements <= kHeldElementBudget;
     if (keepRuns_) {
         heldElements_ = elements;
         heldElements += elements;
     }
+}
+
+const QPainterPath& TextEntity::outlines(GlyphRun& run)
+{
+    if (!run.glyphs.isEmpty())
+        return run.glyphs;
+    const double unit = font.pointSize() / kOutlineUnitsPerSize;
+    run.glyphs = QTransform::fromScale(1 / unit, 1 / unit).map(textPath(font, run.line));
+    run.glyphs.setFillRule(Qt::WindingFill);
+    const qsizetype n = run.glyphs.elementCount();
+    if (keepRuns_ && heldElements + n <= kHeldElementBudget) {
+        heldElements_ += n;
+        heldElements += n;
+    } else {
+        keepRuns_ = false; // the runs serve this draw only
+    }
+    return run.glyphs;
 }
 
 const std::vector<TextEntity::GlyphRun>& TextEntity::glyphRuns()
@@ -312,8 +325,8 @@ void TextEntity::drawText(Graphics& g)
         return;
     g.pushTransform(singleLevelTransform);
     const QColor color = g.effectiveColor(brush.color);
-    const std::vector<GlyphRun>& runs = glyphRuns();
-    if (!runs.empty()) {
+    glyphRuns();
+    if (!runs_.empty()) {
         const double pixels = font.pointSize() * deviceScale(g.context.transform());
         if (!g.picking && pixels < glyphThresholdPixels) {
             // Too small to read: the ink boxes, faint. A rectangle fill is
@@ -322,27 +335,25 @@ void TextEntity::drawText(Graphics& g)
             faint.setAlphaF(color.alphaF() * kBlurAlpha);
             QPainter& painter = g.context.painter();
             painter.setTransform(g.context.transform());
-            for (const GlyphRun& run : runs)
+            for (const GlyphRun& run : runs_)
                 painter.fillRect(run.ink, faint);
-        } else if (!g.picking && useGlyphCache && pixels <= kMaxCachedGlyphPixels) {
-            QPainter& painter = g.context.painter();
-            for (const GlyphRun& run : runs) {
-                if (run.shaped.isEmpty()) { // laid out while the cache was off
-                    g.context.fillUserPath(run.glyphs, QBrush(color), Qt::WindingFill, run.placement);
-                    continue;
-                }
-                painter.setTransform(run.shapedPlacement * g.context.transform());
-                painter.setPen(color);
-                for (const QGlyphRun& glyphs : run.shaped)
-                    painter.drawGlyphRun(QPointF(0, 0), glyphs);
-            }
-            painter.setPen(Qt::NoPen);
         } else {
+            const bool blit = !g.picking && pixels <= kMaxCachedGlyphPixels;
             const QBrush fill(color);
-            // Each run is placed by its own transform; the context's state is
-            // left as it was.
-            for (const GlyphRun& run : runs)
-                g.context.fillUserPath(run.glyphs, fill, Qt::WindingFill, run.placement);
+            QPainter& painter = g.context.painter();
+            for (GlyphRun& run : runs_) {
+                if (blit && !run.shaped.isEmpty()) {
+                    painter.setTransform(run.shapedPlacement * g.context.transform());
+                    painter.setPen(color);
+                    for (const QGlyphRun& glyphs : run.shaped)
+                        painter.drawGlyphRun(QPointF(0, 0), glyphs);
+                    painter.setPen(Qt::NoPen);
+                } else {
+                    // Placed by the run's own transform; the context's state
+                    // is left as it was.
+                    g.context.fillUserPath(outlines(run), fill, Qt::WindingFill, run.placement);
+                }
+            }
         }
     }
     if (!keepRuns_) {

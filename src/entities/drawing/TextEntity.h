@@ -93,20 +93,20 @@ public:
     // The rectangle a line occupies about the anchor, in own coordinates.
     QRectF lineRect(const QString& line) const;
 
-    // One run of glyphs as drawn. The outlines are kept at a large scale
-    // (text origin at (0, 0), y up) and placed by `placement`, which scales
-    // them down to the font size and moves the origin to the line's text
-    // position: Qt flattens curves far faster when a path is scaled down
-    // than when tiny model-unit outlines are scaled up to the screen.
-    // For on-screen sizes Qt's glyph cache can blit, the run also keeps the
-    // shaped glyphs of the same layout (`shaped`, at a font size of
-    // kOutlineUnitsPerSize pixels, y down, baseline at 0) placed by
-    // `shapedPlacement`: several times cheaper than filling outlines.
+    // One line as drawn. `shaped` holds its glyphs as laid out at a font
+    // size of kOutlineUnitsPerSize pixels (y down, baseline at 0), placed by
+    // `shapedPlacement`: for on-screen sizes Qt's glyph cache blits them,
+    // several times cheaper than filling outlines. The outlines (`glyphs`,
+    // at the same large scale, y up) are made when first needed, for picking
+    // and for large sizes, and placed by `placement`: Qt flattens curves far
+    // faster when a path is scaled down than when tiny model-unit outlines
+    // are scaled up to the screen.
     struct GlyphRun {
-        QPainterPath glyphs;
-        QTransform placement;
+        QString line;
         QList<QGlyphRun> shaped;
         QTransform shapedPlacement;
+        QPainterPath glyphs;
+        QTransform placement;
         QPointF origin; // the text position, in own coordinates
         QRectF ink;     // the ink bounds there
     };
@@ -142,13 +142,16 @@ private:
     };
     LayoutKey currentKey() const;
     void rebuildLayout(const LayoutKey& key);
+    // The run's outlines, made on first use (kept while the budget allows).
+    const QPainterPath& outlines(GlyphRun& run);
     void releaseCachedGlyphs();
 
     bool layoutValid_ = false;
     LayoutKey layoutKey_;
     std::vector<GlyphRun> runs_;
-    // Path elements this entity's runs hold, counted against a process-wide
-    // budget; runs over the budget serve one draw and are dropped.
+    // Glyphs and outline elements this entity's runs hold, counted against
+    // a process-wide budget; runs over the budget serve one draw and are
+    // dropped.
     qsizetype heldElements_ = 0;
     bool keepRuns_ = true;
 };
