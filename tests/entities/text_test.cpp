@@ -348,6 +348,10 @@ TEST(TextLayout, StatusLineNames)
     EXPECT_EQ(t.typeName(), QStringLiteral("Text \"A\" ..."));
     t.text = QStringLiteral("A\rB");
     EXPECT_EQ(t.typeName(), QStringLiteral("Text \"A\rB\""));
+    // A text far too long for the status line is cut like a first line.
+    t.text = QString(1'000'000, QLatin1Char('x'));
+    EXPECT_EQ(t.typeName(), QStringLiteral("Text \"") + QString(TextEntity::kMaxLaidOutCharacters, QLatin1Char('x'))
+                                + QStringLiteral("\" ..."));
 }
 
 TEST(TextGeometry, BoxesUnderTransforms)

@@ -366,10 +366,11 @@ void TextEntity::drawText(Graphics& g)
 
 QString TextEntity::typeName() const
 {
+    // A text too long for the status line is cut like one of several lines.
     const qsizetype lf = text.indexOf(QLatin1Char('\n'));
-    if (lf < 0)
+    if (lf < 0 && text.size() <= kMaxLaidOutCharacters)
         return QStringLiteral("Text \"") + text + QLatin1Char('"');
-    QString first = text.left(lf);
+    QString first = leftUnits(lf < 0 ? text : text.left(lf), kMaxLaidOutCharacters);
     first.remove(QLatin1Char('\r'));
     return QStringLiteral("Text \"") + first + QStringLiteral("\" ...");
 }

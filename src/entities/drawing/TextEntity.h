@@ -79,7 +79,8 @@ public:
     void calculateBoundingBox() override;
     // The selection frame, then the text.
     void draw(Graphics& g) override;
-    // Text "<text>", or Text "<first line>" ... for a text with line feeds.
+    // Text "<text>", or Text "<first line>" ... for a text with line feeds
+    // (and for one longer than kMaxLaidOutCharacters, cut there).
     QString typeName() const override;
     // The text editor: the anchor and the text.
     QWidget* editorView() override;
