@@ -327,7 +327,10 @@ void PanelList::clear()
     while (rows_->count() > 1) {
         QLayoutItem* item = rows_->takeAt(0);
         if (QWidget* row = item->widget()) {
+            // Out of the page at once, deleted once the event that led here
+            // has been handled.
             row->hide();
+            row->setParent(nullptr);
             row->deleteLater();
         }
         delete item;
