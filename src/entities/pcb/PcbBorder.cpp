@@ -10,7 +10,6 @@
 #include <QPainter>
 #include <QPaintDevice>
 
-#include <bit>
 #include <cmath>
 
 namespace {
@@ -27,39 +26,6 @@ void forEachOpening(const EntityList& list, F&& f)
             forEachOpening(h->entities(), f);
     }
 }
-
-// FNV-1a over the bits of the values.
-class Digest {
-public:
-    void add(double v) { add(std::bit_cast<quint64>(v == 0 ? 0.0 : v)); }
-    void add(quint64 v)
-    {
-        for (int i = 0; i < 8; ++i) {
-            h_ ^= (v >> (8 * i)) & 0xff;
-            h_ *= 0x100000001b3ull;
-        }
-    }
-    void add(const BoundingBox& b)
-    {
-        add(quint64(b.valid));
-        add(b.bottomLeft.x());
-        add(b.bottomLeft.y());
-        add(b.topRight.x());
-        add(b.topRight.y());
-    }
-    void add(const std::optional<QTransform>& t)
-    {
-        add(quint64(t.has_value()));
-        if (t) {
-            for (double v : {t->m11(), t->m12(), t->m21(), t->m22(), t->dx(), t->dy()})
-                add(v);
-        }
-    }
-    quint64 value() const { return h_; }
-
-private:
-    quint64 h_ = 0xcbf29ce484222325ull;
-};
 
 bool finiteRect(const QRectF& r)
 {
@@ -104,6 +70,9 @@ void PcbBorder::readXML(pugi::xml_node element)
 
 void PcbBorder::updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
 {
+    // The sheet measures every entity in the same pass, so a pad or via that
+    // moved is known to have moved after this pass: the kept fill is stale.
+    ++geometryPasses_;
     computeNetTransform(parentTransform);
     boundingBox = BoundingBox();
     closedCurveBounds();
@@ -154,37 +123,6 @@ void PcbBorder::fillBoardShape(Graphics& g, const QColor& color, const std::opti
     g.popTransform(placement);
 }
 
-quint64 PcbBorder::fillDigest(const EntityList& board) const
-{
-    Digest d;
-    d.add(quint64(curveType));
-    d.add(roundness);
-    d.add(quint64(roundedSide));
-    d.add(quint64(bezier.points.size()));
-    d.add(rectangle.x());
-    d.add(rectangle.y());
-    d.add(rectangle.width());
-    d.add(rectangle.height());
-    d.add(boundingBox);
-    d.add(netTransform);
-    forEachOpening(board, [&d](Entity& e) {
-        if (auto* pad = dynamic_cast<Pad*>(&e)) {
-            d.add(quint64(1));
-            d.add(pad->boundingBox);
-            d.add(pad->netTransform);
-            d.add(quint64(pad->curveType));
-            d.add(pad->roundness);
-            d.add(quint64(pad->roundedSide));
-            d.add(pad->rectangle.width());
-            d.add(pad->rectangle.height());
-        } else if (auto* via = dynamic_cast<Via*>(&e)) {
-            d.add(quint64(2));
-            d.add(via->boundingBox);
-        }
-    });
-    return d.value();
-}
-
 void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
 {
     g.useLayerColor = false;
@@ -218,7 +156,7 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
     // layer is laid over the board.
     const qreal ratio = device->devicePixelRatioF();
     const FillKey key{toDevice, area, ratio, color.rgba(), pen.color.rgba(), pen.width,
-        pcb->pcbSettings.solderMaskMargin, fillDigest(pcb->entityList)};
+        pcb->pcbSettings.solderMaskMargin, geometryPasses_};
     if (fillLayerKey_ == key && !fillLayer_.isNull()) {
         drawFillLayer(painter, area);
         return;

@@ -62,8 +62,9 @@ public:
 
 private:
     void fillBoardShape(Graphics& g, const QColor& color, const std::optional<QTransform>& placement);
-    // What the board fill's layer was made from: the view, the colours and a
-    // digest of the board shape and of every opening.
+    // What the board fill's layer was made from: the view, the colours, the
+    // mask margin and the sheet's geometry pass (every entity of the sheet is
+    // measured in the same pass as the border).
     struct FillKey {
         QTransform toDevice;
         QRect area;
@@ -72,10 +73,9 @@ private:
         QRgb penColor = 0;
         double penWidth = 0;
         double margin = 0;
-        quint64 digest = 0;
+        quint64 geometryPass = 0;
         bool operator==(const FillKey&) const = default;
     };
-    quint64 fillDigest(const EntityList& board) const;
     void drawFillLayer(QPainter& painter, const QRect& area) const;
 
     // The fill is painted into this layer first, the openings are cleared
@@ -83,6 +83,7 @@ private:
     // painted again only when its key changes.
     QImage fillLayer_;
     std::optional<FillKey> fillLayerKey_;
+    quint64 geometryPasses_ = 0;
 };
 
 // The titled frame "PCB Border" with nothing to edit.
