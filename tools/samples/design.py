@@ -1,0 +1,548 @@
+# Small builder for Brindlex sample designs (y-up inches).
+import math, uuid
+from xml.sax.saxutils import quoteattr
+
+def f(v):
+    s = ("%.4f" % v).rstrip("0").rstrip(".")
+    return "0" if s in ("-0", "") else s
+
+def pt(p):
+    return f"{f(p[0])},{f(p[1])}"
+
+def attrs(d):
+    return " ".join(f"{k}={quoteattr(str(v))}" for k, v in d.items() if v is not None)
+
+# ---------------------------------------------------------------- layers
+def layer_stack(design, inner=(), colors=None, single_sided=False, mask="20,110,50"):
+    c = {"top": "205,120,40", "bottom": "60,110,200", "silk": "255,255,255", "bsilk": "220,220,220"}
+    if colors:
+        c.update(colors)
+    rows = [
+        ("Top Background", "64,64,64", dict(visible="false")),
+        ("Top Package", "140,140,150", dict(visible="false")),
+        ("Top Solder Paste", "190,190,190", dict(visible="false")),
+        ("Top Silkscreen", c["silk"], dict(fixedColor="true", gerberName="GTO")),
+        ("Top Solder Mask", "60," + mask, dict(visible="false", gerberName="GTS")),
+        ("Top Copper", c["top"], dict(fixedColor="true", electrical="true", gerberName="GTL", thickness="0.0014", signalName="Top")),
+    ]
+    for i, (name, color) in enumerate(inner):
+        rows.append((name, color, dict(fixedColor="true", electrical="true", gerberName=f"G{i+2}", thickness="0.0012", signalName=name)))
+    rows += [
+        ("Bottom Copper", c["bottom"], dict(fixedColor="true", electrical="true", gerberName="GBL", thickness="0.0014", signalName="Bottom", routeVertical="true")),
+        ("Bottom Solder Mask", "60," + mask, dict(visible="false", gerberName="GBS")),
+        ("Bottom Silkscreen", c["bsilk"], dict(fixedColor="true", gerberName="GBO", visible="false" if single_sided else None)),
+        ("Bottom Solder Paste", "190,190,190", dict(visible="false")),
+        ("Bottom Package", "140,140,150", dict(visible="false")),
+        ("Bottom Background", "64,64,64", dict(visible="false", baseMaterialName="FR4", alignment="core",
+                                              baseMaterialThickness="0.062", dielectricConstant="4.5")),
+    ]
+    out = []
+    for name, color, extra in rows:
+        lid = uuid.uuid5(uuid.NAMESPACE_URL, f"brindlex/{design}/{name}")
+        out.append(f'        <layer {attrs(dict(id=str(lid), name=name, color=color, **extra))}/>')
+    return out, len(rows)
+
+# ---------------------------------------------------------------- footprints
+def rot(p, deg):
+    a = math.radians(deg)
+    c, s = round(math.cos(a), 6), round(math.sin(a), 6)
+    return (c * p[0] - s * p[1], s * p[0] + c * p[1])
+
+class Footprint:
+    def __init__(self, ref, x, y, deg=0, package="", partType="", value="", bottom=False, **meta):
+        self.ref, self.x, self.y, self.deg = ref, x, y, deg
+        self.package, self.partType, self.value = package, partType, value
+        self.bottom = bottom
+        self.meta = meta
+        self.pads = []    # (name, local (x,y), dict)
+        self.silk = []
+
+    def pad(self, name, at, size=None, diameter=None, hole=None, smt=True, shape=None, roundness=None):
+        self.pads.append((name, at, dict(size=size, diameter=diameter, hole=hole, smt=smt, shape=shape, roundness=roundness)))
+        return self
+
+    def outline(self, x, y, w, h, shape="rectangle", **extra):
+        self.silk.append(dict(x=f(x), y=f(y), width=f(w), height=f(h), shape=shape, **extra))
+        return self
+
+    def at(self, name):
+        for n, p, _ in self.pads:
+            if str(n) == str(name):
+                if self.bottom:
+                    p = (-p[0], p[1])
+                q = rot(p, self.deg)
+                return (self.x + q[0], self.y + q[1])
+        raise KeyError(f"{self.ref}.{name}")
+
+    def xml(self, board):
+        a = math.radians(self.deg)
+        c, s = round(math.cos(a), 6), round(math.sin(a), 6)
+        m11, m12, m21, m22 = c, s, -s, c
+        if self.bottom:
+            m11, m12 = -m11, -m12
+        d = dict(identifier=self.ref, package=self.package or None, partType=self.partType or None,
+                 partNumber=self.value or None, onTopLayer="false" if self.bottom else "true")
+        d.update({k: v for k, v in self.meta.items() if k != "label"})
+        if (m11, m12, m21, m22) != (1, 0, 0, 1):
+            d.update(m11=f(m11), m12=f(m12), m21=f(m21), m22=f(m22))
+        d.update(dx=f(self.x), dy=f(self.y))
+        lines = [f'        <footprint {attrs(d)}>', '          <entities>']
+        copper = board.bottom_index if self.bottom else 5
+        for name, p, o in self.pads:
+            if o["smt"]:
+                layers = [copper]
+            elif board.single_sided:
+                layers = [board.bottom_index]
+            else:
+                layers = [5, board.bottom_index]
+            for layer in layers:
+                pd = dict(identifier=f"{self.ref}.{name}", id=board.next_id(), name=str(name), layer=layer, at=pt(p))
+                if o["diameter"] is not None:
+                    pd["diameter"] = f(o["diameter"])
+                    pd["curveType"] = "ellipse"
+                else:
+                    pd["size"] = pt(o["size"])
+                    if o["shape"] == "ellipse":
+                        pd["curveType"] = "ellipse"
+                if o["roundness"] is not None:
+                    pd["roundness"] = f(o["roundness"])
+                if o["hole"] is not None:
+                    pd["holeDiameter"] = f(o["hole"])
+                pd["smt"] = "true" if o["smt"] else "false"
+                pd.update(brushColor="200,140,30", penWidth="0")
+                lines.append(f'            <pad {attrs(pd)}/>')
+        silk_layer = board.bottom_silk_index if self.bottom else 3
+        if board.text_height > 0 and self.partType != "Mounting hole" and self.meta.get("label", True) is not False:
+            # The reference just above the part's outline and pads.
+            top = 0.0
+            for sk in self.silk:
+                top = max(top, float(sk["y"]) + float(sk["height"]))
+            for _, p, o in self.pads:
+                half = o["diameter"] / 2 if o["diameter"] is not None else o["size"][1] / 2
+                top = max(top, p[1] + half)
+            h = board.text_height
+            td = dict(layer=silk_layer, text=self.ref, at=pt((0, top + h * 0.9)), familyName="Arial", height=f(h),
+                      brushColor="255,255,255", visibleInPcb="true")
+            if self.deg % 360 in (180, 270):
+                # Turned half a turn more, so the reference reads upright
+                # (and lands on the other side of the part).
+                td.update(m11="-1", m12="0", m21="0", m22="-1")
+            lines.append(f'            <footprintId {attrs(td)}/>')
+        for sk in self.silk:
+            sd = dict(layer=silk_layer, penWidth="0.008", penColor="255,255,255", lockedTo="none", visibleInPcb="true")
+            sd.update(sk)
+            lines.append(f'            <silkscreen {attrs(sd)}/>')
+        lines += ['          </entities>', '        </footprint>']
+        return lines
+
+# Package builders: pads in local coordinates, pin 1 square for through-hole.
+def dip(fp, n, pitch=0.1, span=0.3, pad=0.065, hole=0.035):
+    half = n // 2
+    for i in range(half):
+        y = (half - 1) / 2 * pitch - i * pitch
+        if i == 0:
+            fp.pad(1, (-span / 2, y), size=(pad, pad), hole=hole, smt=False)
+        else:
+            fp.pad(i + 1, (-span / 2, y), diameter=pad, hole=hole, smt=False)
+        fp.pad(n - i, (span / 2, y), diameter=pad, hole=hole, smt=False)
+    h = half * pitch + 0.02
+    return fp.outline(-span / 2 + 0.07, -h / 2, span - 0.14, h, notchOnRight="top")
+
+def soic(fp, n, pitch=0.05, span=0.21, pw=0.024, pl=0.06):
+    half = n // 2
+    for i in range(half):
+        y = (half - 1) / 2 * pitch - i * pitch
+        fp.pad(i + 1, (-span / 2 - 0.02, y), size=(pl, pw), roundness=0.25)
+        fp.pad(n - i, (span / 2 + 0.02, y), size=(pl, pw), roundness=0.25)
+    h = half * pitch + 0.01
+    return fp.outline(-span / 2 + 0.04, -h / 2, span - 0.08, h, notchOnRight="top")
+
+def qfn(fp, n, pitch=0.02, body=0.2):
+    side = n // 4
+    k = 1
+    off = body / 2
+    for s_ in range(4):
+        for i in range(side):
+            t = (side - 1) / 2 * pitch - i * pitch
+            p = [(-off, t), (-t, -off), (off, -t), (t, off)][s_]
+            size = (0.03, 0.01) if s_ in (0, 2) else (0.01, 0.03)
+            fp.pad(k, p, size=size, roundness=0.5)
+            k += 1
+    fp.pad(k, (0, 0), size=(body * 0.6, body * 0.6))
+    return fp.outline(-body / 2 - 0.01, -body / 2 - 0.01, body + 0.02, body + 0.02, shape="rectangleCorners", cornerSize="0.04,0.04")
+
+def chip(fp, code="0603"):
+    dims = {"0402": (0.04, 0.022, 0.025), "0603": (0.062, 0.03, 0.035), "0805": (0.08, 0.04, 0.05), "1206": (0.12, 0.05, 0.065)}
+    span, pw, ph = dims[code]
+    fp.pad(1, (-span / 2, 0), size=(pw, ph))
+    fp.pad(2, (span / 2, 0), size=(pw, ph))
+    return fp
+
+def axial(fp, pitch=0.4, pad=0.065, hole=0.035, body=(0.25, 0.09)):
+    fp.pad(1, (-pitch / 2, 0), diameter=pad, hole=hole, smt=False)
+    fp.pad(2, (pitch / 2, 0), diameter=pad, hole=hole, smt=False)
+    return fp.outline(-body[0] / 2, -body[1] / 2, body[0], body[1], shape="roundedRectangle")
+
+def radial(fp, pitch=0.1, dia=0.25, pad=0.06, hole=0.032):
+    fp.pad(1, (-pitch / 2, 0), size=(pad, pad), hole=hole, smt=False)
+    fp.pad(2, (pitch / 2, 0), diameter=pad, hole=hole, smt=False)
+    return fp.outline(-dia / 2, -dia / 2, dia, dia, shape="roundedRectangle")
+
+def header(fp, n, pitch=0.1, rows=1, pad=0.068, hole=0.04):
+    k = 1
+    for i in range(n):
+        for r in range(rows):
+            p = ((i - (n - 1) / 2) * pitch, (r - (rows - 1) / 2) * -pitch)
+            if k == 1:
+                fp.pad(k, p, size=(pad, pad), hole=hole, smt=False)
+            else:
+                fp.pad(k, p, diameter=pad, hole=hole, smt=False)
+            k += 1
+    return fp.outline(-n * pitch / 2, -rows * pitch / 2, n * pitch, rows * pitch)
+
+def sot23(fp):
+    fp.pad(1, (-0.0375, -0.045), size=(0.03, 0.04))
+    fp.pad(2, (0.0375, -0.045), size=(0.03, 0.04))
+    fp.pad(3, (0, 0.045), size=(0.03, 0.04))
+    return fp.outline(-0.06, -0.028, 0.12, 0.056)
+
+def to220(fp):
+    for i in range(3):
+        p = ((i - 1) * 0.1, 0)
+        if i == 0:
+            fp.pad(1, p, size=(0.07, 0.1), hole=0.045, smt=False, roundness=0.3)
+        else:
+            fp.pad(i + 1, p, size=(0.07, 0.1), hole=0.045, smt=False, shape="ellipse")
+    return fp.outline(-0.2, -0.09, 0.4, 0.18)
+
+def led5(fp):
+    fp.pad(1, (-0.05, 0), size=(0.065, 0.065), hole=0.035, smt=False)
+    fp.pad(2, (0.05, 0), diameter=0.065, hole=0.035, smt=False)
+    return fp.outline(-0.118, -0.118, 0.236, 0.236, shape="roundedRectangle")
+
+def tact(fp):
+    for i, p in enumerate([(-0.128, 0.089), (0.128, 0.089), (-0.128, -0.089), (0.128, -0.089)]):
+        fp.pad(i + 1, p, diameter=0.07, hole=0.04, smt=False)
+    return fp.outline(-0.118, -0.118, 0.236, 0.236)
+
+def hole(fp, d=0.125):
+    fp.pad(1, (0, 0), diameter=d + 0.08, hole=d, smt=False)
+    return fp
+
+# ---------------------------------------------------------------- board
+class Board:
+    def __init__(self, name, w, h, inner=(), single_sided=False, colors=None, mask="20,110,50",
+                 settings=None, units="mm"):
+        self.name, self.w, self.h = name, w, h
+        self.layers, self.count = layer_stack(name, inner, colors, single_sided, mask)
+        self.single_sided = single_sided
+        self.bottom_index = self.count - 6
+        self.bottom_silk_index = self.count - 4
+        self.footprints = []
+        self.nets = {}
+        self.pad_net = {}
+        self.extra = []
+        self._id = 100
+        self.border = None
+        self.text_height = 0.045
+        self.settings = dict(showPage="false", showGrid="false", gridSpacing="0.05", showOrigin="false", units=units,
+                             showHoles="true", showPadNames="false", showCopperPours="true", showKeepOuts="true",
+                             solderMaskMargin="0.004", renderMode="textured")
+        if settings:
+            self.settings.update(settings)
+
+    def next_id(self):
+        self._id += 1
+        return self._id
+
+    def add(self, fp):
+        self.footprints.append(fp)
+        return fp
+
+    def fp(self, ref):
+        return next(x for x in self.footprints if x.ref == ref)
+
+    def P(self, spec):
+        ref, pin = spec.split(".")
+        return self.fp(ref).at(pin)
+
+    def net(self, name, width=0.012):
+        return self.nets.setdefault(name, dict(width=width, items=[]))
+
+    def track(self, net, points, layer=5):
+        pts = [self.P(p) if isinstance(p, str) else p for p in points]
+        for p in points:
+            if isinstance(p, str):
+                self.pad_net[p] = net
+        self.net(net)["items"].append(("track", layer, pts))
+        return pts
+
+    def route(self, net, a, b, layer=5, first="h"):
+        """A 45-degree dogleg from a to b (pad specs or points)."""
+        pa = self.P(a) if isinstance(a, str) else a
+        pb = self.P(b) if isinstance(b, str) else b
+        dx, dy = pb[0] - pa[0], pb[1] - pa[1]
+        if abs(dx) < 1e-6 or abs(dy) < 1e-6 or abs(abs(dx) - abs(dy)) < 1e-6:
+            mid = []
+        elif first == "h":
+            run = abs(dx) - abs(dy)
+            mid = [(pa[0] + math.copysign(run, dx), pa[1])] if run > 0 else [(pa[0], pa[1] + math.copysign(-run, dy))]
+        else:
+            run = abs(dy) - abs(dx)
+            mid = [(pa[0], pa[1] + math.copysign(run, dy))] if run > 0 else [(pa[0] + math.copysign(-run, dx), pa[1])]
+        return self.track(net, [a] + mid + [b], layer)
+
+    def via(self, net, p, d=0.035, hole_d=0.016):
+        self.net(net)["items"].append(("via", p, d, hole_d))
+
+    def connect(self, net, *pads):
+        for p in pads:
+            self.pad_net[p] = net
+        self.net(net)
+
+    def outline_rect(self, r=0.05, fill="170,10,60,25", **extra):
+        self.border = dict(x="0", y="0", width=f(self.w), height=f(self.h), roundness=f(r), penWidth="0.01",
+                           penColor="230,230,0", color=fill, **extra)
+
+    def outline_points(self, points, **extra):
+        xs = [p[0] for p in points]; ys = [p[1] for p in points]
+        self.border = dict(curveType="curve", style="straight", closed="true",
+                           points=" ".join(pt(p) for p in points), x=f(min(xs)), y=f(min(ys)),
+                           width=f(max(xs) - min(xs)), height=f(max(ys) - min(ys)), penWidth="0.01",
+                           penColor="230,230,0", color="170,10,60,25", **extra)
+
+    def shapes_of(self, net, layer, clearance):
+        """Copper of every other net on the layer, grown by the clearance."""
+        from shapely.geometry import Point, LineString, box
+        from shapely import affinity
+        parts = []
+        for fp in self.footprints:
+            for name, p, o in fp.pads:
+                padnet = self.pad_net.get(f"{fp.ref}.{name}")
+                if o["smt"]:
+                    on_layer = (self.bottom_index if fp.bottom else 5) == layer
+                else:
+                    on_layer = True
+                if not on_layer or (padnet == net and net is not None):
+                    continue
+                c = fp.at(name)
+                if o["diameter"] is not None:
+                    parts.append(Point(c).buffer(o["diameter"] / 2 + clearance, 16))
+                else:
+                    w, h = o["size"]
+                    shape = box(-w / 2, -h / 2, w / 2, h / 2)
+                    shape = affinity.rotate(shape, fp.deg, origin=(0, 0))
+                    parts.append(affinity.translate(shape, c[0], c[1]).buffer(clearance, 4))
+        for nname, n in self.nets.items():
+            if nname == net:
+                continue
+            for item in n["items"]:
+                if item[0] == "via":
+                    parts.append(Point(item[1]).buffer(item[2] / 2 + clearance, 16))
+                elif item[1] == layer:
+                    parts.append(LineString(item[2]).buffer(n["width"] / 2 + clearance, 8))
+        return parts
+
+    def pour(self, layer, net, outline, clearance=0.014, keepouts=(), kind="copperPour"):
+        """A pour over the outline, cleared around the copper of every other net on the layer."""
+        from shapely.geometry import Polygon
+        from shapely.ops import unary_union
+        area = Polygon(outline)
+        cut = unary_union(self.shapes_of(net, layer, clearance) + [Polygon(k) for k in keepouts])
+        result = area.difference(cut)
+        polys = [result] if result.geom_type == "Polygon" else list(result.geoms)
+        polys = [q for q in polys if q.area > 0.002]
+        xs = [p[0] for p in outline]; ys = [p[1] for p in outline]
+        d = dict(identifier=net + " pour", layer=layer, signalName=net, x=f(min(xs)), y=f(min(ys)),
+                 width=f(max(xs) - min(xs)), height=f(max(ys) - min(ys)), curveType="curve", style="straight",
+                 closed="true", points=" ".join(pt(p) for p in outline), penWidth="0", steps="16", addThermalRelief="true")
+        if kind == "splitPowerPlane":
+            d.pop("steps"); d.pop("addThermalRelief")
+        lines = [f'        <{kind} {attrs(d)}>', '          <fill>']
+        def ring(points, is_hole):
+            lines.append('            <polygon isHole="true">' if is_hole else '            <polygon>')
+            pts = list(points)[:-1]
+            lines.extend(f'              <vertex at="{pt(p)}"/>' for p in pts)
+            lines.append('            </polygon>')
+        for q in polys:
+            ring(q.exterior.coords, False)
+            for hole_ring in q.interiors:
+                ring(hole_ring.coords, True)
+        lines += ['          </fill>', f'        </{kind}>']
+        self.extra.append(lines)
+
+    def xml(self):
+        out = [f'    <pcb id="100" name={quoteattr(self.name + " Board")}>',
+               f'      <settings {attrs(self.settings)}/>',
+               f'      <layers showPcbSolid="false" singleSided="{"true" if self.single_sided else "false"}">']
+        out += self.layers
+        out += ['      </layers>', '      <entities>']
+        if self.border:
+            out.append(f'        <pcbBorder {attrs(self.border)}/>')
+        for lines in self.extra:
+            out += lines
+        for fp in self.footprints:
+            out += fp.xml(self)
+        for name, n in self.nets.items():
+            if not n["items"]:
+                continue
+            out.append(f'        <net {attrs(dict(identifier=name, width=f(n["width"])))}>')
+            out.append('          <entities>')
+            for item in n["items"]:
+                if item[0] == "track":
+                    _, layer, pts = item
+                    out.append(f'            <track layer="{layer}">')
+                    out.append('              <vertices>')
+                    out += [f'                <vertex at="{pt(p)}"/>' for p in pts]
+                    out.append('              </vertices>')
+                    out.append('            </track>')
+                else:
+                    _, p, d, hd = item
+                    out.append(f'            <via at="{pt(p)}" diameter="{f(d)}" holeDiameter="{f(hd)}"/>')
+            out.append('          </entities>')
+            out.append('        </net>')
+        out += ['      </entities>', '    </pcb>']
+        return out
+
+# ---------------------------------------------------------------- schematic
+BODY = dict(penWidth="0.012", penColor="140,0,0", brushColor="255,255,225")
+WIRE = dict(penWidth="0.01", penColor="0,110,40")
+PIN = dict(penWidth="0.01", penColor="140,0,0")
+
+class Sheet:
+    def __init__(self, sid, name, title, units="mm", page=(11, 8.5)):
+        self.sid, self.name, self.title, self.units, self.page = sid, name, title, units, page
+        self.items = []
+
+    def line(self, a, b, style=WIRE, **extra):
+        self.items.append(f'          <line {attrs(dict(start=pt(a), end=pt(b), **style, **extra))}/>')
+
+    def wire(self, *points):
+        for a, b in zip(points, points[1:]):
+            self.line(a, b)
+
+    def rect(self, x, y, w, h, style=BODY, **extra):
+        self.items.append(f'          <rectangle {attrs(dict(x=f(x), y=f(y), width=f(w), height=f(h), **style, **extra))}/>')
+
+    def dot(self, p, r=0.025):
+        self.rect(p[0] - r, p[1] - r, 2 * r, 2 * r, dict(penWidth="0", penColor="0,110,40", brushColor="0,110,40"), roundness="1")
+
+    def poly(self, points, color="140,0,0"):
+        inner = "".join(f'<point at="{pt(p)}"/>' for p in points)
+        self.items.append(f'          <shape brushColor="{color}" penWidth="0">{inner}</shape>')
+
+    # Symbols return their pin ends by name.
+    def ic(self, x, y, w, left=(), right=(), top=(), bottom=(), pitch=0.1):
+        rows = max(len(left), len(right), 1)
+        h = (rows + 1) * pitch
+        self.rect(x, y, w, h)
+        pins = {}
+        for i, n in enumerate(left):
+            py = y + h - (i + 1) * pitch
+            self.line((x - 0.2, py), (x, py), PIN)
+            pins[n] = (x - 0.2, py)
+        for i, n in enumerate(right):
+            py = y + h - (i + 1) * pitch
+            self.line((x + w, py), (x + w + 0.2, py), PIN)
+            pins[n] = (x + w + 0.2, py)
+        for i, n in enumerate(top):
+            px = x + w / 2 + (i - (len(top) - 1) / 2) * pitch
+            self.line((px, y + h), (px, y + h + 0.2), PIN)
+            pins[n] = (px, y + h + 0.2)
+        for i, n in enumerate(bottom):
+            px = x + w / 2 + (i - (len(bottom) - 1) / 2) * pitch
+            self.line((px, y), (px, y - 0.2), PIN)
+            pins[n] = (px, y - 0.2)
+        return pins
+
+    def resistor(self, c, vertical=True, length=0.4):
+        x, y = c
+        if vertical:
+            self.rect(x - 0.035, y - 0.1, 0.07, 0.2)
+            self.line((x, y + 0.1), (x, y + length / 2), PIN)
+            self.line((x, y - 0.1), (x, y - length / 2), PIN)
+            return {1: (x, y + length / 2), 2: (x, y - length / 2)}
+        self.rect(x - 0.1, y - 0.035, 0.2, 0.07)
+        self.line((x - 0.1, y), (x - length / 2, y), PIN)
+        self.line((x + 0.1, y), (x + length / 2, y), PIN)
+        return {1: (x - length / 2, y), 2: (x + length / 2, y)}
+
+    def capacitor(self, c, vertical=True, polar=False):
+        x, y = c
+        thick = dict(penWidth="0.02", penColor="140,0,0")
+        if vertical:
+            self.line((x - 0.08, y + 0.025), (x + 0.08, y + 0.025), thick)
+            self.line((x - 0.08, y - 0.025), (x + 0.08, y - 0.025), thick)
+            self.line((x, y + 0.025), (x, y + 0.2), PIN)
+            self.line((x, y - 0.025), (x, y - 0.2), PIN)
+            if polar:
+                self.line((x - 0.11, y + 0.08), (x - 0.05, y + 0.08), PIN)
+                self.line((x - 0.08, y + 0.05), (x - 0.08, y + 0.11), PIN)
+            return {1: (x, y + 0.2), 2: (x, y - 0.2)}
+        self.line((x - 0.025, y - 0.08), (x - 0.025, y + 0.08), thick)
+        self.line((x + 0.025, y - 0.08), (x + 0.025, y + 0.08), thick)
+        self.line((x - 0.025, y), (x - 0.2, y), PIN)
+        self.line((x + 0.025, y), (x + 0.2, y), PIN)
+        return {1: (x - 0.2, y), 2: (x + 0.2, y)}
+
+    def diode(self, c, direction="down", led=False):
+        x, y = c
+        if direction == "down":
+            self.poly([(x - 0.07, y + 0.06), (x + 0.07, y + 0.06), (x, y - 0.06)])
+            self.line((x - 0.07, y - 0.06), (x + 0.07, y - 0.06), PIN)
+            self.line((x, y + 0.06), (x, y + 0.2), PIN)
+            self.line((x, y - 0.06), (x, y - 0.2), PIN)
+            if led:
+                for k in (0, 0.05):
+                    self.line((x + 0.08, y + k), (x + 0.16, y + k + 0.06), PIN, endCap="arrowAnchor")
+            return {"A": (x, y + 0.2), "K": (x, y - 0.2)}
+        self.poly([(x - 0.06, y - 0.07), (x - 0.06, y + 0.07), (x + 0.06, y)])
+        self.line((x + 0.06, y - 0.07), (x + 0.06, y + 0.07), PIN)
+        self.line((x - 0.06, y), (x - 0.2, y), PIN)
+        self.line((x + 0.06, y), (x + 0.2, y), PIN)
+        if led:
+            for k in (0, 0.05):
+                self.line((x + k, y + 0.08), (x + k + 0.06, y + 0.16), PIN, endCap="arrowAnchor")
+        return {"A": (x - 0.2, y), "K": (x + 0.2, y)}
+
+    def gnd(self, p):
+        x, y = p
+        self.line((x, y), (x, y - 0.06), WIRE)
+        for i, w in enumerate((0.12, 0.08, 0.04)):
+            self.line((x - w / 2, y - 0.06 - i * 0.03), (x + w / 2, y - 0.06 - i * 0.03), PIN)
+
+    def supply(self, p):
+        x, y = p
+        self.line((x, y), (x, y + 0.08), WIRE)
+        self.line((x - 0.06, y + 0.08), (x + 0.06, y + 0.08), dict(penWidth="0.016", penColor="140,0,0"))
+
+    def switch(self, c):
+        x, y = c
+        self.line((x - 0.2, y), (x - 0.08, y), PIN)
+        self.line((x + 0.08, y), (x + 0.2, y), PIN)
+        self.line((x - 0.08, y), (x + 0.07, y + 0.07), PIN)
+        self.line((x - 0.04, y + 0.1), (x + 0.04, y + 0.1), PIN)
+        return {1: (x - 0.2, y), 2: (x + 0.2, y)}
+
+    def xml(self):
+        s = dict(showPage="true", showBorderReferences="true", showTitleBlock="true", showGrid="false",
+                 showOrigin="false", units=self.units, gridSpacing="0.1", pageSize=pt(self.page), title=self.title,
+                 wireCorners="orthogonal", showNodeIds="false")
+        out = [f'      <schematic id="{self.sid}" name={quoteattr(self.name)}>',
+               f'        <settings {attrs(s)}>',
+               '          <nodePen penWidth="0.007" penColor="0,0,139"/>',
+               '        </settings>', '        <entities>']
+        out += self.items
+        out += ['        </entities>', '      </schematic>']
+        return out
+
+def write(path, name, root, sheets, board, version=12, design_version=1):
+    out = ['<?xml version="1.0" encoding="UTF-8"?>', f'<{root} version="{version}" designVersion="{design_version}">',
+           f'  <design name={quoteattr(name)}>', '    <sheets>']
+    for s in sheets:
+        out += s.xml()
+    out.append('    </sheets>')
+    out += board.xml()
+    out += ['  </design>', f'</{root}>', '']
+    with open(path, "w") as fh:
+        fh.write("\n".join(out))
