@@ -388,3 +388,21 @@ TEST_F(ViaBorderTest, BoardFillIsPaintedAgainWhenItsInputsChange)
     EXPECT_EQ(moved.at(0.5, 1.0), QColor(200, 200, 0));
     EXPECT_EQ(moved.at(1.0, 1.0), kBoard);
 }
+
+TEST_F(ViaBorderTest, ExtremeNumbersDrawWithoutFailing)
+{
+    PCB& pcb = load("<pcbBorder x=\"-1e38\" y=\"0\" width=\"3e38\" height=\"1e-30\" roundness=\"1e30\">"
+                    "<entities><via at=\"1e38,1e38\" diameter=\"1\"/></entities></pcbBorder>"
+                    "<pcbBorder x=\"0\" y=\"0\" width=\"2\" height=\"2\" m11=\"1e300\" m22=\"1e-300\"/>"
+                    "<via at=\"1,1\" diameter=\"1e300\" holeDiameter=\"1e300\"/><via at=\"1e30,1\" diameter=\"1e-300\" holeDiameter=\"1e-300\"/>"
+                    "<net width=\"1e300\"><entities><track layer=\"5\"><vertices><vertex at=\"1e30,1\"/><vertex at=\"-1e30,1e30\"/>"
+                    "</vertices></track></entities></net>"
+                    "<net width=\"-5\" m11=\"0\" m12=\"0\" m21=\"0\" m22=\"0\"><entities><track layer=\"5\"><vertices><vertex at=\"1,1\"/>"
+                    "<vertex at=\"2,2\"/></vertices></track><via at=\"1,1\" diameter=\"0.1\"/></entities></net>"
+                    "<footprint><entities><pad at=\"1e30,1e30\" size=\"1e30,1e30\" layer=\"5\"/></entities></footprint>",
+        "showHoles=\"true\" solderMaskMargin=\"1e300\"");
+    Render r(pcb);
+    pcb.layerList.showPcbSolid = true;
+    Render solid(pcb);
+    SUCCEED();
+}
