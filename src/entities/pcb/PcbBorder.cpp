@@ -145,7 +145,12 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
     if (!finiteRect(boxOnDevice))
         return;
     const QRect deviceRect(0, 0, device->width(), device->height());
-    const QRect area = (upright ? boxOnDevice.toRect() : boxOnDevice.toAlignedRect()) & deviceRect;
+    // Cut to the device before turning into whole pixels: a far-off box does
+    // not fit in int.
+    const QRectF onDevice = boxOnDevice.intersected(QRectF(deviceRect));
+    if (onDevice.isEmpty())
+        return;
+    const QRect area = (upright ? onDevice.toRect() : onDevice.toAlignedRect()) & deviceRect;
     if (area.isEmpty())
         return;
 
