@@ -13,7 +13,7 @@ def attrs(d):
     return " ".join(f"{k}={quoteattr(str(v))}" for k, v in d.items() if v is not None)
 
 # ---------------------------------------------------------------- layers
-def layer_stack(design, inner=(), colors=None, single_sided=False, mask="20,110,50"):
+def layer_stack(design, inner=(), colors=None, single_sided=False, mask="20,110,50", overrides=None):
     c = {"top": "205,120,40", "bottom": "60,110,200", "silk": "255,255,255", "bsilk": "220,220,220"}
     if colors:
         c.update(colors)
@@ -38,6 +38,10 @@ def layer_stack(design, inner=(), colors=None, single_sided=False, mask="20,110,
     ]
     out = []
     for name, color, extra in rows:
+        extra = dict(extra)
+        extra.update((overrides or {}).get(name, {}))
+        extra = {k: v for k, v in extra.items() if v is not None}
+        color = extra.pop("color", color)
         lid = uuid.uuid5(uuid.NAMESPACE_URL, f"brindlex/{design}/{name}")
         out.append(f'        <layer {attrs(dict(id=str(lid), name=name, color=color, **extra))}/>')
     return out, len(rows)
@@ -74,6 +78,94 @@ class Footprint:
                 return (self.x + q[0], self.y + q[1])
         raise KeyError(f"{self.ref}.{name}")
 
+    def extent(self):
+        """The part's box in its own coordinates: outlines and pads."""
+        xs, ys = [], []
+        for sk in self.silk:
+            x, y, w, h = (float(sk[k]) for k in ("x", "y", "width", "height"))
+            xs += [x, x + w]; ys += [y, y + h]
+        for _, p, o in self.pads:
+            if o["diameter"] is not None:
+                hw = hh = o["diameter"] / 2
+            else:
+                hw, hh = o["size"][0] / 2, o["size"][1] / 2
+            xs += [p[0] - hw, p[0] + hw]; ys += [p[1] - hh, p[1] + hh]
+        return min(xs), min(ys), max(xs), max(ys)
+
+    def texts_xml(self, board, silk_layer):
+        """The reference above the part and the part value: below it on the
+        silkscreen, or inside its outline on the package layer."""
+        x0, y0, x1, y1 = self.extent()
+        if self.meta.get("upright"):
+            return self.upright_texts_xml(board, silk_layer, (x0, y0, x1, y1))
+        # Mounting holes and edge pads carry their texts hidden.
+        shown = self.meta.get("label", True) is not False and self.partType != "Mounting hole"
+        # A part turned by 180 or 270 degrees has its texts turned half a turn
+        # more, so that they read upright (and land on the other side).
+        turn = self.deg % 360 in (180, 270)
+        half = dict(m11="-1", m12="0", m21="0", m22="-1")
+        out = []
+        h = board.text_height
+        ref_at = self.meta.get("ref_at")
+        if ref_at is None:
+            ref_at = (0, y1 + h * 0.9)
+            if turn:
+                ref_at = (0, -(y0 - h * 0.9))
+        td = dict(layer=silk_layer, text=self.ref, at=pt(ref_at), familyName="Arial", height=f(h),
+                  brushColor="255,255,255", visibleInPcb="true" if shown else "false")
+        if turn:
+            td.update(half)
+        out.append(f'            <footprintId {attrs(td)}/>')
+        # A part without a value (a mounting hole) shows its package there.
+        value = self.value or self.package
+        value_on = self.meta.get("value_on", board.value_on)
+        vh = board.value_height or round(h * 0.8, 4)
+        if value_on in ("package", "inside"):
+            if self.silk:
+                sk = self.silk[0]
+                w, hh = float(sk["width"]), float(sk["height"])
+                cx, cy = float(sk["x"]) + w / 2, float(sk["y"]) + hh / 2
+            else:
+                w, hh, cx, cy = x1 - x0, y1 - y0, (x0 + x1) / 2, (y0 + y1) / 2
+            # Fitted inside the outline: an average glyph is about 0.75 of the height wide.
+            vh = min(vh, 0.85 * w / (0.75 * len(value)), 0.6 * hh)
+            at = (cx, cy) if not turn else (-cx, -cy)
+            if value_on == "package":
+                layer, color = (board.count - 2 if self.bottom else 1), "170,170,180"
+            else:
+                layer, color = silk_layer, "255,255,255"
+        else:
+            layer = silk_layer
+            at = (0, y0 - vh * 0.9) if not turn else (0, -(y1 + vh * 0.9))
+            color = "255,255,255"
+        at = self.meta.get("value_at", at)
+        vd = dict(layer=layer, text=value, at=pt(at), familyName="Arial", height=f(vh), brushColor=color,
+                  showInPcb="true" if shown else "false")
+        if turn:
+            vd.update(half)
+        out.append(f'            <footprintPartValue {attrs(vd)}/>')
+        return out
+
+    def upright_texts_xml(self, board, silk_layer, extent):
+        """Texts turned back against the part, so they read level on the board;
+        their positions are offsets on the board from the part's origin."""
+        x0, y0, x1, y1 = extent
+        corners = [rot(p, self.deg) for p in ((x0, y0), (x1, y0), (x1, y1), (x0, y1))]
+        gx0, gx1 = min(p[0] for p in corners), max(p[0] for p in corners)
+        gy0, gy1 = min(p[1] for p in corners), max(p[1] for p in corners)
+        a = math.radians(self.deg)
+        c, s = round(math.cos(a), 6), round(math.sin(a), 6)
+        back = dict(m11=f(c), m12=f(-s), m21=f(s), m22=f(c))
+        h = board.text_height
+        vh = board.value_height or round(h * 0.8, 4)
+        ref_at = self.meta.get("ref_at", ((gx0 + gx1) / 2, gy1 + h * 0.9))
+        value_at = self.meta.get("value_at", ((gx0 + gx1) / 2, gy0 - vh * 0.9))
+        td = dict(layer=silk_layer, text=self.ref, at=pt(ref_at), familyName="Arial", height=f(h),
+                  brushColor="255,255,255", visibleInPcb="true", **back)
+        vd = dict(layer=silk_layer, text=self.value, at=pt(value_at), familyName="Arial", height=f(vh),
+                  brushColor="255,255,255", showInPcb="true", **back)
+        return [f'            <footprintId {attrs(td)}/>', f'            <footprintPartValue {attrs(vd)}/>']
+
     def xml(self, board):
         a = math.radians(self.deg)
         c, s = round(math.cos(a), 6), round(math.sin(a), 6)
@@ -82,7 +174,7 @@ class Footprint:
             m11, m12 = -m11, -m12
         d = dict(identifier=self.ref, package=self.package or None, partType=self.partType or None,
                  partNumber=self.value or None, onTopLayer="false" if self.bottom else "true")
-        d.update({k: v for k, v in self.meta.items() if k != "label"})
+        d.update({k: v for k, v in self.meta.items() if k not in ("label", "ref_at", "value_at", "value_on", "upright")})
         if (m11, m12, m21, m22) != (1, 0, 0, 1):
             d.update(m11=f(m11), m12=f(m12), m21=f(m21), m22=f(m22))
         d.update(dx=f(self.x), dy=f(self.y))
@@ -112,22 +204,7 @@ class Footprint:
                 pd.update(brushColor="200,140,30", penWidth="0")
                 lines.append(f'            <pad {attrs(pd)}/>')
         silk_layer = board.bottom_silk_index if self.bottom else 3
-        if board.text_height > 0 and self.partType != "Mounting hole" and self.meta.get("label", True) is not False:
-            # The reference just above the part's outline and pads.
-            top = 0.0
-            for sk in self.silk:
-                top = max(top, float(sk["y"]) + float(sk["height"]))
-            for _, p, o in self.pads:
-                half = o["diameter"] / 2 if o["diameter"] is not None else o["size"][1] / 2
-                top = max(top, p[1] + half)
-            h = board.text_height
-            td = dict(layer=silk_layer, text=self.ref, at=pt((0, top + h * 0.9)), familyName="Arial", height=f(h),
-                      brushColor="255,255,255", visibleInPcb="true")
-            if self.deg % 360 in (180, 270):
-                # Turned half a turn more, so the reference reads upright
-                # (and lands on the other side of the part).
-                td.update(m11="-1", m12="0", m21="0", m22="-1")
-            lines.append(f'            <footprintId {attrs(td)}/>')
+        lines += self.texts_xml(board, silk_layer)
         for sk in self.silk:
             sd = dict(layer=silk_layer, penWidth="0.008", penColor="255,255,255", lockedTo="none", visibleInPcb="true")
             sd.update(sk)
@@ -169,14 +246,41 @@ def qfn(fp, n, pitch=0.02, body=0.2):
             fp.pad(k, p, size=size, roundness=0.5)
             k += 1
     fp.pad(k, (0, 0), size=(body * 0.6, body * 0.6))
-    return fp.outline(-body / 2 - 0.01, -body / 2 - 0.01, body + 0.02, body + 0.02, shape="rectangleCorners", cornerSize="0.04,0.04")
+    m = body / 2 + 0.025
+    return fp.outline(-m, -m, 2 * m, 2 * m, shape="rectangleCorners", cornerSize=f"{f(body / 4)},{f(body / 4)}")
 
-def chip(fp, code="0603"):
+def qfp(fp, n, pitch=0.0315, off=0.165, pl=0.06, pw=0.018, body=0.23):
+    """Gull-wing leads on four sides, pin 1 at the top of the left side and
+    counting anticlockwise; the outline is the body inside the leads."""
+    side = n // 4
+    k = 1
+    for s_ in range(4):
+        for i in range(side):
+            t = (side - 1) / 2 * pitch - i * pitch
+            p = [(-off, t), (-t, -off), (off, -t), (t, off)][s_]
+            size = (pl, pw) if s_ in (0, 2) else (pw, pl)
+            fp.pad(k, p, size=size, roundness=0.3)
+            k += 1
+    return fp.outline(-body / 2, -body / 2, body, body)
+
+def sot223(fp):
+    # Pins 1-3 down the left side, the tab (pin 4) on the right.
+    for k in range(3):
+        fp.pad(k + 1, (-0.12, 0.09 - k * 0.09), size=(0.08, 0.04))
+    fp.pad(4, (0.12, 0), size=(0.08, 0.13))
+    return fp.outline(-0.065, -0.13, 0.13, 0.26)
+
+def chip(fp, code="0603", polar=False):
+    """Two end pads; the outline clears them. A polarised part (diode, LED) gets
+    the plain rectangle whose notch marks pin 1, the others a rounded outline."""
     dims = {"0402": (0.04, 0.022, 0.025), "0603": (0.062, 0.03, 0.035), "0805": (0.08, 0.04, 0.05), "1206": (0.12, 0.05, 0.065)}
     span, pw, ph = dims[code]
     fp.pad(1, (-span / 2, 0), size=(pw, ph))
     fp.pad(2, (span / 2, 0), size=(pw, ph))
-    return fp
+    pen = 0.006 if code in ("0402", "0603") else 0.008
+    m = 0.008 + pen / 2
+    w, h = span + pw + 2 * m, ph + 2 * m
+    return fp.outline(-w / 2, -h / 2, w, h, shape="rectangle" if polar else "roundedRectangle", penWidth=f(pen))
 
 def axial(fp, pitch=0.4, pad=0.065, hole=0.035, body=(0.25, 0.09)):
     fp.pad(1, (-pitch / 2, 0), diameter=pad, hole=hole, smt=False)
@@ -201,10 +305,11 @@ def header(fp, n, pitch=0.1, rows=1, pad=0.068, hole=0.04):
     return fp.outline(-n * pitch / 2, -rows * pitch / 2, n * pitch, rows * pitch)
 
 def sot23(fp):
-    fp.pad(1, (-0.0375, -0.045), size=(0.03, 0.04))
-    fp.pad(2, (0.0375, -0.045), size=(0.03, 0.04))
-    fp.pad(3, (0, 0.045), size=(0.03, 0.04))
-    return fp.outline(-0.06, -0.028, 0.12, 0.056)
+    # Pins 1 and 2 down the left side, so that the notch marks pin 1.
+    fp.pad(1, (-0.045, 0.0375), size=(0.04, 0.03))
+    fp.pad(2, (-0.045, -0.0375), size=(0.04, 0.03))
+    fp.pad(3, (0.045, 0), size=(0.04, 0.03))
+    return fp.outline(-0.018, -0.06, 0.036, 0.12, penWidth="0.005")
 
 def to220(fp):
     for i in range(3):
@@ -223,7 +328,7 @@ def led5(fp):
 def tact(fp):
     for i, p in enumerate([(-0.128, 0.089), (0.128, 0.089), (-0.128, -0.089), (0.128, -0.089)]):
         fp.pad(i + 1, p, diameter=0.07, hole=0.04, smt=False)
-    return fp.outline(-0.118, -0.118, 0.236, 0.236)
+    return fp.outline(-0.18, -0.14, 0.36, 0.28)
 
 def hole(fp, d=0.125):
     fp.pad(1, (0, 0), diameter=d + 0.08, hole=d, smt=False)
@@ -232,9 +337,14 @@ def hole(fp, d=0.125):
 # ---------------------------------------------------------------- board
 class Board:
     def __init__(self, name, w, h, inner=(), single_sided=False, colors=None, mask="20,110,50",
-                 settings=None, units="mm"):
+                 settings=None, units="mm", layers=None, origin=(0, 0), values="silk"):
         self.name, self.w, self.h = name, w, h
-        self.layers, self.count = layer_stack(name, inner, colors, single_sided, mask)
+        self.origin = origin
+        if values == "package":
+            # The part values are shown on the top package (assembly) layer.
+            layers = dict(layers or {})
+            layers.setdefault("Top Package", dict(visible=None, fixedColor="true"))
+        self.layers, self.count = layer_stack(name, inner, colors, single_sided, mask, layers)
         self.single_sided = single_sided
         self.bottom_index = self.count - 6
         self.bottom_silk_index = self.count - 4
@@ -245,6 +355,10 @@ class Board:
         self._id = 100
         self.border = None
         self.text_height = 0.045
+        self.value_height = None  # 0.8 of the reference's height
+        # Where part values go: "silk" below the part, "inside" its outline on
+        # the silkscreen, or "package": inside the outline on the package layer.
+        self.value_on = values
         self.settings = dict(showPage="false", showGrid="false", gridSpacing="0.05", showOrigin="false", units=units,
                              showHoles="true", showPadNames="false", showCopperPours="true", showKeepOuts="true",
                              solderMaskMargin="0.004", renderMode="textured")
@@ -266,8 +380,11 @@ class Board:
         ref, pin = spec.split(".")
         return self.fp(ref).at(pin)
 
-    def net(self, name, width=0.012):
-        return self.nets.setdefault(name, dict(width=width, items=[]))
+    def net(self, name, width=None):
+        n = self.nets.setdefault(name, dict(width=0.012, items=[]))
+        if width is not None:
+            n["width"] = width
+        return n
 
     def track(self, net, points, layer=5):
         pts = [self.P(p) if isinstance(p, str) else p for p in points]
@@ -301,7 +418,7 @@ class Board:
         self.net(net)
 
     def outline_rect(self, r=0.05, fill="170,10,60,25", **extra):
-        self.border = dict(x="0", y="0", width=f(self.w), height=f(self.h), roundness=f(r), penWidth="0.01",
+        self.border = dict(x=f(self.origin[0]), y=f(self.origin[1]), width=f(self.w), height=f(self.h), roundness=f(r), penWidth="0.01",
                            penColor="230,230,0", color=fill, **extra)
 
     def outline_points(self, points, **extra):
@@ -352,6 +469,9 @@ class Board:
         result = area.difference(cut)
         polys = [result] if result.geom_type == "Polygon" else list(result.geoms)
         polys = [q for q in polys if q.area > 0.002]
+        if not hasattr(self, "pour_geoms"):
+            self.pour_geoms = []
+        self.pour_geoms.append((layer, net, unary_union(polys)))
         xs = [p[0] for p in outline]; ys = [p[1] for p in outline]
         d = dict(identifier=net + " pour", layer=layer, signalName=net, x=f(min(xs)), y=f(min(ys)),
                  width=f(max(xs) - min(xs)), height=f(max(ys) - min(ys)), curveType="curve", style="straight",
@@ -546,3 +666,74 @@ def write(path, name, root, sheets, board, version=12, design_version=1):
     out += ['  </design>', f'</{root}>', '']
     with open(path, "w") as fh:
         fh.write("\n".join(out))
+    for problem in check(board):
+        print(f"{name}: {problem}")
+
+# ---------------------------------------------------------------- checks
+def _pad_shape(fp, name, p, o, grow=0.0):
+    from shapely.geometry import Point, box
+    from shapely import affinity
+    c = fp.at(name)
+    if o["diameter"] is not None:
+        return Point(c).buffer(o["diameter"] / 2 + grow, 16)
+    w, h = o["size"]
+    r = 0.0
+    if o["shape"] == "ellipse":
+        shape = affinity.scale(Point(0, 0).buffer(0.5, 16), w, h)
+    else:
+        if o["roundness"]:
+            r = min(w, h) / 2 * min(o["roundness"], 1.0)
+        shape = box(-w / 2 + r, -h / 2 + r, w / 2 - r, h / 2 - r).buffer(r, 4) if r > 0 else box(-w / 2, -h / 2, w / 2, h / 2)
+    shape = affinity.rotate(shape, fp.deg, origin=(0, 0))
+    shape = affinity.translate(shape, c[0], c[1])
+    return shape.buffer(grow, 4) if grow else shape
+
+def check(board, clearance=0.006):
+    """Copper of different nets closer than the clearance, and silkscreen outlines over pads."""
+    from shapely.geometry import Point, LineString, box
+    from shapely.ops import unary_union
+    from shapely import affinity
+    problems = []
+    copper_layers = [5] + [6 + i for i in range(board.count - 12)] + [board.bottom_index]
+    if board.single_sided:
+        copper_layers = [board.bottom_index]
+    for layer in copper_layers:
+        nets = {}
+        for fp in board.footprints:
+            for name, p, o in fp.pads:
+                if o["smt"] and (board.bottom_index if fp.bottom else 5) != layer:
+                    continue
+                key = board.pad_net.get(f"{fp.ref}.{name}") or f"pad {fp.ref}.{name}"
+                nets.setdefault(key, []).append(_pad_shape(fp, name, p, o))
+        for nname, n in board.nets.items():
+            for item in n["items"]:
+                if item[0] == "via":
+                    nets.setdefault(nname, []).append(Point(item[1]).buffer(item[2] / 2, 16))
+                elif item[1] == layer:
+                    nets.setdefault(nname, []).append(LineString(item[2]).buffer(n["width"] / 2, 8))
+        for (pl, pnet, geom) in getattr(board, "pour_geoms", []):
+            if pl == layer:
+                nets.setdefault(pnet, []).append(geom)
+        merged = {k: unary_union(v) for k, v in nets.items()}
+        keys = sorted(merged)
+        for i, a in enumerate(keys):
+            ga = merged[a]
+            for b in keys[i + 1:]:
+                gb = merged[b]
+                if ga.distance(gb) < clearance - 1e-6:
+                    where = ga.buffer(clearance).intersection(gb).representative_point()
+                    problems.append(f"layer {layer}: {a} / {b} at {pt((where.x, where.y))}")
+    for fp in board.footprints:
+        pads = [_pad_shape(fp, name, p, o) for name, p, o in fp.pads]
+        for sk in fp.silk:
+            x, y, w, h = (float(sk[k]) for k in ("x", "y", "width", "height"))
+            ring = box(x, y, x + w, y + h).exterior
+            if fp.bottom:
+                ring = affinity.scale(ring, -1, 1, origin=(0, 0))
+            ring = affinity.translate(affinity.rotate(ring, fp.deg, origin=(0, 0)), fp.x, fp.y)
+            line = ring.buffer(float(sk.get("penWidth", 0.008)) / 2)
+            for pad in pads:
+                if line.intersects(pad):
+                    problems.append(f"silkscreen of {fp.ref} over a pad")
+                    break
+    return problems

@@ -7,21 +7,243 @@ OUT = sys.argv[1] if len(sys.argv) > 1 else __import__("os").path.join(__import_
 def rect_outline(x0, y0, x1, y1):
     return [(x0, y0), (x1, y0), (x1, y1), (x0, y1)]
 
+# ================================================================ Quorlan
+# The start-up design: a small sensor node. A 3.3 V regulator fed from a
+# 2-pin input, a QFP-32 microcontroller with its crystal and decoupling, a
+# temperature/humidity sensor on I2C with pull-ups, a status LED, a UART
+# header and an SWD programming header; ground poured on the bottom.
+def quorlan():
+    OX, OY = 0.4, 0.3   # the board's corner on the 3 x 2 inch page
+
+    def O(x, y):
+        return (round(x + OX, 5), round(y + OY, 5))
+
+    def path(*points):
+        return [O(*p) if isinstance(p, tuple) else p for p in points]
+
+    b = Board("Quorlan", 2.2, 1.4, units="mm", origin=(OX, OY), values="package",
+              layers={"Top Solder Mask": dict(visible=None, color="160,0,90,40")},
+              settings=dict(showPage="true", pageSize="3,2", showGrid="true", gridSpacing="0.1",
+                            showOrigin="true", originOffset=pt((OX, OY)), showPadNames="true",
+                            firstManualRouteLayer="5", secondManualRouteLayer="6"))
+    b.text_height = 0.04
+    b.outline_rect(0.06)
+    bot = b.bottom_index
+
+    def add(fp):
+        return b.add(fp)
+
+    def part(ref, x, y, deg, package, kind, value, **meta):
+        return Footprint(ref, *O(x, y), deg, package, kind, value, **meta)
+
+    # Power in and the regulator.
+    add(header(part("J1", 0.13, 0.75, 90, "XH-2", "Connector", "5-12V in", upright=True), 2, pad=0.08, hole=0.045))
+    add(sot223(part("U2", 0.45, 0.98, 0, "SOT-223", "Regulator", "QL1117-3.3", manufacturer="Quorlan Devices")))
+    add(chip(part("C1", 0.33, 0.70, 90, "0805", "Capacitor", "10uF"), "0805"))
+    add(chip(part("C2", 0.68, 1.06, 90, "0805", "Capacitor", "10uF"), "0805"))
+    # The microcontroller with its decoupling and crystal.
+    add(qfp(part("U1", 1.10, 0.78, 0, "LQFP-32 7x7", "Microcontroller", "QL-M0 32K", manufacturer="Quorlan Devices"), 32))
+    add(chip(part("C3", 0.84, 0.89025, 0, "0603", "Capacitor", "100nF"), "0603"))
+    add(chip(part("C4", 1.10, 0.50, 0, "0603", "Capacitor", "100nF", ref_at=(0, -0.14)), "0603"))
+    # The crystal's texts below it and its load capacitors', above and below.
+    add(chip(part("Y1", 0.72, 0.76, 90, "XTAL-3215", "Crystal", "8 MHz", ref_at=(-0.125, 0)), "1206"))
+    add(chip(part("C5", 0.61, 0.82, 0, "0402", "Capacitor", "12pF"), "0402"))
+    add(chip(part("C6", 0.61, 0.70, 0, "0402", "Capacitor", "12pF", ref_at=(0, -0.055)), "0402"))
+    # The sensor, its pull-ups and decoupling.
+    add(soic(part("U3", 1.72, 1.00, 0, "SOIC-8", "Sensor", "QTH-20 T/RH", manufacturer="Quorlan Devices"), 8))
+    add(chip(part("R1", 1.36, 0.86, 90, "0603", "Resistor", "4.7k"), "0603"))
+    add(chip(part("R2", 1.42, 0.70, 90, "0603", "Resistor", "4.7k"), "0603"))
+    add(chip(part("C7", 1.93, 1.10, 90, "0603", "Capacitor", "100nF", ref_at=(0, -0.075)), "0603"))
+    # Status LED, headers, mounting holes.
+    add(chip(part("R3", 1.45, 0.50, 0, "0603", "Resistor", "1k"), "0603"))
+    add(chip(part("D1", 1.60, 0.50, 180, "0603", "LED", "Green 0603"), "0603", polar=True))
+    add(header(part("J2", 2.07, 0.55, 90, "HDR-1x4", "Connector", "UART", upright=True), 4))
+    add(header(part("J3", 0.75, 0.15, 0, "HDR-1x5", "Connector", "SWD", ref_at=(-0.31, 0)), 5))
+    for i, (x, y) in enumerate([(0.13, 0.13), (2.07, 0.13), (0.13, 1.27), (2.07, 1.27)]):
+        add(hole(part(f"H{i+1}", x, y, 0, "MTG-2.5", "Mounting hole", "M2.5"), 0.1))
+
+    b.net("VIN", 0.024)
+    b.net("3V3", 0.016)
+    b.net("GND", 0.016)
+    b.track("VIN", path("J1.1", (0.22, 0.70), (0.26, 0.74), "C1.2", "U2.3"))
+    b.track("3V3", path("U2.2", "U2.4"))
+    b.track("3V3", path("U2.4", (0.63, 0.98), (0.68, 1.03), (0.871, 1.03), "C3.2", "U1.1"))
+    b.connect("3V3", "C2.1")
+    b.track("3V3", path("U1.13", (1.11575, 0.55), "C4.1", (1.069, 0.43)))
+    b.track("3V3", path("R1.2", (1.36, 0.95)))
+    b.track("3V3", path("R2.1", (1.42, 0.60)))
+    b.track("3V3", path("U3.8", "C7.1", (1.93, 1.00)))
+    # The bottom side carries 3.3 V from the regulator to the far parts.
+    for p in [(0.80, 1.03), (1.069, 0.43), (1.36, 0.95), (1.42, 0.60), (1.93, 1.00)]:
+        b.via("3V3", O(*p), 0.03, 0.014)
+    b.track("3V3", path((0.80, 1.03), (0.80, 0.95), (1.069, 0.681), (1.069, 0.43), (1.139, 0.36), (1.93, 0.36), (1.93, 1.00)), layer=bot)
+    b.track("3V3", path((1.069, 0.43), (0.939, 0.30), (0.60, 0.30), (0.55, 0.25), "J3.1"), layer=bot)
+    b.track("3V3", path((1.36, 0.95), (1.36, 0.66), (1.42, 0.60), (1.42, 0.36)), layer=bot)
+    b.track("3V3", path((1.93, 0.70), "J2.4"), layer=bot)
+
+    # Ground: short stubs to vias into the bottom pour.
+    gnd_vias = []
+    def to_ground(*points):
+        b.track("GND", path(*points))
+        gnd_vias.append(points[-1])
+    to_ground("C1.1", (0.33, 0.60))
+    to_ground("U2.1", (0.24, 1.07))
+    to_ground("C2.2", (0.68, 1.17))
+    b.track("GND", path("U1.2", (0.809, 0.85875), "C3.1"))
+    to_ground("C3.1", (0.76, 0.89025))
+    to_ground("C5.1", (0.53, 0.82))
+    to_ground("C6.1", (0.53, 0.70))
+    to_ground("U1.7", (0.87, 0.70125))           # BOOT0 held low
+    b.track("GND", path("U1.14", (1.14725, 0.55), "C4.2"))
+    to_ground("C4.2", (1.131, 0.43))
+    b.track("GND", path("U3.3", "U3.4"))          # sensor address pin low
+    to_ground("U3.4", (1.595, 0.87))
+    to_ground("C7.2", (1.93, 1.20))
+    to_ground("D1.1", (1.69, 0.50))
+    for p in gnd_vias + [(0.45, 1.25), (1.10, 1.25), (1.80, 1.30), (0.30, 0.40), (1.55, 0.20)]:
+        b.via("GND", O(*p), 0.03, 0.014)
+    b.connect("GND", "J1.2", "J2.1", "J3.5", "H1.1", "H2.1", "H3.1", "H4.1")
+
+    # Crystal.
+    b.track("XIN", path("U1.3", (0.78, 0.82725), "Y1.2", "C5.2"))
+    b.track("XOUT", path("U1.4", (0.87, 0.79575), (0.80, 0.72575), "Y1.1", "C6.2"))
+    # Programming header.
+    b.track("NRST", path("U1.8", (0.88, 0.66975), (0.88, 0.50), (0.65, 0.27), "J3.2"))
+    b.track("SWDIO", path("U1.9", (0.98975, 0.48), (0.75, 0.24), "J3.3"))
+    b.track("SWCLK", path("U1.10", (1.02125, 0.44), (0.85, 0.27), "J3.4"))
+    # I2C to the sensor, pulled up on the way.
+    b.track("SDA", path("U1.21", (1.40, 0.79575), (1.49, 0.88575), (1.49, 1.075), "U3.1"))
+    b.track("SDA", path("R1.1", (1.36, 0.79575)))
+    b.track("SCL", path("U1.20", (1.43, 0.76425), (1.52, 0.85425), (1.52, 1.025), "U3.2"))
+    b.track("SCL", path("R2.2", (1.42, 0.76425)))
+    # UART out to the edge header.
+    b.track("TX", path("U1.15", (1.17875, 0.33), (1.20875, 0.30), (1.87, 0.30), "J2.2"))
+    b.track("RX", path("U1.16", (1.21025, 0.37), (1.24025, 0.34), (1.83, 0.34), "J2.3"))
+    # Status LED.
+    b.track("LED", path("U1.17", (1.30, 0.66975), (1.34, 0.62975), (1.34, 0.50), "R3.1"))
+    b.track("LEDA", path("R3.2", "D1.2"))
+
+    b.pour(bot, "GND", [O(0.03, 0.03), O(2.17, 0.03), O(2.17, 1.37), O(0.03, 1.37)], clearance=0.012)
+
+    s = Sheet(1, "Main", "Quorlan sensor node", units="mm")
+    quorlan_schematic(s)
+    write(f"{OUT}/Quorlan.project", "Quorlan", "quorlan", [s], b)
+
+
+def quorlan_schematic(s):
+    """Three framed blocks (power, controller with its sensor, connectors),
+    each drawn out in full; wires cross between them where the design does."""
+    FRAME = dict(penWidth="0.014", penColor="0,0,139", linePattern="dash", brushColor="0,255,255,255")
+    BAND = dict(penWidth="0", penColor="0,0,0,0", brushColor="215,225,240")
+    def frame(x, y, w, h):
+        s.rect(x, y + h - 0.16, w, 0.16, BAND)   # a heading band across the top
+        s.rect(x, y, w, h, FRAME)
+    frame(0.6, 4.3, 3.0, 2.3)     # power
+    frame(3.9, 3.0, 3.5, 3.6)     # controller
+    frame(7.7, 4.5, 2.8, 2.1)     # sensor
+    frame(7.7, 1.3, 2.8, 2.75)    # connectors
+    frame(0.6, 1.3, 3.0, 2.75)    # the block diagram of the whole
+
+    # Block diagram: power feeds the controller and the sensor; the
+    # controller talks to the sensor and to the two headers.
+    BLOCK = dict(penWidth="0.014", penColor="0,0,139", brushColor="230,236,250")
+    FLOW = dict(penWidth="0.02", penColor="0,0,139")
+    s.rect(0.9, 2.95, 0.8, 0.55, BLOCK, roundness="0.3")    # power
+    s.rect(0.9, 2.05, 0.8, 0.55, BLOCK, roundness="0.3")    # sensor
+    s.rect(2.3, 2.0, 1.0, 1.5, BLOCK, roundness="0.2")      # controller
+    s.rect(2.3, 1.4, 1.0, 0.3, BLOCK, roundness="0.3")      # headers
+    s.line((1.7, 3.22), (2.3, 3.22), FLOW, endCap="arrowAnchor")
+    s.line((1.3, 2.95), (1.3, 2.6), FLOW, endCap="arrowAnchor")
+    s.line((1.7, 2.32), (2.3, 2.32), FLOW, startCap="arrowAnchor", endCap="arrowAnchor")
+    s.line((2.8, 2.0), (2.8, 1.7), FLOW, startCap="arrowAnchor", endCap="arrowAnchor")
+
+    # Power: the input connector, the regulator and its capacitors.
+    j1 = s.ic(0.9, 5.2, 0.4, right=["VIN", "GND"])
+    u2 = s.ic(2.2, 5.7, 0.7, left=["IN"], right=["OUT"], bottom=["GND"])
+    s.wire(j1["VIN"], (1.8, j1["VIN"][1]), (1.8, u2["IN"][1]), u2["IN"])
+    c1 = s.capacitor((1.8, 4.9), polar=True)
+    s.wire((1.8, j1["VIN"][1]), c1[1]); s.dot((1.8, j1["VIN"][1])); s.gnd(c1[2])
+    s.wire(j1["GND"], (1.6, j1["GND"][1]), (1.6, 4.7)); s.gnd((1.6, 4.7))
+    s.gnd(u2["GND"])
+    c2 = s.capacitor((3.3, 5.3), polar=True)
+    s.wire(u2["OUT"], (3.3, u2["OUT"][1]), c2[1]); s.dot((3.3, u2["OUT"][1])); s.gnd(c2[2])
+    # The 3.3 V rail across to the controller.
+    s.wire((3.3, 5.8), (5.4, 5.8))
+
+    # Controller: power pins on top and bottom, crystal and programming pins on the left.
+    u1 = s.ic(5.3, 3.8, 1.3, left=["XIN", "XOUT", "NRST", "SWDIO", "SWCLK"],
+              right=["SDA", "SCL", "TX", "RX", "LED"], top=["VDD", "VDDA"], bottom=["VSS", "VSSA", "BOOT0"], pitch=0.2)
+    c3 = s.capacitor((5.4, 5.5)); c4 = s.capacitor((6.5, 5.5))
+    s.wire((5.4, 5.8), (6.5, 5.8), c4[1]); s.wire((5.4, 5.8), c3[1]); s.dot((5.4, 5.8))
+    s.gnd(c3[2]); s.gnd(c4[2])
+    for name in ("VDD", "VDDA"):
+        s.wire(u1[name], (u1[name][0], 5.8)); s.dot((u1[name][0], 5.8))
+    s.supply((6.5, 5.8))
+    for name in ("VSS", "VSSA", "BOOT0"):
+        s.gnd(u1[name])
+    # The crystal between XIN and XOUT, with its load capacitors to ground.
+    xin, xout = u1["XIN"], u1["XOUT"]
+    s.wire(xin, (4.7, xin[1])); s.wire(xout, (4.7, xout[1]))
+    s.rect(4.65, 4.665, 0.1, 0.07)
+    s.line((4.62, 4.645), (4.78, 4.645), PIN); s.line((4.62, 4.755), (4.78, 4.755), PIN)
+    s.line((4.7, 4.755), (4.7, xin[1]), PIN); s.line((4.7, 4.645), (4.7, xout[1]), PIN)
+    c5 = s.capacitor((4.4, xin[1]), vertical=False); c6 = s.capacitor((4.4, xout[1]), vertical=False)
+    s.wire(c5[2], (4.7, xin[1])); s.wire(c6[2], (4.7, xout[1]))
+    s.dot((4.7, xin[1])); s.dot((4.7, xout[1]))
+    s.wire(c5[1], (4.1, xin[1]), (4.1, 4.4)); s.wire(c6[1], (4.1, xout[1])); s.dot((4.1, xout[1])); s.gnd((4.1, 4.4))
+    # Programming pins leave for the SWD header below.
+    for name in ("NRST", "SWDIO", "SWCLK"):
+        s.line(u1[name], (u1[name][0] - 0.3, u1[name][1]), WIRE, endCap="arrowAnchor")
+    # Status LED.
+    r3 = s.resistor((7.0, u1["LED"][1]), vertical=False)
+    s.wire(u1["LED"], r3[1])
+    d1 = s.diode((7.2, 3.6), direction="down", led=True)
+    s.wire(r3[2], d1["A"]); s.gnd(d1["K"])
+
+    # Sensor on I2C, each line pulled up.
+    u3 = s.ic(8.6, 5.0, 0.8, bottom=["SDA", "SCL"], right=["VDD", "ADDR", "GND"], pitch=0.2)
+    s.wire(u1["SDA"], u3["SDA"])
+    s.wire(u1["SCL"], (u3["SCL"][0], u1["SCL"][1]), u3["SCL"])
+    r1 = s.resistor((8.2, 5.2))
+    s.wire((8.2, u1["SDA"][1]), r1[2]); s.dot((8.2, u1["SDA"][1])); s.supply(r1[1])
+    r2 = s.resistor((9.4, 4.7), vertical=False)
+    s.wire((u3["SCL"][0], 4.7), r2[1]); s.dot((u3["SCL"][0], 4.7))
+    s.wire(r2[2], (9.6, 4.9)); s.supply((9.6, 4.9))
+    c7 = s.capacitor((10.0, 5.3))
+    s.wire(u3["VDD"], (10.0, u3["VDD"][1]), c7[1]); s.supply((9.8, u3["VDD"][1])); s.dot((9.8, u3["VDD"][1])); s.gnd(c7[2])
+    s.wire(u3["ADDR"], (9.75, u3["ADDR"][1]), (9.75, 5.0)); s.wire(u3["GND"], (9.75, u3["GND"][1]))
+    s.dot((9.75, u3["GND"][1])); s.gnd((9.75, 5.0))
+
+    # Connectors: the UART header and the SWD header.
+    j2 = s.ic(9.6, 2.6, 0.5, left=["3V3", "TX", "RX", "GND"])
+    s.wire(u1["TX"], (8.6, u1["TX"][1]), (8.6, j2["TX"][1]), j2["TX"])
+    s.wire(u1["RX"], (8.4, u1["RX"][1]), (8.4, j2["RX"][1]), j2["RX"])
+    s.wire(j2["3V3"], (9.2, j2["3V3"][1]), (9.2, 3.3)); s.supply((9.2, 3.3))
+    s.wire(j2["GND"], (9.2, j2["GND"][1]), (9.2, 2.5)); s.gnd((9.2, 2.5))
+    j3 = s.ic(9.6, 1.6, 0.5, left=["3V3", "NRST", "SWDIO", "SWCLK", "GND"])
+    for name in ("NRST", "SWDIO", "SWCLK"):
+        s.line((j3[name][0] - 0.4, j3[name][1]), j3[name], WIRE, endCap="arrowAnchor")
+    s.wire(j3["3V3"], (8.9, j3["3V3"][1]), (8.9, 2.3)); s.supply((8.9, 2.3))
+    s.wire(j3["GND"], (8.9, j3["GND"][1]), (8.9, 1.55)); s.gnd((8.9, 1.55))
+
+
 # ================================================================ Blinkwell
 # A 555 astable flasher: two LEDs blink in turn from a 9 V battery.
 def blinkwell():
     b = Board("Blinkwell", 1.9, 1.3, units="mm")
     b.outline_rect(0.06)
-    b.add(header(Footprint("J1", 0.15, 0.65, 270, "HDR-1x2", "Connector", "Battery 9V"), 2))
+    b.add(header(Footprint("J1", 0.15, 0.65, 270, "HDR-1x2", "Connector", "Battery 9V", value_on="silk"), 2))
+    b.value_on = "inside"
     b.add(dip(Footprint("U1", 0.75, 0.65, 0, "DIP-8", "Timer", "NE555P", manufacturer="Texas Instruments"), 8))
     b.add(axial(Footprint("R1", 0.75, 1.1, 0, "AXIAL-0.4", "Resistor", "1k")))
     b.add(axial(Footprint("R2", 1.2, 0.85, 90, "AXIAL-0.4", "Resistor", "47k")))
-    b.add(radial(Footprint("C1", 1.2, 0.35, 270, "CAP-RAD-0.1", "Capacitor", "10uF 16V")))
-    b.add(radial(Footprint("C2", 0.75, 0.2, 0, "CAP-RAD-0.1", "Capacitor", "10nF"), dia=0.15))
+    b.add(radial(Footprint("C1", 1.2, 0.35, 270, "CAP-RAD-0.1", "Capacitor", "10uF 16V", value_on="silk")))
+    b.add(radial(Footprint("C2", 0.75, 0.2, 0, "CAP-RAD-0.1", "Capacitor", "10nF", value_on="silk"), dia=0.2))
     b.add(axial(Footprint("R3", 1.55, 1.0, 90, "AXIAL-0.4", "Resistor", "470")))
     b.add(axial(Footprint("R4", 1.55, 0.35, 90, "AXIAL-0.4", "Resistor", "470")))
-    b.add(led5(Footprint("D1", 1.75, 1.0, 90, "LED-5MM", "LED", "Red")))
-    b.add(led5(Footprint("D2", 1.75, 0.35, 90, "LED-5MM", "LED", "Green")))
+    # The LEDs' texts inside their outlines, beside the leads: the edge is near.
+    b.add(led5(Footprint("D1", 1.75, 1.0, 90, "LED-5MM", "LED", "Red", ref_at=(0, -0.075), value_at=(0, 0.075))))
+    b.add(led5(Footprint("D2", 1.75, 0.35, 90, "LED-5MM", "LED", "Green", ref_at=(0, -0.075), value_at=(0, 0.075))))
     b.add(hole(Footprint("H1", 0.15, 0.15, 0, "MTG-2.5", "Mounting hole"), 0.1))
     b.add(hole(Footprint("H2", 0.15, 1.15, 0, "MTG-2.5", "Mounting hole"), 0.1))
     b.net("VCC", 0.024)
@@ -74,7 +296,7 @@ def blinkwell():
 # A 4 x 4 keypad: switches with anti-ghosting diodes, rows on top, columns on the bottom.
 def orrin():
     pitch = 0.75
-    b = Board("Orrin", 3.7, 3.6, units="mm", colors={"top": "200,80,60"})
+    b = Board("Orrin", 3.7, 3.6, values="package", units="mm", colors={"top": "200,80,60"})
     b.outline_rect(0.08)
     bot = b.bottom_index
     b.add(header(Footprint("J1", 1.7, 0.2, 0, "HDR-1x8", "Connector", "Keypad 8-pin"), 8))
@@ -85,7 +307,7 @@ def orrin():
             k = r * 4 + c + 1
             x, y = 0.55 + c * pitch, 3.1 - r * pitch
             b.add(tact(Footprint(f"SW{k}", x, y, 0, "TACT-6MM", "Switch", "B3F-1000", manufacturer="Omron")))
-            b.add(chip(Footprint(f"D{k}", x, y - 0.27, 0, "SOD-123", "Diode", "1N4148W"), "1206"))
+            b.add(chip(Footprint(f"D{k}", x, y - 0.27, 0, "SOD-123", "Diode", "1N4148W"), "1206", polar=True))
             # The switch's lower pins to the anode, the cathode down to the row.
             b.track(f"K{k}", [f"SW{k}.3", (x - 0.128, y - 0.202), f"D{k}.1"])
             b.track(f"ROW{r+1}", [f"D{k}.2", (x + 0.06, row_y[r])])
@@ -93,11 +315,11 @@ def orrin():
             b.track(f"COL{c+1}", [f"SW{k}.2", (x + 0.24, y + 0.089)], layer=bot)
         b.track(f"ROW{r+1}", [(0.61, row_y[r]), (row_x[r], row_y[r])])
         b.via(f"ROW{r+1}", (row_x[r], row_y[r]))
-    # Rows down the right edge to pins 5-8, nested so that none crosses.
+    # Rows down the right edge to pins 8-5, nested so that none crosses.
     for r in range(4):
-        pin = f"J1.{r + 5}"
+        pin = f"J1.{8 - r}"
         px, py = b.P(pin)
-        yh = 0.41 - r * 0.05
+        yh = 0.26 + r * 0.05
         b.track(f"ROW{r+1}", [(row_x[r], row_y[r]), (row_x[r], yh), (px, yh), pin])
     # Columns down on the bottom to pins 1-4.
     col_paths = {
@@ -147,7 +369,7 @@ def orrin():
 # vias to column traces on the bottom; rows to J2 at the right, columns to J1.
 def lumengrid():
     n, pitch, x0, y0 = 8, 0.3, 0.45, 0.75
-    b = Board("Lumengrid", 3.3, 3.3, units="mm", colors={"top": "210,150,40"}, mask="10,60,140")
+    b = Board("Lumengrid", 3.3, 3.3, values="package", units="mm", colors={"top": "210,150,40"}, mask="10,60,140")
     b.text_height = 0.035
     b.outline_rect(0.04)
     bot = b.bottom_index
@@ -158,7 +380,8 @@ def lumengrid():
         for c in range(n):
             x = x0 + c * pitch
             k = r * n + c + 1
-            b.add(chip(Footprint(f"LED{k}", x, y, 0, "LED-0805", "LED", "Warm white 0805"), "0805"))
+            # The reference below the LED: the row trace runs above it.
+            b.add(chip(Footprint(f"LED{k}", x, y, 0, "LED-0805", "LED", "Warm white 0805", ref_at=(0, -0.07)), "0805", polar=True))
             b.track(f"ROW{r+1}", [f"LED{k}.2", (x + 0.04, y + 0.09)])
             b.track(f"COL{c+1}", [f"LED{k}.1", (x - 0.13, y)])
             b.via(f"COL{c+1}", (x - 0.13, y), 0.03, 0.014)
@@ -201,7 +424,7 @@ def lumengrid():
 # A 2.4 GHz sensor tag: a meandered antenna over a keep-out, a QFN radio, a
 # crystal, decoupling, castellated edge pads and a stitched ground pour.
 def sablewing():
-    b = Board("Sablewing", 1.2, 1.9, units="mm", colors={"top": "225,170,60"}, mask="20,20,20")
+    b = Board("Sablewing", 1.2, 1.9, values="package", units="mm", colors={"top": "225,170,60"}, mask="20,20,20")
     b.text_height = 0.03
     b.outline_rect(0.03, castellated="true")
     bot = b.bottom_index
@@ -213,10 +436,10 @@ def sablewing():
     b.add(chip(Footprint("C5", 0.85, 1.4, 90, "0402", "Capacitor", "1.5pF"), "0402"))
     # Castellated pads along the bottom edge.
     for i in range(7):
-        fp = Footprint(f"P{i+1}", 0.15 + i * 0.15, 0.0, 0, "CASTELLATED", "Edge pad", label=False)
+        fp = Footprint(f"P{i+1}", 0.15 + i * 0.15, 0.0, 0, "CASTELLATED", "Edge pad", ["GND", "VDD", "SDA", "GND", "SCL", "NC", "GND"][i], label=False)
         fp.pad(1, (0, 0.02), size=(0.06, 0.09), hole=0.035, smt=False, roundness=0.5)
         b.add(fp)
-    b.net("RF", 0.02)
+    b.net("RF", 0.014)
     b.track("RF", ["U1.25", (0.669, 0.95), (0.85, 1.131), "L1.1"])
     b.track("RF", ["L1.2", "C5.1"])
     # The antenna: a meander from the matching network across the keep-out.
@@ -229,7 +452,7 @@ def sablewing():
             ant.append((x2, y + 0.08))
         y += 0.08
     b.track("RF", ant)
-    b.track("VDD", ["U1.29", (0.58, 0.9), "C3.1"])
+    b.track("VDD", ["U1.29", (0.5902, 0.95), "C3.1"])
     b.route("VDD", "U1.14", "C4.1", first="v")
     b.route("VDD", "U1.23", "C1.1", first="h")
     b.track("VDD", ["U1.18", (0.93, 0.701), (0.95, 0.68), "C2.2"])
@@ -238,8 +461,9 @@ def sablewing():
     b.track("VDD", [(0.68, 0.42), "C4.1"])
     b.track("SDA", ["P3.1", (0.45, 0.35), (0.551, 0.451), "U1.10"])
     b.track("SCL", ["P5.1", (0.75, 0.35), (0.85, 0.45), (0.85, 0.6), (0.769, 0.681), "U1.17"])
-    b.route("XC1", "Y1.1", "U1.6", first="h")
-    b.route("XC2", "Y1.2", "U1.3", first="h")
+    # Into the fine-pitch pads straight, turning well clear of them.
+    b.track("XC1", ["Y1.1", (0.3, 0.71), (0.31045, 0.72045), "U1.6"])
+    b.track("XC2", ["Y1.2", (0.3, 0.79), (0.31045, 0.77955), "U1.3"])
     b.connect("GND", "P1.1", "P4.1", "P7.1", "U1.33", "C1.2", "C2.1", "C3.2", "C4.2")
     b.via("GND", (0.57, 0.72), 0.025, 0.012)
     b.via("GND", (0.63, 0.78), 0.025, 0.012)
@@ -281,7 +505,8 @@ def kestrel():
     b.outline_rect(0.04)
     bot = b.bottom_index
     def power_terminal(ref, x, y, deg, value):
-        fp = Footprint(ref, x, y, deg, "TERM-2x5.08", "Terminal block", value)
+        # Level texts above and below: beside the terminal is the board's edge.
+        fp = Footprint(ref, x, y, deg, "TERM-2x5.08", "Terminal block", value, upright=True)
         fp.pad(1, (-0.1, 0), size=(0.16, 0.16), hole=0.07, smt=False)
         fp.pad(2, (0.1, 0), diameter=0.16, hole=0.07, smt=False)
         return b.add(fp.outline(-0.2, -0.15, 0.4, 0.3))
@@ -355,7 +580,7 @@ def kestrel():
 # A capacitive soil-moisture probe: a forked board whose two tines carry the
 # sensing and ground electrodes, with a 555-style oscillator in the head.
 def tidemark():
-    b = Board("Tidemark", 1.0, 3.4, units="mm", colors={"top": "220,150,60"}, mask="10,10,10")
+    b = Board("Tidemark", 1.0, 3.4, values="package", units="mm", colors={"top": "220,150,60"}, mask="10,10,10")
     b.text_height = 0.03
     outline = [(0.175, 0.0), (0.35, 0.15), (0.35, 2.5), (0.65, 2.5), (0.65, 0.15), (0.825, 0.0), (1.0, 0.15),
                (1.0, 3.4), (0.0, 3.4), (0.0, 0.15)]
@@ -406,7 +631,7 @@ def tidemark():
 # A thumbnail-sized USB-C single-cell charger: charger IC, programming and
 # status parts, a JST battery socket and ground poured on both sides.
 def harrowby():
-    b = Board("Harrowby", 0.9, 0.7, units="mm", colors={"top": "230,160,70"}, mask="20,20,120")
+    b = Board("Harrowby", 0.9, 0.7, values="package", units="mm", colors={"top": "230,160,70"}, mask="20,20,120")
     b.text_height = 0.025
     b.outline_rect(0.05)
     bot = b.bottom_index
@@ -416,19 +641,21 @@ def harrowby():
     J1.pad("S1", (-0.06, -0.24), size=(0.05, 0.1), hole=0.025, smt=False, roundness=1)
     J1.pad("S2", (-0.06, 0.24), size=(0.05, 0.1), hole=0.025, smt=False, roundness=1)
     b.add(J1.outline(-0.13, -0.18, 0.2, 0.36))
-    U1 = Footprint("U1", 0.55, 0.35, 0, "SOT-23-5", "Charger", "MCP73831")
-    for name, p in [(1, (-0.0375, -0.045)), (2, (0, -0.045)), (3, (0.0375, -0.045)), (4, (0.0375, 0.045)), (5, (-0.0375, 0.045))]:
-        U1.pad(name, p, size=(0.024, 0.04))
-    b.add(U1.outline(-0.06, -0.03, 0.12, 0.06))
+    # Drawn with pins 1-3 down the left side (so that the notch marks pin 1)
+    # and turned a quarter: pins 1-3 along the bottom.
+    U1 = Footprint("U1", 0.55, 0.35, 90, "SOT-23-5", "Charger", "MCP73831")
+    for name, p in [(1, (-0.045, 0.0375)), (2, (-0.045, 0)), (3, (-0.045, -0.0375)), (4, (0.045, -0.0375)), (5, (0.045, 0.0375))]:
+        U1.pad(name, p, size=(0.04, 0.024))
+    b.add(U1.outline(-0.018, -0.06, 0.036, 0.12, penWidth="0.005"))
     J2 = Footprint("J2", 0.78, 0.35, 0, "JST-PH-2", "Connector", "LiPo cell")
     J2.pad(1, (0, 0.04), size=(0.1, 0.04)); J2.pad(2, (0, -0.04), size=(0.1, 0.04))
     J2.pad("M1", (-0.1, 0.13), size=(0.06, 0.07)); J2.pad("M2", (-0.1, -0.13), size=(0.06, 0.07))
     b.add(J2.outline(-0.14, -0.17, 0.2, 0.34))
     b.add(chip(Footprint("C1", 0.42, 0.58, 0, "0603", "Capacitor", "4.7uF"), "0603"))
-    b.add(chip(Footprint("C2", 0.66, 0.55, 90, "0603", "Capacitor", "4.7uF"), "0603"))
+    b.add(chip(Footprint("C2", 0.66, 0.6, 90, "0603", "Capacitor", "4.7uF"), "0603"))
     b.add(chip(Footprint("R1", 0.45, 0.14, 90, "0402", "Resistor", "2k"), "0402"))
     b.add(chip(Footprint("R2", 0.64, 0.12, 0, "0402", "Resistor", "470"), "0402"))
-    b.add(chip(Footprint("D1", 0.56, 0.2, 0, "0603", "LED", "Red 0603"), "0603"))
+    b.add(chip(Footprint("D1", 0.56, 0.2, 0, "0603", "LED", "Red 0603"), "0603", polar=True))
     b.add(chip(Footprint("R3", 0.34, 0.29, 0, "0402", "Resistor", "5.1k"), "0402"))
     b.add(chip(Footprint("R4", 0.34, 0.41, 0, "0402", "Resistor", "5.1k"), "0402"))
     b.net("VBUS", 0.016); b.net("VBAT", 0.016)
@@ -446,7 +673,7 @@ def harrowby():
     b.track("STAT", ["U1.1", (0.5125, 0.25), "D1.1"])
     b.track("LED", ["D1.2", (0.62, 0.17), "R2.1"])
     b.track("VBAT", ["U1.3", (0.64, 0.305), (0.725, 0.39), "J2.1"])
-    b.track("VBAT", ["J2.1", (0.72, 0.39), (0.72, 0.52), "C2.2"])
+    b.track("VBAT", ["J2.1", (0.735, 0.39), (0.735, 0.61), (0.714, 0.631), "C2.2"])
     b.connect("GND", "J1.GND", "J1.GND2", "J1.S1", "J1.S2", "U1.2", "C1.2", "C2.1", "R1.1", "R3.2", "R4.2", "J2.2", "J2.M1", "J2.M2")
     for p in [(0.5, 0.45), (0.78, 0.6), (0.8, 0.12), (0.3, 0.62), (0.5, 0.62), (0.4, 0.35)]:
         b.via("GND", p, 0.025, 0.012)
@@ -496,7 +723,7 @@ def vireo():
     b.add(br.outline(-0.08, -0.4, 0.16, 0.8))
     b.add(radial(Footprint("C1", 1.15, 1.15, 270, "CAP-RAD-0.2", "Capacitor", "2200uF 35V"), pitch=0.2, dia=0.5, pad=0.08, hole=0.04))
     b.add(to220(Footprint("U1", 1.6, 0.8, 90, "TO-220", "Regulator", "LM317T")))
-    b.add(axial(Footprint("R1", 1.9, 0.85, 90, "AXIAL-0.4", "Resistor", "240")))
+    b.add(axial(Footprint("R1", 1.9, 0.85, 90, "AXIAL-0.4", "Resistor", "240", value_on="inside")))
     b.add(radial(Footprint("C2", 2.2, 1.2, 0, "CAP-RAD-0.1", "Capacitor", "100uF 25V"), dia=0.25))
     rv = Footprint("RV1", 2.05, 0.45, 0, "TRIM-3296", "Trimmer", "5k")
     for i in range(3):
@@ -555,7 +782,7 @@ def marlowe():
     jack("J2", 2.9, 1.0, "Line out")
     b.add(soic(Footprint("U1", 1.2, 1.45, 0, "SOIC-8", "Op-amp", "NE5532"), 8))
     b.add(soic(Footprint("U2", 1.2, 0.55, 0, "SOIC-8", "Op-amp", "NE5532"), 8))
-    pot = Footprint("RV1", 2.1, 1.0, 0, "POT-ALPS-RK09-DUAL", "Potentiometer", "10k log dual")
+    pot = Footprint("RV1", 2.1, 1.0, 0, "POT-ALPS-RK09-DUAL", "Potentiometer", "10k log dual", value_on="inside")
     for i in range(3):
         pot.pad(f"A{i+1}", ((i - 1) * 0.2, 0.35), diameter=0.08, hole=0.045, smt=False)
         pot.pad(f"B{i+1}", ((i - 1) * 0.2, -0.35), diameter=0.08, hole=0.045, smt=False)
@@ -572,10 +799,11 @@ def marlowe():
     b.track("INR", ["J1.R", (0.55, 0.9), (0.6, 0.85), (0.6, 0.7), "C2.1"])
     b.track("L1", ["C1.2", (0.9, 1.3), (0.95, 1.35), "U1.3"])
     b.track("INR2", ["C2.2", (0.93, 0.7), (0.93, 0.525), "U2.3"])
-    b.track("OUTBL", ["U1.7", (1.45, 1.6), "R1.1"])
-    b.track("NINL", ["U1.6", (1.45, 1.3), "R2.1"])
-    b.track("OUTBR", ["U2.7", (1.45, 0.7), "R3.1"])
-    b.track("NINR", ["U2.6", (1.45, 0.4), "R4.1"])
+    # Out of the op-amps' pads straight, then turning clear of the next pad.
+    b.track("OUTBL", ["U1.7", (1.39, 1.475), (1.45, 1.535), (1.45, 1.6), "R1.1"])
+    b.track("NINL", ["U1.6", (1.39, 1.425), (1.45, 1.365), (1.45, 1.3), "R2.1"])
+    b.track("OUTBR", ["U2.7", (1.39, 0.575), (1.45, 0.635), (1.45, 0.7), "R3.1"])
+    b.track("NINR", ["U2.6", (1.39, 0.525), (1.45, 0.465), (1.45, 0.4), "R4.1"])
     b.track("OUTL", ["R1.2", (1.85, 1.6), (1.9, 1.55), "RV1.A1"])
     b.track("OUTR", ["R3.2", (1.85, 0.7), (1.9, 0.65), "RV1.B1"])
     b.track("WL", ["RV1.A2", (2.1, 1.55), (2.6, 1.55), (3.0, 1.15), "J2.T"])
@@ -618,12 +846,12 @@ def marlowe():
 # A controller board part-way through layout: three schematic sheets drawn,
 # the parts placed on the board, the supply already poured, no signals routed.
 def fenwick():
-    b = Board("Fenwick", 3.5, 2.5, units="mm", colors={"top": "205,130,50"}, mask="20,90,40",
+    b = Board("Fenwick", 3.5, 2.5, values="package", units="mm", colors={"top": "205,130,50"}, mask="20,90,40",
               settings=dict(showGrid="true", gridSpacing="0.05", showOrigin="true", showPadNames="true"))
     b.outline_rect(0.1)
     bot = b.bottom_index
     b.add(qfn(Footprint("U1", 1.75, 1.3, 45, "QFN-48 7x7", "Microcontroller", "FW-M4-48", manufacturer="Fenwick Micro"), 48, 0.0197, 0.28))
-    b.add(sot23(Footprint("U2", 0.6, 2.05, 0, "SOT-23", "Regulator", "3.3V LDO")))
+    b.add(sot23(Footprint("U2", 0.6, 2.05, 90, "SOT-23", "Regulator", "3.3V LDO")))
     b.add(chip(Footprint("Y1", 2.35, 1.3, 90, "XTAL-3225", "Crystal", "12 MHz"), "1206"))
     for i in range(6):
         a = i * math.pi / 3
@@ -633,20 +861,22 @@ def fenwick():
     b.add(header(Footprint("J1", 0.3, 1.1, 90, "HDR-2x5-1.27", "Connector", "SWD"), 5, pitch=0.05, rows=2, pad=0.035, hole=0.02))
     b.add(header(Footprint("J2", 1.75, 0.2, 0, "HDR-1x10", "Connector", "GPIO"), 10))
     b.add(header(Footprint("J3", 3.3, 1.25, 90, "HDR-1x6", "Connector", "UART / I2C"), 6))
-    usb = Footprint("J4", 1.75, 2.35, 180, "USB-MICRO-B", "Connector", "Micro USB")
+    # At the top edge: the reference goes beside the receptacle.
+    usb = Footprint("J4", 1.75, 2.35, 180, "USB-MICRO-B", "Connector", "Micro USB", ref_at=(-0.24, 0))
     for i in range(5):
         usb.pad(i + 1, ((i - 2) * 0.0256, 0.06), size=(0.016, 0.055))
     for side in (-1, 1):
         usb.pad(f"M{side}", (side * 0.12, 0.0), size=(0.07, 0.06), hole=0.03, smt=False, roundness=0.4)
-    b.add(usb.outline(-0.15, -0.1, 0.3, 0.2))
+    b.add(usb.outline(-0.175, -0.1, 0.35, 0.2))
     for i in range(3):
         b.add(led5(Footprint(f"D{i+1}", 2.7 + i * 0.0, 2.1 - i * 0.3, 0, "LED-3MM", "LED", ["Red", "Amber", "Green"][i])))
         b.add(chip(Footprint(f"R{i+1}", 2.4, 2.1 - i * 0.3, 0, "0603", "Resistor", "1k"), "0603"))
     for i, p in enumerate([(0.15, 0.15), (3.35, 0.15), (0.15, 2.35), (3.35, 2.35)]):
         b.add(hole(Footprint(f"H{i+1}", p[0], p[1], 0, "MTG-2.5", "Mounting hole"), 0.1))
     b.connect("GND", "H1.1", "H2.1", "H3.1", "H4.1", "J4.M-1", "J4.M1", "J2.10", "J3.6", "C7.2", "C8.2")
-    b.track("VBUS", ["J4.1", (1.7, 2.2), (0.75, 2.2), "U2.3"])
     b.net("VBUS", 0.02)
+    # Straight out of the fine-pitch pad before turning.
+    b.track("VBUS", ["J4.1", (1.8012, 2.2), (0.75, 2.2), "U2.3"])
     b.pour(bot, "GND", rect_outline(0.04, 0.04, 3.46, 2.46), clearance=0.015)
 
     power = Sheet(1, "Power", "Fenwick controller - power", units="mm")
@@ -700,5 +930,5 @@ def fenwick():
 if __name__ == "__main__":
     import os
     os.makedirs(OUT, exist_ok=True)
-    for name in sys.argv[2:] or ["blinkwell", "orrin", "lumengrid", "sablewing", "kestrel", "tidemark", "harrowby", "vireo", "marlowe", "fenwick"]:
+    for name in sys.argv[2:] or ["quorlan", "blinkwell", "orrin", "lumengrid", "sablewing", "kestrel", "tidemark", "harrowby", "vireo", "marlowe", "fenwick"]:
         globals()[name]()
