@@ -1,0 +1,138 @@
+#include "entities/schematic/SchematicObjects.h"
+
+#include "core/Readers.h"
+#include "document/Design.h"
+#include "document/GraphicsSheet.h"
+#include "entities/schematic/SchematicEditors.h"
+
+namespace {
+
+void readString(pugi::xml_node element, const char* name, QString& value)
+{
+    if (std::optional<std::string> s = readStringAttribute(element, name))
+        value = QString::fromStdString(*s);
+}
+
+} // namespace
+
+// Port
+
+Port::Port(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+void Port::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    electricalConnectionPoint = readPointAttribute(element, "at", electricalConnectionPoint);
+    readString(element, "nodeName", electricalNodeName);
+    terminalOrientation = readEnumAttribute(element, "side", TerminalOrientation::left, terminalOrientationFromString);
+    if (element.attribute("type")) {
+        terminalType = readEnumAttribute(element, "type", TerminalType::medium, terminalTypeFromString);
+    } else {
+        // Older files meant a plain line; a port outside any design keeps
+        // the present default.
+        const Design* design = sheet ? sheet->design : nullptr;
+        terminalType = design && design->xmlVersionBeingRead < 12 ? TerminalType::line : TerminalType::medium;
+    }
+}
+
+QString Port::typeName() const
+{
+    return QStringLiteral("Port");
+}
+
+QWidget* Port::editorView()
+{
+    return new PortEditor(std::static_pointer_cast<Port>(shared_from_this()));
+}
+
+// PortName
+
+PortName::PortName(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+QString PortName::typeName() const
+{
+    return QStringLiteral("PortName");
+}
+
+QWidget* PortName::editorView()
+{
+    return new PortNameEditor(std::static_pointer_cast<PortName>(shared_from_this()));
+}
+
+// BlockReference
+
+BlockReference::BlockReference(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+void BlockReference::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    blockId = readIdAttribute(element, "blockId", blockId);
+}
+
+QString BlockReference::typeName() const
+{
+    return QStringLiteral("Block Reference");
+}
+
+QWidget* BlockReference::editorView()
+{
+    return new BlockReferenceEditor(std::static_pointer_cast<BlockReference>(shared_from_this()));
+}
+
+// SchematicKeepout
+
+SchematicKeepout::SchematicKeepout(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+void SchematicKeepout::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    rectangle = QRectF(readDoubleAttribute(element, "x", 0), readDoubleAttribute(element, "y", 0),
+                       readDoubleAttribute(element, "width", 1), readDoubleAttribute(element, "height", 1));
+}
+
+void SchematicKeepout::updateGeometry(const std::optional<QTransform>&, BoundingBox*)
+{
+}
+
+QString SchematicKeepout::typeName() const
+{
+    return QStringLiteral("Schematic Keepout");
+}
+
+QWidget* SchematicKeepout::editorView()
+{
+    return new SchematicKeepoutEditor(std::static_pointer_cast<SchematicKeepout>(shared_from_this()));
+}
+
+// SchematicError
+
+SchematicError::SchematicError(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+void SchematicError::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    readString(element, "group", errorGroup);
+    position = readPointAttribute(element, "location", position);
+    readString(element, "error", shortMessage);
+    readString(element, "message", message);
+}
+
+QString SchematicError::typeName() const
+{
+    return QStringLiteral("Schematic Error");
+}
+
+QWidget* SchematicError::editorView()
+{
+    return new SchematicErrorEditor(std::static_pointer_cast<SchematicError>(shared_from_this()));
+}
