@@ -140,7 +140,8 @@ void Wire::draw(Graphics& g)
     g.pushTransform(singleLevelTransform);
     if (path) {
         g.fillAndStrokePath(*path, *pen, Brush(QColor(0, 0, 0, 0)));
-    } else if (!points.empty() && isDrawable(pen->color) && !g.strokeThinPolyline(*pen, points)) {
+    } else if (!points.empty() && isDrawable(pen->color)) {
+        g.applyPen(*pen);
         g.context.beginPath();
         g.context.moveTo(points.front());
         for (size_t i = 1; i < points.size(); ++i)
