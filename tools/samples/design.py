@@ -605,6 +605,24 @@ class Sheet:
         self.line((x + 0.025, y), (x + 0.2, y), PIN)
         return {1: (x - 0.2, y), 2: (x + 0.2, y)}
 
+    def crystal(self, c, vertical=False, length=0.4):
+        """A quartz crystal: the can between two plates."""
+        x, y = c
+        half = length / 2
+        if vertical:
+            self.rect(x - 0.05, y - 0.035, 0.1, 0.07)
+            self.line((x - 0.08, y + 0.055), (x + 0.08, y + 0.055), PIN)
+            self.line((x - 0.08, y - 0.055), (x + 0.08, y - 0.055), PIN)
+            self.line((x, y + 0.055), (x, y + half), PIN)
+            self.line((x, y - 0.055), (x, y - half), PIN)
+            return {1: (x, y + half), 2: (x, y - half)}
+        self.rect(x - 0.035, y - 0.05, 0.07, 0.1)
+        self.line((x - 0.055, y - 0.08), (x - 0.055, y + 0.08), PIN)
+        self.line((x + 0.055, y - 0.08), (x + 0.055, y + 0.08), PIN)
+        self.line((x - 0.055, y), (x - half, y), PIN)
+        self.line((x + 0.055, y), (x + half, y), PIN)
+        return {1: (x - half, y), 2: (x + half, y)}
+
     def diode(self, c, direction="down", led=False):
         x, y = c
         if direction == "down":
@@ -631,10 +649,12 @@ class Sheet:
         for i, w in enumerate((0.12, 0.08, 0.04)):
             self.line((x - w / 2, y - 0.06 - i * 0.03), (x + w / 2, y - 0.06 - i * 0.03), PIN)
 
-    def supply(self, p):
+    def supply(self, p, down=False):
+        """A supply bar above the point (below it for a negative rail)."""
         x, y = p
-        self.line((x, y), (x, y + 0.08), WIRE)
-        self.line((x - 0.06, y + 0.08), (x + 0.06, y + 0.08), dict(penWidth="0.016", penColor="140,0,0"))
+        d = -0.08 if down else 0.08
+        self.line((x, y), (x, y + d), WIRE)
+        self.line((x - 0.06, y + d), (x + 0.06, y + d), dict(penWidth="0.016", penColor="140,0,0"))
 
     def switch(self, c):
         x, y = c

@@ -267,17 +267,18 @@ def blinkwell():
     b.pour(bot, "GND", rect_outline(0.03, 0.03, 1.87, 1.27))
 
     s = Sheet(1, "Flasher", "Blinkwell LED flasher", units="mm")
-    u = s.ic(4.5, 3.6, 1.2, left=["TRIG", "THR", "DIS", "RESET"], right=["VCC", "OUT", "CTRL", "GND"])
+    # Pins drawn DIS, THR, TRIG, RESET down the left, so that no wire crosses another.
+    u = s.ic(4.5, 3.6, 1.2, left=["DIS", "THR", "TRIG", "RESET"], right=["VCC", "OUT", "CTRL", "GND"])
     r1 = s.resistor((3.4, 5.6)); r2 = s.resistor((3.4, 4.7))
     c1 = s.capacitor((3.4, 3.4), polar=True); c2 = s.capacitor((6.6, 3.2))
     s.wire(r1[2], r2[1]); s.dot((3.4, 5.2))
     s.wire(u["DIS"], (3.9, u["DIS"][1]), (3.9, 5.2), (3.4, 5.2))
-    s.wire(r2[2], (3.4, 4.3), c1[1])
-    s.wire(u["TRIG"], (4.1, u["TRIG"][1]), (4.1, 4.3), (3.4, 4.3)); s.dot((3.4, 4.3))
-    s.wire(u["THR"], (4.1, u["THR"][1])); s.dot((4.1, u["THR"][1]))
+    s.wire(r2[2], c1[1])
+    s.wire(u["THR"], (3.4, u["THR"][1])); s.dot((3.4, u["THR"][1]))
+    s.wire(u["TRIG"], (4.1, u["TRIG"][1]), (4.1, u["THR"][1])); s.dot((4.1, u["THR"][1]))
     s.wire(r1[1], (3.4, 6.2), (6.2, 6.2), (6.2, u["VCC"][1]), u["VCC"]); s.supply((4.8, 6.2)); s.dot((4.8, 6.2))
-    s.wire(u["RESET"], (3.9, u["RESET"][1]), (3.9, 3.45))
-    s.wire((3.9, 3.45), (3.9, 3.0), (2.8, 3.0), (2.8, 6.2), (3.4, 6.2)); s.dot((3.4, 6.2))
+    # RESET held high: round under the timing capacitor to the supply.
+    s.wire(u["RESET"], (4.2, u["RESET"][1]), (4.2, 3.0), (2.8, 3.0), (2.8, 6.2), (3.4, 6.2)); s.dot((3.4, 6.2))
     s.wire(u["CTRL"], (6.6, u["CTRL"][1]), c2[1]); s.gnd(c2[2]); s.gnd(c1[2])
     s.wire(u["GND"], (6.1, u["GND"][1]), (6.1, 3.3)); s.gnd((6.1, 3.3))
     d1 = s.diode((8.4, 3.3), led=True); r3 = s.resistor((8.4, 4.3))
@@ -358,7 +359,7 @@ def orrin():
         s.wire((x, 6.6 - 3 * 1.3), (x, top), (xv, top), (xv, pin[1]), pin)
     for r in range(4):
         y = 6.6 - r * 1.3 - 0.6
-        xv = 8.0 + r * 0.1
+        xv = 8.3 - r * 0.1   # the top row outermost: no row crosses another
         pin = j[f"R{r+1}"]
         s.wire((7.7, y), (xv, y), (xv, pin[1]), pin)
     write(f"{OUT}/Orrin.project", "Orrin", "orrin", [s], b)
@@ -415,7 +416,9 @@ def lumengrid():
     j = s.ic(8.9, 3.0, 0.6, left=[f"R{i}" for i in range(1, 9)])
     for r in range(n):
         y = 7.0 - r * 0.7
-        xv = 8.2 + 0.05 * r
+        # Rows above their pin turn down outermost first, rows below it turn
+        # up outermost last: no row crosses another.
+        xv = 8.2 + (5 - r) * 0.05 if y > j[f"R{r+1}"][1] else 8.5 + (r - 6) * 0.05
         s.wire((8.2, y), (xv, y), (xv, j[f"R{r+1}"][1]), j[f"R{r+1}"])
     s.rect(1.2, 1.1, 6.4, 0.2)
     write(f"{OUT}/Lumengrid.project", "Lumengrid", "lumengrid", [s], b)
@@ -480,16 +483,18 @@ def sablewing():
     b.pour(bot, "GND", rect_outline(0.02, 0.1, 1.18, 1.47), keepouts=[keepout])
 
     s = Sheet(1, "Radio", "Sablewing 2.4 GHz tag", units="mm")
-    u = s.ic(4.5, 3.0, 1.6, left=["VDD", "DEC", "XC1", "XC2", "SDA", "SCL", "RESET", "GND"], right=["ANT", "VDD_PA", "GPIO1", "GPIO2"])
-    y1 = s.capacitor((3.2, 4.2), vertical=False)
-    s.wire(u["XC1"], (3.6, u["XC1"][1]), (3.6, 4.2), y1[2]); s.wire(u["XC2"], (3.6, u["XC2"][1]))
+    # The crystal pins first, so that the crystal sits above the supply wire.
+    u = s.ic(4.5, 3.0, 1.6, left=["XC1", "XC2", "VDD", "DEC", "SDA", "SCL", "RESET", "GND"], right=["ANT", "VDD_PA", "GPIO1", "GPIO2"])
+    y1 = s.crystal((3.7, 4.3))
+    s.wire(u["XC1"], (4.0, u["XC1"][1]), (4.0, 4.3), y1[2])
+    s.wire(u["XC2"], (3.5, u["XC2"][1]), y1[1])
     l1 = s.resistor((6.9, u["ANT"][1]), vertical=False); c5 = s.capacitor((7.6, u["ANT"][1] - 0.3))
     s.wire(u["ANT"], l1[1]); s.wire(l1[2], (7.6, u["ANT"][1]), c5[1]); s.gnd(c5[2]); s.dot((7.6, u["ANT"][1]))
     s.wire((7.6, u["ANT"][1]), (8.4, u["ANT"][1]), (8.4, 5.2))
     for k in range(3):
         s.line((8.4 - 0.15 * (k + 1), 5.2 + 0.1 * k), (8.4 + 0.15 * (k + 1), 5.2 + 0.1 * k), dict(penWidth="0.012", penColor="140,0,0"))
     s.wire(u["VDD"], (3.0, u["VDD"][1]), (3.0, 5.6)); s.supply((3.0, 5.6))
-    c1 = s.capacitor((2.6, 4.9)); s.wire(c1[1], (2.6, u["VDD"][1]), (3.0, u["VDD"][1])); s.dot((3.0, u["VDD"][1])); s.gnd(c1[2])
+    c1 = s.capacitor((2.6, 4.7)); s.wire((3.0, 4.9), c1[1]); s.dot((3.0, 4.9)); s.gnd(c1[2])
     s.wire(u["GND"], (4.1, u["GND"][1]), (4.1, 2.7)); s.gnd((4.1, 2.7))
     p = s.ic(1.2, 2.6, 0.5, right=["SDA", "SCL"])
     s.wire(p["SDA"], (2.0, p["SDA"][1]), (2.0, u["SDA"][1]), u["SDA"]); s.wire(p["SCL"], (2.2, p["SCL"][1]), (2.2, u["SCL"][1]), u["SCL"])
@@ -553,14 +558,18 @@ def kestrel():
     b.pour(7, "VM", inner, clearance=0.02)
 
     s = Sheet(1, "Bridge", "Kestrel H-bridge motor driver", units="mm")
-    u = s.ic(2.2, 3.2, 1.3, left=["INA", "INB", "EN", "VCC", "GND"], right=["HOA", "LOA", "HOB", "LOB", "VS"])
-    def fet(x, y):
+    # The B side's FETs face outwards: their gate wires run round the bridge
+    # above and below the rails instead of across it.
+    u = s.ic(2.2, 3.2, 1.3, left=["INA", "INB", "EN", "VCC", "GND"], right=["HOB", "HOA", "LOA", "LOB", "VS"])
+    def fet(x, y, gate_right=False):
         s.rect(x - 0.15, y - 0.25, 0.3, 0.5)
-        s.line((x - 0.35, y), (x - 0.15, y), PIN)
+        g = (x + 0.35, y) if gate_right else (x - 0.35, y)
+        s.line(g, (x + 0.15 if gate_right else x - 0.15, y), PIN)
         s.line((x, y + 0.25), (x, y + 0.45), PIN)
         s.line((x, y - 0.25), (x, y - 0.45), PIN)
-        return {"G": (x - 0.35, y), "D": (x, y + 0.45), "S": (x, y - 0.45)}
-    q1, q3, q2, q4 = fet(5.6, 5.6), fet(5.6, 3.4), fet(8.2, 5.6), fet(8.2, 3.4)
+        return {"G": g, "D": (x, y + 0.45), "S": (x, y - 0.45)}
+    q1, q3 = fet(5.6, 5.6), fet(5.6, 3.4)
+    q2, q4 = fet(8.2, 5.6, gate_right=True), fet(8.2, 3.4, gate_right=True)
     s.wire(q1["S"], q3["D"]); s.wire(q2["S"], q4["D"])
     s.wire(q1["D"], (5.6, 6.5), (8.2, 6.5), q2["D"]); s.supply((6.9, 6.5)); s.dot((6.9, 6.5))
     s.wire(q3["S"], (5.6, 2.5), (8.2, 2.5), q4["S"]); s.gnd((6.9, 2.5)); s.dot((6.9, 2.5))
@@ -568,12 +577,12 @@ def kestrel():
     s.rect(m[0] - 0.25, m[1] - 0.25, 0.5, 0.5, roundness="1")
     s.wire((5.6, 4.5), (6.65, 4.5)); s.wire((7.15, 4.5), (8.2, 4.5)); s.dot((5.6, 4.5)); s.dot((8.2, 4.5))
     s.wire(u["HOA"], (4.6, u["HOA"][1]), (4.6, 5.6), q1["G"]); s.wire(u["LOA"], (4.8, u["LOA"][1]), (4.8, 3.4), q3["G"])
-    s.wire(u["HOB"], (4.0, u["HOB"][1]), (4.0, 6.0), (7.6, 6.0), (7.6, 5.6), q2["G"])
-    s.wire(u["LOB"], (4.2, u["LOB"][1]), (4.2, 3.0), (7.6, 3.0), (7.6, 3.4), q4["G"])
+    s.wire(u["HOB"], (4.0, u["HOB"][1]), (4.0, 6.9), (8.8, 6.9), (8.8, 5.6), q2["G"])
+    s.wire(u["LOB"], (4.2, u["LOB"][1]), (4.2, 2.1), (9.0, 2.1), (9.0, 3.4), q4["G"])
     s.wire(u["GND"], (1.8, u["GND"][1]), (1.8, 3.0)); s.gnd((1.8, 3.0))
     s.wire(u["VCC"], (1.6, u["VCC"][1]), (1.6, 4.6)); s.supply((1.6, 4.6))
-    cb = s.capacitor((9.4, 4.5), polar=True); s.wire(cb[1], (9.4, 6.5), (8.2, 6.5)); s.wire(cb[2], (9.4, 2.5), (8.2, 2.5))
-    s.dot((8.2, 6.5)); s.dot((8.2, 2.5))
+    # The bulk capacitor across the supply, by its own symbols.
+    cb = s.capacitor((9.6, 4.5), polar=True); s.supply(cb[1]); s.gnd(cb[2])
     write(f"{OUT}/Kestrel.project", "Kestrel", "kestrel", [s], b)
 
 # ================================================================ Tidemark
@@ -612,15 +621,16 @@ def tidemark():
     b.pour(bot, "GND", list(inset.exterior.coords)[:-1])
 
     s = Sheet(1, "Probe", "Tidemark soil moisture probe", units="mm")
-    u = s.ic(4.4, 3.8, 1.2, left=["TRIG", "THR", "DIS", "RESET"], right=["VCC", "OUT", "CTRL", "GND"])
+    # RESET first down the left: it rises straight to the supply, clear of the timing wires.
+    u = s.ic(4.4, 3.8, 1.2, left=["RESET", "DIS", "THR", "TRIG"], right=["VCC", "OUT", "CTRL", "GND"])
     r1 = s.resistor((3.4, 5.3))
-    s.wire(r1[2], (3.4, u["DIS"][1]), u["DIS"])
-    s.wire(u["TRIG"], (3.9, u["TRIG"][1]), (3.9, u["THR"][1]), u["THR"]); s.dot((3.9, u["THR"][1]))
-    s.wire((3.9, u["TRIG"][1]), (3.9, 3.2), (3.0, 3.2))
+    s.wire(u["DIS"], (3.4, u["DIS"][1]), r1[2])
+    s.wire(u["THR"], (3.9, u["THR"][1]), (3.9, 3.2), (3.0, 3.2))
+    s.wire(u["TRIG"], (3.9, u["TRIG"][1])); s.dot((3.9, u["TRIG"][1]))
     probe = s.capacitor((2.6, 3.2), vertical=False)
     s.wire(probe[2], (3.0, 3.2)); s.wire(probe[1], (2.2, 3.2), (2.2, 2.8)); s.gnd((2.2, 2.8))
     s.wire(r1[1], (3.4, 6.0), (6.0, 6.0), (6.0, u["VCC"][1]), u["VCC"]); s.supply((4.6, 6.0)); s.dot((4.6, 6.0))
-    s.wire(u["RESET"], (4.05, u["RESET"][1]), (4.05, 3.5), (3.1, 3.5), (3.1, 6.0), (3.4, 6.0)); s.dot((3.4, 6.0))
+    s.wire(u["RESET"], (4.05, u["RESET"][1]), (4.05, 6.0)); s.dot((4.05, 6.0))
     s.wire(u["GND"], (5.9, u["GND"][1]), (5.9, 3.7)); s.gnd((5.9, 3.7))
     c1 = s.capacitor((6.8, 5.4)); s.wire(c1[1], (6.8, 6.0), (6.0, 6.0)); s.gnd(c1[2])
     s.wire(u["OUT"], (7.6, u["OUT"][1])); s.ic(7.8, u["OUT"][1] - 0.1, 0.5, left=["AOUT"])
@@ -682,7 +692,8 @@ def harrowby():
     b.pour(bot, "GND", area, clearance=0.008)
 
     s = Sheet(1, "Charger", "Harrowby USB-C LiPo charger", units="mm")
-    u = s.ic(4.6, 3.8, 1.0, left=["VDD", "PROG", "VSS"], right=["VBAT", "STAT"])
+    # STAT above VBAT: the LED's wire rises clear of the battery wire.
+    u = s.ic(4.6, 3.8, 1.0, left=["VDD", "PROG", "VSS"], right=["STAT", "VBAT"])
     usb = s.ic(1.4, 3.6, 0.6, right=["VBUS", "CC1", "CC2", "GND"])
     s.wire(usb["VBUS"], (3.4, usb["VBUS"][1]), (3.4, u["VDD"][1]), u["VDD"]); s.dot((3.4, u["VDD"][1]))
     c1 = s.capacitor((3.4, 3.6)); s.wire((3.4, u["VDD"][1]), c1[1]); s.gnd(c1[2])
@@ -695,9 +706,9 @@ def harrowby():
     d1 = s.diode((6.2, 5.0), direction="down", led=True); r2 = s.resistor((6.2, 5.7))
     s.wire(u["STAT"], (6.2, u["STAT"][1]), d1["K"]); s.wire(d1["A"], r2[2]); s.wire(r2[1], (6.2, 6.2), (7.2, 6.2), (7.2, u["VBAT"][1]))
     s.wire(u["VBAT"], (7.6, u["VBAT"][1])); s.dot((7.2, u["VBAT"][1]))
-    c2 = s.capacitor((7.6, 3.6)); s.wire((7.6, u["VBAT"][1]), c2[1]); s.gnd(c2[2])
-    bat = s.ic(8.4, 3.9, 0.5, left=["+", "-"])
-    s.wire((7.6, u["VBAT"][1]), (8.2, u["VBAT"][1]), (8.2, bat["+"][1]), bat["+"]) if abs(u["VBAT"][1] - bat["+"][1]) > 1e-9 else s.wire((7.6, u["VBAT"][1]), bat["+"])
+    c2 = s.capacitor((7.6, 3.6)); s.wire((7.6, u["VBAT"][1]), c2[1]); s.gnd(c2[2]); s.dot((7.6, u["VBAT"][1]))
+    bat = s.ic(8.4, 3.8, 0.5, left=["+", "-"])
+    s.wire((7.6, u["VBAT"][1]), bat["+"])
     s.wire(bat["-"], (8.0, bat["-"][1]), (8.0, 3.5)); s.gnd((8.0, 3.5))
     write(f"{OUT}/Harrowby.project", "Harrowby", "harrowby", [s], b)
 
@@ -748,7 +759,7 @@ def vireo():
     b.track("ADJ", ["RV1.1", "RV1.2"], layer=bot)
 
     s = Sheet(1, "Supply", "Vireo adjustable bench supply", units="inch")
-    t = s.ic(1.0, 4.2, 0.5, right=["AC1", "AC2"])
+    t = s.ic(1.0, 4.0, 0.5, right=["AC1", "AC2"])   # level with the bridge's AC pins
     bd = s.ic(2.4, 4.0, 0.8, left=["~1", "~2"], right=["+", "-"])
     s.wire(t["AC1"], bd["~1"]); s.wire(t["AC2"], bd["~2"])
     u = s.ic(5.0, 4.6, 1.0, left=["IN"], right=["OUT"], bottom=["ADJ"])
@@ -760,8 +771,8 @@ def vireo():
     s.wire(rv[2], (7.0, 3.2)); s.dot((7.0, 3.2))
     c2 = s.capacitor((7.8, 4.2), polar=True); s.wire((7.0, u["OUT"][1]), (7.8, u["OUT"][1]), c2[1]); s.dot((7.0, u["OUT"][1]))
     s.wire(c2[2], (7.8, 3.2))
-    out = s.ic(8.8, 4.7, 0.5, left=["+", "-"])
-    s.wire((7.8, u["OUT"][1]), (8.6, u["OUT"][1]), (8.6, out["+"][1]), out["+"]); s.dot((7.8, u["OUT"][1]))
+    out = s.ic(8.8, 4.5, 0.5, left=["+", "-"])      # "+" level with the regulator's output
+    s.wire((7.8, u["OUT"][1]), out["+"]); s.dot((7.8, u["OUT"][1]))
     s.wire(out["-"], (8.4, out["-"][1]), (8.4, 3.2), (7.8, 3.2)); s.dot((7.8, 3.2)); s.gnd((5.6, 3.2)); s.dot((5.6, 3.2))
     write(f"{OUT}/Vireo.project", "Vireo", "vireo", [s], b)
 
@@ -822,23 +833,26 @@ def marlowe():
     s = Sheet(1, "Left", "Marlowe preamp - left channel", units="mm")
     s2 = Sheet(2, "Right", "Marlowe preamp - right channel", units="mm")
     for sh in (s, s2):
-        u = sh.ic(4.2, 4.0, 0.9, left=["+IN", "-IN"], right=["OUT"], top=["V+"], bottom=["V-"])
+        # -IN on top: its feedback rises and its ground leg goes off to the
+        # left above the input, so that no wire crosses another.
+        u = sh.ic(4.2, 4.0, 0.9, left=["-IN", "+IN"], right=["OUT"], top=["V+"], bottom=["V-"])
         cin = sh.capacitor((2.8, u["+IN"][1]), vertical=False)
         sh.wire(cin[2], u["+IN"]); sh.wire(cin[1], (1.6, u["+IN"][1]))
         jk = sh.ic(0.9, u["+IN"][1] - 0.1, 0.5, right=["TIP"])
         rb = sh.resistor((3.3, 3.4)); sh.wire((3.3, u["+IN"][1]), rb[1]); sh.dot((3.3, u["+IN"][1])); sh.gnd(rb[2])
         rf = sh.resistor((5.0, 5.2), vertical=False)
-        rg = sh.resistor((3.8, 3.3))
-        sh.wire(u["-IN"], (3.8, u["-IN"][1]), rg[1]); sh.gnd(rg[2])
-        sh.wire((3.8, u["-IN"][1]), (3.8, 5.2), rf[1]); sh.dot((3.8, u["-IN"][1]))
+        rg = sh.resistor((3.4, 4.6), vertical=False)
+        sh.wire(u["-IN"], (3.8, u["-IN"][1]), (3.8, 5.2), rf[1])
+        sh.wire(rg[2], (3.8, 4.6)); sh.dot((3.8, 4.6)); sh.gnd(rg[1])
         sh.wire(rf[2], (6.0, 5.2), (6.0, u["OUT"][1]), u["OUT"]); sh.dot((6.0, u["OUT"][1]))
         pot = sh.resistor((7.0, 4.0))
         sh.wire((6.0, u["OUT"][1]), (7.0, u["OUT"][1]), pot[1]); sh.gnd(pot[2])
         sh.line((7.4, 4.0), (7.06, 4.0), PIN, endCap="arrowAnchor")
         sh.wire((7.4, 4.0), (8.4, 4.0))
         sh.ic(8.6, 3.9, 0.5, left=["TIP"])
-        sh.supply(u["V+"]); sh.wire(u["V-"], (u["V-"][0], 3.2))
-        c = sh.capacitor((5.4, 5.9)); sh.gnd(c[2]); sh.wire(c[1], (5.4, 6.2), (u["V+"][0], 6.2), u["V+"])
+        sh.supply(u["V+"]); sh.supply(u["V-"], down=True)
+        # The rail's decoupling capacitor by its own symbols.
+        c = sh.capacitor((5.6, 5.9)); sh.supply(c[1]); sh.gnd(c[2])
     write(f"{OUT}/Marlowe.project", "Marlowe", "marlowe", [s, s2], b)
 
 
@@ -896,19 +910,19 @@ def fenwick():
     ctrl = Sheet(2, "Controller", "Fenwick controller - MCU", units="mm")
     m = ctrl.ic(4.0, 2.4, 2.2, left=[f"PA{i}" for i in range(12)] + ["NRST", "BOOT0", "VDD", "VDDA", "VSS", "VSSA"],
                 right=[f"PB{i}" for i in range(12)] + ["OSC_IN", "OSC_OUT", "SWDIO", "SWCLK", "USB_DM", "USB_DP"])
-    for k, name in enumerate(["VDD", "VDDA"]):
-        ctrl.wire(m[name], (3.2 - k * 0.3, m[name][1]), (3.2 - k * 0.3, 5.6)); ctrl.supply((3.2 - k * 0.3, 5.6))
-        c = ctrl.capacitor((2.6 - k * 0.5, 4.6)); ctrl.wire((3.2 - k * 0.3, m[name][1]), (2.6 - k * 0.5, m[name][1]), c[1])
-        ctrl.dot((3.2 - k * 0.3, m[name][1])); ctrl.gnd(c[2])
-    for name in ("VSS", "VSSA"):
-        ctrl.wire(m[name], (3.5, m[name][1]))
-    ctrl.wire((3.5, m["VSS"][1]), (3.5, 2.2)); ctrl.dot((3.5, m["VSS"][1])); ctrl.gnd((3.5, 2.2))
-    xt = ctrl.capacitor((7.2, (m["OSC_IN"][1] + m["OSC_OUT"][1]) / 2))
-    ctrl.wire(m["OSC_IN"], (7.2, m["OSC_IN"][1]), xt[1])
-    ctrl.wire(m["OSC_OUT"], (7.2, m["OSC_OUT"][1]), xt[2])
+    # The supplies rise to the left, each with its capacitor on the side away
+    # from the other; the crystal and the SWD wires nest on the right.
+    for x, name, cx in ((3.2, "VDD", 3.5), (2.9, "VDDA", 2.6)):
+        ctrl.wire(m[name], (x, m[name][1]), (x, 5.6)); ctrl.supply((x, 5.6))
+        c = ctrl.capacitor((cx, 5.0)); ctrl.wire((x, 5.2), c[1]); ctrl.dot((x, 5.2)); ctrl.gnd(c[2])
+    ctrl.wire(m["VSS"], (3.5, m["VSS"][1]), (3.5, 2.2)); ctrl.gnd((3.5, 2.2))
+    ctrl.wire(m["VSSA"], (3.5, m["VSSA"][1])); ctrl.dot((3.5, m["VSSA"][1]))
+    xt = ctrl.crystal((7.15, 3.4))
+    ctrl.wire(m["OSC_IN"], (6.95, m["OSC_IN"][1]), xt[1])
+    ctrl.wire(m["OSC_OUT"], (7.35, m["OSC_OUT"][1]), xt[2])
     swd = ctrl.ic(8.2, 2.2, 0.6, left=["SWDIO", "SWCLK", "NRST", "GND"])
-    ctrl.wire(m["SWDIO"], (7.6, m["SWDIO"][1]), (7.6, swd["SWDIO"][1]), swd["SWDIO"])
-    ctrl.wire(m["SWCLK"], (7.8, m["SWCLK"][1]), (7.8, swd["SWCLK"][1]), swd["SWCLK"])
+    ctrl.wire(m["SWDIO"], (7.8, m["SWDIO"][1]), (7.8, swd["SWDIO"][1]), swd["SWDIO"])
+    ctrl.wire(m["SWCLK"], (7.6, m["SWCLK"][1]), (7.6, swd["SWCLK"][1]), swd["SWCLK"])
     ctrl.wire(swd["GND"], (7.9, swd["GND"][1]), (7.9, 2.0)); ctrl.gnd((7.9, 2.0))
 
     io = Sheet(3, "Interfaces", "Fenwick controller - connectors", units="mm")
@@ -916,15 +930,15 @@ def fenwick():
     for i in range(9):
         io.wire(gpio[f"P{i+1}"], (4.6, gpio[f"P{i+1}"][1]))
     io.wire(gpio["P10"], (5.4, gpio["P10"][1]), (5.4, 3.0)); io.gnd((5.4, 3.0))
-    uart = io.ic(2.0, 3.6, 0.6, right=["TX", "RX", "SDA", "SCL", "3V3", "GND"])
-    for i, name in enumerate(["SDA", "SCL"]):
-        r = io.resistor((3.4 + i * 0.4, 5.0))
-        io.wire(uart[name], (3.4 + i * 0.4, uart[name][1]), r[2]); io.dot((3.4 + i * 0.4, uart[name][1]))
-        io.wire(r[1], (3.4 + i * 0.4, 5.5)); io.supply((3.4 + i * 0.4, 5.5))
-        io.wire((3.4 + i * 0.4, uart[name][1]), (4.2, uart[name][1]))
+    # The supply and the pulled-up lines on top, so that nothing crosses.
+    uart = io.ic(2.0, 3.6, 0.6, right=["3V3", "SDA", "SCL", "TX", "RX", "GND"])
+    for x, name in ((3.4, "SDA"), (3.8, "SCL")):
+        r = io.resistor((x, 4.7))
+        io.wire(uart[name], (x, uart[name][1]), r[2])
+        io.wire(r[1], (x, 5.5)); io.supply((x, 5.5))
     io.wire(uart["TX"], (4.2, uart["TX"][1])); io.wire(uart["RX"], (4.2, uart["RX"][1]))
     io.wire(uart["3V3"], (2.9, uart["3V3"][1]), (2.9, 5.7)); io.supply((2.9, 5.7))
-    io.wire(uart["GND"], (2.7, uart["GND"][1]), (2.7, 3.3)); io.gnd((2.7, 3.3))
+    io.wire(uart["GND"], (3.0, uart["GND"][1]), (3.0, 3.3)); io.gnd((3.0, 3.3))
     write(f"{OUT}/Fenwick.project", "Fenwick", "fenwick", [power, ctrl, io], b)
 
 if __name__ == "__main__":
