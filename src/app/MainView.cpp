@@ -1,7 +1,9 @@
 #include "app/MainView.h"
 
+#include "app/AboutView.h"
 #include "app/MainViewWithSidePanel.h"
 #include "app/SettingsView.h"
+#include "app/SignIn.h"
 #include "document/Design.h"
 #include "document/DesignState.h"
 #include "document/PCB.h"
@@ -104,6 +106,8 @@ MainView::MainView(QWidget* parent)
     aboutView_->setMinimumSize(360, 280);
     accountView_ = makeHost("accountView", this, Qt::white);
     accountView_->setMinimumSize(kAccountWidth, kAccountHeight);
+    AboutView::install(aboutView_, viewModel);
+    SignIn::install(accountView_, viewModel);
 
     buildToolBar();
 

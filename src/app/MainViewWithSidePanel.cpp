@@ -1,5 +1,6 @@
 #include "app/MainViewWithSidePanel.h"
 
+#include "app/ColorPanel.h"
 #include "app/LeftSidePanel.h"
 #include "app/MainView.h"
 #include "app/RightSidePanel.h"
@@ -14,7 +15,7 @@
 namespace {
 
 constexpr int kSidePanelWidth = 280;
-// The colour row's buttons are 20 points; the row adds a little room.
+// The colour row's buttons are 20 points.
 constexpr int kColorPanelButtonSize = 20;
 
 QWidget* makeHost(const char* objectName, QWidget* parent)
@@ -68,7 +69,8 @@ MainViewWithSidePanel::MainViewWithSidePanel(ViewModel& viewModel, QWidget* pare
     column->addLayout(row, 1);
 
     colorPanel_ = makeHost("colorPanel", this);
-    colorPanel_->setFixedHeight(kColorPanelButtonSize + 8);
+    colorPanel_->setFixedHeight(ColorPanel::stripHeight);
+    colorPanel_->layout()->addWidget(new ColorPanel(kColorPanelButtonSize, viewModel, colorPanel_));
     column->addWidget(colorPanel_);
 
     connect(&viewModel, &ViewModel::flagsChanged, this, &MainViewWithSidePanel::syncSidePanels);

@@ -1,5 +1,6 @@
 #include "app/RightSidePanel.h"
 
+#include "app/LayerSettingsView.h"
 #include "app/MainView.h"
 #include "app/PanelWidgets.h"
 #include "core/AppStyle.h"
@@ -194,18 +195,9 @@ void ViewSettingsTab::refresh()
 
 // ---- layer settings place ----
 
-QWidget* makeLayerSettingsViewTab(ViewModel&, QWidget* parent)
+QWidget* makeLayerSettingsViewTab(ViewModel& viewModel, QWidget* parent)
 {
-    auto* host = new QWidget(parent);
-    host->setObjectName(QStringLiteral("layerSettingsViewTab"));
-    host->setAutoFillBackground(true);
-    QPalette pal = host->palette();
-    pal.setColor(QPalette::Window, appStyle().settingsBackground);
-    host->setPalette(pal);
-    auto* layout = new QVBoxLayout(host);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    return host;
+    return new LayerSettingsViewTab(viewModel, parent);
 }
 
 // ---- RightSidePanelView ----

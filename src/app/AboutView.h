@@ -1,0 +1,63 @@
+#pragma once
+// The About box: a 400 by 350 card over the sheet area with the product's
+// name, "Production", the build date, the About picture, the copyright and
+// the product web site, which opens in the browser when clicked. Its close
+// button clears the view model's isShowingAboutView.
+
+#include <QDateTime>
+#include <QString>
+#include <QWidget>
+
+class ClickableLabel;
+class ImageButton;
+class QLabel;
+class ViewModel;
+
+class AboutView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int cardWidth = 400;
+    static constexpr int cardHeight = 350;
+
+    static const char* const productName;
+    static const char* const productVersion;
+    static const char* const copyrightNotice;
+
+    explicit AboutView(ViewModel& viewModel, QWidget* parent = nullptr);
+
+    ViewModel& viewModel;
+
+    // When the program was built: the modification time of its executable
+    // file, or now when that cannot be read.
+    static QDateTime buildDate();
+    // The date line: long date and short time in the locale, in GMT, then
+    // " GMT".
+    static QString formatBuildDate(const QDateTime& date);
+
+    QLabel* titleLabel() const { return title_; }
+    QLabel* productionLabel() const { return production_; }
+    QLabel* dateLabel() const { return date_; }
+    QLabel* imageLabel() const { return image_; }
+    QLabel* copyrightLabel() const { return copyright_; }
+    ClickableLabel* webSiteLabel() const { return webSite_; }
+    ImageButton* closeButton() const { return close_; }
+
+    // Puts a new card into the main view's host and gives the host the
+    // card's shadow.
+    static AboutView* install(QWidget* host, ViewModel& viewModel);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void close();
+
+    QLabel* title_;
+    QLabel* production_;
+    QLabel* date_;
+    QLabel* image_;
+    QLabel* copyright_;
+    ClickableLabel* webSite_;
+    ImageButton* close_;
+};
