@@ -544,6 +544,12 @@ class Sheet:
     def rect(self, x, y, w, h, style=BODY, **extra):
         self.items.append(f'          <rectangle {attrs(dict(x=f(x), y=f(y), width=f(w), height=f(h), **style, **extra))}/>')
 
+    def text(self, p, s, height=0.07, align="middleCenter", color="0,0,139", bold=False):
+        """Free text; "align" names the side of the point the text lies on."""
+        d = dict(text=s, at=pt(p), alignment=align, familyName="Arial", height=f(height), brushColor=color,
+                 bold="true" if bold else None)
+        self.items.append(f'          <text {attrs(d)}/>')
+
     def dot(self, p, r=0.025):
         self.rect(p[0] - r, p[1] - r, 2 * r, 2 * r, dict(penWidth="0", penColor="0,110,40", brushColor="0,110,40"), roundness="1")
 
@@ -557,21 +563,31 @@ class Sheet:
         h = (rows + 1) * pitch
         self.rect(x, y, w, h)
         pins = {}
+        # Pin names inside the body, small enough for the pitch.
+        th = min(0.06, pitch * 0.6)
+        name = dict(height=th, color="140,0,0")
+        # Names side by side along the top or bottom edge fit their pitch.
+        def across(n):
+            return round(min(th, 0.85 * pitch / max(len(n), 1)), 4)
         for i, n in enumerate(left):
             py = y + h - (i + 1) * pitch
             self.line((x - 0.2, py), (x, py), PIN)
+            self.text((x + 0.04, py), n, align="middleRight", **name)
             pins[n] = (x - 0.2, py)
         for i, n in enumerate(right):
             py = y + h - (i + 1) * pitch
             self.line((x + w, py), (x + w + 0.2, py), PIN)
+            self.text((x + w - 0.04, py), n, align="middleLeft", **name)
             pins[n] = (x + w + 0.2, py)
         for i, n in enumerate(top):
             px = x + w / 2 + (i - (len(top) - 1) / 2) * pitch
             self.line((px, y + h), (px, y + h + 0.2), PIN)
+            self.text((px, y + h - 0.03), n, align="bottomCenter", height=across(n), color="140,0,0")
             pins[n] = (px, y + h + 0.2)
         for i, n in enumerate(bottom):
             px = x + w / 2 + (i - (len(bottom) - 1) / 2) * pitch
             self.line((px, y), (px, y - 0.2), PIN)
+            self.text((px, y + 0.03), n, align="topCenter", height=across(n), color="140,0,0")
             pins[n] = (px, y - 0.2)
         return pins
 

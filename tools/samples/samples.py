@@ -144,6 +144,31 @@ def quorlan_schematic(s):
     frame(7.7, 1.3, 2.8, 2.75)    # connectors
     frame(0.6, 1.3, 3.0, 2.75)    # the block diagram of the whole
 
+    for (x, y, w, h), heading in zip([(0.6, 4.3, 3.0, 2.3), (3.9, 3.0, 3.5, 3.6), (7.7, 4.5, 2.8, 2.1),
+                                      (7.7, 1.3, 2.8, 2.75), (0.6, 1.3, 3.0, 2.75)],
+                                     ["POWER", "CONTROLLER", "SENSOR", "CONNECTORS", "BLOCK DIAGRAM"]):
+        s.text((x + 0.1, y + h - 0.08), heading, height=0.08, align="middleRight", bold=True)
+    REF = dict(height=0.065, color="90,0,0")
+    VAL = dict(height=0.055, color="90,0,0")
+    for p, ref, align in [((1.1, 5.53), "J1", "topCenter"), ((1.9, 4.95), "C1", "middleRight"),
+                          ((2.55, 5.93), "U2", "topCenter"), ((3.4, 5.35), "C2", "middleRight"),
+                          ((5.35, 5.03), "U1", "topRight"), ((5.5, 5.55), "C3", "middleRight"),
+                          ((6.6, 5.55), "C4", "middleRight"), ((4.78, 4.7), "Y1", "middleRight"),
+                          ((4.4, 4.9), "C5", "topCenter"), ((4.4, 4.5), "C6", "bottomCenter"),
+                          ((7.0, 4.06), "R3", "topCenter"), ((7.1, 3.6), "D1", "middleLeft"),
+                          ((8.6, 5.83), "U3", "topRight"), ((8.1, 5.2), "R1", "middleLeft"),
+                          ((9.4, 4.76), "R2", "topCenter"), ((10.1, 5.3), "C7", "middleRight"),
+                          ((9.85, 3.13), "J2", "topCenter"), ((9.85, 2.23), "J3", "topCenter")]:
+        s.text(p, ref, align=align, **REF)
+    for p, value, align in [((1.1, 5.17), "5-12V in", "bottomCenter"), ((1.9, 4.83), "10uF", "middleRight"),
+                            ((2.55, 6.03), "QL1117-3.3", "topCenter"), ((3.4, 5.23), "10uF", "middleRight"),
+                            ((6.6, 5.03), "QL-M0 32K", "topLeft"), ((5.5, 5.43), "100nF", "middleRight"),
+                            ((6.6, 5.43), "100nF", "middleRight"), ((9.4, 5.83), "QTH-20", "topLeft"),
+                            ((8.1, 5.08), "4.7k", "middleLeft"), ((9.4, 4.64), "4.7k", "bottomCenter"),
+                            ((10.1, 5.18), "100nF", "middleRight"), ((9.85, 2.57), "UART", "bottomCenter"),
+                            ((9.85, 1.57), "SWD", "bottomCenter")]:
+        s.text(p, value, align=align, **VAL)
+
     # Block diagram: power feeds the controller and the sensor; the
     # controller talks to the sensor and to the two headers.
     BLOCK = dict(penWidth="0.014", penColor="0,0,139", brushColor="230,236,250")
@@ -156,6 +181,12 @@ def quorlan_schematic(s):
     s.line((1.3, 2.95), (1.3, 2.6), FLOW, endCap="arrowAnchor")
     s.line((1.7, 2.32), (2.3, 2.32), FLOW, startCap="arrowAnchor", endCap="arrowAnchor")
     s.line((2.8, 2.0), (2.8, 1.7), FLOW, startCap="arrowAnchor", endCap="arrowAnchor")
+    for p, label in [((1.3, 3.225), "3.3 V supply"), ((1.3, 2.325), "T/RH sensor"), ((2.8, 2.75), "Controller"),
+                     ((2.8, 1.55), "UART + SWD")]:
+        s.text(p, label, height=0.07)
+    s.text((2.0, 3.25), "3V3", height=0.05, align="topCenter")
+    s.text((2.0, 2.35), "I2C", height=0.05, align="topCenter")
+    s.text((1.34, 2.78), "3V3", height=0.05, align="middleRight")
 
     # Power: the input connector, the regulator and its capacitors.
     j1 = s.ic(0.9, 5.2, 0.4, right=["VIN", "GND"])
