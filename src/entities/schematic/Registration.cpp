@@ -1,4 +1,8 @@
 #include "model/EntityFactory.h"
+#include "entities/schematic/Symbol.h"
+#include "entities/schematic/SymbolTerminal.h"
+#include "entities/schematic/SymbolTexts.h"
+#include "entities/schematic/TerminalMagnet.h"
 #include "entities/schematic/Bus.h"
 #include "entities/schematic/InterWireConnector.h"
 #include "entities/schematic/SchematicNode.h"
@@ -8,6 +12,17 @@
 // Element names of the schematic entities.
 void registerSchematicEntities()
 {
+    registerEntity<Symbol>("symbol");
+    registerEntity<Symbol>("part");
+    registerEntity<SymbolTerminal>("terminal");
+    registerEntity<TerminalMagnet>("terminalMagnet");
+    registerEntity<TerminalMagnet>("partBorder");
+    registerEntity<TerminalMagnet>("symbolBorder");
+    registerEntity<SymbolReference>("partId");
+    registerEntity<SymbolPartValue>("symbolPartValue");
+    registerEntity<SymbolPartValue>("partValue");
+    registerEntity<SymbolPartValue>("symbolValue");
+    registerEntity<SymbolPartType>("symbolPartType");
     registerEntity<SchematicNode>("node");
     registerEntity<Wire>("wire");
     registerEntity<NodeJunction>("nodeJunction");

@@ -1,0 +1,140 @@
+#include "entities/schematic/SymbolTexts.h"
+
+#include "core/Readers.h"
+#include "document/Design.h"
+#include "document/GraphicsSheet.h"
+
+bool designIsProject(const GraphicsSheet* sheet)
+{
+    return !sheet || !sheet->design || sheet->design->isProject;
+}
+
+namespace {
+
+void readText(pugi::xml_node element, const char* name, QString& field)
+{
+    if (pugi::xml_attribute a = element.attribute(name))
+        field = QString::fromUtf8(a.value());
+}
+
+// Shown unless switched off, or switched off for schematics in a design that
+// honours that.
+bool visibleOnSheet(bool visible, bool visibleInSchematic, const GraphicsSheet* sheet)
+{
+    return visible && !(designIsProject(sheet) && !visibleInSchematic);
+}
+
+} // namespace
+
+SymbolReference::SymbolReference(GraphicsSheet* sheet) : TextEntity(sheet)
+{
+}
+
+void SymbolReference::readXML(pugi::xml_node element)
+{
+    TextEntity::readXML(element);
+    visible = readBoolAttribute(element, "visible", true);
+    visibleInSchematic = readBoolAttribute(element, "visibleInSchematic", true);
+    readText(element, "prefix", prefix);
+    readText(element, "siblingName", siblingName);
+    readText(element, "preferredSiblingName", preferredSiblingName);
+}
+
+bool SymbolReference::shown() const
+{
+    return visibleOnSheet(visible, visibleInSchematic, sheet) && !text.isEmpty();
+}
+
+void SymbolReference::draw(Graphics& g)
+{
+    if (shown())
+        TextEntity::draw(g);
+}
+
+void SymbolReference::calculateBoundingBox()
+{
+    if (shown())
+        TextEntity::calculateBoundingBox();
+}
+
+QWidget* SymbolReference::editorView()
+{
+    return new SymbolReferenceEditor(std::static_pointer_cast<SymbolReference>(shared_from_this()));
+}
+
+SymbolPartValue::SymbolPartValue(GraphicsSheet* sheet) : TextEntity(sheet)
+{
+}
+
+void SymbolPartValue::readXML(pugi::xml_node element)
+{
+    TextEntity::readXML(element);
+    // The schematic flag is written as "showInSchematic" here, unlike the
+    // reference's "visibleInSchematic".
+    visible = readBoolAttribute(element, "visible", true);
+    visibleInSchematic = readBoolAttribute(element, "showInSchematic", true);
+    nameIsNodeName = readBoolAttribute(element, "nameIsNodeName", false);
+}
+
+bool SymbolPartValue::shown() const
+{
+    return visibleOnSheet(visible, visibleInSchematic, sheet) && !text.isEmpty();
+}
+
+void SymbolPartValue::draw(Graphics& g)
+{
+    if (shown())
+        TextEntity::draw(g);
+}
+
+void SymbolPartValue::calculateBoundingBox()
+{
+    if (shown())
+        TextEntity::calculateBoundingBox();
+}
+
+QWidget* SymbolPartValue::editorView()
+{
+    return new SymbolPartValueEditor(std::static_pointer_cast<SymbolPartValue>(shared_from_this()));
+}
+
+SymbolPartType::SymbolPartType(GraphicsSheet* sheet) : TextEntity(sheet)
+{
+}
+
+void SymbolPartType::readXML(pugi::xml_node element)
+{
+    TextEntity::readXML(element);
+    visible = readBoolAttribute(element, "visible", true);
+    visibleInSchematic = readBoolAttribute(element, "showInSchematic", true);
+    nameIsNodeName = readBoolAttribute(element, "nameIsNodeName", false);
+}
+
+void SymbolPartType::draw(Graphics& g)
+{
+    if (visibleOnSheet(visible, visibleInSchematic, sheet))
+        TextEntity::draw(g);
+}
+
+QWidget* SymbolPartType::editorView()
+{
+    return new SymbolPartTypeEditor(std::static_pointer_cast<SymbolPartType>(shared_from_this()));
+}
+
+SymbolReferenceEditor::SymbolReferenceEditor(std::shared_ptr<SymbolReference> r, QWidget* parent)
+    : FrameEditor(QStringLiteral("Symbol Reference"), {}, parent), symbolReference(std::move(r))
+{
+    keepEntityAlive(symbolReference);
+}
+
+SymbolPartValueEditor::SymbolPartValueEditor(std::shared_ptr<SymbolPartValue> v, QWidget* parent)
+    : FrameEditor(QStringLiteral("Symbol Part Value"), {}, parent), symbolPartValue(std::move(v))
+{
+    keepEntityAlive(symbolPartValue);
+}
+
+SymbolPartTypeEditor::SymbolPartTypeEditor(std::shared_ptr<SymbolPartType> t, QWidget* parent)
+    : FrameEditor(QStringLiteral("Symbol Part Type"), {}, parent), symbolPartType(std::move(t))
+{
+    keepEntityAlive(symbolPartType);
+}
