@@ -155,12 +155,16 @@ LayerSettingsViewTab::LayerSettingsViewTab(ViewModel& viewModel, QWidget* parent
     // Layer values change through redraw requests; the tab switch moves the
     // active viewport (and isShowingPCB with it); a new design brings a new
     // list.
-    connect(&viewModel, &ViewModel::redrawsChanged, this, [this] {
+    // A hidden page only follows the tab; it catches up when shown.
+    auto follow = [this] {
         if (isVisible())
             refresh();
-    });
-    connect(&viewModel, &ViewModel::activeViewportChanged, this, &LayerSettingsViewTab::refresh);
-    connect(&viewModel, &ViewModel::designLoaded, this, &LayerSettingsViewTab::refresh);
+        else
+            setEnabled(this->viewModel.isShowingPCB);
+    };
+    connect(&viewModel, &ViewModel::redrawsChanged, this, follow);
+    connect(&viewModel, &ViewModel::activeViewportChanged, this, follow);
+    connect(&viewModel, &ViewModel::designLoaded, this, follow);
     refresh();
 }
 
