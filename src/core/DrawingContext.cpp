@@ -16,6 +16,13 @@ bool finiteTransform(const QTransform& t)
         && isFiniteValue(t.dy()) && isFiniteValue(t.m13()) && isFiniteValue(t.m23()) && isFiniteValue(t.m33());
 }
 
+// Exactly the same matrix (QTransform's own comparison is fuzzy).
+bool sameTransform(const QTransform& a, const QTransform& b)
+{
+    return a.m11() == b.m11() && a.m12() == b.m12() && a.m21() == b.m21() && a.m22() == b.m22() && a.dx() == b.dx()
+        && a.dy() == b.dy() && a.m13() == b.m13() && a.m23() == b.m23() && a.m33() == b.m33();
+}
+
 // Root mean square of the linear part's scale: what a length in user units
 // becomes in device units when the transform cannot be inverted.
 double meanScale(const QTransform& t)
@@ -100,28 +107,88 @@ void DrawingContext::setLineDash(std::vector<double> lengths, double phase)
     state_.dashPhase = isFiniteValue(phase) ? phase : 0;
 }
 
+void DrawingContext::clearPath()
+{
+    // A fresh path, not QPainterPath::clear(): that leaves a move to the
+    // origin behind, from which the next lineTo would draw.
+    path_ = QPainterPath();
+    pathInUser_ = false;
+    pathTransformUsable_ = false;
+}
+
+bool DrawingContext::prepareToAdd()
+{
+    const QTransform& t = state_.transform;
+    if (path_.elementCount() == 0) {
+        pathInUser_ = true;
+        pathTransform_ = t;
+        bool invertible = false;
+        pathTransformUsable_ = t.isAffine() && finiteTransform(t) && finiteTransform(t.inverted(&invertible)) && invertible;
+        return true;
+    }
+    if (pathInUser_) {
+        if (sameTransform(t, pathTransform_))
+            return true;
+        path_ = pathTransform_.map(path_);
+        pathInUser_ = false;
+        pathTransformUsable_ = false;
+    }
+    return false;
+}
+
+const QPainterPath& DrawingContext::devicePath() const
+{
+    if (!pathInUser_)
+        return path_;
+    devicePathCache_ = pathTransform_.map(path_);
+    return devicePathCache_;
+}
+
 void DrawingContext::moveTo(QPointF p)
 {
-    path_.moveTo(state_.transform.map(p));
+    if (prepareToAdd())
+        path_.moveTo(p);
+    else
+        path_.moveTo(state_.transform.map(p));
 }
 
 void DrawingContext::lineTo(QPointF p)
 {
     // A line without a current point starts one, as on the platform context.
-    if (path_.elementCount() == 0)
-        path_.moveTo(state_.transform.map(p));
+    const bool start = path_.elementCount() == 0;
+    const QPointF q = prepareToAdd() ? p : state_.transform.map(p);
+    if (start)
+        path_.moveTo(q);
     else
-        path_.lineTo(state_.transform.map(p));
+        path_.lineTo(q);
 }
 
 void DrawingContext::addPath(const QPainterPath& userPath)
 {
-    path_.addPath(state_.transform.map(userPath));
+    if (userPath.isEmpty())
+        return;
+    if (path_.elementCount() == 0 && prepareToAdd()) {
+        // Shared, not copied.
+        path_ = userPath;
+        return;
+    }
+    if (prepareToAdd())
+        path_.addPath(userPath);
+    else
+        path_.addPath(state_.transform.map(userPath));
 }
 
 void DrawingContext::addRect(const QRectF& r)
 {
     // A rotated rectangle is no longer a rectangle: map the corners.
+    if (prepareToAdd()) {
+        path_.moveTo(r.topLeft());
+        path_.lineTo(r.topRight());
+        path_.lineTo(r.bottomRight());
+        path_.lineTo(r.bottomLeft());
+        path_.closeSubpath();
+        return;
+    }
     const QTransform& t = state_.transform;
     path_.moveTo(t.map(r.topLeft()));
     path_.lineTo(t.map(r.topRight()));
@@ -132,44 +199,65 @@ void DrawingContext::addRect(const QRectF& r)
 
 void DrawingContext::addEllipse(const QRectF& r)
 {
+    if (prepareToAdd()) {
+        path_.addEllipse(r);
+        return;
+    }
     QPainterPath e;
     e.addEllipse(r);
     path_.addPath(state_.transform.map(e));
 }
 
+void DrawingContext::fillCurrentPath(Qt::FillRule rule)
+{
+    if (path_.isEmpty())
+        return;
+    if (path_.fillRule() != rule)
+        path_.setFillRule(rule);
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(state_.fillColor);
+    if (pathDrawsInUserSpace()) {
+        painter_.setTransform(pathTransform_);
+        painter_.drawPath(path_);
+    } else {
+        painter_.setTransform(QTransform());
+        painter_.drawPath(devicePath());
+    }
+}
+
+void DrawingContext::strokeCurrentPath()
+{
+    if (path_.isEmpty())
+        return;
+    // Under the transform the path was built in, the path is already in the
+    // user coordinates the stroke is made in.
+    if (pathDrawsInUserSpace() && sameTransform(pathTransform_, state_.transform))
+        strokeUserPath(path_);
+    else
+        strokeDevicePath(devicePath());
+}
+
 void DrawingContext::fillPath(Qt::FillRule rule)
 {
-    if (!path_.isEmpty()) {
-        path_.setFillRule(rule);
-        painter_.setTransform(QTransform());
-        painter_.setPen(Qt::NoPen);
-        painter_.setBrush(state_.fillColor);
-        painter_.drawPath(path_);
-    }
-    path_.clear();
+    fillCurrentPath(rule);
+    clearPath();
 }
 
 void DrawingContext::strokePath()
 {
-    if (!path_.isEmpty())
-        strokeDevicePath(path_);
-    path_.clear();
+    strokeCurrentPath();
+    clearPath();
 }
 
 void DrawingContext::fillAndStrokePath(Qt::FillRule rule)
 {
-    if (!path_.isEmpty()) {
-        const QPainterPath device = path_;
-        fillPath(rule);
-        strokeDevicePath(device);
-    }
-    path_.clear();
+    fillCurrentPath(rule);
+    strokeCurrentPath();
+    clearPath();
 }
 
-void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
+QPen DrawingContext::strokePen() const
 {
-    const QTransform& t = state_.transform;
-    const double w = state_.lineWidth;
     // A miter join past the limit becomes a bevel, as on the platform; Qt's
     // plain miter join would clip the spike instead.
     const Qt::PenJoinStyle join = state_.join == Qt::MiterJoin ? Qt::SvgMiterJoin : state_.join;
@@ -178,27 +266,55 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
     // line width.
     if (isFiniteValue(state_.miterLimit) && state_.miterLimit > 0)
         pen.setMiterLimit(state_.miterLimit);
+    return pen;
+}
 
+bool DrawingContext::strokeInUserSpace(QPen& pen, double& frameScale)
+{
+    const QTransform& t = state_.transform;
+    const double w = state_.lineWidth;
     bool invertible = false;
     const QTransform inverse = finiteTransform(t) ? t.inverted(&invertible) : QTransform();
     // Stroke the path in user space under the current transform, so the
     // width, the dashes and the caps follow the transform. QPen refuses widths
     // of 32768 and more: a width that large is drawn as 1 in a frame scaled
     // by it.
-    const double frameScale = w < maxPenWidth ? 1 : w;
-    const QTransform frame = QTransform::fromScale(frameScale, frameScale);
-    const QTransform framed = frame * t;
+    frameScale = w < maxPenWidth ? 1 : w;
+    const QTransform framed = QTransform::fromScale(frameScale, frameScale) * t;
     const QTransform toFrame = inverse * QTransform::fromScale(1 / frameScale, 1 / frameScale);
-    if (w > 0 && isFiniteValue(w) && invertible && finiteTransform(inverse) && finiteTransform(framed)
-        && finiteTransform(toFrame)) {
-        pen.setWidthF(w / frameScale);
-        const QList<qreal> dash = dashInPenWidths(state_.dash, 1, w);
-        if (!dash.isEmpty()) {
-            pen.setDashPattern(dash);
-            pen.setDashOffset(state_.dashPhase / w);
-        }
-        painter_.setTransform(framed);
-        painter_.strokePath(frameScale == 1 ? inverse.map(devicePath) : toFrame.map(devicePath), pen);
+    if (!(w > 0 && isFiniteValue(w) && invertible && finiteTransform(inverse) && finiteTransform(framed) && finiteTransform(toFrame)))
+        return false;
+    pen.setWidthF(w / frameScale);
+    const QList<qreal> dash = dashInPenWidths(state_.dash, 1, w);
+    if (!dash.isEmpty()) {
+        pen.setDashPattern(dash);
+        pen.setDashOffset(state_.dashPhase / w);
+    }
+    painter_.setTransform(framed);
+    return true;
+}
+
+void DrawingContext::strokeUserPath(const QPainterPath& userPath)
+{
+    QPen pen = strokePen();
+    double frameScale = 1;
+    if (strokeInUserSpace(pen, frameScale)) {
+        painter_.strokePath(frameScale == 1 ? userPath : QTransform::fromScale(1 / frameScale, 1 / frameScale).map(userPath), pen);
+        return;
+    }
+    strokeDevicePath(state_.transform.map(userPath));
+}
+
+void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
+{
+    const QTransform& t = state_.transform;
+    const double w = state_.lineWidth;
+    QPen pen = strokePen();
+    double frameScale = 1;
+    if (strokeInUserSpace(pen, frameScale)) {
+        bool invertible = false;
+        const QTransform toFrame = t.inverted(&invertible) * QTransform::fromScale(1 / frameScale, 1 / frameScale);
+        painter_.strokePath(toFrame.map(devicePath), pen);
         return;
     }
 
@@ -221,14 +337,20 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
 
 void DrawingContext::clip(Qt::FillRule rule)
 {
-    path_.setFillRule(rule);
+    if (path_.fillRule() != rule)
+        path_.setFillRule(rule);
     if (!state_.painterSaved) {
         painter_.save();
         state_.painterSaved = true;
     }
-    painter_.setTransform(QTransform());
-    painter_.setClipPath(path_, Qt::IntersectClip);
-    path_.clear();
+    if (pathDrawsInUserSpace()) {
+        painter_.setTransform(pathTransform_);
+        painter_.setClipPath(path_, Qt::IntersectClip);
+    } else {
+        painter_.setTransform(QTransform());
+        painter_.setClipPath(devicePath(), Qt::IntersectClip);
+    }
+    clearPath();
 }
 
 void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& brush, Qt::FillRule rule)

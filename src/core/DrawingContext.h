@@ -55,8 +55,11 @@ public:
     void setLineDash(std::vector<double> lengths, double phase = 0);
     const std::vector<double>& lineDash() const { return state_.dash; }
 
-    // Current path, in device coordinates.
-    void beginPath() { path_.clear(); }
+    // Current path. Its points are fixed in device coordinates as they are
+    // added; while every part is added under one transform the path is kept
+    // in those user coordinates with that transform, which fills and strokes
+    // without mapping it to the device and back.
+    void beginPath() { clearPath(); }
     void moveTo(QPointF p);
     void lineTo(QPointF p);
     void closePath() { path_.closeSubpath(); }
@@ -65,7 +68,8 @@ public:
     void addRect(const QRectF& r);
     void addEllipse(const QRectF& r);
     bool isPathEmpty() const { return path_.elementCount() == 0; }
-    const QPainterPath& devicePath() const { return path_; }
+    // The current path in device coordinates.
+    const QPainterPath& devicePath() const;
 
     void fillPath(Qt::FillRule rule = Qt::WindingFill);
     void strokePath();
@@ -98,10 +102,33 @@ private:
         // restoring the level restores the painter.
         bool painterSaved = false;
     };
+    void fillCurrentPath(Qt::FillRule rule);
+    void strokeCurrentPath();
+    QPen strokePen() const;
+    // Sets the painter up to stroke in user space under the current
+    // transform (the pen's width and dashes with it); false when the
+    // transform or the width does not allow it.
+    bool strokeInUserSpace(QPen& pen, double& frameScale);
     void strokeDevicePath(const QPainterPath& devicePath);
+    // Strokes a path given in user coordinates of the current transform.
+    void strokeUserPath(const QPainterPath& userPath);
+    void clearPath();
+    // Readies the current path for points given under the current transform:
+    // keeps it in user coordinates when it is empty or was begun under the
+    // same transform, else turns it into device coordinates for good.
+    // Returns whether points go in untransformed.
+    bool prepareToAdd();
+    // Whether the current path is in the user coordinates of pathTransform_
+    // and that transform can draw it directly (finite and invertible).
+    bool pathDrawsInUserSpace() const { return pathInUser_ && pathTransformUsable_; }
 
     QPainter& painter_;
     State state_;
     std::vector<State> stack_;
     QPainterPath path_;
+    bool pathInUser_ = false;
+    bool pathTransformUsable_ = false;
+    QTransform pathTransform_;
+    // devicePath() of a path kept in user coordinates.
+    mutable QPainterPath devicePathCache_;
 };
