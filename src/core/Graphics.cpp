@@ -3,9 +3,12 @@
 #include "core/Palette.h"
 #include "core/TextMetrics.h"
 
+#include <QPainter>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -50,6 +53,14 @@ std::vector<double> dashPattern(LinePattern pattern, double w)
     case LinePattern::dashDotDot: return {8 * w, 4 * w, 2 * w, 4 * w, 2 * w, 4 * w};
     }
     return {};
+}
+
+// Affine with finite, invertible linear part and finite offsets: QPainter
+// can draw under it as it is.
+bool finiteAffine(const QTransform& t)
+{
+    const double det = t.m11() * t.m22() - t.m12() * t.m21();
+    return t.isAffine() && std::isfinite(det) && det != 0 && std::isfinite(t.dx()) && std::isfinite(t.dy());
 }
 
 QPainterPath closedPolygon(const std::vector<QPointF>& points)
@@ -240,6 +251,163 @@ void Graphics::drawText(const QString& text, const Font& font, const QColor& col
     const QRectF ink = glyphs.boundingRect();
     const QPointF origin(x - ink.width() / 2 - font.height / 10, y - ink.height() / 2);
     context.fillUserPath(glyphs, QBrush(effectiveColor(color)), Qt::WindingFill, QTransform::fromTranslate(origin.x(), origin.y()));
+}
+
+double Graphics::deviceScale() const
+{
+    const QTransform t = context.transform();
+    const double s = std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
+    return std::isfinite(s) ? s : 0;
+}
+
+bool Graphics::keepsShapes() const
+{
+    const QTransform t = context.transform();
+    if (!t.isAffine())
+        return false;
+    const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
+    const double xx = a * a + b * b, yy = c * c + d * d;
+    // Orthogonal axes of equal length, to a relative tolerance; both finite
+    // and not degenerate.
+    return std::isfinite(xx) && std::isfinite(yy) && std::isfinite(t.dx()) && std::isfinite(t.dy()) && xx > 0
+        && std::abs(xx - yy) <= 1e-9 * xx && std::abs(a * c + b * d) <= 1e-9 * xx;
+}
+
+void Graphics::fillRect(const QRectF& rect, const QColor& color)
+{
+    if (!isDrawable(color))
+        return;
+    if (!picking && keepsShapes()) {
+        QPainter& painter = context.painter();
+        painter.setTransform(context.transform());
+        painter.fillRect(rect.normalized(), color);
+        return;
+    }
+    context.setFillColor(color);
+    context.beginPath();
+    context.addRect(rect);
+    context.fillPath(Qt::WindingFill);
+}
+
+void Graphics::fillEllipse(const QRectF& rect, const QColor& color)
+{
+    if (!isDrawable(color))
+        return;
+    if (!picking && keepsShapes()) {
+        const QRectF r = rect.normalized();
+        const double across = std::max(r.width(), r.height()) * deviceScale();
+        const QPointF c = r.center();
+        QPainter& painter = context.painter();
+        if (across < kTinyShapePixels) {
+            // The rectangle of the ellipse's area, about its centre.
+            constexpr double k = 0.88622692545275801365; // sqrt(pi) / 2
+            const double w = r.width() * k, h = r.height() * k;
+            painter.setTransform(context.transform());
+            painter.fillRect(QRectF(c.x() - w / 2, c.y() - h / 2, w, h), color);
+            return;
+        }
+        if (across <= kPolygonEllipsePixels) {
+            // Small on the device: an inscribed polygon whose sides stray
+            // from the curve by less than kEllipseTolerance pixels, filled
+            // without flattening the curve on every draw.
+            const double radius = across / 2;
+            const int sides = std::clamp(int(std::ceil(M_PI / std::acos(1 - kEllipseTolerance / radius) / 4)) * 4, 8, 64);
+            QPointF points[64];
+            // Corners pushed out so that the polygon has the ellipse's area:
+            // it then strays both ways, by half as much.
+            const double grow = std::sqrt(M_PI / (sides / 2.0 * std::sin(2 * M_PI / sides)));
+            const double rx = r.width() / 2 * grow, ry = r.height() / 2 * grow;
+            for (int i = 0; i < sides; ++i) {
+                const double a = 2 * M_PI * i / sides;
+                points[i] = QPointF(c.x() + rx * std::cos(a), c.y() + ry * std::sin(a));
+            }
+            painter.setTransform(context.transform());
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(color);
+            painter.drawPolygon(points, sides, Qt::WindingFill);
+            return;
+        }
+    }
+    context.setFillColor(color);
+    context.beginPath();
+    context.addEllipse(rect);
+    context.fillPath(Qt::WindingFill);
+}
+
+void Graphics::fillPoints(const std::vector<QPointF>& points, const QColor& color)
+{
+    if (!isDrawable(color) || points.empty())
+        return;
+    if (!picking && finiteAffine(context.transform()) && points.size() <= size_t(std::numeric_limits<int>::max())) {
+        QPainter& painter = context.painter();
+        painter.setTransform(context.transform());
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(color);
+        painter.drawPolygon(points.data(), int(points.size()), Qt::WindingFill);
+        return;
+    }
+    context.setFillColor(color);
+    context.beginPath();
+    context.addPath(closedPolygon(points));
+    context.fillPath(Qt::WindingFill);
+}
+
+bool Graphics::thinLine()
+{
+    return !picking && context.lineDash().empty() && keepsShapes() && context.lineWidth() * deviceScale() <= kThinLinePixels;
+}
+
+bool Graphics::strokeThinRectangle(const Pen& pen, const QRectF& rect)
+{
+    if (!isDrawable(pen.color))
+        return false;
+    applyPen(pen);
+    const double w = context.lineWidth();
+    const QRectF r = rect.normalized();
+    if (!thinLine() || !(r.width() > w && r.height() > w))
+        return false;
+    // The outer rectangle less the inner one, as one polygon: the two edges
+    // that join them cancel under the odd-even rule.
+    const double h = w / 2;
+    const QPointF points[10] = {
+        {r.left() - h, r.top() - h}, {r.right() + h, r.top() - h}, {r.right() + h, r.bottom() + h},
+        {r.left() - h, r.bottom() + h}, {r.left() - h, r.top() - h}, {r.left() + h, r.top() + h},
+        {r.left() + h, r.bottom() - h}, {r.right() - h, r.bottom() - h}, {r.right() - h, r.top() + h},
+        {r.left() + h, r.top() + h},
+    };
+    QPainter& painter = context.painter();
+    painter.setTransform(context.transform());
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(context.strokeColor());
+    painter.drawPolygon(points, 10, Qt::OddEvenFill);
+    return true;
+}
+
+bool Graphics::strokeThinPolyline(const Pen& pen, const std::vector<QPointF>& points)
+{
+    if (!isDrawable(pen.color))
+        return false;
+    applyPen(pen);
+    if (points.size() < 2 || points.size() > 4096 || !thinLine())
+        return false;
+    QLineF stackLines[16];
+    std::vector<QLineF> heapLines;
+    QLineF* lines = stackLines;
+    if (points.size() - 1 > std::size(stackLines)) {
+        heapLines.resize(points.size() - 1);
+        lines = heapLines.data();
+    }
+    for (size_t i = 1; i < points.size(); ++i)
+        lines[i - 1] = QLineF(points[i - 1], points[i]);
+    // Square ends on a non-cosmetic pen: QPainter draws each segment as a
+    // thin rectangle, without stroking a path.
+    const QPen thin(context.strokeColor(), context.lineWidth(), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    QPainter& painter = context.painter();
+    painter.setTransform(context.transform());
+    painter.setPen(thin);
+    painter.drawLines(lines, int(points.size() - 1));
+    painter.setPen(Qt::NoPen);
+    return true;
 }
 
 void Graphics::clearPickPixel()

@@ -67,6 +67,45 @@ public:
     // in the y-up model.
     void drawText(const QString& text, const Font& font, const QColor& color, double x, double y);
 
+    // Level of detail. Outside picking, shapes smaller than this on the
+    // device (in device pixels, across) are drawn by cheap stand-ins that
+    // cover the same pixels to within a fraction of a pixel: an ellipse by
+    // the rectangle of the same area, rounded corners square. Picking always
+    // draws the exact shapes.
+    static constexpr double kTinyShapePixels = 2.0;
+    // Ellipses up to this size across (device pixels) are filled as
+    // polygons whose sides stray from the curve by at most kEllipseTolerance
+    // pixels: finer than QPainter flattens curves.
+    static constexpr double kPolygonEllipsePixels = 24.0;
+    static constexpr double kEllipseTolerance = 0.05;
+    // Lines at most this wide on the device (one device pixel as pixelSize
+    // measures it is about 1.41) draw their round joins and caps square.
+    static constexpr double kThinLinePixels = 1.5;
+    // Device pixels per model unit under the current transform (the square
+    // root of its area scale).
+    double deviceScale() const;
+    // Whether the transform keeps shapes (a uniform scale with rotations,
+    // mirrors and moves), under which QPainter fills upright rectangles
+    // without building paths.
+    bool keepsShapes() const;
+
+    // A rectangle or an ellipse of model units filled in one colour as is
+    // (the layer colour is the caller's), with level of detail outside
+    // picking. Invisible colours draw nothing.
+    void fillRect(const QRectF& rect, const QColor& color);
+    void fillEllipse(const QRectF& rect, const QColor& color);
+    // The closed polygon filled in one colour (non-zero), as drawPolygon
+    // fills it, without building a path outside picking.
+    void fillPoints(const std::vector<QPointF>& points, const QColor& color);
+    // The rectangle's outline or the open polyline stroked with the pen
+    // (applyPen's rules, applied here) when, outside picking, the solid line
+    // is thin on the device: the rectangle as the band the line covers, with
+    // square corners; the polyline segment by segment with square ends.
+    // False, with only the pen applied, when the line is not thin or the
+    // colour is invisible: the caller strokes as usual.
+    bool strokeThinRectangle(const Pen& pen, const QRectF& rect);
+    bool strokeThinPolyline(const Pen& pen, const std::vector<QPointF>& points);
+
     // Pick mode: the context paints into a 1x1 image whose pixel is the
     // picked point. clearPickPixel before an entity draws, pickPixelHit after.
     QImage* pickImage = nullptr;
@@ -74,6 +113,9 @@ public:
     bool pickPixelHit() const;
 
 private:
+    // The stroke as applyPen set it is solid and thin on the device, and
+    // level of detail applies.
+    bool thinLine();
     // Brush fill, then pen stroke, each skipped for an invisible colour.
     void fillAndStroke(const QPainterPath& path, const Pen& pen, const Brush& brush);
     // Fill in one colour (non-zero) when filled, then pen stroke.

@@ -4,6 +4,7 @@
 #include "core/Graphics.h"
 #include "core/Palette.h"
 #include "core/Readers.h"
+#include "core/TextMetrics.h"
 #include "document/Design.h"
 #include "document/DesignState.h"
 #include "document/PCB.h"
@@ -134,6 +135,26 @@ void fillWithHairline(Graphics& g, const QPainterPath& unitShape, const QRectF& 
                            placeUnitShape(r, halfLine));
     if (isDrawable(fill))
         g.context.fillUserPath(unitShape, QBrush(g.effectiveColor(fill)), Qt::WindingFill, placeUnitShape(r, -halfLine));
+}
+
+// Whether the rectangle of own coordinates, placed by the net transform and
+// grown by margin own units, lies wholly outside the visible box (never when
+// no box is known).
+bool outsideView(const Graphics& g, const QRectF& rect, const std::optional<QTransform>& net, double margin)
+{
+    if (!g.viewportBoundingBox.valid)
+        return false;
+    // Sheet units per own unit, at most: the norm of the linear part.
+    const double scale = net ? std::sqrt(net->m11() * net->m11() + net->m12() * net->m12() + net->m21() * net->m21()
+                                         + net->m22() * net->m22())
+                             : 1.0;
+    BoundingBox box;
+    box.addTransformedRect(rect, net);
+    const double grow = margin * scale;
+    if (!std::isfinite(grow))
+        return false;
+    box = box.expanded(grow);
+    return box.valid && !box.intersects(g.viewportBoundingBox);
 }
 
 const Pen& blackHairline()
@@ -274,9 +295,23 @@ void Pad::draw(Graphics& g)
         // now): the shared unit shape placed over the rectangle, so the
         // commonest pads keep no path of their own.
         const QColor fill = g.effectiveColor(brush.color);
-        if (isDrawable(brush.color))
+        if (!isDrawable(brush.color)) {
+        } else if (!g.picking) {
+            if (curveType == CurveType::ellipse)
+                g.fillEllipse(rectangle, fill);
+            else
+                g.fillRect(rectangle, fill);
+        } else {
             g.context.fillUserPath(curveType == CurveType::ellipse ? unitCircle() : unitSquare(), QBrush(fill),
                                    Qt::WindingFill, placeUnitShape(rectangle, 0));
+        }
+    } else if (!g.picking && curveType == CurveType::rectangle && (g.useLayerColor || !brush.isGradient())
+               && std::min(roundness, 1.0) * std::min(std::abs(rectangle.width()), std::abs(rectangle.height())) / 2
+                       * g.deviceScale()
+                   < kSquareCornerPixels) {
+        // Corners rounded by less than half a pixel: the plain rectangle.
+        if (isDrawable(brush.color))
+            g.fillRect(rectangle, g.effectiveColor(brush.color));
     } else {
         g.fillAndStrokePath(outline(), pen, brush);
     }
@@ -290,10 +325,16 @@ PCB* Pad::pcbSheet() const
 
 void Pad::drawPadPass(Graphics& g)
 {
+    if (!hasDrawableOutline())
+        return;
+    // The pass runs over every pad of the board: those off the view are left
+    // before anything else (the outline lies in the box; the hairline grows
+    // it by half a pixel).
+    if (boundingBox.valid && g.viewportBoundingBox.valid
+        && !boundingBox.expanded(g.pixelSize()).intersects(g.viewportBoundingBox))
+        return;
     // With the board shown solid, surface-mount pads of the other side hide.
     if (PCB* pcb = pcbSheet(); pcb && pcb->layerList.showPcbSolid && surfaceMount && layerIndex != PcbLayerList::kTopLayer)
-        return;
-    if (!hasDrawableOutline())
         return;
     const QColor yellow(255, 255, 0);
     g.pushTransform(singleLevelTransform);
@@ -321,16 +362,23 @@ void Pad::drawHolePass(Graphics& g, const QColor&)
 {
     if (!hasDrawableHole())
         return;
+    // The pass runs over every pad of the board: a hole off the view (grown
+    // by its hairline) is left before anything else.
+    const double pixel = g.pixelSize();
+    const bool holeShown = !outsideView(g, holeRectangle, netTransform, pixel);
+    if (!holeShown && !padNameShown(g))
+        return;
     g.pushTransform(singleLevelTransform);
     // Always round, also for a rectangular hole: the inscribed ellipse filled
     // black with a black hairline round it. Fill and hairline share the
     // colour, so one fill of the ellipse grown by half the hairline gives the
-    // same picture; it is the unit circle placed by a local transform, which
-    // needs no path of the pad's own.
+    // same picture.
     const QColor black = g.effectiveColor(QColor(0, 0, 0));
-    if (isDrawable(black)) {
-        g.context.fillUserPath(unitCircle(), QBrush(black), Qt::WindingFill,
-                               placeUnitShape(holeRectangle, g.pixelSize() / 2));
+    if (holeShown && isDrawable(black)) {
+        if (!g.picking)
+            g.fillEllipse(holeRectangle.adjusted(-pixel / 2, -pixel / 2, pixel / 2, pixel / 2), black);
+        else
+            g.context.fillUserPath(unitCircle(), QBrush(black), Qt::WindingFill, placeUnitShape(holeRectangle, pixel / 2));
     }
     drawPadName(g);
     g.popTransform(singleLevelTransform);
@@ -347,13 +395,33 @@ const Font& Pad::padNameFont()
     return font;
 }
 
-void Pad::drawPadName(Graphics& g)
+bool Pad::padNameShown(Graphics& g)
 {
     if (name.isEmpty() || !hasDrawableOutline())
-        return;
+        return false;
     // Only on pads at least 20 device pixels tall (asked first: it is the
     // cheap test that fails for most pads of a whole board).
     if (!(g.pixelSize() * 20.0 <= rectangle.height()))
+        return false;
+    // Nor off the view: the name's ink box, placed as drawText places it.
+    if (!g.viewportBoundingBox.valid || !hasTextSize(padNameFont()))
+        return true;
+    if (!nameInk_ || nameInk_->first != name)
+        nameInk_ = std::make_pair(name, textInkBounds(padNameFont(), name));
+    const QRectF ink = nameInk_->second;
+    if (!ink.isValid())
+        return true;
+    const QPointF c = rectangle.center();
+    const QPointF origin(c.x() - ink.width() / 2 - padNameFont().height / 10, c.y() - ink.height() / 2);
+    std::optional<QTransform> placement = netTransform;
+    if (padNameRotationTransform)
+        placement = *padNameRotationTransform * (netTransform ? *netTransform : QTransform());
+    return !outsideView(g, ink.translated(origin), placement, 0);
+}
+
+void Pad::drawPadName(Graphics& g)
+{
+    if (!padNameShown(g))
         return;
     // The switch of the open design's board.
     if (!sheet || !sheet->design)

@@ -11,6 +11,7 @@
 #include <QSizeF>
 #include <QTransform>
 #include <optional>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -73,6 +74,12 @@ public:
 
     // The name label, level on screen; only from the hole pass.
     void drawPadName(Graphics& g);
+    // Whether drawPadName draws anything: a named pad tall enough on the
+    // device, its name at least partly in view.
+    bool padNameShown(Graphics& g);
+    // Rounded corners of a smaller radius on the device (in pixels) are
+    // drawn square outside picking.
+    static constexpr double kSquareCornerPixels = 0.5;
     // Adds the outline grown by the solder-mask margin, placed by the net
     // transform, to the context's current path (for the board fill's clip).
     void addPadClearanceOutline(Graphics& g);
@@ -98,6 +105,8 @@ private:
     double solderMaskMargin() const;
     const std::vector<QPointF>& expandedBezierPolygon(double margin);
 
+    // The name's ink bounds, measured for that name.
+    std::optional<std::pair<QString, QRectF>> nameInk_;
     double cachedCutoutMargin_ = 0;
     double cachedBezierMargin_ = 0;
 };

@@ -104,8 +104,19 @@ void Silkscreen::draw(Graphics& g)
     g.pushTransform(singleLevelTransform);
     switch (shape) {
     case SilkscreenShape::rectangle:
-        g.drawRectangle(pen, QColor::fromRgbF(0, 0, 0, 0), rectangle);
-        g.drawPolygon(Pen(QColor::fromRgbF(0, 0, 0, 0), 0), QColor::fromRgbF(1, 1, 1, 1), notchPoints);
+        if (g.picking) {
+            g.drawRectangle(pen, QColor::fromRgbF(0, 0, 0, 0), rectangle);
+            g.drawPolygon(Pen(QColor::fromRgbF(0, 0, 0, 0), 0), QColor::fromRgbF(1, 1, 1, 1), notchPoints);
+        } else {
+            // What drawRectangle and drawPolygon draw here (an outline with
+            // no fill, a fill with no outline), without their paths.
+            if (isDrawable(pen.color) && !g.strokeThinRectangle(pen, rectangle)) {
+                g.context.beginPath();
+                g.context.addRect(rectangle);
+                g.context.strokePath();
+            }
+            g.fillPoints(notchPoints, g.effectiveColor(QColor::fromRgbF(1, 1, 1, 1)));
+        }
         break;
     case SilkscreenShape::roundedRectangle:
         if (isDrawable(pen.color)) {

@@ -68,8 +68,7 @@ void Track::draw(Graphics& g)
     Entity::draw(g);
     pen.lineJoin = LineJoin::round;
     g.pushTransform(singleLevelTransform);
-    if (isDrawable(pen.color)) {
-        g.applyPen(pen);
+    if (isDrawable(pen.color) && !g.strokeThinPolyline(pen, points)) {
         g.context.beginPath();
         g.context.moveTo(points.front());
         for (const QPointF& p : points)

@@ -5,6 +5,7 @@
 #include "core/Readers.h"
 
 #include <algorithm>
+#include <cmath>
 
 Via::Via(GraphicsSheet* sheet) : Entity(sheet)
 {
@@ -48,27 +49,35 @@ void Via::drawHolePass(Graphics& g, const QColor& color)
 {
     if (!hasHole())
         return;
-    g.pushTransform(singleLevelTransform);
-    // A via without a usable diameter has no disc (its rectangle would be
-    // turned inside out); its hole is still drawn.
-    if (isDrawable(color) && hasDisc()) {
-        g.context.setFillColor(g.effectiveColor(color));
-        g.context.beginPath();
-        g.context.addEllipse(rectangle);
-        g.context.fillPath(Qt::WindingFill);
-    }
-    g.useLayerColor = false;
     // The hole is a black ring of width w = h/2 (at least one device pixel)
     // around the circle of diameter h/2. The ring reaches the centre, so it
     // is filled as the disc of radius h/4 + w/2: the same pixels, without
     // the cost of stroking a circle for every via.
     const double h = holeDiameter;
-    const double w = std::max(h / 2, g.pixelSize());
+    const double pixel = g.pixelSize();
+    const double w = std::max(h / 2, pixel);
     const double r = h / 4 + w / 2;
-    g.context.setFillColor(QColor(0, 0, 0));
-    g.context.beginPath();
-    g.context.addEllipse(QRectF(modelSpaceCenter.x() - r, modelSpaceCenter.y() - r, 2 * r, 2 * r));
-    g.context.fillPath(Qt::WindingFill);
+    const QRectF hole(modelSpaceCenter.x() - r, modelSpaceCenter.y() - r, 2 * r, 2 * r);
+    // The pass runs over every via of the board: one wholly off the view is
+    // left before anything else.
+    if (g.viewportBoundingBox.valid && std::isfinite(r)) {
+        const QRectF reach = hasDisc() ? hole.united(rectangle) : hole;
+        const std::optional<QTransform>& t = netTransform;
+        const double scale = t ? std::sqrt(t->m11() * t->m11() + t->m12() * t->m12() + t->m21() * t->m21() + t->m22() * t->m22()) : 1.0;
+        BoundingBox box;
+        box.addTransformedRect(reach, t);
+        if (std::isfinite(pixel * scale))
+            box = box.expanded(pixel * scale);
+        if (box.valid && !box.intersects(g.viewportBoundingBox))
+            return;
+    }
+    g.pushTransform(singleLevelTransform);
+    // A via without a usable diameter has no disc (its rectangle would be
+    // turned inside out); its hole is still drawn.
+    if (isDrawable(color) && hasDisc())
+        g.fillEllipse(rectangle, g.effectiveColor(color));
+    g.useLayerColor = false;
+    g.fillEllipse(hole, QColor(0, 0, 0));
     g.popTransform(singleLevelTransform);
 }
 

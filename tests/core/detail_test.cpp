@@ -1,0 +1,224 @@
+// The level of detail of the drawing facade: cheap stand-ins for shapes too
+// small to show their form, never while picking.
+
+#include "core/Graphics.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// An image seen through a y-up view of `scale` pixels per inch.
+struct Surface {
+    Surface(double scale, int size = 64)
+        : image(size, size, QImage::Format_ARGB32_Premultiplied)
+    {
+        image.fill(Qt::transparent);
+        painter = std::make_unique<QPainter>(&image);
+        painter->setTransform(QTransform(scale, 0, 0, -scale, 0, size));
+        context = std::make_unique<DrawingContext>(*painter);
+        g = std::make_unique<Graphics>(*context);
+    }
+    const QImage& done()
+    {
+        g.reset();
+        context.reset();
+        painter.reset();
+        return image;
+    }
+    QImage image;
+    std::unique_ptr<QPainter> painter;
+    std::unique_ptr<DrawingContext> context;
+    std::unique_ptr<Graphics> g;
+};
+
+// Sum of alpha over the image, in pixels of full coverage.
+double ink(const QImage& img)
+{
+    double sum = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            sum += qAlpha(img.pixel(x, y)) / 255.0;
+    return sum;
+}
+
+int maxAlphaDifference(const QImage& a, const QImage& b)
+{
+    int m = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            m = std::max(m, std::abs(qAlpha(a.pixel(x, y)) - qAlpha(b.pixel(x, y))));
+    return m;
+}
+
+using Draw = std::function<void(Graphics&)>;
+
+QImage render(double scale, const Draw& draw, bool picking = false, int size = 64)
+{
+    Surface s(scale, size);
+    s.g->picking = picking;
+    draw(*s.g);
+    return s.done();
+}
+
+// The exact shape through the context's path, as every shape was drawn
+// before the stand-ins.
+Draw exactEllipse(QRectF r)
+{
+    return [r](Graphics& g) {
+        g.context.setFillColor(Qt::black);
+        g.context.beginPath();
+        g.context.addEllipse(r);
+        g.context.fillPath();
+    };
+}
+
+} // namespace
+
+TEST(LevelOfDetail, TinyEllipsesKeepTheirInkAndPlace)
+{
+    // Ellipses from well under to just over two pixels across, at odd
+    // places: the stand-in puts the same ink about the same centre.
+    for (double d : {0.6, 1.0, 1.5, 1.9, 2.5, 3.0, 6.0, 12.0, 20.0}) {
+        for (QPointF c : {QPointF(3.2, 3.3), QPointF(3.5, 3.5), QPointF(3.71, 3.05)}) {
+            const QRectF r(c.x() - d / 20, c.y() - d / 20, d / 10, d / 10); // d pixels at 10 px/inch
+            const QImage exact = render(10, exactEllipse(r));
+            const QImage lod = render(10, [r](Graphics& g) { g.fillEllipse(r, Qt::black); });
+            const double expected = M_PI * d * d / 4;
+            EXPECT_NEAR(ink(lod), ink(exact), 0.02 * expected + 0.05) << d;
+            // Never more than a fraction of a pixel's coverage apart.
+            EXPECT_LE(maxAlphaDifference(lod, exact), d < Graphics::kTinyShapePixels ? 90 : 40) << d;
+        }
+    }
+    // Large ones are the exact shape, pixel for pixel.
+    const QRectF big(0.5, 0.5, 5, 4);
+    EXPECT_EQ(render(10, exactEllipse(big)), render(10, [big](Graphics& g) { g.fillEllipse(big, Qt::black); }));
+}
+
+TEST(LevelOfDetail, PickingDrawsExactShapes)
+{
+    // The picked pixel sees only the exact shapes, pixel for pixel.
+    const QRectF tinyDisc(0.31, 0.33, 0.17, 0.17); // 1.7 pixels across
+    EXPECT_EQ(render(10, [&](Graphics& g) { g.fillEllipse(tinyDisc, Qt::black); }, true),
+              render(10, exactEllipse(tinyDisc)));
+    EXPECT_NE(render(10, [&](Graphics& g) { g.fillEllipse(tinyDisc, Qt::black); }, false),
+              render(10, exactEllipse(tinyDisc)));
+    const QRectF r(0.13, 0.17, 2, 2);
+    EXPECT_EQ(render(10, [&](Graphics& g) { g.fillRect(r, Qt::black); }, true), render(10, [&](Graphics& g) {
+                  g.context.setFillColor(Qt::black);
+                  g.context.beginPath();
+                  g.context.addRect(r);
+                  g.context.fillPath();
+              }));
+    // A thin line is not drawn by the shortcut while picking: the caller
+    // strokes it.
+    Surface s(10);
+    s.g->picking = true;
+    EXPECT_FALSE(s.g->strokeThinRectangle(Pen(Qt::black, 0), QRectF(1, 1, 3, 2)));
+    EXPECT_FALSE(s.g->strokeThinPolyline(Pen(Qt::black, 0), {QPointF(1, 1), QPointF(3, 1)}));
+    EXPECT_EQ(ink(s.done()), 0);
+}
+
+TEST(LevelOfDetail, ThinLinesCoverTheStrokesPixels)
+{
+    const QRectF r(1.03, 1.07, 3.3, 2.2);
+    const std::vector<QPointF> track{QPointF(0.5, 0.55), QPointF(4.5, 0.55), QPointF(4.5, 5.2)};
+    for (bool pcb : {false, true}) {
+        auto setup = [pcb](Graphics& g) { g.drawingPcb = pcb; };
+        const QImage strokedRect = render(10, [&](Graphics& g) {
+            setup(g);
+            g.applyPen(Pen(Qt::black, 0));
+            g.context.beginPath();
+            g.context.addRect(r);
+            g.context.strokePath();
+        });
+        bool thin = false;
+        const QImage band = render(10, [&](Graphics& g) {
+            setup(g);
+            thin = g.strokeThinRectangle(Pen(Qt::black, 0), r);
+        });
+        EXPECT_TRUE(thin);
+        EXPECT_NEAR(ink(band), ink(strokedRect), 0.03 * ink(strokedRect));
+        EXPECT_LE(maxAlphaDifference(band, strokedRect), 80);
+
+        const QImage strokedTrack = render(10, [&](Graphics& g) {
+            setup(g);
+            g.applyPen(Pen(Qt::black, 0));
+            g.context.beginPath();
+            g.addPolyline(track);
+            g.context.strokePath();
+        });
+        const QImage segments = render(10, [&](Graphics& g) {
+            setup(g);
+            thin = g.strokeThinPolyline(Pen(Qt::black, 0), track);
+        });
+        EXPECT_TRUE(thin);
+        EXPECT_NEAR(ink(segments), ink(strokedTrack), 0.05 * ink(strokedTrack));
+        EXPECT_LE(maxAlphaDifference(segments, strokedTrack), 100);
+    }
+
+    // Wide, dashed or sheared lines are the caller's to stroke.
+    Surface s(10);
+    EXPECT_FALSE(s.g->strokeThinRectangle(Pen(Qt::black, 0.3), r));
+    Pen dashed(Qt::black, 0);
+    dashed.linePattern = LinePattern::dash;
+    EXPECT_FALSE(s.g->strokeThinPolyline(dashed, track));
+    s.context->concatenate(QTransform::fromScale(1, 2));
+    EXPECT_FALSE(s.g->keepsShapes());
+    EXPECT_FALSE(s.g->strokeThinPolyline(Pen(Qt::black, 0), track));
+    // A rectangle narrower than its line is stroked as usual.
+    s.context->setTransform(QTransform(10, 0, 0, -10, 0, 64));
+    EXPECT_FALSE(s.g->strokeThinRectangle(Pen(Qt::black, 0), QRectF(1, 1, 0.1, 2)));
+    EXPECT_EQ(ink(s.done()), 0);
+}
+
+TEST(LevelOfDetail, RectanglesAndPolygonsFillAsPathsDo)
+{
+    const QRectF r(1.03, 1.07, 3.3, 2.2);
+    const QImage path = render(10, [&](Graphics& g) {
+        g.context.setFillColor(Qt::black);
+        g.context.beginPath();
+        g.context.addRect(r);
+        g.context.fillPath();
+    });
+    const QImage filled = render(10, [&](Graphics& g) { g.fillRect(r, Qt::black); });
+    EXPECT_NEAR(ink(filled), ink(path), 0.5);
+    EXPECT_LE(maxAlphaDifference(filled, path), 8);
+    // Turned by a quarter: still the same pixels.
+    const QImage turned = render(10, [&](Graphics& g) {
+        g.context.concatenate(QTransform(0, 1, -1, 0, 6, 0));
+        g.fillRect(r, Qt::black);
+    });
+    EXPECT_NEAR(ink(turned), ink(path), 0.5);
+
+    const std::vector<QPointF> triangle{QPointF(1, 1), QPointF(5, 1), QPointF(1, 4)};
+    const QImage polygon = render(10, [&](Graphics& g) { g.drawPolygon(Pen(Qt::transparent, 0), Qt::black, triangle); });
+    const QImage points = render(10, [&](Graphics& g) { g.fillPoints(triangle, Qt::black); });
+    EXPECT_LE(maxAlphaDifference(points, polygon), 2);
+    // Invisible colours and empty point lists draw nothing.
+    EXPECT_EQ(ink(render(10, [&](Graphics& g) {
+                  g.fillPoints({}, Qt::black);
+                  g.fillPoints(triangle, QColor(0, 0, 0, 1));
+                  g.fillRect(r, QColor(0, 0, 0, 1));
+                  g.fillEllipse(r, Qt::transparent);
+              })),
+              0);
+}
+
+TEST(LevelOfDetail, HostileTransformsDrawWithoutHarm)
+{
+    for (const QTransform& t : {QTransform(0, 0, 0, 0, 1, 1), QTransform(1e300, 0, 0, 1e300, 0, 0),
+                                QTransform(std::nan(""), 0, 0, 1, 0, 0), QTransform(1, 0, 0.001, 1, 0, 0)}) {
+        Surface s(10);
+        s.context->concatenate(t);
+        s.g->fillRect(QRectF(0, 0, 1, 1), Qt::black);
+        s.g->fillEllipse(QRectF(0, 0, 1, 1), Qt::black);
+        s.g->fillPoints({QPointF(0, 0), QPointF(1, 0), QPointF(0, 1)}, Qt::black);
+        s.g->strokeThinRectangle(Pen(Qt::black, 0), QRectF(0, 0, 1, 1));
+        s.g->strokeThinPolyline(Pen(Qt::black, 0), {QPointF(0, 0), QPointF(1, 1)});
+        s.done();
+    }
+}

@@ -1,0 +1,134 @@
+// The pad, hole and via passes run over every pad and via of a board; those
+// wholly off the view are left out, and nothing that reaches into the view
+// is (a hole larger than its pad, a name wider than its pad).
+
+#include "TestSupport.h"
+
+#include "core/DrawingContext.h"
+#include "core/Graphics.h"
+#include "document/Design.h"
+#include "document/DesignState.h"
+#include "document/PCB.h"
+#include "entities/pcb/Pad.h"
+#include "entities/pcb/Via.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QColor kBackground(30, 30, 30);
+
+// A 200 x 200 image over the model square (0,0)-(1,1) at 200 pixels per
+// inch, its visible box that square.
+struct View {
+    QImage image{200, 200, QImage::Format_ARGB32_Premultiplied};
+    QPainter painter{&image};
+    DrawingContext context{init(painter, image)};
+    Graphics g{context};
+    View()
+    {
+        g.drawingPcb = true;
+        g.viewportBoundingBox.addRect(QRectF(0, 0, 1, 1));
+    }
+    int touched()
+    {
+        if (painter.isActive())
+            painter.end();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += image.pixelColor(x, y) != kBackground;
+        return n;
+    }
+    static QPainter& init(QPainter& p, QImage& img)
+    {
+        img.fill(kBackground);
+        p.setTransform(QTransform(200, 0, 0, -200, 0, 200));
+        return p;
+    }
+};
+
+class PassCullingTest : public ::testing::Test {
+protected:
+    Design design;
+    PCB& pcb = *design.currentDesignState()->pcb;
+
+    template <class T>
+    std::shared_ptr<T> read(const std::string& xml, std::optional<QTransform> parent = std::nullopt)
+    {
+        pugi::xml_document doc = parseXml(xml);
+        auto e = std::make_shared<T>(&pcb);
+        e->readXML(doc.first_child());
+        e->updateGeometry(parent, nullptr);
+        return e;
+    }
+};
+
+} // namespace
+
+TEST_F(PassCullingTest, HolesAndViasOffTheViewAreLeftOut)
+{
+    auto near = read<Pad>("<pad at='0.5,0.5' diameter='0.1' holeDiameter='0.05' smt='false'/>");
+    auto off = read<Pad>("<pad at='1.2,0.5' diameter='0.1' holeDiameter='0.05' smt='false'/>");
+    // Off the view on its own, on it once its footprint moves it.
+    auto moved = read<Pad>("<pad at='1.2,0.5' diameter='0.1' holeDiameter='0.05' smt='false'/>",
+                           QTransform::fromTranslate(-0.9, 0));
+    // A pad whose hole is larger than its outline, the hole reaching in.
+    auto wideHole = read<Pad>("<pad at='1.05,0.5' diameter='0.02' holeDiameter='0.2' smt='false'/>");
+    auto via = read<Via>("<via at='0.5,0.5' diameter='0.05' holeDiameter='0.02'/>");
+    auto offVia = read<Via>("<via at='-0.5,0.5' diameter='0.05' holeDiameter='0.02'/>");
+    auto bigHoleVia = read<Via>("<via at='1.08,0.5' diameter='0.01' holeDiameter='0.4'/>");
+
+    for (auto& [pass, seen] : std::vector<std::pair<std::function<void(Graphics&)>, bool>>{
+             {[&](Graphics& g) { near->drawHolePass(g, Qt::yellow); }, true},
+             {[&](Graphics& g) { off->drawHolePass(g, Qt::yellow); }, false},
+             {[&](Graphics& g) {
+                  g.pushTransform(QTransform::fromTranslate(-0.9, 0));
+                  moved->drawHolePass(g, Qt::yellow);
+                  g.popTransform(QTransform::fromTranslate(-0.9, 0));
+              },
+              true},
+             {[&](Graphics& g) { wideHole->drawHolePass(g, Qt::yellow); }, true},
+             {[&](Graphics& g) { via->drawHolePass(g, Qt::yellow); }, true},
+             {[&](Graphics& g) { offVia->drawHolePass(g, Qt::yellow); }, false},
+             {[&](Graphics& g) { bigHoleVia->drawHolePass(g, Qt::yellow); }, true},
+             {[&](Graphics& g) { near->drawPadPass(g); }, true},
+             {[&](Graphics& g) { off->drawPadPass(g); }, false},
+         }) {
+        View v;
+        pass(v.g);
+        EXPECT_EQ(v.touched() > 0, seen);
+    }
+
+    // The visible box decides, not the device; without one nothing is left
+    // out.
+    View elsewhere;
+    elsewhere.g.viewportBoundingBox = BoundingBox();
+    elsewhere.g.viewportBoundingBox.addRect(QRectF(5, 5, 1, 1));
+    near->drawHolePass(elsewhere.g, Qt::yellow);
+    via->drawHolePass(elsewhere.g, Qt::yellow);
+    EXPECT_EQ(elsewhere.touched(), 0);
+    View all;
+    all.g.viewportBoundingBox = BoundingBox();
+    near->drawHolePass(all.g, Qt::yellow);
+    via->drawHolePass(all.g, Qt::yellow);
+    EXPECT_GT(all.touched(), 0);
+}
+
+TEST_F(PassCullingTest, ANameWiderThanItsPadIsDrawnWhileItReachesIn)
+{
+    // A tall, narrow pad just right of the view: its long name reaches back
+    // in over the edge; a short one does not.
+    auto longName = read<Pad>("<pad at='1.02,0.5' size='0.01,0.4' holeDiameter='0.005' smt='false' name='CONNECTOR_PIN_1'/>");
+    auto shortName = read<Pad>("<pad at='1.2,0.5' size='0.01,0.4' holeDiameter='0.005' smt='false' name='1'/>");
+    View v;
+    longName->drawHolePass(v.g, Qt::yellow);
+    EXPECT_GT(v.touched(), 0);
+    View w;
+    shortName->drawHolePass(w.g, Qt::yellow);
+    EXPECT_EQ(w.touched(), 0);
+}
