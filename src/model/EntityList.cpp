@@ -78,17 +78,28 @@ void EntityList::updateLayerMask()
 {
     layerMask_ = 0;
     layerMaskAll_ = false;
-    for (const auto& e : entities) {
-        const int bit = e->layerIndex + kLayerBias;
+    slots_.resize(entities.size());
+    for (size_t i = 0; i < entities.size(); ++i) {
+        Entity& e = *entities[i];
+        Slot& slot = slots_[i];
+        slot.box = e.boundingBox;
+        slot.layers = 0;
+        slot.allLayers = false;
+        slot.layer = e.layerIndex;
+        slot.entity = &e;
+        slot.holder = e.holder();
+        const int bit = e.layerIndex + kLayerBias;
         if (bit < 0 || bit >= 64)
-            layerMaskAll_ = true;
+            slot.allLayers = true;
         else
-            layerMask_ |= uint64_t(1) << bit;
-        if (IEntityHolder* h = e->holder()) {
+            slot.layers = uint64_t(1) << bit;
+        if (IEntityHolder* h = slot.holder) {
             const EntityList& children = h->entities();
-            layerMaskAll_ = layerMaskAll_ || children.layerMaskAll_;
-            layerMask_ |= children.layerMask_;
+            slot.allLayers = slot.allLayers || children.layerMaskAll_;
+            slot.layers |= children.layerMask_;
         }
+        layerMaskAll_ = layerMaskAll_ || slot.allLayers;
+        layerMask_ |= slot.layers;
     }
 }
 
@@ -102,12 +113,25 @@ bool EntityList::mayContainLayer(int layer) const
 
 std::shared_ptr<Entity> EntityList::draw(Graphics& g)
 {
-    for (const auto& e : entities) {
+    // The measured slots stand for the entities while the list has not
+    // changed length since and each still holds the same entity (others are
+    // drawn from the entities themselves).
+    const bool measured = slots_.size() == entities.size();
+    const int layerBit = g.currentLayer + kLayerBias;
+    const uint64_t layerMask = layerBit >= 0 && layerBit < 64 ? uint64_t(1) << layerBit : 0;
+    const BoundingBox& view = g.viewportBoundingBox;
+    for (size_t i = 0; i < entities.size(); ++i) {
+        const std::shared_ptr<Entity>& e = entities[i];
+        const Slot* slot = measured && slots_[i].entity == e.get() ? &slots_[i] : nullptr;
+        // Neither the entity nor any child of it is on the layer.
+        if (slot && !slot->allLayers && !(slot->layers & layerMask))
+            continue;
         // An empty box says nothing about where the entity is, so it is drawn.
-        if (e->boundingBox.valid && g.viewportBoundingBox.valid && !e->boundingBox.intersects(g.viewportBoundingBox))
+        const BoundingBox& box = slot ? slot->box : e->boundingBox;
+        if (box.valid && view.valid && !box.intersects(view))
             continue;
 
-        if (e->layerIndex == g.currentLayer) {
+        if ((slot ? slot->layer : e->layerIndex) == g.currentLayer) {
             if (g.picking) {
                 g.clearPickPixel();
                 e->draw(g);
@@ -118,7 +142,7 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
             }
         }
 
-        IEntityHolder* h = e->holder();
+        IEntityHolder* h = slot ? slot->holder : e->holder();
         // Most holders have nothing on most layers: a board is drawn in a
         // dozen layer passes, and descending costs a state save per holder.
         if (!h || h->entities().entities.empty() || !h->entities().mayContainLayer(g.currentLayer))

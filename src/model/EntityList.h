@@ -13,6 +13,7 @@
 
 class Entity;
 class Graphics;
+class IEntityHolder;
 class GraphicsSheet;
 
 class EntityList {
@@ -45,11 +46,28 @@ public:
     void collect(std::vector<std::shared_ptr<T>>& out) const;
 
     // Whether any entity of the list (children of holders included) is on
-    // the layer. True until updateBoundingBox has measured the list.
+    // the layer. True until updateBoundingBox has measured the list. Layers
+    // and boxes are those of the last measure: draw skips an entity whose
+    // measured box is off the view or which had nothing on the layer then.
     bool mayContainLayer(int layer) const;
 
 private:
     void updateLayerMask();
+    // What a layer pass asks of every entity, copied by updateBoundingBox
+    // into one array so that a pass over a large list reads it in order
+    // instead of visiting every entity: the box, and the layers of the
+    // entity and of its children (as in layerMask_).
+    struct Slot {
+        BoundingBox box;
+        uint64_t layers = 0;
+        bool allLayers = true;
+        int layer = 0;
+        // The entity measured (a slot stands for it only while it is still
+        // in that place) and its holder capability.
+        const Entity* entity = nullptr;
+        IEntityHolder* holder = nullptr;
+    };
+    std::vector<Slot> slots_;
     // Bit (layer + kLayerBias) for layers -kLayerBias..63-kLayerBias;
     // layerMaskAll_ when some entity sits outside that range.
     static constexpr int kLayerBias = 8;

@@ -1,0 +1,78 @@
+// Layer passes read what the last measure copied of each entity (its box and
+// layers) instead of visiting every entity; the copy never outlives the
+// entity it stands for.
+
+#include "ModelTestEntities.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Pass {
+    QImage image{10, 10, QImage::Format_ARGB32_Premultiplied};
+    QPainter painter{&image};
+    DrawingContext context{painter};
+    Graphics g{context};
+    explicit Pass(int layer, const QRectF& visible = QRectF(-1, -1, 4, 4))
+    {
+        g.currentLayer = layer;
+        g.viewportBoundingBox.addRect(visible);
+    }
+};
+
+} // namespace
+
+TEST(EntityListSlots, PassesFollowTheLastMeasureAndNeverAStaleEntity)
+{
+    registerTestEntities();
+    auto doc = parseXml(R"(<sheet><entities>
+        <testRect layer="1"/>
+        <testHolder layer="0"><entities><testRect layer="2"/></entities></testHolder>
+        <testRect layer="1" x="20" y="20"/>
+      </entities></sheet>)");
+    EntityList list;
+    EntityList::readEntities(doc.first_child(), nullptr, list);
+    list.updateBoundingBox(std::nullopt, nullptr);
+    auto first = std::dynamic_pointer_cast<TestRect>(list.entities[0]);
+    auto far = std::dynamic_pointer_cast<TestRect>(list.entities[2]);
+    auto holder = std::dynamic_pointer_cast<TestHolder>(list.entities[1]);
+    auto child = std::dynamic_pointer_cast<TestRect>(holder->children.entities[0]);
+
+    { Pass p(1); list.draw(p.g); }
+    EXPECT_EQ(first->draws, 1);
+    EXPECT_EQ(far->draws, 0); // off the view
+    { Pass p(2); list.draw(p.g); }
+    EXPECT_EQ(child->draws, 1);
+    EXPECT_EQ(holder->draws, 0);
+
+    // An entity put in another's place is drawn from itself, not from the
+    // slot of the one it replaced (which may be gone).
+    auto replacement = std::make_shared<TestRect>(nullptr);
+    replacement->layerIndex = 3;
+    replacement->updateGeometry(std::nullopt, nullptr);
+    list.entities[0] = replacement;
+    first.reset();
+    { Pass p(3); list.draw(p.g); }
+    EXPECT_EQ(replacement->draws, 1);
+    // An entity added since is drawn too.
+    auto added = std::make_shared<TestRect>(nullptr);
+    added->layerIndex = 4;
+    list.entities.push_back(added);
+    { Pass p(4); list.draw(p.g); }
+    EXPECT_EQ(added->draws, 1);
+
+    // A move and a change of layer count from the next measure on.
+    far->rect = QRectF(0, 0, 1, 1);
+    far->layerIndex = 5;
+    list.updateBoundingBox(std::nullopt, nullptr);
+    { Pass p(1); list.draw(p.g); }
+    EXPECT_EQ(far->draws, 0);
+    { Pass p(5); list.draw(p.g); }
+    EXPECT_EQ(far->draws, 1);
+    // Layers beyond the mask's range are still drawn.
+    added->layerIndex = 1000;
+    list.updateBoundingBox(std::nullopt, nullptr);
+    { Pass p(1000); list.draw(p.g); }
+    EXPECT_EQ(added->draws, 2);
+}
