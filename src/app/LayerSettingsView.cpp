@@ -243,7 +243,7 @@ void LayerSettingsViewTab::rebuildRows()
         connect(picker, &LayerColorPicker::colorChosen, this,
             [this, index](const QColor& color) { setLayerColor(index, color); });
         connect(toggle, &QCheckBox::toggled, this, [this, index](bool on) { setLayerVisible(index, on); });
-        rows_.push_back(Row{widget, picker, toggle});
+        rows_.push_back(Row{widget, picker, toggle, QString()});
     }
     more_->setVisible(count > shown);
     if (count > shown)
@@ -263,10 +263,10 @@ void LayerSettingsViewTab::refresh()
         const PcbLayer* layer = list.layerAt(index);
         if (!layer)
             continue;
-        const Row& row = rows_[size_t(index)];
-        const QString text = displayName(layer->name);
-        if (row.toggle->text() != text) {
-            row.toggle->setText(text);
+        Row& row = rows_[size_t(index)];
+        if (row.toggle->text().isEmpty() || row.name != layer->name) {
+            row.name = layer->name;
+            row.toggle->setText(displayName(layer->name));
             // Rich text, so that the escaped name shows as it stands.
             row.toggle->setToolTip(QStringLiteral("<p>%1</p>").arg(layer->name.left(1024).toHtmlEscaped()));
         }

@@ -6,6 +6,7 @@
 // usable only while the PCB tab is shown.
 
 #include <QColor>
+#include <QString>
 #include <QToolButton>
 #include <QWidget>
 
@@ -86,6 +87,8 @@ private:
         QWidget* widget;
         LayerColorPicker* picker;
         QCheckBox* toggle;
+        // The layer name the toggle's text was made from.
+        QString name;
     };
     void rebuildRows();
     void setLayerColor(int index, const QColor& color);
