@@ -1,0 +1,61 @@
+#include "entities/pcb/ErrorMarker.h"
+
+#include "core/Readers.h"
+
+#include <utility>
+
+std::optional<ErrorType> errorTypeFromString(std::string_view text)
+{
+    if (text == "point")
+        return ErrorType::point;
+    if (text == "line")
+        return ErrorType::line;
+    if (text == "graphicsPath")
+        return ErrorType::graphicsPath;
+    return std::nullopt;
+}
+
+const char* toString(ErrorType value)
+{
+    switch (value) {
+    case ErrorType::point:
+        return "point";
+    case ErrorType::line:
+        return "line";
+    case ErrorType::graphicsPath:
+        return "graphicsPath";
+    }
+    return "point";
+}
+
+PcbError::PcbError(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+void PcbError::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    // Missing or unknown is a point marker, whatever was there before.
+    errorType = readEnumAttribute(element, "trackSnap", ErrorType::point, errorTypeFromString);
+    if (std::optional<std::string> group = readStringAttribute(element, "group"))
+        errorGroup = QString::fromStdString(*group);
+    position = readPointAttribute(element, "location", position);
+    lineStart = readPointAttribute(element, "start", lineStart);
+    lineEnd = readPointAttribute(element, "end", lineEnd);
+    diameter = readDoubleAttribute(element, "diameter", diameter);
+    if (std::optional<std::string> error = readStringAttribute(element, "error"))
+        shortMessage = QString::fromStdString(*error);
+    if (pugi::xml_node path = childElement(element, "path"))
+        graphicsPath.read(path);
+}
+
+QWidget* PcbError::editorView()
+{
+    return new PcbErrorEditor(std::static_pointer_cast<PcbError>(shared_from_this()));
+}
+
+PcbErrorEditor::PcbErrorEditor(std::shared_ptr<PcbError> e, QWidget* parent)
+    : FrameEditor(QStringLiteral("PCB Error"), {}, parent), pcbError(std::move(e))
+{
+    keepEntityAlive(pcbError);
+}

@@ -1,0 +1,30 @@
+#include "entities/pcb/ExternalFootprint.h"
+
+#include "core/Readers.h"
+
+#include <utility>
+
+ExternalProjectFootprint::ExternalProjectFootprint(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+void ExternalProjectFootprint::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    if (std::optional<std::string> name = readStringAttribute(element, "sourceProjectName"))
+        sourceProjectName = QString::fromStdString(*name);
+    extrusionBase = readDoubleAttribute(element, "base", extrusionBase);
+}
+
+QWidget* ExternalProjectFootprint::editorView()
+{
+    return new ExternalProjectFootprintEditor(
+        std::static_pointer_cast<ExternalProjectFootprint>(shared_from_this()));
+}
+
+ExternalProjectFootprintEditor::ExternalProjectFootprintEditor(std::shared_ptr<ExternalProjectFootprint> e,
+                                                               QWidget* parent)
+    : FrameEditor(QStringLiteral("External Project"), {}, parent), externalProjectFootprint(std::move(e))
+{
+    keepEntityAlive(externalProjectFootprint);
+}
