@@ -1,4 +1,8 @@
 #include "model/EntityFactory.h"
+#include "entities/drawing/Arc.h"
+#include "entities/drawing/Curve.h"
+#include "entities/drawing/Ellipse.h"
+#include "entities/drawing/Polyline.h"
 #include "entities/drawing/Coordinate.h"
 #include "entities/drawing/Line.h"
 #include "entities/drawing/NoteBox.h"
@@ -17,4 +21,9 @@ void registerDrawingEntities()
     registerEntity<NoteBox>("noteBox");
     registerEntity<Coordinate>("coordinate");
     registerEntity<PushButton>("pushButton");
+    for (const char* name : {"polyLine", "polyLineOpen", "polyline", "polygon", "polyShape", "polyShapeOpen"})
+        registerEntity<Polyline>(name);
+    registerEntity<Arc>("arc");
+    registerEntity<Ellipse>("ellipse");
+    registerEntity<Curve>("curve");
 }
