@@ -1,0 +1,62 @@
+#pragma once
+// A raster image placed on a sheet (element "image"): stored in the file as
+// base64 of compressed image data in a "pixels" child, decoded once when
+// read, and drawn stretched into an axis-aligned rectangle.
+
+#include "editors/EntityEditor.h"
+#include "model/Entity.h"
+
+#include <QImage>
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+#include <memory>
+
+class Picture : public Entity {
+public:
+    explicit Picture(GraphicsSheet* sheet);
+
+    // Origin bottom-left (y up), inches.
+    QRectF rectangle{0, 0, 0, 0};
+    // Read and kept.
+    bool rotateInParts = false;
+    bool subPickable = false;
+    double extrusionBase = 0;
+    double extrusionHeight = 0;
+    // The decoded image; null when there is none.
+    QImage image;
+
+    // The editing handles, as a rectangle's: setting the centre moves the
+    // rectangle (size kept); setting the size keeps the bottom-left corner.
+    QPointF center() const { return center_; }
+    void setCenter(const QPointF& c);
+    QSizeF size() const { return size_; }
+    void setSize(const QSizeF& s);
+
+    // Entity attributes, "x" "y" "width" "height", "rotateInParts",
+    // "subPickable " (with its trailing blank), "extrusionBase",
+    // "extrusionHeight", the image of the "pixels" child; then the handles.
+    void readXML(pugi::xml_node element) override;
+    // The rectangle's corners through netTransform; no pen, no margin.
+    void calculateBoundingBox() override;
+    // The selection frame, then the image stretched over the rectangle,
+    // upright in the y-up model.
+    void draw(Graphics& g) override;
+    QString typeName() const override { return QStringLiteral("Picture"); }
+    QWidget* editorView() override;
+
+private:
+    QPointF center_{0, 0};
+    QSizeF size_{0, 0};
+};
+
+// "Center", "Size" and the extrusion section.
+class PictureEditor : public EntityEditor {
+    Q_OBJECT
+public:
+    explicit PictureEditor(std::shared_ptr<Picture> picture, QWidget* parent = nullptr);
+    const std::shared_ptr<Picture>& picture() const { return picture_; }
+
+private:
+    std::shared_ptr<Picture> picture_;
+};
