@@ -3,9 +3,14 @@
 #include "entities/drawing/Curve.h"
 #include "entities/drawing/Ellipse.h"
 #include "entities/drawing/Polyline.h"
+#include "entities/drawing/Controls.h"
 #include "entities/drawing/Coordinate.h"
+#include "entities/drawing/Dimension.h"
+#include "entities/drawing/Guides.h"
 #include "entities/drawing/Line.h"
+#include "entities/drawing/Marker.h"
 #include "entities/drawing/NoteBox.h"
+#include "entities/drawing/Picture.h"
 #include "entities/drawing/PushButton.h"
 #include "entities/drawing/Rectangle.h"
 #include "entities/drawing/Shape.h"
@@ -26,4 +31,16 @@ void registerDrawingEntities()
     registerEntity<Arc>("arc");
     registerEntity<Ellipse>("ellipse");
     registerEntity<Curve>("curve");
+    registerEntity<Dimension>("dimension");
+    registerEntity<Picture>("image");
+    registerEntity<Marker>("marker");
+    registerEntity<Origin>("origin");
+    registerEntity<HorizontalGuide>("horizontalGuide");
+    registerEntity<VerticalGuide>("verticalGuide");
+    registerEntity<AngledGuide>("angledGuide");
+    registerEntity<PointGuide>("pointGuide");
+    registerEntity<ControlRectangle>("controlRectangle");
+    registerEntity<Dial>("dial");
+    registerEntity<GraphHolder>("graphHolder");
+    registerEntity<SliderControl>("slider");
 }
