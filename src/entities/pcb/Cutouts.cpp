@@ -1,0 +1,239 @@
+#include "entities/pcb/Cutouts.h"
+
+#include "core/Graphics.h"
+#include "core/Palette.h"
+#include "core/Readers.h"
+#include "document/PcbLayerList.h"
+
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+// An angle in degrees read at single precision, in radians; 0 when missing
+// or unreadable.
+double readAngleInRadians(pugi::xml_node element, const char* name)
+{
+    return readFloatAttribute(element, name, 0.0) * std::numbers::pi / 180;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Arc
+
+PcbCutoutArc::PcbCutoutArc(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+void PcbCutoutArc::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    pen.readXML(element);
+    radius = readSizeAttribute(element, "radius", QSizeF(0, 0));
+    startAngleInRadians = readAngleInRadians(element, "startAngle");
+    endAngleInRadians = readAngleInRadians(element, "endAngle");
+    center = readPointAttribute(element, "center", QPointF(0, 0));
+}
+
+double PcbCutoutArc::sweep() const
+{
+    const double fullTurn = 2 * std::numbers::pi;
+    double d = endAngleInRadians - startAngleInRadians;
+    if (!std::isfinite(d))
+        return 0;
+    if (d < 0) {
+        d = std::fmod(d, fullTurn);
+        if (d < 0)
+            d += fullTurn;
+    }
+    return std::min(d, fullTurn);
+}
+
+void PcbCutoutArc::calculateBoundingBox()
+{
+    const double cx = center.x(), cy = center.y();
+    const double rx = radius.width(), ry = radius.height();
+    // The ellipse of the radius, and the circle of its width that is drawn:
+    // a box short of what is drawn would cull a visible arc. All four corners
+    // are mapped, so a rotated placement still encloses it.
+    boundingBox.addTransformedRect(QRectF(cx - rx, cy - ry, 2 * rx, 2 * ry), netTransform);
+    const double r = std::abs(rx);
+    boundingBox.addTransformedRect(QRectF(cx - r, cy - r, 2 * r, 2 * r), netTransform);
+    if (isDrawable(pen.color))
+        boundingBox = boundingBox.expanded(std::max(pen.width, 0.0) / 2);
+}
+
+void PcbCutoutArc::draw(Graphics& g)
+{
+    Entity::draw(g);
+    g.pushTransform(singleLevelTransform);
+    // A thin arc is hard to hit: picking widens it for this draw only.
+    const double width = pen.width;
+    if (g.picking)
+        pen.width = width + 10 * g.pixelSize();
+    g.applyPen(pen);
+    if (isDrawable(pen.color)) {
+        QPainterPath path;
+        addArc(path, center, radius.width(), startAngleInRadians, sweep());
+        g.applyPen(pen);
+        g.context.beginPath();
+        g.context.addPath(path);
+        g.context.strokePath();
+    }
+    pen.width = width;
+    g.popTransform(singleLevelTransform);
+}
+
+QWidget* PcbCutoutArc::editorView()
+{
+    return new PcbCutoutArcEditor(std::static_pointer_cast<PcbCutoutArc>(shared_from_this()));
+}
+
+// ---------------------------------------------------------------------------
+// Curve
+
+PcbCutoutCurve::PcbCutoutCurve(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+void PcbCutoutCurve::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    addedByPcbCutoutGenerator = readBoolAttribute(element, "addedByPcbCutoutGenerator", addedByPcbCutoutGenerator);
+    pen.readXML(element);
+    bezier.readXML(element);
+    layerIndex = PcbLayerList::kBoardBorderLayer;
+}
+
+void PcbCutoutCurve::draw(Graphics& g)
+{
+    Entity::draw(g);
+    // Placed like every other entity: a curve read with a placement must
+    // not be drawn where the placement is ignored.
+    g.pushTransform(singleLevelTransform);
+    g.drawBezier(pen, QColor(0, 0, 0), bezier);
+    g.popTransform(singleLevelTransform);
+}
+
+QWidget* PcbCutoutCurve::editorView()
+{
+    return new PcbCutoutCurveEditor(std::static_pointer_cast<PcbCutoutCurve>(shared_from_this()));
+}
+
+// ---------------------------------------------------------------------------
+// Polyline
+
+PcbCutoutPolyLine::PcbCutoutPolyLine(GraphicsSheet* sheet) : Entity(sheet)
+{
+}
+
+void PcbCutoutPolyLine::readXML(pugi::xml_node element)
+{
+    Entity::readXML(element);
+    closed = readBoolAttribute(element, "closed", closed);
+    doNotOptimize = readBoolAttribute(element, "doNotOptimize", doNotOptimize);
+    addedByPcbCutoutGenerator = readBoolAttribute(element, "addedByPcbCutoutGenerator", addedByPcbCutoutGenerator);
+    if (pugi::xml_node v = childElement(element, "vertices"))
+        vertices.read(v);
+    layerIndex = PcbLayerList::kBoardBorderLayer;
+}
+
+void PcbCutoutPolyLine::calculateBoundingBox()
+{
+    vertices.addToBoundingBox(boundingBox, netTransform);
+}
+
+void PcbCutoutPolyLine::draw(Graphics& g)
+{
+    const std::vector<QPointF>& points = vertices.points;
+    if (points.empty())
+        return;
+    Entity::draw(g);
+    g.pushTransform(singleLevelTransform);
+
+    // Always open, whatever "closed" says.
+    auto strokePolyline = [&] {
+        if (!isDrawable(pen.color))
+            return;
+        g.applyPen(pen);
+        g.context.beginPath();
+        g.context.moveTo(points.front());
+        for (const QPointF& p : points)
+            g.context.lineTo(p);
+        g.context.strokePath();
+    };
+
+    // A white halo one device pixel wider on each side, then the black line.
+    const double width = pen.width;
+    pen.color = QColor(255, 255, 255);
+    pen.width = width + 2 * g.pixelSize();
+    strokePolyline();
+    pen.width = width;
+    pen.color = QColor(0, 0, 0);
+    strokePolyline();
+
+    g.popTransform(singleLevelTransform);
+}
+
+QWidget* PcbCutoutPolyLine::editorView()
+{
+    return new PcbCutoutPolyLineEditor(std::static_pointer_cast<PcbCutoutPolyLine>(shared_from_this()));
+}
+
+// ---------------------------------------------------------------------------
+// Shape
+
+PcbCutoutShape::PcbCutoutShape(GraphicsSheet* sheet) : ClosedCurve(sheet)
+{
+}
+
+void PcbCutoutShape::readXML(pugi::xml_node element)
+{
+    ClosedCurve::readXML(element);
+    copperPourGap = readDoubleAttribute(element, "copperPourGap", copperPourGap);
+    useCopperPourGap = readBoolAttribute(element, "useCopperPourGap", useCopperPourGap);
+    layerIndex = PcbLayerList::kBoardBorderLayer;
+}
+
+void PcbCutoutShape::draw(Graphics& g)
+{
+    // Outlined one device pixel wide, whatever the file's pen width.
+    pen.width = 0;
+    ClosedCurve::draw(g);
+}
+
+QWidget* PcbCutoutShape::editorView()
+{
+    return new PcbCutoutShapeEditor(std::static_pointer_cast<PcbCutoutShape>(shared_from_this()));
+}
+
+// ---------------------------------------------------------------------------
+// Editors
+
+PcbCutoutArcEditor::PcbCutoutArcEditor(std::shared_ptr<PcbCutoutArc> arc, QWidget* parent)
+    : FrameEditor(QStringLiteral("PCB Cutout Arc"), QString(), parent), pcbCutoutArc(arc)
+{
+    keepEntityAlive(std::move(arc));
+}
+
+PcbCutoutCurveEditor::PcbCutoutCurveEditor(std::shared_ptr<PcbCutoutCurve> curve, QWidget* parent)
+    : FrameEditor(QStringLiteral("PCB Cutout Curve"), QString(), parent), pcbCutoutCurve(curve)
+{
+    keepEntityAlive(std::move(curve));
+}
+
+PcbCutoutPolyLineEditor::PcbCutoutPolyLineEditor(std::shared_ptr<PcbCutoutPolyLine> polyLine, QWidget* parent)
+    : FrameEditor(QStringLiteral("PCB Cutout Polyline"), QString(), parent), pcbCutoutPolyLine(polyLine)
+{
+    keepEntityAlive(std::move(polyLine));
+}
+
+PcbCutoutShapeEditor::PcbCutoutShapeEditor(std::shared_ptr<PcbCutoutShape> shape, QWidget* parent)
+    : FrameEditor(QStringLiteral("PCB Cutout Shape"), QString(), parent), pcbCutoutShape(shape)
+{
+    keepEntityAlive(std::move(shape));
+}
