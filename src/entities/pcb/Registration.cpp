@@ -8,6 +8,10 @@
 #include "entities/pcb/Pad.h"
 #include "entities/pcb/CopperPour.h"
 #include "entities/pcb/Silkscreen.h"
+#include "entities/pcb/Cutouts.h"
+#include "entities/pcb/Holes.h"
+#include "entities/pcb/Fiducials.h"
+#include "entities/pcb/MouseBite.h"
 #include "entities/pcb/KeepOut.h"
 #include "entities/pcb/ErrorMarker.h"
 #include "entities/pcb/Courtyard.h"
@@ -34,6 +38,17 @@ void registerPcbEntities()
     registerEntity<CopperPour>("copperPour");
     registerEntity<SplitPowerPlane>("splitPowerPlane");
     registerEntity<Silkscreen>("silkscreen");
+    registerEntity<PcbCutoutArc>("pcbCutoutArc");
+    registerEntity<PcbCutoutCurve>("pcbCutoutCurve");
+    registerEntity<PcbCutoutPolyLine>("pcbCutoutPolyLine");
+    registerEntity<PcbCutoutShape>("pcbCutout");
+    registerEntity<PcbHole>("pcbHole");
+    registerEntity<VCut>("vCut");
+    registerEntity<Fiducial>("fiducial");
+    registerEntity<GerberFlash>("gerberFlash");
+    registerEntity<NoMask>("noMask");
+    registerEntity<MouseBite>("mouseBite");
+    registerEntity<MouseBiteHole>("mouseBiteHole");
     registerEntity<PcbKeepOut>("keepOut");
     registerEntity<PcbError>("pcbError");
     registerEntity<Courtyard>("courtyard");
