@@ -176,4 +176,29 @@ void BM_ViewportPaint(benchmark::State& state)
 }
 BENCHMARK(BM_ViewportPaint)->Arg(5000)->Unit(benchmark::kMillisecond);
 
+// A paint during a pan or wheel-zoom gesture: the kept frame moved (by a
+// few pixels) or scaled (by a wheel notch and back) to the new view.
+void BM_ViewportGesturePaint(benchmark::State& state)
+{
+    BoardView& board = boardView(int(state.range(0)));
+    const bool zoom = state.range(1) != 0;
+    QImage image(board.viewport->size(), QImage::Format_ARGB32_Premultiplied);
+    const QTransform fitted = board.viewport->viewTransform();
+    board.viewport->render(&image); // the frame the gesture starts from
+    ViewModel::shared().setDraggingOrZooming(true);
+    int i = 0;
+    for (auto _ : state) {
+        if (zoom)
+            board.viewport->zoomAbout(QPointF(960, 540), ++i % 2 ? 1.1 : 1 / 1.1);
+        else
+            board.viewport->pan(QPointF(++i % 2 ? 3 : -3, 1));
+        board.viewport->render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["reused"] = board.viewport->lastPaintReusedFrame();
+    ViewModel::shared().setDraggingOrZooming(false);
+    board.viewport->setViewTransform(fitted);
+}
+BENCHMARK(BM_ViewportGesturePaint)->ArgNames({"", "zoom"})->Args({5000, 0})->Args({5000, 1})->Unit(benchmark::kMillisecond);
+
 } // namespace

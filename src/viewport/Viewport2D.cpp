@@ -55,6 +55,12 @@ Viewport2D::Viewport2D(bool pcb, QWidget* parent)
     connect(&wheelTimer_, &QTimer::timeout, this, [] { ViewModel::shared().setDraggingOrZooming(false); });
     // Every increment of the shared counter is a redraw request.
     connect(&ViewModel::shared(), &ViewModel::redrawsChanged, this, [this] { update(); });
+    // A pan or zoom gesture shows the kept frame while it runs; its end
+    // draws the view afresh.
+    connect(&ViewModel::shared(), &ViewModel::draggingOrZoomingChanged, this, [this](bool on) {
+        if (!on)
+            update();
+    });
 }
 
 Viewport2D::~Viewport2D()
@@ -284,6 +290,57 @@ void Viewport2D::updateStatusAt(QPointF widgetPoint)
     ViewModel::shared().setStatus(e ? e->typeName() : QString());
 }
 
+void Viewport2D::drawFrame(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
+{
+    const QSize pixels(std::max(1, int(std::ceil(width() * ratio))), std::max(1, int(std::ceil(height() * ratio))));
+    if (frame_.size() != pixels || frame_.devicePixelRatio() != ratio) {
+        frame_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        frame_.setDevicePixelRatio(ratio);
+    }
+    frame_.fill(background);
+    const QTransform view = viewTransform();
+    {
+        QPainter painter(&frame_);
+        DrawingContext context(painter);
+        context.concatenate(view);
+        Graphics g(context);
+        g.drawingPcb = pcb;
+        g.viewportBoundingBox = worldBox(view, QRectF(rect()));
+        s->draw(g);
+    }
+    frameView_ = view;
+    frameSheet_ = s;
+    frameRedraws_ = ViewModel::shared().redraws();
+}
+
+bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
+{
+    ViewModel& vm = ViewModel::shared();
+    const bool sameSheet = !frameSheet_.owner_before(s) && !s.owner_before(frameSheet_) && !frameSheet_.expired();
+    if (!vm.draggingOrZooming() || frame_.isNull() || !sameSheet || frameRedraws_ != vm.redraws()
+        || frame_.devicePixelRatio() != ratio || frame_.deviceIndependentSize() != QSizeF(size()))
+        return false;
+    // Widget points of the kept frame to widget points now.
+    bool invertible = false;
+    const QTransform move = frameView_.inverted(&invertible) * viewTransform();
+    if (!invertible || !move.isAffine())
+        return false;
+    const QRectF view(rect());
+    const QRectF covered = move.mapRect(view).intersected(view);
+    if (covered.isEmpty() || covered.width() * covered.height() < kMinReusedCover * view.width() * view.height())
+        return false;
+    painter.fillRect(rect(), background);
+    painter.save();
+    painter.setTransform(move);
+    // A whole-pixel move copies the pixels as they are.
+    const bool wholePixels = move.type() <= QTransform::TxTranslate && move.dx() * ratio == std::round(move.dx() * ratio)
+        && move.dy() * ratio == std::round(move.dy() * ratio);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, !wholePixels);
+    painter.drawImage(QPointF(0, 0), frame_);
+    painter.restore();
+    return true;
+}
+
 void Viewport2D::paintEvent(QPaintEvent*)
 {
     QElapsedTimer paintClock;
@@ -293,24 +350,21 @@ void Viewport2D::paintEvent(QPaintEvent*)
     const std::shared_ptr<GraphicsSheet> s = currentSheet();
     if (!s) {
         painter.fillRect(rect(), palette().window());
+        frame_ = QImage();
         return;
     }
     ensureGeometry(s);
     ensureTransform(s);
 
-    const QColor background = s->settings().backgroundColor;
-    painter.fillRect(rect(), background.isValid() ? background : QColor(Qt::white));
-    const QTransform view = viewTransform();
-    {
-        DrawingContext context(painter);
-        context.concatenate(view);
-        Graphics g(context);
-        g.drawingPcb = pcb;
-        g.viewportBoundingBox = worldBox(view, QRectF(rect()));
-        s->draw(g);
+    const QColor settingsBackground = s->settings().backgroundColor;
+    const QColor background = settingsBackground.isValid() ? settingsBackground : QColor(Qt::white);
+    const qreal ratio = devicePixelRatioF();
+    lastPaintReused_ = reuseFrame(painter, s, background, ratio);
+    if (!lastPaintReused_) {
+        // Drawn into a kept frame, so that a gesture can move it about.
+        drawFrame(s, background, ratio);
+        painter.drawImage(QPointF(0, 0), frame_);
     }
-    painter.resetTransform();
-    painter.setClipping(false);
 
     lastPaintMs_ = paintClock.nsecsElapsed() / 1e6;
     ++paintCount_;
@@ -320,7 +374,7 @@ void Viewport2D::paintEvent(QPaintEvent*)
     frameRate_ = frameRate_ > 0 ? 0.8 * frameRate_ + 0.2 * rate : rate;
 
     if (ViewModel::shared().showFrameRate) {
-        const bool dark = background.isValid() && background.lightnessF() < 0.5;
+        const bool dark = background.lightnessF() < 0.5;
         painter.setRenderHint(QPainter::TextAntialiasing);
         painter.setPen(dark ? QColor(230, 230, 230) : QColor(40, 40, 40));
         QFont font = painter.font();

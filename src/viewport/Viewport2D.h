@@ -5,6 +5,7 @@
 // Mouse events go to the installed Viewport2DCommand.
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QPointF>
 #include <QTimer>
 #include <QRectF>
@@ -92,6 +93,14 @@ public:
     static constexpr double kMinScale = 1e-4;
     static constexpr double kMaxScale = 1e8;
 
+    // While the view is panned or wheel-zoomed (the view model's
+    // draggingOrZooming), a paint shows the last full frame moved and scaled
+    // to the new view instead of drawing the sheet, as long as it still
+    // covers this share of the view; the gesture's end paints a full frame.
+    static constexpr double kMinReusedCover = 0.75;
+    // Whether the last paint showed the kept frame rather than drawing.
+    bool lastPaintReusedFrame() const { return lastPaintReused_; }
+
     // Duration of the last paint in milliseconds.
     double lastPaintMilliseconds() const { return lastPaintMs_; }
     int paintCount() const { return paintCount_; }
@@ -117,6 +126,11 @@ private:
     void fitWorldRect(const QRectF& world, double marginFraction);
     bool applyTransform(const QTransform& t);
     void wheelGesture();
+    // Draws the sheet into frame_ (the whole view) and remembers its view.
+    void drawFrame(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
+    // Shows frame_ under the current view when a gesture runs and it was
+    // drawn for the same sheet, size and redraw count; false otherwise.
+    bool reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
 
     std::unique_ptr<Viewport2DCommand> command_;
     QTransform fallbackTransform_;
@@ -128,4 +142,10 @@ private:
     double frameRate_ = 0;
     double lastPaintMs_ = 0;
     int paintCount_ = 0;
+    // The last full frame and what it was drawn for.
+    QImage frame_;
+    QTransform frameView_;
+    std::weak_ptr<GraphicsSheet> frameSheet_;
+    int frameRedraws_ = -1;
+    bool lastPaintReused_ = false;
 };

@@ -1,0 +1,123 @@
+// While a pan or wheel zoom runs, the viewport shows its last full frame
+// moved to the new view; the end of the gesture draws the view exactly.
+
+#include "ViewportTestSupport.h"
+
+#include "document/DesignState.h"
+#include "document/Schematic.h"
+#include "viewport/ViewModel.h"
+#include "viewport/Viewport2D.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FrameReuseTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registerTestBox();
+        ViewModel& vm = ViewModel::shared();
+        vm.setDraggingOrZooming(false);
+        vm.sheetTransforms.clear();
+        vm.showFrameRate = false;
+        ASSERT_TRUE(Design::shared().loadFromBytes(schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)}), "boxes"));
+        sheet = Design::shared().currentDesignState()->schematics.front();
+        sheet->settings().showPage = false;
+        viewport = std::make_unique<Viewport2D>(false);
+        viewport->resize(400, 300);
+        viewport->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(viewport.get()));
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        ViewModel::shared().setDraggingOrZooming(false);
+        ViewModel::shared().showFrameRate = true;
+        viewport.reset();
+    }
+    QImage shot() { return viewport->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    // The sheet drawn from scratch under the viewport's current view.
+    QImage fresh()
+    {
+        QImage img(viewport->size(), QImage::Format_ARGB32_Premultiplied);
+        img.fill(sheet->settings().backgroundColor);
+        QPainter painter(&img);
+        DrawingContext context(painter);
+        context.concatenate(viewport->viewTransform());
+        Graphics g(context);
+        BoundingBox visible;
+        visible.addTransformedRect(QRectF(viewport->rect()), viewport->viewTransform().inverted());
+        g.viewportBoundingBox = visible;
+        sheet->draw(g);
+        painter.end();
+        return img.convertToFormat(QImage::Format_RGB32);
+    }
+
+    std::shared_ptr<GraphicsSheet> sheet;
+    std::unique_ptr<Viewport2D> viewport;
+};
+
+} // namespace
+
+TEST_F(FrameReuseTest, APanShowsTheFrameMovedAndEndsInAnExactFrame)
+{
+    ViewModel& vm = ViewModel::shared();
+    const QImage before = shot();
+    EXPECT_FALSE(viewport->lastPaintReusedFrame());
+    EXPECT_EQ(before, fresh());
+
+    vm.setDraggingOrZooming(true);
+    viewport->pan(QPointF(20, 10));
+    const QImage moved = shot();
+    EXPECT_TRUE(viewport->lastPaintReusedFrame());
+    // Every pixel the old frame covers comes from it, moved whole pixels.
+    EXPECT_EQ(moved.copy(20, 10, 380, 290), before.copy(0, 0, 380, 290));
+    EXPECT_EQ(moved.pixel(5, 5), sheet->settings().backgroundColor.rgb());
+    viewport->pan(QPointF(-5, 3));
+    EXPECT_EQ(shot().copy(15, 13, 385, 287), before.copy(0, 0, 385, 287));
+
+    // The end of the gesture draws the view afresh.
+    vm.setDraggingOrZooming(false);
+    const QImage after = shot();
+    EXPECT_FALSE(viewport->lastPaintReusedFrame());
+    EXPECT_EQ(after, fresh());
+}
+
+TEST_F(FrameReuseTest, FarMovesZoomsAndEditsDrawAfresh)
+{
+    ViewModel& vm = ViewModel::shared();
+    shot();
+    vm.setDraggingOrZooming(true);
+    // A wheel zoom scales the frame about the cursor.
+    viewport->zoomAbout(QPointF(200, 150), 1.1);
+    shot();
+    EXPECT_TRUE(viewport->lastPaintReusedFrame());
+    // Zoomed out so far that the frame would cover too little of the view.
+    viewport->zoomAbout(QPointF(200, 150), 0.5);
+    EXPECT_EQ(shot(), fresh());
+    EXPECT_FALSE(viewport->lastPaintReusedFrame());
+    // That frame is the one moved from now on.
+    viewport->pan(QPointF(30, 0));
+    shot();
+    EXPECT_TRUE(viewport->lastPaintReusedFrame());
+    // A pan past a quarter of the view draws afresh.
+    viewport->pan(QPointF(150, 0));
+    EXPECT_EQ(shot(), fresh());
+    EXPECT_FALSE(viewport->lastPaintReusedFrame());
+    // So does any redraw request (an edit, a selection).
+    viewport->pan(QPointF(3, 0));
+    vm.incrementRedraws();
+    EXPECT_EQ(shot(), fresh());
+    EXPECT_FALSE(viewport->lastPaintReusedFrame());
+    // And a new size.
+    viewport->pan(QPointF(3, 0));
+    viewport->resize(300, 300);
+    shot();
+    EXPECT_FALSE(viewport->lastPaintReusedFrame());
+    vm.setDraggingOrZooming(false);
+    EXPECT_EQ(shot(), fresh());
+}
