@@ -64,7 +64,12 @@ std::optional<ArcParameters> CreateArcParameters::tangentArc(QPointF p1, QPointF
     // Rounding may push the sine out of range: the points are in line.
     if (!(sinPhi >= -1 && sinPhi <= 1))
         return std::nullopt;
-    const double rho = (std::hypot(d2.x(), d2.y()) / 2) / std::cos(std::asin(sinPhi));
+    const double cosPhi = std::cos(std::asin(sinPhi));
+    // Turning straight back along the line gives no circle either (its
+    // radius would be infinite, and the sweep a whole turn).
+    if (!(cosPhi > 1e-12))
+        return std::nullopt;
+    const double rho = (std::hypot(d2.x(), d2.y()) / 2) / cosPhi;
     const QPointF c = p2 + rho * n;
     if (!std::isfinite(rho) || !finitePoint(c))
         return std::nullopt;

@@ -41,8 +41,9 @@ class CreateArcParameters {
 public:
     // The arc from p2 to p3 whose tangent at p2 is the line through p1 and p2:
     // its centre lies on the normal at p2, as far from p3 as from p2. None
-    // when p1 or p3 coincides with p2, when the points are (nearly) in line
-    // (the sweep stays below 0.0001 degrees or the circle is not finite).
+    // when p1 or p3 coincides with p2, and when the points are (nearly) in
+    // line: the sweep stays below 0.0001 degrees, or the chain turns straight
+    // back, or the circle is not finite.
     static std::optional<ArcParameters> tangentArc(QPointF p1, QPointF p2, QPointF p3);
 };
 
