@@ -1,0 +1,77 @@
+#pragma once
+// What every package family has in common beyond its base: a display name,
+// a placeholder editor with a title of its own, and (for a few families) an
+// enumeration of their own read from a word in the file.
+//
+// A family is written as
+//
+//     class ChipFootprint : public PackageFamily<ChipFootprint, ParametricFootprint> {
+//     public:
+//         static constexpr const char* familyName = "Chip Footprint";   // typeName()
+//         static constexpr const char* editorTitle = "Chip Footprint";
+//         using PackageFamily::PackageFamily;
+//         ... fields, readXML
+//     };
+//     using ChipFootprintEditor = PackageEditor<ChipFootprint>;
+
+#include "editors/EntityEditor.h"
+
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+class GraphicsSheet;
+
+// The placeholder property editor of a family: its title over the grey panel
+// saying "Not implemented". It shows no parameter and changes nothing; it
+// keeps the footprint alive while shown.
+template <class Family>
+class PackageEditor : public NotImplementedEditor {
+public:
+    explicit PackageEditor(std::shared_ptr<Family> footprint, QWidget* parent = nullptr)
+        : NotImplementedEditor(QString::fromUtf8(Family::editorTitle), parent), footprint(std::move(footprint))
+    {
+    }
+    std::shared_ptr<Family> footprint;
+};
+
+// The two overrides every family shares, taken from the family's
+// familyName and editorTitle.
+template <class Self, class Base>
+class PackageFamily : public Base {
+public:
+    explicit PackageFamily(GraphicsSheet* sheet) : Base(sheet) {}
+
+    QString typeName() const override { return QString::fromUtf8(Self::familyName); }
+    QWidget* editorView() override
+    {
+        return new PackageEditor<Self>(std::static_pointer_cast<Self>(this->shared_from_this()));
+    }
+};
+
+// The words of a family's own enumeration, in case order; a word matches
+// exactly (case included, no trimming).
+template <class E, size_t N>
+using PackageWords = std::array<std::pair<E, const char*>, N>;
+
+template <class E, size_t N>
+std::optional<E> matchPackageWord(const PackageWords<E, N>& words, std::string_view text)
+{
+    for (const auto& [value, word] : words)
+        if (text == word)
+            return value;
+    return std::nullopt;
+}
+
+template <class E, size_t N>
+const char* packageWord(const PackageWords<E, N>& words, E value)
+{
+    for (const auto& [v, word] : words)
+        if (v == value)
+            return word;
+    return words.front().second;
+}
