@@ -9,7 +9,9 @@
 #include "document/Design.h"
 #include "document/DesignState.h"
 #include "document/PCB.h"
+#include "entities/pcb/Footprint.h"
 #include "entities/pcb/Pad.h"
+#include "model/EntityFactory.h"
 #include "entities/pcb/Via.h"
 
 #include <QImage>
@@ -131,4 +133,49 @@ TEST_F(PassCullingTest, ANameWiderThanItsPadIsDrawnWhileItReachesIn)
     View w;
     shortName->drawHolePass(w.g, Qt::yellow);
     EXPECT_EQ(w.touched(), 0);
+}
+
+TEST_F(PassCullingTest, FootprintsLeaveOutPassesThatCannotReachTheView)
+{
+    auto footprint = [&](const std::string& at, const std::string& children) {
+        return read<Footprint>("<footprint dx='" + at + "' dy='0.5'><entities>" + children + "</entities></footprint>");
+    };
+    const std::string throughHole = "<pad at='0,0' diameter='0.1' holeDiameter='0.05' smt='false' name='1'/>"
+                                    "<silkscreen x='-0.1' y='-0.1' width='0.2' height='0.2' penWidth='0.01'/>"
+                                    "<footprintId text='U1' at='0,0.15' height='0.04'/>";
+    auto inView = footprint("0.5", throughHole);
+    auto offView = footprint("1.3", throughHole);
+    auto surfaceMount = footprint("0.5", "<pad at='0,0' size='0.1,0.1'/><silkscreen x='-0.1' y='-0.1' width='0.2' height='0.2'/>");
+    EXPECT_TRUE(inView->passReachKnown());
+    EXPECT_TRUE(inView->holePassReach().valid);
+    EXPECT_TRUE(surfaceMount->passReachKnown());
+    EXPECT_FALSE(surfaceMount->holePassReach().valid); // no hole: the hole pass draws nothing
+    // A child of a kind whose passes are not known keeps the footprint in.
+    auto unknown = footprint("1.3", throughHole + "<footprint dx='0' dy='0'/>");
+    EXPECT_FALSE(unknown->passReachKnown());
+
+    for (auto& [fp, seen] : std::vector<std::pair<std::shared_ptr<Footprint>, bool>>{
+             {inView, true}, {offView, false}, {surfaceMount, false}}) {
+        View v;
+        fp->drawHolePass(v.g, Qt::yellow);
+        EXPECT_EQ(v.touched() > 0, seen);
+    }
+    // The solid pad pass draws the outlines; off the view nothing.
+    View pads;
+    surfaceMount->drawPadPass(pads.g);
+    offView->drawPadPass(pads.g);
+    EXPECT_GT(pads.touched(), 0);
+    View none;
+    offView->drawPadPass(none.g);
+    EXPECT_EQ(none.touched(), 0);
+
+    // A long pad name reaching in from off the view keeps its footprint in
+    // the hole pass: at 2000 pixels per inch the pad is tall enough.
+    auto named = footprint("1.02", "<pad at='0,0' size='0.01,0.4' holeDiameter='0.005' smt='false' name='CONNECTOR_PIN_1'/>");
+    View zoomed;
+    zoomed.g.viewportBoundingBox = BoundingBox();
+    zoomed.g.viewportBoundingBox.addRect(QRectF(0.9, 0.45, 0.1, 0.1));
+    zoomed.context.setTransform(QTransform(2000, 0, 0, -2000, -1800, 1100));
+    named->drawHolePass(zoomed.g, Qt::yellow);
+    EXPECT_GT(zoomed.touched(), 0);
 }

@@ -2,6 +2,12 @@
 
 #include "core/Graphics.h"
 #include "core/Readers.h"
+#include "entities/pcb/FootprintTexts.h"
+#include "entities/pcb/Pad.h"
+#include "entities/pcb/Silkscreen.h"
+
+#include <cmath>
+#include <typeinfo>
 #include "entities/pcb/FootprintEditor.h"
 
 Footprint::Footprint(GraphicsSheet* sheet) : Entity(sheet)
@@ -55,11 +61,53 @@ void Footprint::updateGeometry(const std::optional<QTransform>& parentTransform,
     children.updateBoundingBox(netTransform, &boundingBox);
     if (parentBox && boundingBox.valid)
         parentBox->addTransformedBox(boundingBox, std::nullopt);
+    measurePassReach();
+}
+
+void Footprint::measurePassReach()
+{
+    passReachKnown_ = true;
+    holeReach_ = BoundingBox();
+    for (const auto& child : children.entities) {
+        const Entity& e = *child;
+        if (typeid(e) == typeid(Pad)) {
+            static_cast<const Pad&>(e).addHolePassReach(holeReach_);
+        } else if (typeid(e) != typeid(Silkscreen) && typeid(e) != typeid(FootprintReference)
+                   && typeid(e) != typeid(FootprintPartValue)) {
+            // A kind that may draw anything in either pass.
+            passReachKnown_ = false;
+            return;
+        }
+    }
+}
+
+bool Footprint::passOffView(Graphics& g, const BoundingBox& reach)
+{
+    if (!passReachKnown_)
+        return false;
+    if (!reach.valid)
+        return true; // nothing to draw
+    if (!g.viewportBoundingBox.valid)
+        return false;
+    // Hairlines and grown holes reach a pixel past the measured shapes; a
+    // pixel here is in the parent's units, the reach in the sheet's.
+    const double pixel = g.pixelSize();
+    double scale = 1;
+    if (netTransform)
+        scale = std::max(1.0, std::sqrt(netTransform->m11() * netTransform->m11() + netTransform->m12() * netTransform->m12()
+                                        + netTransform->m21() * netTransform->m21() + netTransform->m22() * netTransform->m22()));
+    const double margin = 2 * pixel * scale;
+    if (!std::isfinite(margin))
+        return false;
+    return !reach.expanded(margin).intersects(g.viewportBoundingBox);
 }
 
 void Footprint::drawPadPass(Graphics& g)
 {
     if (children.entities.empty())
+        return;
+    // Pads draw their outlines in this pass, and nothing else does.
+    if (passOffView(g, boundingBox))
         return;
     g.pushTransform(singleLevelTransform);
     children.drawPadPass(g);
@@ -68,7 +116,7 @@ void Footprint::drawPadPass(Graphics& g)
 
 void Footprint::drawHolePass(Graphics& g, const QColor& color)
 {
-    if (children.entities.empty())
+    if (children.entities.empty() || passOffView(g, holeReach_))
         return;
     g.pushTransform(singleLevelTransform);
     children.drawHolePass(g, color);

@@ -52,10 +52,25 @@ public:
     QString typeName() const override;
 
     IEntityHolder* holder() override { return this; }
+    // What the pad and hole passes can reach, in sheet coordinates, as the
+    // last measure found it: the pads' outlines, and their holes and names.
+    // Known only while every child is of a kind whose passes are known
+    // (pads, silkscreen, footprint texts); an empty reach with known kinds
+    // means the pass draws nothing.
+    bool passReachKnown() const { return passReachKnown_; }
+    const BoundingBox& holePassReach() const { return holeReach_; }
     // The same as the footprint's own passes (not a subclass's override of
     // them, which the list runs separately).
     void drawChildrenPadPass(Graphics& g) override { Footprint::drawPadPass(g); }
     void drawChildrenHolePass(Graphics& g, const QColor& color) override { Footprint::drawHolePass(g, color); }
     EntityList& entities() override { return children; }
     const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+
+private:
+    void measurePassReach();
+    // Whether the pass can leave the footprint out: its reach is known and
+    // lies off the view (grown by a margin for hairlines).
+    bool passOffView(Graphics& g, const BoundingBox& reach);
+    bool passReachKnown_ = false;
+    BoundingBox holeReach_;
 };

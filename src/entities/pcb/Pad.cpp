@@ -395,6 +395,27 @@ const Font& Pad::padNameFont()
     return font;
 }
 
+void Pad::addHolePassReach(BoundingBox& reach) const
+{
+    if (!hasDrawableHole())
+        return;
+    reach.addTransformedRect(holeRectangle, netTransform);
+    if (name.isEmpty() || !hasDrawableOutline() || !hasTextSize(padNameFont()))
+        return;
+    // The name, placed about the pad centre as drawText places it and turned
+    // level, stays within the circle of its ink box's half diagonal plus
+    // that box's offset from the centre.
+    const QRectF ink = textInkBounds(padNameFont(), name);
+    const double r = std::hypot(ink.width(), ink.height()) / 2 + std::hypot(ink.x() - padNameFont().height / 10, ink.y());
+    if (!std::isfinite(r))
+        return;
+    const QPointF c = rectangle.center();
+    BoundingBox nameBox;
+    nameBox.addTransformedRect(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), netTransform);
+    // A turned square's box holds the turned circle.
+    reach.addTransformedBox(nameBox, std::nullopt);
+}
+
 bool Pad::padNameShown(Graphics& g)
 {
     if (name.isEmpty() || !hasDrawableOutline())
@@ -484,6 +505,42 @@ void Pad::addPadClearanceOutline(Graphics& g)
         break;
     case CurveType::curve:
         g.addPolyline(expandedBezierPolygon(m));
+        break;
+    }
+    if (netTransform)
+        g.context.setTransform(outer);
+}
+
+void Pad::fillPadClearance(Graphics& g, const QColor& color)
+{
+    if (!hasDrawableOutline())
+        return;
+    const double m = solderMaskMargin();
+    const QTransform outer = g.context.transform();
+    if (netTransform)
+        g.context.setTransform(*netTransform * outer);
+    const QRectF r = grown(rectangle, m);
+    switch (curveType) {
+    case CurveType::ellipse:
+        g.fillEllipse(r, color);
+        break;
+    case CurveType::rectangle:
+        if (roundness > 0
+            && std::min(roundness, 1.0) * std::min(r.width(), r.height()) / 2 * g.deviceScale() >= kSquareCornerPixels) {
+            if (!cachedCutoutPath || cachedCutoutMargin_ != m) {
+                cachedCutoutPath = RoundedRectanglePath::path(roundedSide, r, roundness);
+                cachedCutoutMargin_ = m;
+            }
+            g.context.setFillColor(color);
+            g.context.beginPath();
+            g.context.addPath(*cachedCutoutPath);
+            g.context.fillPath(Qt::WindingFill);
+        } else {
+            g.fillRect(r, color);
+        }
+        break;
+    case CurveType::curve:
+        g.fillPoints(expandedBezierPolygon(m), color);
         break;
     }
     if (netTransform)

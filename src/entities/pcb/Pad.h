@@ -74,6 +74,10 @@ public:
 
     // The name label, level on screen; only from the hole pass.
     void drawPadName(Graphics& g);
+    // Adds what the hole pass can draw (hole and name), in sheet
+    // coordinates, as last measured, to reach: nothing for a pad without a
+    // hole. The hole's hairline is the caller's margin.
+    void addHolePassReach(BoundingBox& reach) const;
     // Whether drawPadName draws anything: a named pad tall enough on the
     // device, its name at least partly in view.
     bool padNameShown(Graphics& g);
@@ -83,6 +87,9 @@ public:
     // Adds the outline grown by the solder-mask margin, placed by the net
     // transform, to the context's current path (for the board fill's clip).
     void addPadClearanceOutline(Graphics& g);
+    // Fills that outline in the colour (the board fill clears openings with
+    // it), with the level of detail of the drawing facade.
+    void fillPadClearance(Graphics& g, const QColor& color);
 
     Id padIdentity() const override { return id; }
     QString padName() const override { return name; }

@@ -15,13 +15,12 @@
 namespace {
 
 // Calls f on every entity of the list, descending into holders, in list
-// order: one walk for the pads and the vias. Plain references: this runs on
-// every frame over every pad.
+// order: one walk for the pads and the vias.
 template <class F>
 void forEachOpening(const EntityList& list, F&& f)
 {
     for (const auto& e : list.entities) {
-        f(*e);
+        f(e);
         if (IEntityHolder* h = e->holder())
             forEachOpening(h->entities(), f);
     }
@@ -200,8 +199,7 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
         fillBoardShape(layer, color, netTransform);
 
         layerPainter.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-        layerContext.setFillColor(QColor(0, 0, 0));
-        auto clearOpening = [&layerContext] { layerContext.fillPath(Qt::WindingFill); };
+        const QColor clear(0, 0, 0);
         // Openings wholly off the layer are skipped (a pad's box does not
         // hold its mask margin, so the layer's reach is grown by it).
         BoundingBox reach;
@@ -212,24 +210,34 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
         reach = reach.expanded(std::abs(pcb->pcbSettings.solderMaskMargin) + layer.pixelSize());
         auto offLayer = [&reach](const BoundingBox& box) { return box.valid && reach.valid && !box.intersects(reach); };
 
-        layerContext.beginPath();
-        forEachOpening(pcb->entityList, [&](Entity& e) {
-            if (auto* pad = dynamic_cast<Pad*>(&e)) {
-                if (offLayer(pad->boundingBox))
-                    return;
-                pad->addPadClearanceOutline(layer);
-                clearOpening();
-            } else if (auto* via = dynamic_cast<Via*>(&e); via && via->boundingBox.valid) {
-                if (offLayer(via->boundingBox))
-                    return;
-                layerContext.addRect(via->boundingBox.rect());
-                clearOpening();
-            }
-        });
+        // Clearing is a union: the order of the openings plays no part.
+        if (openingsPass_ != geometryPasses_)
+            gatherOpenings(*pcb);
+        for (const std::shared_ptr<Pad>& pad : openingPads_) {
+            if (!offLayer(pad->boundingBox))
+                pad->fillPadClearance(layer, clear);
+        }
+        for (const std::shared_ptr<Via>& via : openingVias_) {
+            if (via->boundingBox.valid && !offLayer(via->boundingBox))
+                layer.fillRect(via->boundingBox.rect(), clear);
+        }
     }
 
     fillLayerKey_ = key;
     drawFillLayer(painter, area);
+}
+
+void PcbBorder::gatherOpenings(PCB& pcb)
+{
+    openingPads_.clear();
+    openingVias_.clear();
+    forEachOpening(pcb.entityList, [&](const std::shared_ptr<Entity>& e) {
+        if (auto pad = std::dynamic_pointer_cast<Pad>(e))
+            openingPads_.push_back(std::move(pad));
+        else if (auto via = std::dynamic_pointer_cast<Via>(e))
+            openingVias_.push_back(std::move(via));
+    });
+    openingsPass_ = geometryPasses_;
 }
 
 void PcbBorder::drawFillLayer(QPainter& painter, const QRect& area) const

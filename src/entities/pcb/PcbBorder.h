@@ -15,8 +15,11 @@
 #include <QTransform>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QPainter;
+class Pad;
+class Via;
 
 class PcbBorder : public ClosedCurve, public IBoardBorder {
 public:
@@ -84,6 +87,12 @@ private:
     QImage fillLayer_;
     std::optional<FillKey> fillLayerKey_;
     quint64 geometryPasses_ = 0;
+    // The sheet's pads and vias, gathered once per geometry pass of the
+    // sheet for the fill's openings.
+    void gatherOpenings(PCB& pcb);
+    std::vector<std::shared_ptr<Pad>> openingPads_;
+    std::vector<std::shared_ptr<Via>> openingVias_;
+    std::optional<quint64> openingsPass_;
 };
 
 // The titled frame "PCB Border" with nothing to edit.
