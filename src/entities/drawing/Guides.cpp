@@ -213,7 +213,7 @@ QWidget* PointGuide::editorView()
 
 HorizontalGuideEditor::HorizontalGuideEditor(std::shared_ptr<HorizontalGuide> g, const QString& title,
                                              QWidget* parent)
-    : EntityEditor(title, {}, parent), guide(std::move(g)), title(title)
+    : EntityEditor(title, {}, parent), guide(std::move(g)), titleText(title)
 {
     keepEntityAlive(guide);
     auto* params = new EntityContentEditor;

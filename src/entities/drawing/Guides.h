@@ -93,7 +93,7 @@ class HorizontalGuideEditor : public EntityEditor {
 public:
     HorizontalGuideEditor(std::shared_ptr<HorizontalGuide> guide, const QString& title, QWidget* parent = nullptr);
     std::shared_ptr<HorizontalGuide> guide;
-    QString title;
+    QString titleText;
     NumberField* yField = nullptr;
 };
 

@@ -1,0 +1,1051 @@
+#include "TestSupport.h"
+
+#include "core/DrawingContext.h"
+#include "core/Graphics.h"
+#include "core/TextMetrics.h"
+#include "document/Design.h"
+#include "document/DesignState.h"
+#include "document/Schematic.h"
+#include "editors/ExtrusionEditor.h"
+#include "editors/FillEditor.h"
+#include "editors/Header.h"
+#include "editors/NumberField.h"
+#include "editors/ParameterEditors.h"
+#include "editors/PenEditor.h"
+#include "entities/drawing/Controls.h"
+#include "entities/drawing/Dimension.h"
+#include "entities/drawing/Guides.h"
+#include "entities/drawing/Marker.h"
+#include "entities/drawing/Picture.h"
+#include "entities/drawing/Rectangle.h"
+#include "model/EntityFactory.h"
+#include "model/EntityList.h"
+
+#include "../editors/EditorTestSupport.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <functional>
+#include <memory>
+
+namespace {
+
+template <class T>
+std::shared_ptr<T> readEntity(const std::string& xml, GraphicsSheet* sheet = nullptr)
+{
+    pugi::xml_document doc = parseXml(xml);
+    auto t = std::dynamic_pointer_cast<T>(makeEntity(doc.first_child(), sheet));
+    if (t) {
+        t->readXML(doc.first_child());
+        t->updateGeometry(std::nullopt, nullptr);
+    }
+    return t;
+}
+
+// A square y-up view of `scale` pixels per inch centred on a model point, on
+// black, with something drawn in it.
+struct Canvas {
+    QImage image;
+    QTransform view;
+    int depthAfter = 0;
+    Canvas(const std::function<void(Graphics&)>& draw, double scale, QPointF centre, int size = 400)
+        : image(size, size, QImage::Format_ARGB32_Premultiplied),
+          view(scale, 0, 0, -scale, size / 2.0 - centre.x() * scale, size / 2.0 + centre.y() * scale)
+    {
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        painter.setTransform(view);
+        DrawingContext context(painter);
+        Graphics g(context);
+        draw(g);
+        depthAfter = context.stateDepth();
+    }
+    Canvas(Entity& e, double scale, QPointF centre, int size = 400)
+        : Canvas([&e](Graphics& g) { e.draw(g); }, scale, centre, size)
+    {
+    }
+    QColor at(QPointF model) const
+    {
+        const QPointF p = view.map(model);
+        return image.pixelColor(int(std::floor(p.x())), int(std::floor(p.y())));
+    }
+    int count(const std::function<bool(const QColor&)>& test) const
+    {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += test(image.pixelColor(x, y)) ? 1 : 0;
+        return n;
+    }
+    bool blank() const { return count([](const QColor& c) { return c != QColor(Qt::black); }) == 0; }
+};
+
+bool isRed(const QColor& c) { return c.red() > 150 && c.green() < 80 && c.blue() < 80; }
+bool isMagenta(const QColor& c) { return c.red() > 120 && c.blue() > 120 && c.green() < 60; }
+
+// The hit of a click at a model point (pick mode, one pixel) on whatever draw() draws.
+bool picks(const std::function<void(Graphics&)>& draw, QPointF model, double scale = 400)
+{
+    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    DrawingContext context(painter);
+    context.concatenate(QTransform(scale, 0, 0, -scale, -model.x() * scale + 0.5, model.y() * scale + 0.5));
+    Graphics g(context);
+    g.picking = true;
+    g.pickImage = &image;
+    g.clearPickPixel();
+    draw(g);
+    return g.pickPixelHit();
+}
+bool picks(Entity& e, QPointF model, double scale = 400)
+{
+    return picks([&e](Graphics& g) { e.draw(g); }, model, scale);
+}
+
+// The entity a sheet-level list reports under a model point.
+std::shared_ptr<Entity> pickFromList(EntityList& list, QPointF model, bool subPicking)
+{
+    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    std::shared_ptr<Entity> hit;
+    {
+        DrawingContext context(painter);
+        context.concatenate(QTransform(100, 0, 0, -100, -model.x() * 100 + 0.5, model.y() * 100 + 0.5));
+        Graphics g(context);
+        g.picking = true;
+        g.subPicking = subPicking;
+        g.pickImage = &image;
+        hit = list.draw(g);
+    }
+    return hit;
+}
+
+void expectPoint(QPointF actual, QPointF expected, double tolerance = 1e-9)
+{
+    EXPECT_NEAR(actual.x(), expected.x(), tolerance);
+    EXPECT_NEAR(actual.y(), expected.y(), tolerance);
+}
+
+void expectBox(const BoundingBox& box, QPointF bottomLeft, QPointF topRight, double tolerance = 1e-9)
+{
+    ASSERT_TRUE(box.valid);
+    expectPoint(box.bottomLeft, bottomLeft, tolerance);
+    expectPoint(box.topRight, topRight, tolerance);
+}
+
+// Formats in a known locale for the duration of a test.
+struct LocaleGuard {
+    QLocale saved;
+    explicit LocaleGuard(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~LocaleGuard() { QLocale::setDefault(saved); }
+};
+const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
+
+bool showsNoParameters(QWidget* editor)
+{
+    auto* content = editor->findChild<EntityContentEditor*>();
+    return content && content->isEmpty();
+}
+
+// 20 x 10 pixels: the top half green, the bottom half red on the left and
+// blue on the right; gzip, base64.
+const char* const kPixels = "H4sIAAd4FmsC/+sM8HPn5ZLiYmBg4PX0cAkC0iJAzMXBBiS3hNY9A1LKni6OIRVzkhMsDn6Yv6riisOpj7Jsbf+PJLC1WR95"
+                            "GMisaSbAcK08O8Kfe9oGoHIGT1c/l3VOCU0AQB2Ah1wAAAA=";
+
+// Counts the board passes that reach it.
+class PassCounter : public Entity {
+public:
+    using Entity::Entity;
+    int padPasses = 0;
+    int holePasses = 0;
+    void drawPadPass(Graphics&) override { ++padPasses; }
+    void drawHolePass(Graphics&, const QColor&) override { ++holePasses; }
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- Dimension
+
+TEST(Dimension, ReadingRules)
+{
+    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="1,0"/>)");
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->typeName(), "Dimension");
+    EXPECT_EQ(d->markerStyle, DimensionArrowStyle::arrow);
+    EXPECT_EQ(d->style, DimensionStyle::angled);
+    EXPECT_TRUE(d->displayValue);
+    EXPECT_EQ(d->textOffset, QPointF(0, 0));
+
+    // Unknown words fall back; one text offset alone; single precision; a
+    // flag is true only for "true".
+    auto u = readEntity<Dimension>(R"(<dimension marker="arrows" style="diagonal" textOffsetX="0.25" offset="0.1"
+        displayText="yes" reverse="true" textOnTop="false" prefix="P" end="2,0.5" height="0.08" penWidth="0.02"/>)");
+    EXPECT_EQ(u->markerStyle, DimensionArrowStyle::arrow);
+    EXPECT_EQ(u->style, DimensionStyle::angled);
+    EXPECT_EQ(u->textOffset, QPointF(0.25, 0));
+    EXPECT_EQ(u->offset, double(0.1f));
+    EXPECT_FALSE(u->displayValue);
+    EXPECT_TRUE(u->reverse);
+    EXPECT_FALSE(u->textOnTop);
+    EXPECT_EQ(u->prefix, "P");
+    EXPECT_EQ(u->end, QPointF(2, 0.5));
+    EXPECT_EQ(u->font.height, 0.08);
+    EXPECT_EQ(u->pen.width, 0.02);
+
+    const std::pair<const char*, DimensionArrowStyle> markers[] = {
+        {"none", DimensionArrowStyle::none}, {"line", DimensionArrowStyle::line}, {"box", DimensionArrowStyle::box}};
+    for (const auto& [word, style] : markers)
+        EXPECT_EQ(readEntity<Dimension>(std::string("<dimension marker=\"") + word + "\"/>")->markerStyle, style);
+    EXPECT_EQ(readEntity<Dimension>(R"(<dimension style="vertical"/>)")->style, DimensionStyle::vertical);
+    EXPECT_EQ(readEntity<Dimension>(R"(<dimension style="horizontal"/>)")->style, DimensionStyle::horizontal);
+    // A single text offset that is not a number gives 0.
+    EXPECT_EQ(readEntity<Dimension>(R"(<dimension textOffsetX="1" textOffsetY=" 2"/>)")->textOffset, QPointF(1, 0));
+}
+
+TEST(Dimension, ValueTextInTheSheetsUnitsAndLocale)
+{
+    LocaleGuard english(kEnglish);
+    Schematic sheet(nullptr);
+    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="1,0" prefix="A"/>)", &sheet);
+    const std::pair<Units, QString> cases[] = {
+        {Units::mm, "25.4mm"},        {Units::inch, "1.0\""},  {Units::thou, "1,000.0mil"},
+        {Units::micron, QString::fromUtf8("25,400.0μm")}, {Units::cm, "2.54cm"}, {Units::m, "0.0254m"}};
+    for (const auto& [units, text] : cases) {
+        sheet.schematicSettings.units = units;
+        d->updateGeometry(std::nullopt, nullptr);
+        EXPECT_EQ(d->text, text) << toString(units);
+    }
+    // At most four places; the prefix is not shown with the value.
+    sheet.schematicSettings.units = Units::inch;
+    d->end = QPointF(1.0 / 3, 0);
+    d->updateGeometry(std::nullopt, nullptr);
+    EXPECT_EQ(d->text, "0.3333\"");
+    d->displayValue = false;
+    d->updateGeometry(std::nullopt, nullptr);
+    EXPECT_EQ(d->text, "A");
+    d->prefix.clear();
+    d->updateGeometry(std::nullopt, nullptr);
+    EXPECT_EQ(d->text, "");
+
+    {
+        LocaleGuard german(QLocale(QLocale::German, QLocale::Germany));
+        EXPECT_EQ(Dimension::formatValue(1, Units::mm), "25,4mm");
+    }
+    EXPECT_EQ(Dimension::formatValue(std::numeric_limits<double>::infinity(), Units::mm), "?");
+    // A vertical dimension measures only the height, a horizontal one only the width.
+    d->displayValue = true;
+    d->end = QPointF(3, -2);
+    d->style = DimensionStyle::vertical;
+    d->updateGeometry(std::nullopt, nullptr);
+    EXPECT_EQ(d->text, "2.0\"");
+    d->style = DimensionStyle::horizontal;
+    d->updateGeometry(std::nullopt, nullptr);
+    EXPECT_EQ(d->text, "3.0\"");
+}
+
+TEST(Dimension, TextAngleStaysReadableAndHeadsPointAtTheMeasuredPoints)
+{
+    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="-1,1"/>)");
+    EXPECT_NEAR(d->textAngleInDegrees, -45, 1e-9); // 135 turned back
+    d->reverse = true;
+    d->layout();
+    EXPECT_NEAR(d->textAngleInDegrees, 135, 1e-9);
+
+    auto v = readEntity<Dimension>(R"(<dimension start="0,1" end="0,0" style="vertical"/>)");
+    EXPECT_NEAR(v->textAngleInDegrees, -90, 1e-9);
+    auto up = readEntity<Dimension>(R"(<dimension start="0,0" end="0,1" style="vertical"/>)");
+    EXPECT_NEAR(up->textAngleInDegrees, 90, 1e-9);
+
+    // Both heads open towards the inside of the span, whichever way a
+    // horizontal dimension runs.
+    for (const char* xml : {R"(<dimension start="0,0" end="2,0" style="horizontal"/>)",
+                            R"(<dimension start="2,0" end="0,0" style="horizontal"/>)"}) {
+        auto h = readEntity<Dimension>(xml);
+        EXPECT_NEAR(h->textAngleInDegrees, 0, 1e-9);
+        ASSERT_EQ(h->startArrowPoints.size(), 3u);
+        const double inward = h->end.x() > h->start.x() ? 1 : -1;
+        EXPECT_EQ(h->startArrowPoints[1], h->startOffset);
+        EXPECT_EQ(h->endArrowPoints[1], h->endOffset);
+        for (int i : {0, 2}) {
+            EXPECT_GT((h->startArrowPoints[i].x() - h->start.x()) * inward, 0) << xml;
+            EXPECT_LT((h->endArrowPoints[i].x() - h->end.x()) * inward, 0) << xml;
+        }
+    }
+}
+
+TEST(Dimension, LineIsSplitAroundAnInlineText)
+{
+    // A fixed text, so its width stays while the line changes.
+    auto d = readEntity<Dimension>(
+        R"(<dimension start="0,0" end="2,0" marker="none" height="0.1" displayText="false" prefix="Gap"/>)");
+    const double w = TextMetric::textRect(d->font, d->text).width();
+    ASSERT_GT(w, 0.05);
+    ASSERT_TRUE(d->inlineText);
+    const double g = (2 - 1.1 * w) / 2 - d->pen.width / 2;
+    ASSERT_EQ(d->lines.size(), 2u);
+    expectPoint(d->lines[0].start, {0, 0});
+    expectPoint(d->lines[0].end, {g, 0});
+    expectPoint(d->lines[1].start, {2, 0});
+    expectPoint(d->lines[1].end, {2 - g, 0});
+    expectPoint(d->manipulatorStart, {0, 0});
+    expectPoint(d->manipulatorEnd, {2, 0});
+
+    // Moved towards A past g: only the segment at B is left.
+    d->textOffset = QPointF(-(g + 0.01), 0);
+    d->layout();
+    ASSERT_EQ(d->lines.size(), 1u);
+    expectPoint(d->lines[0].start, {2, 0});
+    expectPoint(d->lines[0].end, {2 - (2 * g + 0.01), 0});
+    // So far that neither end segment stays inside: the whole line.
+    d->textOffset = QPointF(-5, 0);
+    d->layout();
+    ASSERT_EQ(d->lines.size(), 1u);
+    expectPoint(d->lines[0].start, {0, 0});
+    expectPoint(d->lines[0].end, {2, 0});
+    // Close beside the line it still splits; off the line it does not.
+    d->textOffset = QPointF(0, 0.05);
+    d->layout();
+    EXPECT_EQ(d->lines.size(), 2u);
+    d->textOffset = QPointF(0, 0.07);
+    d->layout();
+    EXPECT_EQ(d->lines.size(), 1u);
+
+    // A text exactly two thirds of the line is not inline. Not every width
+    // is a line length divided by 1.5 exactly, so look for a text whose is.
+    d->textOffset = QPointF(0, 0);
+    double length = 0;
+    for (const char* prefix : {"Gap", "A", "AB", "Gap A", "W", "12", "xyz", "Gap B"}) {
+        d->prefix = QString::fromLatin1(prefix);
+        const double width = TextMetric::textRect(d->font, d->prefix).width();
+        double candidate = 1.5 * width;
+        for (int i = 0; i < 8 && candidate / 1.5 != width; ++i)
+            candidate = std::nextafter(candidate, candidate / 1.5 < width ? 10.0 : 0.0);
+        if (candidate / 1.5 == width) {
+            length = candidate;
+            break;
+        }
+    }
+    ASSERT_GT(length, 0);
+    d->end = QPointF(length, 0);
+    d->layout();
+    EXPECT_FALSE(d->inlineText);
+    ASSERT_EQ(d->lines.size(), 1u);
+    d->end = QPointF(length * 1.01, 0);
+    d->layout();
+    EXPECT_TRUE(d->inlineText);
+}
+
+TEST(Dimension, MarkersAndArrowInset)
+{
+    // The line stops inside arrow heads from the first layout on.
+    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" height="0.1" penWidth="0.01"/>)");
+    const double arrow = 0.1 * 0.5 + 0.01;
+    const double inset = arrow * std::cos(20 * M_PI / 180) * 0.45;
+    EXPECT_NEAR(d->dimensionWidth, arrow, 1e-12);
+    ASSERT_EQ(d->lines.size(), 2u);
+    expectPoint(d->lines[0].start, {inset, 0});
+    expectPoint(d->lines[1].start, {2 - inset, 0});
+    const std::vector<LineF> first = d->lines;
+    d->layout();
+    expectPoint(d->lines[0].start, first[0].start, 0);
+
+    // Heads: tip on the point, opening inwards, 20 degrees either side.
+    ASSERT_EQ(d->startArrowPoints.size(), 3u);
+    EXPECT_EQ(d->startArrowPoints[1], QPointF(0, 0));
+    EXPECT_GT(d->startArrowPoints[0].x(), 0);
+    EXPECT_GT(d->startArrowPoints[0].y(), 0);
+    EXPECT_LT(d->startArrowPoints[2].y(), 0);
+    EXPECT_LT(d->endArrowPoints[0].x(), 2);
+
+    auto ticks = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" marker="line" height="0.1"/>)");
+    const double s = 0.1 * 0.25 + 0.01;
+    ASSERT_EQ(ticks->startArrowPoints.size(), 2u);
+    expectPoint(ticks->startArrowPoints[0], {-s * M_SQRT1_2, -s * M_SQRT1_2});
+    expectPoint(ticks->endArrowPoints[1], {2 + s * M_SQRT1_2, s * M_SQRT1_2});
+    expectPoint(ticks->lines[0].start, {0, 0}); // no inset without arrows
+
+    auto boxes = readEntity<Dimension>(R"(<dimension start="0,0" end="0,2" marker="box" height="0.1"/>)");
+    EXPECT_NEAR(boxes->dimensionWidth, s, 1e-12);
+    ASSERT_EQ(boxes->endArrowPoints.size(), 4u);
+    expectPoint(boxes->endArrowPoints[0], {-s, 2 - s});
+    expectPoint(boxes->endArrowPoints[2], {s, 2 + s});
+
+    auto none = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" marker="none"/>)");
+    EXPECT_TRUE(none->startArrowPoints.empty());
+    EXPECT_TRUE(none->endArrowPoints.empty());
+}
+
+TEST(Dimension, OffsetsAndExtensionLines)
+{
+    auto angled = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" offset="0.5" penColor="255,0,0"
+        penWidth="0.02" height="0.1"/>)");
+    EXPECT_TRUE(angled->drawOffsets);
+    ASSERT_TRUE(angled->offsetMatrix);
+    expectPoint(angled->offsetMatrix->map(QPointF(0, 0)), {0, -0.5});
+    expectPoint(angled->startOffset, {0, -0.5});
+    expectPoint(angled->endOffset, {2, -0.5});
+
+    auto h = readEntity<Dimension>(R"(<dimension start="0,0" end="2,1" offset="0.5" style="horizontal"/>)");
+    expectPoint(h->startOffset, {0, 1.5});
+    expectPoint(h->endOffset, {2, 1.5});
+    auto v = readEntity<Dimension>(R"(<dimension start="0,0" end="1,2" offset="0.5" style="vertical"/>)");
+    expectPoint(v->startOffset, {1.5, 0});
+    expectPoint(v->endOffset, {1.5, 2});
+
+    // The offset line and its extension lines, which stop short of the
+    // measured points.
+    const Canvas offsetCanvas(*angled, 100, {1, 0});
+    EXPECT_TRUE(isRed(offsetCanvas.at({0.3, -0.5})));
+    EXPECT_TRUE(isRed(offsetCanvas.at({0.005, -0.25})));
+    EXPECT_FALSE(isRed(offsetCanvas.at({0.3, 0})));
+    EXPECT_FALSE(isRed(offsetCanvas.at({0.005, -0.02})));
+
+    // Below 1e-12 there is no offset and no extension line.
+    angled->offset = 1e-13;
+    angled->layout();
+    EXPECT_FALSE(angled->drawOffsets);
+    EXPECT_FALSE(angled->offsetMatrix);
+    EXPECT_EQ(angled->startOffset, angled->start);
+    const Canvas flat(*angled, 100, {1, 0});
+    EXPECT_TRUE(isRed(flat.at({0.3, 0})));
+    EXPECT_FALSE(isRed(flat.at({0.005, -0.25})));
+}
+
+TEST(Dimension, BoundingBoxFollowsThePlacement)
+{
+    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" height="0.1"/>)");
+    auto moved = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" height="0.1" dx="3" dy="1"/>)");
+    ASSERT_TRUE(d->boundingBox.valid);
+    expectBox(moved->boundingBox, d->boundingBox.bottomLeft + QPointF(3, 1), d->boundingBox.topRight + QPointF(3, 1));
+    // The arrows' extent along the line and the text's height across it.
+    EXPECT_NEAR(d->boundingBox.bottomLeft.x(), 0, 1e-9);
+    EXPECT_NEAR(d->boundingBox.topRight.x(), 2, 1e-9);
+    const QRectF text = TextMetric::textRect(d->font, d->text, QPointF(1, 0));
+    EXPECT_NEAR(d->boundingBox.topRight.y(), text.bottom(), 1e-9);
+    EXPECT_NEAR(d->boundingBox.bottomLeft.y(), text.top(), 1e-9);
+
+    // Coinciding points still have a box of their points and text; the
+    // pen does not widen it.
+    auto point = readEntity<Dimension>(R"(<dimension start="1,1" end="1,1" penWidth="1"/>)");
+    ASSERT_TRUE(point->boundingBox.valid);
+    EXPECT_TRUE(point->boundingBox.contains({1, 1}));
+    EXPECT_LT(point->boundingBox.width(), 0.5);
+}
+
+TEST(Dimension, DrawingAndPicking)
+{
+    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" penColor="255,0,0" height="0.1"
+        penWidth="0.01" startCap="round" lineJoin="bevel"/>)");
+    EXPECT_EQ(d->pen.startCap, LineCap::flat); // the layout sets flat ends
+    EXPECT_EQ(d->brush.color, QColor(255, 0, 0));
+    const Canvas c(*d, 200, {1, 0});
+    EXPECT_TRUE(isRed(c.at({0.03, 0}))); // inside the head
+    EXPECT_TRUE(isRed(c.at({0.5, 0})));
+    EXPECT_FALSE(isRed(c.at({0.5, 0.05})));
+    // The text, in the pen's colour, in the gap.
+    int textPixels = 0;
+    for (double x = 0.9; x < 1.1; x += 0.005)
+        for (double y = -0.05; y < 0.05; y += 0.005)
+            textPixels += isRed(c.at({x, y})) ? 1 : 0;
+    EXPECT_GT(textPixels, 20);
+    EXPECT_EQ(c.depthAfter, 0);
+
+    // Tick and box markers leave their caps and join on the pen.
+    d->markerStyle = DimensionArrowStyle::box;
+    d->layout();
+    Canvas(*d, 200, {1, 0});
+    EXPECT_EQ(d->pen.startCap, LineCap::square);
+    EXPECT_EQ(d->pen.lineJoin, LineJoin::miter);
+    d->markerStyle = DimensionArrowStyle::line;
+    d->layout();
+    EXPECT_EQ(d->pen.startCap, LineCap::flat);
+    Canvas(*d, 200, {1, 0});
+    EXPECT_EQ(d->pen.endCap, LineCap::round);
+
+    // Picking widens the line by ten device pixels for the pick only.
+    EXPECT_TRUE(picks(*d, {0.5, 4.0 / 400}));
+    EXPECT_FALSE(picks(*d, {0.5, 20.0 / 400}));
+    EXPECT_EQ(d->pen.width, 0.01);
+
+    // Coinciding points draw nothing, not even when selected.
+    auto point = readEntity<Dimension>(R"(<dimension start="1,1" end="1,1" prefix="x" displayText="false"/>)");
+    point->selected = true;
+    EXPECT_TRUE(Canvas(*point, 100, {1, 1}).blank());
+    EXPECT_FALSE(picks(*point, {1, 1}));
+}
+
+TEST(Dimension, EditorHasNothingToEdit)
+{
+    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="1,0"/>)");
+    std::unique_ptr<QWidget> w(d->editorView());
+    auto* editor = qobject_cast<DimensionEditor*>(w.get());
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->title(), "Dimension");
+    EXPECT_TRUE(editor->header()->iconName().isEmpty());
+    EXPECT_TRUE(showsNoParameters(editor));
+    EXPECT_EQ(editor->dimension, d);
+}
+
+// ---------------------------------------------------------------- Picture
+
+TEST(Picture, ReadingRulesAndImages)
+{
+    auto p = readEntity<Picture>(std::string(R"(<image x="1" y="1" width="2" height="1" rotateInParts="true"
+        subPickable ="true" extrusionBase="0.1" extrusionHeight="0.2"><pixels size="107">)")
+                                 + kPixels + "</pixels></image>");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->typeName(), "Picture");
+    EXPECT_EQ(p->center(), QPointF(2, 1.5));
+    EXPECT_EQ(p->size(), QSizeF(2, 1));
+    EXPECT_TRUE(p->rotateInParts);
+    EXPECT_EQ(p->extrusionBase, 0.1);
+    EXPECT_EQ(p->extrusionHeight, 0.2);
+    EXPECT_EQ(p->image.size(), QSize(20, 10));
+
+    // The attribute's name ends with a blank, which no XML attribute name
+    // can: written either way, it is the attribute "subPickable", not read.
+    EXPECT_FALSE(p->subPickable);
+    EXPECT_FALSE(readEntity<Picture>(R"(<image subPickable="true"/>)")->subPickable);
+
+    const std::string raw = "iVBORw0KGgoAAAANSUhEUgAAAAIAAAACCAYAAABytg0kAAAAEUlEQVR4nGP4z8DwH4QZYAwAR8oH+WdZbrcAAAAASUVORK5CYII=";
+    const std::string broken = std::string(kPixels).insert(40, "\n");
+    for (const std::string& pixels : {std::string("<pixels size=\"0\">") + kPixels + "</pixels>",
+                                      std::string("<pixels>") + kPixels + "</pixels>",
+                                      "<pixels size=\"60\">" + raw + "</pixels>", // PNG, not compressed
+                                      "<pixels size=\"107\">" + broken + "</pixels>",
+                                      std::string("<pixels size=\"5\">H4sIAAAAAAACA8tIzcnJBwCGphA2BQAAAA==</pixels>")}) {
+        auto none = readEntity<Picture>("<image width=\"1\" height=\"1\">" + pixels + "</image>");
+        EXPECT_TRUE(none->image.isNull()) << pixels;
+    }
+    // zlib data reads as well as gzip; a failure keeps the image there is.
+    auto z = readEntity<Picture>(R"(<image><pixels size="1">eJzrDPBz5+WS4mJgYOD19HAJAtJMIMzBBiSLtvGqAClBTxfHkIo5yT/OH/gg3yKZwMPgfor9Z3pk3nagJIOnq5/LOqeEJgAlJRJ6</pixels></image>)");
+    EXPECT_FALSE(z->image.isNull());
+    pugi::xml_document doc = parseXml("<image><pixels size=\"1\">" + raw + "</pixels></image>");
+    p->readXML(doc.first_child());
+    EXPECT_EQ(p->image.size(), QSize(20, 10));
+}
+
+TEST(Picture, BoxAndUprightStretchedDrawing)
+{
+    auto turned = readEntity<Picture>(R"(<image x="0" y="0" width="2" height="1" m11="0" m12="1" m21="-1" m22="0" dx="1"/>)");
+    expectBox(turned->boundingBox, {0, 0}, {1, 2});
+
+    // 20 x 10 pixels squashed into a square, green half on top.
+    auto p = readEntity<Picture>(std::string(R"(<image x="0" y="0" width="1" height="1"><pixels size="107">)") + kPixels
+                                 + "</pixels></image>");
+    const Canvas c(*p, 200, {0.5, 0.5});
+    auto near = [](const QColor& c, const QColor& want) {
+        return std::abs(c.red() - want.red()) < 30 && std::abs(c.green() - want.green()) < 30
+            && std::abs(c.blue() - want.blue()) < 30;
+    };
+    EXPECT_TRUE(near(c.at({0.25, 0.75}), QColor(0, 200, 0)));
+    EXPECT_TRUE(near(c.at({0.75, 0.9}), QColor(0, 200, 0)));
+    EXPECT_TRUE(near(c.at({0.25, 0.25}), QColor(220, 0, 0)));
+    EXPECT_TRUE(near(c.at({0.75, 0.25}), QColor(0, 0, 220)));
+    EXPECT_EQ(c.at({0.5, 1.05}), QColor(Qt::black));
+    EXPECT_EQ(c.at({1.05, 0.5}), QColor(Qt::black));
+    EXPECT_TRUE(picks(*p, {0.5, 0.5}));
+    EXPECT_FALSE(picks(*p, {1.1, 0.5}));
+
+    // Without an image only the selection frame, and only when selected.
+    auto empty = readEntity<Picture>(R"(<image x="0" y="0" width="1" height="1"/>)");
+    expectBox(empty->boundingBox, {0, 0}, {1, 1});
+    EXPECT_TRUE(Canvas(*empty, 200, {0.5, 0.5}).blank());
+    empty->selected = true;
+    const Canvas frame(*empty, 200, {0.5, 0.5});
+    EXPECT_TRUE(isRed(frame.at({0.001, 0.5})));
+    EXPECT_EQ(frame.at({0.5, 0.5}), QColor(Qt::black));
+}
+
+TEST(Picture, EditorMovesAndSizesThePicture)
+{
+    Schematic sheet(nullptr);
+    sheet.schematicSettings.units = Units::mm;
+    auto p = readEntity<Picture>(R"(<image x="1" y="1" width="2" height="1"/>)", &sheet);
+    std::unique_ptr<QWidget> w(p->editorView());
+    auto* editor = qobject_cast<PictureEditor*>(w.get());
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->title(), "Picture");
+    EXPECT_EQ(editor->header()->iconName(), "rectangle");
+    EXPECT_TRUE(editor->findChild<ExtrusionEditor*>());
+    EXPECT_FALSE(editor->findChild<PenEditor*>());
+    EXPECT_FALSE(editor->findChild<FillEditor*>());
+    auto* centre = editor->findChild<PointParametersEditor*>();
+    auto* size = editor->findChild<SizeParametersEditor*>();
+    ASSERT_TRUE(centre && size);
+    editor->show();
+
+    RedrawCounter redraws;
+    typeAndReturn(centre->xField(), QStringLiteral("76.2")); // 3 inches
+    EXPECT_EQ(p->rectangle, QRectF(2, 1, 2, 1));
+    typeAndReturn(size->heightField(), QStringLiteral("50.8"));
+    EXPECT_EQ(p->rectangle, QRectF(2, 1, 2, 2)); // bottom-left kept
+    EXPECT_EQ(redraws.count, 2);
+}
+
+// ---------------------------------------------------------------- Marker and origin
+
+TEST(Marker, BoxIsItsChildrensUnderItsPlacement)
+{
+    auto m = readEntity<Marker>(R"(<marker dx="2"><entities>
+        <rectangle x="0" y="0" width="1" height="1" penWidth="0.02"/><noSuchThing/></entities></marker>)");
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->typeName(), "Marker");
+    ASSERT_EQ(m->children.entities.size(), 1u);
+    BoundingBox sheetBox;
+    m->updateGeometry(std::nullopt, &sheetBox);
+    expectBox(m->boundingBox, {1.99, -0.01}, {3.01, 1.01});
+    expectBox(sheetBox, {1.99, -0.01}, {3.01, 1.01});
+
+    // A child moved since: only where it is now counts.
+    auto r = std::dynamic_pointer_cast<Rectangle>(m->children.entities[0]);
+    r->rectangle.translate(10, 0);
+    BoundingBox again;
+    m->updateGeometry(std::nullopt, &again);
+    expectBox(again, {11.99, -0.01}, {13.01, 1.01});
+
+    // Nothing inside, or only guides: no box, nothing added.
+    for (const char* xml : {"<marker dx=\"2\"/>", "<marker><entities><horizontalGuide at=\"1\"/></entities></marker>"}) {
+        auto empty = readEntity<Marker>(xml);
+        BoundingBox box;
+        empty->updateGeometry(std::nullopt, &box);
+        EXPECT_FALSE(empty->boundingBox.valid);
+        EXPECT_FALSE(box.valid);
+        empty->selected = true;
+        EXPECT_TRUE(Canvas(*empty, 100, {0, 0}).blank());
+    }
+}
+
+TEST(Marker, SheetDrawsAndPicksTheChildrenButNoBoardPasses)
+{
+    pugi::xml_document doc = parseXml(R"(<sheet><entities><marker dx="2"><entities>
+        <rectangle x="0" y="0" width="1" height="1" penColor="0,0,0,0" brushColor="255,0,0"/></entities></marker>
+        </entities></sheet>)");
+    EntityList list;
+    EntityList::readEntities(doc.first_child(), nullptr, list);
+    list.updateBoundingBox(std::nullopt, nullptr);
+    const Canvas c([&list](Graphics& g) { list.draw(g); }, 100, {2, 0.5});
+    EXPECT_TRUE(isRed(c.at({2.5, 0.5})));
+    EXPECT_FALSE(isRed(c.at({0.5, 0.5})));
+    auto marker = list.entities[0];
+    EXPECT_EQ(pickFromList(list, {2.5, 0.5}, false), marker);
+    EXPECT_EQ(pickFromList(list, {2.5, 0.5}, true), std::dynamic_pointer_cast<Marker>(marker)->children.entities[0]);
+    EXPECT_EQ(pickFromList(list, {0.5, 0.5}, false), nullptr);
+
+    // Board passes do not reach a marker's children, a dial's do.
+    auto counter = std::make_shared<PassCounter>(nullptr);
+    auto dialCounter = std::make_shared<PassCounter>(nullptr);
+    auto m = std::make_shared<Marker>(nullptr);
+    m->children.entities.push_back(counter);
+    auto dial = std::make_shared<Dial>(nullptr);
+    dial->children.entities.push_back(dialCounter);
+    EntityList board;
+    board.entities = {m, dial};
+    QImage image(10, 10, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    DrawingContext context(painter);
+    Graphics g(context);
+    board.drawPadPass(g);
+    board.drawHolePass(g, Qt::yellow);
+    EXPECT_EQ(counter->padPasses + counter->holePasses, 0);
+    EXPECT_EQ(dialCounter->padPasses, 1);
+    EXPECT_EQ(dialCounter->holePasses, 1);
+}
+
+TEST(Marker, OriginKeepsOnlyTheCommonAttributes)
+{
+    auto o = readEntity<Origin>(R"(<origin identifier="here" locked="true" userCannotSelect="true" layer="3" dx="1"/>)");
+    ASSERT_TRUE(o);
+    EXPECT_EQ(o->typeName(), "Origin");
+    EXPECT_EQ(o->identifier, "here");
+    EXPECT_TRUE(o->locked);
+    EXPECT_TRUE(o->userCannotSelect);
+    EXPECT_EQ(o->layerIndex, 3);
+    ASSERT_TRUE(o->singleLevelTransform);
+    EXPECT_EQ(o->singleLevelTransform->dx(), 1);
+    BoundingBox box;
+    o->updateGeometry(std::nullopt, &box);
+    EXPECT_FALSE(o->boundingBox.valid);
+    EXPECT_FALSE(box.valid);
+    o->selected = true;
+    EXPECT_TRUE(Canvas(*o, 100, {1, 0}).blank());
+
+    const std::pair<std::shared_ptr<Entity>, QString> frames[] = {{o, "Origin"},
+                                                                   {readEntity<Marker>("<marker/>"), "Marker"}};
+    for (const auto& [entity, title] : frames) {
+        std::unique_ptr<QWidget> w(entity->editorView());
+        auto* frame = qobject_cast<FrameEditor*>(w.get());
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(frame->title(), title);
+        EXPECT_TRUE(frame->header()->iconName().isEmpty());
+        EXPECT_TRUE(showsNoParameters(frame));
+    }
+}
+
+// ---------------------------------------------------------------- Guides
+
+TEST(Guides, ReadingRulesTypeNamesAndNoBox)
+{
+    EXPECT_EQ(readEntity<HorizontalGuide>(R"(<horizontalGuide at="1.25"/>)")->y, 1.25);
+    EXPECT_EQ(readEntity<HorizontalGuide>(R"(<horizontalGuide/>)")->y, 0);
+    EXPECT_EQ(readEntity<HorizontalGuide>(R"(<horizontalGuide at="up"/>)")->y, 0);
+    EXPECT_EQ(readEntity<VerticalGuide>(R"(<verticalGuide at="-3"/>)")->x, -3);
+    auto a = readEntity<AngledGuide>(R"(<angledGuide start="1,2" penColor="0,255,0" penWidth="0.2"/>)");
+    EXPECT_EQ(a->start, QPointF(1, 2));
+    EXPECT_EQ(a->end, QPointF(0, 0));
+    EXPECT_EQ(a->pen.color, QColor(0, 255, 0));
+    EXPECT_EQ(AngledGuide(nullptr).end, QPointF(1, 1));
+    auto p = readEntity<PointGuide>(R"(<pointGuide at="0.5,0.25" penWidth="0.1"/>)");
+    EXPECT_EQ(p->position, QPointF(0.5, 0.25));
+    EXPECT_EQ(p->pen.width, 0.1);
+
+    EXPECT_EQ(readEntity<HorizontalGuide>("<horizontalGuide/>")->typeName(), "Horizontal Guide");
+    EXPECT_EQ(readEntity<VerticalGuide>("<verticalGuide/>")->typeName(), "Vertical Guide");
+    EXPECT_EQ(a->typeName(), "AngledGuide");
+    EXPECT_EQ(p->typeName(), "Point Guide");
+
+    // No box: never culled, nothing in the sheet's extent.
+    pugi::xml_document doc = parseXml(R"(<s><entities><horizontalGuide at="100"/><verticalGuide at="5"/>
+        <angledGuide/><pointGuide at="9,9"/></entities></s>)");
+    EntityList list;
+    EntityList::readEntities(doc.first_child(), nullptr, list);
+    ASSERT_EQ(list.entities.size(), 4u);
+    list.updateBoundingBox(std::nullopt, nullptr);
+    EXPECT_FALSE(list.boundingBox.valid);
+    for (const auto& e : list.entities)
+        EXPECT_FALSE(e->boundingBox.valid);
+}
+
+TEST(Guides, LineGuidesCrossTheWholeViewInMagentaOnePixelWide)
+{
+    auto h = readEntity<HorizontalGuide>(R"(<horizontalGuide at="0.5" penColor="0,255,0" penWidth="1"/>)");
+    const Canvas c(*h, 100, {0, 0});
+    int first = -1, last = -1, onRow = 0;
+    const int row = int(std::floor(c.view.map(QPointF(0, 0.5)).y()));
+    for (int x = 0; x < 400; ++x) {
+        if (isMagenta(c.image.pixelColor(x, row)) || isMagenta(c.image.pixelColor(x, row - 1))) {
+            first = first < 0 ? x : first;
+            last = x;
+            ++onRow;
+        }
+    }
+    EXPECT_LT(first, 12);
+    EXPECT_GT(last, 388);
+    EXPECT_GT(onRow, 150);
+    EXPECT_LT(onRow, 380); // dashed
+    EXPECT_LT(c.count(isMagenta), 2 * 400);
+    EXPECT_EQ(c.count([](const QColor& p) { return p.green() > 100; }), 0);
+
+    auto v = readEntity<VerticalGuide>(R"(<verticalGuide at="-1"/>)");
+    const Canvas vc(*v, 100, {0, 0});
+    EXPECT_TRUE(isMagenta(vc.at({-1, 1.9})) || isMagenta(vc.at({-1, 1.85})) || isMagenta(vc.at({-1, 1.8})));
+    EXPECT_GT(vc.count(isMagenta), 150);
+
+    // Outside the view: nothing shows, nothing fails.
+    auto far = readEntity<HorizontalGuide>(R"(<horizontalGuide at="1e30"/>)");
+    EXPECT_TRUE(Canvas(*far, 100, {0, 0}).blank());
+
+    // Under a holder's placement the guide still spans the whole view.
+    pugi::xml_document doc = parseXml(R"(<s><entities><marker dx="1.5"><entities><horizontalGuide at="0"/>
+        </entities></marker></entities></s>)");
+    EntityList list;
+    EntityList::readEntities(doc.first_child(), nullptr, list);
+    list.updateBoundingBox(std::nullopt, nullptr);
+    const Canvas placed(
+        [&list](Graphics& g) {
+            g.viewportBoundingBox.addTransformedRect(QRectF(0, 0, 400, 400), QTransform(100, 0, 0, -100, 200, 200).inverted());
+            list.draw(g);
+        },
+        100, {0, 0});
+    const int mid = int(std::floor(placed.view.map(QPointF(0, 0)).y()));
+    int leftmost = 400;
+    for (int x = 0; x < 400; ++x)
+        if (isMagenta(placed.image.pixelColor(x, mid)) || isMagenta(placed.image.pixelColor(x, mid - 1)))
+            leftmost = std::min(leftmost, x);
+    EXPECT_LT(leftmost, 12);
+}
+
+TEST(Guides, AngledGuideIsReSpannedAndClippedToTheView)
+{
+    auto a = readEntity<AngledGuide>(R"(<angledGuide start="0,0" end="1,1"/>)");
+    const Canvas c(*a, 100, {0, 0});
+    expectPoint(a->start, {-70.2107, -70.2107}, 1e-4);
+    expectPoint(a->end, {71.2107, 71.2107}, 1e-4);
+    EXPECT_GT(c.count(isMagenta), 200);
+    // Along the diagonal, corner to corner.
+    int hits = 0;
+    for (double t : {-1.9, -1.0, 0.0, 1.0, 1.9}) {
+        bool hit = false;
+        for (double e = -0.02; e <= 0.02; e += 0.01)
+            hit = hit || isMagenta(c.at({t + e, t}));
+        hits += hit ? 1 : 0;
+    }
+    EXPECT_GE(hits, 4);
+
+    // A guide that misses the view draws nothing and leaves the state alone.
+    auto off = readEntity<AngledGuide>(R"(<angledGuide start="0,50" end="1,50"/>)");
+    const Canvas missed(*off, 100, {0, 0});
+    EXPECT_TRUE(missed.blank());
+    EXPECT_EQ(missed.depthAfter, 0);
+    EXPECT_NEAR(off->start.x(), -99.5, 1e-9);
+
+    // No direction: nothing drawn, points kept.
+    auto same = readEntity<AngledGuide>(R"(<angledGuide start="0,0"/>)");
+    EXPECT_TRUE(Canvas(*same, 100, {0, 0}).blank());
+    EXPECT_EQ(same->start, QPointF(0, 0));
+    EXPECT_EQ(same->end, QPointF(0, 0));
+
+    // Point guides draw only a selection frame, which their empty box never has.
+    auto p = readEntity<PointGuide>(R"(<pointGuide at="0,0"/>)");
+    p->selected = true;
+    EXPECT_TRUE(Canvas(*p, 100, {0, 0}).blank());
+
+    double t0 = 0, t1 = 0;
+    BoundingBox box;
+    box.addRect(QRectF(-1, -1, 2, 2));
+    ASSERT_TRUE(Guide::clipSegment({-10, 0}, {10, 0}, box, t0, t1));
+    EXPECT_NEAR(t0, 0.45, 1e-12);
+    EXPECT_NEAR(t1, 0.55, 1e-12);
+    EXPECT_FALSE(Guide::clipSegment({-10, 5}, {10, 5}, box, t0, t1));
+    EXPECT_FALSE(Guide::clipSegment({2, 2}, {3, 5}, box, t0, t1));
+    ASSERT_TRUE(Guide::clipSegment({0, 0}, {0.5, 0.5}, box, t0, t1));
+    EXPECT_EQ(t0, 0);
+    EXPECT_EQ(t1, 1);
+}
+
+TEST(Guides, EditorsWriteTheirCoordinates)
+{
+    LocaleGuard english(kEnglish);
+    Schematic sheet(nullptr);
+    sheet.schematicSettings.units = Units::mm;
+    auto h = readEntity<HorizontalGuide>(R"(<horizontalGuide at="1.23456"/>)", &sheet);
+    std::unique_ptr<QWidget> hw(h->editorView());
+    auto* he = qobject_cast<HorizontalGuideEditor*>(hw.get());
+    ASSERT_TRUE(he);
+    EXPECT_EQ(he->title(), "Horizontal Guide");
+    EXPECT_EQ(he->titleText, "Horizontal Guide");
+    EXPECT_TRUE(he->header()->iconName().isEmpty());
+    ASSERT_TRUE(he->yField);
+    EXPECT_EQ(he->yField->text(), "1.235"); // inches, whatever the sheet's units
+    EXPECT_LE(he->yField->maximumWidth(), 100);
+    he->show();
+    RedrawCounter redraws;
+    typeAndReturn(he->yField, QStringLiteral("2.5"));
+    EXPECT_EQ(h->y, 2.5);
+    EXPECT_EQ(he->yField->text(), "2.5");
+    EXPECT_EQ(redraws.count, 1);
+
+    auto v = readEntity<VerticalGuide>(R"(<verticalGuide at="2"/>)", &sheet);
+    std::unique_ptr<QWidget> vw(v->editorView());
+    auto* ve = qobject_cast<VerticalGuideEditor*>(vw.get());
+    ASSERT_TRUE(ve && ve->xField);
+    EXPECT_EQ(ve->title(), "Vertical Guide");
+    EXPECT_EQ(ve->xField->text(), "2");
+    ve->show();
+    typeAndReturn(ve->xField, QStringLiteral("-0.5"));
+    EXPECT_EQ(v->x, -0.5);
+
+    auto a = readEntity<AngledGuide>(R"(<angledGuide start="0,0" end="1,1"/>)", &sheet);
+    std::unique_ptr<QWidget> aw(a->editorView());
+    auto* ae = qobject_cast<AngledGuideEditor*>(aw.get());
+    ASSERT_TRUE(ae);
+    EXPECT_EQ(ae->title(), "Angled Guide");
+    const auto points = ae->findChildren<PointParametersEditor*>();
+    ASSERT_EQ(points.size(), 2);
+    ae->show();
+    typeAndReturn(points[1]->xField(), QStringLiteral("50.8")); // millimetres here
+    EXPECT_NEAR(a->end.x(), 2, 1e-9);
+
+    auto p = readEntity<PointGuide>(R"(<pointGuide at="1,1"/>)", &sheet);
+    std::unique_ptr<QWidget> pw(p->editorView());
+    auto* pe = qobject_cast<PointGuideEditor*>(pw.get());
+    ASSERT_TRUE(pe);
+    EXPECT_EQ(pe->title(), "Point Guide");
+    auto* position = pe->findChild<PointParametersEditor*>();
+    ASSERT_TRUE(position);
+    pe->show();
+    typeAndReturn(position->yField(), QStringLiteral("0"));
+    EXPECT_EQ(p->position, QPointF(1, 0));
+    EXPECT_EQ(redraws.count, 4);
+}
+
+// ---------------------------------------------------------------- Controls
+
+TEST(Controls, ReadingRules)
+{
+    auto dial = readEntity<Dial>(R"(<dial holeDiameter="45" height="0.3" x="1" y="2" width="0.5">
+        <entities><rectangle/><rectangle/></entities></dial>)");
+    ASSERT_TRUE(dial);
+    EXPECT_EQ(dial->angle, 45);
+    EXPECT_EQ(dial->height, 0.3);
+    EXPECT_EQ(dial->rectangle, QRectF(1, 2, 0.5, double(0.3f)));
+    EXPECT_EQ(dial->children.entities.size(), 2u);
+    EXPECT_EQ(readEntity<Dial>(R"(<dial angle="30"/>)")->angle, 0);
+
+    auto r = readEntity<ControlRectangle>(R"(<controlRectangle roundness="0.1" enabled="false" elliptical="true"
+        x="0" y="0" width="2" height="1" penColor="0,0,255" brushColor="0,255,0"/>)");
+    EXPECT_EQ(r->roundness, 0);
+    EXPECT_FALSE(r->enabled);
+    EXPECT_TRUE(r->elliptical);
+    EXPECT_EQ(r->rectangle, QRectF(0, 0, 2, 1));
+    EXPECT_EQ(r->pen.color, QColor(0, 0, 255));
+    EXPECT_EQ(r->brush.color, QColor(0, 255, 0));
+
+    auto plain = readEntity<GraphHolder>(R"(<graphHolder penColor="255,0,0"/>)");
+    EXPECT_EQ(plain->pen.color, QColor(255, 0, 0));
+    EXPECT_EQ(plain->fillBrush.color, QColor(0, 0, 0));
+    EXPECT_EQ(plain->fillBrush.brushType, BrushType::solid);
+    auto filled = readEntity<GraphHolder>(R"(<graphHolder brushColor="1,2,3"><fillBrush brushColor="0,255,0"/></graphHolder>)");
+    EXPECT_EQ(filled->fillBrush.color, QColor(0, 255, 0));
+
+    auto slider = readEntity<SliderControl>(R"(<slider><entities><rectangle/></entities></slider>)");
+    EXPECT_EQ(slider->children.entities.size(), 1u);
+    EXPECT_FALSE(slider->holder());
+    EXPECT_EQ(dial->holder(), dial.get());
+
+    EXPECT_EQ(r->typeName(), "Control Rectangle");
+    EXPECT_EQ(dial->typeName(), "Dial");
+    EXPECT_EQ(plain->typeName(), "Graph Holder");
+    EXPECT_EQ(slider->typeName(), "Slider");
+}
+
+TEST(Controls, ControlRectangleBoxGradientAndDrawing)
+{
+    auto r = readEntity<ControlRectangle>(R"(<controlRectangle roundness="0.1" enabled="false" x="0" y="0" width="2"
+        height="1" penColor="255,255,255" penWidth="0.1" brushType="gradient" brushColor="255,0,0" secondColor="0,0,255"
+        dx="1"/>)");
+    expectBox(r->boundingBox, {0.95, -0.05}, {3.05, 1.05});
+    // The gradient spans the rectangle itself, where it is drawn, not grown by the pen.
+    ASSERT_TRUE(r->brush.rectangle);
+    EXPECT_EQ(*r->brush.rectangle, QRectF(0, 0, 2, 1));
+
+    const Canvas c(*r, 100, {2, 0.5});
+    EXPECT_TRUE(isRed(c.at({1.15, 0.5})));
+    const QColor right = c.at({2.85, 0.5});
+    EXPECT_GT(right.blue(), 180);
+    EXPECT_LT(right.red(), 80);
+    // Square corners whatever the file's roundness; the pen strokes the edge.
+    EXPECT_TRUE(isRed(c.at({1.06, 0.94})));
+    EXPECT_EQ(c.at({1.0, 0.5}), QColor(255, 255, 255));
+    EXPECT_TRUE(picks(*r, {2, 0.5}));
+
+    // No pen: no margin.
+    auto bare = readEntity<ControlRectangle>(R"(<controlRectangle width="1" height="1" penColor="0,0,0,0"/>)");
+    expectBox(bare->boundingBox, {0, 0}, {1, 1});
+}
+
+TEST(Controls, DialChildrenAreDrawnSliderChildrenAreNot)
+{
+    pugi::xml_document doc = parseXml(R"(<s><entities>
+        <slider><entities><rectangle x="-2" y="-2" width="4" height="4" penColor="0,0,0,0" brushColor="0,255,0"/></entities></slider>
+        <dial dx="0.5"><entities><rectangle x="0" y="0" width="1" height="1" penColor="0,0,0,0" brushColor="255,0,0"/></entities></dial>
+        <graphHolder/></entities></s>)");
+    EntityList list;
+    EntityList::readEntities(doc.first_child(), nullptr, list);
+    ASSERT_EQ(list.entities.size(), 3u);
+    BoundingBox sheetBox;
+    list.updateBoundingBox(std::nullopt, &sheetBox);
+    auto dial = std::dynamic_pointer_cast<Dial>(list.entities[1]);
+    EXPECT_FALSE(dial->boundingBox.valid);
+    // Its children are measured all the same.
+    expectBox(dial->children.entities[0]->boundingBox, {0.5, 0}, {1.5, 1});
+    for (const auto& e : list.entities)
+        e->selected = true;
+
+    const Canvas c([&list](Graphics& g) { list.draw(g); }, 100, {0, 0});
+    EXPECT_TRUE(isRed(c.at({1, 0.5})));
+    EXPECT_EQ(c.count([](const QColor& p) { return p.green() > 100; }), 0);
+    EXPECT_EQ(pickFromList(list, {1, 0.5}, false), dial);
+}
+
+TEST(Controls, EditorsAreNotImplementedPlaceholders)
+{
+    const std::pair<std::shared_ptr<Entity>, QString> cases[] = {
+        {readEntity<ControlRectangle>("<controlRectangle/>"), "Control Rectangle"},
+        {readEntity<Dial>("<dial/>"), "Dial"},
+        {readEntity<GraphHolder>("<graphHolder/>"), "Graph Holder"},
+        {readEntity<SliderControl>("<slider/>"), "Slider"}};
+    for (const auto& [entity, title] : cases) {
+        std::unique_ptr<QWidget> w(entity->editorView());
+        auto* editor = qobject_cast<NotImplementedEditor*>(w.get());
+        ASSERT_TRUE(editor) << title.toStdString();
+        EXPECT_EQ(editor->title(), title);
+        EXPECT_EQ(editor->messageLabel()->text(), "Not implemented");
+    }
+    std::unique_ptr<QWidget> w(cases[1].first->editorView());
+    EXPECT_EQ(qobject_cast<DialEditor*>(w.get())->dial, cases[1].first);
+}
+
+// ---------------------------------------------------------------- The test design
+
+TEST(Annotations2, DesignReadsAndDrawsEveryKind)
+{
+    Design design;
+    ASSERT_TRUE(design.open(QStringLiteral(BRINDLEX_TEST_DATA "/annotations2.project"))) << design.lastError().toStdString();
+    const auto state = design.currentDesignState();
+    ASSERT_EQ(state->schematics.size(), 1u);
+    Schematic& sheet = *state->schematics.front();
+    sheet.updateGeometry();
+
+    QStringList kinds;
+    for (const auto& e : sheet.entityList.entities)
+        kinds << e->typeName();
+    EXPECT_EQ(kinds, QStringList({"Dimension", "Dimension", "Dimension", "Dimension", "Dimension", "Dimension",
+                                  "Dimension", "Picture", "Marker", "Origin", "Horizontal Guide", "Vertical Guide",
+                                  "AngledGuide", "Point Guide", "Control Rectangle", "Dial", "Graph Holder", "Slider"}));
+    std::vector<std::shared_ptr<Dimension>> dimensions;
+    sheet.entityList.collect(dimensions);
+    ASSERT_EQ(dimensions.size(), 8u); // one inside the marker
+    EXPECT_EQ(dimensions[0]->text, "76.2mm");
+    EXPECT_EQ(dimensions[4]->text, "Gap A");
+    auto picture = std::dynamic_pointer_cast<Picture>(sheet.entityList.entities[7]);
+    EXPECT_EQ(picture->image.size(), QSize(20, 10));
+    EXPECT_TRUE(picture->rotateInParts);
+    auto marker = std::dynamic_pointer_cast<Marker>(sheet.entityList.entities[8]);
+    EXPECT_EQ(marker->children.entities.size(), 2u);
+    EXPECT_TRUE(sheet.pageRect().contains(sheet.entityList.boundingBox.rect()));
+
+    QImage image(1100, 850, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setTransform(QTransform(100, 0, 0, -100, 0, 850));
+    DrawingContext context(painter);
+    Graphics g(context);
+    sheet.draw(g);
+    EXPECT_EQ(context.stateDepth(), 0);
+}
+
+TEST(Annotations2, ExtremeNumbersNeitherFailNorHang)
+{
+    const char* const xml[] = {
+        R"(<dimension start="3e38,-3e38" end="-3e38,3e38" offset="3e38" height="1e30" penWidth="1e300"
+            textOffsetX="3e38" textOffsetY="-3e38"/>)",
+        R"(<dimension start="0,0" end="1e-30,0" style="vertical" offset="-3e38" marker="box" height="-1"/>)",
+        R"(<dimension start="0,0" end="1,0" style="horizontal" marker="line" height="0" penWidth="-5" dx="1e308" m11="1e308"/>)",
+        R"(<image x="-3e38" y="-3e38" width="3e38" height="3e38"/>)",
+        R"(<angledGuide start="3e38,3e38" end="-3e38,1e-30"/>)",
+        R"(<horizontalGuide at="1e300" m11="0" m22="0"/>)",
+        R"(<verticalGuide at="-1e308"/>)",
+        R"(<controlRectangle x="-3e38" width="3e38" height="1e-30" penWidth="1e308"/>)",
+    };
+    for (const char* text : xml) {
+        pugi::xml_document doc = parseXml(text);
+        std::shared_ptr<Entity> e = makeEntity(doc.first_child(), nullptr);
+        ASSERT_TRUE(e) << text;
+        e->readXML(doc.first_child());
+        BoundingBox box;
+        e->updateGeometry(std::nullopt, &box);
+        e->selected = true;
+        const Canvas c(*e, 100, {0, 0});
+        EXPECT_EQ(c.depthAfter, 0) << text;
+        picks(*e, {0, 0});
+    }
+}
