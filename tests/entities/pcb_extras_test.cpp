@@ -220,6 +220,22 @@ TEST(PcbError, DrawsNothingAndKeepsAnEmptyBox)
 
 // Courtyards and placement points --------------------------------------------
 
+TEST(PcbKeepOut, HiddenByTheKeepOutsSwitch)
+{
+    PCB pcb(nullptr);
+    auto k = readAs<PcbKeepOut>(R"(<keepOut x="0.5" y="0.5" width="1" height="1"/>)", &pcb);
+    k->updateGeometry(std::nullopt, nullptr);
+    auto inkWith = [&](bool shown) {
+        pcb.pcbSettings.showKeepOuts = shown;
+        Canvas canvas(kOnPixelCentres);
+        k->draw(*canvas.g);
+        canvas.done();
+        return canvas.inked();
+    };
+    EXPECT_GT(inkWith(true), 0);
+    EXPECT_EQ(inkWith(false), 0);
+}
+
 TEST(Courtyard, DefaultsAndReadingRules)
 {
     Courtyard fresh(nullptr);

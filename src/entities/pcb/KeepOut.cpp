@@ -1,5 +1,7 @@
 #include "entities/pcb/KeepOut.h"
 
+#include "document/PCB.h"
+
 #include <utility>
 
 PcbKeepOut::PcbKeepOut(GraphicsSheet* sheet) : ClosedCurve(sheet)
@@ -10,6 +12,15 @@ void PcbKeepOut::readXML(pugi::xml_node element)
 {
     ClosedCurve::readXML(element);
     brush.color = QColor::fromRgbF(1, 0, 0, 0.1f);
+}
+
+void PcbKeepOut::draw(Graphics& g)
+{
+    // The view settings offer a "Keep Outs" switch; without this test it
+    // would change nothing on the board.
+    if (auto* pcb = dynamic_cast<PCB*>(sheet); pcb && !pcb->pcbSettings.showKeepOuts)
+        return;
+    ClosedCurve::draw(g);
 }
 
 QWidget* PcbKeepOut::editorView()

@@ -14,6 +14,8 @@ public:
     // The closed curve's attributes; then the brush colour is made
     // translucent red (1, 0, 0, 0.1). The pen stays as read.
     void readXML(pugi::xml_node element) override;
+    // As a closed curve, except that the PCB's "Keep Outs" switch hides it.
+    void draw(Graphics& g) override;
     QWidget* editorView() override;
     QString typeName() const override { return QStringLiteral("Pcb Keep Out"); }
 };
