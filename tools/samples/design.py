@@ -188,7 +188,9 @@ class Footprint:
             else:
                 layers = [5, board.bottom_index]
             for layer in layers:
-                pd = dict(identifier=f"{self.ref}.{name}", id=board.next_id(), name=str(name), layer=layer, at=pt(p))
+                pid = board.next_id()
+                board.pad_ids.setdefault(f"{self.ref}.{name}", pid)
+                pd = dict(identifier=f"{self.ref}.{name}", id=pid, name=str(name), layer=layer, at=pt(p))
                 if o["diameter"] is not None:
                     pd["diameter"] = f(o["diameter"])
                     pd["curveType"] = "ellipse"
@@ -353,6 +355,7 @@ class Board:
         self.pad_net = {}
         self.extra = []
         self._id = 100
+        self.pad_ids = {}   # "REF.PAD" -> the identity of its (first) pad element
         self.border = None
         self.text_height = 0.045
         self.value_height = None  # 0.8 of the reference's height
@@ -524,185 +527,23 @@ class Board:
         out += ['      </entities>', '    </pcb>']
         return out
 
-# ---------------------------------------------------------------- schematic
-BODY = dict(penWidth="0.012", penColor="140,0,0", brushColor="255,255,225")
-WIRE = dict(penWidth="0.01", penColor="0,110,40")
-PIN = dict(penWidth="0.01", penColor="140,0,0")
-
-class Sheet:
-    def __init__(self, sid, name, title, units="mm", page=(11, 8.5)):
-        self.sid, self.name, self.title, self.units, self.page = sid, name, title, units, page
-        self.items = []
-
-    def line(self, a, b, style=WIRE, **extra):
-        self.items.append(f'          <line {attrs(dict(start=pt(a), end=pt(b), **style, **extra))}/>')
-
-    def wire(self, *points):
-        for a, b in zip(points, points[1:]):
-            self.line(a, b)
-
-    def rect(self, x, y, w, h, style=BODY, **extra):
-        self.items.append(f'          <rectangle {attrs(dict(x=f(x), y=f(y), width=f(w), height=f(h), **style, **extra))}/>')
-
-    def text(self, p, s, height=0.07, align="middleCenter", color="0,0,139", bold=False):
-        """Free text; "align" names the side of the point the text lies on."""
-        d = dict(text=s, at=pt(p), alignment=align, familyName="Arial", height=f(height), brushColor=color,
-                 bold="true" if bold else None)
-        self.items.append(f'          <text {attrs(d)}/>')
-
-    def dot(self, p, r=0.025):
-        self.rect(p[0] - r, p[1] - r, 2 * r, 2 * r, dict(penWidth="0", penColor="0,110,40", brushColor="0,110,40"), roundness="1")
-
-    def poly(self, points, color="140,0,0"):
-        inner = "".join(f'<point at="{pt(p)}"/>' for p in points)
-        self.items.append(f'          <shape brushColor="{color}" penWidth="0">{inner}</shape>')
-
-    # Symbols return their pin ends by name.
-    def ic(self, x, y, w, left=(), right=(), top=(), bottom=(), pitch=0.1):
-        rows = max(len(left), len(right), 1)
-        h = (rows + 1) * pitch
-        self.rect(x, y, w, h)
-        pins = {}
-        # Pin names inside the body, small enough for the pitch.
-        th = min(0.06, pitch * 0.6)
-        name = dict(height=th, color="140,0,0")
-        # Names side by side along the top or bottom edge fit their pitch.
-        def across(n):
-            return round(min(th, 0.85 * pitch / max(len(n), 1)), 4)
-        for i, n in enumerate(left):
-            py = y + h - (i + 1) * pitch
-            self.line((x - 0.2, py), (x, py), PIN)
-            self.text((x + 0.04, py), n, align="middleRight", **name)
-            pins[n] = (x - 0.2, py)
-        for i, n in enumerate(right):
-            py = y + h - (i + 1) * pitch
-            self.line((x + w, py), (x + w + 0.2, py), PIN)
-            self.text((x + w - 0.04, py), n, align="middleLeft", **name)
-            pins[n] = (x + w + 0.2, py)
-        for i, n in enumerate(top):
-            px = x + w / 2 + (i - (len(top) - 1) / 2) * pitch
-            self.line((px, y + h), (px, y + h + 0.2), PIN)
-            self.text((px, y + h - 0.03), n, align="bottomCenter", height=across(n), color="140,0,0")
-            pins[n] = (px, y + h + 0.2)
-        for i, n in enumerate(bottom):
-            px = x + w / 2 + (i - (len(bottom) - 1) / 2) * pitch
-            self.line((px, y), (px, y - 0.2), PIN)
-            self.text((px, y + 0.03), n, align="topCenter", height=across(n), color="140,0,0")
-            pins[n] = (px, y - 0.2)
-        return pins
-
-    def resistor(self, c, vertical=True, length=0.4):
-        x, y = c
-        if vertical:
-            self.rect(x - 0.035, y - 0.1, 0.07, 0.2)
-            self.line((x, y + 0.1), (x, y + length / 2), PIN)
-            self.line((x, y - 0.1), (x, y - length / 2), PIN)
-            return {1: (x, y + length / 2), 2: (x, y - length / 2)}
-        self.rect(x - 0.1, y - 0.035, 0.2, 0.07)
-        self.line((x - 0.1, y), (x - length / 2, y), PIN)
-        self.line((x + 0.1, y), (x + length / 2, y), PIN)
-        return {1: (x - length / 2, y), 2: (x + length / 2, y)}
-
-    def capacitor(self, c, vertical=True, polar=False):
-        x, y = c
-        thick = dict(penWidth="0.02", penColor="140,0,0")
-        if vertical:
-            self.line((x - 0.08, y + 0.025), (x + 0.08, y + 0.025), thick)
-            self.line((x - 0.08, y - 0.025), (x + 0.08, y - 0.025), thick)
-            self.line((x, y + 0.025), (x, y + 0.2), PIN)
-            self.line((x, y - 0.025), (x, y - 0.2), PIN)
-            if polar:
-                self.line((x - 0.11, y + 0.08), (x - 0.05, y + 0.08), PIN)
-                self.line((x - 0.08, y + 0.05), (x - 0.08, y + 0.11), PIN)
-            return {1: (x, y + 0.2), 2: (x, y - 0.2)}
-        self.line((x - 0.025, y - 0.08), (x - 0.025, y + 0.08), thick)
-        self.line((x + 0.025, y - 0.08), (x + 0.025, y + 0.08), thick)
-        self.line((x - 0.025, y), (x - 0.2, y), PIN)
-        self.line((x + 0.025, y), (x + 0.2, y), PIN)
-        return {1: (x - 0.2, y), 2: (x + 0.2, y)}
-
-    def crystal(self, c, vertical=False, length=0.4):
-        """A quartz crystal: the can between two plates."""
-        x, y = c
-        half = length / 2
-        if vertical:
-            self.rect(x - 0.05, y - 0.035, 0.1, 0.07)
-            self.line((x - 0.08, y + 0.055), (x + 0.08, y + 0.055), PIN)
-            self.line((x - 0.08, y - 0.055), (x + 0.08, y - 0.055), PIN)
-            self.line((x, y + 0.055), (x, y + half), PIN)
-            self.line((x, y - 0.055), (x, y - half), PIN)
-            return {1: (x, y + half), 2: (x, y - half)}
-        self.rect(x - 0.035, y - 0.05, 0.07, 0.1)
-        self.line((x - 0.055, y - 0.08), (x - 0.055, y + 0.08), PIN)
-        self.line((x + 0.055, y - 0.08), (x + 0.055, y + 0.08), PIN)
-        self.line((x - 0.055, y), (x - half, y), PIN)
-        self.line((x + 0.055, y), (x + half, y), PIN)
-        return {1: (x - half, y), 2: (x + half, y)}
-
-    def diode(self, c, direction="down", led=False):
-        x, y = c
-        if direction == "down":
-            self.poly([(x - 0.07, y + 0.06), (x + 0.07, y + 0.06), (x, y - 0.06)])
-            self.line((x - 0.07, y - 0.06), (x + 0.07, y - 0.06), PIN)
-            self.line((x, y + 0.06), (x, y + 0.2), PIN)
-            self.line((x, y - 0.06), (x, y - 0.2), PIN)
-            if led:
-                for k in (0, 0.05):
-                    self.line((x + 0.08, y + k), (x + 0.16, y + k + 0.06), PIN, endCap="arrowAnchor")
-            return {"A": (x, y + 0.2), "K": (x, y - 0.2)}
-        self.poly([(x - 0.06, y - 0.07), (x - 0.06, y + 0.07), (x + 0.06, y)])
-        self.line((x + 0.06, y - 0.07), (x + 0.06, y + 0.07), PIN)
-        self.line((x - 0.06, y), (x - 0.2, y), PIN)
-        self.line((x + 0.06, y), (x + 0.2, y), PIN)
-        if led:
-            for k in (0, 0.05):
-                self.line((x + k, y + 0.08), (x + k + 0.06, y + 0.16), PIN, endCap="arrowAnchor")
-        return {"A": (x - 0.2, y), "K": (x + 0.2, y)}
-
-    def gnd(self, p):
-        x, y = p
-        self.line((x, y), (x, y - 0.06), WIRE)
-        for i, w in enumerate((0.12, 0.08, 0.04)):
-            self.line((x - w / 2, y - 0.06 - i * 0.03), (x + w / 2, y - 0.06 - i * 0.03), PIN)
-
-    def supply(self, p, down=False):
-        """A supply bar above the point (below it for a negative rail)."""
-        x, y = p
-        d = -0.08 if down else 0.08
-        self.line((x, y), (x, y + d), WIRE)
-        self.line((x - 0.06, y + d), (x + 0.06, y + d), dict(penWidth="0.016", penColor="140,0,0"))
-
-    def switch(self, c):
-        x, y = c
-        self.line((x - 0.2, y), (x - 0.08, y), PIN)
-        self.line((x + 0.08, y), (x + 0.2, y), PIN)
-        self.line((x - 0.08, y), (x + 0.07, y + 0.07), PIN)
-        self.line((x - 0.04, y + 0.1), (x + 0.04, y + 0.1), PIN)
-        return {1: (x - 0.2, y), 2: (x + 0.2, y)}
-
-    def xml(self):
-        s = dict(showPage="true", showBorderReferences="true", showTitleBlock="true", showGrid="false",
-                 showOrigin="false", units=self.units, gridSpacing="0.1", pageSize=pt(self.page), title=self.title,
-                 wireCorners="orthogonal", showNodeIds="false")
-        out = [f'      <schematic id="{self.sid}" name={quoteattr(self.name)}>',
-               f'        <settings {attrs(s)}>',
-               '          <nodePen penWidth="0.007" penColor="0,0,139"/>',
-               '        </settings>', '        <entities>']
-        out += self.items
-        out += ['        </entities>', '      </schematic>']
-        return out
-
 def write(path, name, root, sheets, board, version=12, design_version=1):
     out = ['<?xml version="1.0" encoding="UTF-8"?>', f'<{root} version="{version}" designVersion="{design_version}">',
            f'  <design name={quoteattr(name)}>', '    <sheets>']
+    # The board first: its pads take their identities, which the schematic
+    # terminals name.
+    pcb = board.xml()
+    problems = []
     for s in sheets:
-        out += s.xml()
+        lines, found = s.xml(board)
+        out += lines
+        problems += [f"sheet {s.name}: {p}" for p in found]
     out.append('    </sheets>')
-    out += board.xml()
+    out += pcb
     out += ['  </design>', f'</{root}>', '']
     with open(path, "w") as fh:
         fh.write("\n".join(out))
-    for problem in check(board):
+    for problem in problems + check(board):
         print(f"{name}: {problem}")
 
 # ---------------------------------------------------------------- checks

@@ -1,6 +1,7 @@
 import sys, math
 sys.path.insert(0, __import__("os").path.dirname(__file__))
 from design import *
+from schematic import *
 
 OUT = sys.argv[1] if len(sys.argv) > 1 else __import__("os").path.join(__import__("os").path.dirname(__file__), "..", "..", "resources", "samples")
 
@@ -131,43 +132,18 @@ def quorlan():
 
 
 def quorlan_schematic(s):
-    """Three framed blocks (power, controller with its sensor, connectors),
-    each drawn out in full; wires cross between them where the design does."""
+    """Four framed blocks (power, controller, sensor, connectors) drawn out
+    in full, and a block diagram of the whole. The 3.3 V rail and the I2C
+    lines run between neighbouring blocks; the programming and serial lines
+    reach the headers through connectors of the same name."""
     FRAME = dict(penWidth="0.014", penColor="0,0,139", linePattern="dash", brushColor="0,255,255,255")
     BAND = dict(penWidth="0", penColor="0,0,0,0", brushColor="215,225,240")
-    def frame(x, y, w, h):
-        s.rect(x, y + h - 0.16, w, 0.16, BAND)   # a heading band across the top
-        s.rect(x, y, w, h, FRAME)
-    frame(0.6, 4.3, 3.0, 2.3)     # power
-    frame(3.9, 3.0, 3.5, 3.6)     # controller
-    frame(7.7, 4.5, 2.8, 2.1)     # sensor
-    frame(7.7, 1.3, 2.8, 2.75)    # connectors
-    frame(0.6, 1.3, 3.0, 2.75)    # the block diagram of the whole
-
-    for (x, y, w, h), heading in zip([(0.6, 4.3, 3.0, 2.3), (3.9, 3.0, 3.5, 3.6), (7.7, 4.5, 2.8, 2.1),
+    for (x, y, w, h), heading in zip([(0.6, 4.3, 3.0, 2.3), (3.9, 2.5, 3.5, 4.1), (7.7, 4.25, 2.8, 2.35),
                                       (7.7, 1.3, 2.8, 2.75), (0.6, 1.3, 3.0, 2.75)],
                                      ["POWER", "CONTROLLER", "SENSOR", "CONNECTORS", "BLOCK DIAGRAM"]):
+        s.rect(x, y + h - 0.16, w, 0.16, BAND)   # a heading band across the top
+        s.rect(x, y, w, h, FRAME)
         s.text((x + 0.1, y + h - 0.08), heading, height=0.08, align="middleRight", bold=True)
-    REF = dict(height=0.065, color="90,0,0")
-    VAL = dict(height=0.055, color="90,0,0")
-    for p, ref, align in [((1.1, 5.53), "J1", "topCenter"), ((1.9, 4.95), "C1", "middleRight"),
-                          ((2.55, 5.93), "U2", "topCenter"), ((3.4, 5.35), "C2", "middleRight"),
-                          ((5.35, 5.03), "U1", "topRight"), ((5.5, 5.55), "C3", "middleRight"),
-                          ((6.6, 5.55), "C4", "middleRight"), ((4.78, 4.7), "Y1", "middleRight"),
-                          ((4.4, 4.9), "C5", "topCenter"), ((4.4, 4.5), "C6", "bottomCenter"),
-                          ((7.0, 4.06), "R3", "topCenter"), ((7.1, 3.6), "D1", "middleLeft"),
-                          ((8.6, 5.83), "U3", "topRight"), ((8.1, 5.2), "R1", "middleLeft"),
-                          ((9.4, 4.76), "R2", "topCenter"), ((10.1, 5.3), "C7", "middleRight"),
-                          ((9.85, 3.13), "J2", "topCenter"), ((9.85, 2.23), "J3", "topCenter")]:
-        s.text(p, ref, align=align, **REF)
-    for p, value, align in [((1.1, 5.17), "5-12V in", "bottomCenter"), ((1.9, 4.83), "10uF", "middleRight"),
-                            ((2.55, 6.03), "QL1117-3.3", "topCenter"), ((3.4, 5.23), "10uF", "middleRight"),
-                            ((6.6, 5.03), "QL-M0 32K", "topLeft"), ((5.5, 5.43), "100nF", "middleRight"),
-                            ((6.6, 5.43), "100nF", "middleRight"), ((9.4, 5.83), "QTH-20", "topLeft"),
-                            ((8.1, 5.08), "4.7k", "middleLeft"), ((9.4, 4.64), "4.7k", "bottomCenter"),
-                            ((10.1, 5.18), "100nF", "middleRight"), ((9.85, 2.57), "UART", "bottomCenter"),
-                            ((9.85, 1.57), "SWD", "bottomCenter")]:
-        s.text(p, value, align=align, **VAL)
 
     # Block diagram: power feeds the controller and the sensor; the
     # controller talks to the sensor and to the two headers.
@@ -189,73 +165,85 @@ def quorlan_schematic(s):
     s.text((1.34, 2.78), "3V3", height=0.05, align="middleRight")
 
     # Power: the input connector, the regulator and its capacitors.
-    j1 = s.ic(0.9, 5.2, 0.4, right=["VIN", "GND"])
-    u2 = s.ic(2.2, 5.7, 0.7, left=["IN"], right=["OUT"], bottom=["GND"])
-    s.wire(j1["VIN"], (1.8, j1["VIN"][1]), (1.8, u2["IN"][1]), u2["IN"])
-    c1 = s.capacitor((1.8, 4.9), polar=True)
-    s.wire((1.8, j1["VIN"][1]), c1[1]); s.dot((1.8, j1["VIN"][1])); s.gnd(c1[2])
-    s.wire(j1["GND"], (1.6, j1["GND"][1]), (1.6, 4.7)); s.gnd((1.6, 4.7))
+    j1 = s.ic("J1", 0.9, 5.2, 0.4, right=["VIN", "GND"], pads={"VIN": 1, "GND": 2}, value="5-12V in",
+              part_type="Connector")
+    u2 = s.ic("U2", 2.2, 5.6, 0.7, left=["IN"], right=["OUT", "TAB"], bottom=["GND"],
+              pads={"IN": 3, "OUT": 2, "TAB": 4, "GND": 1}, value="QL1117-3.3", part_type="Regulator")
+    s.wire(j1["VIN"], (1.8, 5.4), (1.8, 5.8), u2["IN"])
+    c1 = s.capacitor("C1", (1.8, 4.95), "10uF", pads=(2, 1))
+    s.wire((1.8, 5.4), c1[1]); s.gnd(c1[2])
+    s.wire(j1["GND"], (1.6, 5.3), (1.6, 4.75)); s.gnd((1.6, 4.75))
     s.gnd(u2["GND"])
-    c2 = s.capacitor((3.3, 5.3), polar=True)
-    s.wire(u2["OUT"], (3.3, u2["OUT"][1]), c2[1]); s.dot((3.3, u2["OUT"][1])); s.gnd(c2[2])
-    # The 3.3 V rail across to the controller.
-    s.wire((3.3, 5.8), (5.4, 5.8))
+    # The 3.3 V rail from the regulator across to the controller.
+    c4 = s.capacitor("C4", (6.8, 5.45), "100nF")
+    s.wire(u2["OUT"], (6.8, 5.8), c4[1]); s.gnd(c4[2])
+    s.wire(u2["TAB"], (3.2, 5.7), (3.2, 5.8))
+    c2 = s.capacitor("C2", (3.3, 5.35), "10uF")
+    s.wire((3.3, 5.8), c2[1]); s.gnd(c2[2])
 
-    # Controller: power pins on top and bottom, crystal and programming pins on the left.
-    u1 = s.ic(5.3, 3.8, 1.3, left=["XIN", "XOUT", "NRST", "SWDIO", "SWCLK"],
-              right=["SDA", "SCL", "TX", "RX", "LED"], top=["VDD", "VDDA"], bottom=["VSS", "VSSA", "BOOT0"], pitch=0.2)
-    c3 = s.capacitor((5.4, 5.5)); c4 = s.capacitor((6.5, 5.5))
-    s.wire((5.4, 5.8), (6.5, 5.8), c4[1]); s.wire((5.4, 5.8), c3[1]); s.dot((5.4, 5.8))
-    s.gnd(c3[2]); s.gnd(c4[2])
+    # Controller: supplies on top and bottom, crystal and programming pins on
+    # the left, the buses and the LED on the right.
+    u1 = s.ic("U1", 5.3, 3.6, 1.3, left=["XIN", "", "XOUT", "\u02c6RST\u02c7", "SWDIO", "SWCLK"],
+              right=["SDA", "SCL", "TX", "RX", "LED"], top=["VDD", "VDDA"], bottom=["VSS", "VSSA", "BOOT0"],
+              pitch=0.2, value="QL-M0 32K", part_type="Microcontroller",
+              pads={"XIN": 3, "XOUT": 4, "\u02c6RST\u02c7": 8, "SWDIO": 9, "SWCLK": 10, "SDA": 21, "SCL": 20,
+                    "TX": 15, "RX": 16, "LED": 17, "VDD": 1, "VDDA": 13, "VSS": 2, "VSSA": 14, "BOOT0": 7})
     for name in ("VDD", "VDDA"):
-        s.wire(u1[name], (u1[name][0], 5.8)); s.dot((u1[name][0], 5.8))
-    s.supply((6.5, 5.8))
+        s.wire(u1[name], (u1[name][0], 5.8))
+    c3 = s.capacitor("C3", (4.95, 5.45), "100nF", pads=(2, 1))
+    s.wire((4.95, 5.8), c3[1]); s.gnd(c3[2])
     for name in ("VSS", "VSSA", "BOOT0"):
         s.gnd(u1[name])
-    # The crystal between XIN and XOUT, with its load capacitors to ground.
-    xin, xout = u1["XIN"], u1["XOUT"]
-    s.wire(xin, (4.7, xin[1])); s.wire(xout, (4.7, xout[1]))
-    s.rect(4.65, 4.665, 0.1, 0.07)
-    s.line((4.62, 4.645), (4.78, 4.645), PIN); s.line((4.62, 4.755), (4.78, 4.755), PIN)
-    s.line((4.7, 4.755), (4.7, xin[1]), PIN); s.line((4.7, 4.645), (4.7, xout[1]), PIN)
-    c5 = s.capacitor((4.4, xin[1]), vertical=False); c6 = s.capacitor((4.4, xout[1]), vertical=False)
-    s.wire(c5[2], (4.7, xin[1])); s.wire(c6[2], (4.7, xout[1]))
-    s.dot((4.7, xin[1])); s.dot((4.7, xout[1]))
-    s.wire(c5[1], (4.1, xin[1]), (4.1, 4.4)); s.wire(c6[1], (4.1, xout[1])); s.dot((4.1, xout[1])); s.gnd((4.1, 4.4))
-    # Programming pins leave for the SWD header below.
-    for name in ("NRST", "SWDIO", "SWCLK"):
-        s.line(u1[name], (u1[name][0] - 0.3, u1[name][1]), WIRE, endCap="arrowAnchor")
+    # The crystal between XIN and XOUT, its load capacitors to ground.
+    y1 = s.crystal("Y1", (4.7, 4.6), "8 MHz", vertical=True, pads=(2, 1))
+    s.wire(u1["XIN"], y1[1]); s.wire(u1["XOUT"], y1[2])
+    c5 = s.capacitor("C5", (4.35, 4.8), "12pF", vertical=False, ref_at=(0, 0.27), value_at=(0, 0.16))
+    c6 = s.capacitor("C6", (4.35, 4.4), "12pF", vertical=False, text_side="below")
+    s.wire(c5[2], y1[1]); s.wire(c6[2], y1[2])
+    s.wire(c5[1], (4.05, 4.8), (4.05, 4.2)); s.wire(c6[1], (4.05, 4.4)); s.gnd((4.05, 4.2))
+    # Programming pins leave for the SWD header.
+    for name, net in (("\u02c6RST\u02c7", "NRST"), ("SWDIO", "SWDIO"), ("SWCLK", "SWCLK")):
+        p = u1[name]
+        s.wire(p, (p[0] - 0.2, p[1])); s.flag((p[0] - 0.2, p[1]), net, "left")
+    for name in ("TX", "RX"):
+        p = u1[name]
+        s.wire(p, (p[0] + 0.1, p[1])); s.flag((p[0] + 0.1, p[1]), name, "right")
     # Status LED.
-    r3 = s.resistor((7.0, u1["LED"][1]), vertical=False)
-    s.wire(u1["LED"], r3[1])
-    d1 = s.diode((7.2, 3.6), direction="down", led=True)
+    r3 = s.resistor("R3", (7.0, 3.7), "1k", pads=(1, 2))
+    s.wire(u1["LED"], (7.0, u1["LED"][1]), r3[1])
+    d1 = s.diode("D1", (7.0, 3.1), "Green", led=True, pads=(2, 1), text_side="left")
     s.wire(r3[2], d1["A"]); s.gnd(d1["K"])
 
-    # Sensor on I2C, each line pulled up.
-    u3 = s.ic(8.6, 5.0, 0.8, bottom=["SDA", "SCL"], right=["VDD", "ADDR", "GND"], pitch=0.2)
-    s.wire(u1["SDA"], u3["SDA"])
-    s.wire(u1["SCL"], (u3["SCL"][0], u1["SCL"][1]), u3["SCL"])
-    r1 = s.resistor((8.2, 5.2))
-    s.wire((8.2, u1["SDA"][1]), r1[2]); s.dot((8.2, u1["SDA"][1])); s.supply(r1[1])
-    r2 = s.resistor((9.4, 4.7), vertical=False)
-    s.wire((u3["SCL"][0], 4.7), r2[1]); s.dot((u3["SCL"][0], 4.7))
-    s.wire(r2[2], (9.6, 4.9)); s.supply((9.6, 4.9))
-    c7 = s.capacitor((10.0, 5.3))
-    s.wire(u3["VDD"], (10.0, u3["VDD"][1]), c7[1]); s.supply((9.8, u3["VDD"][1])); s.dot((9.8, u3["VDD"][1])); s.gnd(c7[2])
-    s.wire(u3["ADDR"], (9.75, u3["ADDR"][1]), (9.75, 5.0)); s.wire(u3["GND"], (9.75, u3["GND"][1]))
-    s.dot((9.75, u3["GND"][1])); s.gnd((9.75, 5.0))
+    # Sensor on I2C, each line pulled up; the clock's pull-up stands past
+    # the point where the data line turns up into the sensor.
+    u3 = s.ic("U3", 8.6, 5.3, 0.8, bottom=["SDA", "SCL"], right=["VDD", "ADDR", "GND"], pitch=0.2,
+              pads={"SDA": 1, "SCL": 2, "ADDR": 3, "GND": 4, "VDD": 8}, value="QTH-20", part_type="Sensor")
+    s.wire(u1["SDA"], (u3["SDA"][0], u1["SDA"][1]), u3["SDA"])
+    s.wire(u1["SCL"], (9.5, u1["SCL"][1]), (9.5, 4.75))
+    s.wire((u3["SCL"][0], u1["SCL"][1]), u3["SCL"])
+    r1 = s.resistor("R1", (8.2, 5.2), "4.7k", pads=(2, 1), text_side="left")
+    s.wire((8.2, u1["SDA"][1]), r1[2]); s.supply(r1[1], "3V3")
+    r2 = s.resistor("R2", (9.5, 4.95), "4.7k", pads=(1, 2))
+    s.supply(r2[1], "3V3")
+    c7 = s.capacitor("C7", (10.05, 5.55), "100nF")
+    s.wire(u3["VDD"], (10.05, u3["VDD"][1]), c7[1]); s.gnd(c7[2])
+    s.supply((9.85, u3["VDD"][1]), "3V3")
+    s.wire(u3["ADDR"], (9.8, u3["ADDR"][1]), (9.8, 5.3)); s.wire(u3["GND"], (9.8, u3["GND"][1]))
+    s.gnd((9.8, 5.3))
 
     # Connectors: the UART header and the SWD header.
-    j2 = s.ic(9.6, 2.6, 0.5, left=["3V3", "TX", "RX", "GND"])
-    s.wire(u1["TX"], (8.6, u1["TX"][1]), (8.6, j2["TX"][1]), j2["TX"])
-    s.wire(u1["RX"], (8.4, u1["RX"][1]), (8.4, j2["RX"][1]), j2["RX"])
-    s.wire(j2["3V3"], (9.2, j2["3V3"][1]), (9.2, 3.3)); s.supply((9.2, 3.3))
-    s.wire(j2["GND"], (9.2, j2["GND"][1]), (9.2, 2.5)); s.gnd((9.2, 2.5))
-    j3 = s.ic(9.6, 1.6, 0.5, left=["3V3", "NRST", "SWDIO", "SWCLK", "GND"])
-    for name in ("NRST", "SWDIO", "SWCLK"):
-        s.line((j3[name][0] - 0.4, j3[name][1]), j3[name], WIRE, endCap="arrowAnchor")
-    s.wire(j3["3V3"], (8.9, j3["3V3"][1]), (8.9, 2.3)); s.supply((8.9, 2.3))
-    s.wire(j3["GND"], (8.9, j3["GND"][1]), (8.9, 1.55)); s.gnd((8.9, 1.55))
+    j2 = s.ic("J2", 9.6, 2.7, 0.5, left=["3V3", "TX", "RX", "GND"], pitch=0.2,
+              pads={"GND": 1, "TX": 2, "RX": 3, "3V3": 4}, value="UART", part_type="Connector",
+              value_at=(0.5, 1.06), value_align="topLeft")
+    j3 = s.ic("J3", 9.6, 1.5, 0.5, left=["3V3", "NRST", "SWDIO", "SWCLK", "GND"], pitch=0.15,
+              pads={"3V3": 1, "NRST": 2, "SWDIO": 3, "SWCLK": 4, "GND": 5}, value="SWD", part_type="Connector",
+              value_at=(0.5, 0.96), value_align="topLeft")
+    for j, names in ((j2, ("TX", "RX")), (j3, ("NRST", "SWDIO", "SWCLK"))):
+        for name in names:
+            p = j[name]
+            s.wire(p, (p[0] - 0.3, p[1])); s.flag((p[0] - 0.3, p[1]), name, "left")
+        s.wire(j["3V3"], (9.2, j["3V3"][1])); s.supply((9.2, j["3V3"][1]), "3V3")
+        s.wire(j["GND"], (9.2, j["GND"][1])); s.gnd((9.2, j["GND"][1]))
 
 
 # ================================================================ Blinkwell
@@ -298,29 +286,39 @@ def blinkwell():
     b.pour(bot, "GND", rect_outline(0.03, 0.03, 1.87, 1.27))
 
     s = Sheet(1, "Flasher", "Blinkwell LED flasher", units="mm")
-    # Pins drawn DIS, THR, TRIG, RESET down the left, so that no wire crosses another.
-    u = s.ic(4.5, 3.6, 1.2, left=["DIS", "THR", "TRIG", "RESET"], right=["VCC", "OUT", "CTRL", "GND"])
-    r1 = s.resistor((3.4, 5.6)); r2 = s.resistor((3.4, 4.7))
-    c1 = s.capacitor((3.4, 3.4), polar=True); c2 = s.capacitor((6.6, 3.2))
-    s.wire(r1[2], r2[1]); s.dot((3.4, 5.2))
-    s.wire(u["DIS"], (3.9, u["DIS"][1]), (3.9, 5.2), (3.4, 5.2))
+    # The timer with its timing chain on the left, the two LEDs in a column
+    # on the right: one lights while the output is high, the other while low.
+    u = s.ic("U1", 4.5, 3.4, 1.2, left=["DIS", "THR", "\u02c6TRIG\u02c7"], right=["OUT", "CTRL"],
+             top=["VCC", "\u02c6RESET\u02c7"], bottom=["GND"], pitch=0.2, value="NE555P", part_type="Timer",
+             pads={"DIS": 7, "THR": 6, "\u02c6TRIG\u02c7": 2, "OUT": 3, "CTRL": 5, "VCC": 8,
+                   "\u02c6RESET\u02c7": 4, "GND": 1})
+    r1 = s.resistor("R1", (3.4, 5.2), "1k", pads=(1, 2))
+    r2 = s.resistor("R2", (3.4, 4.5), "47k", pads=(2, 1))
+    c1 = s.capacitor("C1", (3.4, 3.4), "10uF 16V", polar=True, pads=(1, 2))
+    # The supply rail over the top; RESET is held high on it.
+    s.wire(r1[1], (3.4, 5.6), (5.2, 5.6), u["\u02c6RESET\u02c7"])
+    s.wire(u["VCC"], (5.0, 5.6)); s.supply((4.3, 5.6), "VCC")
+    s.wire(r1[2], r2[1])
+    s.wire(u["DIS"], (3.9, 4.0), (3.9, 4.85), (3.4, 4.85))
     s.wire(r2[2], c1[1])
-    s.wire(u["THR"], (3.4, u["THR"][1])); s.dot((3.4, u["THR"][1]))
-    s.wire(u["TRIG"], (4.1, u["TRIG"][1]), (4.1, u["THR"][1])); s.dot((4.1, u["THR"][1]))
-    s.wire(r1[1], (3.4, 6.2), (6.2, 6.2), (6.2, u["VCC"][1]), u["VCC"]); s.supply((4.8, 6.2)); s.dot((4.8, 6.2))
-    # RESET held high: round under the timing capacitor to the supply.
-    s.wire(u["RESET"], (4.2, u["RESET"][1]), (4.2, 3.0), (2.8, 3.0), (2.8, 6.2), (3.4, 6.2)); s.dot((3.4, 6.2))
-    s.wire(u["CTRL"], (6.6, u["CTRL"][1]), c2[1]); s.gnd(c2[2]); s.gnd(c1[2])
-    s.wire(u["GND"], (6.1, u["GND"][1]), (6.1, 3.3)); s.gnd((6.1, 3.3))
-    d1 = s.diode((8.4, 3.3), led=True); r3 = s.resistor((8.4, 4.3))
-    d2 = s.diode((7.6, 5.1), led=True); r4 = s.resistor((7.6, 6.0))
-    s.wire(u["OUT"], (7.2, u["OUT"][1]), (7.2, 4.7), (7.6, 4.7), d2["K"])
-    s.wire((7.6, 4.7), (8.4, 4.7), r3[1]); s.dot((7.6, 4.7))
-    s.wire(r3[2], d1["A"]); s.gnd(d1["K"])
-    s.wire(d2["A"], r4[2]); s.supply(r4[1])
-    bt = s.ic(1.3, 4.4, 0.5, right=["+", "-"])
-    s.wire(bt["+"], (2.2, bt["+"][1]), (2.2, 4.9)); s.supply((2.2, 4.9))
-    s.wire(bt["-"], (2.2, bt["-"][1]), (2.2, 4.3)); s.gnd((2.2, 4.3))
+    s.wire(u["THR"], (3.4, 3.8))
+    s.wire(u["\u02c6TRIG\u02c7"], (4.1, 3.6), (4.1, 3.8))
+    s.gnd(c1[2]); s.gnd(u["GND"])
+    c2 = s.capacitor("C2", (6.3, 3.4), "10nF", pads=(2, 1))
+    s.wire(u["CTRL"], (6.3, 3.8), c2[1]); s.gnd(c2[2])
+    # The output drives D1 to ground and sinks D2 from the supply.
+    s.wire(u["OUT"], (7.2, 4.0))
+    r3 = s.resistor("R3", (7.2, 3.6), "470", pads=(1, 2))
+    d1 = s.diode("D1", (7.2, 3.0), "Red", led=True, pads=(2, 1))
+    d2 = s.diode("D2", (7.2, 4.4), "Green", led=True, pads=(2, 1))
+    r4 = s.resistor("R4", (7.2, 5.0), "470", pads=(1, 2))
+    s.wire(d2["K"], r3[1]); s.wire(r3[2], d1["A"]); s.gnd(d1["K"])
+    s.wire(r4[2], d2["A"]); s.supply(r4[1], "VCC")
+    # The battery.
+    bt = s.ic("J1", 1.3, 4.4, 0.5, right=["+", "-"], pitch=0.2, pads={"+": 1, "-": 2}, value="Battery 9V",
+              part_type="Connector")
+    s.wire(bt["+"], (2.2, bt["+"][1])); s.supply((2.2, bt["+"][1]), "VCC")
+    s.wire(bt["-"], (2.4, bt["-"][1]), (2.4, 4.4)); s.gnd((2.4, 4.4))
     write(f"{OUT}/Blinkwell.project", "Blinkwell", "blinkwell", [s], b)
 
 
@@ -368,31 +366,38 @@ def orrin():
     for i, p in enumerate([(0.15, 0.15), (3.55, 0.15), (0.15, 3.45), (3.55, 3.45)]):
         b.add(hole(Footprint(f"H{i+1}", p[0], p[1], 0, "MTG-3.2", "Mounting hole")))
     s = Sheet(1, "Matrix", "Orrin 4x4 keypad", units="mm")
+    # A matrix: every column crosses every row, joined only through a key
+    # and its diode. The columns gather into a bus along the top, the rows
+    # into one down the right; both run to the header.
+    s.allow_crossings = True
     for r in range(4):
         for c in range(4):
+            k = r * 4 + c + 1
             x, y = 2.2 + c * 1.6, 6.6 - r * 1.3
-            sw = s.switch((x, y))
-            d = s.diode((x + 0.5, y - 0.35), direction="down")
-            s.wire(sw[2], (x + 0.5, y), d["A"])
-            s.wire(d["K"], (x + 0.5, y - 0.6))
+            sw = s.switch(f"SW{k}", (x, y), "B3F-1000", pads=(2, 3))
+            # Cathode at the key, anode on the row.
+            d = s.diode(f"D{k}", (x + 0.5, y - 0.35), "1N4148W", direction="up", pads=(2, 1))
+            s.wire(sw[2], (x + 0.5, y), d["K"])
+            s.wire(d["A"], (x + 0.5, y - 0.6))
             s.wire(sw[1], (x - 0.4, y))
-            if r:
-                s.dot((x - 0.4, y))
-        s.wire((2.7, 6.6 - r * 1.3 - 0.6), (7.7, 6.6 - r * 1.3 - 0.6))
-        for c in range(1, 4):
-            s.dot((2.7 + c * 1.6, 6.6 - r * 1.3 - 0.6))
-    j = s.ic(9.0, 2.8, 0.6, left=[f"C{i}" for i in range(1, 5)] + [f"R{i}" for i in range(1, 5)])
+        y = 6.6 - r * 1.3 - 0.6
+        s.wire((2.7, y), (8.3, y), (8.4, y - 0.1))
+        s.label((8.2, y), f"ROW{r + 1}", at=(8.22, y + 0.02), align="topLeft")
     for c in range(4):
         x = 2.2 + c * 1.6 - 0.4
-        top = 7.3 + (3 - c) * 0.08
-        xv = 8.4 + (3 - c) * 0.08
-        pin = j[f"C{c+1}"]
-        s.wire((x, 6.6 - 3 * 1.3), (x, top), (xv, top), (xv, pin[1]), pin)
-    for r in range(4):
-        y = 6.6 - r * 1.3 - 0.6
-        xv = 8.3 - r * 0.1   # the top row outermost: no row crosses another
-        pin = j[f"R{r+1}"]
-        s.wire((7.7, y), (xv, y), (xv, pin[1]), pin)
+        s.wire((x, 6.6 - 3 * 1.3), (x, 7.0), (x + 0.1, 7.1))
+        s.label((x, 6.95), f"COL{c + 1}", at=(x - 0.03, 6.93), align="topLeft")
+    s.bus("COL[1..4]", [(1.9, 7.1), (8.8, 7.1), (8.8, 4.1)], (7.6, 7.14), "topRight")
+    s.bus("ROW[1..4]", [(8.4, 6.0), (8.4, 1.9), (8.8, 1.9), (8.8, 3.9)], (8.6, 1.85), "bottomCenter")
+    names = [f"COL{i}" for i in range(1, 5)] + [""] + [f"ROW{i}" for i in range(1, 5)]
+    pads = {f"COL{i}": i for i in range(1, 5)}
+    pads.update({f"ROW{i}": 9 - i for i in range(1, 5)})
+    j = s.ic("J1", 9.4, 3.0, 0.7, left=names, pitch=0.2, pads=pads, value="Keypad 8-pin", part_type="Connector")
+    for i in range(1, 5):
+        p = j[f"COL{i}"]
+        s.wire(p, (8.9, p[1]), (8.8, p[1] - 0.1))
+        p = j[f"ROW{i}"]
+        s.wire(p, (8.9, p[1]), (8.8, p[1] + 0.1))
     write(f"{OUT}/Orrin.project", "Orrin", "orrin", [s], b)
 
 
@@ -432,26 +437,36 @@ def lumengrid():
         b.add(hole(Footprint(f"H{i+1}", p[0], p[1], 0, "MTG-2.5", "Mounting hole"), 0.1))
 
     s = Sheet(1, "Matrix", "Lumengrid 8x8 LED matrix", units="mm")
-    for r in range(n):
-        y = 7.0 - r * 0.7
-        s.wire((1.6, y), (8.2, y))
-        for c in range(n):
-            x = 2.0 + c * 0.8
-            d = s.diode((x, y - 0.3), direction="down", led=True)
-            s.dot((x, y))
-            s.wire(d["K"], (x, y - 0.55), (x - 0.3, y - 0.55))
-            s.dot((x - 0.3, y - 0.55)) if r < n - 1 else None
-    for c in range(n):
-        x = 2.0 + c * 0.8 - 0.3
-        s.wire((x, 7.0 - 0.55), (x, 1.3))
-    j = s.ic(8.9, 3.0, 0.6, left=[f"R{i}" for i in range(1, 9)])
-    for r in range(n):
-        y = 7.0 - r * 0.7
-        # Rows above their pin turn down outermost first, rows below it turn
-        # up outermost last: no row crosses another.
-        xv = 8.2 + (5 - r) * 0.05 if y > j[f"R{r+1}"][1] else 8.5 + (r - 6) * 0.05
-        s.wire((8.2, y), (xv, y), (xv, j[f"R{r+1}"][1]), j[f"R{r+1}"])
-    s.rect(1.2, 1.1, 6.4, 0.2)
+    # Anodes on the row lines, cathodes to the column lines; the rows
+    # gather into a bus to J2 on the right, the columns into one along the
+    # bottom round to J1 on the left.
+    s.allow_crossings = True
+    ys = [7.2 - 0.6 * r for r in range(n)]
+    xs = [2.4 + 0.7 * c for c in range(n)]
+    for r, y in enumerate(ys):
+        for c, x in enumerate(xs):
+            k = r * n + c + 1
+            d = s.diode(f"LED{k}", (x, y - 0.3), "Warm white 0805", led=True, pads=(2, 1),
+                        ref_height=0.05, value_hidden=True)
+            s.wire(d["A"], (x, y))
+            s.wire(d["K"], (x + 0.3, y - 0.5))
+        s.wire((xs[0], y), (8.0, y), (8.1, y - 0.1))
+        s.label((7.9, y), f"ROW{r + 1}", at=(7.97, y + 0.02), align="topLeft")
+    for c, x in enumerate(xs):
+        s.wire((x + 0.3, ys[0] - 0.5), (x + 0.3, 2.3), (x + 0.4, 2.2))
+        s.label((x + 0.3, 2.35), f"COL{c + 1}", at=(x + 0.27, 2.33), align="topLeft")
+    j1 = s.ic("J1", 0.6, 3.0, 0.5, right=[f"COL{i}" for i in range(1, 9)], pitch=0.2,
+              pads={f"COL{i}": i for i in range(1, 9)}, value="Columns", part_type="Connector")
+    j2 = s.ic("J2", 8.9, 4.3, 0.6, left=[f"ROW{i}" for i in range(1, 9)], pitch=0.2,
+              pads={f"ROW{i}": i for i in range(1, 9)}, value="Rows", part_type="Connector")
+    for i in range(1, 9):
+        p = j1[f"COL{i}"]
+        s.wire(p, (1.4, p[1]), (1.5, p[1] - 0.1))
+        p = j2[f"ROW{i}"]
+        s.wire(p, (8.2, p[1]), (8.1, p[1] - 0.1))
+    s.bus("COL[1..8]", [(xs[-1] + 0.4, 2.2), (1.5, 2.2), (1.5, j1["COL1"][1] - 0.1)], (4.85, 2.15), "bottomCenter")
+    s.bus("ROW[1..8]", [(8.1, ys[0] - 0.1), (8.1, min(ys[-1], j2["ROW8"][1]) - 0.1)], (8.15, ys[0]), "topRight")
+    s.text((4.85, 1.7), "LED1 - LED64: warm white 0805, anode to the row", height=0.06, color="100,0,0")
     write(f"{OUT}/Lumengrid.project", "Lumengrid", "lumengrid", [s], b)
 
 # ================================================================ Sablewing
@@ -475,7 +490,9 @@ def sablewing():
         b.add(fp)
     b.net("RF", 0.014)
     b.track("RF", ["U1.25", (0.669, 0.95), (0.85, 1.131), "L1.1"])
-    b.track("RF", ["L1.2", "C5.1"])
+    # L1 and C5 stand in series: the match between them, the antenna after C5.
+    b.net("RFM", 0.014); b.net("ANT", 0.014)
+    b.track("RFM", ["L1.2", "C5.1"])
     # The antenna: a meander from the matching network across the keep-out.
     ant = ["C5.2", (0.85, 1.55)]
     y = 1.55
@@ -485,7 +502,7 @@ def sablewing():
         if k < 3:
             ant.append((x2, y + 0.08))
         y += 0.08
-    b.track("RF", ant)
+    b.track("ANT", ant)
     b.track("VDD", ["U1.29", (0.5902, 0.95), "C3.1"])
     b.route("VDD", "U1.14", "C4.1", first="v")
     b.route("VDD", "U1.23", "C1.1", first="h")
@@ -514,21 +531,43 @@ def sablewing():
     b.pour(bot, "GND", rect_outline(0.02, 0.1, 1.18, 1.47), keepouts=[keepout])
 
     s = Sheet(1, "Radio", "Sablewing 2.4 GHz tag", units="mm")
-    # The crystal pins first, so that the crystal sits above the supply wire.
-    u = s.ic(4.5, 3.0, 1.6, left=["XC1", "XC2", "VDD", "DEC", "SDA", "SCL", "RESET", "GND"], right=["ANT", "VDD_PA", "GPIO1", "GPIO2"])
-    y1 = s.crystal((3.7, 4.3))
-    s.wire(u["XC1"], (4.0, u["XC1"][1]), (4.0, 4.3), y1[2])
-    s.wire(u["XC2"], (3.5, u["XC2"][1]), y1[1])
-    l1 = s.resistor((6.9, u["ANT"][1]), vertical=False); c5 = s.capacitor((7.6, u["ANT"][1] - 0.3))
-    s.wire(u["ANT"], l1[1]); s.wire(l1[2], (7.6, u["ANT"][1]), c5[1]); s.gnd(c5[2]); s.dot((7.6, u["ANT"][1]))
-    s.wire((7.6, u["ANT"][1]), (8.4, u["ANT"][1]), (8.4, 5.2))
-    for k in range(3):
-        s.line((8.4 - 0.15 * (k + 1), 5.2 + 0.1 * k), (8.4 + 0.15 * (k + 1), 5.2 + 0.1 * k), dict(penWidth="0.012", penColor="140,0,0"))
-    s.wire(u["VDD"], (3.0, u["VDD"][1]), (3.0, 5.6)); s.supply((3.0, 5.6))
-    c1 = s.capacitor((2.6, 4.7)); s.wire((3.0, 4.9), c1[1]); s.dot((3.0, 4.9)); s.gnd(c1[2])
-    s.wire(u["GND"], (4.1, u["GND"][1]), (4.1, 2.7)); s.gnd((4.1, 2.7))
-    p = s.ic(1.2, 2.6, 0.5, right=["SDA", "SCL"])
-    s.wire(p["SDA"], (2.0, p["SDA"][1]), (2.0, u["SDA"][1]), u["SDA"]); s.wire(p["SCL"], (2.2, p["SCL"][1]), (2.2, u["SCL"][1]), u["SCL"])
+    # The radio with its crystal on the left, the supply pins up to a rail
+    # decoupled by four capacitors, the antenna match on the right and the
+    # castellated edge pads down the left side.
+    u = s.ic("U1", 4.5, 2.4, 1.6, left=["XC1", "", "XC2", "", "SDA", "SCL"], right=["ANT", "", "GPIO1", "GPIO2"],
+             top=["DVDD", "AVDD", "PAVDD", "VDD"], bottom=["GND"], pitch=0.2, nc=("GPIO1", "GPIO2"),
+             pads={"XC1": 6, "XC2": 3, "SDA": 10, "SCL": 17, "ANT": 25, "GPIO1": 20, "GPIO2": 21,
+                   "DVDD": 14, "AVDD": 18, "PAVDD": 23, "VDD": 29, "GND": 33},
+             value="SWL2401", part_type="Radio")
+    y1 = s.crystal("Y1", (3.9, 3.4), "32 MHz", vertical=True, text_side="left")
+    s.wire(u["XC1"], y1[1]); s.wire(u["XC2"], y1[2])
+    s.gnd(u["GND"])
+    s.wire((2.3, 4.55), (2.3, 4.6), (u["VDD"][0], 4.6), u["VDD"])
+    for name in ("DVDD", "AVDD", "PAVDD"):
+        s.wire(u[name], (u[name][0], 4.6))
+    s.supply((4.6, 4.6), "VDD")
+    for i, (ref, pad) in enumerate([("C1", (1, 2)), ("C2", (2, 1)), ("C3", (1, 2)), ("C4", (1, 2))]):
+        x = 2.3 + 0.55 * i
+        c = s.capacitor(ref, (x, 4.35), "100nF", pads=pad)
+        if i:
+            s.wire((x, 4.6), c[1])
+        s.gnd(c[2])
+    # The match: L1 and C5 in series to the printed antenna.
+    l1 = s.inductor("L1", (6.7, u["ANT"][1]), "2.2nH")
+    c5 = s.capacitor("C5", (7.4, u["ANT"][1]), "1.5pF", vertical=False)
+    s.wire(u["ANT"], l1[1]); s.wire(l1[2], c5[1])
+    ae = s.antenna("AE1", (8.2, u["ANT"][1] + 0.2), "PCB meander")
+    s.wire(c5[2], (8.2, u["ANT"][1]), ae[1])
+    # The edge pads: supply, I2C and grounds; P6 is left open.
+    edge = {}
+    for ref, net, y in [("P2", "VDD", 3.3), ("P3", "SDA", 2.8), ("P5", "SCL", 2.6), ("P1", "GND", 2.2),
+                        ("P4", "GND", 2.0), ("P7", "GND", 1.8), ("P6", "NC", 1.5)]:
+        edge[ref] = s.edge_pad(ref, (1.26, y), net, nc=net == "NC")
+    s.wire(edge["P2"][1], (1.8, 3.3)); s.supply((1.8, 3.3), "VDD")
+    s.wire(edge["P3"][1], u["SDA"]); s.wire(edge["P5"][1], u["SCL"])
+    s.wire(edge["P1"][1], (1.8, 2.2), (1.8, 1.7)); s.gnd((1.8, 1.7))
+    s.wire(edge["P4"][1], (1.8, 2.0)); s.wire(edge["P7"][1], (1.8, 1.8))
+    s.move(0.6, 1.0)
     write(f"{OUT}/Sablewing.project", "Sablewing", "sablewing", [s], b)
 
 
@@ -567,10 +606,11 @@ def kestrel():
     b.track("OUTA", [(1.1, 1.3), (2.7, 1.3), "J2.1"], layer=bot)
     b.track("OUTB", ["Q2.3", (2.1, 0.55), (2.0, 0.45), "Q4.2"])
     b.track("OUTB", [(2.1, 1.0), "J2.2"])
-    b.route("HOA", "U1.1", "R1.1", first="v"); b.track("HOA", ["R1.2", "Q1.1"])
-    b.route("LOA", "U1.8", "R3.2", first="v"); b.track("LOA", ["R3.1", "Q3.1"])
-    b.route("HOB", "U1.16", "R2.1", first="v"); b.track("HOB", ["R2.2", "Q2.1"])
-    b.route("LOB", "U1.9", "R4.2", first="v"); b.track("LOB", ["R4.1", "Q4.1"])
+    # The driver's outputs, and past each gate resistor the gate itself.
+    b.route("HOA", "U1.1", "R1.1", first="v"); b.track("GHA", ["R1.2", "Q1.1"])
+    b.route("LOA", "U1.8", "R3.2", first="v"); b.track("GLA", ["R3.1", "Q3.1"])
+    b.route("HOB", "U1.16", "R2.1", first="v"); b.track("GHB", ["R2.2", "Q2.1"])
+    b.route("LOB", "U1.9", "R4.2", first="v"); b.track("GLB", ["R4.1", "Q4.1"])
     b.track("INA", ["J3.1", (2.35, 0.8), (2.175, 0.975), (1.95, 0.975)], layer=bot)
     b.via("INA", (1.95, 0.975), 0.03, 0.014); b.track("INA", [(1.95, 0.975), "U1.10"])
     b.track("INB", ["J3.2", (2.45, 0.8), (2.225, 1.025), (1.85, 1.025)], layer=bot)
@@ -589,31 +629,43 @@ def kestrel():
     b.pour(7, "VM", inner, clearance=0.02)
 
     s = Sheet(1, "Bridge", "Kestrel H-bridge motor driver", units="mm")
-    # The B side's FETs face outwards: their gate wires run round the bridge
-    # above and below the rails instead of across it.
-    u = s.ic(2.2, 3.2, 1.3, left=["INA", "INB", "EN", "VCC", "GND"], right=["HOB", "HOA", "LOA", "LOB", "VS"])
-    def fet(x, y, gate_right=False):
-        s.rect(x - 0.15, y - 0.25, 0.3, 0.5)
-        g = (x + 0.35, y) if gate_right else (x - 0.35, y)
-        s.line(g, (x + 0.15 if gate_right else x - 0.15, y), PIN)
-        s.line((x, y + 0.25), (x, y + 0.45), PIN)
-        s.line((x, y - 0.25), (x, y - 0.45), PIN)
-        return {"G": g, "D": (x, y + 0.45), "S": (x, y - 0.45)}
-    q1, q3 = fet(5.6, 5.6), fet(5.6, 3.4)
-    q2, q4 = fet(8.2, 5.6, gate_right=True), fet(8.2, 3.4, gate_right=True)
+    # The driver on the left; the bridge's two legs with the motor between
+    # them; the B side's FETs face outwards, their gate wires running round
+    # the bridge above and below the rails instead of across it.
+    J3 = s.ic("J3", 0.8, 3.8, 0.5, right=["INA", "INB", "VCC", "GND"], pitch=0.2,
+              pads={"INA": 1, "INB": 2, "GND": 3, "VCC": 4}, value="Logic", part_type="Connector")
+    u = s.ic("U1", 2.2, 3.8, 1.3, left=["INA", "INB", "VCC", "GND"], right=["HOB", "HOA", "LOA", "LOB"], pitch=0.2,
+             pads={"INA": 10, "INB": 11, "VCC": 14, "GND": 4, "HOA": 1, "LOA": 8, "HOB": 16, "LOB": 9},
+             value="KD2104", part_type="Gate driver")
+    for name in ("INA", "INB", "VCC", "GND"):
+        s.wire(J3[name], u[name])
+    s.wire((1.7, 4.0), (1.7, 3.8)); s.gnd((1.7, 3.8))
+    q1 = s.nmos("Q1", (5.5, 5.5), "IRLB8721", pads=(1, 2, 3))
+    q3 = s.nmos("Q3", (5.5, 4.0), "IRLB8721", pads=(1, 2, 3))
+    q2 = s.nmos("Q2", (8.3, 5.5), "IRLB8721", pads=(1, 2, 3), gate="right")
+    q4 = s.nmos("Q4", (8.3, 4.0), "IRLB8721", pads=(1, 2, 3), gate="right")
     s.wire(q1["S"], q3["D"]); s.wire(q2["S"], q4["D"])
-    s.wire(q1["D"], (5.6, 6.5), (8.2, 6.5), q2["D"]); s.supply((6.9, 6.5)); s.dot((6.9, 6.5))
-    s.wire(q3["S"], (5.6, 2.5), (8.2, 2.5), q4["S"]); s.gnd((6.9, 2.5)); s.dot((6.9, 2.5))
-    m = (6.9, 4.5)
-    s.rect(m[0] - 0.25, m[1] - 0.25, 0.5, 0.5, roundness="1")
-    s.wire((5.6, 4.5), (6.65, 4.5)); s.wire((7.15, 4.5), (8.2, 4.5)); s.dot((5.6, 4.5)); s.dot((8.2, 4.5))
-    s.wire(u["HOA"], (4.6, u["HOA"][1]), (4.6, 5.6), q1["G"]); s.wire(u["LOA"], (4.8, u["LOA"][1]), (4.8, 3.4), q3["G"])
-    s.wire(u["HOB"], (4.0, u["HOB"][1]), (4.0, 6.9), (8.8, 6.9), (8.8, 5.6), q2["G"])
-    s.wire(u["LOB"], (4.2, u["LOB"][1]), (4.2, 2.1), (9.0, 2.1), (9.0, 3.4), q4["G"])
-    s.wire(u["GND"], (1.8, u["GND"][1]), (1.8, 3.0)); s.gnd((1.8, 3.0))
-    s.wire(u["VCC"], (1.6, u["VCC"][1]), (1.6, 4.6)); s.supply((1.6, 4.6))
-    # The bulk capacitor across the supply, by its own symbols.
-    cb = s.capacitor((9.6, 4.5), polar=True); s.supply(cb[1]); s.gnd(cb[2])
+    s.wire(q1["D"], (5.6, 6.2), (8.2, 6.2), q2["D"]); s.supply((6.9, 6.2), "VM")
+    s.wire(q3["S"], (5.6, 3.4), (8.2, 3.4), q4["S"]); s.gnd((6.9, 3.4))
+    mot = s.ic("J2", 6.65, 4.6, 0.5, left=["#A"], right=["#B"], pitch=0.15, pads={"A": 1, "B": 2}, value="Motor",
+               part_type="Terminal block")
+    s.wire((5.6, mot["A"][1]), mot["A"]); s.wire(mot["B"], (8.2, mot["B"][1]))
+    r1 = s.resistor("R1", (4.6, 5.5), "10R", vertical=False)
+    r3 = s.resistor("R3", (4.6, 4.0), "10R", vertical=False, pads=(2, 1))
+    r2 = s.resistor("R2", (8.8, 5.5), "10R", vertical=False, pads=(2, 1))
+    r4 = s.resistor("R4", (8.8, 4.0), "10R", vertical=False)
+    s.wire(u["HOB"], (3.85, u["HOB"][1]), (3.85, 6.6), (9.0, 6.6), r2[2]); s.wire(r2[1], q2["G"])
+    s.wire(u["HOA"], (4.0, u["HOA"][1]), (4.0, 5.5), r1[1]); s.wire(r1[2], q1["G"])
+    s.wire(u["LOA"], (4.2, u["LOA"][1]), (4.2, 4.0), r3[1]); s.wire(r3[2], q3["G"])
+    s.wire(u["LOB"], (3.8, u["LOB"][1]), (3.8, 3.0), (9.0, 3.0), r4[2]); s.wire(r4[1], q4["G"])
+    # The motor supply and its bulk capacitors.
+    j1 = s.ic("J1", 0.8, 2.2, 0.5, right=["VM", "GND"], pitch=0.2, pads={"VM": 1, "GND": 2}, value="Supply 24V",
+              part_type="Terminal block")
+    s.wire(j1["VM"], (3.1, j1["VM"][1]), (3.1, 2.5)); s.supply((2.0, j1["VM"][1]), "VM")
+    c1 = s.capacitor("C1", (2.5, 2.3), "470uF 35V", polar=True)
+    c2 = s.capacitor("C2", (3.1, 2.3), "470uF 35V", polar=True)
+    s.wire((2.5, j1["VM"][1]), c1[1]); s.gnd(c1[2]); s.gnd(c2[2])
+    s.wire(j1["GND"], (1.8, j1["GND"][1]), (1.8, 2.1)); s.gnd((1.8, 2.1))
     write(f"{OUT}/Kestrel.project", "Kestrel", "kestrel", [s], b)
 
 # ================================================================ Tidemark
@@ -652,19 +704,27 @@ def tidemark():
     b.pour(bot, "GND", list(inset.exterior.coords)[:-1])
 
     s = Sheet(1, "Probe", "Tidemark soil moisture probe", units="mm")
-    # RESET first down the left: it rises straight to the supply, clear of the timing wires.
-    u = s.ic(4.4, 3.8, 1.2, left=["RESET", "DIS", "THR", "TRIG"], right=["VCC", "OUT", "CTRL", "GND"])
-    r1 = s.resistor((3.4, 5.3))
+    # The timer's threshold and trigger sit on the sensing electrode, whose
+    # capacitance to the ground electrode rises with the soil's moisture.
+    u = s.ic("U1", 4.5, 3.4, 1.2, left=["DIS", "THR", "\u02c6TRIG\u02c7"], right=["OUT", "CTRL"],
+             top=["VCC", "\u02c6RESET\u02c7"], bottom=["GND"], pitch=0.2, nc=("CTRL",), value="TLC555",
+             part_type="Timer", pads={"DIS": 7, "THR": 6, "\u02c6TRIG\u02c7": 2, "OUT": 3, "CTRL": 5, "VCC": 8,
+                                      "\u02c6RESET\u02c7": 4, "GND": 1})
+    r1 = s.resistor("R1", (3.4, 4.6), "10k", pads=(2, 1))
     s.wire(u["DIS"], (3.4, u["DIS"][1]), r1[2])
-    s.wire(u["THR"], (3.9, u["THR"][1]), (3.9, 3.2), (3.0, 3.2))
-    s.wire(u["TRIG"], (3.9, u["TRIG"][1])); s.dot((3.9, u["TRIG"][1]))
-    probe = s.capacitor((2.6, 3.2), vertical=False)
-    s.wire(probe[2], (3.0, 3.2)); s.wire(probe[1], (2.2, 3.2), (2.2, 2.8)); s.gnd((2.2, 2.8))
-    s.wire(r1[1], (3.4, 6.0), (6.0, 6.0), (6.0, u["VCC"][1]), u["VCC"]); s.supply((4.6, 6.0)); s.dot((4.6, 6.0))
-    s.wire(u["RESET"], (4.05, u["RESET"][1]), (4.05, 6.0)); s.dot((4.05, 6.0))
-    s.wire(u["GND"], (5.9, u["GND"][1]), (5.9, 3.7)); s.gnd((5.9, 3.7))
-    c1 = s.capacitor((6.8, 5.4)); s.wire(c1[1], (6.8, 6.0), (6.0, 6.0)); s.gnd(c1[2])
-    s.wire(u["OUT"], (7.6, u["OUT"][1])); s.ic(7.8, u["OUT"][1] - 0.1, 0.5, left=["AOUT"])
+    s.wire(r1[1], (3.4, 5.0), (5.9, 5.0), (5.9, 4.9))
+    s.wire(u["VCC"], (5.0, 5.0)); s.wire(u["\u02c6RESET\u02c7"], (5.2, 5.0)); s.supply((4.2, 5.0), "VCC")
+    c1 = s.capacitor("C1", (5.9, 4.7), "100nF"); s.gnd(c1[2])
+    probe = s.capacitor("E1", (3.8, 2.8), "Soil electrodes", fp="")
+    s.wire(u["THR"], (3.8, u["THR"][1]), probe[1])
+    s.wire(u["\u02c6TRIG\u02c7"], (4.0, u["\u02c6TRIG\u02c7"][1]), (4.0, u["THR"][1]))
+    s.gnd(probe[2]); s.gnd(u["GND"])
+    j = s.ic("J1", 7.4, 3.6, 0.5, left=["VCC", "AOUT", "GND"], pitch=0.2, pads={"VCC": 1, "GND": 2, "AOUT": 3},
+             value="VCC GND AOUT", part_type="Connector")
+    s.wire(u["OUT"], j["AOUT"])
+    s.wire(j["VCC"], (7.0, j["VCC"][1])); s.supply((7.0, j["VCC"][1]), "VCC")
+    s.wire(j["GND"], (7.0, j["GND"][1])); s.gnd((7.0, j["GND"][1]))
+    s.move(0.0, 0.6)
     write(f"{OUT}/Tidemark.project", "Tidemark", "tidemark", [s], b)
 
 
@@ -723,24 +783,40 @@ def harrowby():
     b.pour(bot, "GND", area, clearance=0.008)
 
     s = Sheet(1, "Charger", "Harrowby USB-C LiPo charger", units="mm")
-    # STAT above VBAT: the LED's wire rises clear of the battery wire.
-    u = s.ic(4.6, 3.8, 1.0, left=["VDD", "PROG", "VSS"], right=["STAT", "VBAT"])
-    usb = s.ic(1.4, 3.6, 0.6, right=["VBUS", "CC1", "CC2", "GND"])
-    s.wire(usb["VBUS"], (3.4, usb["VBUS"][1]), (3.4, u["VDD"][1]), u["VDD"]); s.dot((3.4, u["VDD"][1]))
-    c1 = s.capacitor((3.4, 3.6)); s.wire((3.4, u["VDD"][1]), c1[1]); s.gnd(c1[2])
-    r3 = s.resistor((2.6, 3.4)); r4 = s.resistor((3.0, 3.2))
-    s.wire(usb["CC1"], (2.6, usb["CC1"][1]), r3[1]); s.wire(usb["CC2"], (3.0, usb["CC2"][1]), r4[1]); s.gnd(r3[2]); s.gnd(r4[2])
-    s.wire(usb["GND"], (2.2, usb["GND"][1]), (2.2, 3.2)); s.gnd((2.2, 3.2))
-    r1 = s.resistor((4.1, 3.2)); s.wire(u["PROG"], (4.1, u["PROG"][1]), r1[1]); s.gnd(r1[2])
-    s.wire(u["VSS"], (4.3, u["VSS"][1]), (4.3, 3.5))
-    s.gnd((4.3, 3.5))
-    d1 = s.diode((6.2, 5.0), direction="down", led=True); r2 = s.resistor((6.2, 5.7))
-    s.wire(u["STAT"], (6.2, u["STAT"][1]), d1["K"]); s.wire(d1["A"], r2[2]); s.wire(r2[1], (6.2, 6.2), (7.2, 6.2), (7.2, u["VBAT"][1]))
-    s.wire(u["VBAT"], (7.6, u["VBAT"][1])); s.dot((7.2, u["VBAT"][1]))
-    c2 = s.capacitor((7.6, 3.6)); s.wire((7.6, u["VBAT"][1]), c2[1]); s.gnd(c2[2]); s.dot((7.6, u["VBAT"][1]))
-    bat = s.ic(8.4, 3.8, 0.5, left=["+", "-"])
-    s.wire((7.6, u["VBAT"][1]), bat["+"])
-    s.wire(bat["-"], (8.0, bat["-"][1]), (8.0, 3.5)); s.gnd((8.0, 3.5))
+    # USB-C power in (the CC pins pulled down to ask for 5 V), the charger
+    # with its programming resistor and status LED, the cell on the right.
+    usb = s.ic("J1", 1.0, 3.2, 0.7, right=[("VBUS", "VBUS"), ("VBUS2", "VBUS"), "CC1", "CC2", ("GND", "GND"),
+                                             ("GND2", "GND"), ("S1", "SHIELD"), ("S2", "SHIELD")],
+               pitch=0.2, value="USB-C power receptacle", part_type="Connector")
+    s.wire(usb["VBUS"], (4.2, usb["VBUS"][1]), (4.2, 4.2))
+    s.wire(usb["VBUS2"], (2.1, usb["VBUS2"][1]), (2.1, usb["VBUS"][1]))
+    r3 = s.resistor("R3", (3.2, 4.1), "5.1k")
+    r4 = s.resistor("R4", (2.6, 3.9), "5.1k")
+    s.wire(usb["CC1"], (3.2, usb["CC1"][1]), r3[1]); s.gnd(r3[2])
+    s.wire(usb["CC2"], (2.6, usb["CC2"][1]), r4[1]); s.gnd(r4[2])
+    s.wire(usb["GND"], (2.2, usb["GND"][1]), (2.2, 3.2))
+    for k in ("GND2", "S1", "S2"):
+        s.wire(usb[k], (2.2, usb[k][1]))
+    s.gnd((2.2, 3.2))
+    c1 = s.capacitor("C1", (3.7, 4.55), "4.7uF")
+    s.wire((3.7, usb["VBUS"][1]), c1[1]); s.gnd(c1[2])
+    u = s.ic("U1", 4.6, 3.8, 1.0, left=["VDD", "PROG"], right=["STAT", "VBAT"], bottom=["VSS"], pitch=0.2,
+             pads={"STAT": 1, "VSS": 2, "VBAT": 3, "VDD": 4, "PROG": 5}, value="MCP73831", part_type="Charger")
+    s.wire((4.2, 4.2), u["VDD"])
+    r1 = s.resistor("R1", (4.3, 3.5), "2k", pads=(2, 1), text_side="left")
+    s.wire(u["PROG"], (4.3, u["PROG"][1]), r1[1]); s.gnd(r1[2]); s.gnd(u["VSS"])
+    d1 = s.diode("D1", (6.2, 4.6), "Red", led=True, pads=(2, 1))
+    r2 = s.resistor("R2", (6.2, 5.2), "470", pads=(2, 1))
+    s.wire(u["STAT"], (6.2, u["STAT"][1]), d1["K"]); s.wire(r2[2], d1["A"]); s.supply(r2[1], "VBUS")
+    c2 = s.capacitor("C2", (6.9, 3.75), "4.7uF", pads=(2, 1))
+    bat = s.ic("J2", 7.6, 3.2, 0.6, left=["+", "-", ("M1", "MNT"), ("M2", "MNT")], pitch=0.2,
+               pads={"+": 1, "-": 2}, value="LiPo cell", part_type="Connector")
+    s.wire(u["VBAT"], bat["+"]); s.wire((6.9, bat["+"][1]), c2[1]); s.gnd(c2[2])
+    s.wire(bat["-"], (7.2, bat["-"][1]), (7.2, 3.2))
+    for k in ("M1", "M2"):
+        s.wire(bat[k], (7.2, bat[k][1]))
+    s.gnd((7.2, 3.2))
+    s.move(0.3, 0.8)
     write(f"{OUT}/Harrowby.project", "Harrowby", "harrowby", [s], b)
 
 
@@ -790,21 +866,32 @@ def vireo():
     b.track("ADJ", ["RV1.1", "RV1.2"], layer=bot)
 
     s = Sheet(1, "Supply", "Vireo adjustable bench supply", units="inch")
-    t = s.ic(1.0, 4.0, 0.5, right=["AC1", "AC2"])   # level with the bridge's AC pins
-    bd = s.ic(2.4, 4.0, 0.8, left=["~1", "~2"], right=["+", "-"])
-    s.wire(t["AC1"], bd["~1"]); s.wire(t["AC2"], bd["~2"])
-    u = s.ic(5.0, 4.6, 1.0, left=["IN"], right=["OUT"], bottom=["ADJ"])
-    s.wire(bd["+"], (4.2, bd["+"][1]), (4.2, u["IN"][1]), u["IN"])
-    c1 = s.capacitor((4.2, 3.7), polar=True); s.wire((4.2, bd["+"][1]), c1[1]); s.dot((4.2, bd["+"][1]))
-    s.wire(bd["-"], (3.6, bd["-"][1]), (3.6, 3.2), (8.0, 3.2)); s.wire(c1[2], (4.2, 3.2)); s.dot((4.2, 3.2))
-    r1 = s.resistor((7.0, 4.3)); rv = s.resistor((7.0, 3.55), length=0.3)
-    s.wire(u["OUT"], (7.0, u["OUT"][1]), r1[1]); s.wire(r1[2], rv[1]); s.wire(u["ADJ"], (5.5, 4.05), (7.0, 4.05)); s.dot((7.0, 4.05))
-    s.wire(rv[2], (7.0, 3.2)); s.dot((7.0, 3.2))
-    c2 = s.capacitor((7.8, 4.2), polar=True); s.wire((7.0, u["OUT"][1]), (7.8, u["OUT"][1]), c2[1]); s.dot((7.0, u["OUT"][1]))
-    s.wire(c2[2], (7.8, 3.2))
-    out = s.ic(8.8, 4.5, 0.5, left=["+", "-"])      # "+" level with the regulator's output
-    s.wire((7.8, u["OUT"][1]), out["+"]); s.dot((7.8, u["OUT"][1]))
-    s.wire(out["-"], (8.4, out["-"][1]), (8.4, 3.2), (7.8, 3.2)); s.dot((7.8, 3.2)); s.gnd((5.6, 3.2)); s.dot((5.6, 3.2))
+    # Rectified and smoothed AC into an LM317 whose output is set by R1 and
+    # the trimmer RV1 from the ADJ pin.
+    t = s.ic("J1", 1.2, 4.0, 0.5, right=["AC1", "AC2"], pitch=0.4, pads={"AC1": 1, "AC2": 2}, value="AC 15V in",
+             part_type="Terminal block")
+    br = s.bridge("BR1", (3.0, 4.6), "KBP206")
+    s.wire(t["AC1"], (2.2, t["AC1"][1]), (2.2, 5.2), (3.0, 5.2), br["~1"])
+    s.wire(t["AC2"], (2.2, t["AC2"][1]), (2.2, 4.0), (3.0, 4.0), br["~2"])
+    s.wire(br["-"], (2.45, 4.6)); s.gnd((2.45, 4.6))
+    u = s.ic("U1", 5.0, 4.3, 1.0, left=["IN"], right=["OUT"], bottom=["ADJ"], pitch=0.3,
+             pads={"ADJ": 1, "OUT": 2, "IN": 3}, value="LM317T", part_type="Regulator")
+    s.wire(br["+"], u["IN"])
+    c1 = s.capacitor("C1", (4.2, 4.25), "2200uF 35V", polar=True)
+    s.wire((4.2, 4.6), c1[1]); s.gnd(c1[2])
+    r1 = s.resistor("R1", (7.0, 4.25), "240", pads=(2, 1))
+    rv = s.potentiometer("RV1", (7.0, 3.45), "5k", pads=(1, 2, 3))
+    j2 = s.ic("J2", 9.2, 4.2, 0.5, left=["+", "-"], pitch=0.2, pads={"+": 1, "-": 2}, value="DC out",
+              part_type="Terminal block")
+    s.wire(u["OUT"], j2["+"]); s.wire((7.0, 4.6), r1[1])
+    s.wire(r1[2], rv[1])
+    s.wire(u["ADJ"], (5.5, 3.9), (7.0, 3.9))
+    s.wire(rv["W"], (7.2, 3.75), (7.0, 3.75))
+    s.gnd(rv[2])
+    c2 = s.capacitor("C2", (7.8, 4.25), "100uF 25V", polar=True)
+    s.wire((7.8, 4.6), c2[1]); s.gnd(c2[2])
+    s.wire(j2["-"], (8.8, j2["-"][1])); s.gnd((8.8, j2["-"][1]))
+    s.move(0.0, 0.4)
     write(f"{OUT}/Vireo.project", "Vireo", "vireo", [s], b)
 
 # ================================================================ Marlowe
@@ -850,9 +937,13 @@ def marlowe():
     b.track("OUTR", ["R3.2", (1.85, 0.7), (1.9, 0.65), "RV1.B1"])
     b.track("WL", ["RV1.A2", (2.1, 1.55), (2.6, 1.55), (3.0, 1.15), "J2.T"])
     b.track("WR", ["RV1.B2", (2.1, 0.45), (2.6, 0.45), (3.0, 0.85), "J2.R"])
-    b.connect("GND", "J1.S", "J2.S", "RV1.A3", "RV1.B3", "J3.2", "R2.2", "R4.2", "U1.4", "U2.4")
+    # Each op-amp follows its input: the feedback resistor from its output
+    # to its inverting input. The decoupling capacitors' other ends go to
+    # ground, the op-amps' negative supply to the -15 V rail.
+    b.connect("GND", "J1.S", "J2.S", "RV1.A3", "RV1.B3", "J3.2", "C3.2", "C4.2")
+    b.connect("OUTBL", "R2.2"); b.connect("OUTBR", "R4.2")
     b.connect("V+", "U1.8", "U2.8", "J3.1", "C3.1", "C4.1")
-    b.connect("V-", "J3.3")
+    b.connect("V-", "J3.3", "U1.4", "U2.4")
     for p in [(1.05, 1.0), (1.35, 1.0), (0.3, 0.3), (0.3, 1.7), (2.9, 0.3), (2.9, 1.7)]:
         b.via("GND", p, 0.035, 0.016)
     b.pour(6, "GND", rect_outline(0.04, 0.04, 3.16, 1.96), clearance=0.02)
@@ -863,27 +954,45 @@ def marlowe():
 
     s = Sheet(1, "Left", "Marlowe preamp - left channel", units="mm")
     s2 = Sheet(2, "Right", "Marlowe preamp - right channel", units="mm")
+    # One channel per sheet: the input capacitor, an op-amp following it
+    # (47k from its output back to its inverting input), a series resistor
+    # and the channel's half of the volume pot to the output jack. The jacks
+    # and the supply header are on the left sheet; the right channel's input
+    # and output reach it through off-page connectors.
+    def channel(sh, u_ref, c_ref, rs_ref, rf_ref, pot_ref, pot_pads, cd_ref):
+        cin = sh.capacitor(c_ref, (2.2, 4.6), "2.2uF film", vertical=False)
+        u = sh.opamp(u_ref, (3.0, 4.8), "NE5532", pads=(6, 3, 7, 8, 4))
+        sh.wire(cin[2], u["+"])
+        rf = sh.resistor(rf_ref, (3.35, 5.6), "47k", vertical=False, pads=(1, 2))
+        sh.wire(u["-"], (2.7, u["-"][1]), (2.7, 5.6), rf[1])
+        sh.wire(rf[2], (4.0, 5.6), (4.0, 4.8))
+        rs = sh.resistor(rs_ref, (4.7, 4.8), "10k", vertical=False)
+        sh.wire(u["OUT"], rs[1])
+        pot = sh.potentiometer(pot_ref, (5.6, 4.6), "10k log dual", fp="RV1", pads=pot_pads)
+        sh.wire(rs[2], pot[1]); sh.gnd(pot[2])
+        sh.supply(u["V+"], "V+"); sh.supply(u["V-"], "V-", down=True)
+        cd = sh.capacitor(cd_ref, (4.6, 5.9), "100nF"); sh.supply(cd[1], "V+"); sh.gnd(cd[2])
+        return cin, pot
+    cin, pot = channel(s, "U1", "C1", "R1", "R2", "RV1A", ("A1", "A2", "A3"), "C3")
+    jack = dict(pitch=0.3, pads={"TIP": "T", "RING": "R", "SLEEVE": "S"}, part_type="Jack")
+    j1 = s.ic("J1", 0.6, 3.7, 0.7, right=["TIP", "RING", "SLEEVE"], value="Line in", **jack)
+    s.wire(j1["TIP"], cin[1])
+    s.wire(j1["RING"], (2.0, j1["RING"][1])); s.flag((2.0, j1["RING"][1]), "INR", "right", offpage=True)
+    s.wire(j1["SLEEVE"], (1.7, j1["SLEEVE"][1])); s.gnd((1.7, j1["SLEEVE"][1]))
+    j2 = s.ic("J2", 6.8, 3.7, 0.7, left=["TIP", "RING", "SLEEVE"], value="Line out", **jack)
+    s.wire(pot["W"], j2["TIP"])
+    s.wire(j2["RING"], (6.2, j2["RING"][1])); s.flag((6.2, j2["RING"][1]), "WR", "left", offpage=True)
+    s.wire(j2["SLEEVE"], (6.4, j2["SLEEVE"][1])); s.gnd((6.4, j2["SLEEVE"][1]))
+    j3 = s.ic("J3", 0.8, 2.2, 0.5, right=["+15", "GND", "-15"], pitch=0.2, pads={"+15": 1, "GND": 2, "-15": 3},
+              value="+15 GND -15", part_type="Connector")
+    s.wire(j3["+15"], (1.8, j3["+15"][1])); s.supply((1.8, j3["+15"][1]), "V+")
+    s.wire(j3["GND"], (2.2, j3["GND"][1])); s.gnd((2.2, j3["GND"][1]))
+    s.wire(j3["-15"], (1.8, j3["-15"][1])); s.supply((1.8, j3["-15"][1]), "V-", down=True)
+    cin, pot = channel(s2, "U2", "C2", "R3", "R4", "RV1B", ("B1", "B2", "B3"), "C4")
+    s2.wire(cin[1], (1.8, 4.6)); s2.flag((1.8, 4.6), "INR", "left", offpage=True)
+    s2.wire(pot["W"], (6.6, pot["W"][1])); s2.flag((6.6, pot["W"][1]), "WR", "right", offpage=True)
     for sh in (s, s2):
-        # -IN on top: its feedback rises and its ground leg goes off to the
-        # left above the input, so that no wire crosses another.
-        u = sh.ic(4.2, 4.0, 0.9, left=["-IN", "+IN"], right=["OUT"], top=["V+"], bottom=["V-"])
-        cin = sh.capacitor((2.8, u["+IN"][1]), vertical=False)
-        sh.wire(cin[2], u["+IN"]); sh.wire(cin[1], (1.6, u["+IN"][1]))
-        jk = sh.ic(0.9, u["+IN"][1] - 0.1, 0.5, right=["TIP"])
-        rb = sh.resistor((3.3, 3.4)); sh.wire((3.3, u["+IN"][1]), rb[1]); sh.dot((3.3, u["+IN"][1])); sh.gnd(rb[2])
-        rf = sh.resistor((5.0, 5.2), vertical=False)
-        rg = sh.resistor((3.4, 4.6), vertical=False)
-        sh.wire(u["-IN"], (3.8, u["-IN"][1]), (3.8, 5.2), rf[1])
-        sh.wire(rg[2], (3.8, 4.6)); sh.dot((3.8, 4.6)); sh.gnd(rg[1])
-        sh.wire(rf[2], (6.0, 5.2), (6.0, u["OUT"][1]), u["OUT"]); sh.dot((6.0, u["OUT"][1]))
-        pot = sh.resistor((7.0, 4.0))
-        sh.wire((6.0, u["OUT"][1]), (7.0, u["OUT"][1]), pot[1]); sh.gnd(pot[2])
-        sh.line((7.4, 4.0), (7.06, 4.0), PIN, endCap="arrowAnchor")
-        sh.wire((7.4, 4.0), (8.4, 4.0))
-        sh.ic(8.6, 3.9, 0.5, left=["TIP"])
-        sh.supply(u["V+"]); sh.supply(u["V-"], down=True)
-        # The rail's decoupling capacitor by its own symbols.
-        c = sh.capacitor((5.6, 5.9)); sh.supply(c[1]); sh.gnd(c[2])
+        sh.move(0.8, 0.4)
     write(f"{OUT}/Marlowe.project", "Marlowe", "marlowe", [s, s2], b)
 
 
@@ -924,52 +1033,114 @@ def fenwick():
     b.track("VBUS", ["J4.1", (1.8012, 2.2), (0.75, 2.2), "U2.3"])
     b.pour(bot, "GND", rect_outline(0.04, 0.04, 3.46, 2.46), clearance=0.015)
 
+    # Three sheets joined by off-page connectors: the USB input, regulator
+    # and status LEDs; the microcontroller with its crystal, decoupling and
+    # SWD header; the GPIO and UART / I2C headers, fed by a bus.
     power = Sheet(1, "Power", "Fenwick controller - power", units="mm")
-    j = power.ic(1.0, 4.6, 0.6, right=["VBUS", "D-", "D+", "ID", "GND"])
-    u = power.ic(4.0, 4.8, 1.0, left=["IN"], right=["OUT"], bottom=["GND"])
-    power.wire(j["VBUS"], (3.8, j["VBUS"][1]), (3.8, u["IN"][1]), u["IN"])
-    c7 = power.capacitor((3.0, 4.4)); power.wire((3.0, j["VBUS"][1]), c7[1]); power.dot((3.0, j["VBUS"][1])); power.gnd(c7[2])
-    power.gnd(u["GND"])
-    c8 = power.capacitor((6.0, 4.5)); power.wire(u["OUT"], (6.0, u["OUT"][1]), c8[1]); power.gnd(c8[2])
-    power.wire((6.0, u["OUT"][1]), (7.0, u["OUT"][1])); power.dot((6.0, u["OUT"][1])); power.supply((7.0, u["OUT"][1]))
-    power.wire(j["GND"], (2.0, j["GND"][1]), (2.0, 3.9)); power.gnd((2.0, 3.9))
-    power.wire(j["D-"], (2.4, j["D-"][1])); power.wire(j["D+"], (2.4, j["D+"][1]))
-    for k in range(3):
-        d = power.diode((7.8 + k * 0.6, 5.0), led=True); r = power.resistor((7.8 + k * 0.6, 5.8))
-        power.wire(d["A"], r[2]); power.gnd(d["K"]); power.wire(r[1], (7.8 + k * 0.6, 6.3))
+    usb = power.ic("J4", 0.8, 3.6, 0.6, right=["VBUS", "D-", "D+", "ID", "GND", ("M-1", "SHIELD"), ("M1", "SHIELD")],
+                   pitch=0.2, pads={"VBUS": 1, "D-": 2, "D+": 3, "ID": 4, "GND": 5}, nc=("ID",), value="Micro USB",
+                   part_type="Connector")
+    u2 = power.ic("U2", 3.6, 4.8, 0.8, left=["IN"], right=["OUT"], bottom=["GND"], pitch=0.2,
+                  pads={"IN": 3, "OUT": 2, "GND": 1}, value="3.3V LDO", part_type="Regulator")
+    power.wire(usb["VBUS"], u2["IN"])
+    c7 = power.capacitor("C7", (3.0, 4.75), "10uF"); power.wire((3.0, 5.0), c7[1]); power.gnd(c7[2])
+    for pin, net in (("D-", "USB_DM"), ("D+", "USB_DP")):
+        p = usb[pin]
+        power.wire(p, (1.9, p[1])); power.flag((1.9, p[1]), net, "right", offpage=True)
+    power.wire(usb["GND"], (2.0, usb["GND"][1]), (2.0, 3.6))
+    for k in ("M-1", "M1"):
+        power.wire(usb[k], (2.0, usb[k][1]))
+    power.gnd((2.0, 3.6)); power.gnd(u2["GND"])
+    c8 = power.capacitor("C8", (5.0, 4.75), "10uF")
+    power.wire(u2["OUT"], (5.6, 5.0)); power.supply((5.6, 5.0), "3V3")
+    power.wire((5.0, 5.0), c8[1]); power.gnd(c8[2])
+    for i, (net, colour) in enumerate((("LED_R", "Red"), ("LED_A", "Amber"), ("LED_G", "Green"))):
+        y = 5.0 - 0.7 * i
+        r = power.resistor(f"R{i + 1}", (7.4, y), "1k", vertical=False)
+        d = power.diode(f"D{i + 1}", (8.0, y), colour, direction="right", led=True, pads=(2, 1))
+        power.flag((7.0, y), net, "left", offpage=True)
+        power.wire((7.0, y), r[1]); power.wire(r[2], d["A"]); power.wire(d["K"], (8.4, y)); power.gnd((8.4, y))
 
     ctrl = Sheet(2, "Controller", "Fenwick controller - MCU", units="mm")
-    m = ctrl.ic(4.0, 2.4, 2.2, left=[f"PA{i}" for i in range(12)] + ["NRST", "BOOT0", "VDD", "VDDA", "VSS", "VSSA"],
-                right=[f"PB{i}" for i in range(12)] + ["OSC_IN", "OSC_OUT", "SWDIO", "SWCLK", "USB_DM", "USB_DP"])
-    # The supplies rise to the left, each with its capacitor on the side away
-    # from the other; the crystal and the SWD wires nest on the right.
-    for x, name, cx in ((3.2, "VDD", 3.5), (2.9, "VDDA", 2.6)):
-        ctrl.wire(m[name], (x, m[name][1]), (x, 5.6)); ctrl.supply((x, 5.6))
-        c = ctrl.capacitor((cx, 5.0)); ctrl.wire((x, 5.2), c[1]); ctrl.dot((x, 5.2)); ctrl.gnd(c[2])
-    ctrl.wire(m["VSS"], (3.5, m["VSS"][1]), (3.5, 2.2)); ctrl.gnd((3.5, 2.2))
-    ctrl.wire(m["VSSA"], (3.5, m["VSSA"][1])); ctrl.dot((3.5, m["VSSA"][1]))
-    xt = ctrl.crystal((7.15, 3.4))
-    ctrl.wire(m["OSC_IN"], (6.95, m["OSC_IN"][1]), xt[1])
-    ctrl.wire(m["OSC_OUT"], (7.35, m["OSC_OUT"][1]), xt[2])
-    swd = ctrl.ic(8.2, 2.2, 0.6, left=["SWDIO", "SWCLK", "NRST", "GND"])
-    ctrl.wire(m["SWDIO"], (7.8, m["SWDIO"][1]), (7.8, swd["SWDIO"][1]), swd["SWDIO"])
-    ctrl.wire(m["SWCLK"], (7.6, m["SWCLK"][1]), (7.6, swd["SWCLK"][1]), swd["SWCLK"])
-    ctrl.wire(swd["GND"], (7.9, swd["GND"][1]), (7.9, 2.0)); ctrl.gnd((7.9, 2.0))
+    pa = [f"PA{i}" for i in range(8)]
+    m = ctrl.ic("U1", 4.2, 2.0, 1.6,
+                left=["OSC_IN", "", "OSC_OUT", "", "\u02c6RST\u02c7", "BOOT0", "", "USB_DM", "USB_DP", "",
+                      "SWDIO", "SWCLK"],
+                right=pa + ["", "TX", "RX", "", "SCL", "SDA", "", "LED_R", "LED_A", "LED_G"],
+                top=[("VDD1", "VDD"), ("VDD2", "VDD"), ("VDD3", "VDD"), "VDDA"],
+                bottom=[("VSS1", "VSS"), ("VSS2", "VSS"), ("VSS3", "VSS"), "VSSA", "EP"], pitch=0.2,
+                pads={"OSC_IN": 5, "OSC_OUT": 6, "\u02c6RST\u02c7": 7, "BOOT0": 44, "USB_DM": 32, "USB_DP": 33,
+                      "SWDIO": 34, "SWCLK": 37, "PA0": 10, "PA1": 11, "PA2": 12, "PA3": 13, "PA4": 14, "PA5": 15,
+                      "PA6": 16, "PA7": 17, "TX": 30, "RX": 31, "SCL": 42, "SDA": 43, "LED_R": 18, "LED_A": 19,
+                      "LED_G": 20, "VDD1": 24, "VDD2": 36, "VDD3": 48, "VDDA": 9, "VSS1": 23, "VSS2": 35,
+                      "VSS3": 47, "VSSA": 8, "EP": 49},
+                value="FW-M4-48", part_type="Microcontroller")
+    # The supplies up to a rail decoupled by six capacitors.
+    ctrl.wire((1.0, 6.35), (1.0, 6.4), (m["VDDA"][0], 6.4), m["VDDA"])
+    for k in ("VDD1", "VDD2", "VDD3"):
+        ctrl.wire(m[k], (m[k][0], 6.4))
+    ctrl.supply((4.3, 6.4), "3V3")
+    for i in range(6):
+        c = ctrl.capacitor(f"C{i + 1}", (1.0 + 0.5 * i, 6.15), "100nF")
+        if i:
+            ctrl.wire((1.0 + 0.5 * i, 6.4), c[1])
+        ctrl.gnd(c[2])
+    for k in ("VSS1", "VSS2", "VSS3", "VSSA", "EP"):
+        ctrl.gnd(m[k])
+    xt = ctrl.crystal("Y1", (3.6, 5.4), "12 MHz", vertical=True, text_side="left")
+    ctrl.wire(m["OSC_IN"], xt[1]); ctrl.wire(m["OSC_OUT"], xt[2])
+    ctrl.wire(m["BOOT0"], (3.6, m["BOOT0"][1]), (3.6, 4.45)); ctrl.gnd((3.6, 4.45))
+    for k, net in (("\u02c6RST\u02c7", "NRST"), ("USB_DM", "USB_DM"), ("USB_DP", "USB_DP")):
+        p = m[k]
+        ctrl.wire(p, (3.8, p[1])); ctrl.flag((3.8, p[1]), net, "left", offpage=net != "NRST")
+    # The SWD header (Cortex debug, 2 x 5 at 1.27 mm), drawn in signal order.
+    swd = ctrl.ic("J1", 0.8, 1.6, 0.8, right=["SWDIO", "SWCLK", "\u02c6RESET\u02c7", "SWO", "KEY", "NC", "VTREF",
+                                               ("GND1", "GND"), ("GND2", "GND"), "GNDDET"],
+                  pitch=0.2, nc=("SWO", "KEY", "NC"), value="SWD", part_type="Connector",
+                  pads={"VTREF": 1, "SWDIO": 2, "GND1": 3, "SWCLK": 4, "GND2": 5, "SWO": 6, "KEY": 7, "NC": 8,
+                        "GNDDET": 9, "\u02c6RESET\u02c7": 10})
+    ctrl.wire(swd["SWDIO"], m["SWDIO"])
+    ctrl.wire(swd["SWCLK"], m["SWCLK"])
+    p = swd["\u02c6RESET\u02c7"]
+    ctrl.wire(p, (2.1, p[1])); ctrl.flag((2.1, p[1]), "NRST", "right")
+    ctrl.wire(swd["VTREF"], (2.0, swd["VTREF"][1])); ctrl.supply((2.0, swd["VTREF"][1]), "3V3")
+    ctrl.wire(swd["GND1"], (2.1, swd["GND1"][1]), (2.1, 1.7))
+    for k in ("GND2", "GNDDET"):
+        ctrl.wire(swd[k], (2.1, swd[k][1]))
+    ctrl.gnd((2.1, 1.7))
+    # Port A's low byte leaves as a bus; the serial lines and LEDs by name.
+    for i, k in enumerate(pa):
+        p = m[k]
+        ctrl.wire(p, (6.3, p[1]), (6.4, p[1] - 0.1))
+        ctrl.label((6.1, p[1]), f"GPIO{i}", at=(6.3, p[1] + 0.02), align="topLeft")
+    bus_end = (7.4, m["PA7"][1] - 0.3)
+    ctrl.bus("PA[0..7]", [(6.4, m["PA0"][1] + 0.1), (6.4, bus_end[1]), bus_end], (6.9, bus_end[1] + 0.04), "topCenter")
+    ctrl.bus_flag(bus_end, "PA[0..7]", "right")
+    for k in ("TX", "RX", "SCL", "SDA", "LED_R", "LED_A", "LED_G"):
+        p = m[k]
+        ctrl.wire(p, (6.4, p[1])); ctrl.flag((6.4, p[1]), k, "right", offpage=True)
 
     io = Sheet(3, "Interfaces", "Fenwick controller - connectors", units="mm")
-    gpio = io.ic(6.0, 3.2, 0.6, left=[f"P{i}" for i in range(1, 11)])
-    for i in range(9):
-        io.wire(gpio[f"P{i+1}"], (4.6, gpio[f"P{i+1}"][1]))
-    io.wire(gpio["P10"], (5.4, gpio["P10"][1]), (5.4, 3.0)); io.gnd((5.4, 3.0))
-    # The supply and the pulled-up lines on top, so that nothing crosses.
-    uart = io.ic(2.0, 3.6, 0.6, right=["3V3", "SDA", "SCL", "TX", "RX", "GND"])
-    for x, name in ((3.4, "SDA"), (3.8, "SCL")):
-        r = io.resistor((x, 4.7))
-        io.wire(uart[name], (x, uart[name][1]), r[2])
-        io.wire(r[1], (x, 5.5)); io.supply((x, 5.5))
-    io.wire(uart["TX"], (4.2, uart["TX"][1])); io.wire(uart["RX"], (4.2, uart["RX"][1]))
-    io.wire(uart["3V3"], (2.9, uart["3V3"][1]), (2.9, 5.7)); io.supply((2.9, 5.7))
-    io.wire(uart["GND"], (3.0, uart["GND"][1]), (3.0, 3.3)); io.gnd((3.0, 3.3))
+    gpio = io.ic("J2", 6.0, 2.8, 0.7, left=[f"GPIO{i}" for i in range(8)] + ["", "3V3", "GND"], pitch=0.2,
+                 pads={**{f"GPIO{i}": i + 1 for i in range(8)}, "3V3": 9, "GND": 10}, value="GPIO",
+                 part_type="Connector")
+    io.bus_flag((2.4, 5.3), "PA[0..7]", "left")
+    io.bus("PA[0..7]", [(2.4, 5.3), (5.2, 5.3), (5.2, gpio["GPIO7"][1] - 0.1)], (3.8, 5.34), "topCenter")
+    for i in range(8):
+        p = gpio[f"GPIO{i}"]
+        io.wire(p, (5.3, p[1]), (5.2, p[1] - 0.1))
+        io.label((5.5, p[1]), f"GPIO{i}", shown=False)
+    io.wire(gpio["3V3"], (5.5, gpio["3V3"][1])); io.supply((5.5, gpio["3V3"][1]), "3V3")
+    io.wire(gpio["GND"], (5.5, gpio["GND"][1])); io.gnd((5.5, gpio["GND"][1]))
+    uart = io.ic("J3", 3.0, 1.4, 0.7, left=["3V3", "TX", "RX", "SDA", "SCL", "GND"], pitch=0.2,
+                 pads={"3V3": 1, "TX": 2, "RX": 3, "SDA": 4, "SCL": 5, "GND": 6}, value="UART / I2C",
+                 part_type="Connector")
+    for k in ("TX", "RX", "SDA", "SCL"):
+        p = uart[k]
+        io.wire(p, (2.4, p[1])); io.flag((2.4, p[1]), k, "left", offpage=True)
+        io.port((2.4, p[1]), k, "left")
+    io.wire(uart["3V3"], (2.6, uart["3V3"][1])); io.supply((2.6, uart["3V3"][1]), "3V3")
+    io.wire(uart["GND"], (2.6, uart["GND"][1])); io.gnd((2.6, uart["GND"][1]))
     write(f"{OUT}/Fenwick.project", "Fenwick", "fenwick", [power, ctrl, io], b)
 
 if __name__ == "__main__":
