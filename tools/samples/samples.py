@@ -649,6 +649,10 @@ def kestrel():
     s.wire(q3["S"], (5.6, 3.4), (8.2, 3.4), q4["S"]); s.gnd((6.9, 3.4))
     mot = s.ic("J2", 6.65, 4.6, 0.5, left=["#A"], right=["#B"], pitch=0.15, pads={"A": 1, "B": 2}, value="Motor",
                part_type="Terminal block")
+    # The motor on the terminal block, drawn inside it.
+    mot.items.append('<rectangle x="0.16" y="0.06" width="0.18" height="0.18" roundness="1" penWidth="0.01" '
+                     'penColor="140,0,0" brushColor="0,255,255,255"/>')
+    mot.note((0.25, 0.15), "M", height=0.08)
     s.wire((5.6, mot["A"][1]), mot["A"]); s.wire(mot["B"], (8.2, mot["B"][1]))
     r1 = s.resistor("R1", (4.6, 5.5), "10R", vertical=False)
     r3 = s.resistor("R3", (4.6, 4.0), "10R", vertical=False, pads=(2, 1))

@@ -120,6 +120,12 @@ class Symbol:
         self.terminals.append((td, pad_spec))
         return self.P(end)
 
+    def note(self, at, text, height=0.08, color="140,0,0", bold=True):
+        """A free text inside the symbol's body."""
+        d = dict(text=text, at=pt(at), alignment="middleCenter", familyName="Arial", height=f(height),
+                 brushColor=color, bold="true" if bold else None)
+        self.items.append(f'<text {attrs(d)}/>')
+
     def ref_text(self, at, align="middleCenter", height=0.07, hidden=False):
         d = dict(text=self.ref, at=pt(at), alignment=align, familyName="Arial", height=f(height),
                  brushColor=REF_COLOR, bold="true", visible="false" if hidden else None)
@@ -260,7 +266,7 @@ class Sheet:
         return s
 
     def two_pin(self, ref, c, value, vertical, fp, pads, text_side, draw, show_pads=False, half=0.1,
-                ref_at=None, value_at=None, ref_height=0.07, value_height=0.06, value_hidden=False):
+                ref_at=None, value_at=None, ref_height=0.07, value_height=0.06, value_hidden=False, text_dx=0.1):
         """A two-pin part: body drawn by `draw` between +-half along its axis,
         short pins out to +-(half + 0.1). Pin 1 is the upper (left) end."""
         s = self.symbol(ref, c, value, fp if fp is not None else ref)
@@ -278,9 +284,9 @@ class Sheet:
         if vertical:
             sx = {"right": 1, "left": -1}[text_side or "right"]
             align = "middleRight" if sx > 0 else "middleLeft"
-            s.ref_text(ref_at or (sx * 0.1, 0.05), align, height=rh)
+            s.ref_text(ref_at or (sx * text_dx, 0.05), align, height=rh)
             if value:
-                s.value_text(value_at or (sx * 0.1, -0.05), align, **val)
+                s.value_text(value_at or (sx * text_dx, -0.05), align, **val)
         else:
             sy = {"above": 1, "below": -1}[text_side or "above"]
             if sy > 0:
@@ -313,6 +319,7 @@ class Sheet:
         return s
 
     def capacitor(self, ref, c, value, vertical=True, polar=False, fp=None, pads=(1, 2), text_side=None, **kw):
+        kw.setdefault("text_dx", 0.13)   # clear of the plates
         def draw(s):
             g = 0.03
             if vertical:
