@@ -12,4 +12,8 @@ public:
     SchematicSettings schematicSettings;
 
     SheetSettings& settings() override { return schematicSettings; }
+
+    // As every sheet, with net labels shown when the sheet's settings ask for
+    // them (no other switch reaches the drawing's node-label flags).
+    std::shared_ptr<Entity> draw(Graphics& g) override;
 };

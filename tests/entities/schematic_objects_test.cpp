@@ -204,6 +204,33 @@ TEST_F(SchematicObjectsTest, NetLabelsShowOnlyWhereNodeIdsAreAsked)
     label->selected = true;
     EXPECT_EQ(Render(schematic, showing).inkIn(box.adjusted(-0.05, -0.05, 0.05, 0.05)), 0); // not even the selection frame
 
+    // Drawn through the sheet, the sheet's own setting decides.
+    label->hide = false;
+    label->selected = false;
+    auto sheetInk = [&] {
+        QImage image(400, 400, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setTransform(QTransform(100, 0, 0, -100, 0, 400));
+        DrawingContext context(painter);
+        Graphics g(context);
+        schematic.draw(g);
+        painter.end();
+        int n = 0;
+        const QRect px = QTransform(100, 0, 0, -100, 0, 400).mapRect(box).toAlignedRect();
+        for (int y = px.top(); y < px.bottom(); ++y)
+            for (int x = px.left(); x < px.right(); ++x)
+                n += image.pixelColor(x, y) != QColor(Qt::white) ? 1 : 0;
+        return n;
+    };
+    schematic.schematicSettings.showPage = false;
+    schematic.schematicSettings.showGrid = false;
+    schematic.schematicSettings.showBorderReferences = false;
+    schematic.schematicSettings.showTitleBlock = false;
+    EXPECT_GT(sheetInk(), 20);
+    schematic.schematicSettings.showNodeIds = false;
+    EXPECT_EQ(sheetInk(), 0);
+
     // On the PCB sheet a net label has no box whatever the settings.
     Design other;
     PCB pcb(&other);
