@@ -30,6 +30,7 @@ public:
 
     // Current transform (model to device).
     QTransform transform() const { return state_.transform; }
+    const QTransform& currentTransform() const { return state_.transform; }
     void concatenate(const QTransform& t); // t applied first, then the current
     // Replaces the whole model-to-device transform.
     void setTransform(const QTransform& t);

@@ -7,6 +7,7 @@
 #include <QPolygonF>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -61,6 +62,27 @@ bool finiteAffine(const QTransform& t)
 {
     const double det = t.m11() * t.m22() - t.m12() * t.m21();
     return t.isAffine() && std::isfinite(det) && det != 0 && std::isfinite(t.dx()) && std::isfinite(t.dy());
+}
+
+// The regular polygon of `sides` corners (a multiple of 4, at most 64)
+// about the origin with the unit circle's area: its corners lie just outside
+// the circle and its sides just inside, straying half as far as an
+// inscribed polygon's.
+const std::vector<QPointF>& unitPolygon(int sides)
+{
+    static const std::array<std::vector<QPointF>, 17> polygons = [] {
+        std::array<std::vector<QPointF>, 17> all;
+        for (int k = 1; k <= 16; ++k) {
+            const int n = 4 * k;
+            const double grow = std::sqrt(M_PI / (n / 2.0 * std::sin(2 * M_PI / n)));
+            for (int i = 0; i < n; ++i) {
+                const double a = 2 * M_PI * i / n;
+                all[size_t(k)].emplace_back(grow * std::cos(a), grow * std::sin(a));
+            }
+        }
+        return all;
+    }();
+    return polygons[size_t(std::clamp(sides / 4, 1, 16))];
 }
 
 QPainterPath closedPolygon(const std::vector<QPointF>& points)
@@ -253,16 +275,29 @@ void Graphics::drawText(const QString& text, const Font& font, const QColor& col
     context.fillUserPath(glyphs, QBrush(effectiveColor(color)), Qt::WindingFill, QTransform::fromTranslate(origin.x(), origin.y()));
 }
 
+QPainter& Graphics::painterInView()
+{
+    QPainter& painter = context.painter();
+    const QTransform& t = context.currentTransform();
+    const QTransform& now = painter.transform();
+    // Setting a transform costs QPainter more than comparing one.
+    if (!(now.m11() == t.m11() && now.m12() == t.m12() && now.m21() == t.m21() && now.m22() == t.m22()
+          && now.dx() == t.dx() && now.dy() == t.dy() && now.m13() == t.m13() && now.m23() == t.m23()
+          && now.m33() == t.m33()))
+        painter.setTransform(t);
+    return painter;
+}
+
 double Graphics::deviceScale() const
 {
-    const QTransform t = context.transform();
+    const QTransform& t = context.currentTransform();
     const double s = std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
     return std::isfinite(s) ? s : 0;
 }
 
 bool Graphics::keepsShapes() const
 {
-    const QTransform t = context.transform();
+    const QTransform& t = context.currentTransform();
     if (!t.isAffine())
         return false;
     const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
@@ -278,8 +313,7 @@ void Graphics::fillRect(const QRectF& rect, const QColor& color)
     if (!isDrawable(color))
         return;
     if (!picking && keepsShapes()) {
-        QPainter& painter = context.painter();
-        painter.setTransform(context.transform());
+        QPainter& painter = painterInView();
         painter.fillRect(rect.normalized(), color);
         return;
     }
@@ -297,12 +331,11 @@ void Graphics::fillEllipse(const QRectF& rect, const QColor& color)
         const QRectF r = rect.normalized();
         const double across = std::max(r.width(), r.height()) * deviceScale();
         const QPointF c = r.center();
-        QPainter& painter = context.painter();
+        QPainter& painter = painterInView();
         if (across < kTinyShapePixels) {
             // The rectangle of the ellipse's area, about its centre.
             constexpr double k = 0.88622692545275801365; // sqrt(pi) / 2
             const double w = r.width() * k, h = r.height() * k;
-            painter.setTransform(context.transform());
             painter.fillRect(QRectF(c.x() - w / 2, c.y() - h / 2, w, h), color);
             return;
         }
@@ -312,16 +345,11 @@ void Graphics::fillEllipse(const QRectF& rect, const QColor& color)
             // without flattening the curve on every draw.
             const double radius = across / 2;
             const int sides = std::clamp(int(std::ceil(M_PI / std::acos(1 - kEllipseTolerance / radius) / 4)) * 4, 8, 64);
+            const std::vector<QPointF>& unit = unitPolygon(sides);
             QPointF points[64];
-            // Corners pushed out so that the polygon has the ellipse's area:
-            // it then strays both ways, by half as much.
-            const double grow = std::sqrt(M_PI / (sides / 2.0 * std::sin(2 * M_PI / sides)));
-            const double rx = r.width() / 2 * grow, ry = r.height() / 2 * grow;
-            for (int i = 0; i < sides; ++i) {
-                const double a = 2 * M_PI * i / sides;
-                points[i] = QPointF(c.x() + rx * std::cos(a), c.y() + ry * std::sin(a));
-            }
-            painter.setTransform(context.transform());
+            const double rx = r.width() / 2, ry = r.height() / 2;
+            for (int i = 0; i < sides; ++i)
+                points[i] = QPointF(c.x() + rx * unit[size_t(i)].x(), c.y() + ry * unit[size_t(i)].y());
             painter.setPen(Qt::NoPen);
             painter.setBrush(color);
             painter.drawPolygon(points, sides, Qt::WindingFill);
@@ -339,8 +367,7 @@ void Graphics::fillPoints(const std::vector<QPointF>& points, const QColor& colo
     if (!isDrawable(color) || points.empty())
         return;
     if (!picking && finiteAffine(context.transform()) && points.size() <= size_t(std::numeric_limits<int>::max())) {
-        QPainter& painter = context.painter();
-        painter.setTransform(context.transform());
+        QPainter& painter = painterInView();
         painter.setPen(Qt::NoPen);
         painter.setBrush(color);
         painter.drawPolygon(points.data(), int(points.size()), Qt::WindingFill);
@@ -375,8 +402,7 @@ bool Graphics::strokeThinRectangle(const Pen& pen, const QRectF& rect)
         {r.left() + h, r.bottom() - h}, {r.right() - h, r.bottom() - h}, {r.right() - h, r.top() + h},
         {r.left() + h, r.top() + h},
     };
-    QPainter& painter = context.painter();
-    painter.setTransform(context.transform());
+    QPainter& painter = painterInView();
     painter.setPen(Qt::NoPen);
     painter.setBrush(context.strokeColor());
     painter.drawPolygon(points, 10, Qt::OddEvenFill);
@@ -402,8 +428,7 @@ bool Graphics::strokeThinPolyline(const Pen& pen, const std::vector<QPointF>& po
     // Square ends on a non-cosmetic pen: QPainter draws each segment as a
     // thin rectangle, without stroking a path.
     const QPen thin(context.strokeColor(), context.lineWidth(), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
-    QPainter& painter = context.painter();
-    painter.setTransform(context.transform());
+    QPainter& painter = painterInView();
     painter.setPen(thin);
     painter.drawLines(lines, int(points.size() - 1));
     painter.setPen(Qt::NoPen);

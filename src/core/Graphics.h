@@ -72,12 +72,14 @@ public:
     // cover the same pixels to within a fraction of a pixel: an ellipse by
     // the rectangle of the same area, rounded corners square. Picking always
     // draws the exact shapes.
-    static constexpr double kTinyShapePixels = 2.0;
+    static constexpr double kTinyShapePixels = 3.0;
     // Ellipses up to this size across (device pixels) are filled as
-    // polygons whose sides stray from the curve by at most kEllipseTolerance
-    // pixels: finer than QPainter flattens curves.
+    // polygons of the ellipse's area with as many sides as an inscribed
+    // polygon needs to stray from the curve by at most kEllipseTolerance
+    // pixels; being of the same area, they stray about half that both ways:
+    // finer than QPainter flattens curves.
     static constexpr double kPolygonEllipsePixels = 24.0;
-    static constexpr double kEllipseTolerance = 0.05;
+    static constexpr double kEllipseTolerance = 0.1;
     // Lines at most this wide on the device (one device pixel as pixelSize
     // measures it is about 1.41) draw their round joins and caps square.
     static constexpr double kThinLinePixels = 1.5;
@@ -113,6 +115,8 @@ public:
     bool pickPixelHit() const;
 
 private:
+    // The context's painter under the context's current transform.
+    QPainter& painterInView();
     // The stroke as applyPen set it is solid and thin on the device, and
     // level of detail applies.
     bool thinLine();

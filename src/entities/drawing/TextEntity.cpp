@@ -217,6 +217,26 @@ TextEntity::LayoutKey TextEntity::currentKey() const
     return key;
 }
 
+bool TextEntity::layoutCurrent() const
+{
+    // currentKey() == layoutKey_, without copying the texts on every draw.
+    if (!layoutValid_)
+        return false;
+    const LayoutKey& k = layoutKey_;
+    const bool multiLine = lines.size() >= 2;
+    if (k.multiLine != multiLine)
+        return false;
+    if (multiLine) {
+        const BoundingBox& box = netTransform ? ownBoundingBox : boundingBox;
+        if (k.bottom != box.bottomLeft.y() || k.top != box.topRight.y() || k.lines != lines || !k.text.isEmpty())
+            return false;
+    } else if (k.text != text || !k.lines.isEmpty() || k.bottom != 0 || k.top != 0) {
+        return false;
+    }
+    return k.height == font.height && k.bold == font.bold && k.italic == font.italic && k.alignment == contentAlignment
+        && k.position == position && k.family == font.familyName;
+}
+
 void TextEntity::releaseCachedGlyphs()
 {
     heldElements -= heldElements_;
@@ -306,9 +326,8 @@ const QPainterPath& TextEntity::outlines(GlyphRun& run)
 
 const std::vector<TextEntity::GlyphRun>& TextEntity::glyphRuns()
 {
-    LayoutKey key = currentKey();
-    if (!layoutValid_ || !(key == layoutKey_))
-        rebuildLayout(key);
+    if (!layoutCurrent())
+        rebuildLayout(currentKey());
     return runs_;
 }
 

@@ -142,6 +142,8 @@ private:
         bool operator==(const LayoutKey&) const = default;
     };
     LayoutKey currentKey() const;
+    // Whether the kept layout was made for currentKey().
+    bool layoutCurrent() const;
     void rebuildLayout(const LayoutKey& key);
     // The run's outlines, made on first use (kept while the budget allows).
     const QPainterPath& outlines(GlyphRun& run);
