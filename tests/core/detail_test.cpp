@@ -1,6 +1,7 @@
 // The level of detail of the drawing facade: cheap stand-ins for shapes too
 // small to show their form, never while picking.
 
+#include "DrawingTestSupport.h"
 #include "core/Graphics.h"
 
 #include <gtest/gtest.h>
@@ -12,27 +13,8 @@
 namespace {
 
 // An image seen through a y-up view of `scale` pixels per inch.
-struct Surface {
-    Surface(double scale, int size = 64)
-        : image(size, size, QImage::Format_ARGB32_Premultiplied)
-    {
-        image.fill(Qt::transparent);
-        painter = std::make_unique<QPainter>(&image);
-        painter->setTransform(QTransform(scale, 0, 0, -scale, 0, size));
-        context = std::make_unique<DrawingContext>(*painter);
-        g = std::make_unique<Graphics>(*context);
-    }
-    const QImage& done()
-    {
-        g.reset();
-        context.reset();
-        painter.reset();
-        return image;
-    }
-    QImage image;
-    std::unique_ptr<QPainter> painter;
-    std::unique_ptr<DrawingContext> context;
-    std::unique_ptr<Graphics> g;
+struct Surface : PaintedImage {
+    Surface(double scale, int size = 64) : PaintedImage(QSize(size, size), QTransform(scale, 0, 0, -scale, 0, size)) {}
 };
 
 // Sum of alpha over the image, in pixels of full coverage.

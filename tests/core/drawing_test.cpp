@@ -1,3 +1,4 @@
+#include "DrawingTestSupport.h"
 #include "TestSupport.h"
 #include "core/Graphics.h"
 #include "core/TextMetrics.h"
@@ -11,28 +12,11 @@ namespace {
 
 // A 100 x 100 image seen through a y-up view of 10 pixels per inch: the model
 // square (0,0)-(10,10) fills the image, model y = 10 is the top row.
-struct Canvas {
+struct Canvas : PaintedImage {
     explicit Canvas(double scale = 10, QPointF deviceOrigin = QPointF(0, 100), QSize size = QSize(100, 100))
-        : image(size, QImage::Format_ARGB32_Premultiplied)
+        : PaintedImage(size, QTransform(scale, 0, 0, -scale, deviceOrigin.x(), deviceOrigin.y()))
     {
-        image.fill(Qt::transparent);
-        painter = std::make_unique<QPainter>(&image);
-        painter->setTransform(QTransform(scale, 0, 0, -scale, deviceOrigin.x(), deviceOrigin.y()));
-        context = std::make_unique<DrawingContext>(*painter);
-        g = std::make_unique<Graphics>(*context);
     }
-    // Finishes painting; pixels are read after this.
-    const QImage& done()
-    {
-        g.reset();
-        context.reset();
-        painter.reset();
-        return image;
-    }
-    QImage image;
-    std::unique_ptr<QPainter> painter;
-    std::unique_ptr<DrawingContext> context;
-    std::unique_ptr<Graphics> g;
 };
 
 int alphaAt(const QImage& img, int x, int y) { return qAlpha(img.pixel(x, y)); }

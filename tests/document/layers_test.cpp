@@ -1,4 +1,5 @@
 #include "DocumentTestEntities.h"
+#include "DrawingTestSupport.h"
 #include "TestSupport.h"
 
 #include "document/DesignState.h"
@@ -237,30 +238,14 @@ TEST_F(LayerStackTest, PassesRunBackToFront)
     // a hit in the border pass is not reported.
     pcb.layerList.showPcbSolid = false;
     probeLog().clear();
-    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
-    pixel.fill(Qt::transparent);
-    QPainter painter(&pixel);
-    DrawingContext ctx(painter);
-    Graphics g(ctx);
-    g.picking = true;
-    g.pickImage = &pixel;
-    std::shared_ptr<Entity> hit = pcb.draw(g);
-    painter.end();
+    std::shared_ptr<Entity> hit = drawForPick(QTransform(), [&pcb](Graphics& g) { return pcb.draw(g); });
     ASSERT_TRUE(hit);
     EXPECT_EQ(hit->layerIndex, 13);
     EXPECT_EQ(probeLog(), QStringList({"L13"}));
 
     pcb.layerList.showPcbSolid = true;
     probeLog().clear();
-    QImage pixel2(1, 1, QImage::Format_ARGB32_Premultiplied);
-    pixel2.fill(Qt::transparent);
-    QPainter painter2(&pixel2);
-    DrawingContext ctx2(painter2);
-    Graphics g2(ctx2);
-    g2.picking = true;
-    g2.pickImage = &pixel2;
-    hit = pcb.draw(g2);
-    painter2.end();
+    hit = drawForPick(QTransform(), [&pcb](Graphics& g) { return pcb.draw(g); });
     ASSERT_TRUE(hit);
     EXPECT_EQ(hit->layerIndex, 5);
     EXPECT_EQ(probeLog(), QStringList({"L-2", "L5"}));

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -36,52 +36,13 @@
 
 namespace {
 
-template <class T>
-std::shared_ptr<T> readEntity(const std::string& xml, GraphicsSheet* sheet = nullptr)
-{
-    pugi::xml_document doc = parseXml(xml);
-    auto t = std::dynamic_pointer_cast<T>(makeEntity(doc.first_child(), sheet));
-    if (t) {
-        t->readXML(doc.first_child());
-        t->updateGeometry(std::nullopt, nullptr);
-    }
-    return t;
-}
-
 // A square y-up view of `scale` pixels per inch centred on a model point, on
 // black, with something drawn in it.
-struct Canvas {
-    QImage image;
-    QTransform view;
-    int depthAfter = 0;
-    Canvas(const std::function<void(Graphics&)>& draw, double scale, QPointF centre, int size = 400)
-        : image(size, size, QImage::Format_ARGB32_Premultiplied),
-          view(scale, 0, 0, -scale, size / 2.0 - centre.x() * scale, size / 2.0 + centre.y() * scale)
-    {
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        painter.setTransform(view);
-        DrawingContext context(painter);
-        Graphics g(context);
-        draw(g);
-        depthAfter = context.stateDepth();
-    }
+struct Canvas : CentredImage {
+    using CentredImage::CentredImage;
     Canvas(Entity& e, double scale, QPointF centre, int size = 400)
-        : Canvas([&e](Graphics& g) { e.draw(g); }, scale, centre, size)
+        : CentredImage([&e](Graphics& g) { e.draw(g); }, scale, centre, size)
     {
-    }
-    QColor at(QPointF model) const
-    {
-        const QPointF p = view.map(model);
-        return image.pixelColor(int(std::floor(p.x())), int(std::floor(p.y())));
-    }
-    int count(const std::function<bool(const QColor&)>& test) const
-    {
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                n += test(image.pixelColor(x, y)) ? 1 : 0;
-        return n;
     }
     bool blank() const { return count([](const QColor& c) { return c != QColor(Qt::black); }) == 0; }
 };
@@ -89,56 +50,16 @@ struct Canvas {
 bool isRed(const QColor& c) { return c.red() > 150 && c.green() < 80 && c.blue() < 80; }
 bool isMagenta(const QColor& c) { return c.red() > 120 && c.blue() > 120 && c.green() < 60; }
 
-// The hit of a click at a model point (pick mode, one pixel) on whatever draw() draws.
-bool picks(const std::function<void(Graphics&)>& draw, QPointF model, double scale = 400)
-{
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    DrawingContext context(painter);
-    context.concatenate(QTransform(scale, 0, 0, -scale, -model.x() * scale + 0.5, model.y() * scale + 0.5));
-    Graphics g(context);
-    g.picking = true;
-    g.pickImage = &image;
-    g.clearPickPixel();
-    draw(g);
-    return g.pickPixelHit();
-}
+// The hit of a click at a model point (pick mode, one pixel) on the entity.
 bool picks(Entity& e, QPointF model, double scale = 400)
 {
-    return picks([&e](Graphics& g) { e.draw(g); }, model, scale);
+    return picksThrough(pixelCentredOn(model, scale), e);
 }
 
 // The entity a sheet-level list reports under a model point.
 std::shared_ptr<Entity> pickFromList(EntityList& list, QPointF model, bool subPicking)
 {
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    std::shared_ptr<Entity> hit;
-    {
-        DrawingContext context(painter);
-        context.concatenate(QTransform(100, 0, 0, -100, -model.x() * 100 + 0.5, model.y() * 100 + 0.5));
-        Graphics g(context);
-        g.picking = true;
-        g.subPicking = subPicking;
-        g.pickImage = &image;
-        hit = list.draw(g);
-    }
-    return hit;
-}
-
-void expectPoint(QPointF actual, QPointF expected, double tolerance = 1e-9)
-{
-    EXPECT_NEAR(actual.x(), expected.x(), tolerance);
-    EXPECT_NEAR(actual.y(), expected.y(), tolerance);
-}
-
-void expectBox(const BoundingBox& box, QPointF bottomLeft, QPointF topRight, double tolerance = 1e-9)
-{
-    ASSERT_TRUE(box.valid);
-    expectPoint(box.bottomLeft, bottomLeft, tolerance);
-    expectPoint(box.topRight, topRight, tolerance);
+    return pickInList(list, pixelCentredOn(model, 100), subPicking);
 }
 
 // Formats in a known locale for the duration of a test.
@@ -149,7 +70,8 @@ struct LocaleGuard {
 };
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 
-bool showsNoParameters(QWidget* editor)
+// Whether the editor's parameter panel is empty.
+bool showsEmptyContent(QWidget* editor)
 {
     auto* content = editor->findChild<EntityContentEditor*>();
     return content && content->isEmpty();
@@ -176,7 +98,7 @@ public:
 
 TEST(Dimension, ReadingRules)
 {
-    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="1,0"/>)");
+    auto d = readMeasured<Dimension>(R"(<dimension start="0,0" end="1,0"/>)");
     ASSERT_TRUE(d);
     EXPECT_EQ(d->typeName(), "Dimension");
     EXPECT_EQ(d->markerStyle, DimensionArrowStyle::arrow);
@@ -186,7 +108,7 @@ TEST(Dimension, ReadingRules)
 
     // Unknown words fall back; one text offset alone; single precision; a
     // flag is true only for "true".
-    auto u = readEntity<Dimension>(R"(<dimension marker="arrows" style="diagonal" textOffsetX="0.25" offset="0.1"
+    auto u = readMeasured<Dimension>(R"(<dimension marker="arrows" style="diagonal" textOffsetX="0.25" offset="0.1"
         displayText="yes" reverse="true" textOnTop="false" prefix="P" end="2,0.5" height="0.08" penWidth="0.02"/>)");
     EXPECT_EQ(u->markerStyle, DimensionArrowStyle::arrow);
     EXPECT_EQ(u->style, DimensionStyle::angled);
@@ -203,18 +125,18 @@ TEST(Dimension, ReadingRules)
     const std::pair<const char*, DimensionArrowStyle> markers[] = {
         {"none", DimensionArrowStyle::none}, {"line", DimensionArrowStyle::line}, {"box", DimensionArrowStyle::box}};
     for (const auto& [word, style] : markers)
-        EXPECT_EQ(readEntity<Dimension>(std::string("<dimension marker=\"") + word + "\"/>")->markerStyle, style);
-    EXPECT_EQ(readEntity<Dimension>(R"(<dimension style="vertical"/>)")->style, DimensionStyle::vertical);
-    EXPECT_EQ(readEntity<Dimension>(R"(<dimension style="horizontal"/>)")->style, DimensionStyle::horizontal);
+        EXPECT_EQ(readMeasured<Dimension>(std::string("<dimension marker=\"") + word + "\"/>")->markerStyle, style);
+    EXPECT_EQ(readMeasured<Dimension>(R"(<dimension style="vertical"/>)")->style, DimensionStyle::vertical);
+    EXPECT_EQ(readMeasured<Dimension>(R"(<dimension style="horizontal"/>)")->style, DimensionStyle::horizontal);
     // A single text offset that is not a number gives 0.
-    EXPECT_EQ(readEntity<Dimension>(R"(<dimension textOffsetX="1" textOffsetY=" 2"/>)")->textOffset, QPointF(1, 0));
+    EXPECT_EQ(readMeasured<Dimension>(R"(<dimension textOffsetX="1" textOffsetY=" 2"/>)")->textOffset, QPointF(1, 0));
 }
 
 TEST(Dimension, ValueTextInTheSheetsUnitsAndLocale)
 {
     LocaleGuard english(kEnglish);
     Schematic sheet(nullptr);
-    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="1,0" prefix="A"/>)", &sheet);
+    auto d = readMeasured<Dimension>(R"(<dimension start="0,0" end="1,0" prefix="A"/>)", &sheet);
     const std::pair<Units, QString> cases[] = {
         {Units::mm, "25.4mm"},        {Units::inch, "1.0\""},  {Units::thou, "1,000.0mil"},
         {Units::micron, QString::fromUtf8("25,400.0μm")}, {Units::cm, "2.54cm"}, {Units::m, "0.0254m"}};
@@ -253,22 +175,22 @@ TEST(Dimension, ValueTextInTheSheetsUnitsAndLocale)
 
 TEST(Dimension, TextAngleStaysReadableAndHeadsPointAtTheMeasuredPoints)
 {
-    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="-1,1"/>)");
+    auto d = readMeasured<Dimension>(R"(<dimension start="0,0" end="-1,1"/>)");
     EXPECT_NEAR(d->textAngleInDegrees, -45, 1e-9); // 135 turned back
     d->reverse = true;
     d->layout();
     EXPECT_NEAR(d->textAngleInDegrees, 135, 1e-9);
 
-    auto v = readEntity<Dimension>(R"(<dimension start="0,1" end="0,0" style="vertical"/>)");
+    auto v = readMeasured<Dimension>(R"(<dimension start="0,1" end="0,0" style="vertical"/>)");
     EXPECT_NEAR(v->textAngleInDegrees, -90, 1e-9);
-    auto up = readEntity<Dimension>(R"(<dimension start="0,0" end="0,1" style="vertical"/>)");
+    auto up = readMeasured<Dimension>(R"(<dimension start="0,0" end="0,1" style="vertical"/>)");
     EXPECT_NEAR(up->textAngleInDegrees, 90, 1e-9);
 
     // Both heads open towards the inside of the span, whichever way a
     // horizontal dimension runs.
     for (const char* xml : {R"(<dimension start="0,0" end="2,0" style="horizontal"/>)",
                             R"(<dimension start="2,0" end="0,0" style="horizontal"/>)"}) {
-        auto h = readEntity<Dimension>(xml);
+        auto h = readMeasured<Dimension>(xml);
         EXPECT_NEAR(h->textAngleInDegrees, 0, 1e-9);
         ASSERT_EQ(h->startArrowPoints.size(), 3u);
         const double inward = h->end.x() > h->start.x() ? 1 : -1;
@@ -284,7 +206,7 @@ TEST(Dimension, TextAngleStaysReadableAndHeadsPointAtTheMeasuredPoints)
 TEST(Dimension, LineIsSplitAroundAnInlineText)
 {
     // A fixed text, so its width stays while the line changes.
-    auto d = readEntity<Dimension>(
+    auto d = readMeasured<Dimension>(
         R"(<dimension start="0,0" end="2,0" marker="none" height="0.1" displayText="false" prefix="Gap"/>)");
     const double w = TextMetric::textRect(d->font, d->text).width();
     ASSERT_GT(w, 0.05);
@@ -346,7 +268,7 @@ TEST(Dimension, LineIsSplitAroundAnInlineText)
 TEST(Dimension, MarkersAndArrowInset)
 {
     // The line stops inside arrow heads from the first layout on.
-    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" height="0.1" penWidth="0.01"/>)");
+    auto d = readMeasured<Dimension>(R"(<dimension start="0,0" end="2,0" height="0.1" penWidth="0.01"/>)");
     const double arrow = 0.1 * 0.5 + 0.01;
     const double inset = arrow * std::cos(20 * M_PI / 180) * 0.45;
     EXPECT_NEAR(d->dimensionWidth, arrow, 1e-12);
@@ -365,27 +287,27 @@ TEST(Dimension, MarkersAndArrowInset)
     EXPECT_LT(d->startArrowPoints[2].y(), 0);
     EXPECT_LT(d->endArrowPoints[0].x(), 2);
 
-    auto ticks = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" marker="line" height="0.1"/>)");
+    auto ticks = readMeasured<Dimension>(R"(<dimension start="0,0" end="2,0" marker="line" height="0.1"/>)");
     const double s = 0.1 * 0.25 + 0.01;
     ASSERT_EQ(ticks->startArrowPoints.size(), 2u);
     expectPoint(ticks->startArrowPoints[0], {-s * M_SQRT1_2, -s * M_SQRT1_2});
     expectPoint(ticks->endArrowPoints[1], {2 + s * M_SQRT1_2, s * M_SQRT1_2});
     expectPoint(ticks->lines[0].start, {0, 0}); // no inset without arrows
 
-    auto boxes = readEntity<Dimension>(R"(<dimension start="0,0" end="0,2" marker="box" height="0.1"/>)");
+    auto boxes = readMeasured<Dimension>(R"(<dimension start="0,0" end="0,2" marker="box" height="0.1"/>)");
     EXPECT_NEAR(boxes->dimensionWidth, s, 1e-12);
     ASSERT_EQ(boxes->endArrowPoints.size(), 4u);
     expectPoint(boxes->endArrowPoints[0], {-s, 2 - s});
     expectPoint(boxes->endArrowPoints[2], {s, 2 + s});
 
-    auto none = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" marker="none"/>)");
+    auto none = readMeasured<Dimension>(R"(<dimension start="0,0" end="2,0" marker="none"/>)");
     EXPECT_TRUE(none->startArrowPoints.empty());
     EXPECT_TRUE(none->endArrowPoints.empty());
 }
 
 TEST(Dimension, OffsetsAndExtensionLines)
 {
-    auto angled = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" offset="0.5" penColor="255,0,0"
+    auto angled = readMeasured<Dimension>(R"(<dimension start="0,0" end="2,0" offset="0.5" penColor="255,0,0"
         penWidth="0.02" height="0.1"/>)");
     EXPECT_TRUE(angled->drawOffsets);
     ASSERT_TRUE(angled->offsetMatrix);
@@ -393,10 +315,10 @@ TEST(Dimension, OffsetsAndExtensionLines)
     expectPoint(angled->startOffset, {0, -0.5});
     expectPoint(angled->endOffset, {2, -0.5});
 
-    auto h = readEntity<Dimension>(R"(<dimension start="0,0" end="2,1" offset="0.5" style="horizontal"/>)");
+    auto h = readMeasured<Dimension>(R"(<dimension start="0,0" end="2,1" offset="0.5" style="horizontal"/>)");
     expectPoint(h->startOffset, {0, 1.5});
     expectPoint(h->endOffset, {2, 1.5});
-    auto v = readEntity<Dimension>(R"(<dimension start="0,0" end="1,2" offset="0.5" style="vertical"/>)");
+    auto v = readMeasured<Dimension>(R"(<dimension start="0,0" end="1,2" offset="0.5" style="vertical"/>)");
     expectPoint(v->startOffset, {1.5, 0});
     expectPoint(v->endOffset, {1.5, 2});
 
@@ -421,8 +343,8 @@ TEST(Dimension, OffsetsAndExtensionLines)
 
 TEST(Dimension, BoundingBoxFollowsThePlacement)
 {
-    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" height="0.1"/>)");
-    auto moved = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" height="0.1" dx="3" dy="1"/>)");
+    auto d = readMeasured<Dimension>(R"(<dimension start="0,0" end="2,0" height="0.1"/>)");
+    auto moved = readMeasured<Dimension>(R"(<dimension start="0,0" end="2,0" height="0.1" dx="3" dy="1"/>)");
     ASSERT_TRUE(d->boundingBox.valid);
     expectBox(moved->boundingBox, d->boundingBox.bottomLeft + QPointF(3, 1), d->boundingBox.topRight + QPointF(3, 1));
     // The arrows' extent along the line and the text's height across it.
@@ -434,7 +356,7 @@ TEST(Dimension, BoundingBoxFollowsThePlacement)
 
     // Coinciding points still have a box of their points and text; the
     // pen does not widen it.
-    auto point = readEntity<Dimension>(R"(<dimension start="1,1" end="1,1" penWidth="1"/>)");
+    auto point = readMeasured<Dimension>(R"(<dimension start="1,1" end="1,1" penWidth="1"/>)");
     ASSERT_TRUE(point->boundingBox.valid);
     EXPECT_TRUE(point->boundingBox.contains({1, 1}));
     EXPECT_LT(point->boundingBox.width(), 0.5);
@@ -442,7 +364,7 @@ TEST(Dimension, BoundingBoxFollowsThePlacement)
 
 TEST(Dimension, DrawingAndPicking)
 {
-    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="2,0" penColor="255,0,0" height="0.1"
+    auto d = readMeasured<Dimension>(R"(<dimension start="0,0" end="2,0" penColor="255,0,0" height="0.1"
         penWidth="0.01" startCap="round" lineJoin="bevel"/>)");
     EXPECT_EQ(d->pen.startCap, LineCap::flat); // the layout sets flat ends
     EXPECT_EQ(d->brush.color, QColor(255, 0, 0));
@@ -476,7 +398,7 @@ TEST(Dimension, DrawingAndPicking)
     EXPECT_EQ(d->pen.width, 0.01);
 
     // Coinciding points draw nothing, not even when selected.
-    auto point = readEntity<Dimension>(R"(<dimension start="1,1" end="1,1" prefix="x" displayText="false"/>)");
+    auto point = readMeasured<Dimension>(R"(<dimension start="1,1" end="1,1" prefix="x" displayText="false"/>)");
     point->selected = true;
     EXPECT_TRUE(Canvas(*point, 100, {1, 1}).blank());
     EXPECT_FALSE(picks(*point, {1, 1}));
@@ -484,13 +406,13 @@ TEST(Dimension, DrawingAndPicking)
 
 TEST(Dimension, EditorHasNothingToEdit)
 {
-    auto d = readEntity<Dimension>(R"(<dimension start="0,0" end="1,0"/>)");
+    auto d = readMeasured<Dimension>(R"(<dimension start="0,0" end="1,0"/>)");
     std::unique_ptr<QWidget> w(d->editorView());
     auto* editor = qobject_cast<DimensionEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Dimension");
     EXPECT_TRUE(editor->header()->iconName().isEmpty());
-    EXPECT_TRUE(showsNoParameters(editor));
+    EXPECT_TRUE(showsEmptyContent(editor));
     EXPECT_EQ(editor->dimension, d);
 }
 
@@ -498,7 +420,7 @@ TEST(Dimension, EditorHasNothingToEdit)
 
 TEST(Picture, ReadingRulesAndImages)
 {
-    auto p = readEntity<Picture>(std::string(R"(<image x="1" y="1" width="2" height="1" rotateInParts="true"
+    auto p = readMeasured<Picture>(std::string(R"(<image x="1" y="1" width="2" height="1" rotateInParts="true"
         subPickable ="true" extrusionBase="0.1" extrusionHeight="0.2"><pixels size="107">)")
                                  + kPixels + "</pixels></image>");
     ASSERT_TRUE(p);
@@ -513,7 +435,7 @@ TEST(Picture, ReadingRulesAndImages)
     // The attribute's name ends with a blank, which no XML attribute name
     // can: written either way, it is the attribute "subPickable", not read.
     EXPECT_FALSE(p->subPickable);
-    EXPECT_FALSE(readEntity<Picture>(R"(<image subPickable="true"/>)")->subPickable);
+    EXPECT_FALSE(readMeasured<Picture>(R"(<image subPickable="true"/>)")->subPickable);
 
     const std::string raw = "iVBORw0KGgoAAAANSUhEUgAAAAIAAAACCAYAAABytg0kAAAAEUlEQVR4nGP4z8DwH4QZYAwAR8oH+WdZbrcAAAAASUVORK5CYII=";
     const std::string broken = std::string(kPixels).insert(40, "\n");
@@ -522,11 +444,11 @@ TEST(Picture, ReadingRulesAndImages)
                                       "<pixels size=\"60\">" + raw + "</pixels>", // PNG, not compressed
                                       "<pixels size=\"107\">" + broken + "</pixels>",
                                       std::string("<pixels size=\"5\">H4sIAAAAAAACA8tIzcnJBwCGphA2BQAAAA==</pixels>")}) {
-        auto none = readEntity<Picture>("<image width=\"1\" height=\"1\">" + pixels + "</image>");
+        auto none = readMeasured<Picture>("<image width=\"1\" height=\"1\">" + pixels + "</image>");
         EXPECT_TRUE(none->image.isNull()) << pixels;
     }
     // zlib data reads as well as gzip; a failure keeps the image there is.
-    auto z = readEntity<Picture>(R"(<image><pixels size="1">eJzrDPBz5+WS4mJgYOD19HAJAtJMIMzBBiSLtvGqAClBTxfHkIo5yT/OH/gg3yKZwMPgfor9Z3pk3nagJIOnq5/LOqeEJgAlJRJ6</pixels></image>)");
+    auto z = readMeasured<Picture>(R"(<image><pixels size="1">eJzrDPBz5+WS4mJgYOD19HAJAtJMIMzBBiSLtvGqAClBTxfHkIo5yT/OH/gg3yKZwMPgfor9Z3pk3nagJIOnq5/LOqeEJgAlJRJ6</pixels></image>)");
     EXPECT_FALSE(z->image.isNull());
     pugi::xml_document doc = parseXml("<image><pixels size=\"1\">" + raw + "</pixels></image>");
     p->readXML(doc.first_child());
@@ -535,11 +457,11 @@ TEST(Picture, ReadingRulesAndImages)
 
 TEST(Picture, BoxAndUprightStretchedDrawing)
 {
-    auto turned = readEntity<Picture>(R"(<image x="0" y="0" width="2" height="1" m11="0" m12="1" m21="-1" m22="0" dx="1"/>)");
+    auto turned = readMeasured<Picture>(R"(<image x="0" y="0" width="2" height="1" m11="0" m12="1" m21="-1" m22="0" dx="1"/>)");
     expectBox(turned->boundingBox, {0, 0}, {1, 2});
 
     // 20 x 10 pixels squashed into a square, green half on top.
-    auto p = readEntity<Picture>(std::string(R"(<image x="0" y="0" width="1" height="1"><pixels size="107">)") + kPixels
+    auto p = readMeasured<Picture>(std::string(R"(<image x="0" y="0" width="1" height="1"><pixels size="107">)") + kPixels
                                  + "</pixels></image>");
     const Canvas c(*p, 200, {0.5, 0.5});
     auto near = [](const QColor& c, const QColor& want) {
@@ -556,7 +478,7 @@ TEST(Picture, BoxAndUprightStretchedDrawing)
     EXPECT_FALSE(picks(*p, {1.1, 0.5}));
 
     // Without an image only the selection frame, and only when selected.
-    auto empty = readEntity<Picture>(R"(<image x="0" y="0" width="1" height="1"/>)");
+    auto empty = readMeasured<Picture>(R"(<image x="0" y="0" width="1" height="1"/>)");
     expectBox(empty->boundingBox, {0, 0}, {1, 1});
     EXPECT_TRUE(Canvas(*empty, 200, {0.5, 0.5}).blank());
     empty->selected = true;
@@ -569,7 +491,7 @@ TEST(Picture, EditorMovesAndSizesThePicture)
 {
     Schematic sheet(nullptr);
     sheet.schematicSettings.units = Units::mm;
-    auto p = readEntity<Picture>(R"(<image x="1" y="1" width="2" height="1"/>)", &sheet);
+    auto p = readMeasured<Picture>(R"(<image x="1" y="1" width="2" height="1"/>)", &sheet);
     std::unique_ptr<QWidget> w(p->editorView());
     auto* editor = qobject_cast<PictureEditor*>(w.get());
     ASSERT_TRUE(editor);
@@ -595,7 +517,7 @@ TEST(Picture, EditorMovesAndSizesThePicture)
 
 TEST(Marker, BoxIsItsChildrensUnderItsPlacement)
 {
-    auto m = readEntity<Marker>(R"(<marker dx="2"><entities>
+    auto m = readMeasured<Marker>(R"(<marker dx="2"><entities>
         <rectangle x="0" y="0" width="1" height="1" penWidth="0.02"/><noSuchThing/></entities></marker>)");
     ASSERT_TRUE(m);
     EXPECT_EQ(m->typeName(), "Marker");
@@ -614,7 +536,7 @@ TEST(Marker, BoxIsItsChildrensUnderItsPlacement)
 
     // Nothing inside, or only guides: no box, nothing added.
     for (const char* xml : {"<marker dx=\"2\"/>", "<marker><entities><horizontalGuide at=\"1\"/></entities></marker>"}) {
-        auto empty = readEntity<Marker>(xml);
+        auto empty = readMeasured<Marker>(xml);
         BoundingBox box;
         empty->updateGeometry(std::nullopt, &box);
         EXPECT_FALSE(empty->boundingBox.valid);
@@ -662,7 +584,7 @@ TEST(Marker, SheetDrawsAndPicksTheChildrenButNoBoardPasses)
 
 TEST(Marker, OriginKeepsOnlyTheCommonAttributes)
 {
-    auto o = readEntity<Origin>(R"(<origin identifier="here" locked="true" userCannotSelect="true" layer="3" dx="1"/>)");
+    auto o = readMeasured<Origin>(R"(<origin identifier="here" locked="true" userCannotSelect="true" layer="3" dx="1"/>)");
     ASSERT_TRUE(o);
     EXPECT_EQ(o->typeName(), "Origin");
     EXPECT_EQ(o->identifier, "here");
@@ -679,14 +601,14 @@ TEST(Marker, OriginKeepsOnlyTheCommonAttributes)
     EXPECT_TRUE(Canvas(*o, 100, {1, 0}).blank());
 
     const std::pair<std::shared_ptr<Entity>, QString> frames[] = {{o, "Origin"},
-                                                                   {readEntity<Marker>("<marker/>"), "Marker"}};
+                                                                   {readMeasured<Marker>("<marker/>"), "Marker"}};
     for (const auto& [entity, title] : frames) {
         std::unique_ptr<QWidget> w(entity->editorView());
         auto* frame = qobject_cast<FrameEditor*>(w.get());
         ASSERT_TRUE(frame);
         EXPECT_EQ(frame->title(), title);
         EXPECT_TRUE(frame->header()->iconName().isEmpty());
-        EXPECT_TRUE(showsNoParameters(frame));
+        EXPECT_TRUE(showsEmptyContent(frame));
     }
 }
 
@@ -694,21 +616,21 @@ TEST(Marker, OriginKeepsOnlyTheCommonAttributes)
 
 TEST(Guides, ReadingRulesTypeNamesAndNoBox)
 {
-    EXPECT_EQ(readEntity<HorizontalGuide>(R"(<horizontalGuide at="1.25"/>)")->y, 1.25);
-    EXPECT_EQ(readEntity<HorizontalGuide>(R"(<horizontalGuide/>)")->y, 0);
-    EXPECT_EQ(readEntity<HorizontalGuide>(R"(<horizontalGuide at="up"/>)")->y, 0);
-    EXPECT_EQ(readEntity<VerticalGuide>(R"(<verticalGuide at="-3"/>)")->x, -3);
-    auto a = readEntity<AngledGuide>(R"(<angledGuide start="1,2" penColor="0,255,0" penWidth="0.2"/>)");
+    EXPECT_EQ(readMeasured<HorizontalGuide>(R"(<horizontalGuide at="1.25"/>)")->y, 1.25);
+    EXPECT_EQ(readMeasured<HorizontalGuide>(R"(<horizontalGuide/>)")->y, 0);
+    EXPECT_EQ(readMeasured<HorizontalGuide>(R"(<horizontalGuide at="up"/>)")->y, 0);
+    EXPECT_EQ(readMeasured<VerticalGuide>(R"(<verticalGuide at="-3"/>)")->x, -3);
+    auto a = readMeasured<AngledGuide>(R"(<angledGuide start="1,2" penColor="0,255,0" penWidth="0.2"/>)");
     EXPECT_EQ(a->start, QPointF(1, 2));
     EXPECT_EQ(a->end, QPointF(0, 0));
     EXPECT_EQ(a->pen.color, QColor(0, 255, 0));
     EXPECT_EQ(AngledGuide(nullptr).end, QPointF(1, 1));
-    auto p = readEntity<PointGuide>(R"(<pointGuide at="0.5,0.25" penWidth="0.1"/>)");
+    auto p = readMeasured<PointGuide>(R"(<pointGuide at="0.5,0.25" penWidth="0.1"/>)");
     EXPECT_EQ(p->position, QPointF(0.5, 0.25));
     EXPECT_EQ(p->pen.width, 0.1);
 
-    EXPECT_EQ(readEntity<HorizontalGuide>("<horizontalGuide/>")->typeName(), "Horizontal Guide");
-    EXPECT_EQ(readEntity<VerticalGuide>("<verticalGuide/>")->typeName(), "Vertical Guide");
+    EXPECT_EQ(readMeasured<HorizontalGuide>("<horizontalGuide/>")->typeName(), "Horizontal Guide");
+    EXPECT_EQ(readMeasured<VerticalGuide>("<verticalGuide/>")->typeName(), "Vertical Guide");
     EXPECT_EQ(a->typeName(), "AngledGuide");
     EXPECT_EQ(p->typeName(), "Point Guide");
 
@@ -726,7 +648,7 @@ TEST(Guides, ReadingRulesTypeNamesAndNoBox)
 
 TEST(Guides, LineGuidesCrossTheWholeViewInMagentaOnePixelWide)
 {
-    auto h = readEntity<HorizontalGuide>(R"(<horizontalGuide at="0.5" penColor="0,255,0" penWidth="1"/>)");
+    auto h = readMeasured<HorizontalGuide>(R"(<horizontalGuide at="0.5" penColor="0,255,0" penWidth="1"/>)");
     const Canvas c(*h, 100, {0, 0});
     int first = -1, last = -1, onRow = 0;
     const int row = int(std::floor(c.view.map(QPointF(0, 0.5)).y()));
@@ -744,13 +666,13 @@ TEST(Guides, LineGuidesCrossTheWholeViewInMagentaOnePixelWide)
     EXPECT_LT(c.count(isMagenta), 2 * 400);
     EXPECT_EQ(c.count([](const QColor& p) { return p.green() > 100; }), 0);
 
-    auto v = readEntity<VerticalGuide>(R"(<verticalGuide at="-1"/>)");
+    auto v = readMeasured<VerticalGuide>(R"(<verticalGuide at="-1"/>)");
     const Canvas vc(*v, 100, {0, 0});
     EXPECT_TRUE(isMagenta(vc.at({-1, 1.9})) || isMagenta(vc.at({-1, 1.85})) || isMagenta(vc.at({-1, 1.8})));
     EXPECT_GT(vc.count(isMagenta), 150);
 
     // Outside the view: nothing shows, nothing fails.
-    auto far = readEntity<HorizontalGuide>(R"(<horizontalGuide at="1e30"/>)");
+    auto far = readMeasured<HorizontalGuide>(R"(<horizontalGuide at="1e30"/>)");
     EXPECT_TRUE(Canvas(*far, 100, {0, 0}).blank());
 
     // Under a holder's placement the guide still spans the whole view.
@@ -775,7 +697,7 @@ TEST(Guides, LineGuidesCrossTheWholeViewInMagentaOnePixelWide)
 
 TEST(Guides, AngledGuideIsReSpannedAndClippedToTheView)
 {
-    auto a = readEntity<AngledGuide>(R"(<angledGuide start="0,0" end="1,1"/>)");
+    auto a = readMeasured<AngledGuide>(R"(<angledGuide start="0,0" end="1,1"/>)");
     const Canvas c(*a, 100, {0, 0});
     expectPoint(a->start, {-70.2107, -70.2107}, 1e-4);
     expectPoint(a->end, {71.2107, 71.2107}, 1e-4);
@@ -791,20 +713,20 @@ TEST(Guides, AngledGuideIsReSpannedAndClippedToTheView)
     EXPECT_GE(hits, 4);
 
     // A guide that misses the view draws nothing and leaves the state alone.
-    auto off = readEntity<AngledGuide>(R"(<angledGuide start="0,50" end="1,50"/>)");
+    auto off = readMeasured<AngledGuide>(R"(<angledGuide start="0,50" end="1,50"/>)");
     const Canvas missed(*off, 100, {0, 0});
     EXPECT_TRUE(missed.blank());
     EXPECT_EQ(missed.depthAfter, 0);
     EXPECT_NEAR(off->start.x(), -99.5, 1e-9);
 
     // No direction: nothing drawn, points kept.
-    auto same = readEntity<AngledGuide>(R"(<angledGuide start="0,0"/>)");
+    auto same = readMeasured<AngledGuide>(R"(<angledGuide start="0,0"/>)");
     EXPECT_TRUE(Canvas(*same, 100, {0, 0}).blank());
     EXPECT_EQ(same->start, QPointF(0, 0));
     EXPECT_EQ(same->end, QPointF(0, 0));
 
     // Point guides draw only a selection frame, which their empty box never has.
-    auto p = readEntity<PointGuide>(R"(<pointGuide at="0,0"/>)");
+    auto p = readMeasured<PointGuide>(R"(<pointGuide at="0,0"/>)");
     p->selected = true;
     EXPECT_TRUE(Canvas(*p, 100, {0, 0}).blank());
 
@@ -826,7 +748,7 @@ TEST(Guides, EditorsWriteTheirCoordinates)
     LocaleGuard english(kEnglish);
     Schematic sheet(nullptr);
     sheet.schematicSettings.units = Units::mm;
-    auto h = readEntity<HorizontalGuide>(R"(<horizontalGuide at="1.23456"/>)", &sheet);
+    auto h = readMeasured<HorizontalGuide>(R"(<horizontalGuide at="1.23456"/>)", &sheet);
     std::unique_ptr<QWidget> hw(h->editorView());
     auto* he = qobject_cast<HorizontalGuideEditor*>(hw.get());
     ASSERT_TRUE(he);
@@ -843,7 +765,7 @@ TEST(Guides, EditorsWriteTheirCoordinates)
     EXPECT_EQ(he->yField->text(), "2.5");
     EXPECT_EQ(redraws.count, 1);
 
-    auto v = readEntity<VerticalGuide>(R"(<verticalGuide at="2"/>)", &sheet);
+    auto v = readMeasured<VerticalGuide>(R"(<verticalGuide at="2"/>)", &sheet);
     std::unique_ptr<QWidget> vw(v->editorView());
     auto* ve = qobject_cast<VerticalGuideEditor*>(vw.get());
     ASSERT_TRUE(ve && ve->xField);
@@ -853,7 +775,7 @@ TEST(Guides, EditorsWriteTheirCoordinates)
     typeAndReturn(ve->xField, QStringLiteral("-0.5"));
     EXPECT_EQ(v->x, -0.5);
 
-    auto a = readEntity<AngledGuide>(R"(<angledGuide start="0,0" end="1,1"/>)", &sheet);
+    auto a = readMeasured<AngledGuide>(R"(<angledGuide start="0,0" end="1,1"/>)", &sheet);
     std::unique_ptr<QWidget> aw(a->editorView());
     auto* ae = qobject_cast<AngledGuideEditor*>(aw.get());
     ASSERT_TRUE(ae);
@@ -864,7 +786,7 @@ TEST(Guides, EditorsWriteTheirCoordinates)
     typeAndReturn(points[1]->xField(), QStringLiteral("50.8")); // millimetres here
     EXPECT_NEAR(a->end.x(), 2, 1e-9);
 
-    auto p = readEntity<PointGuide>(R"(<pointGuide at="1,1"/>)", &sheet);
+    auto p = readMeasured<PointGuide>(R"(<pointGuide at="1,1"/>)", &sheet);
     std::unique_ptr<QWidget> pw(p->editorView());
     auto* pe = qobject_cast<PointGuideEditor*>(pw.get());
     ASSERT_TRUE(pe);
@@ -881,16 +803,16 @@ TEST(Guides, EditorsWriteTheirCoordinates)
 
 TEST(Controls, ReadingRules)
 {
-    auto dial = readEntity<Dial>(R"(<dial holeDiameter="45" height="0.3" x="1" y="2" width="0.5">
+    auto dial = readMeasured<Dial>(R"(<dial holeDiameter="45" height="0.3" x="1" y="2" width="0.5">
         <entities><rectangle/><rectangle/></entities></dial>)");
     ASSERT_TRUE(dial);
     EXPECT_EQ(dial->angle, 45);
     EXPECT_EQ(dial->height, 0.3);
     EXPECT_EQ(dial->rectangle, QRectF(1, 2, 0.5, double(0.3f)));
     EXPECT_EQ(dial->children.entities.size(), 2u);
-    EXPECT_EQ(readEntity<Dial>(R"(<dial angle="30"/>)")->angle, 0);
+    EXPECT_EQ(readMeasured<Dial>(R"(<dial angle="30"/>)")->angle, 0);
 
-    auto r = readEntity<ControlRectangle>(R"(<controlRectangle roundness="0.1" enabled="false" elliptical="true"
+    auto r = readMeasured<ControlRectangle>(R"(<controlRectangle roundness="0.1" enabled="false" elliptical="true"
         x="0" y="0" width="2" height="1" penColor="0,0,255" brushColor="0,255,0"/>)");
     EXPECT_EQ(r->roundness, 0);
     EXPECT_FALSE(r->enabled);
@@ -899,14 +821,14 @@ TEST(Controls, ReadingRules)
     EXPECT_EQ(r->pen.color, QColor(0, 0, 255));
     EXPECT_EQ(r->brush.color, QColor(0, 255, 0));
 
-    auto plain = readEntity<GraphHolder>(R"(<graphHolder penColor="255,0,0"/>)");
+    auto plain = readMeasured<GraphHolder>(R"(<graphHolder penColor="255,0,0"/>)");
     EXPECT_EQ(plain->pen.color, QColor(255, 0, 0));
     EXPECT_EQ(plain->fillBrush.color, QColor(0, 0, 0));
     EXPECT_EQ(plain->fillBrush.brushType, BrushType::solid);
-    auto filled = readEntity<GraphHolder>(R"(<graphHolder brushColor="1,2,3"><fillBrush brushColor="0,255,0"/></graphHolder>)");
+    auto filled = readMeasured<GraphHolder>(R"(<graphHolder brushColor="1,2,3"><fillBrush brushColor="0,255,0"/></graphHolder>)");
     EXPECT_EQ(filled->fillBrush.color, QColor(0, 255, 0));
 
-    auto slider = readEntity<SliderControl>(R"(<slider><entities><rectangle/></entities></slider>)");
+    auto slider = readMeasured<SliderControl>(R"(<slider><entities><rectangle/></entities></slider>)");
     EXPECT_EQ(slider->children.entities.size(), 1u);
     EXPECT_FALSE(slider->holder());
     EXPECT_EQ(dial->holder(), dial.get());
@@ -919,7 +841,7 @@ TEST(Controls, ReadingRules)
 
 TEST(Controls, ControlRectangleBoxGradientAndDrawing)
 {
-    auto r = readEntity<ControlRectangle>(R"(<controlRectangle roundness="0.1" enabled="false" x="0" y="0" width="2"
+    auto r = readMeasured<ControlRectangle>(R"(<controlRectangle roundness="0.1" enabled="false" x="0" y="0" width="2"
         height="1" penColor="255,255,255" penWidth="0.1" brushType="gradient" brushColor="255,0,0" secondColor="0,0,255"
         dx="1"/>)");
     expectBox(r->boundingBox, {0.95, -0.05}, {3.05, 1.05});
@@ -938,7 +860,7 @@ TEST(Controls, ControlRectangleBoxGradientAndDrawing)
     EXPECT_TRUE(picks(*r, {2, 0.5}));
 
     // No pen: no margin.
-    auto bare = readEntity<ControlRectangle>(R"(<controlRectangle width="1" height="1" penColor="0,0,0,0"/>)");
+    auto bare = readMeasured<ControlRectangle>(R"(<controlRectangle width="1" height="1" penColor="0,0,0,0"/>)");
     expectBox(bare->boundingBox, {0, 0}, {1, 1});
 }
 
@@ -969,10 +891,10 @@ TEST(Controls, DialChildrenAreDrawnSliderChildrenAreNot)
 TEST(Controls, EditorsAreNotImplementedPlaceholders)
 {
     const std::pair<std::shared_ptr<Entity>, QString> cases[] = {
-        {readEntity<ControlRectangle>("<controlRectangle/>"), "Control Rectangle"},
-        {readEntity<Dial>("<dial/>"), "Dial"},
-        {readEntity<GraphHolder>("<graphHolder/>"), "Graph Holder"},
-        {readEntity<SliderControl>("<slider/>"), "Slider"}};
+        {readMeasured<ControlRectangle>("<controlRectangle/>"), "Control Rectangle"},
+        {readMeasured<Dial>("<dial/>"), "Dial"},
+        {readMeasured<GraphHolder>("<graphHolder/>"), "Graph Holder"},
+        {readMeasured<SliderControl>("<slider/>"), "Slider"}};
     for (const auto& [entity, title] : cases) {
         std::unique_ptr<QWidget> w(entity->editorView());
         auto* editor = qobject_cast<NotImplementedEditor*>(w.get());

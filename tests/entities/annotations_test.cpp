@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -32,48 +32,18 @@
 
 namespace {
 
-template <class T>
-std::shared_ptr<T> readEntity(const std::string& xml, GraphicsSheet* sheet = nullptr)
-{
-    pugi::xml_document doc = parseXml(xml);
-    auto t = std::dynamic_pointer_cast<T>(makeEntity(doc.first_child(), sheet));
-    if (t) {
-        t->readXML(doc.first_child());
-        t->updateGeometry(std::nullopt, nullptr);
-    }
-    return t;
-}
-
 // A square y-up view of `scale` pixels per inch centred on a model point,
 // on black, with the entity drawn in it.
-struct Canvas {
-    QImage image;
-    QTransform view;
+struct Canvas : CentredImage {
     Canvas(Entity& e, double scale, QPointF centre, const std::function<void(Graphics&)>& setup = {}, int size = 400)
-        : image(size, size, QImage::Format_ARGB32_Premultiplied),
-          view(scale, 0, 0, -scale, size / 2.0 - centre.x() * scale, size / 2.0 + centre.y() * scale)
+        : CentredImage(
+              [&](Graphics& g) {
+                  if (setup)
+                      setup(g);
+                  e.draw(g);
+              },
+              scale, centre, size)
     {
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        painter.setTransform(view);
-        DrawingContext context(painter);
-        Graphics g(context);
-        if (setup)
-            setup(g);
-        e.draw(g);
-    }
-    QColor at(QPointF model) const
-    {
-        const QPointF p = view.map(model);
-        return image.pixelColor(int(std::floor(p.x())), int(std::floor(p.y())));
-    }
-    int count(const std::function<bool(const QColor&)>& test) const
-    {
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                n += test(image.pixelColor(x, y)) ? 1 : 0;
-        return n;
     }
 };
 
@@ -85,26 +55,7 @@ bool isGrey(const QColor& c)
 // Whether a click at the model point picks the entity (pick mode, one pixel).
 bool picks(Entity& e, QPointF model, double scale = 400)
 {
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    DrawingContext context(painter);
-    context.concatenate(QTransform(scale, 0, 0, -scale, -model.x() * scale + 0.5, model.y() * scale + 0.5));
-    Graphics g(context);
-    g.picking = true;
-    g.pickImage = &image;
-    g.clearPickPixel();
-    e.draw(g);
-    return g.pickPixelHit();
-}
-
-void expectBox(const BoundingBox& box, QPointF bottomLeft, QPointF topRight)
-{
-    ASSERT_TRUE(box.valid);
-    EXPECT_NEAR(box.bottomLeft.x(), bottomLeft.x(), 1e-9);
-    EXPECT_NEAR(box.bottomLeft.y(), bottomLeft.y(), 1e-9);
-    EXPECT_NEAR(box.topRight.x(), topRight.x(), 1e-9);
-    EXPECT_NEAR(box.topRight.y(), topRight.y(), 1e-9);
+    return picksThrough(pixelCentredOn(model, scale), e);
 }
 
 const char* const kBoxAttributes = R"(at="1,0.5" boxLeft="0" boxBase="0" boxWidth="2" boxHeight="1" penWidth="0.02")";
@@ -114,14 +65,14 @@ const char* const kBoxAttributes = R"(at="1,0.5" boxLeft="0" boxBase="0" boxWidt
 TEST(NoteBox, ReadingRules)
 {
     // No box attributes: the unit box at the origin.
-    auto bare = readEntity<NoteBox>("<noteBox/>");
+    auto bare = readMeasured<NoteBox>("<noteBox/>");
     ASSERT_TRUE(bare);
     EXPECT_EQ(bare->rectangle, QRectF(0, 0, 1, 1));
     EXPECT_TRUE(bare->autoSize);
     EXPECT_EQ(bare->typeName(), "NoteBox");
 
     // Left and base at single precision, width and height at double.
-    auto n = readEntity<NoteBox>(R"(<noteBox boxLeft="0.1" boxBase="0.2" boxWidth="0.1" boxHeight="0.3"
+    auto n = readMeasured<NoteBox>(R"(<noteBox boxLeft="0.1" boxBase="0.2" boxWidth="0.1" boxHeight="0.3"
         roundness="0.1" autoSize="false" extrusionBase="0.1" penColor="0,0,255" linePattern="dash"/>)");
     EXPECT_EQ(n->rectangle, QRectF(double(0.1f), double(0.2f), 0.1, 0.3));
     EXPECT_EQ(n->roundness, double(0.1f));
@@ -139,7 +90,7 @@ TEST(NoteBox, ReadingRules)
 
 TEST(NoteBox, BoxShadowAndLinePlacement)
 {
-    auto n = readEntity<NoteBox>(std::string("<noteBox ") + kBoxAttributes + "/>");
+    auto n = readMeasured<NoteBox>(std::string("<noteBox ") + kBoxAttributes + "/>");
     expectBox(n->boundingBox, {-0.01, -0.01}, {2.01, 1.01}); // grown by half the pen
     ASSERT_TRUE(n->shadowBox);
     EXPECT_NEAR(n->shadowBox->left(), 0, 1e-12);
@@ -159,7 +110,7 @@ TEST(NoteBox, BoxShadowAndLinePlacement)
     // Several lines are placed from the box in its own coordinates: the first
     // 0.7 font heights above the middle of the grown box, each entry (empty
     // ones too) 1.5 font heights lower; the same whatever the transform.
-    auto lines = readEntity<NoteBox>(std::string("<noteBox ") + kBoxAttributes +
+    auto lines = readMeasured<NoteBox>(std::string("<noteBox ") + kBoxAttributes +
                                      R"( height="0.1" text="First&#13;&#10;&#13;&#10;Third"/>)");
     const auto& runs = lines->glyphRuns();
     ASSERT_EQ(runs.size(), 2u);
@@ -175,7 +126,7 @@ TEST(NoteBox, BoxShadowAndLinePlacement)
 
 TEST(NoteBox, DrawsShadowBoxOutlineTextAndIsPickedInside)
 {
-    auto n = readEntity<NoteBox>(std::string("<noteBox ") + kBoxAttributes +
+    auto n = readMeasured<NoteBox>(std::string("<noteBox ") + kBoxAttributes +
                                  R"( penColor="0,0,255" text="X" height="0.3" brushColor="255,0,0"/>)");
     const Canvas c(*n, 400, {1, 0.5}, {}, 1000);
     EXPECT_EQ(c.at({0.3, 0.3}), QColor(255, 255, 255));  // the box, white
@@ -212,10 +163,10 @@ TEST(NoteBox, DrawsShadowBoxOutlineTextAndIsPickedInside)
     EXPECT_EQ(dashed.at({1.0, -0.015}), QColor(0, 0, 0));
 
     // Inside-out and huge boxes stay drawable.
-    auto inverted = readEntity<NoteBox>(R"(<noteBox boxLeft="2" boxBase="1" boxWidth="-2" boxHeight="-1"/>)");
+    auto inverted = readMeasured<NoteBox>(R"(<noteBox boxLeft="2" boxBase="1" boxWidth="-2" boxHeight="-1"/>)");
     EXPECT_EQ(Canvas(*inverted, 200, {1, 0.5}).at({1, 0.5}), QColor(255, 255, 255));
     EXPECT_GT(inverted->shadowBox->width(), 0);
-    auto huge = readEntity<NoteBox>(R"(<noteBox boxLeft="-3e38" boxWidth="1e308" boxHeight="1e308" roundness="3e38"
+    auto huge = readMeasured<NoteBox>(R"(<noteBox boxLeft="-3e38" boxWidth="1e308" boxHeight="1e308" roundness="3e38"
         penWidth="1e300" text="T" height="1e30"/>)");
     Canvas(*huge, 100, {0, 0});
     EXPECT_TRUE(huge->boundingBox.valid);
@@ -231,7 +182,7 @@ TEST(Coordinate, PenByKindOfSheetAndReadingRules)
     EXPECT_EQ(Coordinate(nullptr).typeName(), "Coordinate");
 
     // Font and label colour come from children; the pen is never read.
-    auto c = readEntity<Coordinate>(R"(<coordinate at="1.5,2" penColor="255,0,0" height="0.2">
+    auto c = readMeasured<Coordinate>(R"(<coordinate at="1.5,2" penColor="255,0,0" height="0.2">
         <font height="0.07" bold="true"/><textBrush brushColor="0,255,0"/></coordinate>)", &pcb);
     EXPECT_EQ(c->position, QPointF(1.5, 2));
     EXPECT_NEAR(c->font.height, 0.07, 1e-7);
@@ -249,7 +200,7 @@ TEST(Coordinate, LabelInTheSheetsUnitsAndBox)
     Schematic sheet(nullptr);
     sheet.schematicSettings.units = Units::mm;
     sheet.schematicSettings.originOffset = QPointF(1, 1);
-    auto c = readEntity<Coordinate>(R"(<coordinate at="2,1"/>)", &sheet);
+    auto c = readMeasured<Coordinate>(R"(<coordinate at="2,1"/>)", &sheet);
     EXPECT_EQ(c->text, "25.40, 0.00");
     const struct {
         Units units;
@@ -278,7 +229,7 @@ TEST(Coordinate, LabelInTheSheetsUnitsAndBox)
 TEST(Coordinate, DrawsAThinCrossAndTheLabelAndResetsItsPen)
 {
     PCB pcb(nullptr);
-    auto c = readEntity<Coordinate>(R"(<coordinate><font height="0.03"/><textBrush brushColor="255,255,0"/></coordinate>)", &pcb);
+    auto c = readMeasured<Coordinate>(R"(<coordinate><font height="0.03"/><textBrush brushColor="255,255,0"/></coordinate>)", &pcb);
     c->pen.width = 0.05;
     c->pen.startCap = LineCap::round;
     const Canvas img(*c, 2000, {0, -0.03});
@@ -303,7 +254,7 @@ TEST(Coordinate, EditorWritesThePointInTheSheetsUnits)
 {
     Schematic sheet(nullptr);
     sheet.schematicSettings.units = Units::mm;
-    auto c = readEntity<Coordinate>(R"(<coordinate at="1,1"/>)", &sheet);
+    auto c = readMeasured<Coordinate>(R"(<coordinate at="1,1"/>)", &sheet);
     std::unique_ptr<QWidget> w(c->editorView());
     auto* editor = qobject_cast<CoordinateEditor*>(w.get());
     ASSERT_TRUE(editor);
@@ -327,14 +278,14 @@ TEST(Coordinate, EditorWritesThePointInTheSheetsUnits)
 
 TEST(PushButton, KeepsTheButtonAndIsDrawnAsItsText)
 {
-    auto bare = readEntity<PushButton>(R"(<pushButton text="Go"/>)");
+    auto bare = readMeasured<PushButton>(R"(<pushButton text="Go"/>)");
     ASSERT_TRUE(bare);
     EXPECT_EQ(bare->rectangle, QRectF(0, 0, 1, 1));
     EXPECT_TRUE(bare->enabled);
     EXPECT_EQ(bare->typeName(), "Push Button");
 
     const std::string text = R"(text="Press" at="0.5,0.25" height="0.1" brushColor="255,255,255")";
-    auto b = readEntity<PushButton>("<pushButton " + text + R"( enabled="false" buttonDown="true"
+    auto b = readMeasured<PushButton>("<pushButton " + text + R"( enabled="false" buttonDown="true"
         buttonGroup="modes" roundness="0.1" boxLeft="0.1" boxBase="-2" boxWidth="3" boxHeight="0.5"
         penColor="0,0,255"><fillBrush brushColor="0,255,0"/></pushButton>)");
     EXPECT_FALSE(b->enabled);
@@ -346,7 +297,7 @@ TEST(PushButton, KeepsTheButtonAndIsDrawnAsItsText)
     EXPECT_EQ(b->fillBrush.color, QColor(0, 255, 0));
 
     // Box, pen, fill and state play no part: the text's box and pixels.
-    auto t = readEntity<TextLines>("<text " + text + "/>");
+    auto t = readMeasured<TextLines>("<text " + text + "/>");
     EXPECT_EQ(b->boundingBox.rect(), t->boundingBox.rect());
     EXPECT_EQ(Canvas(*b, 600, {0.5, 0.25}).image, Canvas(*t, 600, {0.5, 0.25}).image);
 

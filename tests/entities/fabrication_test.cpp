@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -25,17 +25,6 @@
 
 namespace {
 
-template <class T>
-std::shared_ptr<T> readEntity(const std::string& xml, GraphicsSheet* sheet = nullptr)
-{
-    pugi::xml_document doc = parseXml(xml);
-    std::shared_ptr<Entity> e = makeEntity(doc.first_child(), sheet);
-    auto t = std::dynamic_pointer_cast<T>(e);
-    if (t)
-        t->readXML(doc.first_child());
-    return t;
-}
-
 // Measures an entity at the top of a sheet.
 template <class T>
 std::shared_ptr<T> measured(std::shared_ptr<T> e)
@@ -46,11 +35,7 @@ std::shared_ptr<T> measured(std::shared_ptr<T> e)
 
 void expectBox(const BoundingBox& box, double x0, double y0, double x1, double y1, double tolerance = 1e-6)
 {
-    ASSERT_TRUE(box.valid);
-    EXPECT_NEAR(box.bottomLeft.x(), x0, tolerance);
-    EXPECT_NEAR(box.bottomLeft.y(), y0, tolerance);
-    EXPECT_NEAR(box.topRight.x(), x1, tolerance);
-    EXPECT_NEAR(box.topRight.y(), y1, tolerance);
+    ::expectBox(box, QPointF(x0, y0), QPointF(x1, y1), tolerance);
 }
 
 void expectRect(const QRectF& r, double x, double y, double w, double h)
@@ -65,16 +50,8 @@ const QColor kPaper(30, 30, 120);
 
 // A y-up view of 100 pixels per inch, model (0, 0) at the bottom-left corner
 // of a 400 x 400 image on a blue paper.
-struct Canvas {
-    Canvas() : image(400, 400, QImage::Format_ARGB32_Premultiplied)
-    {
-        image.fill(kPaper);
-        painter = std::make_unique<QPainter>(&image);
-        painter->setTransform(QTransform(100, 0, 0, -100, 0, 400));
-        context = std::make_unique<DrawingContext>(*painter);
-        g = std::make_unique<Graphics>(*context);
-        g->drawingPcb = true;
-    }
+struct Canvas : ModelCanvas {
+    Canvas() : ModelCanvas(QPointF(0, 0), 100, QSize(400, 400), kPaper) { g->drawingPcb = true; }
     Canvas& draw(Entity& e)
     {
         e.draw(*g);
@@ -82,43 +59,17 @@ struct Canvas {
     }
     QColor at(double x, double y)
     {
-        finish();
-        return image.pixelColor(int(std::floor(x * 100)), int(std::floor(400 - y * 100)));
+        done();
+        return ModelCanvas::at(QPointF(x, y));
     }
-    void finish()
-    {
-        g.reset();
-        context.reset();
-        painter.reset();
-    }
-    QImage image;
-    std::unique_ptr<QPainter> painter;
-    std::unique_ptr<DrawingContext> context;
-    std::unique_ptr<Graphics> g;
+    void finish() { done(); }
 };
 
 // The entity drawn in pick mode for the device pixel under a model point, at
 // 100 pixels per inch.
 bool picks(Entity& e, QPointF model)
 {
-    const QTransform view(100, 0, 0, -100, 0, 400);
-    const QPointF device = view.map(model);
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    bool hit = false;
-    {
-        DrawingContext context(painter);
-        context.concatenate(view * QTransform::fromTranslate(-std::floor(device.x()), -std::floor(device.y())));
-        Graphics g(context);
-        g.picking = true;
-        g.pickImage = &image;
-        g.clearPickPixel();
-        e.draw(g);
-        hit = g.pickPixelHit();
-    }
-    painter.end();
-    return hit;
+    return picksThrough(devicePixelUnder(model, 100, 400), e);
 }
 
 bool showsLabel(QWidget* w, const QString& text)
@@ -151,7 +102,7 @@ TEST(PcbCutouts, ReadingRulesAndLayers)
     EXPECT_EQ(freshCurve.pen.width, 0.0);
 
     // A missing radius is (0, 0), not the (1, 1) of construction.
-    auto arc = readEntity<PcbCutoutArc>(R"(<pcbCutoutArc startAngle="90" endAngle="180" center="1,2" layer="3" penWidth="0.02"/>)");
+    auto arc = readAs<PcbCutoutArc>(R"(<pcbCutoutArc startAngle="90" endAngle="180" center="1,2" layer="3" penWidth="0.02"/>)");
     ASSERT_TRUE(arc);
     EXPECT_EQ(arc->radius, QSizeF(0, 0));
     EXPECT_NEAR(arc->startAngleInRadians, std::numbers::pi / 2, 1e-12);
@@ -161,12 +112,12 @@ TEST(PcbCutouts, ReadingRulesAndLayers)
     EXPECT_EQ(arc->pen.width, 0.02);
     EXPECT_EQ(arc->entityPen(), &arc->pen);
     // Angles at single precision.
-    auto odd = readEntity<PcbCutoutArc>(R"(<pcbCutoutArc startAngle="0.1" endAngle=" 90" radius="2,1"/>)");
+    auto odd = readAs<PcbCutoutArc>(R"(<pcbCutoutArc startAngle="0.1" endAngle=" 90" radius="2,1"/>)");
     EXPECT_EQ(odd->startAngleInRadians, double(0.1f) * std::numbers::pi / 180);
     EXPECT_EQ(odd->endAngleInRadians, 0.0);
-    EXPECT_EQ(readEntity<PcbCutoutArc>(R"(<pcbCutoutArc endAngle="90deg"/>)")->endAngleInRadians, 0.0);
+    EXPECT_EQ(readAs<PcbCutoutArc>(R"(<pcbCutoutArc endAngle="90deg"/>)")->endAngleInRadians, 0.0);
 
-    auto curve = readEntity<PcbCutoutCurve>(
+    auto curve = readAs<PcbCutoutCurve>(
         R"(<pcbCutoutCurve layer="3" addedByPcbCutoutGenerator="TRUE" penWidth="0.03" closed="true" points="0,0 1,0 1,1"/>)");
     ASSERT_TRUE(curve);
     EXPECT_EQ(curve->layerIndex, -2);
@@ -175,7 +126,7 @@ TEST(PcbCutouts, ReadingRulesAndLayers)
     EXPECT_TRUE(curve->bezier.closed);
     EXPECT_EQ(curve->bezier.points.size(), 3u);
 
-    auto poly = readEntity<PcbCutoutPolyLine>(R"(<pcbCutoutPolyLine layer="3" closed="true" doNotOptimize="1"
+    auto poly = readAs<PcbCutoutPolyLine>(R"(<pcbCutoutPolyLine layer="3" closed="true" doNotOptimize="1"
         addedByPcbCutoutGenerator="true" penWidth="0.2" penColor="255,0,0">
         <vertices><vertex at="0,0"/><vertex at="1,0.5"/></vertices><vertices><vertex at="9,9"/></vertices></pcbCutoutPolyLine>)");
     ASSERT_TRUE(poly);
@@ -189,29 +140,29 @@ TEST(PcbCutouts, ReadingRulesAndLayers)
     EXPECT_EQ(poly->pen.width, 0.01);
     EXPECT_EQ(poly->pen.color, QColor(0, 0, 0));
 
-    auto shape = readEntity<PcbCutoutShape>(R"(<pcbCutout layer="3" x="1" y="1" width="2" height="1" copperPourGap="0.02"
+    auto shape = readAs<PcbCutoutShape>(R"(<pcbCutout layer="3" x="1" y="1" width="2" height="1" copperPourGap="0.02"
         useCopperPourGap="yes" penWidth="0.05"/>)");
     ASSERT_TRUE(shape);
     EXPECT_EQ(shape->layerIndex, -2);
     EXPECT_EQ(shape->copperPourGap, 0.02);
     EXPECT_FALSE(shape->useCopperPourGap);
     EXPECT_EQ(shape->pen.width, 0.05);
-    EXPECT_TRUE(readEntity<PcbCutoutShape>(R"(<pcbCutout useCopperPourGap="true" copperPourGap="0.02mm"/>)")->useCopperPourGap);
-    EXPECT_EQ(readEntity<PcbCutoutShape>(R"(<pcbCutout copperPourGap="0.02mm"/>)")->copperPourGap, 0.0);
+    EXPECT_TRUE(readAs<PcbCutoutShape>(R"(<pcbCutout useCopperPourGap="true" copperPourGap="0.02mm"/>)")->useCopperPourGap);
+    EXPECT_EQ(readAs<PcbCutoutShape>(R"(<pcbCutout copperPourGap="0.02mm"/>)")->copperPourGap, 0.0);
 }
 
 TEST(PcbCutouts, BoundingBoxes)
 {
     // The box covers the drawn circle (radius 2 across and up) as well as the
     // ellipse of the radius, grown by half the pen width.
-    auto arc = measured(readEntity<PcbCutoutArc>(R"(<pcbCutoutArc center="5,5" radius="2,1" penWidth="0.1"/>)"));
+    auto arc = measured(readAs<PcbCutoutArc>(R"(<pcbCutoutArc center="5,5" radius="2,1" penWidth="0.1"/>)"));
     expectBox(arc->boundingBox, 2.95, 2.95, 7.05, 7.05);
     // An invisible pen does not widen it.
-    arc = measured(readEntity<PcbCutoutArc>(R"(<pcbCutoutArc center="5,5" radius="1,1" penWidth="0.1" penColor="0,0,0,0"/>)"));
+    arc = measured(readAs<PcbCutoutArc>(R"(<pcbCutoutArc center="5,5" radius="1,1" penWidth="0.1" penColor="0,0,0,0"/>)"));
     expectBox(arc->boundingBox, 4, 4, 6, 6);
     // Under a 45 degree turn the box still holds the whole circle.
     const double c = std::sqrt(0.5);
-    arc = readEntity<PcbCutoutArc>(R"(<pcbCutoutArc center="0,0" radius="1,1" penColor="0,0,0,0" m11=")" + std::to_string(c) + R"(" m12=")"
+    arc = readAs<PcbCutoutArc>(R"(<pcbCutoutArc center="0,0" radius="1,1" penColor="0,0,0,0" m11=")" + std::to_string(c) + R"(" m12=")"
         + std::to_string(c) + R"(" m21="-)" + std::to_string(c) + R"(" m22=")" + std::to_string(c) + R"(" dx="3"/>)");
     measured(arc);
     EXPECT_LE(arc->boundingBox.bottomLeft.x(), 2.0);
@@ -220,13 +171,13 @@ TEST(PcbCutouts, BoundingBoxes)
     EXPECT_GE(arc->boundingBox.topRight.y(), 1.0);
 
     // Polyline: its vertices through the placement, no widening for the pen.
-    auto poly = measured(readEntity<PcbCutoutPolyLine>(
+    auto poly = measured(readAs<PcbCutoutPolyLine>(
         R"(<pcbCutoutPolyLine dx="1" dy="2"><vertices><vertex at="0,0"/><vertex at="1,0.5"/></vertices></pcbCutoutPolyLine>)"));
     expectBox(poly->boundingBox, 1, 2, 2, 2.5);
     // A curve has no box; a shape the closed curve's.
-    auto curve = measured(readEntity<PcbCutoutCurve>(R"(<pcbCutoutCurve points="0,0 1,0 1,1"/>)"));
+    auto curve = measured(readAs<PcbCutoutCurve>(R"(<pcbCutoutCurve points="0,0 1,0 1,1"/>)"));
     EXPECT_FALSE(curve->boundingBox.valid);
-    auto shape = measured(readEntity<PcbCutoutShape>(R"(<pcbCutout x="1" y="1" width="2" height="1" penWidth="0.5" dx="1"/>)"));
+    auto shape = measured(readAs<PcbCutoutShape>(R"(<pcbCutout x="1" y="1" width="2" height="1" penWidth="0.5" dx="1"/>)"));
     expectBox(shape->boundingBox, 2, 1, 4, 2);
 }
 
@@ -234,7 +185,7 @@ TEST(PcbCutouts, ArcDrawsACircularArcCounterClockwise)
 {
     // Radius (1, 0.5): drawn with radius 1. From 0 to 90 degrees: the
     // quarter from the right to the top.
-    auto arc = measured(readEntity<PcbCutoutArc>(
+    auto arc = measured(readAs<PcbCutoutArc>(
         R"(<pcbCutoutArc center="2,2" radius="1,0.5" startAngle="0" endAngle="90" penWidth="0.05" penColor="255,0,0"/>)"));
     Canvas canvas;
     canvas.draw(*arc);
@@ -246,7 +197,7 @@ TEST(PcbCutouts, ArcDrawsACircularArcCounterClockwise)
     EXPECT_EQ(arc->pen.width, 0.05);
 
     // An end below the start goes round: 270 to 0 sweeps the last quarter.
-    arc = readEntity<PcbCutoutArc>(
+    arc = readAs<PcbCutoutArc>(
         R"(<pcbCutoutArc center="2,2" radius="1,1" startAngle="270" endAngle="0" penWidth="0.05" penColor="255,0,0"/>)");
     EXPECT_NEAR(arc->sweep(), std::numbers::pi / 2, 1e-6);
     Canvas second;
@@ -255,13 +206,13 @@ TEST(PcbCutouts, ArcDrawsACircularArcCounterClockwise)
     EXPECT_EQ(second.at(2, 2.995), kPaper);
 
     // Without a radius the arc is a point; with an invisible pen nothing.
-    auto none = readEntity<PcbCutoutArc>(R"(<pcbCutoutArc center="2,2" endAngle="360" penColor="0,255,0,0"/>)");
+    auto none = readAs<PcbCutoutArc>(R"(<pcbCutoutArc center="2,2" endAngle="360" penColor="0,255,0,0"/>)");
     Canvas third;
     third.draw(*none);
     EXPECT_EQ(third.at(2, 2), kPaper);
 
     // Angles far beyond a turn neither hang nor draw more than a circle.
-    auto huge = readEntity<PcbCutoutArc>(R"(<pcbCutoutArc radius="1,1" startAngle="-3e38" endAngle="3e38"/>)");
+    auto huge = readAs<PcbCutoutArc>(R"(<pcbCutoutArc radius="1,1" startAngle="-3e38" endAngle="3e38"/>)");
     EXPECT_LE(huge->sweep(), 2 * std::numbers::pi);
     Canvas fourth;
     fourth.draw(*huge);
@@ -269,7 +220,7 @@ TEST(PcbCutouts, ArcDrawsACircularArcCounterClockwise)
 
 TEST(PcbCutouts, ArcPicksTenPixelsWiderAndRestoresItsPen)
 {
-    auto arc = measured(readEntity<PcbCutoutArc>(
+    auto arc = measured(readAs<PcbCutoutArc>(
         R"(<pcbCutoutArc center="2,2" radius="1,1" startAngle="0" endAngle="180" penWidth="0.01"/>)"));
     EXPECT_TRUE(picks(*arc, QPointF(2, 3)));
     EXPECT_TRUE(picks(*arc, QPointF(2, 3.04)));  // 4 pixels off: inside the widened pen
@@ -285,7 +236,7 @@ TEST(PcbCutouts, ArcPicksTenPixelsWiderAndRestoresItsPen)
 TEST(PcbCutouts, PolylineIsABlackLineOnAWhiteHalo)
 {
     // A wide red pen in the file has no effect; "closed" leaves it open.
-    auto poly = measured(readEntity<PcbCutoutPolyLine>(R"(<pcbCutoutPolyLine closed="true" penWidth="0.3" penColor="255,0,0">
+    auto poly = measured(readAs<PcbCutoutPolyLine>(R"(<pcbCutoutPolyLine closed="true" penWidth="0.3" penColor="255,0,0">
         <vertices><vertex at="1,1.005"/><vertex at="3.005,1.005"/><vertex at="3.005,3"/></vertices></pcbCutoutPolyLine>)"));
     Canvas canvas;
     canvas.draw(*poly);
@@ -310,7 +261,7 @@ TEST(PcbCutouts, PolylineIsABlackLineOnAWhiteHalo)
     EXPECT_EQ(poly->pen.color, QColor(0, 0, 0));
 
     // Without vertices nothing is drawn, not even when selected.
-    auto empty = readEntity<PcbCutoutPolyLine>(R"(<pcbCutoutPolyLine/>)");
+    auto empty = readAs<PcbCutoutPolyLine>(R"(<pcbCutoutPolyLine/>)");
     empty->selected = true;
     empty->boundingBox.addRect(QRectF(0.5, 0.5, 1, 1));
     Canvas blank;
@@ -326,7 +277,7 @@ TEST(PcbCutouts, PolylineIsABlackLineOnAWhiteHalo)
 TEST(PcbCutouts, ShapeAndCurveDrawing)
 {
     // The shape's outline is one device pixel wide, whatever the file says.
-    auto shape = measured(readEntity<PcbCutoutShape>(
+    auto shape = measured(readAs<PcbCutoutShape>(
         R"(<pcbCutout x="1" y="1.005" width="2" height="1" penWidth="0.05" penColor="255,255,255" brushColor="0,0,0"/>)"));
     Canvas canvas;
     canvas.draw(*shape);
@@ -339,14 +290,14 @@ TEST(PcbCutouts, ShapeAndCurveDrawing)
     // A closed curve is filled black with a one-pixel white outline, placed by
     // its own transform.
     const std::string square = R"(points="0.005,0.005 2.005,0.005 2.005,2.005 0.005,2.005" dx="1" dy="1")";
-    auto curve = readEntity<PcbCutoutCurve>(R"(<pcbCutoutCurve closed="true" )" + square + "/>");
+    auto curve = readAs<PcbCutoutCurve>(R"(<pcbCutoutCurve closed="true" )" + square + "/>");
     Canvas second;
     second.draw(*curve);
     EXPECT_TRUE(isBlack(second.at(2, 2)));
     EXPECT_TRUE(isWhite(second.at(3.005, 2)));
     EXPECT_EQ(second.at(0.5, 0.5), kPaper);
     // An open one is only stroked.
-    auto open = readEntity<PcbCutoutCurve>("<pcbCutoutCurve " + square + "/>");
+    auto open = readAs<PcbCutoutCurve>("<pcbCutoutCurve " + square + "/>");
     Canvas third;
     third.draw(*open);
     EXPECT_EQ(third.at(2, 2), kPaper);
@@ -359,7 +310,7 @@ TEST(PcbCutouts, ShapeAndCurveDrawing)
 
 TEST(PcbHoles, ReadingAndBox)
 {
-    auto hole = readEntity<PcbHole>(R"(<pcbHole at="1,2" holeDiameter="0.125" layer="3" copperPourGap="0.01"
+    auto hole = readAs<PcbHole>(R"(<pcbHole at="1,2" holeDiameter="0.125" layer="3" copperPourGap="0.01"
         useCopperPourGap="True" addedByPcbBorder="true" penWidth="0.2"/>)");
     ASSERT_TRUE(hole);
     expectRect(hole->rectangle, 0.9375, 1.9375, 0.125, 0.125);
@@ -372,7 +323,7 @@ TEST(PcbHoles, ReadingAndBox)
 
     // Without a diameter the rectangle collapses to the centre; without "at"
     // the centre is the origin, whatever the entity held.
-    auto dot = readEntity<PcbHole>(R"(<pcbHole at="1,2"/>)");
+    auto dot = readAs<PcbHole>(R"(<pcbHole at="1,2"/>)");
     expectRect(dot->rectangle, 1, 2, 0, 0);
     pugi::xml_document doc = parseXml(R"(<pcbHole holeDiameter="0.5"/>)");
     dot->readXML(doc.first_child());
@@ -380,10 +331,10 @@ TEST(PcbHoles, ReadingAndBox)
     expectRect(dot->rectangle, -0.25, -0.25, 0.5, 0.5);
 
     // The box is the rectangle under the placement, not widened for the pen.
-    auto placed = measured(readEntity<PcbHole>(R"(<pcbHole at="1,0" holeDiameter="0.2" m11="0" m12="1" m21="-1" m22="0" dx="1"/>)"));
+    auto placed = measured(readAs<PcbHole>(R"(<pcbHole at="1,0" holeDiameter="0.2" m11="0" m12="1" m21="-1" m22="0" dx="1"/>)"));
     expectBox(placed->boundingBox, 0.9, 0.9, 1.1, 1.1);
 
-    auto cut = readEntity<VCut>(R"(<vCut end="3,1" layer="5"/>)");
+    auto cut = readAs<VCut>(R"(<vCut end="3,1" layer="5"/>)");
     ASSERT_TRUE(cut);
     EXPECT_EQ(cut->start, QPointF(0, 0));
     EXPECT_EQ(cut->end, QPointF(3, 1));
@@ -398,7 +349,7 @@ TEST(PcbHoles, ReadingAndBox)
 
 TEST(PcbHoles, HoleIsABlackDiscWithAOnePixelOutline)
 {
-    auto hole = measured(readEntity<PcbHole>(R"(<pcbHole at="1,1.005" holeDiameter="1" dx="1"/>)"));
+    auto hole = measured(readAs<PcbHole>(R"(<pcbHole at="1,1.005" holeDiameter="1" dx="1"/>)"));
     Canvas canvas;
     canvas.draw(*hole);
     EXPECT_EQ(canvas.at(2, 1), QColor(0, 0, 0));
@@ -413,7 +364,7 @@ TEST(PcbHoles, HoleIsABlackDiscWithAOnePixelOutline)
     EXPECT_EQ(layered.at(2, 1), QColor(0, 200, 0));
 
     // A V-cut draws nothing, selected or not: its box stays empty.
-    auto cut = measured(readEntity<VCut>(R"(<vCut start="0,1" end="4,1"/>)"));
+    auto cut = measured(readAs<VCut>(R"(<vCut start="0,1" end="4,1"/>)"));
     cut->selected = true;
     Canvas blank;
     blank.draw(*cut);
@@ -425,7 +376,7 @@ TEST(PcbHoles, HoleIsABlackDiscWithAOnePixelOutline)
 
 TEST(FabricationMarks, FiducialAndGerberFlashKeepTheirData)
 {
-    auto f = readEntity<Fiducial>(R"(<fiducial at="1,1" holeDiameter="0.04" outerDiameter="0.12" name="FID1"
+    auto f = readAs<Fiducial>(R"(<fiducial at="1,1" holeDiameter="0.04" outerDiameter="0.12" name="FID1"
         twoSided="true" addedByPcbBorder="false" alignment="topLeft" layer="5" penWidth="0.3"/>)");
     ASSERT_TRUE(f);
     expectRect(f->rectangle, 0.98, 0.98, 0.04, 0.04);
@@ -439,9 +390,9 @@ TEST(FabricationMarks, FiducialAndGerberFlashKeepTheirData)
 
     Fiducial fresh(nullptr);
     EXPECT_FALSE(fresh.nameAligned.has_value());
-    auto plain = readEntity<Fiducial>(R"(<fiducial/>)");
+    auto plain = readAs<Fiducial>(R"(<fiducial/>)");
     EXPECT_EQ(plain->nameAligned, ContentAlignment::middleCenter);
-    EXPECT_EQ(readEntity<Fiducial>(R"(<fiducial alignment="MiddleLeft"/>)")->nameAligned, ContentAlignment::middleCenter);
+    EXPECT_EQ(readAs<Fiducial>(R"(<fiducial alignment="MiddleLeft"/>)")->nameAligned, ContentAlignment::middleCenter);
     EXPECT_EQ(Fiducial::defaultNameAligned, ContentAlignment::middleRight);
     // A missing name keeps the one held.
     pugi::xml_document doc = parseXml(R"(<fiducial at="2,2"/>)");
@@ -450,7 +401,7 @@ TEST(FabricationMarks, FiducialAndGerberFlashKeepTheirData)
     EXPECT_EQ(f->modelSpacePosition, QPointF(2, 2));
     EXPECT_EQ(f->nameAligned, ContentAlignment::middleCenter);
 
-    auto flash = readEntity<GerberFlash>(R"(<gerberFlash modelSpacePosition="1,2" name="Logo" round="true" crossHairThickness="0.01"
+    auto flash = readAs<GerberFlash>(R"(<gerberFlash modelSpacePosition="1,2" name="Logo" round="true" crossHairThickness="0.01"
         addThermalRelief="yes" holeDiameter="0.02" roundness="0.5" size="0.1,0.2" layer="6"/>)");
     ASSERT_TRUE(flash);
     EXPECT_EQ(flash->modelSpacePosition, QPointF(1, 2));
@@ -485,7 +436,7 @@ TEST(FabricationMarks, FiducialAndGerberFlashKeepTheirData)
 
 TEST(FabricationMarks, NoMaskIsTranslucentRed)
 {
-    auto mask = measured(readEntity<NoMask>(R"(<noMask x="1" y="1" width="2" height="2" brushColor="0,0,255" penColor="255,255,0"
+    auto mask = measured(readAs<NoMask>(R"(<noMask x="1" y="1" width="2" height="2" brushColor="0,0,255" penColor="255,255,0"
         penWidth="0.02" addSolderPaste="true" layer="5"/>)"));
     ASSERT_TRUE(mask);
     EXPECT_EQ(mask->brush.color.redF(), 1.0);
@@ -516,7 +467,7 @@ TEST(MouseBites, ParametersAreLazyAndReadWhole)
     EXPECT_EQ(fresh.maximumMouserBiteSeparation(), 2.952755905511811);
     EXPECT_TRUE(fresh.isMaximumMouserBiteSeparationSet());
 
-    auto bite = readEntity<MouseBite>(R"(<mouseBite/>)");
+    auto bite = readAs<MouseBite>(R"(<mouseBite/>)");
     ASSERT_TRUE(bite);
     MouseByteParameters& p = bite->mouseByteParameters;
     EXPECT_TRUE(p.isNumberOfHolesSet());
@@ -529,10 +480,10 @@ TEST(MouseBites, ParametersAreLazyAndReadWhole)
     EXPECT_EQ(p.maximumMouserBiteSeparation(), 2.952755905511811);
 
     for (const char* text : {" 1.5", "1.5mm", "nan", "1e999"}) {
-        auto b = readEntity<MouseBite>(std::string(R"(<mouseBite maximumMouserBiteSeparation=")") + text + R"("/>)");
+        auto b = readAs<MouseBite>(std::string(R"(<mouseBite maximumMouserBiteSeparation=")") + text + R"("/>)");
         EXPECT_EQ(b->mouseByteParameters.maximumMouserBiteSeparation(), 2.952755905511811) << text;
     }
-    auto full = readEntity<MouseBite>(R"(<mouseBite at="1,2" numberOfHoles="7" holeDiameter="0.02" holeSpacing="0.03"
+    auto full = readAs<MouseBite>(R"(<mouseBite at="1,2" numberOfHoles="7" holeDiameter="0.02" holeSpacing="0.03"
         maximumMouserBiteSeparation="1.5"/>)");
     EXPECT_EQ(full->position, QPointF(1, 2));
     EXPECT_EQ(full->mouseByteParameters.numberOfHoles(), 7);
@@ -616,7 +567,7 @@ TEST(FabricationEditors, TypeNamesAndTitles)
         {"<mouseBiteHole/>", "Mouse-Bite Hole", "Mouse Bite Hole"},
     };
     for (const Case& c : cases) {
-        auto e = readEntity<Entity>(c.xml);
+        auto e = readAs<Entity>(c.xml);
         ASSERT_TRUE(e) << c.xml;
         EXPECT_EQ(e->typeName(), c.typeName);
         std::unique_ptr<QWidget> editor(e->editorView());
@@ -625,10 +576,10 @@ TEST(FabricationEditors, TypeNamesAndTitles)
         EXPECT_EQ(frame->title(), c.title);
         EXPECT_TRUE(showsLabel(frame, "No editable parameters")) << c.xml;
     }
-    auto arc = readEntity<PcbCutoutArc>("<pcbCutoutArc/>");
+    auto arc = readAs<PcbCutoutArc>("<pcbCutoutArc/>");
     std::unique_ptr<QWidget> editor(arc->editorView());
     EXPECT_EQ(static_cast<PcbCutoutArcEditor*>(editor.get())->pcbCutoutArc, arc);
-    auto bite = readEntity<MouseBite>("<mouseBite/>");
+    auto bite = readAs<MouseBite>("<mouseBite/>");
     std::unique_ptr<QWidget> biteEditor(bite->editorView());
     EXPECT_EQ(static_cast<MouseBiteEditor*>(biteEditor.get())->mouseBite, bite);
 }
@@ -707,7 +658,7 @@ TEST(FabricationSheet, ExtremeNumbersDrawWithoutHarm)
         R"(<mouseBiteHole at="3e38,3e38" holeDiameter="1e308" index="-2147483648"/>)",
     };
     for (const char* xml : elements) {
-        auto e = readEntity<Entity>(xml);
+        auto e = readAs<Entity>(xml);
         ASSERT_TRUE(e) << xml;
         e->updateGeometry(std::nullopt, nullptr);
         e->selected = true;

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -38,14 +38,7 @@ class FootprintFamilies : public ::testing::Test {
 protected:
     // The entity the factory makes for the element, read as the entity list
     // reads it; none for a name the factory does not know.
-    std::shared_ptr<Entity> load(const std::string& xml)
-    {
-        pugi::xml_document doc = parseXml(xml);
-        std::shared_ptr<Entity> e = makeEntity(doc.first_child(), &pcb);
-        if (e)
-            e->readXML(doc.first_child());
-        return e;
-    }
+    std::shared_ptr<Entity> load(const std::string& xml) { return readAs(xml, &pcb); }
     template <class T>
     std::shared_ptr<T> read(const std::string& xml)
     {
@@ -623,22 +616,7 @@ QColor pixelAt(const QImage& image, double scale, QPointF model)
 // What a click at the model point picks.
 std::shared_ptr<Entity> pick(GraphicsSheet& sheet, QPointF model, double scale = 200)
 {
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    std::shared_ptr<Entity> hit;
-    {
-        DrawingContext context(painter);
-        context.concatenate(QTransform(scale, 0, 0, -scale, -model.x() * scale + 0.5, model.y() * scale + 0.5));
-        Graphics g(context);
-        g.picking = true;
-        g.pickImage = &image;
-        g.drawingPcb = true;
-        g.viewportBoundingBox.addPoint(model);
-        hit = sheet.draw(g);
-    }
-    painter.end();
-    return hit;
+    return pickOnSheet(sheet, model, scale, false, true);
 }
 
 TEST_F(FootprintFamilies, DesignFileFamiliesReadMeasureDrawAndPickAsFootprints)

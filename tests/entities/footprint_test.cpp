@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -28,64 +28,14 @@ const QColor kBlack(0, 0, 0);
 
 // A y-up image of the model at scale pixels per inch, showing the square of
 // side size/scale centred on centre.
-struct Canvas {
-    QImage image;
-    QPainter painter;
-    DrawingContext context;
-    Graphics g;
-
-    Canvas(int size, double scale, QPointF centre)
-        : image(make(size)), painter(&image), context(init(painter, size, scale, centre)), g(context),
-          scale_(scale), centre_(centre)
-    {
-        g.drawingPcb = true;
-    }
-    QColor at(QPointF model)
-    {
-        if (painter.isActive())
-            painter.end();
-        const double half = image.width() / 2.0;
-        return image.pixelColor(int(std::floor(half + (model.x() - centre_.x()) * scale_)),
-                                int(std::floor(half - (model.y() - centre_.y()) * scale_)));
-    }
-
-private:
-    double scale_;
-    QPointF centre_;
-    static QImage make(int size)
-    {
-        QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
-        img.fill(kBackground);
-        return img;
-    }
-    static QPainter& init(QPainter& p, int size, double s, QPointF c)
-    {
-        p.setTransform(QTransform(s, 0, 0, -s, size / 2.0 - c.x() * s, size / 2.0 + c.y() * s));
-        return p;
-    }
+struct Canvas : BoardCanvas {
+    Canvas(int size, double scale, QPointF centre = QPointF(0, 0)) : BoardCanvas(size, scale, centre, kBackground) {}
 };
 
 // The entity of the sheet drawn at a model point, as a click there picks it.
 std::shared_ptr<Entity> pick(GraphicsSheet& sheet, QPointF model, bool subPicking, double scale = 200)
 {
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    std::shared_ptr<Entity> hit;
-    {
-        DrawingContext context(painter);
-        // The model point lands in the middle of the one pixel.
-        context.concatenate(QTransform(scale, 0, 0, -scale, -model.x() * scale + 0.5, model.y() * scale + 0.5));
-        Graphics g(context);
-        g.picking = true;
-        g.subPicking = subPicking;
-        g.pickImage = &image;
-        g.drawingPcb = true;
-        g.viewportBoundingBox.addPoint(model);
-        hit = sheet.draw(g);
-    }
-    painter.end();
-    return hit;
+    return pickOnSheet(sheet, model, scale, subPicking, true);
 }
 
 class FootprintTest : public ::testing::Test {

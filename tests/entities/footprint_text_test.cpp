@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -18,15 +18,6 @@
 #include <memory>
 
 namespace {
-
-std::shared_ptr<Entity> make(const std::string& xml)
-{
-    pugi::xml_document doc = parseXml(xml);
-    std::shared_ptr<Entity> e = makeEntity(doc.first_child(), nullptr);
-    if (e)
-        e->readXML(doc.first_child());
-    return e;
-}
 
 // Brightness summed over an image of the entity drawn at 400 pixels per
 // inch about the origin.
@@ -52,23 +43,7 @@ double inkOf(Entity& e, bool selected = false)
 // The entity of the sheet hit by a click at the model point.
 std::shared_ptr<Entity> pick(GraphicsSheet& sheet, QPointF model, bool subPicking, double scale = 400)
 {
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    std::shared_ptr<Entity> hit;
-    {
-        DrawingContext context(painter);
-        context.concatenate(QTransform(scale, 0, 0, -scale, -model.x() * scale + 0.5, model.y() * scale + 0.5));
-        Graphics g(context);
-        g.picking = true;
-        g.subPicking = subPicking;
-        g.pickImage = &image;
-        g.drawingPcb = true;
-        g.viewportBoundingBox.addPoint(model);
-        hit = sheet.draw(g);
-    }
-    painter.end();
-    return hit;
+    return pickOnSheet(sheet, model, scale, subPicking, true);
 }
 
 } // namespace
@@ -77,7 +52,7 @@ TEST(FootprintTextReading, ElementNamesAndFields)
 {
     // Three element names make a reference, read alike.
     for (const char* name : {"footprintId", "FootprintId", "jumperId"}) {
-        auto e = make(std::string("<") + name + R"( text="R5" at="0.5,0.25" visibleInPcb="false" prefix="R" jumperReference="JP"/>)");
+        auto e = readAs(std::string("<") + name + R"( text="R5" at="0.5,0.25" visibleInPcb="false" prefix="R" jumperReference="JP"/>)");
         auto r = std::dynamic_pointer_cast<FootprintReference>(e);
         ASSERT_TRUE(r) << name;
         EXPECT_EQ(r->text, QStringLiteral("R5"));
@@ -87,7 +62,7 @@ TEST(FootprintTextReading, ElementNamesAndFields)
         EXPECT_EQ(r->jumperReference, QStringLiteral("JP"));
         EXPECT_EQ(r->typeName(), QStringLiteral("Footprint Reference"));
     }
-    EXPECT_FALSE(make(R"(<footprintReference text="U1"/>)"));
+    EXPECT_FALSE(readAs(R"(<footprintReference text="U1"/>)"));
 
     // Initial values, and what missing or odd attributes leave.
     FootprintReference fresh(nullptr);
@@ -96,7 +71,7 @@ TEST(FootprintTextReading, ElementNamesAndFields)
     EXPECT_EQ(fresh.jumperReference, QStringLiteral("U"));
     EXPECT_DOUBLE_EQ(fresh.font.height, 0.055);
     EXPECT_TRUE(fresh.rotateInParts);
-    auto r = std::dynamic_pointer_cast<FootprintReference>(make(R"(<footprintId visibleInPcb="TRUE" prefix=""/>)"));
+    auto r = std::dynamic_pointer_cast<FootprintReference>(readAs(R"(<footprintId visibleInPcb="TRUE" prefix=""/>)"));
     ASSERT_TRUE(r);
     EXPECT_FALSE(r->visibleInPcb);
     EXPECT_EQ(r->prefix, QString());
@@ -107,7 +82,7 @@ TEST(FootprintTextReading, ElementNamesAndFields)
     EXPECT_TRUE(value.displayIn3D);
     EXPECT_FALSE(value.autoPosition);
     auto v = std::dynamic_pointer_cast<FootprintPartValue>(
-        make(R"(<footprintPartValue text="10k" showInPcb="false" displayIn3D="false" autoPosition="true" alignment="topLeft"/>)"));
+        readAs(R"(<footprintPartValue text="10k" showInPcb="false" displayIn3D="false" autoPosition="true" alignment="topLeft"/>)"));
     ASSERT_TRUE(v);
     EXPECT_EQ(v->text, QStringLiteral("10k"));
     EXPECT_FALSE(v->visibleInPCB);
@@ -118,7 +93,7 @@ TEST(FootprintTextReading, ElementNamesAndFields)
 
     // Only "showInPcb" sets the flag: an attribute named like the field is
     // not read; flags are true for "true" alone.
-    auto w = std::dynamic_pointer_cast<FootprintPartValue>(make(R"(<footprintPartValue visibleInPCB="false" displayIn3D="yes"/>)"));
+    auto w = std::dynamic_pointer_cast<FootprintPartValue>(readAs(R"(<footprintPartValue visibleInPCB="false" displayIn3D="yes"/>)"));
     ASSERT_TRUE(w);
     EXPECT_TRUE(w->visibleInPCB);
     EXPECT_FALSE(w->displayIn3D);
@@ -127,7 +102,7 @@ TEST(FootprintTextReading, ElementNamesAndFields)
 
 TEST(FootprintTextDrawing, VisibilityRules)
 {
-    auto r = std::dynamic_pointer_cast<FootprintReference>(make(R"(<footprintId text="U9" height="0.05" brushColor="255,255,255"/>)"));
+    auto r = std::dynamic_pointer_cast<FootprintReference>(readAs(R"(<footprintId text="U9" height="0.05" brushColor="255,255,255"/>)"));
     ASSERT_TRUE(r);
     r->updateGeometry(std::nullopt, nullptr);
     EXPECT_TRUE(r->boundingBox.valid);
@@ -144,7 +119,7 @@ TEST(FootprintTextDrawing, VisibilityRules)
     // A value draws only when shown and not empty; its box is the text's
     // either way (an empty text's box is its anchor).
     auto v = std::dynamic_pointer_cast<FootprintPartValue>(
-        make(R"(<footprintPartValue text="" at="0.1,0.2" height="0.05" brushColor="255,255,255"/>)"));
+        readAs(R"(<footprintPartValue text="" at="0.1,0.2" height="0.05" brushColor="255,255,255"/>)"));
     ASSERT_TRUE(v);
     v->updateGeometry(std::nullopt, nullptr);
     // (the anchor is read at single precision)

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
 #include "editors/EditorTestSupport.h"
@@ -21,76 +21,17 @@
 
 namespace {
 
-template <class T>
-std::shared_ptr<T> readEntity(const std::string& xml)
-{
-    pugi::xml_document doc = parseXml(xml);
-    std::shared_ptr<Entity> e = makeEntity(doc.first_child(), nullptr);
-    auto t = std::dynamic_pointer_cast<T>(e);
-    if (t)
-        t->readXML(doc.first_child());
-    return t;
-}
-
 // An image seen through a y-up view: `scale` pixels per inch, model (0, 0) at
 // the bottom-left corner of the image.
-struct Canvas {
-    explicit Canvas(double scale = 20, QSize size = QSize(200, 200))
-        : image(size, QImage::Format_ARGB32_Premultiplied), scale(scale)
-    {
-        image.fill(Qt::transparent);
-        painter = std::make_unique<QPainter>(&image);
-        painter->setTransform(QTransform(scale, 0, 0, -scale, 0, size.height()));
-        context = std::make_unique<DrawingContext>(*painter);
-        g = std::make_unique<Graphics>(*context);
-    }
-    const QImage& done()
-    {
-        g.reset();
-        context.reset();
-        painter.reset();
-        return image;
-    }
-    // The pixel under a model point.
-    QColor at(QPointF model) const
-    {
-        return image.pixelColor(int(std::floor(model.x() * scale)), int(std::floor(image.height() - model.y() * scale)));
-    }
-    QImage image;
-    double scale;
-    std::unique_ptr<QPainter> painter;
-    std::unique_ptr<DrawingContext> context;
-    std::unique_ptr<Graphics> g;
+struct Canvas : ModelCanvas {
+    explicit Canvas(double scale = 20, QSize size = QSize(200, 200)) : ModelCanvas(QPointF(0, 0), scale, size) {}
 };
 
 // Draws the entity in pick mode for the device pixel under a model point, in
 // a view of `scale` pixels per inch; true when it is hit.
 bool picks(Entity& e, QPointF model, double scale = 100)
 {
-    const QTransform view(scale, 0, 0, -scale, 0, 1000);
-    const QPointF device = view.map(model);
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    bool hit = false;
-    {
-        DrawingContext context(painter);
-        context.concatenate(view * QTransform::fromTranslate(-std::floor(device.x()), -std::floor(device.y())));
-        Graphics g(context);
-        g.picking = true;
-        g.pickImage = &image;
-        g.clearPickPixel();
-        e.draw(g);
-        hit = g.pickPixelHit();
-    }
-    painter.end();
-    return hit;
-}
-
-void expectPoint(QPointF actual, QPointF expected, double tolerance = 1e-9)
-{
-    EXPECT_NEAR(actual.x(), expected.x(), tolerance);
-    EXPECT_NEAR(actual.y(), expected.y(), tolerance);
+    return picksThrough(devicePixelUnder(model, scale, 1000), e);
 }
 
 } // namespace
@@ -106,13 +47,13 @@ TEST(Line, DefaultsAndReadingRules)
     EXPECT_EQ(fresh.typeName(), "Line");
 
     // Reading "end" defaults to the origin, not to the initial (1, 1).
-    auto onlyStart = readEntity<Line>(R"(<line start="1,1"/>)");
+    auto onlyStart = readAs<Line>(R"(<line start="1,1"/>)");
     ASSERT_TRUE(onlyStart);
     EXPECT_EQ(onlyStart->start, QPointF(1, 1));
     EXPECT_EQ(onlyStart->end, QPointF(0, 0));
     EXPECT_FALSE(onlyStart->doNotBlockRouting);
 
-    auto full = readEntity<Line>(R"(<line start="0.1,0.2" end="3,4" signalName="GND" extrusionBase="0.5"
+    auto full = readAs<Line>(R"(<line start="0.1,0.2" end="3,4" signalName="GND" extrusionBase="0.5"
         extrusionHeight=" 2" doNotBlockRouting="TRUE" penWidth="0.02" penColor="255,0,0" endCap="arrowAnchor"/>)");
     ASSERT_TRUE(full);
     EXPECT_EQ(full->start, QPointF(double(0.1f), double(0.2f))); // single precision, widened
@@ -129,7 +70,7 @@ TEST(Line, DefaultsAndReadingRules)
 
 TEST(Line, ArrowEndsArePulledInButTheBoxIsNot)
 {
-    auto line = readEntity<Line>(R"(<line start="0,0" end="1,0" penWidth="0.01" startCap="arrowAnchor"/>)");
+    auto line = readAs<Line>(R"(<line start="0,0" end="1,0" penWidth="0.01" startCap="arrowAnchor"/>)");
     ASSERT_TRUE(line);
     line->updateGeometry(std::nullopt, nullptr);
     expectPoint(line->drawnStart(), QPointF(0.017, 0));
@@ -141,13 +82,13 @@ TEST(Line, ArrowEndsArePulledInButTheBoxIsNot)
     EXPECT_EQ(line->pen.startCapGraphics->point, QPointF(0, 0));
     EXPECT_FALSE(line->pen.endCapGraphics); // a square cap makes no decoration
 
-    auto both = readEntity<Line>(R"(<line start="0,0" end="0,2" penWidth="0.1" startCap="arrowAnchor" endCap="arrowAnchor"/>)");
+    auto both = readAs<Line>(R"(<line start="0,0" end="0,2" penWidth="0.1" startCap="arrowAnchor" endCap="arrowAnchor"/>)");
     expectPoint(both->drawnStart(), QPointF(0, 0.17));
     expectPoint(both->drawnEnd(), QPointF(0, 2 - 0.17));
     EXPECT_NEAR(both->angle(), M_PI / 2, 1e-12);
 
     for (const char* cap : {"diamondAnchor", "roundAnchor", "squareAnchor"}) {
-        auto other = readEntity<Line>(std::string(R"(<line start="0,0" end="1,0" penWidth="0.1" startCap=")") + cap
+        auto other = readAs<Line>(std::string(R"(<line start="0,0" end="1,0" penWidth="0.1" startCap=")") + cap
                                       + R"(" endCap=")" + cap + R"("/>)");
         EXPECT_EQ(other->drawnStart(), QPointF(0, 0)) << cap;
         EXPECT_EQ(other->drawnEnd(), QPointF(1, 0)) << cap;
@@ -157,7 +98,7 @@ TEST(Line, ArrowEndsArePulledInButTheBoxIsNot)
 TEST(Line, RotatedLineHasTheBoxOfItsMappedEnds)
 {
     // A quarter turn and a shift: (0,0)-(2,1) maps to (5,0)-(4,2).
-    auto line = readEntity<Line>(R"(<line start="0,0" end="2,1" m11="0" m12="1" m21="-1" m22="0" dx="5" dy="0"/>)");
+    auto line = readAs<Line>(R"(<line start="0,0" end="2,1" m11="0" m12="1" m21="-1" m22="0" dx="5" dy="0"/>)");
     line->updateGeometry(std::nullopt, nullptr);
     EXPECT_EQ(line->boundingBox.bottomLeft, QPointF(4, 0));
     EXPECT_EQ(line->boundingBox.topRight, QPointF(5, 2));
@@ -170,7 +111,7 @@ TEST(Line, RotatedLineHasTheBoxOfItsMappedEnds)
 
 TEST(Line, LineWithoutDirectionHasNoArrowsAndNoNaN)
 {
-    auto line = readEntity<Line>(R"(<line start="1,1" end="1,1" penWidth="0.05" penColor="0,0,0"
+    auto line = readAs<Line>(R"(<line start="1,1" end="1,1" penWidth="0.05" penColor="0,0,0"
         startCap="arrowAnchor" endCap="arrowAnchor"/>)");
     line->updateGeometry(std::nullopt, nullptr);
     EXPECT_TRUE(line->isDegenerate());
@@ -199,7 +140,7 @@ TEST(Line, LineWithoutDirectionHasNoArrowsAndNoNaN)
 
 TEST(Line, StrokeArrowsAndTransparentPen)
 {
-    auto line = readEntity<Line>(R"(<line start="1,5" end="9,5" penWidth="0.1" penColor="0,0,255" endCap="arrowAnchor"/>)");
+    auto line = readAs<Line>(R"(<line start="1,5" end="9,5" penWidth="0.1" penColor="0,0,255" endCap="arrowAnchor"/>)");
     line->updateGeometry(std::nullopt, nullptr);
     Canvas c;
     line->draw(*c.g);
@@ -209,7 +150,7 @@ TEST(Line, StrokeArrowsAndTransparentPen)
     EXPECT_GT(c.at(QPointF(9 - 0.45, 5 + 0.15)).alpha(), 128);
     EXPECT_EQ(c.at(QPointF(5, 5 + 0.15)).alpha(), 0);
 
-    auto faint = readEntity<Line>(R"(<line start="1,5" end="9,5" penWidth="0.1" penColor="1,0,0,255"/>)");
+    auto faint = readAs<Line>(R"(<line start="1,5" end="9,5" penWidth="0.1" penColor="1,0,0,255"/>)");
     faint->updateGeometry(std::nullopt, nullptr);
     Canvas f;
     faint->draw(*f.g);
@@ -222,7 +163,7 @@ TEST(Line, PickingWidensThinLinesByTenPixelsAndRestoresThePen)
     // 100 pixels per inch: one device pixel is sqrt(2)/100 inch along the
     // diagonal the pixel size is measured on, so the widened pen is about
     // seven pixels each side of the axis.
-    auto line = readEntity<Line>(R"(<line start="1,1" end="5,1" penWidth="0" penColor="0,0,0"/>)");
+    auto line = readAs<Line>(R"(<line start="1,1" end="5,1" penWidth="0" penColor="0,0,0"/>)");
     line->updateGeometry(std::nullopt, nullptr);
     EXPECT_TRUE(picks(*line, QPointF(3, 1.005)));
     EXPECT_TRUE(picks(*line, QPointF(3, 1 - 0.045)));
@@ -237,7 +178,7 @@ TEST(Line, PickingWidensThinLinesByTenPixelsAndRestoresThePen)
 
 TEST(Rectangle, DefaultsHandlesAndReading)
 {
-    auto bare = readEntity<Rectangle>("<rectangle/>");
+    auto bare = readAs<Rectangle>("<rectangle/>");
     ASSERT_TRUE(bare);
     EXPECT_EQ(bare->typeName(), "Rectangle");
     EXPECT_EQ(bare->rectangle, QRectF(0, 0, 0, 0));
@@ -248,7 +189,7 @@ TEST(Rectangle, DefaultsHandlesAndReading)
     EXPECT_EQ(bare->brush.brushType, BrushType::solid);
     EXPECT_FALSE(bare->cylinder);
 
-    auto r = readEntity<Rectangle>(R"(<rectangle x="1" y="2" width="3" height="1" roundness=" 0.5"
+    auto r = readAs<Rectangle>(R"(<rectangle x="1" y="2" width="3" height="1" roundness=" 0.5"
         extrusionBase="0.1" extrusionHeight="0.25" cylinder="true" doNotBlockRouting="yes" brushColor="10,20,30"/>)");
     EXPECT_EQ(r->rectangle, QRectF(1, 2, 3, 1)); // not moved by reading
     EXPECT_EQ(r->center(), QPointF(2.5, 2.5));
@@ -277,13 +218,13 @@ TEST(Rectangle, FilletParametersAndRoundedSides)
     EXPECT_TRUE(fresh.filletBottom);
     EXPECT_EQ(fresh.radius(), 0.5 / 25.4);
 
-    auto r = readEntity<Rectangle>(R"(<rectangle fillet="true" filletTop="True" radius="0.02"/>)");
+    auto r = readAs<Rectangle>(R"(<rectangle fillet="true" filletTop="True" radius="0.02"/>)");
     EXPECT_TRUE(r->filletParameters.enabled);
     EXPECT_FALSE(r->filletParameters.filletTop);
     EXPECT_TRUE(r->filletParameters.filletBottom); // missing keeps true
     EXPECT_EQ(r->filletParameters.radius(), double(0.02f));
 
-    auto unreadable = readEntity<Rectangle>(R"(<rectangle radius="2mm"/>)");
+    auto unreadable = readAs<Rectangle>(R"(<rectangle radius="2mm"/>)");
     EXPECT_EQ(unreadable->filletParameters.radius(), FilletParameters::defaultRadius);
 
     EXPECT_FALSE(roundedSideTypeFromString("Top"));
@@ -292,7 +233,7 @@ TEST(Rectangle, FilletParametersAndRoundedSides)
 
 TEST(Rectangle, BoundingBoxWithPenAndTransform)
 {
-    auto r = readEntity<Rectangle>(R"(<rectangle x="1" y="1" width="2" height="1" penWidth="0.02" penColor="0,0,0"/>)");
+    auto r = readAs<Rectangle>(R"(<rectangle x="1" y="1" width="2" height="1" penWidth="0.02" penColor="0,0,0"/>)");
     r->updateGeometry(std::nullopt, nullptr);
     expectPoint(r->boundingBox.bottomLeft, QPointF(0.99, 0.99));
     expectPoint(r->boundingBox.topRight, QPointF(3.01, 2.01));
@@ -314,7 +255,7 @@ TEST(Rectangle, BoundingBoxWithPenAndTransform)
 TEST(Rectangle, RoundedCornersAndSquareCorners)
 {
     // roundness 1 on a 4 x 2 rectangle: corner radius 1 (fully round ends).
-    auto rounded = readEntity<Rectangle>(R"(<rectangle x="1" y="1" width="4" height="2" roundness="1"
+    auto rounded = readAs<Rectangle>(R"(<rectangle x="1" y="1" width="4" height="2" roundness="1"
         penColor="0,0,0,0" brushColor="0,128,0"/>)");
     rounded->updateGeometry(std::nullopt, nullptr);
     Canvas c;
@@ -325,7 +266,7 @@ TEST(Rectangle, RoundedCornersAndSquareCorners)
     EXPECT_EQ(c.at(QPointF(1.1, 2)), QColor(0, 128, 0));
 
     for (const char* roundness : {"0", "-1"}) {
-        auto square = readEntity<Rectangle>(std::string(R"(<rectangle x="1" y="1" width="4" height="2" roundness=")")
+        auto square = readAs<Rectangle>(std::string(R"(<rectangle x="1" y="1" width="4" height="2" roundness=")")
                                             + roundness + R"(" penColor="0,0,0,0" brushColor="0,128,0"/>)");
         square->updateGeometry(std::nullopt, nullptr);
         Canvas s;
@@ -351,7 +292,7 @@ TEST(Rectangle, GradientFollowsARectangleThatIsMoved)
         brushType="gradient" brushColor="255,0,0" secondColor="0,0,255" dx="%2" dy="%3"/>)";
     for (const char* roundness : {"0", "0.3"}) {
         for (QPointF shift : {QPointF(0, 0), QPointF(5, 3)}) {
-            auto r = readEntity<Rectangle>(QString(xml)
+            auto r = readAs<Rectangle>(QString(xml)
                                                .arg(roundness)
                                                .arg(shift.x())
                                                .arg(shift.y())
@@ -371,7 +312,7 @@ TEST(Rectangle, GradientFollowsARectangleThatIsMoved)
 
 TEST(LineAndRectangleEditors, ControlsWriteTheEntityAndAskForARedraw)
 {
-    auto line = readEntity<Line>(R"(<line start="1,1" end="2,2"/>)");
+    auto line = readAs<Line>(R"(<line start="1,1" end="2,2"/>)");
     std::unique_ptr<QWidget> w(line->editorView());
     auto* editor = dynamic_cast<LineEditor*>(w.get());
     ASSERT_TRUE(editor);
@@ -392,7 +333,7 @@ TEST(LineAndRectangleEditors, ControlsWriteTheEntityAndAskForARedraw)
         EXPECT_EQ(redraws.count, 2);
     }
 
-    auto rect = readEntity<Rectangle>(R"(<rectangle x="1" y="2" width="3" height="1"/>)");
+    auto rect = readAs<Rectangle>(R"(<rectangle x="1" y="2" width="3" height="1"/>)");
     std::unique_ptr<QWidget> rw(rect->editorView());
     auto* reditor = dynamic_cast<RectangleEditor*>(rw.get());
     ASSERT_TRUE(reditor);

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -48,22 +48,13 @@ protected:
 
     PCB& load(const std::string& entities, bool fixedColor = false)
     {
-        const std::string text = board(entities, fixedColor);
-        EXPECT_TRUE(design.loadFromBytes(QByteArray::fromStdString(text), "nets.project")) << design.lastError().toStdString();
-        PCB& pcb = *design.currentDesignState()->pcb;
-        pcb.updateGeometry();
-        return pcb;
+        return loadBoard(design, board(entities, fixedColor), "nets.project");
     }
 
     template <class T>
     std::shared_ptr<T> read(const std::string& xml)
     {
-        pugi::xml_document doc = parseXml(xml);
-        std::shared_ptr<Entity> e = makeEntity(doc.first_child(), design.currentDesignState()->pcb.get());
-        auto t = std::dynamic_pointer_cast<T>(e);
-        if (t)
-            t->readXML(doc.first_child());
-        return t;
+        return readAs<T>(xml, design.currentDesignState()->pcb.get());
     }
 };
 

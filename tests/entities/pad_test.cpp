@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -30,64 +30,8 @@ const QColor kBlack(0, 0, 0);
 
 // A y-up view of the model: scale pixels per inch, the model origin at the
 // image centre.
-struct Canvas {
-    QImage image;
-    QPainter painter;
-    DrawingContext context;
-    Graphics g;
-    double scale;
-
-    Canvas(int size, double scale, QPointF centre = QPointF(0, 0))
-        : image(make(size)), painter(&image), context(init(painter, size, scale, centre)), g(context), scale(scale)
-    {
-        g.drawingPcb = true;
-        centre_ = centre;
-    }
-    QColor at(QPointF model)
-    {
-        if (painter.isActive())
-            painter.end();
-        const double half = image.width() / 2.0;
-        const int x = int(std::floor(half + (model.x() - centre_.x()) * scale));
-        const int y = int(std::floor(half - (model.y() - centre_.y()) * scale));
-        return image.pixelColor(x, y);
-    }
-    // Pixels clearly brighter than anything but the white pad-name text.
-    int whitish()
-    {
-        if (painter.isActive())
-            painter.end();
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (QColor c = image.pixelColor(x, y); c.red() > 150 && c.green() > 150 && c.blue() > 150)
-                    ++n;
-        return n;
-    }
-    bool untouched()
-    {
-        if (painter.isActive())
-            painter.end();
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (image.pixelColor(x, y) != kBackground)
-                    return false;
-        return true;
-    }
-
-private:
-    QPointF centre_;
-    static QImage make(int size)
-    {
-        QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
-        img.fill(kBackground);
-        return img;
-    }
-    static QPainter& init(QPainter& p, int size, double s, QPointF c)
-    {
-        p.setTransform(QTransform(s, 0, 0, -s, size / 2.0 - c.x() * s, size / 2.0 + c.y() * s));
-        return p;
-    }
+struct Canvas : BoardCanvas {
+    Canvas(int size, double scale, QPointF centre = QPointF(0, 0)) : BoardCanvas(size, scale, centre, kBackground) {}
 };
 
 class PadTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
 #include "document/Design.h"
@@ -26,55 +26,14 @@
 
 namespace {
 
-template <class T>
-std::shared_ptr<T> readAs(const std::string& xml, GraphicsSheet* sheet = nullptr)
-{
-    pugi::xml_document doc = parseXml(xml);
-    auto e = std::dynamic_pointer_cast<T>(makeEntity(doc.first_child(), sheet));
-    if (e)
-        e->readXML(doc.first_child());
-    return e;
-}
-
 // An image of `size` pixels seeing the model from `origin` (its bottom-left
 // corner) at `scale` pixels per inch, y up.
-struct Canvas {
+struct Canvas : ModelCanvas {
     Canvas(QPointF origin = QPointF(0, 0), double scale = 100, int size = 300)
-        : image(size, size, QImage::Format_ARGB32_Premultiplied), origin(origin), scale(scale)
+        : ModelCanvas(origin, scale, QSize(size, size))
     {
-        image.fill(Qt::transparent);
-        painter = std::make_unique<QPainter>(&image);
-        painter->setTransform(QTransform(scale, 0, 0, -scale, -origin.x() * scale, size + origin.y() * scale));
-        context = std::make_unique<DrawingContext>(*painter);
-        g = std::make_unique<Graphics>(*context);
         g->drawingPcb = true;
     }
-    const QImage& done()
-    {
-        g.reset();
-        context.reset();
-        painter.reset();
-        return image;
-    }
-    QColor at(QPointF model) const
-    {
-        const QPointF d = (model - origin) * scale;
-        return image.pixelColor(int(std::floor(d.x())), int(std::floor(image.height() - d.y())));
-    }
-    int inked() const
-    {
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                n += qAlpha(image.pixel(x, y)) > 0;
-        return n;
-    }
-    QImage image;
-    QPointF origin;
-    double scale;
-    std::unique_ptr<QPainter> painter;
-    std::unique_ptr<DrawingContext> context;
-    std::unique_ptr<Graphics> g;
 };
 
 // Ink the entity leaves in a layer pass, the pad pass and the hole pass.
@@ -91,23 +50,7 @@ int inkOfAllPasses(Entity& e)
 // The entity of the sheet drawn at a model point, as a click there picks it.
 std::shared_ptr<Entity> pick(GraphicsSheet& sheet, QPointF model, bool subPicking, double scale = 200)
 {
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    std::shared_ptr<Entity> hit;
-    {
-        DrawingContext context(painter);
-        context.concatenate(QTransform(scale, 0, 0, -scale, -model.x() * scale + 0.5, model.y() * scale + 0.5));
-        Graphics g(context);
-        g.picking = true;
-        g.subPicking = subPicking;
-        g.pickImage = &image;
-        g.drawingPcb = true;
-        g.viewportBoundingBox.addPoint(model);
-        hit = sheet.draw(g);
-    }
-    painter.end();
-    return hit;
+    return pickOnSheet(sheet, model, scale, subPicking, true);
 }
 
 // The editor's title, and whether it shows "No editable parameters".

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -22,91 +22,19 @@
 
 namespace {
 
-template <class T>
-std::shared_ptr<T> readEntity(const std::string& xml, GraphicsSheet* sheet)
-{
-    pugi::xml_document doc = parseXml(xml);
-    std::shared_ptr<Entity> e = makeEntity(doc.first_child(), sheet);
-    auto t = std::dynamic_pointer_cast<T>(e);
-    if (t)
-        t->readXML(doc.first_child());
-    return t;
-}
-
-void expectPoint(QPointF actual, QPointF expected, double tolerance = 1e-9)
-{
-    EXPECT_NEAR(actual.x(), expected.x(), tolerance);
-    EXPECT_NEAR(actual.y(), expected.y(), tolerance);
-}
-
 // A sheet drawn at `scale` pixels per inch onto white, model (0, 0) at the
 // image's lower-left corner.
-struct Render {
-    QImage image;
-    double scale;
-    Render(GraphicsSheet& sheet, double scale = 100, QSize size = QSize(400, 400))
-        : image(size, QImage::Format_ARGB32_Premultiplied), scale(scale)
-    {
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        painter.setTransform(QTransform(scale, 0, 0, -scale, 0, size.height()));
-        DrawingContext context(painter);
-        Graphics g(context);
-        sheet.entityList.draw(g);
-    }
-    QColor at(double x, double y) const
-    {
-        return image.pixelColor(int(std::floor(x * scale)), int(std::floor(image.height() - y * scale)));
-    }
+struct Render : SheetRender {
+    Render(GraphicsSheet& sheet, double scale = 100, QSize size = QSize(400, 400)) : SheetRender(sheet, {}, scale, size) {}
 };
 
 // The entity the sheet's list reports under a model point (100 px/inch).
 std::shared_ptr<Entity> pickAt(GraphicsSheet& sheet, QPointF model, bool subPicking)
 {
-    const QTransform view(100, 0, 0, -100, 0, 1000);
-    const QPointF device = view.map(model);
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    std::shared_ptr<Entity> hit;
-    {
-        DrawingContext context(painter);
-        context.concatenate(view * QTransform::fromTranslate(-std::floor(device.x()), -std::floor(device.y())));
-        Graphics g(context);
-        g.picking = true;
-        g.subPicking = subPicking;
-        g.pickImage = &image;
-        hit = sheet.entityList.draw(g);
-    }
-    painter.end();
-    return hit;
+    return pickInList(sheet.entityList, devicePixelUnder(model, 100, 1000), subPicking);
 }
 
-bool showsNoParameters(QWidget* w)
-{
-    for (QLabel* l : w->findChildren<QLabel*>())
-        if (l->text() == "No editable parameters" && !l->isHidden())
-            return true;
-    return false;
-}
-
-class SchematicNetsTest : public ::testing::Test {
-protected:
-    Design design;
-    Schematic schematic{&design};
-
-    template <class T>
-    std::shared_ptr<T> read(const std::string& xml)
-    {
-        return readEntity<T>(xml, &schematic);
-    }
-    // Appends the entity to the schematic and runs the sheet's geometry.
-    void place(const std::shared_ptr<Entity>& e)
-    {
-        schematic.entityList.entities.push_back(e);
-        schematic.updateGeometry();
-    }
-};
+class SchematicNetsTest : public SchematicSheetTest {};
 
 } // namespace
 
@@ -255,10 +183,10 @@ TEST_F(SchematicNetsTest, CornerStyleComesFromTheSchematicSettings)
     // Off a schematic sheet the corners stay square.
     Design other;
     PCB pcb(&other);
-    auto onPcb = readEntity<Wire>(xml, &pcb);
+    auto onPcb = readAs<Wire>(xml, &pcb);
     onPcb->updateGeometry(std::nullopt, nullptr);
     EXPECT_FALSE(onPcb->path);
-    auto noSheet = readEntity<Wire>(xml, nullptr);
+    auto noSheet = readAs<Wire>(xml, nullptr);
     noSheet->updateGeometry(std::nullopt, nullptr);
     EXPECT_FALSE(noSheet->path);
     EXPECT_EQ(noSheet->points.size(), 3u);
@@ -431,7 +359,7 @@ TEST_F(SchematicNetsTest, JunctionsReadAndMeasureOnlyOnSchematicSheets)
     // when selected.
     Design other;
     PCB pcb(&other);
-    auto onPcb = readEntity<NodeJunction>(R"(<nodeJunction at="1,1"/>)", &pcb);
+    auto onPcb = readAs<NodeJunction>(R"(<nodeJunction at="1,1"/>)", &pcb);
     onPcb->selected = true;
     pcb.entityList.entities.push_back(onPcb);
     pcb.entityList.updateBoundingBox(std::nullopt, nullptr);

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -26,90 +26,11 @@
 
 namespace {
 
-template <class T>
-std::shared_ptr<T> readEntity(const std::string& xml, GraphicsSheet* sheet)
-{
-    pugi::xml_document doc = parseXml(xml);
-    std::shared_ptr<Entity> e = makeEntity(doc.first_child(), sheet);
-    auto t = std::dynamic_pointer_cast<T>(e);
-    if (t)
-        t->readXML(doc.first_child());
-    return t;
-}
-
-void expectPoint(QPointF actual, QPointF expected, double tolerance = 1e-9)
-{
-    EXPECT_NEAR(actual.x(), expected.x(), tolerance);
-    EXPECT_NEAR(actual.y(), expected.y(), tolerance);
-}
-
 // A sheet drawn at `scale` pixels per inch onto white, model (0, 0) at the
 // image's lower-left corner; the graphics flags may be set first.
-struct Render {
-    QImage image;
-    double scale;
-    Render(GraphicsSheet& sheet, const std::function<void(Graphics&)>& setup = {}, double scale = 100, QSize size = QSize(400, 400))
-        : image(size, QImage::Format_ARGB32_Premultiplied), scale(scale)
-    {
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        painter.setTransform(QTransform(scale, 0, 0, -scale, 0, size.height()));
-        DrawingContext context(painter);
-        Graphics g(context);
-        if (setup)
-            setup(g);
-        sheet.entityList.draw(g);
-    }
-    QColor at(double x, double y) const
-    {
-        return image.pixelColor(int(std::floor(x * scale)), int(std::floor(image.height() - y * scale)));
-    }
-    // Pixels that are not white inside a model rectangle.
-    int inkIn(const QRectF& r) const
-    {
-        int n = 0;
-        for (int px = int(r.left() * scale); px < int(r.right() * scale); ++px)
-            for (int py = int(image.height() - r.bottom() * scale); py < int(image.height() - r.top() * scale); ++py)
-                if (image.pixelColor(px, py) != QColor(Qt::white))
-                    ++n;
-        return n;
-    }
-    // Dark pixels (text, outlines) inside a model rectangle.
-    int darkIn(const QRectF& r) const
-    {
-        int n = 0;
-        for (int px = int(r.left() * scale); px < int(r.right() * scale); ++px)
-            for (int py = int(image.height() - r.bottom() * scale); py < int(image.height() - r.top() * scale); ++py)
-                if (image.pixelColor(px, py).lightness() < 128)
-                    ++n;
-        return n;
-    }
-};
+using Render = SheetRender;
 
-bool showsNoParameters(QWidget* w)
-{
-    for (QLabel* l : w->findChildren<QLabel*>())
-        if (l->text() == "No editable parameters" && !l->isHidden())
-            return true;
-    return false;
-}
-
-class SchematicObjectsTest : public ::testing::Test {
-protected:
-    Design design;
-    Schematic schematic{&design};
-
-    template <class T>
-    std::shared_ptr<T> read(const std::string& xml)
-    {
-        return readEntity<T>(xml, &schematic);
-    }
-    void place(const std::shared_ptr<Entity>& e)
-    {
-        schematic.entityList.entities.push_back(e);
-        schematic.updateGeometry();
-    }
-};
+class SchematicObjectsTest : public SchematicSheetTest {};
 
 } // namespace
 
@@ -234,7 +155,7 @@ TEST_F(SchematicObjectsTest, NetLabelsShowOnlyWhereNodeIdsAreAsked)
     // On the PCB sheet a net label has no box whatever the settings.
     Design other;
     PCB pcb(&other);
-    auto onPcb = readEntity<NodeId>(R"(<nodeId text="GND"/>)", &pcb);
+    auto onPcb = readAs<NodeId>(R"(<nodeId text="GND"/>)", &pcb);
     onPcb->updateGeometry(std::nullopt, nullptr);
     EXPECT_FALSE(onPcb->boundingBox.valid);
 }
@@ -392,7 +313,7 @@ TEST_F(SchematicObjectsTest, PortTypeDefaultsFollowTheFileVersion)
     EXPECT_EQ(load(d11c, 11, R"(<port type="short"/>)")->terminalType, TerminalType::shortPin);
 
     // Outside any design the default stays.
-    EXPECT_EQ(readEntity<Port>("<port/>", nullptr)->terminalType, TerminalType::medium);
+    EXPECT_EQ(readAs<Port>("<port/>", nullptr)->terminalType, TerminalType::medium);
     EXPECT_EQ(Port(nullptr).terminalOrientation, TerminalOrientation::left);
 }
 

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
 #include "document/PCB.h"
@@ -19,48 +19,10 @@
 
 namespace {
 
-template <class T>
-std::shared_ptr<T> readEntity(const std::string& xml, GraphicsSheet* sheet = nullptr)
-{
-    pugi::xml_document doc = parseXml(xml);
-    std::shared_ptr<Entity> e = makeEntity(doc.first_child(), sheet);
-    auto t = std::dynamic_pointer_cast<T>(e);
-    if (t)
-        t->readXML(doc.first_child());
-    return t;
-}
-
 // A 200 x 200 image seen through a y-up view of 20 pixels per inch, model
 // (0, 0) at the bottom-left corner.
-struct Canvas {
-    Canvas() : image(200, 200, QImage::Format_ARGB32_Premultiplied)
-    {
-        image.fill(Qt::transparent);
-        painter = std::make_unique<QPainter>(&image);
-        painter->setTransform(QTransform(20, 0, 0, -20, 0, 200));
-        context = std::make_unique<DrawingContext>(*painter);
-        g = std::make_unique<Graphics>(*context);
-    }
-    const QImage& done()
-    {
-        g.reset();
-        context.reset();
-        painter.reset();
-        return image;
-    }
-    QColor at(QPointF model) const { return image.pixelColor(int(model.x() * 20), int(200 - model.y() * 20)); }
-    int inked() const
-    {
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                n += qAlpha(image.pixel(x, y)) > 0;
-        return n;
-    }
-    QImage image;
-    std::unique_ptr<QPainter> painter;
-    std::unique_ptr<DrawingContext> context;
-    std::unique_ptr<Graphics> g;
+struct Canvas : ModelCanvas {
+    Canvas() : ModelCanvas(QPointF(0, 0), 20, QSize(200, 200)) {}
 };
 
 // Some of the outline pen (opaque blue) covers the pixel.
@@ -104,7 +66,7 @@ TEST(GraphicsPath, PointsAppendInOrderWithTheirKinds)
 
 TEST(Shape, ReadsDirectPointsThenThoseOfItsGraphicsPath)
 {
-    auto shape = readEntity<Shape>(R"(<shape brushColor="0,0,255" penWidth="0.3" doNotBlockRouting="true"
+    auto shape = readAs<Shape>(R"(<shape brushColor="0,0,255" penWidth="0.3" doNotBlockRouting="true"
         extrusionBase="1" extrusionHeight="nope">
       <point at="1,1"/><point at="9,1"/>
       <graphicsPath><point at="9,9"/><point at="1,9"/></graphicsPath>
@@ -130,7 +92,7 @@ TEST(Shape, ReadsDirectPointsThenThoseOfItsGraphicsPath)
 
 TEST(Shape, FillsItsPolygonInTheBrushColourWithoutOutline)
 {
-    auto shape = readEntity<Shape>(R"(<shape brushColor="0,0,255" brushType="gradient" secondColor="255,0,0"
+    auto shape = readAs<Shape>(R"(<shape brushColor="0,0,255" brushType="gradient" secondColor="255,0,0"
         penWidth="0.5" penColor="255,0,0"><point at="1,1"/><point at="9,1"/><point at="9,9"/><point at="1,9"/></shape>)");
     EntityList list;
     list.entities.push_back(shape);
@@ -145,20 +107,20 @@ TEST(Shape, FillsItsPolygonInTheBrushColourWithoutOutline)
     EXPECT_EQ(c.at(QPointF(8.5, 5)), QColor(0, 0, 255));
     EXPECT_EQ(c.at(QPointF(9.1, 5)).alpha(), 0); // no pen
 
-    auto faint = readEntity<Shape>(R"(<shape brushColor="1,0,0,255"><point at="1,1"/><point at="9,1"/><point at="9,9"/></shape>)");
+    auto faint = readAs<Shape>(R"(<shape brushColor="1,0,0,255"><point at="1,1"/><point at="9,1"/><point at="9,9"/></shape>)");
     Canvas f;
     faint->draw(*f.g);
     f.done();
     EXPECT_EQ(f.inked(), 0);
 
-    auto empty = readEntity<Shape>(R"(<shape brushColor="0,0,0"/>)");
+    auto empty = readAs<Shape>(R"(<shape brushColor="0,0,0"/>)");
     Canvas e;
     empty->draw(*e.g);
     e.done();
     EXPECT_EQ(e.inked(), 0);
 
     // Its own placement moves the fill.
-    auto moved = readEntity<Shape>(R"(<shape brushColor="0,0,0" dx="5"><point at="0,0"/><point at="2,0"/><point at="2,2"/><point at="0,2"/></shape>)");
+    auto moved = readAs<Shape>(R"(<shape brushColor="0,0,0" dx="5"><point at="0,0"/><point at="2,0"/><point at="2,2"/><point at="0,2"/></shape>)");
     Canvas m;
     moved->draw(*m.g);
     m.done();
@@ -180,7 +142,7 @@ TEST(CopperPour, ReadingRules)
     EXPECT_FALSE(fresh.planeSurface.path);
     EXPECT_EQ(fresh.typeName(), "Copper Pour");
 
-    auto pour = readEntity<CopperPour>(kPourWithBoth);
+    auto pour = readAs<CopperPour>(kPourWithBoth);
     ASSERT_TRUE(pour);
     EXPECT_EQ(pour->steps, 9);
     EXPECT_EQ(pour->signalName, "GND");
@@ -194,12 +156,12 @@ TEST(CopperPour, ReadingRules)
     EXPECT_EQ(pour->brush.color, QColor::fromRgbF(1, 1, 1, 0));
 
     // Without any child the brush of the attributes stays.
-    auto bare = readEntity<CopperPour>(R"(<copperPour brushColor="0,255,0" steps="4.5"/>)");
+    auto bare = readAs<CopperPour>(R"(<copperPour brushColor="0,255,0" steps="4.5"/>)");
     EXPECT_EQ(bare->brush.color, QColor(0, 255, 0));
     EXPECT_EQ(bare->steps, 4);
 
     // A later unconnected-removed path replaces an earlier one; other children are ignored.
-    auto twice = readEntity<CopperPour>(R"(<copperPour>
+    auto twice = readAs<CopperPour>(R"(<copperPour>
         <graphicsPathWithUnconnectedRemoved><point at="1,1"/></graphicsPathWithUnconnectedRemoved>
         <graphicsPathPolygons><point at="5,5"/></graphicsPathPolygons>
         <graphicsPathWithUnconnectedRemoved><point at="2,2"/><point at="3,3"/></graphicsPathWithUnconnectedRemoved>
@@ -210,20 +172,20 @@ TEST(CopperPour, ReadingRules)
     EXPECT_EQ(twice->graphicsPathWithUnconnectedRemoved->pathPoints[0].at, QPointF(2, 2));
     EXPECT_FALSE(twice->planeSurface.path); // an empty "fill" builds no path
 
-    auto plane = readEntity<SplitPowerPlane>(R"(<splitPowerPlane steps="7" signalName="VCC" addThermalRelief="true"/>)");
+    auto plane = readAs<SplitPowerPlane>(R"(<splitPowerPlane steps="7" signalName="VCC" addThermalRelief="true"/>)");
     ASSERT_TRUE(plane);
     EXPECT_EQ(plane->typeName(), "Split Power Plane");
     EXPECT_EQ(plane->steps, 7);
     EXPECT_EQ(plane->signalName, "VCC");
     EXPECT_FALSE(plane->addThermalRelief); // its own attribute is not read...
-    auto routed = readEntity<SplitPowerPlane>(R"(<splitPowerPlane doNotBlockRouting="true"/>)");
+    auto routed = readAs<SplitPowerPlane>(R"(<splitPowerPlane doNotBlockRouting="true"/>)");
     EXPECT_TRUE(routed->addThermalRelief); // ...this one is
 }
 
 TEST(CopperPour, StoredFillIsDrawnOnlyWhenThePcbShowsPours)
 {
     PCB pcb(nullptr);
-    auto pour = readEntity<CopperPour>(kPourWithBoth, &pcb);
+    auto pour = readAs<CopperPour>(kPourWithBoth, &pcb);
     pour->updateGeometry(std::nullopt, nullptr);
     EXPECT_EQ(pour->boundingBox.bottomLeft, QPointF(0, 0));
     EXPECT_EQ(pour->boundingBox.topRight, QPointF(8, 8));
@@ -258,7 +220,7 @@ TEST(CopperPour, StoredFillIsDrawnOnlyWhenThePcbShowsPours)
 
     // Without a fill the unconnected-removed path is filled; without either
     // only the outline shows.
-    auto pathOnly = readEntity<CopperPour>(R"(<copperPour x="0" y="0" width="8" height="8" penColor="0,0,255" penWidth="0.05">
+    auto pathOnly = readAs<CopperPour>(R"(<copperPour x="0" y="0" width="8" height="8" penColor="0,0,255" penWidth="0.05">
         <graphicsPathWithUnconnectedRemoved><point at="0.5,0.5"/><point at="7.5,0.5"/><point at="0.5,7.5"/></graphicsPathWithUnconnectedRemoved>
       </copperPour>)", &pcb);
     {
@@ -268,7 +230,7 @@ TEST(CopperPour, StoredFillIsDrawnOnlyWhenThePcbShowsPours)
         EXPECT_EQ(c.at(QPointF(1, 1)), QColor(255, 255, 255));
         EXPECT_EQ(c.at(QPointF(6, 6)).alpha(), 0);
     }
-    auto outlineOnly = readEntity<CopperPour>(R"(<copperPour x="0" y="0" width="8" height="8" penColor="0,0,255" penWidth="0.05"><attributes/></copperPour>)", &pcb);
+    auto outlineOnly = readAs<CopperPour>(R"(<copperPour x="0" y="0" width="8" height="8" penColor="0,0,255" penWidth="0.05"><attributes/></copperPour>)", &pcb);
     {
         Canvas c;
         outlineOnly->draw(*c.g);
@@ -277,7 +239,7 @@ TEST(CopperPour, StoredFillIsDrawnOnlyWhenThePcbShowsPours)
         EXPECT_TRUE(blueInk(c.at(QPointF(4, 0.01))));
     }
     // A pour read without children is filled by its own brush.
-    auto brushFilled = readEntity<CopperPour>(R"(<copperPour x="0" y="0" width="8" height="8" brushColor="0,255,0"/>)", &pcb);
+    auto brushFilled = readAs<CopperPour>(R"(<copperPour x="0" y="0" width="8" height="8" brushColor="0,255,0"/>)", &pcb);
     {
         Canvas c;
         brushFilled->draw(*c.g);
@@ -288,9 +250,9 @@ TEST(CopperPour, StoredFillIsDrawnOnlyWhenThePcbShowsPours)
     // A split plane ignores the switch; a pour on a schematic sheet has none
     // to consult and draws.
     pcb.pcbSettings.showCopperPours = false;
-    auto plane = readEntity<SplitPowerPlane>(R"(<splitPowerPlane x="0" y="0" width="8" height="8" brushColor="0,255,0"/>)", &pcb);
+    auto plane = readAs<SplitPowerPlane>(R"(<splitPowerPlane x="0" y="0" width="8" height="8" brushColor="0,255,0"/>)", &pcb);
     Schematic schematic(nullptr);
-    auto elsewhere = readEntity<CopperPour>(kPourWithBoth, &schematic);
+    auto elsewhere = readAs<CopperPour>(kPourWithBoth, &schematic);
     {
         Canvas c;
         plane->draw(*c.g);
@@ -306,7 +268,7 @@ TEST(CopperPour, StoredFillIsDrawnOnlyWhenThePcbShowsPours)
 
 TEST(CopperPour, FillFollowsThePoursPlacement)
 {
-    auto pour = readEntity<CopperPour>(R"(<copperPour x="0" y="0" width="2" height="2" penColor="0,0,0,0" dx="5" dy="5">
+    auto pour = readAs<CopperPour>(R"(<copperPour x="0" y="0" width="2" height="2" penColor="0,0,0,0" dx="5" dy="5">
         <fill><polygon><vertex at="0,0"/><vertex at="2,0"/><vertex at="2,2"/><vertex at="0,2"/></polygon></fill></copperPour>)");
     pour->updateGeometry(std::nullopt, nullptr);
     EXPECT_EQ(pour->boundingBox.bottomLeft, QPointF(5, 5));
@@ -319,7 +281,7 @@ TEST(CopperPour, FillFollowsThePoursPlacement)
 
 TEST(CopperPour, EditorsAreTitledFrames)
 {
-    auto pour = readEntity<CopperPour>("<copperPour/>");
+    auto pour = readAs<CopperPour>("<copperPour/>");
     std::unique_ptr<QWidget> w(pour->editorView());
     auto* editor = dynamic_cast<CopperPourEditor*>(w.get());
     ASSERT_TRUE(editor);
@@ -327,7 +289,7 @@ TEST(CopperPour, EditorsAreTitledFrames)
     EXPECT_EQ(editor->copperPour, pour);
     EXPECT_TRUE(editorText(editor).contains("No editable parameters"));
 
-    auto plane = readEntity<SplitPowerPlane>("<splitPowerPlane/>");
+    auto plane = readAs<SplitPowerPlane>("<splitPowerPlane/>");
     std::unique_ptr<QWidget> pw(plane->editorView());
     auto* planeEditor = dynamic_cast<SplitPowerPlaneEditor*>(pw.get());
     ASSERT_TRUE(planeEditor);

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
 #include "document/Design.h"
@@ -30,95 +30,17 @@
 
 namespace {
 
-template <class T>
-std::shared_ptr<T> readEntity(const std::string& xml, GraphicsSheet* sheet = nullptr)
-{
-    pugi::xml_document doc = parseXml(xml);
-    std::shared_ptr<Entity> e = makeEntity(doc.first_child(), sheet);
-    auto t = std::dynamic_pointer_cast<T>(e);
-    if (t)
-        t->readXML(doc.first_child());
-    return t;
-}
-
 // An image seen through a y-up view: `scale` pixels per inch, model (0, 0) at
 // the bottom-left corner of the image.
-struct Canvas {
-    explicit Canvas(double scale = 20, QSize size = QSize(200, 200))
-        : image(size, QImage::Format_ARGB32_Premultiplied), scale(scale)
-    {
-        image.fill(Qt::transparent);
-        painter = std::make_unique<QPainter>(&image);
-        painter->setTransform(QTransform(scale, 0, 0, -scale, 0, size.height()));
-        context = std::make_unique<DrawingContext>(*painter);
-        g = std::make_unique<Graphics>(*context);
-    }
-    void done()
-    {
-        g.reset();
-        context.reset();
-        painter.reset();
-    }
-    QColor at(QPointF model) const
-    {
-        return image.pixelColor(int(std::floor(model.x() * scale)), int(std::floor(image.height() - model.y() * scale)));
-    }
-    int inked() const
-    {
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                n += qAlpha(image.pixel(x, y)) > 0;
-        return n;
-    }
-    QImage image;
-    double scale;
-    std::unique_ptr<QPainter> painter;
-    std::unique_ptr<DrawingContext> context;
-    std::unique_ptr<Graphics> g;
+struct Canvas : ModelCanvas {
+    explicit Canvas(double scale = 20, QSize size = QSize(200, 200)) : ModelCanvas(QPointF(0, 0), scale, size) {}
 };
 
 // Draws the entity in pick mode for the device pixel under a model point, in
 // a view of `scale` pixels per inch; true when it is hit.
 bool picks(Entity& e, QPointF model, double scale = 100)
 {
-    const QTransform view(scale, 0, 0, -scale, 0, 1000);
-    const QPointF device = view.map(model);
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    bool hit = false;
-    {
-        DrawingContext context(painter);
-        context.concatenate(view * QTransform::fromTranslate(-std::floor(device.x()), -std::floor(device.y())));
-        Graphics g(context);
-        g.picking = true;
-        g.pickImage = &image;
-        g.clearPickPixel();
-        e.draw(g);
-        hit = g.pickPixelHit();
-    }
-    painter.end();
-    return hit;
-}
-
-void expectPoint(QPointF actual, QPointF expected, double tolerance = 1e-9)
-{
-    EXPECT_NEAR(actual.x(), expected.x(), tolerance);
-    EXPECT_NEAR(actual.y(), expected.y(), tolerance);
-}
-
-void expectRect(const QRectF& actual, const QRectF& expected, double tolerance = 1e-6)
-{
-    expectPoint(actual.topLeft(), expected.topLeft(), tolerance);
-    expectPoint(actual.bottomRight(), expected.bottomRight(), tolerance);
-}
-
-void expectBox(const BoundingBox& box, QPointF bottomLeft, QPointF topRight, double tolerance = 1e-6)
-{
-    ASSERT_TRUE(box.valid);
-    expectPoint(box.bottomLeft, bottomLeft, tolerance);
-    expectPoint(box.topRight, topRight, tolerance);
+    return picksThrough(devicePixelUnder(model, scale, 1000), e);
 }
 
 // A 45-degree turn about the origin in the file's matrix attributes.
@@ -132,17 +54,17 @@ const char* turn45 = R"( m11="0.70710678" m12="0.70710678" m21="-0.70710678" m22
 TEST(Polyline, EveryElementNameMakesAPolylineClosedUnlessToldOtherwise)
 {
     for (const char* name : {"polyLine", "polyLineOpen", "polyline", "polygon", "polyShape", "polyShapeOpen"}) {
-        auto p = readEntity<Polyline>(std::string("<") + name + R"(><vertex at="1,2"/><vertex at="3,4"/></)" + name + ">");
+        auto p = readAs<Polyline>(std::string("<") + name + R"(><vertex at="1,2"/><vertex at="3,4"/></)" + name + ">");
         ASSERT_TRUE(p) << name;
         EXPECT_TRUE(p->polygonWithArcs.closed) << name; // the name sets nothing
         EXPECT_EQ(p->typeName(), "Polyline");
         ASSERT_EQ(p->vertices.points.size(), 2u);
         EXPECT_EQ(p->polygonWithArcs.points[1], QPointF(3, 4));
     }
-    EXPECT_FALSE(readEntity<Polyline>(R"(<polyLine closed="false"/>)")->polygonWithArcs.closed);
-    EXPECT_FALSE(readEntity<Polyline>(R"(<polyLine closed="True"/>)")->polygonWithArcs.closed);
+    EXPECT_FALSE(readAs<Polyline>(R"(<polyLine closed="false"/>)")->polygonWithArcs.closed);
+    EXPECT_FALSE(readAs<Polyline>(R"(<polyLine closed="True"/>)")->polygonWithArcs.closed);
 
-    auto p = readEntity<Polyline>(R"(<polyShape extrusionBase="0.5" extrusionHeight=" 1" doNotOptimize="true"
+    auto p = readAs<Polyline>(R"(<polyShape extrusionBase="0.5" extrusionHeight=" 1" doNotOptimize="true"
         doNotBlockRouting="TRUE" signalName="VCC" fillet="true" radius="0.02" brushColor="1,2,3" penWidth="0.03">
           <vertex at="0,0" center="5,5" reverse="true"/>
           <vertex at="1,0" arc="true" center="1,-1" reverse="true"/>
@@ -200,7 +122,7 @@ TEST(Polyline, TangentArcsFollowTheIncomingSegment)
 TEST(Polyline, ArcsRunClockwiseFromTheirVertexToTheNext)
 {
     // Quarter turn: from (1, 0) about (1, -1) down to (2, -1).
-    auto quarter = readEntity<Polyline>(R"(<polyline closed="false">
+    auto quarter = readAs<Polyline>(R"(<polyline closed="false">
         <vertex at="0,0"/><vertex at="1,0" arc="true"/><vertex at="2,-1"/></polyline>)");
     quarter->updateGeometry(std::nullopt, nullptr);
     const auto& arc = quarter->polygonWithArcs.vertices[1].arcParameters;
@@ -209,28 +131,28 @@ TEST(Polyline, ArcsRunClockwiseFromTheirVertexToTheNext)
     EXPECT_NEAR(arc->startAngleInDegrees, 0, 1e-9);
     EXPECT_NEAR(arc->endAngleInDegrees, 90, 1e-9);
     ASSERT_TRUE(quarter->polygonWithArcs.graphicsPath);
-    expectRect(quarter->polygonWithArcs.graphicsPath->boundingRect(), QRectF(0, -1, 2, 1));
+    expectRect(quarter->polygonWithArcs.graphicsPath->boundingRect(), QRectF(0, -1, 2, 1), 1e-6);
 
     // Turning left, the clockwise arc is three quarters of the circle about
     // (1, 1), reaching (0, 1) and (1, 2); the box holds the vertices only.
-    auto major = readEntity<Polyline>(R"(<polyline closed="false" penColor="0,0,0,0">
+    auto major = readAs<Polyline>(R"(<polyline closed="false" penColor="0,0,0,0">
         <vertex at="0,0"/><vertex at="1,0" arc="true"/><vertex at="2,1"/></polyline>)");
     major->updateGeometry(std::nullopt, nullptr);
     ASSERT_TRUE(major->polygonWithArcs.graphicsPath);
-    expectRect(major->polygonWithArcs.graphicsPath->boundingRect(), QRectF(0, 0, 2, 2));
-    expectBox(major->boundingBox, QPointF(0, 0), QPointF(2, 1));
+    expectRect(major->polygonWithArcs.graphicsPath->boundingRect(), QRectF(0, 0, 2, 2), 1e-6);
+    expectBox(major->boundingBox, QPointF(0, 0), QPointF(2, 1), 1e-6);
 
     // A next vertex on the arc vertex itself: a straight segment, still drawn
     // as a path since the vertex is marked as an arc.
-    auto straight = readEntity<Polyline>(R"(<polyline closed="false">
+    auto straight = readAs<Polyline>(R"(<polyline closed="false">
         <vertex at="0,0"/><vertex at="1,0" arc="true"/><vertex at="1,0"/></polyline>)");
     straight->updateGeometry(std::nullopt, nullptr);
     EXPECT_FALSE(straight->polygonWithArcs.vertices[1].arcParameters);
     ASSERT_TRUE(straight->polygonWithArcs.graphicsPath);
-    expectRect(straight->polygonWithArcs.graphicsPath->boundingRect(), QRectF(0, 0, 1, 0));
+    expectRect(straight->polygonWithArcs.graphicsPath->boundingRect(), QRectF(0, 0, 1, 0), 1e-6);
 
     // No arc anywhere: no path.
-    auto plain = readEntity<Polyline>(R"(<polyline><vertex at="0,0"/><vertex at="1,0"/><vertex at="1,1"/></polyline>)");
+    auto plain = readAs<Polyline>(R"(<polyline><vertex at="0,0"/><vertex at="1,0"/><vertex at="1,1"/></polyline>)");
     plain->updateGeometry(std::nullopt, nullptr);
     EXPECT_FALSE(plain->polygonWithArcs.graphicsPath);
 }
@@ -239,7 +161,7 @@ TEST(Polyline, ArcAfterArcContinuesThePreviousCircleAndRepeatedPassesAgree)
 {
     // The second arc starts on the first one's circle: its circle touches it
     // at (2, -1) and passes through (3, -1).
-    auto s = readEntity<Polyline>(R"(<polyline closed="false">
+    auto s = readAs<Polyline>(R"(<polyline closed="false">
         <vertex at="0,0"/><vertex at="1,0" arc="true"/><vertex at="2,-1" arc="true"/><vertex at="3,-1"/></polyline>)");
     s->updateGeometry(std::nullopt, nullptr);
     const auto& second = s->polygonWithArcs.vertices[2].arcParameters;
@@ -248,18 +170,18 @@ TEST(Polyline, ArcAfterArcContinuesThePreviousCircleAndRepeatedPassesAgree)
     EXPECT_NEAR(second->radius, 0.5, 1e-12);
 
     // A closed slot ordered clockwise: two half circles bulging outwards.
-    auto slot = readEntity<Polyline>(R"(<polyShape>
+    auto slot = readAs<Polyline>(R"(<polyShape>
         <vertex at="6,4"/><vertex at="7.5,4" arc="true"/><vertex at="7.5,3"/><vertex at="6,3" arc="true"/></polyShape>)");
     slot->updateGeometry(std::nullopt, nullptr);
     const QPainterPath first = *slot->polygonWithArcs.graphicsPath;
-    expectRect(first.boundingRect(), QRectF(5.5, 3, 2.5, 1));
+    expectRect(first.boundingRect(), QRectF(5.5, 3, 2.5, 1), 1e-6);
     slot->updateGeometry(std::nullopt, nullptr);
     EXPECT_EQ(*slot->polygonWithArcs.graphicsPath, first);
 }
 
 TEST(Polyline, ArrowEndsOfAnOpenChainArePulledIn)
 {
-    auto p = readEntity<Polyline>(R"(<polyLine closed="false" penWidth="0.01" startCap="arrowAnchor">
+    auto p = readAs<Polyline>(R"(<polyLine closed="false" penWidth="0.01" startCap="arrowAnchor">
         <vertex at="0,0"/><vertex at="1,0"/></polyLine>)");
     ASSERT_TRUE(p->originalStart && p->originalEnd);
     EXPECT_EQ(*p->originalStart, QPointF(0, 0));
@@ -268,25 +190,25 @@ TEST(Polyline, ArrowEndsOfAnOpenChainArePulledIn)
     EXPECT_EQ(p->polygonWithArcs.points.back(), QPointF(1, 0));
     p->updateGeometry(std::nullopt, nullptr);
     // Built from the inset start, then grown by half the pen width.
-    expectBox(p->boundingBox, QPointF(0.012, -0.005), QPointF(1.005, 0.005));
+    expectBox(p->boundingBox, QPointF(0.012, -0.005), QPointF(1.005, 0.005), 1e-6);
     ASSERT_TRUE(p->pen.startCapGraphics);
     EXPECT_EQ(p->pen.startCapGraphics->point, QPointF(0, 0));
     EXPECT_NEAR(p->pen.startCapGraphics->angle, M_PI, 1e-12); // pointing out of the line
 
     // The end inset follows the last segment.
-    auto end = readEntity<Polyline>(R"(<polyLine closed="false" penWidth="0.1" endCap="arrowAnchor">
+    auto end = readAs<Polyline>(R"(<polyLine closed="false" penWidth="0.1" endCap="arrowAnchor">
         <vertex at="0,0"/><vertex at="1,0"/><vertex at="1,2"/></polyLine>)");
     expectPoint(end->polygonWithArcs.points.back(), QPointF(1, 2 - 0.17));
     EXPECT_EQ(end->vertices.points.back(), QPointF(1, 2)); // the box keeps the true end
 
     // A closed chain draws no decorations, so its corners stay where they are.
-    auto closed = readEntity<Polyline>(R"(<polygon penWidth="0.01" startCap="arrowAnchor" endCap="arrowAnchor">
+    auto closed = readAs<Polyline>(R"(<polygon penWidth="0.01" startCap="arrowAnchor" endCap="arrowAnchor">
         <vertex at="0,0"/><vertex at="1,0"/><vertex at="1,1"/></polygon>)");
     EXPECT_EQ(closed->polygonWithArcs.points.front(), QPointF(0, 0));
     EXPECT_EQ(closed->polygonWithArcs.points.back(), QPointF(1, 1));
 
     // Ends without a direction get no inset and no arrow.
-    auto still = readEntity<Polyline>(R"(<polyLine closed="false" startCap="arrowAnchor" endCap="arrowAnchor">
+    auto still = readAs<Polyline>(R"(<polyLine closed="false" startCap="arrowAnchor" endCap="arrowAnchor">
         <vertex at="2,2"/><vertex at="2,2"/></polyLine>)");
     EXPECT_EQ(still->polygonWithArcs.points.front(), QPointF(2, 2));
     still->updateGeometry(std::nullopt, nullptr);
@@ -298,7 +220,7 @@ TEST(Polyline, OpenChainsAreStrokedWithDecorationsClosedOnesFilled)
 {
     const std::string chain = R"(penWidth="0.1" penColor="0,0,255" brushColor="255,0,0" endCap="arrowAnchor">
         <vertex at="1,1"/><vertex at="5,1"/><vertex at="5,5"/></polyline>)";
-    auto open = readEntity<Polyline>(R"(<polyline closed="false" )" + chain);
+    auto open = readAs<Polyline>(R"(<polyline closed="false" )" + chain);
     open->updateGeometry(std::nullopt, nullptr);
     Canvas o;
     open->draw(*o.g);
@@ -307,7 +229,7 @@ TEST(Polyline, OpenChainsAreStrokedWithDecorationsClosedOnesFilled)
     EXPECT_EQ(o.at(QPointF(4, 2)).alpha(), 0); // not filled
     EXPECT_EQ(o.at(QPointF(5.15, 4.5)), QColor(0, 0, 255)); // the arrow beside the stroke
 
-    auto closed = readEntity<Polyline>(R"(<polyline closed="true" )" + chain);
+    auto closed = readAs<Polyline>(R"(<polyline closed="true" )" + chain);
     closed->updateGeometry(std::nullopt, nullptr);
     Canvas c;
     closed->draw(*c.g);
@@ -317,7 +239,7 @@ TEST(Polyline, OpenChainsAreStrokedWithDecorationsClosedOnesFilled)
     EXPECT_EQ(c.at(QPointF(5.15, 4.5)).alpha(), 0); // no decoration
 
     // An open chain with an arc is filled by its brush (solid black by default).
-    auto arced = readEntity<Polyline>(R"(<polyline closed="false" penColor="0,0,0,0">
+    auto arced = readAs<Polyline>(R"(<polyline closed="false" penColor="0,0,0,0">
         <vertex at="1,5"/><vertex at="5,5" arc="true"/><vertex at="8,2"/></polyline>)");
     arced->updateGeometry(std::nullopt, nullptr);
     Canvas a;
@@ -331,7 +253,7 @@ TEST(Polyline, OpenChainsAreStrokedWithDecorationsClosedOnesFilled)
 
 TEST(Polyline, NoVerticesDrawsNothingAndPickingDoesNotWiden)
 {
-    auto empty = readEntity<Polyline>(R"(<polyline/>)");
+    auto empty = readAs<Polyline>(R"(<polyline/>)");
     empty->updateGeometry(std::nullopt, nullptr);
     EXPECT_FALSE(empty->boundingBox.valid);
     empty->selected = true; // not even the selection frame
@@ -342,7 +264,7 @@ TEST(Polyline, NoVerticesDrawsNothingAndPickingDoesNotWiden)
     c.done();
     EXPECT_EQ(c.inked(), 0);
 
-    auto thin = readEntity<Polyline>(R"(<polyline closed="false" penWidth="0.01">
+    auto thin = readAs<Polyline>(R"(<polyline closed="false" penWidth="0.01">
         <vertex at="1,1"/><vertex at="5,1"/></polyline>)");
     thin->updateGeometry(std::nullopt, nullptr);
     EXPECT_TRUE(picks(*thin, QPointF(3, 1.002)));
@@ -360,7 +282,7 @@ TEST(Polyline, HostileChainsStayFinite)
              R"(<polyline><vertex at="0,0" arc="true"/><vertex at="1e-30,0" arc="true"/><vertex at="1,1e-30" arc="true"/></polyline>)",
              R"(<polyline><vertex at="0,0" arc="true"/><vertex at="1,0" arc="true"/><vertex at="1,1" arc="true"/><vertex at="0,1" arc="true"/></polyline>)",
          }) {
-        auto p = readEntity<Polyline>(xml);
+        auto p = readAs<Polyline>(xml);
         for (int pass = 0; pass < 3; ++pass)
             p->updateGeometry(std::nullopt, nullptr);
         for (const PolyLineVertex& v : p->polygonWithArcs.vertices) {
@@ -378,7 +300,7 @@ TEST(Polyline, HostileChainsStayFinite)
 
 TEST(Polyline, EditorHasNoParametersButExtrusionPenAndFill)
 {
-    auto p = readEntity<Polyline>(R"(<polyline extrusionBase="0.25"><vertex at="0,0"/><vertex at="1,1"/></polyline>)");
+    auto p = readAs<Polyline>(R"(<polyline extrusionBase="0.25"><vertex at="0,0"/><vertex at="1,1"/></polyline>)");
     std::unique_ptr<QWidget> w(p->editorView());
     auto* editor = dynamic_cast<PolylineEditor*>(w.get());
     ASSERT_TRUE(editor);
@@ -410,14 +332,14 @@ TEST(Arc, ReadingRulesAndAngleReduction)
     EXPECT_EQ(fresh.radius, QSizeF(1, 1));
     EXPECT_EQ(fresh.typeName(), "Arc");
 
-    auto bare = readEntity<Arc>("<arc/>");
+    auto bare = readAs<Arc>("<arc/>");
     ASSERT_TRUE(bare);
     EXPECT_EQ(bare->radius, QSizeF(0, 0)); // missing radius reads as (0, 0)
     EXPECT_EQ(bare->center, QPointF(0, 0));
     EXPECT_EQ(bare->startAngleInDegrees, 0);
     EXPECT_EQ(bare->endAngleInDegrees, 0);
 
-    auto a = readEntity<Arc>(R"(<arc center="1,2" radius="2,1" startAngle="725" endAngle="720" signalName="GND"
+    auto a = readAs<Arc>(R"(<arc center="1,2" radius="2,1" startAngle="725" endAngle="720" signalName="GND"
         extrusionBase="0.3" extrusionHeight="x" doNotBlockRouting="true" penWidth="0.02" brushType="radial"/>)");
     EXPECT_EQ(a->center, QPointF(1, 2));
     EXPECT_EQ(a->radius, QSizeF(2, 1));
@@ -430,11 +352,11 @@ TEST(Arc, ReadingRulesAndAngleReduction)
     EXPECT_EQ(a->pen.width, 0.02);
     EXPECT_EQ(a->brush.brushType, BrushType::radial);
 
-    EXPECT_EQ(readEntity<Arc>(R"(<arc startAngle="-30" endAngle="360"/>)")->startAngleInDegrees, -30);
+    EXPECT_EQ(readAs<Arc>(R"(<arc startAngle="-30" endAngle="360"/>)")->startAngleInDegrees, -30);
     EXPECT_EQ(Arc::reduceAngle(360.5), 0.5);
     EXPECT_EQ(Arc::reduceAngle(-1000), -1000);
     // Far too big to subtract turn by turn: still ends, within one turn.
-    const double huge = readEntity<Arc>(R"(<arc startAngle="1e300"/>)")->startAngleInDegrees;
+    const double huge = readAs<Arc>(R"(<arc startAngle="1e300"/>)")->startAngleInDegrees;
     EXPECT_GT(huge, 0);
     EXPECT_LE(huge, 360);
     EXPECT_EQ(Arc::reduceAngle(360.0 * (1 << 20)), 360);
@@ -442,19 +364,19 @@ TEST(Arc, ReadingRulesAndAngleReduction)
 
 TEST(Arc, BoundingBoxIsThatOfTheWholeEllipseFromTwoCorners)
 {
-    auto a = readEntity<Arc>(R"(<arc radius="2,1" startAngle="0" endAngle="10" penColor="0,0,0,0"/>)");
+    auto a = readAs<Arc>(R"(<arc radius="2,1" startAngle="0" endAngle="10" penColor="0,0,0,0"/>)");
     a->updateGeometry(std::nullopt, nullptr);
-    expectBox(a->boundingBox, QPointF(-2, -1), QPointF(2, 1));
+    expectBox(a->boundingBox, QPointF(-2, -1), QPointF(2, 1), 1e-6);
     ASSERT_TRUE(a->brush.rectangle);
     EXPECT_EQ(*a->brush.rectangle, QRectF(-2, -1, 4, 2));
 
     // Without a radius: the centre alone, grown by half the visible pen.
-    auto dot = readEntity<Arc>(R"(<arc center="1,2" penWidth="0.01"/>)");
+    auto dot = readAs<Arc>(R"(<arc center="1,2" penWidth="0.01"/>)");
     dot->updateGeometry(std::nullopt, nullptr);
-    expectBox(dot->boundingBox, QPointF(0.995, 1.995), QPointF(1.005, 2.005));
+    expectBox(dot->boundingBox, QPointF(0.995, 1.995), QPointF(1.005, 2.005), 1e-6);
 
     // Turned by 45 degrees, only the two mapped corners count.
-    auto turned = readEntity<Arc>(std::string("<arc radius=\"2,1\" penColor=\"0,0,0,0\"") + turn45 + "/>");
+    auto turned = readAs<Arc>(std::string("<arc radius=\"2,1\" penColor=\"0,0,0,0\"") + turn45 + "/>");
     turned->updateGeometry(std::nullopt, nullptr);
     const double s = std::sqrt(0.5);
     expectBox(turned->boundingBox, QPointF(-s, -3 * s), QPointF(s, 3 * s), 1e-6);
@@ -463,7 +385,7 @@ TEST(Arc, BoundingBoxIsThatOfTheWholeEllipseFromTwoCorners)
 TEST(Arc, StrokeRunsCounterClockwiseFromStartToEnd)
 {
     auto stroked = [](const char* angles) {
-        auto a = readEntity<Arc>(std::string(R"(<arc center="5,5" radius="3,3" penWidth="0.2" brushColor="0,0,0,0" )")
+        auto a = readAs<Arc>(std::string(R"(<arc center="5,5" radius="3,3" penWidth="0.2" brushColor="0,0,0,0" )")
                                  + angles + "/>");
         a->updateGeometry(std::nullopt, nullptr);
         auto c = std::make_unique<Canvas>();
@@ -495,7 +417,7 @@ TEST(Arc, StrokeRunsCounterClockwiseFromStartToEnd)
 TEST(Arc, SolidFillCoversTheSegmentGradientTheWiderSlice)
 {
     // Three quarters, solid: the segment between the arc and its chord.
-    auto solid = readEntity<Arc>(R"(<arc center="5,5" radius="3,3" startAngle="90" endAngle="0" penColor="0,0,0,0"
+    auto solid = readAs<Arc>(R"(<arc center="5,5" radius="3,3" startAngle="90" endAngle="0" penColor="0,0,0,0"
         brushColor="0,160,0"/>)");
     solid->updateGeometry(std::nullopt, nullptr);
     Canvas s;
@@ -507,7 +429,7 @@ TEST(Arc, SolidFillCoversTheSegmentGradientTheWiderSlice)
 
     // A quarter with a gradient: the slice to the centre, reaching half the
     // (transparent) pen's width beyond the arc.
-    auto slice = readEntity<Arc>(R"(<arc center="5,5" radius="3,3" startAngle="0" endAngle="90" penWidth="0.4"
+    auto slice = readAs<Arc>(R"(<arc center="5,5" radius="3,3" startAngle="0" endAngle="90" penWidth="0.4"
         penColor="0,0,0,0" brushType="gradient" brushColor="200,0,0" secondColor="200,0,0"/>)");
     slice->updateGeometry(std::nullopt, nullptr);
     Canvas g;
@@ -530,7 +452,7 @@ TEST(Arc, SolidFillCoversTheSegmentGradientTheWiderSlice)
 
 TEST(Arc, PickingWidensByTenPixelsAndRestoresThePen)
 {
-    auto a = readEntity<Arc>(R"(<arc center="3,3" radius="1,1" startAngle="0" endAngle="180" penWidth="0"
+    auto a = readAs<Arc>(R"(<arc center="3,3" radius="1,1" startAngle="0" endAngle="180" penWidth="0"
         brushColor="0,0,0,0"/>)");
     a->updateGeometry(std::nullopt, nullptr);
     EXPECT_TRUE(picks(*a, QPointF(3, 4.005)));
@@ -543,7 +465,7 @@ TEST(Arc, PickingWidensByTenPixelsAndRestoresThePen)
 TEST(Arc, EditorShowsTheArcAsReadAndTheRoutingToggleOnSchematics)
 {
     QSettings().remove(ArcEditor::extrusionExpandedKey);
-    auto a = readEntity<Arc>(R"(<arc center="1,2" radius="0.5,0.5" startAngle="10" endAngle="80" extrusionBase="0.3"/>)");
+    auto a = readAs<Arc>(R"(<arc center="1,2" radius="0.5,0.5" startAngle="10" endAngle="80" extrusionBase="0.3"/>)");
     {
         std::unique_ptr<QWidget> w(a->editorView());
         auto* editor = dynamic_cast<ArcEditor*>(w.get());
@@ -581,7 +503,7 @@ TEST(Arc, EditorShowsTheArcAsReadAndTheRoutingToggleOnSchematics)
     }
 
     Schematic schematic(nullptr);
-    auto onSheet = readEntity<Arc>(R"(<arc/>)", &schematic);
+    auto onSheet = readAs<Arc>(R"(<arc/>)", &schematic);
     std::unique_ptr<QWidget> w(onSheet->editorView());
     auto* editor = dynamic_cast<ArcEditor*>(w.get());
     ASSERT_TRUE(editor && editor->routingToggle());
@@ -598,14 +520,14 @@ TEST(Arc, EditorShowsTheArcAsReadAndTheRoutingToggleOnSchematics)
 
 TEST(Ellipse, ReadingHandlesBoxAndDrawing)
 {
-    auto e = readEntity<Ellipse>(R"(<ellipse width="2" height="1" sphere="TRUE"/>)");
+    auto e = readAs<Ellipse>(R"(<ellipse width="2" height="1" sphere="TRUE"/>)");
     ASSERT_TRUE(e);
     EXPECT_EQ(e->typeName(), "Ellipse");
     EXPECT_EQ(e->rectangle, QRectF(0, 0, 2, 1));
     EXPECT_EQ(e->center(), QPointF(1, 0.5));
     EXPECT_EQ(e->size(), QSizeF(2, 1));
     EXPECT_FALSE(e->sphere);
-    EXPECT_TRUE(readEntity<Ellipse>(R"(<ellipse sphere="true" doNotBlockRouting="true"/>)")->sphere);
+    EXPECT_TRUE(readAs<Ellipse>(R"(<ellipse sphere="true" doNotBlockRouting="true"/>)")->sphere);
 
     e->setCenter(QPointF(0, 0));
     EXPECT_EQ(e->rectangle, QRectF(-1, -0.5, 2, 1));
@@ -613,13 +535,13 @@ TEST(Ellipse, ReadingHandlesBoxAndDrawing)
     EXPECT_EQ(e->rectangle, QRectF(-1, -0.5, 4, 1)); // bottom-left kept
 
     // Turned: the box of the turned rectangle, not of the curve.
-    auto turned = readEntity<Ellipse>(std::string(R"(<ellipse width="2" height="1" penWidth="0.02")") + turn45 + "/>");
+    auto turned = readAs<Ellipse>(std::string(R"(<ellipse width="2" height="1" penWidth="0.02")") + turn45 + "/>");
     turned->updateGeometry(std::nullopt, nullptr);
     const double s = std::sqrt(0.5);
     expectBox(turned->boundingBox, QPointF(-s - 0.01, -0.01), QPointF(2 * s + 0.01, 3 * s + 0.01), 1e-6);
     EXPECT_EQ(*turned->brush.rectangle, QRectF(0, 0, 2, 1));
 
-    auto drawn = readEntity<Ellipse>(R"(<ellipse x="2" y="2" width="6" height="4" penWidth="0.2" penColor="0,0,255"
+    auto drawn = readAs<Ellipse>(R"(<ellipse x="2" y="2" width="6" height="4" penWidth="0.2" penColor="0,0,255"
         brushColor="0,200,0"/>)");
     drawn->updateGeometry(std::nullopt, nullptr);
     Canvas c;
@@ -632,7 +554,7 @@ TEST(Ellipse, ReadingHandlesBoxAndDrawing)
 
 TEST(Ellipse, EditorMovesAndResizes)
 {
-    auto e = readEntity<Ellipse>(R"(<ellipse x="1" y="2" width="3" height="1"/>)");
+    auto e = readAs<Ellipse>(R"(<ellipse x="1" y="2" width="3" height="1"/>)");
     std::unique_ptr<QWidget> w(e->editorView());
     auto* editor = dynamic_cast<EllipseEditor*>(w.get());
     ASSERT_TRUE(editor);
@@ -662,7 +584,7 @@ TEST(Curve, ReadingRules)
     EXPECT_EQ(fresh.bezier.tension, 1.0);
     EXPECT_EQ(fresh.typeName(), "Curve");
 
-    auto c = readEntity<Curve>(R"(<curve signalName="CLK" fillet="true" radius="0.02" extrusionBase="0.1"
+    auto c = readAs<Curve>(R"(<curve signalName="CLK" fillet="true" radius="0.02" extrusionBase="0.1"
         extrusionHeight="0.5" doNotBlockRouting="true" penWidth="0.03" brushColor="1,2,3" style="smooth"
         tension="0.25" points="0,0 1,1 2,0"/>)");
     ASSERT_TRUE(c);
@@ -678,7 +600,7 @@ TEST(Curve, ReadingRules)
     EXPECT_EQ(c->bezier.tension, 0.25);
     EXPECT_EQ(c->bezier.points.size(), 3u);
 
-    auto onPackage = readEntity<Curve>(R"(<curve onPackageLayer="true" fillet="true" radius="0.02"/>)");
+    auto onPackage = readAs<Curve>(R"(<curve onPackageLayer="true" fillet="true" radius="0.02"/>)");
     EXPECT_TRUE(onPackage->filletParameters.enabled);
     EXPECT_EQ(onPackage->filletParameters.radius(), double(0.02f));
 }
@@ -687,21 +609,21 @@ TEST(Curve, BoundingBoxHoldsTheControlPointsAndTwoMappedCorners)
 {
     const std::string body = R"(style="controlled" points="0,0 2,0" rightControls="0,1 2,0" leftControls="0,0 2,3"
         penColor="0,0,0,0")";
-    auto c = readEntity<Curve>("<curve " + body + "/>");
+    auto c = readAs<Curve>("<curve " + body + "/>");
     c->updateGeometry(std::nullopt, nullptr);
-    expectBox(c->boundingBox, QPointF(0, 0), QPointF(2, 3));
+    expectBox(c->boundingBox, QPointF(0, 0), QPointF(2, 3), 1e-6);
     EXPECT_EQ(*c->brush.rectangle, QRectF(0, 0, 2, 3));
 
-    auto turned = readEntity<Curve>("<curve " + body + turn45 + "/>");
+    auto turned = readAs<Curve>("<curve " + body + turn45 + "/>");
     turned->updateGeometry(std::nullopt, nullptr);
     const double s = std::sqrt(0.5);
     expectBox(turned->boundingBox, QPointF(-s, 0), QPointF(0, 5 * s), 1e-6);
 
-    auto visible = readEntity<Curve>(R"(<curve points="0,0 2,1" penWidth="0.1"/>)");
+    auto visible = readAs<Curve>(R"(<curve points="0,0 2,1" penWidth="0.1"/>)");
     visible->updateGeometry(std::nullopt, nullptr);
-    expectBox(visible->boundingBox, QPointF(-0.05, -0.05), QPointF(2.05, 1.05));
+    expectBox(visible->boundingBox, QPointF(-0.05, -0.05), QPointF(2.05, 1.05), 1e-6);
 
-    auto empty = readEntity<Curve>(R"(<curve/>)");
+    auto empty = readAs<Curve>(R"(<curve/>)");
     empty->updateGeometry(std::nullopt, nullptr);
     EXPECT_FALSE(empty->boundingBox.valid);
     Canvas canvas;
@@ -712,7 +634,7 @@ TEST(Curve, BoundingBoxHoldsTheControlPointsAndTwoMappedCorners)
 
 TEST(Curve, DrawsFillThenOutlineAndWidensOnlyWhilePicking)
 {
-    auto c = readEntity<Curve>(R"(<curve style="straight" closed="true" points="1,1 9,1 5,8" penWidth="0.2"
+    auto c = readAs<Curve>(R"(<curve style="straight" closed="true" points="1,1 9,1 5,8" penWidth="0.2"
         penColor="0,0,255" brushColor="255,0,0"/>)");
     c->updateGeometry(std::nullopt, nullptr);
     Canvas canvas;
@@ -721,7 +643,7 @@ TEST(Curve, DrawsFillThenOutlineAndWidensOnlyWhilePicking)
     EXPECT_EQ(canvas.at(QPointF(5, 3)), QColor(255, 0, 0));
     EXPECT_EQ(canvas.at(QPointF(5, 1.02)), QColor(0, 0, 255));
 
-    auto thin = readEntity<Curve>(R"(<curve points="1,1 5,1" penWidth="0.01" brushColor="0,0,0,0"/>)");
+    auto thin = readAs<Curve>(R"(<curve points="1,1 5,1" penWidth="0.01" brushColor="0,0,0,0"/>)");
     thin->updateGeometry(std::nullopt, nullptr);
     EXPECT_TRUE(picks(*thin, QPointF(3, 1.045)));
     EXPECT_FALSE(picks(*thin, QPointF(3, 1.12)));
@@ -730,7 +652,7 @@ TEST(Curve, DrawsFillThenOutlineAndWidensOnlyWhilePicking)
 
 TEST(Curve, EditorIsATitledFrame)
 {
-    auto c = readEntity<Curve>(R"(<curve/>)");
+    auto c = readAs<Curve>(R"(<curve/>)");
     std::unique_ptr<QWidget> w(c->editorView());
     auto* editor = dynamic_cast<CurveEditor*>(w.get());
     ASSERT_TRUE(editor);

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
 #include "document/Design.h"
@@ -19,54 +19,14 @@
 
 namespace {
 
-std::shared_ptr<Silkscreen> readSilkscreen(const std::string& xml)
-{
-    pugi::xml_document doc = parseXml(xml);
-    auto s = std::dynamic_pointer_cast<Silkscreen>(makeEntity(doc.first_child(), nullptr));
-    if (s)
-        s->readXML(doc.first_child());
-    return s;
-}
-
 // An image of `size` pixels seeing the model from `origin` (its bottom-left
 // corner) at `scale` pixels per inch, y up.
-struct Canvas {
+struct Canvas : ModelCanvas {
     Canvas(QPointF origin = QPointF(0, 0), double scale = 100, int size = 400)
-        : image(size, size, QImage::Format_ARGB32_Premultiplied), origin(origin), scale(scale)
+        : ModelCanvas(origin, scale, QSize(size, size))
     {
-        image.fill(Qt::transparent);
-        painter = std::make_unique<QPainter>(&image);
-        painter->setTransform(QTransform(scale, 0, 0, -scale, -origin.x() * scale, size + origin.y() * scale));
-        context = std::make_unique<DrawingContext>(*painter);
-        g = std::make_unique<Graphics>(*context);
         g->drawingPcb = true;
     }
-    const QImage& done()
-    {
-        g.reset();
-        context.reset();
-        painter.reset();
-        return image;
-    }
-    QColor at(QPointF model) const
-    {
-        const QPointF d = (model - origin) * scale;
-        return image.pixelColor(int(std::floor(d.x())), int(std::floor(image.height() - d.y())));
-    }
-    int inked() const
-    {
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                n += qAlpha(image.pixel(x, y)) > 0;
-        return n;
-    }
-    QImage image;
-    QPointF origin;
-    double scale;
-    std::unique_ptr<QPainter> painter;
-    std::unique_ptr<DrawingContext> context;
-    std::unique_ptr<Graphics> g;
 };
 
 } // namespace
@@ -89,7 +49,7 @@ TEST(Silkscreen, DefaultsAndReadingRules)
     EXPECT_FALSE(fresh.polarityMarkerPosition);
     EXPECT_EQ(fresh.typeName(), "Silkscreen");
 
-    auto s = readSilkscreen(R"(<silkscreen autoFitInsidePadsIfPossible="no" cornerSize="0.1,0.2" lockedToCourtyard="true"
+    auto s = readAs<Silkscreen>(R"(<silkscreen autoFitInsidePadsIfPossible="no" cornerSize="0.1,0.2" lockedToCourtyard="true"
         lockedTo="pads" margin="0.03" notchOnRight="top" penWidth="0.01" penColor="255,255,0" x="-1" y="-0.5" width="2"
         height="1" shape="roundedRectangle" visibleInPcb="false"/>)");
     ASSERT_TRUE(s);
@@ -106,7 +66,7 @@ TEST(Silkscreen, DefaultsAndReadingRules)
     EXPECT_FALSE(s->visibleInPcb);
 
     // Unmatched words and unparsable numbers keep what was there.
-    auto odd = readSilkscreen(R"(<silkscreen lockedTo="Pads" notchOnRight="true" shape="oval" margin=" 1" cornerSize="1;2"/>)");
+    auto odd = readAs<Silkscreen>(R"(<silkscreen lockedTo="Pads" notchOnRight="true" shape="oval" margin=" 1" cornerSize="1;2"/>)");
     EXPECT_EQ(odd->lockedRectangleTo, LockedTo::courtyard);
     EXPECT_EQ(odd->notchOnSide, NotchOnSide::left);
     EXPECT_EQ(odd->shape, SilkscreenShape::rectangle);
@@ -125,7 +85,7 @@ TEST(Silkscreen, DefaultsAndReadingRules)
 
 TEST(Silkscreen, NotchNeedsFourPenWidthsAndTheBoxIgnoresThePen)
 {
-    auto s = readSilkscreen(R"(<silkscreen penWidth="0.25" x="1" y="2" width="0.99" height="3"/>)");
+    auto s = readAs<Silkscreen>(R"(<silkscreen penWidth="0.25" x="1" y="2" width="0.99" height="3"/>)");
     s->updateGeometry(std::nullopt, nullptr);
     EXPECT_TRUE(s->notchPoints.empty());
     EXPECT_EQ(s->boundingBox.bottomLeft, QPointF(1, 2));
@@ -148,7 +108,7 @@ TEST(Silkscreen, NotchNeedsFourPenWidthsAndTheBoxIgnoresThePen)
 TEST(Silkscreen, OutlineStylesAndTheNotch)
 {
     const std::string base = R"(<silkscreen penWidth="0.05" penColor="255,0,0" x="0.5" y="0.5" width="3" height="2" )";
-    auto rect = readSilkscreen(base + R"(shape="rectangle"/>)");
+    auto rect = readAs<Silkscreen>(base + R"(shape="rectangle"/>)");
     rect->updateGeometry(std::nullopt, nullptr);
     {
         Canvas c;
@@ -171,7 +131,7 @@ TEST(Silkscreen, OutlineStylesAndTheNotch)
         EXPECT_EQ(c.at(QPointF(0.55, 2.45)), QColor(0, 200, 0));
     }
 
-    auto rounded = readSilkscreen(base + R"(shape="roundedRectangle"/>)");
+    auto rounded = readAs<Silkscreen>(base + R"(shape="roundedRectangle"/>)");
     rounded->updateGeometry(std::nullopt, nullptr);
     {
         // Corner radius: a quarter of the shorter side (0.5).
@@ -185,7 +145,7 @@ TEST(Silkscreen, OutlineStylesAndTheNotch)
     }
 
     for (const char* shape : {"panasonic", "round", "none"}) {
-        auto other = readSilkscreen(base + "shape=\"" + shape + "\"/>");
+        auto other = readAs<Silkscreen>(base + "shape=\"" + shape + "\"/>");
         other->updateGeometry(std::nullopt, nullptr);
         other->selected = true;
         Canvas c;
@@ -197,7 +157,7 @@ TEST(Silkscreen, OutlineStylesAndTheNotch)
     }
 
     // Hidden: nothing, not even when selected; the box is still kept.
-    auto hidden = readSilkscreen(base + R"(visibleInPcb="false"/>)");
+    auto hidden = readAs<Silkscreen>(base + R"(visibleInPcb="false"/>)");
     hidden->updateGeometry(std::nullopt, nullptr);
     hidden->selected = true;
     EXPECT_TRUE(hidden->boundingBox.valid);
@@ -210,14 +170,14 @@ TEST(Silkscreen, OutlineStylesAndTheNotch)
 TEST(Silkscreen, CornerMarks)
 {
     const std::string base = R"(<silkscreen penWidth="0.05" penColor="255,0,0" x="0.5" y="0.5" width="3" height="2" shape="rectangleCorners" )";
-    auto none = readSilkscreen(base + R"(cornerSize="0,0"/>)");
+    auto none = readAs<Silkscreen>(base + R"(cornerSize="0,0"/>)");
     {
         Canvas c;
         none->draw(*c.g);
         c.done();
         EXPECT_EQ(c.inked(), 0);
     }
-    auto shortArms = readSilkscreen(base + R"(cornerSize="0.04,0.5"/>)"); // shorter than the pen is wide
+    auto shortArms = readAs<Silkscreen>(base + R"(cornerSize="0.04,0.5"/>)"); // shorter than the pen is wide
     {
         Canvas c;
         shortArms->draw(*c.g);
@@ -225,7 +185,7 @@ TEST(Silkscreen, CornerMarks)
         EXPECT_EQ(c.inked(), 0);
     }
 
-    auto marks = readSilkscreen(base + R"(cornerSize="0.5,0.25"/>)");
+    auto marks = readAs<Silkscreen>(base + R"(cornerSize="0.5,0.25"/>)");
     {
         Canvas c;
         marks->draw(*c.g);
@@ -239,7 +199,7 @@ TEST(Silkscreen, CornerMarks)
     }
 
     // A negative width turns the horizontal arms outwards.
-    auto outward = readSilkscreen(base + R"(cornerSize="-0.3,0.25"/>)");
+    auto outward = readAs<Silkscreen>(base + R"(cornerSize="-0.3,0.25"/>)");
     {
         Canvas c;
         outward->draw(*c.g);
@@ -280,7 +240,7 @@ TEST(Silkscreen, NotchTurnsWithARotatedFootprint)
 
 TEST(Silkscreen, EditorIsATitledFrame)
 {
-    auto s = readSilkscreen("<silkscreen/>");
+    auto s = readAs<Silkscreen>("<silkscreen/>");
     std::unique_ptr<QWidget> w(s->editorView());
     auto* editor = dynamic_cast<SilkscreenEditor*>(w.get());
     ASSERT_TRUE(editor);

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -21,15 +21,6 @@
 
 namespace {
 
-std::shared_ptr<Entity> make(const std::string& xml, GraphicsSheet* sheet = nullptr)
-{
-    pugi::xml_document doc = parseXml(xml);
-    std::shared_ptr<Entity> e = makeEntity(doc.first_child(), sheet);
-    if (e)
-        e->readXML(doc.first_child());
-    return e;
-}
-
 template <class T>
 std::shared_ptr<T> childOf(Entity& holder, size_t index)
 {
@@ -42,33 +33,16 @@ std::shared_ptr<T> childOf(Entity& holder, size_t index)
 // The entity of the sheet hit by a click at the model point.
 std::shared_ptr<Entity> pick(GraphicsSheet& sheet, QPointF model, bool subPicking, double scale = 400)
 {
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    std::shared_ptr<Entity> hit;
-    {
-        DrawingContext context(painter);
-        context.concatenate(QTransform(scale, 0, 0, -scale, -model.x() * scale + 0.5, model.y() * scale + 0.5));
-        Graphics g(context);
-        g.picking = true;
-        g.subPicking = subPicking;
-        g.pickImage = &image;
-        g.viewportBoundingBox.addPoint(model);
-        hit = sheet.draw(g);
-    }
-    painter.end();
-    return hit;
+    return pickOnSheet(sheet, model, scale, subPicking, false);
 }
 
 // An image of something drawn at `scale` pixels per inch with the model
 // point `origin` at the image's lower-left corner; white background.
-class Canvas {
+class Canvas : public WhiteViewImage {
 public:
     Canvas(QPointF origin, QSize size, double scale)
-        : image(size, QImage::Format_ARGB32_Premultiplied)
-        , view(scale, 0, 0, -scale, -origin.x() * scale, size.height() + origin.y() * scale)
+        : WhiteViewImage(size, QTransform(scale, 0, 0, -scale, -origin.x() * scale, size.height() + origin.y() * scale))
     {
-        image.fill(Qt::white);
     }
     template <class F>
     void paint(F&& f)
@@ -82,17 +56,6 @@ public:
         f(g);
     }
     QColor at(QPointF model) const { return image.pixelColor(view.map(model).toPoint()); }
-    double inkIn(const QRectF& model) const
-    {
-        const QRect r = view.mapRect(model).toAlignedRect().intersected(image.rect());
-        double sum = 0;
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x)
-                sum += 1 - image.pixelColor(x, y).valueF();
-        return sum;
-    }
-    QImage image;
-    QTransform view;
 };
 
 } // namespace
@@ -100,18 +63,18 @@ public:
 TEST(SymbolReading, ElementNamesFieldsAndTypeNames)
 {
     for (const char* name : {"symbol", "part"})
-        EXPECT_TRUE(std::dynamic_pointer_cast<Symbol>(make(std::string("<") + name + "/>"))) << name;
+        EXPECT_TRUE(std::dynamic_pointer_cast<Symbol>(readAs(std::string("<") + name + "/>"))) << name;
     for (const char* name : {"terminalMagnet", "partBorder", "symbolBorder"})
-        EXPECT_TRUE(std::dynamic_pointer_cast<TerminalMagnet>(make(std::string("<") + name + "/>"))) << name;
+        EXPECT_TRUE(std::dynamic_pointer_cast<TerminalMagnet>(readAs(std::string("<") + name + "/>"))) << name;
     for (const char* name : {"symbolPartValue", "partValue", "symbolValue"})
-        EXPECT_TRUE(std::dynamic_pointer_cast<SymbolPartValue>(make(std::string("<") + name + "/>"))) << name;
-    EXPECT_TRUE(std::dynamic_pointer_cast<SymbolReference>(make("<partId/>")));
-    EXPECT_TRUE(std::dynamic_pointer_cast<SymbolPartType>(make("<symbolPartType/>")));
-    EXPECT_TRUE(std::dynamic_pointer_cast<SymbolTerminal>(make("<terminal/>")));
-    EXPECT_FALSE(make("<symbolTerminal/>"));
-    EXPECT_FALSE(make("<symbolReference/>"));
+        EXPECT_TRUE(std::dynamic_pointer_cast<SymbolPartValue>(readAs(std::string("<") + name + "/>"))) << name;
+    EXPECT_TRUE(std::dynamic_pointer_cast<SymbolReference>(readAs("<partId/>")));
+    EXPECT_TRUE(std::dynamic_pointer_cast<SymbolPartType>(readAs("<symbolPartType/>")));
+    EXPECT_TRUE(std::dynamic_pointer_cast<SymbolTerminal>(readAs("<terminal/>")));
+    EXPECT_FALSE(readAs("<symbolTerminal/>"));
+    EXPECT_FALSE(readAs("<symbolReference/>"));
 
-    auto s = std::dynamic_pointer_cast<Symbol>(make(R"(<symbol at="3,4" noFootprint="yes" footprintID="42"
+    auto s = std::dynamic_pointer_cast<Symbol>(readAs(R"(<symbol at="3,4" noFootprint="yes" footprintID="42"
         footprintName="SO8" sourceFile="lib.part" sourceLength="3.5" doNotBlockWires="true">
         <entities><partId text="U3"/></entities></symbol>)"));
     ASSERT_TRUE(s);
@@ -125,22 +88,22 @@ TEST(SymbolReading, ElementNamesFieldsAndTypeNames)
     EXPECT_EQ(s->typeName(), QStringLiteral("Symbol U3"));
 
     // An empty reference keeps the blank; none at all is unknown.
-    EXPECT_EQ(make(R"(<symbol><entities><partId/></entities></symbol>)")->typeName(), QStringLiteral("Symbol "));
-    EXPECT_EQ(make(R"(<symbol><entities><partValue text="U9"/></entities></symbol>)")->typeName(),
+    EXPECT_EQ(readAs(R"(<symbol><entities><partId/></entities></symbol>)")->typeName(), QStringLiteral("Symbol "));
+    EXPECT_EQ(readAs(R"(<symbol><entities><partValue text="U9"/></entities></symbol>)")->typeName(),
               QStringLiteral("Symbol - Unknown Reference"));
     // Depth first, in list order: a reference inside a nested holder before a
     // later one beside it.
-    EXPECT_EQ(make(R"(<part><entities><symbolPartType text="T"/><symbol><entities><partId text="INNER"/></entities></symbol>
+    EXPECT_EQ(readAs(R"(<part><entities><symbolPartType text="T"/><symbol><entities><partId text="INNER"/></entities></symbol>
                       <partId text="OUTER"/></entities></part>)")->typeName(),
               QStringLiteral("Symbol INNER"));
     // A hidden reference still names its symbol.
-    EXPECT_EQ(make(R"(<symbol><entities><partId text="J1" visible="false"/></entities></symbol>)")->typeName(),
+    EXPECT_EQ(readAs(R"(<symbol><entities><partId text="J1" visible="false"/></entities></symbol>)")->typeName(),
               QStringLiteral("Symbol J1"));
 
-    EXPECT_EQ(make("<partId/>")->typeName(), QStringLiteral("Symbol Reference"));
-    EXPECT_EQ(make("<partValue/>")->typeName(), QStringLiteral("Symbol Part Value"));
-    EXPECT_EQ(make("<symbolPartType/>")->typeName(), QStringLiteral("Symbol Part Type"));
-    EXPECT_EQ(make("<partBorder/>")->typeName(), QStringLiteral("Terminal Magnet"));
+    EXPECT_EQ(readAs("<partId/>")->typeName(), QStringLiteral("Symbol Reference"));
+    EXPECT_EQ(readAs("<partValue/>")->typeName(), QStringLiteral("Symbol Part Value"));
+    EXPECT_EQ(readAs("<symbolPartType/>")->typeName(), QStringLiteral("Symbol Part Type"));
+    EXPECT_EQ(readAs("<partBorder/>")->typeName(), QStringLiteral("Terminal Magnet"));
 }
 
 TEST(SymbolReading, TextFlags)
@@ -161,11 +124,11 @@ TEST(SymbolReading, TextFlags)
     EXPECT_TRUE(value.visibleInSchematic);
     EXPECT_FALSE(value.nameIsNodeName);
     auto v = std::dynamic_pointer_cast<SymbolPartValue>(
-        make(R"(<symbolValue visible="TRUE" showInSchematic="false" visibleInSchematic="true" nameIsNodeName="true"/>)"));
+        readAs(R"(<symbolValue visible="TRUE" showInSchematic="false" visibleInSchematic="true" nameIsNodeName="true"/>)"));
     EXPECT_FALSE(v->visible);
     EXPECT_FALSE(v->visibleInSchematic); // the value's flag is "showInSchematic"
     EXPECT_TRUE(v->nameIsNodeName);
-    auto t = std::dynamic_pointer_cast<SymbolPartType>(make(R"(<symbolPartType showInSchematic="false"/>)"));
+    auto t = std::dynamic_pointer_cast<SymbolPartType>(readAs(R"(<symbolPartType showInSchematic="false"/>)"));
     EXPECT_TRUE(t->visible);
     EXPECT_FALSE(t->visibleInSchematic);
 
@@ -177,7 +140,7 @@ TEST(SymbolReading, TextFlags)
     EXPECT_EQ(reference.prefix, QStringLiteral("R"));
     EXPECT_EQ(reference.siblingName, QStringLiteral("A"));
     EXPECT_EQ(reference.preferredSiblingName, QStringLiteral("B"));
-    auto r = std::dynamic_pointer_cast<SymbolReference>(make(R"(<partId visibleInSchematic="false" prefix=""/>)"));
+    auto r = std::dynamic_pointer_cast<SymbolReference>(readAs(R"(<partId visibleInSchematic="false" prefix=""/>)"));
     EXPECT_FALSE(r->visibleInSchematic);
     EXPECT_EQ(r->prefix, QString());
 }
@@ -195,18 +158,18 @@ TEST(SymbolTexts, ShownOnlyWhenVisibleNonEmptyAndAllowedInSchematics)
     };
     const std::string shown = R"( text="VALUE" at="0,0" brushColor="0,0,0")";
     for (const char* name : {"partId", "partValue", "symbolPartType"}) {
-        auto e = make(std::string("<") + name + shown + "/>", sheet.get());
+        auto e = readAs(std::string("<") + name + shown + "/>", sheet.get());
         EXPECT_GT(inkOf(*e), 100) << name;
         EXPECT_TRUE(e->boundingBox.valid) << name;
-        e = make(std::string("<") + name + shown + " visible=\"false\"/>", sheet.get());
+        e = readAs(std::string("<") + name + shown + " visible=\"false\"/>", sheet.get());
         e->selected = true;
         EXPECT_EQ(inkOf(*e), 0) << name; // not even the selection frame
     }
     // Switched off for schematics: hidden in a design that honours the flag,
     // shown in one that does not.
-    auto value = make(R"(<partValue text="10k" showInSchematic="false"/>)", sheet.get());
-    auto reference = make(R"(<partId text="U1" visibleInSchematic="false"/>)", sheet.get());
-    auto type = make(R"(<symbolPartType text="NPN" showInSchematic="false"/>)", sheet.get());
+    auto value = readAs(R"(<partValue text="10k" showInSchematic="false"/>)", sheet.get());
+    auto reference = readAs(R"(<partId text="U1" visibleInSchematic="false"/>)", sheet.get());
+    auto type = readAs(R"(<symbolPartType text="NPN" showInSchematic="false"/>)", sheet.get());
     EXPECT_EQ(inkOf(*value), 0);
     EXPECT_FALSE(value->boundingBox.valid);
     EXPECT_EQ(inkOf(*reference), 0);
@@ -221,17 +184,17 @@ TEST(SymbolTexts, ShownOnlyWhenVisibleNonEmptyAndAllowedInSchematics)
 
     // Empty texts: value and reference measure nothing; the part type keeps
     // its anchor in its box.
-    auto emptyValue = make(R"(<partValue at="1,1"/>)");
+    auto emptyValue = readAs(R"(<partValue at="1,1"/>)");
     inkOf(*emptyValue);
     EXPECT_FALSE(emptyValue->boundingBox.valid);
-    auto emptyType = make(R"(<symbolPartType at="1,1"/>)");
+    auto emptyType = readAs(R"(<symbolPartType at="1,1"/>)");
     EXPECT_EQ(inkOf(*emptyType), 0);
     EXPECT_TRUE(emptyType->boundingBox.contains(QPointF(1, 1)));
 }
 
 TEST(TerminalMagnet, ReadingBoxesAndDrawing)
 {
-    auto m = std::dynamic_pointer_cast<TerminalMagnet>(make(R"(<terminalMagnet x="0" y="0" width="1" height="0.5"
+    auto m = std::dynamic_pointer_cast<TerminalMagnet>(readAs(R"(<terminalMagnet x="0" y="0" width="1" height="0.5"
         penWidth="0.02" penColor="255,0,0" brushColor="0,0,255" useTop="false" useLeft="yes"/>)"));
     ASSERT_TRUE(m);
     EXPECT_FALSE(m->canAddTerminalsToTop);
@@ -246,10 +209,10 @@ TEST(TerminalMagnet, ReadingBoxesAndDrawing)
     EXPECT_EQ(m->brush.rectangle, QRectF(0, 0, 1, 0.5));
 
     // An invisible pen adds nothing; no rectangle leaves a single point.
-    auto clear = make(R"(<partBorder x="1" y="1" width="1" height="1" penColor="0,0,0,0" penWidth="0.2"/>)");
+    auto clear = readAs(R"(<partBorder x="1" y="1" width="1" height="1" penColor="0,0,0,0" penWidth="0.2"/>)");
     clear->updateGeometry(std::nullopt, nullptr);
     EXPECT_EQ(clear->boundingBox.rect(), QRectF(1, 1, 1, 1));
-    auto point = make(R"(<symbolBorder penWidth="0.02"/>)");
+    auto point = readAs(R"(<symbolBorder penWidth="0.02"/>)");
     point->updateGeometry(std::nullopt, nullptr);
     EXPECT_NEAR(point->boundingBox.width(), 0.02, 1e-9);
 
@@ -271,7 +234,7 @@ TEST(TerminalMagnet, ReadingBoxesAndDrawing)
     // Rounded corners (radius 0.06): the corner stays empty; a gradient
     // fills the rounded outline across the rectangle, a centre gradient
     // with its plain colour.
-    auto rounded = make(R"(<terminalMagnet x="0" y="0" width="1" height="0.5" roundedCorners="true" penColor="0,0,0,0"
+    auto rounded = readAs(R"(<terminalMagnet x="0" y="0" width="1" height="0.5" roundedCorners="true" penColor="0,0,0,0"
         brushType="gradient" brushColor="255,0,0" secondColor="0,0,255"/>)");
     rounded->updateGeometry(std::nullopt, nullptr);
     Canvas rc(QPointF(-0.25, -0.25), QSize(600, 400), 400);
@@ -281,7 +244,7 @@ TEST(TerminalMagnet, ReadingBoxesAndDrawing)
     const QColor left = rc.at(QPointF(0.05, 0.25)), right = rc.at(QPointF(0.95, 0.25));
     EXPECT_GT(left.red(), 200);
     EXPECT_GT(right.blue(), 200);
-    auto centre = make(R"(<terminalMagnet x="0" y="0" width="1" height="0.5" roundedCorners="true" penColor="0,0,0,0"
+    auto centre = readAs(R"(<terminalMagnet x="0" y="0" width="1" height="0.5" roundedCorners="true" penColor="0,0,0,0"
         brushType="centerGradient" brushColor="255,0,0" secondColor="0,0,255"/>)");
     centre->updateGeometry(std::nullopt, nullptr);
     Canvas cc(QPointF(-0.25, -0.25), QSize(600, 400), 400);

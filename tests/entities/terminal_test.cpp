@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -22,17 +22,6 @@ namespace {
 const QString kOpen(kOverlineOpenMark);
 const QString kClose(kOverlineCloseMark);
 
-std::shared_ptr<SymbolTerminal> makeTerminal(const std::string& xml, GraphicsSheet* sheet = nullptr)
-{
-    pugi::xml_document doc = parseXml(xml);
-    auto t = std::dynamic_pointer_cast<SymbolTerminal>(makeEntity(doc.first_child(), sheet));
-    if (t) {
-        t->readXML(doc.first_child());
-        t->updateGeometry(std::nullopt, nullptr);
-    }
-    return t;
-}
-
 // The terminals of the first schematic sheet of a design read from text,
 // depth first.
 std::vector<std::shared_ptr<SymbolTerminal>> terminalsOf(Design& design, const std::string& xml)
@@ -52,13 +41,12 @@ std::string designWith(int version, const std::string& terminals)
 
 // An image of the entity drawn at `scale` pixels per inch with the model
 // point `origin` at the image centre; white background.
-class Canvas {
+class Canvas : public WhiteViewImage {
 public:
     Canvas(QPointF origin, double scale = 1000, int size = 600)
-        : image(size, size, QImage::Format_ARGB32_Premultiplied)
-        , view(scale, 0, 0, -scale, size / 2.0 - origin.x() * scale, size / 2.0 + origin.y() * scale)
+        : WhiteViewImage(QSize(size, size),
+                         QTransform(scale, 0, 0, -scale, size / 2.0 - origin.x() * scale, size / 2.0 + origin.y() * scale))
     {
-        image.fill(Qt::white);
     }
     void draw(Entity& e, bool useLayerColor = false)
     {
@@ -86,17 +74,6 @@ public:
                     best = std::max(best, 1.0 - image.pixelColor(x, y).valueF());
         return best;
     }
-    double inkIn(const QRectF& model) const
-    {
-        const QRect r = view.mapRect(model).toAlignedRect().intersected(image.rect());
-        double sum = 0;
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x)
-                sum += 1 - image.pixelColor(x, y).valueF();
-        return sum;
-    }
-    QImage image;
-    QTransform view;
 };
 
 QPointF dirOf(TerminalOrientation o)
@@ -136,7 +113,7 @@ TEST(TerminalReading, LengthAndTypeDefaultsFollowTheFileVersion)
     EXPECT_EQ(v12[1]->type, TerminalType::medium);
 
     // Read outside any design (version 0): the old defaults.
-    auto loose = makeTerminal("<terminal/>");
+    auto loose = readMeasured<SymbolTerminal>("<terminal/>");
     ASSERT_TRUE(loose);
     EXPECT_EQ(loose->lineLength, TerminalLineLength::Long);
     EXPECT_EQ(loose->type, TerminalType::line);
@@ -153,7 +130,7 @@ TEST(TerminalReading, FieldsFlagsAndFonts)
     EXPECT_DOUBLE_EQ(fresh.nameFont.height, 0.055);
     EXPECT_EQ(fresh.typeName(), QStringLiteral("Symbol Terminal"));
 
-    auto t = makeTerminal(R"(<terminal at="1,2" side="right" name="CLK" nameOffset="0.1,0.2" pinOffset="0.3,0.4"
+    auto t = readMeasured<SymbolTerminal>(R"(<terminal at="1,2" side="right" name="CLK" nameOffset="0.1,0.2" pinOffset="0.3,0.4"
         pad="17" port="9" ground="true" noConnect="true" virtual="true" verified="true" connectionsVerified="true"
         pinDescription="clock in" userDefinedNodeName="N1" stringAlignment="far"
         font="Liberation Serif" height="0.08" bold="true" italic="true" padFont="Liberation Mono" padHeight="0.04" padBold="true"
@@ -190,7 +167,7 @@ TEST(TerminalReading, FieldsFlagsAndFonts)
     EXPECT_EQ(t->pen.color, QColor(0, 0, 0));
 
     // Missing or odd values.
-    auto d = makeTerminal(R"(<terminal side="Right" pad="x" height=" 0.1" padHeight="nan" stringAlignment="left"/>)");
+    auto d = readMeasured<SymbolTerminal>(R"(<terminal side="Right" pad="x" height=" 0.1" padHeight="nan" stringAlignment="left"/>)");
     ASSERT_TRUE(d);
     EXPECT_EQ(d->terminalOrientation, TerminalOrientation::left);
     EXPECT_EQ(d->padId, Id{0});
@@ -205,7 +182,7 @@ TEST(TerminalReading, FieldsFlagsAndFonts)
     EXPECT_TRUE(d->nameVisibleInSchematic);
     EXPECT_TRUE(d->visibleInSchematic);
     EXPECT_TRUE(d->padNameVisibleInSchematic);
-    auto hidden = makeTerminal(R"(<terminal nameVisible="false" numberVisible="false" hide="true"/>)");
+    auto hidden = readMeasured<SymbolTerminal>(R"(<terminal nameVisible="false" numberVisible="false" hide="true"/>)");
     ASSERT_TRUE(hidden);
     EXPECT_FALSE(hidden->nameVisibleInSchematic);
     EXPECT_FALSE(hidden->visibleInSchematic);
@@ -219,7 +196,7 @@ TEST(TerminalGeometry, PinEndsNameAndPadNameBoxesPerOrientation)
     const std::pair<const char*, double> lengths[] = {{"point", 0}, {"short", 0.1}, {"medium", 0.2}, {"long", 0.3}};
     for (const char* side : {"any", "top", "bottom", "left", "right"}) {
         for (auto [word, length] : lengths) {
-            auto t = makeTerminal(std::string("<terminal at=\"1,1\" side=\"") + side + "\" length=\"" + word + "\"/>");
+            auto t = readMeasured<SymbolTerminal>(std::string("<terminal at=\"1,1\" side=\"") + side + "\" length=\"" + word + "\"/>");
             ASSERT_TRUE(t);
             const QPointF expected = QPointF(1, 1) + dirOf(t->terminalOrientation) * length;
             EXPECT_NEAR(t->pinEndPoint().x(), expected.x(), 1e-12) << side << word;
@@ -252,7 +229,7 @@ TEST(TerminalGeometry, PinEndsNameAndPadNameBoxesPerOrientation)
          QPointF(p.x() - 0.05, p.y() + 0.06 + wr / 2)},
     };
     for (const Case& c : cases) {
-        auto t = makeTerminal(std::string("<terminal at=\"1,1\" name=\"DATA\" side=\"") + c.side + "\"/>");
+        auto t = readMeasured<SymbolTerminal>(std::string("<terminal at=\"1,1\" name=\"DATA\" side=\"") + c.side + "\"/>");
         ASSERT_TRUE(t);
         t->padName = QStringLiteral("12");
         t->updateGeometry(std::nullopt, nullptr);
@@ -279,7 +256,7 @@ TEST(TerminalGeometry, PinEndsNameAndPadNameBoxesPerOrientation)
 
     // An empty name is measured as "O"; an empty pad name leaves the pad
     // name's box and position as they were.
-    auto empty = makeTerminal(R"(<terminal at="0,0" side="right"/>)");
+    auto empty = readMeasured<SymbolTerminal>(R"(<terminal at="0,0" side="right"/>)");
     ASSERT_TRUE(empty);
     ASSERT_TRUE(empty->nameModelSpaceBoundingBox);
     const QSizeF o = textSize([] { Font f; f.height = 0.05; return f; }(), QStringLiteral("O"));
@@ -289,7 +266,7 @@ TEST(TerminalGeometry, PinEndsNameAndPadNameBoxesPerOrientation)
 
     // A pad font larger than the default measures (and moves) the pad name
     // by its own size, so the box covers what is drawn.
-    auto big = makeTerminal(R"(<terminal at="0,0" side="right" padHeight="0.2"/>)");
+    auto big = readMeasured<SymbolTerminal>(R"(<terminal at="0,0" side="right" padHeight="0.2"/>)");
     ASSERT_TRUE(big);
     big->padName = QStringLiteral("12");
     big->updateGeometry(std::nullopt, nullptr);
@@ -297,14 +274,14 @@ TEST(TerminalGeometry, PinEndsNameAndPadNameBoxesPerOrientation)
     EXPECT_NEAR(big->padNameModelSpaceBoundingBox->width(), bigInk.width() + 1.0 / 60, 1e-9);
 
     // A name hidden in the schematic is neither measured nor boxed.
-    auto hidden = makeTerminal(R"(<terminal at="0,0" name="LONGNAME" nameVisible="false" numberVisible="false"/>)");
+    auto hidden = readMeasured<SymbolTerminal>(R"(<terminal at="0,0" name="LONGNAME" nameVisible="false" numberVisible="false"/>)");
     ASSERT_TRUE(hidden);
     EXPECT_FALSE(hidden->nameModelSpaceBoundingBox);
     EXPECT_NEAR(hidden->boundingBox.width(), 0.3, 1e-9); // read outside a design: a long pin
     EXPECT_NEAR(hidden->boundingBox.height(), 0, 1e-9);
 
     // vertical is set by a vertical measure and never cleared.
-    auto turned = makeTerminal(R"(<terminal side="top"/>)");
+    auto turned = readMeasured<SymbolTerminal>(R"(<terminal side="top"/>)");
     ASSERT_TRUE(turned && turned->vertical);
     turned->terminalOrientation = TerminalOrientation::left;
     turned->updateGeometry(std::nullopt, nullptr);
@@ -314,7 +291,7 @@ TEST(TerminalGeometry, PinEndsNameAndPadNameBoxesPerOrientation)
 TEST(TerminalGeometry, BoxCoversNoConnectCrossAndDecorationsUnderTransforms)
 {
     // The no-connect square of half-size 0.025 about the pin end.
-    auto nc = makeTerminal(R"(<terminal at="1,1" side="right" length="short" noConnect="true" nameVisible="false" type="line"/>)");
+    auto nc = readMeasured<SymbolTerminal>(R"(<terminal at="1,1" side="right" length="short" noConnect="true" nameVisible="false" type="line"/>)");
     ASSERT_TRUE(nc);
     EXPECT_NEAR(nc->boundingBox.bottomLeft.x(), 1, 1e-9);
     EXPECT_NEAR(nc->boundingBox.topRight.x(), 1.125, 1e-9);
@@ -334,7 +311,7 @@ TEST(TerminalGeometry, BoxCoversNoConnectCrossAndDecorationsUnderTransforms)
                           {R"(type="dot" nameVisible="false")", QPointF(0.95, 1.025)},
                           {R"(type="zeroLength" length="point")", QPointF(0.975, 1)}};
     for (const Case& c : cases) {
-        auto t = makeTerminal(std::string("<terminal at=\"1,1\" side=\"left\" ") + c.attributes + "/>");
+        auto t = readMeasured<SymbolTerminal>(std::string("<terminal at=\"1,1\" side=\"left\" ") + c.attributes + "/>");
         ASSERT_TRUE(t);
         EXPECT_TRUE(t->boundingBox.contains(c.reached)) << c.attributes;
     }
@@ -360,7 +337,7 @@ TEST(TerminalDrawing, PinLinesPerOrientationAndLength)
 {
     for (const char* side : {"top", "bottom", "left", "right"}) {
         for (const char* length : {"short", "medium", "long"}) {
-            auto t = makeTerminal(std::string("<terminal at=\"0,0\" type=\"line\" nameVisible=\"false\" side=\"") + side
+            auto t = readMeasured<SymbolTerminal>(std::string("<terminal at=\"0,0\" type=\"line\" nameVisible=\"false\" side=\"") + side
                                   + "\" length=\"" + length + "\"/>");
             ASSERT_TRUE(t);
             const QPointF e = t->pinEndPoint();
@@ -379,7 +356,7 @@ TEST(TerminalDrawing, DecorationsSitWhereTheyBelong)
 {
     // Left pins at the origin: the body lies at +x, the pin runs to -x.
     auto drawn = [](const std::string& attrs, GraphicsSheet* sheet = nullptr) {
-        auto t = makeTerminal("<terminal at=\"0,0\" side=\"left\" " + attrs + "/>", sheet);
+        auto t = readMeasured<SymbolTerminal>("<terminal at=\"0,0\" side=\"left\" " + attrs + "/>", sheet);
         auto canvas = std::make_unique<Canvas>(QPointF(0, 0), 2000);
         canvas->draw(*t);
         return canvas;
@@ -428,7 +405,7 @@ TEST(TerminalDrawing, DecorationsSitWhereTheyBelong)
     EXPECT_GT(ground->inkIn(QRectF(-0.15, -0.02, 0.1, 0.04)), 1.3 * plain->inkIn(QRectF(-0.15, -0.02, 0.1, 0.04)));
 
     // Any orientation: no direction, so no pin line at all.
-    auto any = makeTerminal(R"(<terminal at="0,0" side="any" nameVisible="false" type="clock"/>)");
+    auto any = readMeasured<SymbolTerminal>(R"(<terminal at="0,0" side="any" nameVisible="false" type="clock"/>)");
     EXPECT_EQ(any->pinEndPoint(), QPointF(0, 0));
 }
 
@@ -436,7 +413,7 @@ TEST(TerminalDrawing, NamesAndPadNames)
 {
     // A right pin's name ends 0.05 left of the placement point; the pad
     // name sits outside the body above the pin.
-    auto t = makeTerminal(R"(<terminal at="0,0" side="right" type="line" name="WWW"/>)");
+    auto t = readMeasured<SymbolTerminal>(R"(<terminal at="0,0" side="right" type="line" name="WWW"/>)");
     ASSERT_TRUE(t);
     t->padName = QStringLiteral("88");
     t->updateGeometry(std::nullopt, nullptr);
@@ -449,7 +426,7 @@ TEST(TerminalDrawing, NamesAndPadNames)
 
     // The name's colour is the brush's; the pad name is black, both in the
     // layer colour when one is in force.
-    auto red = makeTerminal(R"(<terminal at="0,0" side="left" type="line" name="MMM" brushColor="255,0,0"/>)");
+    auto red = readMeasured<SymbolTerminal>(R"(<terminal at="0,0" side="left" type="line" name="MMM" brushColor="255,0,0"/>)");
     Canvas rc(QPointF(0, 0), 1000);
     rc.draw(*red);
     bool sawRed = false;
@@ -458,13 +435,13 @@ TEST(TerminalDrawing, NamesAndPadNames)
         for (int x = box.left(); x <= box.right(); ++x)
             sawRed |= rc.image.pixelColor(x, y) == QColor(255, 0, 0);
     EXPECT_TRUE(sawRed);
-    auto clear = makeTerminal(R"(<terminal at="0,0" side="left" type="line" name="MMM" brushColor="0,255,0,0"/>)");
+    auto clear = readMeasured<SymbolTerminal>(R"(<terminal at="0,0" side="left" type="line" name="MMM" brushColor="0,255,0,0"/>)");
     Canvas cc(QPointF(0, 0), 1000);
     cc.draw(*clear, true);
     EXPECT_LT(cc.inkIn(clear->nameModelSpaceBoundingBox->rect()), 1);
 
     // A top pin's name is turned a quarter: its ink is taller than wide.
-    auto up = makeTerminal(R"(<terminal at="0,0" side="top" type="line" name="ADDRESS" nameVisible="true"/>)");
+    auto up = readMeasured<SymbolTerminal>(R"(<terminal at="0,0" side="top" type="line" name="ADDRESS" nameVisible="true"/>)");
     Canvas uc(QPointF(0, -0.2), 1000);
     uc.draw(*up);
     const QRectF n = up->nameModelSpaceBoundingBox->rect();
@@ -474,7 +451,7 @@ TEST(TerminalDrawing, NamesAndPadNames)
     EXPECT_LT(uc.inkIn(QRectF(n.right() + 0.01, n.top(), 0.05, n.height())), 1);
 
     // An empty name gets a box but draws nothing.
-    auto empty = makeTerminal(R"(<terminal at="0,0" side="left" nameVisible="true" type="zeroLength"/>)");
+    auto empty = readMeasured<SymbolTerminal>(R"(<terminal at="0,0" side="left" nameVisible="true" type="zeroLength"/>)");
     empty->visibleInSchematic = false;
     Canvas ec(QPointF(0, 0), 1000);
     ec.draw(*empty);
@@ -551,7 +528,7 @@ TEST(PinName, OverlineSpans)
 TEST(PinName, OverlinesDrawnAboveTheirLetters)
 {
     // A left pin: the name starts 0.05 right of the placement point.
-    auto t = makeTerminal(std::string("<terminal at=\"0,0\" side=\"left\" type=\"line\" name=\"") + (kOpen + "HH" + kClose + "HHHH").toStdString() + "\"/>");
+    auto t = readMeasured<SymbolTerminal>(std::string("<terminal at=\"0,0\" side=\"left\" type=\"line\" name=\"") + (kOpen + "HH" + kClose + "HHHH").toStdString() + "\"/>");
     ASSERT_TRUE(t);
     ASSERT_TRUE(t->textWithOverstrikes);
     EXPECT_EQ(t->textWithOverstrikes->formatFreeText, QStringLiteral("HHHHHH"));
@@ -565,14 +542,14 @@ TEST(PinName, OverlinesDrawnAboveTheirLetters)
     EXPECT_LT(canvas.inkNear(QPointF(0.05 + r[4].start, y)), 0.05);
 
     // No marks: no overline and no parsed form.
-    auto plain = makeTerminal(R"(<terminal at="0,0" side="left" type="line" name="HHHHHH"/>)");
+    auto plain = readMeasured<SymbolTerminal>(R"(<terminal at="0,0" side="left" type="line" name="HHHHHH"/>)");
     EXPECT_FALSE(plain->textWithOverstrikes);
     Canvas pc(QPointF(0.2, 0), 2000);
     pc.draw(*plain);
     EXPECT_LT(pc.inkNear(QPointF(0.05 + r[0].end, y)), 0.05);
 
     // A bottom pin: the overline turns with the name, across the pin.
-    auto down = makeTerminal(std::string("<terminal at=\"0,0\" side=\"bottom\" type=\"line\" name=\"") + (kOpen + "HHHHHH" + kClose).toStdString() + "\"/>");
+    auto down = readMeasured<SymbolTerminal>(std::string("<terminal at=\"0,0\" side=\"bottom\" type=\"line\" name=\"") + (kOpen + "HHHHHH" + kClose).toStdString() + "\"/>");
     Canvas dc(QPointF(0, 0.2), 2000);
     dc.draw(*down);
     const QRectF n = down->nameModelSpaceBoundingBox->rect();
@@ -589,7 +566,7 @@ TEST(TerminalReading, HostileValuesStayBounded)
     std::string name;
     for (int i = 0; i < 20000; ++i)
         name += (i % 7 == 0) ? "\xCB\x86" : "W";
-    auto t = makeTerminal("<terminal side=\"left\" name=\"" + name + "\" font=\"\" height=\"1e300\" padHeight=\"-1\" at=\"1e30,nan\"/>");
+    auto t = readMeasured<SymbolTerminal>("<terminal side=\"left\" name=\"" + name + "\" font=\"\" height=\"1e300\" padHeight=\"-1\" at=\"1e30,nan\"/>");
     ASSERT_TRUE(t);
     t->padName = QString(5000, QChar('9'));
     t->updateGeometry(std::nullopt, nullptr);

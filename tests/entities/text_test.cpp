@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -34,14 +34,6 @@ std::shared_ptr<TextEntity> readText(const std::string& xml)
 void measure(TextEntity& t, const std::optional<QTransform>& parent = std::nullopt)
 {
     t.updateGeometry(parent, nullptr);
-}
-
-void expectRect(const QRectF& actual, const QRectF& expected, double tolerance = 1e-9)
-{
-    EXPECT_NEAR(actual.left(), expected.left(), tolerance);
-    EXPECT_NEAR(actual.top(), expected.top(), tolerance);
-    EXPECT_NEAR(actual.right(), expected.right(), tolerance);
-    EXPECT_NEAR(actual.bottom(), expected.bottom(), tolerance);
 }
 
 // A y-up view of `scale` pixels per inch with the model point `centre` in
@@ -108,22 +100,7 @@ struct Canvas {
 // Whether a click at the model point picks the entity (pick mode, one pixel).
 bool picks(Entity& e, QPointF model, double scale = 400)
 {
-    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    bool hit = false;
-    {
-        DrawingContext context(painter);
-        context.concatenate(QTransform(scale, 0, 0, -scale, -model.x() * scale + 0.5, model.y() * scale + 0.5));
-        Graphics g(context);
-        g.picking = true;
-        g.pickImage = &image;
-        g.clearPickPixel();
-        e.draw(g);
-        hit = g.pickPixelHit();
-    }
-    painter.end();
-    return hit;
+    return picksThrough(pixelCentredOn(model, scale), e);
 }
 
 } // namespace

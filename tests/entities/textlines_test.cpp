@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "editors/ExpandableTextEditor.h"
 #include "editors/NumberField.h"
@@ -13,22 +13,9 @@
 
 #include <memory>
 
-namespace {
-
-std::shared_ptr<TextLines> readTextLines(const std::string& xml)
-{
-    pugi::xml_document doc = parseXml(xml);
-    auto t = std::dynamic_pointer_cast<TextLines>(makeEntity(doc.first_child(), nullptr));
-    if (t)
-        t->readXML(doc.first_child());
-    return t;
-}
-
-} // namespace
-
 TEST(TextLines, ReadsTheTextAndKeepsItsOwnValuesUnlessReadable)
 {
-    auto t = readTextLines(R"(<text text="Hi" at="1,2" alignment="topLeft" subPickable="true"
+    auto t = readAs<TextLines>(R"(<text text="Hi" at="1,2" alignment="topLeft" subPickable="true"
         extrusionBase="0.125" extrusionHeight="0.1"/>)");
     ASSERT_TRUE(t);
     EXPECT_EQ(t->position, QPointF(1, 2));
@@ -44,14 +31,14 @@ TEST(TextLines, ReadsTheTextAndKeepsItsOwnValuesUnlessReadable)
     EXPECT_EQ(t->extrusionBase, 0.125);
     EXPECT_EQ(t->extrusionHeight, 0.1);
     EXPECT_FALSE(t->subPickable);
-    auto fresh = readTextLines(R"(<text extrusionBase="abc"/>)");
+    auto fresh = readAs<TextLines>(R"(<text extrusionBase="abc"/>)");
     EXPECT_EQ(fresh->extrusionBase, 0);
     EXPECT_FALSE(fresh->subPickable);
 }
 
 TEST(TextLines, EditorWritesAnchorAndTextAndAsksForRedraws)
 {
-    auto t = readTextLines(R"(<text text="One" at="0.5,0.5"/>)");
+    auto t = readAs<TextLines>(R"(<text text="One" at="0.5,0.5"/>)");
     std::unique_ptr<QWidget> view(t->editorView());
     auto* editor = qobject_cast<TextEditor*>(view.get());
     ASSERT_TRUE(editor);

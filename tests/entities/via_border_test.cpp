@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
@@ -66,22 +66,13 @@ protected:
 
     PCB& load(const std::string& entities, const std::string& settings = "showHoles=\"true\"")
     {
-        EXPECT_TRUE(design.loadFromBytes(QByteArray::fromStdString(board(entities, settings)), "board.project"))
-            << design.lastError().toStdString();
-        PCB& pcb = *design.currentDesignState()->pcb;
-        pcb.updateGeometry();
-        return pcb;
+        return loadBoard(design, board(entities, settings), "board.project");
     }
 
     template <class T>
     std::shared_ptr<T> read(const std::string& xml, GraphicsSheet* sheet = nullptr)
     {
-        pugi::xml_document doc = parseXml(xml);
-        std::shared_ptr<Entity> e = makeEntity(doc.first_child(), sheet ? sheet : design.currentDesignState()->pcb.get());
-        auto t = std::dynamic_pointer_cast<T>(e);
-        if (t)
-            t->readXML(doc.first_child());
-        return t;
+        return readAs<T>(xml, sheet ? sheet : design.currentDesignState()->pcb.get());
     }
 };
 
@@ -89,11 +80,7 @@ protected:
 // single precision).
 void expectBox(const BoundingBox& box, double x0, double y0, double x1, double y1)
 {
-    ASSERT_TRUE(box.valid);
-    EXPECT_NEAR(box.bottomLeft.x(), x0, 1e-6);
-    EXPECT_NEAR(box.bottomLeft.y(), y0, 1e-6);
-    EXPECT_NEAR(box.topRight.x(), x1, 1e-6);
-    EXPECT_NEAR(box.topRight.y(), y1, 1e-6);
+    ::expectBox(box, QPointF(x0, y0), QPointF(x1, y1), 1e-6);
 }
 
 bool showsLabel(QWidget* w, const QString& text)
