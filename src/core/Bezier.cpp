@@ -1,27 +1,22 @@
 #include "core/Bezier.h"
 
+#include "core/EnumWords.h"
 #include "core/Readers.h"
 
 #include <algorithm>
 #include <cmath>
 
-std::optional<BezierStyle> bezierStyleFromString(std::string_view text)
-{
-    if (text == "straight") return BezierStyle::straight;
-    if (text == "smooth") return BezierStyle::smooth;
-    if (text == "controlled") return BezierStyle::controlled;
-    return std::nullopt;
+namespace {
+constexpr auto kBezierStyleWords = enumWords<BezierStyle>({
+    {BezierStyle::straight, "straight"},
+    {BezierStyle::smooth, "smooth"},
+    {BezierStyle::controlled, "controlled"},
+});
 }
 
-const char* toString(BezierStyle v)
-{
-    switch (v) {
-    case BezierStyle::straight: return "straight";
-    case BezierStyle::smooth: return "smooth";
-    case BezierStyle::controlled: return "controlled";
-    }
-    return "straight";
-}
+std::optional<BezierStyle> bezierStyleFromString(std::string_view text) { return kBezierStyleWords.fromString(text); }
+
+const char* toString(BezierStyle v) { return kBezierStyleWords.toString(v); }
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "core/Brush.h"
 
+#include "core/EnumWords.h"
 #include "core/Graphics.h"
 #include "core/Palette.h"
 #include "core/Readers.h"
@@ -11,13 +12,13 @@
 
 namespace {
 
-const std::pair<BrushType, const char*> brushWords[] = {
+constexpr auto brushWords = enumWords<BrushType>({
     {BrushType::solid, "solid"},
     {BrushType::hatch, "hatch"},
     {BrushType::gradient, "gradient"},
     {BrushType::radial, "radial"},
     {BrushType::centerGradient, "centerGradient"},
-};
+});
 
 bool finiteRect(const QRectF& r)
 {
@@ -26,21 +27,9 @@ bool finiteRect(const QRectF& r)
 
 } // namespace
 
-std::optional<BrushType> brushTypeFromString(std::string_view text)
-{
-    for (const auto& [value, word] : brushWords)
-        if (text == word)
-            return value;
-    return std::nullopt;
-}
+std::optional<BrushType> brushTypeFromString(std::string_view text) { return brushWords.fromString(text); }
 
-const char* toString(BrushType v)
-{
-    for (const auto& [value, word] : brushWords)
-        if (value == v)
-            return word;
-    return "solid";
-}
+const char* toString(BrushType v) { return brushWords.toString(v); }
 
 void Brush::readXML(pugi::xml_node element)
 {

@@ -1,5 +1,6 @@
 #include "core/Pen.h"
 
+#include "core/EnumWords.h"
 #include "core/Graphics.h"
 #include "core/Palette.h"
 #include "core/Readers.h"
@@ -11,25 +12,7 @@
 
 namespace {
 
-template <class E, size_t N>
-std::optional<E> fromWords(std::string_view text, const std::pair<E, const char*> (&words)[N])
-{
-    for (const auto& [value, word] : words)
-        if (text == word)
-            return value;
-    return std::nullopt;
-}
-
-template <class E, size_t N>
-const char* toWord(E v, const std::pair<E, const char*> (&words)[N])
-{
-    for (const auto& [value, word] : words)
-        if (value == v)
-            return word;
-    return words[0].second;
-}
-
-const std::pair<LineCap, const char*> capWords[] = {
+constexpr auto capWords = enumWords<LineCap>({
     {LineCap::flat, "flat"},
     {LineCap::square, "square"},
     {LineCap::round, "round"},
@@ -37,20 +20,20 @@ const std::pair<LineCap, const char*> capWords[] = {
     {LineCap::diamondAnchor, "diamondAnchor"},
     {LineCap::roundAnchor, "roundAnchor"},
     {LineCap::squareAnchor, "squareAnchor"},
-};
-const std::pair<LineJoin, const char*> joinWords[] = {
+});
+constexpr auto joinWords = enumWords<LineJoin>({
     {LineJoin::bevel, "bevel"},
     {LineJoin::miter, "miter"},
     {LineJoin::miterClipped, "miterClipped"},
     {LineJoin::round, "round"},
-};
-const std::pair<LinePattern, const char*> patternWords[] = {
+});
+constexpr auto patternWords = enumWords<LinePattern>({
     {LinePattern::solid, "solid"},
     {LinePattern::dot, "dot"},
     {LinePattern::dash, "dash"},
     {LinePattern::dashDot, "dashDot"},
     {LinePattern::dashDotDot, "dashDotDot"},
-};
+});
 
 // Fills an outline given in the cap's own frame: origin at the line end,
 // +x pointing away from the line, one unit = the pen width.
@@ -85,12 +68,12 @@ std::shared_ptr<EndCap> makeCap(LineCap kind, double x, double y, double angle, 
 
 } // namespace
 
-std::optional<LineCap> lineCapFromString(std::string_view text) { return fromWords(text, capWords); }
-std::optional<LineJoin> lineJoinFromString(std::string_view text) { return fromWords(text, joinWords); }
-std::optional<LinePattern> linePatternFromString(std::string_view text) { return fromWords(text, patternWords); }
-const char* toString(LineCap v) { return toWord(v, capWords); }
-const char* toString(LineJoin v) { return toWord(v, joinWords); }
-const char* toString(LinePattern v) { return toWord(v, patternWords); }
+std::optional<LineCap> lineCapFromString(std::string_view text) { return capWords.fromString(text); }
+std::optional<LineJoin> lineJoinFromString(std::string_view text) { return joinWords.fromString(text); }
+std::optional<LinePattern> linePatternFromString(std::string_view text) { return patternWords.fromString(text); }
+const char* toString(LineCap v) { return capWords.toString(v); }
+const char* toString(LineJoin v) { return joinWords.toString(v); }
+const char* toString(LinePattern v) { return patternWords.toString(v); }
 
 // Arrow: a triangle 6 widths long and 5 wide with its tip on the line end.
 // The stroke of an arrowed line stops 1.7 widths short of the end, so its

@@ -1,5 +1,28 @@
 #include "core/Units.h"
 
+#include "core/EnumWords.h"
+
+namespace {
+// The file's words, and the labels shown to the user; "inch" first, for a
+// value out of range.
+constexpr auto kUnitWords = enumWords<Units>({
+    {Units::inch, "inch"},
+    {Units::thou, "thou"},
+    {Units::micron, "micron"},
+    {Units::mm, "mm"},
+    {Units::cm, "cm"},
+    {Units::m, "m"},
+});
+constexpr auto kUnitLabels = enumWords<Units>({
+    {Units::inch, "inch"},
+    {Units::thou, "thou"},
+    {Units::micron, "\u00b5m"},
+    {Units::mm, "mm"},
+    {Units::cm, "cm"},
+    {Units::m, "m"},
+});
+}
+
 double unitsPerInch(Units u)
 {
     switch (u) {
@@ -13,36 +36,8 @@ double unitsPerInch(Units u)
     return 1;
 }
 
-const char* toString(Units u)
-{
-    switch (u) {
-    case Units::thou: return "thou";
-    case Units::inch: return "inch";
-    case Units::micron: return "micron";
-    case Units::mm: return "mm";
-    case Units::cm: return "cm";
-    case Units::m: return "m";
-    }
-    return "inch";
-}
+const char* toString(Units u) { return kUnitWords.toString(u); }
 
-const char* unitsLabel(Units u)
-{
-    switch (u) {
-    case Units::thou: return "thou";
-    case Units::inch: return "inch";
-    case Units::micron: return "\u00b5m";
-    case Units::mm: return "mm";
-    case Units::cm: return "cm";
-    case Units::m: return "m";
-    }
-    return "inch";
-}
+const char* unitsLabel(Units u) { return kUnitLabels.toString(u); }
 
-std::optional<Units> unitsFromString(std::string_view text)
-{
-    for (Units u : {Units::thou, Units::inch, Units::micron, Units::mm, Units::cm, Units::m})
-        if (text == toString(u))
-            return u;
-    return std::nullopt;
-}
+std::optional<Units> unitsFromString(std::string_view text) { return kUnitWords.fromString(text); }

@@ -1,23 +1,17 @@
 #include "core/Values.h"
 
-std::optional<RoundedSideType> roundedSideTypeFromString(std::string_view text)
-{
-    if (text == "all") return RoundedSideType::all;
-    if (text == "top") return RoundedSideType::top;
-    if (text == "bottom") return RoundedSideType::bottom;
-    if (text == "left") return RoundedSideType::left;
-    if (text == "right") return RoundedSideType::right;
-    return std::nullopt;
+#include "core/EnumWords.h"
+
+namespace {
+constexpr auto kRoundedSideWords = enumWords<RoundedSideType>({
+    {RoundedSideType::all, "all"},
+    {RoundedSideType::top, "top"},
+    {RoundedSideType::bottom, "bottom"},
+    {RoundedSideType::left, "left"},
+    {RoundedSideType::right, "right"},
+});
 }
 
-const char* toString(RoundedSideType value)
-{
-    switch (value) {
-    case RoundedSideType::all: return "all";
-    case RoundedSideType::top: return "top";
-    case RoundedSideType::bottom: return "bottom";
-    case RoundedSideType::left: return "left";
-    case RoundedSideType::right: return "right";
-    }
-    return "all";
-}
+std::optional<RoundedSideType> roundedSideTypeFromString(std::string_view text) { return kRoundedSideWords.fromString(text); }
+
+const char* toString(RoundedSideType value) { return kRoundedSideWords.toString(value); }

@@ -1,5 +1,6 @@
 #include "document/PcbLayerList.h"
 
+#include "core/EnumWords.h"
 #include "core/Readers.h"
 
 namespace {
@@ -12,29 +13,20 @@ void readBool(pugi::xml_node e, const char* name, bool& field) { field = readBoo
 void readFloat(pugi::xml_node e, const char* name, double& field) { field = readFloatAttribute(e, name, field); }
 }
 
-std::optional<PcbLayer::BaseMaterialType> PcbLayer::baseMaterialTypeFromString(std::string_view text)
-{
-    if (text == "none")
-        return BaseMaterialType::none;
-    if (text == "core")
-        return BaseMaterialType::core;
-    if (text == "prepreg")
-        return BaseMaterialType::prepreg;
-    return std::nullopt;
+namespace {
+constexpr auto kBaseMaterialWords = enumWords<PcbLayer::BaseMaterialType>({
+    {PcbLayer::BaseMaterialType::none, "none"},
+    {PcbLayer::BaseMaterialType::core, "core"},
+    {PcbLayer::BaseMaterialType::prepreg, "prepreg"},
+});
 }
 
-const char* PcbLayer::toString(BaseMaterialType v)
+std::optional<PcbLayer::BaseMaterialType> PcbLayer::baseMaterialTypeFromString(std::string_view text)
 {
-    switch (v) {
-    case BaseMaterialType::core:
-        return "core";
-    case BaseMaterialType::prepreg:
-        return "prepreg";
-    case BaseMaterialType::none:
-        break;
-    }
-    return "none";
+    return kBaseMaterialWords.fromString(text);
 }
+
+const char* PcbLayer::toString(BaseMaterialType v) { return kBaseMaterialWords.toString(v); }
 
 std::shared_ptr<PcbLayer> readPcbLayer(pugi::xml_node e)
 {

@@ -1,31 +1,20 @@
 #include "model/ClosedCurve.h"
 
+#include "core/EnumWords.h"
 #include "core/Graphics.h"
 #include "core/Readers.h"
 
-std::optional<CurveType> curveTypeFromString(std::string_view text)
-{
-    if (text == "rectangle")
-        return CurveType::rectangle;
-    if (text == "ellipse")
-        return CurveType::ellipse;
-    if (text == "curve")
-        return CurveType::curve;
-    return std::nullopt;
+namespace {
+constexpr auto kCurveTypeWords = enumWords<CurveType>({
+    {CurveType::rectangle, "rectangle"},
+    {CurveType::ellipse, "ellipse"},
+    {CurveType::curve, "curve"},
+});
 }
 
-const char* toString(CurveType value)
-{
-    switch (value) {
-    case CurveType::rectangle:
-        return "rectangle";
-    case CurveType::ellipse:
-        return "ellipse";
-    case CurveType::curve:
-        return "curve";
-    }
-    return "rectangle";
-}
+std::optional<CurveType> curveTypeFromString(std::string_view text) { return kCurveTypeWords.fromString(text); }
+
+const char* toString(CurveType value) { return kCurveTypeWords.toString(value); }
 
 ClosedCurve::ClosedCurve(GraphicsSheet* sheet) : Entity(sheet)
 {

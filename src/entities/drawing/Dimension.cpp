@@ -1,5 +1,6 @@
 #include "entities/drawing/Dimension.h"
 
+#include "core/EnumWords.h"
 #include "core/Graphics.h"
 #include "core/Palette.h"
 #include "core/Readers.h"
@@ -61,22 +62,26 @@ void strokeSegment(Graphics& g, const Pen& pen, QPointF a, QPointF b)
 
 } // namespace
 
-std::optional<DimensionArrowStyle> dimensionArrowStyleFromString(std::string_view text)
-{
-    if (text == "none") return DimensionArrowStyle::none;
-    if (text == "line") return DimensionArrowStyle::line;
-    if (text == "arrow") return DimensionArrowStyle::arrow;
-    if (text == "box") return DimensionArrowStyle::box;
-    return std::nullopt;
+namespace {
+constexpr auto kArrowStyleWords = enumWords<DimensionArrowStyle>({
+    {DimensionArrowStyle::none, "none"},
+    {DimensionArrowStyle::line, "line"},
+    {DimensionArrowStyle::arrow, "arrow"},
+    {DimensionArrowStyle::box, "box"},
+});
+constexpr auto kDimensionStyleWords = enumWords<DimensionStyle>({
+    {DimensionStyle::angled, "angled"},
+    {DimensionStyle::horizontal, "horizontal"},
+    {DimensionStyle::vertical, "vertical"},
+});
 }
 
-std::optional<DimensionStyle> dimensionStyleFromString(std::string_view text)
+std::optional<DimensionArrowStyle> dimensionArrowStyleFromString(std::string_view text)
 {
-    if (text == "angled") return DimensionStyle::angled;
-    if (text == "horizontal") return DimensionStyle::horizontal;
-    if (text == "vertical") return DimensionStyle::vertical;
-    return std::nullopt;
+    return kArrowStyleWords.fromString(text);
 }
+
+std::optional<DimensionStyle> dimensionStyleFromString(std::string_view text) { return kDimensionStyleWords.fromString(text); }
 
 Dimension::Dimension(GraphicsSheet* sheet) : Entity(sheet)
 {

@@ -1,11 +1,13 @@
 #include "entities/footprints/ChipFootprint.h"
 
+#include "core/EnumWords.h"
+
 namespace {
-constexpr PackageWords<ChipType, 2> chipTypeWords{{{ChipType::normal, "normal"}, {ChipType::tantalum, "tantalum"}}};
+constexpr auto chipTypeWords = enumWords<ChipType>({{ChipType::normal, "normal"}, {ChipType::tantalum, "tantalum"}});
 } // namespace
 
-std::optional<ChipType> chipTypeFromString(std::string_view text) { return matchPackageWord(chipTypeWords, text); }
-const char* toString(ChipType value) { return packageWord(chipTypeWords, value); }
+std::optional<ChipType> chipTypeFromString(std::string_view text) { return chipTypeWords.fromString(text); }
+const char* toString(ChipType value) { return chipTypeWords.toString(value); }
 
 void ChipFootprint::readXML(pugi::xml_node element)
 {

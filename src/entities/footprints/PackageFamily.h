@@ -1,7 +1,7 @@
 #pragma once
-// What every package family has in common beyond its base: a display name,
-// a placeholder editor with a title of its own, and (for a few families) an
-// enumeration of their own read from a word in the file.
+// What every package family has in common beyond its base: a display name
+// and a placeholder editor with a title of its own. (The few families with an
+// enumeration of their own read it with a core/EnumWords.h table.)
 //
 // A family is written as
 //
@@ -18,7 +18,6 @@
 
 #include <QString>
 
-#include <array>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -52,26 +51,3 @@ public:
         return new PackageEditor<Self>(std::static_pointer_cast<Self>(this->shared_from_this()));
     }
 };
-
-// The words of a family's own enumeration, in case order; a word matches
-// exactly (case included, no trimming).
-template <class E, size_t N>
-using PackageWords = std::array<std::pair<E, const char*>, N>;
-
-template <class E, size_t N>
-std::optional<E> matchPackageWord(const PackageWords<E, N>& words, std::string_view text)
-{
-    for (const auto& [value, word] : words)
-        if (text == word)
-            return value;
-    return std::nullopt;
-}
-
-template <class E, size_t N>
-const char* packageWord(const PackageWords<E, N>& words, E value)
-{
-    for (const auto& [v, word] : words)
-        if (v == value)
-            return word;
-    return words.front().second;
-}

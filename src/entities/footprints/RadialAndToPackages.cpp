@@ -1,10 +1,11 @@
 #include "entities/footprints/RadialAndToPackages.h"
 
+#include "core/EnumWords.h"
 #include "entities/footprints/ParamReader.h"
 
 namespace {
 using R = RadialCapacitorType;
-constexpr PackageWords<R, 11> radialWords{{
+constexpr auto radialWords = enumWords<R>({
     {R::b, "b"},
     {R::c, "c"},
     {R::d, "d"},
@@ -16,15 +17,15 @@ constexpr PackageWords<R, 11> radialWords{{
     {R::h13, "h13"},
     {R::j16, "j16"},
     {R::k16, "k16"},
-}};
+});
 } // namespace
 
 std::optional<RadialCapacitorType> radialCapacitorTypeFromString(std::string_view text)
 {
-    return matchPackageWord(radialWords, text);
+    return radialWords.fromString(text);
 }
 
-const char* toString(RadialCapacitorType value) { return packageWord(radialWords, value); }
+const char* toString(RadialCapacitorType value) { return radialWords.toString(value); }
 
 void RadialFootprint::readXML(pugi::xml_node element)
 {

@@ -1,12 +1,14 @@
 #include "entities/footprints/SurfaceMountPackages.h"
 
+#include "core/EnumWords.h"
+
 namespace {
 using P = SOT143Footprint::PinOneConfiguration;
-constexpr PackageWords<P, 3> pinOneWords{{
+constexpr auto pinOneWords = enumWords<P>({
     {P::topLeft, "topLeft"},
     {P::topRight, "topRight"},
     {P::bottomLeft, "bottomLeft"},
-}};
+});
 } // namespace
 
 void BGAFootprint::readXML(pugi::xml_node element)
@@ -42,10 +44,10 @@ void SOT23Footprint::readXML(pugi::xml_node element)
 std::optional<SOT143Footprint::PinOneConfiguration> SOT143Footprint::pinOneConfigurationFromString(
     std::string_view text)
 {
-    return matchPackageWord(pinOneWords, text);
+    return pinOneWords.fromString(text);
 }
 
-const char* SOT143Footprint::toString(PinOneConfiguration value) { return packageWord(pinOneWords, value); }
+const char* SOT143Footprint::toString(PinOneConfiguration value) { return pinOneWords.toString(value); }
 
 void SOT143Footprint::readXML(pugi::xml_node element)
 {

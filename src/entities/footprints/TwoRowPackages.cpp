@@ -1,13 +1,14 @@
 #include "entities/footprints/TwoRowPackages.h"
 
+#include "core/EnumWords.h"
 #include <QColor>
 
 namespace {
-constexpr PackageWords<DIPFootprint::PackageType, 3> dipTypeWords{{
+constexpr auto dipTypeWords = enumWords<DIPFootprint::PackageType>({
     {DIPFootprint::PackageType::dip, "dip"},
     {DIPFootprint::PackageType::led, "led"},
     {DIPFootprint::PackageType::rockerSwitch, "switch"},
-}};
+});
 } // namespace
 
 void BlockFootprint::readXML(pugi::xml_node element)
@@ -41,10 +42,10 @@ void CrystalFootprint::readXML(pugi::xml_node element)
 
 std::optional<DIPFootprint::PackageType> DIPFootprint::packageTypeFromString(std::string_view text)
 {
-    return matchPackageWord(dipTypeWords, text);
+    return dipTypeWords.fromString(text);
 }
 
-const char* DIPFootprint::toString(PackageType value) { return packageWord(dipTypeWords, value); }
+const char* DIPFootprint::toString(PackageType value) { return dipTypeWords.toString(value); }
 
 void DIPFootprint::readXML(pugi::xml_node element)
 {

@@ -1,32 +1,21 @@
 #include "entities/pcb/ErrorMarker.h"
 
+#include "core/EnumWords.h"
 #include "core/Readers.h"
 
 #include <utility>
 
-std::optional<ErrorType> errorTypeFromString(std::string_view text)
-{
-    if (text == "point")
-        return ErrorType::point;
-    if (text == "line")
-        return ErrorType::line;
-    if (text == "graphicsPath")
-        return ErrorType::graphicsPath;
-    return std::nullopt;
+namespace {
+constexpr auto kErrorTypeWords = enumWords<ErrorType>({
+    {ErrorType::point, "point"},
+    {ErrorType::line, "line"},
+    {ErrorType::graphicsPath, "graphicsPath"},
+});
 }
 
-const char* toString(ErrorType value)
-{
-    switch (value) {
-    case ErrorType::point:
-        return "point";
-    case ErrorType::line:
-        return "line";
-    case ErrorType::graphicsPath:
-        return "graphicsPath";
-    }
-    return "point";
-}
+std::optional<ErrorType> errorTypeFromString(std::string_view text) { return kErrorTypeWords.fromString(text); }
+
+const char* toString(ErrorType value) { return kErrorTypeWords.toString(value); }
 
 PcbError::PcbError(GraphicsSheet* sheet) : Entity(sheet)
 {

@@ -1,40 +1,22 @@
 #include "entities/schematic/TerminalTypes.h"
 
-#include <array>
-#include <utility>
+#include "core/EnumWords.h"
 
 namespace {
-template <class E, size_t N>
-std::optional<E> lookup(const std::array<std::pair<E, const char*>, N>& table, std::string_view text)
-{
-    for (const auto& [value, word] : table)
-        if (text == word)
-            return value;
-    return std::nullopt;
-}
-template <class E, size_t N>
-const char* word(const std::array<std::pair<E, const char*>, N>& table, E v)
-{
-    for (const auto& [value, w] : table)
-        if (value == v)
-            return w;
-    return table[0].second;
-}
-
-constexpr std::array<std::pair<TerminalOrientation, const char*>, 5> kOrientations{{
+constexpr auto kOrientations = enumWords<TerminalOrientation>({
     {TerminalOrientation::any, "any"},
     {TerminalOrientation::top, "top"},
     {TerminalOrientation::bottom, "bottom"},
     {TerminalOrientation::left, "left"},
     {TerminalOrientation::right, "right"},
-}};
-constexpr std::array<std::pair<TerminalLineLength, const char*>, 4> kLengths{{
+});
+constexpr auto kLengths = enumWords<TerminalLineLength>({
     {TerminalLineLength::Point, "point"},
     {TerminalLineLength::Short, "short"},
     {TerminalLineLength::Medium, "medium"},
     {TerminalLineLength::Long, "long"},
-}};
-constexpr std::array<std::pair<TerminalType, const char*>, 10> kTypes{{
+});
+constexpr auto kTypes = enumWords<TerminalType>({
     {TerminalType::line, "line"},
     {TerminalType::clock, "clock"},
     {TerminalType::dot, "dot"},
@@ -45,16 +27,16 @@ constexpr std::array<std::pair<TerminalType, const char*>, 10> kTypes{{
     {TerminalType::outputWedge, "outputWedge"},
     {TerminalType::point, "point"},
     {TerminalType::medium, "medium"},
-}};
+});
 }
 
-std::optional<TerminalOrientation> terminalOrientationFromString(std::string_view t) { return lookup(kOrientations, t); }
-std::optional<TerminalLineLength> terminalLineLengthFromString(std::string_view t) { return lookup(kLengths, t); }
-std::optional<TerminalType> terminalTypeFromString(std::string_view t) { return lookup(kTypes, t); }
+std::optional<TerminalOrientation> terminalOrientationFromString(std::string_view t) { return kOrientations.fromString(t); }
+std::optional<TerminalLineLength> terminalLineLengthFromString(std::string_view t) { return kLengths.fromString(t); }
+std::optional<TerminalType> terminalTypeFromString(std::string_view t) { return kTypes.fromString(t); }
 
-const char* toString(TerminalOrientation v) { return word(kOrientations, v); }
-const char* toString(TerminalLineLength v) { return word(kLengths, v); }
-const char* toString(TerminalType v) { return word(kTypes, v); }
+const char* toString(TerminalOrientation v) { return kOrientations.toString(v); }
+const char* toString(TerminalLineLength v) { return kLengths.toString(v); }
+const char* toString(TerminalType v) { return kTypes.toString(v); }
 
 double terminalLineLengthValue(TerminalLineLength v)
 {
