@@ -3,6 +3,7 @@
 #include "core/Palette.h"
 #include "core/TextMetrics.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPolygonF>
 
@@ -95,6 +96,83 @@ QPainterPath closedPolygon(const std::vector<QPointF>& points)
         p.lineTo(points[i]);
     p.closeSubpath();
     return p;
+}
+
+// Source over for one premultiplied pixel with a coverage of 0..255,
+// rounded as QPainter's raster engine rounds.
+inline uint32_t byteMul(uint32_t x, uint32_t a)
+{
+    uint32_t t = (x & 0xff00ff) * a;
+    t = (t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8;
+    t &= 0xff00ff;
+    x = ((x >> 8) & 0xff00ff) * a;
+    x = (x + ((x >> 8) & 0xff00ff) + 0x800080);
+    x &= 0xff00ff00;
+    return x | t;
+}
+
+inline void blend(uint32_t& dst, uint32_t src, uint32_t coverage)
+{
+    const uint32_t s = coverage >= 255 ? src : byteMul(src, coverage);
+    const uint32_t a = s >> 24;
+    dst = a == 255 ? s : s + byteMul(dst, 255 - a);
+}
+
+// Coverage of the pixel span [i, i + 1) by [lo, hi).
+inline double spanCover(int i, double lo, double hi)
+{
+    return std::max(0.0, std::min(hi, i + 1.0) - std::max(lo, double(i)));
+}
+
+// Fills the area of `outer` less `inner` (a rectangle inside it, or an
+// empty one) on the image with exact area coverage, source over. Both are
+// in device pixels.
+void rasterFill(QImage& image, const QRectF& outer, const QRectF& inner, QRgb premultiplied)
+{
+    const double ox0 = outer.left(), ox1 = outer.right(), oy0 = outer.top(), oy1 = outer.bottom();
+    const bool hole = !inner.isEmpty();
+    const double ix0 = inner.left(), ix1 = inner.right(), iy0 = inner.top(), iy1 = inner.bottom();
+    const int x0 = std::max(0, int(std::floor(ox0))), x1 = std::min(image.width(), int(std::ceil(ox1)));
+    const int y0 = std::max(0, int(std::floor(oy0))), y1 = std::min(image.height(), int(std::ceil(oy1)));
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    // Each column's cover by the outer and the inner rectangle, kept in a
+    // small buffer for the narrow shapes this serves.
+    constexpr int kStack = 256;
+    float stackCover[2 * kStack];
+    std::vector<float> heapCover;
+    const int columns = x1 - x0;
+    float* cover = stackCover;
+    if (columns > kStack) {
+        heapCover.resize(size_t(2 * columns));
+        cover = heapCover.data();
+    }
+    float* innerCover = cover + columns;
+    for (int x = x0; x < x1; ++x) {
+        cover[x - x0] = float(spanCover(x, ox0, ox1));
+        innerCover[x - x0] = hole ? float(spanCover(x, ix0, ix1)) : 0.0f;
+    }
+    uchar* bits = const_cast<uchar*>(image.constBits());
+    const qsizetype stride = image.bytesPerLine();
+    // Columns wholly inside the inner rectangle, for rows wholly inside it.
+    const int hx0 = hole ? std::max(x0, int(std::ceil(ix0))) : x1;
+    const int hx1 = hole ? std::min(x1, int(std::floor(ix1))) : x1;
+    for (int y = y0; y < y1; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(bits + y * stride);
+        const float cyOuter = float(spanCover(y, oy0, oy1));
+        const float cyInner = hole ? float(spanCover(y, iy0, iy1)) : 0.0f;
+        const bool skipInside = hole && cyInner == cyOuter && hx0 < hx1;
+        for (int x = x0; x < x1; ++x) {
+            if (skipInside && x == hx0) {
+                x = hx1 - 1;
+                continue;
+            }
+            const float c = cover[x - x0] * cyOuter - innerCover[x - x0] * cyInner;
+            const int coverage = int(c * 255.0f + 0.5f);
+            if (coverage > 0)
+                blend(row[x], premultiplied, uint32_t(std::min(coverage, 255)));
+        }
+    }
 }
 
 } // namespace
@@ -308,9 +386,59 @@ bool Graphics::keepsShapes() const
         && std::abs(xx - yy) <= 1e-9 * xx && std::abs(a * c + b * d) <= 1e-9 * xx;
 }
 
+QImage* Graphics::directTarget()
+{
+    if (picking)
+        return nullptr;
+    QPainter& painter = context.painter();
+    if (!directChecked_) {
+        directChecked_ = true;
+        QPaintDevice* device = painter.device();
+        QImage* image = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+        const QTransform& world = painter.worldTransform();
+        const QTransform toDevice = painter.deviceTransform();
+        // Device pixels are the painter's own: no pixel ratio, no offset.
+        if (image && !image->isNull()
+            && (image->format() == QImage::Format_ARGB32_Premultiplied || image->format() == QImage::Format_RGB32)
+            && painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster && toDevice == world
+            && toDevice.m11() == world.m11() && toDevice.dx() == world.dx() && toDevice.dy() == world.dy())
+            directImage_ = image;
+    }
+    if (!directImage_ || painter.hasClipping() || painter.compositionMode() != QPainter::CompositionMode_SourceOver
+        || painter.opacity() != 1.0)
+        return nullptr;
+    return directImage_;
+}
+
+bool Graphics::uprightOnDevice(const QRectF& rect, QRectF& device) const
+{
+    const QTransform& t = context.currentTransform();
+    const bool upright = (t.m12() == 0 && t.m21() == 0) || (t.m11() == 0 && t.m22() == 0);
+    if (!upright || !finiteAffine(t))
+        return false;
+    // mapRect gives the upright image normalised.
+    device = t.mapRect(rect);
+    return std::isfinite(device.left()) && std::isfinite(device.top()) && std::isfinite(device.right())
+        && std::isfinite(device.bottom()) && std::abs(device.width()) < 1e7 && std::abs(device.height()) < 1e7;
+}
+
+bool Graphics::fillDirect(const QRectF& rect, const QRectF& inner, const QColor& color)
+{
+    QRectF outerDevice, innerDevice;
+    if (!uprightOnDevice(rect, outerDevice) || (!inner.isEmpty() && !uprightOnDevice(inner, innerDevice)))
+        return false;
+    QImage* image = directTarget();
+    if (!image)
+        return false;
+    rasterFill(*image, outerDevice, innerDevice, qPremultiply(color.rgba()));
+    return true;
+}
+
 void Graphics::fillRect(const QRectF& rect, const QColor& color)
 {
     if (!isDrawable(color))
+        return;
+    if (!picking && fillDirect(rect, QRectF(), color))
         return;
     if (!picking && keepsShapes()) {
         QPainter& painter = painterInView();
@@ -331,12 +459,13 @@ void Graphics::fillEllipse(const QRectF& rect, const QColor& color)
         const QRectF r = rect.normalized();
         const double across = std::max(r.width(), r.height()) * deviceScale();
         const QPointF c = r.center();
-        QPainter& painter = painterInView();
         if (across < kTinyShapePixels) {
             // The rectangle of the ellipse's area, about its centre.
             constexpr double k = 0.88622692545275801365; // sqrt(pi) / 2
             const double w = r.width() * k, h = r.height() * k;
-            painter.fillRect(QRectF(c.x() - w / 2, c.y() - h / 2, w, h), color);
+            const QRectF square(c.x() - w / 2, c.y() - h / 2, w, h);
+            if (!fillDirect(square, QRectF(), color))
+                painterInView().fillRect(square, color);
             return;
         }
         if (across <= kPolygonEllipsePixels) {
@@ -350,6 +479,7 @@ void Graphics::fillEllipse(const QRectF& rect, const QColor& color)
             const double rx = r.width() / 2, ry = r.height() / 2;
             for (int i = 0; i < sides; ++i)
                 points[i] = QPointF(c.x() + rx * unit[size_t(i)].x(), c.y() + ry * unit[size_t(i)].y());
+            QPainter& painter = painterInView();
             painter.setPen(Qt::NoPen);
             painter.setBrush(color);
             painter.drawPolygon(points, sides, Qt::WindingFill);
@@ -393,9 +523,11 @@ bool Graphics::strokeThinRectangle(const Pen& pen, const QRectF& rect)
     const QRectF r = rect.normalized();
     if (!thinLine() || !(r.width() > w && r.height() > w))
         return false;
+    const double h = w / 2;
+    if (fillDirect(r.adjusted(-h, -h, h, h), r.adjusted(h, h, -h, -h), context.strokeColor()))
+        return true;
     // The outer rectangle less the inner one, as one polygon: the two edges
     // that join them cancel under the odd-even rule.
-    const double h = w / 2;
     const QPointF points[10] = {
         {r.left() - h, r.top() - h}, {r.right() + h, r.top() - h}, {r.right() + h, r.bottom() + h},
         {r.left() - h, r.bottom() + h}, {r.left() - h, r.top() - h}, {r.left() + h, r.top() + h},

@@ -117,6 +117,19 @@ public:
 private:
     // The context's painter under the context's current transform.
     QPainter& painterInView();
+    // Level of detail drawn straight into the pixels of the image the
+    // painter paints on, for many small upright rectangles: the image when
+    // that is allowed now (a raster image of the painter's own pixels, no
+    // clip, plain source-over, full opacity, not picking), else null.
+    QImage* directTarget();
+    // The rectangle of user coordinates on the device, when the current
+    // transform keeps it upright (and finite).
+    bool uprightOnDevice(const QRectF& rect, QRectF& device) const;
+    // Fills rect less inner (inside it; empty for none) straight into the
+    // image with exact area coverage; false when that is not allowed.
+    bool fillDirect(const QRectF& rect, const QRectF& inner, const QColor& color);
+    QImage* directImage_ = nullptr;
+    bool directChecked_ = false;
     // The stroke as applyPen set it is solid and thin on the device, and
     // level of detail applies.
     bool thinLine();

@@ -204,3 +204,90 @@ TEST(LevelOfDetail, HostileTransformsDrawWithoutHarm)
         s.done();
     }
 }
+
+TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
+{
+    // Small upright rectangles are written straight into the image the
+    // painter paints on; the result must be QPainter's own, to a level or
+    // two, whatever the colour, the target's format and the rectangle's
+    // orientation, and QPainter still does the work where pixels are not
+    // plainly the image's (a clip, another composition, opacity, a pixel
+    // ratio).
+    const std::vector<QRectF> rects{QRectF(0.13, 0.21, 0.25, 0.37), QRectF(1.5, 1.5, 1, 1), QRectF(2.05, 3.95, -0.31, 0.07),
+                                    QRectF(-1, -1, 2.2, 2.2), QRectF(6.3, 6.3, 0.5, 0.5), QRectF(3.3, 0.03, 0.02, 0.02)};
+    const QTransform views[] = {QTransform(10, 0, 0, -10, 0, 64), QTransform(0, 10, 10, 0, 0.3, 0.7),
+                                QTransform(-10, 0, 0, 10, 63.5, 0.25)};
+    for (QImage::Format format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32}) {
+        for (const QTransform& view : views) {
+            for (const QColor& color : {QColor(200, 40, 40), QColor(240, 240, 240, 71), QColor(0, 0, 0, 255)}) {
+                auto paint = [&](bool viaFacade, const std::function<void(QPainter&)>& setup) {
+                    QImage img(64, 64, format);
+                    img.fill(QColor(30, 90, 30));
+                    QPainter painter(&img);
+                    painter.setRenderHint(QPainter::Antialiasing);
+                    setup(painter);
+                    painter.setTransform(view);
+                    if (viaFacade) {
+                        DrawingContext context(painter);
+                        Graphics g(context);
+                        for (const QRectF& r : rects)
+                            g.fillRect(r, color);
+                        g.strokeThinRectangle(Pen(color, 0), QRectF(0.5, 0.5, 4.1, 3.3));
+                    } else {
+                        for (const QRectF& r : rects)
+                            painter.fillRect(r.normalized(), color);
+                        // The thin rectangle's band: 1.41 pixels wide, square corners.
+                        const double h = std::sqrt(2.0) / 10 / 2;
+                        QPainterPath band;
+                        band.setFillRule(Qt::OddEvenFill);
+                        band.addRect(QRectF(0.5, 0.5, 4.1, 3.3).adjusted(-h, -h, h, h));
+                        band.addRect(QRectF(0.5, 0.5, 4.1, 3.3).adjusted(h, h, -h, -h));
+                        painter.fillPath(band, color);
+                    }
+                    painter.end();
+                    return img;
+                };
+                auto plain = [](QPainter&) {};
+                auto worst = [](const QImage& one, const QImage& other) {
+                    int m = 0;
+                    for (int y = 0; y < 64; ++y)
+                        for (int x = 0; x < 64; ++x) {
+                            const QRgb a = one.pixel(x, y), b = other.pixel(x, y);
+                            m = std::max({m, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                          std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+                        }
+                    return m;
+                };
+                EXPECT_LE(worst(paint(true, plain), paint(false, plain)), 3)
+                    << format << " " << color.name(QColor::HexArgb).toStdString();
+
+                // Under a clip the clip holds.
+                auto clipped = [](QPainter& p) { p.setClipRect(QRect(0, 0, 32, 64)); };
+                const QImage underClip = paint(true, clipped);
+                for (int y = 0; y < 64; ++y)
+                    for (int x = 32; x < 64; ++x)
+                        ASSERT_EQ(underClip.pixel(x, y), QColor(30, 90, 30).rgb());
+                // Other compositions and opacities are QPainter's.
+                auto clear = [](QPainter& p) { p.setCompositionMode(QPainter::CompositionMode_Clear); };
+                EXPECT_LE(worst(paint(true, clear), paint(false, clear)), 3);
+                auto fade = [](QPainter& p) { p.setOpacity(0.5); };
+                EXPECT_LE(worst(paint(true, fade), paint(false, fade)), 3);
+            }
+        }
+    }
+
+    // An image of pixel ratio 2: its device pixels are not the painter's.
+    QImage twice(64, 64, QImage::Format_ARGB32_Premultiplied);
+    twice.setDevicePixelRatio(2);
+    twice.fill(Qt::transparent);
+    {
+        QPainter painter(&twice);
+        painter.setTransform(QTransform(5, 0, 0, -5, 0, 32));
+        DrawingContext context(painter);
+        Graphics g(context);
+        g.fillRect(QRectF(1, 1, 2, 2), Qt::black); // logical (5..15, 17..27): device (10..30, 34..54)
+    }
+    EXPECT_EQ(qAlpha(twice.pixel(20, 44)), 255);
+    EXPECT_EQ(qAlpha(twice.pixel(8, 44)), 0);
+    EXPECT_EQ(qAlpha(twice.pixel(32, 44)), 0);
+}

@@ -352,10 +352,8 @@ void TextEntity::drawText(Graphics& g)
             // several times cheaper than a path.
             QColor faint = color;
             faint.setAlphaF(color.alphaF() * kBlurAlpha);
-            QPainter& painter = g.context.painter();
-            painter.setTransform(g.context.transform());
             for (const GlyphRun& run : runs_)
-                painter.fillRect(run.ink, faint);
+                g.fillRect(run.ink, faint);
         } else {
             const bool blit = !g.picking && pixels <= kMaxCachedGlyphPixels;
             const QBrush fill(color);
