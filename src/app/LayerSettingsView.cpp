@@ -6,6 +6,7 @@
 #include "document/DesignState.h"
 #include "document/PCB.h"
 #include "document/PcbLayerList.h"
+#include "editors/ColorControls.h"
 #include "editors/EditorControl.h"
 #include "editors/ImageButton.h"
 #include "viewport/ViewModel.h"
@@ -57,21 +58,8 @@ void LayerColorPicker::setShownColor(const QColor& color)
 
 void LayerColorPicker::updateSwatch()
 {
-    // Over a chequerboard, so that a see-through colour shows as one.
     const QSize size = iconSize();
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::white);
-    QPainter p(&pixmap);
-    const int cell = 4;
-    for (int y = 0; y < size.height(); y += cell)
-        for (int x = 0; x < size.width(); x += cell)
-            if (((x + y) / cell) % 2)
-                p.fillRect(x, y, cell, cell, QColor(200, 200, 200));
-    if (shown_.isValid())
-        p.fillRect(pixmap.rect(), shown_);
-    p.setPen(QColor(90, 90, 90));
-    p.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
-    p.end();
+    const QPixmap pixmap = colorSwatch(size, shown_, 4);
     // While the page is disabled the colour still shows, faded, rather than
     // as the style's grey.
     QPixmap faded(size);

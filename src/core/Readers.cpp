@@ -193,6 +193,12 @@ std::string readStringAttribute(pugi::xml_node element, const char* name, const 
     return readStringAttribute(element, name).value_or(defaultValue);
 }
 
+QString readTextAttribute(pugi::xml_node element, const char* name, const QString& current)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    return text ? QString::fromUtf8(text->data(), qsizetype(text->size())) : current;
+}
+
 Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);

@@ -11,6 +11,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
+#include <QString>
 #include <pugixml.hpp>
 
 #include <cstdint>
@@ -40,6 +41,8 @@ int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValu
 // None when the attribute is missing.
 std::optional<std::string> readStringAttribute(pugi::xml_node element, const char* name);
 std::string readStringAttribute(pugi::xml_node element, const char* name, const std::string& defaultValue);
+// The attribute's text (UTF-8) when present, `current` when missing.
+QString readTextAttribute(pugi::xml_node element, const char* name, const QString& current);
 
 Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue);
 // "r,g,b" (opaque) or "a,r,g,b", each component an integer 0-255.

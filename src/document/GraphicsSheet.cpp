@@ -53,8 +53,7 @@ GraphicsSheet::~GraphicsSheet() = default;
 void GraphicsSheet::readXML(pugi::xml_node element)
 {
     id = readIdAttribute(element, "id", id);
-    if (auto n = readStringAttribute(element, "name"))
-        name = QString::fromStdString(*n);
+    name = readTextAttribute(element, "name", name);
     settings().readXML(childElement(element, "settings"));
     readSheetParts(element);
     EntityList::readEntities(element, this, entityList);

@@ -4,11 +4,7 @@
 #include "core/Readers.h"
 
 namespace {
-void readText(pugi::xml_node e, const char* name, QString& field)
-{
-    if (auto v = readStringAttribute(e, name))
-        field = QString::fromStdString(*v);
-}
+void readText(pugi::xml_node e, const char* name, QString& field) { field = readTextAttribute(e, name, field); }
 void readBool(pugi::xml_node e, const char* name, bool& field) { field = readBoolAttribute(e, name, field); }
 void readFloat(pugi::xml_node e, const char* name, double& field) { field = readFloatAttribute(e, name, field); }
 }

@@ -46,8 +46,7 @@ void SheetSettings::readXML(pugi::xml_node e)
         pageSize = page;
     sheetColor = readColorAttribute(e, "sheetColor", sheetColor);
     backgroundColor = readColorAttribute(e, "backgroundColor", backgroundColor);
-    if (auto t = readStringAttribute(e, "title"))
-        title = QString::fromStdString(*t);
+    title = readTextAttribute(e, "title", title);
     titleFont = readChildFont(e, "titleFont", titleFont);
 }
 

@@ -30,23 +30,25 @@ void ColorButton::refresh()
     }
 }
 
-void ColorButton::updateSwatch()
+QPixmap colorSwatch(QSize size, const QColor& color, int cell)
 {
-    const QSize size = iconSize();
     QPixmap pixmap(size);
     pixmap.fill(Qt::white);
     QPainter p(&pixmap);
-    const int cell = 5;
     for (int y = 0; y < size.height(); y += cell)
         for (int x = 0; x < size.width(); x += cell)
             if (((x + y) / cell) % 2)
                 p.fillRect(x, y, cell, cell, QColor(200, 200, 200));
-    if (shown_.isValid())
-        p.fillRect(pixmap.rect(), shown_);
+    if (color.isValid())
+        p.fillRect(pixmap.rect(), color);
     p.setPen(QColor(90, 90, 90));
     p.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
-    p.end();
-    setIcon(QIcon(pixmap));
+    return pixmap;
+}
+
+void ColorButton::updateSwatch()
+{
+    setIcon(QIcon(colorSwatch(iconSize(), shown_, 5)));
     setAccessibleDescription(shown_.isValid() ? shown_.name(QColor::HexArgb) : QString());
 }
 

@@ -5,6 +5,7 @@
 #include "editors/EditorControl.h"
 
 #include <QColor>
+#include <QPixmap>
 #include <QToolButton>
 #include <functional>
 
@@ -14,6 +15,10 @@ struct ColorBinding {
 };
 // Binds straight to a stored colour; the caller keeps it alive.
 ColorBinding bindColor(QColor& color);
+
+// A swatch of `color` over a chequerboard of `cell`-pixel squares (so that a
+// see-through colour shows as one), framed in grey.
+QPixmap colorSwatch(QSize size, const QColor& color, int cell);
 
 // Shows the bound colour over a chequerboard (so transparency shows); a click
 // opens the colour dialog with an alpha channel, and a chosen colour is

@@ -14,8 +14,7 @@ Entity::~Entity() = default;
 
 void Entity::readXML(pugi::xml_node element)
 {
-    if (std::optional<std::string> id = readStringAttribute(element, "identifier"))
-        identifier = QString::fromStdString(*id);
+    identifier = readTextAttribute(element, "identifier", identifier);
     userCannotSelect = readBoolAttribute(element, "userCannotSelect", userCannotSelect);
     locked = readBoolAttribute(element, "locked", locked);
     layerIndex = readInt32Attribute(element, "layer", 0);

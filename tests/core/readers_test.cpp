@@ -160,6 +160,16 @@ TEST(Readers, FlagsStringsAndChildren)
     EXPECT_FALSE(childElement(pugi::xml_node(), "b"));
 }
 
+TEST(Readers, TextAttributesReplaceTheFieldOnlyWhenPresent)
+{
+    pugi::xml_document doc = parseXml("<e empty=\"\" name=\"\xC2\xB5m &amp; \xE2\x84\xA6\"/>");
+    const pugi::xml_node e = doc.first_child();
+    EXPECT_EQ(readTextAttribute(e, "name", "kept"), QString::fromUtf8("\xC2\xB5m & \xE2\x84\xA6"));
+    EXPECT_EQ(readTextAttribute(e, "empty", "kept"), QString());
+    EXPECT_EQ(readTextAttribute(e, "missing", "kept"), QStringLiteral("kept"));
+    EXPECT_EQ(readTextAttribute(pugi::xml_node(), "name", "kept"), QStringLiteral("kept"));
+}
+
 TEST(Readers, ReadingIgnoresADecimalCommaLocale)
 {
     const QByteArray before = readAll();

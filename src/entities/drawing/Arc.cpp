@@ -106,8 +106,7 @@ void Arc::readXML(pugi::xml_node element)
     startAngleInDegrees = readDoubleAttribute(element, "startAngle", startAngleInDegrees);
     endAngleInDegrees = readDoubleAttribute(element, "endAngle", endAngleInDegrees);
     center = readPointAttribute(element, "center", QPointF(0, 0));
-    if (std::optional<std::string> s = readStringAttribute(element, "signalName"))
-        signalName = QString::fromStdString(*s);
+    signalName = readTextAttribute(element, "signalName", signalName);
     extrusionBase = readDoubleAttribute(element, "extrusionBase", extrusionBase);
     extrusionHeight = readDoubleAttribute(element, "extrusionHeight", extrusionHeight);
     doNotBlockRouting = readBoolAttribute(element, "doNotBlockRouting", doNotBlockRouting);

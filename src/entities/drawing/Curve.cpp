@@ -14,8 +14,7 @@ Curve::Curve(GraphicsSheet* sheet) : Entity(sheet)
 void Curve::readXML(pugi::xml_node element)
 {
     Entity::readXML(element);
-    if (std::optional<std::string> s = readStringAttribute(element, "signalName"))
-        signalName = QString::fromStdString(*s);
+    signalName = readTextAttribute(element, "signalName", signalName);
     if (readBoolAttribute(element, "onPackageLayer", false))
         filletParameters.readXML(element);
     extrusionBase = readFloatAttribute(element, "extrusionBase", extrusionBase);

@@ -96,8 +96,7 @@ void Dimension::readXML(pugi::xml_node element)
     font.readXML(element);
     markerStyle = readEnumAttribute(element, "marker", DimensionArrowStyle::arrow, dimensionArrowStyleFromString);
     offset = readFloatAttribute(element, "offset", offset);
-    if (std::optional<std::string> p = readStringAttribute(element, "prefix"))
-        prefix = QString::fromStdString(*p);
+    prefix = readTextAttribute(element, "prefix", prefix);
     reverse = readBoolAttribute(element, "reverse", reverse);
     start = readPointAttribute(element, "start", start);
     style = readEnumAttribute(element, "style", DimensionStyle::angled, dimensionStyleFromString);

@@ -246,8 +246,7 @@ void Polyline::readXML(pugi::xml_node element)
     extrusionHeight = readDoubleAttribute(element, "extrusionHeight", extrusionHeight);
     doNotOptimize = readBoolAttribute(element, "doNotOptimize", doNotOptimize);
     doNotBlockRouting = readBoolAttribute(element, "doNotBlockRouting", doNotBlockRouting);
-    if (std::optional<std::string> s = readStringAttribute(element, "signalName"))
-        signalName = QString::fromStdString(*s);
+    signalName = readTextAttribute(element, "signalName", signalName);
     filletParameters.readXML(element);
     vertices.read(element);
     polygonWithArcs.read(element);

@@ -13,8 +13,7 @@ void PushButton::readXML(pugi::xml_node element)
     fillBrush = readChildBrush(element, "fillBrush", fillBrush);
     enabled = readBoolAttribute(element, "enabled", enabled);
     buttonDown = readBoolAttribute(element, "buttonDown", buttonDown);
-    if (std::optional<std::string> group = readStringAttribute(element, "buttonGroup"))
-        buttonGroup = QString::fromStdString(*group);
+    buttonGroup = readTextAttribute(element, "buttonGroup", buttonGroup);
     roundness = readDoubleAttribute(element, "roundness", roundness);
     rectangle = QRectF(readDoubleAttribute(element, "boxLeft", 0), readDoubleAttribute(element, "boxBase", 0),
                        readDoubleAttribute(element, "boxWidth", 1), readDoubleAttribute(element, "boxHeight", 1));

@@ -76,8 +76,7 @@ Model3D::Model3D(GraphicsSheet* sheet) : Entity3D(sheet)
 void Model3D::readXML(pugi::xml_node element)
 {
     Entity3D::readXML(element);
-    if (std::optional<std::string> mesh = readStringAttribute(element, "mesh"))
-        meshListID = QString::fromStdString(*mesh);
+    meshListID = readTextAttribute(element, "mesh", meshListID);
     meshOnBottom = readBoolAttribute(element, "OnBottom", meshOnBottom);
 }
 

@@ -26,14 +26,12 @@ void PcbError::readXML(pugi::xml_node element)
     Entity::readXML(element);
     // Missing or unknown is a point marker, whatever was there before.
     errorType = readEnumAttribute(element, "trackSnap", ErrorType::point, errorTypeFromString);
-    if (std::optional<std::string> group = readStringAttribute(element, "group"))
-        errorGroup = QString::fromStdString(*group);
+    errorGroup = readTextAttribute(element, "group", errorGroup);
     position = readPointAttribute(element, "location", position);
     lineStart = readPointAttribute(element, "start", lineStart);
     lineEnd = readPointAttribute(element, "end", lineEnd);
     diameter = readDoubleAttribute(element, "diameter", diameter);
-    if (std::optional<std::string> error = readStringAttribute(element, "error"))
-        shortMessage = QString::fromStdString(*error);
+    shortMessage = readTextAttribute(element, "error", shortMessage);
     if (pugi::xml_node path = childElement(element, "path"))
         graphicsPath.read(path);
 }

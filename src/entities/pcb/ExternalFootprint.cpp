@@ -11,8 +11,7 @@ ExternalProjectFootprint::ExternalProjectFootprint(GraphicsSheet* sheet) : Entit
 void ExternalProjectFootprint::readXML(pugi::xml_node element)
 {
     Entity::readXML(element);
-    if (std::optional<std::string> name = readStringAttribute(element, "sourceProjectName"))
-        sourceProjectName = QString::fromStdString(*name);
+    sourceProjectName = readTextAttribute(element, "sourceProjectName", sourceProjectName);
     extrusionBase = readDoubleAttribute(element, "base", extrusionBase);
 }
 

@@ -4,13 +4,6 @@
 
 namespace {
 
-// A present string replaces the field; a missing one leaves it.
-void readString(pugi::xml_node element, const char* name, QString& field)
-{
-    if (std::optional<std::string> s = readStringAttribute(element, name))
-        field = QString::fromStdString(*s);
-}
-
 QRectF squareAbout(QPointF center, double side)
 {
     return QRectF(center.x() - side / 2, center.y() - side / 2, side, side);
@@ -30,7 +23,7 @@ void Fiducial::readXML(pugi::xml_node element)
     outerDiameter = readDoubleAttribute(element, "outerDiameter", outerDiameter);
     addedByPcbBorder = readBoolAttribute(element, "addedByPcbBorder", addedByPcbBorder);
     twoSided = readBoolAttribute(element, "twoSided", twoSided);
-    readString(element, "name", name);
+    name = readTextAttribute(element, "name", name);
     nameAligned = readEnumAttribute(element, "alignment", ContentAlignment::middleCenter, contentAlignmentFromString);
     rectangle = squareAbout(modelSpacePosition, diameter);
     outerRectangle = squareAbout(modelSpacePosition, outerDiameter);
@@ -49,7 +42,7 @@ void GerberFlash::readXML(pugi::xml_node element)
 {
     Entity::readXML(element);
     modelSpacePosition = readPointAttribute(element, "modelSpacePosition", modelSpacePosition);
-    readString(element, "name", name);
+    name = readTextAttribute(element, "name", name);
     round = readBoolAttribute(element, "round", round);
     crossHairThickness = readDoubleAttribute(element, "crossHairThickness", crossHairThickness);
     addThermalRelief = readBoolAttribute(element, "addThermalRelief", addThermalRelief);

@@ -14,8 +14,7 @@ Bus::Bus(GraphicsSheet* sheet) : Entity(sheet)
 void Bus::readXML(pugi::xml_node element)
 {
     Entity::readXML(element);
-    if (std::optional<std::string> s = readStringAttribute(element, "name"))
-        name = QString::fromStdString(*s);
+    name = readTextAttribute(element, "name", name);
     nameVisible = readBoolAttribute(element, "nameVisible", true);
     EntityList::readEntities(element, sheet, childEntities);
 }

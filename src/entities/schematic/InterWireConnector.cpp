@@ -23,10 +23,8 @@ void InterWireConnector::readXML(pugi::xml_node element)
     isProbe = readBoolAttribute(element, "probe", isProbe);
     electricalConnectionPoint = readPointAttribute(element, "at", electricalConnectionPoint);
     margin = readDoubleAttribute(element, "margin", margin);
-    if (std::optional<std::string> s = readStringAttribute(element, "name"))
-        userDefinedNodeName = QString::fromStdString(*s);
-    if (std::optional<std::string> s = readStringAttribute(element, "nodeName"))
-        electricalNodeName = QString::fromStdString(*s);
+    userDefinedNodeName = readTextAttribute(element, "name", userDefinedNodeName);
+    electricalNodeName = readTextAttribute(element, "nodeName", electricalNodeName);
     terminalOrientation = readEnumAttribute(element, "orientation", TerminalOrientation::right, terminalOrientationFromString);
     fillBrush = readChildBrush(element, "fillBrush", fillBrush);
     textBrush = readChildBrush(element, "textBrush", textBrush);

@@ -227,10 +227,8 @@ void SchematicNode::readXML(pugi::xml_node element)
     isDifferential = readBoolAttribute(element, "differential", isDifferential);
     isGround = readBoolAttribute(element, "isGround", isGround);
     ground = readBoolAttribute(element, "ground", ground);
-    if (std::optional<std::string> s = readStringAttribute(element, "name"))
-        actualName = QString::fromStdString(*s);
-    if (std::optional<std::string> s = readStringAttribute(element, "userName"))
-        userDefinedName = QString::fromStdString(*s);
+    actualName = readTextAttribute(element, "name", actualName);
+    userDefinedName = readTextAttribute(element, "userName", userDefinedName);
     netID = readIdAttribute(element, "netId", netID);
     voltage = readDoubleAttribute(element, "voltage", voltage);
     EntityList::readEntities(element, sheet, childEntities);

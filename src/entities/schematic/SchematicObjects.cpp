@@ -5,16 +5,6 @@
 #include "document/GraphicsSheet.h"
 #include "entities/schematic/SchematicEditors.h"
 
-namespace {
-
-void readString(pugi::xml_node element, const char* name, QString& value)
-{
-    if (std::optional<std::string> s = readStringAttribute(element, name))
-        value = QString::fromStdString(*s);
-}
-
-} // namespace
-
 // Port
 
 Port::Port(GraphicsSheet* sheet) : Entity(sheet)
@@ -25,7 +15,7 @@ void Port::readXML(pugi::xml_node element)
 {
     Entity::readXML(element);
     electricalConnectionPoint = readPointAttribute(element, "at", electricalConnectionPoint);
-    readString(element, "nodeName", electricalNodeName);
+    electricalNodeName = readTextAttribute(element, "nodeName", electricalNodeName);
     terminalOrientation = readEnumAttribute(element, "side", TerminalOrientation::left, terminalOrientationFromString);
     if (element.attribute("type")) {
         terminalType = readEnumAttribute(element, "type", TerminalType::medium, terminalTypeFromString);
@@ -121,10 +111,10 @@ SchematicError::SchematicError(GraphicsSheet* sheet) : Entity(sheet)
 void SchematicError::readXML(pugi::xml_node element)
 {
     Entity::readXML(element);
-    readString(element, "group", errorGroup);
+    errorGroup = readTextAttribute(element, "group", errorGroup);
     position = readPointAttribute(element, "location", position);
-    readString(element, "error", shortMessage);
-    readString(element, "message", message);
+    shortMessage = readTextAttribute(element, "error", shortMessage);
+    message = readTextAttribute(element, "message", message);
 }
 
 QString SchematicError::typeName() const

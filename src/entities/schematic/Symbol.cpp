@@ -9,12 +9,6 @@ Symbol::Symbol(GraphicsSheet* sheet) : Entity(sheet)
 
 namespace {
 
-void readText(pugi::xml_node element, const char* name, QString& field)
-{
-    if (pugi::xml_attribute a = element.attribute(name))
-        field = QString::fromUtf8(a.value());
-}
-
 SymbolReference* findReference(const EntityList& list, int depth)
 {
     if (depth > EntityList::kMaxNesting)
@@ -38,8 +32,8 @@ void Symbol::readXML(pugi::xml_node element)
     EntityList::readEntities(element, sheet, children);
     noFootprint = readBoolAttribute(element, "noFootprint", noFootprint);
     footprintID = readIdAttribute(element, "footprintID", footprintID);
-    readText(element, "footprintName", footprintName);
-    readText(element, "sourceFile", sourceFile);
+    footprintName = readTextAttribute(element, "footprintName", footprintName);
+    sourceFile = readTextAttribute(element, "sourceFile", sourceFile);
     sourceLength = readInt32Attribute(element, "sourceLength", sourceLength);
     doNotBlockWires = readBoolAttribute(element, "doNotBlockWires", doNotBlockWires);
 }

@@ -11,12 +11,6 @@ bool designIsProject(const GraphicsSheet* sheet)
 
 namespace {
 
-void readText(pugi::xml_node element, const char* name, QString& field)
-{
-    if (pugi::xml_attribute a = element.attribute(name))
-        field = QString::fromUtf8(a.value());
-}
-
 // Shown unless switched off, or switched off for schematics in a design that
 // honours that.
 bool visibleOnSheet(bool visible, bool visibleInSchematic, const GraphicsSheet* sheet)
@@ -35,9 +29,9 @@ void SymbolReference::readXML(pugi::xml_node element)
     TextEntity::readXML(element);
     visible = readBoolAttribute(element, "visible", true);
     visibleInSchematic = readBoolAttribute(element, "visibleInSchematic", true);
-    readText(element, "prefix", prefix);
-    readText(element, "siblingName", siblingName);
-    readText(element, "preferredSiblingName", preferredSiblingName);
+    prefix = readTextAttribute(element, "prefix", prefix);
+    siblingName = readTextAttribute(element, "siblingName", siblingName);
+    preferredSiblingName = readTextAttribute(element, "preferredSiblingName", preferredSiblingName);
 }
 
 bool SymbolReference::shown() const
