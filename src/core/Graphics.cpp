@@ -118,6 +118,17 @@ inline void blend(uint32_t& dst, uint32_t src, uint32_t coverage)
     dst = a == 255 ? s : s + byteMul(dst, 255 - a);
 }
 
+// Destination out: what the source covers is taken away.
+inline void erase(uint32_t& dst, uint32_t src, uint32_t coverage)
+{
+    uint32_t keep = 255 - (src >> 24);
+    if (coverage < 255) {
+        const uint32_t x = keep * coverage;
+        keep = ((x + (x >> 8) + 0x80) >> 8) + 255 - coverage;
+    }
+    dst = keep == 0 ? 0 : byteMul(dst, keep);
+}
+
 // Coverage of the pixel span [i, i + 1) by [lo, hi).
 inline double spanCover(int i, double lo, double hi)
 {
@@ -127,6 +138,7 @@ inline double spanCover(int i, double lo, double hi)
 // Fills the area of `outer` less `inner` (a rectangle inside it, or an
 // empty one) on the image with exact area coverage, source over. Both are
 // in device pixels.
+template <void (*Blend)(uint32_t&, uint32_t, uint32_t)>
 void rasterFill(QImage& image, const QRectF& outer, const QRectF& inner, QRgb premultiplied)
 {
     const double ox0 = outer.left(), ox1 = outer.right(), oy0 = outer.top(), oy1 = outer.bottom();
@@ -170,7 +182,7 @@ void rasterFill(QImage& image, const QRectF& outer, const QRectF& inner, QRgb pr
             const float c = cover[x - x0] * cyOuter - innerCover[x - x0] * cyInner;
             const int coverage = int(c * 255.0f + 0.5f);
             if (coverage > 0)
-                blend(row[x], premultiplied, uint32_t(std::min(coverage, 255)));
+                Blend(row[x], premultiplied, uint32_t(std::min(coverage, 255)));
         }
     }
 }
@@ -404,8 +416,10 @@ QImage* Graphics::directTarget()
             && toDevice.m11() == world.m11() && toDevice.dx() == world.dx() && toDevice.dy() == world.dy())
             directImage_ = image;
     }
-    if (!directImage_ || painter.hasClipping() || painter.compositionMode() != QPainter::CompositionMode_SourceOver
-        || painter.opacity() != 1.0)
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    if (!directImage_ || painter.hasClipping() || painter.opacity() != 1.0
+        || (mode != QPainter::CompositionMode_SourceOver
+            && !(mode == QPainter::CompositionMode_DestinationOut && directImage_->format() == QImage::Format_ARGB32_Premultiplied)))
         return nullptr;
     return directImage_;
 }
@@ -430,7 +444,10 @@ bool Graphics::fillDirect(const QRectF& rect, const QRectF& inner, const QColor&
     QImage* image = directTarget();
     if (!image)
         return false;
-    rasterFill(*image, outerDevice, innerDevice, qPremultiply(color.rgba()));
+    if (context.painter().compositionMode() == QPainter::CompositionMode_DestinationOut)
+        rasterFill<erase>(*image, outerDevice, innerDevice, qPremultiply(color.rgba()));
+    else
+        rasterFill<blend>(*image, outerDevice, innerDevice, qPremultiply(color.rgba()));
     return true;
 }
 

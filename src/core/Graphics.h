@@ -120,7 +120,8 @@ private:
     // Level of detail drawn straight into the pixels of the image the
     // painter paints on, for many small upright rectangles: the image when
     // that is allowed now (a raster image of the painter's own pixels, no
-    // clip, plain source-over, full opacity, not picking), else null.
+    // clip, source over (or destination out on a premultiplied image), full
+    // opacity, not picking), else null.
     QImage* directTarget();
     // The rectangle of user coordinates on the device, when the current
     // transform keeps it upright (and finite).
