@@ -395,6 +395,13 @@ const Font& Pad::padNameFont()
     return font;
 }
 
+QRectF Pad::nameInkBounds() const
+{
+    if (!nameInk_ || nameInk_->first != name)
+        nameInk_ = std::make_pair(name, textInkBounds(padNameFont(), name));
+    return nameInk_->second;
+}
+
 void Pad::addHolePassReach(BoundingBox& reach) const
 {
     if (!hasDrawableHole())
@@ -405,7 +412,7 @@ void Pad::addHolePassReach(BoundingBox& reach) const
     // The name, placed about the pad centre as drawText places it and turned
     // level, stays within the circle of its ink box's half diagonal plus
     // that box's offset from the centre.
-    const QRectF ink = textInkBounds(padNameFont(), name);
+    const QRectF ink = nameInkBounds();
     const double r = std::hypot(ink.width(), ink.height()) / 2 + std::hypot(ink.x() - padNameFont().height / 10, ink.y());
     if (!std::isfinite(r))
         return;
@@ -427,9 +434,7 @@ bool Pad::padNameShown(Graphics& g)
     // Nor off the view: the name's ink box, placed as drawText places it.
     if (!g.viewportBoundingBox.valid || !hasTextSize(padNameFont()))
         return true;
-    if (!nameInk_ || nameInk_->first != name)
-        nameInk_ = std::make_pair(name, textInkBounds(padNameFont(), name));
-    const QRectF ink = nameInk_->second;
+    const QRectF ink = nameInkBounds();
     if (!ink.isValid())
         return true;
     const QPointF c = rectangle.center();

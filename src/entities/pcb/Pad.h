@@ -112,8 +112,9 @@ private:
     double solderMaskMargin() const;
     const std::vector<QPointF>& expandedBezierPolygon(double margin);
 
-    // The name's ink bounds, measured for that name.
-    std::optional<std::pair<QString, QRectF>> nameInk_;
+    // The name's ink bounds, measured for that name (kept on first use).
+    QRectF nameInkBounds() const;
+    mutable std::optional<std::pair<QString, QRectF>> nameInk_;
     double cachedCutoutMargin_ = 0;
     double cachedBezierMargin_ = 0;
 };
