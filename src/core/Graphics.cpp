@@ -144,8 +144,10 @@ void rasterFill(QImage& image, const QRectF& outer, const QRectF& inner, QRgb pr
     const double ox0 = outer.left(), ox1 = outer.right(), oy0 = outer.top(), oy1 = outer.bottom();
     const bool hole = !inner.isEmpty();
     const double ix0 = inner.left(), ix1 = inner.right(), iy0 = inner.top(), iy1 = inner.bottom();
-    const int x0 = std::max(0, int(std::floor(ox0))), x1 = std::min(image.width(), int(std::ceil(ox1)));
-    const int y0 = std::max(0, int(std::floor(oy0))), y1 = std::min(image.height(), int(std::ceil(oy1)));
+    // Clamped while still doubles: a far-off shape does not fit in int.
+    auto pixel = [](double v, int lo, int hi) { return int(std::clamp(v, double(lo), double(hi))); };
+    const int x0 = pixel(std::floor(ox0), 0, image.width()), x1 = pixel(std::ceil(ox1), 0, image.width());
+    const int y0 = pixel(std::floor(oy0), 0, image.height()), y1 = pixel(std::ceil(oy1), 0, image.height());
     if (x0 >= x1 || y0 >= y1)
         return;
     // Each column's cover by the outer and the inner rectangle, kept in a
@@ -167,8 +169,8 @@ void rasterFill(QImage& image, const QRectF& outer, const QRectF& inner, QRgb pr
     uchar* bits = const_cast<uchar*>(image.constBits());
     const qsizetype stride = image.bytesPerLine();
     // Columns wholly inside the inner rectangle, for rows wholly inside it.
-    const int hx0 = hole ? std::max(x0, int(std::ceil(ix0))) : x1;
-    const int hx1 = hole ? std::min(x1, int(std::floor(ix1))) : x1;
+    const int hx0 = hole ? pixel(std::ceil(ix0), x0, x1) : x1;
+    const int hx1 = hole ? pixel(std::floor(ix1), x0, x1) : x1;
     for (int y = y0; y < y1; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(bits + y * stride);
         const float cyOuter = float(spanCover(y, oy0, oy1));

@@ -203,6 +203,16 @@ TEST(LevelOfDetail, HostileTransformsDrawWithoutHarm)
         s.g->strokeThinPolyline(Pen(Qt::black, 0), {QPointF(0, 0), QPointF(1, 1)});
         s.done();
     }
+    // Far off, huge or inside out under a plain view, where the fills go
+    // straight into the pixels.
+    Surface far(10);
+    for (const QRectF& r : {QRectF(1e15, 1e15, 1, 1), QRectF(-1e15, 0, 1, 1), QRectF(-1e6, -1e6, 2e6, 2e6),
+                            QRectF(3, 3, -1e300, 1), QRectF(0, 0, 1e300, 1e300)}) {
+        far.g->fillRect(r, Qt::black);
+        far.g->fillEllipse(QRectF(r.topLeft(), QSizeF(0.1, 0.1)), Qt::black);
+        far.g->strokeThinRectangle(Pen(Qt::black, 0), r);
+    }
+    EXPECT_GT(ink(far.done()), 0); // the one covering the view fills it
 }
 
 TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
