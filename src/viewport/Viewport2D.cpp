@@ -290,9 +290,14 @@ void Viewport2D::updateStatusAt(QPointF widgetPoint)
     ViewModel::shared().setStatus(e ? e->typeName() : QString());
 }
 
+QSize Viewport2D::framePixels(qreal ratio) const
+{
+    return QSize(std::max(1, int(std::ceil(width() * ratio))), std::max(1, int(std::ceil(height() * ratio))));
+}
+
 void Viewport2D::drawFrame(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
 {
-    const QSize pixels(std::max(1, int(std::ceil(width() * ratio))), std::max(1, int(std::ceil(height() * ratio))));
+    const QSize pixels = framePixels(ratio);
     if (frame_.size() != pixels || frame_.devicePixelRatio() != ratio) {
         frame_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
         frame_.setDevicePixelRatio(ratio);
@@ -318,7 +323,7 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
     ViewModel& vm = ViewModel::shared();
     const bool sameSheet = !frameSheet_.owner_before(s) && !s.owner_before(frameSheet_) && !frameSheet_.expired();
     if (!vm.draggingOrZooming() || frame_.isNull() || !sameSheet || frameRedraws_ != vm.redraws()
-        || frame_.devicePixelRatio() != ratio || frame_.deviceIndependentSize() != QSizeF(size()))
+        || frame_.devicePixelRatio() != ratio || frame_.size() != framePixels(ratio))
         return false;
     // Widget points of the kept frame to widget points now.
     bool invertible = false;

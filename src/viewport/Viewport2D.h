@@ -126,6 +126,8 @@ private:
     void fitWorldRect(const QRectF& world, double marginFraction);
     bool applyTransform(const QTransform& t);
     void wheelGesture();
+    // The size in device pixels of a frame of the whole view.
+    QSize framePixels(qreal ratio) const;
     // Draws the sheet into frame_ (the whole view) and remembers its view.
     void drawFrame(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
     // Shows frame_ under the current view when a gesture runs and it was
