@@ -68,12 +68,18 @@ void Footprint::measurePassReach()
 {
     passReachKnown_ = true;
     holeReach_ = BoundingBox();
+    // The very type objects: a kind not recognised so is treated as unknown,
+    // which only keeps the footprint in its passes.
+    const std::type_info* pad = &typeid(Pad);
+    const std::type_info* silkscreen = &typeid(Silkscreen);
+    const std::type_info* reference = &typeid(FootprintReference);
+    const std::type_info* partValue = &typeid(FootprintPartValue);
     for (const auto& child : children.entities) {
         const Entity& e = *child;
-        if (typeid(e) == typeid(Pad)) {
+        const std::type_info* kind = &typeid(e);
+        if (kind == pad) {
             static_cast<const Pad&>(e).addHolePassReach(holeReach_);
-        } else if (typeid(e) != typeid(Silkscreen) && typeid(e) != typeid(FootprintReference)
-                   && typeid(e) != typeid(FootprintPartValue)) {
+        } else if (kind != silkscreen && kind != reference && kind != partValue) {
             // A kind that may draw anything in either pass.
             passReachKnown_ = false;
             return;

@@ -406,7 +406,11 @@ void Pad::addHolePassReach(BoundingBox& reach) const
 {
     if (!hasDrawableHole())
         return;
-    reach.addTransformedRect(holeRectangle, netTransform);
+    // A hole inside the outline lies in the pad's box, measured already.
+    if (boundingBox.valid && hasDrawableOutline() && rectangle.contains(holeRectangle))
+        reach.addTransformedBox(boundingBox, std::nullopt);
+    else
+        reach.addTransformedRect(holeRectangle, netTransform);
     if (name.isEmpty() || !hasDrawableOutline() || !hasTextSize(padNameFont()))
         return;
     // The name, placed about the pad centre as drawText places it and turned
@@ -416,11 +420,16 @@ void Pad::addHolePassReach(BoundingBox& reach) const
     const double r = std::hypot(ink.width(), ink.height()) / 2 + std::hypot(ink.x() - padNameFont().height / 10, ink.y());
     if (!std::isfinite(r))
         return;
-    const QPointF c = rectangle.center();
-    BoundingBox nameBox;
-    nameBox.addTransformedRect(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), netTransform);
-    // A turned square's box holds the turned circle.
-    reach.addTransformedBox(nameBox, std::nullopt);
+    // The circle about the placed centre, its radius grown by the most the
+    // placement stretches a length (its norm bounds that).
+    const QPointF c = netTransform ? netTransform->map(rectangle.center()) : rectangle.center();
+    const QTransform t = netTransform.value_or(QTransform());
+    const double stretch = std::max(1.0, std::sqrt(t.m11() * t.m11() + t.m12() * t.m12() + t.m21() * t.m21() + t.m22() * t.m22()));
+    const double R = r * stretch;
+    if (std::isfinite(R)) {
+        reach.addPoint(QPointF(c.x() - R, c.y() - R));
+        reach.addPoint(QPointF(c.x() + R, c.y() + R));
+    }
 }
 
 bool Pad::padNameShown(Graphics& g)
