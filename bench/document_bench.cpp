@@ -21,9 +21,9 @@ const QByteArray& boardXml(int footprints)
     static std::map<int, QByteArray> cache;
     auto& b = cache[footprints];
     if (b.isEmpty()) {
-        BoardSpec spec;
-        spec.footprints = footprints;
-        b = generateBoardXml(spec);
+        BoardLayout layout;
+        layout.footprints = footprints;
+        b = generateBoardXml(layout);
     }
     return b;
 }

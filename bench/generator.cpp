@@ -29,11 +29,11 @@ QString num(double v) { return QString::number(v, 'g', 7); }
 
 } // namespace
 
-QByteArray generateBoardXml(const BoardSpec& spec)
+QByteArray generateBoardXml(const BoardLayout& layout)
 {
-    std::mt19937 rng(spec.seed);
+    std::mt19937 rng(layout.seed);
     std::uniform_int_distribution<int> rot(0, 3);
-    const int n = std::max(0, spec.footprints);
+    const int n = std::max(0, layout.footprints);
     const int columns = std::max(1, int(std::ceil(std::sqrt(double(n) * 1.6))));
     const double pitchX = 0.6, pitchY = 0.5;
     const int rows = (n + columns - 1) / columns;
@@ -69,7 +69,7 @@ QByteArray generateBoardXml(const BoardSpec& spec)
                  .arg(i + 1)
                  .arg(throughHole ? "DIP" : "SOIC", throughHole ? "Connector" : "IC")
                  .arg(num(c), num(sn), num(-sn), num(c), num(o.x()), num(o.y()));
-        const int pads = std::max(1, spec.padsPerFootprint);
+        const int pads = std::max(1, layout.padsPerFootprint);
         for (int p = 0; p < pads; ++p) {
             const double px = (p % (pads / 2 + pads % 2)) * 0.1 - 0.1;
             const double py = (p < (pads + 1) / 2) ? -0.1 : 0.1;
@@ -82,7 +82,7 @@ QByteArray generateBoardXml(const BoardSpec& spec)
                              "brushColor=\"255,200,40,40\" penWidth=\"0\" penColor=\"0,0,0,0\"/>\n")
                          .arg(i * 100 + p + 1).arg(p + 1).arg(num(px), num(py));
         }
-        if (spec.withTexts) {
+        if (layout.withTexts) {
             s += QString("<footprintId text=\"U%1\" layer=\"3\" at=\"0,0.17\" alignment=\"middleCenter\" height=\"0.04\" brushColor=\"255,240,240,240\" visibleInPcb=\"true\"/>\n").arg(i + 1);
             s += QString("<footprintPartValue text=\"%1\" layer=\"3\" at=\"0,-0.17\" alignment=\"middleCenter\" height=\"0.03\" brushColor=\"255,240,240,240\" showInPcb=\"true\"/>\n")
                      .arg(throughHole ? "CONN6" : "LM324");
@@ -110,7 +110,7 @@ QByteArray generateBoardXml(const BoardSpec& spec)
     return s.toUtf8();
 }
 
-QByteArray generateBoardFile(const BoardSpec& spec)
+QByteArray generateBoardFile(const BoardLayout& layout)
 {
-    return QByteArray("Brindlex QEL") + gzipDeflate(generateBoardXml(spec));
+    return QByteArray("Brindlex QEL") + gzipDeflate(generateBoardXml(layout));
 }

@@ -33,10 +33,10 @@ enum Content { noTexts, withTexts, textsOnly, footprintsOnly };
 // footprints, so that the difference of their frames is the texts' cost.
 QByteArray boardXml(int footprints, Content content)
 {
-    BoardSpec spec;
-    spec.footprints = footprints;
-    spec.withTexts = content == withTexts || content == textsOnly;
-    const QByteArray xml = generateBoardXml(spec);
+    BoardLayout layout;
+    layout.footprints = footprints;
+    layout.withTexts = content == withTexts || content == textsOnly;
+    const QByteArray xml = generateBoardXml(layout);
     if (content == noTexts || content == withTexts)
         return xml;
     // Inside the sheet's entities only the footprints and their texts stay

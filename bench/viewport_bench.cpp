@@ -78,9 +78,9 @@ bool footprintsRegistered()
 // The generated board; with stand-ins when the real kinds are missing.
 QByteArray boardXml(int footprints, bool* standIns)
 {
-    BoardSpec spec;
-    spec.footprints = footprints;
-    QByteArray xml = generateBoardXml(spec);
+    BoardLayout layout;
+    layout.footprints = footprints;
+    QByteArray xml = generateBoardXml(layout);
     *standIns = !footprintsRegistered();
     if (*standIns) {
         registerEntity<StandInFootprint>("benchFootprint");

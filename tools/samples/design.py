@@ -379,8 +379,8 @@ class Board:
     def fp(self, ref):
         return next(x for x in self.footprints if x.ref == ref)
 
-    def P(self, spec):
-        ref, pin = spec.split(".")
+    def P(self, pin_ref):
+        ref, pin = pin_ref.split(".")
         return self.fp(ref).at(pin)
 
     def net(self, name, width=None):

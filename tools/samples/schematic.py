@@ -69,7 +69,7 @@ class Symbol:
         self.power = power
         self.part_type = part_type
         self.items = []
-        self.terminals = []    # (attribute dict, pad spec)
+        self.terminals = []    # (attribute dict, pad reference)
         self.pins = {}
         self.texts = []
 
