@@ -605,3 +605,21 @@ bool Graphics::pickPixelHit() const
         return false;
     return qAlpha(pickImage->pixel(0, 0)) > 0;
 }
+
+void Graphics::fillAndStrokeRoundedOutline(const QPainterPath& path, const Pen& pen, const Brush& brush)
+{
+    if (brush.brushType == BrushType::gradient || brush.brushType == BrushType::radial) {
+        brush.fillPath(*this, path);
+    } else if (isDrawable(brush.color) && isDrawable(effectiveColor(brush.color))) {
+        context.setFillColor(effectiveColor(brush.color));
+        context.beginPath();
+        context.addPath(path);
+        context.fillPath(Qt::WindingFill);
+    }
+    if (isDrawable(pen.color)) {
+        applyPen(pen);
+        context.beginPath();
+        context.addPath(path);
+        context.strokePath();
+    }
+}

@@ -52,6 +52,10 @@ public:
     void fillAndStrokeRectangle(const Pen& pen, const Brush& brush, double x, double y, double width, double height);
     void fillAndStrokeEllipse(const Pen& pen, const Brush& brush, const QRectF& rect);
     void fillAndStrokePath(const QPainterPath& path, const Pen& pen, const Brush& brush);
+    // A rounded outline as rectangles and magnets draw it: only the linear
+    // and radial brushes fill with their gradient, every other kind fills
+    // solid in the brush colour (or the layer colour); then the pen strokes.
+    void fillAndStrokeRoundedOutline(const QPainterPath& path, const Pen& pen, const Brush& brush);
     void fillAndStrokePolygon(const std::vector<QPointF>& points, const Pen& pen, const Brush& brush);
     void fillAndStrokeBezier(const Bezier& bezier, const Pen& pen, const Brush& brush);
 

@@ -70,20 +70,7 @@ void Rectangle::draw(Graphics& g)
     if (roundness > 0) {
         QPainterPath path = RoundedRectanglePath::path(RoundedSideType::all, rectangle, roundness);
         path.setFillRule(Qt::WindingFill);
-        if (brush.brushType == BrushType::gradient || brush.brushType == BrushType::radial) {
-            brush.fillPath(g, path);
-        } else if (isDrawable(brush.color) && isDrawable(g.effectiveColor(brush.color))) {
-            g.context.setFillColor(g.effectiveColor(brush.color));
-            g.context.beginPath();
-            g.context.addPath(path);
-            g.context.fillPath(Qt::WindingFill);
-        }
-        if (isDrawable(pen.color)) {
-            g.applyPen(pen);
-            g.context.beginPath();
-            g.context.addPath(path);
-            g.context.strokePath();
-        }
+        g.fillAndStrokeRoundedOutline(path, pen, brush);
     } else {
         g.fillAndStrokeRectangle(pen, brush, rectangle.x(), rectangle.y(), rectangle.width(), rectangle.height());
     }

@@ -7,61 +7,35 @@
 #include "core/TextMetrics.h"
 #include "document/Design.h"
 #include "document/DesignState.h"
+#include "core/EnumWords.h"
 #include "document/PCB.h"
 #include "entities/pcb/PadEditor.h"
 
 #include <cmath>
 
-std::optional<PinOrientation3D> pinOrientation3DFromString(std::string_view text)
-{
-    if (text == "top")
-        return PinOrientation3D::top;
-    if (text == "bottom")
-        return PinOrientation3D::bottom;
-    if (text == "left")
-        return PinOrientation3D::left;
-    if (text == "right")
-        return PinOrientation3D::right;
-    return std::nullopt;
-}
+namespace {
 
-const char* toString(PinOrientation3D value)
-{
-    switch (value) {
-    case PinOrientation3D::top: return "top";
-    case PinOrientation3D::bottom: return "bottom";
-    case PinOrientation3D::left: return "left";
-    case PinOrientation3D::right: return "right";
-    }
-    return "left";
-}
+constexpr auto kPinOrientations = enumWords<PinOrientation3D>({
+    {PinOrientation3D::top, "top"},
+    {PinOrientation3D::bottom, "bottom"},
+    {PinOrientation3D::left, "left"},
+    {PinOrientation3D::right, "right"},
+});
 
-std::optional<PinType3D> pinType3DFromString(std::string_view text)
-{
-    if (text == "none")
-        return PinType3D::none;
-    if (text == "round")
-        return PinType3D::round;
-    if (text == "square")
-        return PinType3D::square;
-    if (text == "dip")
-        return PinType3D::dip;
-    if (text == "gullWing")
-        return PinType3D::gullWing;
-    return std::nullopt;
-}
+constexpr auto kPinTypes = enumWords<PinType3D>({
+    {PinType3D::none, "none"},
+    {PinType3D::round, "round"},
+    {PinType3D::square, "square"},
+    {PinType3D::dip, "dip"},
+    {PinType3D::gullWing, "gullWing"},
+});
 
-const char* toString(PinType3D value)
-{
-    switch (value) {
-    case PinType3D::none: return "none";
-    case PinType3D::round: return "round";
-    case PinType3D::square: return "square";
-    case PinType3D::dip: return "dip";
-    case PinType3D::gullWing: return "gullWing";
-    }
-    return "none";
-}
+} // namespace
+
+std::optional<PinOrientation3D> pinOrientation3DFromString(std::string_view text) { return kPinOrientations.fromString(text); }
+const char* toString(PinOrientation3D value) { return kPinOrientations.toString(value); }
+std::optional<PinType3D> pinType3DFromString(std::string_view text) { return kPinTypes.fromString(text); }
+const char* toString(PinType3D value) { return kPinTypes.toString(value); }
 
 namespace {
 

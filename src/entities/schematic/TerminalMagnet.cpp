@@ -51,21 +51,7 @@ void TerminalMagnet::draw(Graphics& g)
 {
     g.pushTransform(singleLevelTransform);
     if (roundedCorners) {
-        const QPainterPath path = roundedOutline();
-        if (brush.brushType == BrushType::gradient || brush.brushType == BrushType::radial) {
-            brush.fillPath(g, path);
-        } else if (isDrawable(brush.color)) {
-            g.context.setFillColor(g.effectiveColor(brush.color));
-            g.context.beginPath();
-            g.context.addPath(path);
-            g.context.fillPath(Qt::WindingFill);
-        }
-        if (isDrawable(pen.color)) {
-            g.applyPen(pen);
-            g.context.beginPath();
-            g.context.addPath(path);
-            g.context.strokePath();
-        }
+        g.fillAndStrokeRoundedOutline(roundedOutline(), pen, brush);
     } else {
         g.fillAndStrokeRectangle(pen, brush, rectangle.x(), rectangle.y(), rectangle.width(), rectangle.height());
     }
