@@ -60,9 +60,9 @@ QList<qreal> dashInPenWidths(const std::vector<double>& lengths, double lengthSc
 } // namespace
 
 DrawingContext::DrawingContext(QPainter& painter)
-    : painter_(painter)
+    : painter_(painter), base_(painter.transform())
 {
-    state_.transform = painter_.transform();
+    state_.transform = base_;
     painter_.setRenderHint(QPainter::Antialiasing, true);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
@@ -73,6 +73,18 @@ DrawingContext::~DrawingContext()
         restoreState();
     if (state_.painterSaved)
         painter_.restore();
+}
+
+const QPainterPath& DrawingContext::own(const QPainterPath& path, QPainterPath& copy) const
+{
+    if (!concurrent)
+        return path;
+    copy = path;
+    // Changing the fill rule detaches: the copy gets data of its own.
+    const Qt::FillRule rule = copy.fillRule();
+    copy.setFillRule(rule == Qt::WindingFill ? Qt::OddEvenFill : Qt::WindingFill);
+    copy.setFillRule(rule);
+    return copy;
 }
 
 void DrawingContext::saveState()
@@ -168,8 +180,9 @@ void DrawingContext::addPath(const QPainterPath& userPath)
     if (userPath.isEmpty())
         return;
     if (path_.elementCount() == 0 && prepareToAdd()) {
-        // Shared, not copied.
-        path_ = userPath;
+        // Shared, not copied (but for concurrent drawing).
+        QPainterPath copy;
+        path_ = own(userPath, copy);
         return;
     }
     if (prepareToAdd())
@@ -366,7 +379,8 @@ void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& br
     painter_.setPen(Qt::NoPen);
     painter_.setBrush(brush);
     if (userPath.fillRule() == rule) {
-        painter_.drawPath(userPath);
+        QPainterPath copy;
+        painter_.drawPath(own(userPath, copy));
     } else {
         QPainterPath p = userPath;
         p.setFillRule(rule);

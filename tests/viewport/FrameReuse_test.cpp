@@ -2,11 +2,15 @@
 // moved to the new view; the end of the gesture draws the view exactly.
 
 #include "ViewportTestSupport.h"
+#include "TestSupport.h"
 
 #include "document/DesignState.h"
 #include "document/Schematic.h"
+#include "viewport/FrameRenderer.h"
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2D.h"
+
+#include <QFile>
 
 #include <QApplication>
 #include <QPainter>
@@ -120,4 +124,61 @@ TEST_F(FrameReuseTest, FarMovesZoomsAndEditsDrawAfresh)
     EXPECT_FALSE(viewport->lastPaintReusedFrame());
     vm.setDraggingOrZooming(false);
     EXPECT_EQ(shot(), fresh());
+}
+
+// A frame drawn in bands on several threads is the frame drawn in one piece,
+// pixel for pixel, on designs with texts (large enough to show glyphs),
+// pads with their names, pours and a picture, fitted and zoomed in; and
+// drawing it again changes nothing (nothing drawn keeps state between bands).
+TEST(FrameRenderer, BandsOnThreadsDrawTheSequentialFrame)
+{
+    struct Case {
+        QString file;
+        bool pcb;
+    };
+    const QString data = QStringLiteral(BRINDLEX_TEST_DATA "/");
+    const std::vector<Case> cases = {
+        {":/samples/Quorlan.project", true},
+        {":/samples/Fenwick.project", true},
+        {data + "annotations2.project", false},
+        {data + "texts.project", false},
+    };
+    ViewModel::shared().sheetTransforms.clear();
+    for (const Case& c : cases) {
+        if (!QFile::exists(c.file)) {
+            ADD_FAILURE() << "missing " << c.file.toStdString();
+            continue;
+        }
+        ASSERT_TRUE(Design::shared().open(c.file)) << c.file.toStdString();
+        Viewport2D viewport(c.pcb);
+        viewport.resize(640, 400);
+        viewport.fit();
+        GraphicsSheet* sheet = viewport.sheet();
+        ASSERT_NE(sheet, nullptr);
+        sheet->updateGeometry();
+        const QTransform fitted = viewport.viewTransform();
+        for (double zoom : {1.0, 4.0, 20.0}) {
+            FrameRenderer::Frame frame;
+            frame.view = fitted * QTransform::fromTranslate(-320, -200) * QTransform::fromScale(zoom, zoom)
+                * QTransform::fromTranslate(320, 200);
+            frame.size = QSizeF(640, 400);
+            frame.pcb = c.pcb;
+            const QImage one = FrameRenderer(1).render(*sheet, frame);
+            const QImage bands = FrameRenderer(5).render(*sheet, frame);
+            const QImage again = FrameRenderer(5).render(*sheet, frame);
+            ASSERT_EQ(FrameRenderer(5).bandCount(400), 5);
+            ASSERT_EQ(one.size(), QSize(640, 400));
+            int differ = 0;
+            for (int y = 0; y < one.height(); ++y)
+                for (int x = 0; x < one.width(); ++x)
+                    differ += one.pixel(x, y) != bands.pixel(x, y) || bands.pixel(x, y) != again.pixel(x, y);
+            EXPECT_EQ(differ, 0) << c.file.toStdString() << " x" << zoom;
+            // Not a blank frame: the comparison means something.
+            EXPECT_GT(one.convertToFormat(QImage::Format_Indexed8).colorCount(), 2) << c.file.toStdString();
+        }
+    }
+    // Bands are never thinner than kMinBandRows, and there is always one.
+    EXPECT_EQ(FrameRenderer(8).bandCount(3 * FrameRenderer::kMinBandRows), 3);
+    EXPECT_EQ(FrameRenderer(8).bandCount(1), 1);
+    EXPECT_EQ(FrameRenderer(1000).bandCount(100000), FrameRenderer::kMaxBands);
 }
