@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -40,24 +41,49 @@ QThreadPool& bandPool()
     return pool;
 }
 
-// Draws the sheet into the rows [top, bottom) of the frame image.
-void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, QImage& image, int top, int bottom)
+// Draws the sheet into the rows [top, bottom) of the frame image. Qt's thin
+// line stroker treats lines about the edge of the painted area differently
+// from lines inside it, so a band is drawn with a margin of rows beyond its
+// seams into an image of its own, and only its own rows are kept.
+struct Pixels {
+    uchar* bits; // the frame's, taken once before the bands start
+    qsizetype bytesPerLine;
+    int width, height;
+    QImage::Format format;
+};
+
+void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pixels& image, int top, int bottom)
 {
     const qreal ratio = frame.ratio;
-    // The band's rows of the frame, shared rather than copied.
-    QImage band(image.bits() + qsizetype(top) * image.bytesPerLine(), image.width(), bottom - top,
-                image.bytesPerLine(), image.format());
+    const int from = std::max(0, top - FrameRenderer::kSeamMargin);
+    const int to = std::min(image.height, bottom + FrameRenderer::kSeamMargin);
+    const bool whole = from == top && to == bottom;
+    // A band without seams draws straight into the frame's rows.
+    QImage band = whole ? QImage(image.bits + qsizetype(top) * image.bytesPerLine, image.width, bottom - top,
+                                 image.bytesPerLine, image.format)
+                        : QImage(image.width, to - from, image.format);
+    if (band.isNull())
+        return;
+    if (!whole)
+        band.fill(frame.background);
     band.setDevicePixelRatio(ratio);
-    QPainter painter(&band);
-    // View units to the band's pixels: the frame's, moved up by the rows above.
-    painter.setWorldTransform(QTransform::fromTranslate(0, -top / ratio));
-    DrawingContext context(painter);
-    context.concurrent = true;
-    context.concatenate(frame.view);
-    Graphics g(context);
-    g.drawingPcb = frame.pcb;
-    g.viewportBoundingBox = worldBox(frame.view, QRectF(0, top / ratio, frame.size.width(), (bottom - top) / ratio));
-    sheet.draw(g);
+    {
+        QPainter painter(&band);
+        // View units to the band's pixels: the frame's, moved up by the rows above.
+        painter.setWorldTransform(QTransform::fromTranslate(0, -from / ratio));
+        DrawingContext context(painter);
+        context.concurrent = true;
+        context.concatenate(frame.view);
+        Graphics g(context);
+        g.drawingPcb = frame.pcb;
+        g.viewportBoundingBox = worldBox(frame.view, QRectF(0, from / ratio, frame.size.width(), (to - from) / ratio));
+        sheet.draw(g);
+    }
+    if (whole)
+        return;
+    const qsizetype rowBytes = qsizetype(image.width) * 4;
+    for (int y = top; y < bottom; ++y)
+        std::memcpy(image.bits + y * image.bytesPerLine, band.constScanLine(y - from), size_t(rowBytes));
 }
 
 } // namespace
@@ -98,19 +124,20 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
     const int rows = pixels.height();
     const int n = bandCount(rows);
     auto bandTop = [rows, n](int i) { return int(qint64(rows) * i / n); };
-    (void)image.bits(); // detached once, here, not from the bands
+    // Taken (and detached) once, here, not from the bands.
+    const Pixels target{image.bits(), image.bytesPerLine(), image.width(), image.height(), image.format()};
     if (n == 1) {
-        drawBand(sheet, f, image, 0, rows);
+        drawBand(sheet, f, target, 0, rows);
     } else {
         QSemaphore done;
         QThreadPool& pool = bandPool();
         for (int i = 1; i < n; ++i) {
             pool.start([&, i] {
-                drawBand(sheet, f, image, bandTop(i), bandTop(i + 1));
+                drawBand(sheet, f, target, bandTop(i), bandTop(i + 1));
                 done.release();
             });
         }
-        drawBand(sheet, f, image, 0, bandTop(1));
+        drawBand(sheet, f, target, 0, bandTop(1));
         done.acquire(n - 1);
     }
     if (pcb)

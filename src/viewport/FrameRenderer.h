@@ -45,6 +45,8 @@ public:
     static constexpr int kMaxBands = 32;
     // Bands are at least this many pixel rows tall.
     static constexpr int kMinBandRows = 32;
+    // Rows a band draws beyond each of its seams (and throws away).
+    static constexpr int kSeamMargin = 8;
 
 private:
     int bands_;
