@@ -192,12 +192,12 @@ class Footprint:
             m11, m12 = -m11, -m12
         d = dict(identifier=self.ref, package=self.package or None, partType=self.partType or None,
                  partNumber=self.value or None, onTopLayer="false" if self.bottom else "true")
-        d.update({k: v for k, v in self.meta.items() if k not in ("label", "ref_at", "value_at", "value_on", "upright", "plain")})
+        d.update({k: v for k, v in self.meta.items() if k not in ("label", "ref_at", "value_at", "value_on", "upright")})
         if (m11, m12, m21, m22) != (1, 0, 0, 1):
             d.update(m11=f(m11), m12=f(m12), m21=f(m21), m22=f(m22))
         d.update(dx=f(self.x), dy=f(self.y))
         element = "footprint"
-        if self.family and board.parametric and not self.meta.get("plain"):
+        if self.family and board.parametric:
             element, params = self.family
             d.update(params)
         lines = [f'        <{element} {attrs(d)}>', '          <entities>']
