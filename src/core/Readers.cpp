@@ -14,7 +14,6 @@
 #include <cstring>
 #include <limits>
 #include <locale.h>
-#include <vector>
 
 namespace {
 
@@ -36,56 +35,55 @@ bool startsWithSpace(std::string_view text)
     }
 }
 
-// Runs a strto*_l style conversion over the whole text; none when the text
-// is empty, starts with white space, is not consumed whole or is not finite.
+// The whole text as a number of type T; none when the text is empty,
+// starts with white space, is not consumed whole or is not finite.
+// from_chars reads the plain decimal forms that make up nearly every file
+// without a copy or a locale; whatever it does not take whole (a leading
+// '+', hex digits, an underflow) goes to strto*_l in the "C" locale, so the
+// accepted texts and their values stay those of the C library.
 template <class T, class Convert>
 std::optional<T> parseNumber(std::string_view text, Convert convert)
 {
     if (text.empty() || startsWithSpace(text))
         return std::nullopt;
+    T value{};
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, value, std::chars_format::general);
+    if (error == std::errc() && end == last) {
+        if (!std::isfinite(value))
+            return std::nullopt;
+        return value;
+    }
     locale_t locale = cLocale();
     if (locale == locale_t(nullptr))
         return std::nullopt;
     // The view is not necessarily terminated; an embedded NUL ends the
     // conversion early and so fails the whole-text check.
     const std::string copy(text);
-    char* end = nullptr;
-    const T value = convert(copy.c_str(), &end, locale);
-    if (end != copy.c_str() + copy.size() || !std::isfinite(value))
+    char* stop = nullptr;
+    value = convert(copy.c_str(), &stop, locale);
+    if (stop != copy.c_str() + copy.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
 }
 
-// The comma-separated parts of a text; "a,,b" has an empty middle part.
-std::vector<std::string_view> splitAtCommas(std::string_view text)
-{
-    std::vector<std::string_view> parts;
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = text.find(',', start);
-        if (comma == std::string_view::npos) {
-            parts.push_back(text.substr(start));
-            return parts;
-        }
-        parts.push_back(text.substr(start, comma - start));
-        start = comma + 1;
-    }
-}
-
-// The first N parts of a comma list at single precision, widened; none
-// when there are fewer parts or one of them is unreadable.
+// Reads the first N comma-separated parts of a text at single precision,
+// widened; none when there are fewer parts or one of them is unreadable.
+// What follows the Nth part is not looked at.
 template <size_t N>
 std::optional<std::array<double, N>> readFloatList(std::string_view text)
 {
-    const std::vector<std::string_view> parts = splitAtCommas(text);
-    if (parts.size() < N)
-        return std::nullopt;
     std::array<double, N> values{};
     for (size_t i = 0; i < N; ++i) {
-        const std::optional<float> v = parseFloat(parts[i]);
+        const size_t comma = text.find(',');
+        if (comma == std::string_view::npos && i + 1 < N)
+            return std::nullopt;
+        const std::optional<float> v = parseFloat(text.substr(0, comma));
         if (!v)
             return std::nullopt;
         values[i] = double(*v);
+        if (comma != std::string_view::npos)
+            text.remove_prefix(comma + 1);
     }
     return values;
 }
@@ -210,17 +208,28 @@ Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue)
 
 std::optional<QColor> parseColor(std::string_view text)
 {
-    const std::vector<std::string_view> parts = splitAtCommas(text);
-    if (parts.size() != 3 && parts.size() != 4)
-        return std::nullopt;
-    std::array<float, 4> components{1.0f, 0, 0, 0}; // alpha, red, green, blue
-    const size_t first = 4 - parts.size();
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const std::optional<int64_t> v = parseInt(parts[i]);
+    // Three or four parts: the last three are red, green and blue, a first
+    // of four is alpha.
+    std::array<int, 4> parts{};
+    size_t count = 0;
+    for (;;) {
+        if (count == parts.size())
+            return std::nullopt;
+        const size_t comma = text.find(',');
+        const std::optional<int64_t> v = parseInt(text.substr(0, comma));
         if (!v || *v < 0 || *v > 255)
             return std::nullopt;
-        components[first + i] = float(*v) / 255.0f;
+        parts[count++] = int(*v);
+        if (comma == std::string_view::npos)
+            break;
+        text.remove_prefix(comma + 1);
     }
+    if (count < 3)
+        return std::nullopt;
+    std::array<float, 4> components{1.0f, 0, 0, 0}; // alpha, red, green, blue
+    const size_t first = 4 - count;
+    for (size_t i = 0; i < count; ++i)
+        components[first + i] = float(parts[i]) / 255.0f;
     return QColor::fromRgbF(components[1], components[2], components[3], components[0]);
 }
 
