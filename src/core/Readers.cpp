@@ -88,8 +88,62 @@ std::optional<std::array<double, N>> readFloatList(std::string_view text)
     return values;
 }
 
+// The attributes of the element read last, indexed by a hash of their
+// names. Entities read a dozen or more names from elements that carry a few,
+// most of them absent; a hash comparison settles nearly every miss.
+struct AttributeIndex {
+    static constexpr int kCapacity = 32;
+    int scopes = 0;
+    const void* element = nullptr;
+    int count = -1; // -1: the element has too many attributes to index
+    struct Entry {
+        uint32_t hash;
+        const char* name;
+        const char* value;
+    };
+    Entry entries[kCapacity];
+};
+
+thread_local AttributeIndex attributeIndex;
+
+uint32_t nameHash(const char* name)
+{
+    uint32_t h = 2166136261u;
+    for (const char* p = name; *p; ++p)
+        h = (h ^ uint8_t(*p)) * 16777619u;
+    return h;
+}
+
+void indexElement(AttributeIndex& index, pugi::xml_node element)
+{
+    index.element = element.internal_object();
+    index.count = 0;
+    for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
+        if (index.count == AttributeIndex::kCapacity) {
+            index.count = -1;
+            return;
+        }
+        const char* name = a.name();
+        index.entries[index.count++] = {nameHash(name), name, a.value()};
+    }
+}
+
 std::optional<std::string_view> attributeText(pugi::xml_node element, const char* name)
 {
+    AttributeIndex& index = attributeIndex;
+    if (index.scopes > 0 && element) {
+        if (index.element != element.internal_object())
+            indexElement(index, element);
+        if (index.count >= 0) {
+            const uint32_t h = nameHash(name);
+            for (int i = 0; i < index.count; ++i) {
+                const AttributeIndex::Entry& e = index.entries[i];
+                if (e.hash == h && std::strcmp(e.name, name) == 0)
+                    return std::string_view(e.value);
+            }
+            return std::nullopt;
+        }
+    }
     const pugi::xml_attribute a = element.attribute(name);
     if (!a)
         return std::nullopt;
@@ -97,6 +151,20 @@ std::optional<std::string_view> attributeText(pugi::xml_node element, const char
 }
 
 } // namespace
+
+const char* attributeValue(pugi::xml_node element, const char* name)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    return text ? text->data() : nullptr;
+}
+
+AttributeIndexScope::AttributeIndexScope() { ++attributeIndex.scopes; }
+
+AttributeIndexScope::~AttributeIndexScope()
+{
+    if (--attributeIndex.scopes == 0)
+        attributeIndex.element = nullptr;
+}
 
 std::optional<float> parseFloat(std::string_view text)
 {

@@ -84,6 +84,7 @@ bool Design::loadFromBytes(QByteArray data, const QString& name)
         readDesignVersion = readInt32Attribute(root, "designVersion", 0);
 
         xmlVersionBeingRead = version;
+        const AttributeIndexScope attributeIndex;
         state = std::make_shared<DesignState>(this);
         stateBeingRead_ = state.get();
         DesignReader::readDesignElement(designElement, *state);
