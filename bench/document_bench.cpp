@@ -12,82 +12,21 @@
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
-#include <pugixml.hpp>
-
-#include <cmath>
 #include <map>
+#include <pugixml.hpp>
 
 namespace {
 
-// A board whose bulk is stored pour copper, as boards with ground planes
-// carry it: 830 footprints (4,980 pads) with their tracks and vias, and two
-// pours on the copper layers whose fills hold about 150,000 vertices in
-// all: a wavy outline each and a 16-sided clearance hole around every pad
-// position.
-QByteArray pourBoardXml()
-{
-    BoardLayout layout;
-    layout.footprints = 830;
-    QByteArray xml = generateBoardXml(layout);
-    const int columns = int(std::ceil(std::sqrt(830 * 1.6)));
-    const int rows = (830 + columns - 1) / columns;
-    const double w = columns * 0.6 + 0.4, h = rows * 0.5 + 0.4;
-    QByteArray pours;
-    auto num = [](double v) { return QByteArray::number(v, 'g', 7); };
-    for (int layer : {5, 6}) {
-        pours += "<copperPour layer=\"" + QByteArray::number(layer) + "\" x=\"-0.1\" y=\"-0.1\" width=\"" + num(w - 0.2)
-            + "\" height=\"" + num(h - 0.2) + "\" penWidth=\"0.005\" signalName=\"GND\"><fill><polygon>";
-        const int outline = 30000;
-        for (int i = 0; i < outline; ++i) {
-            const double t = 2 * M_PI * i / outline;
-            const double r = 1 + 0.002 * std::sin(t * 400);
-            pours += "<vertex at=\"" + num(w / 2 + r * (w / 2 - 0.15) * std::cos(t)) + "," + num(h / 2 + r * (h / 2 - 0.15) * std::sin(t)) + "\"/>";
-        }
-        pours += "</polygon>\n";
-        for (int f = 0; f < 830; ++f) {
-            const double ox = (f % columns) * 0.6 + 0.2, oy = (f / columns) * 0.5 + 0.2;
-            for (int p = 0; p < 6; ++p) {
-                const double cx = ox + (p % 3) * 0.1 - 0.1 + (layer == 6 ? 0.013 : 0), cy = oy + (p < 3 ? -0.1 : 0.1);
-                pours += "<polygon isHole=\"true\">";
-                for (int k = 0; k < 9; ++k) {
-                    const double t = 2 * M_PI * k / 9;
-                    pours += "<vertex at=\"" + num(cx + 0.045 * std::cos(t)) + "," + num(cy + 0.045 * std::sin(t)) + "\"/>";
-                }
-                pours += "</polygon>\n";
-            }
-        }
-        pours += "</fill></copperPour>\n";
-    }
-    const qsizetype at = xml.lastIndexOf("</entities>\n</pcb>");
-    xml.insert(at, pours);
-    return xml;
-}
+// Benchmark argument 0 picks the board: 0 the 5,000-footprint grid, 1 the
+// routed four-layer board with its two ground pours.
+const QByteArray& boardXml(int kind) { return benchBoardXml(kind); }
 
-// The board of the given footprint count, or (0) the pour board.
-const QByteArray& benchBoardXml(int footprints)
+const QByteArray& boardFile(int kind)
 {
     static std::map<int, QByteArray> cache;
-    auto& b = cache[footprints];
-    if (b.isEmpty()) {
-        if (footprints == 0) {
-            b = pourBoardXml();
-        } else {
-            BoardLayout layout;
-            layout.footprints = footprints;
-            b = generateBoardXml(layout);
-        }
-    }
-    return b;
-}
-
-const QByteArray& boardXml(int footprints) { return benchBoardXml(footprints); }
-
-const QByteArray& boardFile(int footprints)
-{
-    static std::map<int, QByteArray> cache;
-    auto& b = cache[footprints];
+    auto& b = cache[kind];
     if (b.isEmpty())
-        b = QByteArray("Brindlex QEL") + gzipDeflate(boardXml(footprints));
+        b = QByteArray("Brindlex QEL") + gzipDeflate(boardXml(kind));
     return b;
 }
 
@@ -101,7 +40,7 @@ void BM_ParseOnly(benchmark::State& state)
     }
     state.SetBytesProcessed(state.iterations() * xml.size());
 }
-BENCHMARK(BM_ParseOnly)->Arg(5000)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseOnly)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
 void BM_LoadPlain(benchmark::State& state)
 {
@@ -111,7 +50,7 @@ void BM_LoadPlain(benchmark::State& state)
         benchmark::DoNotOptimize(design.loadFromBytes(xml, "board"));
     }
 }
-BENCHMARK(BM_LoadPlain)->Arg(5000)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadPlain)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
 void BM_LoadGzip(benchmark::State& state)
 {
@@ -121,7 +60,7 @@ void BM_LoadGzip(benchmark::State& state)
         benchmark::DoNotOptimize(design.loadFromBytes(file, "board"));
     }
 }
-BENCHMARK(BM_LoadGzip)->Arg(5000)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadGzip)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
 // The geometry pass (transforms and boxes of every entity) that follows a
 // load before the first frame.
@@ -133,7 +72,7 @@ void BM_GeometryPass(benchmark::State& state)
     for (auto _ : state)
         pcb.updateGeometry();
 }
-BENCHMARK(BM_GeometryPass)->Arg(5000)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GeometryPass)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
 // Everything from the plain bytes to a board ready to draw: the figure to
 // hold against BM_ParseOnly.
@@ -146,7 +85,7 @@ void BM_LoadPlainMeasured(benchmark::State& state)
         design.currentDesignState()->pcb->updateGeometry();
     }
 }
-BENCHMARK(BM_LoadPlainMeasured)->Arg(5000)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadPlainMeasured)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
 // One full frame of the PCB sheet fitted into 1920 x 1080 (zoomed about its
 // centre by the second argument / 10). A first frame, not timed, lays out the
@@ -180,6 +119,9 @@ void BM_DrawPcbFitted(benchmark::State& state)
     for (auto _ : state)
         frame();
 }
-BENCHMARK(BM_DrawPcbFitted)->ArgNames({"", "zoom10"})->Args({5000, 10})->Args({5000, 40})->Args({5000, 200})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawPcbFitted)
+    ->ArgNames({"board", "zoom10"})
+    ->ArgsProduct({{gridBoard, pourBoard}, {10, 40, 200}})
+   ->Unit(benchmark::kMillisecond);
 
 } // namespace
