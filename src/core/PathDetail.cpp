@@ -533,42 +533,64 @@ void clipToRect(Points& in, Points& out, const QRectF& r)
     out.swap(in);
 }
 
-void fillPolygons(QPainter& painter, std::vector<Points>& contours, Qt::FillRule rule, int rowStep, double y0, double y1)
+// Fills the contours, which lie in the region, cutting the region in two
+// along whole pixel rows or columns (the longer way) until each piece holds
+// few edges: the scan converter's cost grows with the edges it walks per
+// band of rows and with the cells it meets per row, and pixels on either
+// side of a whole-pixel cut come out exactly as from one fill.
+void fillPolygons(QPainter& painter, std::vector<Points>& contours, Qt::FillRule rule, int step, const QRectF& region)
 {
     size_t edges = 0;
     for (const Points& c : contours)
         edges += c.size();
     if (edges == 0)
         return;
-    if (edges > size_t(kEdgesPerFill) && rowStep > 0) {
-        const double mid = std::floor((y0 + y1) / 2 / rowStep) * rowStep;
-        if (mid > y0 && mid < y1) {
-            std::vector<Points> upper, lower;
+    if (edges > size_t(kEdgesPerFill) && step > 0) {
+        const bool rows = region.height() >= region.width();
+        const double lo0 = rows ? region.top() : region.left(), hi0 = rows ? region.bottom() : region.right();
+        const double mid = std::floor((lo0 + hi0) / 2 / step) * step;
+        if (mid > lo0 && mid < hi0) {
+            auto along = [rows](QPointF p) { return rows ? p.y() : p.x(); };
+            std::vector<Points> first, second;
             Points piece;
             for (Points& c : contours) {
-                double lo = c.front().y(), hi = lo;
+                double lo = along(c.front()), hi = lo;
                 for (const QPointF& p : c) {
-                    lo = std::min(lo, p.y());
-                    hi = std::max(hi, p.y());
+                    lo = std::min(lo, along(p));
+                    hi = std::max(hi, along(p));
                 }
                 if (hi <= mid) {
-                    upper.push_back(std::move(c));
+                    first.push_back(std::move(c));
                     continue;
                 }
                 if (lo >= mid) {
-                    lower.push_back(std::move(c));
+                    second.push_back(std::move(c));
                     continue;
                 }
-                clipAbove(c, piece, mid);
+                if (rows)
+                    clipAbove(c, piece, mid);
+                else
+                    clipStage(c, piece, [mid](QPointF p) { return p.x() <= mid; }, [mid](QPointF a, QPointF b) { return atX(a, b, mid); });
                 if (piece.size() >= 3)
-                    upper.push_back(piece);
-                clipBelow(c, piece, mid);
+                    first.push_back(piece);
+                if (rows)
+                    clipBelow(c, piece, mid);
+                else
+                    clipStage(c, piece, [mid](QPointF p) { return p.x() >= mid; }, [mid](QPointF a, QPointF b) { return atX(a, b, mid); });
                 if (piece.size() >= 3)
-                    lower.push_back(piece);
+                    second.push_back(piece);
             }
             contours = {};
-            fillPolygons(painter, upper, rule, rowStep, y0, mid);
-            fillPolygons(painter, lower, rule, rowStep, mid, y1);
+            QRectF a = region, b = region;
+            if (rows) {
+                a.setBottom(mid);
+                b.setTop(mid);
+            } else {
+                a.setRight(mid);
+                b.setLeft(mid);
+            }
+            fillPolygons(painter, first, rule, step, a);
+            fillPolygons(painter, second, rule, step, b);
             return;
         }
     }
@@ -742,7 +764,7 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
     if (brush.style() != Qt::SolidPattern && brush.style() != Qt::NoBrush)
         deviceBrush.setTransform(brush.transform() * toDevice);
     painter.setBrush(deviceBrush);
-    fillPolygons(painter, contours, rule, target.rowStep, guard.top(), guard.bottom());
+    fillPolygons(painter, contours, rule, target.rowStep, guard);
     painter.restore();
     return true;
 }

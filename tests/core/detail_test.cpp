@@ -10,6 +10,8 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -460,4 +462,34 @@ TEST(LevelOfDetail, FarCoordinatesDrawAsNearOnesDo)
     const QImage near = render(1e20, false);
     EXPECT_GT(qAlpha(near.pixel(5, 95)), 100);
     EXPECT_EQ(near.pixelColor(40, 40).green(), 255);
+}
+
+TEST(LevelOfDetail, BandsDrawnOnThreadsAtOnceMatchTheWholeFrame)
+{
+    // Four bands of one frame drawn at once, as a threaded frame draws them,
+    // with nothing kept yet: they share what is built for the path.
+    const QPainterPath outline = manyVertexOutline(200'000, QPointF(5, 5), 4);
+    const QTransform view(20, 0, 0, -20, 0, 200);
+    PathDetail::clearCache();
+    std::vector<QImage> bands(4, QImage(200, 50, QImage::Format_ARGB32_Premultiplied));
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i)
+        threads.emplace_back([&, i] {
+            bands[size_t(i)].fill(Qt::transparent);
+            PaintedImage band(QSize(200, 50), view * QTransform::fromTranslate(0, -50 * i));
+            fillThroughContext(*band.g, outline);
+            bands[size_t(i)] = band.done();
+        });
+    for (std::thread& t : threads)
+        t.join();
+    PaintedImage whole(QSize(200, 200), view);
+    fillThroughContext(*whole.g, outline);
+    const QImage& frame = whole.done();
+    QImage joined(200, 200, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&joined);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (int i = 0; i < 4; ++i)
+        painter.drawImage(0, 50 * i, bands[size_t(i)]);
+    painter.end();
+    EXPECT_EQ(pixelsOff(joined, frame, 2), 0);
 }
