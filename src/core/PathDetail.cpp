@@ -55,6 +55,9 @@ struct Subpath {
 };
 
 constexpr int kSegmentsPerChunk = 64;
+// Solid lines at most this wide on the device join their huge outlines
+// with bevels.
+constexpr double kThinPixels = 1.5;
 // Levels of detail kept per path, and what the cache may hold.
 constexpr size_t kLevelsPerPath = 6;
 constexpr size_t kMaxPaths = 64;
@@ -285,8 +288,13 @@ bool reachesFar(const QPainterPath& path, const QTransform& t, const QRectF& are
 void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, double flatness, Points& out)
 {
     const QPointF d1 = p0 - 2 * c1 + c2, d2 = c1 - 2 * c2 + p3;
-    const double m = std::max(std::hypot(d1.x(), d1.y()), std::hypot(d2.x(), d2.y()));
-    const double steps = std::ceil(std::sqrt(0.75 * m / flatness));
+    const double m2 = std::max(QPointF::dotProduct(d1, d1), QPointF::dotProduct(d2, d2));
+    // One step strays by at most 3/4 of the larger second difference.
+    if (0.5625 * m2 <= flatness * flatness) {
+        out.push_back(p3);
+        return;
+    }
+    const double steps = std::ceil(std::sqrt(0.75 * std::sqrt(m2) / flatness));
     const int n = std::isfinite(steps) ? int(std::clamp(steps, 1.0, 1024.0)) : 1;
     for (int k = 1; k < n; ++k) {
         const double t = double(k) / n, u = 1 - t;
@@ -619,27 +627,28 @@ struct Run {
     bool closed = false;
 };
 
-// The runs' parts that come within `reach` of the rows y0..y1.
-std::vector<Run> runsNear(const std::vector<Run>& runs, double y0, double y1, double reach)
+// The runs' parts that come within `reach` of the region.
+std::vector<Run> runsNear(const std::vector<Run>& runs, const QRectF& region, double reach)
 {
     std::vector<Run> out;
-    const double lo = y0 - reach, hi = y1 + reach;
+    const QRectF near = region.adjusted(-reach, -reach, reach, reach);
+    auto touches = [&near](const Box& b) { return !outside(b, near); };
     for (const Run& run : runs) {
-        double top = run.points.front().y(), bottom = top;
-        for (const QPointF& p : run.points) {
-            top = std::min(top, p.y());
-            bottom = std::max(bottom, p.y());
-        }
-        if (bottom < lo || top > hi)
+        Box all = pointBox(run.points.front().x(), run.points.front().y());
+        for (const QPointF& p : run.points)
+            all.add(p.x(), p.y());
+        if (!touches(all))
             continue;
-        if (top >= lo && bottom <= hi) {
+        if (all.x0 >= near.left() && all.x1 <= near.right() && all.y0 >= near.top() && all.y1 <= near.bottom()) {
             out.push_back(run);
             continue;
         }
         Run piece;
         for (size_t i = 1; i < run.points.size(); ++i) {
             const QPointF a = run.points[i - 1], b = run.points[i];
-            if (std::max(a.y(), b.y()) < lo || std::min(a.y(), b.y()) > hi) {
+            Box segment = pointBox(a.x(), a.y());
+            segment.add(b.x(), b.y());
+            if (!touches(segment)) {
                 if (piece.points.size() >= 2)
                     out.push_back(std::move(piece));
                 piece = Run();
@@ -655,24 +664,36 @@ std::vector<Run> runsNear(const std::vector<Run>& runs, double y0, double y1, do
     return out;
 }
 
-// Strokes solid runs, in strips of whole rows when there are many points:
-// each strip strokes only the runs that reach it, clipped to its rows.
+// Strokes solid runs, in pieces of whole pixel rows or columns when there
+// are many points: each piece strokes only the runs that come near it,
+// clipped to its pixels, so that the scan converter never meets many cells
+// in one row.
 void strokeRuns(QPainter& painter, std::vector<Run>& runs, const QPen& pen, const QTransform& toDevice,
-    const QTransform& back, double reach, int rowStep, double y0, double y1, bool clipRows)
+    const QTransform& back, double reach, int step, const QRectF& region, bool clip)
 {
     size_t points = 0;
     for (const Run& run : runs)
         points += run.points.size();
     if (points == 0)
         return;
-    if (points > size_t(2 * kEdgesPerFill) && rowStep > 0) {
-        const double mid = std::floor((y0 + y1) / 2 / rowStep) * rowStep;
-        if (mid > y0 && mid < y1 && mid - y0 > 2 * reach && y1 - mid > 2 * reach) {
-            std::vector<Run> upper = runsNear(runs, y0, mid, reach);
-            std::vector<Run> lower = runsNear(runs, mid, y1, reach);
+    if (points > size_t(kEdgesPerFill) && step > 0) {
+        const bool rows = region.height() >= region.width();
+        const double lo = rows ? region.top() : region.left(), hi = rows ? region.bottom() : region.right();
+        const double mid = std::floor((lo + hi) / 2 / step) * step;
+        if (mid - lo > 2 * reach && hi - mid > 2 * reach) {
+            QRectF a = region, b = region;
+            if (rows) {
+                a.setBottom(mid);
+                b.setTop(mid);
+            } else {
+                a.setRight(mid);
+                b.setLeft(mid);
+            }
+            std::vector<Run> first = runsNear(runs, a, reach);
+            std::vector<Run> second = runsNear(runs, b, reach);
             runs = {};
-            strokeRuns(painter, upper, pen, toDevice, back, reach, rowStep, y0, mid, true);
-            strokeRuns(painter, lower, pen, toDevice, back, reach, rowStep, mid, y1, true);
+            strokeRuns(painter, first, pen, toDevice, back, reach, step, a, true);
+            strokeRuns(painter, second, pen, toDevice, back, reach, step, b, true);
             return;
         }
     }
@@ -685,9 +706,9 @@ void strokeRuns(QPainter& painter, std::vector<Run>& runs, const QPen& pen, cons
             all.closeSubpath();
     }
     painter.save();
-    if (clipRows) {
+    if (clip) {
         painter.setTransform(QTransform());
-        painter.setClipRect(QRectF(-1e9, y0, 2e9, y1 - y0), Qt::IntersectClip);
+        painter.setClipRect(region, Qt::IntersectClip);
     }
     painter.setTransform(toDevice);
     painter.strokePath(all, pen);
@@ -910,7 +931,13 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
             ++handed.calls;
         }
     } else {
-        strokeRuns(painter, runs, pen, toDevice, back, reach, target.rowStep, std::floor(guard.top()), std::ceil(guard.bottom()), false);
+        // On a line this thin a round join covers the pixels a bevel does,
+        // and costs the stroker an arc at every vertex.
+        QPen thin = pen;
+        if (width <= kThinPixels && pen.joinStyle() == Qt::RoundJoin)
+            thin.setJoinStyle(Qt::BevelJoin);
+        const QRectF region(QPointF(std::floor(guard.left()), std::floor(guard.top())), QPointF(std::ceil(guard.right()), std::ceil(guard.bottom())));
+        strokeRuns(painter, runs, thin, toDevice, back, reach, target.rowStep, region, false);
     }
     painter.restore();
     return true;
