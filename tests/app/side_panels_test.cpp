@@ -142,7 +142,7 @@ TEST_F(SidePanelTest, FloatingPanelShowsItsTabBarOnlyOnThePcbAndStoresTheTabWhen
     SettingsView* panel = floating();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->titleLabel()->text(), "View");
-    EXPECT_EQ(panel->width(), 340);
+    EXPECT_EQ(panel->maximumWidth(), 340);
     vm().setShowSettingsPanel(true);
 
     // The schematic: the view settings alone.
@@ -190,6 +190,44 @@ TEST_F(SidePanelTest, FloatingPanelHeightFollowsTheLayerCountAndTheScreen)
     layers.clear();
     EXPECT_EQ(panel->maximumPanelHeight(), std::min(250, screenLimit));
     layers = saved;
+}
+
+TEST_F(SidePanelTest, FloatingPanelFitsTheSheetAreaAtTheNarrowestWindowWithBothPanels)
+{
+    SettingsView* panel = floating();
+    QWidget* host = view().settingsPanelHost();
+    vm().setShowSettingsPanel(true);
+    showTab(MainView::pcbTab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host->width(), 340);
+
+    window->resize(1, 600); // held at the window's minimum width
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(left() && right());
+    const QRect area = view().rect();
+    ASSERT_LT(area.width(), 340 + 20);
+    EXPECT_TRUE(area.contains(host->geometry())) << area.width() << " " << host->width();
+    EXPECT_GE(host->width(), SettingsView::minimumPanelWidth);
+    EXPECT_GE(host->height(), SettingsView::minimumPanelHeight);
+    // Title, close button, tab bar and page all show inside the panel; a
+    // page narrower than its controls scrolls rather than squeezing them.
+    for (QWidget* part : {static_cast<QWidget*>(panel->closeButton()), static_cast<QWidget*>(panel->tabBar()),
+             static_cast<QWidget*>(panel->pageScrollArea())}) {
+        const QRect inView(part->mapTo(&view(), QPoint(0, 0)), part->size());
+        EXPECT_TRUE(host->geometry().contains(inView)) << part->objectName().toStdString();
+        EXPECT_GT(part->width(), 0);
+    }
+    for (int page : {int(SettingsView::layersPage), int(SettingsView::showPage)}) {
+        panel->setSelectedTab(page);
+        QCoreApplication::processEvents();
+        QWidget* shown = panel->currentPage();
+        EXPECT_GE(shown->width(), shown->minimumSizeHint().width()) << page;
+    }
+
+    window->resize(1200, 800);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host->width(), 340);
+    EXPECT_EQ(host->geometry().right(), view().width() - 10 - 1);
 }
 
 // ---- properties ----
@@ -253,25 +291,32 @@ TEST_F(SidePanelTest, RecentPageListsShortNamesAndClearEmptiesTheStore)
     EXPECT_TRUE(recentFiles().isEmpty());
 }
 
-TEST_F(SidePanelTest, QuestionMarkClearsWhileTheRecentPageHasTheFocusAndLeavesTheAboutBoxAlone)
+TEST_F(SidePanelTest, NoKeyClearsTheRecentListAndQuestionMarkOnlyTogglesAbout)
 {
     left()->setSelectedTab(LeftSidePanelView::recentFilesPage);
     QTemporaryDir dir;
-    recentFiles() = {designCopy(dir, "one.project")};
+    const QList<QUrl> files = {designCopy(dir, "one.project")};
+    recentFiles() = files;
     saveRecentFiles();
     vm().incrementRedraws();
     RecentFilesView* page = left()->recentFilesView();
     window->activateWindow();
-    page->setFocus();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(page->hasFocus());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_EQ(page->clearButton()->focusPolicy(), Qt::NoFocus);
 
-    QTest::keyClick(page, '?');
-    EXPECT_TRUE(recentFiles().isEmpty());
-    EXPECT_FALSE(vm().isShowingAboutView());
-    // With the list empty there is no button, and the key does nothing here.
-    QTest::keyClick(page, '?');
-    EXPECT_TRUE(recentFiles().isEmpty());
+    for (QWidget* target : {static_cast<QWidget*>(page), static_cast<QWidget*>(page->list())}) {
+        target->setFocus();
+        QCoreApplication::processEvents();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Question);
+        EXPECT_TRUE(vm().isShowingAboutView());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Question);
+        EXPECT_FALSE(vm().isShowingAboutView());
+        for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Delete, Qt::Key_Backspace,
+                 Qt::Key_C, Qt::Key_Escape})
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        EXPECT_EQ(recentFiles(), files);
+        EXPECT_EQ(storedRecentKeys(), 1);
+    }
 }
 
 TEST_F(SidePanelTest, ClickOnARecentDocumentOpensItAndAVanishedOneRaisesTheAlert)
