@@ -62,6 +62,31 @@ void BM_LoadGzip(benchmark::State& state)
 }
 BENCHMARK(BM_LoadGzip)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
+// The geometry pass (transforms and boxes of every entity) that follows a
+// load before the first frame.
+void BM_GeometryPass(benchmark::State& state)
+{
+    Design design;
+    design.loadFromBytes(boardXml(int(state.range(0))), "board");
+    PCB& pcb = *design.currentDesignState()->pcb;
+    for (auto _ : state)
+        pcb.updateGeometry();
+}
+BENCHMARK(BM_GeometryPass)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
+
+// Everything from the plain bytes to a board ready to draw: the figure to
+// hold against BM_ParseOnly.
+void BM_LoadPlainMeasured(benchmark::State& state)
+{
+    const QByteArray& xml = boardXml(int(state.range(0)));
+    for (auto _ : state) {
+        Design design;
+        benchmark::DoNotOptimize(design.loadFromBytes(xml, "board"));
+        design.currentDesignState()->pcb->updateGeometry();
+    }
+}
+BENCHMARK(BM_LoadPlainMeasured)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
+
 // One full frame of the PCB sheet fitted into 1920 x 1080 (zoomed about its
 // centre by the second argument / 10). A first frame, not timed, lays out the
 // texts and paints the board fill that later frames keep, as on screen.

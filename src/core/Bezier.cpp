@@ -158,3 +158,33 @@ std::vector<QPointF> Bezier::sample(int from, int to, int steps) const
         out.push_back(s.p1);
     return out;
 }
+
+Bezier::Kept Bezier::fingerprint() const
+{
+    return Kept{style, closed, tension, points.data(), points.size(), leftControls.data(), leftControls.size(),
+        rightControls.data(), rightControls.size(), points.empty() ? QPointF() : points.front(),
+        points.empty() ? QPointF() : points.back(), QPainterPath()};
+}
+
+bool Bezier::sameFields(const Kept& a, const Kept& b)
+{
+    return a.style == b.style && a.closed == b.closed && a.tension == b.tension && a.points == b.points
+        && a.pointCount == b.pointCount && a.left == b.left && a.leftCount == b.leftCount && a.right == b.right
+        && a.rightCount == b.rightCount && a.front == b.front && a.back == b.back;
+}
+
+void Bezier::keepPath()
+{
+    if (kept_ && sameFields(*kept_, fingerprint()))
+        return;
+    Kept kept = fingerprint();
+    kept.path = path();
+    kept_ = std::make_shared<const Kept>(std::move(kept));
+}
+
+QPainterPath Bezier::drawnPath() const
+{
+    if (kept_ && sameFields(*kept_, fingerprint()))
+        return kept_->path;
+    return path();
+}

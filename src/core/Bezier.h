@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QPointF>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <pugixml.hpp>
 #include <string_view>
@@ -47,8 +48,32 @@ public:
     // (clamped to 1..maxSteps), followed by the end of the last segment
     // unless it repeats the first sample; a straight outline yields none.
     std::vector<QPointF> sample(int from, int to, int steps) const;
+    // Keeps path() of the fields as they are now (the geometry pass calls
+    // it), so that drawing does not build it again.
+    void keepPath();
+    // The kept path while the fields still match it, else path() afresh.
+    QPainterPath drawnPath() const;
 
 private:
+    struct Kept {
+        BezierStyle style;
+        bool closed;
+        double tension;
+        const QPointF* points;
+        size_t pointCount;
+        const QPointF* left;
+        size_t leftCount;
+        const QPointF* right;
+        size_t rightCount;
+        QPointF front, back;
+        QPainterPath path;
+    };
+    Kept fingerprint() const;
+    static bool sameFields(const Kept& a, const Kept& b);
+    // Shared and never changed once made: copies of the Bezier and threads
+    // drawing it read it freely.
+    std::shared_ptr<const Kept> kept_;
+
     struct Segment {
         QPointF p0, c1, c2, p1;
     };

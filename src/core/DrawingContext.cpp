@@ -1,5 +1,7 @@
 #include "core/DrawingContext.h"
 
+#include "core/PathDetail.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -225,6 +227,11 @@ void DrawingContext::fillCurrentPath(Qt::FillRule rule)
 {
     if (path_.isEmpty())
         return;
+    // Before the fill rule is set, which would copy a shared path and lose
+    // what was kept for it.
+    if (pathDrawsInUserSpace() ? PathDetail::fill(painter_, path_, pathTransform_, rule, QBrush(state_.fillColor))
+                               : PathDetail::fill(painter_, devicePath(), QTransform(), rule, QBrush(state_.fillColor)))
+        return;
     if (path_.fillRule() != rule)
         path_.setFillRule(rule);
     painter_.setPen(Qt::NoPen);
@@ -312,7 +319,9 @@ void DrawingContext::strokeUserPath(const QPainterPath& userPath)
     QPen pen = strokePen();
     double frameScale = 1;
     if (strokeInUserSpace(pen, frameScale)) {
-        painter_.strokePath(frameScale == 1 ? userPath : QTransform::fromScale(1 / frameScale, 1 / frameScale).map(userPath), pen);
+        const QPainterPath framePath = frameScale == 1 ? userPath : QTransform::fromScale(1 / frameScale, 1 / frameScale).map(userPath);
+        if (!PathDetail::stroke(painter_, framePath, painter_.transform(), pen))
+            painter_.strokePath(framePath, pen);
         return;
     }
     strokeDevicePath(state_.transform.map(userPath));
@@ -327,7 +336,9 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
     if (strokeInUserSpace(pen, frameScale)) {
         bool invertible = false;
         const QTransform toFrame = t.inverted(&invertible) * QTransform::fromScale(1 / frameScale, 1 / frameScale);
-        painter_.strokePath(toFrame.map(devicePath), pen);
+        const QPainterPath framePath = toFrame.map(devicePath);
+        if (!PathDetail::stroke(painter_, framePath, painter_.transform(), pen))
+            painter_.strokePath(framePath, pen);
         return;
     }
 
@@ -344,6 +355,8 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
         pen.setDashPattern(dash);
         pen.setDashOffset(state_.dashPhase * scale / deviceWidth);
     }
+    if (PathDetail::stroke(painter_, devicePath, QTransform(), pen))
+        return;
     painter_.setTransform(QTransform());
     painter_.strokePath(devicePath, pen);
 }
@@ -374,6 +387,8 @@ void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& br
 void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& brush, Qt::FillRule rule, const QTransform& local)
 {
     if (userPath.isEmpty())
+        return;
+    if (PathDetail::fill(painter_, userPath, local * state_.transform, rule, brush))
         return;
     painter_.setTransform(local * state_.transform);
     painter_.setPen(Qt::NoPen);

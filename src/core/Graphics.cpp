@@ -286,7 +286,7 @@ void Graphics::fillAndStrokePolygon(const std::vector<QPointF>& points, const Pe
 
 void Graphics::fillAndStrokeBezier(const Bezier& bezier, const Pen& pen, const Brush& brush)
 {
-    fillAndStroke(bezier.path(), pen, brush);
+    fillAndStroke(bezier.drawnPath(), pen, brush);
 }
 
 void Graphics::fillAndStrokeColor(const QPainterPath& path, const Pen& pen, const QColor& fill, bool filled)
@@ -328,7 +328,7 @@ void Graphics::drawPolygon(const Pen& pen, const QColor& fill, const std::vector
 
 void Graphics::drawBezier(const Pen& pen, const QColor& fill, const Bezier& bezier)
 {
-    fillAndStrokeColor(bezier.path(), pen, fill, bezier.closed);
+    fillAndStrokeColor(bezier.drawnPath(), pen, fill, bezier.closed);
 }
 
 void Graphics::fillPolygon(const QColor& color, const GraphicsPath& path)

@@ -36,17 +36,24 @@ void PlaneSurface::readXML(pugi::xml_node element)
     // the non-zero rule that the drawing code may ask for.
     QPainterPath built;
     built.setFillRule(Qt::OddEvenFill);
+    size_t elements = 0;
+    for (const Contour& contour : contours)
+        elements += contour.points.size() + 1;
+    built.reserve(int(std::min<size_t>(elements, 1 << 30)));
     bool any = false;
     for (const Contour& contour : contours) {
-        if (contour.points.size() < 3)
+        const std::vector<QPointF>& pts = contour.points;
+        if (pts.size() < 3)
             continue; // encloses nothing
-        std::vector<QPointF> pts = contour.points;
-        const double area2 = signedArea2(pts);
-        if ((area2 < 0) != contour.isHole)
-            std::reverse(pts.begin(), pts.end());
-        built.moveTo(pts[0]);
-        for (size_t i = 1; i < pts.size(); ++i)
-            built.lineTo(pts[i]);
+        if ((signedArea2(pts) < 0) != contour.isHole) {
+            built.moveTo(pts.back());
+            for (size_t i = pts.size() - 1; i-- > 0;)
+                built.lineTo(pts[i]);
+        } else {
+            built.moveTo(pts[0]);
+            for (size_t i = 1; i < pts.size(); ++i)
+                built.lineTo(pts[i]);
+        }
         built.closeSubpath();
         any = true;
     }

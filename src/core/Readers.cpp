@@ -14,7 +14,6 @@
 #include <cstring>
 #include <limits>
 #include <locale.h>
-#include <vector>
 
 namespace {
 
@@ -36,62 +35,118 @@ bool startsWithSpace(std::string_view text)
     }
 }
 
-// Runs a strto*_l style conversion over the whole text; none when the text
-// is empty, starts with white space, is not consumed whole or is not finite.
+// The whole text as a number of type T; none when the text is empty,
+// starts with white space, is not consumed whole or is not finite.
+// from_chars reads the plain decimal forms that make up nearly every file
+// without a copy or a locale; whatever it does not take whole (a leading
+// '+', hex digits, an underflow) goes to strto*_l in the "C" locale, so the
+// accepted texts and their values stay those of the C library.
 template <class T, class Convert>
 std::optional<T> parseNumber(std::string_view text, Convert convert)
 {
     if (text.empty() || startsWithSpace(text))
         return std::nullopt;
+    T value{};
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, value, std::chars_format::general);
+    if (error == std::errc() && end == last) {
+        if (!std::isfinite(value))
+            return std::nullopt;
+        return value;
+    }
     locale_t locale = cLocale();
     if (locale == locale_t(nullptr))
         return std::nullopt;
     // The view is not necessarily terminated; an embedded NUL ends the
     // conversion early and so fails the whole-text check.
     const std::string copy(text);
-    char* end = nullptr;
-    const T value = convert(copy.c_str(), &end, locale);
-    if (end != copy.c_str() + copy.size() || !std::isfinite(value))
+    char* stop = nullptr;
+    value = convert(copy.c_str(), &stop, locale);
+    if (stop != copy.c_str() + copy.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
 }
 
-// The comma-separated parts of a text; "a,,b" has an empty middle part.
-std::vector<std::string_view> splitAtCommas(std::string_view text)
-{
-    std::vector<std::string_view> parts;
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = text.find(',', start);
-        if (comma == std::string_view::npos) {
-            parts.push_back(text.substr(start));
-            return parts;
-        }
-        parts.push_back(text.substr(start, comma - start));
-        start = comma + 1;
-    }
-}
-
-// The first N parts of a comma list at single precision, widened; none
-// when there are fewer parts or one of them is unreadable.
+// Reads the first N comma-separated parts of a text at single precision,
+// widened; none when there are fewer parts or one of them is unreadable.
+// What follows the Nth part is not looked at.
 template <size_t N>
 std::optional<std::array<double, N>> readFloatList(std::string_view text)
 {
-    const std::vector<std::string_view> parts = splitAtCommas(text);
-    if (parts.size() < N)
-        return std::nullopt;
     std::array<double, N> values{};
     for (size_t i = 0; i < N; ++i) {
-        const std::optional<float> v = parseFloat(parts[i]);
+        const size_t comma = text.find(',');
+        if (comma == std::string_view::npos && i + 1 < N)
+            return std::nullopt;
+        const std::optional<float> v = parseFloat(text.substr(0, comma));
         if (!v)
             return std::nullopt;
         values[i] = double(*v);
+        if (comma != std::string_view::npos)
+            text.remove_prefix(comma + 1);
     }
     return values;
 }
 
+// The attributes of the element read last, indexed by a hash of their
+// names. Entities read a dozen or more names from elements that carry a few,
+// most of them absent; a hash comparison settles nearly every miss.
+struct AttributeIndex {
+    static constexpr int kCapacity = 32;
+    int scopes = 0;
+    const void* element = nullptr;
+    int count = -1; // -1: the element has too many attributes to index
+    struct Entry {
+        uint32_t hash;
+        const char* name;
+        const char* value;
+    };
+    Entry entries[kCapacity];
+};
+
+thread_local AttributeIndex attributeIndex;
+
+// Length and three characters: cheap, and distinct for nearly every pair of
+// names one element carries (a clash costs one string comparison).
+uint32_t nameHash(const char* name)
+{
+    const size_t length = std::strlen(name);
+    if (length == 0)
+        return 0;
+    return uint32_t(length) << 24 ^ uint32_t(uint8_t(name[0])) << 16 ^ uint32_t(uint8_t(name[length / 2])) << 8
+        ^ uint32_t(uint8_t(name[length - 1]));
+}
+
+void indexElement(AttributeIndex& index, pugi::xml_node element)
+{
+    index.element = element.internal_object();
+    index.count = 0;
+    for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
+        if (index.count == AttributeIndex::kCapacity) {
+            index.count = -1;
+            return;
+        }
+        const char* name = a.name();
+        index.entries[index.count++] = {nameHash(name), name, a.value()};
+    }
+}
+
 std::optional<std::string_view> attributeText(pugi::xml_node element, const char* name)
 {
+    AttributeIndex& index = attributeIndex;
+    if (index.scopes > 0 && element) {
+        if (index.element != element.internal_object())
+            indexElement(index, element);
+        if (index.count >= 0) {
+            const uint32_t h = nameHash(name);
+            for (int i = 0; i < index.count; ++i) {
+                const AttributeIndex::Entry& e = index.entries[i];
+                if (e.hash == h && std::strcmp(e.name, name) == 0)
+                    return std::string_view(e.value);
+            }
+            return std::nullopt;
+        }
+    }
     const pugi::xml_attribute a = element.attribute(name);
     if (!a)
         return std::nullopt;
@@ -99,6 +154,20 @@ std::optional<std::string_view> attributeText(pugi::xml_node element, const char
 }
 
 } // namespace
+
+const char* attributeValue(pugi::xml_node element, const char* name)
+{
+    const std::optional<std::string_view> text = attributeText(element, name);
+    return text ? text->data() : nullptr;
+}
+
+AttributeIndexScope::AttributeIndexScope() { ++attributeIndex.scopes; }
+
+AttributeIndexScope::~AttributeIndexScope()
+{
+    if (--attributeIndex.scopes == 0)
+        attributeIndex.element = nullptr;
+}
 
 std::optional<float> parseFloat(std::string_view text)
 {
@@ -210,17 +279,28 @@ Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue)
 
 std::optional<QColor> parseColor(std::string_view text)
 {
-    const std::vector<std::string_view> parts = splitAtCommas(text);
-    if (parts.size() != 3 && parts.size() != 4)
-        return std::nullopt;
-    std::array<float, 4> components{1.0f, 0, 0, 0}; // alpha, red, green, blue
-    const size_t first = 4 - parts.size();
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const std::optional<int64_t> v = parseInt(parts[i]);
+    // Three or four parts: the last three are red, green and blue, a first
+    // of four is alpha.
+    std::array<int, 4> parts{};
+    size_t count = 0;
+    for (;;) {
+        if (count == parts.size())
+            return std::nullopt;
+        const size_t comma = text.find(',');
+        const std::optional<int64_t> v = parseInt(text.substr(0, comma));
         if (!v || *v < 0 || *v > 255)
             return std::nullopt;
-        components[first + i] = float(*v) / 255.0f;
+        parts[count++] = int(*v);
+        if (comma == std::string_view::npos)
+            break;
+        text.remove_prefix(comma + 1);
     }
+    if (count < 3)
+        return std::nullopt;
+    std::array<float, 4> components{1.0f, 0, 0, 0}; // alpha, red, green, blue
+    const size_t first = 4 - count;
+    for (size_t i = 0; i < count; ++i)
+        components[first + i] = float(parts[i]) / 255.0f;
     return QColor::fromRgbF(components[1], components[2], components[3], components[0]);
 }
 

@@ -19,6 +19,22 @@
 #include <string>
 #include <string_view>
 
+// While one lives, the attribute readers of this thread look an element's
+// attributes up in an index built once per element instead of comparing
+// names one after another on every read. Only for reading a document that
+// outlives the scope and is not changed meanwhile (the design reader opens
+// one around reading its parsed file).
+class AttributeIndexScope {
+public:
+    AttributeIndexScope();
+    ~AttributeIndexScope();
+    AttributeIndexScope(const AttributeIndexScope&) = delete;
+    AttributeIndexScope& operator=(const AttributeIndexScope&) = delete;
+};
+
+// The attribute's text, or null when the element has no such attribute.
+const char* attributeValue(pugi::xml_node element, const char* name);
+
 // Single-precision number of the whole text; none when empty, when it starts
 // with white space, when anything follows the number, or when not finite.
 std::optional<float> parseFloat(std::string_view text);
@@ -71,9 +87,9 @@ QImage readBitmapData(pugi::xml_node element, const char* childName, const QImag
 template <class E, class FromString>
 E readEnumAttribute(pugi::xml_node element, const char* name, E fallback, FromString fromString)
 {
-    pugi::xml_attribute a = element.attribute(name);
-    if (!a)
+    const char* text = attributeValue(element, name);
+    if (!text)
         return fallback;
-    std::optional<E> v = fromString(std::string_view(a.value()));
+    std::optional<E> v = fromString(std::string_view(text));
     return v ? *v : fallback;
 }

@@ -6,7 +6,6 @@
 #include "document/DesignState.h"
 #include "document/SymbolPadNameSetter.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <exception>
 
@@ -52,23 +51,20 @@ bool Design::fail(const QString& name, const QString& error)
 
 bool Design::open(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(path, file.errorString());
-    if (file.size() > qint64(kDesignInflateLimit))
-        return fail(path, QStringLiteral("The file is too large."));
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail(path, file.errorString());
-    return loadFromBytes(data, path);
+    QString error;
+    std::optional<QByteArray> data = DesignReader::readFile(path, kDesignInflateLimit, &error);
+    if (!data)
+        return fail(path, error);
+    // Handed over, not shared: plain XML is then parsed in these very bytes.
+    return loadFromBytes(std::move(*data), path);
 }
 
-bool Design::loadFromBytes(const QByteArray& data, const QString& name)
+bool Design::loadFromBytes(QByteArray data, const QString& name)
 {
     // Everything is read into a new state; the open design is replaced only
     // when the whole file has been read.
     QString error;
-    std::optional<QByteArray> xml = DesignReader::decode(data, &error);
+    std::optional<QByteArray> xml = DesignReader::decode(std::move(data), &error);
     if (!xml)
         return fail(name, error);
 
@@ -88,6 +84,7 @@ bool Design::loadFromBytes(const QByteArray& data, const QString& name)
         readDesignVersion = readInt32Attribute(root, "designVersion", 0);
 
         xmlVersionBeingRead = version;
+        const AttributeIndexScope attributeIndex;
         state = std::make_shared<DesignState>(this);
         stateBeingRead_ = state.get();
         DesignReader::readDesignElement(designElement, *state);

@@ -33,8 +33,9 @@ public:
     // no design element) the open design stays as it was, lastError() tells
     // why and the alert "Could not open <file>" is raised through alertHook.
     bool open(const QString& path);
-    // The same from bytes already in memory; name stands for the file.
-    bool loadFromBytes(const QByteArray& data, const QString& name);
+    // The same from bytes already in memory; name stands for the file. Bytes
+    // given away (moved in) are parsed where they are, without a copy.
+    bool loadFromBytes(QByteArray data, const QString& name);
 
     QString lastError() const { return lastError_; }
     // Receives the alerts; installed by the view model.

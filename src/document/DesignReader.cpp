@@ -6,7 +6,16 @@
 #include "document/PCB.h"
 #include "document/Schematic.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
 #include <string_view>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // A zlib stream header: deflate method, a window of at most 32 KiB, and the
@@ -19,20 +28,136 @@ bool looksZlib(const QByteArray& data)
     const auto flg = uint8_t(data[1]);
     return (cmf & 0x0f) == 8 && (cmf >> 4) <= 7 && ((cmf << 8) | flg) % 31 == 0;
 }
+
+QString tooLarge() { return QStringLiteral("The file is too large."); }
+
+QString notRegular(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("It is a folder, not a design file.");
+    return QStringLiteral("It is not a regular file (a device, pipe or socket cannot be opened as a design).");
 }
+
+QString systemError(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+
+// Resources live in memory and are regular files by construction.
+std::optional<QByteArray> readResource(const QString& path, size_t maxBytes, QString* error)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return std::nullopt;
+    }
+    if (file.size() < 0 || size_t(file.size()) > maxBytes) {
+        *error = tooLarge();
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *error = file.errorString();
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) { }
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+} // namespace
 
 namespace DesignReader {
 
 bool looksCompressed(const QByteArray& data) { return looksGzip(data) || looksZlib(data); }
 
-std::optional<QByteArray> decode(const QByteArray& data, QString* error)
+std::optional<QByteArray> readFile(const QString& path, size_t maxBytes, QString* error)
 {
-    QByteArray bytes = data;
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    if (path.startsWith(QLatin1Char(':')))
+        return readResource(path, maxBytes, error);
+
+    // Looked at before opening: opening a pipe waits for a writer, and a
+    // device may never end.
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info {};
+    if (native.isEmpty() || ::stat(native.constData(), &info) != 0) {
+        *error = systemError(native.isEmpty() ? ENOENT : errno);
+        return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        *error = notRegular(info.st_mode);
+        return std::nullopt;
+    }
+    // Without blocking, and checked again on what was opened: the path may
+    // have been swapped in between.
+    FileDescriptor fd(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
+        *error = systemError(errno);
+        return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        *error = notRegular(info.st_mode);
+        return std::nullopt;
+    }
+    if (info.st_size < 0 || uint64_t(info.st_size) > maxBytes) {
+        *error = tooLarge();
+        return std::nullopt;
+    }
+
+    // Room for the size seen plus one byte, so that a file that has grown
+    // (or that reports no size, as some system files do) is noticed; the
+    // buffer never grows beyond maxBytes + 1.
+    const size_t cap = maxBytes + 1;
+    QByteArray bytes;
+    size_t used = 0;
+    size_t room = std::min(size_t(info.st_size) + 1, cap);
+    bytes.resize(qsizetype(room));
+    for (;;) {
+        if (used == room) {
+            if (room == cap) {
+                *error = tooLarge();
+                return std::nullopt;
+            }
+            room = std::min(std::max(room * 2, size_t(64 * 1024)), cap);
+            bytes.resize(qsizetype(room));
+        }
+        const ssize_t got = ::read(fd.get(), bytes.data() + used, room - used);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            *error = systemError(errno);
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        used += size_t(got);
+    }
+    bytes.resize(qsizetype(used));
+    return bytes;
+}
+
+std::optional<QByteArray> decode(QByteArray bytes, QString* error)
+{
+    // Dropping a prefix of an unshared array moves no bytes.
     if (bytes.startsWith(QByteArrayView(kMagic, kMagicLength)))
         bytes.remove(0, kMagicLength);
     if (!looksCompressed(bytes))
         return bytes;
     std::optional<QByteArray> inflated = gzipInflate(bytes, kDesignInflateLimit);
+    bytes = QByteArray(); // the compressed bytes are no longer needed
     if (!inflated && error)
         *error = QStringLiteral("The compressed design data is damaged, truncated or too large.");
     return inflated;

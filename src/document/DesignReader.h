@@ -20,10 +20,18 @@ inline constexpr int kMagicLength = 12;
 // Starts with a gzip header or a zlib stream header.
 bool looksCompressed(const QByteArray& data);
 
+// The bytes of a design file, at most maxBytes of them. Only a regular file
+// is read (a link is followed): a folder, device, pipe or socket is refused
+// before anything could block on it, and a file that holds or grows beyond
+// maxBytes is refused without reading more. Paths of Qt resources (":/...")
+// are read from the resources. None, with the reason, on any failure.
+std::optional<QByteArray> readFile(const QString& path, size_t maxBytes, QString* error);
+
 // The XML text of a file: the magic dropped when present, inflated (under
 // kDesignInflateLimit) when the data has a gzip or zlib header. None, with
-// the reason, when inflation fails.
-std::optional<QByteArray> decode(const QByteArray& data, QString* error);
+// the reason, when inflation fails. Plain data is handed back without a copy
+// when the caller gives its bytes away.
+std::optional<QByteArray> decode(QByteArray data, QString* error);
 
 // Parses XML text that the caller keeps alive as long as doc (parsed in
 // place). False, with the reason, when it does not parse or has no root.

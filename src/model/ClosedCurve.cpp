@@ -61,7 +61,7 @@ QPainterPath ClosedCurve::outlinePath() const
         path.addEllipse(rectangle.normalized());
         break;
     case CurveType::curve:
-        path = bezier.path();
+        path = bezier.drawnPath();
         break;
     }
     path.setFillRule(Qt::WindingFill);
@@ -79,6 +79,7 @@ void ClosedCurve::draw(Graphics& g)
 void ClosedCurve::closedCurveBounds()
 {
     if (curveType == CurveType::curve) {
+        bezier.keepPath();
         for (const QPointF& p : bezier.points)
             boundingBox.addPoint(netTransform ? netTransform->map(p) : p);
     } else {

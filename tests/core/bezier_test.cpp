@@ -154,3 +154,26 @@ TEST(BezierSampler, SegmentsStepsAndBounds)
     for (QPointF p : grown)
         EXPECT_TRUE(std::isfinite(p.x()) && std::isfinite(p.y()));
 }
+
+TEST(BezierPath, KeptPathIsDrawnOnlyWhileTheFieldsMatchIt)
+{
+    Bezier b;
+    b.points = {{0, 0}, {1, 0}, {1, 1}};
+    b.closed = true;
+    b.keepPath();
+    EXPECT_EQ(b.drawnPath(), b.path());
+    // Every change the drawing would show gives the path afresh.
+    b.points.push_back({0, 1});
+    EXPECT_EQ(b.drawnPath().elementCount(), 5);
+    b.keepPath();
+    b.points.front() = {-1, -1};
+    EXPECT_EQ(b.drawnPath().elementAt(0).x, -1);
+    b.style = BezierStyle::smooth;
+    EXPECT_EQ(b.drawnPath(), b.path());
+    EXPECT_TRUE(b.drawnPath().elementAt(1).isCurveTo());
+    b.keepPath();
+    b.tension = 2;
+    EXPECT_EQ(b.drawnPath(), b.path());
+    b.closed = false;
+    EXPECT_EQ(b.drawnPath(), b.path());
+}

@@ -3,12 +3,15 @@
 
 #include "DrawingTestSupport.h"
 #include "core/Graphics.h"
+#include "core/PathDetail.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -305,4 +308,188 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
     EXPECT_EQ(qAlpha(twice.pixel(20, 44)), 255);
     EXPECT_EQ(qAlpha(twice.pixel(8, 44)), 0);
     EXPECT_EQ(qAlpha(twice.pixel(32, 44)), 0);
+}
+
+namespace {
+
+// A closed outline of `n` vertices around a circle of `radius` about
+// `centre`, with a square hole, as pours are stored.
+QPainterPath manyVertexOutline(int n, QPointF centre, double radius)
+{
+    QPainterPath p;
+    p.setFillRule(Qt::OddEvenFill);
+    for (int i = 0; i < n; ++i) {
+        const double a = 2 * M_PI * i / n;
+        const QPointF at = centre + radius * QPointF(std::cos(a), std::sin(a) * (1 + 0.1 * std::sin(7 * a)));
+        i == 0 ? p.moveTo(at) : p.lineTo(at);
+    }
+    p.closeSubpath();
+    p.addRect(QRectF(centre - QPointF(radius / 4, radius / 4), QSizeF(radius / 2, radius / 2)));
+    return p;
+}
+
+void fillThroughContext(Graphics& g, const QPainterPath& path)
+{
+    g.context.setFillColor(Qt::black);
+    g.context.beginPath();
+    g.context.addPath(path);
+    g.context.fillPath(Qt::OddEvenFill);
+}
+
+// Pixels whose alpha differs by more than `levels`.
+int pixelsOff(const QImage& a, const QImage& b, int levels)
+{
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            n += std::abs(qAlpha(a.pixel(x, y)) - qAlpha(b.pixel(x, y))) > levels;
+    return n;
+}
+
+// The path as QPainter fills it by itself.
+QImage painterFill(const QPainterPath& path, const QTransform& view, QSize size)
+{
+    QImage img(size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter painter(&img);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setTransform(view);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    painter.drawPath(path);
+    painter.end();
+    return img;
+}
+
+} // namespace
+
+TEST(LevelOfDetail, HugePathsReachThePainterSimplifiedInStripsAndLookTheSame)
+{
+    const QPainterPath outline = manyVertexOutline(200'000, QPointF(5, 5), 4);
+    // Fitted, and zoomed in so that the ring's edge only crosses the corners.
+    for (const double scale : {20.0, 30.0}) {
+        const QTransform view(scale, 0, 0, -scale, 100 - 5 * scale, 100 + 5 * scale);
+        PaintedImage drawn(QSize(200, 200), view);
+        fillThroughContext(*drawn.g, outline);
+        const PathDetail::Handed handed = PathDetail::lastHanded();
+        const QImage& mine = drawn.done();
+        const QImage exact = painterFill(outline, view, QSize(200, 200));
+        // Far fewer edges than stored, a few hundred at a time.
+        EXPECT_LT(handed.elements, 20'000) << scale;
+        if (scale == 20) {
+            EXPECT_GT(handed.calls, 1);
+        }
+        EXPECT_LE(handed.elements, std::int64_t(handed.calls) * PathDetail::kEdgesPerFill) << scale;
+        // The same picture: only edge pixels move, and by little.
+        EXPECT_LE(pixelsOff(mine, exact, 8), 200 * 200 / 200) << scale;
+        EXPECT_LE(maxAlphaDifference(mine, exact), 40) << scale;
+    }
+    // An outline of few vertices near the view is the painter's own.
+    PaintedImage small(QSize(50, 50), QTransform(10, 0, 0, -10, 0, 50));
+    fillThroughContext(*small.g, manyVertexOutline(100, QPointF(2.5, 2.5), 2));
+    EXPECT_EQ(PathDetail::lastHanded().calls, 0);
+}
+
+TEST(LevelOfDetail, PicksOfHugePathsAreExactAtTheBoundary)
+{
+    // A square edge made of a million-point outline: hits stop at x = 4.
+    QPainterPath p;
+    p.moveTo(0, 0);
+    for (int i = 0; i <= 1'000'000; ++i)
+        p.lineTo(4, 8.0 * i / 1'000'000);
+    p.lineTo(0, 8);
+    p.closeSubpath();
+    const double scale = 100;
+    auto fill = [&p](Graphics& g) { fillThroughContext(g, p); };
+    EXPECT_TRUE(picksThrough(pixelCentredOn(QPointF(3.996, 5), scale), fill));
+    EXPECT_FALSE(picksThrough(pixelCentredOn(QPointF(4.006, 5), scale), fill));
+    EXPECT_TRUE(picksThrough(pixelCentredOn(QPointF(0.004, 0.004), scale), fill));
+    EXPECT_FALSE(picksThrough(pixelCentredOn(QPointF(2, 8.006), scale), fill));
+    // The stroke of it too (half a pixel wide either side at this pen).
+    auto stroke = [&p](Graphics& g) {
+        g.context.setLineWidth(0.02);
+        g.context.beginPath();
+        g.context.addPath(p);
+        g.context.strokePath();
+    };
+    EXPECT_TRUE(picksThrough(pixelCentredOn(QPointF(4.005, 3), scale), stroke));
+    EXPECT_FALSE(picksThrough(pixelCentredOn(QPointF(4.03, 3), scale), stroke));
+    EXPECT_FALSE(picksThrough(pixelCentredOn(QPointF(2, 3), scale), stroke));
+}
+
+TEST(LevelOfDetail, FarCoordinatesDrawAsNearOnesDo)
+{
+    // At the smallest zoom the view shows a few pixels of what lies near
+    // the origin; a square reaching 1e24 covers it as one reaching 1e20 does.
+    const QTransform view(1e-4, 0, 0, -1e-4, 50, 50);
+    auto render = [&view](double reach, bool stroked) {
+        PaintedImage img(QSize(100, 100), view);
+        Graphics& g = *img.g;
+        QPainterPath square;
+        square.addRect(QRectF(-reach, -reach, 2 * reach, 2 * reach));
+        QPainterPath rectangle;
+        rectangle.addRect(QRectF(1e5, -reach, 2e5, 2 * reach));
+        QPainterPath polygon;
+        polygon.moveTo(-reach, -reach);
+        polygon.lineTo(reach, -reach);
+        polygon.lineTo(-3e5, 3e5);
+        polygon.closeSubpath();
+        QPainterPath line;
+        line.moveTo(-reach, 1e5);
+        line.lineTo(reach, 1e5);
+        for (const QPainterPath* p : {&square, &rectangle, &polygon}) {
+            g.context.setFillColor(p == &square ? QColor(0, 0, 200, 120) : QColor(200, 0, 0, 120));
+            g.context.beginPath();
+            g.context.addPath(*p);
+            stroked ? g.context.strokePath() : g.context.fillPath();
+        }
+        g.context.setStrokeColor(Qt::green);
+        g.context.setLineWidth(2e4);
+        g.context.beginPath();
+        g.context.addPath(line);
+        g.context.strokePath();
+        return img.done();
+    };
+    for (const bool stroked : {false, true}) {
+        const QImage near = render(1e20, stroked);
+        for (const double reach : {1e22, 1e24, 3e38}) {
+            const QImage far = render(reach, stroked);
+            EXPECT_LE(pixelsOff(far, near, 2), 0) << reach << " stroked " << stroked;
+        }
+    }
+    // And the near picture is what it should be: the square's colour fills
+    // the view, the line crosses it.
+    const QImage near = render(1e20, false);
+    EXPECT_GT(qAlpha(near.pixel(5, 95)), 100);
+    EXPECT_EQ(near.pixelColor(40, 40).green(), 255);
+}
+
+TEST(LevelOfDetail, BandsDrawnOnThreadsAtOnceMatchTheWholeFrame)
+{
+    // Four bands of one frame drawn at once, as a threaded frame draws them,
+    // with nothing kept yet: they share what is built for the path.
+    const QPainterPath outline = manyVertexOutline(200'000, QPointF(5, 5), 4);
+    const QTransform view(20, 0, 0, -20, 0, 200);
+    PathDetail::clearCache();
+    std::vector<QImage> bands(4, QImage(200, 50, QImage::Format_ARGB32_Premultiplied));
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i)
+        threads.emplace_back([&, i] {
+            bands[size_t(i)].fill(Qt::transparent);
+            PaintedImage band(QSize(200, 50), view * QTransform::fromTranslate(0, -50 * i));
+            fillThroughContext(*band.g, outline);
+            bands[size_t(i)] = band.done();
+        });
+    for (std::thread& t : threads)
+        t.join();
+    PaintedImage whole(QSize(200, 200), view);
+    fillThroughContext(*whole.g, outline);
+    const QImage& frame = whole.done();
+    QImage joined(200, 200, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&joined);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (int i = 0; i < 4; ++i)
+        painter.drawImage(0, 50 * i, bands[size_t(i)]);
+    painter.end();
+    EXPECT_EQ(pixelsOff(joined, frame, 2), 0);
 }

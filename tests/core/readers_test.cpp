@@ -170,6 +170,37 @@ TEST(Readers, TextAttributesReplaceTheFieldOnlyWhenPresent)
     EXPECT_EQ(readTextAttribute(pugi::xml_node(), "name", "kept"), QStringLiteral("kept"));
 }
 
+TEST(Readers, IndexedLookupsReadWhatPlainLookupsRead)
+{
+    // 40 attributes are more than the index takes; "a" twice: the first wins.
+    std::string many = "<e";
+    for (int i = 0; i < 40; ++i)
+        many += " n" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+    many += "/>";
+    pugi::xml_document doc = parseXml(R"(<r><e a="1.5" a="2" ab="3" ba="4" b="true" c="1,2"/><f a="7"/>)" + many + "</r>");
+    const pugi::xml_node e = doc.first_child().first_child(), f = e.next_sibling(), big = f.next_sibling();
+    auto readSome = [&] {
+        std::string out;
+        for (int round = 0; round < 2; ++round) {
+            for (pugi::xml_node node : {e, f, big, pugi::xml_node()})
+                for (const char* name : {"a", "ab", "ba", "b", "c", "", "n0", "n39", "n40", "missing"})
+                    out += std::to_string(readDoubleAttribute(node, name, -1)) + (readBoolAttribute(node, name, false) ? "t" : "f")
+                        + std::to_string(readPointAttribute(node, name, {}).y()) + (attributeValue(node, name) ? "+" : "-") + " ";
+        }
+        return out;
+    };
+    const std::string plain = readSome();
+    std::string indexed;
+    {
+        const AttributeIndexScope scope;
+        const AttributeIndexScope nested;
+        indexed = readSome();
+    }
+    EXPECT_EQ(indexed, plain);
+    EXPECT_NE(plain.find("1.500000f"), std::string::npos);
+    EXPECT_EQ(readSome(), plain); // and again once the scopes have ended
+}
+
 TEST(Readers, ReadingIgnoresADecimalCommaLocale)
 {
     const QByteArray before = readAll();

@@ -13,7 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -162,6 +168,67 @@ TEST_F(ReaderTest, UnreadableDataKeepsTheOpenDesignAndRaisesTheAlert)
     EXPECT_FALSE(design.open(QStringLiteral(BRINDLEX_TEST_DATA)));
     EXPECT_EQ(alerts.size(), 1u);
     EXPECT_EQ(design.currentDesignState(), before);
+}
+
+TEST_F(ReaderTest, OnlyRegularFilesAreReadAndNeverBeyondTheLimit)
+{
+    ASSERT_TRUE(design.loadFromBytes(readTestFile("basic.project"), "basic.project"));
+    const auto before = design.currentDesignState();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto link = [&](const char* target, const char* name) {
+        const QString path = dir.filePath(name);
+        EXPECT_EQ(::symlink(target, QFile::encodeName(path).constData()), 0) << name;
+        return path;
+    };
+    // A pipe would block open() until a writer came; a device would never end.
+    const QString pipe = dir.filePath("pipe.project");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString socketPath = dir.filePath("socket.project");
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketName = QFile::encodeName(socketPath);
+    ASSERT_LT(size_t(socketName.size()), sizeof(address.sun_path));
+    std::memcpy(address.sun_path, socketName.constData(), size_t(socketName.size()));
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    const QString refused[] = {pipe, link(QFile::encodeName(pipe).constData(), "link-to-pipe.project"), socketPath,
+        link("/dev/zero", "zero.project"), link("/dev/urandom", "random.project"), link("/dev/null", "null.project"),
+        dir.path()};
+    for (const QString& path : refused) {
+        SCOPED_TRACE(path.toStdString());
+        alerts.clear();
+        EXPECT_FALSE(design.open(path));
+        ASSERT_EQ(alerts.size(), 1u);
+        EXPECT_EQ(alerts[0].title, "Could not open " + path);
+        EXPECT_FALSE(alerts[0].message.isEmpty());
+        EXPECT_EQ(design.currentDesignState(), before);
+    }
+    ::close(sock);
+
+    // The limit holds for the size found and for what a read brings: a
+    // system file that reports no size is cut off at it, too.
+    QString error;
+    const QString exact = dir.filePath("exact.project");
+    QFile f(exact);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(100, 'x'));
+    f.close();
+    EXPECT_EQ(DesignReader::readFile(exact, 100, &error), QByteArray(100, 'x'));
+    EXPECT_FALSE(DesignReader::readFile(exact, 99, &error));
+    EXPECT_EQ(error, "The file is too large.");
+    if (QFile::exists("/proc/self/status")) {
+        error.clear();
+        EXPECT_FALSE(DesignReader::readFile("/proc/self/status", 16, &error));
+        EXPECT_EQ(error, "The file is too large.");
+        EXPECT_TRUE(DesignReader::readFile("/proc/self/status", 1 << 20, &error));
+    }
+
+    // A link to a design file and the samples in the resources still open.
+    ASSERT_TRUE(design.open(link(BRINDLEX_TEST_DATA "/basic.project", "linked.project")));
+    expectBasicDesign(design);
+    EXPECT_TRUE(design.open(QStringLiteral(":/samples/Quorlan.project"))) << design.lastError().toStdString();
+    EXPECT_FALSE(design.open(QStringLiteral(":/samples/none.project")));
 }
 
 TEST_F(ReaderTest, UnknownElementsAreSkippedAndMissingPartsGiveDefaults)

@@ -1,6 +1,8 @@
 #include "EntityTestSupport.h"
 
 #include "core/DrawingContext.h"
+#include "core/Gzip.h"
+#include "core/ImageCache.h"
 #include "core/Graphics.h"
 #include "core/TextMetrics.h"
 #include "document/Design.h"
@@ -23,6 +25,7 @@
 
 #include "../editors/EditorTestSupport.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QLabel>
 #include <QLocale>
@@ -443,7 +446,7 @@ TEST(Picture, ReadingRulesAndImages)
     EXPECT_TRUE(p->rotateInParts);
     EXPECT_EQ(p->extrusionBase, 0.1);
     EXPECT_EQ(p->extrusionHeight, 0.2);
-    EXPECT_EQ(p->image.size(), QSize(20, 10));
+    EXPECT_EQ(p->image().size, QSize(20, 10));
 
     // The attribute's name ends with a blank, which no XML attribute name
     // can: written either way, it is the attribute "subPickable", not read.
@@ -458,14 +461,14 @@ TEST(Picture, ReadingRulesAndImages)
                                       "<pixels size=\"107\">" + broken + "</pixels>",
                                       std::string("<pixels size=\"5\">H4sIAAAAAAACA8tIzcnJBwCGphA2BQAAAA==</pixels>")}) {
         auto none = readMeasured<Picture>("<image width=\"1\" height=\"1\">" + pixels + "</image>");
-        EXPECT_TRUE(none->image.isNull()) << pixels;
+        EXPECT_FALSE(none->hasImage()) << pixels;
     }
     // zlib data reads as well as gzip; a failure keeps the image there is.
     auto z = readMeasured<Picture>(R"(<image><pixels size="1">eJzrDPBz5+WS4mJgYOD19HAJAtJMIMzBBiSLtvGqAClBTxfHkIo5yT/OH/gg3yKZwMPgfor9Z3pk3nagJIOnq5/LOqeEJgAlJRJ6</pixels></image>)");
-    EXPECT_FALSE(z->image.isNull());
+    EXPECT_TRUE(z->hasImage());
     pugi::xml_document doc = parseXml("<image><pixels size=\"1\">" + raw + "</pixels></image>");
     p->readXML(doc.first_child());
-    EXPECT_EQ(p->image.size(), QSize(20, 10));
+    EXPECT_EQ(p->image().size, QSize(20, 10));
 }
 
 TEST(Picture, BoxAndUprightStretchedDrawing)
@@ -498,6 +501,84 @@ TEST(Picture, BoxAndUprightStretchedDrawing)
     const Canvas frame(*empty, 200, {0.5, 0.5});
     EXPECT_TRUE(isRed(frame.at({0.001, 0.5})));
     EXPECT_EQ(frame.at({0.5, 0.5}), QColor(Qt::black));
+}
+
+// Big embedded pictures cost what they show: reading decodes nothing, a
+// drawing decodes at the shown size, and every picture draws even when the
+// cache holds less than their full sizes together.
+TEST(Picture, DecodedLazilyAtTheShownSizeUnderOneBudget)
+{
+    // 1600 x 1600 pictures of one colour each: a few KB encoded, 10 MiB decoded.
+    const int side = 1600, count = 6;
+    std::string entities;
+    std::vector<QColor> colours;
+    for (int i = 0; i < count; ++i) {
+        const QColor colour((i * 70) % 256, 40 + i * 30, 200 - i * 25);
+        colours.push_back(colour);
+        QImage pixels(side, side, QImage::Format_RGB32);
+        pixels.fill(colour);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(pixels.save(&buffer, "PNG"));
+        const QByteArray packed = gzipDeflate(png);
+        entities += "<image x=\"" + std::to_string(i) + "\" y=\"0\" width=\"1\" height=\"1\"><pixels size=\""
+                    + std::to_string(packed.size()) + "\">" + packed.toBase64().toStdString() + "</pixels></image>";
+    }
+    ImageCache& cache = ImageCache::shared();
+    const qint64 savedBudget = cache.budget();
+    cache.clear();
+    const int decodesBefore = cache.decodeCount();
+
+    Design design;
+    ASSERT_TRUE(design.loadFromBytes(QByteArray::fromStdString(
+        "<pictures version=\"12\"><design><sheets><schematic><entities>" + entities
+        + "</entities></schematic></sheets></design></pictures>"), "pictures"));
+    Schematic& sheet = *design.currentDesignState()->schematics.front();
+    sheet.updateGeometry();
+    std::vector<std::shared_ptr<Picture>> pictures;
+    sheet.entityList.collect(pictures);
+    ASSERT_EQ(int(pictures.size()), count);
+    for (const auto& p : pictures)
+        EXPECT_EQ(p->image().size, QSize(side, side));
+    EXPECT_EQ(cache.decodeCount(), decodesBefore);
+    EXPECT_EQ(cache.bytesUsed(), 0);
+
+    // Steps: rounded up, never past the image's own size nor under a pixel.
+    EXPECT_EQ(ImageCache::decodeSize(QSize(100, 30), QSize(side, side)), QSize(128, 32));
+    EXPECT_EQ(ImageCache::decodeSize(QSize(0, 5000), QSize(side, side)), QSize(32, side));
+    EXPECT_EQ(ImageCache::decodeSize(QSize(100, 100), QSize(20, 10)), QSize(20, 10));
+
+    // Picking decodes nothing and hits the picture's box.
+    EXPECT_TRUE(picks(*pictures[0], {0.5, 0.5}));
+    EXPECT_EQ(cache.decodeCount(), decodesBefore);
+
+    // The budget holds two pictures at 1,000 pixels (decoded at 1,024), far
+    // less than all of them at full size; each still draws in its colour.
+    cache.setBudget(qint64(9) * 1024 * 1024);
+    QImage image(count * 1000, 1000, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setTransform(QTransform(1000, 0, 0, -1000, 0, 1000));
+        DrawingContext context(painter);
+        Graphics g(context);
+        sheet.draw(g);
+    }
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(image.pixelColor(i * 1000 + 500, 500), colours[size_t(i)]) << i;
+    EXPECT_EQ(cache.decodeCount(), decodesBefore + count);
+    EXPECT_LE(cache.bytesUsed(), cache.budget());
+    const QImage shown = pictures[0]->decodedImage(QSize(1000, 1000));
+    EXPECT_EQ(shown.size(), ImageCache::decodeSize(QSize(1000, 1000), QSize(side, side)));
+    EXPECT_LT(shown.width(), side);
+
+    // Drawn again at the same size, the last pictures come from the cache.
+    const int decodes = cache.decodeCount();
+    pictures[count - 1]->decodedImage(QSize(1000, 1000));
+    EXPECT_EQ(cache.decodeCount(), decodes);
+    cache.setBudget(savedBudget);
+    cache.clear();
 }
 
 TEST(Picture, EditorMovesAndSizesThePicture)
@@ -943,7 +1024,7 @@ TEST(Annotations2, DesignReadsAndDrawsEveryKind)
     EXPECT_EQ(dimensions[0]->text, "76.2mm");
     EXPECT_EQ(dimensions[4]->text, "Gap A");
     auto picture = std::dynamic_pointer_cast<Picture>(sheet.entityList.entities[7]);
-    EXPECT_EQ(picture->image.size(), QSize(20, 10));
+    EXPECT_EQ(picture->image().size, QSize(20, 10));
     EXPECT_TRUE(picture->rotateInParts);
     auto marker = std::dynamic_pointer_cast<Marker>(sheet.entityList.entities[8]);
     EXPECT_EQ(marker->children.entities.size(), 2u);

@@ -27,7 +27,8 @@ void Curve::readXML(pugi::xml_node element)
 
 void Curve::calculateBoundingBox()
 {
-    const QPainterPath path = bezier.path();
+    bezier.keepPath();
+    const QPainterPath path = bezier.drawnPath();
     if (path.isEmpty())
         return;
     const QRectF bounds = path.controlPointRect();

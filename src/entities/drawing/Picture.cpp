@@ -5,10 +5,24 @@
 #include "editors/ExtrusionEditor.h"
 #include "editors/ParameterEditors.h"
 
+#include <algorithm>
 #include <cmath>
 
 Picture::Picture(GraphicsSheet* sheet) : Entity(sheet)
 {
+}
+
+Picture::~Picture()
+{
+    if (imageKey_)
+        ImageCache::shared().remove(imageKey_);
+}
+
+QImage Picture::decodedImage(QSize shown) const
+{
+    if (!hasImage())
+        return QImage();
+    return ImageCache::shared().image(imageKey_, image_, shown);
 }
 
 void Picture::setCenter(const QPointF& c)
@@ -32,7 +46,13 @@ void Picture::readXML(pugi::xml_node element)
     subPickable = readBoolAttribute(element, "subPickable ", subPickable);
     extrusionBase = readDoubleAttribute(element, "extrusionBase", extrusionBase);
     extrusionHeight = readDoubleAttribute(element, "extrusionHeight", extrusionHeight);
-    image = readBitmapData(element, "pixels", image);
+    // A failure keeps the image there is.
+    if (std::optional<EncodedImage> read = readEncodedImage(element, "pixels")) {
+        if (imageKey_)
+            ImageCache::shared().remove(imageKey_);
+        image_ = std::move(*read);
+        imageKey_ = ImageCache::newKey();
+    }
     // Stored directly so the origin stays exactly as read.
     center_ = rectangle.center();
     setSize(rectangle.size());
@@ -50,13 +70,29 @@ void Picture::draw(Graphics& g)
     // A rectangle with a negative size covers the same area as its normal
     // form; the image is drawn there the right way up.
     const QRectF r = rectangle.normalized();
-    if (!image.isNull() && std::isfinite(r.width()) && std::isfinite(r.height())) {
-        // Scaled images are filtered rather than sampled.
-        QPainter& painter = g.context.painter();
-        const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        g.context.drawImage(r, image);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    if (hasImage() && std::isfinite(r.width()) && std::isfinite(r.height()) && !r.isEmpty()) {
+        if (g.picking) {
+            g.context.saveState();
+            g.context.setFillColor(QColor(Qt::black));
+            g.context.beginPath();
+            g.context.addRect(r);
+            g.context.fillPath();
+            g.context.restoreState();
+        } else {
+            // The rectangle's sides on the device, in pixels.
+            QPainter& painter = g.context.painter();
+            const QTransform t = g.context.transform();
+            const double ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+            const double w = std::hypot(t.m11(), t.m12()) * r.width() * ratio;
+            const double h = std::hypot(t.m21(), t.m22()) * r.height() * ratio;
+            auto pixels = [](double v) { return std::isfinite(v) ? int(std::clamp(std::ceil(v), 1.0, 1e9)) : 1; };
+            const QImage image = decodedImage(QSize(pixels(w), pixels(h)));
+            // Scaled images are filtered rather than sampled.
+            const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            g.context.drawImage(r, image);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+        }
     }
     g.popTransform(singleLevelTransform);
 }

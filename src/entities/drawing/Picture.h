@@ -1,8 +1,10 @@
 #pragma once
 // A raster image placed on a sheet (element "image"): stored in the file as
-// base64 of compressed image data in a "pixels" child, decoded once when
-// read, and drawn stretched into an axis-aligned rectangle.
+// base64 of compressed image data in a "pixels" child, kept encoded, and
+// drawn stretched into an axis-aligned rectangle, decoded at about the size
+// it is shown at through the shared image cache.
 
+#include "core/ImageCache.h"
 #include "editors/EntityEditor.h"
 #include "model/Entity.h"
 
@@ -15,6 +17,7 @@
 class Picture : public Entity {
 public:
     explicit Picture(GraphicsSheet* sheet);
+    ~Picture() override;
 
     // Origin bottom-left (y up), inches.
     QRectF rectangle{0, 0, 0, 0};
@@ -23,8 +26,12 @@ public:
     bool subPickable = false;
     double extrusionBase = 0;
     double extrusionHeight = 0;
-    // The decoded image; null when there is none.
-    QImage image;
+    // The image as read, still encoded; empty bytes when there is none.
+    const EncodedImage& image() const { return image_; }
+    bool hasImage() const { return !image_.bytes.isEmpty(); }
+    // The image decoded for showing at the given size in device pixels (see
+    // ImageCache::decodeSize); null when there is none.
+    QImage decodedImage(QSize shown) const;
 
     // The editing handles, as a rectangle's: setting the centre moves the
     // rectangle (size kept); setting the size keeps the bottom-left corner.
@@ -40,7 +47,8 @@ public:
     // The rectangle's corners through netTransform; no pen, no margin.
     void calculateBoundingBox() override;
     // The selection frame, then the image stretched over the rectangle,
-    // upright in the y-up model.
+    // upright in the y-up model. Picking fills the rectangle instead, so
+    // that it decodes nothing.
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("Picture"); }
     QWidget* editorView() override;
@@ -48,6 +56,8 @@ public:
 private:
     QPointF center_{0, 0};
     QSizeF size_{0, 0};
+    EncodedImage image_;
+    quint64 imageKey_ = 0; // the image's name in the cache
 };
 
 // "Center", "Size" and the extrusion section.

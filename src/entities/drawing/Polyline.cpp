@@ -126,6 +126,31 @@ void PolygonWithArcs::update()
     }
     if (!hasArcs())
         graphicsPath.reset();
+    // Built once here rather than on every draw: a chain may have a million
+    // points.
+    linePath_ = QPainterPath();
+    linePathPoints_ = nullptr;
+    if (!graphicsPath && !points.empty()) {
+        linePath_.setFillRule(Qt::WindingFill);
+        linePath_.moveTo(points.front());
+        for (size_t i = closed ? 1 : 0; i < points.size(); ++i)
+            linePath_.lineTo(points[i]);
+        if (closed)
+            linePath_.closeSubpath();
+        linePathPoints_ = points.data();
+        linePathCount_ = points.size();
+        linePathClosed_ = closed;
+        linePathFront_ = points.front();
+        linePathBack_ = points.back();
+    }
+}
+
+const QPainterPath* PolygonWithArcs::linePath() const
+{
+    if (!linePathPoints_ || linePathPoints_ != points.data() || linePathCount_ != points.size() || linePathClosed_ != closed
+        || points.empty() || linePathFront_ != points.front() || linePathBack_ != points.back())
+        return nullptr;
+    return &linePath_;
 }
 
 void PolygonWithArcs::resolveArcs()
@@ -342,8 +367,16 @@ void Polyline::draw(Graphics& g)
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);
     const std::vector<QPointF>& points = polygonWithArcs.points;
+    const QPainterPath* line = polygonWithArcs.linePath();
     if (polygonWithArcs.graphicsPath) {
         g.fillAndStrokePath(*polygonWithArcs.graphicsPath, pen, brush);
+    } else if (line && polygonWithArcs.closed) {
+        g.fillAndStrokePath(*line, pen, brush);
+    } else if (line && isDrawable(pen.color)) {
+        g.applyPen(pen);
+        g.context.beginPath();
+        g.context.addPath(*line);
+        g.context.strokePath();
     } else if (polygonWithArcs.closed) {
         g.fillAndStrokePolygon(points, pen, brush);
     } else if (!points.empty() && isDrawable(pen.color)) {

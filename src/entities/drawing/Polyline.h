@@ -56,6 +56,9 @@ public:
     // The outline with its arcs; present only while some vertex is an arc.
     std::optional<QPainterPath> graphicsPath = QPainterPath();
     bool closed = true;
+    // The chain through `points` of a polygon without arcs (closed when
+    // closed), made by update; null once the points no longer match it.
+    const QPainterPath* linePath() const;
 
     // "closed" (missing: true) and the "vertex" children ("at", "arc",
     // "reverse", "center").
@@ -71,6 +74,13 @@ public:
     // The chain from vertex 0 through every segment (back to vertex 0 when
     // closed), using the true vertex positions; arcs run clockwise.
     void addToPath(QPainterPath& path) const;
+
+private:
+    QPainterPath linePath_;
+    const QPointF* linePathPoints_ = nullptr;
+    size_t linePathCount_ = 0;
+    bool linePathClosed_ = false;
+    QPointF linePathFront_, linePathBack_;
 };
 
 class Polyline : public Entity, public IPen, public IBrush, public IExtrudable {

@@ -1,0 +1,956 @@
+#include "core/PathDetail.h"
+
+#include <QBrush>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace PathDetail {
+namespace {
+
+thread_local Handed handed;
+
+using Points = std::vector<QPointF>;
+
+struct Box {
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    void add(double x, double y)
+    {
+        x0 = std::min(x0, x);
+        y0 = std::min(y0, y);
+        x1 = std::max(x1, x);
+        y1 = std::max(y1, y);
+    }
+    void add(const Box& b)
+    {
+        add(b.x0, b.y0);
+        add(b.x1, b.y1);
+    }
+};
+
+Box pointBox(double x, double y) { return Box{x, y, x, y}; }
+
+// Segments of one subpath from the on-curve point at element `first` to the
+// one at `last`; their control points lie in `bounds`.
+struct Chunk {
+    int first = 0;
+    int last = 0;
+    Box bounds;
+};
+
+struct Subpath {
+    int firstChunk = 0;
+    int chunkCount = 0;
+    Box bounds;
+    bool closed = false; // ends where it starts
+};
+
+constexpr int kSegmentsPerChunk = 64;
+// Solid lines at most this wide on the device join their huge outlines
+// with bevels.
+constexpr double kThinPixels = 1.5;
+// Levels of detail kept per path, and what the cache may hold.
+constexpr size_t kLevelsPerPath = 6;
+constexpr size_t kMaxPaths = 64;
+constexpr std::int64_t kMaxCachedElements = 8'000'000;
+// Curves are flattened this finely (device pixels) when drawn exactly.
+constexpr double kExactFlatness = 0.02;
+
+// One zoom step of a path: each chunk's points flattened and simplified in
+// the path's coordinates, made on first use and published atomically.
+struct Level {
+    Level(int key, size_t count, double tolerance)
+        : key(key), tolerance(tolerance), count(count), chunks(new std::atomic<Points*>[count])
+    {
+        for (size_t i = 0; i < count; ++i)
+            chunks[i].store(nullptr, std::memory_order_relaxed);
+    }
+    ~Level()
+    {
+        for (size_t i = 0; i < count; ++i)
+            delete chunks[i].load(std::memory_order_relaxed);
+    }
+    Level(const Level&) = delete;
+    Level& operator=(const Level&) = delete;
+    const int key;
+    const double tolerance; // in the path's coordinates
+    const size_t count;
+    std::unique_ptr<std::atomic<Points*>[]> chunks;
+};
+
+struct Index {
+    QPainterPath path; // keeps the elements, and the address they are known by, alive
+    std::vector<Subpath> subpaths;
+    std::vector<Chunk> chunks;
+    std::mutex levelsMutex;
+    std::vector<std::shared_ptr<Level>> levels; // most recently used last
+    std::uint64_t lastUse = 0;
+};
+
+QPointF pointAt(const QPainterPath& p, int i)
+{
+    const QPainterPath::Element& e = p.elementAt(i);
+    return QPointF(e.x, e.y);
+}
+
+void buildIndex(Index& index)
+{
+    const QPainterPath& p = index.path;
+    const int n = p.elementCount();
+    int i = 0;
+    while (i < n) {
+        const int start = i;
+        int end = i + 1;
+        while (end < n && p.elementAt(end).type != QPainterPath::MoveToElement)
+            ++end;
+        Subpath s;
+        s.firstChunk = int(index.chunks.size());
+        const QPointF first = pointAt(p, start);
+        Box box = pointBox(first.x(), first.y());
+        Chunk chunk{start, start, box};
+        int segments = 0;
+        int lastPoint = start;
+        for (int j = start + 1; j < end;) {
+            const int segmentEnd = p.elementAt(j).type == QPainterPath::CurveToElement ? j + 2 : j;
+            if (segmentEnd >= end)
+                break; // a curve cut short: not drawn
+            for (int k = j; k <= segmentEnd; ++k)
+                chunk.bounds.add(p.elementAt(k).x, p.elementAt(k).y);
+            j = segmentEnd + 1;
+            lastPoint = segmentEnd;
+            if (++segments == kSegmentsPerChunk || j >= end) {
+                chunk.last = segmentEnd;
+                box.add(chunk.bounds);
+                index.chunks.push_back(chunk);
+                const QPointF at = pointAt(p, segmentEnd);
+                chunk = Chunk{segmentEnd, segmentEnd, pointBox(at.x(), at.y())};
+                segments = 0;
+            }
+        }
+        if (segments > 0) {
+            chunk.last = lastPoint;
+            box.add(chunk.bounds);
+            index.chunks.push_back(chunk);
+        }
+        s.chunkCount = int(index.chunks.size()) - s.firstChunk;
+        s.bounds = box;
+        s.closed = s.chunkCount > 0 && pointAt(p, lastPoint) == first;
+        if (s.chunkCount > 0)
+            index.subpaths.push_back(s);
+        i = end;
+    }
+}
+
+// The path's data is its identity: copies share it, and any change to a
+// path gives it data of its own. The cache holds a copy, so the address is
+// not reused while an entry lives.
+const void* identity(const QPainterPath& path)
+{
+    static_assert(sizeof(QPainterPath) == sizeof(void*));
+    const void* d = nullptr;
+    std::memcpy(&d, static_cast<const void*>(&path), sizeof d);
+    return d;
+}
+
+struct Cache {
+    std::mutex mutex;
+    std::vector<std::shared_ptr<Index>> entries;
+    std::uint64_t clock = 0;
+    std::int64_t elements = 0;
+};
+
+Cache& cache()
+{
+    static Cache c;
+    return c;
+}
+
+std::shared_ptr<Index> cachedIndex(const QPainterPath& path)
+{
+    Cache& c = cache();
+    const std::lock_guard<std::mutex> lock(c.mutex);
+    const void* key = identity(path);
+    for (const std::shared_ptr<Index>& e : c.entries)
+        if (identity(e->path) == key && e->path.elementCount() == path.elementCount()) {
+            e->lastUse = ++c.clock;
+            return e;
+        }
+    auto e = std::make_shared<Index>();
+    e->path = path;
+    buildIndex(*e);
+    e->lastUse = ++c.clock;
+    c.entries.push_back(e);
+    c.elements += path.elementCount();
+    while (c.entries.size() > 1 && (c.entries.size() > kMaxPaths || c.elements > kMaxCachedElements)) {
+        auto oldest = std::min_element(c.entries.begin(), c.entries.end(),
+            [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; });
+        c.elements -= (*oldest)->path.elementCount();
+        c.entries.erase(oldest);
+    }
+    return e;
+}
+
+bool usable(const QTransform& t)
+{
+    return t.isAffine() && std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21())
+        && std::isfinite(t.m22()) && std::isfinite(t.dx()) && std::isfinite(t.dy())
+        && t.m11() * t.m22() - t.m12() * t.m21() != 0;
+}
+
+inline QPointF mapped(const QTransform& t, double x, double y)
+{
+    return QPointF(t.m11() * x + t.m21() * y + t.dx(), t.m12() * x + t.m22() * y + t.dy());
+}
+
+Box mapBox(const Box& b, const QTransform& t)
+{
+    const QPointF a = mapped(t, b.x0, b.y0), c = mapped(t, b.x1, b.y1);
+    Box out = pointBox(a.x(), a.y());
+    out.add(c.x(), c.y());
+    if (t.m12() != 0 || t.m21() != 0) {
+        const QPointF d = mapped(t, b.x0, b.y1), e = mapped(t, b.x1, b.y0);
+        out.add(d.x(), d.y());
+        out.add(e.x(), e.y());
+    }
+    return out;
+}
+
+// Largest stretch of the transform's linear part.
+double maxScale(const QTransform& t)
+{
+    const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
+    const double e = a * a + b * b + c * c + d * d, det = a * d - b * c;
+    return std::sqrt((e + std::sqrt(std::max(0.0, e * e - 4 * det * det))) / 2);
+}
+
+// Wholly on the far side of one edge of the rectangle.
+inline bool outside(const Box& b, const QRectF& r)
+{
+    return b.x1 < r.left() || b.x0 > r.right() || b.y1 < r.top() || b.y0 > r.bottom();
+}
+
+// The part of the device the painter draws on now (its clip included), in
+// the painter's logical coordinates; and the rows between which a fill may
+// be cut without changing a pixel (0: nowhere).
+struct Target {
+    QRectF rect;
+    int rowStep = 0;
+};
+
+// The painter's whole device in its logical coordinates.
+bool deviceRect(QPainter& painter, QRectF& rect, double& ratio)
+{
+    const QPaintDevice* device = painter.device();
+    if (!device || device->width() <= 0 || device->height() <= 0)
+        return false;
+    ratio = device->devicePixelRatio();
+    if (!(ratio > 0))
+        return false;
+    rect = QRectF(0, 0, device->width() / ratio, device->height() / ratio);
+    return true;
+}
+
+Target targetOf(QPainter& painter, const QRectF& device, double ratio)
+{
+    Target target;
+    target.rect = device;
+    if (painter.hasClipping())
+        target.rect &= painter.transform().mapRect(painter.clipBoundingRect());
+    for (int k = 1; k <= 8; ++k)
+        if (std::abs(k * ratio - std::round(k * ratio)) < 1e-9) {
+            target.rowStep = k;
+            break;
+        }
+    return target;
+}
+
+// Whether the path reaches beyond the area by more than kFarPixels. The
+// bounds are the path's own, kept inside it once worked out.
+bool reachesFar(const QPainterPath& path, const QTransform& t, const QRectF& area)
+{
+    const QRectF r = path.controlPointRect();
+    const Box b = mapBox(Box{r.left(), r.top(), r.right(), r.bottom()}, t);
+    const QRectF safe = area.adjusted(-kFarPixels, -kFarPixels, kFarPixels, kFarPixels);
+    return !(b.x0 >= safe.left() && b.x1 <= safe.right() && b.y0 >= safe.top() && b.y1 <= safe.bottom());
+}
+
+// Appends the cubic's points after p0, on uniform steps fine enough to stray
+// from it by at most `flatness`.
+void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, double flatness, Points& out)
+{
+    const QPointF d1 = p0 - 2 * c1 + c2, d2 = c1 - 2 * c2 + p3;
+    const double m2 = std::max(QPointF::dotProduct(d1, d1), QPointF::dotProduct(d2, d2));
+    // One step strays by at most 3/4 of the larger second difference.
+    if (0.5625 * m2 <= flatness * flatness) {
+        out.push_back(p3);
+        return;
+    }
+    const double steps = std::ceil(std::sqrt(0.75 * std::sqrt(m2) / flatness));
+    const int n = std::isfinite(steps) ? int(std::clamp(steps, 1.0, 1024.0)) : 1;
+    for (int k = 1; k < n; ++k) {
+        const double t = double(k) / n, u = 1 - t;
+        out.push_back(u * u * u * p0 + 3 * u * u * t * c1 + 3 * u * t * t * c2 + t * t * t * p3);
+    }
+    out.push_back(p3);
+}
+
+// Appends the chunk's points after its first, mapped by t, curves flattened.
+void appendChunk(const QPainterPath& p, const Chunk& c, const QTransform& t, double flatness, Points& out)
+{
+    const QPainterPath::Element& start = p.elementAt(c.first);
+    QPointF current = mapped(t, start.x, start.y);
+    for (int j = c.first + 1; j <= c.last;) {
+        const QPainterPath::Element& e = p.elementAt(j);
+        if (e.type == QPainterPath::CurveToElement && j + 2 <= c.last) {
+            const QPainterPath::Element& e2 = p.elementAt(j + 1);
+            const QPainterPath::Element& e3 = p.elementAt(j + 2);
+            const QPointF end = mapped(t, e3.x, e3.y);
+            flattenCubic(current, mapped(t, e.x, e.y), mapped(t, e2.x, e2.y), end, flatness, out);
+            current = end;
+            j += 3;
+        } else {
+            current = mapped(t, e.x, e.y);
+            out.push_back(current);
+            ++j;
+        }
+    }
+}
+
+// Appends the points of in[1..n) that keep the polyline within about
+// `tolerance` of the original (its last point always): each kept segment
+// runs from its anchor in a direction that passes every skipped point by
+// less than the tolerance.
+void simplify(const QPointF* in, size_t n, double tolerance, Points& out)
+{
+    if (n < 2)
+        return;
+    const double t2 = tolerance * tolerance;
+    QPointF a = in[0];
+    size_t i = 1;
+    while (i < n) {
+        bool cone = false;
+        double lox = 0, loy = 0, hix = 0, hiy = 0, reach = 0;
+        size_t lastOk = i, j = i;
+        for (; j < n; ++j) {
+            const double vx = in[j].x() - a.x(), vy = in[j].y() - a.y();
+            const double r2 = vx * vx + vy * vy;
+            const double r = std::sqrt(r2);
+            if (r < reach - tolerance)
+                break; // turned back past a skipped point
+            if (r2 <= t2) {
+                lastOk = j;
+                continue;
+            }
+            if (cone && (lox * vy - loy * vx < 0 || vx * hiy - vy * hix < 0))
+                break;
+            lastOk = j;
+            const double s = tolerance / r, c = std::sqrt(1 - s * s);
+            const double ux = vx / r, uy = vy / r;
+            const double nlx = ux * c + uy * s, nly = -ux * s + uy * c;
+            const double nhx = ux * c - uy * s, nhy = ux * s + uy * c;
+            if (!cone) {
+                lox = nlx, loy = nly, hix = nhx, hiy = nhy;
+                cone = true;
+            } else {
+                if (lox * nly - loy * nlx > 0)
+                    lox = nlx, loy = nly;
+                if (nhx * hiy - nhy * hix > 0)
+                    hix = nhx, hiy = nhy;
+            }
+            reach = std::max(reach, r);
+        }
+        if (j == n) {
+            out.push_back(in[n - 1]);
+            return;
+        }
+        out.push_back(in[lastOk]);
+        a = in[lastOk];
+        i = lastOk + 1;
+    }
+}
+
+const Points& levelPoints(const Index& index, Level& level, size_t chunk)
+{
+    std::atomic<Points*>& slot = level.chunks[chunk];
+    if (Points* p = slot.load(std::memory_order_acquire))
+        return *p;
+    const Chunk& c = index.chunks[chunk];
+    Points flat;
+    flat.push_back(pointAt(index.path, c.first));
+    appendChunk(index.path, c, QTransform(), level.tolerance / 4, flat);
+    auto fresh = std::make_unique<Points>();
+    simplify(flat.data(), flat.size(), level.tolerance * 3 / 4, *fresh);
+    fresh->shrink_to_fit();
+    Points* expected = nullptr;
+    if (slot.compare_exchange_strong(expected, fresh.get(), std::memory_order_acq_rel))
+        return *fresh.release();
+    return *expected;
+}
+
+// The level of detail for drawing under t; null where there is none.
+std::shared_ptr<Level> levelFor(Index& index, const QTransform& t)
+{
+    const double scale = maxScale(t);
+    if (!(scale > 0) || !std::isfinite(scale))
+        return nullptr;
+    // Half-octave zoom steps, rounded up so that the tolerance never grows
+    // past kTolerancePixels on the device.
+    const double step = std::ceil(std::log2(scale) * 2);
+    if (!(std::abs(step) < 4000))
+        return nullptr;
+    const int key = int(step);
+    const std::lock_guard<std::mutex> lock(index.levelsMutex);
+    for (auto it = index.levels.begin(); it != index.levels.end(); ++it)
+        if ((*it)->key == key) {
+            std::shared_ptr<Level> found = *it;
+            index.levels.erase(it);
+            index.levels.push_back(found);
+            return found;
+        }
+    auto level = std::make_shared<Level>(key, index.chunks.size(), kTolerancePixels / std::exp2(key / 2.0));
+    index.levels.push_back(level);
+    if (index.levels.size() > kLevelsPerPath)
+        index.levels.erase(index.levels.begin());
+    return level;
+}
+
+// The chunk's points after its first, on the device.
+void emitChunk(const Index& index, size_t chunk, Level* level, const QTransform& t, Points& out)
+{
+    if (!level) {
+        appendChunk(index.path, index.chunks[chunk], t, kExactFlatness, out);
+        return;
+    }
+    for (const QPointF& p : levelPoints(index, *level, chunk))
+        out.push_back(mapped(t, p.x(), p.y()));
+}
+
+// One Sutherland-Hodgman stage: keeps the side of a line where `inside`
+// holds; `cross` gives where an edge meets the line.
+template <class Inside, class Cross>
+void clipStage(const Points& in, Points& out, Inside inside, Cross cross)
+{
+    out.clear();
+    if (in.empty())
+        return;
+    QPointF previous = in.back();
+    bool previousIn = inside(previous);
+    for (const QPointF& p : in) {
+        const bool pIn = inside(p);
+        if (pIn != previousIn)
+            out.push_back(cross(previous, p));
+        if (pIn)
+            out.push_back(p);
+        previous = p;
+        previousIn = pIn;
+    }
+}
+
+// Where the edge meets the line, worked out from its end nearer to the line:
+// an edge from far away still lands exactly where it crosses the view.
+QPointF atY(QPointF a, QPointF b, double y)
+{
+    if (std::abs(b.y() - y) < std::abs(a.y() - y))
+        std::swap(a, b);
+    const double t = (y - a.y()) / (b.y() - a.y());
+    return QPointF(a.x() + t * (b.x() - a.x()), y);
+}
+
+QPointF atX(QPointF a, QPointF b, double x)
+{
+    if (std::abs(b.x() - x) < std::abs(a.x() - x))
+        std::swap(a, b);
+    const double t = (x - a.x()) / (b.x() - a.x());
+    return QPointF(x, a.y() + t * (b.y() - a.y()));
+}
+
+// The part of the segment inside the rectangle; false when none.
+bool clipSegment(QPointF& a, QPointF& b, const QRectF& r)
+{
+    if (a.x() < r.left() && b.x() < r.left())
+        return false;
+    if (a.x() < r.left())
+        a = atX(a, b, r.left());
+    else if (b.x() < r.left())
+        b = atX(a, b, r.left());
+    if (a.x() > r.right() && b.x() > r.right())
+        return false;
+    if (a.x() > r.right())
+        a = atX(a, b, r.right());
+    else if (b.x() > r.right())
+        b = atX(a, b, r.right());
+    if (a.y() < r.top() && b.y() < r.top())
+        return false;
+    if (a.y() < r.top())
+        a = atY(a, b, r.top());
+    else if (b.y() < r.top())
+        b = atY(a, b, r.top());
+    if (a.y() > r.bottom() && b.y() > r.bottom())
+        return false;
+    if (a.y() > r.bottom())
+        a = atY(a, b, r.bottom());
+    else if (b.y() > r.bottom())
+        b = atY(a, b, r.bottom());
+    return true;
+}
+
+void clipAbove(const Points& in, Points& out, double y) // keeps y <= bound
+{
+    clipStage(in, out, [y](QPointF p) { return p.y() <= y; }, [y](QPointF a, QPointF b) { return atY(a, b, y); });
+}
+
+void clipBelow(const Points& in, Points& out, double y) // keeps y >= bound
+{
+    clipStage(in, out, [y](QPointF p) { return p.y() >= y; }, [y](QPointF a, QPointF b) { return atY(a, b, y); });
+}
+
+// The closed polygon clipped to the rectangle (winding numbers inside it
+// kept); `in` is used as scratch.
+void clipToRect(Points& in, Points& out, const QRectF& r)
+{
+    Box b = pointBox(in.front().x(), in.front().y());
+    for (const QPointF& p : in)
+        b.add(p.x(), p.y());
+    if (b.x0 < r.left()) {
+        clipStage(in, out, [x = r.left()](QPointF p) { return p.x() >= x; },
+            [x = r.left()](QPointF a, QPointF c) { return atX(a, c, x); });
+        in.swap(out);
+    }
+    if (b.x1 > r.right()) {
+        clipStage(in, out, [x = r.right()](QPointF p) { return p.x() <= x; },
+            [x = r.right()](QPointF a, QPointF c) { return atX(a, c, x); });
+        in.swap(out);
+    }
+    if (b.y0 < r.top()) {
+        clipBelow(in, out, r.top());
+        in.swap(out);
+    }
+    if (b.y1 > r.bottom()) {
+        clipAbove(in, out, r.bottom());
+        in.swap(out);
+    }
+    out.swap(in);
+}
+
+// Fills the contours, which lie in the region, cutting the region in two
+// along whole pixel rows or columns (the longer way) until each piece holds
+// few edges: the scan converter's cost grows with the edges it walks per
+// band of rows and with the cells it meets per row, and pixels on either
+// side of a whole-pixel cut come out exactly as from one fill.
+void fillPolygons(QPainter& painter, std::vector<Points>& contours, Qt::FillRule rule, int step, const QRectF& region)
+{
+    size_t edges = 0;
+    for (const Points& c : contours)
+        edges += c.size();
+    if (edges == 0)
+        return;
+    if (edges > size_t(kEdgesPerFill) && step > 0) {
+        const bool rows = region.height() >= region.width();
+        const double lo0 = rows ? region.top() : region.left(), hi0 = rows ? region.bottom() : region.right();
+        const double mid = std::floor((lo0 + hi0) / 2 / step) * step;
+        if (mid > lo0 && mid < hi0) {
+            auto along = [rows](QPointF p) { return rows ? p.y() : p.x(); };
+            std::vector<Points> first, second;
+            Points piece;
+            for (Points& c : contours) {
+                double lo = along(c.front()), hi = lo;
+                for (const QPointF& p : c) {
+                    lo = std::min(lo, along(p));
+                    hi = std::max(hi, along(p));
+                }
+                if (hi <= mid) {
+                    first.push_back(std::move(c));
+                    continue;
+                }
+                if (lo >= mid) {
+                    second.push_back(std::move(c));
+                    continue;
+                }
+                if (rows)
+                    clipAbove(c, piece, mid);
+                else
+                    clipStage(c, piece, [mid](QPointF p) { return p.x() <= mid; }, [mid](QPointF a, QPointF b) { return atX(a, b, mid); });
+                if (piece.size() >= 3)
+                    first.push_back(piece);
+                if (rows)
+                    clipBelow(c, piece, mid);
+                else
+                    clipStage(c, piece, [mid](QPointF p) { return p.x() >= mid; }, [mid](QPointF a, QPointF b) { return atX(a, b, mid); });
+                if (piece.size() >= 3)
+                    second.push_back(piece);
+            }
+            contours = {};
+            QRectF a = region, b = region;
+            if (rows) {
+                a.setBottom(mid);
+                b.setTop(mid);
+            } else {
+                a.setRight(mid);
+                b.setLeft(mid);
+            }
+            fillPolygons(painter, first, rule, step, a);
+            fillPolygons(painter, second, rule, step, b);
+            return;
+        }
+    }
+    if (contours.size() == 1 && contours.front().size() <= size_t(std::numeric_limits<int>::max())) {
+        painter.drawPolygon(contours.front().data(), int(contours.front().size()), rule);
+    } else {
+        QPainterPath path;
+        path.setFillRule(rule);
+        for (const Points& c : contours) {
+            path.moveTo(c.front());
+            for (size_t i = 1; i < c.size(); ++i)
+                path.lineTo(c[i]);
+            path.closeSubpath();
+        }
+        painter.drawPath(path);
+    }
+    handed.elements += std::int64_t(edges);
+    ++handed.calls;
+}
+
+// A run of the outline that reaches the guard band, on the device, with
+// the length of the path before it (in the path's coordinates).
+struct Run {
+    Points points;
+    double before = 0;
+    bool closed = false;
+};
+
+// The runs' parts that come within `reach` of the region.
+std::vector<Run> runsNear(const std::vector<Run>& runs, const QRectF& region, double reach)
+{
+    std::vector<Run> out;
+    const QRectF near = region.adjusted(-reach, -reach, reach, reach);
+    auto touches = [&near](const Box& b) { return !outside(b, near); };
+    for (const Run& run : runs) {
+        Box all = pointBox(run.points.front().x(), run.points.front().y());
+        for (const QPointF& p : run.points)
+            all.add(p.x(), p.y());
+        if (!touches(all))
+            continue;
+        if (all.x0 >= near.left() && all.x1 <= near.right() && all.y0 >= near.top() && all.y1 <= near.bottom()) {
+            out.push_back(run);
+            continue;
+        }
+        Run piece;
+        for (size_t i = 1; i < run.points.size(); ++i) {
+            const QPointF a = run.points[i - 1], b = run.points[i];
+            Box segment = pointBox(a.x(), a.y());
+            segment.add(b.x(), b.y());
+            if (!touches(segment)) {
+                if (piece.points.size() >= 2)
+                    out.push_back(std::move(piece));
+                piece = Run();
+                continue;
+            }
+            if (piece.points.empty())
+                piece.points.push_back(a);
+            piece.points.push_back(b);
+        }
+        if (piece.points.size() >= 2)
+            out.push_back(std::move(piece));
+    }
+    return out;
+}
+
+// Strokes solid runs, in pieces of whole pixel rows or columns when there
+// are many points: each piece strokes only the runs that come near it,
+// clipped to its pixels, so that the scan converter never meets many cells
+// in one row.
+void strokeRuns(QPainter& painter, std::vector<Run>& runs, const QPen& pen, const QTransform& toDevice,
+    const QTransform& back, double reach, int step, const QRectF& region, bool clip)
+{
+    size_t points = 0;
+    for (const Run& run : runs)
+        points += run.points.size();
+    if (points == 0)
+        return;
+    if (points > size_t(kEdgesPerFill) && step > 0) {
+        const bool rows = region.height() >= region.width();
+        const double lo = rows ? region.top() : region.left(), hi = rows ? region.bottom() : region.right();
+        const double mid = std::floor((lo + hi) / 2 / step) * step;
+        if (mid - lo > 2 * reach && hi - mid > 2 * reach) {
+            QRectF a = region, b = region;
+            if (rows) {
+                a.setBottom(mid);
+                b.setTop(mid);
+            } else {
+                a.setRight(mid);
+                b.setLeft(mid);
+            }
+            std::vector<Run> first = runsNear(runs, a, reach);
+            std::vector<Run> second = runsNear(runs, b, reach);
+            runs = {};
+            strokeRuns(painter, first, pen, toDevice, back, reach, step, a, true);
+            strokeRuns(painter, second, pen, toDevice, back, reach, step, b, true);
+            return;
+        }
+    }
+    QPainterPath all;
+    for (const Run& run : runs) {
+        all.moveTo(back.map(run.points.front()));
+        for (size_t i = 1; i < run.points.size(); ++i)
+            all.lineTo(back.map(run.points[i]));
+        if (run.closed)
+            all.closeSubpath();
+    }
+    painter.save();
+    if (clip) {
+        painter.setTransform(QTransform());
+        painter.setClipRect(region, Qt::IntersectClip);
+    }
+    painter.setTransform(toDevice);
+    painter.strokePath(all, pen);
+    painter.restore();
+    handed.elements += std::int64_t(points);
+    ++handed.calls;
+}
+
+// The index to draw the path by: the kept one for a huge path, else a
+// fresh one in `local`.
+const Index* indexFor(const QPainterPath& path, std::shared_ptr<Index>& kept, Index& local)
+{
+    if (path.elementCount() >= kHugeElements) {
+        kept = cachedIndex(path);
+        return kept.get();
+    }
+    local.path = path;
+    buildIndex(local);
+    return &local;
+}
+
+} // namespace
+
+bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, Qt::FillRule rule, const QBrush& brush, bool exact)
+{
+    handed = Handed();
+    const int n = path.elementCount();
+    QRectF device;
+    double ratio = 1;
+    if (n == 0 || !usable(toDevice) || !deviceRect(painter, device, ratio)
+        || (n < kHugeElements && !reachesFar(path, toDevice, device)))
+        return false;
+    const Target target = targetOf(painter, device, ratio);
+    std::shared_ptr<Index> kept;
+    Index local;
+    const Index* index = indexFor(path, kept, local);
+    // Picking draws into a single pixel: always exactly.
+    exact = exact || !kept || (target.rect.width() <= 2 && target.rect.height() <= 2);
+    const std::shared_ptr<Level> level = exact ? nullptr : levelFor(*kept, toDevice);
+
+    // A guard band of whole pixels around the area drawn.
+    const QRectF guard(QPointF(std::floor(target.rect.left()) - 2, std::floor(target.rect.top()) - 2),
+        QPointF(std::ceil(target.rect.right()) + 2, std::ceil(target.rect.bottom()) + 2));
+    std::vector<Points> contours;
+    Points raw, clipped;
+    for (const Subpath& s : index->subpaths) {
+        // A subpath wholly beyond one edge winds no point inside.
+        if (outside(mapBox(s.bounds, toDevice), guard))
+            continue;
+        raw.clear();
+        const QPainterPath::Element& start = index->path.elementAt(index->chunks[size_t(s.firstChunk)].first);
+        raw.push_back(mapped(toDevice, start.x, start.y));
+        for (int k = 0; k < s.chunkCount; ++k) {
+            const size_t ci = size_t(s.firstChunk + k);
+            const Chunk& c = index->chunks[ci];
+            if (outside(mapBox(c.bounds, toDevice), guard)) {
+                // Its points and the straight way back enclose nothing inside.
+                const QPainterPath::Element& end = index->path.elementAt(c.last);
+                raw.push_back(mapped(toDevice, end.x, end.y));
+                continue;
+            }
+            emitChunk(*index, ci, level.get(), toDevice, raw);
+        }
+        clipToRect(raw, clipped, guard);
+        if (clipped.size() >= 3)
+            contours.push_back(std::move(clipped));
+        clipped = Points();
+    }
+
+    painter.save();
+    painter.setTransform(QTransform());
+    painter.setPen(Qt::NoPen);
+    QBrush deviceBrush = brush;
+    if (brush.style() != Qt::SolidPattern && brush.style() != Qt::NoBrush)
+        deviceBrush.setTransform(brush.transform() * toDevice);
+    painter.setBrush(deviceBrush);
+    fillPolygons(painter, contours, rule, target.rowStep, guard);
+    painter.restore();
+    return true;
+}
+
+bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen, bool exact)
+{
+    handed = Handed();
+    const int n = path.elementCount();
+    QRectF device;
+    double ratio = 1;
+    const bool dashed = pen.style() != Qt::SolidLine;
+    if (n == 0 || pen.style() == Qt::NoPen || !usable(toDevice) || !deviceRect(painter, device, ratio)
+        || ((n < kHugeElements || dashed) && !reachesFar(path, toDevice, device)))
+        return false;
+    const Target target = targetOf(painter, device, ratio);
+    bool invertible = false;
+    const QTransform back = toDevice.inverted(&invertible);
+    if (!invertible || !usable(back))
+        return false;
+    const double scale = maxScale(toDevice);
+    const double width = pen.widthF() > 0 ? pen.widthF() * scale : 1;
+    const bool miter = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
+    const double reach = width / 2 * (miter ? std::max(pen.miterLimit(), 1.5) : 1.5) + 2;
+    if (!std::isfinite(reach))
+        return false;
+    const QRectF guard = target.rect.adjusted(-reach, -reach, reach, reach);
+    // The dashes follow the length along the path: a dashed path is only
+    // cut when far, and keeps every vertex.
+    std::shared_ptr<Index> kept;
+    Index local;
+    const Index* index = dashed ? nullptr : indexFor(path, kept, local);
+    if (dashed) {
+        local.path = path;
+        buildIndex(local);
+        index = &local;
+    }
+    exact = exact || dashed || !kept || (target.rect.width() <= 2 && target.rect.height() <= 2);
+    const std::shared_ptr<Level> level = exact ? nullptr : levelFor(*kept, toDevice);
+
+    std::vector<Run> runs;
+    Points chunkPoints;
+    for (const Subpath& s : index->subpaths) {
+        if (!dashed && outside(mapBox(s.bounds, toDevice), guard))
+            continue;
+        const size_t firstRun = runs.size();
+        bool broken = false;
+        double length = 0;
+        Run current;
+        const QPainterPath::Element& start = index->path.elementAt(index->chunks[size_t(s.firstChunk)].first);
+        QPointF previous = mapped(toDevice, start.x, start.y);
+        const QPointF first = previous;
+        bool startsRun = true; // the first run begins at the subpath's start
+        current.points.push_back(previous);
+        auto finish = [&](QPointF restart, double before) {
+            if (current.points.size() >= 2)
+                runs.push_back(std::move(current));
+            else if (runs.size() == firstRun)
+                startsRun = false;
+            current = Run();
+            current.points.push_back(restart);
+            current.before = before;
+            broken = true;
+        };
+        auto pathLength = [&](QPointF a, QPointF b) {
+            if (!dashed)
+                return 0.0;
+            const QPointF d = back.map(b) - back.map(a);
+            return std::hypot(d.x(), d.y());
+        };
+        for (int k = 0; k < s.chunkCount; ++k) {
+            const size_t ci = size_t(s.firstChunk + k);
+            const Chunk& c = index->chunks[ci];
+            if (!dashed && outside(mapBox(c.bounds, toDevice), guard)) {
+                const QPainterPath::Element& end = index->path.elementAt(c.last);
+                previous = mapped(toDevice, end.x, end.y);
+                finish(previous, 0);
+                continue;
+            }
+            chunkPoints.clear();
+            emitChunk(*index, ci, level.get(), toDevice, chunkPoints);
+            for (const QPointF& q : chunkPoints) {
+                const double step = pathLength(previous, q);
+                const bool inside = previous.x() >= guard.left() && previous.x() <= guard.right() && previous.y() >= guard.top()
+                    && previous.y() <= guard.bottom() && q.x() >= guard.left() && q.x() <= guard.right() && q.y() >= guard.top()
+                    && q.y() <= guard.bottom();
+                if (inside) {
+                    current.points.push_back(q);
+                } else {
+                    QPointF a = previous, b = q;
+                    if (!clipSegment(a, b, guard)) {
+                        finish(q, length + step);
+                    } else {
+                        if (a != previous)
+                            finish(a, length + pathLength(previous, a));
+                        current.points.push_back(b);
+                        if (b != q)
+                            finish(q, length + step);
+                    }
+                }
+                length += step;
+                previous = q;
+            }
+        }
+        if (!broken) {
+            current.closed = s.closed;
+            runs.push_back(std::move(current));
+            continue;
+        }
+        if (current.points.size() >= 2)
+            runs.push_back(std::move(current));
+        // A closed outline cut open: the pieces at its start and its end
+        // are one, joined where it started.
+        if (s.closed && startsRun && runs.size() > firstRun + 1 && runs.back().points.back() == first
+            && runs[firstRun].points.front() == first) {
+            Run& last = runs.back();
+            Run& head = runs[firstRun];
+            last.points.insert(last.points.end(), head.points.begin() + 1, head.points.end());
+            head.points.swap(last.points);
+            head.before = last.before;
+            runs.pop_back();
+        }
+    }
+
+    painter.save();
+    painter.setTransform(toDevice);
+    painter.setBrush(Qt::NoBrush);
+    auto add = [&](QPainterPath& out, const Run& run) {
+        out.moveTo(back.map(run.points.front()));
+        for (size_t i = 1; i < run.points.size(); ++i)
+            out.lineTo(back.map(run.points[i]));
+        if (run.closed)
+            out.closeSubpath();
+        handed.elements += std::int64_t(run.points.size());
+    };
+    if (dashed) {
+        for (const Run& run : runs) {
+            QPainterPath piece;
+            add(piece, run);
+            QPen shifted = pen;
+            if (pen.widthF() > 0)
+                shifted.setDashOffset(pen.dashOffset() + run.before / pen.widthF());
+            painter.strokePath(piece, shifted);
+            ++handed.calls;
+        }
+    } else {
+        // On a line this thin a round join covers the pixels a bevel does,
+        // and costs the stroker an arc at every vertex.
+        QPen thin = pen;
+        if (width <= kThinPixels && pen.joinStyle() == Qt::RoundJoin)
+            thin.setJoinStyle(Qt::BevelJoin);
+        const QRectF region(QPointF(std::floor(guard.left()), std::floor(guard.top())), QPointF(std::ceil(guard.right()), std::ceil(guard.bottom())));
+        strokeRuns(painter, runs, thin, toDevice, back, reach, target.rowStep, region, false);
+    }
+    painter.restore();
+    return true;
+}
+
+Handed lastHanded() { return handed; }
+
+void clearCache()
+{
+    Cache& c = cache();
+    const std::lock_guard<std::mutex> lock(c.mutex);
+    c.entries.clear();
+    c.elements = 0;
+}
+
+} // namespace PathDetail

@@ -1,0 +1,60 @@
+#pragma once
+// Fills and strokes of paths the painter cannot take as they are: paths of
+// many elements (copper pours, long curves and polylines), drawn at a level of
+// detail and in horizontal strips so that the scan converter only ever sees a
+// few hundred edges at a time; and paths reaching far outside the view, whose
+// device coordinates would overflow the rasteriser's fixed point, clipped to a
+// guard band around the area drawn.
+//
+// Everything kept between draws is built once per path (and per coarse zoom
+// step) under a lock or published atomically, so several threads may draw the
+// same path into different parts of one frame at once.
+
+#include <QPainterPath>
+#include <QTransform>
+
+#include <cstdint>
+
+class QBrush;
+class QPainter;
+class QPen;
+
+namespace PathDetail {
+
+// Paths of at least this many elements always take the detailed way.
+constexpr int kHugeElements = 1024;
+// Outside exact drawing, vertices that move the outline by less than this
+// many device pixels are dropped (at most; the zoom steps make it 0.71 to 1
+// times this).
+constexpr double kTolerancePixels = 0.1;
+// Paths reaching farther than this beyond the area drawn (device pixels) are
+// clipped to a guard band around it before the painter sees them.
+constexpr double kFarPixels = 65536;
+// At most this many edges go to the painter in one fill; more are split into
+// strips of whole pixel rows.
+constexpr int kEdgesPerFill = 256;
+
+// Fills the path, given in coordinates that toDevice maps to the painter's
+// device (its world transform is replaced), with the brush (its transform is
+// in the path's coordinates). False, having drawn nothing, when the path is
+// small and near enough for the painter to fill as it is. Exact fills keep
+// every vertex; others drop what moves the outline by less than the
+// tolerance. A target of at most 2x2 pixels (picking) is always exact.
+bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, Qt::FillRule rule, const QBrush& brush,
+    bool exact = false);
+// The same for a stroke with the pen, whose width and dashes are in the
+// path's coordinates.
+bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen, bool exact = false);
+
+// What this thread last handed to the painter from fill or stroke: the
+// number of path elements and painter calls.
+struct Handed {
+    std::int64_t elements = 0;
+    int calls = 0;
+};
+Handed lastHanded();
+
+// Drops every kept path (their memory with them).
+void clearCache();
+
+} // namespace PathDetail
