@@ -182,9 +182,8 @@ void DrawingContext::addPath(const QPainterPath& userPath)
     if (userPath.isEmpty())
         return;
     if (path_.elementCount() == 0 && prepareToAdd()) {
-        // Shared, not copied (but for concurrent drawing).
-        QPainterPath copy;
-        path_ = own(userPath, copy);
+        // Shared, not copied.
+        path_ = userPath;
         return;
     }
     if (prepareToAdd())
@@ -238,7 +237,8 @@ void DrawingContext::fillCurrentPath(Qt::FillRule rule)
     painter_.setBrush(state_.fillColor);
     if (pathDrawsInUserSpace()) {
         painter_.setTransform(pathTransform_);
-        painter_.drawPath(path_);
+        QPainterPath copy;
+        painter_.drawPath(own(path_, copy));
     } else {
         painter_.setTransform(QTransform());
         painter_.drawPath(devicePath());
@@ -320,8 +320,9 @@ void DrawingContext::strokeUserPath(const QPainterPath& userPath)
     double frameScale = 1;
     if (strokeInUserSpace(pen, frameScale)) {
         const QPainterPath framePath = frameScale == 1 ? userPath : QTransform::fromScale(1 / frameScale, 1 / frameScale).map(userPath);
+        QPainterPath copy;
         if (!PathDetail::stroke(painter_, framePath, painter_.transform(), pen))
-            painter_.strokePath(framePath, pen);
+            painter_.strokePath(own(framePath, copy), pen);
         return;
     }
     strokeDevicePath(state_.transform.map(userPath));
@@ -371,7 +372,8 @@ void DrawingContext::clip(Qt::FillRule rule)
     }
     if (pathDrawsInUserSpace()) {
         painter_.setTransform(pathTransform_);
-        painter_.setClipPath(path_, Qt::IntersectClip);
+        QPainterPath copy;
+        painter_.setClipPath(own(path_, copy), Qt::IntersectClip);
     } else {
         painter_.setTransform(QTransform());
         painter_.setClipPath(devicePath(), Qt::IntersectClip);
