@@ -1,5 +1,5 @@
 #pragma once
-// Deterministic generator of large boards for benchmarks and tests.
+// Deterministic generators of large boards for benchmarks and tests.
 
 #include <QByteArray>
 
@@ -16,3 +16,26 @@ struct BoardLayout {
 QByteArray generateBoardXml(const BoardLayout& layout);
 // The same, gzip-compressed and preceded by the file magic.
 QByteArray generateBoardFile(const BoardLayout& layout);
+
+// A four-layer board shaped like a real, densely routed one: ICs, headers and
+// passives in rows, two-pin nets of several widths fanned out through vias and
+// routed in channels (top layer across, bottom layer along), stitching vias,
+// a notched outline, silkscreen lines and texts, and a ground pour on each
+// outer layer whose stored fill is cleared around every pad, via and track of
+// its layer (about 150,000 vertices with the defaults).
+struct PourBoardLayout {
+    int columns = 10;
+    int rows = 9;
+    int nets = 390;
+    int stitchingVias = 700;
+    double clearance = 0.012; // pour to other copper
+    double pourStep = 0.004;  // sampling step of the pour outline
+    double pourTolerance = 0.00015; // how far the stored outline may stray
+    unsigned seed = 1;
+};
+
+QByteArray generatePourBoardXml(const PourBoardLayout& layout);
+
+// The boards the benchmarks run on, by kind, built once per process.
+enum BenchBoard { gridBoard = 0, pourBoard = 1 };
+const QByteArray& benchBoardXml(int kind);

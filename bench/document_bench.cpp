@@ -12,28 +12,21 @@
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
+#include <map>
 #include <pugixml.hpp>
 
 namespace {
 
-const QByteArray& boardXml(int footprints)
-{
-    static std::map<int, QByteArray> cache;
-    auto& b = cache[footprints];
-    if (b.isEmpty()) {
-        BoardLayout layout;
-        layout.footprints = footprints;
-        b = generateBoardXml(layout);
-    }
-    return b;
-}
+// Benchmark argument 0 picks the board: 0 the 5,000-footprint grid, 1 the
+// routed four-layer board with its two ground pours.
+const QByteArray& boardXml(int kind) { return benchBoardXml(kind); }
 
-const QByteArray& boardFile(int footprints)
+const QByteArray& boardFile(int kind)
 {
     static std::map<int, QByteArray> cache;
-    auto& b = cache[footprints];
+    auto& b = cache[kind];
     if (b.isEmpty())
-        b = QByteArray("Brindlex QEL") + gzipDeflate(boardXml(footprints));
+        b = QByteArray("Brindlex QEL") + gzipDeflate(boardXml(kind));
     return b;
 }
 
@@ -47,7 +40,7 @@ void BM_ParseOnly(benchmark::State& state)
     }
     state.SetBytesProcessed(state.iterations() * xml.size());
 }
-BENCHMARK(BM_ParseOnly)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseOnly)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
 void BM_LoadPlain(benchmark::State& state)
 {
@@ -57,7 +50,7 @@ void BM_LoadPlain(benchmark::State& state)
         benchmark::DoNotOptimize(design.loadFromBytes(xml, "board"));
     }
 }
-BENCHMARK(BM_LoadPlain)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadPlain)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
 void BM_LoadGzip(benchmark::State& state)
 {
@@ -67,7 +60,7 @@ void BM_LoadGzip(benchmark::State& state)
         benchmark::DoNotOptimize(design.loadFromBytes(file, "board"));
     }
 }
-BENCHMARK(BM_LoadGzip)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadGzip)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
 // One full frame of the PCB sheet fitted into 1920 x 1080 (zoomed about its
 // centre by the second argument / 10). A first frame, not timed, lays out the
@@ -101,6 +94,9 @@ void BM_DrawPcbFitted(benchmark::State& state)
     for (auto _ : state)
         frame();
 }
-BENCHMARK(BM_DrawPcbFitted)->ArgNames({"", "zoom10"})->Args({5000, 10})->Args({5000, 40})->Args({5000, 200})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawPcbFitted)
+    ->ArgNames({"board", "zoom10"})
+    ->ArgsProduct({{gridBoard, pourBoard}, {10, 40, 200}})
+   ->Unit(benchmark::kMillisecond);
 
 } // namespace

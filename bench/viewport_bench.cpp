@@ -76,11 +76,11 @@ bool footprintsRegistered()
 }
 
 // The generated board; with stand-ins when the real kinds are missing.
-QByteArray boardXml(int footprints, bool* standIns)
+// Benchmark argument 0 picks the board: 0 the 5,000-footprint grid, 1 the
+// routed four-layer board with its two ground pours.
+QByteArray boardXml(int kind, bool* standIns)
 {
-    BoardLayout layout;
-    layout.footprints = footprints;
-    QByteArray xml = generateBoardXml(layout);
+    QByteArray xml = benchBoardXml(kind);
     *standIns = !footprintsRegistered();
     if (*standIns) {
         registerEntity<StandInFootprint>("benchFootprint");
@@ -93,9 +93,9 @@ QByteArray boardXml(int footprints, bool* standIns)
 // The shared design holding a generated board, and a full-HD PCB viewport
 // fitted to it (the state right after opening the file).
 struct BoardView {
-    explicit BoardView(int footprints)
+    explicit BoardView(int kind)
     {
-        Design::shared().loadFromBytes(boardXml(footprints, &standIns), QStringLiteral("generated board"));
+        Design::shared().loadFromBytes(boardXml(kind, &standIns), QStringLiteral("generated board"));
         ViewModel::shared().sheetTransforms.clear();
         viewport = std::make_unique<Viewport2D>(true);
         viewport->resize(1920, 1080);
@@ -110,15 +110,15 @@ struct BoardView {
     bool standIns = false;
 };
 
-BoardView& boardView(int footprints)
+BoardView& boardView(int kind)
 {
     // One board at a time lives in the shared design.
     static std::unique_ptr<BoardView> view;
     static int loaded = -1;
-    if (!view || loaded != footprints) {
+    if (!view || loaded != kind) {
         view.reset();
-        view = std::make_unique<BoardView>(footprints);
-        loaded = footprints;
+        view = std::make_unique<BoardView>(kind);
+        loaded = kind;
     }
     return *view;
 }
@@ -135,7 +135,7 @@ void BM_PickFitted(benchmark::State& state)
     state.counters["hitRate"] = double(hits) / double(state.iterations());
     state.counters["standIns"] = board.standIns;
 }
-BENCHMARK(BM_PickFitted)->Arg(5000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PickFitted)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMicrosecond);
 
 // Zoomed in 20 times about the middle: fewer entities in view, larger ones.
 void BM_PickZoomed(benchmark::State& state)
@@ -152,7 +152,7 @@ void BM_PickZoomed(benchmark::State& state)
     board.viewport->setViewTransform(fitted);
     state.counters["hitRate"] = double(hits) / double(state.iterations());
 }
-BENCHMARK(BM_PickZoomed)->Arg(5000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PickZoomed)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMicrosecond);
 
 // What a mouse move costs: the pick pass plus publishing the type name.
 void BM_HoverStatus(benchmark::State& state)
@@ -162,7 +162,7 @@ void BM_HoverStatus(benchmark::State& state)
     for (auto _ : state)
         board.viewport->updateStatusAt(board.probes[i++ % board.probes.size()]);
 }
-BENCHMARK(BM_HoverStatus)->Arg(5000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HoverStatus)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMicrosecond);
 
 // A full paint of the fitted board through the viewport's own paint handler.
 void BM_ViewportPaint(benchmark::State& state)
@@ -174,7 +174,7 @@ void BM_ViewportPaint(benchmark::State& state)
         benchmark::DoNotOptimize(image.constBits());
     }
 }
-BENCHMARK(BM_ViewportPaint)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ViewportPaint)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
 // A paint during a pan or wheel-zoom gesture: the kept frame moved (by a
 // few pixels) or scaled (by a wheel notch and back) to the new view.
@@ -199,6 +199,6 @@ void BM_ViewportGesturePaint(benchmark::State& state)
     ViewModel::shared().setDraggingOrZooming(false);
     board.viewport->setViewTransform(fitted);
 }
-BENCHMARK(BM_ViewportGesturePaint)->ArgNames({"", "zoom"})->Args({5000, 0})->Args({5000, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ViewportGesturePaint)->ArgNames({"board", "zoom"})->ArgsProduct({{gridBoard, pourBoard}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 } // namespace

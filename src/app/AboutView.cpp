@@ -55,6 +55,92 @@ QLabel* makeLabel(const QString& text, const char* name, const QFont& font, QWid
     return label;
 }
 
+// A date or time format cut into fields (runs of one pattern letter) and
+// literal text (quoted text, punctuation, blanks), so that one field can be
+// dropped together with the separator that belongs to it.
+struct FormatToken {
+    QString text;
+    QChar field; // the pattern letter, or null for literal text
+};
+
+QList<FormatToken> tokenizeFormat(const QString& format)
+{
+    static const QString fieldLetters = QStringLiteral("dMyhHmszaApt");
+    QList<FormatToken> tokens;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format[i];
+        qsizetype end = i + 1;
+        if (c == u'\'') {
+            // Up to the closing quote; '' inside stands for one quote.
+            while (end < format.size()) {
+                if (format[end] == u'\'' && end + 1 < format.size() && format[end + 1] == u'\'')
+                    end += 2;
+                else if (format[end++] == u'\'')
+                    break;
+            }
+            tokens.append({format.mid(i, end - i), QChar()});
+        } else if (fieldLetters.contains(c)) {
+            while (end < format.size() && format[end] == c)
+                ++end;
+            tokens.append({format.mid(i, end - i), c});
+        } else {
+            tokens.append({QString(c), QChar()});
+        }
+        i = end;
+    }
+    return tokens;
+}
+
+bool isSeparator(const FormatToken& token)
+{
+    return token.field.isNull() && token.text.size() == 1 && (token.text[0].isSpace() || token.text[0].isPunct());
+}
+
+// The format without the fields `drop` picks, each with the separators on
+// one side of it: after it when it leads, else before it. A format that would
+// be left empty is kept whole.
+template <typename Pick>
+QString withoutFields(const QString& format, Pick drop)
+{
+    QList<FormatToken> tokens = tokenizeFormat(format);
+    for (qsizetype i = 0; i < tokens.size();) {
+        if (!drop(tokens[i])) {
+            ++i;
+            continue;
+        }
+        qsizetype from = i;
+        qsizetype to = i + 1;
+        if (i == 0) {
+            while (to < tokens.size() && isSeparator(tokens[to]))
+                ++to;
+        } else {
+            while (from > 0 && isSeparator(tokens[from - 1]))
+                --from;
+        }
+        tokens.remove(from, to - from);
+        i = from;
+    }
+    QString text;
+    for (const FormatToken& token : tokens)
+        text += token.text;
+    text = text.trimmed();
+    return text.isEmpty() ? format : text;
+}
+
+// A build date needs the day, month and year; the long formats of most
+// locales also name the weekday.
+QString dateFormatWithoutWeekday(const QString& format)
+{
+    return withoutFields(format, [](const FormatToken& t) { return t.field == u'd' && t.text.size() >= 3; });
+}
+
+// Hours and minutes only; the short time format of some locales (C among
+// them) carries seconds.
+QString timeFormatWithoutSeconds(const QString& format)
+{
+    return withoutFields(format, [](const FormatToken& t) { return t.field == u's' || t.field == u'z'; });
+}
+
 } // namespace
 
 // The version is the project's (CMake's project version); a build has no
@@ -182,12 +268,12 @@ QDateTime AboutView::buildDate()
     return QDateTime::currentDateTimeUtc();
 }
 
-QString AboutView::formatBuildDate(const QDateTime& date)
+QString AboutView::formatBuildDate(const QDateTime& date, const QLocale& locale)
 {
     const QDateTime gmt = date.toUTC();
-    const QLocale locale;
-    return locale.toString(gmt.date(), QLocale::LongFormat) + QStringLiteral(", ")
-        + locale.toString(gmt.time(), QLocale::ShortFormat) + QStringLiteral(" GMT");
+    return locale.toString(gmt.date(), dateFormatWithoutWeekday(locale.dateFormat(QLocale::LongFormat)))
+        + QStringLiteral(", ") + locale.toString(gmt.time(), timeFormatWithoutSeconds(locale.timeFormat(QLocale::ShortFormat)))
+        + QStringLiteral(" GMT");
 }
 
 void AboutView::close()

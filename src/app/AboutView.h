@@ -5,6 +5,7 @@
 // button clears the view model's isShowingAboutView.
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QWidget>
 
@@ -30,9 +31,10 @@ public:
     // When the program was built: the modification time of its executable
     // file, or now when that cannot be read.
     static QDateTime buildDate();
-    // The date line: long date and short time in the locale, in GMT, then
-    // " GMT".
-    static QString formatBuildDate(const QDateTime& date);
+    // The date line, in GMT: the locale's long date (without the weekday)
+    // and short time (without seconds), then " GMT". The user's locale is
+    // the system's, whatever default the program has set.
+    static QString formatBuildDate(const QDateTime& date, const QLocale& locale = QLocale::system());
 
     QLabel* titleLabel() const { return title_; }
     QLabel* productionLabel() const { return production_; }

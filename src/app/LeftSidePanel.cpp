@@ -10,7 +10,6 @@
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2D.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -21,12 +20,6 @@
 namespace {
 
 const QString kLeftSidePanelSelectedTab = QStringLiteral("LeftSidePanelSelectedTab");
-
-bool isClearKey(const QKeyEvent* event)
-{
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
-    return mods == Qt::NoModifier && event->text() == QLatin1String("?");
-}
 
 void paintBackground(QWidget* widget, const QColor& color)
 {
@@ -107,7 +100,6 @@ void PropertiesPanel::rebuild()
 RecentFilesView::RecentFilesView(ViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel(viewModel)
 {
     setObjectName(QStringLiteral("recentFilesView"));
-    setFocusPolicy(Qt::ClickFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -124,6 +116,9 @@ RecentFilesView::RecentFilesView(ViewModel& viewModel, QWidget* parent) : QWidge
     clearButton_->setIconSize(QSize(20, 20));
     clearButton_->setToolTip(QStringLiteral("Clear the recent files list"));
     clearButton_->setFlat(true);
+    // Only a click clears: the button never holds the keyboard focus, so no
+    // key press (Space, Return) can empty the list by accident.
+    clearButton_->setFocusPolicy(Qt::NoFocus);
     connect(clearButton_, &QPushButton::clicked, this, &RecentFilesView::clearRecentFiles);
     layout->addWidget(clearButton_, 0, Qt::AlignHCenter);
 
@@ -181,28 +176,6 @@ void RecentFilesView::openRecentFile(const QUrl& url)
     // the "Could not open " alert and leaves the design and the list as they
     // were; one that reads comes to the front of the list.
     viewModel.loadDesign(url);
-}
-
-bool RecentFilesView::event(QEvent* event)
-{
-    // Taking the key here keeps the window's "?" shortcut from firing while
-    // the page has the focus; it then arrives as a key press.
-    if (event->type() == QEvent::ShortcutOverride && clearButton_->isVisible()
-        && isClearKey(static_cast<QKeyEvent*>(event))) {
-        event->accept();
-        return true;
-    }
-    return QWidget::event(event);
-}
-
-void RecentFilesView::keyPressEvent(QKeyEvent* event)
-{
-    if (clearButton_->isVisible() && isClearKey(event)) {
-        clearButton_->click();
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 // ---- SampleView ----

@@ -66,12 +66,6 @@ public:
     // A click on the name of a listed document.
     void openRecentFile(const QUrl& url);
 
-protected:
-    // "?" without modifiers belongs to the clear button while the page has
-    // the focus (elsewhere it is the About menu's).
-    bool event(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     // Rebuilds the rows when the store no longer matches what is shown.
     void sync();

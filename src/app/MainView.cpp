@@ -100,7 +100,7 @@ MainView::MainView(QWidget* parent)
 
     // Middle layer: the floating settings panel. Front: the two boxes.
     settingsPanel_ = makeHost("settingsPanel", this, QColor(0xE6, 0xE6, 0xE6));
-    settingsPanel_->setMinimumSize(kSettingsPanelWidth, 200);
+    settingsPanel_->setMinimumSize(SettingsView::minimumPanelWidth, SettingsView::minimumPanelHeight);
     SettingsView::install(settingsPanel_, viewModel, MainViewWithSidePanel::layersViewSelectedTab());
     aboutView_ = makeHost("aboutView", this, Qt::white);
     aboutView_->setMinimumSize(360, 280);
@@ -286,11 +286,16 @@ void MainView::layoutLayers()
     const QRect area = rect();
     sheetArea_->setGeometry(area);
 
-    const int panelHeight = std::max(0, std::min(std::max(settingsPanel_->minimumHeight(),
-        settingsPanel_->sizeHint().height()), area.height() - kSettingsPanelTop - kSettingsPanelInset));
-    const int panelWidth = std::max(kSettingsPanelWidth, settingsPanel_->sizeHint().width());
+    // The panel keeps its full size where the sheet area has room and
+    // narrows or shortens to fit inside it otherwise (its page then scrolls),
+    // down to its minimum; only a sheet area smaller than that clips it.
+    const int panelHeight = std::clamp(area.height() - kSettingsPanelTop - kSettingsPanelInset,
+        settingsPanel_->minimumHeight(), std::max(settingsPanel_->minimumHeight(), settingsPanel_->sizeHint().height()));
+    const int panelWidth = std::clamp(area.width() - 2 * kSettingsPanelInset, settingsPanel_->minimumWidth(),
+        std::max(settingsPanel_->minimumWidth(), kSettingsPanelWidth));
     // With the side panels shown the panel floats at the right, else at the left.
-    const int x = viewModel.showSidePanels() ? area.width() - kSettingsPanelInset - panelWidth : kSettingsPanelInset;
+    const int x = viewModel.showSidePanels() ? std::max(0, area.width() - kSettingsPanelInset - panelWidth)
+                                             : kSettingsPanelInset;
     settingsPanel_->setGeometry(x, kSettingsPanelTop, panelWidth, panelHeight);
 
     for (QWidget* box : {aboutView_, accountView_}) {

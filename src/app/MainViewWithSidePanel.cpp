@@ -5,10 +5,10 @@
 #include "app/MainView.h"
 #include "app/RightSidePanel.h"
 #include "core/AppStyle.h"
+#include "core/UserDefaults.h"
 #include "viewport/ViewModel.h"
 
 #include <QHBoxLayout>
-#include <QSettings>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -30,7 +30,7 @@ QWidget* makeHost(const char* objectName, QWidget* parent)
 
 int storedTab(const char* key)
 {
-    return QSettings().value(QString::fromLatin1(key), 0).toInt();
+    return userDefaults::readInt(QString::fromLatin1(key), 0);
 }
 
 } // namespace

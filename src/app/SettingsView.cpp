@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -42,7 +43,10 @@ SettingsView::SettingsView(ViewModel& viewModel, int selectedTab, double width, 
 {
     setObjectName(QStringLiteral("settingsView"));
     setAttribute(Qt::WA_TranslucentBackground);
-    setFixedWidth(int(std::lround(panelWidth)));
+    // The panel's width is the most it takes; a narrow sheet area gets a
+    // narrower panel whose page scrolls sideways (see MainView's layout).
+    setMinimumWidth(std::min(minimumPanelWidth, int(std::lround(panelWidth))));
+    setMaximumWidth(int(std::lround(panelWidth)));
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(kInset, 0, kInset, kCornerRadius / 2 + kInset / 2);
@@ -74,12 +78,19 @@ SettingsView::SettingsView(ViewModel& viewModel, int selectedTab, double width, 
     tabBar_->setValue(selectedTab_);
     column->addWidget(tabBar_);
 
-    pages_ = new QStackedWidget(this);
+    pages_ = new QStackedWidget;
     viewSettings_ = new ViewSettingsTab(viewModel, pages_);
     layerSettings_ = makeLayerSettingsViewTab(viewModel, pages_);
     pages_->addWidget(viewSettings_);
     pages_->addWidget(layerSettings_);
-    column->addWidget(pages_, 1);
+    // The pages scroll themselves up and down; this scroll area only adds
+    // what a page narrower or shorter than its controls needs.
+    pageScroll_ = new QScrollArea(this);
+    pageScroll_->setObjectName(QStringLiteral("settingsPageScroll"));
+    pageScroll_->setFrameShape(QFrame::NoFrame);
+    pageScroll_->setWidgetResizable(true);
+    pageScroll_->setWidget(pages_);
+    column->addWidget(pageScroll_, 1);
 
     connect(tabBar_, &SegmentedControl::valueChanged, this, &SettingsView::setSelectedTab);
     // isShowingPCB moves with the active viewport.
@@ -151,7 +162,7 @@ int SettingsView::maximumPanelHeight() const
 
 QSize SettingsView::sizeHint() const { return QSize(int(std::lround(panelWidth)), maximumPanelHeight()); }
 
-QSize SettingsView::minimumSizeHint() const { return QSize(int(std::lround(panelWidth)), 120); }
+QSize SettingsView::minimumSizeHint() const { return QSize(minimumWidth(), minimumPanelHeight); }
 
 void SettingsView::paintEvent(QPaintEvent*)
 {

@@ -10,6 +10,7 @@ class ImageButton;
 class PcbLayerList;
 class PcbSettings;
 class QLabel;
+class QScrollArea;
 class QStackedWidget;
 class SegmentedControl;
 class ViewModel;
@@ -19,6 +20,10 @@ class SettingsView : public QWidget {
     Q_OBJECT
 public:
     enum Page { layersPage = 0, showPage = 1 };
+    // The least the main view narrows or shortens the panel to: the title
+    // bar and a scrollable strip of the page stay usable.
+    static constexpr int minimumPanelWidth = 160;
+    static constexpr int minimumPanelHeight = 120;
 
     // The panel's binding to its flag is the view model's showSettingsPanel.
     SettingsView(ViewModel& viewModel, int selectedTab, double width, QWidget* parent = nullptr);
@@ -40,6 +45,8 @@ public:
     ViewSettingsTab* viewSettingsTab() const { return viewSettings_; }
     QWidget* layerSettingsTab() const { return layerSettings_; }
     QWidget* currentPage() const;
+    // Scrolls the page sideways or up and down when the panel is smaller than it.
+    QScrollArea* pageScrollArea() const { return pageScroll_; }
 
     // The tallest the panel gets: 40 points a layer plus 250, and at most 0.9
     // of the main screen's height (810 points without a screen).
@@ -67,6 +74,7 @@ private:
     ImageButton* close_;
     SegmentedControl* tabBar_;
     QStackedWidget* pages_;
+    QScrollArea* pageScroll_;
     ViewSettingsTab* viewSettings_;
     QWidget* layerSettings_;
 };

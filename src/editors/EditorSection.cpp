@@ -1,5 +1,6 @@
 #include "editors/EditorSection.h"
 
+#include "core/UserDefaults.h"
 #include "editors/EditorControl.h"
 
 #include <QHBoxLayout>
@@ -16,7 +17,7 @@ EditorSection::EditorSection(const QString& title, QWidget* parent) : QWidget(pa
 EditorSection::EditorSection(const QString& title, const QString& settingsKey, QWidget* parent)
     : QWidget(parent), settingsKey_(settingsKey)
 {
-    build(title, QSettings().value(settingsKey, false).toBool());
+    build(title, userDefaults::readBool(settingsKey, false));
 }
 
 void EditorSection::build(const QString& title, bool expanded)

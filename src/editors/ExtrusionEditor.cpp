@@ -1,5 +1,6 @@
 #include "editors/ExtrusionEditor.h"
 
+#include "core/UserDefaults.h"
 #include "editors/NumberField.h"
 
 #include <QSettings>
@@ -48,9 +49,8 @@ ExtrusionEditor::ExtrusionEditor(Entity* entity, double& extrusionBase, double& 
     page(topBase_, QStringLiteral("Base"), top_, QStringLiteral("Top"), units);
 
     // The stored tab may come from another version or be edited by hand.
-    bool ok = false;
-    int tab = QSettings().value(QString::fromLatin1(tabKey), 0).toInt(&ok);
-    if (!ok || tab < 0 || tab >= tabs_->count())
+    int tab = userDefaults::readInt(QString::fromLatin1(tabKey), 0);
+    if (tab < 0 || tab >= tabs_->count())
         tab = 0;
     tabs_->setCurrentIndex(tab);
     pages_->setCurrentIndex(tab);

@@ -1,25 +1,28 @@
 #include "viewport/RecentFiles.h"
 
+#include "core/UserDefaults.h"
+
 #include <QFileInfo>
 #include <QSettings>
 
+#include <algorithm>
+
 namespace {
 
-QString recentFileKey(int index) { return QStringLiteral("RecentFile%1").arg(index); }
+const QString kRecentFilePrefix = QStringLiteral("RecentFile");
 
-// A stored entry is a URL; a text (written by hand or by an older build) is
-// taken as a URL when it has a scheme and as a local path otherwise.
-QUrl storedUrl(const QVariant& value)
+QString recentFileKey(int index) { return kRecentFilePrefix + QString::number(index); }
+
+// "RecentFile" followed by digits only: the keys this store owns, whatever
+// the index (older builds and hand edits left keys far past the last one).
+bool isRecentFileKey(const QString& key)
 {
-    if (value.typeId() == QMetaType::QUrl)
-        return value.toUrl();
-    const QString text = value.toString();
-    if (text.isEmpty())
-        return {};
-    const QUrl url(text);
-    if (url.isValid() && url.scheme().size() > 1)
-        return url;
-    return QUrl::fromLocalFile(text);
+    if (!key.startsWith(kRecentFilePrefix) || key.size() == kRecentFilePrefix.size())
+        return false;
+    for (qsizetype i = kRecentFilePrefix.size(); i < key.size(); ++i)
+        if (key[i] < u'0' || key[i] > u'9')
+            return false;
+    return true;
 }
 
 } // namespace
@@ -42,10 +45,10 @@ void loadRecentFiles()
     files.clear();
     QSettings settings;
     for (int i = 0; i < kMaxRecentFiles; ++i) {
-        const QVariant value = settings.value(recentFileKey(i));
-        if (!value.isValid())
+        const std::optional<QUrl> stored = userDefaults::readUrl(settings, recentFileKey(i));
+        if (!stored)
             continue;
-        const QUrl url = storedUrl(value);
+        const QUrl& url = *stored;
         // The whole address is decoded (toLocalFile), so a path with any
         // escaped character is found, not only one with blanks.
         if (!url.isLocalFile())
@@ -60,11 +63,16 @@ void loadRecentFiles()
 void saveRecentFiles()
 {
     QSettings settings;
-    for (int i = 0; i < kMaxRecentFiles; ++i)
-        settings.remove(recentFileKey(i));
     const QList<QUrl>& files = recentFiles();
-    for (int i = 0; i < files.size() && i < kMaxRecentFiles; ++i)
-        settings.setValue(recentFileKey(i), files[i]);
+    const int count = int(std::min<qsizetype>(files.size(), kMaxRecentFiles));
+    // Every key of the store goes that the list does not fill, not only the
+    // first kMaxRecentFiles: stale ones would be read at every start.
+    const QStringList keys = settings.childKeys();
+    for (const QString& key : keys)
+        if (isRecentFileKey(key))
+            settings.remove(key);
+    for (int i = 0; i < count; ++i)
+        userDefaults::writeUrl(settings, recentFileKey(i), files[i]);
 }
 
 void addRecentFile(const QUrl& url)

@@ -1,6 +1,7 @@
 #include "viewport/ViewModel.h"
 
 #include "core/RedrawHook.h"
+#include "core/UserDefaults.h"
 #include "core/Util.h"
 #include "document/Design.h"
 #include "model/Entity.h"
@@ -50,12 +51,12 @@ ViewModel::ViewModel(QObject* parent)
 
 void ViewModel::loadWindowSettings()
 {
-    QSettings settings;
-    if (!settings.value(QStringLiteral("saved"), false).toBool())
+    const QSettings settings;
+    if (!userDefaults::readBool(settings, QStringLiteral("saved"), false))
         return;
-    showTopButtons_ = settings.value(QStringLiteral("showTopButtons"), false).toBool();
-    showSettingsPanel_ = settings.value(QStringLiteral("showSettingsPanel"), false).toBool();
-    showSidePanels_ = settings.value(QStringLiteral("showSidePanel"), false).toBool();
+    showTopButtons_ = userDefaults::readBool(settings, QStringLiteral("showTopButtons"), false);
+    showSettingsPanel_ = userDefaults::readBool(settings, QStringLiteral("showSettingsPanel"), false);
+    showSidePanels_ = userDefaults::readBool(settings, QStringLiteral("showSidePanel"), false);
     emit flagsChanged();
     published();
 }
@@ -315,13 +316,13 @@ bool ViewModel::loadDesign(const QUrl& url)
 
 void ViewModel::showOpenPanel(QWidget* parent)
 {
-    QSettings settings;
     QString startFolder;
-    const QVariant stored = settings.value(QStringLiteral("openDirectory"));
-    if (stored.isValid()) {
-        const QUrl folder = stored.typeId() == QMetaType::QUrl ? stored.toUrl() : QUrl(stored.toString());
-        openDirectory = folder;
-        startFolder = folder.isLocalFile() ? folder.toLocalFile() : stored.toString();
+    // Only a local folder can start the dialog; anything else stored there
+    // is ignored.
+    if (const std::optional<QUrl> folder = userDefaults::readUrl(QStringLiteral("openDirectory"));
+        folder && folder->isLocalFile()) {
+        openDirectory = *folder;
+        startFolder = folder->toLocalFile();
     }
     auto* dialog = new QFileDialog(parent, QString(), startFolder,
         QStringLiteral("Designs (*.project *.part *.jpeg *.jpg *.png)"));
@@ -332,7 +333,8 @@ void ViewModel::showOpenPanel(QWidget* parent)
         const QUrl url = QUrl::fromLocalFile(file);
         const QUrl folder = QUrl::fromLocalFile(QFileInfo(file).absolutePath());
         openDirectory = folder;
-        QSettings().setValue(QStringLiteral("openDirectory"), folder);
+        QSettings settings;
+        userDefaults::writeUrl(settings, QStringLiteral("openDirectory"), folder);
         loadDesign(url);
     });
     dialog->open();

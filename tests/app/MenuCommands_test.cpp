@@ -1,10 +1,15 @@
 #include "AppTestSupport.h"
 
 #include "viewport/GraphicsViewport.h"
+#include "viewport/RecentFiles.h"
 #include "viewport/Viewport2DCommand.h"
 
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
@@ -103,6 +108,35 @@ TEST_F(AppWindowTest, OpenShowsTheOpenPanelAndCancellingChangesNothing)
     dialog->reject();
     QCoreApplication::processEvents();
     EXPECT_EQ(Design::shared().currentDesignState(), state);
+}
+
+TEST_F(AppWindowTest, OpenPanelStartsInTheStoredFolderAndStoresTheChosenOneAsText)
+{
+    QTemporaryDir first, second;
+    const QString design = second.filePath("chosen.project");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(BRINDLEX_TEST_DATA "/basic.project"), design));
+    // Written by an older build as a URL value.
+    QSettings().setValue("openDirectory", QUrl::fromLocalFile(first.path()));
+    const auto savedUrl = vm().designURL;
+    window->show();
+    action("openAction")->trigger();
+    QFileDialog* dialog = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible())
+            dialog = d;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(QFileInfo(dialog->directory().absolutePath()), QFileInfo(first.path()));
+    emit dialog->fileSelected(design);
+    dialog->reject();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(vm().designShortName(), "chosen");
+    EXPECT_EQ(QSettings().value("openDirectory"), QVariant(second.path()));
+    EXPECT_EQ(vm().openDirectory, QUrl::fromLocalFile(second.path()));
+
+    QSettings().remove("openDirectory");
+    vm().designURL = savedUrl;
+    recentFiles().removeAll(QUrl::fromLocalFile(design));
+    saveRecentFiles();
 }
 
 TEST_F(AppWindowTest, ZoomItemsScaleTheActiveViewportAndAllRefits)

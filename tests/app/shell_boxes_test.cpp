@@ -370,13 +370,25 @@ TEST_F(ShellBoxesTest, AboutWebSiteOpensTheProductAddressOnAClick)
     EXPECT_TRUE(vm().isShowingAboutView());
 }
 
-TEST_F(ShellBoxesTest, BuildDateIsShownInGmt)
+TEST_F(ShellBoxesTest, BuildDateIsShownInGmtInTheSystemLocaleWithoutWeekdayOrSeconds)
 {
-    const QDateTime noonInParis(QDate(2024, 3, 5), QTime(13, 30), QTimeZone("Europe/Paris"));
-    const QLocale locale;
-    const QString text = AboutView::formatBuildDate(noonInParis);
-    EXPECT_EQ(text, locale.toString(QDate(2024, 3, 5), QLocale::LongFormat) + ", "
-            + locale.toString(QTime(12, 30), QLocale::ShortFormat) + " GMT");
+    const QDateTime noonInParis(QDate(2024, 3, 5), QTime(13, 30, 45), QTimeZone("Europe/Paris"));
+    EXPECT_EQ(AboutView::formatBuildDate(noonInParis, QLocale::c()), "5 March 2024, 12:30 GMT");
+    EXPECT_EQ(AboutView::formatBuildDate(noonInParis, QLocale(QLocale::English, QLocale::UnitedStates)),
+        "March 5, 2024, 12:30 PM GMT");
+    EXPECT_EQ(AboutView::formatBuildDate(noonInParis, QLocale(QLocale::German, QLocale::Germany)),
+        QString::fromUtf8("5. M\xc3\xa4rz 2024, 12:30 GMT"));
+    // The weekday may close the format; a quoted literal stays as written.
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    const QString inChinese = AboutView::formatBuildDate(noonInParis, chinese);
+    EXPECT_FALSE(inChinese.contains(chinese.dayName(2))) << inChinese.toStdString();
+    EXPECT_TRUE(inChinese.startsWith("2024")) << inChinese.toStdString();
+
+    // The user's locale is the system's, not a default the program has set.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QString shown = AboutView::formatBuildDate(noonInParis);
+    QLocale::setDefault(QLocale::system());
+    EXPECT_EQ(shown, AboutView::formatBuildDate(noonInParis, QLocale::system()));
 
     const QDateTime built = AboutView::buildDate();
     EXPECT_TRUE(built.isValid());

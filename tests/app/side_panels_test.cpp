@@ -5,7 +5,11 @@
 #include "app/RightSidePanel.h"
 #include "app/SettingsView.h"
 #include "core/Util.h"
+#include "editors/EntityEditor.h"
 #include "editors/ImageButton.h"
+#include "entities/footprints/SurfaceMountPackages.h"
+#include "entities/footprints/TwoSidedFootprint.h"
+#include "entities/pcb/Pad.h"
 #include "model/EntityList.h"
 #include "viewport/RecentFiles.h"
 
@@ -13,7 +17,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QPainter>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -136,7 +142,7 @@ TEST_F(SidePanelTest, FloatingPanelShowsItsTabBarOnlyOnThePcbAndStoresTheTabWhen
     SettingsView* panel = floating();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->titleLabel()->text(), "View");
-    EXPECT_EQ(panel->width(), 340);
+    EXPECT_EQ(panel->maximumWidth(), 340);
     vm().setShowSettingsPanel(true);
 
     // The schematic: the view settings alone.
@@ -184,6 +190,44 @@ TEST_F(SidePanelTest, FloatingPanelHeightFollowsTheLayerCountAndTheScreen)
     layers.clear();
     EXPECT_EQ(panel->maximumPanelHeight(), std::min(250, screenLimit));
     layers = saved;
+}
+
+TEST_F(SidePanelTest, FloatingPanelFitsTheSheetAreaAtTheNarrowestWindowWithBothPanels)
+{
+    SettingsView* panel = floating();
+    QWidget* host = view().settingsPanelHost();
+    vm().setShowSettingsPanel(true);
+    showTab(MainView::pcbTab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host->width(), 340);
+
+    window->resize(1, 600); // held at the window's minimum width
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(left() && right());
+    const QRect area = view().rect();
+    ASSERT_LT(area.width(), 340 + 20);
+    EXPECT_TRUE(area.contains(host->geometry())) << area.width() << " " << host->width();
+    EXPECT_GE(host->width(), SettingsView::minimumPanelWidth);
+    EXPECT_GE(host->height(), SettingsView::minimumPanelHeight);
+    // Title, close button, tab bar and page all show inside the panel; a
+    // page narrower than its controls scrolls rather than squeezing them.
+    for (QWidget* part : {static_cast<QWidget*>(panel->closeButton()), static_cast<QWidget*>(panel->tabBar()),
+             static_cast<QWidget*>(panel->pageScrollArea())}) {
+        const QRect inView(part->mapTo(&view(), QPoint(0, 0)), part->size());
+        EXPECT_TRUE(host->geometry().contains(inView)) << part->objectName().toStdString();
+        EXPECT_GT(part->width(), 0);
+    }
+    for (int page : {int(SettingsView::layersPage), int(SettingsView::showPage)}) {
+        panel->setSelectedTab(page);
+        QCoreApplication::processEvents();
+        QWidget* shown = panel->currentPage();
+        EXPECT_GE(shown->width(), shown->minimumSizeHint().width()) << page;
+    }
+
+    window->resize(1200, 800);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host->width(), 340);
+    EXPECT_EQ(host->geometry().right(), view().width() - 10 - 1);
 }
 
 // ---- properties ----
@@ -247,25 +291,32 @@ TEST_F(SidePanelTest, RecentPageListsShortNamesAndClearEmptiesTheStore)
     EXPECT_TRUE(recentFiles().isEmpty());
 }
 
-TEST_F(SidePanelTest, QuestionMarkClearsWhileTheRecentPageHasTheFocusAndLeavesTheAboutBoxAlone)
+TEST_F(SidePanelTest, NoKeyClearsTheRecentListAndQuestionMarkOnlyTogglesAbout)
 {
     left()->setSelectedTab(LeftSidePanelView::recentFilesPage);
     QTemporaryDir dir;
-    recentFiles() = {designCopy(dir, "one.project")};
+    const QList<QUrl> files = {designCopy(dir, "one.project")};
+    recentFiles() = files;
     saveRecentFiles();
     vm().incrementRedraws();
     RecentFilesView* page = left()->recentFilesView();
     window->activateWindow();
-    page->setFocus();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(page->hasFocus());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_EQ(page->clearButton()->focusPolicy(), Qt::NoFocus);
 
-    QTest::keyClick(page, '?');
-    EXPECT_TRUE(recentFiles().isEmpty());
-    EXPECT_FALSE(vm().isShowingAboutView());
-    // With the list empty there is no button, and the key does nothing here.
-    QTest::keyClick(page, '?');
-    EXPECT_TRUE(recentFiles().isEmpty());
+    for (QWidget* target : {static_cast<QWidget*>(page), static_cast<QWidget*>(page->list())}) {
+        target->setFocus();
+        QCoreApplication::processEvents();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Question);
+        EXPECT_TRUE(vm().isShowingAboutView());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Question);
+        EXPECT_FALSE(vm().isShowingAboutView());
+        for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Delete, Qt::Key_Backspace,
+                 Qt::Key_C, Qt::Key_Escape})
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        EXPECT_EQ(recentFiles(), files);
+        EXPECT_EQ(storedRecentKeys(), 1);
+    }
 }
 
 TEST_F(SidePanelTest, ClickOnARecentDocumentOpensItAndAVanishedOneRaisesTheAlert)
@@ -358,6 +409,91 @@ TEST_F(SidePanelTest, SamplesAreListedWithTheOpenOneInBoldAndOpenWithoutTouching
         EXPECT_FALSE(page->nameLabel(name)->font().bold());
     QTest::mouseClick(page->nameLabel("Quorlan"), Qt::LeftButton);
     EXPECT_TRUE(page->nameLabel("Quorlan")->font().bold());
+}
+
+TEST_F(SidePanelTest, SampleBoardsHoldPackageFamiliesThatDrawPickAndShowLikeTheirFootprints)
+{
+    // Families by type name, per sample; a two-row or quad package's
+    // parameters agree with the pins it stores.
+    QMap<QString, QSet<QString>> families;
+    QSet<QString> all;
+    for (const QString& name : sampleDesignNames()) {
+        vm().openSampleDesign(name);
+        ASSERT_EQ(vm().designShortName(), name);
+        for (const auto& entity : Design::shared().currentDesignState()->pcb->entityList.entities) {
+            auto* footprint = dynamic_cast<ParametricFootprint*>(entity.get());
+            if (!footprint)
+                continue;
+            families[name].insert(footprint->typeName());
+            all.insert(footprint->typeName());
+            QSet<QString> pins;
+            for (const auto& child : footprint->children.entities)
+                if (auto* pad = dynamic_cast<Pad*>(child.get()))
+                    pins.insert(pad->name);
+            ASSERT_FALSE(pins.isEmpty()) << footprint->identifier.toStdString();
+            const std::string id = footprint->identifier.toStdString();
+            if (auto* twoRow = dynamic_cast<TwoSidedFootprint*>(footprint)) {
+                EXPECT_EQ(pins.size(), twoRow->rows * (twoRow->doubleSided ? 2 : 1)) << id;
+            }
+            if (auto* quad = dynamic_cast<QuadFootprint*>(footprint)) {
+                EXPECT_EQ(pins.size(), 2 * (quad->rows + quad->columns) + quad->addCenterPads) << id;
+            }
+        }
+    }
+    int samplesWithFamilies = 0;
+    for (const QSet<QString>& kinds : families)
+        samplesWithFamilies += kinds.size() >= 4;
+    EXPECT_GE(samplesWithFamilies, 2);
+    for (const char* kind : {"Male Header Footprint", "XH Socket", "Chip Footprint", "Radial Footprint",
+             "Axial Footprint", "SOIC Footprint", "Quad Footprint", "Generic Footprint"})
+        EXPECT_TRUE(all.contains(kind)) << kind;
+
+    // Quorlan's board draws exactly as it does with every family written as
+    // a plain footprint, and a click on a family's pad picks the family.
+    QFile file(QStringLiteral(":/samples/Quorlan.project"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray parametric = file.readAll();
+    QByteArray plain = QString::fromUtf8(parametric)
+                           .replace(QRegularExpression(QStringLiteral("(</?)[A-Za-z0-9]*Footprint\\b")),
+                               QStringLiteral("\\1footprint"))
+                           .toUtf8();
+    ASSERT_NE(plain, parametric);
+    const bool showedFrameRate = vm().showFrameRate;
+    vm().showFrameRate = false;
+    auto render = [](const QByteArray& bytes) {
+        EXPECT_TRUE(Design::shared().loadFromBytes(bytes, QStringLiteral("Quorlan.project")));
+        Viewport2D view(true);
+        view.resize(900, 600);
+        view.fit();
+        QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        view.render(&image);
+        return image;
+    };
+    const QImage plainImage = render(plain);
+    EXPECT_TRUE(render(parametric) == plainImage);
+    vm().showFrameRate = showedFrameRate;
+
+    std::shared_ptr<Entity> header;
+    for (const auto& entity : Design::shared().currentDesignState()->pcb->entityList.entities)
+        if (entity->typeName() == "XH Socket")
+            header = entity;
+    ASSERT_NE(header, nullptr);
+    auto* socket = static_cast<Footprint*>(header.get());
+    ASSERT_FALSE(socket->children.entities.empty());
+    Viewport2D view(true);
+    view.resize(900, 600);
+    view.fit();
+    const BoundingBox& pad = socket->children.entities.front()->boundingBox;
+    ASSERT_TRUE(pad.valid);
+    EXPECT_EQ(view.entityAt(view.toWidget((pad.bottomLeft + pad.topRight) / 2)), header);
+
+    // The properties page shows the family's placeholder editor.
+    vm().setSelectedEntity(header);
+    auto* editor = qobject_cast<NotImplementedEditor*>(left()->propertiesPanel()->editor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->title(), "XH Socket Footprint");
+    EXPECT_EQ(editor->messageLabel()->text(), "Not implemented");
 }
 
 // ---- view switches ----

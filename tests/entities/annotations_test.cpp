@@ -122,6 +122,18 @@ TEST(NoteBox, BoxShadowAndLinePlacement)
     lines->updateGeometry(std::nullopt, nullptr);
     EXPECT_NEAR(lines->glyphRuns()[0].origin.x(), first.x(), 1e-9);
     EXPECT_NEAR(lines->glyphRuns()[0].origin.y(), first.y(), 1e-9);
+
+    // Lines that run out of the box are still in the entity's box; the box
+    // they are placed from stays the grown rectangle.
+    auto spill = readMeasured<NoteBox>(std::string("<noteBox ") + kBoxAttributes +
+                                     R"( height="0.1" text="1&#13;&#10;2&#13;&#10;3&#13;&#10;4&#13;&#10;5&#13;&#10;6"/>)");
+    const auto& spilled = spill->glyphRuns();
+    ASSERT_EQ(spilled.size(), 6u);
+    EXPECT_NEAR(spilled[0].origin.y(), middle + 0.07 - spill->lineSize("1").height() / 2, 1e-9);
+    const double lowest = spilled.back().ink.top(); // QRectF's top is the smaller y
+    ASSERT_LT(lowest, -0.01);
+    expectBox(spill->placingBox, {-0.01, -0.01}, {2.01, 1.01});
+    expectBox(spill->boundingBox, {-0.01, lowest}, {2.01, 1.01});
 }
 
 TEST(NoteBox, DrawsShadowBoxOutlineTextAndIsPickedInside)

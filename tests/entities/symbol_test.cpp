@@ -416,3 +416,78 @@ TEST_F(SymbolSheet, DrawnAndPicked)
     EXPECT_EQ(pick(*sheet, QPointF(6.7, 2.5), true), nullptr);
     EXPECT_EQ(pick(*sheet, QPointF(0.6, 0.6), true), nullptr);
 }
+
+TEST(SymbolGroups, GroupedChildrenArePlacedNamedPickedAndPassed)
+{
+    // A group inside a symbol holds a pin, the reference (two lines) and a
+    // body; a group inside the footprint holds the drilled pad the pin
+    // takes its name from.
+    Design design;
+    ASSERT_TRUE(design.loadFromBytes(QByteArray::fromStdString(R"(<qel version="12"><design><sheets><schematic>
+        <settings showPage="false" showBorderReferences="false" showTitleBlock="false"/>
+        <entities>
+          <symbol dx="2" dy="1"><entities>
+            <group dx="0.5" dy="0.5"><entities>
+              <symbolBorder x="0" y="0" width="0.4" height="0.4" penWidth="0.01" brushColor="230,230,255"/>
+              <terminal at="0,0.2" name="1" pad="41"/>
+              <partId text="U7&#13;&#10;second" at="0.2,0.6" alignment="middleCenter" height="0.08"/>
+            </entities></group>
+          </entities></symbol>
+        </entities></schematic></sheets>
+        <pcb><settings showHoles="true"/><entities>
+          <footprint dx="1" dy="1"><entities>
+            <group dx="0.5" dy="0"><entities>
+              <pad id="41" name="G" at="0,0" size="0.2,0.2" holeDiameter="0.1" smt="false"/>
+            </entities></group>
+          </entities></footprint>
+        </entities></pcb></design></qel>)"),
+                                   QStringLiteral("grouped.project")))
+        << design.lastError().toStdString();
+    Schematic& sheet = *design.currentDesignState()->schematics.at(0);
+    sheet.updateGeometry();
+    auto symbol = std::dynamic_pointer_cast<Symbol>(sheet.entityList.entities.at(0));
+    ASSERT_TRUE(symbol);
+    auto group = std::dynamic_pointer_cast<IEntityHolder>(symbol->children.entities.at(0));
+    ASSERT_TRUE(group);
+    ASSERT_EQ(group->entities().entities.size(), 3u);
+
+    // Named through the group: the pin by its pad, the symbol by its reference.
+    std::vector<std::shared_ptr<SymbolTerminal>> pins;
+    symbol->children.collect(pins);
+    ASSERT_EQ(pins.size(), 1u);
+    EXPECT_EQ(pins[0]->padName, QStringLiteral("G"));
+    EXPECT_EQ(symbol->typeName(), QStringLiteral("Symbol U7\r\nsecond"));
+
+    // Placed under both transforms; the symbol's box holds the body and both
+    // lines of the reference.
+    auto body = std::dynamic_pointer_cast<TerminalMagnet>(group->entities().entities[0]);
+    auto reference = std::dynamic_pointer_cast<SymbolReference>(group->entities().entities[2]);
+    ASSERT_TRUE(body && reference);
+    EXPECT_NEAR(body->boundingBox.bottomLeft.x(), 2.5 - 0.005, 1e-6);
+    EXPECT_NEAR(body->boundingBox.topRight.y(), 1.9 + 0.005, 1e-6);
+    for (const auto& run : reference->glyphRuns()) {
+        const QRectF ink = run.ink.translated(2.5, 1.5);
+        EXPECT_TRUE(symbol->boundingBox.contains(ink.topLeft())) << run.line.toStdString();
+        EXPECT_TRUE(reference->boundingBox.contains(ink.topLeft())) << run.line.toStdString();
+    }
+    EXPECT_EQ(reference->glyphRuns().size(), 2u);
+
+    // A click on the body picks the symbol, or the body among inner entities.
+    EXPECT_EQ(pick(sheet, QPointF(2.7, 1.7), false), symbol);
+    EXPECT_EQ(pick(sheet, QPointF(2.7, 1.7), true), body);
+
+    // The board draws the grouped pad's hole where the group places it.
+    PCB& pcb = *design.currentDesignState()->pcb;
+    pcb.updateGeometry();
+    QImage image(300, 300, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setTransform(QTransform(100, 0, 0, -100, 0, 300));
+        DrawingContext context(painter);
+        Graphics g(context);
+        pcb.draw(g);
+    }
+    EXPECT_EQ(image.pixelColor(150, 200), QColor(Qt::black)); // (1.5, 1)
+    EXPECT_NE(image.pixelColor(100, 200), QColor(Qt::black)); // (1, 1): ungrouped place
+}

@@ -276,9 +276,11 @@ TEST(TextLayout, LinesTextTopAndMultiLinePlacement)
     ASSERT_EQ(t.lines.size(), 3);
     EXPECT_DOUBLE_EQ(t.textTop, 2.5 * 0.055 * 0.75);
     const QRectF box = t.lineRect(QStringLiteral("Top")) | t.lineRect(QStringLiteral("Low")) | QRectF(1, 1, 0, 0);
-    expectRect(t.boundingBox.rect(), box);
+    expectRect(t.placingBox.rect(), box);
     const auto& runs = t.glyphRuns();
     ASSERT_EQ(runs.size(), 2u);
+    // The entity's box holds the placing box and every line as drawn.
+    expectRect(t.boundingBox.rect(), box | runs[0].ink | runs[1].ink);
     const double bottom = box.top(); // QRectF's top is the smaller y
     const double first = (box.height()) / 2 + 0.7 * 0.055 + bottom;
     EXPECT_NEAR(runs[0].origin.y(), first - t.lineSize(QStringLiteral("Top")).height(), 1e-12);
@@ -338,7 +340,7 @@ TEST(TextGeometry, BoxesUnderTransforms)
     auto t = readText(R"(<text text="Wide text" at="1,0.5" alignment="bottomLeft" m11="0" m12="1" m21="-1" m22="0" dx="2" dy="3"/>)");
     measure(*t);
     const QRectF own = t->lineRect(t->text) | QRectF(1, 0.5, 0, 0);
-    expectRect(t->ownBoundingBox.rect(), own);
+    expectRect(t->placingBox.rect(), own);
     expectRect(t->boundingBox.rect(), QTransform(0, 1, -1, 0, 2, 3).mapRect(own), 1e-12);
 
     // The same text under a parent transform as well: own first, then parent.
@@ -346,7 +348,7 @@ TEST(TextGeometry, BoxesUnderTransforms)
     measure(*t, parent);
     const QTransform net = QTransform(0, 1, -1, 0, 2, 3) * parent;
     expectRect(t->boundingBox.rect(), net.mapRect(own), 1e-12);
-    expectRect(t->ownBoundingBox.rect(), own);
+    expectRect(t->placingBox.rect(), own);
 
     // Into a parent box through the list pass, like a footprint's children.
     EntityList list;
@@ -373,8 +375,56 @@ TEST(TextGeometry, MultiLineTextKeepsItsPlaceUnderTransforms)
         EXPECT_NEAR(a[i].origin.x(), b[i].origin.x(), 1e-12);
         EXPECT_NEAR(a[i].origin.y(), b[i].origin.y(), 1e-12);
     }
-    // Without a transform the placing box is the entity's box itself.
-    EXPECT_EQ(plain->ownBoundingBox.rect(), plain->boundingBox.rect());
+}
+
+TEST(TextGeometry, EveryLineOfSeveralIsInTheBoxPickedAndKeptInView)
+{
+    // Three lines drawn downwards from the anchor: the box holds the ink of
+    // each where it is drawn, in own coordinates under the transform.
+    const std::string xml = R"(<text text="First&#13;&#10;Second&#13;&#10;Third line" at="0,0" height="0.1"
+        alignment="bottomRight" brushColor="255,255,255"/>)";
+    auto t = readText(xml);
+    measure(*t);
+    const auto& runs = t->glyphRuns();
+    ASSERT_EQ(runs.size(), 3u);
+    QRectF own = t->placingBox.rect();
+    for (const auto& run : runs)
+        own |= run.ink;
+    expectRect(t->boundingBox.rect(), own, 1e-12);
+    // The third line lies wholly below what the lines measure about the
+    // anchor (the old box), so the fix is what finds it.
+    EXPECT_LT(runs[2].ink.bottom(), t->placingBox.bottomLeft.y());
+    const QPointF onThird(runs[2].ink.left() + 0.01, runs[2].ink.center().y());
+
+    // Picked on the third line's ink, through a list whose view holds only
+    // that point (a line scrolled in alone is not culled).
+    EntityList list;
+    list.entities.push_back(t);
+    list.updateBoundingBox(std::nullopt, nullptr);
+    auto pickAt = [&](QPointF model) {
+        return drawForPick(pixelCentredOn(model, 400), [&](Graphics& g) {
+            g.viewportBoundingBox.addPoint(model);
+            return list.draw(g);
+        });
+    };
+    bool picked = false;
+    for (double dx = 0; dx < runs[2].ink.width() && !picked; dx += 0.005)
+        picked = pickAt(QPointF(runs[2].ink.left() + dx, runs[2].ink.center().y())) == t;
+    EXPECT_TRUE(picked);
+    EXPECT_EQ(pickAt(QPointF(runs[2].ink.right() + 0.3, onThird.y())), nullptr);
+
+    // The selection frame goes round all three lines.
+    t->brush.color = QColor(0, 0, 0, 0);
+    t->selected = true;
+    Canvas c(400, 500, own.center());
+    c.draw(*t);
+    expectRect(c.inkBox(0.1), own, 0.005);
+
+    // A quarter turn and a move: the same box, turned.
+    auto turned = readText(xml);
+    const QTransform quarter(0, 1, -1, 0, 3, -2);
+    measure(*turned, quarter);
+    expectRect(turned->boundingBox.rect(), quarter.mapRect(own), 1e-9);
 }
 
 TEST(TextDrawing, InkLiesInTheBoxAndFollowsTheColourRules)

@@ -1,5 +1,6 @@
 #include "ModelTestEntities.h"
 #include "TestSupport.h"
+#include "model/Group.h"
 
 #include <gtest/gtest.h>
 
@@ -235,6 +236,62 @@ TEST_F(EntityListTest, PassesVisitEveryChildExactlyOnce)
     EXPECT_EQ(rects[1]->padPasses, 3);
     EXPECT_EQ(rects[3]->padPasses, 3);
     EXPECT_EQ(rects[0]->padPasses, 2);
+}
+
+TEST_F(EntityListTest, GroupHoldsItsChildrenUnderItsTransform)
+{
+    read(R"(<sheet><entities>
+        <group identifier="g" dx="2" dy="1" layer="3"><entities>
+          <testRect identifier="a" x="0" y="0" width="1" height="1"/>
+          <noSuchEntity/>
+          <group dx="1" dy="0"><entities><testRect identifier="b" x="0" y="0" width="0.5" height="0.5"/></entities></group>
+        </entities></group>
+        <group identifier="empty"/>
+      </entities></sheet>)");
+    auto group = at<Group>(0);
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->typeName(), QStringLiteral("Group"));
+    ASSERT_EQ(group->children.entities.size(), 2u);
+    auto inner = std::dynamic_pointer_cast<Group>(group->children.entities[1]);
+    ASSERT_TRUE(inner);
+    auto a = std::dynamic_pointer_cast<TestRect>(group->children.entities[0]);
+    auto b = std::dynamic_pointer_cast<TestRect>(inner->children.entities[0]);
+
+    // Boxes: the children's, placed by every group above them.
+    EXPECT_EQ(group->boundingBox.rect(), QRectF(2, 1, 1.5, 1));
+    EXPECT_EQ(b->boundingBox.rect(), QRectF(3, 1, 0.5, 0.5));
+    EXPECT_EQ(list.boundingBox.rect(), group->boundingBox.rect());
+    EXPECT_FALSE(at<Group>(1)->boundingBox.valid); // no children, no extent
+
+    // Drawn and picked where placed, on the children's own layer whatever
+    // the group's; the group is what a click picks unless inner entities
+    // are asked for.
+    EXPECT_EQ(pickAt(list, 3.25, 1.25), group);
+    EXPECT_EQ(pickAt(list, 3.25, 1.25, true), b);
+    EXPECT_EQ(pickAt(list, 0.5, 0.5), nullptr);
+    EXPECT_EQ(pickAt(list, 2.5, 1.5, false, 3), nullptr);
+
+    // Pad and hole passes and searches reach every child, under the
+    // group's transform.
+    QImage img(10, 10, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&img);
+    DrawingContext ctx(p);
+    Graphics g(ctx);
+    list.drawPadPass(g);
+    list.drawHolePass(g, Qt::yellow);
+    EXPECT_EQ(a->padPasses, 1);
+    EXPECT_EQ(b->padPasses, 1);
+    EXPECT_EQ(b->holePasses, 1);
+    EXPECT_EQ(b->padPassTransform, QTransform::fromTranslate(3, 1));
+    EXPECT_EQ(ctx.transform(), QTransform());
+    std::vector<std::shared_ptr<TestRect>> rects;
+    list.collect(rects);
+    EXPECT_EQ(rects.size(), 2u);
+
+    // Selection is cleared inside groups too.
+    b->selected = true;
+    list.clearSelection();
+    EXPECT_FALSE(b->selected);
 }
 
 TEST_F(EntityListTest, ClearSelectionReachesChildren)

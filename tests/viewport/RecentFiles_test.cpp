@@ -51,7 +51,8 @@ TEST(RecentFiles, MostRecentFirstWithoutDuplicatesAtMostTwenty)
     EXPECT_EQ(recentFiles(), saved);
     QSettings s;
     EXPECT_FALSE(s.contains("RecentFile20"));
-    EXPECT_EQ(s.value("RecentFile0").toUrl(), urls[10]);
+    // Kept as readable text, the file's path.
+    EXPECT_EQ(s.value("RecentFile0"), QVariant(urls[10].toLocalFile()));
 }
 
 TEST(RecentFiles, PathsWithAnyCharacterSurviveTheRoundTrip)
@@ -98,21 +99,41 @@ TEST(RecentFiles, LoadSkipsMissingFilesGapsAndRepeats)
     EXPECT_TRUE(QSettings().contains("RecentFile2"));
 }
 
-TEST(RecentFiles, SaveRemovesTheOldKeys)
+TEST(RecentFiles, SaveRemovesEveryOldKeyAndWritesPlainText)
 {
     ScratchSettings scratch;
     QTemporaryDir dir;
     {
+        // Old URL values, and stale keys far past the last index.
         QSettings s;
         for (int i = 0; i < 20; ++i)
             s.setValue(QStringLiteral("RecentFile%1").arg(i), QUrl("file:///old"));
+        for (int i = 20; i < 3000; ++i)
+            s.setValue(QStringLiteral("RecentFile%1").arg(i), QStringLiteral("/old/%1.project").arg(i));
+        s.setValue("RecentFile007", "/old/padded.project");
+        s.setValue("RecentFiles", "not ours");
+        s.setValue("RecentFileX", "not ours");
     }
-    recentFiles() = {makeFile(dir, "one.project")};
+    const QUrl one = makeFile(dir, "one #1.project");
+    recentFiles() = {one};
     saveRecentFiles();
     QSettings s;
-    EXPECT_TRUE(s.contains("RecentFile0"));
-    for (int i = 1; i < 20; ++i)
-        EXPECT_FALSE(s.contains(QStringLiteral("RecentFile%1").arg(i))) << i;
+    QStringList recentKeys;
+    for (const QString& key : s.childKeys())
+        if (key.startsWith("RecentFile"))
+            recentKeys.append(key);
+    recentKeys.sort();
+    EXPECT_EQ(recentKeys, QStringList({"RecentFile0", "RecentFileX", "RecentFiles"}));
+    s.sync();
+    QFile file(s.fileName());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray stored = file.readAll();
+    EXPECT_FALSE(stored.contains("@Variant")) << stored.constData();
+    EXPECT_TRUE(stored.contains(one.toLocalFile().toUtf8())) << stored.constData();
+    recentFiles().clear();
+    loadRecentFiles();
+    EXPECT_EQ(recentFiles(), QList<QUrl>{one});
+
     recentFiles().clear();
     saveRecentFiles();
     EXPECT_FALSE(QSettings().contains("RecentFile0"));

@@ -1,6 +1,7 @@
 #include "ViewportTestSupport.h"
 
 #include "core/RedrawHook.h"
+#include "core/UserDefaults.h"
 #include "document/Design.h"
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2D.h"
@@ -86,6 +87,52 @@ TEST(ViewModel, PanelFlagsComeFromUserDefaultsOnlyWhenSaved)
         EXPECT_FALSE(vm.showSidePanels());
         EXPECT_FALSE(vm.showSettingsPanel());
     }
+    // A value that is not a Boolean reads as the key's default.
+    QSettings().setValue("showTopButtons", "maybe");
+    QSettings().setValue("showSidePanel", "TRUE");
+    QSettings().setValue("showSettingsPanel", 2);
+    {
+        ViewModel vm;
+        EXPECT_FALSE(vm.showTopButtons());
+        EXPECT_TRUE(vm.showSidePanels());
+        EXPECT_FALSE(vm.showSettingsPanel());
+    }
+    QSettings().setValue("saved", "maybe");
+    QSettings().setValue("showSidePanel", false);
+    {
+        ViewModel vm; // not saved: the start-up defaults
+        EXPECT_TRUE(vm.showTopButtons());
+        EXPECT_TRUE(vm.showSidePanels());
+    }
+}
+
+TEST(ViewModel, TypedSettingReadsTakeOnlyValuesOfTheirType)
+{
+    using namespace userDefaults;
+    EXPECT_TRUE(toBool(QVariant(QStringLiteral("true")), false));
+    EXPECT_FALSE(toBool(QVariant(QStringLiteral("0")), true));
+    EXPECT_TRUE(toBool(QVariant(QStringLiteral("yes")), true));
+    EXPECT_FALSE(toBool(QVariant(QStringLiteral("")), false));
+    EXPECT_FALSE(toBool(QVariant(), false));
+    EXPECT_TRUE(toBool(QVariant(QUrl("file:///x")), true));
+
+    EXPECT_EQ(toInt(QVariant(QStringLiteral(" 7 ")), 0), 7);
+    EXPECT_EQ(toInt(QVariant(QStringLiteral("-3")), 0), -3);
+    EXPECT_EQ(toInt(QVariant(QStringLiteral("2x")), 5), 5);
+    EXPECT_EQ(toInt(QVariant(QStringLiteral("1.5")), 5), 5);
+    EXPECT_EQ(toInt(QVariant(QStringLiteral("99999999999")), 5), 5);
+    EXPECT_EQ(toInt(QVariant(true), 5), 5);
+    EXPECT_EQ(toInt(QVariant(qulonglong(-1)), 5), 5);
+
+    // Older builds stored URL values; plain text is a path or a URL string.
+    EXPECT_EQ(toUrl(QVariant(QUrl::fromLocalFile("/a b/c.project"))), QUrl::fromLocalFile("/a b/c.project"));
+    EXPECT_EQ(toUrl(QVariant(QStringLiteral("/a b/#c%20.project"))), QUrl::fromLocalFile("/a b/#c%20.project"));
+    EXPECT_EQ(toUrl(QVariant(QStringLiteral("file:///a%20b"))), QUrl::fromLocalFile("/a b"));
+    EXPECT_EQ(toUrl(QVariant(QStringLiteral("C:/designs"))), QUrl::fromLocalFile("C:/designs"));
+    EXPECT_FALSE(toUrl(QVariant(QStringLiteral(""))).has_value());
+    EXPECT_FALSE(toUrl(QVariant(3)).has_value());
+    for (const QUrl& url : {QUrl::fromLocalFile("/a b/#c%20.project"), QUrl("https://example.org/a b?q=1")})
+        EXPECT_EQ(toUrl(QVariant(urlText(url))), url) << urlText(url).toStdString();
 }
 
 TEST(ViewModel, SaveWindowSettingsRoundTrips)

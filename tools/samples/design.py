@@ -60,6 +60,24 @@ class Footprint:
         self.meta = meta
         self.pads = []    # (name, local (x,y), dict)
         self.silk = []
+        # The package family the part belongs to: its element name and
+        # parameters, written on boards that use parametric footprints.
+        self.family = None
+
+    def package_family(self, element, **params):
+        """Records the part's package family. The parameters describe the
+        package the stored pads and outlines already are; the pads stay as
+        written."""
+        def text(v):
+            if isinstance(v, bool):
+                return "true" if v else "false"
+            if isinstance(v, tuple):
+                return ",".join(f(x) for x in v)
+            if isinstance(v, float):
+                return f(v)
+            return str(v)
+        self.family = (element, {k: text(v) for k, v in params.items() if v is not None})
+        return self
 
     def pad(self, name, at, size=None, diameter=None, hole=None, smt=True, shape=None, roundness=None):
         self.pads.append((name, at, dict(size=size, diameter=diameter, hole=hole, smt=smt, shape=shape, roundness=roundness)))
@@ -178,7 +196,11 @@ class Footprint:
         if (m11, m12, m21, m22) != (1, 0, 0, 1):
             d.update(m11=f(m11), m12=f(m12), m21=f(m21), m22=f(m22))
         d.update(dx=f(self.x), dy=f(self.y))
-        lines = [f'        <footprint {attrs(d)}>', '          <entities>']
+        element = "footprint"
+        if self.family and board.parametric:
+            element, params = self.family
+            d.update(params)
+        lines = [f'        <{element} {attrs(d)}>', '          <entities>']
         copper = board.bottom_index if self.bottom else 5
         for name, p, o in self.pads:
             if o["smt"]:
@@ -211,7 +233,7 @@ class Footprint:
             sd = dict(layer=silk_layer, penWidth="0.008", penColor="255,255,255", lockedTo="none", visibleInPcb="true")
             sd.update(sk)
             lines.append(f'            <silkscreen {attrs(sd)}/>')
-        lines += ['          </entities>', '        </footprint>']
+        lines += ['          </entities>', f'        </{element}>']
         return lines
 
 # Package builders: pads in local coordinates, pin 1 square for through-hole.
@@ -225,6 +247,9 @@ def dip(fp, n, pitch=0.1, span=0.3, pad=0.065, hole=0.035):
             fp.pad(i + 1, (-span / 2, y), diameter=pad, hole=hole, smt=False)
         fp.pad(n - i, (span / 2, y), diameter=pad, hole=hole, smt=False)
     h = half * pitch + 0.02
+    # Two rows of half the pins: the pitch is the rows' span, then the pin pitch.
+    fp.package_family("dipFootprint", doubleSided=True, pitch=(span, pitch), rows=half, leadType="straight",
+                      padSize=(pad, pad), holeDiameter=hole, roundPads=True, type="dip")
     return fp.outline(-span / 2 + 0.07, -h / 2, span - 0.14, h, notchOnRight="top")
 
 def soic(fp, n, pitch=0.05, span=0.21, pw=0.024, pl=0.06):
@@ -234,6 +259,8 @@ def soic(fp, n, pitch=0.05, span=0.21, pw=0.024, pl=0.06):
         fp.pad(i + 1, (-span / 2 - 0.02, y), size=(pl, pw), roundness=0.25)
         fp.pad(n - i, (span / 2 + 0.02, y), size=(pl, pw), roundness=0.25)
     h = half * pitch + 0.01
+    fp.package_family("soicFootprint", doubleSided=True, pitch=(span + 0.04, pitch), rows=half, leadType="gullWing",
+                      padSize=(pl, pw), padRoundness=0.25)
     return fp.outline(-span / 2 + 0.04, -h / 2, span - 0.08, h, notchOnRight="top")
 
 def qfn(fp, n, pitch=0.02, body=0.2):
@@ -248,6 +275,11 @@ def qfn(fp, n, pitch=0.02, body=0.2):
             fp.pad(k, p, size=size, roundness=0.5)
             k += 1
     fp.pad(k, (0, 0), size=(body * 0.6, body * 0.6))
+    # No leads, and the exposed pad in the middle: its margin is the gap to
+    # the inner ends of the side pads.
+    fp.package_family("qfpFootprint", arrangeTerminals="fourSided", pitch=pitch, rows=side, columns=side,
+                      leadless="leadLess", padSize=(0.03, 0.01), padRoundness=0.5, addCenterPads=True,
+                      centerPadMargin=round(off - 0.015 - body * 0.3, 4))
     m = body / 2 + 0.025
     return fp.outline(-m, -m, 2 * m, 2 * m, shape="rectangleCorners", cornerSize=f"{f(body / 4)},{f(body / 4)}")
 
@@ -263,6 +295,8 @@ def qfp(fp, n, pitch=0.0315, off=0.165, pl=0.06, pw=0.018, body=0.23):
             size = (pl, pw) if s_ in (0, 2) else (pw, pl)
             fp.pad(k, p, size=size, roundness=0.3)
             k += 1
+    fp.package_family("qfpFootprint", arrangeTerminals="fourSided", pitch=pitch, rows=side, columns=side,
+                      leadless="gullWing", padSize=(pl, pw), padRoundness=0.3)
     return fp.outline(-body / 2, -body / 2, body, body)
 
 def sot223(fp):
@@ -270,6 +304,7 @@ def sot223(fp):
     for k in range(3):
         fp.pad(k + 1, (-0.12, 0.09 - k * 0.09), size=(0.08, 0.04))
     fp.pad(4, (0.12, 0), size=(0.08, 0.13))
+    fp.package_family("SOT223Footprint", padSize=(0.08, 0.04))
     return fp.outline(-0.065, -0.13, 0.13, 0.26)
 
 def chip(fp, code="0603", polar=False):
@@ -279,6 +314,13 @@ def chip(fp, code="0603", polar=False):
     span, pw, ph = dims[code]
     fp.pad(1, (-span / 2, 0), size=(pw, ph))
     fp.pad(2, (span / 2, 0), size=(pw, ph))
+    if not polar and fp.partType in ("Resistor", "Capacitor"):
+        # The body (length, width, height) and its end caps, in millimetres.
+        body, cap = {"0402": ((1.0, 0.5, 0.35), 0.25), "0603": ((1.6, 0.8, 0.45), 0.3),
+                     "0805": ((2.0, 1.25, 0.5), 0.4), "1206": ((3.2, 1.6, 0.55), 0.5)}[code]
+        fp.package_family("chipFootprint", padSize=(pw, ph), padSeparation=span,
+                          bodySize3D=tuple(round(v / 25.4, 4) for v in body), capWidth=round(cap / 25.4, 4),
+                          eSeries="e24" if fp.partType == "Resistor" else "e12")
     pen = 0.006 if code in ("0402", "0603") else 0.008
     m = 0.008 + pen / 2
     w, h = span + pw + 2 * m, ph + 2 * m
@@ -287,11 +329,23 @@ def chip(fp, code="0603", polar=False):
 def axial(fp, pitch=0.4, pad=0.065, hole=0.035, body=(0.25, 0.09)):
     fp.pad(1, (-pitch / 2, 0), diameter=pad, hole=hole, smt=False)
     fp.pad(2, (pitch / 2, 0), diameter=pad, hole=hole, smt=False)
+    resistor = fp.partType == "Resistor"
+    fp.package_family("axialFootprint", padSize=(pad, pad), holeDiameter=hole, roundPads=True,
+                      eSeries="e24" if resistor else None, addColorBands=resistor, padSeparation=(pitch, 0),
+                      bodySize=body)
     return fp.outline(-body[0] / 2, -body[1] / 2, body[0], body[1], shape="roundedRectangle")
 
 def radial(fp, pitch=0.1, dia=0.25, pad=0.06, hole=0.032):
     fp.pad(1, (-pitch / 2, 0), size=(pad, pad), hole=hole, smt=False)
     fp.pad(2, (pitch / 2, 0), diameter=pad, hole=hole, smt=False)
+    if "uF" in fp.value:
+        # An electrolytic can, its height by its diameter (5 x 11, 6.3 x 11,
+        # 10 x 20, 12.5 x 25 mm); "roundness" holds the lead spacing.
+        height = {0.2: 0.433, 0.25: 0.433, 0.4: 0.787, 0.5: 0.984}[dia]
+        fp.package_family("radialFootprint", padSize=(pad, pad), holeDiameter=hole, packageType="tph",
+                          roundness=pitch, bodyDiameter=dia, bodyHeight=height, polarized=True)
+    else:
+        fp.package_family("discFootprint", padSize=(pad, pad), holeDiameter=hole, padSeparation=pitch, eSeries="e6")
     return fp.outline(-dia / 2, -dia / 2, dia, dia, shape="roundedRectangle")
 
 def header(fp, n, pitch=0.1, rows=1, pad=0.068, hole=0.04):
@@ -304,6 +358,15 @@ def header(fp, n, pitch=0.1, rows=1, pad=0.068, hole=0.04):
             else:
                 fp.pad(k, p, diameter=pad, hole=hole, smt=False)
             k += 1
+    # Pins of the two rows side by side; "rows" counts pins along the header.
+    params = dict(doubleSided=rows == 2, pitch=(pitch, pitch), rows=n, leadType="straight", padSize=(pad, pad),
+                  holeDiameter=hole, roundPads=True)
+    if fp.package.startswith("XH"):
+        # The generic header element, which the "type" makes an XH socket.
+        fp.package_family("headerFootprint", type="xt", **params)
+    else:
+        fp.package_family("maleHeaderFootprint", bottom=0.118, top=0.236 if pitch >= 0.1 else 0.118,
+                          bodyHeight=pitch, **params)
     return fp.outline(-n * pitch / 2, -rows * pitch / 2, n * pitch, rows * pitch)
 
 def sot23(fp):
@@ -311,6 +374,7 @@ def sot23(fp):
     fp.pad(1, (-0.045, 0.0375), size=(0.04, 0.03))
     fp.pad(2, (-0.045, -0.0375), size=(0.04, 0.03))
     fp.pad(3, (0.045, 0), size=(0.04, 0.03))
+    fp.package_family("SOT23Footprint", pins=3, padSize=(0.04, 0.03))
     return fp.outline(-0.018, -0.06, 0.036, 0.12, penWidth="0.005")
 
 def to220(fp):
@@ -320,11 +384,16 @@ def to220(fp):
             fp.pad(1, p, size=(0.07, 0.1), hole=0.045, smt=False, roundness=0.3)
         else:
             fp.pad(i + 1, p, size=(0.07, 0.1), hole=0.045, smt=False, shape="ellipse")
+    fp.package_family("to220Footprint", padSize=(0.07, 0.1), holeDiameter=0.045, addHeatSink=False)
     return fp.outline(-0.2, -0.09, 0.4, 0.18)
 
 def led5(fp):
     fp.pad(1, (-0.05, 0), size=(0.065, 0.065), hole=0.035, smt=False)
     fp.pad(2, (0.05, 0), diameter=0.065, hole=0.035, smt=False)
+    # The lens: 5 mm (8.6 high) or 3 mm (5.3 high).
+    dia, height = (0.118, 0.209) if fp.package == "LED-3MM" else (0.197, 0.339)
+    fp.package_family("ledFootprint", padSize=(0.065, 0.065), holeDiameter=0.035, bodyDiameter=dia,
+                      bodyHeight=height, padSeparation=0.1)
     return fp.outline(-0.118, -0.118, 0.236, 0.236, shape="roundedRectangle")
 
 def tact(fp):
@@ -339,8 +408,10 @@ def hole(fp, d=0.125):
 # ---------------------------------------------------------------- board
 class Board:
     def __init__(self, name, w, h, inner=(), single_sided=False, colors=None, mask="20,110,50",
-                 settings=None, units="mm", layers=None, origin=(0, 0), values="silk"):
+                 settings=None, units="mm", layers=None, origin=(0, 0), values="silk", parametric=False):
         self.name, self.w, self.h = name, w, h
+        # Parts whose package has a family are written as that family.
+        self.parametric = parametric
         self.origin = origin
         if values == "package":
             # The part values are shown on the top package (assembly) layer.

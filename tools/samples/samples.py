@@ -22,7 +22,7 @@ def quorlan():
     def path(*points):
         return [O(*p) if isinstance(p, tuple) else p for p in points]
 
-    b = Board("Quorlan", 2.2, 1.4, units="mm", origin=(OX, OY), values="package",
+    b = Board("Quorlan", 2.2, 1.4, units="mm", origin=(OX, OY), values="package", parametric=True,
               layers={"Top Solder Mask": dict(visible=None, color="160,0,90,40")},
               settings=dict(showPage="true", pageSize="3,2", showGrid="true", gridSpacing="0.1",
                             showOrigin="true", originOffset=pt((OX, OY)), showPadNames="true",
@@ -249,7 +249,7 @@ def quorlan_schematic(s):
 # ================================================================ Blinkwell
 # A 555 astable flasher: two LEDs blink in turn from a 9 V battery.
 def blinkwell():
-    b = Board("Blinkwell", 1.9, 1.3, units="mm")
+    b = Board("Blinkwell", 1.9, 1.3, units="mm", parametric=True)
     b.outline_rect(0.06)
     b.add(header(Footprint("J1", 0.15, 0.65, 270, "HDR-1x2", "Connector", "Battery 9V", value_on="silk"), 2))
     b.value_on = "inside"
@@ -576,7 +576,7 @@ def sablewing():
 # bulk capacitors, a ground plane and a motor-supply plane inside.
 def kestrel():
     b = Board("Kestrel", 3.0, 2.2, inner=[("Inner 1 GND", "90,170,90"), ("Inner 2 VM", "170,90,170")], units="mm",
-              colors={"top": "215,125,45", "bottom": "70,120,210"}, mask="60,20,110")
+              colors={"top": "215,125,45", "bottom": "70,120,210"}, mask="60,20,110", parametric=True)
     b.outline_rect(0.04)
     bot = b.bottom_index
     def power_terminal(ref, x, y, deg, value):
@@ -584,6 +584,8 @@ def kestrel():
         fp = Footprint(ref, x, y, deg, "TERM-2x5.08", "Terminal block", value, upright=True)
         fp.pad(1, (-0.1, 0), size=(0.16, 0.16), hole=0.07, smt=False)
         fp.pad(2, (0.1, 0), diameter=0.16, hole=0.07, smt=False)
+        fp.package_family("blockFootprint", rows=2, pitch=(0.2, 0.2), leadType="straight", padSize=(0.16, 0.16),
+                          holeDiameter=0.07, roundPads=True, verticalHeight=0.39)
         return b.add(fp.outline(-0.2, -0.15, 0.4, 0.3))
     power_terminal("J1", 0.2, 1.0, 90, "Supply 24V")
     power_terminal("J2", 2.8, 1.1, 270, "Motor")
@@ -828,7 +830,8 @@ def harrowby():
 # A single-sided kit: an adjustable LM317 bench supply with a bridge
 # rectifier, bulk and output capacitors, a set resistor and a trimmer.
 def vireo():
-    b = Board("Vireo", 2.8, 1.6, single_sided=True, units="inch", colors={"bottom": "230,150,70"}, mask="40,40,140")
+    b = Board("Vireo", 2.8, 1.6, single_sided=True, units="inch", colors={"bottom": "230,150,70"}, mask="40,40,140",
+              parametric=True)
     # A paper-phenolic board, thin enough to see the copper side through.
     b.outline_rect(0.0, fill="110,150,110,40")
     bot = b.bottom_index
@@ -836,12 +839,16 @@ def vireo():
         fp = Footprint(ref, x, y, deg, "TERM-2x5.08", "Terminal block", value)
         fp.pad(1, (-0.1, 0), size=(0.12, 0.12), hole=0.055, smt=False)
         fp.pad(2, (0.1, 0), diameter=0.12, hole=0.055, smt=False)
+        fp.package_family("blockFootprint", rows=2, pitch=(0.2, 0.2), leadType="straight", padSize=(0.12, 0.12),
+                          holeDiameter=0.055, roundPads=True, verticalHeight=0.39)
         return b.add(fp.outline(-0.2, -0.15, 0.4, 0.3))
     terminal("J1", 0.2, 0.8, 270, "AC 15V in")
     terminal("J2", 2.45, 0.8, 270, "DC out")
     br = Footprint("BR1", 0.7, 0.8, 0, "KBP", "Bridge rectifier", "KBP206")
     for i, name in enumerate(["+", "~1", "~2", "-"]):
         br.pad(name, (0, 0.3 - i * 0.2), size=(0.08, 0.08), hole=0.045, smt=False) if i == 0 else br.pad(name, (0, 0.3 - i * 0.2), diameter=0.08, hole=0.045, smt=False)
+    # A package of no family of its own: the generic one.
+    br.package_family("genericFootprint", padSize=(0.08, 0.08), holeDiameter=0.045, roundPads=True)
     b.add(br.outline(-0.08, -0.4, 0.16, 0.8))
     b.add(radial(Footprint("C1", 1.15, 1.15, 270, "CAP-RAD-0.2", "Capacitor", "2200uF 35V"), pitch=0.2, dia=0.5, pad=0.08, hole=0.04))
     b.add(to220(Footprint("U1", 1.6, 0.8, 90, "TO-220", "Regulator", "LM317T")))
@@ -1004,7 +1011,7 @@ def marlowe():
 # A controller board part-way through layout: three schematic sheets drawn,
 # the parts placed on the board, the supply already poured, no signals routed.
 def fenwick():
-    b = Board("Fenwick", 3.5, 2.5, values="package", units="mm", colors={"top": "205,130,50"}, mask="20,90,40",
+    b = Board("Fenwick", 3.5, 2.5, values="package", units="mm", colors={"top": "205,130,50"}, mask="20,90,40", parametric=True,
               settings=dict(showGrid="true", gridSpacing="0.05", showOrigin="true", showPadNames="true"))
     b.outline_rect(0.1)
     bot = b.bottom_index

@@ -4,6 +4,7 @@
 #include "core/Graphics.h"
 #include "core/Palette.h"
 #include "core/Readers.h"
+#include "core/UserDefaults.h"
 #include "document/Schematic.h"
 #include "editors/ExtrusionEditor.h"
 #include "editors/FillEditor.h"
@@ -188,7 +189,7 @@ ArcEditor::ArcEditor(std::shared_ptr<Arc> arc, QWidget* parent)
     Arc* a = arc_.get();
     // The extrusion values are shown as read: opening the editor must not
     // change the arc.
-    extrusionExpanded_ = QSettings().value(QString::fromLatin1(extrusionExpandedKey), false).toBool();
+    extrusionExpanded_ = userDefaults::readBool(QString::fromLatin1(extrusionExpandedKey), false);
     const UnitsSource units = entityUnits(a);
 
     auto* geometry = new EntityContentEditor;

@@ -209,7 +209,8 @@ void Dimension::layout()
     lines.clear();
     const double w = TextMetric::textRect(font, text).width();
     const double lineLen = length(b - a);
-    inlineText = w < lineLen / 1.5;
+    // A hidden text needs no room: the line is drawn whole.
+    inlineText = !text.isEmpty() && w < lineLen / 1.5;
 
     // Arrow heads are filled to their tips; the line stops short inside them.
     QPointF k(0, 0);

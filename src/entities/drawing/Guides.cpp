@@ -176,16 +176,18 @@ void AngledGuide::draw(Graphics& g)
     const double length = std::hypot(d.x(), d.y());
     if (!(length > 0) || !std::isfinite(length))
         return;
+    // The line is drawn across a span about the midpoint; the points read
+    // from the file stay as they are for the editor.
     const QPointF u = d / length;
     const QPointF m = (start + end) / 2;
-    start = m - u * kHalfSpan;
-    end = m + u * kHalfSpan;
+    const QPointF from = m - u * kHalfSpan;
+    const QPointF to = m + u * kHalfSpan;
 
     g.pushTransform(singleLevelTransform);
     double t0 = 0, t1 = 1;
-    if (clipSegment(start, end, visibleArea(g), t0, t1)) {
-        const QPointF span = end - start;
-        strokeGuide(g, start + span * t0, start + span * t1);
+    if (clipSegment(from, to, visibleArea(g), t0, t1)) {
+        const QPointF span = to - from;
+        strokeGuide(g, from + span * t0, from + span * t1);
     }
     g.popTransform(singleLevelTransform);
 }

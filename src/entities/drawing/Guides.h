@@ -69,8 +69,9 @@ public:
     // Entity attributes, the pen, "start" and "end" ((0, 0) when missing).
     void readXML(pugi::xml_node element) override;
     void calculateBoundingBox() override;
-    // Re-spans start and end 100 inches either side of their midpoint
-    // (stored), then strokes the part inside the visible area.
+    // Strokes the part inside the visible area of the line through start
+    // and end, spanned 100 inches either side of their midpoint; start and
+    // end themselves are left as read.
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("AngledGuide"); }
     QWidget* editorView() override;

@@ -42,7 +42,7 @@ void NoteBox::readXML(pugi::xml_node element)
 
 void NoteBox::calculateBoundingBox()
 {
-    TextEntity::calculateBoundingBox();
+    measureLines();
 
     // The shadow follows the box and pen of this pass; a pen that is not
     // solid casts none (also when it was solid at an earlier pass).
@@ -56,13 +56,15 @@ void NoteBox::calculateBoundingBox()
     }
 
     boundingBox.addTransformedRect(rectangle, netTransform);
-    ownBoundingBox.addRect(rectangle);
+    placingBox.addRect(rectangle);
     // The text's gradient spans the box and its text where they are drawn.
-    brush.rectangle = ownBoundingBox.rect();
+    brush.rectangle = placingBox.rect();
     if (isDrawable(pen.color)) {
         boundingBox = boundingBox.expanded(pen.width / 2);
-        ownBoundingBox = ownBoundingBox.expanded(pen.width / 2);
+        placingBox = placingBox.expanded(pen.width / 2);
     }
+    // Several lines are placed from the whole box and may run past it.
+    addPlacedLines();
 }
 
 void NoteBox::draw(Graphics& g)

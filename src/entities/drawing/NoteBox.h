@@ -39,7 +39,8 @@ public:
     void readXML(pugi::xml_node element) override;
     // The text's box, the shadow, then the box itself, grown by half the pen
     // width when the pen is visible; the same in own coordinates
-    // (ownBoundingBox), from which several lines are placed.
+    // (placingBox), from which several lines are placed; then the ink of
+    // those lines where they are drawn.
     void calculateBoundingBox() override;
     // Shadow, white box and outline under the entity's own placement, then
     // the selection frame and the text on top.

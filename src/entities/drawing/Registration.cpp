@@ -15,6 +15,7 @@
 #include "entities/drawing/Rectangle.h"
 #include "entities/drawing/Shape.h"
 #include "entities/drawing/TextLines.h"
+#include "model/Group.h"
 
 // Element names of the drawing entities.
 void registerDrawingEntities()
@@ -34,6 +35,7 @@ void registerDrawingEntities()
     registerEntity<Dimension>("dimension");
     registerEntity<Picture>("image");
     registerEntity<Marker>("marker");
+    registerEntity<Group>("group");
     registerEntity<Origin>("origin");
     registerEntity<HorizontalGuide>("horizontalGuide");
     registerEntity<VerticalGuide>("verticalGuide");

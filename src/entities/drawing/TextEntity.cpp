@@ -160,6 +160,12 @@ QRectF TextEntity::lineRect(const QString& line) const
 
 void TextEntity::calculateBoundingBox()
 {
+    measureLines();
+    addPlacedLines();
+}
+
+void TextEntity::measureLines()
+{
     // Split at carriage return + line feed only: a lone line feed stays in
     // its line (and lays out as nothing).
     lines.clear();
@@ -173,7 +179,7 @@ void TextEntity::calculateBoundingBox()
         from = at + lineSeparator.size();
     }
 
-    ownBoundingBox = BoundingBox();
+    placingBox = BoundingBox();
     for (const QString& line : laidOutLines(lines)) {
         if (line.isEmpty())
             continue;
@@ -183,14 +189,54 @@ void TextEntity::calculateBoundingBox()
         const QPointF d = alignmentOffset(contentAlignment, ink->size());
         const QRectF r(position.x() - d.x(), position.y() - d.y(), ink->width(), ink->height());
         boundingBox.addTransformedRect(r, netTransform);
-        ownBoundingBox.addRect(r);
+        placingBox.addRect(r);
     }
 
     const qsizetype n = lines.size();
     textTop = n >= 2 ? (double(n) - 0.5) * font.height * 1.5 * 0.5 : 0;
 
     boundingBox.addPoint(netTransform ? netTransform->map(position) : position);
-    ownBoundingBox.addPoint(position);
+    placingBox.addPoint(position);
+}
+
+template <class F>
+void TextEntity::forEachLineReference(double bottom, double top, F&& f) const
+{
+    // The first line's reference lies half the box's height plus 0.7 x the
+    // font height above the box's bottom; each entry, empty or not, moves
+    // the next one 1.5 x the font height down.
+    double y = (top - bottom) / 2 + 0.7 * font.height;
+    for (const QString& line : laidOutLines(lines)) {
+        if (!line.isEmpty())
+            f(line, y + bottom);
+        y -= 1.5 * font.height;
+    }
+}
+
+std::optional<TextEntity::PlacedLine> TextEntity::placeLine(const QString& line, double referenceY) const
+{
+    // The origin is the line's text position: its lower-left corner as the
+    // alignment gives it, moved left by a tenth of the font height.
+    const std::optional<QRectF> ink = inkBounds(font, line);
+    if (!ink)
+        return std::nullopt;
+    const QPointF d = alignmentOffset(contentAlignment, ink->size());
+    const QPointF origin(position.x() - d.x() - font.height / 10, referenceY - d.y());
+    if (!finitePoint(origin) || ink->isEmpty()) // blanks only draw nothing
+        return std::nullopt;
+    return PlacedLine{origin, ink->translated(origin)};
+}
+
+void TextEntity::addPlacedLines()
+{
+    // Lines after the first are drawn below the place they were measured
+    // at: picking, culling and the selection frame need all of them.
+    if (lines.size() < 2 || !placingBox.valid)
+        return;
+    forEachLineReference(placingBox.bottomLeft.y(), placingBox.topRight.y(), [this](const QString& line, double y) {
+        if (const std::optional<PlacedLine> placed = placeLine(line, y))
+            boundingBox.addTransformedRect(placed->ink, netTransform);
+    });
 }
 
 TextEntity::LayoutKey TextEntity::currentKey() const
@@ -199,12 +245,10 @@ TextEntity::LayoutKey TextEntity::currentKey() const
     key.multiLine = lines.size() >= 2;
     if (key.multiLine) {
         key.lines = lines;
-        // Lines are placed from the entity's box. Drawing happens in the
-        // entity's own coordinates, so under a transform the box in those
-        // coordinates is the one to use; without one both are the same.
-        const BoundingBox& box = netTransform ? ownBoundingBox : boundingBox;
-        key.bottom = box.bottomLeft.y();
-        key.top = box.topRight.y();
+        // Drawing happens in the entity's own coordinates, so the lines are
+        // placed from the box in those coordinates.
+        key.bottom = placingBox.bottomLeft.y();
+        key.top = placingBox.topRight.y();
     } else {
         key.text = text;
     }
@@ -227,8 +271,8 @@ bool TextEntity::layoutCurrent() const
     if (k.multiLine != multiLine)
         return false;
     if (multiLine) {
-        const BoundingBox& box = netTransform ? ownBoundingBox : boundingBox;
-        if (k.bottom != box.bottomLeft.y() || k.top != box.topRight.y() || k.lines != lines || !k.text.isEmpty())
+        if (k.bottom != placingBox.bottomLeft.y() || k.top != placingBox.topRight.y() || k.lines != lines
+            || !k.text.isEmpty())
             return false;
     } else if (k.text != text || !k.lines.isEmpty() || k.bottom != 0 || k.top != 0) {
         return false;
@@ -250,23 +294,15 @@ void TextEntity::rebuildLayout(const LayoutKey& key)
     layoutKey_ = key;
     layoutValid_ = true;
 
-    const double nudge = font.height / 10;
     // Model units per unit of the kept outlines: a thousandth of the set
     // size, so the outlines span hundreds of units.
     const double unit = font.pointSize() / TextEntity::kOutlineUnitsPerSize;
     const QFont shaping = shapingFont(font);
-    // A run's origin is the line's text position: its lower-left corner as
-    // the alignment gives it, moved left by a tenth of the font height.
     auto addRun = [&](const QString& line, double referenceY) {
-        const std::optional<QRectF> ink = inkBounds(font, line);
-        if (!ink)
+        const std::optional<PlacedLine> placed = placeLine(line, referenceY);
+        if (!placed)
             return;
-        const QPointF d = alignmentOffset(contentAlignment, ink->size());
-        const QPointF origin(position.x() - d.x() - nudge, referenceY - d.y());
-        if (!finitePoint(origin))
-            return;
-        if (ink->isEmpty()) // blanks only
-            return;
+        const QPointF origin = placed->origin;
         GlyphRun run;
         run.line = line;
         run.placement = QTransform(unit, 0, 0, unit, origin.x(), origin.y());
@@ -275,7 +311,7 @@ void TextEntity::rebuildLayout(const LayoutKey& key)
             run.shapedPlacement = QTransform(unit, 0, 0, -unit, origin.x(), origin.y());
         }
         run.origin = origin;
-        run.ink = ink->translated(origin);
+        run.ink = placed->ink;
         runs_.push_back(std::move(run));
     };
 
@@ -283,15 +319,7 @@ void TextEntity::rebuildLayout(const LayoutKey& key)
         if (!text.isEmpty())
             addRun(leftUnits(text, kMaxLaidOutCharacters), position.y());
     } else {
-        // The first line's reference lies half the box's height plus 0.7 x
-        // the font height above the box's bottom; each entry, empty or not,
-        // moves the next one 1.5 x the font height down.
-        double y = (key.top - key.bottom) / 2 + 0.7 * font.height;
-        for (const QString& line : laidOutLines(lines)) {
-            if (!line.isEmpty())
-                addRun(line, y + key.bottom);
-            y -= 1.5 * font.height;
-        }
+        forEachLineReference(key.bottom, key.top, addRun);
     }
 
     // A shaped glyph counts like a path element (an index and a position,

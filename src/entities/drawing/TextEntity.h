@@ -29,6 +29,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 class TextEntity : public Entity, public IBrush {
@@ -64,18 +65,19 @@ public:
     bool rotateInParts = true;
     Font font;
 
-    // The same box as boundingBox, in the entity's own coordinates (no
-    // transform applied): the lines' rectangles and the anchor. Multi-line
-    // texts are placed from it. A subclass that adds geometry of its own to
-    // boundingBox adds it here too (untransformed) so its lines are placed
-    // from the same box as without a transform.
-    BoundingBox ownBoundingBox;
+    // The box several lines are placed from, in the entity's own
+    // coordinates (no transform applied): each line's rectangle measured
+    // about the anchor, and the anchor. A subclass that adds geometry of its
+    // own to boundingBox adds it here too (untransformed) so its lines are
+    // placed from the same box whatever the transform. For one line it is
+    // boundingBox in own coordinates; with several, boundingBox also holds
+    // the ink of every line where it is drawn.
+    BoundingBox placingBox;
 
     // Entity attributes, "text", "stringAlignment", "alignment", "at", the
     // font's attributes, "rotateInParts", the brush's attributes.
     void readXML(pugi::xml_node element) override;
-    // Refreshes `lines` and `textTop` and adds each non-empty line's
-    // rectangle and the anchor to boundingBox (under netTransform).
+    // measureLines, then addPlacedLines.
     void calculateBoundingBox() override;
     // The selection frame, then the text.
     void draw(Graphics& g) override;
@@ -125,6 +127,14 @@ protected:
     // The text alone (no selection frame), under the entity's own
     // transform: for subclasses that draw something of their own first.
     void drawText(Graphics& g);
+    // Refreshes `lines` and `textTop` and adds each non-empty line's
+    // rectangle and the anchor to boundingBox (under netTransform) and to
+    // placingBox.
+    void measureLines();
+    // For a text of several lines: the ink of each line where it is drawn,
+    // placed from placingBox as it stands, into boundingBox (under
+    // netTransform). A subclass calls it once its placingBox is complete.
+    void addPlacedLines();
 
 private:
     struct LayoutKey {
@@ -142,6 +152,17 @@ private:
         bool operator==(const LayoutKey&) const = default;
     };
     LayoutKey currentKey() const;
+    // Where one line is drawn with its reference y: the glyphs' origin and
+    // their ink there; none for a line that draws nothing.
+    struct PlacedLine {
+        QPointF origin;
+        QRectF ink;
+    };
+    std::optional<PlacedLine> placeLine(const QString& line, double referenceY) const;
+    // f(line, reference y) for every non-empty line of several as laid
+    // out, placed from a box spanning bottom to top.
+    template <class F>
+    void forEachLineReference(double bottom, double top, F&& f) const;
     // Whether the kept layout was made for currentKey().
     bool layoutCurrent() const;
     void rebuildLayout(const LayoutKey& key);
