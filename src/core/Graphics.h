@@ -30,6 +30,9 @@ public:
     bool doNotDrawNodeIds = true;
     BoundingBox viewportBoundingBox;
     std::optional<double> currentPixelSize;
+    // Set while a sheet draws: the sheet draws the selection frames itself,
+    // once, over everything, so Entity::draw leaves them out.
+    bool selectionFramesOnTop = false;
 
     // One device pixel in model units under the current transform (the
     // distance between the images of (0,0) and (1,1) under its inverse);

@@ -41,6 +41,17 @@ Pen hairline(const QColor& color) { return Pen(color, 0); }
 
 double bandWidth(const QRectF& page) { return std::min(kBorderBand, std::min(page.width(), page.height()) / 10); }
 
+void drawFramesOfSelected(EntityList& list, Graphics& g, int depth)
+{
+    for (const auto& e : list.entities) {
+        if (e->selected && e->showsSelectionFrame())
+            e->drawSelectionFrame(g);
+        IEntityHolder* h = e->holder();
+        if (h && depth < EntityList::kMaxNesting)
+            drawFramesOfSelected(h->entities(), g, depth + 1);
+    }
+}
+
 } // namespace
 
 GraphicsSheet::GraphicsSheet(Design* design)
@@ -67,7 +78,31 @@ std::shared_ptr<Entity> GraphicsSheet::draw(Graphics& g)
         drawSheetDecorations(g);
     g.currentLayer = 0;
     g.useLayerColor = false;
-    return entityList.draw(g);
+    return drawWithSelectionFrames(g, [&] { return entityList.draw(g); });
+}
+
+std::shared_ptr<Entity> GraphicsSheet::drawWithSelectionFrames(Graphics& g,
+    const std::function<std::shared_ptr<Entity>()>& drawEntities)
+{
+    if (g.picking || g.selectionFramesOnTop)
+        return drawEntities();
+    g.selectionFramesOnTop = true;
+    std::shared_ptr<Entity> hit = drawEntities();
+    g.selectionFramesOnTop = false;
+    drawSelectionFrames(g);
+    return hit;
+}
+
+void GraphicsSheet::drawSelectionFrames(Graphics& g)
+{
+    // Bounding boxes are in sheet coordinates: the frames are drawn at the
+    // sheet's own transform, not under any holder's placement.
+    const bool savedUseLayerColor = g.useLayerColor;
+    g.useLayerColor = false;
+    g.context.saveState();
+    drawFramesOfSelected(entityList, g, 0);
+    g.context.restoreState();
+    g.useLayerColor = savedUseLayerColor;
 }
 
 void GraphicsSheet::drawSheetDecorations(Graphics& g)

@@ -6,6 +6,7 @@
 
 #include <QRectF>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <pugixml.hpp>
 
@@ -33,8 +34,8 @@ public:
     virtual void readXML(pugi::xml_node element);
 
     // Page (with border references and title block), grid and origin mark,
-    // each when its switch is on and not picking, then the entities. In pick
-    // mode returns the entity hit.
+    // each when its switch is on and not picking, then the entities, then
+    // the selection frames over them. In pick mode returns the entity hit.
     virtual std::shared_ptr<Entity> draw(Graphics& g);
     // Page, border references, title block, grid and origin mark only.
     void drawSheetDecorations(Graphics& g);
@@ -49,6 +50,16 @@ public:
 protected:
     // What a kind of sheet reads between its settings and its entities.
     virtual void readSheetParts(pugi::xml_node element);
+
+    // Runs drawEntities (the sheet's passes) with the selection frames left
+    // out of them, then draws the frame of every selected entity of the
+    // sheet once, over everything, whatever its layer. In pick mode only
+    // drawEntities runs: a selected entity's frame stays part of it there,
+    // so a click finds what it found before. Returns drawEntities' hit.
+    std::shared_ptr<Entity> drawWithSelectionFrames(Graphics& g,
+        const std::function<std::shared_ptr<Entity>()>& drawEntities);
+    // The frames of the selected entities, in sheet coordinates.
+    void drawSelectionFrames(Graphics& g);
 
     void drawPage(Graphics& g);
     void drawBorderReferences(Graphics& g);

@@ -124,7 +124,7 @@ std::shared_ptr<Entity> PCB::draw(Graphics& g)
         drawSheetDecorations(g);
     const bool savedDrawingPcb = g.drawingPcb;
     g.drawingPcb = true;
-    std::shared_ptr<Entity> hit = drawPasses(g);
+    std::shared_ptr<Entity> hit = drawWithSelectionFrames(g, [&] { return drawPasses(g); });
     g.drawingPcb = savedDrawingPcb;
     return hit;
 }

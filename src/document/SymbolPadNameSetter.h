@@ -27,6 +27,7 @@ public:
 namespace SymbolPadNameSetter {
 // Gathers the pads of the PCB sheet (descending into holders) by identity,
 // then gives every terminal of every schematic sheet whose pad id names one
-// of them that pad's name; other terminals keep theirs.
+// of them that pad's name; other terminals keep theirs. Identity 0 means no
+// link and matches nothing, on either side.
 void assignPadNames(DesignState& state);
 }

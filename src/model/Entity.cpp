@@ -36,7 +36,13 @@ void Entity::readXML(pugi::xml_node element)
 
 void Entity::draw(Graphics& g)
 {
-    if (!selected || !boundingBox.valid)
+    if (selected && !g.selectionFramesOnTop && showsSelectionFrame())
+        drawSelectionFrame(g);
+}
+
+void Entity::drawSelectionFrame(Graphics& g)
+{
+    if (!boundingBox.valid)
         return;
     // The selection frame is always red, whatever layer colour the pass uses.
     g.applyPen(Pen(QColor(255, 0, 0), 0));

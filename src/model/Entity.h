@@ -40,8 +40,15 @@ public:
     // "identifier", "userCannotSelect", "locked", "layer", the matrix
     // attributes and the user attributes. Subclasses call it first.
     virtual void readXML(pugi::xml_node element);
-    // The selection frame when selected.
+    // The selection frame when selected (unless the sheet draws the frames
+    // on top, see Graphics::selectionFramesOnTop).
     virtual void draw(Graphics& g);
+    // The red hairline around the bounding box, in the current transform;
+    // nothing for an empty box.
+    void drawSelectionFrame(Graphics& g);
+    // Whether a selected entity is framed: one that draws nothing at all in
+    // its present state shows no frame either.
+    virtual bool showsSelectionFrame() const { return true; }
     virtual void drawPadPass(Graphics& g);
     virtual void drawHolePass(Graphics& g, const QColor& color);
     // Net transform, fresh box, calculateBoundingBox, then the box's corners

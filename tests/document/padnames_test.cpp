@@ -44,8 +44,17 @@ TEST(PadNameTest, DuplicateIdentitiesAndSheetsWithoutPads)
     ASSERT_EQ(terminals.size(), 2u);
     // The later pad with the same identity wins; pads on schematics do not count.
     EXPECT_EQ(terminals[0]->padName, "second");
-    // A terminal without a pad id has id 0, which a pad without an id also has.
-    EXPECT_EQ(terminals[1]->padName, "zero");
+    // Id 0 on both sides means no link: a terminal without a pad id does not
+    // take the name of a pad without an id.
+    EXPECT_EQ(terminals[1]->padName, "unset");
+    // Explicit zeros are no link either.
+    Design zeros;
+    ASSERT_TRUE(zeros.loadFromBytes(R"(<r><design>
+      <sheets><schematic><entities><testTerminal padId="0"/></entities></schematic></sheets>
+      <pcb><entities><testPad id="0" name="zero"/></entities></pcb>
+    </design></r>)",
+        "zeros.project"));
+    EXPECT_EQ(terminalsOf(*zeros.currentDesignState()->schematics.at(0)).at(0)->padName, "unset");
 
     // No pads: nothing changes.
     DesignState empty(&design);

@@ -256,3 +256,38 @@ TEST_F(FootprintTest, MadeByNameWithItsEditor)
     const auto labels = frame->findChildren<QLabel*>();
     EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* l) { return l->text() == "No editable parameters"; }));
 }
+
+TEST_F(FootprintTest, SelectionIsFramedOnceOverEveryPassWhateverTheLayer)
+{
+    ASSERT_TRUE(openBoard());
+    PCB& board = *state->pcb;
+    const QPointF ring(1.075, 1);
+    auto j1 = pick(board, ring, false);
+    auto j22 = pick(board, QPointF(2.09, 1.49), true);
+    ASSERT_TRUE(j1 && j22);
+    ASSERT_FALSE(board.layerList.isLayerVisible(j1->layerIndex)); // footprints sit on a hidden layer
+
+    auto render = [&board](Entity* frame) {
+        Canvas c(400, 100, QPointF(2, 1.5));
+        board.draw(c.g);
+        if (frame)
+            frame->drawSelectionFrame(c.g);
+        c.painter.end();
+        return c.image;
+    };
+    const QImage plain = render(nullptr);
+    // The frame of a selected footprint, and of a pad picked inside a turned
+    // footprint, is the sheet drawn as it was with one frame around the box
+    // (sheet coordinates) laid over everything.
+    for (const auto& selected : {j1, j22}) {
+        const QImage expected = render(selected.get());
+        ASSERT_NE(expected, plain);
+        selected->selected = true;
+        EXPECT_EQ(render(nullptr), expected) << selected->identifier.toStdString();
+        // A click finds what it found before.
+        EXPECT_EQ(pick(board, ring, false), j1);
+        EXPECT_EQ(pick(board, ring, true)->identifier, "J1.1");
+        EXPECT_FALSE(pick(board, QPointF(1.2, 1), false));
+        selected->selected = false;
+    }
+}

@@ -268,10 +268,11 @@ TEST_F(ViaBorderTest, BorderReadingAndRegistration)
     EXPECT_NEAR(drawn.green(), 128, 1);
 }
 
-TEST_F(ViaBorderTest, BoardFillOpensTheUnionOfPadAndViaOpenings)
+TEST_F(ViaBorderTest, BoardFillOpensTheUnionOfPadViaHoleAndCutoutOpenings)
 {
     // A blue board under an opaque green mask, margin 0.05. Pads and vias on
-    // hidden layers or with the hole pass off, so only the fill decides.
+    // hidden layers or with the hole pass off, so only the fill decides;
+    // holes and cutouts are drawn under the fill, in the border pass.
     const std::string entities =
         "<pcbBorder x=\"0\" y=\"0\" width=\"1.9\" height=\"1.9\" color=\"0,0,255\" penColor=\"0,0,0,0\"/>"
         "<footprint><entities>"
@@ -281,7 +282,10 @@ TEST_F(ViaBorderTest, BoardFillOpensTheUnionOfPadAndViaOpenings)
         "<pad at=\"1.5,1\" diameter=\"0.3\" curveType=\"ellipse\" layer=\"9\"/>"
         "<pad at=\"1.5,-1\" diameter=\"0.3\" curveType=\"ellipse\" layer=\"10\" m22=\"-1\"/>"
         "</entities></footprint>"
-        "<net><entities><via at=\"1,0.4\" diameter=\"0.2\" holeDiameter=\"0.1\"/></entities></net>";
+        "<net><entities><via at=\"1,0.4\" diameter=\"0.2\" holeDiameter=\"0.1\"/></entities></net>"
+        "<pcbHole at=\"0.4,0.4\" holeDiameter=\"0.1\"/>"
+        "<pcbCutoutPolyLine><vertices><vertex at=\"0.2,1.6\"/><vertex at=\"0.9,1.6\"/></vertices></pcbCutoutPolyLine>"
+        "<pcbCutout x=\"1.3\" y=\"1.5\" width=\"0.3\" height=\"0.2\" brushColor=\"0,0,0,0\" penColor=\"0,0,0,0\"/>";
     PCB& pcb = load(entities, "showHoles=\"false\" solderMaskMargin=\"0.05\"");
     Render r(pcb);
     EXPECT_EQ(r.at(1.0, 1.5), kMask);
@@ -291,9 +295,23 @@ TEST_F(ViaBorderTest, BoardFillOpensTheUnionOfPadAndViaOpenings)
     EXPECT_EQ(r.at(1.5, 1.0), kBoard); // where the two openings overlap
     EXPECT_EQ(r.at(1.5, 1.17), kBoard);
     EXPECT_EQ(r.at(1.5, 1.23), kMask);
-    // The via opens the square around its disc.
-    EXPECT_EQ(r.at(1.08, 0.48), kBoard);
-    EXPECT_EQ(r.at(1.0, 0.55), kMask);
+    // The via opens its disc grown by the margin (radius 0.15): round, not
+    // the square around it.
+    EXPECT_EQ(r.at(1.0, 0.53), kBoard);
+    EXPECT_EQ(r.at(1.09, 0.49), kBoard);
+    EXPECT_EQ(r.at(1.0, 0.57), kMask);
+    EXPECT_EQ(r.at(1.13, 0.53), kMask);
+    // A hole through the board stays black, its margin shows the board.
+    EXPECT_EQ(r.at(0.4, 0.4), kBlack);
+    EXPECT_EQ(r.at(0.47, 0.4), kBoard);
+    EXPECT_EQ(r.at(0.4, 0.53), kMask);
+    // Cutouts: the line (0.01 wide) and the closed outline, each grown by
+    // the margin.
+    EXPECT_EQ(r.at(0.5, 1.63), kBoard);
+    EXPECT_EQ(r.at(0.5, 1.68), kMask);
+    EXPECT_EQ(r.at(1.45, 1.6), kBoard);
+    EXPECT_EQ(r.at(1.45, 1.73), kBoard);
+    EXPECT_EQ(r.at(1.45, 1.78), kMask);
     // Nothing outside the board.
     EXPECT_EQ(r.image.pixelColor(199, 100), kPaper);
 
@@ -386,7 +404,11 @@ TEST_F(ViaBorderTest, ExtremeNumbersDrawWithoutFailing)
                     "</vertices></track></entities></net>"
                     "<net width=\"-5\" m11=\"0\" m12=\"0\" m21=\"0\" m22=\"0\"><entities><track layer=\"5\"><vertices><vertex at=\"1,1\"/>"
                     "<vertex at=\"2,2\"/></vertices></track><via at=\"1,1\" diameter=\"0.1\"/></entities></net>"
-                    "<footprint><entities><pad at=\"1e30,1e30\" size=\"1e30,1e30\" layer=\"5\"/></entities></footprint>",
+                    "<footprint><entities><pad at=\"1e30,1e30\" size=\"1e30,1e30\" layer=\"5\"/></entities></footprint>"
+                    "<pcbHole at=\"1,1\" holeDiameter=\"1e300\"/><pcbHole at=\"1e38,1\" holeDiameter=\"1e-300\"/>"
+                    "<pcbCutoutPolyLine><vertices><vertex at=\"3e38,3e38\"/><vertex at=\"1,1\"/></vertices></pcbCutoutPolyLine>"
+                    "<pcbCutoutArc center=\"1,1\" radius=\"3e38,1\" endAngle=\"90\" penWidth=\"1e300\"/>"
+                    "<pcbCutoutCurve closed=\"true\" points=\"3e38,3e38 -3e38,0 0,-3e38\"/><pcbCutout x=\"1\" y=\"1\" width=\"3e38\" height=\"1\"/>",
         "showHoles=\"true\" solderMaskMargin=\"1e300\"");
     Render r(pcb);
     pcb.layerList.showPcbSolid = true;

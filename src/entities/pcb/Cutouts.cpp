@@ -20,6 +20,28 @@ double readAngleInRadians(pugi::xml_node element, const char* name)
     return readFloatAttribute(element, name, 0.0) * std::numbers::pi / 180;
 }
 
+// A cutout's opening in the solder mask: the area when filled, then the line
+// at the width (at least a device pixel), in the colour, under the
+// cutout's net transform: the board fill draws at sheet level.
+void fillCutoutOpening(Graphics& g, const std::optional<QTransform>& netTransform, const QPainterPath& path,
+    bool filled, double width, const QColor& color)
+{
+    if (path.isEmpty())
+        return;
+    g.pushTransform(netTransform);
+    g.context.setFillColor(color);
+    if (filled) {
+        g.context.beginPath();
+        g.context.addPath(path);
+        g.context.fillPath(Qt::WindingFill);
+    }
+    g.applyPen(Pen(color, std::isfinite(width) ? std::max(width, 0.0) : 0.0));
+    g.context.beginPath();
+    g.context.addPath(path);
+    g.context.strokePath();
+    g.popTransform(netTransform);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -88,6 +110,13 @@ void PcbCutoutArc::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
+void PcbCutoutArc::fillMaskOpening(Graphics& g, const QColor& color, double margin)
+{
+    QPainterPath path;
+    addArc(path, center, radius.width(), startAngleInRadians, sweep());
+    fillCutoutOpening(g, netTransform, path, false, pen.width + 2 * margin, color);
+}
+
 QWidget* PcbCutoutArc::editorView()
 {
     return new PcbCutoutArcEditor(std::static_pointer_cast<PcbCutoutArc>(shared_from_this()));
@@ -117,6 +146,11 @@ void PcbCutoutCurve::draw(Graphics& g)
     g.pushTransform(singleLevelTransform);
     g.drawBezier(pen, QColor(0, 0, 0), bezier);
     g.popTransform(singleLevelTransform);
+}
+
+void PcbCutoutCurve::fillMaskOpening(Graphics& g, const QColor& color, double margin)
+{
+    fillCutoutOpening(g, netTransform, bezier.path(), bezier.closed, pen.width + 2 * margin, color);
 }
 
 QWidget* PcbCutoutCurve::editorView()
@@ -179,6 +213,26 @@ void PcbCutoutPolyLine::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
+void PcbCutoutPolyLine::fillMaskOpening(Graphics& g, const QColor& color, double margin)
+{
+    const std::vector<QPointF>& points = vertices.points;
+    if (points.empty())
+        return;
+    QPainterPath path(points.front());
+    for (const QPointF& p : points)
+        path.lineTo(p);
+    // The halo reaches a device pixel beyond the line on each side.
+    g.pushTransform(netTransform);
+    const double pixel = g.pixelSize();
+    g.popTransform(netTransform);
+    fillCutoutOpening(g, netTransform, path, false, pen.width + 2 * std::max(margin, pixel), color);
+}
+
+double PcbCutoutPolyLine::maskOpeningOverhang() const
+{
+    return std::isfinite(pen.width) ? std::max(pen.width, 0.0) / 2 : 0.0;
+}
+
 QWidget* PcbCutoutPolyLine::editorView()
 {
     return new PcbCutoutPolyLineEditor(std::static_pointer_cast<PcbCutoutPolyLine>(shared_from_this()));
@@ -204,6 +258,11 @@ void PcbCutoutShape::draw(Graphics& g)
     // Outlined one device pixel wide, whatever the file's pen width.
     pen.width = 0;
     ClosedCurve::draw(g);
+}
+
+void PcbCutoutShape::fillMaskOpening(Graphics& g, const QColor& color, double margin)
+{
+    fillCutoutOpening(g, netTransform, outlinePath(), true, 2 * margin, color);
 }
 
 QWidget* PcbCutoutShape::editorView()

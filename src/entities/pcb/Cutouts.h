@@ -8,6 +8,7 @@
 #include "core/Geometry.h"
 #include "core/Pen.h"
 #include "editors/EntityEditor.h"
+#include "entities/pcb/MaskOpening.h"
 #include "model/ClosedCurve.h"
 #include "model/Entity.h"
 
@@ -15,7 +16,7 @@
 #include <QSizeF>
 #include <memory>
 
-class PcbCutoutArc : public Entity, public IPen {
+class PcbCutoutArc : public Entity, public IPen, public IMaskOpening {
 public:
     explicit PcbCutoutArc(GraphicsSheet* sheet);
 
@@ -37,13 +38,15 @@ public:
     QWidget* editorView() override;
     QString typeName() const override { return QStringLiteral("Pcb Cutout Arc"); }
     Pen* entityPen() override { return &pen; }
+    // The arc's line grown by the margin on each side.
+    void fillMaskOpening(Graphics& g, const QColor& color, double margin) override;
 
     // The counter-clockwise sweep from the start to the end angle, in
     // 0..2 pi (an end below the start goes round through a full turn).
     double sweep() const;
 };
 
-class PcbCutoutCurve : public Entity {
+class PcbCutoutCurve : public Entity, public IMaskOpening {
 public:
     explicit PcbCutoutCurve(GraphicsSheet* sheet);
 
@@ -58,9 +61,11 @@ public:
     void draw(Graphics& g) override;
     QWidget* editorView() override;
     QString typeName() const override { return QStringLiteral("Pcb Cutout Curve"); }
+    // The area when closed and the line, grown by the margin.
+    void fillMaskOpening(Graphics& g, const QColor& color, double margin) override;
 };
 
-class PcbCutoutPolyLine : public Entity {
+class PcbCutoutPolyLine : public Entity, public IMaskOpening {
 public:
     explicit PcbCutoutPolyLine(GraphicsSheet* sheet);
 
@@ -81,9 +86,12 @@ public:
     void calculateBoundingBox() override;
     QWidget* editorView() override;
     QString typeName() const override { return QStringLiteral("Pcb Cutout PolyLine"); }
+    // The line with its halo, or grown by the margin when that is wider.
+    void fillMaskOpening(Graphics& g, const QColor& color, double margin) override;
+    double maskOpeningOverhang() const override;
 };
 
-class PcbCutoutShape : public ClosedCurve {
+class PcbCutoutShape : public ClosedCurve, public IMaskOpening {
 public:
     explicit PcbCutoutShape(GraphicsSheet* sheet);
 
@@ -97,6 +105,8 @@ public:
     void draw(Graphics& g) override;
     QWidget* editorView() override;
     QString typeName() const override { return QStringLiteral("Pcb Cutout Shape"); }
+    // The area with its outline, grown by the margin.
+    void fillMaskOpening(Graphics& g, const QColor& color, double margin) override;
 };
 
 // Title only: none of the cutouts has anything to edit.

@@ -4,6 +4,8 @@
 #include "core/Readers.h"
 #include "document/PcbLayerList.h"
 
+#include <cmath>
+
 PcbHole::PcbHole(GraphicsSheet* sheet) : Entity(sheet)
 {
 }
@@ -31,6 +33,17 @@ void PcbHole::draw(Graphics& g)
     g.pushTransform(singleLevelTransform);
     g.drawEllipse(pen, QColor(0, 0, 0), rectangle);
     g.popTransform(singleLevelTransform);
+}
+
+void PcbHole::fillMaskOpening(Graphics& g, const QColor& color, double margin)
+{
+    const double r = diameter / 2 + margin;
+    if (!(diameter > 0) || !(r > 0) || !std::isfinite(r))
+        return;
+    const QPointF c = modelSpacePosition;
+    g.pushTransform(netTransform);
+    g.fillEllipse(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), color);
+    g.popTransform(netTransform);
 }
 
 QWidget* PcbHole::editorView()

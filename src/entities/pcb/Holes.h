@@ -4,13 +4,14 @@
 
 #include "core/Pen.h"
 #include "editors/EntityEditor.h"
+#include "entities/pcb/MaskOpening.h"
 #include "model/Entity.h"
 
 #include <QPointF>
 #include <QRectF>
 #include <memory>
 
-class PcbHole : public Entity {
+class PcbHole : public Entity, public IMaskOpening {
 public:
     explicit PcbHole(GraphicsSheet* sheet);
 
@@ -36,6 +37,8 @@ public:
     void calculateBoundingBox() override;
     QWidget* editorView() override;
     QString typeName() const override { return QStringLiteral("Pcb Hole"); }
+    // The disc grown by the margin: the board fill leaves the hole open.
+    void fillMaskOpening(Graphics& g, const QColor& color, double margin) override;
 };
 
 // Draws nothing but the selection frame of its box, which stays empty.

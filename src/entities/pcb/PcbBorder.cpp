@@ -5,7 +5,7 @@
 #include "core/Palette.h"
 #include "core/Readers.h"
 #include "entities/pcb/Pad.h"
-#include "entities/pcb/Via.h"
+#include "entities/pcb/MaskOpening.h"
 
 #include <QPainter>
 #include <QPaintDevice>
@@ -15,7 +15,7 @@
 namespace {
 
 // Calls f on every entity of the list, descending into holders, in list
-// order: one walk for the pads and the vias.
+// order: one walk for the pads and the other openings.
 template <class F>
 void forEachOpening(const EntityList& list, F&& f)
 {
@@ -202,13 +202,16 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
         const QColor clear(0, 0, 0);
         // Openings wholly off the layer are skipped (a pad's box does not
         // hold its mask margin, so the layer's reach is grown by it).
+        const double margin = std::isfinite(pcb->pcbSettings.solderMaskMargin) ? pcb->pcbSettings.solderMaskMargin : 0;
         BoundingBox reach;
         bool invertible = false;
         const QTransform toSheet = toDevice.inverted(&invertible);
         if (invertible)
             reach.addTransformedRect(QRectF(area), toSheet);
-        reach = reach.expanded(std::abs(pcb->pcbSettings.solderMaskMargin) + layer.pixelSize());
-        auto offLayer = [&reach](const BoundingBox& box) { return box.valid && reach.valid && !box.intersects(reach); };
+        reach = reach.expanded(std::abs(margin) + layer.pixelSize());
+        auto offLayer = [&reach](const BoundingBox& box, double overhang = 0) {
+            return box.valid && reach.valid && !box.expanded(overhang).intersects(reach);
+        };
 
         // Clearing is a union: the order of the openings plays no part.
         if (openingsPass_ != geometryPasses_)
@@ -217,9 +220,10 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
             if (!offLayer(pad->boundingBox))
                 pad->fillPadClearance(layer, clear);
         }
-        for (const std::shared_ptr<Via>& via : openingVias_) {
-            if (via->boundingBox.valid && !offLayer(via->boundingBox))
-                layer.fillRect(via->boundingBox.rect(), clear);
+        for (const Opening& o : openings_) {
+            const double overhang = o.opening->maskOpeningOverhang();
+            if (!offLayer(o.entity->boundingBox, std::isfinite(overhang) ? std::abs(overhang) : 0))
+                o.opening->fillMaskOpening(layer, clear, margin);
         }
     }
 
@@ -230,12 +234,12 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
 void PcbBorder::gatherOpenings(PCB& pcb)
 {
     openingPads_.clear();
-    openingVias_.clear();
+    openings_.clear();
     forEachOpening(pcb.entityList, [&](const std::shared_ptr<Entity>& e) {
         if (auto pad = std::dynamic_pointer_cast<Pad>(e))
             openingPads_.push_back(std::move(pad));
-        else if (auto via = std::dynamic_pointer_cast<Via>(e))
-            openingVias_.push_back(std::move(via));
+        else if (auto* opening = dynamic_cast<IMaskOpening*>(e.get()))
+            openings_.push_back({e, opening});
     });
     openingsPass_ = geometryPasses_;
 }

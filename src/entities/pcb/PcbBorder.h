@@ -1,7 +1,7 @@
 #pragma once
 // The outline of the board: a closed curve drawn in the board-border pass
 // (layer -2), and the board fill, the board shape painted in the top
-// solder-mask colour with the pads and vias left open.
+// solder-mask colour with the pads, vias, holes and cutouts left open.
 
 #include "document/PCB.h"
 #include "editors/EntityEditor.h"
@@ -17,9 +17,9 @@
 #include <optional>
 #include <vector>
 
+class IMaskOpening;
 class QPainter;
 class Pad;
-class Via;
 
 class PcbBorder : public ClosedCurve, public IBoardBorder {
 public:
@@ -53,7 +53,8 @@ public:
     QString typeName() const override;
 
     // The board shape in the mask colour, clipped to the border's box, except
-    // over the union of every pad's clearance outline and every via's box.
+    // over the union of every pad's clearance outline and the openings of the
+    // vias, holes and cutouts (each grown by the mask margin).
     void drawBoardFill(Graphics& g, const QColor& color) override;
     // The board shape under the border's placement, filled with the colour
     // and stroked with the pen.
@@ -87,11 +88,15 @@ private:
     QImage fillLayer_;
     std::optional<FillKey> fillLayerKey_;
     quint64 geometryPasses_ = 0;
-    // The sheet's pads and vias, gathered once per geometry pass of the
-    // sheet for the fill's openings.
+    // The sheet's pads and other openings, gathered once per geometry pass of
+    // the sheet for the fill.
     void gatherOpenings(PCB& pcb);
     std::vector<std::shared_ptr<Pad>> openingPads_;
-    std::vector<std::shared_ptr<Via>> openingVias_;
+    struct Opening {
+        std::shared_ptr<Entity> entity;
+        IMaskOpening* opening = nullptr; // the same object
+    };
+    std::vector<Opening> openings_;
     std::optional<quint64> openingsPass_;
 };
 

@@ -59,6 +59,8 @@ public:
     // One polyline through every point, round joins and caps, only when the
     // track is fully routed and has points.
     void draw(Graphics& g) override;
+    // Not while the track is not drawn.
+    bool showsSelectionFrame() const override { return fullyRouted && !trackVertices.points.empty(); }
     // The points under the net transform (not widened by the pen), and
     // fullyRouted refreshed.
     void calculateBoundingBox() override;

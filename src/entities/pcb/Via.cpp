@@ -81,6 +81,18 @@ void Via::drawHolePass(Graphics& g, const QColor& color)
     g.popTransform(singleLevelTransform);
 }
 
+void Via::fillMaskOpening(Graphics& g, const QColor& color, double margin)
+{
+    if (!hasDisc() && !hasHole())
+        return;
+    const double r = (hasDisc() ? diameter : holeDiameter) / 2 + margin;
+    if (!(r > 0) || !std::isfinite(r))
+        return;
+    g.pushTransform(netTransform);
+    g.fillEllipse(QRectF(modelSpaceCenter.x() - r, modelSpaceCenter.y() - r, 2 * r, 2 * r), color);
+    g.popTransform(netTransform);
+}
+
 QString Via::typeName() const
 {
     return QStringLiteral("Via");

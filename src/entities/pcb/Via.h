@@ -3,6 +3,7 @@
 // drawn only in the hole pass.
 
 #include "editors/EntityEditor.h"
+#include "entities/pcb/MaskOpening.h"
 #include "model/Entity.h"
 #include "model/EntityList.h"
 
@@ -11,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-class Via : public Entity {
+class Via : public Entity, public IMaskOpening {
 public:
     explicit Via(GraphicsSheet* sheet);
 
@@ -40,6 +41,9 @@ public:
     void calculateBoundingBox() override;
     void readXML(pugi::xml_node element) override;
     QString typeName() const override;
+    // The disc (the hole for a via without one) grown by the margin: round,
+    // as the via is.
+    void fillMaskOpening(Graphics& g, const QColor& color, double margin) override;
 
     bool hasDisc() const { return diameter > 0; }
     bool hasHole() const { return holeDiameter > 0; }
