@@ -11,6 +11,7 @@
 #include "document/DesignState.h"
 #include "document/PCB.h"
 #include "entities/drawing/TextEntity.h"
+#include "viewport/FrameRenderer.h"
 
 #include <QImage>
 #include <QPainter>
@@ -88,15 +89,13 @@ QTransform viewOf(const PCB& pcb, double zoom, QSize size)
 
 void drawFrame(PCB& pcb, QImage& image, const QTransform& view)
 {
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setTransform(view);
-    DrawingContext ctx(painter);
-    Graphics g(ctx);
-    g.drawingPcb = true;
-    g.viewportBoundingBox.addRect(view.inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(image.size()))));
-    benchmark::DoNotOptimize(pcb.draw(g));
+    FrameRenderer::Frame frame;
+    frame.view = view;
+    frame.size = QSizeF(image.size());
+    frame.background = Qt::black;
+    frame.pcb = true;
+    FrameRenderer().render(pcb, frame, image);
+    benchmark::DoNotOptimize(image.constBits());
 }
 
 // Args: footprints, content (0 no texts, 1 with texts, 2 texts only), zoom x

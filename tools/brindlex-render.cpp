@@ -3,8 +3,10 @@
 //
 //   brindlex-render DESIGN -o OUT.png [--sheet pcb|schematic] [--size WxH] [--zoom F]
 //   brindlex-render DESIGN --dump [--sheet pcb|schematic]
-//   brindlex-render DESIGN --time [-o OUT.png] [--sheet pcb|schematic] [--size WxH] [--zoom F]
+//   brindlex-render DESIGN --time [-o OUT.png] [--sheet pcb|schematic] [--size WxH] [--zoom F] [--bands N]
 //
+// --bands N draws frames in N bands (1: on one thread; 0, the default: one
+// band per core).
 // --zoom scales the fitted view about its centre. --time prints how long
 // reading, the geometry pass, the first frame and later frames take (the
 // median of five), at 1920 x 1080 unless --size says otherwise.
@@ -13,10 +15,9 @@
 #include "document/DesignState.h"
 #include "document/PCB.h"
 #include "document/Schematic.h"
-#include "core/DrawingContext.h"
-#include "core/Graphics.h"
 #include "model/Entity.h"
 #include "model/EntityList.h"
+#include "viewport/FrameRenderer.h"
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2D.h"
 
@@ -61,24 +62,19 @@ QJsonArray listJson(EntityList& list, int depth)
 int usage()
 {
     std::fprintf(stderr, "usage: brindlex-render DESIGN (-o OUT.png | --dump | --time) [--sheet pcb|schematic] [--size WxH] "
-                         "[--zoom F]\n");
+                         "[--zoom F] [--bands N]\n");
     return 2;
 }
 
 // One frame of the sheet as the viewport draws it into its kept frame.
-void drawViewFrame(GraphicsSheet& sheet, bool pcb, const QTransform& view, const QColor& background, QImage& frame)
+void drawViewFrame(GraphicsSheet& sheet, bool pcb, const QTransform& view, const QColor& background, QImage& frame, int bands)
 {
-    frame.fill(background);
-    QPainter painter(&frame);
-    DrawingContext context(painter);
-    context.concatenate(view);
-    Graphics g(context);
-    g.drawingPcb = pcb;
-    bool invertible = false;
-    const QTransform inverse = view.inverted(&invertible);
-    if (invertible)
-        g.viewportBoundingBox.addTransformedRect(QRectF(QPointF(0, 0), QSizeF(frame.size())), inverse);
-    sheet.draw(g);
+    FrameRenderer::Frame f;
+    f.view = view;
+    f.size = QSizeF(frame.size());
+    f.background = background;
+    f.pcb = pcb;
+    FrameRenderer(bands).render(sheet, f, frame);
 }
 
 double msSince(const QElapsedTimer& clock) { return clock.nsecsElapsed() / 1e6; }
@@ -97,6 +93,7 @@ int main(int argc, char** argv)
     bool pcb = true, dump = false, time = false, sized = false;
     QSize size(1600, 1000);
     double zoom = 1;
+    int bands = 0;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -116,6 +113,11 @@ int main(int argc, char** argv)
             bool ok = false;
             zoom = args[++i].toDouble(&ok);
             if (!ok || !std::isfinite(zoom) || zoom <= 0 || zoom > 1e6)
+                return usage();
+        } else if (a == "--bands" && i + 1 < args.size()) {
+            bool ok = false;
+            bands = args[++i].toInt(&ok);
+            if (!ok || bands < 0)
                 return usage();
         } else if (a == "--dump")
             dump = true;
@@ -177,12 +179,12 @@ int main(int argc, char** argv)
         const QColor background = settingsBackground.isValid() ? settingsBackground : QColor(Qt::white);
         const QTransform transform = view.viewTransform();
         clock.restart();
-        drawViewFrame(*sheet, pcb, transform, background, image);
+        drawViewFrame(*sheet, pcb, transform, background, image, bands);
         const double firstMs = msSince(clock);
         std::vector<double> frames;
         for (int i = 0; i < 5; ++i) {
             clock.restart();
-            drawViewFrame(*sheet, pcb, transform, background, image);
+            drawViewFrame(*sheet, pcb, transform, background, image, bands);
             frames.push_back(msSince(clock));
         }
         std::sort(frames.begin(), frames.end());

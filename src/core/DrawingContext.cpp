@@ -62,9 +62,9 @@ QList<qreal> dashInPenWidths(const std::vector<double>& lengths, double lengthSc
 } // namespace
 
 DrawingContext::DrawingContext(QPainter& painter)
-    : painter_(painter)
+    : painter_(painter), base_(painter.transform())
 {
-    state_.transform = painter_.transform();
+    state_.transform = base_;
     painter_.setRenderHint(QPainter::Antialiasing, true);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
@@ -75,6 +75,18 @@ DrawingContext::~DrawingContext()
         restoreState();
     if (state_.painterSaved)
         painter_.restore();
+}
+
+const QPainterPath& DrawingContext::own(const QPainterPath& path, QPainterPath& copy) const
+{
+    if (!concurrent)
+        return path;
+    copy = path;
+    // Changing the fill rule detaches: the copy gets data of its own.
+    const Qt::FillRule rule = copy.fillRule();
+    copy.setFillRule(rule == Qt::WindingFill ? Qt::OddEvenFill : Qt::WindingFill);
+    copy.setFillRule(rule);
+    return copy;
 }
 
 void DrawingContext::saveState()
@@ -225,7 +237,8 @@ void DrawingContext::fillCurrentPath(Qt::FillRule rule)
     painter_.setBrush(state_.fillColor);
     if (pathDrawsInUserSpace()) {
         painter_.setTransform(pathTransform_);
-        painter_.drawPath(path_);
+        QPainterPath copy;
+        painter_.drawPath(own(path_, copy));
     } else {
         painter_.setTransform(QTransform());
         painter_.drawPath(devicePath());
@@ -307,8 +320,9 @@ void DrawingContext::strokeUserPath(const QPainterPath& userPath)
     double frameScale = 1;
     if (strokeInUserSpace(pen, frameScale)) {
         const QPainterPath framePath = frameScale == 1 ? userPath : QTransform::fromScale(1 / frameScale, 1 / frameScale).map(userPath);
+        QPainterPath copy;
         if (!PathDetail::stroke(painter_, framePath, painter_.transform(), pen))
-            painter_.strokePath(framePath, pen);
+            painter_.strokePath(own(framePath, copy), pen);
         return;
     }
     strokeDevicePath(state_.transform.map(userPath));
@@ -358,7 +372,8 @@ void DrawingContext::clip(Qt::FillRule rule)
     }
     if (pathDrawsInUserSpace()) {
         painter_.setTransform(pathTransform_);
-        painter_.setClipPath(path_, Qt::IntersectClip);
+        QPainterPath copy;
+        painter_.setClipPath(own(path_, copy), Qt::IntersectClip);
     } else {
         painter_.setTransform(QTransform());
         painter_.setClipPath(devicePath(), Qt::IntersectClip);
@@ -381,7 +396,8 @@ void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& br
     painter_.setPen(Qt::NoPen);
     painter_.setBrush(brush);
     if (userPath.fillRule() == rule) {
-        painter_.drawPath(userPath);
+        QPainterPath copy;
+        painter_.drawPath(own(userPath, copy));
     } else {
         QPainterPath p = userPath;
         p.setFillRule(rule);

@@ -23,6 +23,15 @@ public:
 
     QPainter& painter() { return painter_; }
 
+    // Other threads draw the same entities at the same time (a frame drawn
+    // in bands): entities draw from what the geometry pass built and cache
+    // nothing, and every path the painter itself draws goes to it as this
+    // thread's own copy (QPainterPath builds its drawing form lazily inside
+    // the shared data).
+    bool concurrent = false;
+    // The painter's transform when the context was made (the device's).
+    const QTransform& baseTransform() const { return base_; }
+
     void saveState();
     // Ignored without a matching saveState.
     void restoreState();
@@ -123,7 +132,12 @@ private:
     // and that transform can draw it directly (finite and invertible).
     bool pathDrawsInUserSpace() const { return pathInUser_ && pathTransformUsable_; }
 
+    // In concurrent drawing, a copy of the path that shares nothing with
+    // other threads' paths (else the path itself).
+    const QPainterPath& own(const QPainterPath& path, QPainterPath& copy) const;
+
     QPainter& painter_;
+    QTransform base_;
     State state_;
     std::vector<State> stack_;
     QPainterPath path_;

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 
 namespace {
@@ -46,6 +47,15 @@ struct Face {
     QFontMetricsF metrics;
 };
 
+// Frames are drawn on several threads at once: the faces and the outline
+// cache are used under this lock only.
+std::mutex& textLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+// Called with textLock held.
 const Face& face(const Font& font)
 {
     static std::unordered_map<FaceKey, std::unique_ptr<Face>, FaceKeyHash> faces;
@@ -117,6 +127,7 @@ TextEntry entry(const Font& font, const QString& text)
 {
     if (!hasTextSize(font) || text.isEmpty())
         return {};
+    const std::lock_guard<std::mutex> locked(textLock());
     TextCache& cache = textCache();
     TextKey key{font.familyName, font.bold, font.italic, font.height, text};
     if (auto it = cache.entries.find(key); it != cache.entries.end())
@@ -151,11 +162,13 @@ QRectF textInkBounds(const Font& font, const QString& text)
 
 void clearTextPathCache()
 {
+    const std::lock_guard<std::mutex> locked(textLock());
     textCache().clear();
 }
 
 int textPathCacheSize()
 {
+    const std::lock_guard<std::mutex> locked(textLock());
     return int(textCache().entries.size());
 }
 
@@ -175,6 +188,7 @@ std::vector<CharacterOffset> characterOffsets(const Font& font, const QString& t
     if (!hasTextSize(font) || ends.empty())
         return offsets;
 
+    const std::lock_guard<std::mutex> locked(textLock());
     const Face& f = face(font);
     const double s = modelScale(font);
     double previous = 0;

@@ -3,7 +3,7 @@
 // height x 1.38; sizes are those of the ink ("image") bounds of one line.
 // Only the family, bold and italic shape the text: underline and strikeout
 // are kept in Font but neither measured nor drawn. Fonts and outlines are
-// cached per process; main thread only.
+// cached per process, behind a lock: frames are drawn on several threads.
 
 #include "core/Font.h"
 

@@ -7,8 +7,12 @@
 #include "document/SheetSettings.h"
 
 #include <QColor>
+#include <QImage>
+#include <QRectF>
+#include <QTransform>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class Entity;
 class Graphics;
@@ -53,6 +57,14 @@ public:
     // copper colour, else the bottom copper colour, else transparent.
     QColor holePassColor() const;
 
+    // A frame drawn in bands on several threads shares one board fill: made
+    // here for the whole frame (model to view transform, size in view units,
+    // device pixel ratio, visible box) on the calling thread, then each band
+    // draws its rows of it. endFrame lets it go (the border reuses its
+    // image while nothing holds it).
+    void prepareFrame(const QTransform& view, const QSizeF& size, qreal ratio, const BoundingBox& visible);
+    void endFrame();
+
 protected:
     // The "layers" child.
     void readSheetParts(pugi::xml_node element) override;
@@ -63,4 +75,13 @@ private:
     std::shared_ptr<Entity> drawPasses(Graphics& g);
 
     std::shared_ptr<Entity> pcbBorder_;
+    // The board fill prepareFrame recorded: images with where they go.
+    struct FillImage {
+        QTransform world; // the painter's transform, in view units
+        QRectF target;
+        QRectF source;
+        QImage image;
+    };
+    bool framePrepared_ = false;
+    std::vector<FillImage> frameFill_;
 };

@@ -3,6 +3,8 @@
 #include "core/Graphics.h"
 #include "model/EntityFactory.h"
 
+#include <unordered_set>
+
 namespace {
 
 // How many entity lists are being read one inside the other. A hostile file
@@ -18,21 +20,21 @@ struct ReadingDepthGuard {
 };
 
 // Pad and hole passes reach a holder's children both through the holder's
-// own pass (which may forward to them) and through drawChildren*Pass. Every
-// top-level pass gets a fresh stamp; a list already stamped in the running
-// pass is not visited again.
+// own pass (which may forward to them) and through drawChildren*Pass. A list
+// already visited in the running top-level pass is not visited again. The
+// visited lists are kept per thread: the bands of a frame run the same
+// passes over the same lists at the same time.
 thread_local int passDepth = 0;
-thread_local unsigned long long currentPassStamp = 0;
+thread_local std::unordered_set<const EntityList*> visitedLists;
 
 class PassScope {
 public:
-    explicit PassScope(unsigned long long& listStamp)
+    explicit PassScope(const EntityList* list)
     {
         if (passDepth == 0)
-            ++currentPassStamp;
+            visitedLists.clear();
         ++passDepth;
-        firstVisit_ = listStamp != currentPassStamp;
-        listStamp = currentPassStamp;
+        firstVisit_ = visitedLists.insert(list).second;
     }
     ~PassScope() { --passDepth; }
     PassScope(const PassScope&) = delete;
@@ -161,7 +163,7 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
 
 void EntityList::drawPadPass(Graphics& g)
 {
-    PassScope scope(passStamp_);
+    PassScope scope(this);
     if (!scope.firstVisit())
         return;
     for (const auto& e : entities) {
@@ -173,7 +175,7 @@ void EntityList::drawPadPass(Graphics& g)
 
 void EntityList::drawHolePass(Graphics& g, const QColor& color)
 {
-    PassScope scope(passStamp_);
+    PassScope scope(this);
     if (!scope.firstVisit())
         return;
     for (const auto& e : entities) {

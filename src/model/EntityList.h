@@ -73,8 +73,6 @@ private:
     static constexpr int kLayerBias = 8;
     uint64_t layerMask_ = 0;
     bool layerMaskAll_ = true;
-    // The top-level pass in which this list was last visited.
-    unsigned long long passStamp_ = 0;
 };
 
 #include "model/Entity.h"

@@ -9,6 +9,7 @@
 #include "document/Schematic.h"
 #include "document/SheetSettings.h"
 #include "model/Entity.h"
+#include "viewport/FrameRenderer.h"
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2DCommand.h"
 
@@ -297,22 +298,14 @@ QSize Viewport2D::framePixels(qreal ratio) const
 
 void Viewport2D::drawFrame(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
 {
-    const QSize pixels = framePixels(ratio);
-    if (frame_.size() != pixels || frame_.devicePixelRatio() != ratio) {
-        frame_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-        frame_.setDevicePixelRatio(ratio);
-    }
-    frame_.fill(background);
     const QTransform view = viewTransform();
-    {
-        QPainter painter(&frame_);
-        DrawingContext context(painter);
-        context.concatenate(view);
-        Graphics g(context);
-        g.drawingPcb = pcb;
-        g.viewportBoundingBox = worldBox(view, QRectF(rect()));
-        s->draw(g);
-    }
+    FrameRenderer::Frame frame;
+    frame.view = view;
+    frame.size = QSizeF(width(), height());
+    frame.ratio = ratio;
+    frame.background = background;
+    frame.pcb = pcb;
+    FrameRenderer().render(*s, frame, frame_);
     frameView_ = view;
     frameSheet_ = s;
     frameRedraws_ = ViewModel::shared().redraws();

@@ -2,11 +2,15 @@
 // moved to the new view; the end of the gesture draws the view exactly.
 
 #include "ViewportTestSupport.h"
+#include "TestSupport.h"
 
 #include "document/DesignState.h"
 #include "document/Schematic.h"
+#include "viewport/FrameRenderer.h"
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2D.h"
+
+#include <QFile>
 
 #include <QApplication>
 #include <QPainter>
@@ -120,4 +124,69 @@ TEST_F(FrameReuseTest, FarMovesZoomsAndEditsDrawAfresh)
     EXPECT_FALSE(viewport->lastPaintReusedFrame());
     vm.setDraggingOrZooming(false);
     EXPECT_EQ(shot(), fresh());
+}
+
+// A frame drawn in bands on several threads is the frame drawn in one piece
+// on boards with texts (large enough to show glyphs), pads with their names
+// and pours, fitted and zoomed in: no pixel off by more than 8 levels (a
+// band's transform carries its offset, which may round an edge's coverage
+// by a level or two). On a schematic with a picture and dashed guides Qt's
+// dasher, which culls dashes against the painted area, may shift a dash by
+// a fraction of a pixel.
+TEST(FrameRenderer, BandsOnThreadsDrawTheSequentialFrame)
+{
+    struct Case {
+        QString file;
+        bool pcb;
+        double dashShare; // of pixels that may differ by more than 8 levels
+    };
+    const QString data = QStringLiteral(BRINDLEX_TEST_DATA "/");
+    const std::vector<Case> cases = {
+        {":/samples/Quorlan.project", true, 0},
+        {":/samples/Fenwick.project", true, 0},
+        {data + "texts.project", true, 0},
+        {data + "annotations2.project", false, 0.005},
+    };
+    ViewModel::shared().sheetTransforms.clear();
+    for (const Case& c : cases) {
+        ASSERT_TRUE(Design::shared().open(c.file)) << c.file.toStdString();
+        Viewport2D viewport(c.pcb);
+        viewport.resize(640, 400);
+        viewport.fit();
+        GraphicsSheet* sheet = viewport.sheet();
+        ASSERT_NE(sheet, nullptr);
+        sheet->updateGeometry();
+        const QTransform fitted = viewport.viewTransform();
+        for (double zoom : {1.0, 4.0, 20.0}) {
+            FrameRenderer::Frame frame;
+            frame.view = fitted * QTransform::fromTranslate(-320, -200) * QTransform::fromScale(zoom, zoom)
+                * QTransform::fromTranslate(320, 200);
+            frame.size = QSizeF(640, 400);
+            frame.pcb = c.pcb;
+            // The first frame after loading may differ from later ones
+            // (entities settle state on their first draw): not compared.
+            FrameRenderer(5).render(*sheet, frame);
+            const QImage one = FrameRenderer(1).render(*sheet, frame);
+            const QImage bands = FrameRenderer(5).render(*sheet, frame);
+            ASSERT_EQ(one.size(), QSize(640, 400));
+            int differ = 0, far = 0;
+            for (int y = 0; y < one.height(); ++y)
+                for (int x = 0; x < one.width(); ++x) {
+                    const QRgb a = one.pixel(x, y), b = bands.pixel(x, y);
+                    differ += a != b;
+                    far += std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))}) > 8;
+                }
+            const std::string what = c.file.toStdString() + " x" + std::to_string(int(zoom));
+            EXPECT_LE(far, c.dashShare * one.width() * one.height()) << what;
+            // The rest is rounding: a band's transform carries its offset.
+            EXPECT_LE(differ, 0.01 * one.width() * one.height()) << what;
+            // Not a blank frame: the comparison means something.
+            EXPECT_GT(one.convertToFormat(QImage::Format_Indexed8).colorCount(), 2) << what;
+        }
+    }
+    // Bands are never thinner than kMinBandRows, and there is always one.
+    EXPECT_EQ(FrameRenderer(5).bandCount(400), 5);
+    EXPECT_EQ(FrameRenderer(8).bandCount(3 * FrameRenderer::kMinBandRows), 3);
+    EXPECT_EQ(FrameRenderer(8).bandCount(1), 1);
+    EXPECT_EQ(FrameRenderer(1000).bandCount(100000), FrameRenderer::kMaxBands);
 }

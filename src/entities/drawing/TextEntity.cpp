@@ -287,17 +287,13 @@ void TextEntity::releaseCachedGlyphs()
     heldElements_ = 0;
 }
 
-void TextEntity::rebuildLayout(const LayoutKey& key)
+std::vector<TextEntity::GlyphRun> TextEntity::layoutRuns(const LayoutKey& key, bool shape) const
 {
-    releaseCachedGlyphs();
-    runs_.clear();
-    layoutKey_ = key;
-    layoutValid_ = true;
-
+    std::vector<GlyphRun> runs;
     // Model units per unit of the kept outlines: a thousandth of the set
     // size, so the outlines span hundreds of units.
     const double unit = font.pointSize() / TextEntity::kOutlineUnitsPerSize;
-    const QFont shaping = shapingFont(font);
+    const QFont shaping = shape ? shapingFont(font) : QFont();
     auto addRun = [&](const QString& line, double referenceY) {
         const std::optional<PlacedLine> placed = placeLine(line, referenceY);
         if (!placed)
@@ -306,13 +302,13 @@ void TextEntity::rebuildLayout(const LayoutKey& key)
         GlyphRun run;
         run.line = line;
         run.placement = QTransform(unit, 0, 0, unit, origin.x(), origin.y());
-        if (TextEntity::useGlyphCache) {
+        if (shape) {
             run.shaped = shapeLine(shaping, line);
             run.shapedPlacement = QTransform(unit, 0, 0, -unit, origin.x(), origin.y());
         }
         run.origin = origin;
         run.ink = placed->ink;
-        runs_.push_back(std::move(run));
+        runs.push_back(std::move(run));
     };
 
     if (!key.multiLine) {
@@ -321,6 +317,16 @@ void TextEntity::rebuildLayout(const LayoutKey& key)
     } else {
         forEachLineReference(key.bottom, key.top, addRun);
     }
+    return runs;
+}
+
+void TextEntity::rebuildLayout(const LayoutKey& key, bool shape)
+{
+    releaseCachedGlyphs();
+    runs_ = layoutRuns(key, shape);
+    layoutKey_ = key;
+    layoutValid_ = true;
+    layoutShaped_ = shape;
 
     // A shaped glyph counts like a path element (an index and a position,
     // about the same size).
@@ -335,13 +341,28 @@ void TextEntity::rebuildLayout(const LayoutKey& key)
     }
 }
 
+QPainterPath TextEntity::runOutlines(const GlyphRun& run) const
+{
+    const double unit = font.pointSize() / kOutlineUnitsPerSize;
+    QPainterPath glyphs = QTransform::fromScale(1 / unit, 1 / unit).map(textPath(font, run.line));
+    glyphs.setFillRule(Qt::WindingFill);
+    return glyphs;
+}
+
+void TextEntity::updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
+{
+    Entity::updateGeometry(parentTransform, parentBox);
+    // Frames drawn in bands on several threads read the layout and do not
+    // make it (nor shape glyphs: they fill outlines).
+    if (!layoutCurrent())
+        rebuildLayout(currentKey(), false);
+}
+
 const QPainterPath& TextEntity::outlines(GlyphRun& run)
 {
     if (!run.glyphs.isEmpty())
         return run.glyphs;
-    const double unit = font.pointSize() / kOutlineUnitsPerSize;
-    run.glyphs = QTransform::fromScale(1 / unit, 1 / unit).map(textPath(font, run.line));
-    run.glyphs.setFillRule(Qt::WindingFill);
+    run.glyphs = runOutlines(run);
     const qsizetype n = run.glyphs.elementCount();
     if (keepRuns_ && heldElements + n <= kHeldElementBudget) {
         heldElements_ += n;
@@ -355,7 +376,7 @@ const QPainterPath& TextEntity::outlines(GlyphRun& run)
 const std::vector<TextEntity::GlyphRun>& TextEntity::glyphRuns()
 {
     if (!layoutCurrent())
-        rebuildLayout(currentKey());
+        rebuildLayout(currentKey(), useGlyphCache);
     return runs_;
 }
 
@@ -372,36 +393,53 @@ void TextEntity::drawText(Graphics& g)
         return;
     g.pushTransform(singleLevelTransform);
     const QColor color = g.effectiveColor(brush.color);
-    glyphRuns();
-    if (!runs_.empty()) {
+    // Drawn on several threads at once, the text changes nothing of itself:
+    // it draws the kept layout, or one made for this draw, from outlines
+    // (glyph runs are not safe to draw from other threads).
+    const bool concurrent = g.context.concurrent;
+    std::vector<GlyphRun> madeForThisDraw;
+    const bool kept = layoutCurrent();
+    if (concurrent && !kept)
+        madeForThisDraw = layoutRuns(currentKey(), false);
+    else if (!kept)
+        rebuildLayout(currentKey(), useGlyphCache);
+    const std::vector<GlyphRun>& runs = concurrent && !kept ? madeForThisDraw : runs_;
+    if (!runs.empty()) {
         const double pixels = font.pointSize() * deviceScale(g.context.transform());
         if (!g.picking && pixels < glyphThresholdPixels) {
             // Too small to read: the ink boxes, faint. A rectangle fill is
             // several times cheaper than a path.
             QColor faint = color;
             faint.setAlphaF(color.alphaF() * kBlurAlpha);
-            for (const GlyphRun& run : runs_)
+            for (const GlyphRun& run : runs)
                 g.fillRect(run.ink, faint);
         } else {
-            const bool blit = !g.picking && pixels <= kMaxCachedGlyphPixels;
+            const bool blit = !g.picking && !concurrent && useGlyphCache && pixels <= kMaxCachedGlyphPixels;
+            // A layout made by the geometry pass has no glyphs shaped yet.
+            if (blit && !layoutShaped_)
+                rebuildLayout(currentKey(), true);
             const QBrush fill(color);
             QPainter& painter = g.context.painter();
-            for (GlyphRun& run : runs_) {
+            for (size_t i = 0; i < runs.size(); ++i) {
+                const GlyphRun& run = runs[i];
                 if (blit && !run.shaped.isEmpty()) {
                     painter.setTransform(run.shapedPlacement * g.context.transform());
                     painter.setPen(color);
                     for (const QGlyphRun& glyphs : run.shaped)
                         painter.drawGlyphRun(QPointF(0, 0), glyphs);
                     painter.setPen(Qt::NoPen);
+                } else if (concurrent) {
+                    g.context.fillUserPath(run.glyphs.isEmpty() ? runOutlines(run) : run.glyphs, fill, Qt::WindingFill,
+                                           run.placement);
                 } else {
                     // Placed by the run's own transform; the context's state
                     // is left as it was.
-                    g.context.fillUserPath(outlines(run), fill, Qt::WindingFill, run.placement);
+                    g.context.fillUserPath(outlines(runs_[i]), fill, Qt::WindingFill, run.placement);
                 }
             }
         }
     }
-    if (!keepRuns_) {
+    if (!keepRuns_ && !concurrent) {
         // Over the budget: nothing is kept for the next draw.
         runs_.clear();
         layoutValid_ = false;

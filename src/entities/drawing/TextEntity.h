@@ -79,6 +79,9 @@ public:
     void readXML(pugi::xml_node element) override;
     // measureLines, then addPlacedLines.
     void calculateBoundingBox() override;
+    // Also lays the text out for drawing (frames drawn in bands only read
+    // the layout).
+    void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox) override;
     // The selection frame, then the text.
     void draw(Graphics& g) override;
     // Text "<text>", or Text "<first line>" ... for a text with line feeds
@@ -165,12 +168,17 @@ private:
     void forEachLineReference(double bottom, double top, F&& f) const;
     // Whether the kept layout was made for currentKey().
     bool layoutCurrent() const;
-    void rebuildLayout(const LayoutKey& key);
+    // The runs of the layout for the key (glyphs shaped when asked to).
+    std::vector<GlyphRun> layoutRuns(const LayoutKey& key, bool shape) const;
+    void rebuildLayout(const LayoutKey& key, bool shape);
+    // A run's outlines made afresh.
+    QPainterPath runOutlines(const GlyphRun& run) const;
     // The run's outlines, made on first use (kept while the budget allows).
     const QPainterPath& outlines(GlyphRun& run);
     void releaseCachedGlyphs();
 
     bool layoutValid_ = false;
+    bool layoutShaped_ = false;
     LayoutKey layoutKey_;
     std::vector<GlyphRun> runs_;
     // Glyphs and outline elements this entity's runs hold, counted against

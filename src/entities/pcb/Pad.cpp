@@ -231,6 +231,12 @@ const QPainterPath& Pad::outline()
 
 void Pad::calculateBoundingBox()
 {
+    // Frames are drawn on several threads at once, which must not fill
+    // these caches while drawing: they are made here.
+    if (curveType == CurveType::curve || (curveType == CurveType::rectangle && roundness > 0))
+        outline();
+    if (!name.isEmpty())
+        nameInkBounds(true);
     if (curveType == CurveType::curve)
         closedCurveBounds();
     if (hasDrawableOutline())
@@ -369,11 +375,14 @@ const Font& Pad::padNameFont()
     return font;
 }
 
-QRectF Pad::nameInkBounds() const
+QRectF Pad::nameInkBounds(bool keep) const
 {
-    if (!nameInk_ || nameInk_->first != name)
-        nameInk_ = std::make_pair(name, textInkBounds(padNameFont(), name));
-    return nameInk_->second;
+    if (nameInk_ && nameInk_->first == name)
+        return nameInk_->second;
+    const QRectF ink = textInkBounds(padNameFont(), name);
+    if (keep)
+        nameInk_ = std::make_pair(name, ink);
+    return ink;
 }
 
 void Pad::addHolePassReach(BoundingBox& reach) const
@@ -390,7 +399,7 @@ void Pad::addHolePassReach(BoundingBox& reach) const
     // The name, placed about the pad centre as drawText places it and turned
     // level, stays within the circle of its ink box's half diagonal plus
     // that box's offset from the centre.
-    const QRectF ink = nameInkBounds();
+    const QRectF ink = nameInkBounds(true);
     const double r = std::hypot(ink.width(), ink.height()) / 2 + std::hypot(ink.x() - padNameFont().height / 10, ink.y());
     if (!std::isfinite(r))
         return;
@@ -417,7 +426,7 @@ bool Pad::padNameShown(Graphics& g)
     // Nor off the view: the name's ink box, placed as drawText places it.
     if (!g.viewportBoundingBox.valid || !hasTextSize(padNameFont()))
         return true;
-    const QRectF ink = nameInkBounds();
+    const QRectF ink = nameInkBounds(!g.context.concurrent);
     if (!ink.isValid())
         return true;
     const QPointF c = rectangle.center();

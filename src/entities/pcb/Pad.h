@@ -112,8 +112,9 @@ private:
     double solderMaskMargin() const;
     const std::vector<QPointF>& expandedBezierPolygon(double margin);
 
-    // The name's ink bounds, measured for that name (kept on first use).
-    QRectF nameInkBounds() const;
+    // The name's ink bounds, measured for that name; kept when asked to
+    // (the geometry pass keeps them: drawing in bands only reads them).
+    QRectF nameInkBounds(bool keep) const;
     mutable std::optional<std::pair<QString, QRectF>> nameInk_;
     double cachedCutoutMargin_ = 0;
     double cachedBezierMargin_ = 0;
