@@ -375,3 +375,13 @@ void Vertices::addToBoundingBox(BoundingBox& box, const std::optional<QTransform
     for (QPointF p : points)
         box.addPoint(t ? t->map(p) : p);
 }
+
+BoundingBox worldBoxSeenThrough(const QTransform& view, const QRectF& deviceRect)
+{
+    BoundingBox box;
+    bool invertible = false;
+    const QTransform inverse = view.inverted(&invertible);
+    if (invertible)
+        box.addTransformedRect(deviceRect, inverse);
+    return box;
+}

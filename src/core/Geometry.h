@@ -39,6 +39,10 @@ struct BoundingBox {
     QPointF center() const { return (bottomLeft + topRight) / 2; }
 };
 
+// The model box seen through a rectangle of the device under a view
+// transform (model to device); invalid when the view cannot be inverted.
+BoundingBox worldBoxSeenThrough(const QTransform& view, const QRectF& deviceRect);
+
 // Corners in the order bottom-left, bottom-right, top-right, top-left (for a
 // rectangle whose origin is its bottom-left corner).
 std::array<QPointF, 4> cornerPoints(const QRectF& r);

@@ -16,17 +16,6 @@
 
 namespace {
 
-// The model box seen through the view-space rectangle.
-BoundingBox worldBox(const QTransform& view, const QRectF& viewRect)
-{
-    BoundingBox box;
-    bool invertible = false;
-    const QTransform inverse = view.inverted(&invertible);
-    if (invertible)
-        box.addTransformedRect(viewRect, inverse);
-    return box;
-}
-
 // Bands run here rather than on the global pool, which others may fill.
 QThreadPool& bandPool()
 {
@@ -76,7 +65,7 @@ void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pix
         context.concatenate(frame.view);
         Graphics g(context);
         g.drawingPcb = frame.pcb;
-        g.viewportBoundingBox = worldBox(frame.view, QRectF(0, from / ratio, frame.size.width(), (to - from) / ratio));
+        g.viewportBoundingBox = worldBoxSeenThrough(frame.view, QRectF(0, from / ratio, frame.size.width(), (to - from) / ratio));
         sheet.draw(g);
     }
     if (whole)
@@ -118,7 +107,7 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
     // What the sheet makes once per frame, made here before the bands.
     auto* pcb = dynamic_cast<PCB*>(&sheet);
     if (pcb)
-        pcb->prepareFrame(f.view, f.size, ratio, worldBox(f.view, QRectF(QPointF(0, 0), f.size)));
+        pcb->prepareFrame(f.view, f.size, ratio, worldBoxSeenThrough(f.view, QRectF(QPointF(0, 0), f.size)));
 
     // Rows split evenly; the bands' own images share the frame's pixels.
     const int rows = pixels.height();

@@ -29,16 +29,6 @@ bool finiteRect(const QRectF& r)
 // The pixels-per-inch scale of a view transform (uniform by construction).
 double scaleOf(const QTransform& t) { return std::hypot(t.m11(), t.m12()); }
 
-// The model box seen through the widget-space rectangle.
-BoundingBox worldBox(const QTransform& view, const QRectF& widgetRect)
-{
-    BoundingBox box;
-    bool invertible = false;
-    const QTransform inverse = view.inverted(&invertible);
-    if (invertible)
-        box.addTransformedRect(widgetRect, inverse);
-    return box;
-}
 
 } // namespace
 
@@ -263,7 +253,7 @@ std::shared_ptr<Entity> Viewport2D::entityAt(QPointF widgetPoint)
         g.pickImage = &image;
         g.drawingPcb = pcb;
         // In pick mode the visible area is the clicked pixel.
-        g.viewportBoundingBox = worldBox(view, QRectF(px, py, 1, 1));
+        g.viewportBoundingBox = worldBoxSeenThrough(view, QRectF(px, py, 1, 1));
         hit = s->draw(g);
     }
     painter.end();
