@@ -1,24 +1,7 @@
 #include "entities/drawing/Marker.h"
 
-Marker::Marker(GraphicsSheet* sheet) : Entity(sheet)
+Marker::Marker(GraphicsSheet* sheet) : Group(sheet)
 {
-}
-
-void Marker::readXML(pugi::xml_node element)
-{
-    Entity::readXML(element);
-    EntityList::readEntities(element, sheet, children);
-}
-
-void Marker::updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
-{
-    computeNetTransform(parentTransform);
-    // Only this pass's box reaches the parent: the box of an earlier pass
-    // would keep the place a child has since left in the sheet's extent.
-    children.updateBoundingBox(netTransform, nullptr);
-    boundingBox = children.boundingBox;
-    if (parentBox && boundingBox.valid)
-        parentBox->addTransformedBox(boundingBox, std::nullopt);
 }
 
 QWidget* Marker::editorView()

@@ -5,31 +5,20 @@
 // keeps only the common entity attributes.
 
 #include "editors/EntityEditor.h"
-#include "model/Entity.h"
-#include "model/EntityList.h"
+#include "model/Group.h"
 
 #include <memory>
 
-class Marker : public Entity, public IEntityHolder {
+// A group by another name whose children get no board pad or hole pass.
+class Marker : public Group {
 public:
     explicit Marker(GraphicsSheet* sheet);
 
-    EntityList children;
-
-    // Entity attributes, then the children of its "entities" elements.
-    void readXML(pugi::xml_node element) override;
-    // The children measured under the marker's net transform; their union is
-    // the marker's box and goes into the parent's box when valid.
-    void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox) override;
     QString typeName() const override { return QStringLiteral("Marker"); }
     QWidget* editorView() override;
 
-    IEntityHolder* holder() override { return this; }
-    // A marker's children get no board pad or hole pass through it.
     void drawChildrenPadPass(Graphics&) override {}
     void drawChildrenHolePass(Graphics&, const QColor&) override {}
-    EntityList& entities() override { return children; }
-    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
 };
 
 class Origin : public Entity {
