@@ -3,6 +3,9 @@
 #include "core/Graphics.h"
 #include "model/EntityFactory.h"
 
+#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <unordered_set>
 
 namespace {
@@ -103,6 +106,153 @@ void EntityList::updateLayerMask()
         layerMaskAll_ = layerMaskAll_ || slot.allLayers;
         layerMask_ |= slot.layers;
     }
+    buildIndex();
+}
+
+namespace {
+
+bool finiteBox(const BoundingBox& b)
+{
+    return b.valid && std::isfinite(b.bottomLeft.x()) && std::isfinite(b.bottomLeft.y()) && std::isfinite(b.topRight.x())
+        && std::isfinite(b.topRight.y());
+}
+
+// A box this many cells large or more is not worth listing in every cell.
+constexpr int kMaxCellsPerBox = 64;
+// The grid has about one cell per this many entities.
+constexpr size_t kEntitiesPerCell = 2;
+constexpr int kMaxGridSide = 1024;
+
+} // namespace
+
+void EntityList::buildIndex()
+{
+    grid_ = Grid();
+    const size_t n = slots_.size();
+    if (n < kIndexMinEntities || n > UINT32_MAX)
+        return;
+    BoundingBox extent;
+    for (const Slot& slot : slots_) {
+        if (finiteBox(slot.box)) {
+            extent.addPoint(slot.box.bottomLeft);
+            extent.addPoint(slot.box.topRight);
+        }
+    }
+    const double w = extent.width(), h = extent.height();
+    if (!finiteBox(extent) || !std::isfinite(w) || !std::isfinite(h))
+        return;
+    // Cells about square, about kEntitiesPerCell entities each.
+    const double target = double(n) / kEntitiesPerCell;
+    int columns = 1, rows = 1;
+    if (w > 0 && h > 0) {
+        columns = int(std::clamp(std::round(std::sqrt(target * w / h)), 1.0, double(kMaxGridSide)));
+        rows = int(std::clamp(std::round(target / columns), 1.0, double(kMaxGridSide)));
+    } else if (w > 0) {
+        columns = int(std::clamp(std::round(target), 1.0, double(kMaxGridSide)));
+    } else if (h > 0) {
+        rows = int(std::clamp(std::round(target), 1.0, double(kMaxGridSide)));
+    }
+    Grid grid;
+    grid.left = extent.bottomLeft.x();
+    grid.bottom = extent.bottomLeft.y();
+    grid.cellWidth = w > 0 ? w / columns : 1;
+    grid.cellHeight = h > 0 ? h / rows : 1;
+    grid.columns = columns;
+    grid.rows = rows;
+    if (!(grid.cellWidth > 0) || !(grid.cellHeight > 0) || !std::isfinite(grid.cellWidth) || !std::isfinite(grid.cellHeight))
+        return;
+    const int cellCount = columns * rows;
+    const int maxCells = std::min(kMaxCellsPerBox, std::max(1, cellCount / 4));
+    // Each slot's cell range, or none for a loose one.
+    struct Range {
+        int c0, r0, c1, r1;
+    };
+    std::vector<Range> ranges(n, Range{0, 0, -1, -1});
+    grid.cellStart.assign(size_t(cellCount) + 1, 0);
+    for (size_t i = 0; i < n; ++i) {
+        const BoundingBox& b = slots_[i].box;
+        if (!finiteBox(b)) {
+            grid.loose.push_back(uint32_t(i));
+            continue;
+        }
+        Range r{grid.column(b.bottomLeft.x()), grid.row(b.bottomLeft.y()), grid.column(b.topRight.x()), grid.row(b.topRight.y())};
+        if ((r.c1 - r.c0 + 1) * (r.r1 - r.r0 + 1) > maxCells) {
+            grid.loose.push_back(uint32_t(i));
+            continue;
+        }
+        ranges[i] = r;
+        for (int row = r.r0; row <= r.r1; ++row)
+            for (int column = r.c0; column <= r.c1; ++column)
+                ++grid.cellStart[size_t(row * columns + column) + 1];
+    }
+    for (int c = 0; c < cellCount; ++c)
+        grid.cellStart[size_t(c) + 1] += grid.cellStart[size_t(c)];
+    grid.cells.resize(grid.cellStart.back());
+    std::vector<uint32_t> fill(grid.cellStart.begin(), grid.cellStart.end() - 1);
+    for (size_t i = 0; i < n; ++i) {
+        const Range& r = ranges[i];
+        for (int row = r.r0; row <= r.r1; ++row)
+            for (int column = r.c0; column <= r.c1; ++column)
+                grid.cells[fill[size_t(row * columns + column)]++] = uint32_t(i);
+    }
+    grid.measured.reserve(n);
+    for (const Slot& slot : slots_)
+        grid.measured.push_back(slot.entity);
+    grid_ = std::move(grid);
+}
+
+int EntityList::Grid::column(double x) const
+{
+    // The same arithmetic for boxes and views, so that touching boxes fall
+    // in a shared cell.
+    const double c = std::floor((x - left) / cellWidth);
+    return int(std::clamp(c, 0.0, double(columns - 1)));
+}
+
+int EntityList::Grid::row(double y) const
+{
+    const double r = std::floor((y - bottom) / cellHeight);
+    return int(std::clamp(r, 0.0, double(rows - 1)));
+}
+
+template <class Visit>
+void EntityList::visitNear(const BoundingBox& view, Visit&& visit) const
+{
+    const size_t n = entities.size();
+    bool useGrid = grid_.columns > 0 && finiteBox(view) && grid_.measured.size() == n;
+    int c0 = 0, r0 = 0, c1 = -1, r1 = -1;
+    if (useGrid) {
+        c0 = grid_.column(view.bottomLeft.x());
+        c1 = grid_.column(view.topRight.x());
+        r0 = grid_.row(view.bottomLeft.y());
+        r1 = grid_.row(view.topRight.y());
+        // A view over most of the list is cheaper walked in full.
+        useGrid = 2 * (c1 - c0 + 1) * (r1 - r0 + 1) <= grid_.columns * grid_.rows;
+    }
+    // An entity put in another's place since the measure is not where the
+    // grid has it.
+    for (size_t i = 0; useGrid && i < n; ++i)
+        useGrid = grid_.measured[i] == entities[i].get();
+    if (!useGrid) {
+        for (size_t i = 0; i < n; ++i)
+            if (!visit(i))
+                return;
+        return;
+    }
+    std::vector<uint64_t> near((n + 63) / 64, 0);
+    auto mark = [&near](uint32_t i) { near[i >> 6] |= uint64_t(1) << (i & 63); };
+    for (uint32_t i : grid_.loose)
+        mark(i);
+    for (int row = r0; row <= r1; ++row) {
+        const size_t cell = size_t(row * grid_.columns);
+        for (uint32_t k = grid_.cellStart[cell + size_t(c0)], end = grid_.cellStart[cell + size_t(c1) + 1]; k < end; ++k)
+            mark(grid_.cells[k]);
+    }
+    for (size_t word = 0; word < near.size(); ++word) {
+        for (uint64_t bits = near[word]; bits; bits &= bits - 1)
+            if (!visit(word * 64 + size_t(std::countr_zero(bits))))
+                return;
+    }
 }
 
 bool EntityList::mayContainLayer(int layer) const
@@ -122,23 +272,26 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
     const int layerBit = g.currentLayer + kLayerBias;
     const uint64_t layerMask = layerBit >= 0 && layerBit < 64 ? uint64_t(1) << layerBit : 0;
     const BoundingBox& view = g.viewportBoundingBox;
-    for (size_t i = 0; i < entities.size(); ++i) {
+    std::shared_ptr<Entity> found;
+    auto visit = [&](size_t i) {
         const std::shared_ptr<Entity>& e = entities[i];
         const Slot* slot = measured && slots_[i].entity == e.get() ? &slots_[i] : nullptr;
         // Neither the entity nor any child of it is on the layer.
         if (slot && !slot->allLayers && !(slot->layers & layerMask))
-            continue;
+            return true;
         // An empty box says nothing about where the entity is, so it is drawn.
         const BoundingBox& box = slot ? slot->box : e->boundingBox;
         if (box.valid && view.valid && !box.intersects(view))
-            continue;
+            return true;
 
         if ((slot ? slot->layer : e->layerIndex) == g.currentLayer) {
             if (g.picking) {
                 g.clearPickPixel();
                 e->draw(g);
-                if (g.pickPixelHit())
-                    return e;
+                if (g.pickPixelHit()) {
+                    found = e;
+                    return false;
+                }
             } else {
                 e->draw(g);
             }
@@ -148,17 +301,21 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
         // Most holders have nothing on most layers: a board is drawn in a
         // dozen layer passes, and descending costs a state save per holder.
         if (!h || h->entities().entities.empty() || !h->entities().mayContainLayer(g.currentLayer))
-            continue;
+            return true;
         const std::optional<QTransform> t = h->childTransform();
         g.context.saveState();
         g.pushTransform(t);
         std::shared_ptr<Entity> hit = h->entities().draw(g);
         g.popTransform(t);
         g.context.restoreState();
-        if (hit)
-            return g.subPicking ? hit : e;
-    }
-    return nullptr;
+        if (hit) {
+            found = g.subPicking ? hit : e;
+            return false;
+        }
+        return true;
+    };
+    visitNear(view, visit);
+    return found;
 }
 
 void EntityList::drawPadPass(Graphics& g)

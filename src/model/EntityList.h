@@ -51,8 +51,21 @@ public:
     // measured box is off the view or which had nothing on the layer then.
     bool mayContainLayer(int layer) const;
 
+    // Lists of at least this many entities keep a grid of their measured
+    // boxes, so that a pass over a part of the sheet visits only the
+    // entities near it.
+    static constexpr size_t kIndexMinEntities = 64;
+
 private:
     void updateLayerMask();
+    void buildIndex();
+    // Calls visit(i) for every slot index i, in list order, whose entity may
+    // meet view: every entity whose measured box meets it, whose box says
+    // nothing (empty or not finite), or whose slot no longer stands for it.
+    // Others may be visited too; the caller tests each exactly. Stops when
+    // visit returns false.
+    template <class Visit>
+    void visitNear(const BoundingBox& view, Visit&& visit) const;
     // What a layer pass asks of every entity, copied by updateBoundingBox
     // into one array so that a pass over a large list reads it in order
     // instead of visiting every entity: the box, and the layers of the
@@ -68,6 +81,23 @@ private:
         IEntityHolder* holder = nullptr;
     };
     std::vector<Slot> slots_;
+    // The grid over the slots' boxes (built only for long lists): cell
+    // (column, row) lists the slots whose box meets it, in cells_ from
+    // cellStart_[row * columns + column]; loose_ holds the slots whose box
+    // could not be placed (empty, not finite, or over many cells), which
+    // every query visits. measured_ is the entity of each slot, compact, to
+    // tell quickly whether the list still holds what was measured.
+    struct Grid {
+        double left = 0, bottom = 0, cellWidth = 1, cellHeight = 1;
+        int columns = 0, rows = 0;
+        std::vector<uint32_t> cellStart;
+        std::vector<uint32_t> cells;
+        std::vector<uint32_t> loose;
+        std::vector<const Entity*> measured;
+        int column(double x) const;
+        int row(double y) const;
+    };
+    Grid grid_;
     // Bit (layer + kLayerBias) for layers -kLayerBias..63-kLayerBias;
     // layerMaskAll_ when some entity sits outside that range.
     static constexpr int kLayerBias = 8;
