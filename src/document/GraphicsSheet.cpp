@@ -9,6 +9,8 @@
 
 #include <QPainterPath>
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <cmath>
 
 namespace {
@@ -41,14 +43,16 @@ Pen hairline(const QColor& color) { return Pen(color, 0); }
 
 double bandWidth(const QRectF& page) { return std::min(kBorderBand, std::min(page.width(), page.height()) / 10); }
 
-void drawFramesOfSelected(EntityList& list, Graphics& g, int depth)
+// Every selected entity that shows a frame, holders before their children.
+template <class Found>
+void forEachFramed(EntityList& list, const Found& found, int depth)
 {
     for (const auto& e : list.entities) {
         if (e->selected && e->showsSelectionFrame())
-            e->drawSelectionFrame(g);
+            found(*e);
         IEntityHolder* h = e->holder();
         if (h && depth < EntityList::kMaxNesting)
-            drawFramesOfSelected(h->entities(), g, depth + 1);
+            forEachFramed(h->entities(), found, depth + 1);
     }
 }
 
@@ -100,10 +104,71 @@ void GraphicsSheet::drawSelectionFrames(Graphics& g)
     const bool savedUseLayerColor = g.useLayerColor;
     g.useLayerColor = false;
     g.context.saveState();
-    drawFramesOfSelected(entityList, g, 0);
+    if (frameSelection_ && g.context.concurrent) {
+        // A band draws the frames that reach it: a frame is a hairline on
+        // the box, so it reaches a pixel past it.
+        const double pixel = g.pixelSize();
+        const BoundingBox& view = g.viewportBoundingBox;
+        const BoundingBox near = std::isfinite(pixel) ? view.expanded(2 * pixel) : BoundingBox();
+        for (Entity* e : frameSelection()) {
+            if (!near.valid || !e->boundingBox.valid || e->boundingBox.intersects(near))
+                e->drawSelectionFrame(g);
+        }
+    } else {
+        forEachFramed(entityList, [&g](Entity& e) { e.drawSelectionFrame(g); }, 0);
+    }
     g.context.restoreState();
     g.useLayerColor = savedUseLayerColor;
 }
+
+// The top-level entities in parts: whichever band comes to its selection
+// frames first takes the next part not yet taken, until none is left, then
+// waits for parts others are still searching. Only running bands take parts,
+// so the wait always ends, however many bands the pool runs at once.
+struct GraphicsSheet::FrameSelection {
+    static constexpr size_t kEntitiesPerPart = 256;
+    size_t parts = 0;
+    std::atomic<size_t> next{0};
+    std::atomic<size_t> done{0};
+    std::vector<std::vector<Entity*>> found; // per part
+    std::vector<Entity*> all;               // once every part is done
+    std::once_flag joined;
+};
+
+const std::vector<Entity*>& GraphicsSheet::frameSelection()
+{
+    FrameSelection& s = *frameSelection_;
+    const std::vector<std::shared_ptr<Entity>>& top = entityList.entities;
+    for (size_t part; (part = s.next.fetch_add(1)) < s.parts;) {
+        const size_t end = std::min(top.size(), (part + 1) * FrameSelection::kEntitiesPerPart);
+        for (size_t i = part * FrameSelection::kEntitiesPerPart; i < end; ++i) {
+            Entity& e = *top[i];
+            if (e.selected && e.showsSelectionFrame())
+                s.found[part].push_back(&e);
+            if (IEntityHolder* h = e.holder())
+                forEachFramed(h->entities(), [&](Entity& child) { s.found[part].push_back(&child); }, 1);
+        }
+        s.done.fetch_add(1);
+        s.done.notify_all();
+    }
+    for (size_t done; (done = s.done.load()) < s.parts;)
+        s.done.wait(done);
+    std::call_once(s.joined, [&s] {
+        for (const std::vector<Entity*>& part : s.found)
+            s.all.insert(s.all.end(), part.begin(), part.end());
+    });
+    return s.all;
+}
+
+void GraphicsSheet::prepareFrame(const QTransform&, const QSizeF&, qreal, const BoundingBox&)
+{
+    frameSelection_ = std::make_unique<FrameSelection>();
+    const size_t n = entityList.entities.size();
+    frameSelection_->parts = (n + FrameSelection::kEntitiesPerPart - 1) / FrameSelection::kEntitiesPerPart;
+    frameSelection_->found.resize(frameSelection_->parts);
+}
+
+void GraphicsSheet::endFrame() { frameSelection_.reset(); }
 
 void GraphicsSheet::drawSheetDecorations(Graphics& g)
 {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <pugixml.hpp>
+#include <vector>
 
 class Design;
 class Entity;
@@ -47,6 +48,15 @@ public:
     // The page in model coordinates.
     QRectF pageRect() const;
 
+    // A frame drawn in bands on several threads shares what is the same for
+    // every band, set up here once on the calling thread before the bands
+    // start (model to view transform, size in view units, device pixel
+    // ratio, visible box): the search for the selected entities, whose
+    // frames the bands draw, is shared out between the bands instead of
+    // every band walking every entity. endFrame lets it go.
+    virtual void prepareFrame(const QTransform& view, const QSizeF& size, qreal ratio, const BoundingBox& visible);
+    virtual void endFrame();
+
 protected:
     // What a kind of sheet reads between its settings and its entities.
     virtual void readSheetParts(pugi::xml_node element);
@@ -66,4 +76,10 @@ protected:
     void drawTitleBlock(Graphics& g);
     void drawGrid(Graphics& g);
     void drawOriginMark(Graphics& g);
+
+private:
+    struct FrameSelection;
+    // The selected entities of the frame, found by the bands in parts.
+    const std::vector<Entity*>& frameSelection();
+    std::unique_ptr<FrameSelection> frameSelection_;
 };

@@ -197,6 +197,7 @@ std::shared_ptr<Entity> PCB::drawPasses(Graphics& g)
 void PCB::prepareFrame(const QTransform& view, const QSizeF& size, qreal ratio, const BoundingBox& visible)
 {
     endFrame();
+    GraphicsSheet::prepareFrame(view, size, ratio, visible);
     const PcbLayerList& layers = layerList;
     if (!layers.isLayerVisible(PcbLayerList::kTopSolderMask))
         return;
@@ -228,6 +229,7 @@ void PCB::prepareFrame(const QTransform& view, const QSizeF& size, qreal ratio, 
 
 void PCB::endFrame()
 {
+    GraphicsSheet::endFrame();
     framePrepared_ = false;
     frameFill_.clear();
 }

@@ -62,8 +62,8 @@ public:
     // device pixel ratio, visible box) on the calling thread, then each band
     // draws its rows of it. endFrame lets it go (the border reuses its
     // image while nothing holds it).
-    void prepareFrame(const QTransform& view, const QSizeF& size, qreal ratio, const BoundingBox& visible);
-    void endFrame();
+    void prepareFrame(const QTransform& view, const QSizeF& size, qreal ratio, const BoundingBox& visible) override;
+    void endFrame() override;
 
 protected:
     // The "layers" child.

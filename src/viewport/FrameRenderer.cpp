@@ -3,7 +3,6 @@
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
 #include "document/GraphicsSheet.h"
-#include "document/PCB.h"
 
 #include <QPainter>
 #include <QSemaphore>
@@ -105,9 +104,7 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
     f.ratio = ratio;
 
     // What the sheet makes once per frame, made here before the bands.
-    auto* pcb = dynamic_cast<PCB*>(&sheet);
-    if (pcb)
-        pcb->prepareFrame(f.view, f.size, ratio, worldBoxSeenThrough(f.view, QRectF(QPointF(0, 0), f.size)));
+    sheet.prepareFrame(f.view, f.size, ratio, worldBoxSeenThrough(f.view, QRectF(QPointF(0, 0), f.size)));
 
     // Rows split evenly; the bands' own images share the frame's pixels.
     const int rows = pixels.height();
@@ -129,6 +126,5 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
         drawBand(sheet, f, target, 0, bandTop(1));
         done.acquire(n - 1);
     }
-    if (pcb)
-        pcb->endFrame();
+    sheet.endFrame();
 }

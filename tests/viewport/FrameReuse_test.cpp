@@ -126,6 +126,39 @@ TEST_F(FrameReuseTest, FarMovesZoomsAndEditsDrawAfresh)
     EXPECT_EQ(shot(), fresh());
 }
 
+// Selection frames in a frame drawn in bands: the bands share out the search
+// for selected entities; the frames are those drawn in one piece, follow
+// the flags from frame to frame, and meet the view's edges as before.
+TEST_F(FrameReuseTest, BandsDrawTheFramesOfTheSelectionAsOnePieceDoes)
+{
+    // More boxes than one part of the search, so that several bands search.
+    std::vector<QRectF> boxes;
+    for (int i = 0; i < 30; ++i)
+        for (int j = 0; j < 20; ++j)
+            boxes.push_back(QRectF(i * 0.3, j * 0.3, 0.2, 0.2));
+    ASSERT_TRUE(Design::shared().loadFromBytes(schematicDesign(boxes), "many boxes"));
+    sheet = Design::shared().currentDesignState()->schematics.front();
+    sheet->settings().showPage = false;
+    viewport->fit();
+    auto& entities = sheet->entityList.entities;
+    ASSERT_EQ(entities.size(), boxes.size());
+    for (size_t i : {size_t(0), size_t(299), size_t(598)})
+        entities[i]->selected = true;
+    ViewModel::shared().incrementRedraws();
+    const QImage selected = shot();
+    EXPECT_EQ(selected, fresh());
+    // Zoomed in, a frame crossing the view's edge.
+    viewport->zoomAbout(QPointF(200, 150), 6);
+    EXPECT_EQ(shot(), fresh());
+    // Flags changed without a new measure show in the next frame.
+    viewport->fit();
+    entities[299]->selected = false;
+    entities[300]->selected = true;
+    const QImage changed = shot();
+    EXPECT_EQ(changed, fresh());
+    EXPECT_NE(changed, selected);
+}
+
 // A frame drawn in bands on several threads is the frame drawn in one piece
 // on boards with texts (large enough to show glyphs), pads with their names
 // and pours, fitted and zoomed in: no pixel off by more than 8 levels (a
