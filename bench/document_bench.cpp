@@ -2,15 +2,13 @@
 
 #include "Generator.h"
 
-#include "core/DrawingContext.h"
-#include "core/Graphics.h"
 #include "core/Gzip.h"
 #include "document/Design.h"
 #include "document/DesignState.h"
 #include "document/PCB.h"
+#include "viewport/FrameRenderer.h"
 
 #include <QImage>
-#include <QPainter>
 #include <benchmark/benchmark.h>
 #include <map>
 #include <pugixml.hpp>
@@ -88,8 +86,9 @@ void BM_LoadPlainMeasured(benchmark::State& state)
 BENCHMARK(BM_LoadPlainMeasured)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
 // One full frame of the PCB sheet fitted into 1920 x 1080 (zoomed about its
-// centre by the second argument / 10). A first frame, not timed, lays out the
-// texts and paints the board fill that later frames keep, as on screen.
+// centre by the second argument / 10), drawn as the viewport draws it: in
+// bands on the frame renderer's threads. A first frame, not timed, lays out
+// the texts and paints the board fill that later frames keep, as on screen.
 void BM_DrawPcbFitted(benchmark::State& state)
 {
     Design design;
@@ -103,21 +102,17 @@ void BM_DrawPcbFitted(benchmark::State& state)
     const double w = box.valid ? box.width() : 10, h = box.valid ? box.height() : 8;
     const double s = zoom * std::min(size.width() / (w * 1.1), size.height() / (h * 1.1));
     const QPointF c = box.valid ? box.center() : QPointF(5, 4);
-    const QTransform view(s, 0, 0, -s, size.width() / 2.0 - s * c.x(), size.height() / 2.0 + s * c.y());
-    auto frame = [&] {
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setTransform(view);
-        DrawingContext ctx(painter);
-        Graphics g(ctx);
-        g.drawingPcb = true;
-        g.viewportBoundingBox.addRect(view.inverted().mapRect(QRectF(QPointF(0, 0), QSizeF(size))));
-        benchmark::DoNotOptimize(pcb.draw(g));
-    };
-    frame();
-    for (auto _ : state)
-        frame();
+    FrameRenderer::Frame frame;
+    frame.view = QTransform(s, 0, 0, -s, size.width() / 2.0 - s * c.x(), size.height() / 2.0 + s * c.y());
+    frame.size = QSizeF(size);
+    frame.background = Qt::black;
+    frame.pcb = true;
+    const FrameRenderer renderer;
+    renderer.render(pcb, frame, image);
+    for (auto _ : state) {
+        renderer.render(pcb, frame, image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
 }
 BENCHMARK(BM_DrawPcbFitted)
     ->ArgNames({"board", "zoom10"})
