@@ -125,17 +125,50 @@ constexpr int kMaxGridSide = 1024;
 
 } // namespace
 
+namespace {
+EntityList::PassReachRule passReachRule = nullptr;
+} // namespace
+
+void EntityList::setPassReachRule(PassReachRule rule) { passReachRule = rule; }
+
 void EntityList::buildIndex()
 {
     grid_ = Grid();
+    reach_.clear();
     const size_t n = slots_.size();
     if (n < kIndexMinEntities || n > UINT32_MAX)
         return;
+    // Where a slot lies for every pass: its box united with its pass reach.
+    std::vector<BoundingBox> keys(n);
+    reach_.resize(n);
     BoundingBox extent;
-    for (const Slot& slot : slots_) {
-        if (finiteBox(slot.box)) {
-            extent.addPoint(slot.box.bottomLeft);
-            extent.addPoint(slot.box.topRight);
+    double maxMargin = 0;
+    std::vector<uint32_t> unknownReach;
+    for (size_t i = 0; i < n; ++i) {
+        PassReach& reach = reach_[i];
+        if (passReachRule)
+            reach = passReachRule(*entities[i]);
+        if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0) {
+            reach = PassReach();
+            unknownReach.push_back(uint32_t(i));
+        }
+        maxMargin = std::max(maxMargin, reach.margin);
+        BoundingBox& key = keys[i];
+        key = slots_[i].box;
+        if (!finiteBox(key))
+            continue; // loose for every pass
+        for (const BoundingBox* b : {&reach.pad, &reach.hole}) {
+            if (finiteBox(*b)) {
+                key.addPoint(b->bottomLeft);
+                key.addPoint(b->topRight);
+            } else if (b->valid) {
+                key = BoundingBox(); // a reach without measure: loose
+                break;
+            }
+        }
+        if (finiteBox(key)) {
+            extent.addPoint(key.bottomLeft);
+            extent.addPoint(key.topRight);
         }
     }
     const double w = extent.width(), h = extent.height();
@@ -170,7 +203,7 @@ void EntityList::buildIndex()
     std::vector<Range> ranges(n, Range{0, 0, -1, -1});
     grid.cellStart.assign(size_t(cellCount) + 1, 0);
     for (size_t i = 0; i < n; ++i) {
-        const BoundingBox& b = slots_[i].box;
+        const BoundingBox& b = keys[i];
         if (!finiteBox(b)) {
             grid.loose.push_back(uint32_t(i));
             continue;
@@ -198,6 +231,8 @@ void EntityList::buildIndex()
     grid.measured.reserve(n);
     for (const Slot& slot : slots_)
         grid.measured.push_back(slot.entity);
+    grid.unknownReach = std::move(unknownReach);
+    grid.maxMargin = maxMargin;
     grid_ = std::move(grid);
 }
 
@@ -215,8 +250,19 @@ int EntityList::Grid::row(double y) const
     return int(std::clamp(r, 0.0, double(rows - 1)));
 }
 
+bool EntityList::gridStandsForList() const
+{
+    const size_t n = entities.size();
+    if (grid_.columns == 0 || grid_.measured.size() != n)
+        return false;
+    for (size_t i = 0; i < n; ++i)
+        if (grid_.measured[i] != entities[i].get())
+            return false;
+    return true;
+}
+
 template <class Visit>
-void EntityList::visitNear(const BoundingBox& view, Visit&& visit) const
+void EntityList::visitNear(const BoundingBox& view, Visit&& visit, bool passes) const
 {
     const size_t n = entities.size();
     bool useGrid = grid_.columns > 0 && finiteBox(view) && grid_.measured.size() == n;
@@ -231,8 +277,7 @@ void EntityList::visitNear(const BoundingBox& view, Visit&& visit) const
     }
     // An entity put in another's place since the measure is not where the
     // grid has it.
-    for (size_t i = 0; useGrid && i < n; ++i)
-        useGrid = grid_.measured[i] == entities[i].get();
+    useGrid = useGrid && (passes || gridStandsForList());
     if (!useGrid) {
         for (size_t i = 0; i < n; ++i)
             if (!visit(i))
@@ -243,6 +288,9 @@ void EntityList::visitNear(const BoundingBox& view, Visit&& visit) const
     auto mark = [&near](uint32_t i) { near[i >> 6] |= uint64_t(1) << (i & 63); };
     for (uint32_t i : grid_.loose)
         mark(i);
+    if (passes)
+        for (uint32_t i : grid_.unknownReach)
+            mark(i);
     for (int row = r0; row <= r1; ++row) {
         const size_t cell = size_t(row * grid_.columns);
         for (uint32_t k = grid_.cellStart[cell + size_t(c0)], end = grid_.cellStart[cell + size_t(c1) + 1]; k < end; ++k)
@@ -318,16 +366,42 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
     return found;
 }
 
+template <class Pass>
+void EntityList::visitPass(Graphics& g, bool hole, Pass&& pass) const
+{
+    const BoundingBox& view = g.viewportBoundingBox;
+    const double pixel = grid_.columns > 0 && view.valid ? g.pixelSize() : 0;
+    const BoundingBox near = view.expanded(grid_.maxMargin * pixel * 1.01);
+    if (!view.valid || !std::isfinite(pixel) || !finiteBox(near) || !gridStandsForList()) {
+        for (size_t i = 0; i < entities.size(); ++i)
+            pass(i);
+        return;
+    }
+    visitNear(near, [&](size_t i) {
+        const PassReach& reach = reach_[i];
+        if (reach.known) {
+            const BoundingBox& box = hole ? reach.hole : reach.pad;
+            // A hair more than the margin: the entity's own test may round
+            // the other way.
+            if (!box.valid || !box.expanded(reach.margin * pixel * 1.001).intersects(view))
+                return true;
+        }
+        pass(i);
+        return true;
+    }, true);
+}
+
 void EntityList::drawPadPass(Graphics& g)
 {
     PassScope scope(this);
     if (!scope.firstVisit())
         return;
-    for (const auto& e : entities) {
-        e->drawPadPass(g);
-        if (IEntityHolder* h = e->holder())
+    visitPass(g, false, [&](size_t i) {
+        Entity& e = *entities[i];
+        e.drawPadPass(g);
+        if (IEntityHolder* h = e.holder())
             h->drawChildrenPadPass(g);
-    }
+    });
 }
 
 void EntityList::drawHolePass(Graphics& g, const QColor& color)
@@ -335,11 +409,12 @@ void EntityList::drawHolePass(Graphics& g, const QColor& color)
     PassScope scope(this);
     if (!scope.firstVisit())
         return;
-    for (const auto& e : entities) {
-        e->drawHolePass(g, color);
-        if (IEntityHolder* h = e->holder())
+    visitPass(g, true, [&](size_t i) {
+        Entity& e = *entities[i];
+        e.drawHolePass(g, color);
+        if (IEntityHolder* h = e.holder())
             h->drawChildrenHolePass(g, color);
-    }
+    });
 }
 
 void EntityList::clearSelection()

@@ -51,6 +51,22 @@ public:
     // measured box is off the view or which had nothing on the layer then.
     bool mayContainLayer(int layer) const;
 
+    // What an entity's pad and hole passes (its own and its children's, as
+    // the list runs them) can draw, as the last measure found it, in sheet
+    // coordinates: within each box grown by margin device pixels (an empty
+    // box: nothing at all). Unknown for most kinds: the passes then always
+    // visit the entity.
+    struct PassReach {
+        bool known = false;
+        BoundingBox pad;
+        BoundingBox hole;
+        double margin = 0;
+    };
+    using PassReachRule = PassReach (*)(Entity& entity);
+    // The rule the lists ask, when they are measured, for the reach of an
+    // entity; the kinds with those passes install it.
+    static void setPassReachRule(PassReachRule rule);
+
     // Lists of at least this many entities keep a grid of their measured
     // boxes, so that a pass over a part of the sheet visits only the
     // entities near it.
@@ -63,9 +79,16 @@ private:
     // meet view: every entity whose measured box meets it, whose box says
     // nothing (empty or not finite), or whose slot no longer stands for it.
     // Others may be visited too; the caller tests each exactly. Stops when
-    // visit returns false.
+    // visit returns false. With passes, also every slot of unknown pass
+    // reach, and the caller has found that the grid stands for the list.
     template <class Visit>
-    void visitNear(const BoundingBox& view, Visit&& visit) const;
+    void visitNear(const BoundingBox& view, Visit&& visit, bool passes = false) const;
+    // The pad (hole) pass's walk: pass(i) for every slot i whose entity
+    // that pass may draw in the view, in list order.
+    // Whether the grid was built and the list holds what was measured then.
+    bool gridStandsForList() const;
+    template <class Pass>
+    void visitPass(Graphics& g, bool hole, Pass&& pass) const;
     // What a layer pass asks of every entity, copied by updateBoundingBox
     // into one array so that a pass over a large list reads it in order
     // instead of visiting every entity: the box, and the layers of the
@@ -94,10 +117,16 @@ private:
         std::vector<uint32_t> cells;
         std::vector<uint32_t> loose;
         std::vector<const Entity*> measured;
+        // Slots whose pass reach is unknown: the pad and hole passes visit
+        // them wherever they are. The grid places each slot by its box
+        // united with its pass reach.
+        std::vector<uint32_t> unknownReach;
+        double maxMargin = 0;
         int column(double x) const;
         int row(double y) const;
     };
     Grid grid_;
+    std::vector<PassReach> reach_; // per slot, for long lists only
     // Bit (layer + kLayerBias) for layers -kLayerBias..63-kLayerBias;
     // layerMaskAll_ when some entity sits outside that range.
     static constexpr int kLayerBias = 8;
