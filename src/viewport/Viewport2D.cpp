@@ -15,6 +15,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -317,7 +318,18 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
     const QRectF covered = move.mapRect(view).intersected(view);
     if (covered.isEmpty() || covered.width() * covered.height() < kMinReusedCover * view.width() * view.height())
         return false;
-    painter.fillRect(rect(), background);
+    // The background only where the moved frame does not hide it: a frame
+    // drawn on an opaque background is opaque (the sheet draws over it), and
+    // covers the pixels two inside its edge whole, sampled or not.
+    const QRectF inner = covered.adjusted(2, 2, -2, -2);
+    const QRect inside(QPoint(int(std::ceil(inner.left())), int(std::ceil(inner.top()))),
+                       QPoint(int(std::floor(inner.right())) - 1, int(std::floor(inner.bottom())) - 1));
+    if (background.alpha() == 255 && !inside.isEmpty()) {
+        for (const QRect& r : QRegion(rect()).subtracted(QRegion(inside)))
+            painter.fillRect(r, background);
+    } else {
+        painter.fillRect(rect(), background);
+    }
     painter.save();
     painter.setTransform(move);
     // A whole-pixel move copies the pixels as they are.
