@@ -360,9 +360,8 @@ void Graphics::drawText(const QString& text, const Font& font, const QColor& col
     const QPainterPath glyphs = textPath(font, text);
     if (glyphs.isEmpty())
         return;
-    // The path is y-up already, with the baseline start at its origin; its
-    // bounds are cached inside the shared path.
-    const QRectF ink = glyphs.boundingRect();
+    // The path is y-up already, with the baseline start at its origin.
+    const QRectF ink = textInkBounds(font, text);
     const QPointF origin(x - ink.width() / 2 - font.height / 10, y - ink.height() / 2);
     context.fillUserPath(glyphs, QBrush(effectiveColor(color)), Qt::WindingFill, QTransform::fromTranslate(origin.x(), origin.y()));
 }

@@ -306,6 +306,7 @@ std::vector<TextEntity::GlyphRun> TextEntity::layoutRuns(const LayoutKey& key, b
             run.shaped = shapeLine(shaping, line);
             run.shapedPlacement = QTransform(unit, 0, 0, -unit, origin.x(), origin.y());
         }
+        run.shape = textShape(font, line);
         run.origin = origin;
         run.ink = placed->ink;
         runs.push_back(std::move(run));
@@ -343,10 +344,8 @@ void TextEntity::rebuildLayout(const LayoutKey& key, bool shape)
 
 QPainterPath TextEntity::runOutlines(const GlyphRun& run) const
 {
-    const double unit = font.pointSize() / kOutlineUnitsPerSize;
-    QPainterPath glyphs = QTransform::fromScale(1 / unit, 1 / unit).map(textPath(font, run.line));
-    glyphs.setFillRule(Qt::WindingFill);
-    return glyphs;
+    // The shape is in the units of the kept outlines already.
+    return run.shape ? run.shape->outline() : QPainterPath();
 }
 
 void TextEntity::updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)

@@ -18,6 +18,7 @@
 #include "core/Brush.h"
 #include "core/Font.h"
 #include "core/Geometry.h"
+#include "core/TextMetrics.h"
 #include "model/Entity.h"
 
 #include <QGlyphRun>
@@ -29,6 +30,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -112,6 +114,8 @@ public:
         QList<QGlyphRun> shaped;
         QTransform shapedPlacement;
         QPainterPath glyphs;
+        // The line's shared shape, which the outlines are made from.
+        std::shared_ptr<const TextShape> shape;
         QTransform placement;
         QPointF origin; // the text position, in own coordinates
         QRectF ink;     // the ink bounds there
