@@ -151,10 +151,13 @@ struct TextShaper {
             return it->second;
         auto o = std::make_shared<Outline>();
         // Qt's outlines are y-down; the shapes are y-up.
-        o->path = QTransform(1, 0, 0, -1, 0, 0).map(raw.pathForGlyph(glyph));
-        o->path.setFillRule(Qt::WindingFill);
-        if (!o->path.isEmpty())
+        // A blank keeps no element at all (a lone move would be drawn
+        // into the line).
+        if (const QPainterPath glyphPath = raw.pathForGlyph(glyph); !glyphPath.isEmpty()) {
+            o->path = QTransform(1, 0, 0, -1, 0, 0).map(glyphPath);
+            o->path.setFillRule(Qt::WindingFill);
             o->bounds = settledBounds(o->path);
+        }
         const qsizetype n = o->path.elementCount();
         if (c.outlineElements + n > maxCachedGlyphElements) {
             // Shapes keep the outlines they use; only the lookup is lost.
