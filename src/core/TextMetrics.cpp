@@ -245,8 +245,9 @@ std::shared_ptr<const TextShape> cachedShape(const Font& font, const QString& te
     return shape;
 }
 
-// The shape's ink in model units, y up.
-QRectF modelInk(const Font& font, const TextShape& shape)
+} // namespace
+
+QRectF textInkBounds(const Font& font, const TextShape& shape)
 {
     const QRectF& r = shape.ink();
     if (r.isNull())
@@ -255,8 +256,6 @@ QRectF modelInk(const Font& font, const TextShape& shape)
     const double left = r.left() * s, top = r.top() * s, right = r.right() * s, bottom = r.bottom() * s;
     return QRectF(left, top, right - left, bottom - top);
 }
-
-} // namespace
 
 bool hasTextSize(const Font& font)
 {
@@ -327,7 +326,7 @@ QPainterPath textPath(const Font& font, const QString& text)
 QRectF textInkBounds(const Font& font, const QString& text)
 {
     const std::shared_ptr<const TextShape> shape = cachedShape(font, text);
-    return shape ? modelInk(font, *shape) : QRectF();
+    return shape ? textInkBounds(font, *shape) : QRectF();
 }
 
 void clearTextPathCache()

@@ -76,6 +76,9 @@ std::shared_ptr<const TextShape> textShape(const Font& font, const QString& text
 double textShapeUnit(const Font& font);
 // The ink bounds of textPath, in the same coordinates.
 QRectF textInkBounds(const Font& font, const QString& text);
+// The same for a shape of the text in the font.
+QRectF textInkBounds(const Font& font, const TextShape& shape);
+
 // Whether text in the font has any size at all (a positive, finite height).
 bool hasTextSize(const Font& font);
 // Empties the shape and glyph outline caches (tests and memory pressure);
