@@ -301,11 +301,9 @@ std::vector<TextEntity::GlyphRun> TextEntity::layoutRuns(const LayoutKey& key, b
         const QPointF origin = placed->origin;
         GlyphRun run;
         run.line = line;
-        run.placement = QTransform(unit, 0, 0, unit, origin.x(), origin.y());
-        if (shape) {
+        run.unit = unit;
+        if (shape)
             run.shaped = shapeLine(shaping, line);
-            run.shapedPlacement = QTransform(unit, 0, 0, -unit, origin.x(), origin.y());
-        }
         run.shape = textShape(font, line);
         run.origin = origin;
         run.ink = placed->ink;
@@ -422,18 +420,18 @@ void TextEntity::drawText(Graphics& g)
             for (size_t i = 0; i < runs.size(); ++i) {
                 const GlyphRun& run = runs[i];
                 if (blit && !run.shaped.isEmpty()) {
-                    painter.setTransform(run.shapedPlacement * g.context.transform());
+                    painter.setTransform(run.shapedPlacement() * g.context.transform());
                     painter.setPen(color);
                     for (const QGlyphRun& glyphs : run.shaped)
                         painter.drawGlyphRun(QPointF(0, 0), glyphs);
                     painter.setPen(Qt::NoPen);
                 } else if (concurrent) {
                     g.context.fillUserPath(run.glyphs.isEmpty() ? runOutlines(run) : run.glyphs, fill, Qt::WindingFill,
-                                           run.placement);
+                                           run.placement());
                 } else {
                     // Placed by the run's own transform; the context's state
                     // is left as it was.
-                    g.context.fillUserPath(outlines(runs_[i]), fill, Qt::WindingFill, run.placement);
+                    g.context.fillUserPath(outlines(runs_[i]), fill, Qt::WindingFill, run.placement());
                 }
             }
         }
