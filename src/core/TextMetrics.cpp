@@ -274,29 +274,10 @@ QPainterPath TextShape::outline() const
     p.reserve(int(std::min<qsizetype>(elements_, std::numeric_limits<int>::max())));
     for (const Glyph& g : glyphs_) {
         const QPainterPath& o = g.outline->path;
-        const double dx = g.position.x(), dy = g.position.y();
-        const int n = o.elementCount();
-        for (int i = 0; i < n; ++i) {
-            const QPainterPath::Element& e = o.elementAt(i);
-            switch (e.type) {
-            case QPainterPath::MoveToElement:
-                p.moveTo(e.x + dx, e.y + dy);
-                break;
-            case QPainterPath::LineToElement:
-                p.lineTo(e.x + dx, e.y + dy);
-                break;
-            case QPainterPath::CurveToElement:
-                if (i + 2 < n) {
-                    const QPainterPath::Element& c2 = o.elementAt(i + 1);
-                    const QPainterPath::Element& end = o.elementAt(i + 2);
-                    p.cubicTo(e.x + dx, e.y + dy, c2.x + dx, c2.y + dy, end.x + dx, end.y + dy);
-                    i += 2;
-                }
-                break;
-            case QPainterPath::CurveToDataElement:
-                break;
-            }
-        }
+        const int m = o.elementCount();
+        if (m == 0)
+            continue;
+        p.addPath(o.translated(g.position));
     }
     p.setFillRule(Qt::WindingFill);
     return p;
