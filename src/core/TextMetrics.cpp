@@ -22,7 +22,8 @@ constexpr int referencePixelSize = 1000;
 constexpr double sizeFactor = 1.38;
 
 // Bounds of the shape cache (entries, and glyphs in all entries) and of the
-// glyph outline cache (path elements in all outlines).
+// glyph outline cache (path elements in all outlines; checked before each
+// run of glyphs is looked up).
 constexpr size_t maxCachedTexts = 20000;
 constexpr size_t maxCachedShapeGlyphs = 2'000'000;
 constexpr qsizetype maxCachedGlyphElements = 2'000'000;
@@ -103,15 +104,10 @@ struct GlyphFace {
     double pixelSize = 0;
     bool operator==(const GlyphFace&) const = default;
 };
-struct GlyphKey {
-    GlyphFace face;
-    quint32 glyph = 0;
-    bool operator==(const GlyphKey&) const = default;
-};
-struct GlyphKeyHash {
-    size_t operator()(const GlyphKey& k) const noexcept
+struct GlyphFaceHash {
+    size_t operator()(const GlyphFace& f) const noexcept
     {
-        return qHashMulti(0, k.face.family, k.face.style, k.face.weight, k.face.slant, k.face.pixelSize, k.glyph);
+        return qHashMulti(0, f.family, f.style, f.weight, f.slant, f.pixelSize);
     }
 };
 
@@ -120,8 +116,10 @@ using Outline = TextShape::Outline;
 struct Caches {
     std::unordered_map<ShapeKey, std::shared_ptr<const TextShape>, ShapeKeyHash> shapes;
     size_t shapeGlyphs = 0;
-    std::unordered_map<GlyphKey, std::shared_ptr<const Outline>, GlyphKeyHash> outlines;
+    using FaceOutlines = std::unordered_map<quint32, std::shared_ptr<const Outline>>;
+    std::unordered_map<GlyphFace, FaceOutlines, GlyphFaceHash> outlines;
     qsizetype outlineElements = 0;
+    int outlineCount = 0;
 };
 
 // Called with textLock held.
@@ -143,29 +141,22 @@ QRectF settledBounds(const QPainterPath& path)
 
 struct TextShaper {
     // Called with textLock held.
-    static std::shared_ptr<const Outline> outline(const QRawFont& raw, const GlyphFace& face, quint32 glyph)
+    static std::shared_ptr<const Outline> outline(const QRawFont& raw, Caches::FaceOutlines& face, quint32 glyph)
     {
-        Caches& c = caches();
-        GlyphKey key{face, glyph};
-        if (auto it = c.outlines.find(key); it != c.outlines.end())
+        if (auto it = face.find(glyph); it != face.end())
             return it->second;
         auto o = std::make_shared<Outline>();
-        // Qt's outlines are y-down; the shapes are y-up.
-        // A blank keeps no element at all (a lone move would be drawn
-        // into the line).
+        // Qt's outlines are y-down; the shapes are y-up. A blank keeps no
+        // element at all (a lone move would be drawn into the line).
         if (const QPainterPath glyphPath = raw.pathForGlyph(glyph); !glyphPath.isEmpty()) {
             o->path = QTransform(1, 0, 0, -1, 0, 0).map(glyphPath);
             o->path.setFillRule(Qt::WindingFill);
             o->bounds = settledBounds(o->path);
         }
-        const qsizetype n = o->path.elementCount();
-        if (c.outlineElements + n > maxCachedGlyphElements) {
-            // Shapes keep the outlines they use; only the lookup is lost.
-            c.outlines.clear();
-            c.outlineElements = 0;
-        }
-        c.outlineElements += n;
-        c.outlines.emplace(std::move(key), o);
+        Caches& c = caches();
+        c.outlineElements += o->path.elementCount();
+        ++c.outlineCount;
+        face.emplace(glyph, o);
         return o;
     }
 
@@ -201,13 +192,21 @@ struct TextShaper {
             count += run.glyphIndexes().size();
         shape->glyphs_.reserve(size_t(count));
         QRectF ink;
+        Caches& c = caches();
         for (const QGlyphRun& run : runs) {
+            if (c.outlineElements > maxCachedGlyphElements) {
+                // Shapes keep the outlines they use; only the lookup is lost.
+                c.outlines.clear();
+                c.outlineElements = 0;
+                c.outlineCount = 0;
+            }
             const QRawFont raw = run.rawFont();
-            const GlyphFace gf{raw.familyName(), raw.styleName(), raw.weight(), int(raw.style()), raw.pixelSize()};
+            Caches::FaceOutlines& faceOutlines =
+                c.outlines[GlyphFace{raw.familyName(), raw.styleName(), raw.weight(), int(raw.style()), raw.pixelSize()}];
             const QList<quint32> ids = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
             for (qsizetype i = 0; i < ids.size() && i < positions.size(); ++i) {
-                std::shared_ptr<const Outline> o = outline(raw, gf, ids[i]);
+                std::shared_ptr<const Outline> o = outline(raw, faceOutlines, ids[i]);
                 const QPointF at(positions[i].x(), -positions[i].y());
                 if (!o->path.isEmpty())
                     ink |= o->bounds.translated(at);
@@ -325,7 +324,7 @@ int textPathCacheSize()
 int glyphOutlineCacheSize()
 {
     const std::lock_guard<std::mutex> locked(textLock());
-    return int(caches().outlines.size());
+    return caches().outlineCount;
 }
 
 QSizeF textSize(const Font& font, const QString& text)
