@@ -16,7 +16,7 @@ namespace {
 
 // Glyph outlines the texts keep between draws, counted in path elements over
 // all texts (24 bytes each). Past the budget a text lays itself out afresh
-// at each draw from the shared outline cache instead of keeping its runs.
+// at each draw from the shared shapes instead of keeping its runs.
 constexpr qsizetype kHeldElementBudget = 4'000'000;
 qsizetype heldElements = 0;
 
