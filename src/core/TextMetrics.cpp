@@ -21,12 +21,11 @@ namespace {
 constexpr int referencePixelSize = 1000;
 constexpr double sizeFactor = 1.38;
 
-// Bounds of the shape cache (entries, and glyphs in all entries) and of the
-// glyph outline cache (path elements in all outlines; checked before each
-// run of glyphs is looked up).
+// Bounds of the shape cache: entries, and glyphs in all entries.
 constexpr size_t maxCachedTexts = 20000;
 constexpr size_t maxCachedShapeGlyphs = 2'000'000;
-constexpr qsizetype maxCachedGlyphElements = 2'000'000;
+// Glyph outline entries past which those no shape uses any more are swept.
+constexpr int sweptOutlineEntries = 100'000;
 // Offsets of this many first characters are measured as whole prefixes;
 // beyond them a prefix measure per character would be quadratic.
 constexpr size_t maxPrefixMeasures = 256;
@@ -116,10 +115,21 @@ using Outline = TextShape::Outline;
 struct Caches {
     std::unordered_map<ShapeKey, std::shared_ptr<const TextShape>, ShapeKeyHash> shapes;
     size_t shapeGlyphs = 0;
-    using FaceOutlines = std::unordered_map<quint32, std::shared_ptr<const Outline>>;
+    // An outline lives as long as a shape uses it, and is found here while
+    // it lives: however many texts are shaped, a glyph is loaded once.
+    using FaceOutlines = std::unordered_map<quint32, std::weak_ptr<const Outline>>;
     std::unordered_map<GlyphFace, FaceOutlines, GlyphFaceHash> outlines;
-    qsizetype outlineElements = 0;
-    int outlineCount = 0;
+    int outlineCount = 0; // entries, live or not
+    // Drops the entries of outlines no shape uses.
+    void sweepOutlines()
+    {
+        outlineCount = 0;
+        for (auto face = outlines.begin(); face != outlines.end();) {
+            std::erase_if(face->second, [](const auto& e) { return e.second.expired(); });
+            outlineCount += int(face->second.size());
+            face = face->second.empty() ? outlines.erase(face) : std::next(face);
+        }
+    }
 };
 
 // Called with textLock held.
@@ -143,8 +153,9 @@ struct TextShaper {
     // Called with textLock held.
     static std::shared_ptr<const Outline> outline(const QRawFont& raw, Caches::FaceOutlines& face, quint32 glyph)
     {
-        if (auto it = face.find(glyph); it != face.end())
-            return it->second;
+        auto [slot, added] = face.try_emplace(glyph);
+        if (std::shared_ptr<const Outline> kept = slot->second.lock())
+            return kept;
         auto o = std::make_shared<Outline>();
         // Qt's outlines are y-down; the shapes are y-up. A blank keeps no
         // element at all (a lone move would be drawn into the line).
@@ -153,10 +164,9 @@ struct TextShaper {
             o->path.setFillRule(Qt::WindingFill);
             o->bounds = settledBounds(o->path);
         }
-        Caches& c = caches();
-        c.outlineElements += o->path.elementCount();
-        ++c.outlineCount;
-        face.emplace(glyph, o);
+        if (added)
+            ++caches().outlineCount;
+        slot->second = o;
         return o;
     }
 
@@ -194,12 +204,8 @@ struct TextShaper {
         QRectF ink;
         Caches& c = caches();
         for (const QGlyphRun& run : runs) {
-            if (c.outlineElements > maxCachedGlyphElements) {
-                // Shapes keep the outlines they use; only the lookup is lost.
-                c.outlines.clear();
-                c.outlineElements = 0;
-                c.outlineCount = 0;
-            }
+            if (c.outlineCount > sweptOutlineEntries)
+                c.sweepOutlines();
             const QRawFont raw = run.rawFont();
             Caches::FaceOutlines& faceOutlines =
                 c.outlines[GlyphFace{raw.familyName(), raw.styleName(), raw.weight(), int(raw.style()), raw.pixelSize()}];
@@ -324,6 +330,7 @@ int textPathCacheSize()
 int glyphOutlineCacheSize()
 {
     const std::lock_guard<std::mutex> locked(textLock());
+    caches().sweepOutlines();
     return caches().outlineCount;
 }
 

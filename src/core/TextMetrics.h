@@ -84,6 +84,6 @@ bool hasTextSize(const Font& font);
 // Empties the shape and glyph outline caches (tests and memory pressure);
 // shapes still held elsewhere stay valid.
 void clearTextPathCache();
-// Shapes cached, and glyph outlines cached.
+// Shapes cached, and glyph outlines some shape still uses.
 int textPathCacheSize();
 int glyphOutlineCacheSize();
