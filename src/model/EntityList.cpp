@@ -121,12 +121,13 @@ bool finiteBox(const BoundingBox& b)
 constexpr int kMaxCellsPerBox = 64;
 // The grid has about one cell per this many entities.
 constexpr size_t kEntitiesPerCell = 2;
+// The cells list at most this many entries per entity in all; boxes beyond
+// that (overlapping heaps of them) are loose.
+constexpr size_t kCellEntriesPerEntity = 8;
 constexpr int kMaxGridSide = 1024;
 
-} // namespace
-
-namespace {
 EntityList::PassReachRule passReachRule = nullptr;
+
 } // namespace
 
 void EntityList::setPassReachRule(PassReachRule rule) { passReachRule = rule; }
@@ -162,7 +163,7 @@ void EntityList::buildIndex()
                 key.addPoint(b->bottomLeft);
                 key.addPoint(b->topRight);
             } else if (b->valid) {
-                key = BoundingBox(); // a reach without measure: loose
+                key = BoundingBox(); // a reach not finite: loose
                 break;
             }
         }
@@ -202,6 +203,7 @@ void EntityList::buildIndex()
     };
     std::vector<Range> ranges(n, Range{0, 0, -1, -1});
     grid.cellStart.assign(size_t(cellCount) + 1, 0);
+    size_t entries = 0;
     for (size_t i = 0; i < n; ++i) {
         const BoundingBox& b = keys[i];
         if (!finiteBox(b)) {
@@ -209,10 +211,12 @@ void EntityList::buildIndex()
             continue;
         }
         Range r{grid.column(b.bottomLeft.x()), grid.row(b.bottomLeft.y()), grid.column(b.topRight.x()), grid.row(b.topRight.y())};
-        if ((r.c1 - r.c0 + 1) * (r.r1 - r.r0 + 1) > maxCells) {
+        const int cells = (r.c1 - r.c0 + 1) * (r.r1 - r.r0 + 1);
+        if (cells > maxCells || entries + size_t(cells) > kCellEntriesPerEntity * n) {
             grid.loose.push_back(uint32_t(i));
             continue;
         }
+        entries += size_t(cells);
         ranges[i] = r;
         for (int row = r.r0; row <= r.r1; ++row)
             for (int column = r.c0; column <= r.c1; ++column)

@@ -83,10 +83,10 @@ private:
     // reach, and the caller has found that the grid stands for the list.
     template <class Visit>
     void visitNear(const BoundingBox& view, Visit&& visit, bool passes = false) const;
-    // The pad (hole) pass's walk: pass(i) for every slot i whose entity
-    // that pass may draw in the view, in list order.
     // Whether the grid was built and the list holds what was measured then.
     bool gridStandsForList() const;
+    // The pad (hole) pass's walk: pass(i) for every slot i whose entity
+    // that pass may draw in the view, in list order.
     template <class Pass>
     void visitPass(Graphics& g, bool hole, Pass&& pass) const;
     // What a layer pass asks of every entity, copied by updateBoundingBox
@@ -105,10 +105,10 @@ private:
     };
     std::vector<Slot> slots_;
     // The grid over the slots' boxes (built only for long lists): cell
-    // (column, row) lists the slots whose box meets it, in cells_ from
-    // cellStart_[row * columns + column]; loose_ holds the slots whose box
+    // (column, row) lists the slots whose box meets it, in cells from
+    // cellStart[row * columns + column]; loose holds the slots whose box
     // could not be placed (empty, not finite, or over many cells), which
-    // every query visits. measured_ is the entity of each slot, compact, to
+    // every query visits. measured is the entity of each slot, compact, to
     // tell quickly whether the list still holds what was measured.
     struct Grid {
         double left = 0, bottom = 0, cellWidth = 1, cellHeight = 1;
@@ -121,7 +121,8 @@ private:
         // them wherever they are. The grid places each slot by its box
         // united with its pass reach.
         std::vector<uint32_t> unknownReach;
-        double maxMargin = 0;
+        double maxMargin = 0; // the largest margin of a known reach
+
         int column(double x) const;
         int row(double y) const;
     };
