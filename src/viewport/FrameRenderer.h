@@ -8,7 +8,9 @@
 // pixel for pixel the frame drawn in one piece. Drawing in bands runs with
 // DrawingContext::concurrent set: entities draw from what the geometry pass
 // built and cache nothing while drawing. What the sheet builds once per frame
-// (the PCB's board fill) is made on the calling thread before the bands start.
+// (the PCB's board fill) is made on the calling thread before the bands start
+// (GraphicsSheet::prepareFrame); what the bands share out between them (the
+// search for selected entities) is set up there too.
 
 #include <QColor>
 #include <QImage>
