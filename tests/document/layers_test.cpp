@@ -351,3 +351,44 @@ TEST_F(LayerStackTest, BoardBorderIsRegisteredOrMadeOnce)
         "two.project"));
     EXPECT_EQ(design.currentDesignState()->pcb->pcbBorder()->identifier, "b");
 }
+
+// A long board list leaves footprints and nets out of the hole pass only
+// where their own pass would draw nothing: the pass through the list draws
+// what every entity's own pass draws, pad names reaching in from outside
+// the view and vias on its edges included, and follows a move.
+TEST_F(LayerStackTest, TheHolePassOfALongListDrawsWhatEachEntityDraws)
+{
+    std::string xml = "<r><design><pcb><entities>";
+    for (int i = 0; i < 80; ++i) {
+        const std::string x = std::to_string(i * 0.1);
+        xml += "<footprint dx='" + x + "' dy='0'><entities><pad at='0,0.4' size='0.01,0.4' holeDiameter='0.005' smt='false' "
+               "name='CONNECTOR_PIN_" + std::to_string(i) + "'/></entities></footprint>"
+               "<net><entities><via at='" + x + ",0.5' diameter='0.03' holeDiameter='0.015'/></entities></net>";
+    }
+    xml += "</entities></pcb></design></r>";
+    ASSERT_TRUE(design.loadFromBytes(QByteArray::fromStdString(xml), "board.project"));
+    PCB& pcb = *design.currentDesignState()->pcb;
+    pcb.updateGeometry();
+    // 2000 pixels per inch over (3.02, 0.3) to (3.22, 0.58): the names are
+    // tall enough to draw, and the view's edges cut through pads and vias.
+    auto hole = [&](bool throughList) {
+        RenderTarget t(400, 560, 2000, -3.02 * 2000, 0.58 * 2000, QColor(90, 90, 90));
+        t.graphics.viewportBoundingBox.addRect(QRectF(3.02, 0.3, 0.2, 0.28));
+        if (throughList) {
+            pcb.entityList.drawHolePass(t.graphics, Qt::yellow);
+        } else {
+            for (const auto& e : pcb.entityList.entities)
+                e->drawHolePass(t.graphics, Qt::yellow);
+        }
+        return t.finish();
+    };
+    const QImage each = hole(false);
+    EXPECT_EQ(hole(true), each);
+    EXPECT_NE(each, RenderTarget(400, 560, 1, 0, 0, QColor(90, 90, 90)).finish()); // something drawn
+    // A footprint moved into the view is drawn there from the next measure.
+    pcb.entityList.entities[0]->singleLevelTransform = QTransform::fromTranslate(3.13, 0);
+    pcb.updateGeometry();
+    const QImage moved = hole(false);
+    EXPECT_NE(moved, each);
+    EXPECT_EQ(hole(true), moved);
+}
