@@ -493,3 +493,31 @@ TEST(LevelOfDetail, BandsDrawnOnThreadsAtOnceMatchTheWholeFrame)
     painter.end();
     EXPECT_EQ(pixelsOff(joined, frame, 2), 0);
 }
+
+TEST(LevelOfDetail, HugeKeptPathsAreIndexedBeforeTheFirstFrameAndAfterEachEdit)
+{
+    PathDetail::clearCache();
+    Bezier b;
+    b.style = BezierStyle::smooth;
+    b.closed = true;
+    for (int i = 0; i < 2000; ++i)
+        b.points.push_back(QPointF(std::cos(i * 0.00314), std::sin(i * 0.00314)));
+    b.keepPath(); // as the geometry pass does
+    const QPainterPath first = b.drawnPath();
+    EXPECT_TRUE(PathDetail::prepared(first));
+    // An edit gives a path of its own, indexed by the next geometry pass.
+    b.points.push_back(QPointF(0, 0));
+    EXPECT_FALSE(PathDetail::prepared(b.drawnPath()));
+    b.keepPath();
+    EXPECT_TRUE(PathDetail::prepared(b.drawnPath()));
+    EXPECT_EQ(b.drawnPath().elementCount(), first.elementCount() + 3);
+    // Let go by the cache, it is made again by the next pass.
+    PathDetail::clearCache();
+    b.keepPath();
+    EXPECT_TRUE(PathDetail::prepared(b.drawnPath()));
+    // Small paths are drawn as they are: nothing is kept for them.
+    Bezier small;
+    small.points = {{0, 0}, {1, 0}, {1, 1}};
+    small.keepPath();
+    EXPECT_FALSE(PathDetail::prepared(small.drawnPath()));
+}
