@@ -291,10 +291,12 @@ bool ImageCache::decodingLocked(quint64 key, QSize size) const
 QImage ImageCache::keepDecoded(quint64 key, QSize size, const QImage& decoded)
 {
     QMutexLocker lock(&mutex_);
-    decoding_.erase(std::remove_if(decoding_.begin(), decoding_.end(), [&](const Pending& p) { return p.key == key && p.size == size; }),
-        decoding_.end());
+    const auto done = std::remove_if(decoding_.begin(), decoding_.end(), [&](const Pending& p) { return p.key == key && p.size == size; });
+    // Not pending any more: its picture went meanwhile.
+    const bool wanted = done != decoding_.end();
+    decoding_.erase(done, decoding_.end());
     decoded_.wakeAll();
-    if (decoded.isNull())
+    if (decoded.isNull() || !wanted)
         return decoded;
     if (QImage there = findLocked(key, size); !there.isNull())
         return there;
@@ -387,6 +389,8 @@ void ImageCache::trimLocked()
 void ImageCache::remove(quint64 key)
 {
     QMutexLocker lock(&mutex_);
+    decoding_.erase(std::remove_if(decoding_.begin(), decoding_.end(), [key](const Pending& p) { return p.key == key; }), decoding_.end());
+    decoded_.wakeAll();
     for (auto it = entries_.begin(); it != entries_.end();) {
         if (it->key == key) {
             used_ -= it->bytes;

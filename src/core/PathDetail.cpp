@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -126,11 +127,18 @@ void copyElements(Index& index)
         copy(0, n);
         return;
     }
+    auto from = [n, threads](int k) { return int(std::int64_t(n) * k / threads); };
     std::vector<std::thread> workers;
     workers.reserve(size_t(threads - 1));
-    for (int k = 1; k < threads; ++k)
-        workers.emplace_back(copy, int(std::int64_t(n) * k / threads), int(std::int64_t(n) * (k + 1) / threads));
-    copy(0, n / threads);
+    try {
+        for (int k = 1; k < threads; ++k)
+            workers.emplace_back(copy, from(k), from(k + 1));
+    } catch (const std::system_error&) {
+        // No more threads to be had: this one copies the rest.
+    }
+    copy(0, from(1));
+    for (int k = int(workers.size()) + 1; k < threads; ++k)
+        copy(from(k), from(k + 1));
     for (std::thread& w : workers)
         w.join();
 }
