@@ -161,12 +161,15 @@ std::optional<QImage> ImageCache::decodePng(const QByteArray& bytes, QSize size)
         return QImage();
     if (header.interlace != PNG_INTERLACE_NONE)
         return std::nullopt; // its rows come in passes: Qt's reader reads it whole
-    const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
     if (header.width == 0 || header.height == 0 || header.rowBytes != size_t(header.width) * size_t(header.channels)
-        || (limitBytes > 0 && qint64(header.width) * header.height * 4 > limitBytes))
-        return QImage(); // as Qt's reader refuses it
+        || qint64(header.width) * header.height > kMaxPngPixels)
+        return QImage();
     const int width = int(header.width), height = int(header.height);
     const int outWidth = std::clamp(size.width(), 1, width), outHeight = std::clamp(size.height(), 1, height);
+    // What Qt's reader would refuse to allocate.
+    const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    if (limitBytes > 0 && qint64(outWidth) * outHeight * 4 > limitBytes)
+        return QImage();
     QImage out(outWidth, outHeight, header.alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (out.isNull())
         return QImage();

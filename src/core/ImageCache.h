@@ -35,6 +35,9 @@ public:
     // Decoded sizes go up in steps of about a factor of the square root of
     // two from this many pixels, so that zooming decodes seldom.
     static constexpr int kSmallestStep = 32;
+    // PNGs of more pixels than this are not decoded: a few MB of file could
+    // otherwise hold minutes of rows.
+    static constexpr qint64 kMaxPngPixels = qint64(1) << 28;
 
     explicit ImageCache(qint64 budgetBytes = kDefaultBudget) : budget_(budgetBytes) {}
     ~ImageCache() { waitForDecodes(); }
@@ -74,8 +77,9 @@ public:
     // (each pixel the average of the area it covers; premultiplied when the
     // image has alpha, else RGB32), so that a huge picture costs one pass
     // over its rows and the memory of the reduced one. Null when the data
-    // is damaged or too large for Qt's reader; none when it is not a PNG
-    // read this way (not a PNG, or interlaced).
+    // is damaged, the image has more than kMaxPngPixels or the reduced one
+    // is more than Qt's reader allocates; none when it is not a PNG read
+    // this way (not a PNG, or interlaced).
     static std::optional<QImage> decodePng(const QByteArray& bytes, QSize size);
 
     // Drops every size decoded for the key.

@@ -28,6 +28,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
@@ -638,6 +639,13 @@ TEST(Picture, PngsDecodedRowByRowMatchQtsScaledDecode)
     }
     // Not a PNG: left to Qt's readers.
     EXPECT_FALSE(ImageCache::decodePng("GIF89a", QSize(1, 1)));
+    // Qt's allocation limit bounds what is made, not what is read.
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(1);
+    const QByteArray big = pngOf(art.scaled(1000, 600));
+    EXPECT_EQ(ImageCache::decodePng(big, QSize(400, 300))->size(), QSize(400, 300));
+    EXPECT_TRUE(ImageCache::decodePng(big, QSize(1000, 600))->isNull());
+    QImageReader::setAllocationLimit(limit);
 }
 
 TEST(Picture, DamagedPngsDrawNothing)
