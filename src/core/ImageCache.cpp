@@ -161,8 +161,9 @@ std::optional<QImage> ImageCache::decodePng(const QByteArray& bytes, QSize size)
         return QImage();
     if (header.interlace != PNG_INTERLACE_NONE)
         return std::nullopt; // its rows come in passes: Qt's reader reads it whole
-    if (header.width == 0 || header.height == 0 || header.rowBytes != size_t(header.width) * size_t(header.channels)
-        || qint64(header.width) * header.height > kMaxPngPixels)
+    if (header.rowBytes != size_t(header.width) * size_t(header.channels))
+        return std::nullopt; // rows of another form than asked for
+    if (header.width == 0 || header.height == 0 || qint64(header.width) * header.height > kMaxPngPixels)
         return QImage();
     const int width = int(header.width), height = int(header.height);
     const int outWidth = std::clamp(size.width(), 1, width), outHeight = std::clamp(size.height(), 1, height);
