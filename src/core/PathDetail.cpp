@@ -13,8 +13,6 @@
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace PathDetail {
@@ -93,10 +91,6 @@ struct Level {
 
 struct Index {
     QPainterPath path; // keeps the elements, and the address they are known by, alive
-    // The elements' points and kinds, copied out once: QPainterPath hands
-    // them out one call at a time.
-    Points points;
-    std::vector<unsigned char> types;
     std::vector<Subpath> subpaths;
     std::vector<Chunk> chunks;
     // Levels are looked up by every band of a frame and added seldom.
@@ -106,79 +100,35 @@ struct Index {
     std::once_flag built;
 };
 
-// Paths of at least this many elements are copied out by several threads.
-constexpr int kParallelCopyElements = 1 << 18;
+QPointF pointAt(const QPainterPath& p, int i)
+{
+    const QPainterPath::Element e = p.elementAt(i);
+    return QPointF(e.x, e.y);
+}
 
-void copyElements(Index& index)
+// One pass over the elements, each asked for once: QPainterPath hands them
+// out by a call apiece, and a copy of them all would cost more in fresh
+// memory than the pass itself.
+void buildIndex(Index& index)
 {
     const QPainterPath& p = index.path;
     const int n = p.elementCount();
-    index.points.resize(size_t(n));
-    index.types.resize(size_t(n));
-    auto copy = [&index, &p](int from, int to) {
-        for (int i = from; i < to; ++i) {
-            const QPainterPath::Element e = p.elementAt(i);
-            index.points[size_t(i)] = QPointF(e.x, e.y);
-            index.types[size_t(i)] = static_cast<unsigned char>(e.type);
-        }
-    };
-    const int threads = n < kParallelCopyElements ? 1 : int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-    if (threads == 1) {
-        copy(0, n);
-        return;
-    }
-    auto from = [n, threads](int k) { return int(std::int64_t(n) * k / threads); };
-    std::vector<std::thread> workers;
-    workers.reserve(size_t(threads - 1));
-    try {
-        for (int k = 1; k < threads; ++k)
-            workers.emplace_back(copy, from(k), from(k + 1));
-    } catch (const std::system_error&) {
-        // No more threads to be had: this one copies the rest.
-    }
-    copy(0, from(1));
-    for (int k = int(workers.size()) + 1; k < threads; ++k)
-        copy(from(k), from(k + 1));
-    for (std::thread& w : workers)
-        w.join();
-}
-
-void buildIndex(Index& index)
-{
-    copyElements(index);
-    const Points& p = index.points;
-    const std::vector<unsigned char>& types = index.types;
-    const int n = int(p.size());
-    int i = 0;
-    while (i < n) {
-        const int start = i;
-        int end = i + 1;
-        while (end < n && types[size_t(end)] != QPainterPath::MoveToElement)
-            ++end;
-        Subpath s;
+    Subpath s;
+    QPointF first, last;
+    Box box;
+    Chunk chunk;
+    int segments = 0;
+    int lastPoint = 0;
+    auto begin = [&](int at, QPointF point) {
+        s = Subpath();
         s.firstChunk = int(index.chunks.size());
-        const QPointF first = p[size_t(start)];
-        Box box = pointBox(first.x(), first.y());
-        Chunk chunk{start, start, box};
-        int segments = 0;
-        int lastPoint = start;
-        for (int j = start + 1; j < end;) {
-            const int segmentEnd = types[size_t(j)] == QPainterPath::CurveToElement ? j + 2 : j;
-            if (segmentEnd >= end)
-                break; // a curve cut short: not drawn
-            for (int k = j; k <= segmentEnd; ++k)
-                chunk.bounds.add(p[size_t(k)].x(), p[size_t(k)].y());
-            j = segmentEnd + 1;
-            lastPoint = segmentEnd;
-            if (++segments == kSegmentsPerChunk || j >= end) {
-                chunk.last = segmentEnd;
-                box.add(chunk.bounds);
-                index.chunks.push_back(chunk);
-                const QPointF at = p[size_t(segmentEnd)];
-                chunk = Chunk{segmentEnd, segmentEnd, pointBox(at.x(), at.y())};
-                segments = 0;
-            }
-        }
+        first = last = point;
+        box = pointBox(point.x(), point.y());
+        chunk = Chunk{at, at, box};
+        segments = 0;
+        lastPoint = at;
+    };
+    auto finish = [&] {
         if (segments > 0) {
             chunk.last = lastPoint;
             box.add(chunk.bounds);
@@ -186,11 +136,56 @@ void buildIndex(Index& index)
         }
         s.chunkCount = int(index.chunks.size()) - s.firstChunk;
         s.bounds = box;
-        s.closed = s.chunkCount > 0 && p[size_t(lastPoint)] == first;
+        s.closed = s.chunkCount > 0 && last == first;
         if (s.chunkCount > 0)
             index.subpaths.push_back(s);
-        i = end;
+    };
+    if (n > 0)
+        begin(0, pointAt(p, 0));
+    for (int i = 1; i < n;) {
+        const QPainterPath::Element e = p.elementAt(i);
+        if (e.type == QPainterPath::MoveToElement) {
+            finish();
+            begin(i, QPointF(e.x, e.y));
+            ++i;
+            continue;
+        }
+        int segmentEnd = i;
+        chunk.bounds.add(e.x, e.y);
+        QPointF end(e.x, e.y);
+        if (e.type == QPainterPath::CurveToElement) {
+            const QPainterPath::Element e2 = i + 1 < n ? p.elementAt(i + 1) : QPainterPath::Element{};
+            const QPainterPath::Element e3 = i + 2 < n ? p.elementAt(i + 2) : QPainterPath::Element{};
+            if (i + 2 >= n || e2.type == QPainterPath::MoveToElement || e3.type == QPainterPath::MoveToElement) {
+                // A curve cut short: not drawn, nor what follows it up to
+                // the next subpath.
+                finish();
+                i = e2.type == QPainterPath::MoveToElement && i + 1 < n ? i + 1 : i + 2;
+                while (i < n && p.elementAt(i).type != QPainterPath::MoveToElement)
+                    ++i;
+                if (i >= n)
+                    return;
+                begin(i, pointAt(p, i));
+                ++i;
+                continue;
+            }
+            chunk.bounds.add(e2.x, e2.y);
+            chunk.bounds.add(e3.x, e3.y);
+            segmentEnd = i + 2;
+            end = QPointF(e3.x, e3.y);
+        }
+        i = segmentEnd + 1;
+        lastPoint = segmentEnd;
+        last = end;
+        if (++segments == kSegmentsPerChunk) {
+            chunk.last = segmentEnd;
+            box.add(chunk.bounds);
+            index.chunks.push_back(chunk);
+            chunk = Chunk{segmentEnd, segmentEnd, pointBox(end.x(), end.y())};
+            segments = 0;
+        }
     }
+    finish();
 }
 
 // The path's data is its identity: copies share it, and any change to a
@@ -364,21 +359,21 @@ void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, double flatnes
 }
 
 // Appends the chunk's points after its first, mapped by t, curves flattened.
-void appendChunk(const Index& index, const Chunk& c, const QTransform& t, double flatness, Points& out)
+void appendChunk(const QPainterPath& p, const Chunk& c, const QTransform& t, double flatness, Points& out)
 {
-    const Points& p = index.points;
-    const QPointF start = p[size_t(c.first)];
-    QPointF current = mapped(t, start.x(), start.y());
+    const QPainterPath::Element start = p.elementAt(c.first);
+    QPointF current = mapped(t, start.x, start.y);
     for (int j = c.first + 1; j <= c.last;) {
-        const QPointF e = p[size_t(j)];
-        if (index.types[size_t(j)] == QPainterPath::CurveToElement && j + 2 <= c.last) {
-            const QPointF e2 = p[size_t(j + 1)], e3 = p[size_t(j + 2)];
-            const QPointF end = mapped(t, e3.x(), e3.y());
-            flattenCubic(current, mapped(t, e.x(), e.y()), mapped(t, e2.x(), e2.y()), end, flatness, out);
+        const QPainterPath::Element e = p.elementAt(j);
+        if (e.type == QPainterPath::CurveToElement && j + 2 <= c.last) {
+            const QPainterPath::Element e2 = p.elementAt(j + 1);
+            const QPainterPath::Element e3 = p.elementAt(j + 2);
+            const QPointF end = mapped(t, e3.x, e3.y);
+            flattenCubic(current, mapped(t, e.x, e.y), mapped(t, e2.x, e2.y), end, flatness, out);
             current = end;
             j += 3;
         } else {
-            current = mapped(t, e.x(), e.y());
+            current = mapped(t, e.x, e.y);
             out.push_back(current);
             ++j;
         }
@@ -445,8 +440,8 @@ const Points& levelPoints(const Index& index, Level& level, size_t chunk)
         return *p;
     const Chunk& c = index.chunks[chunk];
     Points flat;
-    flat.push_back(index.points[size_t(c.first)]);
-    appendChunk(index, c, QTransform(), level.tolerance / 4, flat);
+    flat.push_back(pointAt(index.path, c.first));
+    appendChunk(index.path, c, QTransform(), level.tolerance / 4, flat);
     auto fresh = std::make_unique<Points>();
     simplify(flat.data(), flat.size(), level.tolerance * 3 / 4, *fresh);
     fresh->shrink_to_fit();
@@ -499,7 +494,7 @@ std::shared_ptr<Level> levelFor(Index& index, const QTransform& t)
 void emitChunk(const Index& index, size_t chunk, Level* level, const QTransform& t, Points& out)
 {
     if (!level) {
-        appendChunk(index, index.chunks[chunk], t, kExactFlatness, out);
+        appendChunk(index.path, index.chunks[chunk], t, kExactFlatness, out);
         return;
     }
     for (const QPointF& p : levelPoints(index, *level, chunk))
@@ -831,14 +826,14 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
         if (outside(mapBox(s.bounds, toDevice), guard))
             continue;
         raw.clear();
-        const QPointF start = index->points[size_t(index->chunks[size_t(s.firstChunk)].first)];
+        const QPointF start = pointAt(index->path, index->chunks[size_t(s.firstChunk)].first);
         raw.push_back(mapped(toDevice, start.x(), start.y()));
         for (int k = 0; k < s.chunkCount; ++k) {
             const size_t ci = size_t(s.firstChunk + k);
             const Chunk& c = index->chunks[ci];
             if (outside(mapBox(c.bounds, toDevice), guard)) {
                 // Its points and the straight way back enclose nothing inside.
-                const QPointF end = index->points[size_t(c.last)];
+                const QPointF end = pointAt(index->path, c.last);
                 raw.push_back(mapped(toDevice, end.x(), end.y()));
                 continue;
             }
@@ -906,7 +901,7 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
         bool broken = false;
         double length = 0;
         Run current;
-        const QPointF start = index->points[size_t(index->chunks[size_t(s.firstChunk)].first)];
+        const QPointF start = pointAt(index->path, index->chunks[size_t(s.firstChunk)].first);
         QPointF previous = mapped(toDevice, start.x(), start.y());
         const QPointF first = previous;
         bool startsRun = true; // the first run begins at the subpath's start
@@ -931,7 +926,7 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
             const size_t ci = size_t(s.firstChunk + k);
             const Chunk& c = index->chunks[ci];
             if (!dashed && outside(mapBox(c.bounds, toDevice), guard)) {
-                const QPointF end = index->points[size_t(c.last)];
+                const QPointF end = pointAt(index->path, c.last);
                 previous = mapped(toDevice, end.x(), end.y());
                 finish(previous, 0);
                 continue;

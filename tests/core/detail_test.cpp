@@ -505,6 +505,19 @@ TEST(LevelOfDetail, HugeKeptPathsAreIndexedBeforeTheFirstFrameAndAfterEachEdit)
     b.keepPath(); // as the geometry pass does
     const QPainterPath first = b.drawnPath();
     EXPECT_TRUE(PathDetail::prepared(first));
+    // Drawn by its index, curves and a second subpath of them look as the
+    // painter's own fill does.
+    QPainterPath two = first;
+    two.setFillRule(Qt::OddEvenFill);
+    two.addEllipse(QRectF(-0.5, -0.5, 1, 1));
+    const QTransform view(80, 0, 0, -80, 100, 100);
+    PaintedImage drawn(QSize(200, 200), view);
+    fillThroughContext(*drawn.g, two);
+    EXPECT_GT(PathDetail::lastHanded().calls, 0);
+    const QImage& mine = drawn.done();
+    const QImage exact = painterFill(two, view, QSize(200, 200));
+    EXPECT_LE(pixelsOff(mine, exact, 8), 400);
+    EXPECT_LE(maxAlphaDifference(mine, exact), 40);
     // An edit gives a path of its own, indexed by the next geometry pass.
     b.points.push_back(QPointF(0, 0));
     EXPECT_FALSE(PathDetail::prepared(b.drawnPath()));
