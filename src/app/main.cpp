@@ -1,7 +1,8 @@
 #include "app/MainWindow.h"
 #include "app/TessalineApp.h"
 #include "core/ImageCache.h"
-#include "core/RedrawHook.h"
+#include "viewport/ViewModel.h"
+#include "viewport/Viewport2D.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -13,8 +14,12 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Brindlex"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/Grid.png")));
 
-    // Pictures decode off the window's thread; each one ready redraws.
-    ImageCache::shared().setReadyHook([] { requestRedraw(); });
+    // Pictures decode off the window's thread; the views draw again once
+    // some are ready (nothing else changed: no geometry pass).
+    ImageCache::shared().setReadyHook([] {
+        for (Viewport2D* view : ViewModel::shared().viewports())
+            view->requestDisplay();
+    });
     TessalineApp tessaline;
     tessaline.window().show();
     const int status = app.exec();
