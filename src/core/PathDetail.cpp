@@ -46,6 +46,10 @@ struct Chunk {
     int first = 0;
     int last = 0;
     Box bounds;
+    // Every segment a cubic, none bending (in flattenCubic's measure) more
+    // than `bend`: levels whose flatness that meets take the end points.
+    bool allCurves = true;
+    double bend = 0;
 };
 
 struct Subpath {
@@ -173,6 +177,15 @@ void buildIndex(Index& index)
             chunk.bounds.add(e3.x, e3.y);
             segmentEnd = i + 2;
             end = QPointF(e3.x, e3.y);
+            const QPointF c1(e.x, e.y), c2(e2.x, e2.y);
+            const QPointF d1 = last - 2 * c1 + c2, d2 = c1 - 2 * c2 + end;
+            const double m2 = std::max(QPointF::dotProduct(d1, d1), QPointF::dotProduct(d2, d2));
+            if (std::isfinite(m2))
+                chunk.bend = std::max(chunk.bend, m2);
+            else
+                chunk.allCurves = false;
+        } else {
+            chunk.allCurves = false;
         }
         i = segmentEnd + 1;
         lastPoint = segmentEnd;
@@ -441,7 +454,14 @@ const Points& levelPoints(const Index& index, Level& level, size_t chunk)
     const Chunk& c = index.chunks[chunk];
     Points flat;
     flat.push_back(pointAt(index.path, c.first));
-    appendChunk(index.path, c, QTransform(), level.tolerance / 4, flat);
+    const double flatness = level.tolerance / 4;
+    if (c.allCurves && 0.5625 * c.bend <= flatness * flatness) {
+        // What appendChunk gives for curves this flat: their end points.
+        for (int j = c.first + 3; j <= c.last; j += 3)
+            flat.push_back(pointAt(index.path, j));
+    } else {
+        appendChunk(index.path, c, QTransform(), flatness, flat);
+    }
     auto fresh = std::make_unique<Points>();
     simplify(flat.data(), flat.size(), level.tolerance * 3 / 4, *fresh);
     fresh->shrink_to_fit();
