@@ -157,7 +157,7 @@ QByteArray packedPicture(int side, QRgb colour)
     return gzipDeflate(png);
 }
 
-// 48 pictures of 5600 x 5600 pixels in a grid on a schematic: a 66 KB file.
+// 48 pictures of 5600 x 5600 pixels in a grid on a schematic, in some 70 KB.
 QByteArray picturesXml()
 {
     const QByteArray pictures[2] = {packedPicture(5600, qRgb(200, 60, 40)), packedPicture(5600, qRgb(40, 90, 200))};
