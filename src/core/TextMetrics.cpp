@@ -29,8 +29,10 @@ constexpr double sizeFactor = 1.38;
 // Bounds of the shape cache: entries, and glyphs in all entries.
 constexpr size_t maxCachedTexts = 20000;
 constexpr size_t maxCachedShapeGlyphs = 2'000'000;
-// Fewer texts than this to shape ahead are shaped on the calling thread.
-constexpr size_t minParallelShapes = 64;
+// Texts shaped ahead per thread at least: a thread's first text loads its
+// fonts anew, which takes about as long as shaping a few hundred texts.
+// Fewer than twice this are shaped on the calling thread.
+constexpr size_t minShapesPerThread = 256;
 // Glyph outline entries past which those no shape uses any more are swept.
 constexpr int sweptOutlineEntries = 100'000;
 // Offsets of this many first characters are measured as whole prefixes;
@@ -431,7 +433,7 @@ void prepareTextShapes(const std::vector<TextShapeRequest>& texts)
     }
     const size_t n = batch->keys.size();
     const int threads = QThread::idealThreadCount();
-    if (n < minParallelShapes || threads <= 1) {
+    if (n < 2 * minShapesPerThread || threads <= 1) {
         // Too few to pay for other threads.
         for (const ShapeKey& key : batch->keys) {
             Font font; // the shape depends on the face alone
@@ -443,7 +445,7 @@ void prepareTextShapes(const std::vector<TextShapeRequest>& texts)
         return;
     }
     batch->shapes.resize(n);
-    const size_t tasks = std::min((n + shapesPerTask - 1) / shapesPerTask, size_t(threads)) - 1;
+    const size_t tasks = std::min(n / minShapesPerThread, size_t(threads)) - 1;
     for (size_t i = 0; i < tasks; ++i)
         QThreadPool::globalInstance()->start([batch] { batch->work(); });
     // This thread shapes too, so the texts get shaped however busy the pool

@@ -294,7 +294,7 @@ TEST(Text, ShapesAreSharedAndSafeFromSeveralThreads)
     // feed, a bold and an italic face.
     const QStringList samples{"AV To Wa", "ffi", "e\u0301", "\u4e2d\u6587 R1", "\u05e9\u05dc\u05d5\u05dd 12", "A\nB"};
     std::vector<TextShapeRequest> requests;
-    for (int i = 0; i < 30; ++i) {
+    for (int i = 0; i < 120; ++i) {
         Font face = f;
         face.bold = i % 3 == 1;
         face.italic = i % 3 == 2;
@@ -309,7 +309,7 @@ TEST(Text, ShapesAreSharedAndSafeFromSeveralThreads)
     requests.push_back({fontOf(0), "A"}); // nothing to shape
     requests.push_back({f, ""});
     prepareTextShapes(requests);
-    EXPECT_EQ(textPathCacheSize(), 180);
+    EXPECT_EQ(textPathCacheSize(), 720);
     for (size_t i = 0; i < alone.size(); ++i) {
         const std::shared_ptr<const TextShape> ahead = textShape(requests[i].font, requests[i].text);
         ASSERT_EQ(ahead->glyphs().size(), alone[i]->glyphs().size()) << requests[i].text.toStdString();
@@ -322,7 +322,7 @@ TEST(Text, ShapesAreSharedAndSafeFromSeveralThreads)
     // more are shaped ahead than the cache holds.
     const auto kept = textShape(requests.front().font, requests.front().text);
     prepareTextShapes({{f, "few"}, requests.front()});
-    EXPECT_EQ(textPathCacheSize(), 181);
+    EXPECT_EQ(textPathCacheSize(), 721);
     EXPECT_EQ(textShape(requests.front().font, requests.front().text), kept);
     std::vector<TextShapeRequest> many;
     for (int i = 0; i < 20100; ++i)
