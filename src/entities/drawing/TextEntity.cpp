@@ -165,8 +165,8 @@ void TextEntity::readXML(pugi::xml_node element)
 
 void TextEntity::prepareShapes(EntityList& list)
 {
-    // The lines the pass measures and lays out, in the order it meets them
-    // (hidden texts are laid out too). Holders nest as deep as was read.
+    // The lines the pass measures and lays out (hidden texts are laid out
+    // too). Holders nest no deeper than was read.
     std::vector<TextShapeRequest> requests;
     std::vector<EntityList*> pending{&list};
     while (!pending.empty()) {
