@@ -90,12 +90,14 @@ std::optional<std::array<double, N>> readFloatList(std::string_view text)
 
 // The attributes of the element read last, indexed by a hash of their
 // names. Entities read a dozen or more names from elements that carry a few,
-// most of them absent; a hash comparison settles nearly every miss.
+// most of them absent: one bit of a mask built from the hashes settles
+// nearly every miss, a hash comparison nearly every other one.
 struct AttributeIndex {
     static constexpr int kCapacity = 32;
     int scopes = 0;
     const void* element = nullptr;
     int count = -1; // -1: the element has too many attributes to index
+    uint64_t mask = 0;
     struct Entry {
         uint32_t hash;
         const char* name;
@@ -106,59 +108,48 @@ struct AttributeIndex {
 
 thread_local AttributeIndex attributeIndex;
 
-// Length and three characters: cheap, and distinct for nearly every pair of
-// names one element carries (a clash costs one string comparison).
-uint32_t nameHash(const char* name)
-{
-    const size_t length = std::strlen(name);
-    if (length == 0)
-        return 0;
-    return uint32_t(length) << 24 ^ uint32_t(uint8_t(name[0])) << 16 ^ uint32_t(uint8_t(name[length / 2])) << 8
-        ^ uint32_t(uint8_t(name[length - 1]));
-}
+uint64_t maskBit(uint32_t hash) { return uint64_t(1) << ((hash ^ hash >> 8 ^ hash >> 19) & 63); }
 
 void indexElement(AttributeIndex& index, pugi::xml_node element)
 {
     index.element = element.internal_object();
     index.count = 0;
+    index.mask = 0;
     for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
         if (index.count == AttributeIndex::kCapacity) {
             index.count = -1;
             return;
         }
         const char* name = a.name();
-        index.entries[index.count++] = {nameHash(name), name, a.value()};
+        const uint32_t hash = attributeNameHash(name);
+        index.mask |= maskBit(hash);
+        index.entries[index.count++] = {hash, name, a.value()};
     }
 }
 
-std::optional<std::string_view> attributeText(pugi::xml_node element, const char* name)
+} // namespace
+
+std::optional<std::string_view> attributeText(pugi::xml_node element, AttributeName name)
 {
     AttributeIndex& index = attributeIndex;
     if (index.scopes > 0 && element) {
         if (index.element != element.internal_object())
             indexElement(index, element);
         if (index.count >= 0) {
-            const uint32_t h = nameHash(name);
+            if (!(index.mask & maskBit(name.hash)))
+                return std::nullopt;
             for (int i = 0; i < index.count; ++i) {
                 const AttributeIndex::Entry& e = index.entries[i];
-                if (e.hash == h && std::strcmp(e.name, name) == 0)
+                if (e.hash == name.hash && std::strcmp(e.name, name.text) == 0)
                     return std::string_view(e.value);
             }
             return std::nullopt;
         }
     }
-    const pugi::xml_attribute a = element.attribute(name);
+    const pugi::xml_attribute a = element.attribute(name.text);
     if (!a)
         return std::nullopt;
     return std::string_view(a.value());
-}
-
-} // namespace
-
-const char* attributeValue(pugi::xml_node element, const char* name)
-{
-    const std::optional<std::string_view> text = attributeText(element, name);
-    return text ? text->data() : nullptr;
 }
 
 AttributeIndexScope::AttributeIndexScope() { ++attributeIndex.scopes; }
@@ -207,13 +198,13 @@ std::optional<int64_t> parseInt(std::string_view text)
     return int64_t(magnitude);
 }
 
-bool readBoolAttribute(pugi::xml_node element, const char* name, bool defaultValue)
+bool readBoolAttribute(pugi::xml_node element, AttributeName name, bool defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     return text ? *text == "true" : defaultValue;
 }
 
-double readDoubleAttribute(pugi::xml_node element, const char* name, double defaultValue)
+double readDoubleAttribute(pugi::xml_node element, AttributeName name, double defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -221,7 +212,7 @@ double readDoubleAttribute(pugi::xml_node element, const char* name, double defa
     return parseDouble(*text).value_or(defaultValue);
 }
 
-double readFloatAttribute(pugi::xml_node element, const char* name, double defaultValue)
+double readFloatAttribute(pugi::xml_node element, AttributeName name, double defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -230,7 +221,7 @@ double readFloatAttribute(pugi::xml_node element, const char* name, double defau
     return v ? double(*v) : defaultValue;
 }
 
-int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defaultValue)
+int64_t readIntAttribute(pugi::xml_node element, AttributeName name, int64_t defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -238,7 +229,7 @@ int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defau
     return parseInt(*text).value_or(defaultValue);
 }
 
-int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValue)
+int readInt32Attribute(pugi::xml_node element, AttributeName name, int defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -251,7 +242,7 @@ int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValu
 
 std::optional<std::string> readStringAttribute(pugi::xml_node element, const char* name)
 {
-    const std::optional<std::string_view> text = attributeText(element, name);
+    const std::optional<std::string_view> text = attributeText(element, attributeName(name));
     if (!text)
         return std::nullopt;
     return std::string(*text);
@@ -262,13 +253,13 @@ std::string readStringAttribute(pugi::xml_node element, const char* name, const 
     return readStringAttribute(element, name).value_or(defaultValue);
 }
 
-QString readTextAttribute(pugi::xml_node element, const char* name, const QString& current)
+QString readTextAttribute(pugi::xml_node element, AttributeName name, const QString& current)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     return text ? QString::fromUtf8(text->data(), qsizetype(text->size())) : current;
 }
 
-Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue)
+Id readIdAttribute(pugi::xml_node element, AttributeName name, Id defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -304,7 +295,7 @@ std::optional<QColor> parseColor(std::string_view text)
     return QColor::fromRgbF(components[1], components[2], components[3], components[0]);
 }
 
-QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor& defaultValue)
+QColor readColorAttribute(pugi::xml_node element, AttributeName name, const QColor& defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -312,7 +303,7 @@ QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor
     return parseColor(*text).value_or(defaultValue);
 }
 
-QPointF readPointAttribute(pugi::xml_node element, const char* name, QPointF defaultValue)
+QPointF readPointAttribute(pugi::xml_node element, AttributeName name, QPointF defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -321,7 +312,7 @@ QPointF readPointAttribute(pugi::xml_node element, const char* name, QPointF def
     return values ? QPointF((*values)[0], (*values)[1]) : defaultValue;
 }
 
-QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaultValue)
+QSizeF readSizeAttribute(pugi::xml_node element, AttributeName name, QSizeF defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -330,7 +321,7 @@ QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaul
     return values ? QSizeF((*values)[0], (*values)[1]) : defaultValue;
 }
 
-Vector3 readVector3Attribute(pugi::xml_node element, const char* name, Vector3 defaultValue)
+Vector3 readVector3Attribute(pugi::xml_node element, AttributeName name, Vector3 defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)

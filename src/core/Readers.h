@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <cstddef>
 
 // While one lives, the attribute readers of this thread look an element's
 // attributes up in an index built once per element instead of comparing
@@ -32,8 +33,32 @@ public:
     AttributeIndexScope& operator=(const AttributeIndexScope&) = delete;
 };
 
+// An attribute name with its hash. Made from a literal in an inline reader,
+// the length and hash fold away at compile time.
+struct AttributeName {
+    const char* text;
+    uint32_t hash;
+};
+// Length and three characters: cheap, and distinct for nearly every pair of
+// names one element carries (a clash costs one string comparison).
+constexpr uint32_t attributeNameHash(const char* name)
+{
+    const size_t length = std::char_traits<char>::length(name);
+    if (length == 0)
+        return 0;
+    return uint32_t(length) << 24 ^ uint32_t(uint8_t(name[0])) << 16 ^ uint32_t(uint8_t(name[length / 2])) << 8
+        ^ uint32_t(uint8_t(name[length - 1]));
+}
+constexpr AttributeName attributeName(const char* name) { return {name, attributeNameHash(name)}; }
+
+// The attribute's text, or none when the element has no such attribute.
+std::optional<std::string_view> attributeText(pugi::xml_node element, AttributeName name);
 // The attribute's text, or null when the element has no such attribute.
-const char* attributeValue(pugi::xml_node element, const char* name);
+inline const char* attributeValue(pugi::xml_node element, const char* name)
+{
+    const std::optional<std::string_view> text = attributeText(element, attributeName(name));
+    return text ? text->data() : nullptr;
+}
 
 // Single-precision number of the whole text; none when empty, when it starts
 // with white space, when anything follows the number, or when not finite.
@@ -45,31 +70,75 @@ std::optional<int64_t> parseInt(std::string_view text);
 
 // Present and exactly "true" gives true; present and anything else gives
 // false; missing gives the default.
-bool readBoolAttribute(pugi::xml_node element, const char* name, bool defaultValue);
+bool readBoolAttribute(pugi::xml_node element, AttributeName name, bool defaultValue);
+inline bool readBoolAttribute(pugi::xml_node element, const char* name, bool defaultValue)
+{
+    return readBoolAttribute(element, attributeName(name), defaultValue);
+}
 // Double-precision number.
-double readDoubleAttribute(pugi::xml_node element, const char* name, double defaultValue);
+double readDoubleAttribute(pugi::xml_node element, AttributeName name, double defaultValue);
+inline double readDoubleAttribute(pugi::xml_node element, const char* name, double defaultValue)
+{
+    return readDoubleAttribute(element, attributeName(name), defaultValue);
+}
 // Single-precision number widened to double (0.1 reads as 0.10000000149011612).
-double readFloatAttribute(pugi::xml_node element, const char* name, double defaultValue);
-int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defaultValue);
+double readFloatAttribute(pugi::xml_node element, AttributeName name, double defaultValue);
+inline double readFloatAttribute(pugi::xml_node element, const char* name, double defaultValue)
+{
+    return readFloatAttribute(element, attributeName(name), defaultValue);
+}
+int64_t readIntAttribute(pugi::xml_node element, AttributeName name, int64_t defaultValue);
+inline int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defaultValue)
+{
+    return readIntAttribute(element, attributeName(name), defaultValue);
+}
 // The same, also giving the default when the value does not fit an int.
-int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValue);
+int readInt32Attribute(pugi::xml_node element, AttributeName name, int defaultValue);
+inline int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValue)
+{
+    return readInt32Attribute(element, attributeName(name), defaultValue);
+}
 
 // None when the attribute is missing.
 std::optional<std::string> readStringAttribute(pugi::xml_node element, const char* name);
 std::string readStringAttribute(pugi::xml_node element, const char* name, const std::string& defaultValue);
 // The attribute's text (UTF-8) when present, `current` when missing.
-QString readTextAttribute(pugi::xml_node element, const char* name, const QString& current);
+QString readTextAttribute(pugi::xml_node element, AttributeName name, const QString& current);
+inline QString readTextAttribute(pugi::xml_node element, const char* name, const QString& current)
+{
+    return readTextAttribute(element, attributeName(name), current);
+}
 
-Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue);
+Id readIdAttribute(pugi::xml_node element, AttributeName name, Id defaultValue);
+inline Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue)
+{
+    return readIdAttribute(element, attributeName(name), defaultValue);
+}
 // "r,g,b" (opaque) or "a,r,g,b", each component an integer 0-255.
-QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor& defaultValue);
+QColor readColorAttribute(pugi::xml_node element, AttributeName name, const QColor& defaultValue);
+inline QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor& defaultValue)
+{
+    return readColorAttribute(element, attributeName(name), defaultValue);
+}
 // Parses a colour text as readColorAttribute does.
 std::optional<QColor> parseColor(std::string_view text);
 // "x,y" at single precision, widened.
-QPointF readPointAttribute(pugi::xml_node element, const char* name, QPointF defaultValue);
-QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaultValue);
+QPointF readPointAttribute(pugi::xml_node element, AttributeName name, QPointF defaultValue);
+inline QPointF readPointAttribute(pugi::xml_node element, const char* name, QPointF defaultValue)
+{
+    return readPointAttribute(element, attributeName(name), defaultValue);
+}
+QSizeF readSizeAttribute(pugi::xml_node element, AttributeName name, QSizeF defaultValue);
+inline QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaultValue)
+{
+    return readSizeAttribute(element, attributeName(name), defaultValue);
+}
 // "x,y,z" at single precision, widened.
-Vector3 readVector3Attribute(pugi::xml_node element, const char* name, Vector3 defaultValue);
+Vector3 readVector3Attribute(pugi::xml_node element, AttributeName name, Vector3 defaultValue);
+inline Vector3 readVector3Attribute(pugi::xml_node element, const char* name, Vector3 defaultValue)
+{
+    return readVector3Attribute(element, attributeName(name), defaultValue);
+}
 // The attributes "x", "y", "width", "height", each at single precision; each
 // one missing or unreadable keeps the default's value.
 QRectF readRectAttribute(pugi::xml_node element, const QRectF& defaultValue);

@@ -59,10 +59,10 @@ QRectF grown(const QRectF& r, double m)
 // unreadable.
 std::optional<double> numberAttribute(pugi::xml_node element, const char* name)
 {
-    pugi::xml_attribute a = element.attribute(name);
-    if (!a)
+    const char* text = attributeValue(element, name);
+    if (!text)
         return std::nullopt;
-    if (std::optional<float> f = parseFloat(a.value()))
+    if (std::optional<float> f = parseFloat(text))
         return double(*f);
     return std::nullopt;
 }
@@ -169,12 +169,10 @@ void Pad::readXML(pugi::xml_node element)
     goldPlated = readBoolAttribute(element, "goldPlated", goldPlated);
     id = readIdAttribute(element, "id", id);
     lockedToWidth = readBoolAttribute(element, "widthEqualsHeight", lockedToWidth);
-    if (pugi::xml_attribute a = element.attribute("name"))
-        name = QString::fromUtf8(a.value());
+    name = readTextAttribute(element, "name", name);
     onEdge = readBoolAttribute(element, "onEdge", onEdge);
     orientation3D = readEnumAttribute(element, "orientation", PinOrientation3D::left, pinOrientation3DFromString);
-    if (pugi::xml_attribute a = element.attribute("signal"))
-        signalName = QString::fromUtf8(a.value());
+    signalName = readTextAttribute(element, "signal", signalName);
 
     // A usable "diameter" wins; otherwise "size", and (0, 0) without either.
     if (std::optional<double> d = numberAttribute(element, "diameter"); d && *d > 0)

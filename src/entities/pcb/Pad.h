@@ -91,6 +91,7 @@ public:
     // it), with the level of detail of the drawing facade.
     void fillPadClearance(Graphics& g, const QColor& color);
 
+    IPadIdentity* padIdentityCapability() override { return this; }
     Id padIdentity() const override { return id; }
     QString padName() const override { return name; }
 
