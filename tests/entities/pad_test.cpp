@@ -261,6 +261,25 @@ TEST_F(PadTest, LayerPassFillsWithTheBrushAndLeavesThePenTransparent)
     EXPECT_GT(shaded.at(QPointF(-0.09, 0)).red(), 200);
     EXPECT_GT(shaded.at(QPointF(0.09, 0)).blue(), 200);
     EXPECT_EQ(shaded.at(QPointF(0.2, 0.2)), kBackground);
+
+    // Pads of one rounded shape share its outline, each placed at its own
+    // centre. A pen given after reading is neither drawn nor changed, and a
+    // second frame equals the first.
+    auto left = pad("at='-0.2,0' size='0.1,0.2' roundness='0.5' brushColor='200,140,30'");
+    auto right = pad("at='0.2,0.1' size='0.1,0.2' roundness='0.5' brushColor='200,140,30'");
+    right->pen = Pen(QColor(0, 0, 255), 0.05);
+    Canvas first(200, 200), second(200, 200);
+    for (Canvas* canvas : {&first, &second}) {
+        left->draw(canvas->g);
+        right->draw(canvas->g);
+    }
+    EXPECT_EQ(right->pen.color, QColor(0, 0, 255));
+    EXPECT_EQ(first.at(QPointF(-0.2, 0)), kCopper);
+    EXPECT_EQ(first.at(QPointF(0.2, 0.1)), kCopper);
+    EXPECT_EQ(first.at(QPointF(0.2, -0.015)), kBackground);
+    EXPECT_EQ(first.at(QPointF(-0.2, 0.12)), kBackground);
+    second.at(QPointF(0, 0));
+    EXPECT_EQ(first.image, second.image);
 }
 
 TEST_F(PadTest, SolidPadPassPaintsYellow)

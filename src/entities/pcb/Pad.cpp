@@ -12,6 +12,8 @@
 #include "entities/pcb/PadEditor.h"
 
 #include <cmath>
+#include <mutex>
+#include <unordered_map>
 
 namespace {
 
@@ -156,6 +158,7 @@ void fillAndStrokeOutline(Graphics& g, const QPainterPath& path, const Pen& pen,
 
 Pad::Pad(GraphicsSheet* sheet) : ClosedCurve(sheet)
 {
+    pen.color = QColor(0, 0, 0, 0);
 }
 
 void Pad::readXML(pugi::xml_node element)
@@ -199,6 +202,8 @@ void Pad::readXML(pugi::xml_node element)
         holeRectangle = QRectF(modelSpaceCenter.x() - holeSize.width() * 0.5,
                                modelSpaceCenter.y() - holeSize.height() * 0.5, holeSize.width(), holeSize.height());
     }
+    // The outline is filled only; whatever pen the file gives is not drawn.
+    pen.color = QColor(0, 0, 0, 0);
     invalidateOutlines();
 }
 
@@ -220,11 +225,65 @@ void Pad::invalidateOutlines()
     cachedExpandedBezierPolygon.reset();
 }
 
+namespace {
+
+// Rounded outlines about the origin by size, rounding and corners. Boards
+// repeat a few pad shapes thousands of times; each pad keeps a shared copy
+// of its shape's path. Filled from the geometry pass, also of designs read
+// on other threads, hence the lock; bounded by starting afresh when full
+// (pads keep the paths they hold).
+struct RoundedShapeKey {
+    double width, height, roundness;
+    RoundedSideType side;
+    bool operator==(const RoundedShapeKey&) const = default;
+};
+struct RoundedShapeHash {
+    size_t operator()(const RoundedShapeKey& k) const noexcept
+    {
+        const size_t h = std::hash<double>()(k.width) * 31 + std::hash<double>()(k.height);
+        return (h * 31 + std::hash<double>()(k.roundness)) * 31 + size_t(k.side);
+    }
+};
+constexpr size_t kMaxRoundedShapes = 4096;
+
+QPainterPath sharedRoundedOutline(RoundedSideType side, double width, double height, double roundness)
+{
+    static std::mutex mutex;
+    static std::unordered_map<RoundedShapeKey, QPainterPath, RoundedShapeHash> shapes;
+    const RoundedShapeKey key{width, height, roundness, side};
+    const std::lock_guard lock(mutex);
+    if (auto found = shapes.find(key); found != shapes.end())
+        return found->second;
+    QPainterPath path = RoundedRectanglePath::path(side, QRectF(-width / 2, -height / 2, width, height), roundness);
+    path.setFillRule(Qt::WindingFill);
+    if (shapes.size() >= kMaxRoundedShapes)
+        shapes.clear();
+    shapes.emplace(key, path);
+    return path;
+}
+
+} // namespace
+
 const QPainterPath& Pad::outline()
 {
-    if (!cachedPath)
-        cachedPath = outlinePath();
+    if (!cachedPath) {
+        if (curveType == CurveType::rectangle && roundness > 0) {
+            const QRectF r = rectangle.normalized();
+            cachedPath = sharedRoundedOutline(roundedSide, r.width(), r.height(), roundness);
+        } else {
+            cachedPath = outlinePath();
+        }
+    }
     return *cachedPath;
+}
+
+QTransform Pad::outlinePlacement() const
+{
+    if (curveType == CurveType::rectangle && roundness > 0) {
+        const QPointF c = rectangle.normalized().center();
+        return QTransform::fromTranslate(c.x(), c.y());
+    }
+    return QTransform();
 }
 
 void Pad::calculateBoundingBox()
@@ -262,7 +321,6 @@ void Pad::calculateBoundingBox()
 
 void Pad::draw(Graphics& g)
 {
-    pen.color = QColor(0, 0, 0, 0);
     Entity::draw(g);
     if (!hasDrawableOutline())
         return;
@@ -290,8 +348,12 @@ void Pad::draw(Graphics& g)
         // Corners rounded by less than half a pixel: the plain rectangle.
         if (isDrawable(brush.color))
             g.fillRect(rectangle, g.effectiveColor(brush.color));
-    } else {
-        g.fillAndStrokePath(outline(), pen, brush);
+    } else if (isDrawable(brush.color) && !outline().isEmpty()) {
+        // The brush alone: the pen is never drawn.
+        if (g.useLayerColor || !brush.isGradient())
+            g.context.fillUserPath(outline(), QBrush(g.effectiveColor(brush.color)), Qt::WindingFill, outlinePlacement());
+        else
+            brush.fillPath(g, outlinePlacement().map(outline()));
     }
     g.popTransform(singleLevelTransform);
 }
@@ -327,7 +389,7 @@ void Pad::drawPadPass(Graphics& g)
         if (roundness > 0) {
             const QColor fill = g.effectiveColor(yellow);
             if (isDrawable(fill))
-                g.context.fillUserPath(outline(), QBrush(fill), Qt::WindingFill);
+                g.context.fillUserPath(outline(), QBrush(fill), Qt::WindingFill, outlinePlacement());
         } else {
             fillWithHairline(g, unitSquare(), rectangle, yellow);
         }

@@ -33,7 +33,7 @@ public:
 
     // Outline caches. The outline does not change after reading; code that
     // changes it must call invalidateOutlines().
-    std::optional<QPainterPath> cachedPath;        // the outline in pad coordinates
+    std::optional<QPainterPath> cachedPath;        // the outline, see outline()
     std::optional<QPainterPath> cachedCutoutPath;  // rounded outline grown by the mask margin
     std::optional<QTransform> padNameRotationTransform;
 
@@ -61,8 +61,9 @@ public:
     std::optional<std::vector<QPointF>> cachedExpandedBezierPolygon;
 
     QWidget* editorView() override;
-    // The outline filled with the brush; the pen is made transparent first
-    // and stays so.
+    // The outline filled with the brush, never stroked: a pad's pen is
+    // transparent from its making and its reading on (drawing changes
+    // nothing on the pad).
     void draw(Graphics& g) override;
     // The pad painted solid yellow.
     void drawPadPass(Graphics& g) override;
@@ -101,8 +102,12 @@ public:
     // Whether a hole is drawn: a positive, finite hole width and a finite
     // height that is not negative.
     bool hasDrawableHole() const;
-    // The outline in pad coordinates (built on first use).
+    // The outline (built on first use), placed in pad coordinates by
+    // outlinePlacement(): a rounded rectangle lies about the origin and is
+    // shared by every pad of the same size and rounding; a curve outline is
+    // in pad coordinates already.
     const QPainterPath& outline();
+    QTransform outlinePlacement() const;
     void invalidateOutlines();
 
     // The font of every pad name: "Arial", 0.01 inch high.
