@@ -14,6 +14,7 @@
 #include <cstring>
 #include <limits>
 #include <locale.h>
+#include <type_traits>
 
 namespace {
 
@@ -127,13 +128,24 @@ void indexElement(AttributeIndex& index, pugi::xml_node element)
     }
 }
 
+// The node's identity without a call into the XML library: a node handle
+// is one pointer (null for a null node).
+const void* nodeIdentity(const pugi::xml_node& element)
+{
+    static_assert(sizeof(pugi::xml_node) == sizeof(void*) && std::is_trivially_copyable_v<pugi::xml_node>);
+    const void* p = nullptr;
+    std::memcpy(&p, &element, sizeof p);
+    return p;
+}
+
 } // namespace
 
 std::optional<std::string_view> attributeText(pugi::xml_node element, AttributeName name)
 {
     AttributeIndex& index = attributeIndex;
-    if (index.scopes > 0 && element) {
-        if (index.element != element.internal_object())
+    const void* identity = nodeIdentity(element);
+    if (index.scopes > 0 && identity) {
+        if (index.element != identity)
             indexElement(index, element);
         if (index.count >= 0) {
             if (!(index.mask & maskBit(name.hash)))

@@ -28,11 +28,11 @@ public:
     Entity(const Entity&) = delete;
     Entity& operator=(const Entity&) = delete;
 
-    bool selected = false;
     BoundingBox boundingBox;
     GraphicsSheet* sheet = nullptr; // not owned
     std::optional<QTransform> netTransform;
     QString identifier;
+    bool selected = false;
     bool userCannotSelect = false;
     bool locked = false;
     int layerIndex = 0;

@@ -37,27 +37,29 @@ public:
     std::optional<QPainterPath> cachedCutoutPath;  // rounded outline grown by the mask margin
     std::optional<QTransform> padNameRotationTransform;
 
+    // (Flags and enumerations sit together: a board holds tens of
+    // thousands of pads.)
     bool add3DSolder = false;
     bool autoGenerate3D = true;
     bool autoGenerateSolderMaskHole = true;
     bool autoGenerateSolderPaste = true;
     bool checked = false;
-    int copperPourGap = 0;
     bool goldPlated = false;
+    bool lockedToWidth = false;
+    bool onEdge = false;
+    bool surfaceMount = true;
+    bool useCopperPourGap = false;
+    bool rectangularHole = false;
+    PinOrientation3D orientation3D = PinOrientation3D::left;
+    PinType3D type3D = PinType3D::none;
+    int copperPourGap = 0;
     QSizeF holeSize = QSizeF(0, 0);
     Id id;
-    bool lockedToWidth = false;
     QPointF modelSpaceCenter = QPointF(0, 0);
     QString name;
-    bool onEdge = false;
-    PinOrientation3D orientation3D = PinOrientation3D::left;
     QString signalName;
     QSizeF size = QSizeF(0, 0);
-    bool surfaceMount = true;
-    PinType3D type3D = PinType3D::none;
-    bool useCopperPourGap = false;
     QRectF holeRectangle = QRectF(0, 0, 0, 0);
-    bool rectangularHole = false;
     std::optional<std::vector<QPointF>> cachedExpandedBezierPolygon;
 
     QWidget* editorView() override;
