@@ -300,11 +300,11 @@ std::optional<QColor> parseColor(std::string_view text)
     }
     if (count < 3)
         return std::nullopt;
-    std::array<float, 4> components{1.0f, 0, 0, 0}; // alpha, red, green, blue
-    const size_t first = 4 - count;
-    for (size_t i = 0; i < count; ++i)
-        components[first + i] = float(parts[i]) / 255.0f;
-    return QColor::fromRgbF(components[1], components[2], components[3], components[0]);
+    // The integer components give the very colour that component / 255 in
+    // floating point would, without the conversions.
+    if (count == 3)
+        return QColor(parts[0], parts[1], parts[2]);
+    return QColor(parts[1], parts[2], parts[3], parts[0]);
 }
 
 QColor readColorAttribute(pugi::xml_node element, AttributeName name, const QColor& defaultValue)
