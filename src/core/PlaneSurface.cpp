@@ -3,6 +3,7 @@
 #include "core/Readers.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -15,6 +16,17 @@ double signedArea2(const std::vector<QPointF>& points)
         sum += a.x() * b.y() - a.y() * b.x();
     }
     return sum;
+}
+
+// A vertex's "at". Pours hold hundreds of thousands of vertices whose one
+// attribute it is: read straight when it comes first (it is then the one a
+// look-up finds), through the reader otherwise.
+QPointF vertexAt(pugi::xml_node vertex)
+{
+    const pugi::xml_attribute first = vertex.first_attribute();
+    if (first && std::strcmp(first.name(), "at") == 0)
+        return parsePoint(first.value()).value_or(QPointF(0, 0));
+    return readPointAttribute(vertex, "at", QPointF(0, 0));
 }
 
 } // namespace
@@ -53,7 +65,7 @@ void PlaneSurface::readXML(pugi::xml_node element)
         contour.isHole = readBoolAttribute(polygon, "isHole", false);
         pts.clear();
         for (pugi::xml_node v = polygon.child("vertex"); v; v = v.next_sibling("vertex"))
-            pts.push_back(readPointAttribute(v, "at", QPointF(0, 0)));
+            pts.push_back(vertexAt(v));
         contour.points = ContourPoints(pts);
         const bool hole = contour.isHole;
         contours.push_back(std::move(contour));

@@ -315,13 +315,20 @@ QColor readColorAttribute(pugi::xml_node element, AttributeName name, const QCol
     return parseColor(*text).value_or(defaultValue);
 }
 
+std::optional<QPointF> parsePoint(std::string_view text)
+{
+    const auto values = readFloatList<2>(text);
+    if (!values)
+        return std::nullopt;
+    return QPointF((*values)[0], (*values)[1]);
+}
+
 QPointF readPointAttribute(pugi::xml_node element, AttributeName name, QPointF defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
         return defaultValue;
-    const auto values = readFloatList<2>(*text);
-    return values ? QPointF((*values)[0], (*values)[1]) : defaultValue;
+    return parsePoint(*text).value_or(defaultValue);
 }
 
 QSizeF readSizeAttribute(pugi::xml_node element, AttributeName name, QSizeF defaultValue)

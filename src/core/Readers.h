@@ -65,6 +65,9 @@ inline const char* attributeValue(pugi::xml_node element, const char* name)
 std::optional<float> parseFloat(std::string_view text);
 // The same at double precision.
 std::optional<double> parseDouble(std::string_view text);
+// "x,y" at single precision, widened, as readPointAttribute reads it; none
+// when unreadable.
+std::optional<QPointF> parsePoint(std::string_view text);
 // Optional sign and one or more decimal digits within the 64-bit range.
 std::optional<int64_t> parseInt(std::string_view text);
 

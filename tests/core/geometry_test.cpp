@@ -389,7 +389,7 @@ TEST(PlaneSurface, HolesStayOpenUnderEitherFillRule)
     const auto doc = parseXml(R"(<fill>
         <polygon><vertex at="0,0"/><vertex at="4.1,0"/><vertex at="4,4"/><vertex at="0,4"/></polygon>
         <polygon isHole="true"><vertex at="1,1"/><vertex at="3,1"/><vertex at="3,3"/><vertex at="1,3"/></polygon>
-        <polygon><vertex at="9,9"/><vertex at="10,9"/></polygon>
+        <polygon><vertex other="1,1" at="9,9"/><vertex at="10,x"/></polygon>
     </fill>)");
     PlaneSurface surface;
     surface.readXML(doc.first_child());
@@ -401,6 +401,8 @@ TEST(PlaneSurface, HolesStayOpenUnderEitherFillRule)
     // short to enclose anything is kept but not drawn.
     EXPECT_EQ(surface.contours[0].points[1], QPointF(double(4.1f), 0));
     EXPECT_EQ(surface.contours[2].points.size(), 2u);
+    EXPECT_EQ(surface.contours[2].points[0], QPointF(9, 9));
+    EXPECT_EQ(surface.contours[2].points[1], QPointF(0, 0)); // unreadable
     EXPECT_EQ(surface.path->elementCount(), 10);
     ASSERT_TRUE(surface.path);
     EXPECT_EQ(surface.path->fillRule(), Qt::OddEvenFill);
