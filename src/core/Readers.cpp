@@ -109,13 +109,16 @@ struct AttributeIndex {
 
 thread_local AttributeIndex attributeIndex;
 
-uint64_t maskBit(uint32_t hash) { return uint64_t(1) << ((hash ^ hash >> 8 ^ hash >> 19) & 63); }
+using attribute_detail::maskBit;
+using attribute_detail::nodeIdentity;
 
 void indexElement(AttributeIndex& index, pugi::xml_node element)
 {
-    index.element = element.internal_object();
+    attribute_detail::MissFilter& filter = attribute_detail::missFilter;
+    index.element = nodeIdentity(element);
     index.count = 0;
     index.mask = 0;
+    filter.element = nullptr;
     for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
         if (index.count == AttributeIndex::kCapacity) {
             index.count = -1;
@@ -126,19 +129,13 @@ void indexElement(AttributeIndex& index, pugi::xml_node element)
         index.mask |= maskBit(hash);
         index.entries[index.count++] = {hash, name, a.value()};
     }
-}
-
-// The node's identity without a call into the XML library: a node handle
-// is one pointer (null for a null node).
-const void* nodeIdentity(const pugi::xml_node& element)
-{
-    static_assert(sizeof(pugi::xml_node) == sizeof(void*) && std::is_trivially_copyable_v<pugi::xml_node>);
-    const void* p = nullptr;
-    std::memcpy(&p, &element, sizeof p);
-    return p;
+    filter.element = index.element;
+    filter.mask = index.mask;
 }
 
 } // namespace
+
+constinit thread_local attribute_detail::MissFilter attribute_detail::missFilter;
 
 std::optional<std::string_view> attributeText(pugi::xml_node element, AttributeName name)
 {
@@ -168,8 +165,10 @@ AttributeIndexScope::AttributeIndexScope() { ++attributeIndex.scopes; }
 
 AttributeIndexScope::~AttributeIndexScope()
 {
-    if (--attributeIndex.scopes == 0)
+    if (--attributeIndex.scopes == 0) {
         attributeIndex.element = nullptr;
+        attribute_detail::missFilter.element = nullptr;
+    }
 }
 
 std::optional<float> parseFloat(std::string_view text)

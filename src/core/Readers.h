@@ -15,6 +15,8 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,12 +53,41 @@ constexpr uint32_t attributeNameHash(const char* name)
 }
 constexpr AttributeName attributeName(const char* name) { return {name, attributeNameHash(name)}; }
 
+namespace attribute_detail {
+// The element indexed last under an AttributeIndexScope and a mask of its
+// attribute names' hashes: a look-up of a name it surely lacks (most of the
+// names entities ask for) is settled inline, without a call.
+struct MissFilter {
+    const void* element = nullptr;
+    uint64_t mask = 0;
+};
+extern constinit thread_local MissFilter missFilter;
+constexpr uint64_t maskBit(uint32_t hash) { return uint64_t(1) << ((hash ^ hash >> 8 ^ hash >> 19) & 63); }
+// The node's identity without a call into the XML library: a node handle
+// is one pointer (null for a null node).
+inline const void* nodeIdentity(const pugi::xml_node& element)
+{
+    static_assert(sizeof(pugi::xml_node) == sizeof(void*) && std::is_trivially_copyable_v<pugi::xml_node>);
+    const void* p = nullptr;
+    std::memcpy(&p, &element, sizeof p);
+    return p;
+}
+inline bool surelyAbsent(const pugi::xml_node& element, AttributeName name)
+{
+    const MissFilter& f = missFilter;
+    return f.element && f.element == nodeIdentity(element) && !(f.mask & maskBit(name.hash));
+}
+} // namespace attribute_detail
+
 // The attribute's text, or none when the element has no such attribute.
 std::optional<std::string_view> attributeText(pugi::xml_node element, AttributeName name);
 // The attribute's text, or null when the element has no such attribute.
 inline const char* attributeValue(pugi::xml_node element, const char* name)
 {
-    const std::optional<std::string_view> text = attributeText(element, attributeName(name));
+    const AttributeName n = attributeName(name);
+    if (attribute_detail::surelyAbsent(element, n))
+        return nullptr;
+    const std::optional<std::string_view> text = attributeText(element, n);
     return text ? text->data() : nullptr;
 }
 
@@ -76,30 +107,35 @@ std::optional<int64_t> parseInt(std::string_view text);
 bool readBoolAttribute(pugi::xml_node element, AttributeName name, bool defaultValue);
 inline bool readBoolAttribute(pugi::xml_node element, const char* name, bool defaultValue)
 {
-    return readBoolAttribute(element, attributeName(name), defaultValue);
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? bool(defaultValue) : readBoolAttribute(element, n, defaultValue);
 }
 // Double-precision number.
 double readDoubleAttribute(pugi::xml_node element, AttributeName name, double defaultValue);
 inline double readDoubleAttribute(pugi::xml_node element, const char* name, double defaultValue)
 {
-    return readDoubleAttribute(element, attributeName(name), defaultValue);
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? double(defaultValue) : readDoubleAttribute(element, n, defaultValue);
 }
 // Single-precision number widened to double (0.1 reads as 0.10000000149011612).
 double readFloatAttribute(pugi::xml_node element, AttributeName name, double defaultValue);
 inline double readFloatAttribute(pugi::xml_node element, const char* name, double defaultValue)
 {
-    return readFloatAttribute(element, attributeName(name), defaultValue);
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? double(defaultValue) : readFloatAttribute(element, n, defaultValue);
 }
 int64_t readIntAttribute(pugi::xml_node element, AttributeName name, int64_t defaultValue);
 inline int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defaultValue)
 {
-    return readIntAttribute(element, attributeName(name), defaultValue);
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? int64_t(defaultValue) : readIntAttribute(element, n, defaultValue);
 }
 // The same, also giving the default when the value does not fit an int.
 int readInt32Attribute(pugi::xml_node element, AttributeName name, int defaultValue);
 inline int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValue)
 {
-    return readInt32Attribute(element, attributeName(name), defaultValue);
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? int(defaultValue) : readInt32Attribute(element, n, defaultValue);
 }
 
 // None when the attribute is missing.
@@ -109,19 +145,22 @@ std::string readStringAttribute(pugi::xml_node element, const char* name, const 
 QString readTextAttribute(pugi::xml_node element, AttributeName name, const QString& current);
 inline QString readTextAttribute(pugi::xml_node element, const char* name, const QString& current)
 {
-    return readTextAttribute(element, attributeName(name), current);
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? QString(current) : readTextAttribute(element, n, current);
 }
 
 Id readIdAttribute(pugi::xml_node element, AttributeName name, Id defaultValue);
 inline Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue)
 {
-    return readIdAttribute(element, attributeName(name), defaultValue);
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? Id(defaultValue) : readIdAttribute(element, n, defaultValue);
 }
 // "r,g,b" (opaque) or "a,r,g,b", each component an integer 0-255.
 QColor readColorAttribute(pugi::xml_node element, AttributeName name, const QColor& defaultValue);
 inline QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor& defaultValue)
 {
-    return readColorAttribute(element, attributeName(name), defaultValue);
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? QColor(defaultValue) : readColorAttribute(element, n, defaultValue);
 }
 // Parses a colour text as readColorAttribute does.
 std::optional<QColor> parseColor(std::string_view text);
@@ -129,18 +168,21 @@ std::optional<QColor> parseColor(std::string_view text);
 QPointF readPointAttribute(pugi::xml_node element, AttributeName name, QPointF defaultValue);
 inline QPointF readPointAttribute(pugi::xml_node element, const char* name, QPointF defaultValue)
 {
-    return readPointAttribute(element, attributeName(name), defaultValue);
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? QPointF(defaultValue) : readPointAttribute(element, n, defaultValue);
 }
 QSizeF readSizeAttribute(pugi::xml_node element, AttributeName name, QSizeF defaultValue);
 inline QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaultValue)
 {
-    return readSizeAttribute(element, attributeName(name), defaultValue);
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? QSizeF(defaultValue) : readSizeAttribute(element, n, defaultValue);
 }
 // "x,y,z" at single precision, widened.
 Vector3 readVector3Attribute(pugi::xml_node element, AttributeName name, Vector3 defaultValue);
 inline Vector3 readVector3Attribute(pugi::xml_node element, const char* name, Vector3 defaultValue)
 {
-    return readVector3Attribute(element, attributeName(name), defaultValue);
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? Vector3(defaultValue) : readVector3Attribute(element, n, defaultValue);
 }
 // The attributes "x", "y", "width", "height", each at single precision; each
 // one missing or unreadable keeps the default's value.
