@@ -79,7 +79,7 @@ TEST_F(PadTest, NewPadDefaults)
     EXPECT_FALSE(p.useCopperPourGap);
     EXPECT_EQ(p.holeRectangle, QRectF(0, 0, 0, 0));
     EXPECT_FALSE(p.rectangularHole);
-    EXPECT_FALSE(p.cachedPath || p.cachedCutoutPath || p.cachedExpandedBezierPolygon || p.padNameRotationTransform);
+    EXPECT_FALSE(p.cachedPath || p.cachedCutoutPath || p.cachedExpandedBezierPolygon || p.padNameRotationTransform());
     EXPECT_EQ(p.typeName(), "Pad");
     EXPECT_EQ(p.layerIndex, 0);
 }
@@ -198,7 +198,7 @@ TEST_F(PadTest, BoundingBoxAndNameRotationFollowTheNetTransform)
     auto p = pad("at='0.4,0' size='0.2,0.1'");
     EXPECT_NEAR(p->boundingBox.bottomLeft.x(), 0.3, 1e-7);
     EXPECT_NEAR(p->boundingBox.topRight.y(), 0.05, 1e-7);
-    EXPECT_FALSE(p->padNameRotationTransform);
+    EXPECT_FALSE(p->padNameRotationTransform());
 
     // Under a footprint turned by 90 degrees about the origin and moved to (2, 0).
     const QTransform turned(0, 1, -1, 0, 2, 0);
@@ -208,8 +208,8 @@ TEST_F(PadTest, BoundingBoxAndNameRotationFollowTheNetTransform)
     EXPECT_NEAR(p->boundingBox.bottomLeft.y(), 0.3, 1e-7);
     EXPECT_NEAR(p->boundingBox.topRight.y(), 0.5, 1e-7);
     // The name turns back by 90 degrees about the pad centre.
-    ASSERT_TRUE(p->padNameRotationTransform);
-    const QTransform& r = *p->padNameRotationTransform;
+    ASSERT_TRUE(p->padNameRotationTransform());
+    const QTransform r = *p->padNameRotationTransform();
     EXPECT_NEAR(r.m11(), 0, 1e-12);
     EXPECT_NEAR(r.m12(), -1, 1e-12);
     const QPointF c = p->rectangle.center();
@@ -224,10 +224,10 @@ TEST_F(PadTest, BoundingBoxAndNameRotationFollowTheNetTransform)
     QTransform tiny;
     tiny.rotateRadians(1e-13);
     p->updateGeometry(tiny, nullptr);
-    EXPECT_FALSE(p->padNameRotationTransform);
+    EXPECT_FALSE(p->padNameRotationTransform());
     p->updateGeometry(turned, nullptr);
     p->updateGeometry(std::nullopt, nullptr);
-    EXPECT_TRUE(p->padNameRotationTransform);
+    EXPECT_TRUE(p->padNameRotationTransform());
 
     // A curve outline adds its points as well as the rectangle.
     auto curve = pad("at='0,0' size='0.1,0.1' curveType='curve' points='0,0 1,0 0,2' closed='true'");

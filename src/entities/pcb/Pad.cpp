@@ -307,16 +307,23 @@ void Pad::calculateBoundingBox()
         const QPointF p1 = netTransform->map(QPointF(c.x() + 1.0, c.y()));
         const double angle = std::atan2(p1.y() - p0.y(), p1.x() - p0.x());
         // A placement too wild to measure leaves the name unrotated.
-        if (!std::isfinite(angle) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || std::abs(angle) < 1e-12) {
-            padNameRotationTransform.reset();
-        } else {
-            QTransform t;
-            t.translate(c.x(), c.y());
-            t.rotateRadians(-angle);
-            t.translate(-c.x(), -c.y());
-            padNameRotationTransform = t;
-        }
+        if (!std::isfinite(angle) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || std::abs(angle) < 1e-12)
+            padNameAngle_ = 0;
+        else
+            padNameAngle_ = angle;
     }
+}
+
+std::optional<QTransform> Pad::padNameRotationTransform() const
+{
+    if (padNameAngle_ == 0)
+        return std::nullopt;
+    const QPointF c = rectangle.center();
+    QTransform t;
+    t.translate(c.x(), c.y());
+    t.rotateRadians(-padNameAngle_);
+    t.translate(-c.x(), -c.y());
+    return t;
 }
 
 void Pad::draw(Graphics& g)
@@ -492,8 +499,8 @@ bool Pad::padNameShown(Graphics& g)
     const QPointF c = rectangle.center();
     const QPointF origin(c.x() - ink.width() / 2 - padNameFont().height / 10, c.y() - ink.height() / 2);
     std::optional<QTransform> placement = netTransform;
-    if (padNameRotationTransform)
-        placement = *padNameRotationTransform * (netTransform ? *netTransform : QTransform());
+    if (const std::optional<QTransform> rotation = padNameRotationTransform())
+        placement = *rotation * (netTransform ? *netTransform : QTransform());
     return !outsideView(g, ink.translated(origin), placement, 0);
 }
 
@@ -508,9 +515,10 @@ void Pad::drawPadName(Graphics& g)
     if (!state || !state->pcb || !state->pcb->pcbSettings.showPadNames)
         return;
     const QPointF c = rectangle.center();
-    g.pushTransform(padNameRotationTransform);
+    const std::optional<QTransform> rotation = padNameRotationTransform();
+    g.pushTransform(rotation);
     g.drawText(name, padNameFont(), QColor(255, 255, 255), c.x(), c.y());
-    g.popTransform(padNameRotationTransform);
+    g.popTransform(rotation);
 }
 
 double Pad::solderMaskMargin() const

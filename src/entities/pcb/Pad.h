@@ -35,7 +35,6 @@ public:
     // changes it must call invalidateOutlines().
     std::optional<QPainterPath> cachedPath;        // the outline, see outline()
     std::optional<QPainterPath> cachedCutoutPath;  // rounded outline grown by the mask margin
-    std::optional<QTransform> padNameRotationTransform;
 
     // (Flags and enumerations sit together: a board holds tens of
     // thousands of pads.)
@@ -94,6 +93,12 @@ public:
     // it), with the level of detail of the drawing facade.
     void fillPadClearance(Graphics& g, const QColor& color);
 
+    // The rotation about the pad centre that keeps the name level on the
+    // sheet, as the last geometry pass under a net transform measured it;
+    // none for a level pad. (Kept as its angle: boards hold tens of
+    // thousands of pads.)
+    std::optional<QTransform> padNameRotationTransform() const;
+
     IPadIdentity* padIdentityCapability() override { return this; }
     Id padIdentity() const override { return id; }
     QString padName() const override { return name; }
@@ -124,6 +129,7 @@ private:
     // (the geometry pass keeps them: drawing in bands only reads them).
     QRectF nameInkBounds(bool keep) const;
     mutable std::optional<std::pair<QString, QRectF>> nameInk_;
+    double padNameAngle_ = 0; // 0: no rotation
     double cachedCutoutMargin_ = 0;
     double cachedBezierMargin_ = 0;
 };
