@@ -14,13 +14,13 @@
 #include <QString>
 #include <pugixml.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <type_traits>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <cstddef>
+#include <type_traits>
 
 // While one lives, the attribute readers of this thread look an element's
 // attributes up in an index built once per element instead of comparing
@@ -108,34 +108,34 @@ bool readBoolAttribute(pugi::xml_node element, AttributeName name, bool defaultV
 inline bool readBoolAttribute(pugi::xml_node element, const char* name, bool defaultValue)
 {
     const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? bool(defaultValue) : readBoolAttribute(element, n, defaultValue);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readBoolAttribute(element, n, defaultValue);
 }
 // Double-precision number.
 double readDoubleAttribute(pugi::xml_node element, AttributeName name, double defaultValue);
 inline double readDoubleAttribute(pugi::xml_node element, const char* name, double defaultValue)
 {
     const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? double(defaultValue) : readDoubleAttribute(element, n, defaultValue);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readDoubleAttribute(element, n, defaultValue);
 }
 // Single-precision number widened to double (0.1 reads as 0.10000000149011612).
 double readFloatAttribute(pugi::xml_node element, AttributeName name, double defaultValue);
 inline double readFloatAttribute(pugi::xml_node element, const char* name, double defaultValue)
 {
     const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? double(defaultValue) : readFloatAttribute(element, n, defaultValue);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readFloatAttribute(element, n, defaultValue);
 }
 int64_t readIntAttribute(pugi::xml_node element, AttributeName name, int64_t defaultValue);
 inline int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defaultValue)
 {
     const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? int64_t(defaultValue) : readIntAttribute(element, n, defaultValue);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readIntAttribute(element, n, defaultValue);
 }
 // The same, also giving the default when the value does not fit an int.
 int readInt32Attribute(pugi::xml_node element, AttributeName name, int defaultValue);
 inline int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValue)
 {
     const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? int(defaultValue) : readInt32Attribute(element, n, defaultValue);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readInt32Attribute(element, n, defaultValue);
 }
 
 // None when the attribute is missing.
@@ -153,14 +153,14 @@ Id readIdAttribute(pugi::xml_node element, AttributeName name, Id defaultValue);
 inline Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue)
 {
     const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? Id(defaultValue) : readIdAttribute(element, n, defaultValue);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readIdAttribute(element, n, defaultValue);
 }
 // "r,g,b" (opaque) or "a,r,g,b", each component an integer 0-255.
 QColor readColorAttribute(pugi::xml_node element, AttributeName name, const QColor& defaultValue);
 inline QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor& defaultValue)
 {
     const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? QColor(defaultValue) : readColorAttribute(element, n, defaultValue);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readColorAttribute(element, n, defaultValue);
 }
 // Parses a colour text as readColorAttribute does.
 std::optional<QColor> parseColor(std::string_view text);
@@ -169,20 +169,20 @@ QPointF readPointAttribute(pugi::xml_node element, AttributeName name, QPointF d
 inline QPointF readPointAttribute(pugi::xml_node element, const char* name, QPointF defaultValue)
 {
     const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? QPointF(defaultValue) : readPointAttribute(element, n, defaultValue);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readPointAttribute(element, n, defaultValue);
 }
 QSizeF readSizeAttribute(pugi::xml_node element, AttributeName name, QSizeF defaultValue);
 inline QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaultValue)
 {
     const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? QSizeF(defaultValue) : readSizeAttribute(element, n, defaultValue);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readSizeAttribute(element, n, defaultValue);
 }
 // "x,y,z" at single precision, widened.
 Vector3 readVector3Attribute(pugi::xml_node element, AttributeName name, Vector3 defaultValue);
 inline Vector3 readVector3Attribute(pugi::xml_node element, const char* name, Vector3 defaultValue)
 {
     const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? Vector3(defaultValue) : readVector3Attribute(element, n, defaultValue);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readVector3Attribute(element, n, defaultValue);
 }
 // The attributes "x", "y", "width", "height", each at single precision; each
 // one missing or unreadable keeps the default's value.
