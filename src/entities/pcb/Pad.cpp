@@ -221,7 +221,6 @@ bool Pad::hasDrawableHole() const
 void Pad::invalidateOutlines()
 {
     cachedPath.reset();
-    cachedCutoutPath.reset();
     cachedExpandedBezierPolygon.reset();
 }
 
@@ -294,8 +293,13 @@ void Pad::calculateBoundingBox()
         outline();
     if (!name.isEmpty())
         nameInkBounds(true);
-    if (curveType == CurveType::curve)
+    if (curveType == CurveType::curve) {
         closedCurveBounds();
+        if (const double m = solderMaskMargin(); !cachedExpandedBezierPolygon || cachedBezierMargin_ != m) {
+            cachedExpandedBezierPolygon = makeExpandedBezierPolygon(m);
+            cachedBezierMargin_ = m;
+        }
+    }
     if (hasDrawableOutline())
         boundingBox.addTransformedRect(rectangle, netTransform);
     else
@@ -528,18 +532,33 @@ double Pad::solderMaskMargin() const
     return std::isfinite(m) ? m : 0;
 }
 
-const std::vector<QPointF>& Pad::expandedBezierPolygon(double margin)
+std::vector<QPointF> Pad::makeExpandedBezierPolygon(double margin) const
 {
-    if (!cachedExpandedBezierPolygon || cachedBezierMargin_ != margin) {
-        std::vector<QPointF> points = bezier.sample(0, int(bezier.points.size()), 20);
-        // A straight outline samples to nothing: its outline is the polygon
-        // through its points.
-        if (points.empty())
-            points = bezier.points;
-        cachedExpandedBezierPolygon = PolygonExpander::expand(points, margin);
-        cachedBezierMargin_ = margin;
-    }
-    return *cachedExpandedBezierPolygon;
+    std::vector<QPointF> points = bezier.sample(0, int(bezier.points.size()), 20);
+    // A straight outline samples to nothing: its outline is the polygon
+    // through its points.
+    if (points.empty())
+        points = bezier.points;
+    return PolygonExpander::expand(points, margin);
+}
+
+const std::vector<QPointF>& Pad::expandedBezierPolygon(double margin, std::vector<QPointF>& scratch) const
+{
+    if (cachedExpandedBezierPolygon && cachedBezierMargin_ == margin)
+        return *cachedExpandedBezierPolygon;
+    scratch = makeExpandedBezierPolygon(margin);
+    return scratch;
+}
+
+void Pad::addRoundedClearance(Graphics& g, double margin) const
+{
+    // The shared shape of the grown size, placed at the pad centre: a board
+    // of one pad shape keeps one grown outline, and drawing stores nothing.
+    const QRectF r = grown(rectangle, margin);
+    const QTransform outer = g.context.transform();
+    g.context.setTransform(QTransform::fromTranslate(r.center().x(), r.center().y()) * outer);
+    g.context.addPath(sharedRoundedOutline(roundedSide, r.width(), r.height(), roundness));
+    g.context.setTransform(outer);
 }
 
 void Pad::addPadClearanceOutline(Graphics& g)
@@ -559,18 +578,16 @@ void Pad::addPadClearanceOutline(Graphics& g)
         break;
     case CurveType::rectangle:
         if (roundness > 0) {
-            if (!cachedCutoutPath || cachedCutoutMargin_ != m) {
-                cachedCutoutPath = RoundedRectanglePath::path(roundedSide, grown(rectangle, m), roundness);
-                cachedCutoutMargin_ = m;
-            }
-            g.context.addPath(*cachedCutoutPath);
+            addRoundedClearance(g, m);
         } else {
             g.context.addRect(grown(rectangle, m));
         }
         break;
-    case CurveType::curve:
-        g.addPolyline(expandedBezierPolygon(m));
+    case CurveType::curve: {
+        std::vector<QPointF> scratch;
+        g.addPolyline(expandedBezierPolygon(m, scratch));
         break;
+    }
     }
     if (netTransform)
         g.context.setTransform(outer);
@@ -592,21 +609,19 @@ void Pad::fillPadClearance(Graphics& g, const QColor& color)
     case CurveType::rectangle:
         if (roundness > 0
             && std::min(roundness, 1.0) * std::min(r.width(), r.height()) / 2 * g.deviceScale() >= kSquareCornerPixels) {
-            if (!cachedCutoutPath || cachedCutoutMargin_ != m) {
-                cachedCutoutPath = RoundedRectanglePath::path(roundedSide, r, roundness);
-                cachedCutoutMargin_ = m;
-            }
             g.context.setFillColor(color);
             g.context.beginPath();
-            g.context.addPath(*cachedCutoutPath);
+            addRoundedClearance(g, m);
             g.context.fillPath(Qt::WindingFill);
         } else {
             g.fillRect(r, color);
         }
         break;
-    case CurveType::curve:
-        g.fillPoints(expandedBezierPolygon(m), color);
+    case CurveType::curve: {
+        std::vector<QPointF> scratch;
+        g.fillPoints(expandedBezierPolygon(m, scratch), color);
         break;
+    }
     }
     if (netTransform)
         g.context.setTransform(outer);

@@ -34,7 +34,6 @@ public:
     // Outline caches. The outline does not change after reading; code that
     // changes it must call invalidateOutlines().
     std::optional<QPainterPath> cachedPath;        // the outline, see outline()
-    std::optional<QPainterPath> cachedCutoutPath;  // rounded outline grown by the mask margin
 
     // (Flags and enumerations sit together: a board holds tens of
     // thousands of pads.)
@@ -59,6 +58,8 @@ public:
     QString signalName;
     QSizeF size = QSizeF(0, 0);
     QRectF holeRectangle = QRectF(0, 0, 0, 0);
+    // A curve outline sampled and grown by the solder-mask margin, made by
+    // the geometry pass for the margin of the time (drawing only reads it).
     std::optional<std::vector<QPointF>> cachedExpandedBezierPolygon;
 
     QWidget* editorView() override;
@@ -123,13 +124,17 @@ public:
 private:
     PCB* pcbSheet() const;
     double solderMaskMargin() const;
-    const std::vector<QPointF>& expandedBezierPolygon(double margin);
+    // The grown curve outline for that margin: the kept one when it is for
+    // that margin, else one made into scratch.
+    const std::vector<QPointF>& expandedBezierPolygon(double margin, std::vector<QPointF>& scratch) const;
+    std::vector<QPointF> makeExpandedBezierPolygon(double margin) const;
+    // Adds the rounded outline grown by the margin to the current path.
+    void addRoundedClearance(Graphics& g, double margin) const;
 
     // The name's ink bounds, measured for that name; kept when asked to
     // (the geometry pass keeps them: drawing in bands only reads them).
     QRectF nameInkBounds(bool keep) const;
     mutable std::optional<std::pair<QString, QRectF>> nameInk_;
     double padNameAngle_ = 0; // 0: no rotation
-    double cachedCutoutMargin_ = 0;
     double cachedBezierMargin_ = 0;
 };
