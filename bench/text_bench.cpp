@@ -172,3 +172,41 @@ BENCHMARK(BM_BoardGeometry)
     ->Args({5000, footprintsOnly})->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+namespace {
+
+// Distinct short texts shaped and measured with cold caches (glyph outlines
+// included): the text share of a board's first geometry pass.
+void BM_ShapeDistinctTexts(benchmark::State& state)
+{
+    QStringList texts;
+    for (int i = 0; i < state.range(0); ++i)
+        texts << QStringLiteral("U%1").arg(i + 1);
+    Font font;
+    font.height = 0.04;
+    for (auto _ : state) {
+        state.PauseTiming();
+        clearTextPathCache();
+        state.ResumeTiming();
+        for (const QString& t : texts)
+            benchmark::DoNotOptimize(textInkBounds(font, t));
+    }
+}
+BENCHMARK(BM_ShapeDistinctTexts)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+// The outlines of shaped texts made for drawing, as each frame makes them
+// for the texts it fills.
+void BM_ComposeTextOutlines(benchmark::State& state)
+{
+    Font font;
+    font.height = 0.04;
+    std::vector<std::shared_ptr<const TextShape>> shapes;
+    for (int i = 0; i < state.range(0); ++i)
+        shapes.push_back(textShape(font, QStringLiteral("U%1").arg(i + 1)));
+    for (auto _ : state)
+        for (const auto& shape : shapes)
+            benchmark::DoNotOptimize(shape->outline());
+}
+BENCHMARK(BM_ComposeTextOutlines)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+} // namespace

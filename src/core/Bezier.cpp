@@ -1,6 +1,7 @@
 #include "core/Bezier.h"
 
 #include "core/EnumWords.h"
+#include "core/PathDetail.h"
 #include "core/Readers.h"
 
 #include <algorithm>
@@ -175,11 +176,13 @@ bool Bezier::sameFields(const Kept& a, const Kept& b)
 
 void Bezier::keepPath()
 {
-    if (kept_ && sameFields(*kept_, fingerprint()))
-        return;
-    Kept kept = fingerprint();
-    kept.path = path();
-    kept_ = std::make_shared<const Kept>(std::move(kept));
+    if (!kept_ || !sameFields(*kept_, fingerprint())) {
+        Kept kept = fingerprint();
+        kept.path = path();
+        kept_ = std::make_shared<const Kept>(std::move(kept));
+    }
+    // Also when kept already: the drawing cache may have let it go.
+    PathDetail::prepare(kept_->path);
 }
 
 QPainterPath Bezier::drawnPath() const

@@ -336,10 +336,7 @@ void Graphics::fillPolygon(const QColor& color, const GraphicsPath& path)
     if (!isDrawable(color) || path.pathPoints.empty())
         return;
     context.beginPath();
-    context.moveTo(path.pathPoints.front().at);
-    for (const PathPoint& p : path.pathPoints)
-        context.lineTo(p.at);
-    context.lineTo(path.pathPoints.front().at);
+    context.addPath(path.drawnPath());
     context.setFillColor(effectiveColor(color));
     context.fillPath(Qt::WindingFill);
 }
@@ -357,12 +354,13 @@ void Graphics::drawText(const QString& text, const Font& font, const QColor& col
 {
     if (!isDrawable(color) || text.isEmpty() || !hasTextSize(font))
         return;
-    const QPainterPath glyphs = textPath(font, text);
-    if (glyphs.isEmpty())
+    const std::shared_ptr<const TextShape> shape = textShape(font, text);
+    if (!shape || shape->ink().isNull())
         return;
-    // The path is y-up already, with the baseline start at its origin; its
-    // bounds are cached inside the shared path.
-    const QRectF ink = glyphs.boundingRect();
+    // Filled in model units, y-up, with the baseline start at the origin.
+    const double unit = textShapeUnit(font);
+    const QPainterPath glyphs = QTransform::fromScale(unit, unit).map(shape->outline());
+    const QRectF ink = textInkBounds(font, *shape);
     const QPointF origin(x - ink.width() / 2 - font.height / 10, y - ink.height() / 2);
     context.fillUserPath(glyphs, QBrush(effectiveColor(color)), Qt::WindingFill, QTransform::fromTranslate(origin.x(), origin.y()));
 }

@@ -1,10 +1,15 @@
 #include "core/TextMetrics.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QHash>
+#include <QRawFont>
 #include <QTextBoundaryFinder>
+#include <QTextLayout>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -16,9 +21,11 @@ namespace {
 constexpr int referencePixelSize = 1000;
 constexpr double sizeFactor = 1.38;
 
-// Bounds of the outline cache: entries, and path elements in all entries.
+// Bounds of the shape cache: entries, and glyphs in all entries.
 constexpr size_t maxCachedTexts = 20000;
-constexpr qsizetype maxCachedElements = 2'000'000;
+constexpr size_t maxCachedShapeGlyphs = 2'000'000;
+// Glyph outline entries past which those no shape uses any more are swept.
+constexpr int sweptOutlineEntries = 100'000;
 // Offsets of this many first characters are measured as whole prefixes;
 // beyond them a prefix measure per character would be quadratic.
 constexpr size_t maxPrefixMeasures = 256;
@@ -47,8 +54,8 @@ struct Face {
     QFontMetricsF metrics;
 };
 
-// Frames are drawn on several threads at once: the faces and the outline
-// cache are used under this lock only.
+// Frames are drawn on several threads at once: the faces, shapes and glyph
+// outlines are made and looked up under this lock only.
 std::mutex& textLock()
 {
     static std::mutex lock;
@@ -74,102 +81,257 @@ const Face& face(const Font& font)
     return *faces.emplace(std::move(key), std::make_unique<Face>(f)).first->second;
 }
 
-struct TextKey {
-    QString family;
-    bool bold = false;
-    bool italic = false;
-    double height = 0;
+struct ShapeKey {
+    FaceKey face;
     QString text;
-    bool operator==(const TextKey&) const = default;
+    bool operator==(const ShapeKey&) const = default;
 };
-struct TextKeyHash {
-    size_t operator()(const TextKey& k) const noexcept
+struct ShapeKeyHash {
+    size_t operator()(const ShapeKey& k) const noexcept
     {
-        return qHashMulti(0, k.family, k.bold, k.italic, k.height, k.text);
+        return qHashMulti(0, k.face.family, k.face.bold, k.face.italic, k.text);
     }
 };
 
-struct TextEntry {
-    QPainterPath path;
-    QRectF bounds;
+// A font Qt shapes with (the family's own or a fallback for characters it
+// lacks), told apart by what QRawFont reports of it.
+struct GlyphFace {
+    QString family;
+    QString style;
+    int weight = 0;
+    int slant = 0;
+    double pixelSize = 0;
+    bool operator==(const GlyphFace&) const = default;
 };
-
-struct TextCache {
-    std::unordered_map<TextKey, TextEntry, TextKeyHash> entries;
-    qsizetype elements = 0;
-    void clear()
+struct GlyphFaceHash {
+    size_t operator()(const GlyphFace& f) const noexcept
     {
-        entries.clear();
-        elements = 0;
+        return qHashMulti(0, f.family, f.style, f.weight, f.slant, f.pixelSize);
     }
 };
 
-TextCache& textCache()
+using Outline = TextShape::Outline;
+
+struct Caches {
+    std::unordered_map<ShapeKey, std::shared_ptr<const TextShape>, ShapeKeyHash> shapes;
+    size_t shapeGlyphs = 0;
+    // An outline lives as long as a shape uses it, and is found here while
+    // it lives: however many texts are shaped, a glyph is loaded once.
+    using FaceOutlines = std::unordered_map<quint32, std::weak_ptr<const Outline>>;
+    std::unordered_map<GlyphFace, FaceOutlines, GlyphFaceHash> outlines;
+    int outlineCount = 0; // entries, live or not
+    // Drops the entries of outlines no shape uses.
+    void sweepOutlines()
+    {
+        outlineCount = 0;
+        for (auto face = outlines.begin(); face != outlines.end();) {
+            std::erase_if(face->second, [](const auto& e) { return e.second.expired(); });
+            outlineCount += int(face->second.size());
+            face = face->second.empty() ? outlines.erase(face) : std::next(face);
+        }
+    }
+};
+
+// Called with textLock held.
+Caches& caches()
 {
-    static TextCache cache;
-    return cache;
+    static Caches c;
+    return c;
 }
 
-TextEntry makeEntry(const Font& font, const QString& text)
+// A path whose lazily computed bounds are computed: later reads from
+// several threads then change nothing of it.
+QRectF settledBounds(const QPainterPath& path)
 {
-    TextEntry e;
-    QPainterPath glyphs;
-    glyphs.addText(QPointF(0, 0), face(font).font, text);
-    const double s = modelScale(font);
-    // Qt lays the line out y-down; the model is y-up.
-    e.path = QTransform(s, 0, 0, -s, 0, 0).map(glyphs);
-    e.path.setFillRule(Qt::WindingFill);
-    e.bounds = e.path.boundingRect();
-    return e;
-}
-
-TextEntry entry(const Font& font, const QString& text)
-{
-    if (!hasTextSize(font) || text.isEmpty())
-        return {};
-    const std::lock_guard<std::mutex> locked(textLock());
-    TextCache& cache = textCache();
-    TextKey key{font.familyName, font.bold, font.italic, font.height, text};
-    if (auto it = cache.entries.find(key); it != cache.entries.end())
-        return it->second;
-    TextEntry e = makeEntry(font, text);
-    const qsizetype n = e.path.elementCount();
-    if (n > maxCachedElements)
-        return e;
-    if (cache.entries.size() >= maxCachedTexts || cache.elements + n > maxCachedElements)
-        cache.clear();
-    cache.elements += n;
-    cache.entries.emplace(std::move(key), e);
-    return e;
+    path.controlPointRect();
+    return path.boundingRect();
 }
 
 } // namespace
+
+struct TextShaper {
+    // Called with textLock held.
+    static std::shared_ptr<const Outline> outline(const QRawFont& raw, Caches::FaceOutlines& face, quint32 glyph)
+    {
+        auto [slot, added] = face.try_emplace(glyph);
+        if (std::shared_ptr<const Outline> kept = slot->second.lock())
+            return kept;
+        auto o = std::make_shared<Outline>();
+        // Qt's outlines are y-down; the shapes are y-up. A blank keeps no
+        // element at all (a lone move would be drawn into the line).
+        if (const QPainterPath glyphPath = raw.pathForGlyph(glyph); !glyphPath.isEmpty()) {
+            o->path = QTransform(1, 0, 0, -1, 0, 0).map(glyphPath);
+            o->path.setFillRule(Qt::WindingFill);
+            o->bounds = settledBounds(o->path);
+        }
+        if (added)
+            ++caches().outlineCount;
+        slot->second = o;
+        return o;
+    }
+
+    // Called with textLock held. The glyphs as QPainterPath::addText places
+    // them: the first line of a text layout, baseline at y = 0.
+    static std::shared_ptr<TextShape> shape(const Face& face, const QString& text)
+    {
+        auto shape = std::make_shared<TextShape>();
+        QTextLayout layout(text, face.font);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        const bool broken = line.isValid() && layout.createLine().isValid();
+        layout.endLayout();
+        if (!line.isValid())
+            return shape;
+        if (broken) {
+            // addText sets every line of the layout on one baseline, which
+            // the glyph runs of one line do not give: take its outline.
+            QPainterPath glyphs;
+            glyphs.addText(QPointF(0, 0), face.font, text);
+            shape->whole_ = QTransform(1, 0, 0, -1, 0, 0).map(glyphs);
+            shape->whole_.setFillRule(Qt::WindingFill);
+            shape->elements_ = shape->whole_.elementCount();
+            if (!shape->whole_.isEmpty())
+                shape->ink_ = settledBounds(shape->whole_);
+            return shape;
+        }
+        line.setPosition(QPointF(0, -line.ascent()));
+        const QList<QGlyphRun> runs = line.glyphRuns();
+        qsizetype count = 0;
+        for (const QGlyphRun& run : runs)
+            count += run.glyphIndexes().size();
+        shape->glyphs_.reserve(size_t(count));
+        QRectF ink;
+        Caches& c = caches();
+        for (const QGlyphRun& run : runs) {
+            if (c.outlineCount > sweptOutlineEntries)
+                c.sweepOutlines();
+            const QRawFont raw = run.rawFont();
+            Caches::FaceOutlines& faceOutlines =
+                c.outlines[GlyphFace{raw.familyName(), raw.styleName(), raw.weight(), int(raw.style()), raw.pixelSize()}];
+            const QList<quint32> ids = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < ids.size() && i < positions.size(); ++i) {
+                std::shared_ptr<const Outline> o = outline(raw, faceOutlines, ids[i]);
+                const QPointF at(positions[i].x(), -positions[i].y());
+                if (!o->path.isEmpty())
+                    ink |= o->bounds.translated(at);
+                shape->elements_ += o->path.elementCount();
+                shape->glyphs_.push_back({std::move(o), at});
+            }
+        }
+        shape->ink_ = ink;
+        return shape;
+    }
+};
+
+namespace {
+
+// The cached shape; null where there is nothing to shape.
+std::shared_ptr<const TextShape> cachedShape(const Font& font, const QString& text)
+{
+    if (!hasTextSize(font) || text.isEmpty())
+        return nullptr;
+    const std::lock_guard<std::mutex> locked(textLock());
+    Caches& c = caches();
+    ShapeKey key{FaceKey{font.familyName, font.bold, font.italic}, text};
+    if (auto it = c.shapes.find(key); it != c.shapes.end())
+        return it->second;
+    std::shared_ptr<const TextShape> shape = TextShaper::shape(face(font), text);
+    const size_t n = shape->glyphs().size();
+    if (n > maxCachedShapeGlyphs)
+        return shape;
+    if (c.shapes.size() >= maxCachedTexts || c.shapeGlyphs + n > maxCachedShapeGlyphs) {
+        c.shapes.clear();
+        c.shapeGlyphs = 0;
+    }
+    c.shapeGlyphs += n;
+    c.shapes.emplace(std::move(key), shape);
+    return shape;
+}
+
+} // namespace
+
+QRectF textInkBounds(const Font& font, const TextShape& shape)
+{
+    const QRectF& r = shape.ink();
+    if (r.isNull())
+        return QRectF();
+    const double s = modelScale(font);
+    const double left = r.left() * s, top = r.top() * s, right = r.right() * s, bottom = r.bottom() * s;
+    return QRectF(left, top, right - left, bottom - top);
+}
 
 bool hasTextSize(const Font& font)
 {
     return std::isfinite(font.height) && font.height > 0 && std::isfinite(modelScale(font) * referencePixelSize);
 }
 
+QPainterPath TextShape::outline() const
+{
+    QPainterPath p;
+    if (!whole_.isEmpty()) {
+        // A path of its own: the kept one is read, never drawn.
+        p.addPath(whole_);
+        p.setFillRule(Qt::WindingFill);
+        return p;
+    }
+    p.reserve(int(std::min<qsizetype>(elements_, std::numeric_limits<int>::max())));
+    for (const Glyph& g : glyphs_) {
+        const QPainterPath& o = g.outline->path;
+        const int m = o.elementCount();
+        if (m == 0)
+            continue;
+        p.addPath(o.translated(g.position));
+    }
+    p.setFillRule(Qt::WindingFill);
+    return p;
+}
+
+std::shared_ptr<const TextShape> textShape(const Font& font, const QString& text)
+{
+    return cachedShape(font, text);
+}
+
+double textShapeUnit(const Font& font)
+{
+    return modelScale(font);
+}
+
 QPainterPath textPath(const Font& font, const QString& text)
 {
-    return entry(font, text).path;
+    const std::shared_ptr<const TextShape> shape = cachedShape(font, text);
+    if (!shape)
+        return {};
+    const double s = modelScale(font);
+    QPainterPath path = QTransform::fromScale(s, s).map(shape->outline());
+    path.setFillRule(Qt::WindingFill);
+    return path;
 }
 
 QRectF textInkBounds(const Font& font, const QString& text)
 {
-    return entry(font, text).bounds;
+    const std::shared_ptr<const TextShape> shape = cachedShape(font, text);
+    return shape ? textInkBounds(font, *shape) : QRectF();
 }
 
 void clearTextPathCache()
 {
     const std::lock_guard<std::mutex> locked(textLock());
-    textCache().clear();
+    caches() = Caches();
 }
 
 int textPathCacheSize()
 {
     const std::lock_guard<std::mutex> locked(textLock());
-    return int(textCache().entries.size());
+    return int(caches().shapes.size());
+}
+
+int glyphOutlineCacheSize()
+{
+    const std::lock_guard<std::mutex> locked(textLock());
+    caches().sweepOutlines();
+    return caches().outlineCount;
 }
 
 QSizeF textSize(const Font& font, const QString& text)

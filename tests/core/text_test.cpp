@@ -6,8 +6,12 @@
 
 #include <QFontInfo>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -53,6 +57,20 @@ int inkIn(const QImage& img, const QRect& r)
         for (int x = r.left(); x <= r.right(); ++x)
             n += qAlpha(img.pixel(x, y)) > 128;
     return n;
+}
+
+// The path's elements without lines of no length.
+std::vector<QPainterPath::Element> drawnElements(const QPainterPath& path)
+{
+    std::vector<QPainterPath::Element> out;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element& e = path.elementAt(i);
+        if (e.type == QPainterPath::LineToElement && !out.empty() && std::abs(e.x - out.back().x) < 1e-9
+            && std::abs(e.y - out.back().y) < 1e-9)
+            continue;
+        out.push_back(e);
+    }
+    return out;
 }
 
 } // namespace
@@ -180,6 +198,96 @@ TEST(Text, OutlineCacheStaysBounded)
     EXPECT_LE(textPathCacheSize(), 20000);
     EXPECT_GT(textPathCacheSize(), 0);
     clearTextPathCache();
+}
+
+TEST(Text, ShapedOutlineIsTheOutlineQtSetsTheTextIn)
+{
+    // Kerned pairs, a ligature candidate, a combining mark, scripts that
+    // fall back to other fonts, right-to-left text and a line feed.
+    const QStringList texts{"AV To Wa", "ffi fl", "e\u0301 n\u0303", "\u0395\u03bb\u03bb\u03ac\u03b4\u03b1",
+        "\u041f\u0440\u0438\u0432\u0435\u0442", "\u4e2d\u6587 R1", "\u05e9\u05dc\u05d5\u05dd 12", "A\nB", "  "};
+    for (bool bold : {false, true}) {
+        Font f = fontOf(0.1);
+        f.bold = bold;
+        QFont q(f.familyName);
+        q.setPixelSize(1000);
+        q.setBold(bold);
+        q.setHintingPreference(QFont::PreferNoHinting);
+        q.setStyleStrategy(QFont::StyleStrategy(QFont::ForceOutline | QFont::NoSubpixelAntialias));
+        for (const QString& text : texts) {
+            QPainterPath expected;
+            expected.addText(QPointF(0, 0), q, text);
+            expected = QTransform(1, 0, 0, -1, 0, 0).map(expected);
+            const std::shared_ptr<const TextShape> shape = textShape(f, text);
+            ASSERT_TRUE(shape) << text.toStdString();
+            const QPainterPath outline = shape->outline();
+            // Qt drops a closing line of no length by a relative tolerance,
+            // so where the glyph stands may keep or drop one: not counted.
+            const std::vector<QPainterPath::Element> got = drawnElements(outline), want = drawnElements(expected);
+            ASSERT_EQ(got.size(), want.size()) << text.toStdString();
+            double off = 0;
+            for (size_t i = 0; i < got.size(); ++i) {
+                EXPECT_EQ(got[i].type, want[i].type);
+                off = std::max({off, std::abs(got[i].x - want[i].x), std::abs(got[i].y - want[i].y)});
+            }
+            EXPECT_LT(off, 1e-6) << text.toStdString();
+            EXPECT_EQ(outline.fillRule(), Qt::WindingFill);
+            const QRectF ink = expected.isEmpty() ? QRectF() : expected.boundingRect();
+            EXPECT_NEAR(shape->ink().left(), ink.left(), 1e-6) << text.toStdString();
+            EXPECT_NEAR(shape->ink().right(), ink.right(), 1e-6) << text.toStdString();
+            EXPECT_NEAR(shape->ink().top(), ink.top(), 1e-6) << text.toStdString();
+            EXPECT_NEAR(shape->ink().bottom(), ink.bottom(), 1e-6) << text.toStdString();
+            // In model units: the same outline scaled by the set size.
+            const double unit = textShapeUnit(f);
+            EXPECT_NEAR(textInkBounds(f, text).width(), ink.width() * unit, 1e-9) << text.toStdString();
+            EXPECT_EQ(drawnElements(textPath(f, text)).size(), want.size());
+        }
+    }
+    EXPECT_FALSE(textShape(fontOf(0.1), ""));
+    EXPECT_FALSE(textShape(fontOf(0), "A"));
+}
+
+TEST(Text, ShapesAreSharedAndSafeFromSeveralThreads)
+{
+    clearTextPathCache();
+    const Font f = fontOf(0.1);
+    // Glyphs are loaded once per face: "ABBA" and "BAAB" share theirs.
+    const auto abba = textShape(f, "ABBA");
+    const int glyphs = glyphOutlineCacheSize();
+    const auto baab = textShape(f, "BAAB");
+    EXPECT_EQ(glyphOutlineCacheSize(), glyphs);
+    EXPECT_EQ(abba->glyphs()[0].outline, baab->glyphs()[1].outline);
+    EXPECT_EQ(textShape(f, "ABBA"), abba);
+
+    std::vector<QString> texts;
+    std::vector<QPainterPath> expected;
+    for (int i = 0; i < 200; ++i) {
+        texts.push_back(QStringLiteral("R%1 Wq%2").arg(i).arg(i % 7));
+        expected.push_back(textPath(f, texts.back()));
+    }
+    clearTextPathCache();
+    // Threads shape, measure and compose at once while the caches are
+    // emptied under them; every result is the one made alone. A shape kept
+    // across the clearing stays whole.
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 3; ++round)
+                for (size_t i = 0; i < texts.size(); ++i) {
+                    const size_t k = (i * 7 + size_t(t) * 13) % texts.size();
+                    if (textPath(f, texts[k]) != expected[k] || textInkBounds(f, texts[k]).isEmpty())
+                        ++wrong;
+                    if (t == 0 && i % 50 == 0)
+                        clearTextPathCache();
+                }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(abba->outline().elementCount(), textPath(f, "ABBA").elementCount());
+    clearTextPathCache();
+    EXPECT_EQ(glyphOutlineCacheSize(), 0);
 }
 
 TEST(Text, FontReadsItsAttributesAndChildFonts)

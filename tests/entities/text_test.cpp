@@ -305,8 +305,13 @@ TEST(TextLayout, LayoutFollowsEditsAndBoundingPasses)
     measure(t);
     ASSERT_EQ(t.glyphRuns().size(), 1u);
     const QRectF before = t.glyphRuns().front().ink;
+    const QPainterPath only = t.glyphRuns().front().shape->outline();
     t.text = QStringLiteral("Only longer");
     EXPECT_GT(t.glyphRuns().front().ink.width(), before.width());
+    // The edited line draws its own outline, not the kept one.
+    const QPainterPath longer = t.glyphRuns().front().shape->outline();
+    EXPECT_GT(longer.elementCount(), only.elementCount());
+    EXPECT_GT(longer.boundingRect().width(), only.boundingRect().width());
     const QPointF origin = t.glyphRuns().front().origin;
     t.position = QPointF(1, 0);
     EXPECT_NEAR(t.glyphRuns().front().origin.x() - origin.x(), 1, 1e-12);

@@ -16,7 +16,7 @@ namespace {
 
 // Glyph outlines the texts keep between draws, counted in path elements over
 // all texts (24 bytes each). Past the budget a text lays itself out afresh
-// at each draw from the shared outline cache instead of keeping its runs.
+// at each draw from the shared shapes instead of keeping its runs.
 constexpr qsizetype kHeldElementBudget = 4'000'000;
 qsizetype heldElements = 0;
 
@@ -301,11 +301,10 @@ std::vector<TextEntity::GlyphRun> TextEntity::layoutRuns(const LayoutKey& key, b
         const QPointF origin = placed->origin;
         GlyphRun run;
         run.line = line;
-        run.placement = QTransform(unit, 0, 0, unit, origin.x(), origin.y());
-        if (shape) {
+        run.unit = unit;
+        if (shape)
             run.shaped = shapeLine(shaping, line);
-            run.shapedPlacement = QTransform(unit, 0, 0, -unit, origin.x(), origin.y());
-        }
+        run.shape = textShape(font, line);
         run.origin = origin;
         run.ink = placed->ink;
         runs.push_back(std::move(run));
@@ -343,10 +342,8 @@ void TextEntity::rebuildLayout(const LayoutKey& key, bool shape)
 
 QPainterPath TextEntity::runOutlines(const GlyphRun& run) const
 {
-    const double unit = font.pointSize() / kOutlineUnitsPerSize;
-    QPainterPath glyphs = QTransform::fromScale(1 / unit, 1 / unit).map(textPath(font, run.line));
-    glyphs.setFillRule(Qt::WindingFill);
-    return glyphs;
+    // The shape is in the units of the kept outlines already.
+    return run.shape ? run.shape->outline() : QPainterPath();
 }
 
 void TextEntity::updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
@@ -423,18 +420,18 @@ void TextEntity::drawText(Graphics& g)
             for (size_t i = 0; i < runs.size(); ++i) {
                 const GlyphRun& run = runs[i];
                 if (blit && !run.shaped.isEmpty()) {
-                    painter.setTransform(run.shapedPlacement * g.context.transform());
+                    painter.setTransform(run.shapedPlacement() * g.context.transform());
                     painter.setPen(color);
                     for (const QGlyphRun& glyphs : run.shaped)
                         painter.drawGlyphRun(QPointF(0, 0), glyphs);
                     painter.setPen(Qt::NoPen);
                 } else if (concurrent) {
                     g.context.fillUserPath(run.glyphs.isEmpty() ? runOutlines(run) : run.glyphs, fill, Qt::WindingFill,
-                                           run.placement);
+                                           run.placement());
                 } else {
                     // Placed by the run's own transform; the context's state
                     // is left as it was.
-                    g.context.fillUserPath(outlines(runs_[i]), fill, Qt::WindingFill, run.placement);
+                    g.context.fillUserPath(outlines(runs_[i]), fill, Qt::WindingFill, run.placement());
                 }
             }
         }

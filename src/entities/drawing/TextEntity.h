@@ -18,6 +18,7 @@
 #include "core/Brush.h"
 #include "core/Font.h"
 #include "core/Geometry.h"
+#include "core/TextMetrics.h"
 #include "model/Entity.h"
 
 #include <QGlyphRun>
@@ -29,6 +30,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -99,22 +101,24 @@ public:
     // The rectangle a line occupies about the anchor, in own coordinates.
     QRectF lineRect(const QString& line) const;
 
-    // One line as drawn. `shaped` holds its glyphs as laid out at a font
-    // size of kOutlineUnitsPerSize pixels (y down, baseline at 0), placed by
-    // `shapedPlacement`: for on-screen sizes Qt's glyph cache blits them,
-    // several times cheaper than filling outlines. The outlines (`glyphs`,
-    // at the same large scale, y up) are made when first needed, for picking
-    // and for large sizes, and placed by `placement`: Qt flattens curves far
-    // faster when a path is scaled down than when tiny model-unit outlines
-    // are scaled up to the screen.
+    // One line as drawn. Its outlines come from the line's shared shape, at
+    // a font size of kOutlineUnitsPerSize pixels, y up, placed by
+    // placement(): Qt flattens curves far faster when a path is scaled down
+    // than when tiny model-unit outlines are scaled up to the screen. Drawn
+    // outside picking and banded frames, `shaped` holds the glyphs as laid
+    // out at the same size (y down, baseline at 0), placed by
+    // shapedPlacement(): for on-screen sizes Qt's glyph cache blits them.
+    // `glyphs` keeps the outlines made for such draws.
     struct GlyphRun {
         QString line;
         QList<QGlyphRun> shaped;
-        QTransform shapedPlacement;
         QPainterPath glyphs;
-        QTransform placement;
+        std::shared_ptr<const TextShape> shape;
         QPointF origin; // the text position, in own coordinates
         QRectF ink;     // the ink bounds there
+        double unit = 0; // model units per outline unit
+        QTransform placement() const { return QTransform(unit, 0, 0, unit, origin.x(), origin.y()); }
+        QTransform shapedPlacement() const { return QTransform(unit, 0, 0, -unit, origin.x(), origin.y()); }
     };
     static constexpr double kOutlineUnitsPerSize = 1000;
     // Set sizes on screen up to which glyphs are blitted from Qt's glyph
