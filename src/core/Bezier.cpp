@@ -56,8 +56,8 @@ std::optional<std::vector<QPointF>> parsePointList(std::string_view text)
 
 void readPointList(pugi::xml_node element, const char* name, std::vector<QPointF>& target)
 {
-    if (pugi::xml_attribute a = element.attribute(name)) {
-        if (std::optional<std::vector<QPointF>> list = parsePointList(a.value()))
+    if (const char* text = attributeValue(element, name)) {
+        if (std::optional<std::vector<QPointF>> list = parsePointList(text))
             target = std::move(*list);
         return;
     }
@@ -80,8 +80,8 @@ QPointF cubicAt(QPointF p0, QPointF c1, QPointF c2, QPointF p1, double t)
 
 void Bezier::readXML(pugi::xml_node element)
 {
-    if (pugi::xml_attribute a = element.attribute("style"))
-        style = bezierStyleFromString(a.value()).value_or(BezierStyle::straight);
+    if (const char* text = attributeValue(element, "style"))
+        style = bezierStyleFromString(text).value_or(BezierStyle::straight);
     closed = readBoolAttribute(element, "closed", closed);
     // A huge tension only throws the curve off to infinity.
     tension = std::clamp(readDoubleAttribute(element, "tension", tension), 0.0, 10.0);

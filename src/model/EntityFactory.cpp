@@ -3,14 +3,23 @@
 #include "model/Entity.h"
 
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 
 namespace {
 
+// Looked up by the element's own name text, without a string made per
+// element.
+struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const noexcept { return std::hash<std::string_view>()(name); }
+};
+using MakerTable = std::unordered_map<std::string, EntityMaker, NameHash, std::equal_to<>>;
+
 // Built on first use so that no static initialisation order matters.
-std::unordered_map<std::string, EntityMaker>& makerTable()
+MakerTable& makerTable()
 {
-    static std::unordered_map<std::string, EntityMaker> table;
+    static MakerTable table;
     return table;
 }
 
@@ -27,7 +36,7 @@ std::shared_ptr<Entity> makeEntity(pugi::xml_node element, GraphicsSheet* sheet)
     std::call_once(registered, registerAllEntities);
 
     const auto& table = makerTable();
-    auto it = table.find(element.name());
+    auto it = table.find(std::string_view(element.name()));
     if (it == table.end() || !it->second)
         return nullptr;
     return it->second(element, sheet);
