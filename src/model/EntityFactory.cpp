@@ -14,7 +14,13 @@ struct NameHash {
     using is_transparent = void;
     size_t operator()(std::string_view name) const noexcept { return std::hash<std::string_view>()(name); }
 };
-using MakerTable = std::unordered_map<std::string, EntityMaker, NameHash, std::equal_to<>>;
+// Each maker with its element name as the entities keep it: one shared
+// string for every entity of a kind, not one allocation per entity.
+struct Registered {
+    EntityMaker maker;
+    QString name;
+};
+using MakerTable = std::unordered_map<std::string, Registered, NameHash, std::equal_to<>>;
 
 // Built on first use so that no static initialisation order matters.
 MakerTable& makerTable()
@@ -27,7 +33,7 @@ MakerTable& makerTable()
 
 void registerEntity(const std::string& elementName, EntityMaker maker)
 {
-    makerTable()[elementName] = std::move(maker);
+    makerTable()[elementName] = {std::move(maker), QString::fromStdString(elementName)};
 }
 
 std::shared_ptr<Entity> makeEntity(pugi::xml_node element, GraphicsSheet* sheet)
@@ -37,9 +43,12 @@ std::shared_ptr<Entity> makeEntity(pugi::xml_node element, GraphicsSheet* sheet)
 
     const auto& table = makerTable();
     auto it = table.find(std::string_view(element.name()));
-    if (it == table.end() || !it->second)
+    if (it == table.end() || !it->second.maker)
         return nullptr;
-    return it->second(element, sheet);
+    std::shared_ptr<Entity> entity = it->second.maker(element, sheet);
+    if (entity)
+        entity->elementName = it->second.name;
+    return entity;
 }
 
 void registerAllEntities()
