@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <map>
 #include <pugixml.hpp>
 
@@ -84,6 +85,25 @@ void BM_LoadPlainMeasured(benchmark::State& state)
     }
 }
 BENCHMARK(BM_LoadPlainMeasured)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
+
+// The heap a loaded board holds once ready to draw (read, pad names and
+// geometry pass done; the parsed XML released), against its XML size.
+void BM_LoadedHeap(benchmark::State& state)
+{
+    const QByteArray& xml = boardXml(int(state.range(0)));
+    double held = 0;
+    for (auto _ : state) {
+        malloc_trim(0);
+        const size_t before = mallinfo2().uordblks + mallinfo2().hblkhd;
+        Design design;
+        design.loadFromBytes(xml, "board");
+        design.currentDesignState()->pcb->updateGeometry();
+        held = double(mallinfo2().uordblks + mallinfo2().hblkhd) - double(before);
+    }
+    state.counters["heap_MB"] = held / 1e6;
+    state.counters["per_xml_byte"] = held / double(xml.size());
+}
+BENCHMARK(BM_LoadedHeap)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // One full frame of the PCB sheet fitted into 1920 x 1080 (zoomed about its
 // centre by the second argument / 10), drawn as the viewport draws it: in

@@ -194,6 +194,24 @@ void BM_ShapeDistinctTexts(benchmark::State& state)
 }
 BENCHMARK(BM_ShapeDistinctTexts)->Arg(5000)->Unit(benchmark::kMillisecond);
 
+// The same texts shaped ahead, as a sheet's geometry pass does first (on
+// several threads).
+void BM_PrepareDistinctTexts(benchmark::State& state)
+{
+    Font font;
+    font.height = 0.04;
+    std::vector<TextShapeRequest> texts;
+    for (int i = 0; i < state.range(0); ++i)
+        texts.push_back({font, QStringLiteral("U%1").arg(i + 1)});
+    for (auto _ : state) {
+        state.PauseTiming();
+        clearTextPathCache();
+        state.ResumeTiming();
+        prepareTextShapes(texts);
+    }
+}
+BENCHMARK(BM_PrepareDistinctTexts)->Arg(5000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The outlines of shaped texts made for drawing, as each frame makes them
 // for the texts it fills.
 void BM_ComposeTextOutlines(benchmark::State& state)

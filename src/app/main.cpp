@@ -1,5 +1,8 @@
 #include "app/MainWindow.h"
 #include "app/TessalineApp.h"
+#include "core/ImageCache.h"
+#include "viewport/ViewModel.h"
+#include "viewport/Viewport2D.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -11,7 +14,16 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Brindlex"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/Grid.png")));
 
+    // Pictures decode off the window's thread; the views draw again once
+    // some are ready (nothing else changed: no geometry pass).
+    ImageCache::shared().setReadyHook([] {
+        for (Viewport2D* view : ViewModel::shared().viewports())
+            view->requestDisplay();
+    });
     TessalineApp tessaline;
     tessaline.window().show();
-    return app.exec();
+    const int status = app.exec();
+    ImageCache::shared().setReadyHook(nullptr);
+    ImageCache::waitForDecodes();
+    return status;
 }

@@ -1,6 +1,7 @@
 #include "core/Bezier.h"
 
 #include "core/EnumWords.h"
+#include "core/PathDetail.h"
 #include "core/Readers.h"
 
 #include <algorithm>
@@ -55,8 +56,8 @@ std::optional<std::vector<QPointF>> parsePointList(std::string_view text)
 
 void readPointList(pugi::xml_node element, const char* name, std::vector<QPointF>& target)
 {
-    if (pugi::xml_attribute a = element.attribute(name)) {
-        if (std::optional<std::vector<QPointF>> list = parsePointList(a.value()))
+    if (const char* text = attributeValue(element, name)) {
+        if (std::optional<std::vector<QPointF>> list = parsePointList(text))
             target = std::move(*list);
         return;
     }
@@ -79,8 +80,8 @@ QPointF cubicAt(QPointF p0, QPointF c1, QPointF c2, QPointF p1, double t)
 
 void Bezier::readXML(pugi::xml_node element)
 {
-    if (pugi::xml_attribute a = element.attribute("style"))
-        style = bezierStyleFromString(a.value()).value_or(BezierStyle::straight);
+    if (const char* text = attributeValue(element, "style"))
+        style = bezierStyleFromString(text).value_or(BezierStyle::straight);
     closed = readBoolAttribute(element, "closed", closed);
     // A huge tension only throws the curve off to infinity.
     tension = std::clamp(readDoubleAttribute(element, "tension", tension), 0.0, 10.0);
@@ -175,11 +176,13 @@ bool Bezier::sameFields(const Kept& a, const Kept& b)
 
 void Bezier::keepPath()
 {
-    if (kept_ && sameFields(*kept_, fingerprint()))
-        return;
-    Kept kept = fingerprint();
-    kept.path = path();
-    kept_ = std::make_shared<const Kept>(std::move(kept));
+    if (!kept_ || !sameFields(*kept_, fingerprint())) {
+        Kept kept = fingerprint();
+        kept.path = path();
+        kept_ = std::make_shared<const Kept>(std::move(kept));
+    }
+    // Also when kept already: the drawing cache may have let it go.
+    PathDetail::prepare(kept_->path);
 }
 
 QPainterPath Bezier::drawnPath() const

@@ -336,10 +336,7 @@ void Graphics::fillPolygon(const QColor& color, const GraphicsPath& path)
     if (!isDrawable(color) || path.pathPoints.empty())
         return;
     context.beginPath();
-    context.moveTo(path.pathPoints.front().at);
-    for (const PathPoint& p : path.pathPoints)
-        context.lineTo(p.at);
-    context.lineTo(path.pathPoints.front().at);
+    context.addPath(path.drawnPath());
     context.setFillColor(effectiveColor(color));
     context.fillPath(Qt::WindingFill);
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 namespace {
 
@@ -55,6 +56,17 @@ std::optional<QByteArray> gzipInflate(const QByteArray& data, size_t maxOutput)
     const size_t total = size_t(data.size());
     zs.next_in = const_cast<Bytef*>(begin);
 
+    // A gzip stream ends with its size (modulo 4 GiB): a first guess at the
+    // room, within the budget, so that a whole file inflates without
+    // growing. Growth takes over when the guess is short.
+    size_t first = kFirstChunk;
+    if (looksGzip(data) && total >= 18) {
+        const auto* end = begin + total;
+        const size_t stated = size_t(end[-4]) | size_t(end[-3]) << 8 | size_t(end[-2]) << 16 | size_t(end[-1]) << 24;
+        // Deflate shrinks by at most about 1032:1; a larger claim is a lie.
+        const size_t plausible = std::min(stated, total > SIZE_MAX / 1032 ? SIZE_MAX : total * 1032);
+        first = std::max(first, std::min(plausible + 1, limit + 1));
+    }
     QByteArray out;
     size_t used = 0;
     for (;;) {
@@ -62,9 +74,10 @@ std::optional<QByteArray> gzipInflate(const QByteArray& data, size_t maxOutput)
         if (zs.avail_in == 0)
             zs.avail_in = uInt(std::min(total - consumed, kMaxSlice));
         if (used == size_t(out.size())) {
-            const size_t grown = std::min(std::max(used * 2, kFirstChunk), limit + 1);
+            const size_t grown = std::min(std::max(used * 2, first), limit + 1);
             if (grown <= used)
                 return std::nullopt;
+            out.reserve(qsizetype(grown)); // exactly: resizing alone would round the room up
             out.resize(qsizetype(grown));
         }
         auto* outBase = reinterpret_cast<Bytef*>(out.data());

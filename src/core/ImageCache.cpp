@@ -4,11 +4,16 @@
 #include "core/Readers.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImageReader>
 #include <QMutexLocker>
+#include <QThreadPool>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
+#include <png.h>
+#include <vector>
 
 std::optional<EncodedImage> readEncodedImage(pugi::xml_node element, const char* childName)
 {
@@ -46,6 +51,185 @@ std::optional<EncodedImage> readEncodedImage(pugi::xml_node element, const char*
     return EncodedImage{std::move(*bytes), size};
 }
 
+namespace {
+
+// libpng reports errors by a long jump back to the setjmp of the call that
+// met them: the steps that may fail keep only plain values on their frames.
+struct PngSource {
+    const unsigned char* data;
+    size_t size;
+    size_t at;
+};
+
+void readPngBytes(png_structp png, png_bytep out, size_t n)
+{
+    auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (n > source->size - source->at)
+        png_error(png, "truncated");
+    std::memcpy(out, source->data + source->at, n);
+    source->at += n;
+}
+
+void pngError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void pngWarning(png_structp, png_const_charp) {}
+
+struct PngHeader {
+    png_uint_32 width = 0, height = 0;
+    int interlace = 0;
+    bool alpha = false;
+    int channels = 4; // RGBA, or RGB
+    size_t rowBytes = 0;
+};
+
+// Reads the header and sets the rows up as 8-bit RGB or RGBA.
+bool readPngHeader(png_structp png, png_infop info, PngHeader* header)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_info(png, info);
+    int depth = 0, colour = 0;
+    png_get_IHDR(png, info, &header->width, &header->height, &depth, &colour, &header->interlace, nullptr, nullptr);
+    header->alpha = (colour & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    // Opaque rows stay RGB: adding the alpha byte would cost a pass per row.
+    if (!(colour & PNG_COLOR_MASK_ALPHA) && png_get_valid(png, info, PNG_INFO_tRNS) == 0)
+        header->channels = 3;
+    if (header->interlace != PNG_INTERLACE_NONE)
+        return true;
+    png_read_update_info(png, info);
+    header->rowBytes = png_get_rowbytes(png, info);
+    return true;
+}
+
+bool readPngRow(png_structp png, unsigned char* row)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_row(png, row, nullptr);
+    return true;
+}
+
+// Where the source pixels (or rows) fall among `out` cells spanning `in`:
+// pixel i gives the share first[i] to cell cell[i] and the rest to the next.
+struct Spans {
+    std::vector<int> cell;
+    std::vector<float> first;
+    Spans(int in, int out) : cell(size_t(in)), first(size_t(in))
+    {
+        const double step = double(in) / out;
+        for (int i = 0; i < in; ++i) {
+            const int c = std::min(int(i / step), out - 1);
+            const double end = (c + 1) * step;
+            cell[size_t(i)] = c;
+            first[size_t(i)] = (end < i + 1 && c + 1 < out) ? float(end - i) : 1.0f;
+        }
+    }
+};
+
+} // namespace
+
+std::optional<QImage> ImageCache::decodePng(const QByteArray& bytes, QSize size)
+{
+    if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.constData()), 0, 8) != 0)
+        return std::nullopt;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
+    if (!png)
+        return QImage();
+    png_infop info = png_create_info_struct(png);
+    struct Release {
+        png_structp& png;
+        png_infop& info;
+        ~Release() { png_destroy_read_struct(&png, info ? &info : nullptr, nullptr); }
+    } release{png, info};
+    if (!info)
+        return QImage();
+    PngSource source{reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size()), 0};
+    png_set_read_fn(png, &source, readPngBytes);
+    // The checksum of the pixel data costs a sixth of the decode and guards
+    // nothing the decode does not: a damaged stream still fails to inflate
+    // or runs short.
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+    png_set_user_limits(png, 1u << 20, 1u << 20);
+    PngHeader header;
+    if (!readPngHeader(png, info, &header))
+        return QImage();
+    if (header.interlace != PNG_INTERLACE_NONE)
+        return std::nullopt; // its rows come in passes: Qt's reader reads it whole
+    if (header.rowBytes != size_t(header.width) * size_t(header.channels))
+        return std::nullopt; // rows of another form than asked for
+    if (header.width == 0 || header.height == 0 || qint64(header.width) * header.height > kMaxPngPixels)
+        return QImage();
+    const int width = int(header.width), height = int(header.height);
+    const int outWidth = std::clamp(size.width(), 1, width), outHeight = std::clamp(size.height(), 1, height);
+    // What Qt's reader would refuse to allocate.
+    const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    if (limitBytes > 0 && qint64(outWidth) * outHeight * 4 > limitBytes)
+        return QImage();
+    QImage out(outWidth, outHeight, header.alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (out.isNull())
+        return QImage();
+
+    const Spans columns(width, outWidth), rows(height, outHeight);
+    std::vector<unsigned char> row(header.rowBytes), previous(header.rowBytes);
+    // Each row summed across into the cells of its output row, then into
+    // the output rows it falls on (premultiplied, so that transparent
+    // pixels add no colour).
+    std::vector<float> across(size_t(outWidth) * 4);
+    std::vector<double> current(across.size()), next(across.size());
+    const double area = double(width) / outWidth * (double(height) / outHeight);
+    auto flush = [&](int y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        auto level = [area](double v) { return int(std::clamp(v / area + 0.5, 0.0, 255.0)); };
+        for (int x = 0; x < outWidth; ++x) {
+            const double* c = &current[size_t(x) * 4];
+            line[x] = qRgba(level(c[0]), level(c[1]), level(c[2]), header.alpha ? level(c[3]) : 255);
+        }
+    };
+    for (int y = 0; y < height; ++y) {
+        if (!readPngRow(png, row.data()))
+            return QImage();
+        // Rows like the one before (areas of one colour) add the same sums.
+        if (y == 0 || std::memcmp(row.data(), previous.data(), row.size()) != 0) {
+            std::fill(across.begin(), across.end(), 0.0f);
+            const unsigned char* p = row.data();
+            const int step = header.channels;
+            for (int x = 0; x < width; ++x, p += step) {
+                const float a = step == 4 ? p[3] : 255.0f;
+                const float k = a / 255.0f;
+                const float v[4] = {p[0] * k, p[1] * k, p[2] * k, a};
+                const size_t c = size_t(columns.cell[size_t(x)]) * 4;
+                const float w = columns.first[size_t(x)];
+                for (int i = 0; i < 4; ++i)
+                    across[c + size_t(i)] += w * v[i];
+                if (w < 1.0f)
+                    for (int i = 0; i < 4; ++i)
+                        across[c + 4 + size_t(i)] += (1.0f - w) * v[i];
+            }
+            row.swap(previous);
+        }
+        const int cell = rows.cell[size_t(y)];
+        const double w = rows.first[size_t(y)];
+        for (size_t i = 0; i < across.size(); ++i) {
+            current[i] += w * across[i];
+            if (w < 1)
+                next[i] += (1 - w) * across[i];
+        }
+        const bool last = y + 1 == height || rows.cell[size_t(y + 1)] != cell;
+        if (last) {
+            flush(cell);
+            current.swap(next);
+            std::fill(next.begin(), next.end(), 0.0);
+        }
+    }
+    return out;
+}
+
 ImageCache& ImageCache::shared()
 {
     // Never destroyed: pictures of designs that outlive it (static ones)
@@ -74,24 +258,11 @@ QSize ImageCache::decodeSize(QSize shown, QSize own)
     return QSize(side(shown.width(), own.width()), side(shown.height(), own.height()));
 }
 
-QImage ImageCache::image(quint64 key, const EncodedImage& encoded, QSize shown)
+QImage ImageCache::decode(const EncodedImage& encoded, QSize size)
 {
-    const QSize size = decodeSize(shown, encoded.size);
-    if (size.isEmpty() || encoded.bytes.isEmpty())
-        return QImage();
-    {
-        QMutexLocker lock(&mutex_);
-        for (Entry& e : entries_)
-            if (e.key == key && e.size == size) {
-                e.lastUse = ++clock_;
-                return e.image;
-            }
-        ++decodes_;
-    }
-
-    // Decoded outside the lock, so that threads drawing other pictures do
-    // not wait on this one.
     QByteArray bytes = encoded.bytes; // shared, not copied
+    if (std::optional<QImage> png = decodePng(bytes, size))
+        return *png;
     QBuffer buffer(&bytes);
     QImage decoded;
     if (buffer.open(QIODevice::ReadOnly)) {
@@ -100,19 +271,39 @@ QImage ImageCache::image(quint64 key, const EncodedImage& encoded, QSize shown)
             reader.setScaledSize(size);
         decoded = reader.read();
     }
-    if (decoded.isNull())
-        return decoded;
     // Some formats ignore the scaled size.
-    if (decoded.size() != size)
+    if (!decoded.isNull() && decoded.size() != size)
         decoded = decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return decoded;
+}
 
-    QMutexLocker lock(&mutex_);
+QImage ImageCache::findLocked(quint64 key, QSize size)
+{
     for (Entry& e : entries_)
         if (e.key == key && e.size == size) {
-            // Another thread got there first.
             e.lastUse = ++clock_;
             return e.image;
         }
+    return QImage();
+}
+
+bool ImageCache::decodingLocked(quint64 key, QSize size) const
+{
+    return std::any_of(decoding_.begin(), decoding_.end(), [&](const Pending& p) { return p.key == key && p.size == size; });
+}
+
+QImage ImageCache::keepDecoded(quint64 key, QSize size, const QImage& decoded)
+{
+    QMutexLocker lock(&mutex_);
+    const auto done = std::remove_if(decoding_.begin(), decoding_.end(), [&](const Pending& p) { return p.key == key && p.size == size; });
+    // Not pending any more: its picture went meanwhile.
+    const bool wanted = done != decoding_.end();
+    decoding_.erase(done, decoding_.end());
+    decoded_.wakeAll();
+    if (decoded.isNull() || !wanted)
+        return decoded;
+    if (QImage there = findLocked(key, size); !there.isNull())
+        return there;
     const qint64 bytesOf = decoded.sizeInBytes();
     if (bytesOf > budget_)
         return decoded;
@@ -120,6 +311,73 @@ QImage ImageCache::image(quint64 key, const EncodedImage& encoded, QSize shown)
     used_ += bytesOf;
     trimLocked();
     return decoded;
+}
+
+QImage ImageCache::image(quint64 key, const EncodedImage& encoded, QSize shown)
+{
+    const QSize size = decodeSize(shown, encoded.size);
+    if (size.isEmpty() || encoded.bytes.isEmpty())
+        return QImage();
+    {
+        QMutexLocker lock(&mutex_);
+        if (QImage found = findLocked(key, size); !found.isNull())
+            return found;
+        if (readyHook_) {
+            // Decoded on a worker; meanwhile the largest size there is.
+            if (!decodingLocked(key, size)) {
+                decoding_.push_back({key, size});
+                ++decodes_;
+                std::function<void()> hook = readyHook_;
+                workers().start([this, key, encoded, size, hook] {
+                    keepDecoded(key, size, decode(encoded, size));
+                    if (hookPending_.exchange(true))
+                        return;
+                    QObject* app = QCoreApplication::instance();
+                    auto run = [this, hook] {
+                        hookPending_ = false;
+                        hook();
+                    };
+                    if (app)
+                        QMetaObject::invokeMethod(app, run, Qt::QueuedConnection);
+                    else
+                        run();
+                });
+            }
+            const Entry* best = nullptr;
+            for (const Entry& e : entries_)
+                if (e.key == key && (!best || e.size.width() > best->size.width()))
+                    best = &e;
+            return best ? best->image : QImage();
+        }
+        // Another thread decoding the same: wait for it rather than decode
+        // it twice.
+        while (decodingLocked(key, size))
+            decoded_.wait(&mutex_);
+        if (QImage found = findLocked(key, size); !found.isNull())
+            return found;
+        decoding_.push_back({key, size});
+        ++decodes_;
+    }
+    // Decoded outside the lock, so that threads drawing other pictures do
+    // not wait on this one.
+    return keepDecoded(key, size, decode(encoded, size));
+}
+
+void ImageCache::setReadyHook(std::function<void()> hook)
+{
+    QMutexLocker lock(&mutex_);
+    readyHook_ = std::move(hook);
+}
+
+void ImageCache::waitForDecodes()
+{
+    workers().waitForDone();
+}
+
+QThreadPool& ImageCache::workers()
+{
+    static QThreadPool* pool = new QThreadPool;
+    return *pool;
 }
 
 void ImageCache::trimLocked()
@@ -135,6 +393,8 @@ void ImageCache::trimLocked()
 void ImageCache::remove(quint64 key)
 {
     QMutexLocker lock(&mutex_);
+    decoding_.erase(std::remove_if(decoding_.begin(), decoding_.end(), [key](const Pending& p) { return p.key == key; }), decoding_.end());
+    decoded_.wakeAll();
     for (auto it = entries_.begin(); it != entries_.end();) {
         if (it->key == key) {
             used_ -= it->bytes;

@@ -7,6 +7,9 @@
 #include <QImage>
 #include <QMutex>
 #include <QSize>
+#include <QWaitCondition>
+#include <atomic>
+#include <functional>
 #include <optional>
 #include <pugixml.hpp>
 #include <vector>
@@ -24,14 +27,22 @@ struct EncodedImage {
 // any failure.
 std::optional<EncodedImage> readEncodedImage(pugi::xml_node element, const char* childName);
 
+class QThreadPool;
+
 class ImageCache {
 public:
     static constexpr qint64 kDefaultBudget = qint64(256) * 1024 * 1024;
     // Decoded sizes go up in steps of about a factor of the square root of
     // two from this many pixels, so that zooming decodes seldom.
     static constexpr int kSmallestStep = 32;
+    // PNGs of more pixels than this are not decoded: a few MB of file could
+    // otherwise hold minutes of rows.
+    static constexpr qint64 kMaxPngPixels = qint64(1) << 28;
 
     explicit ImageCache(qint64 budgetBytes = kDefaultBudget) : budget_(budgetBytes) {}
+    ~ImageCache() { waitForDecodes(); }
+    ImageCache(const ImageCache&) = delete;
+    ImageCache& operator=(const ImageCache&) = delete;
     // The process's cache.
     static ImageCache& shared();
 
@@ -45,10 +56,31 @@ public:
 
     // The image decoded from its bytes at decodeSize(shown, image.size), from
     // the cache when it is there; null when it cannot be decoded. Safe to call
-    // from several threads; the image returned stays valid whatever the
-    // cache drops later. An image larger than the whole budget is decoded
-    // and returned, but not kept.
+    // from several threads (one decode per image and size: others wait for
+    // it); the image returned stays valid whatever the cache drops later. An
+    // image larger than the whole budget is decoded and returned, but not
+    // kept. With a ready hook set, a size not decoded yet is decoded on a
+    // worker thread instead, and meanwhile the largest size of the image
+    // there is (or null) is returned.
     QImage image(quint64 key, const EncodedImage& image, QSize shown);
+
+    // Set (the application sets it): images are decoded off the drawing
+    // thread, and the hook runs on the application's thread after one is
+    // ready (once for several ready at about the same time). Unset, the
+    // default (tools, tests): image() returns only once decoded, so that a
+    // drawing is always complete.
+    void setReadyHook(std::function<void()> hook);
+    // Returns once no decode started on a worker thread is running.
+    static void waitForDecodes();
+
+    // A PNG decoded one row at a time and reduced to `size` on the way
+    // (each pixel the average of the area it covers; premultiplied when the
+    // image has alpha, else RGB32), so that a huge picture costs one pass
+    // over its rows and the memory of the reduced one. Null when the data
+    // is damaged, the image has more than kMaxPngPixels or the reduced one
+    // is more than Qt's reader allocates; none when it is not a PNG read
+    // this way (not a PNG, or interlaced).
+    static std::optional<QImage> decodePng(const QByteArray& bytes, QSize size);
 
     // Drops every size decoded for the key.
     void remove(quint64 key);
@@ -69,6 +101,22 @@ private:
     };
     // Drops the least recently used entries until the budget holds.
     void trimLocked();
+    static QImage decode(const EncodedImage& encoded, QSize size);
+    QImage findLocked(quint64 key, QSize size);
+    bool decodingLocked(quint64 key, QSize size) const;
+    // Ends the decode of key at size: keeps the image (when it fits),
+    // wakes those waiting for it, and returns what the cache holds for it.
+    QImage keepDecoded(quint64 key, QSize size, const QImage& decoded);
+    static QThreadPool& workers();
+
+    struct Pending {
+        quint64 key;
+        QSize size;
+    };
+    std::vector<Pending> decoding_;
+    QWaitCondition decoded_;
+    std::function<void()> readyHook_;
+    std::atomic<bool> hookPending_{false};
 
     mutable QMutex mutex_;
     std::vector<Entry> entries_;

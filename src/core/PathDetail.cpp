@@ -12,6 +12,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <vector>
 
 namespace PathDetail {
@@ -45,6 +46,10 @@ struct Chunk {
     int first = 0;
     int last = 0;
     Box bounds;
+    // Every segment a cubic, none bending (in flattenCubic's measure) more
+    // than `bend`: levels whose flatness that meets take the end points.
+    bool allCurves = true;
+    double bend = 0;
 };
 
 struct Subpath {
@@ -85,57 +90,49 @@ struct Level {
     const double tolerance; // in the path's coordinates
     const size_t count;
     std::unique_ptr<std::atomic<Points*>[]> chunks;
+    std::atomic<std::uint64_t> lastUse{0};
 };
 
 struct Index {
     QPainterPath path; // keeps the elements, and the address they are known by, alive
     std::vector<Subpath> subpaths;
     std::vector<Chunk> chunks;
-    std::mutex levelsMutex;
-    std::vector<std::shared_ptr<Level>> levels; // most recently used last
-    std::uint64_t lastUse = 0;
+    // Levels are looked up by every band of a frame and added seldom.
+    std::shared_mutex levelsMutex;
+    std::vector<std::shared_ptr<Level>> levels;
+    std::atomic<std::uint64_t> lastUse{0};
+    std::once_flag built;
 };
 
 QPointF pointAt(const QPainterPath& p, int i)
 {
-    const QPainterPath::Element& e = p.elementAt(i);
+    const QPainterPath::Element e = p.elementAt(i);
     return QPointF(e.x, e.y);
 }
 
+// One pass over the elements, each asked for once: QPainterPath hands them
+// out by a call apiece, and a copy of them all would cost more in fresh
+// memory than the pass itself.
 void buildIndex(Index& index)
 {
     const QPainterPath& p = index.path;
     const int n = p.elementCount();
-    int i = 0;
-    while (i < n) {
-        const int start = i;
-        int end = i + 1;
-        while (end < n && p.elementAt(end).type != QPainterPath::MoveToElement)
-            ++end;
-        Subpath s;
+    Subpath s;
+    QPointF first, last;
+    Box box;
+    Chunk chunk;
+    int segments = 0;
+    int lastPoint = 0;
+    auto begin = [&](int at, QPointF point) {
+        s = Subpath();
         s.firstChunk = int(index.chunks.size());
-        const QPointF first = pointAt(p, start);
-        Box box = pointBox(first.x(), first.y());
-        Chunk chunk{start, start, box};
-        int segments = 0;
-        int lastPoint = start;
-        for (int j = start + 1; j < end;) {
-            const int segmentEnd = p.elementAt(j).type == QPainterPath::CurveToElement ? j + 2 : j;
-            if (segmentEnd >= end)
-                break; // a curve cut short: not drawn
-            for (int k = j; k <= segmentEnd; ++k)
-                chunk.bounds.add(p.elementAt(k).x, p.elementAt(k).y);
-            j = segmentEnd + 1;
-            lastPoint = segmentEnd;
-            if (++segments == kSegmentsPerChunk || j >= end) {
-                chunk.last = segmentEnd;
-                box.add(chunk.bounds);
-                index.chunks.push_back(chunk);
-                const QPointF at = pointAt(p, segmentEnd);
-                chunk = Chunk{segmentEnd, segmentEnd, pointBox(at.x(), at.y())};
-                segments = 0;
-            }
-        }
+        first = last = point;
+        box = pointBox(point.x(), point.y());
+        chunk = Chunk{at, at, box};
+        segments = 0;
+        lastPoint = at;
+    };
+    auto finish = [&] {
         if (segments > 0) {
             chunk.last = lastPoint;
             box.add(chunk.bounds);
@@ -143,11 +140,65 @@ void buildIndex(Index& index)
         }
         s.chunkCount = int(index.chunks.size()) - s.firstChunk;
         s.bounds = box;
-        s.closed = s.chunkCount > 0 && pointAt(p, lastPoint) == first;
+        s.closed = s.chunkCount > 0 && last == first;
         if (s.chunkCount > 0)
             index.subpaths.push_back(s);
-        i = end;
+    };
+    if (n > 0)
+        begin(0, pointAt(p, 0));
+    for (int i = 1; i < n;) {
+        const QPainterPath::Element e = p.elementAt(i);
+        if (e.type == QPainterPath::MoveToElement) {
+            finish();
+            begin(i, QPointF(e.x, e.y));
+            ++i;
+            continue;
+        }
+        int segmentEnd = i;
+        chunk.bounds.add(e.x, e.y);
+        QPointF end(e.x, e.y);
+        if (e.type == QPainterPath::CurveToElement) {
+            const QPainterPath::Element e2 = i + 1 < n ? p.elementAt(i + 1) : QPainterPath::Element{};
+            const QPainterPath::Element e3 = i + 2 < n ? p.elementAt(i + 2) : QPainterPath::Element{};
+            if (i + 2 >= n || e2.type == QPainterPath::MoveToElement || e3.type == QPainterPath::MoveToElement) {
+                // A curve cut short: not drawn, nor what follows it up to
+                // the next subpath.
+                finish();
+                i = e2.type == QPainterPath::MoveToElement && i + 1 < n ? i + 1 : i + 2;
+                while (i < n && p.elementAt(i).type != QPainterPath::MoveToElement)
+                    ++i;
+                if (i >= n)
+                    return;
+                begin(i, pointAt(p, i));
+                ++i;
+                continue;
+            }
+            chunk.bounds.add(e2.x, e2.y);
+            chunk.bounds.add(e3.x, e3.y);
+            segmentEnd = i + 2;
+            end = QPointF(e3.x, e3.y);
+            const QPointF c1(e.x, e.y), c2(e2.x, e2.y);
+            const QPointF d1 = last - 2 * c1 + c2, d2 = c1 - 2 * c2 + end;
+            const double m2 = std::max(QPointF::dotProduct(d1, d1), QPointF::dotProduct(d2, d2));
+            if (std::isfinite(m2))
+                chunk.bend = std::max(chunk.bend, m2);
+            else
+                chunk.allCurves = false;
+        } else {
+            chunk.allCurves = false;
+        }
+        i = segmentEnd + 1;
+        lastPoint = segmentEnd;
+        last = end;
+        if (++segments == kSegmentsPerChunk) {
+            chunk.last = segmentEnd;
+            box.add(chunk.bounds);
+            index.chunks.push_back(chunk);
+            chunk = Chunk{segmentEnd, segmentEnd, pointBox(end.x(), end.y())};
+            segments = 0;
+        }
     }
+    finish();
 }
 
 // The path's data is its identity: copies share it, and any change to a
@@ -161,10 +212,12 @@ const void* identity(const QPainterPath& path)
     return d;
 }
 
+// Indexes are made before frames (prepare) and looked up by every band of
+// a frame: lookups share the lock, and no index is built while it is held.
 struct Cache {
-    std::mutex mutex;
+    std::shared_mutex mutex;
     std::vector<std::shared_ptr<Index>> entries;
-    std::uint64_t clock = 0;
+    std::atomic<std::uint64_t> clock{0};
     std::int64_t elements = 0;
 };
 
@@ -174,28 +227,43 @@ Cache& cache()
     return c;
 }
 
+std::shared_ptr<Index> findIndex(Cache& c, const QPainterPath& path)
+{
+    const void* key = identity(path);
+    for (const std::shared_ptr<Index>& e : c.entries)
+        if (identity(e->path) == key && e->path.elementCount() == path.elementCount())
+            return e;
+    return nullptr;
+}
+
+// The kept index of the path, built on first use. Threads asking for an
+// index being built wait for it (they need it too); nobody else does.
 std::shared_ptr<Index> cachedIndex(const QPainterPath& path)
 {
     Cache& c = cache();
-    const std::lock_guard<std::mutex> lock(c.mutex);
-    const void* key = identity(path);
-    for (const std::shared_ptr<Index>& e : c.entries)
-        if (identity(e->path) == key && e->path.elementCount() == path.elementCount()) {
-            e->lastUse = ++c.clock;
-            return e;
-        }
-    auto e = std::make_shared<Index>();
-    e->path = path;
-    buildIndex(*e);
-    e->lastUse = ++c.clock;
-    c.entries.push_back(e);
-    c.elements += path.elementCount();
-    while (c.entries.size() > 1 && (c.entries.size() > kMaxPaths || c.elements > kMaxCachedElements)) {
-        auto oldest = std::min_element(c.entries.begin(), c.entries.end(),
-            [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; });
-        c.elements -= (*oldest)->path.elementCount();
-        c.entries.erase(oldest);
+    std::shared_ptr<Index> e;
+    {
+        const std::shared_lock<std::shared_mutex> lock(c.mutex);
+        e = findIndex(c, path);
     }
+    if (!e) {
+        const std::unique_lock<std::shared_mutex> lock(c.mutex);
+        e = findIndex(c, path);
+        if (!e) {
+            e = std::make_shared<Index>();
+            e->path = path;
+            c.entries.push_back(e);
+            c.elements += path.elementCount();
+            while (c.entries.size() > 1 && (c.entries.size() > kMaxPaths || c.elements > kMaxCachedElements)) {
+                auto oldest = std::min_element(c.entries.begin(), c.entries.end(),
+                    [&e](const auto& a, const auto& b) { return a != e && (b == e || a->lastUse < b->lastUse); });
+                c.elements -= (*oldest)->path.elementCount();
+                c.entries.erase(oldest);
+            }
+        }
+    }
+    e->lastUse.store(c.clock.fetch_add(1, std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    std::call_once(e->built, [&e] { buildIndex(*e); });
     return e;
 }
 
@@ -306,13 +374,13 @@ void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, double flatnes
 // Appends the chunk's points after its first, mapped by t, curves flattened.
 void appendChunk(const QPainterPath& p, const Chunk& c, const QTransform& t, double flatness, Points& out)
 {
-    const QPainterPath::Element& start = p.elementAt(c.first);
+    const QPainterPath::Element start = p.elementAt(c.first);
     QPointF current = mapped(t, start.x, start.y);
     for (int j = c.first + 1; j <= c.last;) {
-        const QPainterPath::Element& e = p.elementAt(j);
+        const QPainterPath::Element e = p.elementAt(j);
         if (e.type == QPainterPath::CurveToElement && j + 2 <= c.last) {
-            const QPainterPath::Element& e2 = p.elementAt(j + 1);
-            const QPainterPath::Element& e3 = p.elementAt(j + 2);
+            const QPainterPath::Element e2 = p.elementAt(j + 1);
+            const QPainterPath::Element e3 = p.elementAt(j + 2);
             const QPointF end = mapped(t, e3.x, e3.y);
             flattenCubic(current, mapped(t, e.x, e.y), mapped(t, e2.x, e2.y), end, flatness, out);
             current = end;
@@ -386,7 +454,14 @@ const Points& levelPoints(const Index& index, Level& level, size_t chunk)
     const Chunk& c = index.chunks[chunk];
     Points flat;
     flat.push_back(pointAt(index.path, c.first));
-    appendChunk(index.path, c, QTransform(), level.tolerance / 4, flat);
+    const double flatness = level.tolerance / 4;
+    if (c.allCurves && 0.5625 * c.bend <= flatness * flatness) {
+        // What appendChunk gives for curves this flat: their end points.
+        for (int j = c.first + 3; j <= c.last; j += 3)
+            flat.push_back(pointAt(index.path, j));
+    } else {
+        appendChunk(index.path, c, QTransform(), flatness, flat);
+    }
     auto fresh = std::make_unique<Points>();
     simplify(flat.data(), flat.size(), level.tolerance * 3 / 4, *fresh);
     fresh->shrink_to_fit();
@@ -408,18 +483,30 @@ std::shared_ptr<Level> levelFor(Index& index, const QTransform& t)
     if (!(std::abs(step) < 4000))
         return nullptr;
     const int key = int(step);
-    const std::lock_guard<std::mutex> lock(index.levelsMutex);
-    for (auto it = index.levels.begin(); it != index.levels.end(); ++it)
-        if ((*it)->key == key) {
-            std::shared_ptr<Level> found = *it;
-            index.levels.erase(it);
-            index.levels.push_back(found);
+    auto find = [&index, key]() -> std::shared_ptr<Level> {
+        for (const std::shared_ptr<Level>& l : index.levels)
+            if (l->key == key) {
+                l->lastUse.store(index.lastUse.load(std::memory_order_relaxed), std::memory_order_relaxed);
+                return l;
+            }
+        return nullptr;
+    };
+    {
+        const std::shared_lock<std::shared_mutex> lock(index.levelsMutex);
+        if (std::shared_ptr<Level> found = find())
             return found;
-        }
+    }
+    const std::unique_lock<std::shared_mutex> lock(index.levelsMutex);
+    if (std::shared_ptr<Level> found = find())
+        return found;
     auto level = std::make_shared<Level>(key, index.chunks.size(), kTolerancePixels / std::exp2(key / 2.0));
+    level->lastUse.store(index.lastUse.load(std::memory_order_relaxed), std::memory_order_relaxed);
     index.levels.push_back(level);
-    if (index.levels.size() > kLevelsPerPath)
-        index.levels.erase(index.levels.begin());
+    if (index.levels.size() > kLevelsPerPath) {
+        auto oldest = std::min_element(index.levels.begin(), index.levels.end() - 1,
+            [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; });
+        index.levels.erase(oldest);
+    }
     return level;
 }
 
@@ -759,15 +846,15 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
         if (outside(mapBox(s.bounds, toDevice), guard))
             continue;
         raw.clear();
-        const QPainterPath::Element& start = index->path.elementAt(index->chunks[size_t(s.firstChunk)].first);
-        raw.push_back(mapped(toDevice, start.x, start.y));
+        const QPointF start = pointAt(index->path, index->chunks[size_t(s.firstChunk)].first);
+        raw.push_back(mapped(toDevice, start.x(), start.y()));
         for (int k = 0; k < s.chunkCount; ++k) {
             const size_t ci = size_t(s.firstChunk + k);
             const Chunk& c = index->chunks[ci];
             if (outside(mapBox(c.bounds, toDevice), guard)) {
                 // Its points and the straight way back enclose nothing inside.
-                const QPainterPath::Element& end = index->path.elementAt(c.last);
-                raw.push_back(mapped(toDevice, end.x, end.y));
+                const QPointF end = pointAt(index->path, c.last);
+                raw.push_back(mapped(toDevice, end.x(), end.y()));
                 continue;
             }
             emitChunk(*index, ci, level.get(), toDevice, raw);
@@ -834,8 +921,8 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
         bool broken = false;
         double length = 0;
         Run current;
-        const QPainterPath::Element& start = index->path.elementAt(index->chunks[size_t(s.firstChunk)].first);
-        QPointF previous = mapped(toDevice, start.x, start.y);
+        const QPointF start = pointAt(index->path, index->chunks[size_t(s.firstChunk)].first);
+        QPointF previous = mapped(toDevice, start.x(), start.y());
         const QPointF first = previous;
         bool startsRun = true; // the first run begins at the subpath's start
         current.points.push_back(previous);
@@ -859,8 +946,8 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
             const size_t ci = size_t(s.firstChunk + k);
             const Chunk& c = index->chunks[ci];
             if (!dashed && outside(mapBox(c.bounds, toDevice), guard)) {
-                const QPainterPath::Element& end = index->path.elementAt(c.last);
-                previous = mapped(toDevice, end.x, end.y);
+                const QPointF end = pointAt(index->path, c.last);
+                previous = mapped(toDevice, end.x(), end.y());
                 finish(previous, 0);
                 continue;
             }
@@ -945,10 +1032,23 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
 
 Handed lastHanded() { return handed; }
 
+void prepare(const QPainterPath& path)
+{
+    if (path.elementCount() >= kHugeElements)
+        cachedIndex(path);
+}
+
+bool prepared(const QPainterPath& path)
+{
+    Cache& c = cache();
+    const std::shared_lock<std::shared_mutex> lock(c.mutex);
+    return findIndex(c, path) != nullptr;
+}
+
 void clearCache()
 {
     Cache& c = cache();
-    const std::lock_guard<std::mutex> lock(c.mutex);
+    const std::unique_lock<std::shared_mutex> lock(c.mutex);
     c.entries.clear();
     c.elements = 0;
 }

@@ -6,9 +6,10 @@
 // device coordinates would overflow the rasteriser's fixed point, clipped to a
 // guard band around the area drawn.
 //
-// Everything kept between draws is built once per path (and per coarse zoom
-// step) under a lock or published atomically, so several threads may draw the
-// same path into different parts of one frame at once.
+// Everything kept between draws is built once per path, before the frame
+// where it can be (prepare), and per coarse zoom step published atomically,
+// so several threads may draw the same path into different parts of one
+// frame at once without waiting on each other.
 
 #include <QPainterPath>
 #include <QTransform>
@@ -53,6 +54,13 @@ struct Handed {
     int calls = 0;
 };
 Handed lastHanded();
+
+// Builds and keeps what drawing a huge path needs before any frame does
+// (the geometry pass calls it for the paths entities keep), so that frames
+// only look it up; does nothing for small paths, or when it is kept already.
+void prepare(const QPainterPath& path);
+// Whether what drawing the path needs is kept.
+bool prepared(const QPainterPath& path);
 
 // Drops every kept path (their memory with them).
 void clearCache();

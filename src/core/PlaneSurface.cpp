@@ -3,6 +3,7 @@
 #include "core/Readers.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -17,18 +18,38 @@ double signedArea2(const std::vector<QPointF>& points)
     return sum;
 }
 
+// A vertex's "at". Pours hold hundreds of thousands of vertices whose one
+// attribute it is: read straight when it comes first (it is then the one a
+// look-up finds), through the reader otherwise.
+QPointF vertexAt(pugi::xml_node vertex)
+{
+    const pugi::xml_attribute first = vertex.first_attribute();
+    if (first && std::strcmp(first.name(), "at") == 0)
+        return parsePoint(first.value()).value_or(QPointF(0, 0));
+    return readPointAttribute(vertex, "at", QPointF(0, 0));
+}
+
 } // namespace
+
+ContourPoints::ContourPoints(const std::vector<QPointF>& points)
+{
+    xy_.reserve(points.size() * 2);
+    for (const QPointF& p : points) {
+        xy_.push_back(float(p.x()));
+        xy_.push_back(float(p.y()));
+    }
+}
 
 void PlaneSurface::readXML(pugi::xml_node element)
 {
     contours.clear();
     path.reset();
+    // Room for the path: one element per vertex and one per polygon.
+    size_t elements = 0;
     for (pugi::xml_node polygon = element.child("polygon"); polygon; polygon = polygon.next_sibling("polygon")) {
-        Contour contour;
-        contour.isHole = readBoolAttribute(polygon, "isHole", false);
+        ++elements;
         for (pugi::xml_node v = polygon.child("vertex"); v; v = v.next_sibling("vertex"))
-            contour.points.push_back(readPointAttribute(v, "at", QPointF(0, 0)));
-        contours.push_back(std::move(contour));
+            ++elements;
     }
 
     // Outlines run counter-clockwise and holes clockwise in the path, so the
@@ -36,16 +57,21 @@ void PlaneSurface::readXML(pugi::xml_node element)
     // the non-zero rule that the drawing code may ask for.
     QPainterPath built;
     built.setFillRule(Qt::OddEvenFill);
-    size_t elements = 0;
-    for (const Contour& contour : contours)
-        elements += contour.points.size() + 1;
     built.reserve(int(std::min<size_t>(elements, 1 << 30)));
     bool any = false;
-    for (const Contour& contour : contours) {
-        const std::vector<QPointF>& pts = contour.points;
+    std::vector<QPointF> pts; // one polygon's points, read at full width
+    for (pugi::xml_node polygon = element.child("polygon"); polygon; polygon = polygon.next_sibling("polygon")) {
+        Contour contour;
+        contour.isHole = readBoolAttribute(polygon, "isHole", false);
+        pts.clear();
+        for (pugi::xml_node v = polygon.child("vertex"); v; v = v.next_sibling("vertex"))
+            pts.push_back(vertexAt(v));
+        contour.points = ContourPoints(pts);
+        const bool hole = contour.isHole;
+        contours.push_back(std::move(contour));
         if (pts.size() < 3)
             continue; // encloses nothing
-        if ((signedArea2(pts) < 0) != contour.isHole) {
+        if ((signedArea2(pts) < 0) != hole) {
             built.moveTo(pts.back());
             for (size_t i = pts.size() - 1; i-- > 0;)
                 built.lineTo(pts[i]);

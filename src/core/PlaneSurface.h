@@ -7,11 +7,25 @@
 #include <pugixml.hpp>
 #include <vector>
 
+// The points of one contour. They are read at single precision, so they
+// are kept so: half the room of QPointF, nothing lost.
+class ContourPoints {
+public:
+    ContourPoints() = default;
+    explicit ContourPoints(const std::vector<QPointF>& points);
+    size_t size() const { return xy_.size() / 2; }
+    bool empty() const { return xy_.empty(); }
+    QPointF operator[](size_t i) const { return QPointF(double(xy_[2 * i]), double(xy_[2 * i + 1])); }
+
+private:
+    std::vector<float> xy_;
+};
+
 class PlaneSurface {
 public:
     struct Contour {
         bool isHole = false;
-        std::vector<QPointF> points;
+        ContourPoints points;
     };
     std::vector<Contour> contours;
     std::optional<QPainterPath> path; // odd-even fill of all contours

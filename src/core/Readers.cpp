@@ -14,6 +14,7 @@
 #include <cstring>
 #include <limits>
 #include <locale.h>
+#include <type_traits>
 
 namespace {
 
@@ -90,12 +91,14 @@ std::optional<std::array<double, N>> readFloatList(std::string_view text)
 
 // The attributes of the element read last, indexed by a hash of their
 // names. Entities read a dozen or more names from elements that carry a few,
-// most of them absent; a hash comparison settles nearly every miss.
+// most of them absent: one bit of a mask built from the hashes settles
+// nearly every miss, a hash comparison nearly every other one.
 struct AttributeIndex {
     static constexpr int kCapacity = 32;
     int scopes = 0;
     const void* element = nullptr;
     int count = -1; // -1: the element has too many attributes to index
+    uint64_t mask = 0;
     struct Entry {
         uint32_t hash;
         const char* name;
@@ -106,67 +109,66 @@ struct AttributeIndex {
 
 thread_local AttributeIndex attributeIndex;
 
-// Length and three characters: cheap, and distinct for nearly every pair of
-// names one element carries (a clash costs one string comparison).
-uint32_t nameHash(const char* name)
-{
-    const size_t length = std::strlen(name);
-    if (length == 0)
-        return 0;
-    return uint32_t(length) << 24 ^ uint32_t(uint8_t(name[0])) << 16 ^ uint32_t(uint8_t(name[length / 2])) << 8
-        ^ uint32_t(uint8_t(name[length - 1]));
-}
+using attribute_detail::maskBit;
+using attribute_detail::nodeIdentity;
 
 void indexElement(AttributeIndex& index, pugi::xml_node element)
 {
-    index.element = element.internal_object();
+    attribute_detail::MissFilter& filter = attribute_detail::missFilter;
+    index.element = nodeIdentity(element);
     index.count = 0;
+    index.mask = 0;
+    filter.element = nullptr;
     for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
         if (index.count == AttributeIndex::kCapacity) {
             index.count = -1;
             return;
         }
         const char* name = a.name();
-        index.entries[index.count++] = {nameHash(name), name, a.value()};
+        const uint32_t hash = attributeNameHash(name);
+        index.mask |= maskBit(hash);
+        index.entries[index.count++] = {hash, name, a.value()};
     }
+    filter.element = index.element;
+    filter.mask = index.mask;
 }
 
-std::optional<std::string_view> attributeText(pugi::xml_node element, const char* name)
+} // namespace
+
+constinit thread_local attribute_detail::MissFilter attribute_detail::missFilter;
+
+std::optional<std::string_view> attributeText(pugi::xml_node element, AttributeName name)
 {
     AttributeIndex& index = attributeIndex;
-    if (index.scopes > 0 && element) {
-        if (index.element != element.internal_object())
+    const void* identity = nodeIdentity(element);
+    if (index.scopes > 0 && identity) {
+        if (index.element != identity)
             indexElement(index, element);
         if (index.count >= 0) {
-            const uint32_t h = nameHash(name);
+            if (!(index.mask & maskBit(name.hash)))
+                return std::nullopt;
             for (int i = 0; i < index.count; ++i) {
                 const AttributeIndex::Entry& e = index.entries[i];
-                if (e.hash == h && std::strcmp(e.name, name) == 0)
+                if (e.hash == name.hash && std::strcmp(e.name, name.text) == 0)
                     return std::string_view(e.value);
             }
             return std::nullopt;
         }
     }
-    const pugi::xml_attribute a = element.attribute(name);
+    const pugi::xml_attribute a = element.attribute(name.text);
     if (!a)
         return std::nullopt;
     return std::string_view(a.value());
-}
-
-} // namespace
-
-const char* attributeValue(pugi::xml_node element, const char* name)
-{
-    const std::optional<std::string_view> text = attributeText(element, name);
-    return text ? text->data() : nullptr;
 }
 
 AttributeIndexScope::AttributeIndexScope() { ++attributeIndex.scopes; }
 
 AttributeIndexScope::~AttributeIndexScope()
 {
-    if (--attributeIndex.scopes == 0)
+    if (--attributeIndex.scopes == 0) {
         attributeIndex.element = nullptr;
+        attribute_detail::missFilter.element = nullptr;
+    }
 }
 
 std::optional<float> parseFloat(std::string_view text)
@@ -207,13 +209,13 @@ std::optional<int64_t> parseInt(std::string_view text)
     return int64_t(magnitude);
 }
 
-bool readBoolAttribute(pugi::xml_node element, const char* name, bool defaultValue)
+bool readBoolAttribute(pugi::xml_node element, AttributeName name, bool defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     return text ? *text == "true" : defaultValue;
 }
 
-double readDoubleAttribute(pugi::xml_node element, const char* name, double defaultValue)
+double readDoubleAttribute(pugi::xml_node element, AttributeName name, double defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -221,7 +223,7 @@ double readDoubleAttribute(pugi::xml_node element, const char* name, double defa
     return parseDouble(*text).value_or(defaultValue);
 }
 
-double readFloatAttribute(pugi::xml_node element, const char* name, double defaultValue)
+double readFloatAttribute(pugi::xml_node element, AttributeName name, double defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -230,7 +232,7 @@ double readFloatAttribute(pugi::xml_node element, const char* name, double defau
     return v ? double(*v) : defaultValue;
 }
 
-int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defaultValue)
+int64_t readIntAttribute(pugi::xml_node element, AttributeName name, int64_t defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -238,7 +240,7 @@ int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defau
     return parseInt(*text).value_or(defaultValue);
 }
 
-int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValue)
+int readInt32Attribute(pugi::xml_node element, AttributeName name, int defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -251,7 +253,7 @@ int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValu
 
 std::optional<std::string> readStringAttribute(pugi::xml_node element, const char* name)
 {
-    const std::optional<std::string_view> text = attributeText(element, name);
+    const std::optional<std::string_view> text = attributeText(element, attributeName(name));
     if (!text)
         return std::nullopt;
     return std::string(*text);
@@ -262,13 +264,13 @@ std::string readStringAttribute(pugi::xml_node element, const char* name, const 
     return readStringAttribute(element, name).value_or(defaultValue);
 }
 
-QString readTextAttribute(pugi::xml_node element, const char* name, const QString& current)
+QString readTextAttribute(pugi::xml_node element, AttributeName name, const QString& current)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     return text ? QString::fromUtf8(text->data(), qsizetype(text->size())) : current;
 }
 
-Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue)
+Id readIdAttribute(pugi::xml_node element, AttributeName name, Id defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -297,14 +299,14 @@ std::optional<QColor> parseColor(std::string_view text)
     }
     if (count < 3)
         return std::nullopt;
-    std::array<float, 4> components{1.0f, 0, 0, 0}; // alpha, red, green, blue
-    const size_t first = 4 - count;
-    for (size_t i = 0; i < count; ++i)
-        components[first + i] = float(parts[i]) / 255.0f;
-    return QColor::fromRgbF(components[1], components[2], components[3], components[0]);
+    // The integer components give the very colour that component / 255 in
+    // floating point would, without the conversions.
+    if (count == 3)
+        return QColor(parts[0], parts[1], parts[2]);
+    return QColor(parts[1], parts[2], parts[3], parts[0]);
 }
 
-QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor& defaultValue)
+QColor readColorAttribute(pugi::xml_node element, AttributeName name, const QColor& defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -312,16 +314,23 @@ QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor
     return parseColor(*text).value_or(defaultValue);
 }
 
-QPointF readPointAttribute(pugi::xml_node element, const char* name, QPointF defaultValue)
+std::optional<QPointF> parsePoint(std::string_view text)
+{
+    const auto values = readFloatList<2>(text);
+    if (!values)
+        return std::nullopt;
+    return QPointF((*values)[0], (*values)[1]);
+}
+
+QPointF readPointAttribute(pugi::xml_node element, AttributeName name, QPointF defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
         return defaultValue;
-    const auto values = readFloatList<2>(*text);
-    return values ? QPointF((*values)[0], (*values)[1]) : defaultValue;
+    return parsePoint(*text).value_or(defaultValue);
 }
 
-QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaultValue)
+QSizeF readSizeAttribute(pugi::xml_node element, AttributeName name, QSizeF defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)
@@ -330,7 +339,7 @@ QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaul
     return values ? QSizeF((*values)[0], (*values)[1]) : defaultValue;
 }
 
-Vector3 readVector3Attribute(pugi::xml_node element, const char* name, Vector3 defaultValue)
+Vector3 readVector3Attribute(pugi::xml_node element, AttributeName name, Vector3 defaultValue)
 {
     const std::optional<std::string_view> text = attributeText(element, name);
     if (!text)

@@ -14,10 +14,13 @@
 #include <QString>
 #include <pugixml.hpp>
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 // While one lives, the attribute readers of this thread look an element's
 // attributes up in an index built once per element instead of comparing
@@ -32,44 +35,155 @@ public:
     AttributeIndexScope& operator=(const AttributeIndexScope&) = delete;
 };
 
+// An attribute name with its hash. Made from a literal in an inline reader,
+// the length and hash fold away at compile time.
+struct AttributeName {
+    const char* text;
+    uint32_t hash;
+};
+// Length and three characters: cheap, and distinct for nearly every pair of
+// names one element carries (a clash costs one string comparison).
+constexpr uint32_t attributeNameHash(const char* name)
+{
+    const size_t length = std::char_traits<char>::length(name);
+    if (length == 0)
+        return 0;
+    return uint32_t(length) << 24 ^ uint32_t(uint8_t(name[0])) << 16 ^ uint32_t(uint8_t(name[length / 2])) << 8
+        ^ uint32_t(uint8_t(name[length - 1]));
+}
+constexpr AttributeName attributeName(const char* name) { return {name, attributeNameHash(name)}; }
+
+namespace attribute_detail {
+// The element indexed last under an AttributeIndexScope and a mask of its
+// attribute names' hashes: a look-up of a name it surely lacks (most of the
+// names entities ask for) is settled inline, without a call.
+struct MissFilter {
+    const void* element = nullptr;
+    uint64_t mask = 0;
+};
+extern constinit thread_local MissFilter missFilter;
+constexpr uint64_t maskBit(uint32_t hash) { return uint64_t(1) << ((hash ^ hash >> 8 ^ hash >> 19) & 63); }
+// The node's identity without a call into the XML library: a node handle
+// is one pointer (null for a null node).
+inline const void* nodeIdentity(const pugi::xml_node& element)
+{
+    static_assert(sizeof(pugi::xml_node) == sizeof(void*) && std::is_trivially_copyable_v<pugi::xml_node>);
+    const void* p = nullptr;
+    std::memcpy(&p, &element, sizeof p);
+    return p;
+}
+inline bool surelyAbsent(const pugi::xml_node& element, AttributeName name)
+{
+    const MissFilter& f = missFilter;
+    return f.element && f.element == nodeIdentity(element) && !(f.mask & maskBit(name.hash));
+}
+} // namespace attribute_detail
+
+// The attribute's text, or none when the element has no such attribute.
+std::optional<std::string_view> attributeText(pugi::xml_node element, AttributeName name);
 // The attribute's text, or null when the element has no such attribute.
-const char* attributeValue(pugi::xml_node element, const char* name);
+inline const char* attributeValue(pugi::xml_node element, const char* name)
+{
+    const AttributeName n = attributeName(name);
+    if (attribute_detail::surelyAbsent(element, n))
+        return nullptr;
+    const std::optional<std::string_view> text = attributeText(element, n);
+    return text ? text->data() : nullptr;
+}
 
 // Single-precision number of the whole text; none when empty, when it starts
 // with white space, when anything follows the number, or when not finite.
 std::optional<float> parseFloat(std::string_view text);
 // The same at double precision.
 std::optional<double> parseDouble(std::string_view text);
+// "x,y" at single precision, widened, as readPointAttribute reads it; none
+// when unreadable.
+std::optional<QPointF> parsePoint(std::string_view text);
 // Optional sign and one or more decimal digits within the 64-bit range.
 std::optional<int64_t> parseInt(std::string_view text);
 
 // Present and exactly "true" gives true; present and anything else gives
 // false; missing gives the default.
-bool readBoolAttribute(pugi::xml_node element, const char* name, bool defaultValue);
+bool readBoolAttribute(pugi::xml_node element, AttributeName name, bool defaultValue);
+inline bool readBoolAttribute(pugi::xml_node element, const char* name, bool defaultValue)
+{
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readBoolAttribute(element, n, defaultValue);
+}
 // Double-precision number.
-double readDoubleAttribute(pugi::xml_node element, const char* name, double defaultValue);
+double readDoubleAttribute(pugi::xml_node element, AttributeName name, double defaultValue);
+inline double readDoubleAttribute(pugi::xml_node element, const char* name, double defaultValue)
+{
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readDoubleAttribute(element, n, defaultValue);
+}
 // Single-precision number widened to double (0.1 reads as 0.10000000149011612).
-double readFloatAttribute(pugi::xml_node element, const char* name, double defaultValue);
-int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defaultValue);
+double readFloatAttribute(pugi::xml_node element, AttributeName name, double defaultValue);
+inline double readFloatAttribute(pugi::xml_node element, const char* name, double defaultValue)
+{
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readFloatAttribute(element, n, defaultValue);
+}
+int64_t readIntAttribute(pugi::xml_node element, AttributeName name, int64_t defaultValue);
+inline int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defaultValue)
+{
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readIntAttribute(element, n, defaultValue);
+}
 // The same, also giving the default when the value does not fit an int.
-int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValue);
+int readInt32Attribute(pugi::xml_node element, AttributeName name, int defaultValue);
+inline int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValue)
+{
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readInt32Attribute(element, n, defaultValue);
+}
 
 // None when the attribute is missing.
 std::optional<std::string> readStringAttribute(pugi::xml_node element, const char* name);
 std::string readStringAttribute(pugi::xml_node element, const char* name, const std::string& defaultValue);
 // The attribute's text (UTF-8) when present, `current` when missing.
-QString readTextAttribute(pugi::xml_node element, const char* name, const QString& current);
+QString readTextAttribute(pugi::xml_node element, AttributeName name, const QString& current);
+inline QString readTextAttribute(pugi::xml_node element, const char* name, const QString& current)
+{
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? QString(current) : readTextAttribute(element, n, current);
+}
 
-Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue);
+Id readIdAttribute(pugi::xml_node element, AttributeName name, Id defaultValue);
+inline Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue)
+{
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readIdAttribute(element, n, defaultValue);
+}
 // "r,g,b" (opaque) or "a,r,g,b", each component an integer 0-255.
-QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor& defaultValue);
+QColor readColorAttribute(pugi::xml_node element, AttributeName name, const QColor& defaultValue);
+inline QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor& defaultValue)
+{
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readColorAttribute(element, n, defaultValue);
+}
 // Parses a colour text as readColorAttribute does.
 std::optional<QColor> parseColor(std::string_view text);
 // "x,y" at single precision, widened.
-QPointF readPointAttribute(pugi::xml_node element, const char* name, QPointF defaultValue);
-QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaultValue);
+QPointF readPointAttribute(pugi::xml_node element, AttributeName name, QPointF defaultValue);
+inline QPointF readPointAttribute(pugi::xml_node element, const char* name, QPointF defaultValue)
+{
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readPointAttribute(element, n, defaultValue);
+}
+QSizeF readSizeAttribute(pugi::xml_node element, AttributeName name, QSizeF defaultValue);
+inline QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaultValue)
+{
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readSizeAttribute(element, n, defaultValue);
+}
 // "x,y,z" at single precision, widened.
-Vector3 readVector3Attribute(pugi::xml_node element, const char* name, Vector3 defaultValue);
+Vector3 readVector3Attribute(pugi::xml_node element, AttributeName name, Vector3 defaultValue);
+inline Vector3 readVector3Attribute(pugi::xml_node element, const char* name, Vector3 defaultValue)
+{
+    const AttributeName n = attributeName(name);
+    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readVector3Attribute(element, n, defaultValue);
+}
 // The attributes "x", "y", "width", "height", each at single precision; each
 // one missing or unreadable keeps the default's value.
 QRectF readRectAttribute(pugi::xml_node element, const QRectF& defaultValue);

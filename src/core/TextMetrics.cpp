@@ -6,13 +6,18 @@
 #include <QRawFont>
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
+#include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <limits>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -24,6 +29,10 @@ constexpr double sizeFactor = 1.38;
 // Bounds of the shape cache: entries, and glyphs in all entries.
 constexpr size_t maxCachedTexts = 20000;
 constexpr size_t maxCachedShapeGlyphs = 2'000'000;
+// Texts shaped ahead per thread at least: a thread's first text loads its
+// fonts anew, which takes about as long as shaping a few hundred texts.
+// Fewer than twice this are shaped on the calling thread.
+constexpr size_t minShapesPerThread = 256;
 // Glyph outline entries past which those no shape uses any more are swept.
 constexpr int sweptOutlineEntries = 100'000;
 // Offsets of this many first characters are measured as whole prefixes;
@@ -47,6 +56,19 @@ struct FaceKeyHash {
         return qHashMulti(0, k.family, k.bold, k.italic);
     }
 };
+
+// The font a face shapes with. Every thread that shapes makes its own from
+// this: Qt's font engines belong to the thread that made them.
+QFont referenceFont(const FaceKey& key)
+{
+    QFont f(key.family);
+    f.setPixelSize(referencePixelSize);
+    f.setBold(key.bold);
+    f.setItalic(key.italic);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setStyleStrategy(QFont::StyleStrategy(QFont::ForceOutline | QFont::NoSubpixelAntialias));
+    return f;
+}
 
 struct Face {
     explicit Face(const QFont& f) : font(f), metrics(f) {}
@@ -72,12 +94,7 @@ const Face& face(const Font& font)
         return *it->second;
     if (faces.size() >= 64) // a file naming many families must not grow this forever
         faces.clear();
-    QFont f(font.familyName);
-    f.setPixelSize(referencePixelSize);
-    f.setBold(font.bold);
-    f.setItalic(font.italic);
-    f.setHintingPreference(QFont::PreferNoHinting);
-    f.setStyleStrategy(QFont::StyleStrategy(QFont::ForceOutline | QFont::NoSubpixelAntialias));
+    const QFont f = referenceFont(key);
     return *faces.emplace(std::move(key), std::make_unique<Face>(f)).first->second;
 }
 
@@ -170,12 +187,19 @@ struct TextShaper {
         return o;
     }
 
-    // Called with textLock held. The glyphs as QPainterPath::addText places
-    // them: the first line of a text layout, baseline at y = 0.
-    static std::shared_ptr<TextShape> shape(const Face& face, const QString& text)
+    // Outlines a thread has taken from the shared ones, kept while it shapes
+    // a run of texts so that it seldom needs the lock.
+    using OutlineMemo =
+        std::unordered_map<GlyphFace, std::unordered_map<quint32, std::shared_ptr<const Outline>>, GlyphFaceHash>;
+
+    // The glyphs as QPainterPath::addText places them: the first line of a
+    // text layout, baseline at y = 0. The font is used on this thread only;
+    // textLock is taken for the glyph outlines unless the caller holds it.
+    static std::shared_ptr<TextShape> shape(const QFont& font, const QString& text, bool locked,
+                                            OutlineMemo* memo = nullptr)
     {
         auto shape = std::make_shared<TextShape>();
-        QTextLayout layout(text, face.font);
+        QTextLayout layout(text, font);
         layout.setCacheEnabled(true);
         layout.beginLayout();
         QTextLine line = layout.createLine();
@@ -187,7 +211,7 @@ struct TextShaper {
             // addText sets every line of the layout on one baseline, which
             // the glyph runs of one line do not give: take its outline.
             QPainterPath glyphs;
-            glyphs.addText(QPointF(0, 0), face.font, text);
+            glyphs.addText(QPointF(0, 0), font, text);
             shape->whole_ = QTransform(1, 0, 0, -1, 0, 0).map(glyphs);
             shape->whole_.setFillRule(Qt::WindingFill);
             shape->elements_ = shape->whole_.elementCount();
@@ -196,24 +220,65 @@ struct TextShaper {
             return shape;
         }
         line.setPosition(QPointF(0, -line.ascent()));
-        const QList<QGlyphRun> runs = line.glyphRuns();
-        qsizetype count = 0;
-        for (const QGlyphRun& run : runs)
-            count += run.glyphIndexes().size();
-        shape->glyphs_.reserve(size_t(count));
+        struct Run {
+            GlyphFace face;
+            QRawFont raw;
+            QList<quint32> ids;
+            QList<QPointF> positions;
+        };
+        std::vector<Run> runs;
+        for (const QGlyphRun& run : line.glyphRuns()) {
+            QRawFont raw = run.rawFont();
+            GlyphFace face{raw.familyName(), raw.styleName(), raw.weight(), int(raw.style()), raw.pixelSize()};
+            QList<quint32> ids = run.glyphIndexes();
+            QList<QPointF> positions = run.positions();
+            ids.resize(std::min(ids.size(), positions.size()));
+            runs.push_back({std::move(face), std::move(raw), std::move(ids), std::move(positions)});
+        }
+        // Each glyph's outline: what this thread already holds, else from
+        // the shared outlines under textLock (loaded there if new).
+        std::vector<std::shared_ptr<const Outline>> outlines;
+        bool missing = false;
+        for (const Run& run : runs) {
+            OutlineMemo::mapped_type* known = nullptr;
+            if (memo)
+                if (auto it = memo->find(run.face); it != memo->end())
+                    known = &it->second;
+            for (quint32 id : run.ids) {
+                std::shared_ptr<const Outline> o;
+                if (known)
+                    if (auto it = known->find(id); it != known->end())
+                        o = it->second;
+                missing = missing || !o;
+                outlines.push_back(std::move(o));
+            }
+        }
+        if (missing) {
+            std::unique_lock<std::mutex> guard(textLock(), std::defer_lock);
+            if (!locked)
+                guard.lock();
+            Caches& c = caches();
+            size_t k = 0;
+            for (const Run& run : runs) {
+                if (c.outlineCount > sweptOutlineEntries)
+                    c.sweepOutlines();
+                Caches::FaceOutlines& faceOutlines = c.outlines[run.face];
+                for (quint32 id : run.ids) {
+                    if (std::shared_ptr<const Outline>& o = outlines[k++]; !o) {
+                        o = outline(run.raw, faceOutlines, id);
+                        if (memo)
+                            (*memo)[run.face].emplace(id, o);
+                    }
+                }
+            }
+        }
+        shape->glyphs_.reserve(outlines.size());
         QRectF ink;
-        Caches& c = caches();
-        for (const QGlyphRun& run : runs) {
-            if (c.outlineCount > sweptOutlineEntries)
-                c.sweepOutlines();
-            const QRawFont raw = run.rawFont();
-            Caches::FaceOutlines& faceOutlines =
-                c.outlines[GlyphFace{raw.familyName(), raw.styleName(), raw.weight(), int(raw.style()), raw.pixelSize()}];
-            const QList<quint32> ids = run.glyphIndexes();
-            const QList<QPointF> positions = run.positions();
-            for (qsizetype i = 0; i < ids.size() && i < positions.size(); ++i) {
-                std::shared_ptr<const Outline> o = outline(raw, faceOutlines, ids[i]);
-                const QPointF at(positions[i].x(), -positions[i].y());
+        size_t k = 0;
+        for (const Run& run : runs) {
+            for (qsizetype i = 0; i < run.ids.size(); ++i) {
+                std::shared_ptr<const Outline>& o = outlines[k++];
+                const QPointF at(run.positions[i].x(), -run.positions[i].y());
                 if (!o->path.isEmpty())
                     ink |= o->bounds.translated(at);
                 shape->elements_ += o->path.elementCount();
@@ -227,6 +292,22 @@ struct TextShaper {
 
 namespace {
 
+// Called with textLock held: the shape into the cache, unless it is
+// larger than the whole cache.
+void keepShape(ShapeKey key, const std::shared_ptr<const TextShape>& shape)
+{
+    Caches& c = caches();
+    const size_t n = shape->glyphs().size();
+    if (n > maxCachedShapeGlyphs)
+        return;
+    if (c.shapes.size() >= maxCachedTexts || c.shapeGlyphs + n > maxCachedShapeGlyphs) {
+        c.shapes.clear();
+        c.shapeGlyphs = 0;
+    }
+    c.shapeGlyphs += n;
+    c.shapes.emplace(std::move(key), shape);
+}
+
 // The cached shape; null where there is nothing to shape.
 std::shared_ptr<const TextShape> cachedShape(const Font& font, const QString& text)
 {
@@ -237,16 +318,8 @@ std::shared_ptr<const TextShape> cachedShape(const Font& font, const QString& te
     ShapeKey key{FaceKey{font.familyName, font.bold, font.italic}, text};
     if (auto it = c.shapes.find(key); it != c.shapes.end())
         return it->second;
-    std::shared_ptr<const TextShape> shape = TextShaper::shape(face(font), text);
-    const size_t n = shape->glyphs().size();
-    if (n > maxCachedShapeGlyphs)
-        return shape;
-    if (c.shapes.size() >= maxCachedTexts || c.shapeGlyphs + n > maxCachedShapeGlyphs) {
-        c.shapes.clear();
-        c.shapeGlyphs = 0;
-    }
-    c.shapeGlyphs += n;
-    c.shapes.emplace(std::move(key), shape);
+    std::shared_ptr<const TextShape> shape = TextShaper::shape(face(font).font, text, true);
+    keepShape(std::move(key), shape);
     return shape;
 }
 
@@ -291,6 +364,111 @@ QPainterPath TextShape::outline() const
 std::shared_ptr<const TextShape> textShape(const Font& font, const QString& text)
 {
     return cachedShape(font, text);
+}
+
+namespace {
+
+// Texts shaped one after the other by the worker that takes them.
+constexpr size_t shapesPerTask = 32;
+
+// Texts shaped ahead on several threads: each thread takes the next run of
+// keys, shapes them with fonts of its own, and counts them done.
+struct ShapeBatch {
+    std::vector<ShapeKey> keys;
+    std::vector<std::shared_ptr<const TextShape>> shapes; // one per key
+    std::atomic<size_t> next{0};
+    std::mutex doneLock;
+    std::condition_variable allDone;
+    size_t done = 0;
+
+    void work()
+    {
+        std::unordered_map<FaceKey, QFont, FaceKeyHash> fonts; // this thread's own
+        TextShaper::OutlineMemo outlines;
+        for (;;) {
+            const size_t from = next.fetch_add(shapesPerTask);
+            if (from >= keys.size())
+                return;
+            const size_t to = std::min(keys.size(), from + shapesPerTask);
+            for (size_t i = from; i < to; ++i) {
+                const FaceKey& face = keys[i].face;
+                auto font = fonts.find(face);
+                if (font == fonts.end())
+                    font = fonts.emplace(face, referenceFont(face)).first;
+                shapes[i] = TextShaper::shape(font->second, keys[i].text, false, &outlines);
+            }
+            const std::lock_guard<std::mutex> counted(doneLock);
+            done += to - from;
+            if (done == keys.size())
+                allDone.notify_all();
+        }
+    }
+};
+
+} // namespace
+
+void prepareTextShapes(const std::vector<TextShapeRequest>& texts)
+{
+    auto batch = std::make_shared<ShapeBatch>();
+    {
+        // The keys not cached yet, each once, as many as the cache holds.
+        const std::lock_guard<std::mutex> locked(textLock());
+        const Caches& c = caches();
+        std::unordered_set<ShapeKey, ShapeKeyHash> seen;
+        size_t units = 0;
+        for (const TextShapeRequest& t : texts) {
+            if (!hasTextSize(t.font) || t.text.isEmpty())
+                continue;
+            ShapeKey key{FaceKey{t.font.familyName, t.font.bold, t.font.italic}, t.text};
+            if (c.shapes.count(key) || seen.count(key))
+                continue;
+            // A glyph or so per UTF-16 unit: what is shaped ahead is held
+            // at once, so it stays within the cache's glyph bound.
+            units += size_t(t.text.size());
+            if (batch->keys.size() >= maxCachedTexts || units > maxCachedShapeGlyphs)
+                break;
+            seen.insert(key);
+            batch->keys.push_back(std::move(key));
+        }
+    }
+    const size_t n = batch->keys.size();
+    const int threads = QThread::idealThreadCount();
+    if (n < 2 * minShapesPerThread || threads <= 1) {
+        // Too few to pay for other threads.
+        for (const ShapeKey& key : batch->keys) {
+            Font font; // the shape depends on the face alone
+            font.familyName = key.face.family;
+            font.bold = key.face.bold;
+            font.italic = key.face.italic;
+            cachedShape(font, key.text);
+        }
+        return;
+    }
+    batch->shapes.resize(n);
+    const size_t tasks = std::min(n / minShapesPerThread, size_t(threads)) - 1;
+    for (size_t i = 0; i < tasks; ++i)
+        QThreadPool::globalInstance()->start([batch] { batch->work(); });
+    // This thread shapes too, so the texts get shaped however busy the pool
+    // is; a task that starts after the last key is taken finds nothing.
+    batch->work();
+    {
+        std::unique_lock<std::mutex> waiting(batch->doneLock);
+        batch->allDone.wait(waiting, [&] { return batch->done == n; });
+    }
+
+    const std::lock_guard<std::mutex> locked(textLock());
+    Caches& c = caches();
+    size_t glyphs = 0;
+    for (const auto& shape : batch->shapes)
+        glyphs += shape->glyphs().size();
+    // Clear at most once here, so the batch does not push itself out.
+    if (c.shapes.size() + n > maxCachedTexts || c.shapeGlyphs + glyphs > maxCachedShapeGlyphs) {
+        c.shapes.clear();
+        c.shapeGlyphs = 0;
+    }
+    for (size_t i = 0; i < n; ++i)
+        if (!c.shapes.count(batch->keys[i])) // a frame may have shaped it meanwhile
+            keepShape(std::move(batch->keys[i]), batch->shapes[i]);
 }
 
 double textShapeUnit(const Font& font)

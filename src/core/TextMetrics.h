@@ -72,6 +72,15 @@ private:
 // The cached shape of the line in the font; null for a height that is
 // zero, negative or not finite, and for an empty text.
 std::shared_ptr<const TextShape> textShape(const Font& font, const QString& text);
+// One line in a font, to be shaped ahead.
+struct TextShapeRequest {
+    Font font;
+    QString text;
+};
+// Shapes the lines not cached yet and caches them, as textShape would: on
+// several threads when there are many, else on this one. Shapes no more
+// than the cache holds.
+void prepareTextShapes(const std::vector<TextShapeRequest>& texts);
 // Model units per shape unit: a thousandth of the set size.
 double textShapeUnit(const Font& font);
 // The ink bounds of textPath, in the same coordinates.

@@ -121,10 +121,10 @@ std::optional<QByteArray> readFile(const QString& path, size_t maxBytes, QString
     // (or that reports no size, as some system files do) is noticed; the
     // buffer never grows beyond maxBytes + 1.
     const size_t cap = maxBytes + 1;
-    QByteArray bytes;
     size_t used = 0;
     size_t room = std::min(size_t(info.st_size) + 1, cap);
-    bytes.resize(qsizetype(room));
+    // Exactly that room: resizing an empty array would round it up.
+    QByteArray bytes(qsizetype(room), Qt::Uninitialized);
     for (;;) {
         if (used == room) {
             if (room == cap) {

@@ -5,6 +5,7 @@
 #include "core/Readers.h"
 #include "document/Design.h"
 #include "document/SheetSettings.h"
+#include "entities/drawing/TextEntity.h"
 #include "model/Entity.h"
 
 #include <QPainterPath>
@@ -189,7 +190,11 @@ void GraphicsSheet::drawSheetDecorations(Graphics& g)
     g.useLayerColor = savedUseLayerColor;
 }
 
-void GraphicsSheet::updateGeometry() { entityList.updateBoundingBox(std::nullopt, nullptr); }
+void GraphicsSheet::updateGeometry()
+{
+    TextEntity::prepareShapes(entityList); // shaped on several threads, not one by one in the pass
+    entityList.updateBoundingBox(std::nullopt, nullptr);
+}
 
 QRectF GraphicsSheet::pageRect() const
 {

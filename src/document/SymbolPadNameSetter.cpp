@@ -3,43 +3,58 @@
 #include "document/DesignState.h"
 #include "document/PCB.h"
 #include "document/Schematic.h"
+#include "model/Entity.h"
 #include "model/EntityList.h"
 
 #include <unordered_map>
+#include <vector>
 
 namespace SymbolPadNameSetter {
 
 namespace {
 const Id kNoPadLink{0};
+
+// Every entity of the list, each before its children, as the reader nests
+// them (the reader bounds the depth).
+template <class Visit>
+void visitEntities(const EntityList& list, const Visit& visit)
+{
+    for (const auto& e : list.entities) {
+        visit(*e);
+        if (IEntityHolder* h = e->holder())
+            visitEntities(h->entities(), visit);
+    }
 }
+} // namespace
 
 void assignPadNames(DesignState& state)
 {
-    std::vector<std::shared_ptr<IPadIdentity>> pads;
-    state.pcb->entityList.collect(pads);
-    if (pads.empty())
+    // The terminals first: a board without linked terminals (most boards
+    // opened alone) needs no walk over its pads.
+    std::vector<ITerminalPadLink*> terminals;
+    for (const auto& sheet : state.schematics) {
+        visitEntities(sheet->entityList, [&](Entity& e) {
+            if (ITerminalPadLink* t = e.terminalPadLinkCapability(); t && t->terminalPadId() != kNoPadLink)
+                terminals.push_back(t);
+        });
+    }
+    if (terminals.empty())
         return;
+
     // A later pad with the same identity replaces an earlier one.
     // Identity 0 is "no link", on a pad without an id as on a terminal
     // without a pad: it names no pad.
-    std::unordered_map<Id, QString> names;
-    for (const auto& pad : pads) {
-        if (pad->padIdentity() != kNoPadLink)
-            names[pad->padIdentity()] = pad->padName();
-    }
-    if (names.empty())
+    std::unordered_map<Id, const IPadIdentity*> pads;
+    visitEntities(state.pcb->entityList, [&](Entity& e) {
+        if (const IPadIdentity* p = e.padIdentityCapability(); p && p->padIdentity() != kNoPadLink)
+            pads[p->padIdentity()] = p;
+    });
+    if (pads.empty())
         return;
-
-    for (const auto& sheet : state.schematics) {
-        std::vector<std::shared_ptr<ITerminalPadLink>> terminals;
-        sheet->entityList.collect(terminals);
-        for (const auto& terminal : terminals) {
-            if (terminal->terminalPadId() == kNoPadLink)
-                continue;
-            auto found = names.find(terminal->terminalPadId());
-            if (found != names.end())
-                terminal->setTerminalPadName(found->second);
-        }
+    for (ITerminalPadLink* terminal : terminals) {
+        auto found = pads.find(terminal->terminalPadId());
+        if (found != pads.end())
+            terminal->setTerminalPadName(found->second->padName());
     }
 }
 

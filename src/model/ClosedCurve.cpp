@@ -27,7 +27,7 @@ namespace {
 template <class E, class FromString>
 E readWord(pugi::xml_node element, const char* name, E current, E fallback, FromString fromString)
 {
-    if (!element.attribute(name))
+    if (!attributeValue(element, name))
         return current;
     return readEnumAttribute(element, name, fallback, fromString);
 }

@@ -18,6 +18,8 @@ class QWidget;
 class IEntityHolder;
 class Pen;
 class Brush;
+class IPadIdentity;
+class ITerminalPadLink;
 
 class Entity : public std::enable_shared_from_this<Entity> {
 public:
@@ -26,11 +28,11 @@ public:
     Entity(const Entity&) = delete;
     Entity& operator=(const Entity&) = delete;
 
-    bool selected = false;
     BoundingBox boundingBox;
     GraphicsSheet* sheet = nullptr; // not owned
     std::optional<QTransform> netTransform;
     QString identifier;
+    bool selected = false;
     bool userCannotSelect = false;
     bool locked = false;
     int layerIndex = 0;
@@ -66,6 +68,10 @@ public:
     virtual IEntityHolder* holder() { return nullptr; }
     virtual Pen* entityPen() { return nullptr; }
     virtual Brush* entityBrush() { return nullptr; }
+    // The pad and terminal sides of the pass that names terminals after
+    // their pads (see SymbolPadNameSetter).
+    virtual IPadIdentity* padIdentityCapability() { return nullptr; }
+    virtual ITerminalPadLink* terminalPadLinkCapability() { return nullptr; }
 
     // The element name the entity was made from (kept for tools and tests).
     QString elementName;

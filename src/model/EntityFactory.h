@@ -11,8 +11,9 @@ class GraphicsSheet;
 
 using EntityMaker = std::function<std::shared_ptr<Entity>(pugi::xml_node element, GraphicsSheet* sheet)>;
 
-// A new, initialised entity for the element's name (compared exactly), or
-// none for a name nobody registered. Reading is the caller's.
+// A new, initialised entity for the element's name (compared exactly), with
+// its elementName set, or none for a name nobody registered. Reading is the
+// caller's.
 std::shared_ptr<Entity> makeEntity(pugi::xml_node element, GraphicsSheet* sheet);
 
 void registerEntity(const std::string& elementName, EntityMaker maker);

@@ -62,7 +62,6 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
             std::shared_ptr<Entity> entity = makeEntity(child, sheet);
             if (!entity)
                 continue;
-            entity->elementName = QString::fromUtf8(child.name());
             entity->readXML(child);
             list.entities.push_back(std::move(entity));
         }

@@ -493,3 +493,44 @@ TEST(LevelOfDetail, BandsDrawnOnThreadsAtOnceMatchTheWholeFrame)
     painter.end();
     EXPECT_EQ(pixelsOff(joined, frame, 2), 0);
 }
+
+TEST(LevelOfDetail, HugeKeptPathsAreIndexedBeforeTheFirstFrameAndAfterEachEdit)
+{
+    PathDetail::clearCache();
+    Bezier b;
+    b.style = BezierStyle::smooth;
+    b.closed = true;
+    for (int i = 0; i < 2000; ++i)
+        b.points.push_back(QPointF(std::cos(i * 0.00314), std::sin(i * 0.00314)));
+    b.keepPath(); // as the geometry pass does
+    const QPainterPath first = b.drawnPath();
+    EXPECT_TRUE(PathDetail::prepared(first));
+    // Drawn by its index, curves and a second subpath of them look as the
+    // painter's own fill does.
+    QPainterPath two = first;
+    two.setFillRule(Qt::OddEvenFill);
+    two.addEllipse(QRectF(-0.5, -0.5, 1, 1));
+    const QTransform view(80, 0, 0, -80, 100, 100);
+    PaintedImage drawn(QSize(200, 200), view);
+    fillThroughContext(*drawn.g, two);
+    EXPECT_GT(PathDetail::lastHanded().calls, 0);
+    const QImage& mine = drawn.done();
+    const QImage exact = painterFill(two, view, QSize(200, 200));
+    EXPECT_LE(pixelsOff(mine, exact, 8), 400);
+    EXPECT_LE(maxAlphaDifference(mine, exact), 40);
+    // An edit gives a path of its own, indexed by the next geometry pass.
+    b.points.push_back(QPointF(0, 0));
+    EXPECT_FALSE(PathDetail::prepared(b.drawnPath()));
+    b.keepPath();
+    EXPECT_TRUE(PathDetail::prepared(b.drawnPath()));
+    EXPECT_EQ(b.drawnPath().elementCount(), first.elementCount() + 3);
+    // Let go by the cache, it is made again by the next pass.
+    PathDetail::clearCache();
+    b.keepPath();
+    EXPECT_TRUE(PathDetail::prepared(b.drawnPath()));
+    // Small paths are drawn as they are: nothing is kept for them.
+    Bezier small;
+    small.points = {{0, 0}, {1, 0}, {1, 1}};
+    small.keepPath();
+    EXPECT_FALSE(PathDetail::prepared(small.drawnPath()));
+}

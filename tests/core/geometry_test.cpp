@@ -387,9 +387,9 @@ TEST(PlaneSurface, HolesStayOpenUnderEitherFillRule)
 {
     // Outline and hole both counter-clockwise, as a file may give them.
     const auto doc = parseXml(R"(<fill>
-        <polygon><vertex at="0,0"/><vertex at="4,0"/><vertex at="4,4"/><vertex at="0,4"/></polygon>
+        <polygon><vertex at="0,0"/><vertex at="4.1,0"/><vertex at="4,4"/><vertex at="0,4"/></polygon>
         <polygon isHole="true"><vertex at="1,1"/><vertex at="3,1"/><vertex at="3,3"/><vertex at="1,3"/></polygon>
-        <polygon><vertex at="9,9"/><vertex at="10,9"/></polygon>
+        <polygon><vertex other="1,1" at="9,9"/><vertex at="10,x"/></polygon>
     </fill>)");
     PlaneSurface surface;
     surface.readXML(doc.first_child());
@@ -397,6 +397,13 @@ TEST(PlaneSurface, HolesStayOpenUnderEitherFillRule)
     EXPECT_FALSE(surface.contours[0].isHole);
     EXPECT_TRUE(surface.contours[1].isHole);
     EXPECT_EQ(surface.contours[1].points[2], QPointF(3, 3));
+    // Points keep the single-precision value read, widened; a contour too
+    // short to enclose anything is kept but not drawn.
+    EXPECT_EQ(surface.contours[0].points[1], QPointF(double(4.1f), 0));
+    EXPECT_EQ(surface.contours[2].points.size(), 2u);
+    EXPECT_EQ(surface.contours[2].points[0], QPointF(9, 9));
+    EXPECT_EQ(surface.contours[2].points[1], QPointF(0, 0)); // unreadable
+    EXPECT_EQ(surface.path->elementCount(), 10);
     ASSERT_TRUE(surface.path);
     EXPECT_EQ(surface.path->fillRule(), Qt::OddEvenFill);
     EXPECT_TRUE(surface.path->contains(QPointF(0.5, 0.5)));

@@ -84,4 +84,8 @@ TEST(Gzip, ReadsConcatenatedMembersAndIgnoresTrailingJunk)
     EXPECT_EQ(gzipInflate(gzipDeflate("body") + QByteArray(16, '\0'), 100), QByteArray("body"));
     // Something that claims to be another member must be one.
     EXPECT_FALSE(gzipInflate(gzipDeflate("body") + "\x1f\x8b junk", 100));
+    // The stated size of the last member is only a first guess at the room.
+    QByteArray large(300 * 1024, 'a');
+    large[1000] = 'z';
+    EXPECT_EQ(gzipInflate(gzipDeflate(large) + gzipDeflate("b"), kDesignInflateLimit), large + "b");
 }

@@ -103,6 +103,12 @@ TEST(Readers, ColoursHaveThreeOrFourIntegerComponents)
     EXPECT_EQ(parseColor("128,10,20,30"), QColor(10, 20, 30, 128));
     EXPECT_FLOAT_EQ(parseColor("128,10,20,30")->alphaF(), 128.0f / 255.0f);
     EXPECT_EQ(parseColor("0,0,0,0")->alpha(), 0);
+    // Every component value gives the colour of value / 255 in floating point.
+    for (int v = 0; v < 256; ++v) {
+        const std::string text = std::to_string(v) + ",0," + std::to_string(v) + "," + std::to_string(255 - v);
+        const float f = float(v) / 255.0f;
+        EXPECT_EQ(parseColor(text), QColor::fromRgbF(0, f, float(255 - v) / 255.0f, f)) << text;
+    }
     for (const char* bad : {"", "1,2", "1,2,3,4,5", "256,0,0", "-1,0,0", "1.5,0,0", "1,,3", "1, 2, 3", " 1,2,3",
              "1,2,3,", "a,b,c", "1e2,0,0"})
         EXPECT_FALSE(parseColor(bad)) << bad;

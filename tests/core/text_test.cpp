@@ -288,6 +288,48 @@ TEST(Text, ShapesAreSharedAndSafeFromSeveralThreads)
     EXPECT_EQ(abba->outline().elementCount(), textPath(f, "ABBA").elementCount());
     clearTextPathCache();
     EXPECT_EQ(glyphOutlineCacheSize(), 0);
+
+    // Shaped ahead on several threads, a sheet's texts are the shapes made
+    // one by one: kerned pairs, fallback fonts, right-to-left text, a line
+    // feed, a bold and an italic face.
+    const QStringList samples{"AV To Wa", "ffi", "e\u0301", "\u4e2d\u6587 R1", "\u05e9\u05dc\u05d5\u05dd 12", "A\nB"};
+    std::vector<TextShapeRequest> requests;
+    for (int i = 0; i < 120; ++i) {
+        Font face = f;
+        face.bold = i % 3 == 1;
+        face.italic = i % 3 == 2;
+        for (const QString& sample : samples)
+            requests.push_back({face, sample + QString::number(i / 3)});
+    }
+    std::vector<std::shared_ptr<const TextShape>> alone;
+    for (const TextShapeRequest& r : requests)
+        alone.push_back(textShape(r.font, r.text));
+    clearTextPathCache();
+    requests.push_back(requests.front()); // asked twice, shaped once
+    requests.push_back({fontOf(0), "A"}); // nothing to shape
+    requests.push_back({f, ""});
+    prepareTextShapes(requests);
+    EXPECT_EQ(textPathCacheSize(), 720);
+    for (size_t i = 0; i < alone.size(); ++i) {
+        const std::shared_ptr<const TextShape> ahead = textShape(requests[i].font, requests[i].text);
+        ASSERT_EQ(ahead->glyphs().size(), alone[i]->glyphs().size()) << requests[i].text.toStdString();
+        for (size_t g = 0; g < ahead->glyphs().size(); ++g)
+            EXPECT_EQ(ahead->glyphs()[g].position, alone[i]->glyphs()[g].position);
+        EXPECT_EQ(ahead->ink(), alone[i]->ink());
+        EXPECT_EQ(ahead->outline(), alone[i]->outline()) << requests[i].text.toStdString();
+    }
+    // What is cached stays as it is; a few texts are shaped here, and no
+    // more are shaped ahead than the cache holds.
+    const auto kept = textShape(requests.front().font, requests.front().text);
+    prepareTextShapes({{f, "few"}, requests.front()});
+    EXPECT_EQ(textPathCacheSize(), 721);
+    EXPECT_EQ(textShape(requests.front().font, requests.front().text), kept);
+    std::vector<TextShapeRequest> many;
+    for (int i = 0; i < 20100; ++i)
+        many.push_back({f, QString::number(i)});
+    prepareTextShapes(many);
+    EXPECT_EQ(textPathCacheSize(), 20000);
+    clearTextPathCache();
 }
 
 TEST(Text, FontReadsItsAttributesAndChildFonts)

@@ -83,6 +83,7 @@ public:
         id = readIdAttribute(element, "id", id);
         name = QString::fromStdString(readStringAttribute(element, "name", ""));
     }
+    IPadIdentity* padIdentityCapability() override { return this; }
     Id padIdentity() const override { return id; }
     QString padName() const override { return name; }
 };
@@ -97,6 +98,7 @@ public:
         Entity::readXML(element);
         padId = readIdAttribute(element, "padId", padId);
     }
+    ITerminalPadLink* terminalPadLinkCapability() override { return this; }
     Id terminalPadId() const override { return padId; }
     void setTerminalPadName(const QString& n) override { padName = n; }
 };

@@ -26,12 +26,15 @@
 #include "../editors/EditorTestSupport.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <functional>
@@ -579,6 +582,122 @@ TEST(Picture, DecodedLazilyAtTheShownSizeUnderOneBudget)
     EXPECT_EQ(cache.decodeCount(), decodes);
     cache.setBudget(savedBudget);
     cache.clear();
+}
+
+namespace {
+
+QByteArray pngOf(const QImage& image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+// Largest difference of any channel between the images (premultiplied).
+int largestDifference(const QImage& a, const QImage& b)
+{
+    const QImage pa = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage pb = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    int most = 0;
+    for (int y = 0; y < pa.height(); ++y)
+        for (int x = 0; x < pa.width(); ++x) {
+            const QRgb p = pa.pixel(x, y), q = pb.pixel(x, y);
+            most = std::max({most, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    return most;
+}
+
+} // namespace
+
+// Pictures are decoded a row at a time and reduced on the way: the result
+// is Qt's whole decode scaled smoothly, to within rounding, for every kind
+// of PNG; the size asked for is kept, never more than the image's own.
+TEST(Picture, PngsDecodedRowByRowMatchQtsScaledDecode)
+{
+    QImage art(301, 203, QImage::Format_ARGB32);
+    for (int y = 0; y < art.height(); ++y)
+        for (int x = 0; x < art.width(); ++x)
+            art.setPixel(x, y, qRgba((x * 7) % 256, (y * 5) % 256, ((x ^ y) * 3) % 256, (x + y) % 3 ? 255 : (x * y) % 256));
+    const QImage kinds[] = {art, art.convertToFormat(QImage::Format_RGB32), art.convertToFormat(QImage::Format_Grayscale8),
+        art.convertToFormat(QImage::Format_Indexed8), art.convertToFormat(QImage::Format_RGBA64)};
+    for (const QImage& kind : kinds) {
+        const QByteArray png = pngOf(kind);
+        const QImage whole = QImage::fromData(png);
+        for (const QSize size : {QSize(97, 61), QSize(1, 1), QSize(301, 203), QSize(400, 2)}) {
+            const std::optional<QImage> mine = ImageCache::decodePng(png, size);
+            ASSERT_TRUE(mine && !mine->isNull()) << kind.format();
+            const QSize kept = size.boundedTo(kind.size());
+            EXPECT_EQ(mine->size(), kept);
+            EXPECT_EQ(mine->hasAlphaChannel(), whole.hasAlphaChannel()) << kind.format();
+            const QImage qts = whole.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                   .scaled(kept, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            EXPECT_LE(largestDifference(*mine, qts), kept == kind.size() ? 1 : 2) << kind.format() << " " << size.width();
+        }
+    }
+    // Not a PNG: left to Qt's readers.
+    EXPECT_FALSE(ImageCache::decodePng("GIF89a", QSize(1, 1)));
+    // Qt's allocation limit bounds what is made, not what is read.
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(1);
+    const QByteArray big = pngOf(art.scaled(1000, 600));
+    EXPECT_EQ(ImageCache::decodePng(big, QSize(400, 300))->size(), QSize(400, 300));
+    EXPECT_TRUE(ImageCache::decodePng(big, QSize(1000, 600))->isNull());
+    QImageReader::setAllocationLimit(limit);
+}
+
+TEST(Picture, DamagedPngsDrawNothing)
+{
+    QImage art(400, 300, QImage::Format_RGB32);
+    for (int y = 0; y < art.height(); ++y)
+        for (int x = 0; x < art.width(); ++x)
+            art.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+    const QByteArray png = pngOf(art);
+    const QByteArray truncated = png.left(png.size() / 2);
+    QByteArray garbled = png;
+    for (qsizetype i = 100; i < 400; ++i)
+        garbled[i] = char(0xff);
+    for (const QByteArray& bad : {truncated, garbled, png.left(40)}) {
+        const std::optional<QImage> decoded = ImageCache::decodePng(bad, QSize(40, 30));
+        ASSERT_TRUE(decoded);
+        EXPECT_TRUE(decoded->isNull());
+        // Its header still reads, so the picture keeps it, and draws nothing.
+        const QByteArray packed = gzipDeflate(bad);
+        auto p = readMeasured<Picture>("<image x=\"0\" y=\"0\" width=\"1\" height=\"1\"><pixels size=\""
+            + std::to_string(packed.size()) + "\">" + packed.toBase64().toStdString() + "</pixels></image>");
+        if (p->hasImage()) {
+            EXPECT_TRUE(Canvas(*p, 200, {0.5, 0.5}).blank());
+        }
+    }
+}
+
+// In the application pictures decode off the drawing thread: a drawing
+// meanwhile shows what there is, and the hook runs once the image is ready.
+TEST(Picture, DecodesInTheBackgroundWhenAskedTo)
+{
+    QImage art(640, 480, QImage::Format_RGB32);
+    art.fill(QColor(10, 120, 230));
+    const QByteArray png = pngOf(art);
+    const EncodedImage encoded{png, art.size()};
+    ImageCache cache;
+    std::atomic<int> ready{0};
+    cache.setReadyHook([&ready] { ++ready; });
+    const quint64 key = ImageCache::newKey();
+    EXPECT_TRUE(cache.image(key, encoded, QSize(64, 48)).isNull());
+    ImageCache::waitForDecodes();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ready, 1);
+    const QImage small = cache.image(key, encoded, QSize(64, 48));
+    EXPECT_EQ(small.size(), ImageCache::decodeSize(QSize(64, 48), art.size()));
+    EXPECT_EQ(small.pixelColor(10, 10), QColor(10, 120, 230));
+    // A larger size stands in by the one there is until it is ready.
+    EXPECT_EQ(cache.image(key, encoded, QSize(600, 400)).size(), small.size());
+    ImageCache::waitForDecodes();
+    EXPECT_EQ(cache.image(key, encoded, QSize(600, 400)).size(), art.size());
+    EXPECT_EQ(cache.decodeCount(), 2);
+    cache.setReadyHook(nullptr);
 }
 
 TEST(Picture, EditorMovesAndSizesThePicture)

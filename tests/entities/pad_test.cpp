@@ -79,7 +79,7 @@ TEST_F(PadTest, NewPadDefaults)
     EXPECT_FALSE(p.useCopperPourGap);
     EXPECT_EQ(p.holeRectangle, QRectF(0, 0, 0, 0));
     EXPECT_FALSE(p.rectangularHole);
-    EXPECT_FALSE(p.cachedPath || p.cachedCutoutPath || p.cachedExpandedBezierPolygon || p.padNameRotationTransform);
+    EXPECT_FALSE(p.cachedPath || p.cachedExpandedBezierPolygon || p.padNameRotationTransform());
     EXPECT_EQ(p.typeName(), "Pad");
     EXPECT_EQ(p.layerIndex, 0);
 }
@@ -198,7 +198,7 @@ TEST_F(PadTest, BoundingBoxAndNameRotationFollowTheNetTransform)
     auto p = pad("at='0.4,0' size='0.2,0.1'");
     EXPECT_NEAR(p->boundingBox.bottomLeft.x(), 0.3, 1e-7);
     EXPECT_NEAR(p->boundingBox.topRight.y(), 0.05, 1e-7);
-    EXPECT_FALSE(p->padNameRotationTransform);
+    EXPECT_FALSE(p->padNameRotationTransform());
 
     // Under a footprint turned by 90 degrees about the origin and moved to (2, 0).
     const QTransform turned(0, 1, -1, 0, 2, 0);
@@ -208,8 +208,8 @@ TEST_F(PadTest, BoundingBoxAndNameRotationFollowTheNetTransform)
     EXPECT_NEAR(p->boundingBox.bottomLeft.y(), 0.3, 1e-7);
     EXPECT_NEAR(p->boundingBox.topRight.y(), 0.5, 1e-7);
     // The name turns back by 90 degrees about the pad centre.
-    ASSERT_TRUE(p->padNameRotationTransform);
-    const QTransform& r = *p->padNameRotationTransform;
+    ASSERT_TRUE(p->padNameRotationTransform());
+    const QTransform r = *p->padNameRotationTransform();
     EXPECT_NEAR(r.m11(), 0, 1e-12);
     EXPECT_NEAR(r.m12(), -1, 1e-12);
     const QPointF c = p->rectangle.center();
@@ -224,10 +224,10 @@ TEST_F(PadTest, BoundingBoxAndNameRotationFollowTheNetTransform)
     QTransform tiny;
     tiny.rotateRadians(1e-13);
     p->updateGeometry(tiny, nullptr);
-    EXPECT_FALSE(p->padNameRotationTransform);
+    EXPECT_FALSE(p->padNameRotationTransform());
     p->updateGeometry(turned, nullptr);
     p->updateGeometry(std::nullopt, nullptr);
-    EXPECT_TRUE(p->padNameRotationTransform);
+    EXPECT_TRUE(p->padNameRotationTransform());
 
     // A curve outline adds its points as well as the rectangle.
     auto curve = pad("at='0,0' size='0.1,0.1' curveType='curve' points='0,0 1,0 0,2' closed='true'");
@@ -261,6 +261,25 @@ TEST_F(PadTest, LayerPassFillsWithTheBrushAndLeavesThePenTransparent)
     EXPECT_GT(shaded.at(QPointF(-0.09, 0)).red(), 200);
     EXPECT_GT(shaded.at(QPointF(0.09, 0)).blue(), 200);
     EXPECT_EQ(shaded.at(QPointF(0.2, 0.2)), kBackground);
+
+    // Pads of one rounded shape share its outline, each placed at its own
+    // centre. A pen given after reading is neither drawn nor changed, and a
+    // second frame equals the first.
+    auto left = pad("at='-0.2,0' size='0.1,0.2' roundness='0.5' brushColor='200,140,30'");
+    auto right = pad("at='0.2,0.1' size='0.1,0.2' roundness='0.5' brushColor='200,140,30'");
+    right->pen = Pen(QColor(0, 0, 255), 0.05);
+    Canvas first(200, 200), second(200, 200);
+    for (Canvas* canvas : {&first, &second}) {
+        left->draw(canvas->g);
+        right->draw(canvas->g);
+    }
+    EXPECT_EQ(right->pen.color, QColor(0, 0, 255));
+    EXPECT_EQ(first.at(QPointF(-0.2, 0)), kCopper);
+    EXPECT_EQ(first.at(QPointF(0.2, 0.1)), kCopper);
+    EXPECT_EQ(first.at(QPointF(0.2, -0.015)), kBackground);
+    EXPECT_EQ(first.at(QPointF(-0.2, 0.12)), kBackground);
+    second.at(QPointF(0, 0));
+    EXPECT_EQ(first.image, second.image);
 }
 
 TEST_F(PadTest, SolidPadPassPaintsYellow)
@@ -388,7 +407,8 @@ TEST_F(PadTest, ClearanceOutlinesGrowByTheSolderMaskMargin)
     EXPECT_TRUE(near(path.boundingRect(), grown));
     EXPECT_FALSE(path.contains(QPointF(0.891, 1.941))); // radius 0.06 of the grown rectangle
     EXPECT_TRUE(path.contains(QPointF(0.891, 2.0)));
-    EXPECT_TRUE(rounded->cachedCutoutPath);
+    // Pads of one shape share the grown outline, each placed at its centre.
+    EXPECT_TRUE(near(outline(pad("at='2,2.5' size='0.2,0.1' roundness='1'")).boundingRect(), grown.translated(1, 0.5)));
 
     auto ellipse = pad("at='1,2' size='0.2,0.1' curveType='ellipse'");
     path = outline(ellipse);

@@ -1,6 +1,7 @@
 #include "EntityTestSupport.h"
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
+#include "core/PathDetail.h"
 #include "document/PCB.h"
 #include "document/Schematic.h"
 #include "editors/EntityEditor.h"
@@ -132,6 +133,30 @@ TEST(Shape, FillsItsPolygonInTheBrushColourWithoutOutline)
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Shape");
     EXPECT_TRUE(editorText(editor).contains("No editable parameters"));
+}
+
+TEST(Shape, PathIsBuiltOncePerChangeByTheGeometryPass)
+{
+    std::string points;
+    for (int i = 0; i < 2000; ++i)
+        points += "<point at=\"" + std::to_string(5 + 4 * std::cos(i * 0.00314)) + "," + std::to_string(5 + 4 * std::sin(i * 0.00314)) + "\"/>";
+    auto shape = readAs<Shape>("<shape brushColor=\"0,0,0\">" + points + "</shape>");
+    ASSERT_TRUE(shape);
+    GraphicsPath& path = shape->graphicsPath;
+    shape->updateGeometry(std::nullopt, nullptr);
+    // Drawn from the kept path, which the pass readied for drawing.
+    EXPECT_EQ(path.drawnPath().elementCount(), 2001);
+    EXPECT_TRUE(PathDetail::prepared(path.drawnPath()));
+    EXPECT_EQ(path.drawnPath(), path.polygonPath());
+    // A point added shows at once; one moved inside the list by the next pass.
+    path.pathPoints.push_back({QPointF(5, 5), 0});
+    EXPECT_EQ(path.drawnPath().elementCount(), 2002);
+    shape->updateGeometry(std::nullopt, nullptr);
+    path.pathPoints[700].at = QPointF(0, 0);
+    shape->updateGeometry(std::nullopt, nullptr);
+    EXPECT_EQ(path.drawnPath().elementAt(700).x, 0);
+    EXPECT_TRUE(PathDetail::prepared(path.drawnPath()));
+    EXPECT_FALSE(shape->boundingBox.valid);
 }
 
 TEST(CopperPour, ReadingRules)

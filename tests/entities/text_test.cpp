@@ -10,6 +10,7 @@
 #include "entities/drawing/TextEditor.h"
 #include "entities/drawing/TextEntity.h"
 #include "model/EntityList.h"
+#include "model/Group.h"
 
 #include "../editors/EditorTestSupport.h"
 
@@ -317,6 +318,27 @@ TEST(TextLayout, LayoutFollowsEditsAndBoundingPasses)
     EXPECT_NEAR(t.glyphRuns().front().origin.x() - origin.x(), 1, 1e-12);
     t.font.height *= 2;
     EXPECT_NEAR(t.glyphRuns().front().ink.height(), 2 * before.height(), 1e-9);
+
+    // Shaped ahead of a pass: the lines of every text, in groups too; after
+    // the pass only the texts edited since.
+    EntityList list;
+    auto two = std::make_shared<TextEntity>(nullptr);
+    two->text = QStringLiteral("Top\r\nBottom");
+    auto group = std::make_shared<Group>(nullptr);
+    auto inner = std::make_shared<TextEntity>(nullptr);
+    inner->text = QStringLiteral("Inner");
+    group->children.entities.push_back(inner);
+    list.entities = {two, group};
+    clearTextPathCache();
+    TextEntity::prepareShapes(list);
+    EXPECT_EQ(textPathCacheSize(), 3);
+    list.updateBoundingBox(std::nullopt, nullptr);
+    EXPECT_EQ(textPathCacheSize(), 3);
+    clearTextPathCache();
+    inner->text = QStringLiteral("Edited");
+    TextEntity::prepareShapes(list);
+    EXPECT_EQ(textPathCacheSize(), 1);
+    clearTextPathCache();
 }
 
 TEST(TextLayout, StatusLineNames)

@@ -30,7 +30,9 @@ public:
     const EncodedImage& image() const { return image_; }
     bool hasImage() const { return !image_.bytes.isEmpty(); }
     // The image decoded for showing at the given size in device pixels (see
-    // ImageCache::decodeSize); null when there is none.
+    // ImageCache::decodeSize); null when there is none. Where pictures decode
+    // in the background (ImageCache::setReadyHook), the nearest size ready,
+    // or null, until that one is.
     QImage decodedImage(QSize shown) const;
 
     // The editing handles, as a rectangle's: setting the centre moves the

@@ -2,6 +2,7 @@
 
 #include "core/Graphics.h"
 #include "core/Palette.h"
+#include "core/PathDetail.h"
 #include "core/Readers.h"
 #include "editors/ExtrusionEditor.h"
 #include "editors/FillEditor.h"
@@ -143,6 +144,7 @@ void PolygonWithArcs::update()
         linePathFront_ = points.front();
         linePathBack_ = points.back();
     }
+    PathDetail::prepare(graphicsPath ? *graphicsPath : linePath_);
 }
 
 const QPainterPath* PolygonWithArcs::linePath() const

@@ -20,6 +20,11 @@ void Shape::readXML(pugi::xml_node element)
         graphicsPath.read(path);
 }
 
+void Shape::calculateBoundingBox()
+{
+    graphicsPath.keepPath();
+}
+
 void Shape::draw(Graphics& g)
 {
     Entity::draw(g);

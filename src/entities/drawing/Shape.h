@@ -25,6 +25,8 @@ public:
     // itself, "doNotBlockRouting", "extrusionBase", "extrusionHeight", then
     // the "point" children of the first "graphicsPath" child (appended).
     void readXML(pugi::xml_node element) override;
+    // Keeps the polygon's path for drawing; the box stays empty.
+    void calculateBoundingBox() override;
     // The selection frame, then the polygon filled (non-zero) with the brush
     // colour under the shape's own placement. A shape keeps no bounding box,
     // so it is never culled.

@@ -5,11 +5,13 @@
 #include "core/Readers.h"
 #include "core/TextMetrics.h"
 #include "entities/drawing/TextEditor.h"
+#include "model/EntityList.h"
 
 #include <QFont>
 #include <QTextLayout>
 
 #include <cmath>
+#include <typeinfo>
 #include <unordered_map>
 
 namespace {
@@ -56,6 +58,39 @@ QStringList laidOutLines(const QStringList& lines)
         out.push_back(cut);
     }
     return out;
+}
+
+// Split at carriage return + line feed only: a lone line feed stays in its
+// line (and lays out as nothing).
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    for (qsizetype from = 0; lines.size() < TextEntity::kMaxLines;) {
+        const qsizetype at = text.indexOf(lineSeparator, from);
+        if (at < 0) {
+            lines.push_back(text.mid(from));
+            break;
+        }
+        lines.push_back(text.mid(from, at - from));
+        from = at + lineSeparator.size();
+    }
+    return lines;
+}
+
+// The entity as a text, or null. A board holds tens of thousands of
+// entities of a few types: whether a type is a text is asked once per type,
+// as a cast asked per entity compares type names.
+const TextEntity* asText(const Entity* e)
+{
+    thread_local std::vector<std::pair<const std::type_info*, bool>> known;
+    const std::type_info* type = &typeid(*e);
+    for (const auto& [t, text] : known)
+        if (t == type)
+            return text ? static_cast<const TextEntity*>(e) : nullptr;
+    const auto* text = dynamic_cast<const TextEntity*>(e);
+    if (known.size() < 256)
+        known.emplace_back(type, text != nullptr);
+    return text;
 }
 
 // Ink bounds of one line in the font; none when they are not finite (a
@@ -128,6 +163,37 @@ void TextEntity::readXML(pugi::xml_node element)
     brush.readXML(element);
 }
 
+void TextEntity::prepareShapes(EntityList& list)
+{
+    // The lines the pass measures and lays out (hidden texts are laid out
+    // too). Holders nest no deeper than was read.
+    std::vector<TextShapeRequest> requests;
+    std::vector<EntityList*> pending{&list};
+    while (!pending.empty()) {
+        EntityList* l = pending.back();
+        pending.pop_back();
+        for (const std::shared_ptr<Entity>& e : l->entities) {
+            if (!e)
+                continue;
+            if (IEntityHolder* h = e->holder())
+                pending.push_back(&h->entities());
+            const TextEntity* t = asText(e.get());
+            // A text laid out as it stands was shaped then: after an edit,
+            // only the texts that changed are asked for.
+            if (!t || t->text.isEmpty() || !hasTextSize(t->font) || t->layoutCurrent())
+                continue;
+            if (!t->text.contains(QLatin1Char('\r'))) {
+                requests.push_back({t->font, leftUnits(t->text, kMaxLaidOutCharacters)});
+                continue;
+            }
+            for (const QString& line : laidOutLines(splitLines(t->text)))
+                if (!line.isEmpty())
+                    requests.push_back({t->font, line});
+        }
+    }
+    prepareTextShapes(requests);
+}
+
 QPointF TextEntity::alignmentOffset(ContentAlignment alignment, QSizeF inkSize)
 {
     const double w = inkSize.width(), h = inkSize.height();
@@ -166,18 +232,7 @@ void TextEntity::calculateBoundingBox()
 
 void TextEntity::measureLines()
 {
-    // Split at carriage return + line feed only: a lone line feed stays in
-    // its line (and lays out as nothing).
-    lines.clear();
-    for (qsizetype from = 0; lines.size() < kMaxLines;) {
-        const qsizetype at = text.indexOf(lineSeparator, from);
-        if (at < 0) {
-            lines.push_back(text.mid(from));
-            break;
-        }
-        lines.push_back(text.mid(from, at - from));
-        from = at + lineSeparator.size();
-    }
+    lines = splitLines(text);
 
     placingBox = BoundingBox();
     for (const QString& line : laidOutLines(lines)) {

@@ -93,6 +93,11 @@ public:
     QWidget* editorView() override;
     Brush* entityBrush() override { return &brush; }
 
+    // Shapes ahead the lines of every text in the list and its holders, on
+    // several threads where there are many, so the geometry pass finds
+    // them cached.
+    static void prepareShapes(EntityList& list);
+
     // The offset (dx, dy) subtracted from the anchor to give the lower-left
     // corner of a line whose ink bounds are w x h.
     static QPointF alignmentOffset(ContentAlignment alignment, QSizeF inkSize);

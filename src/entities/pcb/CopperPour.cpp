@@ -1,6 +1,7 @@
 #include "entities/pcb/CopperPour.h"
 
 #include "core/Graphics.h"
+#include "core/PathDetail.h"
 #include "core/Readers.h"
 #include "document/PCB.h"
 
@@ -53,6 +54,15 @@ void CopperPour::draw(Graphics& g)
         g.fillPolygon(white, *graphicsPathWithUnconnectedRemoved);
         g.popTransform(singleLevelTransform);
     }
+}
+
+void CopperPour::calculateBoundingBox()
+{
+    ClosedCurve::calculateBoundingBox();
+    if (planeSurface.path)
+        PathDetail::prepare(*planeSurface.path);
+    else if (graphicsPathWithUnconnectedRemoved)
+        graphicsPathWithUnconnectedRemoved->keepPath();
 }
 
 QWidget* CopperPour::editorView()

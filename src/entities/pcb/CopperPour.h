@@ -32,6 +32,9 @@ public:
     // the stored copper: the "fill" surface, else the unconnected-removed
     // path, in white (the layer colour in a layer-coloured pass).
     void draw(Graphics& g) override;
+    // The outline's box; the stored copper is made ready to draw here, so
+    // that the first frame after a load does not index a huge pour.
+    void calculateBoundingBox() override;
     QWidget* editorView() override;
     QString typeName() const override { return QStringLiteral("Copper Pour"); }
 };

@@ -18,8 +18,7 @@ namespace {
 
 void readText(pugi::xml_node element, const char* name, QString& field)
 {
-    if (pugi::xml_attribute a = element.attribute(name))
-        field = QString::fromUtf8(a.value());
+    field = readTextAttribute(element, name, field);
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 #include "entities/pcb/PadEditor.h"
 
 #include <cmath>
+#include <mutex>
+#include <unordered_map>
 
 namespace {
 
@@ -59,10 +61,10 @@ QRectF grown(const QRectF& r, double m)
 // unreadable.
 std::optional<double> numberAttribute(pugi::xml_node element, const char* name)
 {
-    pugi::xml_attribute a = element.attribute(name);
-    if (!a)
+    const char* text = attributeValue(element, name);
+    if (!text)
         return std::nullopt;
-    if (std::optional<float> f = parseFloat(a.value()))
+    if (std::optional<float> f = parseFloat(text))
         return double(*f);
     return std::nullopt;
 }
@@ -156,6 +158,7 @@ void fillAndStrokeOutline(Graphics& g, const QPainterPath& path, const Pen& pen,
 
 Pad::Pad(GraphicsSheet* sheet) : ClosedCurve(sheet)
 {
+    pen.color = QColor(0, 0, 0, 0);
 }
 
 void Pad::readXML(pugi::xml_node element)
@@ -169,12 +172,10 @@ void Pad::readXML(pugi::xml_node element)
     goldPlated = readBoolAttribute(element, "goldPlated", goldPlated);
     id = readIdAttribute(element, "id", id);
     lockedToWidth = readBoolAttribute(element, "widthEqualsHeight", lockedToWidth);
-    if (pugi::xml_attribute a = element.attribute("name"))
-        name = QString::fromUtf8(a.value());
+    name = readTextAttribute(element, "name", name);
     onEdge = readBoolAttribute(element, "onEdge", onEdge);
     orientation3D = readEnumAttribute(element, "orientation", PinOrientation3D::left, pinOrientation3DFromString);
-    if (pugi::xml_attribute a = element.attribute("signal"))
-        signalName = QString::fromUtf8(a.value());
+    signalName = readTextAttribute(element, "signal", signalName);
 
     // A usable "diameter" wins; otherwise "size", and (0, 0) without either.
     if (std::optional<double> d = numberAttribute(element, "diameter"); d && *d > 0)
@@ -201,6 +202,8 @@ void Pad::readXML(pugi::xml_node element)
         holeRectangle = QRectF(modelSpaceCenter.x() - holeSize.width() * 0.5,
                                modelSpaceCenter.y() - holeSize.height() * 0.5, holeSize.width(), holeSize.height());
     }
+    // The outline is filled only; whatever pen the file gives is not drawn.
+    pen.color = QColor(0, 0, 0, 0);
     invalidateOutlines();
 }
 
@@ -218,15 +221,68 @@ bool Pad::hasDrawableHole() const
 void Pad::invalidateOutlines()
 {
     cachedPath.reset();
-    cachedCutoutPath.reset();
     cachedExpandedBezierPolygon.reset();
 }
 
+namespace {
+
+// Rounded outlines about the origin by size, rounding and corners. Boards
+// repeat a few pad shapes thousands of times; each pad keeps a shared copy
+// of its shape's path. Filled from the geometry pass, also of designs read
+// on other threads, hence the lock; bounded by starting afresh when full
+// (pads keep the paths they hold).
+struct RoundedShapeKey {
+    double width, height, roundness;
+    RoundedSideType side;
+    bool operator==(const RoundedShapeKey&) const = default;
+};
+struct RoundedShapeHash {
+    size_t operator()(const RoundedShapeKey& k) const noexcept
+    {
+        const size_t h = std::hash<double>()(k.width) * 31 + std::hash<double>()(k.height);
+        return (h * 31 + std::hash<double>()(k.roundness)) * 31 + size_t(k.side);
+    }
+};
+constexpr size_t kMaxRoundedShapes = 4096;
+
+QPainterPath sharedRoundedOutline(RoundedSideType side, double width, double height, double roundness)
+{
+    static std::mutex mutex;
+    static std::unordered_map<RoundedShapeKey, QPainterPath, RoundedShapeHash> shapes;
+    const RoundedShapeKey key{width, height, roundness, side};
+    const std::lock_guard lock(mutex);
+    if (auto found = shapes.find(key); found != shapes.end())
+        return found->second;
+    QPainterPath path = RoundedRectanglePath::path(side, QRectF(-width / 2, -height / 2, width, height), roundness);
+    path.setFillRule(Qt::WindingFill);
+    if (shapes.size() >= kMaxRoundedShapes)
+        shapes.clear();
+    shapes.emplace(key, path);
+    return path;
+}
+
+} // namespace
+
 const QPainterPath& Pad::outline()
 {
-    if (!cachedPath)
-        cachedPath = outlinePath();
+    if (!cachedPath) {
+        if (curveType == CurveType::rectangle && roundness > 0) {
+            const QRectF r = rectangle.normalized();
+            cachedPath = sharedRoundedOutline(roundedSide, r.width(), r.height(), roundness);
+        } else {
+            cachedPath = outlinePath();
+        }
+    }
     return *cachedPath;
+}
+
+QTransform Pad::outlinePlacement() const
+{
+    if (curveType == CurveType::rectangle && roundness > 0) {
+        const QPointF c = rectangle.normalized().center();
+        return QTransform::fromTranslate(c.x(), c.y());
+    }
+    return QTransform();
 }
 
 void Pad::calculateBoundingBox()
@@ -237,8 +293,13 @@ void Pad::calculateBoundingBox()
         outline();
     if (!name.isEmpty())
         nameInkBounds(true);
-    if (curveType == CurveType::curve)
+    if (curveType == CurveType::curve) {
         closedCurveBounds();
+        if (const double m = solderMaskMargin(); !cachedExpandedBezierPolygon || cachedBezierMargin_ != m) {
+            cachedExpandedBezierPolygon = makeExpandedBezierPolygon(m);
+            cachedBezierMargin_ = m;
+        }
+    }
     if (hasDrawableOutline())
         boundingBox.addTransformedRect(rectangle, netTransform);
     else
@@ -250,21 +311,27 @@ void Pad::calculateBoundingBox()
         const QPointF p1 = netTransform->map(QPointF(c.x() + 1.0, c.y()));
         const double angle = std::atan2(p1.y() - p0.y(), p1.x() - p0.x());
         // A placement too wild to measure leaves the name unrotated.
-        if (!std::isfinite(angle) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || std::abs(angle) < 1e-12) {
-            padNameRotationTransform.reset();
-        } else {
-            QTransform t;
-            t.translate(c.x(), c.y());
-            t.rotateRadians(-angle);
-            t.translate(-c.x(), -c.y());
-            padNameRotationTransform = t;
-        }
+        if (!std::isfinite(angle) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || std::abs(angle) < 1e-12)
+            padNameAngle_ = 0;
+        else
+            padNameAngle_ = angle;
     }
+}
+
+std::optional<QTransform> Pad::padNameRotationTransform() const
+{
+    if (padNameAngle_ == 0)
+        return std::nullopt;
+    const QPointF c = rectangle.center();
+    QTransform t;
+    t.translate(c.x(), c.y());
+    t.rotateRadians(-padNameAngle_);
+    t.translate(-c.x(), -c.y());
+    return t;
 }
 
 void Pad::draw(Graphics& g)
 {
-    pen.color = QColor(0, 0, 0, 0);
     Entity::draw(g);
     if (!hasDrawableOutline())
         return;
@@ -292,8 +359,12 @@ void Pad::draw(Graphics& g)
         // Corners rounded by less than half a pixel: the plain rectangle.
         if (isDrawable(brush.color))
             g.fillRect(rectangle, g.effectiveColor(brush.color));
-    } else {
-        g.fillAndStrokePath(outline(), pen, brush);
+    } else if (isDrawable(brush.color) && !outline().isEmpty()) {
+        // The brush alone: the pen is never drawn.
+        if (g.useLayerColor || !brush.isGradient())
+            g.context.fillUserPath(outline(), QBrush(g.effectiveColor(brush.color)), Qt::WindingFill, outlinePlacement());
+        else
+            brush.fillPath(g, outlinePlacement().map(outline()));
     }
     g.popTransform(singleLevelTransform);
 }
@@ -329,7 +400,7 @@ void Pad::drawPadPass(Graphics& g)
         if (roundness > 0) {
             const QColor fill = g.effectiveColor(yellow);
             if (isDrawable(fill))
-                g.context.fillUserPath(outline(), QBrush(fill), Qt::WindingFill);
+                g.context.fillUserPath(outline(), QBrush(fill), Qt::WindingFill, outlinePlacement());
         } else {
             fillWithHairline(g, unitSquare(), rectangle, yellow);
         }
@@ -432,8 +503,8 @@ bool Pad::padNameShown(Graphics& g)
     const QPointF c = rectangle.center();
     const QPointF origin(c.x() - ink.width() / 2 - padNameFont().height / 10, c.y() - ink.height() / 2);
     std::optional<QTransform> placement = netTransform;
-    if (padNameRotationTransform)
-        placement = *padNameRotationTransform * (netTransform ? *netTransform : QTransform());
+    if (const std::optional<QTransform> rotation = padNameRotationTransform())
+        placement = *rotation * (netTransform ? *netTransform : QTransform());
     return !outsideView(g, ink.translated(origin), placement, 0);
 }
 
@@ -448,9 +519,10 @@ void Pad::drawPadName(Graphics& g)
     if (!state || !state->pcb || !state->pcb->pcbSettings.showPadNames)
         return;
     const QPointF c = rectangle.center();
-    g.pushTransform(padNameRotationTransform);
+    const std::optional<QTransform> rotation = padNameRotationTransform();
+    g.pushTransform(rotation);
     g.drawText(name, padNameFont(), QColor(255, 255, 255), c.x(), c.y());
-    g.popTransform(padNameRotationTransform);
+    g.popTransform(rotation);
 }
 
 double Pad::solderMaskMargin() const
@@ -460,18 +532,33 @@ double Pad::solderMaskMargin() const
     return std::isfinite(m) ? m : 0;
 }
 
-const std::vector<QPointF>& Pad::expandedBezierPolygon(double margin)
+std::vector<QPointF> Pad::makeExpandedBezierPolygon(double margin) const
 {
-    if (!cachedExpandedBezierPolygon || cachedBezierMargin_ != margin) {
-        std::vector<QPointF> points = bezier.sample(0, int(bezier.points.size()), 20);
-        // A straight outline samples to nothing: its outline is the polygon
-        // through its points.
-        if (points.empty())
-            points = bezier.points;
-        cachedExpandedBezierPolygon = PolygonExpander::expand(points, margin);
-        cachedBezierMargin_ = margin;
-    }
-    return *cachedExpandedBezierPolygon;
+    std::vector<QPointF> points = bezier.sample(0, int(bezier.points.size()), 20);
+    // A straight outline samples to nothing: its outline is the polygon
+    // through its points.
+    if (points.empty())
+        points = bezier.points;
+    return PolygonExpander::expand(points, margin);
+}
+
+const std::vector<QPointF>& Pad::expandedBezierPolygon(double margin, std::vector<QPointF>& scratch) const
+{
+    if (cachedExpandedBezierPolygon && cachedBezierMargin_ == margin)
+        return *cachedExpandedBezierPolygon;
+    scratch = makeExpandedBezierPolygon(margin);
+    return scratch;
+}
+
+void Pad::addRoundedClearance(Graphics& g, double margin) const
+{
+    // The shared shape of the grown size, placed at the pad centre: a board
+    // of one pad shape keeps one grown outline, and drawing stores nothing.
+    const QRectF r = grown(rectangle, margin);
+    const QTransform outer = g.context.transform();
+    g.context.setTransform(QTransform::fromTranslate(r.center().x(), r.center().y()) * outer);
+    g.context.addPath(sharedRoundedOutline(roundedSide, r.width(), r.height(), roundness));
+    g.context.setTransform(outer);
 }
 
 void Pad::addPadClearanceOutline(Graphics& g)
@@ -491,18 +578,16 @@ void Pad::addPadClearanceOutline(Graphics& g)
         break;
     case CurveType::rectangle:
         if (roundness > 0) {
-            if (!cachedCutoutPath || cachedCutoutMargin_ != m) {
-                cachedCutoutPath = RoundedRectanglePath::path(roundedSide, grown(rectangle, m), roundness);
-                cachedCutoutMargin_ = m;
-            }
-            g.context.addPath(*cachedCutoutPath);
+            addRoundedClearance(g, m);
         } else {
             g.context.addRect(grown(rectangle, m));
         }
         break;
-    case CurveType::curve:
-        g.addPolyline(expandedBezierPolygon(m));
+    case CurveType::curve: {
+        std::vector<QPointF> scratch;
+        g.addPolyline(expandedBezierPolygon(m, scratch));
         break;
+    }
     }
     if (netTransform)
         g.context.setTransform(outer);
@@ -524,21 +609,19 @@ void Pad::fillPadClearance(Graphics& g, const QColor& color)
     case CurveType::rectangle:
         if (roundness > 0
             && std::min(roundness, 1.0) * std::min(r.width(), r.height()) / 2 * g.deviceScale() >= kSquareCornerPixels) {
-            if (!cachedCutoutPath || cachedCutoutMargin_ != m) {
-                cachedCutoutPath = RoundedRectanglePath::path(roundedSide, r, roundness);
-                cachedCutoutMargin_ = m;
-            }
             g.context.setFillColor(color);
             g.context.beginPath();
-            g.context.addPath(*cachedCutoutPath);
+            addRoundedClearance(g, m);
             g.context.fillPath(Qt::WindingFill);
         } else {
             g.fillRect(r, color);
         }
         break;
-    case CurveType::curve:
-        g.fillPoints(expandedBezierPolygon(m), color);
+    case CurveType::curve: {
+        std::vector<QPointF> scratch;
+        g.fillPoints(expandedBezierPolygon(m, scratch), color);
         break;
+    }
     }
     if (netTransform)
         g.context.setTransform(outer);

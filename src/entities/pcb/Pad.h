@@ -33,36 +33,39 @@ public:
 
     // Outline caches. The outline does not change after reading; code that
     // changes it must call invalidateOutlines().
-    std::optional<QPainterPath> cachedPath;        // the outline in pad coordinates
-    std::optional<QPainterPath> cachedCutoutPath;  // rounded outline grown by the mask margin
-    std::optional<QTransform> padNameRotationTransform;
+    std::optional<QPainterPath> cachedPath;        // the outline, see outline()
 
+    // (Flags and enumerations sit together: a board holds tens of
+    // thousands of pads.)
     bool add3DSolder = false;
     bool autoGenerate3D = true;
     bool autoGenerateSolderMaskHole = true;
     bool autoGenerateSolderPaste = true;
     bool checked = false;
-    int copperPourGap = 0;
     bool goldPlated = false;
+    bool lockedToWidth = false;
+    bool onEdge = false;
+    bool surfaceMount = true;
+    bool useCopperPourGap = false;
+    bool rectangularHole = false;
+    PinOrientation3D orientation3D = PinOrientation3D::left;
+    PinType3D type3D = PinType3D::none;
+    int copperPourGap = 0;
     QSizeF holeSize = QSizeF(0, 0);
     Id id;
-    bool lockedToWidth = false;
     QPointF modelSpaceCenter = QPointF(0, 0);
     QString name;
-    bool onEdge = false;
-    PinOrientation3D orientation3D = PinOrientation3D::left;
     QString signalName;
     QSizeF size = QSizeF(0, 0);
-    bool surfaceMount = true;
-    PinType3D type3D = PinType3D::none;
-    bool useCopperPourGap = false;
     QRectF holeRectangle = QRectF(0, 0, 0, 0);
-    bool rectangularHole = false;
+    // A curve outline sampled and grown by the solder-mask margin, made by
+    // the geometry pass for the margin of the time (drawing only reads it).
     std::optional<std::vector<QPointF>> cachedExpandedBezierPolygon;
 
     QWidget* editorView() override;
-    // The outline filled with the brush; the pen is made transparent first
-    // and stays so.
+    // The outline filled with the brush, never stroked: a pad's pen is
+    // transparent from its making and its reading on (drawing changes
+    // nothing on the pad).
     void draw(Graphics& g) override;
     // The pad painted solid yellow.
     void drawPadPass(Graphics& g) override;
@@ -91,6 +94,13 @@ public:
     // it), with the level of detail of the drawing facade.
     void fillPadClearance(Graphics& g, const QColor& color);
 
+    // The rotation about the pad centre that keeps the name level on the
+    // sheet, as the last geometry pass under a net transform measured it;
+    // none for a level pad. (Kept as its angle: boards hold tens of
+    // thousands of pads.)
+    std::optional<QTransform> padNameRotationTransform() const;
+
+    IPadIdentity* padIdentityCapability() override { return this; }
     Id padIdentity() const override { return id; }
     QString padName() const override { return name; }
 
@@ -100,8 +110,12 @@ public:
     // Whether a hole is drawn: a positive, finite hole width and a finite
     // height that is not negative.
     bool hasDrawableHole() const;
-    // The outline in pad coordinates (built on first use).
+    // The outline (built on first use), placed in pad coordinates by
+    // outlinePlacement(): a rounded rectangle lies about the origin and is
+    // shared by every pad of the same size and rounding; a curve outline is
+    // in pad coordinates already.
     const QPainterPath& outline();
+    QTransform outlinePlacement() const;
     void invalidateOutlines();
 
     // The font of every pad name: "Arial", 0.01 inch high.
@@ -110,12 +124,17 @@ public:
 private:
     PCB* pcbSheet() const;
     double solderMaskMargin() const;
-    const std::vector<QPointF>& expandedBezierPolygon(double margin);
+    // The grown curve outline for that margin: the kept one when it is for
+    // that margin, else one made into scratch.
+    const std::vector<QPointF>& expandedBezierPolygon(double margin, std::vector<QPointF>& scratch) const;
+    std::vector<QPointF> makeExpandedBezierPolygon(double margin) const;
+    // Adds the rounded outline grown by the margin to the current path.
+    void addRoundedClearance(Graphics& g, double margin) const;
 
     // The name's ink bounds, measured for that name; kept when asked to
     // (the geometry pass keeps them: drawing in bands only reads them).
     QRectF nameInkBounds(bool keep) const;
     mutable std::optional<std::pair<QString, QRectF>> nameInk_;
-    double cachedCutoutMargin_ = 0;
+    double padNameAngle_ = 0; // 0: no rotation
     double cachedBezierMargin_ = 0;
 };

@@ -49,7 +49,6 @@ void PcbNet::readXML(pugi::xml_node element)
             std::shared_ptr<Entity> entity = makeEntity(child, sheet);
             if (!entity)
                 continue;
-            entity->elementName = QString::fromUtf8(child.name());
             entity->readXML(child);
             childEntities.entities.push_back(std::move(entity));
         }

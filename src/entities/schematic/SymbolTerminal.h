@@ -110,6 +110,7 @@ public:
     void drawNoConnectMark(Graphics& g);
 
     // The pad-name assignment's view of the terminal.
+    ITerminalPadLink* terminalPadLinkCapability() override { return this; }
     Id terminalPadId() const override { return padId; }
     void setTerminalPadName(const QString& n) override { padName = n; }
 
