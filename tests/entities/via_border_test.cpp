@@ -154,6 +154,12 @@ TEST_F(ViaBorderTest, ViaBoxCoversItsDiscUnderTheNetTransform)
     expectBox(vias[1]->boundingBox, 1.48, 0.98, 1.52, 1.02);
     EXPECT_FALSE(vias[2]->boundingBox.valid);
     expectBox(pcb.entityList.boundingBox, 1.15, 0.75, 1.52, 1.02);
+
+    // A hole wider than its disc is picked and culled by all it paints.
+    PCB& wide = load("<via at=\"1,1\" diameter=\"0.1\" holeDiameter=\"0.3\"/>");
+    const auto wideVias = collectVias(wide.entityList);
+    ASSERT_EQ(wideVias.size(), 1u);
+    expectBox(wideVias[0]->boundingBox, 0.85, 0.85, 1.15, 1.15);
 }
 
 TEST_F(ViaBorderTest, ViaDrawsOnlyInTheHolePass)

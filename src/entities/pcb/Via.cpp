@@ -39,9 +39,10 @@ void Via::readXML(pugi::xml_node element)
 
 void Via::calculateBoundingBox()
 {
+    // A hole wider than the disc paints beyond it, so the box holds both.
     if (hasDisc())
         boundingBox.addTransformedRect(rectangle, netTransform);
-    else if (hasHole())
+    if (hasHole())
         boundingBox.addTransformedRect(holeRectangle, netTransform);
 }
 
