@@ -77,6 +77,15 @@ inline bool surelyAbsent(const pugi::xml_node& element, AttributeName name)
     const MissFilter& f = missFilter;
     return f.element && f.element == nodeIdentity(element) && !(f.mask & maskBit(name.hash));
 }
+// A reader by literal name: the default when the element surely lacks the
+// attribute, else the reader by hashed name.
+template <class T, class D>
+inline T readNamed(pugi::xml_node element, const char* name, std::type_identity_t<D> defaultValue,
+    T (*read)(pugi::xml_node, AttributeName, D))
+{
+    const AttributeName n = attributeName(name);
+    return surelyAbsent(element, n) ? T(defaultValue) : read(element, n, defaultValue);
+}
 } // namespace attribute_detail
 
 // The attribute's text, or none when the element has no such attribute.
@@ -107,35 +116,30 @@ std::optional<int64_t> parseInt(std::string_view text);
 bool readBoolAttribute(pugi::xml_node element, AttributeName name, bool defaultValue);
 inline bool readBoolAttribute(pugi::xml_node element, const char* name, bool defaultValue)
 {
-    const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readBoolAttribute(element, n, defaultValue);
+    return attribute_detail::readNamed(element, name, defaultValue, readBoolAttribute);
 }
 // Double-precision number.
 double readDoubleAttribute(pugi::xml_node element, AttributeName name, double defaultValue);
 inline double readDoubleAttribute(pugi::xml_node element, const char* name, double defaultValue)
 {
-    const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readDoubleAttribute(element, n, defaultValue);
+    return attribute_detail::readNamed(element, name, defaultValue, readDoubleAttribute);
 }
 // Single-precision number widened to double (0.1 reads as 0.10000000149011612).
 double readFloatAttribute(pugi::xml_node element, AttributeName name, double defaultValue);
 inline double readFloatAttribute(pugi::xml_node element, const char* name, double defaultValue)
 {
-    const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readFloatAttribute(element, n, defaultValue);
+    return attribute_detail::readNamed(element, name, defaultValue, readFloatAttribute);
 }
 int64_t readIntAttribute(pugi::xml_node element, AttributeName name, int64_t defaultValue);
 inline int64_t readIntAttribute(pugi::xml_node element, const char* name, int64_t defaultValue)
 {
-    const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readIntAttribute(element, n, defaultValue);
+    return attribute_detail::readNamed(element, name, defaultValue, readIntAttribute);
 }
 // The same, also giving the default when the value does not fit an int.
 int readInt32Attribute(pugi::xml_node element, AttributeName name, int defaultValue);
 inline int readInt32Attribute(pugi::xml_node element, const char* name, int defaultValue)
 {
-    const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readInt32Attribute(element, n, defaultValue);
+    return attribute_detail::readNamed(element, name, defaultValue, readInt32Attribute);
 }
 
 // None when the attribute is missing.
@@ -145,22 +149,19 @@ std::string readStringAttribute(pugi::xml_node element, const char* name, const 
 QString readTextAttribute(pugi::xml_node element, AttributeName name, const QString& current);
 inline QString readTextAttribute(pugi::xml_node element, const char* name, const QString& current)
 {
-    const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? QString(current) : readTextAttribute(element, n, current);
+    return attribute_detail::readNamed(element, name, current, readTextAttribute);
 }
 
 Id readIdAttribute(pugi::xml_node element, AttributeName name, Id defaultValue);
 inline Id readIdAttribute(pugi::xml_node element, const char* name, Id defaultValue)
 {
-    const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readIdAttribute(element, n, defaultValue);
+    return attribute_detail::readNamed(element, name, defaultValue, readIdAttribute);
 }
 // "r,g,b" (opaque) or "a,r,g,b", each component an integer 0-255.
 QColor readColorAttribute(pugi::xml_node element, AttributeName name, const QColor& defaultValue);
 inline QColor readColorAttribute(pugi::xml_node element, const char* name, const QColor& defaultValue)
 {
-    const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readColorAttribute(element, n, defaultValue);
+    return attribute_detail::readNamed(element, name, defaultValue, readColorAttribute);
 }
 // Parses a colour text as readColorAttribute does.
 std::optional<QColor> parseColor(std::string_view text);
@@ -168,21 +169,18 @@ std::optional<QColor> parseColor(std::string_view text);
 QPointF readPointAttribute(pugi::xml_node element, AttributeName name, QPointF defaultValue);
 inline QPointF readPointAttribute(pugi::xml_node element, const char* name, QPointF defaultValue)
 {
-    const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readPointAttribute(element, n, defaultValue);
+    return attribute_detail::readNamed(element, name, defaultValue, readPointAttribute);
 }
 QSizeF readSizeAttribute(pugi::xml_node element, AttributeName name, QSizeF defaultValue);
 inline QSizeF readSizeAttribute(pugi::xml_node element, const char* name, QSizeF defaultValue)
 {
-    const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readSizeAttribute(element, n, defaultValue);
+    return attribute_detail::readNamed(element, name, defaultValue, readSizeAttribute);
 }
 // "x,y,z" at single precision, widened.
 Vector3 readVector3Attribute(pugi::xml_node element, AttributeName name, Vector3 defaultValue);
 inline Vector3 readVector3Attribute(pugi::xml_node element, const char* name, Vector3 defaultValue)
 {
-    const AttributeName n = attributeName(name);
-    return attribute_detail::surelyAbsent(element, n) ? defaultValue : readVector3Attribute(element, n, defaultValue);
+    return attribute_detail::readNamed(element, name, defaultValue, readVector3Attribute);
 }
 // The attributes "x", "y", "width", "height", each at single precision; each
 // one missing or unreadable keeps the default's value.
