@@ -563,31 +563,22 @@ QPointF atX(QPointF a, QPointF b, double x)
 // The part of the segment inside the rectangle; false when none.
 bool clipSegment(QPointF& a, QPointF& b, const QRectF& r)
 {
-    if (a.x() < r.left() && b.x() < r.left())
-        return false;
-    if (a.x() < r.left())
-        a = atX(a, b, r.left());
-    else if (b.x() < r.left())
-        b = atX(a, b, r.left());
-    if (a.x() > r.right() && b.x() > r.right())
-        return false;
-    if (a.x() > r.right())
-        a = atX(a, b, r.right());
-    else if (b.x() > r.right())
-        b = atX(a, b, r.right());
-    if (a.y() < r.top() && b.y() < r.top())
-        return false;
-    if (a.y() < r.top())
-        a = atY(a, b, r.top());
-    else if (b.y() < r.top())
-        b = atY(a, b, r.top());
-    if (a.y() > r.bottom() && b.y() > r.bottom())
-        return false;
-    if (a.y() > r.bottom())
-        a = atY(a, b, r.bottom());
-    else if (b.y() > r.bottom())
-        b = atY(a, b, r.bottom());
-    return true;
+    // One side at a time: none left when both ends lie beyond it, else the
+    // end beyond it moved onto it.
+    auto side = [&a, &b](auto beyond, auto onto) {
+        const bool aBeyond = beyond(a), bBeyond = beyond(b);
+        if (aBeyond && bBeyond)
+            return false;
+        if (aBeyond)
+            a = onto(a, b);
+        else if (bBeyond)
+            b = onto(a, b);
+        return true;
+    };
+    return side([&r](QPointF p) { return p.x() < r.left(); }, [&r](QPointF p, QPointF q) { return atX(p, q, r.left()); })
+        && side([&r](QPointF p) { return p.x() > r.right(); }, [&r](QPointF p, QPointF q) { return atX(p, q, r.right()); })
+        && side([&r](QPointF p) { return p.y() < r.top(); }, [&r](QPointF p, QPointF q) { return atY(p, q, r.top()); })
+        && side([&r](QPointF p) { return p.y() > r.bottom(); }, [&r](QPointF p, QPointF q) { return atY(p, q, r.bottom()); });
 }
 
 void clipAbove(const Points& in, Points& out, double y) // keeps y <= bound
