@@ -213,11 +213,13 @@ bool FrameScaler::scale(const QImage& source, double scale, QPointF offset, QRgb
     area = area.isNull() ? target.rect() : area.intersected(target.rect());
     if (area.isEmpty())
         return true;
-    // Target pixels whose centres the moved source covers.
-    const int left = clampToInt(std::ceil(offset.x() - 0.5), area.left(), area.right() + 1);
-    const int right = clampToInt(std::ceil(offset.x() + scale * source.width() - 0.5), area.left(), area.right() + 1);
-    const int top = clampToInt(std::ceil(offset.y() - 0.5), area.top(), area.bottom() + 1);
-    const int bottom = clampToInt(std::ceil(offset.y() + scale * source.height() - 0.5), area.top(), area.bottom() + 1);
+    // Target pixels whose centres the moved source covers; a centre on the
+    // edge counts on the far side only, as when Qt fills a rectangle.
+    auto edge = [](double v, int lo, int hi) { return clampToInt(std::floor(v + 0.5), lo, hi); };
+    const int left = edge(offset.x(), area.left(), area.right() + 1);
+    const int right = edge(offset.x() + scale * source.width(), area.left(), area.right() + 1);
+    const int top = edge(offset.y(), area.top(), area.bottom() + 1);
+    const int bottom = edge(offset.y() + scale * source.height(), area.top(), area.bottom() + 1);
     const Axis x(left, std::max(left, right), scale, offset.x(), source.width());
     const Axis y(top, std::max(top, bottom), scale, offset.y(), source.height());
     // Taken (and detached) once, here, not from the bands.

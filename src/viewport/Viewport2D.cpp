@@ -385,8 +385,9 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
     // they are.
     const bool wholePixels = uniform && std::abs(scale - 1) <= 1e-9 && wholePixel(dx) && wholePixel(dy);
 
-    if (opaque && uniform && !wholePixels) {
-        // Scaled (wheel zoom) or moved by part of a pixel: filtered straight
+    // Qt shows a moved image at whole pixels (sharp), a scaled one filtered.
+    if (opaque && uniform && std::abs(scale - 1) > 1e-9) {
+        // Scaled (wheel zoom): filtered straight
         // into the pixels the painter draws on when it allows, else into a
         // frame of its own, which then is copied whole.
         if (const std::optional<DirectTarget> direct = directTarget(painter, frame_.size(), ratio)) {
