@@ -387,9 +387,9 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
 
     // Qt shows a moved image at whole pixels (sharp), a scaled one filtered.
     if (opaque && uniform && std::abs(scale - 1) > 1e-9) {
-        // Scaled (wheel zoom): filtered straight
-        // into the pixels the painter draws on when it allows, else into a
-        // frame of its own, which then is copied whole.
+        // Scaled (wheel zoom): filtered straight into the pixels the painter
+        // draws on when it allows, else into a frame of its own, which then
+        // is copied whole.
         if (const std::optional<DirectTarget> direct = directTarget(painter, frame_.size(), ratio)) {
             const QPointF offset(direct->origin.x() + dx, direct->origin.y() + dy);
             if (FrameScaler().scale(frame_, scale, offset, background.rgba(), *direct->image, direct->area))
