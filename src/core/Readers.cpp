@@ -163,6 +163,8 @@ std::optional<std::string_view> attributeText(pugi::xml_node element, AttributeN
 
 AttributeIndexScope::AttributeIndexScope() { ++attributeIndex.scopes; }
 
+bool AttributeIndexScope::active() { return attributeIndex.scopes > 0; }
+
 AttributeIndexScope::~AttributeIndexScope()
 {
     if (--attributeIndex.scopes == 0) {
