@@ -14,15 +14,16 @@ namespace {
 std::atomic<int> requestedThreads{0};
 
 // Reading runs here rather than on the global pool, which others may fill.
+// Never destroyed: a design held in a static is released at exit, after
+// function statics made later (this pool among them) are gone.
 QThreadPool& readPool()
 {
-    static QThreadPool pool;
-    static const bool sized = [] {
-        pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-        return true;
+    static QThreadPool* const pool = [] {
+        auto* p = new QThreadPool;
+        p->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+        return p;
     }();
-    (void)sized;
-    return pool;
+    return *pool;
 }
 
 // Shared with the pool's tasks, which may start after the caller has

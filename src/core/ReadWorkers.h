@@ -1,6 +1,7 @@
 #pragma once
 // The threads that read a large design: a long list of entities, or a
-// pour's vertices, is read in parts on several threads at once.
+// pour's vertices, is read in parts on several threads at once (and a large
+// design being replaced is released so).
 
 #include <cstddef>
 #include <functional>
