@@ -94,21 +94,22 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
     if (readingDepth >= kMaxNesting)
         return;
     ReadingDepthGuard guard;
-    std::vector<pugi::xml_node> children;
-    for (pugi::xml_node entitiesElement : element.children("entities")) {
-        for (pugi::xml_node child : entitiesElement.children()) {
-            if (child.type() == pugi::node_element)
-                children.push_back(child);
-        }
-    }
     // Nested lists are short and already read on a reading thread: only the
     // sheet's own list is split. The parsed document is not changed while
     // it is read, and entities share nothing they change while reading.
-    if (readingDepth == 1 && children.size() >= kParallelReadMinEntities && ReadWorkers::threads() > 1) {
+    if (readingDepth == 1 && ReadWorkers::threads() > 1) {
+        std::vector<pugi::xml_node> children;
+        for (pugi::xml_node entitiesElement : element.children("entities")) {
+            for (pugi::xml_node child : entitiesElement.children()) {
+                if (child.type() == pugi::node_element)
+                    children.push_back(child);
+            }
+        }
         std::vector<std::shared_ptr<Entity>> read(children.size());
         const int depth = readingDepth;
         const bool indexed = AttributeIndexScope::active();
-        ReadWorkers::forEachPart(children.size(), kEntitiesPerReadPart, [&](size_t begin, size_t end) {
+        const size_t partSize = children.size() >= kParallelReadMinEntities ? kEntitiesPerReadPart : children.size();
+        ReadWorkers::forEachPart(children.size(), partSize, [&](size_t begin, size_t end) {
             const ReadingThreadScope scope(depth, indexed);
             for (size_t i = begin; i < end; ++i)
                 read[i] = readEntity(children[i], sheet);
@@ -120,9 +121,13 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
         }
         return;
     }
-    for (pugi::xml_node child : children) {
-        if (std::shared_ptr<Entity> entity = readEntity(child, sheet))
-            list.entities.push_back(std::move(entity));
+    for (pugi::xml_node entitiesElement : element.children("entities")) {
+        for (pugi::xml_node child : entitiesElement.children()) {
+            if (child.type() != pugi::node_element)
+                continue;
+            if (std::shared_ptr<Entity> entity = readEntity(child, sheet))
+                list.entities.push_back(std::move(entity));
+        }
     }
 }
 
