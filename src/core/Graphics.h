@@ -136,6 +136,10 @@ private:
     // Fills rect less inner (inside it; empty for none) straight into the
     // image with exact area coverage; false when that is not allowed.
     bool fillDirect(const QRectF& rect, const QRectF& inner, const QColor& color);
+    // Fills the closed polygon of at most 64 points of user coordinates,
+    // small on the device, straight into the image with exact area
+    // coverage; false when that is not allowed or it is not small.
+    bool fillDirect(const QPointF* points, int count, const QColor& color);
     QImage* directImage_ = nullptr;
     bool directChecked_ = false;
     // The stroke as applyPen set it is solid and thin on the device, and

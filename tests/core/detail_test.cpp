@@ -290,6 +290,34 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
                 // rounding).
                 auto cut = [](QPainter& p) { p.setCompositionMode(QPainter::CompositionMode_DestinationOut); };
                 EXPECT_LE(worst(paint(true, cut), paint(false, cut)), 4);
+
+                // Small discs and ellipses (polygons on the device), two
+                // overlapping, one across the image's edge, one wider than
+                // the direct fill takes: written straight into the image,
+                // they are what QPainter makes of the same polygons (which
+                // it fills itself under a clip of the whole image).
+                auto discs = [&](const std::function<void(QPainter&)>& setup) {
+                    QImage img(64, 64, format);
+                    img.fill(QColor(30, 90, 30));
+                    QPainter painter(&img);
+                    setup(painter);
+                    painter.setTransform(view);
+                    DrawingContext context(painter);
+                    Graphics g(context);
+                    for (const QRectF& r : {QRectF(0.31, 0.47, 0.3, 0.3), QRectF(1.03, 2.11, 0.47, 0.29), QRectF(1.2, 2.2, 0.5, 0.5),
+                                            QRectF(2.5, 1.05, 1.9, 1.9), QRectF(-0.1, 3.0, 0.6, 0.6), QRectF(6.2, -0.15, 0.41, 0.41),
+                                            QRectF(0.5, 4.0, 2.4, 2.4)})
+                        g.fillEllipse(r, color);
+                    painter.end();
+                    return img;
+                };
+                auto whole = [](QPainter& p) { p.setClipRect(QRect(0, 0, 64, 64)); };
+                EXPECT_LE(worst(discs(plain), discs(whole)), 3) << format << " " << color.name(QColor::HexArgb).toStdString();
+                auto cutWhole = [](QPainter& p) {
+                    p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+                    p.setClipRect(QRect(0, 0, 64, 64));
+                };
+                EXPECT_LE(worst(discs(cut), discs(cutWhole)), 4);
             }
         }
     }
