@@ -637,6 +637,8 @@ void Graphics::fillPoints(const std::vector<QPointF>& points, const QColor& colo
 {
     if (!isDrawable(color) || points.empty())
         return;
+    if (!picking && points.size() <= 64 && fillDirect(points.data(), int(points.size()), color))
+        return;
     if (!picking && finiteAffine(context.transform()) && points.size() <= size_t(std::numeric_limits<int>::max())) {
         QPainter& painter = painterInView();
         painter.setPen(Qt::NoPen);
@@ -696,14 +698,33 @@ bool Graphics::strokeThinPolyline(const Pen& pen, const std::vector<QPointF>& po
         heapLines.resize(points.size() - 1);
         lines = heapLines.data();
     }
-    for (size_t i = 1; i < points.size(); ++i)
-        lines[i - 1] = QLineF(points[i - 1], points[i]);
+    int count = 0;
+    const double h = context.lineWidth() / 2;
+    const QColor color = context.strokeColor();
+    for (size_t i = 1; i < points.size(); ++i) {
+        const QLineF line(points[i - 1], points[i]);
+        // Each segment on its own, as QPainter draws them: the rectangle
+        // its square ends make, written straight into the image.
+        const double length = line.length();
+        if (length > 0 && std::isfinite(length) && directTarget()) {
+            const QPointF along = (line.p2() - line.p1()) * (h / length), across(-along.y(), along.x());
+            const QPointF quad[4] = {line.p1() - along - across, line.p2() + along - across, line.p2() + along + across,
+                                     line.p1() - along + across};
+            if (fillDirect(quad, 4, color))
+                continue;
+        }
+        // Drawn after the direct ones: of one colour, the order of the
+        // overlaps does not change what they blend to.
+        lines[count++] = line;
+    }
+    if (count == 0)
+        return true;
     // Square ends on a non-cosmetic pen: QPainter draws each segment as a
     // thin rectangle, without stroking a path.
-    const QPen thin(context.strokeColor(), context.lineWidth(), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    const QPen thin(color, context.lineWidth(), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     QPainter& painter = painterInView();
     painter.setPen(thin);
-    painter.drawLines(lines, int(points.size() - 1));
+    painter.drawLines(lines, count);
     painter.setPen(Qt::NoPen);
     return true;
 }

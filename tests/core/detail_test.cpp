@@ -293,9 +293,10 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
 
                 // Small discs and ellipses (polygons on the device), two
                 // overlapping, one across the image's edge, one wider than
-                // the direct fill takes: written straight into the image,
-                // they are what QPainter makes of the same polygons (which
-                // it fills itself under a clip of the whole image).
+                // the direct fill takes, a small polygon and thin segments:
+                // written straight into the image, they are what QPainter
+                // makes of the same polygons and lines (which it draws
+                // itself under a clip of the whole image).
                 auto discs = [&](const std::function<void(QPainter&)>& setup) {
                     QImage img(64, 64, format);
                     img.fill(QColor(30, 90, 30));
@@ -308,16 +309,22 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
                                             QRectF(2.5, 1.05, 1.9, 1.9), QRectF(-0.1, 3.0, 0.6, 0.6), QRectF(6.2, -0.15, 0.41, 0.41),
                                             QRectF(0.5, 4.0, 2.4, 2.4)})
                         g.fillEllipse(r, color);
+                    g.fillPoints({QPointF(4.1, 4.1), QPointF(4.5, 4.2), QPointF(4.2, 4.9)}, color);
+                    // Thin segments, one of them longer than the direct fill takes.
+                    g.strokeThinPolyline(Pen(color, 0.1), {QPointF(0.2, 5.1), QPointF(1.3, 5.6), QPointF(1.3, 5.9), QPointF(6.0, 0.4)});
+                    g.strokeThinPolyline(Pen(color, 0), {QPointF(3.3, 3.1), QPointF(3.9, 3.12), QPointF(3.9, 3.12), QPointF(3.5, 2.5)});
                     painter.end();
                     return img;
                 };
                 auto whole = [](QPainter& p) { p.setClipRect(QRect(0, 0, 64, 64)); };
-                EXPECT_LE(worst(discs(plain), discs(whole)), 3) << format << " " << color.name(QColor::HexArgb).toStdString();
+                // Within 2 % of a pixel's coverage (QPainter rounds points
+                // to its fixed point); overlaps compound the rounding.
+                EXPECT_LE(worst(discs(plain), discs(whole)), 5) << format << " " << color.name(QColor::HexArgb).toStdString();
                 auto cutWhole = [](QPainter& p) {
                     p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
                     p.setClipRect(QRect(0, 0, 64, 64));
                 };
-                EXPECT_LE(worst(discs(cut), discs(cutWhole)), 4);
+                EXPECT_LE(worst(discs(cut), discs(cutWhole)), 6);
             }
         }
     }
