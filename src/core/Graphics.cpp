@@ -243,17 +243,21 @@ void accumulateLine(float* cells, int stride, int rows, QPointF p0, QPointF p1)
 }
 
 // Polygons up to this size across (device pixels) are filled by
-// rasterPolygon, whose cells live on the stack.
+// rasterContours, whose cells live on the stack.
 constexpr int kDirectPolygonPixels = 64;
 
-// Fills the closed polygon of device points (non-zero) on the image with
-// exact area coverage; false, having drawn nothing, when a point is not
-// finite or the polygon is larger than kDirectPolygonPixels either way.
+// Fills the closed contours of device points (the counts of points of each
+// in turn; non-zero) on the image with exact area coverage; false, having
+// drawn nothing, when a point is not finite or the whole is larger than
+// kDirectPolygonPixels either way.
 template <void (*Blend)(uint32_t&, uint32_t, uint32_t)>
-bool rasterPolygon(QImage& image, const QPointF* points, int count, QRgb premultiplied)
+bool rasterContours(QImage& image, const QPointF* points, const int* counts, int contours, QRgb premultiplied)
 {
+    int count = 0;
+    for (int c = 0; c < contours; ++c)
+        count += counts[c];
     if (count < 3)
-        return count >= 0;
+        return true;
     double minX = points[0].x(), maxX = minX, minY = points[0].y(), maxY = minY;
     for (int i = 1; i < count; ++i) {
         minX = std::min(minX, points[i].x());
@@ -272,11 +276,14 @@ bool rasterPolygon(QImage& image, const QPointF* points, int count, QRgb premult
     float cells[(kDirectPolygonPixels + 3) * (kDirectPolygonPixels + 1)];
     std::fill(cells, cells + qsizetype(stride) * rows, 0.0f);
     const QPointF origin(left, top);
-    for (int i = 0; i < count; ++i) {
-        // Clamped at the origin against rounding below the first cell.
-        const QPointF a = points[i] - origin, b = points[(i + 1) % count] - origin;
-        accumulateLine(cells, stride, rows, QPointF(std::max(0.0, a.x()), std::max(0.0, a.y())),
-                       QPointF(std::max(0.0, b.x()), std::max(0.0, b.y())));
+    const QPointF* contour = points;
+    for (int c = 0; c < contours; contour += counts[c++]) {
+        for (int i = 0; i < counts[c]; ++i) {
+            // Clamped at the origin against rounding below the first cell.
+            const QPointF a = contour[i] - origin, b = contour[(i + 1) % counts[c]] - origin;
+            accumulateLine(cells, stride, rows, QPointF(std::max(0.0, a.x()), std::max(0.0, a.y())),
+                           QPointF(std::max(0.0, b.x()), std::max(0.0, b.y())));
+        }
     }
     uchar* bits = const_cast<uchar*>(image.constBits());
     const qsizetype bytesPerLine = image.bytesPerLine();
@@ -568,9 +575,47 @@ bool Graphics::fillDirect(const QPointF* points, int count, const QColor& color)
     QPointF device[64];
     for (int i = 0; i < count; ++i)
         device[i] = t.map(points[i]);
+    return fillDeviceContours(*image, device, &count, 1, color);
+}
+
+bool Graphics::fillDeviceContours(QImage& image, const QPointF* points, const int* counts, int contours, const QColor& color)
+{
     if (context.painter().compositionMode() == QPainter::CompositionMode_DestinationOut)
-        return rasterPolygon<erase>(*image, device, count, qPremultiply(color.rgba()));
-    return rasterPolygon<blend>(*image, device, count, qPremultiply(color.rgba()));
+        return rasterContours<erase>(image, points, counts, contours, qPremultiply(color.rgba()));
+    return rasterContours<blend>(image, points, counts, contours, qPremultiply(color.rgba()));
+}
+
+bool Graphics::strokeSmallRoundSegment(QPointF from, QPointF to)
+{
+    const double width = context.lineWidth() * deviceScale();
+    if (picking || !context.lineDash().empty() || context.lineCap() != Qt::RoundCap || !(width <= kSmallRoundLinePixels)
+        || !keepsShapes())
+        return false;
+    QImage* image = directTarget();
+    if (!image)
+        return false;
+    const QTransform& t = context.currentTransform();
+    const QPointF a = t.map(from), b = t.map(to);
+    const double length = QLineF(a, b).length();
+    if (!(length > 0) || !std::isfinite(length))
+        return false; // a dot: the stroker's own
+    // The stadium the round ends make, its corners on circles of the round
+    // end's area, as the small discs.
+    constexpr int kSteps = kRoundLineSides / 2;
+    static const double grow = std::sqrt(M_PI / (kRoundLineSides / 2.0 * std::sin(2 * M_PI / kRoundLineSides)));
+    const double radius = width / 2 * grow;
+    const double angle = std::atan2(b.y() - a.y(), b.x() - a.x());
+    QPointF device[2 * (kSteps + 1)];
+    int n = 0;
+    for (int k = 0; k <= kSteps; ++k) {
+        const double at = angle - M_PI / 2 + M_PI * k / kSteps;
+        device[n++] = b + radius * QPointF(std::cos(at), std::sin(at));
+    }
+    for (int k = 0; k <= kSteps; ++k) {
+        const double at = angle + M_PI / 2 + M_PI * k / kSteps;
+        device[n++] = a + radius * QPointF(std::cos(at), std::sin(at));
+    }
+    return fillDeviceContours(*image, device, &n, 1, context.strokeColor());
 }
 
 void Graphics::fillRect(const QRectF& rect, const QColor& color)
@@ -689,6 +734,8 @@ bool Graphics::strokeThinPolyline(const Pen& pen, const std::vector<QPointF>& po
     if (!isDrawable(pen.color))
         return false;
     applyPen(pen);
+    if (points.size() == 2 && !thinLine())
+        return strokeSmallRoundSegment(points[0], points[1]);
     if (points.size() < 2 || points.size() > 4096 || !thinLine())
         return false;
     QLineF stackLines[16];

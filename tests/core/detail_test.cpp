@@ -313,6 +313,25 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
                     // Thin segments, one of them longer than the direct fill takes.
                     g.strokeThinPolyline(Pen(color, 0.1), {QPointF(0.2, 5.1), QPointF(1.3, 5.6), QPointF(1.3, 5.9), QPointF(6.0, 0.4)});
                     g.strokeThinPolyline(Pen(color, 0), {QPointF(3.3, 3.1), QPointF(3.9, 3.12), QPointF(3.9, 3.12), QPointF(3.5, 2.5)});
+                    // Round ends and joins two to six pixels wide and just
+                    // over, as tracks draw them (stroked as usual where not
+                    // taken).
+                    g.drawingPcb = true;
+                    for (const auto& [width, line] : std::vector<std::pair<double, std::vector<QPointF>>>{
+                             {0.2, {QPointF(4.6, 0.3), QPointF(5.3, 0.9), QPointF(5.5, 0.3)}},
+                             {0.37, {QPointF(0.4, 1.5), QPointF(1.6, 1.5)}},
+                             {0.6, {QPointF(2.7, 4.3), QPointF(3.1, 4.7), QPointF(2.7, 5.2), QPointF(2.71, 5.22)}},
+                             {0.5, {QPointF(5.9, 3.3), QPointF(6.7, 3.6)}},
+                             {0.6, {QPointF(4.5, 5.5), QPointF(5.2, 5.0)}},
+                             {0.61, {QPointF(4.5, 6.5), QPointF(5.2, 6.0)}}}) {
+                        if (!g.strokeThinPolyline(Pen(color, width), line)) {
+                            g.context.beginPath();
+                            g.context.moveTo(line.front());
+                            for (const QPointF& p : line)
+                                g.context.lineTo(p);
+                            g.context.strokePath();
+                        }
+                    }
                     painter.end();
                     return img;
                 };
