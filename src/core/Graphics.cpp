@@ -245,6 +245,9 @@ void accumulateLine(float* cells, int stride, int rows, QPointF p0, QPointF p1)
 // Polygons up to this size across (device pixels) are filled by
 // rasterContours, whose cells live on the stack.
 constexpr int kDirectPolygonPixels = 64;
+// Thin segments whose box on the device is larger than this (pixels) are
+// left to QPainter.
+constexpr double kDirectSlantedPixels = 1024;
 
 // Fills the closed contours of device points (the counts of points of each
 // in turn; non-zero) on the image with exact area coverage; false, having
@@ -753,7 +756,10 @@ bool Graphics::strokeThinPolyline(const Pen& pen, const std::vector<QPointF>& po
         // Each segment on its own, as QPainter draws them: the rectangle
         // its square ends make, written straight into the image.
         const double length = line.length();
-        if (length > 0 && std::isfinite(length) && directTarget()) {
+        // A long slanted line crosses few of the pixels of its box, which
+        // the direct fill visits all of: QPainter draws it faster.
+        const QPointF span = context.currentTransform().map(line.p2()) - context.currentTransform().map(line.p1());
+        if (length > 0 && std::isfinite(length) && std::abs(span.x() * span.y()) <= kDirectSlantedPixels && directTarget()) {
             const QPointF along = (line.p2() - line.p1()) * (h / length), across(-along.y(), along.x());
             const QPointF quad[4] = {line.p1() - along - across, line.p2() + along - across, line.p2() + along + across,
                                      line.p1() - along + across};
