@@ -189,6 +189,124 @@ void rasterFill(QImage& image, const QRectF& outer, const QRectF& inner, QRgb pr
     }
 }
 
+// Adds the signed area a line of device pixels sweeps between itself and
+// the left edge of each pixel to an accumulation buffer of rows x stride
+// cells (stride at least the line's last column + 2); summed along a row,
+// the cells give each pixel's covered area, as a scan converter computes it.
+// Coordinates are local to the buffer and not negative.
+void accumulateLine(float* cells, int stride, int rows, QPointF p0, QPointF p1)
+{
+    if (p0.y() == p1.y())
+        return;
+    double dir = 1;
+    if (p0.y() > p1.y()) {
+        std::swap(p0, p1);
+        dir = -1;
+    }
+    const double dxdy = (p1.x() - p0.x()) / (p1.y() - p0.y());
+    double x = p0.x();
+    const int last = std::min(rows, int(std::ceil(p1.y())));
+    for (int y = int(p0.y()); y < last; ++y) {
+        float* line = cells + qsizetype(y) * stride;
+        const double dy = std::min(y + 1.0, p1.y()) - std::max(double(y), p0.y());
+        const double xNext = x + dxdy * dy;
+        const double d = dy * dir;
+        const double x0 = std::min(x, xNext), x1 = std::max(x, xNext);
+        const double x0Floor = std::floor(x0), x1Ceil = std::ceil(x1);
+        const int x0i = int(x0Floor), x1i = int(x1Ceil);
+        if (x1i <= x0i + 1) {
+            // Within one pixel column: split at the line's mean position.
+            const double xm = 0.5 * (x + xNext) - x0Floor;
+            line[x0i] += float(d - d * xm);
+            line[x0i + 1] += float(d * xm);
+        } else {
+            const double s = 1 / (x1 - x0);
+            const double x0f = x0 - x0Floor;
+            const double a0 = 0.5 * s * (1 - x0f) * (1 - x0f);
+            const double x1f = x1 - x1Ceil + 1;
+            const double am = 0.5 * s * x1f * x1f;
+            line[x0i] += float(d * a0);
+            if (x1i == x0i + 2) {
+                line[x0i + 1] += float(d * (1 - a0 - am));
+            } else {
+                const double a1 = s * (1.5 - x0f);
+                line[x0i + 1] += float(d * (a1 - a0));
+                for (int xi = x0i + 2; xi < x1i - 1; ++xi)
+                    line[xi] += float(d * s);
+                const double a2 = a1 + (x1i - x0i - 3) * s;
+                line[x1i - 1] += float(d * (1 - a2 - am));
+            }
+            line[x1i] += float(d * am);
+        }
+        x = xNext;
+    }
+}
+
+// Polygons up to this size across (device pixels) are filled by
+// rasterContours, whose cells live on the stack.
+constexpr int kDirectPolygonPixels = 64;
+// Thin segments whose box on the device is larger than this (pixels) are
+// left to QPainter.
+constexpr double kDirectSlantedPixels = 1024;
+
+// Fills the closed contours of device points (the counts of points of each
+// in turn; non-zero) on the image with exact area coverage; false, having
+// drawn nothing, when a point is not finite or the whole is larger than
+// kDirectPolygonPixels either way.
+template <void (*Blend)(uint32_t&, uint32_t, uint32_t)>
+bool rasterContours(QImage& image, const QPointF* points, const int* counts, int contours, QRgb premultiplied)
+{
+    int count = 0;
+    for (int c = 0; c < contours; ++c)
+        count += counts[c];
+    if (count < 3)
+        return true;
+    double minX = points[0].x(), maxX = minX, minY = points[0].y(), maxY = minY;
+    for (int i = 1; i < count; ++i) {
+        minX = std::min(minX, points[i].x());
+        maxX = std::max(maxX, points[i].x());
+        minY = std::min(minY, points[i].y());
+        maxY = std::max(maxY, points[i].y());
+    }
+    if (!(std::isfinite(minX) && std::isfinite(maxX) && std::isfinite(minY) && std::isfinite(maxY))
+        || maxX - minX > kDirectPolygonPixels || maxY - minY > kDirectPolygonPixels)
+        return false;
+    if (maxX <= 0 || maxY <= 0 || minX >= image.width() || minY >= image.height())
+        return true;
+    const int left = int(std::floor(minX)), top = int(std::floor(minY));
+    const int columns = int(std::ceil(maxX)) - left, rows = std::max(1, int(std::ceil(maxY)) - top);
+    const int stride = columns + 2;
+    float cells[(kDirectPolygonPixels + 3) * (kDirectPolygonPixels + 1)];
+    std::fill(cells, cells + qsizetype(stride) * rows, 0.0f);
+    const QPointF origin(left, top);
+    const QPointF* contour = points;
+    for (int c = 0; c < contours; contour += counts[c++]) {
+        for (int i = 0; i < counts[c]; ++i) {
+            // Clamped at the origin against rounding below the first cell.
+            const QPointF a = contour[i] - origin, b = contour[(i + 1) % counts[c]] - origin;
+            accumulateLine(cells, stride, rows, QPointF(std::max(0.0, a.x()), std::max(0.0, a.y())),
+                           QPointF(std::max(0.0, b.x()), std::max(0.0, b.y())));
+        }
+    }
+    uchar* bits = const_cast<uchar*>(image.constBits());
+    const qsizetype bytesPerLine = image.bytesPerLine();
+    const int fromX = std::max(0, -left), toX = std::min(stride, image.width() - left);
+    for (int y = std::max(0, -top); y < rows && top + y < image.height(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(bits + (top + y) * bytesPerLine);
+        const float* line = cells + qsizetype(y) * stride;
+        float sum = 0;
+        for (int x = 0; x < toX; ++x) {
+            sum += line[x];
+            if (x < fromX)
+                continue;
+            const int coverage = int(std::min(std::abs(sum), 1.0f) * 255.0f + 0.5f);
+            if (coverage > 0)
+                Blend(row[left + x], premultiplied, uint32_t(coverage));
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 Graphics::Graphics(DrawingContext& context)
@@ -451,6 +569,58 @@ bool Graphics::fillDirect(const QRectF& rect, const QRectF& inner, const QColor&
     return true;
 }
 
+bool Graphics::fillDirect(const QPointF* points, int count, const QColor& color)
+{
+    QImage* image = directTarget();
+    if (!image || count > 64 || !finiteAffine(context.currentTransform()))
+        return false;
+    const QTransform& t = context.currentTransform();
+    QPointF device[64];
+    for (int i = 0; i < count; ++i)
+        device[i] = t.map(points[i]);
+    return fillDeviceContours(*image, device, &count, 1, color);
+}
+
+bool Graphics::fillDeviceContours(QImage& image, const QPointF* points, const int* counts, int contours, const QColor& color)
+{
+    if (context.painter().compositionMode() == QPainter::CompositionMode_DestinationOut)
+        return rasterContours<erase>(image, points, counts, contours, qPremultiply(color.rgba()));
+    return rasterContours<blend>(image, points, counts, contours, qPremultiply(color.rgba()));
+}
+
+bool Graphics::strokeSmallRoundSegment(QPointF from, QPointF to)
+{
+    const double width = context.lineWidth() * deviceScale();
+    if (picking || !context.lineDash().empty() || context.lineCap() != Qt::RoundCap || !(width <= kSmallRoundLinePixels)
+        || !keepsShapes())
+        return false;
+    QImage* image = directTarget();
+    if (!image)
+        return false;
+    const QTransform& t = context.currentTransform();
+    const QPointF a = t.map(from), b = t.map(to);
+    const double length = QLineF(a, b).length();
+    if (!(length > 0) || !std::isfinite(length))
+        return false; // a dot: the stroker's own
+    // The stadium the round ends make, its corners on circles of the round
+    // end's area, as the small discs.
+    constexpr int kSteps = kRoundLineSides / 2;
+    static const double grow = std::sqrt(M_PI / (kRoundLineSides / 2.0 * std::sin(2 * M_PI / kRoundLineSides)));
+    const double radius = width / 2 * grow;
+    const double angle = std::atan2(b.y() - a.y(), b.x() - a.x());
+    QPointF device[2 * (kSteps + 1)];
+    int n = 0;
+    for (int k = 0; k <= kSteps; ++k) {
+        const double at = angle - M_PI / 2 + M_PI * k / kSteps;
+        device[n++] = b + radius * QPointF(std::cos(at), std::sin(at));
+    }
+    for (int k = 0; k <= kSteps; ++k) {
+        const double at = angle + M_PI / 2 + M_PI * k / kSteps;
+        device[n++] = a + radius * QPointF(std::cos(at), std::sin(at));
+    }
+    return fillDeviceContours(*image, device, &n, 1, context.strokeColor());
+}
+
 void Graphics::fillRect(const QRectF& rect, const QColor& color)
 {
     if (!isDrawable(color))
@@ -496,6 +666,8 @@ void Graphics::fillEllipse(const QRectF& rect, const QColor& color)
             const double rx = r.width() / 2, ry = r.height() / 2;
             for (int i = 0; i < sides; ++i)
                 points[i] = QPointF(c.x() + rx * unit[size_t(i)].x(), c.y() + ry * unit[size_t(i)].y());
+            if (fillDirect(points, sides, color))
+                return;
             QPainter& painter = painterInView();
             painter.setPen(Qt::NoPen);
             painter.setBrush(color);
@@ -512,6 +684,8 @@ void Graphics::fillEllipse(const QRectF& rect, const QColor& color)
 void Graphics::fillPoints(const std::vector<QPointF>& points, const QColor& color)
 {
     if (!isDrawable(color) || points.empty())
+        return;
+    if (!picking && points.size() <= 64 && fillDirect(points.data(), int(points.size()), color))
         return;
     if (!picking && finiteAffine(context.transform()) && points.size() <= size_t(std::numeric_limits<int>::max())) {
         QPainter& painter = painterInView();
@@ -563,6 +737,8 @@ bool Graphics::strokeThinPolyline(const Pen& pen, const std::vector<QPointF>& po
     if (!isDrawable(pen.color))
         return false;
     applyPen(pen);
+    if (points.size() == 2 && !thinLine())
+        return strokeSmallRoundSegment(points[0], points[1]);
     if (points.size() < 2 || points.size() > 4096 || !thinLine())
         return false;
     QLineF stackLines[16];
@@ -572,14 +748,36 @@ bool Graphics::strokeThinPolyline(const Pen& pen, const std::vector<QPointF>& po
         heapLines.resize(points.size() - 1);
         lines = heapLines.data();
     }
-    for (size_t i = 1; i < points.size(); ++i)
-        lines[i - 1] = QLineF(points[i - 1], points[i]);
+    int count = 0;
+    const double h = context.lineWidth() / 2;
+    const QColor color = context.strokeColor();
+    for (size_t i = 1; i < points.size(); ++i) {
+        const QLineF line(points[i - 1], points[i]);
+        // Each segment on its own, as QPainter draws them: the rectangle
+        // its square ends make, written straight into the image.
+        const double length = line.length();
+        // A long slanted line crosses few of the pixels of its box, which
+        // the direct fill visits all of: QPainter draws it faster.
+        const QPointF span = context.currentTransform().map(line.p2()) - context.currentTransform().map(line.p1());
+        if (length > 0 && std::isfinite(length) && std::abs(span.x() * span.y()) <= kDirectSlantedPixels && directTarget()) {
+            const QPointF along = (line.p2() - line.p1()) * (h / length), across(-along.y(), along.x());
+            const QPointF quad[4] = {line.p1() - along - across, line.p2() + along - across, line.p2() + along + across,
+                                     line.p1() - along + across};
+            if (fillDirect(quad, 4, color))
+                continue;
+        }
+        // Drawn after the direct ones: of one colour, the order of the
+        // overlaps does not change what they blend to.
+        lines[count++] = line;
+    }
+    if (count == 0)
+        return true;
     // Square ends on a non-cosmetic pen: QPainter draws each segment as a
     // thin rectangle, without stroking a path.
-    const QPen thin(context.strokeColor(), context.lineWidth(), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    const QPen thin(color, context.lineWidth(), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     QPainter& painter = painterInView();
     painter.setPen(thin);
-    painter.drawLines(lines, int(points.size() - 1));
+    painter.drawLines(lines, count);
     painter.setPen(Qt::NoPen);
     return true;
 }

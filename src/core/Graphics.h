@@ -90,6 +90,8 @@ public:
     // Lines at most this wide on the device (one device pixel as pixelSize
     // measures it is about 1.41) draw their round joins and caps square.
     static constexpr double kThinLinePixels = 1.5;
+    static constexpr double kSmallRoundLinePixels = 6.0;
+    static constexpr int kRoundLineSides = 32;
     // Device pixels per model unit under the current transform (the square
     // root of its area scale).
     double deviceScale() const;
@@ -110,7 +112,11 @@ public:
     // (applyPen's rules, applied here) when, outside picking, the solid line
     // is thin on the device: the rectangle as the band the line covers, with
     // square corners; the polyline segment by segment with square ends.
-    // False, with only the pen applied, when the line is not thin or the
+    // One segment with round ends, not thin but at most
+    // kSmallRoundLinePixels wide, is filled as its stroke's outline (round
+    // ends of kRoundLineSides corners per circle) straight into the image.
+    // (Not more: QPainter's round joins are coarser than its round ends.)
+    // False, with only the pen applied, when the line is neither or the
     // colour is invisible: the caller strokes as usual.
     bool strokeThinRectangle(const Pen& pen, const QRectF& rect);
     bool strokeThinPolyline(const Pen& pen, const std::vector<QPointF>& points);
@@ -136,6 +142,13 @@ private:
     // Fills rect less inner (inside it; empty for none) straight into the
     // image with exact area coverage; false when that is not allowed.
     bool fillDirect(const QRectF& rect, const QRectF& inner, const QColor& color);
+    // Fills the closed polygon of at most 64 points of user coordinates,
+    // small on the device, straight into the image with exact area
+    // coverage; false when that is not allowed or it is not small.
+    bool fillDirect(const QPointF* points, int count, const QColor& color);
+    bool fillDeviceContours(QImage& image, const QPointF* points, const int* counts, int contours, const QColor& color);
+    // strokeThinPolyline's round segments; false when the line is not one.
+    bool strokeSmallRoundSegment(QPointF from, QPointF to);
     QImage* directImage_ = nullptr;
     bool directChecked_ = false;
     // The stroke as applyPen set it is solid and thin on the device, and

@@ -4,6 +4,7 @@
 #include "core/Graphics.h"
 #include "document/GraphicsSheet.h"
 
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QSemaphore>
 #include <QThread>
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <ctime>
+#include <mutex>
 
 namespace {
 
@@ -74,7 +77,75 @@ void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pix
         std::memcpy(image.bits + y * image.bytesPerLine, band.constScanLine(y - from), size_t(rowBytes));
 }
 
+// How long each row of the last frame drawn in bands took (per row, the
+// time of its band over the band's rows), for the sheet and height it was
+// drawn at. Timings only steer where bands are cut, never what they draw.
+struct RowCosts {
+    std::mutex lock;
+    const GraphicsSheet* sheet = nullptr;
+    std::vector<float> perRow;
+};
+
+// The time this thread has run, in ns: a band's cost without the time
+// other work on the machine kept it waiting (wall time where not known).
+double threadNanoseconds()
+{
+#if defined(CLOCK_THREAD_CPUTIME_ID)
+    timespec t{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t) == 0)
+        return double(t.tv_sec) * 1e9 + double(t.tv_nsec);
+#endif
+    static QElapsedTimer wall;
+    static std::once_flag started;
+    std::call_once(started, [] { wall.start(); });
+    return double(wall.nsecsElapsed());
+}
+
+RowCosts& rowCosts()
+{
+    static RowCosts costs;
+    return costs;
+}
+
 } // namespace
+
+std::vector<int> FrameRenderer::bandTops(const std::vector<float>& rowCost, int rows, int n)
+{
+    n = std::max(1, n);
+    rows = std::max(0, rows);
+    std::vector<int> tops(size_t(n) + 1);
+    for (int i = 0; i <= n; ++i)
+        tops[size_t(i)] = int(qint64(rows) * i / n);
+    if (n == 1 || rowCost.size() != size_t(rows) || rows < n * kMinBandRows)
+        return tops;
+    double total = 0;
+    for (float c : rowCost) {
+        if (!(c >= 0) || !std::isfinite(c))
+            return tops;
+        total += c;
+    }
+    if (!(total > 0) || !std::isfinite(total))
+        return tops;
+    const int tallest = std::max(kMinBandRows, kMaxBandShare * rows / n);
+    std::vector<int> cut(size_t(n) + 1, 0);
+    cut[size_t(n)] = rows;
+    double sum = 0;
+    int row = 0;
+    for (int i = 1; i < n; ++i) {
+        const double target = total * i / n;
+        while (row < rows && sum + rowCost[size_t(row)] <= target)
+            sum += rowCost[size_t(row++)];
+        // Room for the bands still to come, each within its bounds.
+        const int low = std::max(cut[size_t(i) - 1] + kMinBandRows, rows - (n - i) * tallest);
+        const int high = std::min(cut[size_t(i) - 1] + tallest, rows - (n - i) * kMinBandRows);
+        if (low > high)
+            return tops;
+        cut[size_t(i)] = std::clamp(row, low, high);
+    }
+    if (rows - cut[size_t(n) - 1] > tallest || rows - cut[size_t(n) - 1] < kMinBandRows)
+        return tops;
+    return cut;
+}
 
 int FrameRenderer::bandCount(int rows) const
 {
@@ -106,25 +177,47 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
     // What the sheet makes once per frame, made here before the bands.
     sheet.prepareFrame(f.view, f.size, ratio, worldBoxSeenThrough(f.view, QRectF(QPointF(0, 0), f.size)));
 
-    // Rows split evenly; the bands' own images share the frame's pixels.
+    // The bands' own images share the frame's pixels.
     const int rows = pixels.height();
     const int n = bandCount(rows);
-    auto bandTop = [rows, n](int i) { return int(qint64(rows) * i / n); };
     // Taken (and detached) once, here, not from the bands.
     const Pixels target{image.bits(), image.bytesPerLine(), image.width(), image.height(), image.format()};
     if (n == 1) {
         drawBand(sheet, f, target, 0, rows);
     } else {
+        RowCosts& costs = rowCosts();
+        std::vector<int> tops;
+        {
+            std::lock_guard<std::mutex> hold(costs.lock);
+            tops = bandTops(costs.sheet == &sheet ? costs.perRow : std::vector<float>(), rows, n);
+        }
+        std::vector<double> took(size_t(n), 0);
+        auto timedBand = [&](int i) {
+            const double start = threadNanoseconds();
+            drawBand(sheet, f, target, tops[size_t(i)], tops[size_t(i) + 1]);
+            took[size_t(i)] = threadNanoseconds() - start;
+        };
         QSemaphore done;
         QThreadPool& pool = bandPool();
         for (int i = 1; i < n; ++i) {
             pool.start([&, i] {
-                drawBand(sheet, f, target, bandTop(i), bandTop(i + 1));
+                timedBand(i);
                 done.release();
             });
         }
-        drawBand(sheet, f, target, 0, bandTop(1));
+        timedBand(0);
         done.acquire(n - 1);
+        // Half the last frame's costs, half this one's: one slow band (the
+        // machine busy elsewhere) does not swing the next cut far.
+        std::lock_guard<std::mutex> hold(costs.lock);
+        const bool blend = costs.sheet == &sheet && costs.perRow.size() == size_t(rows);
+        costs.perRow.resize(size_t(rows));
+        for (int i = 0; i < n; ++i) {
+            const float perRow = float(took[size_t(i)] / std::max(1, tops[size_t(i) + 1] - tops[size_t(i)]));
+            for (int y = tops[size_t(i)]; y < tops[size_t(i) + 1]; ++y)
+                costs.perRow[size_t(y)] = blend ? (costs.perRow[size_t(y)] + perRow) / 2 : perRow;
+        }
+        costs.sheet = &sheet;
     }
     sheet.endFrame();
 }

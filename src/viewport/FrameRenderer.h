@@ -3,7 +3,9 @@
 // drawn (the viewport, the render tool and the benchmarks go through it).
 //
 // The frame is split into horizontal bands, each drawn by its own painter on
-// the rows of the one frame image, on a thread pool. Every band draws the
+// the rows of the one frame image, on a thread pool. Bands are cut by how
+// long each row of the last frame of the same sheet and height took, so that
+// busy rows are shared between more threads. Every band draws the
 // whole sheet culled to its rows, in the same order, so a frame in bands is
 // pixel for pixel the frame drawn in one piece. Drawing in bands runs with
 // DrawingContext::concurrent set: entities draw from what the geometry pass
@@ -17,6 +19,8 @@
 #include <QRectF>
 #include <QSize>
 #include <QTransform>
+
+#include <vector>
 
 class GraphicsSheet;
 
@@ -49,6 +53,14 @@ public:
     static constexpr int kMinBandRows = 32;
     // Rows a band draws beyond each of its seams (and throws away).
     static constexpr int kSeamMargin = 8;
+    // A band is at most this many times as tall as an even share.
+    static constexpr int kMaxBandShare = 4;
+
+    // The first row of each of n bands over the rows (n + 1 entries, the
+    // last one the row count), cut so that each band holds about the same
+    // share of the cost per row, within kMinBandRows and kMaxBandShare.
+    // Rows split evenly when the costs do not fit the rows or say nothing.
+    static std::vector<int> bandTops(const std::vector<float>& rowCost, int rows, int n);
 
 private:
     int bands_;

@@ -290,6 +290,60 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
                 // rounding).
                 auto cut = [](QPainter& p) { p.setCompositionMode(QPainter::CompositionMode_DestinationOut); };
                 EXPECT_LE(worst(paint(true, cut), paint(false, cut)), 4);
+
+                // Small discs and ellipses (polygons on the device), two
+                // overlapping, one across the image's edge, one wider than
+                // the direct fill takes, a small polygon and thin segments:
+                // written straight into the image, they are what QPainter
+                // makes of the same polygons and lines (which it draws
+                // itself under a clip of the whole image).
+                auto discs = [&](const std::function<void(QPainter&)>& setup) {
+                    QImage img(64, 64, format);
+                    img.fill(QColor(30, 90, 30));
+                    QPainter painter(&img);
+                    setup(painter);
+                    painter.setTransform(view);
+                    DrawingContext context(painter);
+                    Graphics g(context);
+                    for (const QRectF& r : {QRectF(0.31, 0.47, 0.3, 0.3), QRectF(1.03, 2.11, 0.47, 0.29), QRectF(1.2, 2.2, 0.5, 0.5),
+                                            QRectF(2.5, 1.05, 1.9, 1.9), QRectF(-0.1, 3.0, 0.6, 0.6), QRectF(6.2, -0.15, 0.41, 0.41),
+                                            QRectF(0.5, 4.0, 2.4, 2.4)})
+                        g.fillEllipse(r, color);
+                    g.fillPoints({QPointF(4.1, 4.1), QPointF(4.5, 4.2), QPointF(4.2, 4.9)}, color);
+                    // Thin segments, one of them longer than the direct fill takes.
+                    g.strokeThinPolyline(Pen(color, 0.1), {QPointF(0.2, 5.1), QPointF(1.3, 5.6), QPointF(1.3, 5.9), QPointF(6.0, 0.4)});
+                    g.strokeThinPolyline(Pen(color, 0), {QPointF(3.3, 3.1), QPointF(3.9, 3.12), QPointF(3.9, 3.12), QPointF(3.5, 2.5)});
+                    // Round ends and joins two to six pixels wide and just
+                    // over, as tracks draw them (stroked as usual where not
+                    // taken).
+                    g.drawingPcb = true;
+                    for (const auto& [width, line] : std::vector<std::pair<double, std::vector<QPointF>>>{
+                             {0.2, {QPointF(4.6, 0.3), QPointF(5.3, 0.9), QPointF(5.5, 0.3)}},
+                             {0.37, {QPointF(0.4, 1.5), QPointF(1.6, 1.5)}},
+                             {0.6, {QPointF(2.7, 4.3), QPointF(3.1, 4.7), QPointF(2.7, 5.2), QPointF(2.71, 5.22)}},
+                             {0.5, {QPointF(5.9, 3.3), QPointF(6.7, 3.6)}},
+                             {0.6, {QPointF(4.5, 5.5), QPointF(5.2, 5.0)}},
+                             {0.61, {QPointF(4.5, 6.5), QPointF(5.2, 6.0)}}}) {
+                        if (!g.strokeThinPolyline(Pen(color, width), line)) {
+                            g.context.beginPath();
+                            g.context.moveTo(line.front());
+                            for (const QPointF& p : line)
+                                g.context.lineTo(p);
+                            g.context.strokePath();
+                        }
+                    }
+                    painter.end();
+                    return img;
+                };
+                auto whole = [](QPainter& p) { p.setClipRect(QRect(0, 0, 64, 64)); };
+                // Within 2 % of a pixel's coverage (QPainter rounds points
+                // to its fixed point); overlaps compound the rounding.
+                EXPECT_LE(worst(discs(plain), discs(whole)), 5) << format << " " << color.name(QColor::HexArgb).toStdString();
+                auto cutWhole = [](QPainter& p) {
+                    p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+                    p.setClipRect(QRect(0, 0, 64, 64));
+                };
+                EXPECT_LE(worst(discs(cut), discs(cutWhole)), 6);
             }
         }
     }

@@ -18,6 +18,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 // The largest difference of one channel between two images of one size.
@@ -346,4 +348,63 @@ TEST_F(FrameReuseTest, ZoomFramesGoStraightIntoTheImageWithinItsRegion)
 
     vm.setDraggingOrZooming(false);
     EXPECT_EQ(shot(), fresh());
+}
+
+// Bands are cut by the cost of the rows: more of them over busy rows, none
+// thinner than kMinBandRows or taller than kMaxBandShare even shares, and
+// evenly when the costs say nothing usable.
+TEST(FrameRenderer, BandsAreCutByTheCostOfTheirRows)
+{
+    auto even = [](int rows, int n) {
+        std::vector<int> tops;
+        for (int i = 0; i <= n; ++i)
+            tops.push_back(rows * i / n);
+        return tops;
+    };
+    auto sound = [](const std::vector<int>& tops, int rows, int n) {
+        ASSERT_EQ(tops.size(), size_t(n) + 1);
+        EXPECT_EQ(tops.front(), 0);
+        EXPECT_EQ(tops.back(), rows);
+        for (size_t i = 1; i < tops.size(); ++i) {
+            EXPECT_GE(tops[i] - tops[i - 1], FrameRenderer::kMinBandRows) << i;
+            EXPECT_LE(tops[i] - tops[i - 1], FrameRenderer::kMaxBandShare * rows / n) << i;
+        }
+    };
+    EXPECT_EQ(FrameRenderer::bandTops({}, 1000, 4), even(1000, 4));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (float bad : {nan, -1.0f, std::numeric_limits<float>::infinity()}) {
+        std::vector<float> cost(1000, 1.0f);
+        cost[500] = bad;
+        EXPECT_EQ(FrameRenderer::bandTops(cost, 1000, 4), even(1000, 4)) << bad;
+    }
+    EXPECT_EQ(FrameRenderer::bandTops(std::vector<float>(1000, 0.0f), 1000, 4), even(1000, 4));
+    // Costs of another height.
+    EXPECT_EQ(FrameRenderer::bandTops(std::vector<float>(999, 1.0f), 1000, 4), even(1000, 4));
+
+    // Even costs cut about evenly.
+    const std::vector<int> level = FrameRenderer::bandTops(std::vector<float>(1000, 2.5f), 1000, 8);
+    sound(level, 1000, 8);
+    for (size_t i = 0; i < level.size(); ++i)
+        EXPECT_NEAR(level[i], 1000 * int(i) / 8, 1);
+
+    // Busy rows 400..500 share the inner seams.
+    std::vector<float> busy(1000, 0.0f);
+    std::fill(busy.begin() + 400, busy.begin() + 500, 1.0f);
+    const std::vector<int> middle = FrameRenderer::bandTops(busy, 1000, 4);
+    sound(middle, 1000, 4);
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_GE(middle[size_t(i)], 400 - FrameRenderer::kMinBandRows);
+        EXPECT_LE(middle[size_t(i)], 500 + FrameRenderer::kMinBandRows);
+    }
+
+    // All the cost in the last rows: the bands above are as tall as allowed,
+    // the last ones as thin.
+    std::vector<float> bottom(1000, 0.0f);
+    std::fill(bottom.end() - 10, bottom.end(), 1.0f);
+    sound(FrameRenderer::bandTops(bottom, 1000, 8), 1000, 8);
+    std::vector<float> top(1000, 0.0f);
+    std::fill(top.begin(), top.begin() + 10, 1.0f);
+    sound(FrameRenderer::bandTops(top, 1000, 8), 1000, 8);
+    // Too few rows for the bands to move: even.
+    EXPECT_EQ(FrameRenderer::bandTops(std::vector<float>(100, 1.0f), 100, 4), even(100, 4));
 }
