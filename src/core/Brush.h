@@ -10,7 +10,7 @@
 
 class Graphics;
 
-enum class BrushType { solid, hatch, gradient, radial, centerGradient };
+enum class BrushType : unsigned char { solid, hatch, gradient, radial, centerGradient };
 std::optional<BrushType> brushTypeFromString(std::string_view text);
 const char* toString(BrushType v);
 
@@ -22,12 +22,13 @@ public:
     QColor color = QColor(0, 0, 0);
     QColor secondColor = QColor(255, 255, 255);
     QColor backColor = QColor(255, 255, 255);
-    bool reflective = false;
-    bool vertical = false;
     QPointF center = QPointF(0.5, 0.5);
-    BrushType brushType = BrushType::solid;
     // The area a gradient spans, in the coordinates the path is drawn in.
     std::optional<QRectF> rectangle;
+    // (Small members last, packed together: every filled entity holds a brush.)
+    bool reflective = false;
+    bool vertical = false;
+    BrushType brushType = BrushType::solid;
 
     // "brushColor", "secondColor", "backColor", "reflective", "vertical",
     // "center", "brushType".

@@ -95,14 +95,11 @@ public:
 
 // Capabilities through which editors reach an entity's pen, brush and
 // extrusion values. An entity adopting IPen or IBrush also overrides
-// entityPen()/entityBrush().
+// entityPen()/entityBrush(). The two are markers only, without a table of
+// their own, so that they add no bytes to the entities that carry them.
 class IPen {
-public:
-    virtual ~IPen() = default;
 };
 class IBrush {
-public:
-    virtual ~IBrush() = default;
 };
 class IExtrudable {
 public:

@@ -245,7 +245,7 @@ TEST(ClosedCurveGeometry, BoundsUnderTransform)
     // A curve uses its Bezier points, not the rectangle.
     ClosedCurve c(nullptr);
     readInto(c, R"(<closedCurve curveType="curve" x="100" y="100" width="1" height="1" points="0,0 2,0 1,3" dx="1" dy="1"/>)");
-    ASSERT_EQ(c.bezier.points.size(), 3u);
+    ASSERT_EQ(c.bezier().points.size(), 3u);
     c.updateGeometry(std::nullopt, nullptr);
     ASSERT_TRUE(c.boundingBox.valid);
     expectNear(c.boundingBox.bottomLeft, QPointF(1, 1));
