@@ -102,6 +102,29 @@ TEST(EntityGeometry, NetTransformComposesOwnThenParent)
     expectNear(e.netTransform->map(QPointF(0, 0)), QPointF(2, 0));
 }
 
+TEST(EntityGeometry, EqualPlacementsAreSharedYetEditedApart)
+{
+    // Children placed under one parent share its value...
+    TestRect a(nullptr), b(nullptr);
+    const QTransform parent(0, 1, -1, 0, 3, 4);
+    a.computeNetTransform(parent);
+    b.computeNetTransform(parent);
+    EXPECT_EQ(&a.netTransform.get(), &b.netTransform.get());
+    // ...but writing one leaves the other as it was.
+    a.netTransform = QTransform::fromTranslate(1, 0);
+    EXPECT_EQ(*b.netTransform, parent);
+    b.singleLevelTransform = b.netTransform;
+    b.netTransform = std::nullopt;
+    EXPECT_EQ(b.singleLevelTransform, parent);
+    EXPECT_EQ(b.netTransform, std::nullopt);
+    EXPECT_EQ(a.netTransform, QTransform::fromTranslate(1, 0));
+    // A zero of the other sign is another value, not a shared one.
+    TestRect c(nullptr);
+    a.netTransform = QTransform(1, 0, 0, 1, 0, 0);
+    c.netTransform = QTransform(1, 0, 0, 1, -0.0, 0);
+    EXPECT_TRUE(std::signbit(c.netTransform->dx()));
+}
+
 TEST(EntityGeometry, UpdateGeometryFillsOwnAndParentBox)
 {
     TestRect e(nullptr);
@@ -228,6 +251,18 @@ TEST(ClosedCurveReading, OutlinePenBrushAndFallbacks)
     readInto(k, R"(<closedCurve/>)");
     EXPECT_EQ(k.curveType, CurveType::curve);
     EXPECT_EQ(k.roundedSide, RoundedSideType::left);
+
+    // Without Bezier attributes the default Bezier reads back; once given,
+    // its fields are kept by a later reading that leaves them out.
+    EXPECT_EQ(c.bezier().tension, 0.5);
+    EXPECT_TRUE(c.bezier().points.empty() && !c.bezier().closed);
+    readInto(k, R"(<closedCurve tension="2" closed="true"/>)");
+    readInto(k, R"(<closedCurve points="0,0 1,0 1,1"/>)");
+    EXPECT_EQ(k.bezier().tension, 2.0);
+    EXPECT_TRUE(k.bezier().closed);
+    EXPECT_EQ(k.bezier().points.size(), 3u);
+    k.editBezier().points.clear();
+    EXPECT_TRUE(k.bezier().points.empty());
 }
 
 TEST(ClosedCurveGeometry, BoundsUnderTransform)
