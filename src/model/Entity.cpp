@@ -5,6 +5,7 @@
 #include "model/EntityList.h"
 
 #include <QPainterPath>
+#include <QSet>
 
 #include <cstring>
 
@@ -20,6 +21,21 @@ bool sameBits(const QTransform& a, const QTransform& b)
 }
 
 } // namespace
+
+QString sharedText(const QString& text)
+{
+    // Short texts only, and a bounded table: long ones rarely repeat.
+    constexpr qsizetype kMaxLength = 16;
+    constexpr qsizetype kMaxTexts = 4096;
+    if (text.isEmpty() || text.size() > kMaxLength)
+        return text;
+    thread_local QSet<QString> seen;
+    if (auto found = seen.constFind(text); found != seen.constEnd())
+        return *found;
+    if (seen.size() < kMaxTexts)
+        seen.insert(text);
+    return text;
+}
 
 const std::optional<QTransform>& SharedTransform::none()
 {

@@ -61,6 +61,11 @@ private:
     QExplicitlySharedDataPointer<Block> d_;
 };
 
+// The text, sharing the storage of an equal short text read before on this
+// thread: names such as pad numbers and package words repeat thousands of
+// times on a board.
+QString sharedText(const QString& text);
+
 class Entity : public std::enable_shared_from_this<Entity> {
 public:
     explicit Entity(GraphicsSheet* sheet);

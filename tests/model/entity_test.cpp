@@ -57,6 +57,17 @@ TEST(EntityReading, CommonAttributes)
     EXPECT_TRUE(g.identifier.isEmpty());
 }
 
+TEST(EntityReading, RepeatedShortTextsShareStorage)
+{
+    const QString a = sharedText(QString(16, 'y'));
+    QString b = sharedText(QString(16, 'y'));
+    EXPECT_EQ(a.constData(), b.constData());
+    b += 'z'; // an edit leaves the other holder's text alone
+    EXPECT_EQ(a, QString(16, 'y'));
+    const QString c = sharedText(QString(17, 'y'));
+    EXPECT_NE(c.constData(), sharedText(QString(17, 'y')).constData());
+}
+
 TEST(EntityReading, MatrixAttributes)
 {
     // An explicit identity leaves no transform.

@@ -18,7 +18,7 @@ namespace {
 
 void readText(pugi::xml_node element, const char* name, QString& field)
 {
-    field = readTextAttribute(element, name, field);
+    field = sharedText(readTextAttribute(element, name, field));
 }
 
 } // namespace
@@ -49,6 +49,8 @@ void Footprint::readXML(pugi::xml_node element)
     readText(element, "vendorsPartNumber", vendorsPartNumber);
     readText(element, "vendorsWebSite", vendorsWebSite);
     EntityList::readEntities(element, sheet, children);
+    // Boards hold thousands of footprints of a few children each.
+    children.entities.shrink_to_fit();
 }
 
 void Footprint::updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)

@@ -172,10 +172,10 @@ void Pad::readXML(pugi::xml_node element)
     goldPlated = readBoolAttribute(element, "goldPlated", goldPlated);
     id = readIdAttribute(element, "id", id);
     lockedToWidth = readBoolAttribute(element, "widthEqualsHeight", lockedToWidth);
-    name = readTextAttribute(element, "name", name);
+    name = sharedText(readTextAttribute(element, "name", name));
     onEdge = readBoolAttribute(element, "onEdge", onEdge);
     orientation3D = readEnumAttribute(element, "orientation", PinOrientation3D::left, pinOrientation3DFromString);
-    signalName = readTextAttribute(element, "signal", signalName);
+    signalName = sharedText(readTextAttribute(element, "signal", signalName));
 
     // A usable "diameter" wins; otherwise "size", and (0, 0) without either.
     if (std::optional<double> d = numberAttribute(element, "diameter"); d && *d > 0)
