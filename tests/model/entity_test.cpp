@@ -177,16 +177,16 @@ TEST(UserAttributes, FloatsAndStringsInOrder)
         </attributes>
         <attributes><attribute name="Second" value="ignored"/></attributes>
       </testRect>)");
-    ASSERT_EQ(e.attributes.items.size(), 3u);
-    const auto* f = std::get_if<FloatAttribute>(&e.attributes.items[0]);
+    ASSERT_EQ(e.attributes.items().size(), 3u);
+    const auto* f = std::get_if<FloatAttribute>(&e.attributes.items()[0]);
     ASSERT_TRUE(f);
     EXPECT_EQ(f->name, "Tolerance");
     EXPECT_DOUBLE_EQ(f->value, 0.25);
-    const auto* s = std::get_if<StringAttribute>(&e.attributes.items[1]);
+    const auto* s = std::get_if<StringAttribute>(&e.attributes.items()[1]);
     ASSERT_TRUE(s);
     EXPECT_EQ(s->name, "Supplier");
     EXPECT_EQ(s->value, "Acme & Co");
-    const auto* n = std::get_if<StringAttribute>(&e.attributes.items[2]);
+    const auto* n = std::get_if<StringAttribute>(&e.attributes.items()[2]);
     ASSERT_TRUE(n);
     EXPECT_TRUE(n->value.isEmpty());
 }
@@ -200,10 +200,10 @@ TEST(UserAttributes, CountIsCapped)
     pugi::xml_document doc = parseXml(xml);
     QelAttributes a;
     a.readXML(doc.first_child());
-    EXPECT_EQ(a.items.size(), QelAttributes::kMaxItems);
+    EXPECT_EQ(a.items().size(), QelAttributes::kMaxItems);
     // Reading again replaces rather than appends.
     a.readXML(doc.first_child());
-    EXPECT_EQ(a.items.size(), QelAttributes::kMaxItems);
+    EXPECT_EQ(a.items().size(), QelAttributes::kMaxItems);
 }
 
 TEST(EntityDrawing, SelectionFrameIsRedEvenUnderLayerColour)
