@@ -106,7 +106,10 @@ std::optional<QByteArray> gzipInflate(const QByteArray& data, size_t maxOutput)
         return std::nullopt;
     }
     out.resize(qsizetype(used));
-    out.squeeze();
+    // Room much beyond the data (growth doubles it) is given back; the one
+    // byte a well-sized guess keeps is not worth copying the data for.
+    if (size_t(out.capacity()) - used > used / 8)
+        out.squeeze();
     return out;
 }
 

@@ -1,5 +1,6 @@
 #include "core/PlaneSurface.h"
 
+#include "core/ReadWorkers.h"
 #include "core/Readers.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 namespace {
 
 // Twice the signed area; positive for a counter-clockwise contour (y up).
-double signedArea2(const std::vector<QPointF>& points)
+double signedArea2(std::span<const QPointF> points)
 {
     double sum = 0;
     for (size_t i = 0; i < points.size(); ++i) {
@@ -29,9 +30,13 @@ QPointF vertexAt(pugi::xml_node vertex)
     return readPointAttribute(vertex, "at", QPointF(0, 0));
 }
 
+// The numbers of a large pour are read on the reading threads, in parts of
+// this many vertices.
+constexpr size_t kVerticesPerReadPart = 4096;
+
 } // namespace
 
-ContourPoints::ContourPoints(const std::vector<QPointF>& points)
+ContourPoints::ContourPoints(std::span<const QPointF> points)
 {
     xy_.reserve(points.size() * 2);
     for (const QPointF& p : points) {
@@ -44,28 +49,42 @@ void PlaneSurface::readXML(pugi::xml_node element)
 {
     contours.clear();
     path.reset();
-    // Room for the path: one element per vertex and one per polygon.
-    size_t elements = 0;
+    // The vertices in document order, each polygon's from where the
+    // previous one's end; their numbers are read apart from the walk so
+    // that a large pour reads them on several threads.
+    struct Polygon {
+        bool isHole;
+        size_t end;
+    };
+    std::vector<Polygon> polygons;
+    std::vector<pugi::xml_node> vertices;
     for (pugi::xml_node polygon = element.child("polygon"); polygon; polygon = polygon.next_sibling("polygon")) {
-        ++elements;
         for (pugi::xml_node v = polygon.child("vertex"); v; v = v.next_sibling("vertex"))
-            ++elements;
+            vertices.push_back(v);
+        polygons.push_back({readBoolAttribute(polygon, "isHole", false), vertices.size()});
     }
+    std::vector<QPointF> points(vertices.size());
+    ReadWorkers::forEachPart(vertices.size(), kVerticesPerReadPart, [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i)
+            points[i] = vertexAt(vertices[i]);
+    });
+    vertices = {};
 
     // Outlines run counter-clockwise and holes clockwise in the path, so the
     // holes stay open whether the path is filled odd-even (its own rule) or by
     // the non-zero rule that the drawing code may ask for.
     QPainterPath built;
     built.setFillRule(Qt::OddEvenFill);
-    built.reserve(int(std::min<size_t>(elements, 1 << 30)));
+    // Room for the path: one element per vertex and one per polygon.
+    built.reserve(int(std::min<size_t>(points.size() + polygons.size(), 1 << 30)));
     bool any = false;
-    std::vector<QPointF> pts; // one polygon's points, read at full width
-    for (pugi::xml_node polygon = element.child("polygon"); polygon; polygon = polygon.next_sibling("polygon")) {
+    contours.reserve(polygons.size());
+    size_t first = 0;
+    for (const Polygon& polygon : polygons) {
+        const std::span<const QPointF> pts(points.data() + first, polygon.end - first);
+        first = polygon.end;
         Contour contour;
-        contour.isHole = readBoolAttribute(polygon, "isHole", false);
-        pts.clear();
-        for (pugi::xml_node v = polygon.child("vertex"); v; v = v.next_sibling("vertex"))
-            pts.push_back(vertexAt(v));
+        contour.isHole = polygon.isHole;
         contour.points = ContourPoints(pts);
         const bool hole = contour.isHole;
         contours.push_back(std::move(contour));

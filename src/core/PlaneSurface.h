@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QPointF>
 #include <optional>
+#include <span>
 #include <pugixml.hpp>
 #include <vector>
 
@@ -12,7 +13,7 @@
 class ContourPoints {
 public:
     ContourPoints() = default;
-    explicit ContourPoints(const std::vector<QPointF>& points);
+    explicit ContourPoints(std::span<const QPointF> points);
     size_t size() const { return xy_.size() / 2; }
     bool empty() const { return xy_.empty(); }
     QPointF operator[](size_t i) const { return QPointF(double(xy_[2 * i]), double(xy_[2 * i + 1])); }

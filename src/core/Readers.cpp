@@ -163,6 +163,8 @@ std::optional<std::string_view> attributeText(pugi::xml_node element, AttributeN
 
 AttributeIndexScope::AttributeIndexScope() { ++attributeIndex.scopes; }
 
+bool AttributeIndexScope::active() { return attributeIndex.scopes > 0; }
+
 AttributeIndexScope::~AttributeIndexScope()
 {
     if (--attributeIndex.scopes == 0) {
@@ -171,8 +173,52 @@ AttributeIndexScope::~AttributeIndexScope()
     }
 }
 
+namespace {
+
+// The plain decimals that fill a pour ("-7.40986": a sign, digits, a point,
+// digits) at single precision without the general conversion: with at most
+// 2^24 as the digits' value and at most ten digits after the point, both the
+// digits and the power of ten are exact floats, so their one division is the
+// correctly rounded value the general conversion gives. None for any other
+// text, which then takes the general way.
+std::optional<float> parsePlainDecimalFloat(std::string_view text)
+{
+    static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    if (negative)
+        ++p;
+    uint32_t digits = 0;
+    int integerDigits = 0, fractionDigits = 0;
+    for (; p != end && uint8_t(*p - '0') < 10; ++p, ++integerDigits) {
+        digits = digits * 10 + uint32_t(*p - '0');
+        if (digits > (1u << 24))
+            return std::nullopt;
+    }
+    if (integerDigits == 0)
+        return std::nullopt;
+    if (p != end) {
+        if (*p != '.')
+            return std::nullopt;
+        for (++p; p != end && uint8_t(*p - '0') < 10; ++p, ++fractionDigits) {
+            digits = digits * 10 + uint32_t(*p - '0');
+            if (digits > (1u << 24) || fractionDigits == 10)
+                return std::nullopt;
+        }
+        if (p != end || fractionDigits == 0)
+            return std::nullopt;
+    }
+    const float value = float(digits) / kPowersOfTen[fractionDigits];
+    return negative ? -value : value;
+}
+
+} // namespace
+
 std::optional<float> parseFloat(std::string_view text)
 {
+    if (const std::optional<float> plain = parsePlainDecimalFloat(text))
+        return plain;
     return parseNumber<float>(text, [](const char* s, char** end, locale_t l) { return strtof_l(s, end, l); });
 }
 

@@ -33,6 +33,9 @@ public:
     ~AttributeIndexScope();
     AttributeIndexScope(const AttributeIndexScope&) = delete;
     AttributeIndexScope& operator=(const AttributeIndexScope&) = delete;
+    // Whether one lives on this thread: work handed to another thread opens
+    // its own there.
+    static bool active();
 };
 
 // An attribute name with its hash. Made from a literal in an inline reader,

@@ -1,6 +1,8 @@
 #include "model/EntityList.h"
 
 #include "core/Graphics.h"
+#include "core/ReadWorkers.h"
+#include "core/Readers.h"
 #include "model/EntityFactory.h"
 
 #include <algorithm>
@@ -50,20 +52,81 @@ private:
 
 } // namespace
 
+namespace {
+
+// A top-level list this long is read on several threads, in parts of this
+// many entities (small enough that one pour or large footprint among them
+// does not leave the other threads idle).
+constexpr size_t kParallelReadMinEntities = 256;
+constexpr size_t kEntitiesPerReadPart = 16;
+
+// On a reading thread, the nesting of the list whose part it reads, and the
+// attribute index when the reader opened one.
+class ReadingThreadScope {
+public:
+    ReadingThreadScope(int depth, bool indexed) : saved_(readingDepth)
+    {
+        readingDepth = depth;
+        if (indexed)
+            index_.emplace();
+    }
+    ~ReadingThreadScope() { readingDepth = saved_; }
+    ReadingThreadScope(const ReadingThreadScope&) = delete;
+    ReadingThreadScope& operator=(const ReadingThreadScope&) = delete;
+
+private:
+    int saved_;
+    std::optional<AttributeIndexScope> index_;
+};
+
+std::shared_ptr<Entity> readEntity(pugi::xml_node child, GraphicsSheet* sheet)
+{
+    std::shared_ptr<Entity> entity = makeEntity(child, sheet);
+    if (entity)
+        entity->readXML(child);
+    return entity;
+}
+
+} // namespace
+
 void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, EntityList& list)
 {
     if (readingDepth >= kMaxNesting)
         return;
     ReadingDepthGuard guard;
+    // Nested lists are short and already read on a reading thread: only the
+    // sheet's own list is split. The parsed document is not changed while
+    // it is read, and entities share nothing they change while reading.
+    if (readingDepth == 1 && ReadWorkers::threads() > 1) {
+        std::vector<pugi::xml_node> children;
+        for (pugi::xml_node entitiesElement : element.children("entities")) {
+            for (pugi::xml_node child : entitiesElement.children()) {
+                if (child.type() == pugi::node_element)
+                    children.push_back(child);
+            }
+        }
+        std::vector<std::shared_ptr<Entity>> read(children.size());
+        const int depth = readingDepth;
+        const bool indexed = AttributeIndexScope::active();
+        const size_t partSize = children.size() >= kParallelReadMinEntities ? kEntitiesPerReadPart : children.size();
+        ReadWorkers::forEachPart(children.size(), partSize, [&](size_t begin, size_t end) {
+            const ReadingThreadScope scope(depth, indexed);
+            for (size_t i = begin; i < end; ++i)
+                read[i] = readEntity(children[i], sheet);
+        });
+        list.entities.reserve(list.entities.size() + read.size());
+        for (std::shared_ptr<Entity>& entity : read) {
+            if (entity)
+                list.entities.push_back(std::move(entity));
+        }
+        return;
+    }
     for (pugi::xml_node entitiesElement : element.children("entities")) {
         for (pugi::xml_node child : entitiesElement.children()) {
             if (child.type() != pugi::node_element)
                 continue;
-            std::shared_ptr<Entity> entity = makeEntity(child, sheet);
-            if (!entity)
-                continue;
-            entity->readXML(child);
-            list.entities.push_back(std::move(entity));
+            if (std::shared_ptr<Entity> entity = readEntity(child, sheet))
+                list.entities.push_back(std::move(entity));
         }
     }
 }

@@ -10,15 +10,18 @@
 #include "document/SheetSettings.h"
 #include "model/Entity.h"
 #include "viewport/FrameRenderer.h"
+#include "viewport/FrameScaler.h"
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2DCommand.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRegion>
 #include <QWheelEvent>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -30,6 +33,55 @@ bool finiteRect(const QRectF& r)
 // The pixels-per-inch scale of a view transform (uniform by construction).
 double scaleOf(const QTransform& t) { return std::hypot(t.m11(), t.m12()); }
 
+// An opaque frame's pixels read as RGB32 (no copy): Qt copies those onto a
+// window or image instead of blending them pixel by pixel.
+QImage opaqueView(const QImage& frame)
+{
+    QImage view(frame.constBits(), frame.width(), frame.height(), frame.bytesPerLine(), QImage::Format_RGB32);
+    view.setDevicePixelRatio(frame.devicePixelRatio());
+    return view;
+}
+
+// Within a millionth of a pixel of a whole number of pixels.
+bool wholePixel(double v) { return std::abs(v - std::round(v)) <= 1e-6; }
+
+// The image a raster painter draws into, where the widget's pixels start in
+// it, and the one rectangle of them the painter may change now.
+struct DirectTarget {
+    QImage* image;
+    QPoint origin;
+    QRect area;
+};
+
+// Only for a painter that draws at once into a 32-bit image it alone uses,
+// at whole pixels, without a clip of its own and with a clip region of at
+// most one rectangle: then writing its pixels is what drawing them does.
+std::optional<DirectTarget> directTarget(QPainter& painter, QSize pixels, qreal ratio)
+{
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || painter.hasClipping() || !painter.worldTransform().isIdentity())
+        return std::nullopt;
+    QPaintDevice* device = engine->paintDevice();
+    if (!device || device->devType() != QInternal::Image)
+        return std::nullopt;
+    QImage* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    if (!image->isDetached()
+        || (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 && format != QImage::Format_ARGB32_Premultiplied))
+        return std::nullopt;
+    const QTransform toDevice = painter.deviceTransform();
+    if (toDevice.type() > QTransform::TxScale || std::abs(toDevice.m11() - ratio) > 1e-9 || std::abs(toDevice.m22() - ratio) > 1e-9
+        || !wholePixel(toDevice.dx()) || !wholePixel(toDevice.dy()))
+        return std::nullopt;
+    const QPoint origin(int(std::round(toDevice.dx())), int(std::round(toDevice.dy())));
+    QRegion area = QRegion(QRect(origin, pixels)).intersected(image->rect());
+    const QRegion clip = engine->systemClip();
+    if (!clip.isEmpty())
+        area = area.intersected(clip);
+    if (area.rectCount() > 1)
+        return std::nullopt;
+    return DirectTarget{image, origin, area.boundingRect()};
+}
 
 } // namespace
 
@@ -318,25 +370,61 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
     const QRectF covered = move.mapRect(view).intersected(view);
     if (covered.isEmpty() || covered.width() * covered.height() < kMinReusedCover * view.width() * view.height())
         return false;
-    // The background only where the moved frame does not hide it: a frame
-    // drawn on an opaque background is opaque (the sheet draws over it), and
+
+    // A frame drawn on an opaque background is opaque (the sheet draws over
+    // it), so it is copied rather than blended.
+    const bool opaque = background.alpha() == 255;
+    // The scale and the move in device pixels; a view only ever scales
+    // uniformly, but the product of two views carries rounding.
+    const double scale = move.m11();
+    const double dx = move.dx() * ratio;
+    const double dy = move.dy() * ratio;
+    const bool uniform = scale > 0 && std::abs(move.m12()) <= 1e-9 * scale && std::abs(move.m21()) <= 1e-9 * scale
+        && std::abs(move.m22() - scale) <= 1e-9 * scale;
+    // A move by whole pixels (give or take rounding) copies the pixels as
+    // they are.
+    const bool wholePixels = uniform && std::abs(scale - 1) <= 1e-9 && wholePixel(dx) && wholePixel(dy);
+
+    // Qt shows a moved image at whole pixels (sharp), a scaled one filtered.
+    if (opaque && uniform && std::abs(scale - 1) > 1e-9) {
+        // Scaled (wheel zoom): filtered straight into the pixels the painter
+        // draws on when it allows, else into a frame of its own, which then
+        // is copied whole.
+        if (const std::optional<DirectTarget> direct = directTarget(painter, frame_.size(), ratio)) {
+            const QPointF offset(direct->origin.x() + dx, direct->origin.y() + dy);
+            if (FrameScaler().scale(frame_, scale, offset, background.rgba(), *direct->image, direct->area))
+                return true;
+        }
+        if (gestureFrame_.size() != frame_.size() || gestureFrame_.devicePixelRatio() != ratio) {
+            gestureFrame_ = QImage(frame_.size(), QImage::Format_RGB32);
+            gestureFrame_.setDevicePixelRatio(ratio);
+        }
+        if (FrameScaler().scale(frame_, scale, QPointF(dx, dy), background.rgba(), gestureFrame_)) {
+            painter.drawImage(QPointF(0, 0), gestureFrame_);
+            return true;
+        }
+    }
+
+    // The background only where the moved frame does not hide it: the frame
     // covers the pixels two inside its edge whole, sampled or not.
     const QRectF inner = covered.adjusted(2, 2, -2, -2);
     const QRect inside(QPoint(int(std::ceil(inner.left())), int(std::ceil(inner.top()))),
                        QPoint(int(std::floor(inner.right())) - 1, int(std::floor(inner.bottom())) - 1));
-    if (background.alpha() == 255 && !inside.isEmpty()) {
+    if (opaque && !inside.isEmpty()) {
         for (const QRect& r : QRegion(rect()).subtracted(QRegion(inside)))
             painter.fillRect(r, background);
     } else {
         painter.fillRect(rect(), background);
     }
     painter.save();
-    painter.setTransform(move);
-    // A whole-pixel move copies the pixels as they are.
-    const bool wholePixels = move.type() <= QTransform::TxTranslate && move.dx() * ratio == std::round(move.dx() * ratio)
-        && move.dy() * ratio == std::round(move.dy() * ratio);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, !wholePixels);
-    painter.drawImage(QPointF(0, 0), frame_);
+    if (wholePixels) {
+        painter.setTransform(QTransform::fromTranslate(std::round(dx) / ratio, std::round(dy) / ratio));
+        painter.drawImage(QPointF(0, 0), opaque ? opaqueView(frame_) : frame_);
+    } else {
+        painter.setTransform(move);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QPointF(0, 0), frame_);
+    }
     painter.restore();
     return true;
 }
@@ -351,6 +439,7 @@ void Viewport2D::paintEvent(QPaintEvent*)
     if (!s) {
         painter.fillRect(rect(), palette().window());
         frame_ = QImage();
+        gestureFrame_ = QImage();
         return;
     }
     ensureGeometry(s);
@@ -363,7 +452,7 @@ void Viewport2D::paintEvent(QPaintEvent*)
     if (!lastPaintReused_) {
         // Drawn into a kept frame, so that a gesture can move it about.
         drawFrame(s, background, ratio);
-        painter.drawImage(QPointF(0, 0), frame_);
+        painter.drawImage(QPointF(0, 0), background.alpha() == 255 ? opaqueView(frame_) : frame_);
     }
 
     lastPaintMs_ = paintClock.nsecsElapsed() / 1e6;

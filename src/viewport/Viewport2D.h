@@ -146,6 +146,9 @@ private:
     int paintCount_ = 0;
     // The last full frame and what it was drawn for.
     QImage frame_;
+    // The kept frame scaled to the view of a zoom gesture (kept for the
+    // next gesture frame, so that no frame allocates).
+    QImage gestureFrame_;
     QTransform frameView_;
     std::weak_ptr<GraphicsSheet> frameSheet_;
     int frameRedraws_ = -1;

@@ -11,9 +11,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <clocale>
 #include <cstdlib>
 #include <limits>
+#include <string>
+#include <vector>
 
 using namespace std::literals;
 
@@ -58,6 +61,26 @@ TEST(Readers, FloatsAreSinglePrecisionWidenedAndDoublesAreNot)
         EXPECT_TRUE(parseFloat(ok) && parseDouble(ok)) << ok;
     EXPECT_EQ(*parseFloat("-1.25e2"), -125.0f);
     EXPECT_EQ(*parseFloat("1e-50"), 0.0f); // underflow reads as zero, as strtof gives it
+    // Plain decimals, about the 2^24 digits and ten decimals where the short
+    // way ends, read as the C library reads them.
+    std::vector<std::string> texts = {"16777216", "16777217", "1677721.7", "0.16777217", "-0", "-0.0", "007.50",
+        "0.0000000001", "0.00000000001", "9.999999999", "123456.7891", "3.4028235"};
+    uint64_t seed = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 6364136223846793005u + 1442695040888963407u;
+        const std::string digits = std::to_string((seed >> 20) % 40000000);
+        const size_t point = (seed >> 8) % (digits.size() + 1);
+        std::string t = (seed & 1 ? "-" : "") + digits.substr(0, point);
+        if (point < digits.size())
+            t += (point ? "." : "0.") + digits.substr(point);
+        texts.push_back(t);
+    }
+    for (const std::string& t : texts) {
+        const std::optional<float> v = parseFloat(t);
+        ASSERT_TRUE(v) << t;
+        const float expected = std::strtof(t.c_str(), nullptr);
+        EXPECT_EQ(std::bit_cast<uint32_t>(*v), std::bit_cast<uint32_t>(expected)) << t;
+    }
 }
 
 TEST(Readers, NumbersMustBeTheWholeTextAndFinite)

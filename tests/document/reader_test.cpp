@@ -2,11 +2,13 @@
 #include "TestSupport.h"
 
 #include "core/Gzip.h"
+#include "core/ReadWorkers.h"
 #include "document/Design.h"
 #include "document/DesignReader.h"
 #include "document/DesignState.h"
 #include "document/PCB.h"
 #include "document/Schematic.h"
+#include "entities/pcb/CopperPour.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -331,6 +333,105 @@ TEST_F(ReaderTest, DeeplyNestedInputReadsWithoutExhaustingTheStack)
     }
     EXPECT_LE(levels, EntityList::kMaxNesting);
     EXPECT_GT(levels, 1);
+}
+
+namespace {
+
+// Every entity of both lists, in order and down through holders: the same
+// kind, name, layer and measured box; pours the same surface.
+void expectSameEntities(const EntityList& a, const EntityList& b, std::vector<QString>& identifiers)
+{
+    ASSERT_EQ(a.entities.size(), b.entities.size());
+    for (size_t i = 0; i < a.entities.size(); ++i) {
+        Entity& x = *a.entities[i];
+        Entity& y = *b.entities[i];
+        ASSERT_EQ(typeid(x), typeid(y)) << i;
+        EXPECT_EQ(x.elementName, y.elementName);
+        EXPECT_EQ(x.identifier, y.identifier);
+        EXPECT_EQ(x.layerIndex, y.layerIndex);
+        EXPECT_EQ(x.boundingBox.valid, y.boundingBox.valid);
+        EXPECT_EQ(x.boundingBox.rect(), y.boundingBox.rect()) << x.identifier.toStdString();
+        identifiers.push_back(x.identifier);
+        if (auto* p = dynamic_cast<CopperPour*>(&x)) {
+            auto& q = static_cast<CopperPour&>(y);
+            ASSERT_EQ(p->planeSurface.contours.size(), q.planeSurface.contours.size());
+            ASSERT_TRUE(p->planeSurface.path && q.planeSurface.path);
+            EXPECT_TRUE(*p->planeSurface.path == *q.planeSurface.path);
+        }
+        if (IEntityHolder* h = x.holder())
+            expectSameEntities(h->entities(), y.holder()->entities(), identifiers);
+    }
+}
+
+} // namespace
+
+TEST_F(ReaderTest, ABoardReadOnSeveralThreadsEqualsItsReadOnOne)
+{
+    // Long enough to be read in parts, with a pour whose vertices are too:
+    // one vertex with a second attribute first, one unreadable.
+    QByteArray xml = "<r version=\"12\"><design><pcb><entities>"
+                     "<copperPour identifier=\"pour\" layer=\"5\" points=\"0,0 4,0 4,4\"><fill>";
+    for (int polygon = 0; polygon < 4; ++polygon) {
+        xml += polygon ? "<polygon isHole=\"true\">" : "<polygon>";
+        for (int v = 0; v < 3000; ++v) {
+            const double a = v * 2 * M_PI / 3000, r = polygon ? 0.1 : 2;
+            const QByteArray at = QByteArray::number(2 + polygon * 0.3 + r * std::cos(a)) + ","
+                + QByteArray::number(2 + r * std::sin(a));
+            if (v == 7)
+                xml += "<vertex routed=\"x\" at=\"" + at + "\"/>";
+            else if (v == 9)
+                xml += "<vertex at=\"nan,1\"/>";
+            else
+                xml += "<vertex at=\"" + at + "\"/>";
+        }
+        xml += "</polygon>";
+    }
+    xml += "</fill></copperPour>";
+    for (int i = 0; i < 700; ++i) {
+        const QByteArray id = "e" + QByteArray::number(i), at = QByteArray::number(i * 0.01) + ",1";
+        switch (i % 5) {
+        case 0: xml += "<via identifier=\"" + id + "\" at=\"" + at + "\" diameter=\"0.02\" holeDiameter=\"0.01\"/>"; break;
+        case 1:
+            xml += "<net identifier=\"" + id + "\" width=\"0.01\"><entities><track layer=\"5\"><vertices><vertex at=\""
+                + at + "\"/><vertex at=\"3,3\"/></vertices></track></entities></net>";
+            break;
+        case 2: xml += "<unknownThing identifier=\"" + id + "\"/>"; break;
+        case 3:
+            xml += "<testHolder identifier=\"" + id + "\"><entities><via identifier=\"" + id + "v\" at=\"" + at
+                + "\" diameter=\"0.03\"/><testHolder identifier=\"" + id + "h\"/></entities></testHolder>";
+            break;
+        default: xml += "<testPad identifier=\"" + id + "\" layer=\"" + QByteArray::number(i % 9) + "\"/>"; break;
+        }
+    }
+    xml += "</entities></pcb></design></r>";
+
+    struct ThreadsRestored {
+        ~ThreadsRestored() { ReadWorkers::setThreads(0); }
+    } restored;
+    ReadWorkers::setThreads(1);
+    ASSERT_EQ(ReadWorkers::threads(), 1);
+    Design one;
+    ASSERT_TRUE(one.loadFromBytes(xml, "one.project"));
+    ReadWorkers::setThreads(4);
+    ASSERT_EQ(ReadWorkers::threads(), 4);
+    ASSERT_TRUE(design.loadFromBytes(xml, "several.project"));
+    PCB& a = *one.currentDesignState()->pcb;
+    PCB& b = *design.currentDesignState()->pcb;
+    a.updateGeometry();
+    b.updateGeometry();
+    std::vector<QString> identifiers;
+    expectSameEntities(a.entityList, b.entityList, identifiers);
+    // In document order, unknown elements left out: seven entities in
+    // every five elements (a net's track and a holder's two children).
+    ASSERT_EQ(identifiers.size(), 1u + 700 / 5 * 7);
+    const std::vector<QString> first(identifiers.begin(), identifiers.begin() + 8);
+    EXPECT_EQ(first, (std::vector<QString>{"pour", "e0", "e1", "", "e3", "e3v", "e3h", "e4"}));
+    EXPECT_EQ(identifiers.back(), "e699");
+    auto& pour = static_cast<CopperPour&>(*b.entityList.entities.front());
+    ASSERT_EQ(pour.planeSurface.contours.size(), 4u);
+    // The unreadable vertex reads as the origin, as everywhere else.
+    EXPECT_EQ(pour.planeSurface.contours[0].points[9], QPointF(0, 0));
+    EXPECT_NEAR(pour.planeSurface.contours[0].points[7].x(), 2 + 2 * std::cos(7 * 2 * M_PI / 3000), 1e-4);
 }
 
 TEST(DesignShared, OneDocumentWithALazilyCreatedState)

@@ -7,6 +7,7 @@
 #include "document/DesignState.h"
 #include "document/Schematic.h"
 #include "viewport/FrameRenderer.h"
+#include "viewport/FrameScaler.h"
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2D.h"
 
@@ -18,6 +19,31 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The largest difference of one channel between two images of one size.
+int maxChannelDifference(const QImage& a, const QImage& b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
+    int most = 0;
+    for (int row = 0; row < x.height(); ++row)
+        for (int col = 0; col < x.width(); ++col) {
+            const QRgb p = x.pixel(col, row), q = y.pixel(col, row);
+            most = std::max({most, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+        }
+    return most;
+}
+
+// The source drawn by QPainter's smooth image transform onto the background.
+QImage smoothlyScaled(const QImage& source, double scale, QPointF offset, QSize size, QColor background)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(background);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setTransform(QTransform(scale, 0, 0, scale, offset.x(), offset.y()));
+    painter.drawImage(QPointF(0, 0), source);
+    return image;
+}
 
 class FrameReuseTest : public ::testing::Test {
 protected:
@@ -222,4 +248,102 @@ TEST(FrameRenderer, BandsOnThreadsDrawTheSequentialFrame)
     EXPECT_EQ(FrameRenderer(8).bandCount(3 * FrameRenderer::kMinBandRows), 3);
     EXPECT_EQ(FrameRenderer(8).bandCount(1), 1);
     EXPECT_EQ(FrameRenderer(1000).bandCount(100000), FrameRenderer::kMaxBands);
+}
+
+// The gesture's scaled frame is Qt's smoothly scaled one to a few levels (its
+// weights are rounded to 256ths, Qt's differently), the same in bands on
+// threads as in one piece, and reaches the target's edges as Qt's does.
+TEST(FrameScaler, ScalesAsQtsSmoothTransformAndBandsAgree)
+{
+    // Hairlines, single pixels and a gradient: what filtering shows most.
+    QImage source(300, 200, QImage::Format_ARGB32_Premultiplied);
+    source.fill(QColor(20, 90, 30));
+    {
+        QPainter p(&source);
+        p.fillRect(QRect(0, 0, 300, 40), QLinearGradient(0, 0, 300, 0));
+        p.setPen(QColor(250, 240, 200));
+        for (int i = 0; i < 300; i += 7)
+            p.drawLine(i, 40, 299 - i, 199);
+        p.fillRect(QRect(0, 0, 1, 200), Qt::red); // the first column and the last row
+        p.fillRect(QRect(0, 199, 300, 1), Qt::blue);
+    }
+    const QColor background(30, 30, 60);
+    const QSize size(280, 190);
+    struct Move {
+        double scale;
+        QPointF offset;
+    };
+    for (const Move& m : {Move{1.1, QPointF(-14, -9.5)}, Move{1.21, QPointF(-30.25, -20)}, Move{1 / 1.1, QPointF(12.7, 9.1)},
+                          Move{1.0001, QPointF(3.5, -0.5)}, Move{4, QPointF(-500, -300)}, Move{0.5, QPointF(20, 20)}}) {
+        QImage one(size, QImage::Format_RGB32), bands(size, QImage::Format_RGB32);
+        ASSERT_TRUE(FrameScaler(1).scale(source, m.scale, m.offset, background.rgba(), one));
+        ASSERT_TRUE(FrameScaler(3).scale(source, m.scale, m.offset, background.rgba(), bands));
+        EXPECT_EQ(one, bands) << m.scale;
+        EXPECT_LE(maxChannelDifference(one, smoothlyScaled(source, m.scale, m.offset, size, background)), 4) << m.scale;
+    }
+    // Only the area is written.
+    QImage target(size, QImage::Format_ARGB32_Premultiplied);
+    target.fill(Qt::white);
+    ASSERT_TRUE(FrameScaler(2).scale(source, 1.1, QPointF(-14, -9.5), background.rgba(), target, QRect(10, 150, 300, 100)));
+    EXPECT_EQ(target.pixel(9, 189), qRgb(255, 255, 255));
+    EXPECT_EQ(target.pixel(279, 149), qRgb(255, 255, 255));
+    EXPECT_NE(target.pixel(10, 150), qRgb(255, 255, 255));
+    EXPECT_NE(target.pixel(279, 189), qRgb(255, 255, 255));
+    // What does not qualify leaves the target as it is.
+    const QImage before = target;
+    const double nan = std::nan("");
+    EXPECT_FALSE(FrameScaler().scale(source, nan, QPointF(), 0, target));
+    EXPECT_FALSE(FrameScaler().scale(source, 0, QPointF(), 0, target));
+    EXPECT_FALSE(FrameScaler().scale(source, 1, QPointF(nan, 0), 0, target));
+    EXPECT_FALSE(FrameScaler().scale(source.copy(0, 0, 1, 5), 2, QPointF(), 0, target));
+    EXPECT_FALSE(FrameScaler().scale(source.convertToFormat(QImage::Format_RGB16), 2, QPointF(), 0, target));
+    EXPECT_EQ(target, before);
+    // Far off or huge moves only fill the background.
+    ASSERT_TRUE(FrameScaler().scale(source, 1e12, QPointF(-1e15, 1e300), background.rgba(), target));
+    EXPECT_EQ(target.pixel(0, 0), background.rgb());
+    EXPECT_EQ(target.pixel(279, 189), background.rgb());
+    // Bands are never thinner than kMinBandRows, and there is always one.
+    EXPECT_EQ(FrameScaler(8).bandCount(3 * FrameScaler::kMinBandRows), 3);
+    EXPECT_EQ(FrameScaler(8).bandCount(1), 1);
+    EXPECT_EQ(FrameScaler(1000).bandCount(1 << 20), FrameScaler::kMaxBands);
+}
+
+// A zoom gesture's frame: written straight into an image the view is
+// rendered into, at an offset and within the region asked for, it is the
+// frame shown on a pixmap (scaled apart, then copied) and close to Qt's
+// smooth scaling of the kept frame.
+TEST_F(FrameReuseTest, ZoomFramesGoStraightIntoTheImageWithinItsRegion)
+{
+    ViewModel& vm = ViewModel::shared();
+    const QImage kept = shot();
+    const QColor background = sheet->settings().backgroundColor;
+    vm.setDraggingOrZooming(true);
+    viewport->zoomAbout(QPointF(130, 110), 1.1);
+    const QImage onPixmap = shot();
+    ASSERT_TRUE(viewport->lastPaintReusedFrame());
+    const QPointF offset(130 - 130 * 1.1, 110 - 110 * 1.1);
+    EXPECT_LE(maxChannelDifference(onPixmap, smoothlyScaled(kept, 1.1, offset, kept.size(), background)), 4);
+
+    QImage image(460, 350, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    viewport->render(&image, QPoint(40, 30));
+    ASSERT_TRUE(viewport->lastPaintReusedFrame());
+    EXPECT_EQ(image.copy(40, 30, 400, 300).convertToFormat(QImage::Format_RGB32), onPixmap);
+    EXPECT_EQ(image.pixel(39, 29), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(440, 330), qRgb(0, 0, 0));
+
+    // One rectangle of the view: only those pixels change.
+    image.fill(Qt::black);
+    viewport->render(&image, QPoint(50, 60), QRegion(50, 60, 100, 80));
+    EXPECT_EQ(image.copy(50, 60, 100, 80).convertToFormat(QImage::Format_RGB32), onPixmap.copy(50, 60, 100, 80));
+    EXPECT_EQ(image.pixel(49, 60), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(150, 139), qRgb(0, 0, 0));
+    // Two rectangles: drawn through the painter, the same pixels.
+    image.fill(Qt::black);
+    viewport->render(&image, QPoint(), QRegion(0, 0, 30, 30) + QRegion(200, 100, 30, 30));
+    EXPECT_EQ(image.copy(200, 100, 30, 30).convertToFormat(QImage::Format_RGB32), onPixmap.copy(200, 100, 30, 30));
+    EXPECT_EQ(image.pixel(100, 50), qRgb(0, 0, 0));
+
+    vm.setDraggingOrZooming(false);
+    EXPECT_EQ(shot(), fresh());
 }

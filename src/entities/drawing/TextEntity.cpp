@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QTextLayout>
 
+#include <atomic>
 #include <cmath>
 #include <typeinfo>
 #include <unordered_map>
@@ -18,9 +19,10 @@ namespace {
 
 // Glyph outlines the texts keep between draws, counted in path elements over
 // all texts (24 bytes each). Past the budget a text lays itself out afresh
-// at each draw from the shared shapes instead of keeping its runs.
+// at each draw from the shared shapes instead of keeping its runs. Texts of
+// a design being replaced may be released on several threads at once.
 constexpr qsizetype kHeldElementBudget = 4'000'000;
-qsizetype heldElements = 0;
+std::atomic<qsizetype> heldElements{0};
 
 const QString lineSeparator = QStringLiteral("\r\n");
 
