@@ -31,14 +31,60 @@ std::optional<BrushType> brushTypeFromString(std::string_view text) { return bru
 
 const char* toString(BrushType v) { return brushWords.toString(v); }
 
+Brush::Brush(const Brush& other)
+    : color(other.color), rectangle(other.rectangle), reflective(other.reflective), vertical(other.vertical),
+      brushType(other.brushType)
+{
+    if (other.extras_)
+        extras_ = std::make_unique<Extras>(*other.extras_);
+}
+
+Brush& Brush::operator=(const Brush& other)
+{
+    color = other.color;
+    rectangle = other.rectangle;
+    reflective = other.reflective;
+    vertical = other.vertical;
+    brushType = other.brushType;
+    // Values copied into a block already made, which keeps its address for
+    // an editor bound to it.
+    if (extras_)
+        *extras_ = other.extras();
+    else if (other.extras_)
+        extras_ = std::make_unique<Extras>(*other.extras_);
+    return *this;
+}
+
+Brush::~Brush() = default;
+
+const Brush::Extras& Brush::defaultExtras()
+{
+    static const Extras none;
+    return none;
+}
+
+Brush::Extras& Brush::editExtras()
+{
+    if (!extras_)
+        extras_ = std::make_unique<Extras>();
+    return *extras_;
+}
+
 void Brush::readXML(pugi::xml_node element)
 {
     color = readColorAttribute(element, "brushColor", color);
-    secondColor = readColorAttribute(element, "secondColor", secondColor);
-    backColor = readColorAttribute(element, "backColor", backColor);
+    // Set apart only when the element changes them.
+    const QColor second = readColorAttribute(element, "secondColor", secondColor());
+    if (second != secondColor())
+        setSecondColor(second);
+    const QColor back = readColorAttribute(element, "backColor", backColor());
+    if (back != backColor())
+        setBackColor(back);
     reflective = readBoolAttribute(element, "reflective", reflective);
     vertical = readBoolAttribute(element, "vertical", vertical);
-    center = readPointAttribute(element, "center", center);
+    const QPointF c = readPointAttribute(element, "center", center());
+    if (!(c.x() == center().x() && c.y() == center().y()))
+        setCenter(c);
     brushType = readEnumAttribute(element, "brushType", BrushType::solid, brushTypeFromString);
 }
 
@@ -75,19 +121,20 @@ void Brush::fillPath(Graphics& g, const QPainterPath& path) const
     case BrushType::gradient: {
         QLinearGradient gradient(start, end);
         gradient.setColorAt(0, color);
-        gradient.setColorAt(1, secondColor);
+        gradient.setColorAt(1, secondColor());
         g.context.fillUserPath(path, QBrush(gradient), Qt::WindingFill);
         break;
     }
     case BrushType::centerGradient: {
         QLinearGradient gradient(start, end);
-        gradient.setColorAt(0, secondColor);
+        gradient.setColorAt(0, secondColor());
         gradient.setColorAt(0.5, color);
-        gradient.setColorAt(1, secondColor);
+        gradient.setColorAt(1, secondColor());
         g.context.fillUserPath(path, QBrush(gradient), Qt::WindingFill);
         break;
     }
     case BrushType::radial: {
+        const QPointF center = this->center();
         const double cx = std::isfinite(center.x()) ? center.x() : 0.5;
         const double cy = std::isfinite(center.y()) ? center.y() : 0.5;
         const QPointF c(r.left() + cx * r.width(), r.top() + cy * r.height());
@@ -100,7 +147,7 @@ void Brush::fillPath(Graphics& g, const QPainterPath& path) const
         }
         QRadialGradient gradient(c, radius);
         gradient.setColorAt(0, color);
-        gradient.setColorAt(1, secondColor);
+        gradient.setColorAt(1, secondColor());
         g.context.fillUserPath(path, QBrush(gradient), Qt::WindingFill);
         break;
     }

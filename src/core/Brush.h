@@ -4,13 +4,14 @@
 #include <QColor>
 #include <QPainterPath>
 #include <QRectF>
+#include <memory>
 #include <optional>
 #include <pugixml.hpp>
 #include <string_view>
 
 class Graphics;
 
-enum class BrushType { solid, hatch, gradient, radial, centerGradient };
+enum class BrushType : unsigned char { solid, hatch, gradient, radial, centerGradient };
 std::optional<BrushType> brushTypeFromString(std::string_view text);
 const char* toString(BrushType v);
 
@@ -18,16 +19,29 @@ class Brush {
 public:
     Brush() = default;
     explicit Brush(const QColor& color) : color(color) {}
+    Brush(const Brush& other);
+    Brush& operator=(const Brush& other);
+    ~Brush();
 
     QColor color = QColor(0, 0, 0);
-    QColor secondColor = QColor(255, 255, 255);
-    QColor backColor = QColor(255, 255, 255);
-    bool reflective = false;
-    bool vertical = false;
-    QPointF center = QPointF(0.5, 0.5);
-    BrushType brushType = BrushType::solid;
     // The area a gradient spans, in the coordinates the path is drawn in.
     std::optional<QRectF> rectangle;
+    bool reflective = false;
+    bool vertical = false;
+    BrushType brushType = BrushType::solid;
+
+    // The gradients' second colour (white), the back colour (white) and the
+    // radial centre ((0.5, 0.5)). Few brushes set them, so they are held
+    // apart, made when first set.
+    const QColor& secondColor() const { return extras().secondColor; }
+    const QColor& backColor() const { return extras().backColor; }
+    QPointF center() const { return extras().center; }
+    void setSecondColor(const QColor& c) { editExtras().secondColor = c; }
+    void setBackColor(const QColor& c) { editExtras().backColor = c; }
+    void setCenter(const QPointF& p) { editExtras().center = p; }
+    // The second colour to edit in place; it keeps its address for the
+    // brush's lifetime, also across assignments to the brush.
+    QColor& editSecondColor() { return editExtras().secondColor; }
 
     // "brushColor", "secondColor", "backColor", "reflective", "vertical",
     // "center", "brushType".
@@ -36,6 +50,17 @@ public:
     // the gradient; respects Graphics::useLayerColor and the alpha rule.
     void fillPath(Graphics& g, const QPainterPath& path) const;
     bool isGradient() const { return brushType == BrushType::gradient || brushType == BrushType::radial || brushType == BrushType::centerGradient; }
+
+private:
+    struct Extras {
+        QColor secondColor = QColor(255, 255, 255);
+        QColor backColor = QColor(255, 255, 255);
+        QPointF center = QPointF(0.5, 0.5);
+    };
+    static const Extras& defaultExtras();
+    const Extras& extras() const { return extras_ ? *extras_ : defaultExtras(); }
+    Extras& editExtras();
+    std::unique_ptr<Extras> extras_;
 };
 
 // The first child element of that name read into a copy of current; without

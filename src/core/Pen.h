@@ -10,9 +10,9 @@
 
 class Graphics;
 
-enum class LineCap { flat, square, round, arrowAnchor, diamondAnchor, roundAnchor, squareAnchor };
-enum class LineJoin { bevel, miter, miterClipped, round };
-enum class LinePattern { solid, dot, dash, dashDot, dashDotDot };
+enum class LineCap : unsigned char { flat, square, round, arrowAnchor, diamondAnchor, roundAnchor, squareAnchor };
+enum class LineJoin : unsigned char { bevel, miter, miterClipped, round };
+enum class LinePattern : unsigned char { solid, dot, dash, dashDot, dashDotDot };
 
 std::optional<LineCap> lineCapFromString(std::string_view text);
 std::optional<LineJoin> lineJoinFromString(std::string_view text);
@@ -45,6 +45,7 @@ public:
     Pen() = default;
     Pen(const QColor& color, double width) : width(width), color(color) {}
 
+    // (Byte-sized enumerations beside the flag: every entity holds a pen.)
     double width = 0.01;
     QColor color = QColor(0, 0, 0);
     bool reflective = false;

@@ -21,7 +21,7 @@ FillEditor::FillEditor(Brush& brush, QWidget* parent) : EditorSection(QStringLit
     addWidget(labelledRow(QStringLiteral("Type"), type_, this));
     // Changing the kind shows or hides the second colour straight away.
     connect(type_, &QComboBox::activated, this, [this] { refresh(); });
-    second_ = new ColorButton(bindColor(brush.secondColor), QStringLiteral("Second Color"));
+    second_ = new ColorButton(bindColor(brush.editSecondColor()), QStringLiteral("Second Color"));
     secondRow_ = labelledRow(QStringLiteral("Second Color"), second_, this);
     addWidget(secondRow_);
     refresh();

@@ -32,6 +32,13 @@ E readWord(pugi::xml_node element, const char* name, E current, E fallback, From
     return readEnumAttribute(element, name, fallback, fromString);
 }
 
+bool sameAsDefault(const Bezier& b)
+{
+    const Bezier d;
+    return b.style == d.style && b.closed == d.closed && b.tension == d.tension && b.points.empty()
+        && b.leftControls.empty() && b.rightControls.empty();
+}
+
 } // namespace
 
 void ClosedCurve::readXML(pugi::xml_node element)
@@ -44,7 +51,24 @@ void ClosedCurve::readXML(pugi::xml_node element)
     lockWidthToHeight = readBoolAttribute(element, "widthEqualsHeight", lockWidthToHeight);
     pen.readXML(element);
     brush.readXML(element);
-    bezier.readXML(element);
+    // A Bezier is kept only when the element gives one.
+    Bezier read = bezier();
+    read.readXML(element);
+    if (bezier_ || !sameAsDefault(read))
+        editBezier() = std::move(read);
+}
+
+const Bezier& ClosedCurve::emptyBezier()
+{
+    static const Bezier empty;
+    return empty;
+}
+
+Bezier& ClosedCurve::editBezier()
+{
+    if (!bezier_)
+        bezier_ = std::make_unique<Bezier>();
+    return *bezier_;
 }
 
 QPainterPath ClosedCurve::outlinePath() const
@@ -61,7 +85,7 @@ QPainterPath ClosedCurve::outlinePath() const
         path.addEllipse(rectangle.normalized());
         break;
     case CurveType::curve:
-        path = bezier.drawnPath();
+        path = bezier().drawnPath();
         break;
     }
     path.setFillRule(Qt::WindingFill);
@@ -79,8 +103,8 @@ void ClosedCurve::draw(Graphics& g)
 void ClosedCurve::closedCurveBounds()
 {
     if (curveType == CurveType::curve) {
-        bezier.keepPath();
-        for (const QPointF& p : bezier.points)
+        editBezier().keepPath();
+        for (const QPointF& p : bezier().points)
             boundingBox.addPoint(netTransform ? netTransform->map(p) : p);
     } else {
         boundingBox.addTransformedRect(rectangle, netTransform);

@@ -11,10 +11,11 @@
 
 #include <QPainterPath>
 #include <QRectF>
+#include <memory>
 #include <optional>
 #include <string_view>
 
-enum class CurveType { rectangle, ellipse, curve };
+enum class CurveType : unsigned char { rectangle, ellipse, curve };
 std::optional<CurveType> curveTypeFromString(std::string_view text);
 const char* toString(CurveType value);
 
@@ -24,11 +25,10 @@ public:
 
     CurveType curveType = CurveType::rectangle;
     bool lockWidthToHeight = false;
+    RoundedSideType roundedSide = RoundedSideType::all;
     QRectF rectangle;
     // Corner radius as a ratio of half the shorter side; 0 for sharp corners.
     double roundness = 0;
-    RoundedSideType roundedSide = RoundedSideType::all;
-    Bezier bezier;
     Pen pen;
     Brush brush;
 
@@ -41,6 +41,12 @@ public:
     void draw(Graphics& g) override;
     void calculateBoundingBox() override;
 
+    // The outline of a curve. Most closed curves (pads above all) are
+    // rectangles or ellipses and hold no Bezier: they read a default one.
+    const Bezier& bezier() const { return bezier_ ? *bezier_ : emptyBezier(); }
+    // The Bezier to change, made on first use.
+    Bezier& editBezier();
+
     Pen* entityPen() override { return &pen; }
     Brush* entityBrush() override { return &brush; }
 
@@ -52,4 +58,8 @@ public:
     // Members are released by their destructors; kept for subclasses that
     // end their teardown with it.
     void releaseFields() {}
+
+private:
+    static const Bezier& emptyBezier();
+    std::unique_ptr<Bezier> bezier_;
 };

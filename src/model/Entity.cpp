@@ -5,6 +5,65 @@
 #include "model/EntityList.h"
 
 #include <QPainterPath>
+#include <QSet>
+
+#include <cstring>
+
+namespace {
+
+// Bit for bit, so that a shared value maps every point exactly as the
+// assigned one would.
+bool sameBits(const QTransform& a, const QTransform& b)
+{
+    const double x[9] = {a.m11(), a.m12(), a.m13(), a.m21(), a.m22(), a.m23(), a.m31(), a.m32(), a.m33()};
+    const double y[9] = {b.m11(), b.m12(), b.m13(), b.m21(), b.m22(), b.m23(), b.m31(), b.m32(), b.m33()};
+    return std::memcmp(x, y, sizeof x) == 0;
+}
+
+} // namespace
+
+QString sharedText(const QString& text)
+{
+    // Short texts only, and a bounded table: long ones rarely repeat.
+    constexpr qsizetype kMaxLength = 16;
+    constexpr qsizetype kMaxTexts = 4096;
+    if (text.isEmpty() || text.size() > kMaxLength)
+        return text;
+    thread_local QSet<QString> seen;
+    if (auto found = seen.constFind(text); found != seen.constEnd())
+        return *found;
+    if (seen.size() < kMaxTexts)
+        seen.insert(text);
+    return text;
+}
+
+const std::optional<QTransform>& SharedTransform::none()
+{
+    static const std::optional<QTransform> absent;
+    return absent;
+}
+
+SharedTransform& SharedTransform::operator=(const std::optional<QTransform>& t)
+{
+    if (!t) {
+        d_.reset();
+        return *this;
+    }
+    if (d_ && sameBits(*d_->value, *t))
+        return *this;
+    // The geometry pass places the children of one holder in a row: the
+    // value last made on this thread is the one to share.
+    thread_local QExplicitlySharedDataPointer<Block> last;
+    if (last && sameBits(*last->value, *t)) {
+        d_ = last;
+        return *this;
+    }
+    auto* block = new Block;
+    block->value = t;
+    d_ = QExplicitlySharedDataPointer<Block>(block);
+    last = d_;
+    return *this;
+}
 
 Entity::Entity(GraphicsSheet* sheet) : sheet(sheet)
 {

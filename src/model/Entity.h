@@ -5,6 +5,7 @@
 #include "model/QelAttributes.h"
 
 #include <QColor>
+#include <QSharedData>
 #include <QString>
 #include <QTransform>
 #include <memory>
@@ -21,6 +22,50 @@ class Brush;
 class IPadIdentity;
 class ITerminalPadLink;
 
+// An optional placement that reads as a std::optional<QTransform> but holds
+// only a pointer to an immutable value, shared by equal placements: a board's
+// pads share their footprint's net transform, and most entities have no
+// placement of their own. Assigning replaces the value of this holder only.
+class SharedTransform {
+public:
+    SharedTransform() = default;
+    SharedTransform(const std::optional<QTransform>& t) { *this = t; }
+    SharedTransform& operator=(const std::optional<QTransform>& t);
+    SharedTransform& operator=(const QTransform& t) { return *this = std::optional<QTransform>(t); }
+    SharedTransform& operator=(std::nullopt_t)
+    {
+        d_.reset();
+        return *this;
+    }
+
+    operator const std::optional<QTransform>&() const { return get(); }
+    const std::optional<QTransform>& get() const { return d_ ? d_->value : none(); }
+    explicit operator bool() const { return bool(d_); }
+    bool has_value() const { return bool(d_); }
+    const QTransform& operator*() const { return *d_->value; }
+    const QTransform* operator->() const { return &*d_->value; }
+    const QTransform& value() const { return get().value(); }
+    QTransform value_or(const QTransform& t) const { return d_ ? *d_->value : t; }
+    void reset() { d_.reset(); }
+
+    friend bool operator==(const SharedTransform& a, const std::optional<QTransform>& b) { return a.get() == b; }
+    friend bool operator==(const SharedTransform& a, const SharedTransform& b) { return a.get() == b.get(); }
+    friend bool operator==(const SharedTransform& a, const QTransform& b) { return a.get() == b; }
+    friend bool operator==(const SharedTransform& a, std::nullopt_t) { return !a.d_; }
+
+private:
+    struct Block : QSharedData {
+        std::optional<QTransform> value; // always set
+    };
+    static const std::optional<QTransform>& none();
+    QExplicitlySharedDataPointer<Block> d_;
+};
+
+// The text, sharing the storage of an equal short text read before on this
+// thread: names such as pad numbers and package words repeat thousands of
+// times on a board.
+QString sharedText(const QString& text);
+
 class Entity : public std::enable_shared_from_this<Entity> {
 public:
     explicit Entity(GraphicsSheet* sheet);
@@ -30,13 +75,13 @@ public:
 
     BoundingBox boundingBox;
     GraphicsSheet* sheet = nullptr; // not owned
-    std::optional<QTransform> netTransform;
+    SharedTransform netTransform;
     QString identifier;
     bool selected = false;
     bool userCannotSelect = false;
     bool locked = false;
     int layerIndex = 0;
-    std::optional<QTransform> singleLevelTransform;
+    SharedTransform singleLevelTransform;
     QelAttributes attributes;
 
     // "identifier", "userCannotSelect", "locked", "layer", the matrix
@@ -95,14 +140,11 @@ public:
 
 // Capabilities through which editors reach an entity's pen, brush and
 // extrusion values. An entity adopting IPen or IBrush also overrides
-// entityPen()/entityBrush().
+// entityPen()/entityBrush(). The two are markers only, without a table of
+// their own, so that they add no bytes to the entities that carry them.
 class IPen {
-public:
-    virtual ~IPen() = default;
 };
 class IBrush {
-public:
-    virtual ~IBrush() = default;
 };
 class IExtrudable {
 public:

@@ -8,9 +8,22 @@
 //   <attribute name="Supplier" value="Acme"/>      (type "string" or none)
 // A "float" whose value does not read as a finite number, an element without
 // a "name", and any other type word are skipped.
+const std::vector<QelAttributes::Item>& QelAttributes::items() const
+{
+    static const std::vector<Item> none;
+    return items_ ? *items_ : none;
+}
+
+std::vector<QelAttributes::Item>& QelAttributes::editItems()
+{
+    if (!items_)
+        items_ = std::make_unique<std::vector<Item>>();
+    return *items_;
+}
+
 void QelAttributes::readXML(pugi::xml_node attributesElement)
 {
-    items.clear();
+    std::vector<Item> items;
     for (pugi::xml_node a : attributesElement.children("attribute")) {
         if (items.size() >= kMaxItems)
             break;
@@ -27,4 +40,8 @@ void QelAttributes::readXML(pugi::xml_node attributesElement)
             items.emplace_back(StringAttribute{QString::fromStdString(*name), QString::fromUtf8(a.attribute("value").value())});
         }
     }
+    if (items.empty())
+        items_.reset();
+    else
+        editItems() = std::move(items);
 }

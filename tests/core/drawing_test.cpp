@@ -245,7 +245,7 @@ TEST(Drawing, GradientsRunInTheirDocumentedDirections)
 {
     Canvas c;
     Brush b(Qt::blue);
-    b.secondColor = Qt::yellow;
+    b.setSecondColor(Qt::yellow);
     b.brushType = BrushType::gradient;
     c.g->fillAndStrokeRectangle(noPen, b, 0, 7.5, 10, 2.5); // left to right
     b.vertical = true;
@@ -254,7 +254,7 @@ TEST(Drawing, GradientsRunInTheirDocumentedDirections)
     b.brushType = BrushType::centerGradient;
     c.g->fillAndStrokeRectangle(noPen, b, 4, 5, 6, 2.5);
     b.brushType = BrushType::radial;
-    b.center = QPointF(0.25, 0.5);
+    b.setCenter(QPointF(0.25, 0.5));
     b.rectangle = QRectF(0, 0, 8, 4); // the span wider than the filled shape
     c.g->fillAndStrokeRectangle(noPen, b, 0, 0, 4, 4);
     const QImage& img = c.done();
@@ -520,17 +520,30 @@ TEST(Styles, BrushReadsItsAttributesAndChildBrushes)
     Brush b;
     b.readXML(doc.first_child());
     EXPECT_EQ(b.color, QColor(10, 20, 30));
-    EXPECT_EQ(b.secondColor, QColor(1, 2, 3, 0));
-    EXPECT_EQ(b.backColor, QColor(4, 5, 6));
+    EXPECT_EQ(b.secondColor(), QColor(1, 2, 3, 0));
+    EXPECT_EQ(b.backColor(), QColor(4, 5, 6));
     EXPECT_TRUE(b.reflective);
     EXPECT_TRUE(b.vertical);
-    EXPECT_EQ(b.center, QPointF(0.25, 0.75));
+    EXPECT_EQ(b.center(), QPointF(0.25, 0.75));
     EXPECT_EQ(b.brushType, BrushType::centerGradient);
     EXPECT_TRUE(b.isGradient());
 
     const Brush child = readChildBrush(doc.first_child(), "fill", b);
     EXPECT_EQ(child.color, QColor(200, 0, 0));
-    EXPECT_EQ(child.secondColor, b.secondColor); // the rest from the current brush
+    EXPECT_EQ(child.secondColor(), b.secondColor()); // the rest from the current brush
+    // A copy is a brush of its own; a colour bound by an editor keeps its
+    // place across assignments to its brush.
+    Brush copy = b;
+    copy.setSecondColor(Qt::red);
+    EXPECT_EQ(b.secondColor(), QColor(1, 2, 3, 0));
+    Brush plain;
+    QColor& bound = plain.editSecondColor();
+    plain = Brush(Qt::red);
+    EXPECT_EQ(&bound, &plain.editSecondColor());
+    EXPECT_EQ(bound, QColor(255, 255, 255));
+    plain = b;
+    EXPECT_EQ(bound, b.secondColor());
+    EXPECT_EQ(plain.center(), QPointF(0.25, 0.75));
     EXPECT_EQ(child.brushType, BrushType::solid);
     const Brush none = readChildBrush(doc.first_child(), "stroke", b);
     EXPECT_EQ(none.brushType, BrushType::centerGradient);

@@ -92,7 +92,7 @@ TEST(FillEditor, ColourPaletteTypeAndSecondColour)
     EXPECT_EQ(brush.brushType, BrushType::radial);
     EXPECT_TRUE(editor.secondColorButton()->parentWidget()->isEnabled());
     editor.secondColorButton()->commitColor(QColor(Qt::blue));
-    EXPECT_EQ(brush.secondColor, QColor(Qt::blue));
+    EXPECT_EQ(brush.secondColor(), QColor(Qt::blue));
     EXPECT_EQ(redraws.count, 3);
 }
 

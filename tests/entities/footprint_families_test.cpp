@@ -123,7 +123,7 @@ TEST_F(FootprintFamilies, EveryElementNameMakesItsFamilyWithItsNamesAndPlacehold
         EXPECT_EQ(typeid(*e), *r.type);
         auto* footprint = dynamic_cast<ParametricFootprint*>(e.get());
         ASSERT_TRUE(footprint);
-        EXPECT_EQ(footprint->partNumber, "P1");
+        EXPECT_EQ(footprint->partText(Footprint::PartText::partNumber), "P1");
         EXPECT_EQ(footprint->padRoundness, 0.25);
         EXPECT_EQ(footprint->children.entities.size(), 1u);
         EXPECT_EQ(e->typeName().toStdString(), r.typeName);

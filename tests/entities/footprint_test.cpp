@@ -67,7 +67,9 @@ protected:
 TEST_F(FootprintTest, NewFootprintDefaults)
 {
     Footprint f(&pcb);
-    EXPECT_TRUE(f.comment.isEmpty() && f.dataSheet.isEmpty() && f.deviceType.isEmpty() && f.package.isEmpty());
+    using T = Footprint::PartText;
+    for (T t : {T::comment, T::dataSheet, T::deviceType, T::package, T::vendorsWebSite})
+        EXPECT_TRUE(f.partText(t).isNull());
     EXPECT_FALSE(f.goldPlated);
     EXPECT_FALSE(f.isPadHolder);
     EXPECT_FALSE(f.onTopLayer);
@@ -92,30 +94,31 @@ TEST_F(FootprintTest, ReadsMetadataAndChildrenInOrder)
         "vendor='v' vendorsPartNumber='vpn' vendorsWebSite='vws' dx='1' dy='2'>"
         "<entities><pad name='1' at='0,0' size='0.1,0.1'/><unknownThing/><pad name='2' at='0.2,0' size='0.1,0.1'/>"
         "</entities></footprint>");
+    using T = Footprint::PartText;
     EXPECT_EQ(f->identifier, "U1");
     EXPECT_EQ(f->layerIndex, 5);
-    EXPECT_EQ(f->comment, "c");
-    EXPECT_EQ(f->dataSheet, "ds");
-    EXPECT_EQ(f->deviceType, "dt");
-    EXPECT_EQ(f->documentDescription, "dd");
-    EXPECT_EQ(f->fullDocumentDescription, "fdd");
+    EXPECT_EQ(f->partText(T::comment), "c");
+    EXPECT_EQ(f->partText(T::dataSheet), "ds");
+    EXPECT_EQ(f->partText(T::deviceType), "dt");
+    EXPECT_EQ(f->partText(T::documentDescription), "dd");
+    EXPECT_EQ(f->partText(T::fullDocumentDescription), "fdd");
     EXPECT_TRUE(f->goldPlated);
     EXPECT_TRUE(f->isPadHolder);
-    EXPECT_EQ(f->manufacturer, "m");
-    EXPECT_EQ(f->manufacturersPartNumber, "mpn");
-    EXPECT_EQ(f->manufacturersWebSite, "mws");
-    EXPECT_EQ(f->modelScript, "ms");
+    EXPECT_EQ(f->partText(T::manufacturer), "m");
+    EXPECT_EQ(f->partText(T::manufacturersPartNumber), "mpn");
+    EXPECT_EQ(f->partText(T::manufacturersWebSite), "mws");
+    EXPECT_EQ(f->partText(T::modelScript), "ms");
     EXPECT_TRUE(f->onTopLayer);
-    EXPECT_EQ(f->package, "SOIC8");
-    EXPECT_EQ(f->partNumber, "pn");
-    EXPECT_EQ(f->partPrice, "1.20");
-    EXPECT_EQ(f->partType, "IC");
+    EXPECT_EQ(f->partText(T::package), "SOIC8");
+    EXPECT_EQ(f->partText(T::partNumber), "pn");
+    EXPECT_EQ(f->partText(T::partPrice), "1.20");
+    EXPECT_EQ(f->partText(T::partType), "IC");
     EXPECT_EQ(f->position, QPointF(double(0.1f), 2.5)); // single precision
     EXPECT_EQ(f->symbolCount, 4);
-    EXPECT_EQ(f->symbolType, "st");
-    EXPECT_EQ(f->vendor, "v");
-    EXPECT_EQ(f->vendorsPartNumber, "vpn");
-    EXPECT_EQ(f->vendorsWebSite, "vws");
+    EXPECT_EQ(f->partText(T::symbolType), "st");
+    EXPECT_EQ(f->partText(T::vendor), "v");
+    EXPECT_EQ(f->partText(T::vendorsPartNumber), "vpn");
+    EXPECT_EQ(f->partText(T::vendorsWebSite), "vws");
     ASSERT_TRUE(f->singleLevelTransform);
     EXPECT_EQ(*f->singleLevelTransform, QTransform(1, 0, 0, 1, 1, 2));
 
@@ -139,11 +142,13 @@ TEST_F(FootprintTest, FlagAndCountRules)
     EXPECT_EQ(f->position, QPointF(0, 0));
     // Missing attributes keep the current values.
     f->goldPlated = true;
-    f->package = QStringLiteral("DIP");
+    using T = Footprint::PartText;
+    f->setPartText(T::package, QStringLiteral("DIP"));
     pugi::xml_document doc = parseXml("<footprint symbolCount='3'/>");
     f->readXML(doc.first_child());
     EXPECT_TRUE(f->goldPlated);
-    EXPECT_EQ(f->package, "DIP");
+    EXPECT_EQ(f->partText(T::package), "DIP");
+    EXPECT_TRUE(f->partText(T::vendor).isNull());
     EXPECT_EQ(f->symbolCount, 3);
 }
 

@@ -165,7 +165,7 @@ TEST_P(ParametricBase, ElementWithoutParametersKeepsEveryDefault)
 {
     const auto f = read("partNumber=\"R1\" goldPlated=\"true\"");
     // The footprint's own attributes are read first.
-    EXPECT_EQ(f->partNumber, "R1");
+    EXPECT_EQ(f->partText(Footprint::PartText::partNumber), "R1");
     EXPECT_TRUE(f->goldPlated);
 
     EXPECT_FALSE(f->addFiducials);

@@ -57,6 +57,17 @@ TEST(EntityReading, CommonAttributes)
     EXPECT_TRUE(g.identifier.isEmpty());
 }
 
+TEST(EntityReading, RepeatedShortTextsShareStorage)
+{
+    const QString a = sharedText(QString(16, 'y'));
+    QString b = sharedText(QString(16, 'y'));
+    EXPECT_EQ(a.constData(), b.constData());
+    b += 'z'; // an edit leaves the other holder's text alone
+    EXPECT_EQ(a, QString(16, 'y'));
+    const QString c = sharedText(QString(17, 'y'));
+    EXPECT_NE(c.constData(), sharedText(QString(17, 'y')).constData());
+}
+
 TEST(EntityReading, MatrixAttributes)
 {
     // An explicit identity leaves no transform.
@@ -102,6 +113,29 @@ TEST(EntityGeometry, NetTransformComposesOwnThenParent)
     expectNear(e.netTransform->map(QPointF(0, 0)), QPointF(2, 0));
 }
 
+TEST(EntityGeometry, EqualPlacementsAreSharedYetEditedApart)
+{
+    // Children placed under one parent share its value...
+    TestRect a(nullptr), b(nullptr);
+    const QTransform parent(0, 1, -1, 0, 3, 4);
+    a.computeNetTransform(parent);
+    b.computeNetTransform(parent);
+    EXPECT_EQ(&a.netTransform.get(), &b.netTransform.get());
+    // ...but writing one leaves the other as it was.
+    a.netTransform = QTransform::fromTranslate(1, 0);
+    EXPECT_EQ(*b.netTransform, parent);
+    b.singleLevelTransform = b.netTransform;
+    b.netTransform = std::nullopt;
+    EXPECT_EQ(b.singleLevelTransform, parent);
+    EXPECT_EQ(b.netTransform, std::nullopt);
+    EXPECT_EQ(a.netTransform, QTransform::fromTranslate(1, 0));
+    // A zero of the other sign is another value, not a shared one.
+    TestRect c(nullptr);
+    a.netTransform = QTransform(1, 0, 0, 1, 0, 0);
+    c.netTransform = QTransform(1, 0, 0, 1, -0.0, 0);
+    EXPECT_TRUE(std::signbit(c.netTransform->dx()));
+}
+
 TEST(EntityGeometry, UpdateGeometryFillsOwnAndParentBox)
 {
     TestRect e(nullptr);
@@ -143,16 +177,16 @@ TEST(UserAttributes, FloatsAndStringsInOrder)
         </attributes>
         <attributes><attribute name="Second" value="ignored"/></attributes>
       </testRect>)");
-    ASSERT_EQ(e.attributes.items.size(), 3u);
-    const auto* f = std::get_if<FloatAttribute>(&e.attributes.items[0]);
+    ASSERT_EQ(e.attributes.items().size(), 3u);
+    const auto* f = std::get_if<FloatAttribute>(&e.attributes.items()[0]);
     ASSERT_TRUE(f);
     EXPECT_EQ(f->name, "Tolerance");
     EXPECT_DOUBLE_EQ(f->value, 0.25);
-    const auto* s = std::get_if<StringAttribute>(&e.attributes.items[1]);
+    const auto* s = std::get_if<StringAttribute>(&e.attributes.items()[1]);
     ASSERT_TRUE(s);
     EXPECT_EQ(s->name, "Supplier");
     EXPECT_EQ(s->value, "Acme & Co");
-    const auto* n = std::get_if<StringAttribute>(&e.attributes.items[2]);
+    const auto* n = std::get_if<StringAttribute>(&e.attributes.items()[2]);
     ASSERT_TRUE(n);
     EXPECT_TRUE(n->value.isEmpty());
 }
@@ -166,10 +200,10 @@ TEST(UserAttributes, CountIsCapped)
     pugi::xml_document doc = parseXml(xml);
     QelAttributes a;
     a.readXML(doc.first_child());
-    EXPECT_EQ(a.items.size(), QelAttributes::kMaxItems);
+    EXPECT_EQ(a.items().size(), QelAttributes::kMaxItems);
     // Reading again replaces rather than appends.
     a.readXML(doc.first_child());
-    EXPECT_EQ(a.items.size(), QelAttributes::kMaxItems);
+    EXPECT_EQ(a.items().size(), QelAttributes::kMaxItems);
 }
 
 TEST(EntityDrawing, SelectionFrameIsRedEvenUnderLayerColour)
@@ -228,6 +262,18 @@ TEST(ClosedCurveReading, OutlinePenBrushAndFallbacks)
     readInto(k, R"(<closedCurve/>)");
     EXPECT_EQ(k.curveType, CurveType::curve);
     EXPECT_EQ(k.roundedSide, RoundedSideType::left);
+
+    // Without Bezier attributes the default Bezier reads back; once given,
+    // its fields are kept by a later reading that leaves them out.
+    EXPECT_EQ(c.bezier().tension, 0.5);
+    EXPECT_TRUE(c.bezier().points.empty() && !c.bezier().closed);
+    readInto(k, R"(<closedCurve tension="2" closed="true"/>)");
+    readInto(k, R"(<closedCurve points="0,0 1,0 1,1"/>)");
+    EXPECT_EQ(k.bezier().tension, 2.0);
+    EXPECT_TRUE(k.bezier().closed);
+    EXPECT_EQ(k.bezier().points.size(), 3u);
+    k.editBezier().points.clear();
+    EXPECT_TRUE(k.bezier().points.empty());
 }
 
 TEST(ClosedCurveGeometry, BoundsUnderTransform)
@@ -245,7 +291,7 @@ TEST(ClosedCurveGeometry, BoundsUnderTransform)
     // A curve uses its Bezier points, not the rectangle.
     ClosedCurve c(nullptr);
     readInto(c, R"(<closedCurve curveType="curve" x="100" y="100" width="1" height="1" points="0,0 2,0 1,3" dx="1" dy="1"/>)");
-    ASSERT_EQ(c.bezier.points.size(), 3u);
+    ASSERT_EQ(c.bezier().points.size(), 3u);
     c.updateGeometry(std::nullopt, nullptr);
     ASSERT_TRUE(c.boundingBox.valid);
     expectNear(c.boundingBox.bottomLeft, QPointF(1, 1));

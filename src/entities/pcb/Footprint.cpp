@@ -14,41 +14,58 @@ Footprint::Footprint(GraphicsSheet* sheet) : Entity(sheet)
 {
 }
 
-namespace {
-
-void readText(pugi::xml_node element, const char* name, QString& field)
+QString Footprint::partText(PartText which) const
 {
-    field = readTextAttribute(element, name, field);
+    for (const auto& [key, text] : partTexts_)
+        if (key == which)
+            return text;
+    return QString();
 }
 
-} // namespace
+void Footprint::setPartText(PartText which, const QString& text)
+{
+    for (auto& [key, held] : partTexts_)
+        if (key == which) {
+            held = text;
+            return;
+        }
+    partTexts_.emplace_back(which, text);
+}
 
 void Footprint::readXML(pugi::xml_node element)
 {
     Entity::readXML(element);
-    readText(element, "comment", comment);
-    readText(element, "dataSheet", dataSheet);
-    readText(element, "deviceType", deviceType);
-    readText(element, "documentDescription", documentDescription);
-    readText(element, "fullDocumentDescription", fullDocumentDescription);
+    static constexpr std::pair<PartText, const char*> kTexts[] = {
+        {PartText::comment, "comment"},
+        {PartText::dataSheet, "dataSheet"},
+        {PartText::deviceType, "deviceType"},
+        {PartText::documentDescription, "documentDescription"},
+        {PartText::fullDocumentDescription, "fullDocumentDescription"},
+        {PartText::manufacturer, "manufacturer"},
+        {PartText::manufacturersPartNumber, "manufacturersPartNumber"},
+        {PartText::manufacturersWebSite, "manufacturersWebSite"},
+        {PartText::modelScript, "modelScript"},
+        {PartText::package, "package"},
+        {PartText::partNumber, "partNumber"},
+        {PartText::partType, "partType"},
+        {PartText::partPrice, "partPrice"},
+        {PartText::symbolType, "symbolType"},
+        {PartText::vendor, "vendor"},
+        {PartText::vendorsPartNumber, "vendorsPartNumber"},
+        {PartText::vendorsWebSite, "vendorsWebSite"},
+    };
+    for (const auto& [which, name] : kTexts)
+        if (attributeValue(element, name))
+            setPartText(which, sharedText(readTextAttribute(element, name, partText(which))));
+    partTexts_.shrink_to_fit();
     goldPlated = readBoolAttribute(element, "goldPlated", goldPlated);
     isPadHolder = readBoolAttribute(element, "isPadHolder", isPadHolder);
-    readText(element, "manufacturer", manufacturer);
-    readText(element, "manufacturersPartNumber", manufacturersPartNumber);
-    readText(element, "manufacturersWebSite", manufacturersWebSite);
-    readText(element, "modelScript", modelScript);
     onTopLayer = readBoolAttribute(element, "onTopLayer", onTopLayer);
-    readText(element, "package", package);
-    readText(element, "partNumber", partNumber);
-    readText(element, "partType", partType);
-    readText(element, "partPrice", partPrice);
     position = readPointAttribute(element, "position", position);
     symbolCount = readInt32Attribute(element, "symbolCount", symbolCount);
-    readText(element, "symbolType", symbolType);
-    readText(element, "vendor", vendor);
-    readText(element, "vendorsPartNumber", vendorsPartNumber);
-    readText(element, "vendorsWebSite", vendorsWebSite);
     EntityList::readEntities(element, sheet, children);
+    // Boards hold thousands of footprints of a few children each.
+    children.entities.shrink_to_fit();
 }
 
 void Footprint::updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)

@@ -8,34 +8,45 @@
 
 #include <QPointF>
 #include <QString>
+#include <utility>
+#include <vector>
 
 class Footprint : public Entity, public IEntityHolder {
 public:
     explicit Footprint(GraphicsSheet* sheet);
 
-    QString comment;
-    QString dataSheet;
-    QString deviceType;
-    QString documentDescription;
-    QString fullDocumentDescription;
     bool goldPlated = false;
     bool isPadHolder = false;
-    QString manufacturer;
-    QString manufacturersPartNumber;
-    QString manufacturersWebSite;
-    QString modelScript;
     bool onTopLayer = false;
-    QString package;
-    QString partNumber;
-    QString partPrice;
-    QString partType;
     // Stored as read; the placement is the transform.
     QPointF position = QPointF(0, 0);
     int symbolCount = 1;
-    QString symbolType;
-    QString vendor;
-    QString vendorsPartNumber;
-    QString vendorsWebSite;
+
+    // Part metadata, stored only. A footprint carries a few of these texts,
+    // so only the given ones are held.
+    enum class PartText : unsigned char {
+        comment,
+        dataSheet,
+        deviceType,
+        documentDescription,
+        fullDocumentDescription,
+        manufacturer,
+        manufacturersPartNumber,
+        manufacturersWebSite,
+        modelScript,
+        package,
+        partNumber,
+        partPrice,
+        partType,
+        symbolType,
+        vendor,
+        vendorsPartNumber,
+        vendorsWebSite,
+    };
+    // The text as read or set; a null text when never given.
+    QString partText(PartText which) const;
+    void setPartText(PartText which, const QString& text);
+
     EntityList children;
 
     QWidget* editorView() override;
@@ -67,6 +78,7 @@ public:
     const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
 
 private:
+    std::vector<std::pair<PartText, QString>> partTexts_;
     void measurePassReach();
     // Whether the pass can leave the footprint out: its reach is known and
     // lies off the view (grown by a margin for hairlines).

@@ -172,10 +172,10 @@ void Pad::readXML(pugi::xml_node element)
     goldPlated = readBoolAttribute(element, "goldPlated", goldPlated);
     id = readIdAttribute(element, "id", id);
     lockedToWidth = readBoolAttribute(element, "widthEqualsHeight", lockedToWidth);
-    name = readTextAttribute(element, "name", name);
+    name = sharedText(readTextAttribute(element, "name", name));
     onEdge = readBoolAttribute(element, "onEdge", onEdge);
     orientation3D = readEnumAttribute(element, "orientation", PinOrientation3D::left, pinOrientation3DFromString);
-    signalName = readTextAttribute(element, "signal", signalName);
+    signalName = sharedText(readTextAttribute(element, "signal", signalName));
 
     // A usable "diameter" wins; otherwise "size", and (0, 0) without either.
     if (std::optional<double> d = numberAttribute(element, "diameter"); d && *d > 0)
@@ -296,7 +296,7 @@ void Pad::calculateBoundingBox()
     if (curveType == CurveType::curve) {
         closedCurveBounds();
         if (const double m = solderMaskMargin(); !cachedExpandedBezierPolygon || cachedBezierMargin_ != m) {
-            cachedExpandedBezierPolygon = makeExpandedBezierPolygon(m);
+            cachedExpandedBezierPolygon = std::make_unique<std::vector<QPointF>>(makeExpandedBezierPolygon(m));
             cachedBezierMargin_ = m;
         }
     }
@@ -391,7 +391,7 @@ void Pad::drawPadPass(Graphics& g)
     g.pushTransform(singleLevelTransform);
     switch (curveType) {
     case CurveType::curve:
-        fillAndStrokeOutline(g, outline(), blackHairline(), yellow, bezier.closed);
+        fillAndStrokeOutline(g, outline(), blackHairline(), yellow, bezier().closed);
         break;
     case CurveType::ellipse:
         fillWithHairline(g, unitCircle(), rectangle, yellow);
@@ -448,11 +448,14 @@ const Font& Pad::padNameFont()
 
 QRectF Pad::nameInkBounds(bool keep) const
 {
-    if (nameInk_ && nameInk_->first == name)
-        return nameInk_->second;
+    if (nameInkKept_ && nameInkName_ == name)
+        return nameInk_;
     const QRectF ink = textInkBounds(padNameFont(), name);
-    if (keep)
-        nameInk_ = std::make_pair(name, ink);
+    if (keep) {
+        nameInkName_ = name;
+        nameInk_ = ink;
+        nameInkKept_ = true;
+    }
     return ink;
 }
 
@@ -534,11 +537,11 @@ double Pad::solderMaskMargin() const
 
 std::vector<QPointF> Pad::makeExpandedBezierPolygon(double margin) const
 {
-    std::vector<QPointF> points = bezier.sample(0, int(bezier.points.size()), 20);
+    std::vector<QPointF> points = bezier().sample(0, int(bezier().points.size()), 20);
     // A straight outline samples to nothing: its outline is the polygon
     // through its points.
     if (points.empty())
-        points = bezier.points;
+        points = bezier().points;
     return PolygonExpander::expand(points, margin);
 }
 

@@ -10,6 +10,7 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QTransform>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <string_view>
@@ -19,11 +20,11 @@ class Font;
 class PCB;
 
 // How the 3D pin of a pad is oriented and shaped; stored only.
-enum class PinOrientation3D { top, bottom, left, right };
+enum class PinOrientation3D : unsigned char { top, bottom, left, right };
 std::optional<PinOrientation3D> pinOrientation3DFromString(std::string_view text);
 const char* toString(PinOrientation3D value);
 
-enum class PinType3D { none, round, square, dip, gullWing };
+enum class PinType3D : unsigned char { none, round, square, dip, gullWing };
 std::optional<PinType3D> pinType3DFromString(std::string_view text);
 const char* toString(PinType3D value);
 
@@ -51,6 +52,11 @@ public:
     PinOrientation3D orientation3D = PinOrientation3D::left;
     PinType3D type3D = PinType3D::none;
     int copperPourGap = 0;
+
+private:
+    mutable bool nameInkKept_ = false; // nameInk_ holds the ink of nameInkName_
+
+public:
     QSizeF holeSize = QSizeF(0, 0);
     Id id;
     QPointF modelSpaceCenter = QPointF(0, 0);
@@ -60,7 +66,8 @@ public:
     QRectF holeRectangle = QRectF(0, 0, 0, 0);
     // A curve outline sampled and grown by the solder-mask margin, made by
     // the geometry pass for the margin of the time (drawing only reads it).
-    std::optional<std::vector<QPointF>> cachedExpandedBezierPolygon;
+    // (Held apart: few pads are curves.)
+    std::unique_ptr<std::vector<QPointF>> cachedExpandedBezierPolygon;
 
     QWidget* editorView() override;
     // The outline filled with the brush, never stroked: a pad's pen is
@@ -134,7 +141,8 @@ private:
     // The name's ink bounds, measured for that name; kept when asked to
     // (the geometry pass keeps them: drawing in bands only reads them).
     QRectF nameInkBounds(bool keep) const;
-    mutable std::optional<std::pair<QString, QRectF>> nameInk_;
+    mutable QString nameInkName_;
+    mutable QRectF nameInk_;
     double padNameAngle_ = 0; // 0: no rotation
     double cachedBezierMargin_ = 0;
 };

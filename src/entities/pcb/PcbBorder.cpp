@@ -106,7 +106,7 @@ void PcbBorder::fillBoardShape(Graphics& g, const QColor& color, const std::opti
     g.pushTransform(placement);
     const QPainterPath shape = boardShape();
     // An open Bezier outline is stroked, not filled.
-    const bool filled = curveType != CurveType::curve || bezier.closed;
+    const bool filled = curveType != CurveType::curve || bezier().closed;
     if (filled && isDrawable(color)) {
         g.context.setFillColor(g.effectiveColor(color));
         g.context.beginPath();
