@@ -229,7 +229,11 @@ struct TextShaper {
         std::vector<Run> runs;
         for (const QGlyphRun& run : line.glyphRuns()) {
             QRawFont raw = run.rawFont();
-            GlyphFace face{raw.familyName(), raw.styleName(), raw.weight(), int(raw.style()), raw.pixelSize()};
+            // Qt's stand-in face for a script no installed font covers
+            // (it draws boxes) has no family, and asking it for one reads
+            // an empty list; it has no font tables either.
+            const bool hasFamily = raw.isValid() && !raw.fontTable("head").isEmpty();
+            GlyphFace face{hasFamily ? raw.familyName() : QString(), raw.styleName(), raw.weight(), int(raw.style()), raw.pixelSize()};
             QList<quint32> ids = run.glyphIndexes();
             QList<QPointF> positions = run.positions();
             ids.resize(std::min(ids.size(), positions.size()));

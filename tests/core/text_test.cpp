@@ -202,6 +202,14 @@ TEST(Text, OutlineCacheStaysBounded)
 
 TEST(Text, ShapedOutlineIsTheOutlineQtSetsTheTextIn)
 {
+    // A script no font here covers is set in Qt's stand-in face, which has
+    // no family: it is shaped, and its missing glyphs still take room.
+    {
+        const std::shared_ptr<const TextShape> r = textShape(fontOf(0.1), "R");
+        const std::shared_ptr<const TextShape> uncovered = textShape(fontOf(0.1), "R\u0a69\u0a69");
+        ASSERT_TRUE(r && uncovered);
+        EXPECT_GT(uncovered->ink().width(), r->ink().width());
+    }
     // Kerned pairs, a ligature candidate, a combining mark, scripts that
     // fall back to other fonts, right-to-left text and a line feed.
     const QStringList texts{"AV To Wa", "ffi fl", "e\u0301 n\u0303", "\u0395\u03bb\u03bb\u03ac\u03b4\u03b1",
