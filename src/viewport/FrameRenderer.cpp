@@ -18,20 +18,6 @@
 
 namespace {
 
-// Bands run here rather than on the global pool, which others may fill.
-QThreadPool& bandPool()
-{
-    static QThreadPool pool;
-    static const bool sized = [] {
-        pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-        // Threads stay for the next frame rather than being made per frame.
-        pool.setExpiryTimeout(-1);
-        return true;
-    }();
-    (void)sized;
-    return pool;
-}
-
 // Draws the sheet into the rows [top, bottom) of the frame image. Qt's thin
 // line stroker treats lines about the edge of the painted area differently
 // from lines inside it, so a band is drawn with a margin of rows beyond its
@@ -147,6 +133,19 @@ std::vector<int> FrameRenderer::bandTops(const std::vector<float>& rowCost, int 
     return cut;
 }
 
+QThreadPool& FrameRenderer::pool()
+{
+    static QThreadPool pool;
+    static const bool sized = [] {
+        pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+        // Threads stay for the next frame rather than being made per frame.
+        pool.setExpiryTimeout(-1);
+        return true;
+    }();
+    (void)sized;
+    return pool;
+}
+
 int FrameRenderer::bandCount(int rows) const
 {
     const int wanted = bands_ > 0 ? bands_ : QThread::idealThreadCount();
@@ -198,7 +197,7 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
             took[size_t(i)] = threadNanoseconds() - start;
         };
         QSemaphore done;
-        QThreadPool& pool = bandPool();
+        QThreadPool& pool = FrameRenderer::pool();
         for (int i = 1; i < n; ++i) {
             pool.start([&, i] {
                 timedBand(i);

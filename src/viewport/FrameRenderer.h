@@ -23,6 +23,7 @@
 #include <vector>
 
 class GraphicsSheet;
+class QThreadPool;
 
 class FrameRenderer {
 public:
@@ -48,6 +49,11 @@ public:
 
     // The number of bands render uses for an image of that many rows.
     int bandCount(int rows) const;
+
+    // The threads frames are drawn and scaled on: their own rather than the
+    // global pool, which others may fill. Frames never overlap, so one pool
+    // serves both.
+    static QThreadPool& pool();
     static constexpr int kMaxBands = 32;
     // Bands are at least this many pixel rows tall.
     static constexpr int kMinBandRows = 32;

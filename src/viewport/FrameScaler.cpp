@@ -1,5 +1,7 @@
 #include "viewport/FrameScaler.h"
 
+#include "viewport/FrameRenderer.h"
+
 #include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
@@ -15,19 +17,6 @@
 #endif
 
 namespace {
-
-// Threads stay for the next gesture frame rather than being made per frame.
-QThreadPool& scalePool()
-{
-    static QThreadPool pool;
-    static const bool sized = [] {
-        pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-        pool.setExpiryTimeout(-1);
-        return true;
-    }();
-    (void)sized;
-    return pool;
-}
 
 bool thirtyTwoBit(QImage::Format f)
 {
@@ -233,7 +222,7 @@ bool FrameScaler::scale(const QImage& source, double scale, QPointF offset, QRgb
         return true;
     }
     QSemaphore done;
-    QThreadPool& pool = scalePool();
+    QThreadPool& pool = FrameRenderer::pool();
     for (int i = 1; i < n; ++i) {
         pool.start([&, i] {
             scaleBand(job, bandTop(i), bandTop(i + 1));
