@@ -77,7 +77,7 @@ TEST_F(PadTest, NewPadDefaults)
     EXPECT_TRUE(p.surfaceMount);
     EXPECT_EQ(p.type3D, PinType3D::none);
     EXPECT_FALSE(p.useCopperPourGap);
-    EXPECT_EQ(p.holeRectangle, QRectF(0, 0, 0, 0));
+    EXPECT_EQ(p.holeRectangle(), QRectF(0, 0, 0, 0));
     EXPECT_FALSE(p.rectangularHole);
     EXPECT_FALSE(p.cachedPath || p.cachedExpandedBezierPolygon || p.padNameRotationTransform());
     EXPECT_EQ(p.typeName(), "Pad");
@@ -117,7 +117,7 @@ TEST_F(PadTest, ReadsEveryAttribute)
     EXPECT_EQ(p->rectangle, QRectF(1.5 - widened(0.1f) / 2, -2 - widened(0.3f) / 2, widened(0.1f), widened(0.3f)));
     EXPECT_TRUE(p->rectangularHole);
     EXPECT_EQ(p->holeSize, QSizeF(widened(0.05f), widened(0.02f)));
-    EXPECT_EQ(p->holeRectangle,
+    EXPECT_EQ(p->holeRectangle(),
               QRectF(1.5 - widened(0.05f) / 2, -2 - widened(0.02f) / 2, widened(0.05f), widened(0.02f)));
     // The pad's own identity and name serve the pad-name assignment.
     const IPadIdentity& identity = *p;
@@ -152,7 +152,7 @@ TEST_F(PadTest, HoleRules)
     // Surface-mount pads have no hole, even with a hole diameter.
     auto smt = pad("diameter='0.1' smt='true' holeDiameter='0.05'");
     EXPECT_EQ(smt->holeSize, QSizeF(0, 0));
-    EXPECT_EQ(smt->holeRectangle, QRectF(0, 0, 0, 0));
+    EXPECT_EQ(smt->holeRectangle(), QRectF(0, 0, 0, 0));
     EXPECT_FALSE(smt->hasDrawableHole());
     // Missing "smt" means surface mount.
     EXPECT_EQ(pad("diameter='0.1' holeDiameter='0.05'")->holeSize, QSizeF(0, 0));
@@ -160,7 +160,7 @@ TEST_F(PadTest, HoleRules)
     auto round = pad("diameter='0.1' smt='false' holeDiameter='0.05' holeSize='0.2,0.2' at='1,1'");
     EXPECT_FALSE(round->rectangularHole);
     EXPECT_EQ(round->holeSize, QSizeF(widened(0.05f), widened(0.05f)));
-    EXPECT_EQ(round->holeRectangle,
+    EXPECT_EQ(round->holeRectangle(),
               QRectF(1 - widened(0.05f) / 2, 1 - widened(0.05f) / 2, widened(0.05f), widened(0.05f)));
 
     auto zero = pad("diameter='0.1' smt='false' holeDiameter='0'");

@@ -199,8 +199,6 @@ void Pad::readXML(pugi::xml_node element)
             rectangularHole = true;
             holeSize = readSizeAttribute(element, "holeSize", holeSize);
         }
-        holeRectangle = QRectF(modelSpaceCenter.x() - holeSize.width() * 0.5,
-                               modelSpaceCenter.y() - holeSize.height() * 0.5, holeSize.width(), holeSize.height());
     }
     // The outline is filled only; whatever pen the file gives is not drawn.
     pen.color = QColor(0, 0, 0, 0);
@@ -213,9 +211,18 @@ bool Pad::hasDrawableOutline() const
         && finiteRect(rectangle);
 }
 
+QRectF Pad::holeRectangle() const
+{
+    if (surfaceMount)
+        return QRectF(0, 0, 0, 0);
+    return QRectF(modelSpaceCenter.x() - holeSize.width() * 0.5, modelSpaceCenter.y() - holeSize.height() * 0.5,
+                  holeSize.width(), holeSize.height());
+}
+
 bool Pad::hasDrawableHole() const
 {
-    return holeRectangle.width() > 0 && holeRectangle.height() >= 0 && finiteRect(holeRectangle);
+    const QRectF hole = holeRectangle();
+    return hole.width() > 0 && hole.height() >= 0 && finiteRect(hole);
 }
 
 void Pad::invalidateOutlines()
@@ -416,6 +423,7 @@ void Pad::drawHolePass(Graphics& g, const QColor&)
     // The pass runs over every pad of the board: a hole off the view (grown
     // by its hairline) is left before anything else.
     const double pixel = g.pixelSize();
+    const QRectF holeRectangle = this->holeRectangle();
     const bool holeShown = !outsideView(g, holeRectangle, netTransform, pixel);
     if (!holeShown && !padNameShown(g))
         return;
@@ -446,23 +454,47 @@ const Font& Pad::padNameFont()
     return font;
 }
 
+namespace {
+
+// The measured names, shared by the pads of a board (a few names repeat
+// thousands of times). Kept from the geometry pass, also of designs read on
+// other threads, hence the lock; bounded by starting afresh when full (pads
+// keep the entries they hold).
+constexpr size_t kMaxKeptNameInks = 4096;
+
+} // namespace
+
 QRectF Pad::nameInkBounds(bool keep) const
 {
-    if (nameInkKept_ && nameInkName_ == name)
-        return nameInk_;
-    const QRectF ink = textInkBounds(padNameFont(), name);
-    if (keep) {
-        nameInkName_ = name;
-        nameInk_ = ink;
-        nameInkKept_ = true;
+    if (nameInk_ && nameInk_->name == name)
+        return nameInk_->ink;
+    if (!keep)
+        return textInkBounds(padNameFont(), name);
+    static std::mutex mutex;
+    static std::unordered_map<QString, QExplicitlySharedDataPointer<const NameInk>> kept;
+    {
+        const std::lock_guard lock(mutex);
+        if (auto found = kept.find(name); found != kept.end()) {
+            nameInk_ = found->second;
+            return nameInk_->ink;
+        }
     }
-    return ink;
+    auto entry = new NameInk;
+    entry->name = name;
+    entry->ink = textInkBounds(padNameFont(), name);
+    nameInk_ = QExplicitlySharedDataPointer<const NameInk>(entry);
+    const std::lock_guard lock(mutex);
+    if (kept.size() >= kMaxKeptNameInks)
+        kept.clear();
+    kept.emplace(name, nameInk_);
+    return nameInk_->ink;
 }
 
 void Pad::addHolePassReach(BoundingBox& reach) const
 {
     if (!hasDrawableHole())
         return;
+    const QRectF holeRectangle = this->holeRectangle();
     // A hole inside the outline lies in the pad's box, measured already.
     if (boundingBox.valid && hasDrawableOutline() && rectangle.contains(holeRectangle))
         reach.addTransformedBox(boundingBox, std::nullopt);
