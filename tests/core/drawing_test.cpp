@@ -347,11 +347,11 @@ TEST(Drawing, EndCapShapesFollowTheirCaps)
     pen.endCap = LineCap::squareAnchor;
     pen.makeStartCapGraphics(2, 5, 0);
     pen.makeEndCapGraphics(8, 5, M_PI / 4);
-    ASSERT_TRUE(std::dynamic_pointer_cast<DiamondLineCap>(pen.startCapGraphics));
-    ASSERT_TRUE(std::dynamic_pointer_cast<SquareLineCap>(pen.endCapGraphics));
+    ASSERT_TRUE(std::dynamic_pointer_cast<DiamondLineCap>(pen.startCapGraphics()));
+    ASSERT_TRUE(std::dynamic_pointer_cast<SquareLineCap>(pen.endCapGraphics()));
     pen.startCap = LineCap::round; // plain caps make no decoration
     pen.makeStartCapGraphics(2, 5, 0);
-    EXPECT_FALSE(pen.startCapGraphics);
+    EXPECT_FALSE(pen.startCapGraphics());
     pen.startCap = LineCap::diamondAnchor;
     pen.makeStartCapGraphics(2, 5, 0);
 
