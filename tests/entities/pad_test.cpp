@@ -373,6 +373,19 @@ TEST_F(PadTest, NamesShowOnPadsAtLeastTwentyPixelsTall)
     p->drawHolePass(off.g, kYellow);
     EXPECT_EQ(off.whitish(), 0);
     pcb.pcbSettings.showPadNames = true;
+
+    // Pads of one name share its measure; renaming one re-measures only it.
+    auto twin = pad("diameter='0.3125' holeDiameter='0.2' smt='false' name='88'");
+    BoundingBox before, twinBefore;
+    p->addHolePassReach(before);
+    twin->addHolePassReach(twinBefore);
+    EXPECT_EQ(before.rect(), twinBefore.rect());
+    p->name = QString(60, QLatin1Char('8'));
+    BoundingBox renamed, twinAfter;
+    p->addHolePassReach(renamed);
+    twin->addHolePassReach(twinAfter);
+    EXPECT_GT(renamed.width(), before.width());
+    EXPECT_EQ(twinAfter.rect(), twinBefore.rect());
     p->name.clear();
     Canvas unnamed(300, 1000);
     p->drawHolePass(unnamed.g, kYellow);
