@@ -149,6 +149,11 @@ void Entity::updateGeometry(const std::optional<QTransform>& parentTransform, Bo
 
 void Entity::computeNetTransform(const std::optional<QTransform>& parentTransform)
 {
+    // Without a parent's the net transform is the own one: its value shared.
+    if (!parentTransform) {
+        netTransform = singleLevelTransform;
+        return;
+    }
     netTransform = concatTransforms(singleLevelTransform, parentTransform);
 }
 

@@ -178,6 +178,7 @@ void Pad::readXML(pugi::xml_node element)
     signalName = sharedText(readTextAttribute(element, "signal", signalName));
 
     // A usable "diameter" wins; otherwise "size", and (0, 0) without either.
+    QSizeF size;
     if (std::optional<double> d = numberAttribute(element, "diameter"); d && *d > 0)
         size = QSizeF(*d, *d);
     else
@@ -207,6 +208,7 @@ void Pad::readXML(pugi::xml_node element)
 
 bool Pad::hasDrawableOutline() const
 {
+    const QSizeF size = rectangle.size();
     return std::isfinite(size.width()) && std::isfinite(size.height()) && size.width() >= 0 && size.height() >= 0
         && finiteRect(rectangle);
 }
@@ -227,7 +229,8 @@ bool Pad::hasDrawableHole() const
 
 void Pad::invalidateOutlines()
 {
-    cachedPath.reset();
+    cachedPath_ = QPainterPath();
+    cachedPathMade_ = false;
     cachedExpandedBezierPolygon.reset();
 }
 
@@ -272,15 +275,16 @@ QPainterPath sharedRoundedOutline(RoundedSideType side, double width, double hei
 
 const QPainterPath& Pad::outline()
 {
-    if (!cachedPath) {
+    if (!cachedPathMade_) {
         if (curveType == CurveType::rectangle && roundness > 0) {
             const QRectF r = rectangle.normalized();
-            cachedPath = sharedRoundedOutline(roundedSide, r.width(), r.height(), roundness);
+            cachedPath_ = sharedRoundedOutline(roundedSide, r.width(), r.height(), roundness);
         } else {
-            cachedPath = outlinePath();
+            cachedPath_ = outlinePath();
         }
+        cachedPathMade_ = true;
     }
-    return *cachedPath;
+    return cachedPath_;
 }
 
 QTransform Pad::outlinePlacement() const
@@ -302,9 +306,11 @@ void Pad::calculateBoundingBox()
         nameInkBounds(true);
     if (curveType == CurveType::curve) {
         closedCurveBounds();
-        if (const double m = solderMaskMargin(); !cachedExpandedBezierPolygon || cachedBezierMargin_ != m) {
-            cachedExpandedBezierPolygon = std::make_unique<std::vector<QPointF>>(makeExpandedBezierPolygon(m));
-            cachedBezierMargin_ = m;
+        if (const double m = solderMaskMargin(); !cachedExpandedBezierPolygon || cachedExpandedBezierPolygon->margin != m) {
+            auto polygon = std::make_unique<ExpandedPolygon>();
+            static_cast<std::vector<QPointF>&>(*polygon) = makeExpandedBezierPolygon(m);
+            polygon->margin = m;
+            cachedExpandedBezierPolygon = std::move(polygon);
         }
     }
     if (hasDrawableOutline())
@@ -579,7 +585,7 @@ std::vector<QPointF> Pad::makeExpandedBezierPolygon(double margin) const
 
 const std::vector<QPointF>& Pad::expandedBezierPolygon(double margin, std::vector<QPointF>& scratch) const
 {
-    if (cachedExpandedBezierPolygon && cachedBezierMargin_ == margin)
+    if (cachedExpandedBezierPolygon && cachedExpandedBezierPolygon->margin == margin)
         return *cachedExpandedBezierPolygon;
     scratch = makeExpandedBezierPolygon(margin);
     return scratch;
