@@ -1,6 +1,9 @@
 #include "core/PathDetail.h"
 
+#include "core/CoverageFill.h"
+
 #include <QBrush>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
@@ -858,6 +861,20 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
 
     painter.save();
     painter.setTransform(QTransform());
+    // A solid fill of a frame's image is written straight into its pixels:
+    // the scan converter's cost grows with the edges per row and the cells
+    // per edge, which a pour has many of.
+    QTransform toPixels;
+    QImage* image = target.rect.width() > 2 || target.rect.height() > 2 ? CoverageFill::target(painter, brush, toPixels) : nullptr;
+    if (image
+        && CoverageFill::fill(*image, contours, toPixels, rule, brush.color(),
+            painter.compositionMode() == QPainter::CompositionMode_DestinationOut)) {
+        painter.restore();
+        for (const Points& c : contours)
+            handed.elements += std::int64_t(c.size());
+        ++handed.direct;
+        return true;
+    }
     painter.setPen(Qt::NoPen);
     QBrush deviceBrush = brush;
     if (brush.style() != Qt::SolidPattern && brush.style() != Qt::NoBrush)

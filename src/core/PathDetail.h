@@ -48,10 +48,12 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
 bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen, bool exact = false);
 
 // What this thread last handed to the painter from fill or stroke: the
-// number of path elements and painter calls.
+// number of path elements and painter calls; and the fills written straight
+// into the image instead (their elements counted too).
 struct Handed {
     std::int64_t elements = 0;
     int calls = 0;
+    int direct = 0;
 };
 Handed lastHanded();
 
