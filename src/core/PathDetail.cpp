@@ -1038,6 +1038,46 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     return true;
 }
 
+bool fillDirect(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, Qt::FillRule rule, const QBrush& brush)
+{
+    QTransform toPixels;
+    QImage* image = CoverageFill::target(painter, brush, toPixels);
+    if (!image || (image->width() <= 2 && image->height() <= 2) || !usable(toDevice))
+        return false;
+    const QTransform t = toDevice * toPixels;
+    // Kept per thread: every band of a frame fills many small paths.
+    thread_local Points points;
+    thread_local std::vector<int> counts;
+    points.clear();
+    counts.clear();
+    const int n = path.elementCount();
+    size_t start = 0;
+    auto close = [&] {
+        if (points.size() - start >= 3 && points.size() - start <= size_t(std::numeric_limits<int>::max()))
+            counts.push_back(int(points.size() - start));
+        else
+            points.resize(start);
+        start = points.size();
+    };
+    for (int i = 0; i < n;) {
+        const QPainterPath::Element e = path.elementAt(i);
+        const QPointF p = mapped(t, e.x, e.y);
+        if (e.type == QPainterPath::CurveToElement && i + 2 < n && !points.empty() && points.size() > start) {
+            const QPainterPath::Element e2 = path.elementAt(i + 1), e3 = path.elementAt(i + 2);
+            flattenCubic(points.back(), p, mapped(t, e2.x, e2.y), mapped(t, e3.x, e3.y), kDirectFlatness, points);
+            i += 3;
+            continue;
+        }
+        if (e.type == QPainterPath::MoveToElement)
+            close();
+        points.push_back(p);
+        ++i;
+    }
+    close();
+    return CoverageFill::fill(*image, points.data(), counts.data(), int(counts.size()), rule, brush.color(),
+        painter.compositionMode() == QPainter::CompositionMode_DestinationOut);
+}
+
 Handed lastHanded() { return handed; }
 
 void prepare(const QPainterPath& path)

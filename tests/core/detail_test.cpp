@@ -402,6 +402,46 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
             }
         }
     }
+    // Paths of curves filled through the context go the same way,
+    // flattened finely enough that even a disc of one pixel keeps its ink.
+    for (QImage::Format format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32}) {
+        for (const auto mode : {QPainter::CompositionMode_SourceOver, QPainter::CompositionMode_DestinationOut}) {
+            if (mode != QPainter::CompositionMode_SourceOver && format != QImage::Format_ARGB32_Premultiplied)
+                continue;
+            QPainterPath curves;
+            curves.addEllipse(QRectF(-1.3, 2.1, 5.2, 4.9));
+            curves.addEllipse(QRectF(1.05, 1.05, 0.1, 0.1));
+            curves.moveTo(3.1, 0.2);
+            curves.cubicTo(7.9, 0.4, 2.2, 3.9, 5.5, 3.3);
+            curves.closeSubpath();
+            curves.addRoundedRect(QRectF(0.4, 0.3, 2.2, 1.4), 0.5, 0.4);
+            for (const Qt::FillRule rule : {Qt::WindingFill, Qt::OddEvenFill}) {
+                auto paint = [&](bool viaContext) {
+                    QImage img(64, 64, format);
+                    img.fill(QColor(30, 90, 30));
+                    QPainter painter(&img);
+                    painter.setRenderHint(QPainter::Antialiasing);
+                    painter.setCompositionMode(mode);
+                    painter.setTransform(QTransform(10, 0, 0, -10, 0.3, 64));
+                    if (viaContext) {
+                        DrawingContext context(painter);
+                        context.setFillColor(QColor(200, 40, 40, 200));
+                        context.beginPath();
+                        context.addPath(curves);
+                        context.fillPath(rule);
+                    } else {
+                        QPainterPath p = curves;
+                        p.setFillRule(rule);
+                        painter.fillPath(p, QColor(200, 40, 40, 200));
+                    }
+                    painter.end();
+                    return img;
+                };
+                // QPainter flattens curves more coarsely: a level or two more.
+                EXPECT_LE(worstChannel(paint(true), paint(false)), 5) << format << " " << rule << " " << mode;
+            }
+        }
+    }
     {
         // Pixels are only written where QPainter may write them plainly.
         QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
