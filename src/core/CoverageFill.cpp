@@ -185,10 +185,50 @@ QImage* target(QPainter& painter, const QBrush& brush, QTransform& toPixels)
 
 namespace {
 
-// Collects the edges of the contours and their extent, in pixels.
+// Collects the edges of the contours and their extent, in pixels. Parts of
+// edges left or right of [left, right] are moved onto those lines: the
+// area they sweep to their right is the same for every pixel between them.
 struct EdgeBuilder {
     Scratch& s;
+    double left, right;
     double minX = std::numeric_limits<double>::infinity(), maxX = -minX, minY = minX, maxY = -minX;
+
+    void push(QPointF a, QPointF b)
+    {
+        if (a.y() == b.y())
+            return;
+        const bool down = b.y() > a.y();
+        const QPointF& top = down ? a : b;
+        const QPointF& bottom = down ? b : a;
+        s.edges.push_back(Edge{top.x(), top.y(), bottom.x(), bottom.y(), (bottom.x() - top.x()) / (bottom.y() - top.y()),
+            down ? 1.0f : -1.0f});
+    }
+    // The edge from a to b, cut where it crosses the lines.
+    void clipped(QPointF a, QPointF b)
+    {
+        if ((a.x() >= left && a.x() <= right && b.x() >= left && b.x() <= right) || a.y() == b.y()) {
+            push(a, b);
+            return;
+        }
+        auto clampX = [this](QPointF p) { return QPointF(std::clamp(p.x(), left, right), p.y()); };
+        struct Cut {
+            double t, x;
+        } cuts[2];
+        int n = 0;
+        for (const double x : {left, right})
+            if ((a.x() - x) * (b.x() - x) < 0)
+                cuts[n++] = Cut{std::clamp((x - a.x()) / (b.x() - a.x()), 0.0, 1.0), x};
+        if (n == 2 && cuts[0].t > cuts[1].t)
+            std::swap(cuts[0], cuts[1]);
+        QPointF from = a;
+        for (int i = 0; i < n; ++i) {
+            // The crossing lies on its line exactly.
+            const QPointF at(cuts[i].x, a.y() + cuts[i].t * (b.y() - a.y()));
+            push(clampX(from), clampX(at));
+            from = at;
+        }
+        push(clampX(from), clampX(b));
+    }
 
     // False when a point is not finite.
     template <class Map>
@@ -201,17 +241,11 @@ struct EdgeBuilder {
             const QPointF p = map(points[i]);
             if (!std::isfinite(p.x()) || !std::isfinite(p.y()))
                 return false;
-            minX = std::min(minX, p.x());
-            maxX = std::max(maxX, p.x());
+            minX = std::min(minX, std::clamp(p.x(), left, right));
+            maxX = std::max(maxX, std::clamp(p.x(), left, right));
             minY = std::min(minY, p.y());
             maxY = std::max(maxY, p.y());
-            if (p.y() != previous.y()) {
-                const bool down = p.y() > previous.y();
-                const QPointF& top = down ? previous : p;
-                const QPointF& bottom = down ? p : previous;
-                s.edges.push_back(Edge{top.x(), top.y(), bottom.x(), bottom.y(), (bottom.x() - top.x()) / (bottom.y() - top.y()),
-                    down ? 1.0f : -1.0f});
-            }
+            clipped(previous, p);
             previous = p;
         }
         return true;
@@ -227,7 +261,7 @@ bool fill(QImage& image, const std::vector<std::vector<QPointF>>& contours, cons
 {
     Scratch& s = scratch();
     s.edges.clear();
-    EdgeBuilder b{s};
+    EdgeBuilder b{s, -kMarginPixels, image.width() + kMarginPixels};
     const double sx = toPixels.m11(), sy = toPixels.m22(), dx = toPixels.dx(), dy = toPixels.dy();
     for (const std::vector<QPointF>& contour : contours)
         if (!b.add(contour.data(), contour.size(), [=](QPointF p) { return QPointF(p.x() * sx + dx, p.y() * sy + dy); }))
@@ -240,7 +274,7 @@ bool fill(QImage& image, const QPointF* points, const int* counts, int contours,
 {
     Scratch& s = scratch();
     s.edges.clear();
-    EdgeBuilder b{s};
+    EdgeBuilder b{s, -kMarginPixels, image.width() + kMarginPixels};
     for (int c = 0; c < contours; points += counts[c++])
         if (!b.add(points, size_t(std::max(0, counts[c])), [](QPointF p) { return p; }))
             return false;
@@ -257,8 +291,6 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
         return true;
     if (s.edges.empty())
         return true;
-    if (minX < -kMarginPixels || maxX > width + kMarginPixels)
-        return false;
     const int rowsTop = std::max(0, int(std::floor(std::max(minY, -1.0))));
     const int rowsBottom = std::min(height, int(std::ceil(std::min(maxY, double(height) + 1))));
     if (rowsTop >= rowsBottom)
@@ -275,7 +307,7 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
         const Edge& e = s.edges[i];
         int strip = -1;
         if (e.y1 > rowsTop && e.y0 < rowsBottom)
-            strip = (std::max(int(std::floor(e.y0)), rowsTop) - rowsTop) / kStripRows;
+            strip = (int(std::floor(std::max(e.y0, double(rowsTop)))) - rowsTop) / kStripRows;
         s.stripOf[i] = strip;
         if (strip >= 0)
             ++s.firstOfStrip[size_t(strip) + 1];
@@ -305,7 +337,7 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
             s.active.push_back(s.order[size_t(i)]);
         for (size_t i = 0; i < s.active.size();) {
             const Edge& e = s.edges[size_t(s.active[i])];
-            const int from = std::max(int(std::floor(e.y0)), top), to = std::min(int(std::ceil(e.y1)), bottom);
+            const int from = int(std::floor(std::max(e.y0, double(top)))), to = int(std::ceil(std::min(e.y1, double(bottom))));
             const double lo = std::min(e.x0, e.x1), hi = std::max(e.x0, e.x1);
             auto xAt = [&e, lo, hi](double y) { return std::clamp(e.x0 + (y - e.y0) * e.dxdy, lo, hi); };
             for (int y = from; y < to; ++y) {

@@ -18,7 +18,8 @@ class QPainter;
 
 namespace CoverageFill {
 
-// Points may lie this far (pixels) left or right of the image at most.
+// Edges farther left or right of the image than this (pixels) are moved
+// onto these lines, which leaves every pixel of the image as it is.
 constexpr double kMarginPixels = 64;
 // Rows swept at once.
 constexpr int kStripRows = 32;
@@ -34,8 +35,7 @@ QImage* target(QPainter& painter, const QBrush& brush, QTransform& toPixels);
 // Fills the closed contours, whose points toPixels (a scale and a move)
 // maps into the image's pixels, by the rule in the colour; destination out
 // takes the colour's coverage away instead. False, having drawn nothing,
-// when a point is not finite or lies beyond the margin left or right of the
-// image (rows above and below are merely left out).
+// when a point is not finite.
 bool fill(QImage& image, const std::vector<std::vector<QPointF>>& contours, const QTransform& toPixels, Qt::FillRule rule,
     const QColor& color, bool destinationOut);
 // The same for contours of points given in the image's pixels, one after

@@ -569,7 +569,7 @@ bool Graphics::fillDeviceContours(QImage& image, const QPointF* points, const in
 bool Graphics::strokeSmallRoundSegment(QPointF from, QPointF to)
 {
     const double width = context.lineWidth() * deviceScale();
-    if (picking || !context.lineDash().empty() || context.lineCap() != Qt::RoundCap || !(width <= kSmallRoundLinePixels)
+    if (picking || !context.lineDash().empty() || context.lineCap() != Qt::RoundCap || !(width <= kRoundSegmentPixels)
         || !keepsShapes())
         return false;
     QImage* image = directTarget();
@@ -581,8 +581,30 @@ bool Graphics::strokeSmallRoundSegment(QPointF from, QPointF to)
     if (!(length > 0) || !std::isfinite(length))
         return false; // a dot: the stroker's own
     // The stadium the round ends make, its corners on circles of the round
-    // end's area, as the small discs.
+    // end's area, as the small discs; wider ends with as many corners as
+    // keep them within the ellipses' tolerance of the circle.
     constexpr int kSteps = kRoundLineSides / 2;
+    const double c = (b.x() - a.x()) / length, s = (b.y() - a.y()) / length;
+    if (width > kSmallRoundLinePixels) {
+        const double r = width / 2;
+        // Inscribed, so that the long sides lie where the stroke's do: its
+        // corners stray from the circle by at most half the tolerance.
+        const int sides = std::clamp(int(std::ceil(M_PI / std::acos(1 - kEllipseTolerance / 2 / r) / 2)) * 2, kRoundLineSides, 1024);
+        const int steps = sides / 2;
+        const double radius = r;
+        std::vector<QPointF> device;
+        device.reserve(size_t(2 * (steps + 1)));
+        for (const double end : {1.0, -1.0}) {
+            const QPointF at = end > 0 ? b : a;
+            for (int k = 0; k <= steps; ++k) {
+                const double angle = -M_PI / 2 + M_PI * k / steps;
+                const double hx = std::cos(angle), hy = std::sin(angle);
+                device.push_back(at + end * radius * QPointF(c * hx - s * hy, s * hx + c * hy));
+            }
+        }
+        const int n = int(device.size());
+        return fillDeviceContours(*image, device.data(), &n, 1, context.strokeColor());
+    }
     static const double grow = std::sqrt(M_PI / (kRoundLineSides / 2.0 * std::sin(2 * M_PI / kRoundLineSides)));
     const double radius = width / 2 * grow;
     // The half circles' corners turned to the segment's direction, rather
@@ -593,7 +615,6 @@ bool Graphics::strokeSmallRoundSegment(QPointF from, QPointF to)
             h[size_t(k)] = QPointF(std::cos(-M_PI / 2 + M_PI * k / kSteps), std::sin(-M_PI / 2 + M_PI * k / kSteps));
         return h;
     }();
-    const double c = (b.x() - a.x()) / length, s = (b.y() - a.y()) / length;
     QPointF device[2 * (kSteps + 1)];
     int n = 0;
     for (const QPointF& h : half)

@@ -337,7 +337,8 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
                              {0.6, {QPointF(2.7, 4.3), QPointF(3.1, 4.7), QPointF(2.7, 5.2), QPointF(2.71, 5.22)}},
                              {0.5, {QPointF(5.9, 3.3), QPointF(6.7, 3.6)}},
                              {0.6, {QPointF(4.5, 5.5), QPointF(5.2, 5.0)}},
-                             {0.61, {QPointF(4.5, 6.5), QPointF(5.2, 6.0)}}}) {
+                             {0.61, {QPointF(4.5, 6.5), QPointF(5.2, 6.0)}},
+                             {2.3, {QPointF(-2.0, 3.9), QPointF(9.5, 2.1)}}}) {
                         if (!g.strokeThinPolyline(Pen(color, width), line)) {
                             g.context.beginPath();
                             g.context.moveTo(line.front());
@@ -443,6 +444,17 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
         }
     }
     {
+        // Round segments wider than the direct fill takes are the stroker's.
+        QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&img);
+        painter.setTransform(QTransform(0.1, 0, 0, -0.1, 0, 64));
+        DrawingContext context(painter);
+        Graphics g(context);
+        g.drawingPcb = true;
+        EXPECT_TRUE(g.strokeThinPolyline(Pen(Qt::black, Graphics::kRoundSegmentPixels * 10), {QPointF(0, 0), QPointF(300, 300)}));
+        EXPECT_FALSE(g.strokeThinPolyline(Pen(Qt::black, Graphics::kRoundSegmentPixels * 10 + 1), {QPointF(0, 0), QPointF(300, 300)}));
+    }
+    {
         // Pixels are only written where QPainter may write them plainly.
         QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
         QPainter painter(&img);
@@ -460,15 +472,27 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
         painter.setCompositionMode(QPainter::CompositionMode_Xor);
         EXPECT_EQ(CoverageFill::target(painter, QBrush(Qt::black), toPixels), nullptr);
         painter.end();
-        // Points beyond the margin, or not finite, draw nothing and say so;
-        // rows above and below the image are merely left out.
+        // Points not finite draw nothing and say so; points however far
+        // off draw what lies in the image.
         img.fill(Qt::transparent);
-        const double far = 64 + CoverageFill::kMarginPixels + 1;
-        EXPECT_FALSE(CoverageFill::fill(img, {{{0, 0}, {far, 10}, {0, 20}}}, QTransform(), Qt::WindingFill, Qt::black, false));
         EXPECT_FALSE(CoverageFill::fill(img, {{{0, 0}, {std::nan(""), 10}, {0, 20}}}, QTransform(), Qt::WindingFill, Qt::black, false));
         EXPECT_EQ(ink(img), 0);
-        EXPECT_TRUE(CoverageFill::fill(img, {{{10, -1e6}, {20, -1e6}, {20, 1e6}, {10, 1e6}}}, QTransform(), Qt::WindingFill, Qt::black, false));
+        EXPECT_TRUE(CoverageFill::fill(img, {{{10, -1e300}, {20, -1e300}, {20, 1e300}, {10, 1e300}}}, QTransform(), Qt::WindingFill, Qt::black, false));
         EXPECT_NEAR(ink(img), 640, 0.5);
+        // A wedge from far left to far right: each column's share of it
+        // as near.
+        const double far = 1e9;
+        img.fill(Qt::transparent);
+        EXPECT_TRUE(CoverageFill::fill(img, {{{-far, 0}, {far, 64}, {-far, 64}}}, QTransform(), Qt::WindingFill, Qt::black, false));
+        QImage nearImg(64, 64, QImage::Format_ARGB32_Premultiplied);
+        nearImg.fill(Qt::transparent);
+        {
+            QPainter painter(&nearImg);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.fillPath([&] { QPainterPath p; p.addPolygon(QPolygonF({{-far, 0}, {far, 64}, {-far, 64}})); return p; }(), Qt::black);
+        }
+        EXPECT_LE(worstChannel(img, nearImg), 2);
+        EXPECT_GT(ink(img), 64 * 32 - 2);
     }
 
     // An image of pixel ratio 2: its device pixels are not the painter's.
