@@ -1040,9 +1040,14 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
 
 bool fillDirect(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, Qt::FillRule rule, const QBrush& brush)
 {
+    // Picking draws into a single pixel: the painter's own way, and first
+    // of all cheaply refused.
+    const QPaintDevice* device = painter.device();
+    if (!device || (device->width() <= 2 && device->height() <= 2) || !usable(toDevice))
+        return false;
     QTransform toPixels;
     QImage* image = CoverageFill::target(painter, brush, toPixels);
-    if (!image || (image->width() <= 2 && image->height() <= 2) || !usable(toDevice))
+    if (!image)
         return false;
     const QTransform t = toDevice * toPixels;
     // Kept per thread: every band of a frame fills many small paths.
