@@ -819,3 +819,135 @@ void Graphics::fillAndStrokeRoundedOutline(const QPainterPath& path, const Pen& 
         context.strokePath();
     }
 }
+
+namespace {
+
+// A curve is flattened into at most this many segments.
+constexpr int kMaxCurveSegments = 64;
+// A path of more points than this is left to QPainter.
+constexpr size_t kMaxSmallPathPoints = 8192;
+
+// Contours of device points built on a thread, kept for its next fill.
+struct SmallPathBuffer {
+    std::vector<QPointF> points;
+    std::vector<int> counts;
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    size_t start = 0; // of the contour being built
+
+    void clear()
+    {
+        points.clear();
+        counts.clear();
+        start = 0;
+        minX = minY = std::numeric_limits<double>::infinity();
+        maxX = maxY = -std::numeric_limits<double>::infinity();
+    }
+    void add(QPointF p)
+    {
+        points.push_back(p);
+        minX = std::min(minX, p.x());
+        maxX = std::max(maxX, p.x());
+        minY = std::min(minY, p.y());
+        maxY = std::max(maxY, p.y());
+    }
+    void closeContour()
+    {
+        if (points.size() > start)
+            counts.push_back(int(points.size() - start));
+        start = points.size();
+    }
+    // Still small enough for the direct fill (NaN fails too).
+    bool small() const
+    {
+        return points.size() <= kMaxSmallPathPoints && maxX - minX <= kDirectPolygonPixels
+            && maxY - minY <= kDirectPolygonPixels;
+    }
+};
+
+// Appends the subpaths of the path, moved by offset and then mapped by the
+// affine t, to the buffer as closed contours, curves flattened to within
+// tolerance device pixels (the segment count that bounds a cubic's
+// deviation from its chords). False as soon as the whole is not small or
+// the path is malformed.
+bool flattenInto(SmallPathBuffer& out, const QPainterPath& path, QPointF offset, const QTransform& t, double tolerance)
+{
+    const double m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22(), dx = t.dx(), dy = t.dy();
+    auto map = [&](const QPainterPath::Element& e) {
+        const double x = e.x + offset.x(), y = e.y + offset.y();
+        return QPointF(m11 * x + m21 * y + dx, m12 * x + m22 * y + dy);
+    };
+    const int n = path.elementCount();
+    for (int i = 0; i < n; ++i) {
+        const QPainterPath::Element& e = path.elementAt(i);
+        switch (e.type) {
+        case QPainterPath::MoveToElement:
+            out.closeContour();
+            out.add(map(e));
+            break;
+        case QPainterPath::LineToElement:
+            out.add(map(e));
+            break;
+        case QPainterPath::CurveToElement: {
+            if (i + 2 >= n || out.points.size() == out.start)
+                return false;
+            const QPointF p0 = out.points.back(), p1 = map(e), p2 = map(path.elementAt(i + 1)),
+                          p3 = map(path.elementAt(i + 2));
+            i += 2;
+            const QPointF a = p0 - 2 * p1 + p2, b = p1 - 2 * p2 + p3;
+            const double bend = std::max(std::hypot(a.x(), a.y()), std::hypot(b.x(), b.y()));
+            if (!std::isfinite(bend))
+                return false;
+            const int segments = std::clamp(int(std::ceil(std::sqrt(0.75 * bend / tolerance))), 1, kMaxCurveSegments);
+            for (int k = 1; k <= segments; ++k) {
+                const double s = double(k) / segments, r = 1 - s;
+                out.add(r * r * r * p0 + 3 * r * s * (r * p1 + s * p2) + s * s * s * p3);
+            }
+            break;
+        }
+        case QPainterPath::CurveToDataElement:
+            return false;
+        }
+        if (!out.small())
+            return false;
+    }
+    out.closeContour();
+    return true;
+}
+
+thread_local SmallPathBuffer smallPathBuffer;
+
+} // namespace
+
+bool Graphics::fillSmallPath(const QPainterPath& path, const QTransform& local, const QColor& color)
+{
+    if (picking)
+        return false;
+    QImage* image = directTarget();
+    const QTransform t = local * context.currentTransform();
+    if (!image || !finiteAffine(t))
+        return false;
+    SmallPathBuffer& buffer = smallPathBuffer;
+    buffer.clear();
+    if (!flattenInto(buffer, path, QPointF(), t, kCurveTolerancePixels))
+        return false;
+    return buffer.counts.empty()
+        || fillDeviceContours(*image, buffer.points.data(), buffer.counts.data(), int(buffer.counts.size()), color);
+}
+
+bool Graphics::fillSmallGlyphs(const TextShape& shape, const QTransform& local, const QColor& color)
+{
+    // A line laid out past a hard break keeps one path instead of glyphs.
+    if (picking || (shape.glyphs().empty() && shape.elementCount() > 0))
+        return false;
+    QImage* image = directTarget();
+    const QTransform t = local * context.currentTransform();
+    if (!image || !finiteAffine(t))
+        return false;
+    SmallPathBuffer& buffer = smallPathBuffer;
+    buffer.clear();
+    for (const TextShape::Glyph& glyph : shape.glyphs())
+        if (!flattenInto(buffer, glyph.outline->path, glyph.position, t, kGlyphCurveTolerancePixels))
+            return false;
+    return buffer.counts.empty()
+        || fillDeviceContours(*image, buffer.points.data(), buffer.counts.data(), int(buffer.counts.size()), color);
+}
