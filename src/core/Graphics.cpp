@@ -11,6 +11,8 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -833,6 +835,7 @@ struct SmallPathBuffer {
     std::vector<int> counts;
     double minX = 0, maxX = 0, minY = 0, maxY = 0;
     size_t start = 0; // of the contour being built
+    double limit = kDirectPolygonPixels; // across, either way
 
     void clear()
     {
@@ -859,8 +862,7 @@ struct SmallPathBuffer {
     // Still small enough for the direct fill (NaN fails too).
     bool small() const
     {
-        return points.size() <= kMaxSmallPathPoints && maxX - minX <= kDirectPolygonPixels
-            && maxY - minY <= kDirectPolygonPixels;
+        return points.size() <= kMaxSmallPathPoints && maxX - minX <= limit && maxY - minY <= limit;
     }
 };
 
@@ -916,6 +918,57 @@ bool flattenInto(SmallPathBuffer& out, const QPainterPath& path, QPointF offset,
 
 thread_local SmallPathBuffer smallPathBuffer;
 
+// A glyph outline flattened in its own units for one step of device sizes:
+// the steps are a quarter octave apart, and the outline is flattened for
+// the largest size of its step, so that mapping it to the device keeps it
+// within the tolerance. Each thread keeps its own (the bands of a frame
+// draw the same glyphs at once) and forgets them all when it holds too
+// many; an entry keeps its outline alive so that its key stays unique.
+struct FlatGlyph {
+    std::shared_ptr<const TextShape::Outline> outline;
+    std::vector<QPointF> points;
+    std::vector<int> counts;
+    bool flattened = false;
+};
+constexpr size_t kMaxFlatGlyphsPerThread = 2048;
+constexpr int kSizeStepsPerOctave = 4;
+
+struct FlatGlyphKey {
+    const TextShape::Outline* outline;
+    int step;
+    bool operator==(const FlatGlyphKey&) const = default;
+};
+struct FlatGlyphHash {
+    size_t operator()(const FlatGlyphKey& k) const
+    {
+        return std::hash<const void*>()(k.outline) ^ (std::hash<int>()(k.step) * 0x9e3779b97f4a7c15ULL);
+    }
+};
+thread_local std::unordered_map<FlatGlyphKey, FlatGlyph, FlatGlyphHash> flatGlyphs;
+
+const FlatGlyph& flatGlyph(const std::shared_ptr<const TextShape::Outline>& outline, int step, double tolerance)
+{
+    auto [it, added] = flatGlyphs.try_emplace(FlatGlyphKey{outline.get(), step});
+    if (!added)
+        return it->second;
+    if (flatGlyphs.size() > kMaxFlatGlyphsPerThread) {
+        flatGlyphs.clear();
+        it = flatGlyphs.try_emplace(FlatGlyphKey{outline.get(), step}).first;
+    }
+    FlatGlyph& flat = it->second;
+    flat.outline = outline;
+    SmallPathBuffer buffer;
+    buffer.clear();
+    buffer.limit = std::numeric_limits<double>::infinity();
+    const double largest = std::exp2(double(step + 1) / kSizeStepsPerOctave);
+    flat.flattened = flattenInto(buffer, outline->path, QPointF(), QTransform(), tolerance / largest);
+    if (flat.flattened) {
+        flat.points = std::move(buffer.points);
+        flat.counts = std::move(buffer.counts);
+    }
+    return flat;
+}
+
 } // namespace
 
 bool Graphics::fillSmallPath(const QPainterPath& path, const QTransform& local, const QColor& color)
@@ -943,11 +996,27 @@ bool Graphics::fillSmallGlyphs(const TextShape& shape, const QTransform& local, 
     const QTransform t = local * context.currentTransform();
     if (!image || !finiteAffine(t))
         return false;
+    // Device pixels per unit of the outlines, as the step of sizes.
+    const double scale = std::sqrt(std::abs(t.determinant()));
+    const double step = std::floor(std::log2(scale) * kSizeStepsPerOctave);
+    if (!std::isfinite(step) || std::abs(step) > 1000)
+        return false;
+    const double m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22(), dx = t.dx(), dy = t.dy();
     SmallPathBuffer& buffer = smallPathBuffer;
     buffer.clear();
-    for (const TextShape::Glyph& glyph : shape.glyphs())
-        if (!flattenInto(buffer, glyph.outline->path, glyph.position, t, kGlyphCurveTolerancePixels))
+    for (const TextShape::Glyph& glyph : shape.glyphs()) {
+        const FlatGlyph& flat = flatGlyph(glyph.outline, int(step), kGlyphCurveTolerancePixels);
+        if (!flat.flattened)
             return false;
+        const double x0 = glyph.position.x(), y0 = glyph.position.y();
+        for (const QPointF& p : flat.points) {
+            const double x = p.x() + x0, y = p.y() + y0;
+            buffer.add(QPointF(m11 * x + m21 * y + dx, m12 * x + m22 * y + dy));
+        }
+        buffer.counts.insert(buffer.counts.end(), flat.counts.begin(), flat.counts.end());
+        if (!buffer.small())
+            return false;
+    }
     return buffer.counts.empty()
         || fillDeviceContours(*image, buffer.points.data(), buffer.counts.data(), int(buffer.counts.size()), color);
 }
