@@ -13,6 +13,8 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -821,4 +823,203 @@ void Graphics::fillAndStrokeRoundedOutline(const QPainterPath& path, const Pen& 
         context.addPath(path);
         context.strokePath();
     }
+}
+
+namespace {
+
+// A curve is flattened into at most this many segments.
+constexpr int kMaxCurveSegments = 64;
+// A path of more points than this is left to QPainter.
+constexpr size_t kMaxSmallPathPoints = 8192;
+
+// Contours of device points built on a thread, kept for its next fill.
+struct SmallPathBuffer {
+    std::vector<QPointF> points;
+    std::vector<int> counts;
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    size_t start = 0; // of the contour being built
+    double limit = kDirectPolygonPixels; // across, either way
+
+    void clear()
+    {
+        points.clear();
+        counts.clear();
+        start = 0;
+        minX = minY = std::numeric_limits<double>::infinity();
+        maxX = maxY = -std::numeric_limits<double>::infinity();
+    }
+    void add(QPointF p)
+    {
+        points.push_back(p);
+        minX = std::min(minX, p.x());
+        maxX = std::max(maxX, p.x());
+        minY = std::min(minY, p.y());
+        maxY = std::max(maxY, p.y());
+    }
+    void closeContour()
+    {
+        if (points.size() > start)
+            counts.push_back(int(points.size() - start));
+        start = points.size();
+    }
+    // Still small enough for the direct fill (NaN fails too).
+    bool small() const
+    {
+        return points.size() <= kMaxSmallPathPoints && maxX - minX <= limit && maxY - minY <= limit;
+    }
+};
+
+// Appends the subpaths of the path, moved by offset and then mapped by the
+// affine t, to the buffer as closed contours, curves flattened to within
+// tolerance device pixels (the segment count that bounds a cubic's
+// deviation from its chords). False as soon as the whole is not small or
+// the path is malformed.
+bool flattenInto(SmallPathBuffer& out, const QPainterPath& path, QPointF offset, const QTransform& t, double tolerance)
+{
+    const double m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22(), dx = t.dx(), dy = t.dy();
+    auto map = [&](const QPainterPath::Element& e) {
+        const double x = e.x + offset.x(), y = e.y + offset.y();
+        return QPointF(m11 * x + m21 * y + dx, m12 * x + m22 * y + dy);
+    };
+    const int n = path.elementCount();
+    for (int i = 0; i < n; ++i) {
+        const QPainterPath::Element& e = path.elementAt(i);
+        switch (e.type) {
+        case QPainterPath::MoveToElement:
+            out.closeContour();
+            out.add(map(e));
+            break;
+        case QPainterPath::LineToElement:
+            out.add(map(e));
+            break;
+        case QPainterPath::CurveToElement: {
+            if (i + 2 >= n || out.points.size() == out.start)
+                return false;
+            const QPointF p0 = out.points.back(), p1 = map(e), p2 = map(path.elementAt(i + 1)),
+                          p3 = map(path.elementAt(i + 2));
+            i += 2;
+            const QPointF a = p0 - 2 * p1 + p2, b = p1 - 2 * p2 + p3;
+            const double bend = std::max(std::hypot(a.x(), a.y()), std::hypot(b.x(), b.y()));
+            if (!std::isfinite(bend))
+                return false;
+            const int segments = std::clamp(int(std::ceil(std::sqrt(0.75 * bend / tolerance))), 1, kMaxCurveSegments);
+            for (int k = 1; k <= segments; ++k) {
+                const double s = double(k) / segments, r = 1 - s;
+                out.add(r * r * r * p0 + 3 * r * s * (r * p1 + s * p2) + s * s * s * p3);
+            }
+            break;
+        }
+        case QPainterPath::CurveToDataElement:
+            return false;
+        }
+        if (!out.small())
+            return false;
+    }
+    out.closeContour();
+    return true;
+}
+
+thread_local SmallPathBuffer smallPathBuffer;
+
+// A glyph outline flattened in its own units for one step of device sizes:
+// the steps are a quarter octave apart, and the outline is flattened for
+// the largest size of its step, so that mapping it to the device keeps it
+// within the tolerance. Each thread keeps its own (the bands of a frame
+// draw the same glyphs at once) and forgets them all when it holds too
+// many; an entry keeps its outline alive so that its key stays unique.
+struct FlatGlyph {
+    std::shared_ptr<const TextShape::Outline> outline;
+    std::vector<QPointF> points;
+    std::vector<int> counts;
+    bool flattened = false;
+};
+constexpr size_t kMaxFlatGlyphsPerThread = 2048;
+constexpr int kSizeStepsPerOctave = 4;
+
+struct FlatGlyphKey {
+    const TextShape::Outline* outline;
+    int step;
+    bool operator==(const FlatGlyphKey&) const = default;
+};
+struct FlatGlyphHash {
+    size_t operator()(const FlatGlyphKey& k) const
+    {
+        return std::hash<const void*>()(k.outline) ^ (std::hash<int>()(k.step) * 0x9e3779b97f4a7c15ULL);
+    }
+};
+thread_local std::unordered_map<FlatGlyphKey, FlatGlyph, FlatGlyphHash> flatGlyphs;
+
+const FlatGlyph& flatGlyph(const std::shared_ptr<const TextShape::Outline>& outline, int step, double tolerance)
+{
+    auto [it, added] = flatGlyphs.try_emplace(FlatGlyphKey{outline.get(), step});
+    if (!added)
+        return it->second;
+    if (flatGlyphs.size() > kMaxFlatGlyphsPerThread) {
+        flatGlyphs.clear();
+        it = flatGlyphs.try_emplace(FlatGlyphKey{outline.get(), step}).first;
+    }
+    FlatGlyph& flat = it->second;
+    flat.outline = outline;
+    SmallPathBuffer buffer;
+    buffer.clear();
+    buffer.limit = std::numeric_limits<double>::infinity();
+    const double largest = std::exp2(double(step + 1) / kSizeStepsPerOctave);
+    flat.flattened = flattenInto(buffer, outline->path, QPointF(), QTransform(), tolerance / largest);
+    if (flat.flattened) {
+        flat.points = std::move(buffer.points);
+        flat.counts = std::move(buffer.counts);
+    }
+    return flat;
+}
+
+} // namespace
+
+bool Graphics::fillSmallPath(const QPainterPath& path, const QTransform& local, const QColor& color)
+{
+    if (picking)
+        return false;
+    QImage* image = directTarget();
+    const QTransform t = local * context.currentTransform();
+    if (!image || !finiteAffine(t))
+        return false;
+    SmallPathBuffer& buffer = smallPathBuffer;
+    buffer.clear();
+    if (!flattenInto(buffer, path, QPointF(), t, kCurveTolerancePixels))
+        return false;
+    return buffer.counts.empty()
+        || fillDeviceContours(*image, buffer.points.data(), buffer.counts.data(), int(buffer.counts.size()), color);
+}
+
+bool Graphics::fillSmallGlyphs(const TextShape& shape, const QTransform& local, const QColor& color)
+{
+    // A line laid out past a hard break keeps one path instead of glyphs.
+    if (picking || (shape.glyphs().empty() && shape.elementCount() > 0))
+        return false;
+    QImage* image = directTarget();
+    const QTransform t = local * context.currentTransform();
+    if (!image || !finiteAffine(t))
+        return false;
+    // Device pixels per unit of the outlines, as the step of sizes.
+    const double scale = std::sqrt(std::abs(t.determinant()));
+    const double step = std::floor(std::log2(scale) * kSizeStepsPerOctave);
+    if (!std::isfinite(step) || std::abs(step) > 1000)
+        return false;
+    const double m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22(), dx = t.dx(), dy = t.dy();
+    SmallPathBuffer& buffer = smallPathBuffer;
+    buffer.clear();
+    for (const TextShape::Glyph& glyph : shape.glyphs()) {
+        const FlatGlyph& flat = flatGlyph(glyph.outline, int(step), kGlyphCurveTolerancePixels);
+        if (!flat.flattened)
+            return false;
+        const double x0 = glyph.position.x(), y0 = glyph.position.y();
+        for (const QPointF& p : flat.points) {
+            const double x = p.x() + x0, y = p.y() + y0;
+            buffer.add(QPointF(m11 * x + m21 * y + dx, m12 * x + m22 * y + dy));
+        }
+        buffer.counts.insert(buffer.counts.end(), flat.counts.begin(), flat.counts.end());
+        if (!buffer.small())
+            return false;
+    }
+    return buffer.counts.empty()
+        || fillDeviceContours(*image, buffer.points.data(), buffer.counts.data(), int(buffer.counts.size()), color);
 }

@@ -15,6 +15,8 @@
 #include <optional>
 #include <vector>
 
+class TextShape;
+
 class Graphics {
 public:
     explicit Graphics(DrawingContext& context);
@@ -164,4 +166,21 @@ private:
     void fillAndStrokeColor(const QPainterPath& path, const Pen& pen, const QColor& fill, bool filled);
 
     std::vector<std::optional<double>> pixelSizeStack_;
+
+public:
+    // The path (non-zero), placed by local under the current transform, in
+    // one colour straight into the image with exact area coverage, its
+    // curves flattened to within kCurveTolerancePixels: QPainter spends far
+    // more setting up each fill of a small path than filling it. False,
+    // having drawn nothing, when that is not allowed now (picking, no direct
+    // target, a transform that is not affine) or the path is more than 64
+    // device pixels across either way: the caller fills as usual.
+    bool fillSmallPath(const QPainterPath& path, const QTransform& local, const QColor& color);
+    // The glyphs of a shaped line the same way, as the one path
+    // TextShape::outline makes of them, their curves flattened to within
+    // kGlyphCurveTolerancePixels: about as QPainter flattens glyphs of a
+    // few pixels, so that small texts look as they did.
+    bool fillSmallGlyphs(const TextShape& shape, const QTransform& local, const QColor& color);
+    static constexpr double kCurveTolerancePixels = 0.02;
+    static constexpr double kGlyphCurveTolerancePixels = 0.15;
 };

@@ -100,6 +100,8 @@ std::shared_ptr<Entity> GraphicsSheet::drawWithSelectionFrames(Graphics& g,
 
 void GraphicsSheet::drawSelectionFrames(Graphics& g)
 {
+    if (SelectionFlag::selectedAnywhere() == 0)
+        return;
     // Bounding boxes are in sheet coordinates: the frames are drawn at the
     // sheet's own transform, not under any holder's placement.
     const bool savedUseLayerColor = g.useLayerColor;

@@ -3,6 +3,7 @@
 
 #include "core/Geometry.h"
 #include "model/QelAttributes.h"
+#include "model/SelectionFlag.h"
 
 #include <QColor>
 #include <QSharedData>
@@ -100,7 +101,7 @@ public:
     GraphicsSheet* sheet = nullptr; // not owned
     SharedTransform netTransform;
     QString identifier;
-    bool selected = false;
+    SelectionFlag selected;
     bool userCannotSelect = false;
     bool locked = false;
     int layerIndex = 0;

@@ -5,6 +5,7 @@
 #include "core/CoverageFill.h"
 #include "core/Graphics.h"
 #include "core/PathDetail.h"
+#include "core/TextMetrics.h"
 
 #include <gtest/gtest.h>
 
@@ -347,6 +348,20 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
                             g.context.strokePath();
                         }
                     }
+                    // Paths with curves (a rounded pad, turned, and a ring
+                    // wider than the direct fill takes), filled as pads fill
+                    // them.
+                    QPainterPath rounded;
+                    rounded.addRoundedRect(QRectF(0.1, 0.15, 0.55, 0.8), 0.12, 0.12);
+                    QPainterPath ring, inner;
+                    ring.addEllipse(QRectF(-0.5, -0.5, 7.5, 7.5));
+                    inner.addEllipse(QRectF(-0.3, -0.3, 7.1, 7.1));
+                    ring.addPath(inner.toReversed());
+                    for (const auto& [path, local] : {std::pair{rounded, QTransform()}, std::pair{ring, QTransform()},
+                                                      std::pair{rounded, QTransform(0, 1, -1, 0, 5.3, 1.7)}}) {
+                        if (!g.fillSmallPath(path, local, color))
+                            g.context.fillUserPath(path, QBrush(color), Qt::WindingFill, local);
+                    }
                     painter.end();
                     return img;
                 };
@@ -363,6 +378,48 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
         }
     }
 
+    // Glyphs of a few pixels, upright and turned, straight into the image:
+    // the ink QPainter gives the same outlines, to within antialiasing at
+    // their edges (QPainter flattens and samples them its own way). Texts
+    // larger than the direct fill takes, and picks, are left to QPainter.
+    Font font;
+    font.height = 0.9;
+    const std::shared_ptr<const TextShape> text = textShape(font, QStringLiteral("Rg8@W"));
+    ASSERT_TRUE(text);
+    const double unit = textShapeUnit(font);
+    for (const QTransform& local : {QTransform(unit, 0, 0, unit, 0.4, 4.2), QTransform(0, unit, -unit, 0, 5.2, 0.3)}) {
+        auto glyphs = [&](bool direct) {
+            QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
+            img.fill(Qt::transparent);
+            QPainter painter(&img);
+            if (!direct)
+                painter.setClipRect(QRect(0, 0, 64, 64));
+            painter.setTransform(QTransform(10, 0, 0, -10, 0, 64));
+            DrawingContext context(painter);
+            Graphics g(context);
+            EXPECT_EQ(g.fillSmallGlyphs(*text, local, Qt::black), direct);
+            if (!direct)
+                g.context.fillUserPath(text->outline(), QBrush(Qt::black), Qt::WindingFill, local);
+            painter.end();
+            return img;
+        };
+        const QImage direct = glyphs(true), painted = glyphs(false);
+        EXPECT_NEAR(ink(direct), ink(painted), 0.01 * ink(painted));
+        EXPECT_LE(maxAlphaDifference(direct, painted), 32);
+    }
+    {
+        QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&img);
+        painter.setTransform(QTransform(10, 0, 0, -10, 0, 64));
+        DrawingContext context(painter);
+        Graphics g(context);
+        EXPECT_FALSE(g.fillSmallGlyphs(*text, QTransform(8 * unit, 0, 0, 8 * unit, 0, 1), Qt::black));
+        g.picking = true;
+        EXPECT_FALSE(g.fillSmallGlyphs(*text, QTransform(unit, 0, 0, unit, 0.4, 4.2), Qt::black));
+        QPainterPath dot;
+        dot.addEllipse(QRectF(1, 1, 0.5, 0.5));
+        EXPECT_FALSE(g.fillSmallPath(dot, QTransform(), Qt::black));
+    }
     // Outlines of any size swept straight into the pixels: overlapping
     // contours, either rule, reaching past every edge of the image, are
     // what QPainter makes of them, on either format, over or cut out.

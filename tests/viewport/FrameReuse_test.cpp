@@ -170,6 +170,8 @@ TEST_F(FrameReuseTest, BandsDrawTheFramesOfTheSelectionAsOnePieceDoes)
     viewport->fit();
     auto& entities = sheet->entityList.entities;
     ASSERT_EQ(entities.size(), boxes.size());
+    const size_t selectedBefore = SelectionFlag::selectedAnywhere();
+    const QImage none = shot();
     for (size_t i : {size_t(0), size_t(299), size_t(598)})
         entities[i]->selected = true;
     ViewModel::shared().incrementRedraws();
@@ -185,6 +187,15 @@ TEST_F(FrameReuseTest, BandsDrawTheFramesOfTheSelectionAsOnePieceDoes)
     const QImage changed = shot();
     EXPECT_EQ(changed, fresh());
     EXPECT_NE(changed, selected);
+    // Nothing selected again: no frames, and nothing counts as selected,
+    // nor does an entity destroyed while selected.
+    sheet->entityList.clearSelection();
+    EXPECT_EQ(SelectionFlag::selectedAnywhere(), selectedBefore);
+    EXPECT_EQ(shot(), none);
+    entities.back()->selected = true;
+    EXPECT_EQ(SelectionFlag::selectedAnywhere(), selectedBefore + 1);
+    entities.pop_back();
+    EXPECT_EQ(SelectionFlag::selectedAnywhere(), selectedBefore);
 }
 
 // A frame drawn in bands on several threads is the frame drawn in one piece

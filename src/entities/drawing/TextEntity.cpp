@@ -482,6 +482,9 @@ void TextEntity::drawText(Graphics& g)
                     for (const QGlyphRun& glyphs : run.shaped)
                         painter.drawGlyphRun(QPointF(0, 0), glyphs);
                     painter.setPen(Qt::NoPen);
+                } else if (run.shape && g.fillSmallGlyphs(*run.shape, run.placement(), color)) {
+                    // Small on the device: filled straight into the image,
+                    // from the shared glyph outlines as they are.
                 } else if (concurrent) {
                     g.context.fillUserPath(run.glyphs.isEmpty() ? runOutlines(run) : run.glyphs, fill, Qt::WindingFill,
                                            run.placement());

@@ -374,8 +374,11 @@ void Pad::draw(Graphics& g)
             g.fillRect(rectangle, g.effectiveColor(brush.color));
     } else if (isDrawable(brush.color) && !outline().isEmpty()) {
         // The brush alone: the pen is never drawn.
-        if (g.useLayerColor || !brush.isGradient())
-            g.context.fillUserPath(outline(), QBrush(g.effectiveColor(brush.color)), Qt::WindingFill, outlinePlacement());
+        if (g.useLayerColor || !brush.isGradient()) {
+            const QColor fill = g.effectiveColor(brush.color);
+            if (!g.fillSmallPath(outline(), outlinePlacement(), fill))
+                g.context.fillUserPath(outline(), QBrush(fill), Qt::WindingFill, outlinePlacement());
+        }
         else
             brush.fillPath(g, outlinePlacement().map(outline()));
     }
