@@ -16,6 +16,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -76,11 +77,12 @@ struct Face {
     QFontMetricsF metrics;
 };
 
-// Frames are drawn on several threads at once: the faces, shapes and glyph
-// outlines are made and looked up under this lock only.
-std::mutex& textLock()
+// Frames are drawn, and sheets measured, on several threads at once: the
+// faces, shapes and glyph outlines are made and looked up under this lock
+// only (held alone, except by lookups of a kept shape).
+std::shared_mutex& textLock()
 {
-    static std::mutex lock;
+    static std::shared_mutex lock;
     return lock;
 }
 
@@ -258,7 +260,7 @@ struct TextShaper {
             }
         }
         if (missing) {
-            std::unique_lock<std::mutex> guard(textLock(), std::defer_lock);
+            std::unique_lock<std::shared_mutex> guard(textLock(), std::defer_lock);
             if (!locked)
                 guard.lock();
             Caches& c = caches();
@@ -317,9 +319,17 @@ std::shared_ptr<const TextShape> cachedShape(const Font& font, const QString& te
 {
     if (!hasTextSize(font) || text.isEmpty())
         return nullptr;
-    const std::lock_guard<std::mutex> locked(textLock());
-    Caches& c = caches();
     ShapeKey key{FaceKey{font.familyName, font.bold, font.italic}, text};
+    {
+        // Most texts were shaped before: the threads of a geometry pass or a
+        // frame look them up side by side.
+        const std::shared_lock<std::shared_mutex> reading(textLock());
+        const Caches& c = caches();
+        if (auto it = c.shapes.find(key); it != c.shapes.end())
+            return it->second;
+    }
+    const std::lock_guard<std::shared_mutex> locked(textLock());
+    Caches& c = caches();
     if (auto it = c.shapes.find(key); it != c.shapes.end())
         return it->second;
     std::shared_ptr<const TextShape> shape = TextShaper::shape(face(font).font, text, true);
@@ -416,7 +426,7 @@ void prepareTextShapes(const std::vector<TextShapeRequest>& texts)
     auto batch = std::make_shared<ShapeBatch>();
     {
         // The keys not cached yet, each once, as many as the cache holds.
-        const std::lock_guard<std::mutex> locked(textLock());
+        const std::lock_guard<std::shared_mutex> locked(textLock());
         const Caches& c = caches();
         std::unordered_set<ShapeKey, ShapeKeyHash> seen;
         size_t units = 0;
@@ -460,7 +470,7 @@ void prepareTextShapes(const std::vector<TextShapeRequest>& texts)
         batch->allDone.wait(waiting, [&] { return batch->done == n; });
     }
 
-    const std::lock_guard<std::mutex> locked(textLock());
+    const std::lock_guard<std::shared_mutex> locked(textLock());
     Caches& c = caches();
     size_t glyphs = 0;
     for (const auto& shape : batch->shapes)
@@ -499,19 +509,19 @@ QRectF textInkBounds(const Font& font, const QString& text)
 
 void clearTextPathCache()
 {
-    const std::lock_guard<std::mutex> locked(textLock());
+    const std::lock_guard<std::shared_mutex> locked(textLock());
     caches() = Caches();
 }
 
 int textPathCacheSize()
 {
-    const std::lock_guard<std::mutex> locked(textLock());
+    const std::lock_guard<std::shared_mutex> locked(textLock());
     return int(caches().shapes.size());
 }
 
 int glyphOutlineCacheSize()
 {
-    const std::lock_guard<std::mutex> locked(textLock());
+    const std::lock_guard<std::shared_mutex> locked(textLock());
     caches().sweepOutlines();
     return caches().outlineCount;
 }
@@ -532,7 +542,7 @@ std::vector<CharacterOffset> characterOffsets(const Font& font, const QString& t
     if (!hasTextSize(font) || ends.empty())
         return offsets;
 
-    const std::lock_guard<std::mutex> locked(textLock());
+    const std::lock_guard<std::shared_mutex> locked(textLock());
     const Face& f = face(font);
     const double s = modelScale(font);
     double previous = 0;

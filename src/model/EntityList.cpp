@@ -131,11 +131,51 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
     }
 }
 
+namespace {
+
+// A list this long (a sheet's own, in practice) is measured on the reading
+// threads, in parts of this many entities. Lists inside an entity measured
+// on such a thread are measured there whole.
+constexpr size_t kParallelGeometryMinEntities = 256;
+constexpr size_t kEntitiesPerGeometryPart = 32;
+thread_local bool measuringPart = false;
+
+class MeasuringPartScope {
+public:
+    MeasuringPartScope() : saved_(measuringPart) { measuringPart = true; }
+    ~MeasuringPartScope() { measuringPart = saved_; }
+    MeasuringPartScope(const MeasuringPartScope&) = delete;
+    MeasuringPartScope& operator=(const MeasuringPartScope&) = delete;
+
+private:
+    bool saved_;
+};
+
+} // namespace
+
 void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
 {
     boundingBox = BoundingBox();
-    for (const auto& e : entities)
-        e->updateGeometry(parentTransform, &boundingBox);
+    const size_t n = entities.size();
+    if (n >= kParallelGeometryMinEntities && !measuringPart && ReadWorkers::threads() > 1) {
+        // Entities measure themselves and their children only (shared
+        // caches they fill are locked). Each part gathers its own box; a
+        // box is a minimum and maximum of finite values, so joining the
+        // parts' boxes gives what one pass in order gives.
+        const size_t parts = (n - 1) / kEntitiesPerGeometryPart + 1;
+        std::vector<BoundingBox> partBoxes(parts);
+        ReadWorkers::forEachPart(n, kEntitiesPerGeometryPart, [&](size_t begin, size_t end) {
+            const MeasuringPartScope scope;
+            BoundingBox& box = partBoxes[begin / kEntitiesPerGeometryPart];
+            for (size_t i = begin; i < end; ++i)
+                entities[i]->updateGeometry(parentTransform, &box);
+        });
+        for (const BoundingBox& box : partBoxes)
+            boundingBox.addTransformedBox(box, std::nullopt);
+    } else {
+        for (const auto& e : entities)
+            e->updateGeometry(parentTransform, &boundingBox);
+    }
     if (parentBox && boundingBox.valid)
         parentBox->addTransformedBox(boundingBox, std::nullopt);
     updateLayerMask();
