@@ -106,18 +106,26 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
             }
         }
         std::vector<std::shared_ptr<Entity>> read(children.size());
+        std::vector<ReadWorkers::ThreadMark> marks(children.size());
         const int depth = readingDepth;
         const bool indexed = AttributeIndexScope::active();
         const size_t partSize = children.size() >= kParallelReadMinEntities ? kEntitiesPerReadPart : children.size();
         ReadWorkers::forEachPart(children.size(), partSize, [&](size_t begin, size_t end) {
             const ReadingThreadScope scope(depth, indexed);
-            for (size_t i = begin; i < end; ++i)
+            const ReadWorkers::ThreadMark mark = ReadWorkers::currentThreadMark();
+            for (size_t i = begin; i < end; ++i) {
                 read[i] = readEntity(children[i], sheet);
+                marks[i] = mark;
+            }
         });
+        list.readMarks = list.threadMarks();
         list.entities.reserve(list.entities.size() + read.size());
-        for (std::shared_ptr<Entity>& entity : read) {
-            if (entity)
-                list.entities.push_back(std::move(entity));
+        list.readMarks.reserve(list.entities.capacity());
+        for (size_t i = 0; i < read.size(); ++i) {
+            if (read[i]) {
+                list.entities.push_back(std::move(read[i]));
+                list.readMarks.push_back(marks[i]);
+            }
         }
         return;
     }
@@ -162,11 +170,13 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
         // caches they fill are locked). Each part gathers its own box; a
         // box is a minimum and maximum of finite values, so joining the
         // parts' boxes gives what one pass in order gives.
-        const size_t parts = (n - 1) / kEntitiesPerGeometryPart + 1;
-        std::vector<BoundingBox> partBoxes(parts);
-        ReadWorkers::forEachPart(n, kEntitiesPerGeometryPart, [&](size_t begin, size_t end) {
+        // Measured on the thread that read the entity where it can, so that
+        // what the pass allocates lies in the same heap arena as the entity.
+        const std::vector<ReadWorkers::ThreadMark> marks = threadMarks();
+        std::vector<BoundingBox> partBoxes(ReadWorkers::markedPartCount(marks, kEntitiesPerGeometryPart));
+        ReadWorkers::forEachMarkedPart(marks, kEntitiesPerGeometryPart, [&](size_t part, size_t begin, size_t end) {
             const MeasuringPartScope scope;
-            BoundingBox& box = partBoxes[begin / kEntitiesPerGeometryPart];
+            BoundingBox& box = partBoxes[part];
             for (size_t i = begin; i < end; ++i)
                 entities[i]->updateGeometry(parentTransform, &box);
         });
@@ -179,6 +189,13 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
     if (parentBox && boundingBox.valid)
         parentBox->addTransformedBox(boundingBox, std::nullopt);
     updateLayerMask();
+}
+
+std::vector<uint8_t> EntityList::threadMarks() const
+{
+    if (readMarks.size() == entities.size())
+        return readMarks;
+    return std::vector<uint8_t>(entities.size(), ReadWorkers::kAnyThread);
 }
 
 void EntityList::updateLayerMask()

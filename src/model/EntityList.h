@@ -29,6 +29,15 @@ public:
     static constexpr int kMaxNesting = 64;
 
     void updateBoundingBox(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox);
+
+    // Which thread read each entity, when the list was read in parts (else
+    // empty; it stands for the entities only while it is as long as the
+    // list): the geometry pass and the release of a long list give each
+    // entity back to that thread where they can.
+    std::vector<uint8_t> readMarks;
+    // readMarks when they stand for the list, else as many marks of no
+    // thread in particular.
+    std::vector<uint8_t> threadMarks() const;
     // Draws (or, in pick mode, hit-tests) the entities on g.currentLayer;
     // returns the entity hit in pick mode.
     std::shared_ptr<Entity> draw(Graphics& g);

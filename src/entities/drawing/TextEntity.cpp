@@ -350,7 +350,11 @@ std::vector<TextEntity::GlyphRun> TextEntity::layoutRuns(const LayoutKey& key, b
     // Model units per unit of the kept outlines: a thousandth of the set
     // size, so the outlines span hundreds of units.
     const double unit = font.pointSize() / TextEntity::kOutlineUnitsPerSize;
-    const QFont shaping = shape ? shapingFont(font) : QFont();
+    // Only when shaping: a default font is the application's, read under a
+    // lock that threads measuring side by side would queue on.
+    std::optional<QFont> shaping;
+    if (shape)
+        shaping = shapingFont(font);
     auto addRun = [&](const QString& line, double referenceY) {
         const std::optional<PlacedLine> placed = placeLine(line, referenceY);
         if (!placed)
@@ -360,7 +364,7 @@ std::vector<TextEntity::GlyphRun> TextEntity::layoutRuns(const LayoutKey& key, b
         run.line = line;
         run.unit = unit;
         if (shape)
-            run.shaped = shapeLine(shaping, line);
+            run.shaped = shapeLine(*shaping, line);
         run.shape = textShape(font, line);
         run.origin = origin;
         run.ink = placed->ink;
