@@ -506,6 +506,13 @@ void prepareTextShapes(const std::vector<TextShapeRequest>& texts)
             keepShape(std::move(batch->keys[i]), batch->shapes[i]);
 }
 
+bool textShapeKept(const Font& font, const QString& text)
+{
+    const std::shared_lock<std::shared_mutex> reading(textLock());
+    const Caches& c = caches();
+    return c.shapes.find(ShapeKeyView{font.familyName, font.bold, font.italic, text}) != c.shapes.end();
+}
+
 double textShapeUnit(const Font& font)
 {
     return modelScale(font);
