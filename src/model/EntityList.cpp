@@ -79,6 +79,51 @@ private:
     std::optional<AttributeIndexScope> index_;
 };
 
+// About how many bytes of the file an element spans: from its name to the
+// last thing inside it (the parsed names and texts lie in the file's own
+// bytes, in order). Zero where that does not hold.
+size_t elementBytes(pugi::xml_node element)
+{
+    pugi::xml_node last = element;
+    while (pugi::xml_node child = last.last_child())
+        last = child;
+    const auto at = [](pugi::xml_node n) {
+        return reinterpret_cast<uintptr_t>(n.type() == pugi::node_element ? n.name() : n.value());
+    };
+    const uintptr_t from = at(element), to = at(last);
+    return to > from ? size_t(to - from) : 0;
+}
+
+// Parts of a list read at once never span more than this many bytes of the
+// file (one larger element, a pour, is a part of its own).
+constexpr size_t kBytesPerReadPart = 32 * 1024;
+
+struct ReadPart {
+    size_t begin, end, bytes;
+};
+
+// The parts of the children to read, largest first: a pour of a hundred
+// thousand vertices met last would be read alone while the other threads
+// wait for it.
+std::vector<ReadPart> readParts(const std::vector<pugi::xml_node>& children)
+{
+    std::vector<ReadPart> parts;
+    if (children.size() < kParallelReadMinEntities) {
+        parts.push_back({0, children.size(), 0});
+        return parts;
+    }
+    for (size_t i = 0; i < children.size(); ++i) {
+        const size_t bytes = elementBytes(children[i]);
+        ReadPart* part = parts.empty() ? nullptr : &parts.back();
+        if (!part || part->end - part->begin >= kEntitiesPerReadPart || part->bytes + bytes > kBytesPerReadPart)
+            part = &parts.emplace_back(ReadPart{i, i, 0});
+        part->end = i + 1;
+        part->bytes += bytes;
+    }
+    std::stable_sort(parts.begin(), parts.end(), [](const ReadPart& a, const ReadPart& b) { return a.bytes > b.bytes; });
+    return parts;
+}
+
 std::shared_ptr<Entity> readEntity(pugi::xml_node child, GraphicsSheet* sheet)
 {
     std::shared_ptr<Entity> entity = makeEntity(child, sheet);
@@ -109,11 +154,11 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
         std::vector<ReadWorkers::ThreadMark> marks(children.size());
         const int depth = readingDepth;
         const bool indexed = AttributeIndexScope::active();
-        const size_t partSize = children.size() >= kParallelReadMinEntities ? kEntitiesPerReadPart : children.size();
-        ReadWorkers::forEachPart(children.size(), partSize, [&](size_t begin, size_t end) {
+        const std::vector<ReadPart> parts = readParts(children);
+        ReadWorkers::forEachPart(parts.size(), 1, [&](size_t part, size_t) {
             const ReadingThreadScope scope(depth, indexed);
             const ReadWorkers::ThreadMark mark = ReadWorkers::currentThreadMark();
-            for (size_t i = begin; i < end; ++i) {
+            for (size_t i = parts[part].begin; i < parts[part].end; ++i) {
                 read[i] = readEntity(children[i], sheet);
                 marks[i] = mark;
             }
