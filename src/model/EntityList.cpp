@@ -191,6 +191,9 @@ namespace {
 // on such a thread are measured there whole.
 constexpr size_t kParallelGeometryMinEntities = 256;
 constexpr size_t kEntitiesPerGeometryPart = 32;
+// What the layer passes and the grid ask of each entity, in parts of this
+// many.
+constexpr size_t kSlotsPerMeasurePart = 512;
 thread_local bool measuringPart = false;
 
 class MeasuringPartScope {
@@ -210,7 +213,8 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
 {
     boundingBox = BoundingBox();
     const size_t n = entities.size();
-    if (n >= kParallelGeometryMinEntities && !measuringPart && ReadWorkers::threads() > 1) {
+    const bool parallel = n >= kParallelGeometryMinEntities && !measuringPart && ReadWorkers::threads() > 1;
+    if (parallel) {
         // Entities measure themselves and their children only (shared
         // caches they fill are locked). Each part gathers its own box; a
         // box is a minimum and maximum of finite values, so joining the
@@ -233,7 +237,7 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
     }
     if (parentBox && boundingBox.valid)
         parentBox->addTransformedBox(boundingBox, std::nullopt);
-    updateLayerMask();
+    updateLayerMask(parallel);
 }
 
 std::vector<uint8_t> EntityList::threadMarks() const
@@ -243,34 +247,42 @@ std::vector<uint8_t> EntityList::threadMarks() const
     return std::vector<uint8_t>(entities.size(), ReadWorkers::kAnyThread);
 }
 
-void EntityList::updateLayerMask()
+void EntityList::updateLayerMask(bool parallel)
 {
     layerMask_ = 0;
     layerMaskAll_ = false;
     slots_.resize(entities.size());
-    for (size_t i = 0; i < entities.size(); ++i) {
-        Entity& e = *entities[i];
-        Slot& slot = slots_[i];
-        slot.box = e.boundingBox;
-        slot.layers = 0;
-        slot.allLayers = false;
-        slot.layer = e.layerIndex;
-        slot.entity = &e;
-        slot.holder = e.holder();
-        const int bit = e.layerIndex + kLayerBias;
-        if (bit < 0 || bit >= 64)
-            slot.allLayers = true;
-        else
-            slot.layers = uint64_t(1) << bit;
-        if (IEntityHolder* h = slot.holder) {
-            const EntityList& children = h->entities();
-            slot.allLayers = slot.allLayers || children.layerMaskAll_;
-            slot.layers |= children.layerMask_;
+    const auto measure = [this](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            Entity& e = *entities[i];
+            Slot& slot = slots_[i];
+            slot.box = e.boundingBox;
+            slot.layers = 0;
+            slot.allLayers = false;
+            slot.layer = e.layerIndex;
+            slot.entity = &e;
+            slot.holder = e.holder();
+            const int bit = e.layerIndex + kLayerBias;
+            if (bit < 0 || bit >= 64)
+                slot.allLayers = true;
+            else
+                slot.layers = uint64_t(1) << bit;
+            if (IEntityHolder* h = slot.holder) {
+                const EntityList& children = h->entities();
+                slot.allLayers = slot.allLayers || children.layerMaskAll_;
+                slot.layers |= children.layerMask_;
+            }
         }
+    };
+    if (parallel)
+        ReadWorkers::forEachPart(slots_.size(), kSlotsPerMeasurePart, measure);
+    else
+        measure(0, slots_.size());
+    for (const Slot& slot : slots_) {
         layerMaskAll_ = layerMaskAll_ || slot.allLayers;
         layerMask_ |= slot.layers;
     }
-    buildIndex();
+    buildIndex(parallel);
 }
 
 namespace {
@@ -296,7 +308,7 @@ EntityList::PassReachRule passReachRule = nullptr;
 
 void EntityList::setPassReachRule(PassReachRule rule) { passReachRule = rule; }
 
-void EntityList::buildIndex()
+void EntityList::buildIndex(bool parallel)
 {
     grid_ = Grid();
     reach_.clear();
@@ -306,34 +318,42 @@ void EntityList::buildIndex()
     // Where a slot lies for every pass: its box united with its pass reach.
     std::vector<BoundingBox> keys(n);
     reach_.resize(n);
+    const auto measure = [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            PassReach& reach = reach_[i];
+            if (passReachRule)
+                reach = passReachRule(*entities[i]);
+            if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0)
+                reach = PassReach();
+            BoundingBox& key = keys[i];
+            key = slots_[i].box;
+            if (!finiteBox(key))
+                continue; // loose for every pass
+            for (const BoundingBox* b : {&reach.pad, &reach.hole}) {
+                if (finiteBox(*b)) {
+                    key.addPoint(b->bottomLeft);
+                    key.addPoint(b->topRight);
+                } else if (b->valid) {
+                    key = BoundingBox(); // a reach not finite: loose
+                    break;
+                }
+            }
+        }
+    };
+    if (parallel)
+        ReadWorkers::forEachPart(n, kSlotsPerMeasurePart, measure);
+    else
+        measure(0, n);
     BoundingBox extent;
     double maxMargin = 0;
     std::vector<uint32_t> unknownReach;
     for (size_t i = 0; i < n; ++i) {
-        PassReach& reach = reach_[i];
-        if (passReachRule)
-            reach = passReachRule(*entities[i]);
-        if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0) {
-            reach = PassReach();
+        if (!reach_[i].known)
             unknownReach.push_back(uint32_t(i));
-        }
-        maxMargin = std::max(maxMargin, reach.margin);
-        BoundingBox& key = keys[i];
-        key = slots_[i].box;
-        if (!finiteBox(key))
-            continue; // loose for every pass
-        for (const BoundingBox* b : {&reach.pad, &reach.hole}) {
-            if (finiteBox(*b)) {
-                key.addPoint(b->bottomLeft);
-                key.addPoint(b->topRight);
-            } else if (b->valid) {
-                key = BoundingBox(); // a reach not finite: loose
-                break;
-            }
-        }
-        if (finiteBox(key)) {
-            extent.addPoint(key.bottomLeft);
-            extent.addPoint(key.topRight);
+        maxMargin = std::max(maxMargin, reach_[i].margin);
+        if (finiteBox(keys[i])) {
+            extent.addPoint(keys[i].bottomLeft);
+            extent.addPoint(keys[i].topRight);
         }
     }
     const double w = extent.width(), h = extent.height();

@@ -82,8 +82,10 @@ public:
     static constexpr size_t kIndexMinEntities = 64;
 
 private:
-    void updateLayerMask();
-    void buildIndex();
+    // On the reading threads when parallel (the list is then long and not
+    // inside an entity measured on such a thread).
+    void updateLayerMask(bool parallel = false);
+    void buildIndex(bool parallel);
     // Calls visit(i) for every slot index i, in list order, whose entity may
     // meet view: every entity whose measured box meets it, whose box says
     // nothing (empty or not finite), or whose slot no longer stands for it.
