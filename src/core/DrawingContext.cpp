@@ -228,8 +228,12 @@ void DrawingContext::fillCurrentPath(Qt::FillRule rule)
         return;
     // Before the fill rule is set, which would copy a shared path and lose
     // what was kept for it.
-    if (pathDrawsInUserSpace() ? PathDetail::fill(painter_, path_, pathTransform_, rule, QBrush(state_.fillColor))
-                               : PathDetail::fill(painter_, devicePath(), QTransform(), rule, QBrush(state_.fillColor)))
+    const QBrush brush(state_.fillColor);
+    if (pathDrawsInUserSpace() ? PathDetail::fill(painter_, path_, pathTransform_, rule, brush)
+                               : PathDetail::fill(painter_, devicePath(), QTransform(), rule, brush))
+        return;
+    if (pathDrawsInUserSpace() ? PathDetail::fillDirect(painter_, path_, pathTransform_, rule, brush)
+                               : PathDetail::fillDirect(painter_, devicePath(), QTransform(), rule, brush))
         return;
     if (path_.fillRule() != rule)
         path_.setFillRule(rule);

@@ -1,6 +1,8 @@
 #include "core/Graphics.h"
 
+#include "core/CoverageFill.h"
 #include "core/Palette.h"
+#include "core/PixelBlend.h"
 #include "core/TextMetrics.h"
 
 #include <QPaintEngine>
@@ -98,36 +100,8 @@ QPainterPath closedPolygon(const std::vector<QPointF>& points)
     return p;
 }
 
-// Source over for one premultiplied pixel with a coverage of 0..255,
-// rounded as QPainter's raster engine rounds.
-inline uint32_t byteMul(uint32_t x, uint32_t a)
-{
-    uint32_t t = (x & 0xff00ff) * a;
-    t = (t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8;
-    t &= 0xff00ff;
-    x = ((x >> 8) & 0xff00ff) * a;
-    x = (x + ((x >> 8) & 0xff00ff) + 0x800080);
-    x &= 0xff00ff00;
-    return x | t;
-}
-
-inline void blend(uint32_t& dst, uint32_t src, uint32_t coverage)
-{
-    const uint32_t s = coverage >= 255 ? src : byteMul(src, coverage);
-    const uint32_t a = s >> 24;
-    dst = a == 255 ? s : s + byteMul(dst, 255 - a);
-}
-
-// Destination out: what the source covers is taken away.
-inline void erase(uint32_t& dst, uint32_t src, uint32_t coverage)
-{
-    uint32_t keep = 255 - (src >> 24);
-    if (coverage < 255) {
-        const uint32_t x = keep * coverage;
-        keep = ((x + (x >> 8) + 0x80) >> 8) + 255 - coverage;
-    }
-    dst = keep == 0 ? 0 : byteMul(dst, keep);
-}
+using PixelBlend::blend;
+using PixelBlend::erase;
 
 // Coverage of the pixel span [i, i + 1) by [lo, hi).
 inline double spanCover(int i, double lo, double hi)
@@ -583,15 +557,19 @@ bool Graphics::fillDirect(const QPointF* points, int count, const QColor& color)
 
 bool Graphics::fillDeviceContours(QImage& image, const QPointF* points, const int* counts, int contours, const QColor& color)
 {
-    if (context.painter().compositionMode() == QPainter::CompositionMode_DestinationOut)
-        return rasterContours<erase>(image, points, counts, contours, qPremultiply(color.rgba()));
-    return rasterContours<blend>(image, points, counts, contours, qPremultiply(color.rgba()));
+    const bool cut = context.painter().compositionMode() == QPainter::CompositionMode_DestinationOut;
+    if (cut ? rasterContours<erase>(image, points, counts, contours, qPremultiply(color.rgba()))
+            : rasterContours<blend>(image, points, counts, contours, qPremultiply(color.rgba())))
+        return true;
+    // Larger ones (long tracks) by the sweep, which visits the cells their
+    // edges touch rather than every cell of their box.
+    return CoverageFill::fill(image, points, counts, contours, Qt::WindingFill, color, cut);
 }
 
 bool Graphics::strokeSmallRoundSegment(QPointF from, QPointF to)
 {
     const double width = context.lineWidth() * deviceScale();
-    if (picking || !context.lineDash().empty() || context.lineCap() != Qt::RoundCap || !(width <= kSmallRoundLinePixels)
+    if (picking || !context.lineDash().empty() || context.lineCap() != Qt::RoundCap || !(width <= kRoundSegmentPixels)
         || !keepsShapes())
         return false;
     QImage* image = directTarget();
@@ -603,21 +581,46 @@ bool Graphics::strokeSmallRoundSegment(QPointF from, QPointF to)
     if (!(length > 0) || !std::isfinite(length))
         return false; // a dot: the stroker's own
     // The stadium the round ends make, its corners on circles of the round
-    // end's area, as the small discs.
+    // end's area, as the small discs; wider ends with as many corners as
+    // keep them within the ellipses' tolerance of the circle.
     constexpr int kSteps = kRoundLineSides / 2;
+    const double c = (b.x() - a.x()) / length, s = (b.y() - a.y()) / length;
+    if (width > kSmallRoundLinePixels) {
+        const double r = width / 2;
+        // Inscribed, so that the long sides lie where the stroke's do: its
+        // corners stray from the circle by at most half the tolerance.
+        const int sides = std::clamp(int(std::ceil(M_PI / std::acos(1 - kEllipseTolerance / 2 / r) / 2)) * 2, kRoundLineSides, 1024);
+        const int steps = sides / 2;
+        const double radius = r;
+        std::vector<QPointF> device;
+        device.reserve(size_t(2 * (steps + 1)));
+        for (const double end : {1.0, -1.0}) {
+            const QPointF at = end > 0 ? b : a;
+            for (int k = 0; k <= steps; ++k) {
+                const double angle = -M_PI / 2 + M_PI * k / steps;
+                const double hx = std::cos(angle), hy = std::sin(angle);
+                device.push_back(at + end * radius * QPointF(c * hx - s * hy, s * hx + c * hy));
+            }
+        }
+        const int n = int(device.size());
+        return fillDeviceContours(*image, device.data(), &n, 1, context.strokeColor());
+    }
     static const double grow = std::sqrt(M_PI / (kRoundLineSides / 2.0 * std::sin(2 * M_PI / kRoundLineSides)));
     const double radius = width / 2 * grow;
-    const double angle = std::atan2(b.y() - a.y(), b.x() - a.x());
+    // The half circles' corners turned to the segment's direction, rather
+    // than a sine and a cosine for each corner of every segment.
+    static const std::array<QPointF, kSteps + 1> half = [] {
+        std::array<QPointF, kSteps + 1> h;
+        for (int k = 0; k <= kSteps; ++k)
+            h[size_t(k)] = QPointF(std::cos(-M_PI / 2 + M_PI * k / kSteps), std::sin(-M_PI / 2 + M_PI * k / kSteps));
+        return h;
+    }();
     QPointF device[2 * (kSteps + 1)];
     int n = 0;
-    for (int k = 0; k <= kSteps; ++k) {
-        const double at = angle - M_PI / 2 + M_PI * k / kSteps;
-        device[n++] = b + radius * QPointF(std::cos(at), std::sin(at));
-    }
-    for (int k = 0; k <= kSteps; ++k) {
-        const double at = angle + M_PI / 2 + M_PI * k / kSteps;
-        device[n++] = a + radius * QPointF(std::cos(at), std::sin(at));
-    }
+    for (const QPointF& h : half)
+        device[n++] = b + radius * QPointF(c * h.x() - s * h.y(), s * h.x() + c * h.y());
+    for (const QPointF& h : half)
+        device[n++] = a - radius * QPointF(c * h.x() - s * h.y(), s * h.x() + c * h.y());
     return fillDeviceContours(*image, device, &n, 1, context.strokeColor());
 }
 

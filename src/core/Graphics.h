@@ -92,6 +92,8 @@ public:
     static constexpr double kThinLinePixels = 1.5;
     static constexpr double kSmallRoundLinePixels = 6.0;
     static constexpr int kRoundLineSides = 32;
+    // Single round-ended segments up to this wide are filled directly.
+    static constexpr double kRoundSegmentPixels = 1024.0;
     // Device pixels per model unit under the current transform (the square
     // root of its area scale).
     double deviceScale() const;
@@ -112,10 +114,12 @@ public:
     // (applyPen's rules, applied here) when, outside picking, the solid line
     // is thin on the device: the rectangle as the band the line covers, with
     // square corners; the polyline segment by segment with square ends.
-    // One segment with round ends, not thin but at most
-    // kSmallRoundLinePixels wide, is filled as its stroke's outline (round
-    // ends of kRoundLineSides corners per circle) straight into the image.
-    // (Not more: QPainter's round joins are coarser than its round ends.)
+    // One segment with round ends, not thin but at most kRoundSegmentPixels
+    // wide, is filled as its stroke's outline straight into the image: round
+    // ends of kRoundLineSides corners per circle up to kSmallRoundLinePixels
+    // wide, beyond that of as many as keep them within kEllipseTolerance
+    // pixels of the circle. (Not polylines of more segments: QPainter's
+    // round joins are coarser than its round ends.)
     // False, with only the pen applied, when the line is neither or the
     // colour is invisible: the caller strokes as usual.
     bool strokeThinRectangle(const Pen& pen, const QRectF& rect);

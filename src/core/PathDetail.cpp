@@ -1,6 +1,9 @@
 #include "core/PathDetail.h"
 
+#include "core/CoverageFill.h"
+
 #include <QBrush>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
@@ -858,6 +861,20 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
 
     painter.save();
     painter.setTransform(QTransform());
+    // A solid fill of a frame's image is written straight into its pixels:
+    // the scan converter's cost grows with the edges per row and the cells
+    // per edge, which a pour has many of.
+    QTransform toPixels;
+    QImage* image = target.rect.width() > 2 || target.rect.height() > 2 ? CoverageFill::target(painter, brush, toPixels) : nullptr;
+    if (image
+        && CoverageFill::fill(*image, contours, toPixels, rule, brush.color(),
+            painter.compositionMode() == QPainter::CompositionMode_DestinationOut)) {
+        painter.restore();
+        for (const Points& c : contours)
+            handed.elements += std::int64_t(c.size());
+        ++handed.direct;
+        return true;
+    }
     painter.setPen(Qt::NoPen);
     QBrush deviceBrush = brush;
     if (brush.style() != Qt::SolidPattern && brush.style() != Qt::NoBrush)
@@ -1019,6 +1036,51 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     }
     painter.restore();
     return true;
+}
+
+bool fillDirect(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, Qt::FillRule rule, const QBrush& brush)
+{
+    // Picking draws into a single pixel: the painter's own way, and first
+    // of all cheaply refused.
+    const QPaintDevice* device = painter.device();
+    if (!device || (device->width() <= 2 && device->height() <= 2) || !usable(toDevice))
+        return false;
+    QTransform toPixels;
+    QImage* image = CoverageFill::target(painter, brush, toPixels);
+    if (!image)
+        return false;
+    const QTransform t = toDevice * toPixels;
+    // Kept per thread: every band of a frame fills many small paths.
+    thread_local Points points;
+    thread_local std::vector<int> counts;
+    points.clear();
+    counts.clear();
+    const int n = path.elementCount();
+    size_t start = 0;
+    auto close = [&] {
+        if (points.size() - start >= 3 && points.size() - start <= size_t(std::numeric_limits<int>::max()))
+            counts.push_back(int(points.size() - start));
+        else
+            points.resize(start);
+        start = points.size();
+    };
+    for (int i = 0; i < n;) {
+        const QPainterPath::Element e = path.elementAt(i);
+        const QPointF p = mapped(t, e.x, e.y);
+        if (e.type == QPainterPath::CurveToElement && i + 2 < n && !points.empty() && points.size() > start) {
+            const QPainterPath::Element e2 = path.elementAt(i + 1), e3 = path.elementAt(i + 2);
+            flattenCubic(points.back(), p, mapped(t, e2.x, e2.y), mapped(t, e3.x, e3.y), kDirectFlatness, points);
+            i += 3;
+            continue;
+        }
+        if (e.type == QPainterPath::MoveToElement)
+            close();
+        points.push_back(p);
+        ++i;
+    }
+    close();
+    return CoverageFill::fill(*image, points.data(), counts.data(), int(counts.size()), rule, brush.color(),
+        painter.compositionMode() == QPainter::CompositionMode_DestinationOut);
 }
 
 Handed lastHanded() { return handed; }

@@ -47,11 +47,21 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
 // path's coordinates.
 bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen, bool exact = false);
 
+// Fills a path of any size, given in coordinates that toDevice maps to the
+// painter's logical coordinates, straight into the pixels of the image the
+// painter paints on, curves flattened to within kDirectFlatness pixels;
+// false, having drawn nothing, where the painter must draw (see
+// CoverageFill::target; and a target of at most 2x2 pixels, picking).
+bool fillDirect(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, Qt::FillRule rule, const QBrush& brush);
+constexpr double kDirectFlatness = 0.02;
+
 // What this thread last handed to the painter from fill or stroke: the
-// number of path elements and painter calls.
+// number of path elements and painter calls; and the fills written straight
+// into the image instead (their elements counted too).
 struct Handed {
     std::int64_t elements = 0;
     int calls = 0;
+    int direct = 0;
 };
 Handed lastHanded();
 

@@ -2,6 +2,7 @@
 // small to show their form, never while picking.
 
 #include "DrawingTestSupport.h"
+#include "core/CoverageFill.h"
 #include "core/Graphics.h"
 #include "core/PathDetail.h"
 
@@ -36,6 +37,19 @@ int maxAlphaDifference(const QImage& a, const QImage& b)
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
             m = std::max(m, std::abs(qAlpha(a.pixel(x, y)) - qAlpha(b.pixel(x, y))));
+    return m;
+}
+
+// The largest difference of any channel of any pixel.
+int worstChannel(const QImage& one, const QImage& other)
+{
+    int m = 0;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x) {
+            const QRgb a = one.pixel(x, y), b = other.pixel(x, y);
+            m = std::max({m, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b)),
+                          std::abs(qAlpha(a) - qAlpha(b))});
+        }
     return m;
 }
 
@@ -323,7 +337,8 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
                              {0.6, {QPointF(2.7, 4.3), QPointF(3.1, 4.7), QPointF(2.7, 5.2), QPointF(2.71, 5.22)}},
                              {0.5, {QPointF(5.9, 3.3), QPointF(6.7, 3.6)}},
                              {0.6, {QPointF(4.5, 5.5), QPointF(5.2, 5.0)}},
-                             {0.61, {QPointF(4.5, 6.5), QPointF(5.2, 6.0)}}}) {
+                             {0.61, {QPointF(4.5, 6.5), QPointF(5.2, 6.0)}},
+                             {2.3, {QPointF(-2.0, 3.9), QPointF(9.5, 2.1)}}}) {
                         if (!g.strokeThinPolyline(Pen(color, width), line)) {
                             g.context.beginPath();
                             g.context.moveTo(line.front());
@@ -348,6 +363,138 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
         }
     }
 
+    // Outlines of any size swept straight into the pixels: overlapping
+    // contours, either rule, reaching past every edge of the image, are
+    // what QPainter makes of them, on either format, over or cut out.
+    const std::vector<std::vector<QPointF>> contours{
+        {{-20, 5}, {50, -9}, {70, 40}, {30, 75}, {-5, 60}, {20, 30}},
+        {{10, 10}, {40, 12}, {41, 50}, {12, 44}},
+        {{25, 20.5}, {33.3, 20.5}, {33.3, 28.25}, {25, 28.25}},
+        {{0.5, 61.2}, {63.7, 62.9}, {0.5, 63.4}},
+    };
+    for (QImage::Format format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32}) {
+        for (const Qt::FillRule rule : {Qt::WindingFill, Qt::OddEvenFill}) {
+            for (const auto mode : {QPainter::CompositionMode_SourceOver, QPainter::CompositionMode_DestinationOut}) {
+                for (const QColor& color : {QColor(200, 40, 40), QColor(240, 240, 240, 71)}) {
+                    auto paint = [&](bool direct) {
+                        QImage img(64, 64, format);
+                        img.fill(QColor(30, 90, 30));
+                        QPainter painter(&img);
+                        painter.setRenderHint(QPainter::Antialiasing);
+                        painter.setCompositionMode(mode);
+                        QTransform toPixels;
+                        QImage* target = CoverageFill::target(painter, QBrush(color), toPixels);
+                        const bool allowed = mode == QPainter::CompositionMode_SourceOver || format == QImage::Format_ARGB32_Premultiplied;
+                        EXPECT_EQ(target != nullptr, allowed);
+                        if (direct && target) {
+                            EXPECT_TRUE(CoverageFill::fill(*target, contours, toPixels, rule, color, mode != QPainter::CompositionMode_SourceOver));
+                        } else {
+                            QPainterPath path;
+                            path.setFillRule(rule);
+                            for (const auto& c : contours)
+                                path.addPolygon(QPolygonF(QList<QPointF>(c.begin(), c.end())));
+                            painter.fillPath(path, color);
+                        }
+                        painter.end();
+                        return img;
+                    };
+                    EXPECT_LE(worstChannel(paint(true), paint(false)), 2) << format << " " << rule << " " << mode;
+                }
+            }
+        }
+    }
+    // Paths of curves filled through the context go the same way,
+    // flattened finely enough that even a disc of one pixel keeps its ink.
+    for (QImage::Format format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32}) {
+        for (const auto mode : {QPainter::CompositionMode_SourceOver, QPainter::CompositionMode_DestinationOut}) {
+            if (mode != QPainter::CompositionMode_SourceOver && format != QImage::Format_ARGB32_Premultiplied)
+                continue;
+            QPainterPath curves;
+            curves.addEllipse(QRectF(-1.3, 2.1, 5.2, 4.9));
+            curves.addEllipse(QRectF(1.05, 1.05, 0.1, 0.1));
+            curves.moveTo(3.1, 0.2);
+            curves.cubicTo(7.9, 0.4, 2.2, 3.9, 5.5, 3.3);
+            curves.closeSubpath();
+            curves.addRoundedRect(QRectF(0.4, 0.3, 2.2, 1.4), 0.5, 0.4);
+            for (const Qt::FillRule rule : {Qt::WindingFill, Qt::OddEvenFill}) {
+                auto paint = [&](bool viaContext) {
+                    QImage img(64, 64, format);
+                    img.fill(QColor(30, 90, 30));
+                    QPainter painter(&img);
+                    painter.setRenderHint(QPainter::Antialiasing);
+                    painter.setCompositionMode(mode);
+                    painter.setTransform(QTransform(10, 0, 0, -10, 0.3, 64));
+                    if (viaContext) {
+                        DrawingContext context(painter);
+                        context.setFillColor(QColor(200, 40, 40, 200));
+                        context.beginPath();
+                        context.addPath(curves);
+                        context.fillPath(rule);
+                    } else {
+                        QPainterPath p = curves;
+                        p.setFillRule(rule);
+                        painter.fillPath(p, QColor(200, 40, 40, 200));
+                    }
+                    painter.end();
+                    return img;
+                };
+                // QPainter flattens curves more coarsely: a level or two more.
+                EXPECT_LE(worstChannel(paint(true), paint(false)), 5) << format << " " << rule << " " << mode;
+            }
+        }
+    }
+    {
+        // Round segments wider than the direct fill takes are the stroker's.
+        QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&img);
+        painter.setTransform(QTransform(0.1, 0, 0, -0.1, 0, 64));
+        DrawingContext context(painter);
+        Graphics g(context);
+        g.drawingPcb = true;
+        EXPECT_TRUE(g.strokeThinPolyline(Pen(Qt::black, Graphics::kRoundSegmentPixels * 10), {QPointF(0, 0), QPointF(300, 300)}));
+        EXPECT_FALSE(g.strokeThinPolyline(Pen(Qt::black, Graphics::kRoundSegmentPixels * 10 + 1), {QPointF(0, 0), QPointF(300, 300)}));
+    }
+    {
+        // Pixels are only written where QPainter may write them plainly.
+        QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&img);
+        QTransform toPixels;
+        EXPECT_EQ(CoverageFill::target(painter, QBrush(Qt::black), toPixels), nullptr); // not antialiased
+        painter.setRenderHint(QPainter::Antialiasing);
+        EXPECT_EQ(CoverageFill::target(painter, QBrush(Qt::black), toPixels), &img);
+        EXPECT_EQ(CoverageFill::target(painter, QBrush(Qt::black, Qt::Dense4Pattern), toPixels), nullptr);
+        painter.setOpacity(0.5);
+        EXPECT_EQ(CoverageFill::target(painter, QBrush(Qt::black), toPixels), nullptr);
+        painter.setOpacity(1);
+        painter.setClipRect(QRect(0, 0, 64, 64));
+        EXPECT_EQ(CoverageFill::target(painter, QBrush(Qt::black), toPixels), nullptr);
+        painter.setClipping(false);
+        painter.setCompositionMode(QPainter::CompositionMode_Xor);
+        EXPECT_EQ(CoverageFill::target(painter, QBrush(Qt::black), toPixels), nullptr);
+        painter.end();
+        // Points not finite draw nothing and say so; points however far
+        // off draw what lies in the image.
+        img.fill(Qt::transparent);
+        EXPECT_FALSE(CoverageFill::fill(img, {{{0, 0}, {std::nan(""), 10}, {0, 20}}}, QTransform(), Qt::WindingFill, Qt::black, false));
+        EXPECT_EQ(ink(img), 0);
+        EXPECT_TRUE(CoverageFill::fill(img, {{{10, -1e300}, {20, -1e300}, {20, 1e300}, {10, 1e300}}}, QTransform(), Qt::WindingFill, Qt::black, false));
+        EXPECT_NEAR(ink(img), 640, 0.5);
+        // A wedge from far left to far right: each column's share of it
+        // as near.
+        const double far = 1e9;
+        img.fill(Qt::transparent);
+        EXPECT_TRUE(CoverageFill::fill(img, {{{-far, 0}, {far, 64}, {-far, 64}}}, QTransform(), Qt::WindingFill, Qt::black, false));
+        QImage nearImg(64, 64, QImage::Format_ARGB32_Premultiplied);
+        nearImg.fill(Qt::transparent);
+        {
+            QPainter painter(&nearImg);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.fillPath([&] { QPainterPath p; p.addPolygon(QPolygonF({{-far, 0}, {far, 64}, {-far, 64}})); return p; }(), Qt::black);
+        }
+        EXPECT_LE(worstChannel(img, nearImg), 2);
+        EXPECT_GT(ink(img), 64 * 32 - 2);
+    }
+
     // An image of pixel ratio 2: its device pixels are not the painter's.
     QImage twice(64, 64, QImage::Format_ARGB32_Premultiplied);
     twice.setDevicePixelRatio(2);
@@ -362,6 +509,27 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
     EXPECT_EQ(qAlpha(twice.pixel(20, 44)), 255);
     EXPECT_EQ(qAlpha(twice.pixel(8, 44)), 0);
     EXPECT_EQ(qAlpha(twice.pixel(32, 44)), 0);
+    // The sweep takes the ratio into its pixels.
+    auto halfDisc = [](bool direct) {
+        QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
+        img.setDevicePixelRatio(2);
+        img.fill(Qt::transparent);
+        QPainter painter(&img);
+        painter.setRenderHint(QPainter::Antialiasing);
+        std::vector<QPointF> outline;
+        for (int i = 0; i < 40; ++i)
+            outline.emplace_back(16 + 13.3 * std::cos(i * M_PI / 39), 16.2 + 13.3 * std::sin(i * M_PI / 39));
+        QTransform toPixels;
+        QImage* target = CoverageFill::target(painter, QBrush(Qt::black), toPixels);
+        EXPECT_EQ(toPixels, QTransform::fromScale(2, 2));
+        if (direct && target)
+            CoverageFill::fill(*target, {outline}, toPixels, Qt::WindingFill, Qt::black, false);
+        else
+            painter.fillPath([&] { QPainterPath p; p.addPolygon(QPolygonF(QList<QPointF>(outline.begin(), outline.end()))); return p; }(), Qt::black);
+        painter.end();
+        return img;
+    };
+    EXPECT_LE(worstChannel(halfDisc(true), halfDisc(false)), 3);
 }
 
 namespace {
@@ -423,25 +591,39 @@ TEST(LevelOfDetail, HugePathsReachThePainterSimplifiedInStripsAndLookTheSame)
     // Fitted, and zoomed in so that the ring's edge only crosses the corners.
     for (const double scale : {20.0, 30.0}) {
         const QTransform view(scale, 0, 0, -scale, 100 - 5 * scale, 100 + 5 * scale);
-        PaintedImage drawn(QSize(200, 200), view);
-        fillThroughContext(*drawn.g, outline);
-        const PathDetail::Handed handed = PathDetail::lastHanded();
-        const QImage& mine = drawn.done();
         const QImage exact = painterFill(outline, view, QSize(200, 200));
-        // Far fewer edges than stored, a few hundred at a time.
-        EXPECT_LT(handed.elements, 20'000) << scale;
-        if (scale == 20) {
-            EXPECT_GT(handed.calls, 1);
+        // Swept straight into the image; under a clip (which only the
+        // painter keeps) handed to the painter.
+        for (const bool clipped : {false, true}) {
+            PaintedImage drawn(QSize(200, 200), view);
+            if (clipped) {
+                drawn.painter->resetTransform();
+                drawn.painter->setClipRect(QRect(0, 0, 200, 200));
+                drawn.painter->setTransform(view);
+            }
+            fillThroughContext(*drawn.g, outline);
+            const PathDetail::Handed handed = PathDetail::lastHanded();
+            const QImage& mine = drawn.done();
+            // Far fewer edges than stored, a few hundred at a time.
+            EXPECT_LT(handed.elements, 20'000) << scale;
+            EXPECT_EQ(handed.direct, clipped ? 0 : 1);
+            if (clipped && scale == 20) {
+                EXPECT_GT(handed.calls, 1);
+            }
+            if (!clipped) {
+                EXPECT_EQ(handed.calls, 0);
+            }
+            EXPECT_LE(handed.elements, std::int64_t(clipped ? handed.calls : 1'000'000) * PathDetail::kEdgesPerFill) << scale;
+            // The same picture: only edge pixels move, and by little.
+            EXPECT_LE(pixelsOff(mine, exact, 8), 200 * 200 / 200) << scale << clipped;
+            EXPECT_LE(maxAlphaDifference(mine, exact), 40) << scale << clipped;
         }
-        EXPECT_LE(handed.elements, std::int64_t(handed.calls) * PathDetail::kEdgesPerFill) << scale;
-        // The same picture: only edge pixels move, and by little.
-        EXPECT_LE(pixelsOff(mine, exact, 8), 200 * 200 / 200) << scale;
-        EXPECT_LE(maxAlphaDifference(mine, exact), 40) << scale;
     }
     // An outline of few vertices near the view is the painter's own.
     PaintedImage small(QSize(50, 50), QTransform(10, 0, 0, -10, 0, 50));
     fillThroughContext(*small.g, manyVertexOutline(100, QPointF(2.5, 2.5), 2));
     EXPECT_EQ(PathDetail::lastHanded().calls, 0);
+    EXPECT_EQ(PathDetail::lastHanded().direct, 0);
 }
 
 TEST(LevelOfDetail, PicksOfHugePathsAreExactAtTheBoundary)
@@ -567,7 +749,7 @@ TEST(LevelOfDetail, HugeKeptPathsAreIndexedBeforeTheFirstFrameAndAfterEachEdit)
     const QTransform view(80, 0, 0, -80, 100, 100);
     PaintedImage drawn(QSize(200, 200), view);
     fillThroughContext(*drawn.g, two);
-    EXPECT_GT(PathDetail::lastHanded().calls, 0);
+    EXPECT_EQ(PathDetail::lastHanded().direct, 1);
     const QImage& mine = drawn.done();
     const QImage exact = painterFill(two, view, QSize(200, 200));
     EXPECT_LE(pixelsOff(mine, exact, 8), 400);

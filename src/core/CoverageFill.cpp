@@ -1,0 +1,368 @@
+#include "core/CoverageFill.h"
+
+#include "core/PixelBlend.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QImage>
+#include <QPaintEngine>
+#include <QPainter>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace CoverageFill {
+namespace {
+
+// An edge in pixels, top end first; dir is +1 for an edge running down in
+// the contour, -1 for one running up.
+struct Edge {
+    double x0, y0, x1, y1;
+    double dxdy;
+    float dir;
+};
+
+// Kept per thread between fills: fills run on every band of a frame.
+struct Scratch {
+    std::vector<Edge> edges;
+    std::vector<int> stripOf;
+    std::vector<int> order;
+    std::vector<int> firstOfStrip;
+    std::vector<int> active;
+    // kStripRows rows of cells, and of bits telling which cells hold
+    // anything; both all zero between fills.
+    std::vector<float> cells;
+    std::vector<uint64_t> marks;
+};
+
+Scratch& scratch()
+{
+    thread_local Scratch s;
+    return s;
+}
+
+// Marks the cells from..to (inclusive).
+inline void mark(uint64_t* marks, int from, int to)
+{
+    while (from <= to) {
+        const int bit = from & 63;
+        const int n = std::min(64 - bit, to - from + 1);
+        marks[from >> 6] |= (n == 64 ? ~uint64_t(0) : ((uint64_t(1) << n) - 1)) << bit;
+        from += n;
+    }
+}
+
+// Adds the signed area the part of an edge within one pixel row, from x = a
+// to x = b over a height d (signed by direction), sweeps between itself and
+// the left edge of each cell; summed along the row, the cells give each
+// pixel's covered area. Coordinates are local to the row and not negative.
+inline void deposit(float* line, uint64_t* marks, double a, double b, double d)
+{
+    const double x0 = std::min(a, b), x1 = std::max(a, b);
+    const double x0Floor = std::floor(x0), x1Ceil = std::ceil(x1);
+    const int x0i = int(x0Floor), x1i = int(x1Ceil);
+    if (x1i <= x0i + 1) {
+        // Within one pixel column: split at the edge's mean position.
+        const double xm = 0.5 * (a + b) - x0Floor;
+        line[x0i] += float(d - d * xm);
+        line[x0i + 1] += float(d * xm);
+        mark(marks, x0i, x0i + 1);
+        return;
+    }
+    const double s = 1 / (x1 - x0);
+    const double x0f = x0 - x0Floor;
+    const double a0 = 0.5 * s * (1 - x0f) * (1 - x0f);
+    const double x1f = x1 - x1Ceil + 1;
+    const double am = 0.5 * s * x1f * x1f;
+    line[x0i] += float(d * a0);
+    if (x1i == x0i + 2) {
+        line[x0i + 1] += float(d * (1 - a0 - am));
+    } else {
+        const double a1 = s * (1.5 - x0f);
+        line[x0i + 1] += float(d * (a1 - a0));
+        for (int xi = x0i + 2; xi < x1i - 1; ++xi)
+            line[xi] += float(d * s);
+        const double a2 = a1 + (x1i - x0i - 3) * s;
+        line[x1i - 1] += float(d * (1 - a2 - am));
+    }
+    line[x1i] += float(d * am);
+    mark(marks, x0i, x1i);
+}
+
+// The coverage of a pixel (0..255) from its summed area, as the raster
+// engine's scan converter turns area into coverage.
+inline uint32_t coverageOf(double area, bool oddEven)
+{
+    double a = std::abs(area);
+    if (oddEven) {
+        a = std::fmod(a, 2.0);
+        if (a > 1)
+            a = 2 - a;
+    }
+    return uint32_t(std::min(a * 256, 255.0));
+}
+
+template <void (*Blend)(uint32_t&, uint32_t, uint32_t)>
+inline void fillSpan(uint32_t* row, int from, int to, uint32_t color, uint32_t coverage)
+{
+    if (coverage == 0 || from >= to)
+        return;
+    if (Blend == &PixelBlend::blend && coverage == 255 && (color >> 24) == 255) {
+        std::fill(row + from, row + to, color);
+        return;
+    }
+    for (int x = from; x < to; ++x)
+        Blend(row[x], color, coverage);
+}
+
+template <void (*Blend)(uint32_t&, uint32_t, uint32_t)>
+void sweep(QImage& image, Scratch& s, Qt::FillRule rule, uint32_t color, int rowsTop, int rowsBottom, int originX, int width,
+    int markWords)
+{
+    const bool oddEven = rule == Qt::OddEvenFill;
+    uchar* bits = const_cast<uchar*>(image.constBits());
+    const qsizetype stride = image.bytesPerLine();
+    const int imageWidth = image.width();
+    for (int y = rowsTop; y < rowsBottom; ++y) {
+        float* line = s.cells.data() + qsizetype(y - rowsTop) * width;
+        uint64_t* marks = s.marks.data() + qsizetype(y - rowsTop) * markWords;
+        auto* row = reinterpret_cast<uint32_t*>(bits + qsizetype(y) * stride);
+        double sum = 0;
+        int from = 0;
+        uint32_t coverage = 0;
+        for (int w = 0; w < markWords; ++w) {
+            uint64_t word = marks[w];
+            marks[w] = 0;
+            while (word) {
+                const int x = w * 64 + std::countr_zero(word);
+                word &= word - 1;
+                // The run since the last cell holding anything has that
+                // cell's coverage.
+                fillSpan<Blend>(row, std::max(from + originX, 0), std::min(x + originX, imageWidth), color, coverage);
+                sum += line[x];
+                line[x] = 0;
+                coverage = coverageOf(sum, oddEven);
+                from = x;
+            }
+        }
+        fillSpan<Blend>(row, std::max(from + originX, 0), std::min(width + originX, imageWidth), color, coverage);
+    }
+}
+
+} // namespace
+
+QImage* target(QPainter& painter, const QBrush& brush, QTransform& toPixels)
+{
+    if (brush.style() != Qt::SolidPattern || !painter.isActive())
+        return nullptr;
+    QPaintDevice* device = painter.device();
+    if (!device || device->devType() != QInternal::Image)
+        return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    if (image->isNull() || (format != QImage::Format_ARGB32_Premultiplied && format != QImage::Format_RGB32))
+        return nullptr;
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !painter.testRenderHint(QPainter::Antialiasing)
+        || painter.hasClipping() || painter.opacity() != 1.0)
+        return nullptr;
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    if (mode != QPainter::CompositionMode_SourceOver
+        && !(mode == QPainter::CompositionMode_DestinationOut && format == QImage::Format_ARGB32_Premultiplied))
+        return nullptr;
+    // The world transform's own part taken out: what is left is the
+    // device's (its pixel ratio).
+    bool invertible = false;
+    const QTransform world = painter.worldTransform();
+    toPixels = world.inverted(&invertible) * painter.deviceTransform();
+    if (!invertible || toPixels.type() > QTransform::TxScale || !(toPixels.m11() > 0) || !(toPixels.m22() > 0))
+        return nullptr;
+    return image;
+}
+
+namespace {
+
+// Collects the edges of the contours and their extent, in pixels. Parts of
+// edges left or right of [left, right] are moved onto those lines: the
+// area they sweep to their right is the same for every pixel between them.
+struct EdgeBuilder {
+    Scratch& s;
+    double left, right;
+    double minX = std::numeric_limits<double>::infinity(), maxX = -minX, minY = minX, maxY = -minX;
+
+    void push(QPointF a, QPointF b)
+    {
+        if (a.y() == b.y())
+            return;
+        const bool down = b.y() > a.y();
+        const QPointF& top = down ? a : b;
+        const QPointF& bottom = down ? b : a;
+        s.edges.push_back(Edge{top.x(), top.y(), bottom.x(), bottom.y(), (bottom.x() - top.x()) / (bottom.y() - top.y()),
+            down ? 1.0f : -1.0f});
+    }
+    // The edge from a to b, cut where it crosses the lines.
+    void clipped(QPointF a, QPointF b)
+    {
+        if ((a.x() >= left && a.x() <= right && b.x() >= left && b.x() <= right) || a.y() == b.y()) {
+            push(a, b);
+            return;
+        }
+        auto clampX = [this](QPointF p) { return QPointF(std::clamp(p.x(), left, right), p.y()); };
+        struct Cut {
+            double t, x;
+        } cuts[2];
+        int n = 0;
+        for (const double x : {left, right})
+            if ((a.x() - x) * (b.x() - x) < 0)
+                cuts[n++] = Cut{std::clamp((x - a.x()) / (b.x() - a.x()), 0.0, 1.0), x};
+        if (n == 2 && cuts[0].t > cuts[1].t)
+            std::swap(cuts[0], cuts[1]);
+        QPointF from = a;
+        for (int i = 0; i < n; ++i) {
+            // The crossing lies on its line exactly.
+            const QPointF at(cuts[i].x, a.y() + cuts[i].t * (b.y() - a.y()));
+            push(clampX(from), clampX(at));
+            from = at;
+        }
+        push(clampX(from), clampX(b));
+    }
+
+    // False when a point is not finite.
+    template <class Map>
+    bool add(const QPointF* points, size_t n, Map map)
+    {
+        if (n < 3)
+            return true;
+        QPointF previous = map(points[n - 1]);
+        for (size_t i = 0; i < n; ++i) {
+            const QPointF p = map(points[i]);
+            if (!std::isfinite(p.x()) || !std::isfinite(p.y()))
+                return false;
+            minX = std::min(minX, std::clamp(p.x(), left, right));
+            maxX = std::max(maxX, std::clamp(p.x(), left, right));
+            minY = std::min(minY, p.y());
+            maxY = std::max(maxY, p.y());
+            clipped(previous, p);
+            previous = p;
+        }
+        return true;
+    }
+};
+
+bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rule, const QColor& color, bool destinationOut);
+
+} // namespace
+
+bool fill(QImage& image, const std::vector<std::vector<QPointF>>& contours, const QTransform& toPixels, Qt::FillRule rule,
+    const QColor& color, bool destinationOut)
+{
+    Scratch& s = scratch();
+    s.edges.clear();
+    EdgeBuilder b{s, -kMarginPixels, image.width() + kMarginPixels};
+    const double sx = toPixels.m11(), sy = toPixels.m22(), dx = toPixels.dx(), dy = toPixels.dy();
+    for (const std::vector<QPointF>& contour : contours)
+        if (!b.add(contour.data(), contour.size(), [=](QPointF p) { return QPointF(p.x() * sx + dx, p.y() * sy + dy); }))
+            return false;
+    return fillEdges(image, s, b, rule, color, destinationOut);
+}
+
+bool fill(QImage& image, const QPointF* points, const int* counts, int contours, Qt::FillRule rule, const QColor& color,
+    bool destinationOut)
+{
+    Scratch& s = scratch();
+    s.edges.clear();
+    EdgeBuilder b{s, -kMarginPixels, image.width() + kMarginPixels};
+    for (int c = 0; c < contours; points += counts[c++])
+        if (!b.add(points, size_t(std::max(0, counts[c])), [](QPointF p) { return p; }))
+            return false;
+    return fillEdges(image, s, b, rule, color, destinationOut);
+}
+
+namespace {
+
+bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rule, const QColor& color, bool destinationOut)
+{
+    const int height = image.height(), width = image.width();
+    const double minX = b.minX, maxX = b.maxX, minY = b.minY, maxY = b.maxY;
+    if (height <= 0 || width <= 0)
+        return true;
+    if (s.edges.empty())
+        return true;
+    const int rowsTop = std::max(0, int(std::floor(std::max(minY, -1.0))));
+    const int rowsBottom = std::min(height, int(std::ceil(std::min(maxY, double(height) + 1))));
+    if (rowsTop >= rowsBottom)
+        return true;
+    const int originX = int(std::floor(minX));
+    const int cellsWide = int(std::ceil(maxX)) - originX + 2;
+    const int markWords = (cellsWide + 63) / 64;
+
+    // The edges by the strip of rows they start in.
+    const int strips = (rowsBottom - rowsTop + kStripRows - 1) / kStripRows;
+    s.firstOfStrip.assign(size_t(strips) + 1, 0);
+    s.stripOf.resize(s.edges.size());
+    for (size_t i = 0; i < s.edges.size(); ++i) {
+        const Edge& e = s.edges[i];
+        int strip = -1;
+        if (e.y1 > rowsTop && e.y0 < rowsBottom)
+            strip = (int(std::floor(std::max(e.y0, double(rowsTop)))) - rowsTop) / kStripRows;
+        s.stripOf[i] = strip;
+        if (strip >= 0)
+            ++s.firstOfStrip[size_t(strip) + 1];
+    }
+    for (int k = 0; k < strips; ++k)
+        s.firstOfStrip[size_t(k) + 1] += s.firstOfStrip[size_t(k)];
+    s.order.resize(size_t(s.firstOfStrip[size_t(strips)]));
+    {
+        std::vector<int>& next = s.active; // as scratch
+        next.assign(s.firstOfStrip.begin(), s.firstOfStrip.end() - 1);
+        for (size_t i = 0; i < s.edges.size(); ++i)
+            if (s.stripOf[i] >= 0)
+                s.order[size_t(next[size_t(s.stripOf[i])]++)] = int(i);
+        next.clear();
+    }
+
+    const size_t cellCount = size_t(kStripRows) * size_t(cellsWide), markCount = size_t(kStripRows) * size_t(markWords);
+    if (s.cells.size() < cellCount)
+        s.cells.resize(cellCount, 0.0f);
+    if (s.marks.size() < markCount)
+        s.marks.resize(markCount, 0);
+
+    const uint32_t premultiplied = qPremultiply(color.rgba());
+    for (int k = 0; k < strips; ++k) {
+        const int top = rowsTop + k * kStripRows, bottom = std::min(top + kStripRows, rowsBottom);
+        for (int i = s.firstOfStrip[size_t(k)]; i < s.firstOfStrip[size_t(k) + 1]; ++i)
+            s.active.push_back(s.order[size_t(i)]);
+        for (size_t i = 0; i < s.active.size();) {
+            const Edge& e = s.edges[size_t(s.active[i])];
+            const int from = int(std::floor(std::max(e.y0, double(top)))), to = int(std::ceil(std::min(e.y1, double(bottom))));
+            const double lo = std::min(e.x0, e.x1), hi = std::max(e.x0, e.x1);
+            auto xAt = [&e, lo, hi](double y) { return std::clamp(e.x0 + (y - e.y0) * e.dxdy, lo, hi); };
+            for (int y = from; y < to; ++y) {
+                const double ya = std::max(e.y0, double(y)), yb = std::min(e.y1, y + 1.0);
+                if (!(yb > ya))
+                    continue;
+                const size_t r = size_t(y - top);
+                deposit(s.cells.data() + r * size_t(cellsWide), s.marks.data() + r * size_t(markWords), xAt(ya) - originX,
+                    xAt(yb) - originX, (yb - ya) * e.dir);
+            }
+            if (e.y1 <= bottom) {
+                s.active[i] = s.active.back();
+                s.active.pop_back();
+            } else {
+                ++i;
+            }
+        }
+        if (destinationOut)
+            sweep<PixelBlend::erase>(image, s, rule, premultiplied, top, bottom, originX, cellsWide, markWords);
+        else
+            sweep<PixelBlend::blend>(image, s, rule, premultiplied, top, bottom, originX, cellsWide, markWords);
+    }
+    s.active.clear();
+    return true;
+}
+
+} // namespace
+} // namespace CoverageFill
