@@ -47,7 +47,7 @@ QJsonArray listJson(EntityList& list, int depth)
     QJsonArray out;
     for (const auto& e : list.entities) {
         QJsonObject o;
-        o["element"] = e->elementName;
+        o["element"] = e->elementName.toString();
         o["typeName"] = e->typeName();
         o["layerIndex"] = e->layerIndex;
         o["identifier"] = e->identifier;

@@ -15,6 +15,46 @@ enum class BrushType : unsigned char { solid, hatch, gradient, radial, centerGra
 std::optional<BrushType> brushTypeFromString(std::string_view text);
 const char* toString(BrushType v);
 
+// An optional rectangle that takes one pointer while unset: most brushes
+// never span a gradient. Reads like std::optional<QRectF>; copies are deep.
+class OptionalRect {
+public:
+    OptionalRect() = default;
+    OptionalRect(const OptionalRect& other) { *this = other; }
+    OptionalRect& operator=(const OptionalRect& other) { return *this = other.get(); }
+    OptionalRect& operator=(const std::optional<QRectF>& r)
+    {
+        if (!r)
+            d_.reset();
+        else if (d_)
+            *d_ = *r;
+        else
+            d_ = std::make_unique<QRectF>(*r);
+        return *this;
+    }
+    OptionalRect& operator=(const QRectF& r) { return *this = std::optional<QRectF>(r); }
+    OptionalRect& operator=(std::nullopt_t)
+    {
+        d_.reset();
+        return *this;
+    }
+
+    std::optional<QRectF> get() const { return d_ ? std::optional<QRectF>(*d_) : std::nullopt; }
+    explicit operator bool() const { return bool(d_); }
+    bool has_value() const { return bool(d_); }
+    const QRectF& operator*() const { return *d_; }
+    const QRectF* operator->() const { return d_.get(); }
+    QRectF value_or(const QRectF& r) const { return d_ ? *d_ : r; }
+    void reset() { d_.reset(); }
+
+    friend bool operator==(const OptionalRect& a, const OptionalRect& b) { return a.get() == b.get(); }
+    friend bool operator==(const OptionalRect& a, const std::optional<QRectF>& b) { return a.get() == b; }
+    friend bool operator==(const OptionalRect& a, const QRectF& b) { return a.d_ && *a.d_ == b; }
+
+private:
+    std::unique_ptr<QRectF> d_;
+};
+
 class Brush {
 public:
     Brush() = default;
@@ -25,7 +65,7 @@ public:
 
     QColor color = QColor(0, 0, 0);
     // The area a gradient spans, in the coordinates the path is drawn in.
-    std::optional<QRectF> rectangle;
+    OptionalRect rectangle;
     bool reflective = false;
     bool vertical = false;
     BrushType brushType = BrushType::solid;

@@ -131,23 +131,86 @@ void Pen::readXML(pugi::xml_node element)
 // either end; the start decoration points the other way, out of the line.
 void Pen::makeStartCapGraphics(double x, double y, double angle)
 {
-    startCapGraphics = makeCap(startCap, x, y, angle + M_PI, width);
+    std::shared_ptr<EndCap> cap = makeCap(startCap, x, y, angle + M_PI, width);
+    if (cap && !caps_)
+        caps_ = std::make_unique<Caps>();
+    if (caps_)
+        caps_->start = std::move(cap);
+    dropEmptyCaps();
 }
 
 void Pen::makeEndCapGraphics(double x, double y, double angle)
 {
-    endCapGraphics = makeCap(endCap, x, y, angle, width);
+    std::shared_ptr<EndCap> cap = makeCap(endCap, x, y, angle, width);
+    if (cap && !caps_)
+        caps_ = std::make_unique<Caps>();
+    if (caps_)
+        caps_->end = std::move(cap);
+    dropEmptyCaps();
 }
+
+void Pen::clearStartCapGraphics()
+{
+    if (caps_)
+        caps_->start.reset();
+    dropEmptyCaps();
+}
+
+void Pen::clearEndCapGraphics()
+{
+    if (caps_)
+        caps_->end.reset();
+    dropEmptyCaps();
+}
+
+void Pen::dropEmptyCaps()
+{
+    if (caps_ && !caps_->start && !caps_->end)
+        caps_.reset();
+}
+
+const std::shared_ptr<EndCap>& Pen::noCap()
+{
+    static const std::shared_ptr<EndCap> none;
+    return none;
+}
+
+Pen::Pen(const Pen& other)
+    : width(other.width), color(other.color), reflective(other.reflective), startCap(other.startCap),
+      endCap(other.endCap), lineJoin(other.lineJoin), linePattern(other.linePattern)
+{
+    if (other.caps_)
+        caps_ = std::make_unique<Caps>(*other.caps_);
+}
+
+Pen& Pen::operator=(const Pen& other)
+{
+    if (this == &other)
+        return *this;
+    width = other.width;
+    color = other.color;
+    reflective = other.reflective;
+    startCap = other.startCap;
+    endCap = other.endCap;
+    lineJoin = other.lineJoin;
+    linePattern = other.linePattern;
+    caps_ = other.caps_ ? std::make_unique<Caps>(*other.caps_) : nullptr;
+    return *this;
+}
+
+Pen::~Pen() = default;
 
 void Pen::drawEndCaps(Graphics& g) const
 {
     // A colour too transparent to see is not drawn, nor picked.
     if (!isDrawable(color))
         return;
-    for (const auto& cap : {startCapGraphics, endCapGraphics}) {
-        if (!cap)
+    if (!caps_)
+        return;
+    for (const auto* cap : {&caps_->start, &caps_->end}) {
+        if (!*cap)
             continue;
         g.context.setFillColor(g.effectiveColor(color));
-        cap->draw(g);
+        (*cap)->draw(g);
     }
 }

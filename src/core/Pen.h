@@ -44,6 +44,11 @@ class Pen {
 public:
     Pen() = default;
     Pen(const QColor& color, double width) : width(width), color(color) {}
+    // Copies share the decorations, as the decorations are not changed
+    // once made.
+    Pen(const Pen& other);
+    Pen& operator=(const Pen& other);
+    ~Pen();
 
     // (Byte-sized enumerations beside the flag: every entity holds a pen.)
     double width = 0.01;
@@ -53,8 +58,12 @@ public:
     LineCap endCap = LineCap::square;
     LineJoin lineJoin = LineJoin::round;
     LinePattern linePattern = LinePattern::solid;
-    std::shared_ptr<EndCap> startCapGraphics;
-    std::shared_ptr<EndCap> endCapGraphics;
+    // The decorations made for the line's ends; none until made. (Held
+    // apart: few pens decorate their ends.)
+    const std::shared_ptr<EndCap>& startCapGraphics() const { return caps_ ? caps_->start : noCap(); }
+    const std::shared_ptr<EndCap>& endCapGraphics() const { return caps_ ? caps_->end : noCap(); }
+    void clearStartCapGraphics();
+    void clearEndCapGraphics();
 
     // "penWidth", "penColor", "reflectivePen", "startCap", "endCap",
     // "lineJoin", "linePattern" of the entity's own element.
@@ -66,4 +75,14 @@ public:
     // Start then end decoration, in the layer colour when in force, else the
     // pen colour; nothing for a pen colour below 1% alpha.
     void drawEndCaps(Graphics& g) const;
+
+private:
+    struct Caps {
+        std::shared_ptr<EndCap> start;
+        std::shared_ptr<EndCap> end;
+    };
+    static const std::shared_ptr<EndCap>& noCap();
+    // Drops the block once neither end has a decoration.
+    void dropEmptyCaps();
+    std::unique_ptr<Caps> caps_;
 };

@@ -8,6 +8,8 @@
 #include <QSet>
 
 #include <cstring>
+#include <mutex>
+#include <unordered_set>
 
 namespace {
 
@@ -35,6 +37,23 @@ QString sharedText(const QString& text)
     if (seen.size() < kMaxTexts)
         seen.insert(text);
     return text;
+}
+
+ElementName& ElementName::operator=(const QString& name)
+{
+    // Names come from the code (the registered kinds), never from a file,
+    // so the pool stays a few dozen strings; its nodes never move.
+    static std::mutex mutex;
+    static std::unordered_set<QString> pool;
+    const std::lock_guard lock(mutex);
+    name_ = &*pool.insert(name).first;
+    return *this;
+}
+
+const QString& ElementName::empty()
+{
+    static const QString none;
+    return none;
 }
 
 const std::optional<QTransform>& SharedTransform::none()
@@ -130,6 +149,11 @@ void Entity::updateGeometry(const std::optional<QTransform>& parentTransform, Bo
 
 void Entity::computeNetTransform(const std::optional<QTransform>& parentTransform)
 {
+    // Without a parent's the net transform is the own one: its value shared.
+    if (!parentTransform) {
+        netTransform = singleLevelTransform;
+        return;
+    }
     netTransform = concatTransforms(singleLevelTransform, parentTransform);
 }
 

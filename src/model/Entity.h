@@ -66,6 +66,29 @@ private:
 // times on a board.
 QString sharedText(const QString& text);
 
+// An element name as entities keep it: one pointer to a string that lives
+// for the process, shared by every entity of a kind. Reads as a QString.
+class ElementName {
+public:
+    ElementName() = default;
+    // Keeps an equal string of its own pool.
+    ElementName& operator=(const QString& name);
+    // Keeps the string itself, which must live for the process.
+    void shareStable(const QString& name) { name_ = &name; }
+
+    const QString& toString() const { return name_ ? *name_ : empty(); }
+    operator const QString&() const { return toString(); }
+    bool isEmpty() const { return toString().isEmpty(); }
+
+    friend bool operator==(const ElementName& a, const ElementName& b) { return a.toString() == b.toString(); }
+    friend bool operator==(const ElementName& a, const QString& b) { return a.toString() == b; }
+    friend bool operator==(const ElementName& a, const char* b) { return a.toString() == QString::fromUtf8(b); }
+
+private:
+    static const QString& empty();
+    const QString* name_ = nullptr;
+};
+
 class Entity : public std::enable_shared_from_this<Entity> {
 public:
     explicit Entity(GraphicsSheet* sheet);
@@ -119,7 +142,7 @@ public:
     virtual ITerminalPadLink* terminalPadLinkCapability() { return nullptr; }
 
     // The element name the entity was made from (kept for tools and tests).
-    QString elementName;
+    ElementName elementName;
 };
 
 // Capability of an entity that owns a child list. An entity adopting it also

@@ -47,7 +47,7 @@ std::shared_ptr<Entity> makeEntity(pugi::xml_node element, GraphicsSheet* sheet)
         return nullptr;
     std::shared_ptr<Entity> entity = it->second.maker(element, sheet);
     if (entity)
-        entity->elementName = it->second.name;
+        entity->elementName.shareStable(it->second.name);
     return entity;
 }
 

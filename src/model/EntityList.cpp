@@ -251,36 +251,51 @@ void EntityList::updateLayerMask(bool parallel)
 {
     layerMask_ = 0;
     layerMaskAll_ = false;
-    slots_.resize(entities.size());
-    const auto measure = [this](size_t begin, size_t end) {
-        for (size_t i = begin; i < end; ++i) {
-            Entity& e = *entities[i];
-            Slot& slot = slots_[i];
-            slot.box = e.boundingBox;
-            slot.layers = 0;
-            slot.allLayers = false;
-            slot.layer = e.layerIndex;
-            slot.entity = &e;
-            slot.holder = e.holder();
-            const int bit = e.layerIndex + kLayerBias;
-            if (bit < 0 || bit >= 64)
-                slot.allLayers = true;
-            else
-                slot.layers = uint64_t(1) << bit;
-            if (IEntityHolder* h = slot.holder) {
-                const EntityList& children = h->entities();
-                slot.allLayers = slot.allLayers || children.layerMaskAll_;
-                slot.layers |= children.layerMask_;
-            }
+    const auto measure = [this](size_t i, Slot& slot) {
+        Entity& e = *entities[i];
+        slot.box = e.boundingBox;
+        slot.layers = 0;
+        slot.allLayers = false;
+        slot.layer = e.layerIndex;
+        slot.entity = &e;
+        slot.holder = e.holder();
+        const int bit = e.layerIndex + kLayerBias;
+        if (bit < 0 || bit >= 64)
+            slot.allLayers = true;
+        else
+            slot.layers = uint64_t(1) << bit;
+        if (IEntityHolder* h = slot.holder) {
+            const EntityList& children = h->entities();
+            slot.allLayers = slot.allLayers || children.layerMaskAll_;
+            slot.layers |= children.layerMask_;
         }
     };
-    if (parallel)
-        ReadWorkers::forEachPart(slots_.size(), kSlotsPerMeasurePart, measure);
-    else
-        measure(0, slots_.size());
-    for (const Slot& slot : slots_) {
+    const auto add = [this](const Slot& slot) {
         layerMaskAll_ = layerMaskAll_ || slot.allLayers;
         layerMask_ |= slot.layers;
+    };
+    // Short lists (a footprint's few children) keep no slots: a board holds
+    // thousands of them, and their passes read the entities themselves.
+    if (entities.size() >= kIndexMinEntities) {
+        slots_.resize(entities.size());
+        const auto measureSlots = [&](size_t begin, size_t end) {
+            for (size_t i = begin; i < end; ++i)
+                measure(i, slots_[i]);
+        };
+        if (parallel)
+            ReadWorkers::forEachPart(slots_.size(), kSlotsPerMeasurePart, measureSlots);
+        else
+            measureSlots(0, slots_.size());
+        for (const Slot& slot : slots_)
+            add(slot);
+    } else {
+        slots_.clear();
+        slots_.shrink_to_fit();
+        Slot scratch;
+        for (size_t i = 0; i < entities.size(); ++i) {
+            measure(i, scratch);
+            add(scratch);
+        }
     }
     buildIndex(parallel);
 }
@@ -310,17 +325,17 @@ void EntityList::setPassReachRule(PassReachRule rule) { passReachRule = rule; }
 
 void EntityList::buildIndex(bool parallel)
 {
-    grid_ = Grid();
-    reach_.clear();
+    index_.reset();
     const size_t n = slots_.size();
     if (n < kIndexMinEntities || n > UINT32_MAX)
         return;
     // Where a slot lies for every pass: its box united with its pass reach.
     std::vector<BoundingBox> keys(n);
-    reach_.resize(n);
+    auto index = std::make_unique<Index>();
+    index->reach.resize(n);
     const auto measure = [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) {
-            PassReach& reach = reach_[i];
+            PassReach& reach = index->reach[i];
             if (passReachRule)
                 reach = passReachRule(*entities[i]);
             if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0)
@@ -348,9 +363,9 @@ void EntityList::buildIndex(bool parallel)
     double maxMargin = 0;
     std::vector<uint32_t> unknownReach;
     for (size_t i = 0; i < n; ++i) {
-        if (!reach_[i].known)
+        if (!index->reach[i].known)
             unknownReach.push_back(uint32_t(i));
-        maxMargin = std::max(maxMargin, reach_[i].margin);
+        maxMargin = std::max(maxMargin, index->reach[i].margin);
         if (finiteBox(keys[i])) {
             extent.addPoint(keys[i].bottomLeft);
             extent.addPoint(keys[i].topRight);
@@ -421,7 +436,14 @@ void EntityList::buildIndex(bool parallel)
         grid.measured.push_back(slot.entity);
     grid.unknownReach = std::move(unknownReach);
     grid.maxMargin = maxMargin;
-    grid_ = std::move(grid);
+    index->grid = std::move(grid);
+    index_ = std::move(index);
+}
+
+const EntityList::Grid& EntityList::grid() const
+{
+    static const Grid none;
+    return index_ ? index_->grid : none;
 }
 
 int EntityList::Grid::column(double x) const
@@ -441,10 +463,10 @@ int EntityList::Grid::row(double y) const
 bool EntityList::gridStandsForList() const
 {
     const size_t n = entities.size();
-    if (grid_.columns == 0 || grid_.measured.size() != n)
+    if (grid().columns == 0 || grid().measured.size() != n)
         return false;
     for (size_t i = 0; i < n; ++i)
-        if (grid_.measured[i] != entities[i].get())
+        if (grid().measured[i] != entities[i].get())
             return false;
     return true;
 }
@@ -453,15 +475,15 @@ template <class Visit>
 void EntityList::visitNear(const BoundingBox& view, Visit&& visit, bool passes) const
 {
     const size_t n = entities.size();
-    bool useGrid = grid_.columns > 0 && finiteBox(view) && grid_.measured.size() == n;
+    bool useGrid = grid().columns > 0 && finiteBox(view) && grid().measured.size() == n;
     int c0 = 0, r0 = 0, c1 = -1, r1 = -1;
     if (useGrid) {
-        c0 = grid_.column(view.bottomLeft.x());
-        c1 = grid_.column(view.topRight.x());
-        r0 = grid_.row(view.bottomLeft.y());
-        r1 = grid_.row(view.topRight.y());
+        c0 = grid().column(view.bottomLeft.x());
+        c1 = grid().column(view.topRight.x());
+        r0 = grid().row(view.bottomLeft.y());
+        r1 = grid().row(view.topRight.y());
         // A view over most of the list is cheaper walked in full.
-        useGrid = 2 * (c1 - c0 + 1) * (r1 - r0 + 1) <= grid_.columns * grid_.rows;
+        useGrid = 2 * (c1 - c0 + 1) * (r1 - r0 + 1) <= grid().columns * grid().rows;
     }
     // An entity put in another's place since the measure is not where the
     // grid has it.
@@ -474,15 +496,15 @@ void EntityList::visitNear(const BoundingBox& view, Visit&& visit, bool passes) 
     }
     std::vector<uint64_t> near((n + 63) / 64, 0);
     auto mark = [&near](uint32_t i) { near[i >> 6] |= uint64_t(1) << (i & 63); };
-    for (uint32_t i : grid_.loose)
+    for (uint32_t i : grid().loose)
         mark(i);
     if (passes)
-        for (uint32_t i : grid_.unknownReach)
+        for (uint32_t i : grid().unknownReach)
             mark(i);
     for (int row = r0; row <= r1; ++row) {
-        const size_t cell = size_t(row * grid_.columns);
-        for (uint32_t k = grid_.cellStart[cell + size_t(c0)], end = grid_.cellStart[cell + size_t(c1) + 1]; k < end; ++k)
-            mark(grid_.cells[k]);
+        const size_t cell = size_t(row * grid().columns);
+        for (uint32_t k = grid().cellStart[cell + size_t(c0)], end = grid().cellStart[cell + size_t(c1) + 1]; k < end; ++k)
+            mark(grid().cells[k]);
     }
     for (size_t word = 0; word < near.size(); ++word) {
         for (uint64_t bits = near[word]; bits; bits &= bits - 1)
@@ -558,15 +580,15 @@ template <class Pass>
 void EntityList::visitPass(Graphics& g, bool hole, Pass&& pass) const
 {
     const BoundingBox& view = g.viewportBoundingBox;
-    const double pixel = grid_.columns > 0 && view.valid ? g.pixelSize() : 0;
-    const BoundingBox near = view.expanded(grid_.maxMargin * pixel * 1.01);
+    const double pixel = grid().columns > 0 && view.valid ? g.pixelSize() : 0;
+    const BoundingBox near = view.expanded(grid().maxMargin * pixel * 1.01);
     if (!view.valid || !std::isfinite(pixel) || !finiteBox(near) || !gridStandsForList()) {
         for (size_t i = 0; i < entities.size(); ++i)
             pass(i);
         return;
     }
     visitNear(near, [&](size_t i) {
-        const PassReach& reach = reach_[i];
+        const PassReach& reach = index_->reach[i];
         if (reach.known) {
             const BoundingBox& box = hole ? reach.hole : reach.pad;
             // A hair more than the margin: the entity's own test may round

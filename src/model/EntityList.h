@@ -20,7 +20,8 @@ class EntityList {
 public:
     std::vector<std::shared_ptr<Entity>> entities;
     BoundingBox boundingBox;
-    QTransform transform;
+    // Always the identity: lists are placed by their holders' transforms.
+    static inline const QTransform transform;
 
     // Every child element of every "entities" child of element, through the
     // factory, in document order; unknown names skipped. Nesting deeper than
@@ -103,7 +104,8 @@ private:
     // What a layer pass asks of every entity, copied by updateBoundingBox
     // into one array so that a pass over a large list reads it in order
     // instead of visiting every entity: the box, and the layers of the
-    // entity and of its children (as in layerMask_).
+    // entity and of its children (as in layerMask_). Kept for lists of at
+    // least kIndexMinEntities only.
     struct Slot {
         BoundingBox box;
         uint64_t layers = 0;
@@ -137,8 +139,14 @@ private:
         int column(double x) const;
         int row(double y) const;
     };
-    Grid grid_;
-    std::vector<PassReach> reach_; // per slot, for long lists only
+    // The grid and each slot's pass reach, made for long lists only (held
+    // apart: most lists are a footprint's few children).
+    struct Index {
+        Grid grid;
+        std::vector<PassReach> reach;
+    };
+    std::unique_ptr<Index> index_;
+    const Grid& grid() const; // an empty grid without an index
     // Bit (layer + kLayerBias) for layers -kLayerBias..63-kLayerBias;
     // layerMaskAll_ when some entity sits outside that range.
     static constexpr int kLayerBias = 8;

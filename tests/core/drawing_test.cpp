@@ -347,13 +347,20 @@ TEST(Drawing, EndCapShapesFollowTheirCaps)
     pen.endCap = LineCap::squareAnchor;
     pen.makeStartCapGraphics(2, 5, 0);
     pen.makeEndCapGraphics(8, 5, M_PI / 4);
-    ASSERT_TRUE(std::dynamic_pointer_cast<DiamondLineCap>(pen.startCapGraphics));
-    ASSERT_TRUE(std::dynamic_pointer_cast<SquareLineCap>(pen.endCapGraphics));
+    ASSERT_TRUE(std::dynamic_pointer_cast<DiamondLineCap>(pen.startCapGraphics()));
+    ASSERT_TRUE(std::dynamic_pointer_cast<SquareLineCap>(pen.endCapGraphics()));
     pen.startCap = LineCap::round; // plain caps make no decoration
     pen.makeStartCapGraphics(2, 5, 0);
-    EXPECT_FALSE(pen.startCapGraphics);
+    EXPECT_FALSE(pen.startCapGraphics());
     pen.startCap = LineCap::diamondAnchor;
     pen.makeStartCapGraphics(2, 5, 0);
+    // A copy keeps the decorations; clearing its own leaves the original's.
+    Pen copy = pen;
+    ASSERT_TRUE(copy.startCapGraphics() && copy.endCapGraphics());
+    copy.clearStartCapGraphics();
+    copy.clearEndCapGraphics();
+    EXPECT_FALSE(copy.startCapGraphics() || copy.endCapGraphics());
+    ASSERT_TRUE(pen.startCapGraphics() && pen.endCapGraphics());
 
     Canvas c;
     pen.drawEndCaps(*c.g);
@@ -544,6 +551,14 @@ TEST(Styles, BrushReadsItsAttributesAndChildBrushes)
     plain = b;
     EXPECT_EQ(bound, b.secondColor());
     EXPECT_EQ(plain.center(), QPointF(0.25, 0.75));
+    // The gradient span is copied, not shared, and can be unset again.
+    copy.rectangle = QRectF(0, 0, 2, 1);
+    Brush spanned = copy;
+    spanned.rectangle = QRectF(1, 1, 3, 3);
+    EXPECT_EQ(copy.rectangle, QRectF(0, 0, 2, 1));
+    copy = b;
+    EXPECT_FALSE(copy.rectangle);
+    EXPECT_EQ(spanned.rectangle, QRectF(1, 1, 3, 3));
     EXPECT_EQ(child.brushType, BrushType::solid);
     const Brush none = readChildBrush(doc.first_child(), "stroke", b);
     EXPECT_EQ(none.brushType, BrushType::centerGradient);

@@ -78,9 +78,9 @@ TEST(Line, ArrowEndsArePulledInButTheBoxIsNot)
     ASSERT_TRUE(line->boundingBox.valid);
     EXPECT_EQ(line->boundingBox.bottomLeft, QPointF(0, 0));
     EXPECT_EQ(line->boundingBox.topRight, QPointF(1, 0));
-    ASSERT_TRUE(line->pen.startCapGraphics);
-    EXPECT_EQ(line->pen.startCapGraphics->point, QPointF(0, 0));
-    EXPECT_FALSE(line->pen.endCapGraphics); // a square cap makes no decoration
+    ASSERT_TRUE(line->pen.startCapGraphics());
+    EXPECT_EQ(line->pen.startCapGraphics()->point, QPointF(0, 0));
+    EXPECT_FALSE(line->pen.endCapGraphics()); // a square cap makes no decoration
 
     auto both = readAs<Line>(R"(<line start="0,0" end="0,2" penWidth="0.1" startCap="arrowAnchor" endCap="arrowAnchor"/>)");
     expectPoint(both->drawnStart(), QPointF(0, 0.17));
@@ -105,8 +105,8 @@ TEST(Line, RotatedLineHasTheBoxOfItsMappedEnds)
     // The decorations stay in the line's own coordinates.
     line->pen.endCap = LineCap::roundAnchor;
     line->updateGeometry(std::nullopt, nullptr);
-    ASSERT_TRUE(line->pen.endCapGraphics);
-    EXPECT_EQ(line->pen.endCapGraphics->point, QPointF(2, 1));
+    ASSERT_TRUE(line->pen.endCapGraphics());
+    EXPECT_EQ(line->pen.endCapGraphics()->point, QPointF(2, 1));
 }
 
 TEST(Line, LineWithoutDirectionHasNoArrowsAndNoNaN)
@@ -118,8 +118,8 @@ TEST(Line, LineWithoutDirectionHasNoArrowsAndNoNaN)
     EXPECT_EQ(line->angle(), 0);
     EXPECT_EQ(line->drawnStart(), QPointF(1, 1));
     EXPECT_EQ(line->drawnEnd(), QPointF(1, 1));
-    EXPECT_FALSE(line->pen.startCapGraphics);
-    EXPECT_FALSE(line->pen.endCapGraphics);
+    EXPECT_FALSE(line->pen.startCapGraphics());
+    EXPECT_FALSE(line->pen.endCapGraphics());
     EXPECT_TRUE(line->boundingBox.valid);
 
     Canvas c;
@@ -134,8 +134,8 @@ TEST(Line, LineWithoutDirectionHasNoArrowsAndNoNaN)
     // A round anchor needs no direction and is kept.
     line->pen.endCap = LineCap::roundAnchor;
     line->updateGeometry(std::nullopt, nullptr);
-    ASSERT_TRUE(line->pen.endCapGraphics);
-    EXPECT_TRUE(std::isfinite(line->pen.endCapGraphics->angle));
+    ASSERT_TRUE(line->pen.endCapGraphics());
+    EXPECT_TRUE(std::isfinite(line->pen.endCapGraphics()->angle));
 }
 
 TEST(Line, StrokeArrowsAndTransparentPen)

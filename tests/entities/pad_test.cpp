@@ -73,13 +73,13 @@ TEST_F(PadTest, NewPadDefaults)
     EXPECT_FALSE(p.onEdge);
     EXPECT_EQ(p.orientation3D, PinOrientation3D::left);
     EXPECT_TRUE(p.signalName.isEmpty());
-    EXPECT_EQ(p.size, QSizeF(0, 0));
+    EXPECT_EQ(p.size(), QSizeF(0, 0));
     EXPECT_TRUE(p.surfaceMount);
     EXPECT_EQ(p.type3D, PinType3D::none);
     EXPECT_FALSE(p.useCopperPourGap);
-    EXPECT_EQ(p.holeRectangle, QRectF(0, 0, 0, 0));
+    EXPECT_EQ(p.holeRectangle(), QRectF(0, 0, 0, 0));
     EXPECT_FALSE(p.rectangularHole);
-    EXPECT_FALSE(p.cachedPath || p.cachedExpandedBezierPolygon || p.padNameRotationTransform());
+    EXPECT_FALSE(p.hasCachedOutline() || p.cachedExpandedBezierPolygon || p.padNameRotationTransform());
     EXPECT_EQ(p.typeName(), "Pad");
     EXPECT_EQ(p.layerIndex, 0);
 }
@@ -112,12 +112,12 @@ TEST_F(PadTest, ReadsEveryAttribute)
     EXPECT_EQ(p->roundedSide, RoundedSideType::left);
     EXPECT_EQ(p->brush.color, kCopper);
     // Sizes and points are read at single precision.
-    EXPECT_EQ(p->size, QSizeF(widened(0.1f), widened(0.3f)));
+    EXPECT_EQ(p->size(), QSizeF(widened(0.1f), widened(0.3f)));
     EXPECT_EQ(p->modelSpaceCenter, QPointF(1.5, -2));
     EXPECT_EQ(p->rectangle, QRectF(1.5 - widened(0.1f) / 2, -2 - widened(0.3f) / 2, widened(0.1f), widened(0.3f)));
     EXPECT_TRUE(p->rectangularHole);
     EXPECT_EQ(p->holeSize, QSizeF(widened(0.05f), widened(0.02f)));
-    EXPECT_EQ(p->holeRectangle,
+    EXPECT_EQ(p->holeRectangle(),
               QRectF(1.5 - widened(0.05f) / 2, -2 - widened(0.02f) / 2, widened(0.05f), widened(0.02f)));
     // The pad's own identity and name serve the pad-name assignment.
     const IPadIdentity& identity = *p;
@@ -129,21 +129,21 @@ TEST_F(PadTest, OutlineSizeFromDiameterElseSize)
 {
     // A positive diameter wins over "size", read as a whole C-locale number
     // at single precision.
-    EXPECT_EQ(pad("diameter='0.06' size='0.2,0.3'")->size, QSizeF(widened(0.06f), widened(0.06f)));
-    EXPECT_EQ(pad("diameter='0' size='0.2,0.3'")->size, QSizeF(widened(0.2f), widened(0.3f)));
-    EXPECT_EQ(pad("diameter='-1' size='0.2,0.3'")->size, QSizeF(widened(0.2f), widened(0.3f)));
-    EXPECT_EQ(pad("diameter=' 0.06' size='0.2,0.3'")->size, QSizeF(widened(0.2f), widened(0.3f)));
-    EXPECT_EQ(pad("diameter='0.06mm' size='0.2,0.3'")->size, QSizeF(widened(0.2f), widened(0.3f)));
-    EXPECT_EQ(pad("diameter='nan' size='0.2,0.3'")->size, QSizeF(widened(0.2f), widened(0.3f)));
+    EXPECT_EQ(pad("diameter='0.06' size='0.2,0.3'")->size(), QSizeF(widened(0.06f), widened(0.06f)));
+    EXPECT_EQ(pad("diameter='0' size='0.2,0.3'")->size(), QSizeF(widened(0.2f), widened(0.3f)));
+    EXPECT_EQ(pad("diameter='-1' size='0.2,0.3'")->size(), QSizeF(widened(0.2f), widened(0.3f)));
+    EXPECT_EQ(pad("diameter=' 0.06' size='0.2,0.3'")->size(), QSizeF(widened(0.2f), widened(0.3f)));
+    EXPECT_EQ(pad("diameter='0.06mm' size='0.2,0.3'")->size(), QSizeF(widened(0.2f), widened(0.3f)));
+    EXPECT_EQ(pad("diameter='nan' size='0.2,0.3'")->size(), QSizeF(widened(0.2f), widened(0.3f)));
     // Beyond single precision the diameter is not finite, so unreadable.
-    EXPECT_EQ(pad("diameter='1e39' size='0.2,0.3'")->size, QSizeF(widened(0.2f), widened(0.3f)));
+    EXPECT_EQ(pad("diameter='1e39' size='0.2,0.3'")->size(), QSizeF(widened(0.2f), widened(0.3f)));
 
     // Neither: (0, 0) at "at", whatever the pad had before; the rectangle
     // read by the closed curve is replaced.
     auto p = pad("size='0.2,0.3'");
     pugi::xml_document doc = parseXml("<pad at='1,2' x='5' y='5' width='3' height='3'/>");
     p->readXML(doc.first_child());
-    EXPECT_EQ(p->size, QSizeF(0, 0));
+    EXPECT_EQ(p->size(), QSizeF(0, 0));
     EXPECT_EQ(p->rectangle, QRectF(1, 2, 0, 0));
 }
 
@@ -152,7 +152,7 @@ TEST_F(PadTest, HoleRules)
     // Surface-mount pads have no hole, even with a hole diameter.
     auto smt = pad("diameter='0.1' smt='true' holeDiameter='0.05'");
     EXPECT_EQ(smt->holeSize, QSizeF(0, 0));
-    EXPECT_EQ(smt->holeRectangle, QRectF(0, 0, 0, 0));
+    EXPECT_EQ(smt->holeRectangle(), QRectF(0, 0, 0, 0));
     EXPECT_FALSE(smt->hasDrawableHole());
     // Missing "smt" means surface mount.
     EXPECT_EQ(pad("diameter='0.1' holeDiameter='0.05'")->holeSize, QSizeF(0, 0));
@@ -160,7 +160,7 @@ TEST_F(PadTest, HoleRules)
     auto round = pad("diameter='0.1' smt='false' holeDiameter='0.05' holeSize='0.2,0.2' at='1,1'");
     EXPECT_FALSE(round->rectangularHole);
     EXPECT_EQ(round->holeSize, QSizeF(widened(0.05f), widened(0.05f)));
-    EXPECT_EQ(round->holeRectangle,
+    EXPECT_EQ(round->holeRectangle(),
               QRectF(1 - widened(0.05f) / 2, 1 - widened(0.05f) / 2, widened(0.05f), widened(0.05f)));
 
     auto zero = pad("diameter='0.1' smt='false' holeDiameter='0'");
@@ -373,6 +373,19 @@ TEST_F(PadTest, NamesShowOnPadsAtLeastTwentyPixelsTall)
     p->drawHolePass(off.g, kYellow);
     EXPECT_EQ(off.whitish(), 0);
     pcb.pcbSettings.showPadNames = true;
+
+    // Pads of one name share its measure; renaming one re-measures only it.
+    auto twin = pad("diameter='0.3125' holeDiameter='0.2' smt='false' name='88'");
+    BoundingBox before, twinBefore;
+    p->addHolePassReach(before);
+    twin->addHolePassReach(twinBefore);
+    EXPECT_EQ(before.rect(), twinBefore.rect());
+    p->name = QString(60, QLatin1Char('8'));
+    BoundingBox renamed, twinAfter;
+    p->addHolePassReach(renamed);
+    twin->addHolePassReach(twinAfter);
+    EXPECT_GT(renamed.width(), before.width());
+    EXPECT_EQ(twinAfter.rect(), twinBefore.rect());
     p->name.clear();
     Canvas unnamed(300, 1000);
     p->drawHolePass(unnamed.g, kYellow);
@@ -443,8 +456,9 @@ TEST_F(PadTest, BadSizesDrawNothing)
     // inside out; a non-finite one has no place at all.
     auto negative = pad("at='0,0' size='-0.2,0.1' smt='false' holeDiameter='0.05' name='1' brushColor='200,140,30'");
     auto infinite = pad("at='0,0' size='0.2,0.1' brushColor='200,140,30'");
-    infinite->size = QSizeF(std::numeric_limits<double>::infinity(), 0.1);
-    infinite->rectangle = QRectF(-infinite->size.width() / 2, -0.05, infinite->size.width(), 0.1);
+    const double inf = std::numeric_limits<double>::infinity();
+    infinite->rectangle = QRectF(-inf / 2, -0.05, inf, 0.1); // the size is the rectangle's
+    ASSERT_TRUE(std::isinf(infinite->size().width()));
     infinite->invalidateOutlines();
     auto negativeHole = pad("at='0,0' size='0.2,0.2' smt='false' holeSize='0.1,-0.1'");
 

@@ -191,9 +191,9 @@ TEST(Polyline, ArrowEndsOfAnOpenChainArePulledIn)
     p->updateGeometry(std::nullopt, nullptr);
     // Built from the inset start, then grown by half the pen width.
     expectBox(p->boundingBox, QPointF(0.012, -0.005), QPointF(1.005, 0.005), 1e-6);
-    ASSERT_TRUE(p->pen.startCapGraphics);
-    EXPECT_EQ(p->pen.startCapGraphics->point, QPointF(0, 0));
-    EXPECT_NEAR(p->pen.startCapGraphics->angle, M_PI, 1e-12); // pointing out of the line
+    ASSERT_TRUE(p->pen.startCapGraphics());
+    EXPECT_EQ(p->pen.startCapGraphics()->point, QPointF(0, 0));
+    EXPECT_NEAR(p->pen.startCapGraphics()->angle, M_PI, 1e-12); // pointing out of the line
 
     // The end inset follows the last segment.
     auto end = readAs<Polyline>(R"(<polyLine closed="false" penWidth="0.1" endCap="arrowAnchor">
@@ -212,8 +212,8 @@ TEST(Polyline, ArrowEndsOfAnOpenChainArePulledIn)
         <vertex at="2,2"/><vertex at="2,2"/></polyLine>)");
     EXPECT_EQ(still->polygonWithArcs.points.front(), QPointF(2, 2));
     still->updateGeometry(std::nullopt, nullptr);
-    EXPECT_FALSE(still->pen.startCapGraphics);
-    EXPECT_FALSE(still->pen.endCapGraphics);
+    EXPECT_FALSE(still->pen.startCapGraphics());
+    EXPECT_FALSE(still->pen.endCapGraphics());
 }
 
 TEST(Polyline, OpenChainsAreStrokedWithDecorationsClosedOnesFilled)

@@ -80,9 +80,9 @@ void Line::calculateBoundingBox()
     // An arrow needs a direction: a line without one draws none.
     if (isDegenerate()) {
         if (pen.startCap == LineCap::arrowAnchor)
-            pen.startCapGraphics.reset();
+            pen.clearStartCapGraphics();
         if (pen.endCap == LineCap::arrowAnchor)
-            pen.endCapGraphics.reset();
+            pen.clearEndCapGraphics();
     }
 }
 

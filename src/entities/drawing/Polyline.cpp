@@ -345,12 +345,12 @@ void Polyline::calculateBoundingBox()
     if (originalStart) {
         pen.makeStartCapGraphics(originalStart->x(), originalStart->y(), startAngle());
         if (!startDirected && pen.startCap == LineCap::arrowAnchor)
-            pen.startCapGraphics.reset();
+            pen.clearStartCapGraphics();
     }
     if (originalEnd) {
         pen.makeEndCapGraphics(originalEnd->x(), originalEnd->y(), endAngle());
         if (!endDirected && pen.endCap == LineCap::arrowAnchor)
-            pen.endCapGraphics.reset();
+            pen.clearEndCapGraphics();
     }
 
     // The gradient spans the chain in its own coordinates, where it is drawn.

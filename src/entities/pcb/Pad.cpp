@@ -179,6 +179,7 @@ void Pad::readXML(pugi::xml_node element)
     signalName = sharedText(readTextAttribute(element, "signal", signalName));
 
     // A usable "diameter" wins; otherwise "size", and (0, 0) without either.
+    QSizeF size;
     if (std::optional<double> d = numberAttribute(element, "diameter"); d && *d > 0)
         size = QSizeF(*d, *d);
     else
@@ -200,8 +201,6 @@ void Pad::readXML(pugi::xml_node element)
             rectangularHole = true;
             holeSize = readSizeAttribute(element, "holeSize", holeSize);
         }
-        holeRectangle = QRectF(modelSpaceCenter.x() - holeSize.width() * 0.5,
-                               modelSpaceCenter.y() - holeSize.height() * 0.5, holeSize.width(), holeSize.height());
     }
     // The outline is filled only; whatever pen the file gives is not drawn.
     pen.color = QColor(0, 0, 0, 0);
@@ -210,18 +209,29 @@ void Pad::readXML(pugi::xml_node element)
 
 bool Pad::hasDrawableOutline() const
 {
+    const QSizeF size = rectangle.size();
     return std::isfinite(size.width()) && std::isfinite(size.height()) && size.width() >= 0 && size.height() >= 0
         && finiteRect(rectangle);
 }
 
+QRectF Pad::holeRectangle() const
+{
+    if (surfaceMount)
+        return QRectF(0, 0, 0, 0);
+    return QRectF(modelSpaceCenter.x() - holeSize.width() * 0.5, modelSpaceCenter.y() - holeSize.height() * 0.5,
+                  holeSize.width(), holeSize.height());
+}
+
 bool Pad::hasDrawableHole() const
 {
-    return holeRectangle.width() > 0 && holeRectangle.height() >= 0 && finiteRect(holeRectangle);
+    const QRectF hole = holeRectangle();
+    return hole.width() > 0 && hole.height() >= 0 && finiteRect(hole);
 }
 
 void Pad::invalidateOutlines()
 {
-    cachedPath.reset();
+    cachedPath_ = QPainterPath();
+    cachedPathMade_ = false;
     cachedExpandedBezierPolygon.reset();
 }
 
@@ -276,15 +286,16 @@ QPainterPath sharedRoundedOutline(RoundedSideType side, double width, double hei
 
 const QPainterPath& Pad::outline()
 {
-    if (!cachedPath) {
+    if (!cachedPathMade_) {
         if (curveType == CurveType::rectangle && roundness > 0) {
             const QRectF r = rectangle.normalized();
-            cachedPath = sharedRoundedOutline(roundedSide, r.width(), r.height(), roundness);
+            cachedPath_ = sharedRoundedOutline(roundedSide, r.width(), r.height(), roundness);
         } else {
-            cachedPath = outlinePath();
+            cachedPath_ = outlinePath();
         }
+        cachedPathMade_ = true;
     }
-    return *cachedPath;
+    return cachedPath_;
 }
 
 QTransform Pad::outlinePlacement() const
@@ -306,9 +317,11 @@ void Pad::calculateBoundingBox()
         nameInkBounds(true);
     if (curveType == CurveType::curve) {
         closedCurveBounds();
-        if (const double m = solderMaskMargin(); !cachedExpandedBezierPolygon || cachedBezierMargin_ != m) {
-            cachedExpandedBezierPolygon = std::make_unique<std::vector<QPointF>>(makeExpandedBezierPolygon(m));
-            cachedBezierMargin_ = m;
+        if (const double m = solderMaskMargin(); !cachedExpandedBezierPolygon || cachedExpandedBezierPolygon->margin != m) {
+            auto polygon = std::make_unique<ExpandedPolygon>();
+            static_cast<std::vector<QPointF>&>(*polygon) = makeExpandedBezierPolygon(m);
+            polygon->margin = m;
+            cachedExpandedBezierPolygon = std::move(polygon);
         }
     }
     if (hasDrawableOutline())
@@ -427,6 +440,7 @@ void Pad::drawHolePass(Graphics& g, const QColor&)
     // The pass runs over every pad of the board: a hole off the view (grown
     // by its hairline) is left before anything else.
     const double pixel = g.pixelSize();
+    const QRectF holeRectangle = this->holeRectangle();
     const bool holeShown = !outsideView(g, holeRectangle, netTransform, pixel);
     if (!holeShown && !padNameShown(g))
         return;
@@ -457,23 +471,47 @@ const Font& Pad::padNameFont()
     return font;
 }
 
+namespace {
+
+// The measured names, shared by the pads of a board (a few names repeat
+// thousands of times). Kept from the geometry pass, also of designs read on
+// other threads, hence the lock; bounded by starting afresh when full (pads
+// keep the entries they hold).
+constexpr size_t kMaxKeptNameInks = 4096;
+
+} // namespace
+
 QRectF Pad::nameInkBounds(bool keep) const
 {
-    if (nameInkKept_ && nameInkName_ == name)
-        return nameInk_;
-    const QRectF ink = textInkBounds(padNameFont(), name);
-    if (keep) {
-        nameInkName_ = name;
-        nameInk_ = ink;
-        nameInkKept_ = true;
+    if (nameInk_ && nameInk_->name == name)
+        return nameInk_->ink;
+    if (!keep)
+        return textInkBounds(padNameFont(), name);
+    static std::mutex mutex;
+    static std::unordered_map<QString, QExplicitlySharedDataPointer<const NameInk>> kept;
+    {
+        const std::lock_guard lock(mutex);
+        if (auto found = kept.find(name); found != kept.end()) {
+            nameInk_ = found->second;
+            return nameInk_->ink;
+        }
     }
-    return ink;
+    auto entry = new NameInk;
+    entry->name = name;
+    entry->ink = textInkBounds(padNameFont(), name);
+    nameInk_ = QExplicitlySharedDataPointer<const NameInk>(entry);
+    const std::lock_guard lock(mutex);
+    if (kept.size() >= kMaxKeptNameInks)
+        kept.clear();
+    kept.emplace(name, nameInk_);
+    return nameInk_->ink;
 }
 
 void Pad::addHolePassReach(BoundingBox& reach) const
 {
     if (!hasDrawableHole())
         return;
+    const QRectF holeRectangle = this->holeRectangle();
     // A hole inside the outline lies in the pad's box, measured already.
     if (boundingBox.valid && hasDrawableOutline() && rectangle.contains(holeRectangle))
         reach.addTransformedBox(boundingBox, std::nullopt);
@@ -558,7 +596,7 @@ std::vector<QPointF> Pad::makeExpandedBezierPolygon(double margin) const
 
 const std::vector<QPointF>& Pad::expandedBezierPolygon(double margin, std::vector<QPointF>& scratch) const
 {
-    if (cachedExpandedBezierPolygon && cachedBezierMargin_ == margin)
+    if (cachedExpandedBezierPolygon && cachedExpandedBezierPolygon->margin == margin)
         return *cachedExpandedBezierPolygon;
     scratch = makeExpandedBezierPolygon(margin);
     return scratch;

@@ -6,6 +6,7 @@
 #include "model/ClosedCurve.h"
 
 #include <QPainterPath>
+#include <QSharedData>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -34,7 +35,8 @@ public:
 
     // Outline caches. The outline does not change after reading; code that
     // changes it must call invalidateOutlines().
-    std::optional<QPainterPath> cachedPath;        // the outline, see outline()
+    // Whether the outline is kept, see outline().
+    bool hasCachedOutline() const { return cachedPathMade_; }
 
     // (Flags and enumerations sit together: a board holds tens of
     // thousands of pads.)
@@ -49,25 +51,32 @@ public:
     bool surfaceMount = true;
     bool useCopperPourGap = false;
     bool rectangularHole = false;
+
+private:
+    bool cachedPathMade_ = false; // cachedPath_ holds the outline
+
+public:
     PinOrientation3D orientation3D = PinOrientation3D::left;
     PinType3D type3D = PinType3D::none;
     int copperPourGap = 0;
-
-private:
-    mutable bool nameInkKept_ = false; // nameInk_ holds the ink of nameInkName_
-
-public:
     QSizeF holeSize = QSizeF(0, 0);
     Id id;
     QPointF modelSpaceCenter = QPointF(0, 0);
     QString name;
     QString signalName;
-    QSizeF size = QSizeF(0, 0);
-    QRectF holeRectangle = QRectF(0, 0, 0, 0);
+    // The outline's size as read: the rectangle's, which is centred on
+    // modelSpaceCenter. (Derived: boards hold tens of thousands of pads.)
+    QSizeF size() const { return rectangle.size(); }
+    // The hole about the centre, of holeSize; (0, 0, 0, 0) for a
+    // surface-mount pad. (Derived: boards hold tens of thousands of pads.)
+    QRectF holeRectangle() const;
     // A curve outline sampled and grown by the solder-mask margin, made by
     // the geometry pass for the margin of the time (drawing only reads it).
     // (Held apart: few pads are curves.)
-    std::unique_ptr<std::vector<QPointF>> cachedExpandedBezierPolygon;
+    struct ExpandedPolygon : std::vector<QPointF> {
+        double margin = 0; // the margin it was grown by
+    };
+    std::unique_ptr<ExpandedPolygon> cachedExpandedBezierPolygon;
 
     QWidget* editorView() override;
     // The outline filled with the brush, never stroked: a pad's pen is
@@ -141,8 +150,12 @@ private:
     // The name's ink bounds, measured for that name; kept when asked to
     // (the geometry pass keeps them: drawing in bands only reads them).
     QRectF nameInkBounds(bool keep) const;
-    mutable QString nameInkName_;
-    mutable QRectF nameInk_;
+    // The kept ink of a name, shared by every pad of that name.
+    struct NameInk : QSharedData {
+        QString name;
+        QRectF ink;
+    };
+    mutable QExplicitlySharedDataPointer<const NameInk> nameInk_;
     double padNameAngle_ = 0; // 0: no rotation
-    double cachedBezierMargin_ = 0;
+    QPainterPath cachedPath_;
 };
