@@ -21,6 +21,9 @@ QThreadPool& readPool()
     static QThreadPool* const pool = [] {
         auto* p = new QThreadPool;
         p->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+        // Kept, so that a design is released by the very threads (and heap
+        // arenas) that read it, however long it stayed open.
+        p->setExpiryTimeout(-1);
         return p;
     }();
     return *pool;
@@ -28,31 +31,101 @@ QThreadPool& readPool()
 
 // Shared with the pool's tasks, which may start after the caller has
 // returned: such a task finds no part left and never calls work.
-struct Parts {
-    size_t count = 0, partSize = 1, parts = 0;
-    std::function<void(size_t, size_t)> work;
-    std::atomic<size_t> next{0};
+struct PartsDone {
+    size_t parts = 0;
     std::atomic<size_t> done{0};
     std::atomic<bool> failed{false};
     std::mutex errorLock;
     std::exception_ptr error;
 
+    template <class Work>
+    void run(Work&& work)
+    {
+        if (!failed.load()) {
+            try {
+                work();
+            } catch (...) {
+                const std::lock_guard lock(errorLock);
+                if (!error)
+                    error = std::current_exception();
+                failed = true;
+            }
+        }
+        done.fetch_add(1);
+        done.notify_all();
+    }
+
+    // On the calling thread, once it found no part left to take.
+    void waitAndRethrow()
+    {
+        for (size_t d; (d = done.load()) < parts;)
+            done.wait(d);
+        if (error)
+            std::rethrow_exception(error);
+    }
+};
+
+struct Parts : PartsDone {
+    size_t count = 0, partSize = 1;
+    std::function<void(size_t, size_t)> work;
+    std::atomic<size_t> next{0};
+
     void takeParts()
     {
         for (size_t part; (part = next.fetch_add(1)) < parts;) {
-            if (!failed.load()) {
-                try {
-                    const size_t begin = part * partSize;
-                    work(begin, std::min(count, begin + partSize));
-                } catch (...) {
-                    const std::lock_guard lock(errorLock);
-                    if (!error)
-                        error = std::current_exception();
-                    failed = true;
-                }
-            }
-            done.fetch_add(1);
-            done.notify_all();
+            run([&] {
+                const size_t begin = part * partSize;
+                work(begin, std::min(count, begin + partSize));
+            });
+        }
+    }
+};
+
+struct Span {
+    size_t begin, end;
+};
+
+std::vector<Span> markedSpans(const std::vector<ReadWorkers::ThreadMark>& marks, size_t partSize)
+{
+    std::vector<Span> spans;
+    partSize = std::max<size_t>(partSize, 1);
+    for (size_t begin = 0; begin < marks.size();) {
+        size_t end = begin + 1;
+        while (end < marks.size() && end - begin < partSize && marks[end] == marks[begin])
+            ++end;
+        spans.push_back({begin, end});
+        begin = end;
+    }
+    return spans;
+}
+
+constexpr size_t kMarks = size_t(ReadWorkers::kAnyThread) + 1;
+
+// A thread takes its own mark's parts from the first on, then the others'
+// from their last back, so that it meets their owner (and that owner's heap
+// arena) as late as can be.
+struct MarkedParts : PartsDone {
+    std::vector<Span> spans;
+    std::function<void(size_t, size_t, size_t)> work;
+    std::vector<std::vector<size_t>> byMark = std::vector<std::vector<size_t>>(kMarks);
+    std::vector<ReadWorkers::ThreadMark> present; // marks with parts
+    std::unique_ptr<std::atomic<bool>[]> taken;
+
+    void take(size_t part)
+    {
+        if (!taken[part].exchange(true))
+            run([&] { work(part, spans[part].begin, spans[part].end); });
+    }
+
+    void takeParts(ReadWorkers::ThreadMark mark)
+    {
+        for (size_t part : byMark[mark])
+            take(part);
+        const size_t start = mark % present.size();
+        for (size_t i = 0; i < present.size(); ++i) {
+            const std::vector<size_t>& others = byMark[present[(start + i) % present.size()]];
+            for (auto part = others.rbegin(); part != others.rend(); ++part)
+                take(*part);
         }
     }
 };
@@ -89,10 +162,52 @@ void forEachPart(size_t count, size_t partSize, const std::function<void(size_t,
     for (size_t i = 0; i < helpers; ++i)
         pool.start([shared] { shared->takeParts(); });
     shared->takeParts();
-    for (size_t done; (done = shared->done.load()) < parts;)
-        shared->done.wait(done);
-    if (shared->error)
-        std::rethrow_exception(shared->error);
+    shared->waitAndRethrow();
+}
+
+ThreadMark currentThreadMark()
+{
+    static std::atomic<unsigned> marked{0};
+    thread_local const ThreadMark mark = [] {
+        const unsigned n = marked.fetch_add(1);
+        return n < kAnyThread ? ThreadMark(n) : kAnyThread;
+    }();
+    return mark;
+}
+
+size_t markedPartCount(const std::vector<ThreadMark>& marks, size_t partSize)
+{
+    return markedSpans(marks, partSize).size();
+}
+
+void forEachMarkedPart(const std::vector<ThreadMark>& marks, size_t partSize,
+                       const std::function<void(size_t, size_t, size_t)>& work)
+{
+    std::vector<Span> spans = markedSpans(marks, partSize);
+    if (spans.empty())
+        return;
+    const size_t helpers = std::min(spans.size() - 1, size_t(threads() - 1));
+    if (helpers == 0) {
+        for (size_t part = 0; part < spans.size(); ++part)
+            work(part, spans[part].begin, spans[part].end);
+        return;
+    }
+    auto shared = std::make_shared<MarkedParts>();
+    shared->parts = spans.size();
+    for (size_t part = 0; part < spans.size(); ++part) {
+        std::vector<size_t>& own = shared->byMark[marks[spans[part].begin]];
+        if (own.empty())
+            shared->present.push_back(marks[spans[part].begin]);
+        own.push_back(part);
+    }
+    shared->taken = std::make_unique<std::atomic<bool>[]>(spans.size());
+    shared->spans = std::move(spans);
+    shared->work = work;
+    QThreadPool& pool = readPool();
+    for (size_t i = 0; i < helpers; ++i)
+        pool.start([shared] { shared->takeParts(currentThreadMark()); });
+    shared->takeParts(currentThreadMark());
+    shared->waitAndRethrow();
 }
 
 } // namespace ReadWorkers

@@ -4,7 +4,9 @@
 // design being replaced is released so).
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace ReadWorkers {
 
@@ -20,5 +22,22 @@ void setThreads(int count);
 // included). Once a part has thrown, the parts not yet begun are skipped and
 // the first exception is thrown here.
 void forEachPart(size_t count, size_t partSize, const std::function<void(size_t begin, size_t end)>& work);
+
+// A small number telling the calling thread from the other threads that
+// read (kAnyThread past the first 255 threads asking).
+using ThreadMark = uint8_t;
+constexpr ThreadMark kAnyThread = 255;
+ThreadMark currentThreadMark();
+
+// Like forEachPart over [0, marks.size()), in parts of consecutive items of
+// one mark: a thread takes the parts of its own mark first, then helps with
+// the others. Memory is freed fastest by the thread that allocated it (each
+// thread allocates from its own heap arena, and frees into another one take
+// that arena's lock): an item read on a thread is best measured and
+// released there too. part is the index of the part, below partCount.
+void forEachMarkedPart(const std::vector<ThreadMark>& marks, size_t partSize,
+                       const std::function<void(size_t part, size_t begin, size_t end)>& work);
+// How many parts forEachMarkedPart makes of marks.
+size_t markedPartCount(const std::vector<ThreadMark>& marks, size_t partSize);
 
 } // namespace ReadWorkers

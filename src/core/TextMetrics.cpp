@@ -16,6 +16,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -76,11 +77,12 @@ struct Face {
     QFontMetricsF metrics;
 };
 
-// Frames are drawn on several threads at once: the faces, shapes and glyph
-// outlines are made and looked up under this lock only.
-std::mutex& textLock()
+// Frames are drawn, and sheets measured, on several threads at once: the
+// faces, shapes and glyph outlines are made and looked up under this lock
+// only (held alone, except by lookups of a kept shape).
+std::shared_mutex& textLock()
 {
-    static std::mutex lock;
+    static std::shared_mutex lock;
     return lock;
 }
 
@@ -103,11 +105,31 @@ struct ShapeKey {
     QString text;
     bool operator==(const ShapeKey&) const = default;
 };
+// A shape looked up by the font's and text's own strings: a copy of those
+// counts a reference on strings that thousands of texts share, which
+// threads measuring at once would contend for.
+struct ShapeKeyView {
+    const QString& family;
+    bool bold;
+    bool italic;
+    const QString& text;
+};
 struct ShapeKeyHash {
+    using is_transparent = void;
     size_t operator()(const ShapeKey& k) const noexcept
     {
         return qHashMulti(0, k.face.family, k.face.bold, k.face.italic, k.text);
     }
+    size_t operator()(const ShapeKeyView& k) const noexcept { return qHashMulti(0, k.family, k.bold, k.italic, k.text); }
+};
+struct ShapeKeyEqual {
+    using is_transparent = void;
+    bool operator()(const ShapeKey& a, const ShapeKey& b) const { return a == b; }
+    bool operator()(const ShapeKeyView& a, const ShapeKey& b) const
+    {
+        return a.bold == b.face.bold && a.italic == b.face.italic && a.text == b.text && a.family == b.face.family;
+    }
+    bool operator()(const ShapeKey& a, const ShapeKeyView& b) const { return (*this)(b, a); }
 };
 
 // A font Qt shapes with (the family's own or a fallback for characters it
@@ -130,7 +152,7 @@ struct GlyphFaceHash {
 using Outline = TextShape::Outline;
 
 struct Caches {
-    std::unordered_map<ShapeKey, std::shared_ptr<const TextShape>, ShapeKeyHash> shapes;
+    std::unordered_map<ShapeKey, std::shared_ptr<const TextShape>, ShapeKeyHash, ShapeKeyEqual> shapes;
     size_t shapeGlyphs = 0;
     // An outline lives as long as a shape uses it, and is found here while
     // it lives: however many texts are shaped, a glyph is loaded once.
@@ -258,7 +280,7 @@ struct TextShaper {
             }
         }
         if (missing) {
-            std::unique_lock<std::mutex> guard(textLock(), std::defer_lock);
+            std::unique_lock<std::shared_mutex> guard(textLock(), std::defer_lock);
             if (!locked)
                 guard.lock();
             Caches& c = caches();
@@ -317,9 +339,17 @@ std::shared_ptr<const TextShape> cachedShape(const Font& font, const QString& te
 {
     if (!hasTextSize(font) || text.isEmpty())
         return nullptr;
-    const std::lock_guard<std::mutex> locked(textLock());
-    Caches& c = caches();
+    {
+        // Most texts were shaped before: the threads of a geometry pass or a
+        // frame look them up side by side.
+        const std::shared_lock<std::shared_mutex> reading(textLock());
+        const Caches& c = caches();
+        if (auto it = c.shapes.find(ShapeKeyView{font.familyName, font.bold, font.italic, text}); it != c.shapes.end())
+            return it->second;
+    }
     ShapeKey key{FaceKey{font.familyName, font.bold, font.italic}, text};
+    const std::lock_guard<std::shared_mutex> locked(textLock());
+    Caches& c = caches();
     if (auto it = c.shapes.find(key); it != c.shapes.end())
         return it->second;
     std::shared_ptr<const TextShape> shape = TextShaper::shape(face(font).font, text, true);
@@ -416,16 +446,17 @@ void prepareTextShapes(const std::vector<TextShapeRequest>& texts)
     auto batch = std::make_shared<ShapeBatch>();
     {
         // The keys not cached yet, each once, as many as the cache holds.
-        const std::lock_guard<std::mutex> locked(textLock());
+        const std::shared_lock<std::shared_mutex> reading(textLock());
         const Caches& c = caches();
-        std::unordered_set<ShapeKey, ShapeKeyHash> seen;
+        std::unordered_set<ShapeKey, ShapeKeyHash, ShapeKeyEqual> seen;
         size_t units = 0;
         for (const TextShapeRequest& t : texts) {
             if (!hasTextSize(t.font) || t.text.isEmpty())
                 continue;
-            ShapeKey key{FaceKey{t.font.familyName, t.font.bold, t.font.italic}, t.text};
-            if (c.shapes.count(key) || seen.count(key))
+            const ShapeKeyView view{t.font.familyName, t.font.bold, t.font.italic, t.text};
+            if (c.shapes.find(view) != c.shapes.end() || seen.find(view) != seen.end())
                 continue;
+            ShapeKey key{FaceKey{t.font.familyName, t.font.bold, t.font.italic}, t.text};
             // A glyph or so per UTF-16 unit: what is shaped ahead is held
             // at once, so it stays within the cache's glyph bound.
             units += size_t(t.text.size());
@@ -460,7 +491,7 @@ void prepareTextShapes(const std::vector<TextShapeRequest>& texts)
         batch->allDone.wait(waiting, [&] { return batch->done == n; });
     }
 
-    const std::lock_guard<std::mutex> locked(textLock());
+    const std::lock_guard<std::shared_mutex> locked(textLock());
     Caches& c = caches();
     size_t glyphs = 0;
     for (const auto& shape : batch->shapes)
@@ -473,6 +504,13 @@ void prepareTextShapes(const std::vector<TextShapeRequest>& texts)
     for (size_t i = 0; i < n; ++i)
         if (!c.shapes.count(batch->keys[i])) // a frame may have shaped it meanwhile
             keepShape(std::move(batch->keys[i]), batch->shapes[i]);
+}
+
+bool textShapeKept(const Font& font, const QString& text)
+{
+    const std::shared_lock<std::shared_mutex> reading(textLock());
+    const Caches& c = caches();
+    return c.shapes.find(ShapeKeyView{font.familyName, font.bold, font.italic, text}) != c.shapes.end();
 }
 
 double textShapeUnit(const Font& font)
@@ -493,25 +531,32 @@ QPainterPath textPath(const Font& font, const QString& text)
 
 QRectF textInkBounds(const Font& font, const QString& text)
 {
+    if (hasTextSize(font) && !text.isEmpty()) {
+        // A kept shape is read in place, its use not counted.
+        const std::shared_lock<std::shared_mutex> reading(textLock());
+        const Caches& c = caches();
+        if (auto it = c.shapes.find(ShapeKeyView{font.familyName, font.bold, font.italic, text}); it != c.shapes.end())
+            return textInkBounds(font, *it->second);
+    }
     const std::shared_ptr<const TextShape> shape = cachedShape(font, text);
     return shape ? textInkBounds(font, *shape) : QRectF();
 }
 
 void clearTextPathCache()
 {
-    const std::lock_guard<std::mutex> locked(textLock());
+    const std::lock_guard<std::shared_mutex> locked(textLock());
     caches() = Caches();
 }
 
 int textPathCacheSize()
 {
-    const std::lock_guard<std::mutex> locked(textLock());
+    const std::lock_guard<std::shared_mutex> locked(textLock());
     return int(caches().shapes.size());
 }
 
 int glyphOutlineCacheSize()
 {
-    const std::lock_guard<std::mutex> locked(textLock());
+    const std::lock_guard<std::shared_mutex> locked(textLock());
     caches().sweepOutlines();
     return caches().outlineCount;
 }
@@ -532,7 +577,7 @@ std::vector<CharacterOffset> characterOffsets(const Font& font, const QString& t
     if (!hasTextSize(font) || ends.empty())
         return offsets;
 
-    const std::lock_guard<std::mutex> locked(textLock());
+    const std::lock_guard<std::shared_mutex> locked(textLock());
     const Face& f = face(font);
     const double s = modelScale(font);
     double previous = 0;

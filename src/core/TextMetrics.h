@@ -81,6 +81,8 @@ struct TextShapeRequest {
 // several threads when there are many, else on this one. Shapes no more
 // than the cache holds.
 void prepareTextShapes(const std::vector<TextShapeRequest>& texts);
+// Whether the line's shape is cached (as prepareTextShapes leaves it).
+bool textShapeKept(const Font& font, const QString& text);
 // Model units per shape unit: a thousandth of the set size.
 double textShapeUnit(const Font& font);
 // The ink bounds of textPath, in the same coordinates.

@@ -79,6 +79,51 @@ private:
     std::optional<AttributeIndexScope> index_;
 };
 
+// About how many bytes of the file an element spans: from its name to the
+// last thing inside it (the parsed names and texts lie in the file's own
+// bytes, in order). Zero where that does not hold.
+size_t elementBytes(pugi::xml_node element)
+{
+    pugi::xml_node last = element;
+    while (pugi::xml_node child = last.last_child())
+        last = child;
+    const auto at = [](pugi::xml_node n) {
+        return reinterpret_cast<uintptr_t>(n.type() == pugi::node_element ? n.name() : n.value());
+    };
+    const uintptr_t from = at(element), to = at(last);
+    return to > from ? size_t(to - from) : 0;
+}
+
+// Parts of a list read at once never span more than this many bytes of the
+// file (one larger element, a pour, is a part of its own).
+constexpr size_t kBytesPerReadPart = 32 * 1024;
+
+struct ReadPart {
+    size_t begin, end, bytes;
+};
+
+// The parts of the children to read, largest first: a pour of a hundred
+// thousand vertices met last would be read alone while the other threads
+// wait for it.
+std::vector<ReadPart> readParts(const std::vector<pugi::xml_node>& children)
+{
+    std::vector<ReadPart> parts;
+    if (children.size() < kParallelReadMinEntities) {
+        parts.push_back({0, children.size(), 0});
+        return parts;
+    }
+    for (size_t i = 0; i < children.size(); ++i) {
+        const size_t bytes = elementBytes(children[i]);
+        ReadPart* part = parts.empty() ? nullptr : &parts.back();
+        if (!part || part->end - part->begin >= kEntitiesPerReadPart || part->bytes + bytes > kBytesPerReadPart)
+            part = &parts.emplace_back(ReadPart{i, i, 0});
+        part->end = i + 1;
+        part->bytes += bytes;
+    }
+    std::stable_sort(parts.begin(), parts.end(), [](const ReadPart& a, const ReadPart& b) { return a.bytes > b.bytes; });
+    return parts;
+}
+
 std::shared_ptr<Entity> readEntity(pugi::xml_node child, GraphicsSheet* sheet)
 {
     std::shared_ptr<Entity> entity = makeEntity(child, sheet);
@@ -106,18 +151,26 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
             }
         }
         std::vector<std::shared_ptr<Entity>> read(children.size());
+        std::vector<ReadWorkers::ThreadMark> marks(children.size());
         const int depth = readingDepth;
         const bool indexed = AttributeIndexScope::active();
-        const size_t partSize = children.size() >= kParallelReadMinEntities ? kEntitiesPerReadPart : children.size();
-        ReadWorkers::forEachPart(children.size(), partSize, [&](size_t begin, size_t end) {
+        const std::vector<ReadPart> parts = readParts(children);
+        ReadWorkers::forEachPart(parts.size(), 1, [&](size_t part, size_t) {
             const ReadingThreadScope scope(depth, indexed);
-            for (size_t i = begin; i < end; ++i)
+            const ReadWorkers::ThreadMark mark = ReadWorkers::currentThreadMark();
+            for (size_t i = parts[part].begin; i < parts[part].end; ++i) {
                 read[i] = readEntity(children[i], sheet);
+                marks[i] = mark;
+            }
         });
+        list.readMarks = list.threadMarks();
         list.entities.reserve(list.entities.size() + read.size());
-        for (std::shared_ptr<Entity>& entity : read) {
-            if (entity)
-                list.entities.push_back(std::move(entity));
+        list.readMarks.reserve(list.entities.capacity());
+        for (size_t i = 0; i < read.size(); ++i) {
+            if (read[i]) {
+                list.entities.push_back(std::move(read[i]));
+                list.readMarks.push_back(marks[i]);
+            }
         }
         return;
     }
@@ -131,33 +184,75 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
     }
 }
 
+namespace {
+
+// A list this long (a sheet's own, in practice) is measured on the reading
+// threads, in parts of this many entities. Lists inside an entity measured
+// on such a thread are measured there whole.
+constexpr size_t kParallelGeometryMinEntities = 256;
+constexpr size_t kEntitiesPerGeometryPart = 32;
+// What the layer passes and the grid ask of each entity, in parts of this
+// many.
+constexpr size_t kSlotsPerMeasurePart = 512;
+thread_local bool measuringPart = false;
+
+class MeasuringPartScope {
+public:
+    MeasuringPartScope() : saved_(measuringPart) { measuringPart = true; }
+    ~MeasuringPartScope() { measuringPart = saved_; }
+    MeasuringPartScope(const MeasuringPartScope&) = delete;
+    MeasuringPartScope& operator=(const MeasuringPartScope&) = delete;
+
+private:
+    bool saved_;
+};
+
+} // namespace
+
 void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
 {
     boundingBox = BoundingBox();
-    for (const auto& e : entities)
-        e->updateGeometry(parentTransform, &boundingBox);
+    const size_t n = entities.size();
+    const bool parallel = n >= kParallelGeometryMinEntities && !measuringPart && ReadWorkers::threads() > 1;
+    if (parallel) {
+        // Entities measure themselves and their children only (shared
+        // caches they fill are locked). Each part gathers its own box; a
+        // box is a minimum and maximum of finite values, so joining the
+        // parts' boxes gives what one pass in order gives.
+        // Measured on the thread that read the entity where it can, so that
+        // what the pass allocates lies in the same heap arena as the entity.
+        const std::vector<ReadWorkers::ThreadMark> marks = threadMarks();
+        std::vector<BoundingBox> partBoxes(ReadWorkers::markedPartCount(marks, kEntitiesPerGeometryPart));
+        ReadWorkers::forEachMarkedPart(marks, kEntitiesPerGeometryPart, [&](size_t part, size_t begin, size_t end) {
+            const MeasuringPartScope scope;
+            BoundingBox& box = partBoxes[part];
+            for (size_t i = begin; i < end; ++i)
+                entities[i]->updateGeometry(parentTransform, &box);
+        });
+        for (const BoundingBox& box : partBoxes)
+            boundingBox.addTransformedBox(box, std::nullopt);
+    } else {
+        for (const auto& e : entities)
+            e->updateGeometry(parentTransform, &boundingBox);
+    }
     if (parentBox && boundingBox.valid)
         parentBox->addTransformedBox(boundingBox, std::nullopt);
-    updateLayerMask();
+    updateLayerMask(parallel);
 }
 
-void EntityList::updateLayerMask()
+std::vector<uint8_t> EntityList::threadMarks() const
+{
+    if (readMarks.size() == entities.size())
+        return readMarks;
+    return std::vector<uint8_t>(entities.size(), ReadWorkers::kAnyThread);
+}
+
+void EntityList::updateLayerMask(bool parallel)
 {
     layerMask_ = 0;
     layerMaskAll_ = false;
-    // Short lists (a footprint's few children) keep no slots: a board holds
-    // thousands of them, and their passes read the entities themselves.
-    const bool keepSlots = entities.size() >= kIndexMinEntities;
-    if (keepSlots) {
-        slots_.resize(entities.size());
-    } else {
-        slots_.clear();
-        slots_.shrink_to_fit();
-    }
-    Slot scratch;
-    for (size_t i = 0; i < entities.size(); ++i) {
+    const auto measure = [this](size_t i, Slot& slot) {
         Entity& e = *entities[i];
-        Slot& slot = keepSlots ? slots_[i] : scratch;
         slot.box = e.boundingBox;
         slot.layers = 0;
         slot.allLayers = false;
@@ -174,10 +269,35 @@ void EntityList::updateLayerMask()
             slot.allLayers = slot.allLayers || children.layerMaskAll_;
             slot.layers |= children.layerMask_;
         }
+    };
+    const auto add = [this](const Slot& slot) {
         layerMaskAll_ = layerMaskAll_ || slot.allLayers;
         layerMask_ |= slot.layers;
+    };
+    // Short lists (a footprint's few children) keep no slots: a board holds
+    // thousands of them, and their passes read the entities themselves.
+    if (entities.size() >= kIndexMinEntities) {
+        slots_.resize(entities.size());
+        const auto measureSlots = [&](size_t begin, size_t end) {
+            for (size_t i = begin; i < end; ++i)
+                measure(i, slots_[i]);
+        };
+        if (parallel)
+            ReadWorkers::forEachPart(slots_.size(), kSlotsPerMeasurePart, measureSlots);
+        else
+            measureSlots(0, slots_.size());
+        for (const Slot& slot : slots_)
+            add(slot);
+    } else {
+        slots_.clear();
+        slots_.shrink_to_fit();
+        Slot scratch;
+        for (size_t i = 0; i < entities.size(); ++i) {
+            measure(i, scratch);
+            add(scratch);
+        }
     }
-    buildIndex();
+    buildIndex(parallel);
 }
 
 namespace {
@@ -203,7 +323,7 @@ EntityList::PassReachRule passReachRule = nullptr;
 
 void EntityList::setPassReachRule(PassReachRule rule) { passReachRule = rule; }
 
-void EntityList::buildIndex()
+void EntityList::buildIndex(bool parallel)
 {
     index_.reset();
     const size_t n = slots_.size();
@@ -213,34 +333,42 @@ void EntityList::buildIndex()
     std::vector<BoundingBox> keys(n);
     auto index = std::make_unique<Index>();
     index->reach.resize(n);
+    const auto measure = [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            PassReach& reach = index->reach[i];
+            if (passReachRule)
+                reach = passReachRule(*entities[i]);
+            if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0)
+                reach = PassReach();
+            BoundingBox& key = keys[i];
+            key = slots_[i].box;
+            if (!finiteBox(key))
+                continue; // loose for every pass
+            for (const BoundingBox* b : {&reach.pad, &reach.hole}) {
+                if (finiteBox(*b)) {
+                    key.addPoint(b->bottomLeft);
+                    key.addPoint(b->topRight);
+                } else if (b->valid) {
+                    key = BoundingBox(); // a reach not finite: loose
+                    break;
+                }
+            }
+        }
+    };
+    if (parallel)
+        ReadWorkers::forEachPart(n, kSlotsPerMeasurePart, measure);
+    else
+        measure(0, n);
     BoundingBox extent;
     double maxMargin = 0;
     std::vector<uint32_t> unknownReach;
     for (size_t i = 0; i < n; ++i) {
-        PassReach& reach = index->reach[i];
-        if (passReachRule)
-            reach = passReachRule(*entities[i]);
-        if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0) {
-            reach = PassReach();
+        if (!index->reach[i].known)
             unknownReach.push_back(uint32_t(i));
-        }
-        maxMargin = std::max(maxMargin, reach.margin);
-        BoundingBox& key = keys[i];
-        key = slots_[i].box;
-        if (!finiteBox(key))
-            continue; // loose for every pass
-        for (const BoundingBox* b : {&reach.pad, &reach.hole}) {
-            if (finiteBox(*b)) {
-                key.addPoint(b->bottomLeft);
-                key.addPoint(b->topRight);
-            } else if (b->valid) {
-                key = BoundingBox(); // a reach not finite: loose
-                break;
-            }
-        }
-        if (finiteBox(key)) {
-            extent.addPoint(key.bottomLeft);
-            extent.addPoint(key.topRight);
+        maxMargin = std::max(maxMargin, index->reach[i].margin);
+        if (finiteBox(keys[i])) {
+            extent.addPoint(keys[i].bottomLeft);
+            extent.addPoint(keys[i].topRight);
         }
     }
     const double w = extent.width(), h = extent.height();

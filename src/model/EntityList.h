@@ -30,6 +30,15 @@ public:
     static constexpr int kMaxNesting = 64;
 
     void updateBoundingBox(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox);
+
+    // Which thread read each entity, when the list was read in parts (else
+    // empty; it stands for the entities only while it is as long as the
+    // list): the geometry pass and the release of a long list give each
+    // entity back to that thread where they can.
+    std::vector<uint8_t> readMarks;
+    // readMarks when they stand for the list, else as many marks of no
+    // thread in particular.
+    std::vector<uint8_t> threadMarks() const;
     // Draws (or, in pick mode, hit-tests) the entities on g.currentLayer;
     // returns the entity hit in pick mode.
     std::shared_ptr<Entity> draw(Graphics& g);
@@ -74,8 +83,10 @@ public:
     static constexpr size_t kIndexMinEntities = 64;
 
 private:
-    void updateLayerMask();
-    void buildIndex();
+    // On the reading threads when parallel (the list is then long and not
+    // inside an entity measured on such a thread).
+    void updateLayerMask(bool parallel = false);
+    void buildIndex(bool parallel);
     // Calls visit(i) for every slot index i, in list order, whose entity may
     // meet view: every entity whose measured box meets it, whose box says
     // nothing (empty or not finite), or whose slot no longer stands for it.

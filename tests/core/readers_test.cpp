@@ -1,4 +1,5 @@
 #include "core/Gzip.h"
+#include "core/ReadWorkers.h"
 #include "core/Readers.h"
 
 #include "TestSupport.h"
@@ -11,10 +12,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <bit>
 #include <clocale>
 #include <cstdlib>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -350,4 +353,47 @@ TEST(Readers, BitmapDataFailuresGiveTheDefault)
     const pugi::xml_document noSize = parseXml("<p><bitmap>" + good.toStdString() + "</bitmap></p>");
     EXPECT_EQ(readBitmapData(noSize.first_child(), "bitmap", fallback), fallback);
     EXPECT_EQ(readBitmapData(noSize.first_child(), "other", fallback), fallback);
+}
+
+TEST(ReadWorkers, MarkedPartsTakeEveryItemOnceInPartsOfOneMark)
+{
+    struct ThreadsRestored {
+        ~ThreadsRestored() { ReadWorkers::setThreads(0); }
+    } restored;
+    // Runs of marks longer and shorter than a part, a lone item, and items
+    // of no thread in particular.
+    std::vector<ReadWorkers::ThreadMark> marks;
+    for (int run = 0; run < 60; ++run)
+        marks.insert(marks.end(), size_t(run % 7 == 3 ? 1 : 5 + run * 3 % 40),
+                     run % 5 == 4 ? ReadWorkers::kAnyThread : ReadWorkers::ThreadMark(run % 3));
+    const size_t parts = ReadWorkers::markedPartCount(marks, 16);
+    for (int threads : {1, 4}) {
+        ReadWorkers::setThreads(threads);
+        std::vector<std::atomic<int>> taken(marks.size()), partsSeen(parts);
+        ReadWorkers::forEachMarkedPart(marks, 16, [&](size_t part, size_t begin, size_t end) {
+            ASSERT_LT(part, parts);
+            ++partsSeen[part];
+            ASSERT_LT(begin, end);
+            ASSERT_LE(end - begin, 16u);
+            for (size_t i = begin; i < end; ++i) {
+                ++taken[i];
+                EXPECT_EQ(marks[i], marks[begin]);
+            }
+        });
+        for (size_t i = 0; i < marks.size(); ++i)
+            ASSERT_EQ(taken[i], 1) << i << " on " << threads;
+        for (size_t p = 0; p < parts; ++p)
+            ASSERT_EQ(partsSeen[p], 1) << p;
+        // A part's failure reaches the caller once every part has ended.
+        std::atomic<int> running{0};
+        EXPECT_THROW(ReadWorkers::forEachMarkedPart(marks, 16, [&](size_t part, size_t, size_t) {
+            ++running;
+            if (part == parts / 2)
+                throw std::runtime_error("part");
+            --running;
+        }), std::runtime_error);
+        EXPECT_EQ(running, 1);
+    }
+    EXPECT_EQ(ReadWorkers::markedPartCount({}, 16), 0u);
+    ReadWorkers::forEachMarkedPart({}, 16, [](size_t, size_t, size_t) { ADD_FAILURE(); });
 }

@@ -3,6 +3,7 @@
 
 #include "core/Gzip.h"
 #include "core/ReadWorkers.h"
+#include "core/TextMetrics.h"
 #include "document/Design.h"
 #include "document/DesignReader.h"
 #include "document/DesignState.h"
@@ -403,6 +404,19 @@ TEST_F(ReaderTest, ABoardReadOnSeveralThreadsEqualsItsReadOnOne)
         default: xml += "<testPad identifier=\"" + id + "\" layer=\"" + QByteArray::number(i % 9) + "\"/>"; break;
         }
     }
+    // Footprints of a rounded pad and two texts: measured on several threads
+    // at once, they share the text and pad shape caches.
+    for (int i = 0; i < 300; ++i) {
+        const QByteArray id = "f" + QByteArray::number(i);
+        xml += "<footprint identifier=\"" + id + "\" dx=\"" + QByteArray::number(8 + i * 0.02)
+            + "\" dy=\"2\" m11=\"0\" m12=\"1\" m21=\"-1\" m22=\"0\"><entities>"
+              "<pad identifier=\"" + id + "p\" name=\"" + QByteArray::number(i % 7) + "\" layer=\"5\" at=\"0.01,0\""
+              " size=\"0.05,0.03\" roundness=\"0." + QByteArray::number(3 + i % 3) + "\"/>"
+              "<footprintId identifier=\"" + id + "t\" text=\"U" + QByteArray::number(i) + "\" layer=\"3\" at=\"0,0.1\""
+              " height=\"0.04\" visibleInPcb=\"true\"/>"
+              "<footprintPartValue identifier=\"" + id + "v\" text=\"R" + QByteArray::number(i % 11) + "&#13;&#10;X\" layer=\"3\""
+              " at=\"0,-0.1\" height=\"0.03\" showInPcb=\"true\"/></entities></footprint>";
+    }
     xml += "</entities></pcb></design></r>";
 
     struct ThreadsRestored {
@@ -412,21 +426,31 @@ TEST_F(ReaderTest, ABoardReadOnSeveralThreadsEqualsItsReadOnOne)
     ASSERT_EQ(ReadWorkers::threads(), 1);
     Design one;
     ASSERT_TRUE(one.loadFromBytes(xml, "one.project"));
+    PCB& a = *one.currentDesignState()->pcb;
+    clearTextPathCache();
+    a.updateGeometry();
     ReadWorkers::setThreads(4);
     ASSERT_EQ(ReadWorkers::threads(), 4);
     ASSERT_TRUE(design.loadFromBytes(xml, "several.project"));
-    PCB& a = *one.currentDesignState()->pcb;
     PCB& b = *design.currentDesignState()->pcb;
-    a.updateGeometry();
+    clearTextPathCache();
     b.updateGeometry();
     std::vector<QString> identifiers;
     expectSameEntities(a.entityList, b.entityList, identifiers);
     // In document order, unknown elements left out: seven entities in
-    // every five elements (a net's track and a holder's two children).
-    ASSERT_EQ(identifiers.size(), 1u + 700 / 5 * 7);
+    // every five elements (a net's track and a holder's two children),
+    // four in every footprint.
+    ASSERT_EQ(identifiers.size(), 1u + 700 / 5 * 7 + 300 * 4);
     const std::vector<QString> first(identifiers.begin(), identifiers.begin() + 8);
     EXPECT_EQ(first, (std::vector<QString>{"pour", "e0", "e1", "", "e3", "e3v", "e3h", "e4"}));
-    EXPECT_EQ(identifiers.back(), "e699");
+    EXPECT_EQ(identifiers[1u + 700 / 5 * 7 - 1], "e699");
+    EXPECT_EQ(identifiers.back(), "f299v");
+    // The sheet as a whole: its box, and the layers its passes look for.
+    ASSERT_TRUE(b.entityList.boundingBox.valid);
+    EXPECT_EQ(a.entityList.boundingBox.rect(), b.entityList.boundingBox.rect());
+    EXPECT_GT(b.entityList.boundingBox.topRight.x(), 13.9); // the last footprint's text
+    for (int layer = -10; layer < 70; ++layer)
+        EXPECT_EQ(a.entityList.mayContainLayer(layer), b.entityList.mayContainLayer(layer)) << layer;
     auto& pour = static_cast<CopperPour&>(*b.entityList.entities.front());
     ASSERT_EQ(pour.planeSurface.contours.size(), 4u);
     // The unreadable vertex reads as the origin, as everywhere else.

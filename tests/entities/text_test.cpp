@@ -2,6 +2,7 @@
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
+#include "core/ReadWorkers.h"
 #include "core/TextMetrics.h"
 #include "editors/ExpandableTextEditor.h"
 #include "editors/Header.h"
@@ -338,6 +339,21 @@ TEST(TextLayout, LayoutFollowsEditsAndBoundingPasses)
     inner->text = QStringLiteral("Edited");
     TextEntity::prepareShapes(list);
     EXPECT_EQ(textPathCacheSize(), 1);
+
+    // A long list is walked in parts on several threads: every part's
+    // texts are shaped, each line once, the last part's group's too.
+    ReadWorkers::setThreads(4);
+    clearTextPathCache();
+    list.entities.clear();
+    for (int i = 0; i < 1300; ++i) {
+        auto text = std::make_shared<TextEntity>(nullptr);
+        text->text = QStringLiteral("T%1").arg(i % 650);
+        list.entities.push_back(text);
+    }
+    list.entities.push_back(group);
+    TextEntity::prepareShapes(list);
+    ReadWorkers::setThreads(0);
+    EXPECT_EQ(textPathCacheSize(), 651);
     clearTextPathCache();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Graphics.h"
 #include "core/Palette.h"
+#include "core/ReadWorkers.h"
 #include "core/Readers.h"
 #include "core/TextMetrics.h"
 #include "entities/drawing/TextEditor.h"
@@ -165,33 +166,65 @@ void TextEntity::readXML(pugi::xml_node element)
     brush.readXML(element);
 }
 
+namespace {
+
+// A sheet's list this long is walked for texts on the reading threads, in
+// parts of this many entities.
+constexpr size_t kParallelShapeWalkMinEntities = 1024;
+constexpr size_t kEntitiesPerShapeWalkPart = 128;
+
+} // namespace
+
 void TextEntity::prepareShapes(EntityList& list)
 {
-    // The lines the pass measures and lays out (hidden texts are laid out
-    // too). Holders nest no deeper than was read.
-    std::vector<TextShapeRequest> requests;
-    std::vector<EntityList*> pending{&list};
-    while (!pending.empty()) {
-        EntityList* l = pending.back();
-        pending.pop_back();
-        for (const std::shared_ptr<Entity>& e : l->entities) {
-            if (!e)
-                continue;
-            if (IEntityHolder* h = e->holder())
-                pending.push_back(&h->entities());
-            const TextEntity* t = asText(e.get());
-            // A text laid out as it stands was shaped then: after an edit,
-            // only the texts that changed are asked for.
-            if (!t || t->text.isEmpty() || !hasTextSize(t->font) || t->layoutCurrent())
-                continue;
-            if (!t->text.contains(QLatin1Char('\r'))) {
-                requests.push_back({t->font, leftUnits(t->text, kMaxLaidOutCharacters)});
-                continue;
+    // The lines of the texts among entities [begin, end) and their holders'
+    // lists that are not shaped yet (hidden texts are laid out too). Holders
+    // nest no deeper than was read.
+    const auto addShapeRequests = [](const std::vector<std::shared_ptr<Entity>>& entities, size_t begin, size_t end,
+                                     std::vector<TextShapeRequest>& requests) {
+        std::vector<const std::vector<std::shared_ptr<Entity>>*> pending;
+        const std::vector<std::shared_ptr<Entity>>* l = &entities;
+        for (;;) {
+            for (size_t i = begin; i < end; ++i) {
+                Entity* e = (*l)[i].get();
+                if (!e)
+                    continue;
+                if (IEntityHolder* h = e->holder())
+                    pending.push_back(&h->entities().entities);
+                const TextEntity* t = asText(e);
+                // A text laid out as it stands was shaped then: after an edit,
+                // only the texts that changed are asked for.
+                if (!t || t->text.isEmpty() || !hasTextSize(t->font) || t->layoutCurrent())
+                    continue;
+                if (!t->text.contains(QLatin1Char('\r'))) {
+                    const QString line = leftUnits(t->text, TextEntity::kMaxLaidOutCharacters);
+                    if (!textShapeKept(t->font, line))
+                        requests.push_back({t->font, line});
+                    continue;
+                }
+                for (const QString& line : laidOutLines(splitLines(t->text)))
+                    if (!line.isEmpty() && !textShapeKept(t->font, line))
+                        requests.push_back({t->font, line});
             }
-            for (const QString& line : laidOutLines(splitLines(t->text)))
-                if (!line.isEmpty())
-                    requests.push_back({t->font, line});
+            if (pending.empty())
+                return;
+            l = pending.back();
+            pending.pop_back();
+            begin = 0;
+            end = l->size();
         }
+    };
+    const std::vector<std::shared_ptr<Entity>>& entities = list.entities;
+    std::vector<TextShapeRequest> requests;
+    if (entities.size() >= kParallelShapeWalkMinEntities && ReadWorkers::threads() > 1) {
+        std::vector<std::vector<TextShapeRequest>> parts((entities.size() - 1) / kEntitiesPerShapeWalkPart + 1);
+        ReadWorkers::forEachPart(entities.size(), kEntitiesPerShapeWalkPart, [&](size_t begin, size_t end) {
+            addShapeRequests(entities, begin, end, parts[begin / kEntitiesPerShapeWalkPart]);
+        });
+        for (std::vector<TextShapeRequest>& part : parts)
+            std::move(part.begin(), part.end(), std::back_inserter(requests));
+    } else {
+        addShapeRequests(entities, 0, entities.size(), requests);
     }
     prepareTextShapes(requests);
 }
@@ -350,7 +383,11 @@ std::vector<TextEntity::GlyphRun> TextEntity::layoutRuns(const LayoutKey& key, b
     // Model units per unit of the kept outlines: a thousandth of the set
     // size, so the outlines span hundreds of units.
     const double unit = font.pointSize() / TextEntity::kOutlineUnitsPerSize;
-    const QFont shaping = shape ? shapingFont(font) : QFont();
+    // Only when shaping: a default font is the application's, read under a
+    // lock that threads measuring side by side would queue on.
+    std::optional<QFont> shaping;
+    if (shape)
+        shaping = shapingFont(font);
     auto addRun = [&](const QString& line, double referenceY) {
         const std::optional<PlacedLine> placed = placeLine(line, referenceY);
         if (!placed)
@@ -360,7 +397,7 @@ std::vector<TextEntity::GlyphRun> TextEntity::layoutRuns(const LayoutKey& key, b
         run.line = line;
         run.unit = unit;
         if (shape)
-            run.shaped = shapeLine(shaping, line);
+            run.shaped = shapeLine(*shaping, line);
         run.shape = textShape(font, line);
         run.origin = origin;
         run.ink = placed->ink;

@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <mutex>
+#include <shared_mutex>
 #include <unordered_map>
 
 namespace {
@@ -257,14 +258,24 @@ constexpr size_t kMaxRoundedShapes = 4096;
 
 QPainterPath sharedRoundedOutline(RoundedSideType side, double width, double height, double roundness)
 {
-    static std::mutex mutex;
+    static std::shared_mutex mutex;
     static std::unordered_map<RoundedShapeKey, QPainterPath, RoundedShapeHash> shapes;
     const RoundedShapeKey key{width, height, roundness, side};
+    {
+        // The threads measuring a sheet look their shapes up side by side.
+        const std::shared_lock lock(mutex);
+        if (auto found = shapes.find(key); found != shapes.end())
+            return found->second;
+    }
     const std::lock_guard lock(mutex);
     if (auto found = shapes.find(key); found != shapes.end())
         return found->second;
     QPainterPath path = RoundedRectanglePath::path(side, QRectF(-width / 2, -height / 2, width, height), roundness);
     path.setFillRule(Qt::WindingFill);
+    // Bounds are computed on first asking, inside the shared path: asked
+    // now, later readers on several threads change nothing.
+    path.controlPointRect();
+    path.boundingRect();
     if (shapes.size() >= kMaxRoundedShapes)
         shapes.clear();
     shapes.emplace(key, path);
