@@ -440,11 +440,7 @@ void EntityList::buildIndex(bool parallel)
     index_ = std::move(index);
 }
 
-const EntityList::Grid& EntityList::grid() const
-{
-    static const Grid none;
-    return index_ ? index_->grid : none;
-}
+const EntityList::Grid EntityList::noGrid_;
 
 int EntityList::Grid::column(double x) const
 {
@@ -463,10 +459,11 @@ int EntityList::Grid::row(double y) const
 bool EntityList::gridStandsForList() const
 {
     const size_t n = entities.size();
-    if (grid().columns == 0 || grid().measured.size() != n)
+    const Grid& g = grid();
+    if (g.columns == 0 || g.measured.size() != n)
         return false;
     for (size_t i = 0; i < n; ++i)
-        if (grid().measured[i] != entities[i].get())
+        if (g.measured[i] != entities[i].get())
             return false;
     return true;
 }
@@ -475,15 +472,16 @@ template <class Visit>
 void EntityList::visitNear(const BoundingBox& view, Visit&& visit, bool passes) const
 {
     const size_t n = entities.size();
-    bool useGrid = grid().columns > 0 && finiteBox(view) && grid().measured.size() == n;
+    const Grid& g = grid();
+    bool useGrid = g.columns > 0 && finiteBox(view) && g.measured.size() == n;
     int c0 = 0, r0 = 0, c1 = -1, r1 = -1;
     if (useGrid) {
-        c0 = grid().column(view.bottomLeft.x());
-        c1 = grid().column(view.topRight.x());
-        r0 = grid().row(view.bottomLeft.y());
-        r1 = grid().row(view.topRight.y());
+        c0 = g.column(view.bottomLeft.x());
+        c1 = g.column(view.topRight.x());
+        r0 = g.row(view.bottomLeft.y());
+        r1 = g.row(view.topRight.y());
         // A view over most of the list is cheaper walked in full.
-        useGrid = 2 * (c1 - c0 + 1) * (r1 - r0 + 1) <= grid().columns * grid().rows;
+        useGrid = 2 * (c1 - c0 + 1) * (r1 - r0 + 1) <= g.columns * g.rows;
     }
     // An entity put in another's place since the measure is not where the
     // grid has it.
@@ -496,15 +494,15 @@ void EntityList::visitNear(const BoundingBox& view, Visit&& visit, bool passes) 
     }
     std::vector<uint64_t> near((n + 63) / 64, 0);
     auto mark = [&near](uint32_t i) { near[i >> 6] |= uint64_t(1) << (i & 63); };
-    for (uint32_t i : grid().loose)
+    for (uint32_t i : g.loose)
         mark(i);
     if (passes)
-        for (uint32_t i : grid().unknownReach)
+        for (uint32_t i : g.unknownReach)
             mark(i);
     for (int row = r0; row <= r1; ++row) {
-        const size_t cell = size_t(row * grid().columns);
-        for (uint32_t k = grid().cellStart[cell + size_t(c0)], end = grid().cellStart[cell + size_t(c1) + 1]; k < end; ++k)
-            mark(grid().cells[k]);
+        const size_t cell = size_t(row * g.columns);
+        for (uint32_t k = g.cellStart[cell + size_t(c0)], end = g.cellStart[cell + size_t(c1) + 1]; k < end; ++k)
+            mark(g.cells[k]);
     }
     for (size_t word = 0; word < near.size(); ++word) {
         for (uint64_t bits = near[word]; bits; bits &= bits - 1)

@@ -146,7 +146,8 @@ private:
         std::vector<PassReach> reach;
     };
     std::unique_ptr<Index> index_;
-    const Grid& grid() const; // an empty grid without an index
+    static const Grid noGrid_;
+    const Grid& grid() const { return index_ ? index_->grid : noGrid_; } // an empty grid without an index
     // Bit (layer + kLayerBias) for layers -kLayerBias..63-kLayerBias;
     // layerMaskAll_ when some entity sits outside that range.
     static constexpr int kLayerBias = 8;
