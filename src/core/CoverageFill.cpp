@@ -55,41 +55,12 @@ inline void mark(uint64_t* marks, int from, int to)
     }
 }
 
-// Adds the signed area the part of an edge within one pixel row, from x = a
-// to x = b over a height d (signed by direction), sweeps between itself and
-// the left edge of each cell; summed along the row, the cells give each
-// pixel's covered area. Coordinates are local to the row and not negative.
+// One edge's part within a pixel row, deposited, and the cells it wrote
+// marked.
 inline void deposit(float* line, uint64_t* marks, double a, double b, double d)
 {
-    const double x0 = std::min(a, b), x1 = std::max(a, b);
-    const double x0Floor = std::floor(x0), x1Ceil = std::ceil(x1);
-    const int x0i = int(x0Floor), x1i = int(x1Ceil);
-    if (x1i <= x0i + 1) {
-        // Within one pixel column: split at the edge's mean position.
-        const double xm = 0.5 * (a + b) - x0Floor;
-        line[x0i] += float(d - d * xm);
-        line[x0i + 1] += float(d * xm);
-        mark(marks, x0i, x0i + 1);
-        return;
-    }
-    const double s = 1 / (x1 - x0);
-    const double x0f = x0 - x0Floor;
-    const double a0 = 0.5 * s * (1 - x0f) * (1 - x0f);
-    const double x1f = x1 - x1Ceil + 1;
-    const double am = 0.5 * s * x1f * x1f;
-    line[x0i] += float(d * a0);
-    if (x1i == x0i + 2) {
-        line[x0i + 1] += float(d * (1 - a0 - am));
-    } else {
-        const double a1 = s * (1.5 - x0f);
-        line[x0i + 1] += float(d * (a1 - a0));
-        for (int xi = x0i + 2; xi < x1i - 1; ++xi)
-            line[xi] += float(d * s);
-        const double a2 = a1 + (x1i - x0i - 3) * s;
-        line[x1i - 1] += float(d * (1 - a2 - am));
-    }
-    line[x1i] += float(d * am);
-    mark(marks, x0i, x1i);
+    const int last = PixelBlend::depositEdge(line, a, b, d);
+    mark(marks, int(std::floor(std::min(a, b))), last);
 }
 
 // The coverage of a pixel (0..255) from its summed area, as the raster

@@ -187,33 +187,7 @@ void accumulateLine(float* cells, int stride, int rows, QPointF p0, QPointF p1)
         const double dy = std::min(y + 1.0, p1.y()) - std::max(double(y), p0.y());
         const double xNext = x + dxdy * dy;
         const double d = dy * dir;
-        const double x0 = std::min(x, xNext), x1 = std::max(x, xNext);
-        const double x0Floor = std::floor(x0), x1Ceil = std::ceil(x1);
-        const int x0i = int(x0Floor), x1i = int(x1Ceil);
-        if (x1i <= x0i + 1) {
-            // Within one pixel column: split at the line's mean position.
-            const double xm = 0.5 * (x + xNext) - x0Floor;
-            line[x0i] += float(d - d * xm);
-            line[x0i + 1] += float(d * xm);
-        } else {
-            const double s = 1 / (x1 - x0);
-            const double x0f = x0 - x0Floor;
-            const double a0 = 0.5 * s * (1 - x0f) * (1 - x0f);
-            const double x1f = x1 - x1Ceil + 1;
-            const double am = 0.5 * s * x1f * x1f;
-            line[x0i] += float(d * a0);
-            if (x1i == x0i + 2) {
-                line[x0i + 1] += float(d * (1 - a0 - am));
-            } else {
-                const double a1 = s * (1.5 - x0f);
-                line[x0i + 1] += float(d * (a1 - a0));
-                for (int xi = x0i + 2; xi < x1i - 1; ++xi)
-                    line[xi] += float(d * s);
-                const double a2 = a1 + (x1i - x0i - 3) * s;
-                line[x1i - 1] += float(d * (1 - a2 - am));
-            }
-            line[x1i] += float(d * am);
-        }
+        PixelBlend::depositEdge(line, x, xNext, d);
         x = xNext;
     }
 }

@@ -3,6 +3,8 @@
 // rounded as QPainter's raster engine rounds, for the fills that write
 // straight into an image.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace PixelBlend {
@@ -35,6 +37,43 @@ inline void erase(uint32_t& dst, uint32_t src, uint32_t coverage)
         keep = ((x + (x >> 8) + 0x80) >> 8) + 255 - coverage;
     }
     dst = keep == 0 ? 0 : byteMul(dst, keep);
+}
+
+// Adds to an accumulation row the signed area (d per unit of height) that
+// an edge crossing the row from x = a to x = b sweeps between itself and
+// the left edge of each cell; summed along the row, the cells give each
+// pixel's covered area, as a scan converter computes it. Coordinates are
+// local to the row and not negative. Returns the last cell written.
+inline int depositEdge(float* line, double a, double b, double d)
+{
+    const double x0 = std::min(a, b), x1 = std::max(a, b);
+    const double x0Floor = std::floor(x0), x1Ceil = std::ceil(x1);
+    const int x0i = int(x0Floor), x1i = int(x1Ceil);
+    if (x1i <= x0i + 1) {
+        // Within one pixel column: split at the edge's mean position.
+        const double xm = 0.5 * (a + b) - x0Floor;
+        line[x0i] += float(d - d * xm);
+        line[x0i + 1] += float(d * xm);
+        return x0i + 1;
+    }
+    const double s = 1 / (x1 - x0);
+    const double x0f = x0 - x0Floor;
+    const double a0 = 0.5 * s * (1 - x0f) * (1 - x0f);
+    const double x1f = x1 - x1Ceil + 1;
+    const double am = 0.5 * s * x1f * x1f;
+    line[x0i] += float(d * a0);
+    if (x1i == x0i + 2) {
+        line[x0i + 1] += float(d * (1 - a0 - am));
+    } else {
+        const double a1 = s * (1.5 - x0f);
+        line[x0i + 1] += float(d * (a1 - a0));
+        for (int xi = x0i + 2; xi < x1i - 1; ++xi)
+            line[xi] += float(d * s);
+        const double a2 = a1 + (x1i - x0i - 3) * s;
+        line[x1i - 1] += float(d * (1 - a2 - am));
+    }
+    line[x1i] += float(d * am);
+    return x1i;
 }
 
 } // namespace PixelBlend
