@@ -4,6 +4,7 @@
 #include "core/Graphics.h"
 #include "core/Palette.h"
 #include "core/Readers.h"
+#include "core/SharedValue.h"
 
 #include <QLinearGradient>
 #include <QRadialGradient>
@@ -56,6 +57,26 @@ Brush& Brush::operator=(const Brush& other)
 }
 
 Brush::~Brush() = default;
+
+namespace {
+
+bool sameRect(const OptionalRect& a, const OptionalRect& b)
+{
+    if (!a || !b)
+        return !a && !b;
+    return sameBits(a->x(), b->x()) && sameBits(a->y(), b->y()) && sameBits(a->width(), b->width())
+        && sameBits(a->height(), b->height());
+}
+
+} // namespace
+
+bool Brush::sameAs(const Brush& other) const
+{
+    return color == other.color && sameRect(rectangle, other.rectangle) && reflective == other.reflective
+        && vertical == other.vertical && brushType == other.brushType && secondColor() == other.secondColor()
+        && backColor() == other.backColor() && sameBits(center().x(), other.center().x())
+        && sameBits(center().y(), other.center().y());
+}
 
 const Brush::Extras& Brush::defaultExtras()
 {

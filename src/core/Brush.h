@@ -90,6 +90,8 @@ public:
     // the gradient; respects Graphics::useLayerColor and the alpha rule.
     void fillPath(Graphics& g, const QPainterPath& path) const;
     bool isGradient() const { return brushType == BrushType::gradient || brushType == BrushType::radial || brushType == BrushType::centerGradient; }
+    // Every value alike, numbers bit for bit.
+    bool sameAs(const Brush& other) const;
 
 private:
     struct Extras {

@@ -4,6 +4,7 @@
 #include "core/Graphics.h"
 #include "core/Palette.h"
 #include "core/Readers.h"
+#include "core/SharedValue.h"
 
 #include <QPainterPath>
 #include <QTransform>
@@ -199,6 +200,14 @@ Pen& Pen::operator=(const Pen& other)
 }
 
 Pen::~Pen() = default;
+
+bool Pen::sameAs(const Pen& other) const
+{
+    return sameBits(width, other.width) && color == other.color && reflective == other.reflective
+        && startCap == other.startCap && endCap == other.endCap && lineJoin == other.lineJoin
+        && linePattern == other.linePattern && startCapGraphics() == other.startCapGraphics()
+        && endCapGraphics() == other.endCapGraphics();
+}
 
 void Pen::drawEndCaps(Graphics& g) const
 {

@@ -76,6 +76,9 @@ public:
     // pen colour; nothing for a pen colour below 1% alpha.
     void drawEndCaps(Graphics& g) const;
 
+    // Every value alike, the width bit for bit, and the same decorations.
+    bool sameAs(const Pen& other) const;
+
 private:
     struct Caps {
         std::shared_ptr<EndCap> start;

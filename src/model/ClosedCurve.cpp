@@ -41,16 +41,26 @@ bool sameAsDefault(const Bezier& b)
 
 } // namespace
 
+bool CurveStyle::sameAs(const CurveStyle& other) const
+{
+    return pen.sameAs(other.pen) && brush.sameAs(other.brush) && sameBits(roundness, other.roundness)
+        && curveType == other.curveType && roundedSide == other.roundedSide
+        && lockWidthToHeight == other.lockWidthToHeight;
+}
+
 void ClosedCurve::readXML(pugi::xml_node element)
 {
     Entity::readXML(element);
-    curveType = readWord(element, "curveType", curveType, CurveType::rectangle, curveTypeFromString);
+    CurveStyle style = curveStyle();
+    style.curveType = readWord(element, "curveType", style.curveType, CurveType::rectangle, curveTypeFromString);
     rectangle = readRectAttribute(element, rectangle);
-    roundness = readDoubleAttribute(element, "roundness", roundness);
-    roundedSide = readWord(element, "roundedSide", roundedSide, RoundedSideType::all, roundedSideTypeFromString);
-    lockWidthToHeight = readBoolAttribute(element, "widthEqualsHeight", lockWidthToHeight);
-    pen.readXML(element);
-    brush.readXML(element);
+    style.roundness = readDoubleAttribute(element, "roundness", style.roundness);
+    style.roundedSide
+        = readWord(element, "roundedSide", style.roundedSide, RoundedSideType::all, roundedSideTypeFromString);
+    style.lockWidthToHeight = readBoolAttribute(element, "widthEqualsHeight", style.lockWidthToHeight);
+    style.pen.readXML(element);
+    style.brush.readXML(element);
+    setCurveStyle(style);
     // A Bezier is kept only when the element gives one.
     Bezier read = bezier();
     read.readXML(element);
@@ -74,10 +84,11 @@ Bezier& ClosedCurve::editBezier()
 QPainterPath ClosedCurve::outlinePath() const
 {
     QPainterPath path;
-    switch (curveType) {
+    const CurveStyle& style = curveStyle();
+    switch (style.curveType) {
     case CurveType::rectangle:
-        if (roundness > 0)
-            path = RoundedRectanglePath::path(roundedSide, rectangle.normalized(), roundness);
+        if (style.roundness > 0)
+            path = RoundedRectanglePath::path(style.roundedSide, rectangle.normalized(), style.roundness);
         else
             path.addRect(rectangle.normalized());
         break;
@@ -95,14 +106,19 @@ QPainterPath ClosedCurve::outlinePath() const
 void ClosedCurve::draw(Graphics& g)
 {
     Entity::draw(g);
+    drawOutline(g, pen());
+}
+
+void ClosedCurve::drawOutline(Graphics& g, const Pen& pen)
+{
     g.pushTransform(singleLevelTransform);
-    g.fillAndStrokePath(outlinePath(), pen, brush);
+    g.fillAndStrokePath(outlinePath(), pen, brush());
     g.popTransform(singleLevelTransform);
 }
 
 void ClosedCurve::closedCurveBounds()
 {
-    if (curveType == CurveType::curve) {
+    if (curveType() == CurveType::curve) {
         editBezier().keepPath();
         for (const QPointF& p : bezier().points)
             boundingBox.addPoint(netTransform ? netTransform->map(p) : p);

@@ -6,6 +6,7 @@
 #include "core/Bezier.h"
 #include "core/Brush.h"
 #include "core/Pen.h"
+#include "core/SharedValue.h"
 #include "core/Values.h"
 #include "model/Entity.h"
 
@@ -19,18 +20,43 @@ enum class CurveType : unsigned char { rectangle, ellipse, curve };
 std::optional<CurveType> curveTypeFromString(std::string_view text);
 const char* toString(CurveType value);
 
+// What a closed curve is drawn with and how its outline is rounded: held
+// shared between the curves of an equal style (copy on write).
+struct CurveStyle {
+    Pen pen;
+    Brush brush;
+    // Corner radius as a ratio of half the shorter side; 0 for sharp corners.
+    double roundness = 0;
+    CurveType curveType = CurveType::rectangle;
+    RoundedSideType roundedSide = RoundedSideType::all;
+    bool lockWidthToHeight = false;
+    bool sameAs(const CurveStyle& other) const;
+};
+
 class ClosedCurve : public Entity, public IPen, public IBrush {
 public:
     explicit ClosedCurve(GraphicsSheet* sheet);
 
-    CurveType curveType = CurveType::rectangle;
-    bool lockWidthToHeight = false;
-    RoundedSideType roundedSide = RoundedSideType::all;
     QRectF rectangle;
-    // Corner radius as a ratio of half the shorter side; 0 for sharp corners.
-    double roundness = 0;
-    Pen pen;
-    Brush brush;
+
+    // The style, shared with the curves that hold an equal one. The edit
+    // and set calls change this curve's alone.
+    const CurveStyle& curveStyle() const { return style_.get(); }
+    void setCurveStyle(const CurveStyle& style) { style_.share(style); }
+    const Pen& pen() const { return style_.get().pen; }
+    const Brush& brush() const { return style_.get().brush; }
+    Pen& editPen() { return style_.edit().pen; }
+    Brush& editBrush() { return style_.edit().brush; }
+    CurveType curveType() const { return style_.get().curveType; }
+    void setCurveType(CurveType type) { style_.edit().curveType = type; }
+    double roundness() const { return style_.get().roundness; }
+    void setRoundness(double roundness) { style_.edit().roundness = roundness; }
+    RoundedSideType roundedSide() const { return style_.get().roundedSide; }
+    void setRoundedSide(RoundedSideType side) { style_.edit().roundedSide = side; }
+    bool lockWidthToHeight() const { return style_.get().lockWidthToHeight; }
+    void setLockWidthToHeight(bool lock) { style_.edit().lockWidthToHeight = lock; }
+    // Whether both hold one style block.
+    bool sharesStyleWith(const ClosedCurve& other) const { return style_.sharesWith(other.style_); }
 
     // Entity attributes, then "curveType", the rectangle ("x", "y", "width",
     // "height"), "roundness", "roundedSide", "widthEqualsHeight", the pen,
@@ -47,8 +73,10 @@ public:
     // The Bezier to change, made on first use.
     Bezier& editBezier();
 
-    Pen* entityPen() override { return &pen; }
-    Brush* entityBrush() override { return &brush; }
+    // This curve's own pen and brush, to change (editors and the colour
+    // panel write through them).
+    Pen* entityPen() override { return &editPen(); }
+    Brush* entityBrush() override { return &editBrush(); }
 
     // The outline in the entity's own coordinates (non-zero winding).
     QPainterPath outlinePath() const;
@@ -59,7 +87,13 @@ public:
     // end their teardown with it.
     void releaseFields() {}
 
+protected:
+    // The outline under singleLevelTransform, filled with the brush and
+    // stroked with that pen.
+    void drawOutline(Graphics& g, const Pen& pen);
+
 private:
     static const Bezier& emptyBezier();
+    SharedValue<CurveStyle> style_;
     std::unique_ptr<Bezier> bezier_;
 };

@@ -146,7 +146,7 @@ TEST(PcbCutouts, ReadingRulesAndLayers)
     EXPECT_EQ(shape->layerIndex, -2);
     EXPECT_EQ(shape->copperPourGap, 0.02);
     EXPECT_FALSE(shape->useCopperPourGap);
-    EXPECT_EQ(shape->pen.width, 0.05);
+    EXPECT_EQ(shape->pen().width, 0.05);
     EXPECT_TRUE(readAs<PcbCutoutShape>(R"(<pcbCutout useCopperPourGap="true" copperPourGap="0.02mm"/>)")->useCopperPourGap);
     EXPECT_EQ(readAs<PcbCutoutShape>(R"(<pcbCutout copperPourGap="0.02mm"/>)")->copperPourGap, 0.0);
 }
@@ -281,7 +281,7 @@ TEST(PcbCutouts, ShapeAndCurveDrawing)
         R"(<pcbCutout x="1" y="1.005" width="2" height="1" penWidth="0.05" penColor="255,255,255" brushColor="0,0,0"/>)"));
     Canvas canvas;
     canvas.draw(*shape);
-    EXPECT_EQ(shape->pen.width, 0.0);
+    EXPECT_EQ(shape->pen().width, 0.0);
     EXPECT_TRUE(isBlack(canvas.at(2, 1.5)));
     EXPECT_TRUE(isWhite(canvas.at(2, 1.005)));
     EXPECT_EQ(canvas.at(2, 0.985), kPaper); // a 0.05 pen would reach here
@@ -439,9 +439,9 @@ TEST(FabricationMarks, NoMaskIsTranslucentRed)
     auto mask = measured(readAs<NoMask>(R"(<noMask x="1" y="1" width="2" height="2" brushColor="0,0,255" penColor="255,255,0"
         penWidth="0.02" addSolderPaste="true" layer="5"/>)"));
     ASSERT_TRUE(mask);
-    EXPECT_EQ(mask->brush.color.redF(), 1.0);
-    EXPECT_EQ(mask->brush.color.blueF(), 0.0);
-    EXPECT_NEAR(mask->brush.color.alphaF(), 0.1, 0.001);
+    EXPECT_EQ(mask->brush().color.redF(), 1.0);
+    EXPECT_EQ(mask->brush().color.blueF(), 0.0);
+    EXPECT_NEAR(mask->brush().color.alphaF(), 0.1, 0.001);
     EXPECT_TRUE(mask->addSolderPaste);
     EXPECT_EQ(mask->layerIndex, 5);
     expectBox(mask->boundingBox, 1, 1, 3, 3);

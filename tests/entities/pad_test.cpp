@@ -57,28 +57,28 @@ double widened(float f) { return double(f); }
 TEST_F(PadTest, NewPadDefaults)
 {
     Pad p(&pcb);
-    EXPECT_EQ(p.curveType, CurveType::rectangle);
-    EXPECT_FALSE(p.add3DSolder);
-    EXPECT_TRUE(p.autoGenerate3D);
-    EXPECT_TRUE(p.autoGenerateSolderMaskHole);
-    EXPECT_TRUE(p.autoGenerateSolderPaste);
-    EXPECT_FALSE(p.checked);
-    EXPECT_EQ(p.copperPourGap, 0);
-    EXPECT_FALSE(p.goldPlated);
-    EXPECT_EQ(p.holeSize, QSizeF(0, 0));
+    EXPECT_EQ(p.curveType(), CurveType::rectangle);
+    EXPECT_FALSE(p.properties().add3DSolder);
+    EXPECT_TRUE(p.properties().autoGenerate3D);
+    EXPECT_TRUE(p.properties().autoGenerateSolderMaskHole);
+    EXPECT_TRUE(p.properties().autoGenerateSolderPaste);
+    EXPECT_FALSE(p.properties().checked);
+    EXPECT_EQ(p.properties().copperPourGap, 0);
+    EXPECT_FALSE(p.properties().goldPlated);
+    EXPECT_EQ(p.holeSize(), QSizeF(0, 0));
     EXPECT_EQ(p.id, Id{0});
-    EXPECT_FALSE(p.lockedToWidth);
+    EXPECT_FALSE(p.properties().lockedToWidth);
     EXPECT_EQ(p.modelSpaceCenter, QPointF(0, 0));
     EXPECT_TRUE(p.name.isEmpty());
-    EXPECT_FALSE(p.onEdge);
-    EXPECT_EQ(p.orientation3D, PinOrientation3D::left);
+    EXPECT_FALSE(p.properties().onEdge);
+    EXPECT_EQ(p.properties().orientation3D, PinOrientation3D::left);
     EXPECT_TRUE(p.signalName.isEmpty());
     EXPECT_EQ(p.size(), QSizeF(0, 0));
-    EXPECT_TRUE(p.surfaceMount);
-    EXPECT_EQ(p.type3D, PinType3D::none);
-    EXPECT_FALSE(p.useCopperPourGap);
+    EXPECT_TRUE(p.surfaceMount());
+    EXPECT_EQ(p.properties().type3D, PinType3D::none);
+    EXPECT_FALSE(p.properties().useCopperPourGap);
     EXPECT_EQ(p.holeRectangle(), QRectF(0, 0, 0, 0));
-    EXPECT_FALSE(p.rectangularHole);
+    EXPECT_FALSE(p.properties().rectangularHole);
     EXPECT_FALSE(p.hasCachedOutline() || p.cachedExpandedBezierPolygon || p.padNameRotationTransform());
     EXPECT_EQ(p.typeName(), "Pad");
     EXPECT_EQ(p.layerIndex, 0);
@@ -93,30 +93,30 @@ TEST_F(PadTest, ReadsEveryAttribute)
                  "brushColor='200,140,30'");
     EXPECT_EQ(p->identifier, "P1");
     EXPECT_EQ(p->layerIndex, 6);
-    EXPECT_TRUE(p->add3DSolder);
-    EXPECT_FALSE(p->autoGenerate3D);
-    EXPECT_FALSE(p->autoGenerateSolderMaskHole);
-    EXPECT_FALSE(p->autoGenerateSolderPaste);
-    EXPECT_TRUE(p->checked);
-    EXPECT_TRUE(p->goldPlated);
+    EXPECT_TRUE(p->properties().add3DSolder);
+    EXPECT_FALSE(p->properties().autoGenerate3D);
+    EXPECT_FALSE(p->properties().autoGenerateSolderMaskHole);
+    EXPECT_FALSE(p->properties().autoGenerateSolderPaste);
+    EXPECT_TRUE(p->properties().checked);
+    EXPECT_TRUE(p->properties().goldPlated);
     EXPECT_EQ(p->id, Id{42});
-    EXPECT_TRUE(p->lockedToWidth);
-    EXPECT_TRUE(p->lockWidthToHeight);
+    EXPECT_TRUE(p->properties().lockedToWidth);
+    EXPECT_TRUE(p->lockWidthToHeight());
     EXPECT_EQ(p->name, "A7");
-    EXPECT_TRUE(p->onEdge);
-    EXPECT_EQ(p->orientation3D, PinOrientation3D::top);
+    EXPECT_TRUE(p->properties().onEdge);
+    EXPECT_EQ(p->properties().orientation3D, PinOrientation3D::top);
     EXPECT_EQ(p->signalName, "GND");
-    EXPECT_FALSE(p->surfaceMount);
-    EXPECT_EQ(p->type3D, PinType3D::gullWing);
-    EXPECT_EQ(p->curveType, CurveType::ellipse);
-    EXPECT_EQ(p->roundedSide, RoundedSideType::left);
-    EXPECT_EQ(p->brush.color, kCopper);
+    EXPECT_FALSE(p->surfaceMount());
+    EXPECT_EQ(p->properties().type3D, PinType3D::gullWing);
+    EXPECT_EQ(p->curveType(), CurveType::ellipse);
+    EXPECT_EQ(p->roundedSide(), RoundedSideType::left);
+    EXPECT_EQ(p->brush().color, kCopper);
     // Sizes and points are read at single precision.
     EXPECT_EQ(p->size(), QSizeF(widened(0.1f), widened(0.3f)));
     EXPECT_EQ(p->modelSpaceCenter, QPointF(1.5, -2));
     EXPECT_EQ(p->rectangle, QRectF(1.5 - widened(0.1f) / 2, -2 - widened(0.3f) / 2, widened(0.1f), widened(0.3f)));
-    EXPECT_TRUE(p->rectangularHole);
-    EXPECT_EQ(p->holeSize, QSizeF(widened(0.05f), widened(0.02f)));
+    EXPECT_TRUE(p->properties().rectangularHole);
+    EXPECT_EQ(p->holeSize(), QSizeF(widened(0.05f), widened(0.02f)));
     EXPECT_EQ(p->holeRectangle(),
               QRectF(1.5 - widened(0.05f) / 2, -2 - widened(0.02f) / 2, widened(0.05f), widened(0.02f)));
     // The pad's own identity and name serve the pad-name assignment.
@@ -151,46 +151,46 @@ TEST_F(PadTest, HoleRules)
 {
     // Surface-mount pads have no hole, even with a hole diameter.
     auto smt = pad("diameter='0.1' smt='true' holeDiameter='0.05'");
-    EXPECT_EQ(smt->holeSize, QSizeF(0, 0));
+    EXPECT_EQ(smt->holeSize(), QSizeF(0, 0));
     EXPECT_EQ(smt->holeRectangle(), QRectF(0, 0, 0, 0));
     EXPECT_FALSE(smt->hasDrawableHole());
     // Missing "smt" means surface mount.
-    EXPECT_EQ(pad("diameter='0.1' holeDiameter='0.05'")->holeSize, QSizeF(0, 0));
+    EXPECT_EQ(pad("diameter='0.1' holeDiameter='0.05'")->holeSize(), QSizeF(0, 0));
 
     auto round = pad("diameter='0.1' smt='false' holeDiameter='0.05' holeSize='0.2,0.2' at='1,1'");
-    EXPECT_FALSE(round->rectangularHole);
-    EXPECT_EQ(round->holeSize, QSizeF(widened(0.05f), widened(0.05f)));
+    EXPECT_FALSE(round->properties().rectangularHole);
+    EXPECT_EQ(round->holeSize(), QSizeF(widened(0.05f), widened(0.05f)));
     EXPECT_EQ(round->holeRectangle(),
               QRectF(1 - widened(0.05f) / 2, 1 - widened(0.05f) / 2, widened(0.05f), widened(0.05f)));
 
     auto zero = pad("diameter='0.1' smt='false' holeDiameter='0'");
-    EXPECT_FALSE(zero->rectangularHole);
-    EXPECT_EQ(zero->holeSize, QSizeF(0, 0));
+    EXPECT_FALSE(zero->properties().rectangularHole);
+    EXPECT_EQ(zero->holeSize(), QSizeF(0, 0));
     EXPECT_FALSE(zero->hasDrawableHole());
 
     // A negative or unreadable diameter falls back to "holeSize".
     auto rect = pad("diameter='0.1' smt='false' holeDiameter='-0.1' holeSize='0.04,0.02'");
-    EXPECT_TRUE(rect->rectangularHole);
-    EXPECT_EQ(rect->holeSize, QSizeF(widened(0.04f), widened(0.02f)));
+    EXPECT_TRUE(rect->properties().rectangularHole);
+    EXPECT_EQ(rect->holeSize(), QSizeF(widened(0.04f), widened(0.02f)));
     auto none = pad("diameter='0.1' smt='false'");
-    EXPECT_TRUE(none->rectangularHole);
-    EXPECT_EQ(none->holeSize, QSizeF(0, 0));
+    EXPECT_TRUE(none->properties().rectangularHole);
+    EXPECT_EQ(none->holeSize(), QSizeF(0, 0));
 }
 
 TEST_F(PadTest, EnumerationFallbacks)
 {
-    EXPECT_EQ(pad("orientation='sideways'")->orientation3D, PinOrientation3D::left);
-    EXPECT_EQ(pad("orientation='Top'")->orientation3D, PinOrientation3D::left);
-    EXPECT_EQ(pad("orientation='right'")->orientation3D, PinOrientation3D::right);
-    EXPECT_EQ(pad("eSeries='bga'")->type3D, PinType3D::none);
-    EXPECT_EQ(pad("eSeries='dip'")->type3D, PinType3D::dip);
+    EXPECT_EQ(pad("orientation='sideways'")->properties().orientation3D, PinOrientation3D::left);
+    EXPECT_EQ(pad("orientation='Top'")->properties().orientation3D, PinOrientation3D::left);
+    EXPECT_EQ(pad("orientation='right'")->properties().orientation3D, PinOrientation3D::right);
+    EXPECT_EQ(pad("eSeries='bga'")->properties().type3D, PinType3D::none);
+    EXPECT_EQ(pad("eSeries='dip'")->properties().type3D, PinType3D::dip);
 
     // A missing word resets to the fallback rather than keeping the value.
     auto p = pad("orientation='bottom' eSeries='round'");
     pugi::xml_document doc = parseXml("<pad/>");
     p->readXML(doc.first_child());
-    EXPECT_EQ(p->orientation3D, PinOrientation3D::left);
-    EXPECT_EQ(p->type3D, PinType3D::none);
+    EXPECT_EQ(p->properties().orientation3D, PinOrientation3D::left);
+    EXPECT_EQ(p->properties().type3D, PinType3D::none);
 }
 
 TEST_F(PadTest, BoundingBoxAndNameRotationFollowTheNetTransform)
@@ -240,7 +240,7 @@ TEST_F(PadTest, LayerPassFillsWithTheBrushAndLeavesThePenTransparent)
     auto p = pad("at='0,0' size='0.2,0.1' brushColor='200,140,30' penColor='0,0,255' penWidth='0.05'");
     Canvas c(100, 200);
     p->draw(c.g);
-    EXPECT_EQ(p->pen.color, QColor(0, 0, 0, 0));
+    EXPECT_EQ(p->pen().color, QColor(0, 0, 0, 0));
     EXPECT_EQ(c.at(QPointF(0, 0)), kCopper);
     EXPECT_EQ(c.at(QPointF(0.09, 0.04)), kCopper);
     // No outline stroke: just outside the fill is background.
@@ -267,13 +267,13 @@ TEST_F(PadTest, LayerPassFillsWithTheBrushAndLeavesThePenTransparent)
     // second frame equals the first.
     auto left = pad("at='-0.2,0' size='0.1,0.2' roundness='0.5' brushColor='200,140,30'");
     auto right = pad("at='0.2,0.1' size='0.1,0.2' roundness='0.5' brushColor='200,140,30'");
-    right->pen = Pen(QColor(0, 0, 255), 0.05);
+    right->editPen() = Pen(QColor(0, 0, 255), 0.05);
     Canvas first(200, 200), second(200, 200);
     for (Canvas* canvas : {&first, &second}) {
         left->draw(canvas->g);
         right->draw(canvas->g);
     }
-    EXPECT_EQ(right->pen.color, QColor(0, 0, 255));
+    EXPECT_EQ(right->pen().color, QColor(0, 0, 255));
     EXPECT_EQ(first.at(QPointF(-0.2, 0)), kCopper);
     EXPECT_EQ(first.at(QPointF(0.2, 0.1)), kCopper);
     EXPECT_EQ(first.at(QPointF(0.2, -0.015)), kBackground);

@@ -83,13 +83,13 @@ TEST(PcbKeepOut, BrushTurnsTranslucentRedWhileThePenIsRead)
         penWidth="0.1" penColor="0,255,0"/>)");
     ASSERT_TRUE(k);
     EXPECT_EQ(k->typeName(), "Pcb Keep Out");
-    EXPECT_EQ(k->brush.color, QColor::fromRgbF(1, 0, 0, 0.1f));
-    EXPECT_EQ(k->pen.color, QColor(0, 255, 0));
-    EXPECT_EQ(k->pen.width, 0.1);
+    EXPECT_EQ(k->brush().color, QColor::fromRgbF(1, 0, 0, 0.1f));
+    EXPECT_EQ(k->pen().color, QColor(0, 255, 0));
+    EXPECT_EQ(k->pen().width, 0.1);
     EXPECT_EQ(k->rectangle, QRectF(0.5, 0.5, 1, 1));
 
     // A keep-out without any brush attribute is translucent red as well.
-    EXPECT_EQ(readAs<PcbKeepOut>("<keepOut/>")->brush.color, QColor::fromRgbF(1, 0, 0, 0.1f));
+    EXPECT_EQ(readAs<PcbKeepOut>("<keepOut/>")->brush().color, QColor::fromRgbF(1, 0, 0, 0.1f));
 
     k->updateGeometry(QTransform::fromTranslate(1, 0), nullptr);
     EXPECT_EQ(k->boundingBox.rect(), QRectF(1.5, 0.5, 1, 1)); // the pen does not widen it

@@ -178,11 +178,11 @@ TEST(CopperPour, ReadingRules)
     ASSERT_TRUE(pour->graphicsPathWithUnconnectedRemoved);
     EXPECT_EQ(pour->graphicsPathWithUnconnectedRemoved->pathPoints.size(), 3u);
     // With children the brush becomes transparent white: the outline is never filled.
-    EXPECT_EQ(pour->brush.color, QColor::fromRgbF(1, 1, 1, 0));
+    EXPECT_EQ(pour->brush().color, QColor::fromRgbF(1, 1, 1, 0));
 
     // Without any child the brush of the attributes stays.
     auto bare = readAs<CopperPour>(R"(<copperPour brushColor="0,255,0" steps="4.5"/>)");
-    EXPECT_EQ(bare->brush.color, QColor(0, 255, 0));
+    EXPECT_EQ(bare->brush().color, QColor(0, 255, 0));
     EXPECT_EQ(bare->steps, 4);
 
     // A later unconnected-removed path replaces an earlier one; other children are ignored.

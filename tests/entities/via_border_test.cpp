@@ -215,7 +215,7 @@ TEST_F(ViaBorderTest, BorderReadingAndRegistration)
     EXPECT_FALSE(fresh.usePcbBorder);
     EXPECT_EQ(fresh.solderMaskColor, QColor::fromRgbF(0, 1, 0, 0.251f));
     EXPECT_EQ(fresh.fillColor, QColor::fromRgbF(0, 0.5f, 0, 1));
-    EXPECT_EQ(fresh.brush.color, fresh.fillColor);
+    EXPECT_EQ(fresh.brush().color, fresh.fillColor);
 
     PCB& pcb = load("<pcbBorder identifier=\"first\" x=\"0\" y=\"0\" width=\"1\" height=\"1\"/>"
                     "<pcbBorder identifier=\"second\" layer=\"3\" castellated=\"true\" clipCutouts=\"false\" usePcbBorder=\"true\" "
@@ -232,7 +232,7 @@ TEST_F(ViaBorderTest, BorderReadingAndRegistration)
     EXPECT_EQ(second->solderMaskColor, QColor(255, 0, 0, 128));
     EXPECT_TRUE(second->addMountingHoles);
     EXPECT_FALSE(second->addFiducials);
-    EXPECT_EQ(second->brush.color, QColor(0, 0, 255));
+    EXPECT_EQ(second->brush().color, QColor(0, 0, 255));
     ASSERT_EQ(second->entities.entities.size(), 1u);
     // The border's box holds its outline and its children; the sheet's via
     // collection does not reach into it.

@@ -238,30 +238,33 @@ TEST(ClosedCurveReading, OutlinePenBrushAndFallbacks)
     ClosedCurve c(nullptr);
     readInto(c, R"(<closedCurve curveType="ellipse" x="1" y="2" width="3" height="4" roundness="0.5"
         roundedSide="top" widthEqualsHeight="true" penWidth="0.02" penColor="255,0,0" brushColor="0,0,255" layer="2"/>)");
-    EXPECT_EQ(c.curveType, CurveType::ellipse);
+    EXPECT_EQ(c.curveType(), CurveType::ellipse);
     EXPECT_EQ(c.rectangle, QRectF(1, 2, 3, 4));
-    EXPECT_DOUBLE_EQ(c.roundness, 0.5);
-    EXPECT_EQ(c.roundedSide, RoundedSideType::top);
-    EXPECT_TRUE(c.lockWidthToHeight);
-    EXPECT_NEAR(c.pen.width, 0.02, 1e-6);
-    EXPECT_EQ(c.pen.color, QColor(255, 0, 0));
-    EXPECT_EQ(c.brush.color, QColor(0, 0, 255));
+    EXPECT_DOUBLE_EQ(c.roundness(), 0.5);
+    EXPECT_EQ(c.roundedSide(), RoundedSideType::top);
+    EXPECT_TRUE(c.lockWidthToHeight());
+    EXPECT_NEAR(c.pen().width, 0.02, 1e-6);
+    EXPECT_EQ(c.pen().color, QColor(255, 0, 0));
+    EXPECT_EQ(c.brush().color, QColor(0, 0, 255));
     EXPECT_EQ(c.layerIndex, 2);
-    EXPECT_EQ(c.entityPen(), &c.pen);
-    EXPECT_EQ(c.entityBrush(), &c.brush);
+    // The editors' pen and brush are the curve's own (after sharing).
+    Pen* ownPen = c.entityPen();
+    EXPECT_EQ(ownPen, &c.pen());
+    Brush* ownBrush = c.entityBrush();
+    EXPECT_EQ(ownBrush, &c.brush());
 
     // Unknown words fall back to rectangle and all; missing ones keep the value.
     ClosedCurve d(nullptr);
-    d.roundedSide = RoundedSideType::left;
+    d.setRoundedSide(RoundedSideType::left);
     readInto(d, R"(<closedCurve curveType="hexagon" roundedSide="diagonal"/>)");
-    EXPECT_EQ(d.curveType, CurveType::rectangle);
-    EXPECT_EQ(d.roundedSide, RoundedSideType::all);
+    EXPECT_EQ(d.curveType(), CurveType::rectangle);
+    EXPECT_EQ(d.roundedSide(), RoundedSideType::all);
     ClosedCurve k(nullptr);
-    k.curveType = CurveType::curve;
-    k.roundedSide = RoundedSideType::left;
+    k.setCurveType(CurveType::curve);
+    k.setRoundedSide(RoundedSideType::left);
     readInto(k, R"(<closedCurve/>)");
-    EXPECT_EQ(k.curveType, CurveType::curve);
-    EXPECT_EQ(k.roundedSide, RoundedSideType::left);
+    EXPECT_EQ(k.curveType(), CurveType::curve);
+    EXPECT_EQ(k.roundedSide(), RoundedSideType::left);
 
     // Without Bezier attributes the default Bezier reads back; once given,
     // its fields are kept by a later reading that leaves them out.

@@ -31,7 +31,7 @@ void CopperPour::readXML(pugi::xml_node element)
             graphicsPathWithUnconnectedRemoved = std::move(path);
         }
     }
-    brush.color = QColor::fromRgbF(1, 1, 1, 0);
+    editBrush().color = QColor::fromRgbF(1, 1, 1, 0);
 }
 
 void CopperPour::draw(Graphics& g)

@@ -255,9 +255,15 @@ void PcbCutoutShape::readXML(pugi::xml_node element)
 
 void PcbCutoutShape::draw(Graphics& g)
 {
-    // Outlined one device pixel wide, whatever the file's pen width.
-    pen.width = 0;
-    ClosedCurve::draw(g);
+    // Outlined one device pixel wide, whatever the file's pen width. The
+    // width is kept at 0 from then on, though not from drawing threads,
+    // which change nothing.
+    if (!g.context.concurrent && !sameBits(pen().width, 0.0))
+        editPen().width = 0;
+    Entity::draw(g);
+    Pen hairline = pen();
+    hairline.width = 0;
+    drawOutline(g, hairline);
 }
 
 void PcbCutoutShape::fillMaskOpening(Graphics& g, const QColor& color, double margin)

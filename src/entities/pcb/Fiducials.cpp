@@ -64,7 +64,7 @@ void NoMask::readXML(pugi::xml_node element)
 {
     ClosedCurve::readXML(element);
     // An opening always shows as a faint red area.
-    brush.color = QColor::fromRgbF(1, 0, 0, 0.1f);
+    editBrush().color = QColor::fromRgbF(1, 0, 0, 0.1f);
     addSolderPaste = readBoolAttribute(element, "addSolderPaste", addSolderPaste);
 }
 

@@ -11,7 +11,7 @@ PcbKeepOut::PcbKeepOut(GraphicsSheet* sheet) : ClosedCurve(sheet)
 void PcbKeepOut::readXML(pugi::xml_node element)
 {
     ClosedCurve::readXML(element);
-    brush.color = QColor::fromRgbF(1, 0, 0, 0.1f);
+    editBrush().color = QColor::fromRgbF(1, 0, 0, 0.1f);
 }
 
 void PcbKeepOut::draw(Graphics& g)

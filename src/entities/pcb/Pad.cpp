@@ -157,25 +157,50 @@ void fillAndStrokeOutline(Graphics& g, const QPainterPath& path, const Pen& pen,
 
 } // namespace
 
+namespace {
+
+// The outline is filled only; whatever pen the file gives is not drawn.
+CurveStyle withTransparentPen(CurveStyle style)
+{
+    style.pen.color = QColor(0, 0, 0, 0);
+    return style;
+}
+
+} // namespace
+
+bool Pad::Properties::sameAs(const Properties& other) const
+{
+    return sameBits(holeSize.width(), other.holeSize.width()) && sameBits(holeSize.height(), other.holeSize.height())
+        && copperPourGap == other.copperPourGap && orientation3D == other.orientation3D && type3D == other.type3D
+        && add3DSolder == other.add3DSolder && autoGenerate3D == other.autoGenerate3D
+        && autoGenerateSolderMaskHole == other.autoGenerateSolderMaskHole
+        && autoGenerateSolderPaste == other.autoGenerateSolderPaste && checked == other.checked
+        && goldPlated == other.goldPlated && lockedToWidth == other.lockedToWidth && onEdge == other.onEdge
+        && surfaceMount == other.surfaceMount && useCopperPourGap == other.useCopperPourGap
+        && rectangularHole == other.rectangularHole;
+}
+
 Pad::Pad(GraphicsSheet* sheet) : ClosedCurve(sheet)
 {
-    pen.color = QColor(0, 0, 0, 0);
+    setCurveStyle(withTransparentPen(curveStyle()));
 }
 
 void Pad::readXML(pugi::xml_node element)
 {
     ClosedCurve::readXML(element);
-    add3DSolder = readBoolAttribute(element, "add3DSolder", add3DSolder);
-    autoGenerate3D = readBoolAttribute(element, "autoGenerate3D", autoGenerate3D);
-    autoGenerateSolderMaskHole = readBoolAttribute(element, "autoGenerateSolderMaskHole", autoGenerateSolderMaskHole);
-    autoGenerateSolderPaste = readBoolAttribute(element, "autoGenerateSolderPaste", autoGenerateSolderPaste);
-    checked = readBoolAttribute(element, "checked", checked);
-    goldPlated = readBoolAttribute(element, "goldPlated", goldPlated);
+    setCurveStyle(withTransparentPen(curveStyle()));
+    Properties p = properties();
+    p.add3DSolder = readBoolAttribute(element, "add3DSolder", p.add3DSolder);
+    p.autoGenerate3D = readBoolAttribute(element, "autoGenerate3D", p.autoGenerate3D);
+    p.autoGenerateSolderMaskHole = readBoolAttribute(element, "autoGenerateSolderMaskHole", p.autoGenerateSolderMaskHole);
+    p.autoGenerateSolderPaste = readBoolAttribute(element, "autoGenerateSolderPaste", p.autoGenerateSolderPaste);
+    p.checked = readBoolAttribute(element, "checked", p.checked);
+    p.goldPlated = readBoolAttribute(element, "goldPlated", p.goldPlated);
     id = readIdAttribute(element, "id", id);
-    lockedToWidth = readBoolAttribute(element, "widthEqualsHeight", lockedToWidth);
+    p.lockedToWidth = readBoolAttribute(element, "widthEqualsHeight", p.lockedToWidth);
     name = sharedText(readTextAttribute(element, "name", name));
-    onEdge = readBoolAttribute(element, "onEdge", onEdge);
-    orientation3D = readEnumAttribute(element, "orientation", PinOrientation3D::left, pinOrientation3DFromString);
+    p.onEdge = readBoolAttribute(element, "onEdge", p.onEdge);
+    p.orientation3D = readEnumAttribute(element, "orientation", PinOrientation3D::left, pinOrientation3DFromString);
     signalName = sharedText(readTextAttribute(element, "signal", signalName));
 
     // A usable "diameter" wins; otherwise "size", and (0, 0) without either.
@@ -185,25 +210,24 @@ void Pad::readXML(pugi::xml_node element)
     else
         size = readSizeAttribute(element, "size", QSizeF(0, 0));
 
-    surfaceMount = readBoolAttribute(element, "smt", surfaceMount);
-    type3D = readEnumAttribute(element, "eSeries", PinType3D::none, pinType3DFromString);
+    p.surfaceMount = readBoolAttribute(element, "smt", p.surfaceMount);
+    p.type3D = readEnumAttribute(element, "eSeries", PinType3D::none, pinType3DFromString);
     modelSpaceCenter = readPointAttribute(element, "at", modelSpaceCenter);
     rectangle = QRectF(modelSpaceCenter.x() - size.width() * 0.5, modelSpaceCenter.y() - size.height() * 0.5,
                        size.width(), size.height());
 
-    if (surfaceMount) {
-        holeSize = QSizeF(0, 0);
+    if (p.surfaceMount) {
+        p.holeSize = QSizeF(0, 0);
     } else {
         if (std::optional<double> d = numberAttribute(element, "holeDiameter"); d && *d >= 0) {
-            rectangularHole = false;
-            holeSize = QSizeF(*d, *d);
+            p.rectangularHole = false;
+            p.holeSize = QSizeF(*d, *d);
         } else {
-            rectangularHole = true;
-            holeSize = readSizeAttribute(element, "holeSize", holeSize);
+            p.rectangularHole = true;
+            p.holeSize = readSizeAttribute(element, "holeSize", p.holeSize);
         }
     }
-    // The outline is filled only; whatever pen the file gives is not drawn.
-    pen.color = QColor(0, 0, 0, 0);
+    properties_.share(p);
     invalidateOutlines();
 }
 
@@ -216,10 +240,11 @@ bool Pad::hasDrawableOutline() const
 
 QRectF Pad::holeRectangle() const
 {
-    if (surfaceMount)
+    const Properties& p = properties();
+    if (p.surfaceMount)
         return QRectF(0, 0, 0, 0);
-    return QRectF(modelSpaceCenter.x() - holeSize.width() * 0.5, modelSpaceCenter.y() - holeSize.height() * 0.5,
-                  holeSize.width(), holeSize.height());
+    return QRectF(modelSpaceCenter.x() - p.holeSize.width() * 0.5, modelSpaceCenter.y() - p.holeSize.height() * 0.5,
+                  p.holeSize.width(), p.holeSize.height());
 }
 
 bool Pad::hasDrawableHole() const
@@ -287,9 +312,9 @@ QPainterPath sharedRoundedOutline(RoundedSideType side, double width, double hei
 const QPainterPath& Pad::outline()
 {
     if (!cachedPathMade_) {
-        if (curveType == CurveType::rectangle && roundness > 0) {
+        if (curveType() == CurveType::rectangle && roundness() > 0) {
             const QRectF r = rectangle.normalized();
-            cachedPath_ = sharedRoundedOutline(roundedSide, r.width(), r.height(), roundness);
+            cachedPath_ = sharedRoundedOutline(roundedSide(), r.width(), r.height(), roundness());
         } else {
             cachedPath_ = outlinePath();
         }
@@ -300,7 +325,7 @@ const QPainterPath& Pad::outline()
 
 QTransform Pad::outlinePlacement() const
 {
-    if (curveType == CurveType::rectangle && roundness > 0) {
+    if (curveType() == CurveType::rectangle && roundness() > 0) {
         const QPointF c = rectangle.normalized().center();
         return QTransform::fromTranslate(c.x(), c.y());
     }
@@ -311,11 +336,11 @@ void Pad::calculateBoundingBox()
 {
     // Frames are drawn on several threads at once, which must not fill
     // these caches while drawing: they are made here.
-    if (curveType == CurveType::curve || (curveType == CurveType::rectangle && roundness > 0))
+    if (curveType() == CurveType::curve || (curveType() == CurveType::rectangle && roundness() > 0))
         outline();
     if (!name.isEmpty())
         nameInkBounds(true);
-    if (curveType == CurveType::curve) {
+    if (curveType() == CurveType::curve) {
         closedCurveBounds();
         if (const double m = solderMaskMargin(); !cachedExpandedBezierPolygon || cachedExpandedBezierPolygon->margin != m) {
             auto polygon = std::make_unique<ExpandedPolygon>();
@@ -360,38 +385,40 @@ void Pad::draw(Graphics& g)
     if (!hasDrawableOutline())
         return;
     g.pushTransform(singleLevelTransform);
-    const bool plainShape = curveType == CurveType::ellipse || (curveType == CurveType::rectangle && roundness <= 0);
-    if (plainShape && (g.useLayerColor || !brush.isGradient())) {
+    const CurveStyle& style = curveStyle();
+    const bool plainShape
+        = style.curveType == CurveType::ellipse || (style.curveType == CurveType::rectangle && style.roundness <= 0);
+    if (plainShape && (g.useLayerColor || !style.brush.isGradient())) {
         // A solid fill of a plain rectangle or ellipse (the pen is invisible
         // now): the shared unit shape placed over the rectangle, so the
         // commonest pads keep no path of their own.
-        const QColor fill = g.effectiveColor(brush.color);
-        if (!isDrawable(brush.color)) {
+        const QColor fill = g.effectiveColor(style.brush.color);
+        if (!isDrawable(style.brush.color)) {
         } else if (!g.picking) {
-            if (curveType == CurveType::ellipse)
+            if (style.curveType == CurveType::ellipse)
                 g.fillEllipse(rectangle, fill);
             else
                 g.fillRect(rectangle, fill);
         } else {
-            g.context.fillUserPath(curveType == CurveType::ellipse ? unitCircle() : unitSquare(), QBrush(fill),
+            g.context.fillUserPath(style.curveType == CurveType::ellipse ? unitCircle() : unitSquare(), QBrush(fill),
                                    Qt::WindingFill, placeUnitShape(rectangle, 0));
         }
-    } else if (!g.picking && curveType == CurveType::rectangle && (g.useLayerColor || !brush.isGradient())
-               && std::min(roundness, 1.0) * std::min(std::abs(rectangle.width()), std::abs(rectangle.height())) / 2
-                       * g.deviceScale()
+    } else if (!g.picking && style.curveType == CurveType::rectangle && (g.useLayerColor || !style.brush.isGradient())
+               && std::min(style.roundness, 1.0) * std::min(std::abs(rectangle.width()), std::abs(rectangle.height()))
+                       / 2 * g.deviceScale()
                    < kSquareCornerPixels) {
         // Corners rounded by less than half a pixel: the plain rectangle.
-        if (isDrawable(brush.color))
-            g.fillRect(rectangle, g.effectiveColor(brush.color));
-    } else if (isDrawable(brush.color) && !outline().isEmpty()) {
+        if (isDrawable(style.brush.color))
+            g.fillRect(rectangle, g.effectiveColor(style.brush.color));
+    } else if (isDrawable(style.brush.color) && !outline().isEmpty()) {
         // The brush alone: the pen is never drawn.
-        if (g.useLayerColor || !brush.isGradient()) {
-            const QColor fill = g.effectiveColor(brush.color);
+        if (g.useLayerColor || !style.brush.isGradient()) {
+            const QColor fill = g.effectiveColor(style.brush.color);
             if (!g.fillSmallPath(outline(), outlinePlacement(), fill))
                 g.context.fillUserPath(outline(), QBrush(fill), Qt::WindingFill, outlinePlacement());
         }
         else
-            brush.fillPath(g, outlinePlacement().map(outline()));
+            style.brush.fillPath(g, outlinePlacement().map(outline()));
     }
     g.popTransform(singleLevelTransform);
 }
@@ -412,11 +439,11 @@ void Pad::drawPadPass(Graphics& g)
         && !boundingBox.expanded(g.pixelSize()).intersects(g.viewportBoundingBox))
         return;
     // With the board shown solid, surface-mount pads of the other side hide.
-    if (PCB* pcb = pcbSheet(); pcb && pcb->layerList.showPcbSolid && surfaceMount && layerIndex != PcbLayerList::kTopLayer)
+    if (PCB* pcb = pcbSheet(); pcb && pcb->layerList.showPcbSolid && surfaceMount() && layerIndex != PcbLayerList::kTopLayer)
         return;
     const QColor yellow(255, 255, 0);
     g.pushTransform(singleLevelTransform);
-    switch (curveType) {
+    switch (curveType()) {
     case CurveType::curve:
         fillAndStrokeOutline(g, outline(), blackHairline(), yellow, bezier().closed);
         break;
@@ -424,7 +451,7 @@ void Pad::drawPadPass(Graphics& g)
         fillWithHairline(g, unitCircle(), rectangle, yellow);
         break;
     case CurveType::rectangle:
-        if (roundness > 0) {
+        if (roundness() > 0) {
             const QColor fill = g.effectiveColor(yellow);
             if (isDrawable(fill))
                 g.context.fillUserPath(outline(), QBrush(fill), Qt::WindingFill, outlinePlacement());
@@ -612,7 +639,7 @@ void Pad::addRoundedClearance(Graphics& g, double margin) const
     const QRectF r = grown(rectangle, margin);
     const QTransform outer = g.context.transform();
     g.context.setTransform(QTransform::fromTranslate(r.center().x(), r.center().y()) * outer);
-    g.context.addPath(sharedRoundedOutline(roundedSide, r.width(), r.height(), roundness));
+    g.context.addPath(sharedRoundedOutline(roundedSide(), r.width(), r.height(), roundness()));
     g.context.setTransform(outer);
 }
 
@@ -627,12 +654,12 @@ void Pad::addPadClearanceOutline(Graphics& g)
     const QTransform outer = g.context.transform();
     if (netTransform)
         g.context.setTransform(*netTransform * outer);
-    switch (curveType) {
+    switch (curveType()) {
     case CurveType::ellipse:
         g.context.addEllipse(grown(rectangle, m));
         break;
     case CurveType::rectangle:
-        if (roundness > 0) {
+        if (roundness() > 0) {
             addRoundedClearance(g, m);
         } else {
             g.context.addRect(grown(rectangle, m));
@@ -657,13 +684,13 @@ void Pad::fillPadClearance(Graphics& g, const QColor& color)
     if (netTransform)
         g.context.setTransform(*netTransform * outer);
     const QRectF r = grown(rectangle, m);
-    switch (curveType) {
+    switch (curveType()) {
     case CurveType::ellipse:
         g.fillEllipse(r, color);
         break;
     case CurveType::rectangle:
-        if (roundness > 0
-            && std::min(roundness, 1.0) * std::min(r.width(), r.height()) / 2 * g.deviceScale() >= kSquareCornerPixels) {
+        if (roundness() > 0
+            && std::min(roundness(), 1.0) * std::min(r.width(), r.height()) / 2 * g.deviceScale() >= kSquareCornerPixels) {
             g.context.setFillColor(color);
             g.context.beginPath();
             addRoundedClearance(g, m);

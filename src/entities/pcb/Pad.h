@@ -38,28 +38,35 @@ public:
     // Whether the outline is kept, see outline().
     bool hasCachedOutline() const { return cachedPathMade_; }
 
-    // (Flags and enumerations sit together: a board holds tens of
-    // thousands of pads.)
-    bool add3DSolder = false;
-    bool autoGenerate3D = true;
-    bool autoGenerateSolderMaskHole = true;
-    bool autoGenerateSolderPaste = true;
-    bool checked = false;
-    bool goldPlated = false;
-    bool lockedToWidth = false;
-    bool onEdge = false;
-    bool surfaceMount = true;
-    bool useCopperPourGap = false;
-    bool rectangularHole = false;
+    // The pad's settings as read, shared with the pads of equal settings
+    // (a board repeats a few kinds of pad tens of thousands of times). The
+    // edit call changes this pad's alone.
+    struct Properties {
+        // The drilled hole's size; (0, 0) for a surface-mount pad.
+        QSizeF holeSize = QSizeF(0, 0);
+        int copperPourGap = 0;
+        PinOrientation3D orientation3D = PinOrientation3D::left;
+        PinType3D type3D = PinType3D::none;
+        bool add3DSolder = false;
+        bool autoGenerate3D = true;
+        bool autoGenerateSolderMaskHole = true;
+        bool autoGenerateSolderPaste = true;
+        bool checked = false;
+        bool goldPlated = false;
+        bool lockedToWidth = false;
+        bool onEdge = false;
+        bool surfaceMount = true;
+        bool useCopperPourGap = false;
+        bool rectangularHole = false;
+        bool sameAs(const Properties& other) const;
+    };
+    const Properties& properties() const { return properties_.get(); }
+    Properties& editProperties() { return properties_.edit(); }
+    bool surfaceMount() const { return properties_.get().surfaceMount; }
+    QSizeF holeSize() const { return properties_.get().holeSize; }
+    // Whether both hold one block of settings.
+    bool sharesPropertiesWith(const Pad& other) const { return properties_.sharesWith(other.properties_); }
 
-private:
-    bool cachedPathMade_ = false; // cachedPath_ holds the outline
-
-public:
-    PinOrientation3D orientation3D = PinOrientation3D::left;
-    PinType3D type3D = PinType3D::none;
-    int copperPourGap = 0;
-    QSizeF holeSize = QSizeF(0, 0);
     Id id;
     QPointF modelSpaceCenter = QPointF(0, 0);
     QString name;
@@ -158,4 +165,6 @@ private:
     mutable QExplicitlySharedDataPointer<const NameInk> nameInk_;
     double padNameAngle_ = 0; // 0: no rotation
     QPainterPath cachedPath_;
+    SharedValue<Properties> properties_;
+    bool cachedPathMade_ = false; // cachedPath_ holds the outline
 };

@@ -35,7 +35,7 @@ bool finiteRect(const QRectF& r)
 
 PcbBorder::PcbBorder(GraphicsSheet* sheet) : ClosedCurve(sheet)
 {
-    brush.color = fillColor;
+    editBrush().color = fillColor;
     layerIndex = PcbLayerList::kBoardBorderLayer;
 }
 
@@ -64,7 +64,7 @@ void PcbBorder::readXML(pugi::xml_node element)
     addMountingHoles = readBoolAttribute(element, "addMountingHoles", addMountingHoles);
     addFiducials = readBoolAttribute(element, "addFiducials", addFiducials);
     fillColor = readColorAttribute(element, "color", fillColor);
-    brush.color = fillColor;
+    editBrush().color = fillColor;
 }
 
 void PcbBorder::updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
@@ -92,7 +92,7 @@ void PcbBorder::draw(Graphics& g)
     auto* pcb = dynamic_cast<PCB*>(sheet);
     if (!pcb)
         return;
-    const QColor color = pcb->layerList.showPcbSolid ? brush.color : QColor(0, 0, 0, 0);
+    const QColor color = pcb->layerList.showPcbSolid ? brush().color : QColor(0, 0, 0, 0);
     fillBoardShape(g, color);
 }
 
@@ -106,15 +106,15 @@ void PcbBorder::fillBoardShape(Graphics& g, const QColor& color, const std::opti
     g.pushTransform(placement);
     const QPainterPath shape = boardShape();
     // An open Bezier outline is stroked, not filled.
-    const bool filled = curveType != CurveType::curve || bezier().closed;
+    const bool filled = curveType() != CurveType::curve || bezier().closed;
     if (filled && isDrawable(color)) {
         g.context.setFillColor(g.effectiveColor(color));
         g.context.beginPath();
         g.context.addPath(shape);
         g.context.fillPath(Qt::WindingFill);
     }
-    if (isDrawable(pen.color)) {
-        g.applyPen(pen);
+    if (isDrawable(pen().color)) {
+        g.applyPen(pen());
         g.context.beginPath();
         g.context.addPath(shape);
         g.context.strokePath();
@@ -126,7 +126,7 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
 {
     g.useLayerColor = false;
     auto* pcb = dynamic_cast<PCB*>(sheet);
-    if (!pcb || !boundingBox.valid || (!isDrawable(color) && !isDrawable(pen.color)))
+    if (!pcb || !boundingBox.valid || (!isDrawable(color) && !isDrawable(pen().color)))
         return;
 
     DrawingContext& context = g.context;
@@ -159,7 +159,7 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
     // goes into a layer, each opening is cleared from it in turn, and the
     // layer is laid over the board.
     const qreal ratio = device->devicePixelRatioF();
-    const FillKey key{toDevice, area, ratio, color.rgba(), pen.color.rgba(), pen.width,
+    const FillKey key{toDevice, area, ratio, color.rgba(), pen().color.rgba(), pen().width,
         pcb->pcbSettings.solderMaskMargin, geometryPasses_};
     if (fillLayerKey_ == key && !fillLayer_.isNull()) {
         drawFillLayer(painter, area);
