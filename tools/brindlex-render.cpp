@@ -50,7 +50,7 @@ QJsonArray listJson(EntityList& list, int depth)
         o["element"] = e->elementName.toString();
         o["typeName"] = e->typeName();
         o["layerIndex"] = e->layerIndex;
-        o["identifier"] = e->identifier;
+        o["identifier"] = e->identifier.toString();
         o["boundingBox"] = boxJson(e->boundingBox);
         if (IEntityHolder* h = e->holder(); h && depth < EntityList::kMaxNesting)
             o["children"] = listJson(h->entities(), depth + 1);

@@ -69,7 +69,7 @@ private:
         T value;
     };
     struct Recent {
-        std::array<QExplicitlySharedDataPointer<Block>, 8> blocks;
+        std::array<QExplicitlySharedDataPointer<Block>, 16> blocks;
         size_t next = 0;
     };
     static Recent& recentBlocks()

@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QSet>
 
+#include <array>
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
@@ -37,6 +38,42 @@ QString sharedText(const QString& text)
     if (seen.size() < kMaxTexts)
         seen.insert(text);
     return text;
+}
+
+CompactText& CompactText::operator=(const QString& text)
+{
+    if (text.isEmpty()) {
+        d_.reset();
+    } else if (!d_ || d_->text != text) {
+        auto* block = new Block;
+        block->text = text;
+        d_ = QExplicitlySharedDataPointer<const Block>(block);
+    }
+    return *this;
+}
+
+CompactText CompactText::shared(const QString& text)
+{
+    CompactText out;
+    if (text.isEmpty())
+        return out;
+    thread_local std::array<QExplicitlySharedDataPointer<const Block>, 8> recent;
+    thread_local size_t next = 0;
+    for (const auto& block : recent)
+        if (block && block->text == text) {
+            out.d_ = block;
+            return out;
+        }
+    out = text;
+    recent[next] = out.d_;
+    next = (next + 1) % recent.size();
+    return out;
+}
+
+const QString& CompactText::empty()
+{
+    static const QString none;
+    return none;
 }
 
 ElementName& ElementName::operator=(const QString& name)

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <pugixml.hpp>
+#include <string>
 
 class Graphics;
 class GraphicsSheet;
@@ -90,6 +91,35 @@ private:
     const QString* name_ = nullptr;
 };
 
+// A text held by one pointer, none while empty (most entities carry no
+// identifier, most pads no signal). Reads as a QString; copies share the
+// text, and assigning replaces the text of this holder only.
+class CompactText {
+public:
+    CompactText() = default;
+    CompactText(const QString& text) { *this = text; }
+    CompactText& operator=(const QString& text);
+    // The text, sharing the holder of an equal one given lately on this
+    // thread: signal names and prefixes come in runs.
+    static CompactText shared(const QString& text);
+
+    const QString& toString() const { return d_ ? d_->text : empty(); }
+    operator const QString&() const { return toString(); }
+    bool isEmpty() const { return !d_; }
+    std::string toStdString() const { return toString().toStdString(); }
+
+    friend bool operator==(const CompactText& a, const CompactText& b) { return a.toString() == b.toString(); }
+    friend bool operator==(const CompactText& a, const QString& b) { return a.toString() == b; }
+    friend bool operator==(const CompactText& a, const char* b) { return a.toString() == QString::fromUtf8(b); }
+
+private:
+    struct Block : QSharedData {
+        QString text; // never empty
+    };
+    static const QString& empty();
+    QExplicitlySharedDataPointer<const Block> d_;
+};
+
 class Entity : public std::enable_shared_from_this<Entity> {
 public:
     explicit Entity(GraphicsSheet* sheet);
@@ -100,7 +130,7 @@ public:
     BoundingBox boundingBox;
     GraphicsSheet* sheet = nullptr; // not owned
     SharedTransform netTransform;
-    QString identifier;
+    CompactText identifier;
     SelectionFlag selected;
     bool userCannotSelect = false;
     bool locked = false;

@@ -429,7 +429,7 @@ TEST_F(SidePanelTest, SampleBoardsHoldPackageFamiliesThatDrawPickAndShowLikeThei
             QSet<QString> pins;
             for (const auto& child : footprint->children.entities)
                 if (auto* pad = dynamic_cast<Pad*>(child.get()))
-                    pins.insert(pad->name);
+                    pins.insert(pad->name());
             ASSERT_FALSE(pins.isEmpty()) << footprint->identifier.toStdString();
             const std::string id = footprint->identifier.toStdString();
             if (auto* twoRow = dynamic_cast<TwoSidedFootprint*>(footprint)) {

@@ -128,8 +128,8 @@ TEST_F(FootprintTest, ReadsMetadataAndChildrenInOrder)
     auto first = std::dynamic_pointer_cast<Pad>(f->children.entities[0]);
     auto second = std::dynamic_pointer_cast<Pad>(f->children.entities[1]);
     ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->name, "1");
-    EXPECT_EQ(second->name, "2");
+    EXPECT_EQ(first->name(), "1");
+    EXPECT_EQ(second->name(), "2");
     EXPECT_EQ(second->sheet, &pcb);
 }
 

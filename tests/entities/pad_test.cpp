@@ -69,7 +69,7 @@ TEST_F(PadTest, NewPadDefaults)
     EXPECT_EQ(p.id, Id{0});
     EXPECT_FALSE(p.properties().lockedToWidth);
     EXPECT_EQ(p.modelSpaceCenter, QPointF(0, 0));
-    EXPECT_TRUE(p.name.isEmpty());
+    EXPECT_TRUE(p.name().isEmpty());
     EXPECT_FALSE(p.properties().onEdge);
     EXPECT_EQ(p.properties().orientation3D, PinOrientation3D::left);
     EXPECT_TRUE(p.signalName.isEmpty());
@@ -102,7 +102,7 @@ TEST_F(PadTest, ReadsEveryAttribute)
     EXPECT_EQ(p->id, Id{42});
     EXPECT_TRUE(p->properties().lockedToWidth);
     EXPECT_TRUE(p->lockWidthToHeight());
-    EXPECT_EQ(p->name, "A7");
+    EXPECT_EQ(p->name(), "A7");
     EXPECT_TRUE(p->properties().onEdge);
     EXPECT_EQ(p->properties().orientation3D, PinOrientation3D::top);
     EXPECT_EQ(p->signalName, "GND");
@@ -380,13 +380,16 @@ TEST_F(PadTest, NamesShowOnPadsAtLeastTwentyPixelsTall)
     p->addHolePassReach(before);
     twin->addHolePassReach(twinBefore);
     EXPECT_EQ(before.rect(), twinBefore.rect());
-    p->name = QString(60, QLatin1Char('8'));
+    // Equal pads hold one block of settings; a change to one is its own.
+    EXPECT_TRUE(p->sharesPropertiesWith(*twin));
+    p->editProperties().name = QString(60, QLatin1Char('8'));
+    EXPECT_EQ(twin->name(), "88");
     BoundingBox renamed, twinAfter;
     p->addHolePassReach(renamed);
     twin->addHolePassReach(twinAfter);
     EXPECT_GT(renamed.width(), before.width());
     EXPECT_EQ(twinAfter.rect(), twinBefore.rect());
-    p->name.clear();
+    p->editProperties().name.clear();
     Canvas unnamed(300, 1000);
     p->drawHolePass(unnamed.g, kYellow);
     EXPECT_EQ(unnamed.whitish(), 0);

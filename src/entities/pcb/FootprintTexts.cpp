@@ -11,9 +11,15 @@ void FootprintReference::readXML(pugi::xml_node element)
     TextEntity::readXML(element);
     visibleInPcb = readBoolAttribute(element, "visibleInPcb", visibleInPcb);
     if (std::optional<std::string> s = readStringAttribute(element, "prefix"))
-        prefix = QString::fromStdString(*s);
+        prefix = CompactText::shared(QString::fromStdString(*s));
     if (std::optional<std::string> s = readStringAttribute(element, "jumperReference"))
-        jumperReference = QString::fromStdString(*s);
+        jumperReference = CompactText::shared(QString::fromStdString(*s));
+}
+
+const CompactText& FootprintReference::defaultPrefix()
+{
+    static const CompactText prefix(QStringLiteral("U"));
+    return prefix;
 }
 
 void FootprintReference::draw(Graphics& g)

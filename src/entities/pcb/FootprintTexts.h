@@ -15,8 +15,8 @@ public:
 
     bool visibleInPcb = true;
     // Stored only.
-    QString prefix = QStringLiteral("U");
-    QString jumperReference = QStringLiteral("U");
+    CompactText prefix = defaultPrefix();
+    CompactText jumperReference = defaultPrefix();
 
     // The text attributes, then "visibleInPcb", "prefix", "jumperReference".
     void readXML(pugi::xml_node element) override;
@@ -26,6 +26,9 @@ public:
     void calculateBoundingBox() override;
     QString typeName() const override { return QStringLiteral("Footprint Reference"); }
     QWidget* editorView() override;
+
+private:
+    static const CompactText& defaultPrefix();
 };
 
 // Element "footprintPartValue".

@@ -170,7 +170,7 @@ CurveStyle withTransparentPen(CurveStyle style)
 
 bool Pad::Properties::sameAs(const Properties& other) const
 {
-    return sameBits(holeSize.width(), other.holeSize.width()) && sameBits(holeSize.height(), other.holeSize.height())
+    return name == other.name && sameBits(holeSize.width(), other.holeSize.width()) && sameBits(holeSize.height(), other.holeSize.height())
         && copperPourGap == other.copperPourGap && orientation3D == other.orientation3D && type3D == other.type3D
         && add3DSolder == other.add3DSolder && autoGenerate3D == other.autoGenerate3D
         && autoGenerateSolderMaskHole == other.autoGenerateSolderMaskHole
@@ -198,10 +198,10 @@ void Pad::readXML(pugi::xml_node element)
     p.goldPlated = readBoolAttribute(element, "goldPlated", p.goldPlated);
     id = readIdAttribute(element, "id", id);
     p.lockedToWidth = readBoolAttribute(element, "widthEqualsHeight", p.lockedToWidth);
-    name = sharedText(readTextAttribute(element, "name", name));
+    p.name = sharedText(readTextAttribute(element, "name", p.name));
     p.onEdge = readBoolAttribute(element, "onEdge", p.onEdge);
     p.orientation3D = readEnumAttribute(element, "orientation", PinOrientation3D::left, pinOrientation3DFromString);
-    signalName = sharedText(readTextAttribute(element, "signal", signalName));
+    signalName = CompactText::shared(readTextAttribute(element, "signal", signalName));
 
     // A usable "diameter" wins; otherwise "size", and (0, 0) without either.
     QSizeF size;
@@ -256,7 +256,6 @@ bool Pad::hasDrawableHole() const
 void Pad::invalidateOutlines()
 {
     cachedPath_ = QPainterPath();
-    cachedPathMade_ = false;
     cachedExpandedBezierPolygon.reset();
 }
 
@@ -311,14 +310,16 @@ QPainterPath sharedRoundedOutline(RoundedSideType side, double width, double hei
 
 const QPainterPath& Pad::outline()
 {
-    if (!cachedPathMade_) {
+    if (!outlineMade()) {
         if (curveType() == CurveType::rectangle && roundness() > 0) {
             const QRectF r = rectangle.normalized();
             cachedPath_ = sharedRoundedOutline(roundedSide(), r.width(), r.height(), roundness());
         } else {
             cachedPath_ = outlinePath();
         }
-        cachedPathMade_ = true;
+        // Both are non-zero already (the call then changes nothing); it
+        // marks the outline made.
+        cachedPath_.setFillRule(Qt::WindingFill);
     }
     return cachedPath_;
 }
@@ -338,7 +339,7 @@ void Pad::calculateBoundingBox()
     // these caches while drawing: they are made here.
     if (curveType() == CurveType::curve || (curveType() == CurveType::rectangle && roundness() > 0))
         outline();
-    if (!name.isEmpty())
+    if (!name().isEmpty())
         nameInkBounds(true);
     if (curveType() == CurveType::curve) {
         closedCurveBounds();
@@ -513,27 +514,27 @@ constexpr size_t kMaxKeptNameInks = 4096;
 
 QRectF Pad::nameInkBounds(bool keep) const
 {
-    if (nameInk_ && nameInk_->name == name)
+    if (nameInk_ && nameInk_->name == name())
         return nameInk_->ink;
     if (!keep)
-        return textInkBounds(padNameFont(), name);
+        return textInkBounds(padNameFont(), name());
     static std::mutex mutex;
     static std::unordered_map<QString, QExplicitlySharedDataPointer<const NameInk>> kept;
     {
         const std::lock_guard lock(mutex);
-        if (auto found = kept.find(name); found != kept.end()) {
+        if (auto found = kept.find(name()); found != kept.end()) {
             nameInk_ = found->second;
             return nameInk_->ink;
         }
     }
     auto entry = new NameInk;
-    entry->name = name;
-    entry->ink = textInkBounds(padNameFont(), name);
+    entry->name = name();
+    entry->ink = textInkBounds(padNameFont(), name());
     nameInk_ = QExplicitlySharedDataPointer<const NameInk>(entry);
     const std::lock_guard lock(mutex);
     if (kept.size() >= kMaxKeptNameInks)
         kept.clear();
-    kept.emplace(name, nameInk_);
+    kept.emplace(name(), nameInk_);
     return nameInk_->ink;
 }
 
@@ -547,7 +548,7 @@ void Pad::addHolePassReach(BoundingBox& reach) const
         reach.addTransformedBox(boundingBox, std::nullopt);
     else
         reach.addTransformedRect(holeRectangle, netTransform);
-    if (name.isEmpty() || !hasDrawableOutline() || !hasTextSize(padNameFont()))
+    if (name().isEmpty() || !hasDrawableOutline() || !hasTextSize(padNameFont()))
         return;
     // The name, placed about the pad centre as drawText places it and turned
     // level, stays within the circle of its ink box's half diagonal plus
@@ -570,7 +571,7 @@ void Pad::addHolePassReach(BoundingBox& reach) const
 
 bool Pad::padNameShown(Graphics& g)
 {
-    if (name.isEmpty() || !hasDrawableOutline())
+    if (name().isEmpty() || !hasDrawableOutline())
         return false;
     // Only on pads at least 20 device pixels tall (asked first: it is the
     // cheap test that fails for most pads of a whole board).
@@ -603,7 +604,7 @@ void Pad::drawPadName(Graphics& g)
     const QPointF c = rectangle.center();
     const std::optional<QTransform> rotation = padNameRotationTransform();
     g.pushTransform(rotation);
-    g.drawText(name, padNameFont(), QColor(255, 255, 255), c.x(), c.y());
+    g.drawText(name(), padNameFont(), QColor(255, 255, 255), c.x(), c.y());
     g.popTransform(rotation);
 }
 

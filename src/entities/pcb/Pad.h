@@ -36,12 +36,15 @@ public:
     // Outline caches. The outline does not change after reading; code that
     // changes it must call invalidateOutlines().
     // Whether the outline is kept, see outline().
-    bool hasCachedOutline() const { return cachedPathMade_; }
+    bool hasCachedOutline() const { return outlineMade(); }
 
     // The pad's settings as read, shared with the pads of equal settings
     // (a board repeats a few kinds of pad tens of thousands of times). The
     // edit call changes this pad's alone.
     struct Properties {
+        // The pad's name within its footprint (the pads of a footprint kind
+        // repeat it on every copy).
+        QString name;
         // The drilled hole's size; (0, 0) for a surface-mount pad.
         QSizeF holeSize = QSizeF(0, 0);
         int copperPourGap = 0;
@@ -62,6 +65,7 @@ public:
     };
     const Properties& properties() const { return properties_.get(); }
     Properties& editProperties() { return properties_.edit(); }
+    const QString& name() const { return properties_.get().name; }
     bool surfaceMount() const { return properties_.get().surfaceMount; }
     QSizeF holeSize() const { return properties_.get().holeSize; }
     // Whether both hold one block of settings.
@@ -69,8 +73,7 @@ public:
 
     Id id;
     QPointF modelSpaceCenter = QPointF(0, 0);
-    QString name;
-    QString signalName;
+    CompactText signalName;
     // The outline's size as read: the rectangle's, which is centred on
     // modelSpaceCenter. (Derived: boards hold tens of thousands of pads.)
     QSizeF size() const { return rectangle.size(); }
@@ -125,7 +128,7 @@ public:
 
     IPadIdentity* padIdentityCapability() override { return this; }
     Id padIdentity() const override { return id; }
-    QString padName() const override { return name; }
+    QString padName() const override { return name(); }
 
     // Whether the size is finite and not negative: a pad whose size is not
     // draws no outline and no name in any pass.
@@ -164,7 +167,9 @@ private:
     };
     mutable QExplicitlySharedDataPointer<const NameInk> nameInk_;
     double padNameAngle_ = 0; // 0: no rotation
+    // The outline once made: every outline kept is set to the non-zero
+    // fill rule, which no path has before (so no flag of its own is kept).
     QPainterPath cachedPath_;
+    bool outlineMade() const { return cachedPath_.fillRule() == Qt::WindingFill; }
     SharedValue<Properties> properties_;
-    bool cachedPathMade_ = false; // cachedPath_ holds the outline
 };
