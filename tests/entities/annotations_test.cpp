@@ -343,7 +343,7 @@ TEST(Annotations, DesignReadsEveryKindOnBothSheets)
     EXPECT_EQ(boxes.size(), 4u);
     ASSERT_EQ(coordinates.size(), 3u);
     EXPECT_EQ(buttons.size(), 1u);
-    EXPECT_EQ(texts[3]->lines.size(), 4);
+    EXPECT_EQ(texts[3]->lines().size(), 4);
     EXPECT_EQ(coordinates[1]->text, "25.40, 12.70");
     EXPECT_TRUE(notes->pageRect().contains(notes->entityList.boundingBox.rect()));
 

@@ -189,7 +189,7 @@ TEST_F(FootprintTextBoard, ReadFromTheFootprintsChildren)
     ASSERT_TRUE(ref && value);
     EXPECT_EQ(ref->prefix, QStringLiteral("IC"));
     EXPECT_EQ(ref->jumperReference, QStringLiteral("J"));
-    EXPECT_EQ(value->lines, (QStringList{QStringLiteral("LM324"), QStringLiteral("quad")}));
+    EXPECT_EQ(value->lines(), (QStringList{QStringLiteral("LM324"), QStringLiteral("quad")}));
     EXPECT_FALSE(value->displayIn3D);
     EXPECT_TRUE(value->autoPosition);
     EXPECT_TRUE(child<FootprintReference>(*r7, 0));

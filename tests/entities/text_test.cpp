@@ -111,7 +111,7 @@ TEST(TextReading, InitialStateAndAttributes)
 {
     TextEntity t(nullptr);
     EXPECT_EQ(t.text, QString());
-    EXPECT_TRUE(t.lines.isEmpty());
+    EXPECT_TRUE(t.lines().isEmpty());
     EXPECT_EQ(t.position, QPointF(0, 0));
     EXPECT_EQ(t.stringAlignment, StringAlignment::center);
     EXPECT_EQ(t.contentAlignment, ContentAlignment::middleCenter);
@@ -251,19 +251,19 @@ TEST(TextLayout, LinesTextTopAndMultiLinePlacement)
     TextEntity t(nullptr);
     t.text = QStringLiteral("A\nB");
     measure(t);
-    EXPECT_EQ(t.lines, QStringList{QStringLiteral("A\nB")});
+    EXPECT_EQ(t.lines(), QStringList{QStringLiteral("A\nB")});
     EXPECT_EQ(t.textTop, 0);
 
     t.text = QStringLiteral("A\r\n");
     measure(t);
-    EXPECT_EQ(t.lines, (QStringList{QStringLiteral("A"), QString()}));
+    EXPECT_EQ(t.lines(), (QStringList{QStringLiteral("A"), QString()}));
     EXPECT_DOUBLE_EQ(t.textTop, 1.5 * 0.055 * 1.5 * 0.5);
 
     // An empty text is one empty line: the box is the anchor alone.
     t.text.clear();
     t.position = QPointF(0.5, 0.25);
     measure(t);
-    EXPECT_EQ(t.lines, QStringList{QString()});
+    EXPECT_EQ(t.lines(), QStringList{QString()});
     EXPECT_TRUE(t.boundingBox.valid);
     EXPECT_EQ(t.boundingBox.rect(), QRectF(0.5, 0.25, 0, 0));
     EXPECT_TRUE(t.glyphRuns().empty());
@@ -275,7 +275,7 @@ TEST(TextLayout, LinesTextTopAndMultiLinePlacement)
     t.position = QPointF(1, 1);
     t.contentAlignment = ContentAlignment::bottomLeft;
     measure(t);
-    ASSERT_EQ(t.lines.size(), 3);
+    ASSERT_EQ(t.lines().size(), 3);
     EXPECT_DOUBLE_EQ(t.textTop, 2.5 * 0.055 * 0.75);
     const QRectF box = t.lineRect(QStringLiteral("Top")) | t.lineRect(QStringLiteral("Low")) | QRectF(1, 1, 0, 0);
     expectRect(t.placingBox.rect(), box);
@@ -625,7 +625,7 @@ TEST(TextGeometry, HostileValuesStayBounded)
         text += QStringLiteral("ab\r\n");
     many.text = text;
     measure(many);
-    EXPECT_EQ(many.lines.size(), TextEntity::kMaxLines);
+    EXPECT_EQ(many.lines().size(), TextEntity::kMaxLines);
     EXPECT_EQ(qsizetype(many.glyphRuns().size()), TextEntity::kMaxLaidOutCharacters / 2);
 
     TextEntity wide(nullptr);
@@ -668,7 +668,7 @@ TEST(TextEditorView, AnchorAndTextAreEditedInPlace)
     QTest::keyClick(editor->textEditor(), Qt::Key_Return);
     QTest::keyClicks(editor->textEditor(), QStringLiteral("x"));
     measure(*t);
-    EXPECT_EQ(t->lines.size(), 1);
+    EXPECT_EQ(t->lines().size(), 1);
     // The editor's own copy stays what it was.
     EXPECT_EQ(editor->text, QStringLiteral("Label"));
 }

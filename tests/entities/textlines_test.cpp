@@ -57,5 +57,5 @@ TEST(TextLines, EditorWritesAnchorAndTextAndAsksForRedraws)
     EXPECT_EQ(t->text, "One\nTwo");
     EXPECT_GE(redraws.count, 2);
     t->updateGeometry(std::nullopt, nullptr);
-    EXPECT_EQ(t->lines.size(), 1);
+    EXPECT_EQ(t->lines().size(), 1);
 }

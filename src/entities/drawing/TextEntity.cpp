@@ -265,12 +265,33 @@ void TextEntity::calculateBoundingBox()
     addPlacedLines();
 }
 
+QStringList TextEntity::lines() const
+{
+    if (const QString* line = std::get_if<QString>(&lines_))
+        return QStringList{*line};
+    return severalLines();
+}
+
+qsizetype TextEntity::lineCount() const
+{
+    if (std::holds_alternative<QString>(lines_))
+        return 1;
+    return severalLines().size();
+}
+
+const QStringList& TextEntity::severalLines() const
+{
+    static const QStringList none;
+    const QStringList* several = std::get_if<QStringList>(&lines_);
+    return several ? *several : none;
+}
+
 void TextEntity::measureLines()
 {
-    lines = splitLines(text);
+    QStringList split = splitLines(text);
 
     placingBox = BoundingBox();
-    for (const QString& line : laidOutLines(lines)) {
+    for (const QString& line : laidOutLines(split)) {
         if (line.isEmpty())
             continue;
         const std::optional<QRectF> ink = inkBounds(font, line);
@@ -282,8 +303,12 @@ void TextEntity::measureLines()
         placingBox.addRect(r);
     }
 
-    const qsizetype n = lines.size();
+    const qsizetype n = split.size();
     textTop = n >= 2 ? (double(n) - 0.5) * font.height * 1.5 * 0.5 : 0;
+    if (n == 1)
+        lines_ = split.front();
+    else
+        lines_ = std::move(split);
 
     boundingBox.addPoint(netTransform ? netTransform->map(position) : position);
     placingBox.addPoint(position);
@@ -296,7 +321,7 @@ void TextEntity::forEachLineReference(double bottom, double top, F&& f) const
     // font height above the box's bottom; each entry, empty or not, moves
     // the next one 1.5 x the font height down.
     double y = (top - bottom) / 2 + 0.7 * font.height;
-    for (const QString& line : laidOutLines(lines)) {
+    for (const QString& line : laidOutLines(severalLines())) {
         if (!line.isEmpty())
             f(line, y + bottom);
         y -= 1.5 * font.height;
@@ -321,7 +346,7 @@ void TextEntity::addPlacedLines()
 {
     // Lines after the first are drawn below the place they were measured
     // at: picking, culling and the selection frame need all of them.
-    if (lines.size() < 2 || !placingBox.valid)
+    if (lineCount() < 2 || !placingBox.valid)
         return;
     forEachLineReference(placingBox.bottomLeft.y(), placingBox.topRight.y(), [this](const QString& line, double y) {
         if (const std::optional<PlacedLine> placed = placeLine(line, y))
@@ -332,9 +357,9 @@ void TextEntity::addPlacedLines()
 TextEntity::LayoutKey TextEntity::currentKey() const
 {
     LayoutKey key;
-    key.multiLine = lines.size() >= 2;
+    key.multiLine = lineCount() >= 2;
     if (key.multiLine) {
-        key.lines = lines;
+        key.lines = severalLines();
         // Drawing happens in the entity's own coordinates, so the lines are
         // placed from the box in those coordinates.
         key.bottom = placingBox.bottomLeft.y();
@@ -357,11 +382,11 @@ bool TextEntity::layoutCurrent() const
     if (!layoutValid_)
         return false;
     const LayoutKey& k = layoutKey_;
-    const bool multiLine = lines.size() >= 2;
+    const bool multiLine = lineCount() >= 2;
     if (k.multiLine != multiLine)
         return false;
     if (multiLine) {
-        if (k.bottom != placingBox.bottomLeft.y() || k.top != placingBox.topRight.y() || k.lines != lines
+        if (k.bottom != placingBox.bottomLeft.y() || k.top != placingBox.topRight.y() || k.lines != severalLines()
             || !k.text.isEmpty())
             return false;
     } else if (k.text != text || !k.lines.isEmpty() || k.bottom != 0 || k.top != 0) {

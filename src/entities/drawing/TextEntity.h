@@ -32,6 +32,7 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <variant>
 #include <vector>
 
 class TextEntity : public Entity, public IBrush {
@@ -57,8 +58,9 @@ public:
     Brush brush;
     QString text;
     // `text` split at each carriage return + line feed, refreshed by the
-    // bounding-box pass (at most kMaxLines entries).
-    QStringList lines;
+    // bounding-box pass (at most kMaxLines entries; none before it).
+    QStringList lines() const;
+    qsizetype lineCount() const;
     // The anchor, in the entity's own coordinates.
     QPointF position = QPointF(0, 0);
     // Read and kept; the layout does not use them.
@@ -185,6 +187,12 @@ private:
     // The run's outlines, made on first use (kept while the budget allows).
     const QPainterPath& outlines(GlyphRun& run);
     void releaseCachedGlyphs();
+
+    // The lines as measured: one is kept as a text sharing the storage of
+    // `text` (boards hold thousands of one-line texts), several as a list.
+    std::variant<std::monostate, QString, QStringList> lines_;
+    // The list of several lines; empty for one.
+    const QStringList& severalLines() const;
 
     bool layoutValid_ = false;
     bool layoutShaped_ = false;

@@ -14,22 +14,44 @@ Footprint::Footprint(GraphicsSheet* sheet) : Entity(sheet)
 {
 }
 
-QString Footprint::partText(PartText which) const
+const QString* Footprint::PartTexts::find(PartText which) const
 {
-    for (const auto& [key, text] : partTexts_)
+    for (const auto& [key, text] : items)
         if (key == which)
-            return text;
-    return QString();
+            return &text;
+    return nullptr;
 }
 
-void Footprint::setPartText(PartText which, const QString& text)
+void Footprint::PartTexts::set(PartText which, const QString& text)
 {
-    for (auto& [key, held] : partTexts_)
+    for (auto& [key, held] : items)
         if (key == which) {
             held = text;
             return;
         }
-    partTexts_.emplace_back(which, text);
+    items.emplace_back(which, text);
+}
+
+bool Footprint::PartTexts::sameAs(const PartTexts& other) const
+{
+    if (items.size() != other.items.size())
+        return false;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].first != other.items[i].first || items[i].second != other.items[i].second
+            || items[i].second.isNull() != other.items[i].second.isNull())
+            return false;
+    return true;
+}
+
+QString Footprint::partText(PartText which) const
+{
+    const QString* text = partTexts_.get().find(which);
+    return text ? *text : QString();
+}
+
+void Footprint::setPartText(PartText which, const QString& text)
+{
+    partTexts_.edit().set(which, text);
 }
 
 void Footprint::readXML(pugi::xml_node element)
@@ -54,10 +76,14 @@ void Footprint::readXML(pugi::xml_node element)
         {PartText::vendorsPartNumber, "vendorsPartNumber"},
         {PartText::vendorsWebSite, "vendorsWebSite"},
     };
+    PartTexts texts = partTexts_.get();
     for (const auto& [which, name] : kTexts)
-        if (attributeValue(element, name))
-            setPartText(which, sharedText(readTextAttribute(element, name, partText(which))));
-    partTexts_.shrink_to_fit();
+        if (attributeValue(element, name)) {
+            const QString* current = texts.find(which);
+            texts.set(which, sharedText(readTextAttribute(element, name, current ? *current : QString())));
+        }
+    texts.items.shrink_to_fit();
+    partTexts_.share(texts);
     goldPlated = readBoolAttribute(element, "goldPlated", goldPlated);
     isPadHolder = readBoolAttribute(element, "isPadHolder", isPadHolder);
     onTopLayer = readBoolAttribute(element, "onTopLayer", onTopLayer);

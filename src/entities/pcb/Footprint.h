@@ -3,6 +3,7 @@
 // its pads, silkscreen, courtyard, placement point, texts and 3D bodies.
 // Base of every parametric footprint family.
 
+#include "core/SharedValue.h"
 #include "model/Entity.h"
 #include "model/EntityList.h"
 
@@ -78,7 +79,15 @@ public:
     const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
 
 private:
-    std::vector<std::pair<PartText, QString>> partTexts_;
+    // The given texts, shared between the footprints that were given equal
+    // ones (copies of one part repeat them).
+    struct PartTexts {
+        std::vector<std::pair<PartText, QString>> items;
+        const QString* find(PartText which) const;
+        void set(PartText which, const QString& text);
+        bool sameAs(const PartTexts& other) const;
+    };
+    SharedValue<PartTexts> partTexts_;
     void measurePassReach();
     // Whether the pass can leave the footprint out: its reach is known and
     // lies off the view (grown by a margin for hairlines).
