@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "TestSupport.h"
 
 #include "app/AboutView.h"
 #include "app/ColorPanel.h"
@@ -12,6 +13,7 @@
 #include "editors/ImageButton.h"
 #include "entities/drawing/Line.h"
 #include "entities/drawing/Rectangle.h"
+#include "entities/pcb/Pad.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -138,6 +140,20 @@ TEST_F(ShellBoxesTest, PaletteClickRecoloursTheBrushBeforeThePenAndRedrawsTheAct
     EXPECT_EQ(line->pen.color, colorFromHex(QStringLiteral("#008cff")));
     EXPECT_EQ(vm().redraws(), redraws + 2);
     EXPECT_EQ(port->redraws, portRedraws + 2);
+
+    // Of two pads read alike, which share their style, only the selected
+    // one takes the colour.
+    auto pad = std::make_shared<Pad>(pcbSheet());
+    auto twin = std::make_shared<Pad>(pcbSheet());
+    const pugi::xml_document doc = parseXml("<pad size='0.1,0.1' brushColor='200,40,40'/>");
+    pad->readXML(doc.first_child());
+    twin->readXML(doc.first_child());
+    ASSERT_TRUE(pad->sharesStyleWith(*twin));
+    select(pad);
+    colorPanel()->button(2)->click();
+    EXPECT_EQ(pad->brush().color, QColor::fromRgbF(1, 0, 0, 1));
+    EXPECT_EQ(twin->brush().color, QColor(200, 40, 40));
+    EXPECT_FALSE(pad->sharesStyleWith(*twin));
 }
 
 TEST_F(ShellBoxesTest, PaletteClickChangesNothingWithoutAColourableSelection)

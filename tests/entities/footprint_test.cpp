@@ -131,6 +131,14 @@ TEST_F(FootprintTest, ReadsMetadataAndChildrenInOrder)
     EXPECT_EQ(first->name(), "1");
     EXPECT_EQ(second->name(), "2");
     EXPECT_EQ(second->sheet, &pcb);
+
+    // Copies of one part read alike; a text set on one leaves the other's.
+    auto dip = footprint("<footprint package='DIP' partType='IC'/>");
+    auto copy = footprint("<footprint package='DIP' partType='IC'/>");
+    copy->setPartText(T::package, "SOIC");
+    EXPECT_EQ(dip->partText(T::package), "DIP");
+    EXPECT_EQ(copy->partText(T::package), "SOIC");
+    EXPECT_EQ(copy->partText(T::partType), "IC");
 }
 
 TEST_F(FootprintTest, FlagAndCountRules)
