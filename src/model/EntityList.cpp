@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <typeinfo>
 #include <unordered_set>
 
 namespace {
@@ -256,6 +257,7 @@ void EntityList::updateLayerMask(bool parallel)
         slot.box = e.boundingBox;
         slot.layers = 0;
         slot.allLayers = false;
+        slot.buried = false;
         slot.layer = e.layerIndex;
         slot.entity = &e;
         slot.holder = e.holder();
@@ -359,6 +361,7 @@ void EntityList::buildIndex(bool parallel)
         ReadWorkers::forEachPart(n, kSlotsPerMeasurePart, measure);
     else
         measure(0, n);
+    markStacks(index->reach);
     BoundingBox extent;
     double maxMargin = 0;
     std::vector<uint32_t> unknownReach;
@@ -438,6 +441,38 @@ void EntityList::buildIndex(bool parallel)
     grid.maxMargin = maxMargin;
     index->grid = std::move(grid);
     index_ = std::move(index);
+}
+
+namespace {
+
+bool sameBox(const BoundingBox& a, const BoundingBox& b)
+{
+    return a.valid == b.valid && a.bottomLeft == b.bottomLeft && a.topRight == b.topRight;
+}
+
+} // namespace
+
+void EntityList::markStacks(const std::vector<PassReach>& reach)
+{
+    const size_t n = slots_.size();
+    if (reach.size() != n)
+        return;
+    const auto stacked = [&](size_t a, size_t b) {
+        const Slot& s = slots_[a];
+        const Slot& t = slots_[b];
+        const PassReach& p = reach[a];
+        const PassReach& q = reach[b];
+        // A box that says nothing (empty or not finite) places nothing.
+        return finiteBox(s.box) && sameBox(s.box, t.box) && s.layer == t.layer && s.layers == t.layers
+            && s.allLayers == t.allLayers && (s.holder == nullptr) == (t.holder == nullptr) && p.known == q.known
+            && sameBox(p.pad, q.pad) && sameBox(p.hole, q.hole) && p.margin == q.margin
+            && typeid(*s.entity) == typeid(*t.entity);
+    };
+    size_t height = 1; // of the stack up to slot i
+    for (size_t i = 1; i + 1 < n; ++i) {
+        height = stacked(i - 1, i) ? height + 1 : 1;
+        slots_[i].buried = height > kStackDrawn && stacked(i, i + 1);
+    }
 }
 
 const EntityList::Grid EntityList::noGrid_;
@@ -528,10 +563,14 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
     const int layerBit = g.currentLayer + kLayerBias;
     const uint64_t layerMask = layerBit >= 0 && layerBit < 64 ? uint64_t(1) << layerBit : 0;
     const BoundingBox& view = g.viewportBoundingBox;
+    // A buried entity that is selected is still drawn, selected.
+    const bool anySelected = SelectionFlag::selectedAnywhere() > 0;
     std::shared_ptr<Entity> found;
     auto visit = [&](size_t i) {
         const std::shared_ptr<Entity>& e = entities[i];
         const Slot* slot = measured && slots_[i].entity == e.get() ? &slots_[i] : nullptr;
+        if (slot && slot->buried && !(anySelected && e->selected))
+            return true;
         // Neither the entity nor any child of it is on the layer.
         if (slot && !slot->allLayers && !(slot->layers & layerMask))
             return true;
@@ -585,7 +624,10 @@ void EntityList::visitPass(Graphics& g, bool hole, Pass&& pass) const
             pass(i);
         return;
     }
+    const bool anySelected = SelectionFlag::selectedAnywhere() > 0;
     visitNear(near, [&](size_t i) {
+        if (slots_[i].buried && !(anySelected && entities[i]->selected))
+            return true;
         const PassReach& reach = index_->reach[i];
         if (reach.known) {
             const BoundingBox& box = hole ? reach.hole : reach.pad;

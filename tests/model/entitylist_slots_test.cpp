@@ -129,3 +129,63 @@ TEST(EntityListSlots, ALongListVisitsExactlyTheEntitiesWhoseBoxMeetsTheView)
     EXPECT_EQ(drawn(QRectF(300.5, 300.5, 0.1, 0.1)), std::vector<size_t>{3});
     EXPECT_EQ(drawn(QRectF(6.5, 0.5, 0.1, 0.1)), std::vector<size_t>{99999});
 }
+
+TEST(EntityListSlots, AStackOfOneEntityDrawsItsLowestAndItsTopOnly)
+{
+    // 200 copies of one square, one on the other; copy 100 is larger and
+    // splits them into two stacks.
+    EntityList list;
+    std::vector<std::shared_ptr<TestRect>> stack;
+    for (size_t i = 0; i < 200; ++i) {
+        auto e = std::make_shared<TestRect>(nullptr);
+        if (i == 100)
+            e->rect = QRectF(0, 0, 2, 2);
+        stack.push_back(e);
+        list.entities.push_back(e);
+    }
+    list.updateBoundingBox(std::nullopt, nullptr);
+    auto drawn = [&] {
+        for (auto& e : stack)
+            e->draws = e->holePasses = 0;
+        Pass p(0);
+        list.draw(p.g);
+        list.drawHolePass(p.g, QColor(0, 0, 0));
+        std::vector<size_t> out;
+        for (size_t i = 0; i < stack.size(); ++i) {
+            EXPECT_EQ(stack[i]->draws, stack[i]->holePasses) << i;
+            if (stack[i]->draws)
+                out.push_back(i);
+        }
+        return out;
+    };
+    const size_t k = EntityList::kStackDrawn;
+    auto expected = [&](std::vector<size_t> extra) {
+        std::vector<size_t> out;
+        for (size_t i = 0; i < k; ++i)
+            out.push_back(i);
+        out.push_back(99);
+        out.push_back(100);
+        for (size_t i = 101; i < 101 + k; ++i)
+            out.push_back(i);
+        out.insert(out.end(), extra.begin(), extra.end());
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    EXPECT_EQ(drawn(), expected({199}));
+
+    // A selected copy inside a stack is drawn; so is every copy of a stack
+    // moved apart, from the next measure on.
+    stack[150]->selected = true;
+    EXPECT_EQ(drawn(), expected({150, 199}));
+    stack[150]->selected = false;
+    stack[150]->rect.translate(2, 0);
+    list.updateBoundingBox(std::nullopt, nullptr);
+    std::vector<size_t> split{149, 150, 199};
+    for (size_t i = 151; i < 151 + k; ++i)
+        split.push_back(i);
+    EXPECT_EQ(drawn(), expected(split));
+
+    // A pick over the stack still finds the lowest copy.
+    PickRig pick(testView(), 50, 150);
+    EXPECT_EQ(list.draw(*pick.g), stack[0]);
+}
