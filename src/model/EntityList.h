@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <pugixml.hpp>
+#include <typeinfo>
 #include <vector>
 
 class Entity;
@@ -81,11 +82,11 @@ public:
     // boxes, so that a pass over a part of the sheet visits only the
     // entities near it.
     static constexpr size_t kIndexMinEntities = 64;
-    // Of a stack of entities one on top of the other (neighbours in the list
-    // of one kind, with the same box, layers and pass reach), the walks
-    // draw this many from the bottom and the top one: a file can pile up a
-    // million copies of one via, each filling the view, and the ones
-    // between draw the same pixels again. Lists without slots are shorter.
+    // Of the copies of one entity in a list (entities of one kind with the
+    // same box, layers and pass reach), the walks draw this many from the
+    // bottom and the top one: a file can pile up a million copies of a few
+    // vias, each filling the view, and the copies between draw the same
+    // pixels again under the top one. Lists without slots are shorter.
     static constexpr size_t kStackDrawn = 32;
 
 private:
@@ -93,8 +94,9 @@ private:
     // inside an entity measured on such a thread).
     void updateLayerMask(bool parallel = false);
     void buildIndex(bool parallel);
-    // Marks the buried slots, from the slots and their reach.
-    void markStacks(const std::vector<PassReach>& reach);
+    // Marks the buried slots, from the slots, their reach and the kind of
+    // each entity.
+    void markStacks(const std::vector<PassReach>& reach, const std::vector<const std::type_info*>& kinds);
     // Calls visit(i) for every slot index i, in list order, whose entity may
     // meet view: every entity whose measured box meets it, whose box says
     // nothing (empty or not finite), or whose slot no longer stands for it.
@@ -118,7 +120,7 @@ private:
         BoundingBox box;
         uint64_t layers = 0;
         bool allLayers = true;
-        // Inside a stack, beyond the kStackDrawn lowest and below the top.
+        // A copy beyond the kStackDrawn lowest and below the top one.
         bool buried = false;
         int layer = 0;
         // The entity measured (a slot stands for it only while it is still

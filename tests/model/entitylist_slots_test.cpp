@@ -130,10 +130,10 @@ TEST(EntityListSlots, ALongListVisitsExactlyTheEntitiesWhoseBoxMeetsTheView)
     EXPECT_EQ(drawn(QRectF(6.5, 0.5, 0.1, 0.1)), std::vector<size_t>{99999});
 }
 
-TEST(EntityListSlots, AStackOfOneEntityDrawsItsLowestAndItsTopOnly)
+TEST(EntityListSlots, CopiesOfOneEntityDrawTheirLowestAndTheirTopOnly)
 {
-    // 200 copies of one square, one on the other; copy 100 is larger and
-    // splits them into two stacks.
+    // 200 copies of one square, one on the other, and among them (as
+    // copy 100) a larger square.
     EntityList list;
     std::vector<std::shared_ptr<TestRect>> stack;
     for (size_t i = 0; i < 200; ++i) {
@@ -158,34 +158,38 @@ TEST(EntityListSlots, AStackOfOneEntityDrawsItsLowestAndItsTopOnly)
         }
         return out;
     };
-    const size_t k = EntityList::kStackDrawn;
+    // The lowest copies, the one that differs, and the top copy, which is
+    // drawn over it as before.
     auto expected = [&](std::vector<size_t> extra) {
         std::vector<size_t> out;
-        for (size_t i = 0; i < k; ++i)
+        for (size_t i = 0; i < EntityList::kStackDrawn; ++i)
             out.push_back(i);
-        out.push_back(99);
         out.push_back(100);
-        for (size_t i = 101; i < 101 + k; ++i)
-            out.push_back(i);
+        out.push_back(199);
         out.insert(out.end(), extra.begin(), extra.end());
         std::sort(out.begin(), out.end());
         return out;
     };
-    EXPECT_EQ(drawn(), expected({199}));
+    EXPECT_EQ(drawn(), expected({}));
 
-    // A selected copy inside a stack is drawn; so is every copy of a stack
-    // moved apart, from the next measure on.
+    // A selected copy is drawn; so is a copy moved apart, from the next
+    // measure on.
     stack[150]->selected = true;
-    EXPECT_EQ(drawn(), expected({150, 199}));
+    EXPECT_EQ(drawn(), expected({150}));
     stack[150]->selected = false;
     stack[150]->rect.translate(2, 0);
+    EXPECT_EQ(drawn(), expected({}));
     list.updateBoundingBox(std::nullopt, nullptr);
-    std::vector<size_t> split{149, 150, 199};
-    for (size_t i = 151; i < 151 + k; ++i)
-        split.push_back(i);
-    EXPECT_EQ(drawn(), expected(split));
+    EXPECT_EQ(drawn(), expected({150}));
+    // One copy more than are drawn from the bottom: all are drawn.
+    list.entities.resize(EntityList::kStackDrawn + 1 + EntityList::kIndexMinEntities);
+    stack.resize(list.entities.size());
+    for (size_t i = EntityList::kStackDrawn + 1; i < stack.size(); ++i)
+        stack[i]->rect = QRectF(0, 0, 1, 1 + 0.01 * double(i));
+    list.updateBoundingBox(std::nullopt, nullptr);
+    EXPECT_EQ(drawn().size(), stack.size());
 
-    // A pick over the stack still finds the lowest copy.
+    // A pick over the copies still finds the lowest.
     PickRig pick(testView(), 50, 150);
     EXPECT_EQ(list.draw(*pick.g), stack[0]);
 }
