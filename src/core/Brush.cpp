@@ -72,10 +72,13 @@ bool sameRect(const OptionalRect& a, const OptionalRect& b)
 
 bool Brush::sameAs(const Brush& other) const
 {
-    return color == other.color && sameRect(rectangle, other.rectangle) && reflective == other.reflective
-        && vertical == other.vertical && brushType == other.brushType && secondColor() == other.secondColor()
-        && backColor() == other.backColor() && sameBits(center().x(), other.center().x())
-        && sameBits(center().y(), other.center().y());
+    if (reflective != other.reflective || vertical != other.vertical || brushType != other.brushType
+        || color != other.color || !sameRect(rectangle, other.rectangle))
+        return false;
+    if (!extras_ && !other.extras_)
+        return true;
+    return secondColor() == other.secondColor() && backColor() == other.backColor()
+        && sameBits(center().x(), other.center().x()) && sameBits(center().y(), other.center().y());
 }
 
 const Brush::Extras& Brush::defaultExtras()

@@ -203,10 +203,13 @@ Pen::~Pen() = default;
 
 bool Pen::sameAs(const Pen& other) const
 {
-    return sameBits(width, other.width) && color == other.color && reflective == other.reflective
-        && startCap == other.startCap && endCap == other.endCap && lineJoin == other.lineJoin
-        && linePattern == other.linePattern && startCapGraphics() == other.startCapGraphics()
-        && endCapGraphics() == other.endCapGraphics();
+    if (!sameBits(width, other.width) || reflective != other.reflective || startCap != other.startCap
+        || endCap != other.endCap || lineJoin != other.lineJoin || linePattern != other.linePattern
+        || color != other.color)
+        return false;
+    if (!caps_ && !other.caps_)
+        return true;
+    return startCapGraphics() == other.startCapGraphics() && endCapGraphics() == other.endCapGraphics();
 }
 
 void Pen::drawEndCaps(Graphics& g) const

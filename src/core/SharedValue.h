@@ -42,23 +42,27 @@ public:
     // runs), else a new block.
     void share(const T& value)
     {
+        if (d_ && d_->value.sameAs(value))
+            return;
         if (value.sameAs(defaultValue())) {
             d_.reset();
             return;
         }
-        if (d_ && d_->value.sameAs(value))
-            return;
+        // The value last shared is the likeliest, then the others.
         Recent& recent = recentBlocks();
-        for (const QExplicitlySharedDataPointer<Block>& block : recent.blocks)
-            if (block && block->value.sameAs(value)) {
-                d_ = block;
+        for (size_t i = 0; i < recent.blocks.size(); ++i) {
+            const size_t k = (recent.last + i) % recent.blocks.size();
+            if (recent.blocks[k] && recent.blocks[k]->value.sameAs(value)) {
+                d_ = recent.blocks[k];
+                recent.last = k;
                 return;
             }
+        }
         auto* block = new Block;
         block->value = value;
         d_ = QExplicitlySharedDataPointer<Block>(block);
-        recent.blocks[recent.next] = d_;
-        recent.next = (recent.next + 1) % recent.blocks.size();
+        recent.last = (recent.last + 1) % recent.blocks.size();
+        recent.blocks[recent.last] = d_;
     }
 
     // Whether both hold the same block (a test's view of the sharing).
@@ -70,7 +74,7 @@ private:
     };
     struct Recent {
         std::array<QExplicitlySharedDataPointer<Block>, 16> blocks;
-        size_t next = 0;
+        size_t last = 0;
     };
     static Recent& recentBlocks()
     {

@@ -60,6 +60,7 @@ void ClosedCurve::readXML(pugi::xml_node element)
     style.lockWidthToHeight = readBoolAttribute(element, "widthEqualsHeight", style.lockWidthToHeight);
     style.pen.readXML(element);
     style.brush.readXML(element);
+    adjustReadStyle(style);
     setCurveStyle(style);
     // A Bezier is kept only when the element gives one.
     Bezier read = bezier();

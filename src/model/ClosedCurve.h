@@ -88,6 +88,8 @@ public:
     void releaseFields() {}
 
 protected:
+    // Changes the style as read before it is shared; nothing by default.
+    virtual void adjustReadStyle(CurveStyle&) {}
     // The outline under singleLevelTransform, filled with the brush and
     // stroked with that pen.
     void drawOutline(Graphics& g, const Pen& pen);

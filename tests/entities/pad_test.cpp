@@ -123,6 +123,17 @@ TEST_F(PadTest, ReadsEveryAttribute)
     const IPadIdentity& identity = *p;
     EXPECT_EQ(identity.padIdentity(), Id{42});
     EXPECT_EQ(identity.padName(), "A7");
+
+    // Pads read alike share their style and settings, which never changes
+    // a value read back: -0 stays -0 beside a 0.
+    auto zero = pad("roundness='0' holeSize='0,0' smt='false'");
+    auto negativeZero = pad("roundness='-0' holeSize='-0,0' smt='false'");
+    auto same = pad("roundness='0' holeSize='0,0' smt='false'");
+    EXPECT_TRUE(zero->sharesStyleWith(*same) && zero->sharesPropertiesWith(*same));
+    EXPECT_FALSE(zero->sharesStyleWith(*negativeZero) || zero->sharesPropertiesWith(*negativeZero));
+    EXPECT_TRUE(std::signbit(negativeZero->roundness()));
+    EXPECT_TRUE(std::signbit(negativeZero->holeSize().width()));
+    EXPECT_FALSE(std::signbit(same->roundness()));
 }
 
 TEST_F(PadTest, OutlineSizeFromDiameterElseSize)

@@ -170,7 +170,11 @@ CurveStyle withTransparentPen(CurveStyle style)
 
 bool Pad::Properties::sameAs(const Properties& other) const
 {
-    return name == other.name && sameBits(holeSize.width(), other.holeSize.width()) && sameBits(holeSize.height(), other.holeSize.height())
+    // Names repeat as one shared string (see sharedText): their storage is
+    // compared first.
+    const bool sameName = name.constData() == other.name.constData() ? name.size() == other.name.size()
+                                                                     : name == other.name;
+    return sameName && name.isNull() == other.name.isNull() && sameBits(holeSize.width(), other.holeSize.width()) && sameBits(holeSize.height(), other.holeSize.height())
         && copperPourGap == other.copperPourGap && orientation3D == other.orientation3D && type3D == other.type3D
         && add3DSolder == other.add3DSolder && autoGenerate3D == other.autoGenerate3D
         && autoGenerateSolderMaskHole == other.autoGenerateSolderMaskHole
@@ -185,10 +189,14 @@ Pad::Pad(GraphicsSheet* sheet) : ClosedCurve(sheet)
     setCurveStyle(withTransparentPen(curveStyle()));
 }
 
+void Pad::adjustReadStyle(CurveStyle& style)
+{
+    style.pen.color = QColor(0, 0, 0, 0);
+}
+
 void Pad::readXML(pugi::xml_node element)
 {
     ClosedCurve::readXML(element);
-    setCurveStyle(withTransparentPen(curveStyle()));
     Properties p = properties();
     p.add3DSolder = readBoolAttribute(element, "add3DSolder", p.add3DSolder);
     p.autoGenerate3D = readBoolAttribute(element, "autoGenerate3D", p.autoGenerate3D);

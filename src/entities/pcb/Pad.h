@@ -147,6 +147,11 @@ public:
     // The font of every pad name: "Arial", 0.01 inch high.
     static const Font& padNameFont();
 
+protected:
+    // The pen is made transparent: the outline is filled only, whatever
+    // pen the file gives.
+    void adjustReadStyle(CurveStyle& style) override;
+
 private:
     PCB* pcbSheet() const;
     double solderMaskMargin() const;
