@@ -134,6 +134,13 @@ public:
     SelectionFlag selected;
     bool userCannotSelect = false;
     bool locked = false;
+
+protected:
+    // A flag of the entity's own kind, kept here where it fills what would
+    // be padding (boards hold tens of thousands of entities).
+    bool kindFlag_ = false;
+
+public:
     int layerIndex = 0;
     SharedTransform singleLevelTransform;
     QelAttributes attributes;

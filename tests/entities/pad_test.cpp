@@ -240,6 +240,12 @@ TEST_F(PadTest, BoundingBoxAndNameRotationFollowTheNetTransform)
     p->updateGeometry(std::nullopt, nullptr);
     EXPECT_TRUE(p->padNameRotationTransform());
 
+    // An outline that comes out empty is kept as made all the same:
+    // drawing threads only read it.
+    auto bare = pad("at='0,0' size='0.1,0.1' curveType='curve'");
+    EXPECT_TRUE(bare->hasCachedOutline());
+    EXPECT_TRUE(bare->outline().isEmpty());
+
     // A curve outline adds its points as well as the rectangle.
     auto curve = pad("at='0,0' size='0.1,0.1' curveType='curve' points='0,0 1,0 0,2' closed='true'");
     EXPECT_NEAR(curve->boundingBox.bottomLeft.x(), -0.05, 1e-7);

@@ -264,6 +264,7 @@ bool Pad::hasDrawableHole() const
 void Pad::invalidateOutlines()
 {
     cachedPath_ = QPainterPath();
+    kindFlag_ = false;
     cachedExpandedBezierPolygon.reset();
 }
 
@@ -325,9 +326,7 @@ const QPainterPath& Pad::outline()
         } else {
             cachedPath_ = outlinePath();
         }
-        // Both are non-zero already (the call then changes nothing); it
-        // marks the outline made.
-        cachedPath_.setFillRule(Qt::WindingFill);
+        kindFlag_ = true;
     }
     return cachedPath_;
 }

@@ -172,9 +172,8 @@ private:
     };
     mutable QExplicitlySharedDataPointer<const NameInk> nameInk_;
     double padNameAngle_ = 0; // 0: no rotation
-    // The outline once made: every outline kept is set to the non-zero
-    // fill rule, which no path has before (so no flag of its own is kept).
+    // cachedPath_ holds the outline (made, possibly empty).
     QPainterPath cachedPath_;
-    bool outlineMade() const { return cachedPath_.fillRule() == Qt::WindingFill; }
+    bool outlineMade() const { return kindFlag_; }
     SharedValue<Properties> properties_;
 };
