@@ -11,14 +11,29 @@
 namespace {
 
 // Twice the signed area; positive for a counter-clockwise contour (y up).
-double signedArea2(std::span<const QPointF> points)
+template <class Points>
+double signedArea2(const Points& points)
 {
+    const size_t n = points.size();
     double sum = 0;
-    for (size_t i = 0; i + 1 < points.size(); ++i)
-        sum += points[i].x() * points[i + 1].y() - points[i].y() * points[i + 1].x();
-    if (!points.empty())
-        sum += points.back().x() * points.front().y() - points.back().y() * points.front().x();
+    for (size_t i = 0; i + 1 < n; ++i) {
+        const QPointF a = points[i], b = points[i + 1];
+        sum += a.x() * b.y() - a.y() * b.x();
+    }
+    if (n > 0) {
+        const QPointF a = points[n - 1], b = points[0];
+        sum += a.x() * b.y() - a.y() * b.x();
+    }
     return sum;
+}
+
+// Names compared in line: a pour's walk meets hundreds of thousands of
+// nodes.
+inline bool sameName(const char* own, const char* name)
+{
+    while (*name && *own == *name)
+        ++own, ++name;
+    return *own == *name;
 }
 
 // A vertex's "at". Pours hold hundreds of thousands of vertices whose one
@@ -27,11 +42,8 @@ double signedArea2(std::span<const QPointF> points)
 QPointF vertexAt(pugi::xml_node vertex)
 {
     const pugi::xml_attribute first = vertex.first_attribute();
-    if (first) {
-        const char* name = first.name();
-        if (name[0] == 'a' && name[1] == 't' && name[2] == '\0')
-            return parsePoint(first.value()).value_or(QPointF(0, 0));
-    }
+    if (first && sameName(first.name(), "at"))
+        return parsePoint(first.value()).value_or(QPointF(0, 0));
     return readPointAttribute(vertex, "at", QPointF(0, 0));
 }
 
@@ -44,11 +56,6 @@ constexpr size_t kPolygonsPerReadPart = 8;
 constexpr size_t kVerticesPerReadPart = 4096;
 constexpr int kMaxPathElements = 1 << 30;
 
-struct ReadPolygon {
-    pugi::xml_node element;
-    bool isHole;
-};
-
 // What one part of the polygons read: their contours and, for those that
 // enclose something, a path ending in a closed subpath.
 struct ReadPiece {
@@ -57,17 +64,19 @@ struct ReadPiece {
     bool any = false;
 };
 
-// Appends the polygon's vertices, in order, to points.
+// Reads the polygon's vertices, in order, into points; nodes is room for
+// the walk.
 void readVertices(pugi::xml_node polygon, std::vector<pugi::xml_node>& nodes, std::vector<QPointF>& points)
 {
     nodes.clear();
-    for (pugi::xml_node v = polygon.child("vertex"); v; v = v.next_sibling("vertex"))
-        nodes.push_back(v);
-    const size_t first = points.size();
-    points.resize(first + nodes.size());
+    for (pugi::xml_node v = polygon.first_child(); v; v = v.next_sibling()) {
+        if (sameName(v.name(), "vertex"))
+            nodes.push_back(v);
+    }
+    points.resize(nodes.size());
     const auto read = [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i)
-            points[first + i] = vertexAt(nodes[i]);
+            points[i] = vertexAt(nodes[i]);
     };
     if (nodes.size() > kVerticesPerReadPart)
         ReadWorkers::forEachPart(nodes.size(), kVerticesPerReadPart, read);
@@ -79,8 +88,9 @@ void readVertices(pugi::xml_node polygon, std::vector<pugi::xml_node>& nodes, st
 // first and lineTo to each further one, then closeSubpath, would: lineTo
 // drops a point equal to the one before, and the rest are added at once (a
 // call apiece would cost more than reading the point did).
-void addContour(QPainterPath& path, std::span<const QPointF> points, bool isHole, QPolygonF& outline)
+void addContour(QPainterPath& path, const PlaneSurface::Contour& contour, QPolygonF& outline)
 {
+    const ContourPoints& points = contour.points;
     outline.clear();
     const auto keep = [&outline](const QPointF& p) {
         if (outline.isEmpty() || !(p == outline.constLast()))
@@ -89,44 +99,43 @@ void addContour(QPainterPath& path, std::span<const QPointF> points, bool isHole
     // Outlines run counter-clockwise and holes clockwise in the path, so
     // the holes stay open whether the path is filled odd-even (its own
     // rule) or by the non-zero rule that the drawing code may ask for.
-    if ((signedArea2(points) < 0) != isHole) {
+    if ((signedArea2(points) < 0) != contour.isHole) {
         for (size_t i = points.size(); i-- > 0;)
             keep(points[i]);
     } else {
-        for (const QPointF& p : points)
-            keep(p);
+        for (size_t i = 0; i < points.size(); ++i)
+            keep(points[i]);
     }
     path.addPolygon(outline);
     path.closeSubpath();
 }
 
-// Reads the polygons into the piece: first every vertex, so that the path
-// is given its room once.
-void readPiece(std::span<const ReadPolygon> polygons, ReadPiece& piece)
+// Reads the polygons into the piece: first every contour, so that the path
+// is given its room once. Contours keep their points at the precision they
+// were read at, so the path is made from them.
+void readPiece(std::span<const pugi::xml_node> polygons, ReadPiece& piece)
 {
+    piece.contours.reserve(polygons.size());
     std::vector<pugi::xml_node> nodes;
     std::vector<QPointF> points;
-    std::vector<size_t> ends;
-    ends.reserve(polygons.size());
-    for (const ReadPolygon& polygon : polygons) {
-        readVertices(polygon.element, nodes, points);
-        ends.push_back(points.size());
+    size_t elements = 0;
+    for (const pugi::xml_node polygon : polygons) {
+        readVertices(polygon, nodes, points);
+        PlaneSurface::Contour& contour = piece.contours.emplace_back();
+        contour.isHole = readBoolAttribute(polygon, "isHole", false);
+        contour.points = ContourPoints(points);
+        // At most one element per point and one to close.
+        if (points.size() >= 3)
+            elements += points.size() + 1;
     }
     nodes = {};
-    // Each contour adds at most one element per point and one to close.
-    piece.path.reserve(int(std::min<size_t>(points.size() + polygons.size(), kMaxPathElements)));
-    piece.contours.reserve(polygons.size());
+    points = {};
+    piece.path.reserve(int(std::min<size_t>(elements, kMaxPathElements)));
     QPolygonF outline;
-    size_t first = 0;
-    for (size_t i = 0; i < polygons.size(); ++i) {
-        const std::span<const QPointF> contourPoints(points.data() + first, ends[i] - first);
-        first = ends[i];
-        PlaneSurface::Contour& contour = piece.contours.emplace_back();
-        contour.isHole = polygons[i].isHole;
-        contour.points = ContourPoints(contourPoints);
-        if (contourPoints.size() < 3)
+    for (const PlaneSurface::Contour& contour : piece.contours) {
+        if (contour.points.size() < 3)
             continue; // encloses nothing
-        addContour(piece.path, contourPoints, polygons[i].isHole, outline);
+        addContour(piece.path, contour, outline);
         piece.any = true;
     }
 }
@@ -146,9 +155,9 @@ void PlaneSurface::readXML(pugi::xml_node element)
 {
     contours.clear();
     path.reset();
-    std::vector<ReadPolygon> polygons;
+    std::vector<pugi::xml_node> polygons;
     for (pugi::xml_node polygon = element.child("polygon"); polygon; polygon = polygon.next_sibling("polygon"))
-        polygons.push_back({polygon, readBoolAttribute(polygon, "isHole", false)});
+        polygons.push_back(polygon);
 
     // Each piece's path is made as one path for all the polygons would be,
     // and every piece ends in a closed subpath: joined in order, the pieces

@@ -180,32 +180,34 @@ namespace {
 // 2^24 as the digits' value and at most ten digits after the point, both the
 // digits and the power of ten are exact floats, so their one division is the
 // correctly rounded value the general conversion gives. Reads from p up to
-// end or a comma, leaving p there; false, with p anywhere, for any other
-// text, which then takes the general way.
+// the end (end, or a NUL with Terminated) or a comma, leaving p there; false,
+// with p anywhere, for any other text, which then takes the general way.
+template <bool Terminated>
 inline bool scanPlainDecimalFloat(const char*& p, const char* end, float& value)
 {
     static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    const bool negative = p != end && *p == '-';
+    const auto atEnd = [end](const char* q) { return Terminated ? *q == '\0' : q == end; };
+    const bool negative = !atEnd(p) && *p == '-';
     if (negative)
         ++p;
     uint32_t digits = 0;
     int integerDigits = 0, fractionDigits = 0;
-    for (; p != end && uint8_t(*p - '0') < 10; ++p, ++integerDigits) {
+    for (; !atEnd(p) && uint8_t(*p - '0') < 10; ++p, ++integerDigits) {
         digits = digits * 10 + uint32_t(*p - '0');
         if (digits > (1u << 24))
             return false;
     }
     if (integerDigits == 0)
         return false;
-    if (p != end && *p != ',') {
+    if (!atEnd(p) && *p != ',') {
         if (*p != '.')
             return false;
-        for (++p; p != end && uint8_t(*p - '0') < 10; ++p, ++fractionDigits) {
+        for (++p; !atEnd(p) && uint8_t(*p - '0') < 10; ++p, ++fractionDigits) {
             digits = digits * 10 + uint32_t(*p - '0');
             if (digits > (1u << 24) || fractionDigits == 10)
                 return false;
         }
-        if ((p != end && *p != ',') || fractionDigits == 0)
+        if ((!atEnd(p) && *p != ',') || fractionDigits == 0)
             return false;
     }
     value = float(digits) / kPowersOfTen[fractionDigits];
@@ -214,12 +216,25 @@ inline bool scanPlainDecimalFloat(const char*& p, const char* end, float& value)
     return true;
 }
 
+// Two plain decimals and a comma between them, as nearly every point is
+// written, in one pass; what follows a second comma is not looked at.
+template <bool Terminated>
+inline std::optional<QPointF> scanPlainPoint(const char* p, const char* end)
+{
+    float x, y;
+    if (!scanPlainDecimalFloat<Terminated>(p, end, x) || (Terminated ? *p == '\0' : p == end))
+        return std::nullopt; // no comma
+    if (!scanPlainDecimalFloat<Terminated>(++p, end, y))
+        return std::nullopt;
+    return QPointF(x, y);
+}
+
 std::optional<float> parsePlainDecimalFloat(std::string_view text)
 {
     const char* p = text.data();
     const char* const end = p + text.size();
     float value;
-    if (!scanPlainDecimalFloat(p, end, value) || p != end)
+    if (!scanPlainDecimalFloat<false>(p, end, value) || p != end)
         return std::nullopt;
     return value;
 }
@@ -373,16 +388,19 @@ QColor readColorAttribute(pugi::xml_node element, AttributeName name, const QCol
 
 std::optional<QPointF> parsePoint(std::string_view text)
 {
-    // Two plain decimals, as nearly every point is written, in one pass.
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    float x, y;
-    if (scanPlainDecimalFloat(p, end, x) && p != end && scanPlainDecimalFloat(++p, end, y))
-        return QPointF(x, y);
+    if (const std::optional<QPointF> plain = scanPlainPoint<false>(text.data(), text.data() + text.size()))
+        return plain;
     const auto values = readFloatList<2>(text);
     if (!values)
         return std::nullopt;
     return QPointF((*values)[0], (*values)[1]);
+}
+
+std::optional<QPointF> parsePoint(const char* text)
+{
+    if (const std::optional<QPointF> plain = scanPlainPoint<true>(text, nullptr))
+        return plain;
+    return parsePoint(std::string_view(text));
 }
 
 QPointF readPointAttribute(pugi::xml_node element, AttributeName name, QPointF defaultValue)

@@ -152,8 +152,10 @@ TEST(Readers, PointsSizesAndVectorsNeedEveryReadablePart)
     EXPECT_EQ(point("1,2,3"), QPointF(1, 2)); // later parts ignored
     EXPECT_EQ(point("0.1,0").x(), 0.10000000149011612);
     for (const char* bad : {"1", "", "1,", ",1", "1, 2", "1,x", "nan,1", "1;2", "1,2 ", "1x,2", "1,2x",
-             "-,1", "1,-", "1.5.5,2", "1,,2"})
+             "-,1", "1,-", "1.5.5,2", "1,,2"}) {
         EXPECT_EQ(point(bad), p0) << bad;
+        EXPECT_FALSE(parsePoint(bad)) << bad;
+    }
     // Forms other than plain decimals, and plain ones past the short way's
     // reach, read as each number by itself reads.
     EXPECT_EQ(point("+1,2e1"), QPointF(1, 20));
@@ -174,6 +176,7 @@ TEST(Readers, PointsSizesAndVectorsNeedEveryReadablePart)
         const std::optional<QPointF> p = parsePoint(text);
         const std::optional<float> x = parseFloat(parts[0]), y = parseFloat(parts[1]);
         ASSERT_EQ(p.has_value(), x && y) << text;
+        ASSERT_EQ(parsePoint(text.c_str()), p) << text;
         if (p) {
             EXPECT_EQ(std::bit_cast<uint64_t>(p->x()), std::bit_cast<uint64_t>(double(*x))) << text;
             EXPECT_EQ(std::bit_cast<uint64_t>(p->y()), std::bit_cast<uint64_t>(double(*y))) << text;
