@@ -427,3 +427,48 @@ TEST(ReadWorkers, MarkedPartsTakeEveryItemOnceInPartsOfOneMark)
     EXPECT_EQ(ReadWorkers::markedPartCount({}, 16), 0u);
     ReadWorkers::forEachMarkedPart({}, 16, [](size_t, size_t, size_t) { ADD_FAILURE(); });
 }
+
+TEST(ReadWorkers, CallsNestedInPartsTakeEveryItemOnceAndFailOnTheirOwn)
+{
+    struct ThreadsRestored {
+        ~ThreadsRestored() { ReadWorkers::setThreads(0); }
+    } restored;
+    // Outer parts that each make a call of their own, two levels deep; the
+    // threads between outer parts take nested parts too. One nested part
+    // fails: its caller alone sees it.
+    for (int threads : {1, 4}) {
+        ReadWorkers::setThreads(threads);
+        constexpr size_t kOuter = 40, kInner = 100, kInnermost = 20;
+        std::vector<std::atomic<int>> taken(kOuter * kInner * kInnermost);
+        std::vector<int> failures(kOuter);
+        const auto call = [&](size_t outer) {
+            ReadWorkers::forEachPart(kInner, 7, [&](size_t begin, size_t end) {
+                for (size_t inner = begin; inner < end; ++inner) {
+                    if (outer == 13 && inner == 50)
+                        throw std::runtime_error("nested");
+                    const size_t base = (outer * kInner + inner) * kInnermost;
+                    ReadWorkers::forEachPart(kInnermost, 3, [&](size_t b, size_t e) {
+                        for (size_t i = b; i < e; ++i)
+                            ++taken[base + i];
+                    });
+                }
+            });
+        };
+        ReadWorkers::forEachPart(kOuter, 1, [&](size_t begin, size_t end) {
+            for (size_t outer = begin; outer < end; ++outer) {
+                try {
+                    call(outer);
+                } catch (const std::runtime_error&) {
+                    ++failures[outer];
+                }
+            }
+        });
+        for (size_t outer = 0; outer < kOuter; ++outer) {
+            EXPECT_EQ(failures[outer], outer == 13 ? 1 : 0) << outer;
+            if (outer == 13)
+                continue; // the failed call's later parts may be skipped
+            for (size_t i = outer * kInner * kInnermost; i < (outer + 1) * kInner * kInnermost; ++i)
+                ASSERT_EQ(taken[i], 1) << i << " on " << threads;
+        }
+    }
+}
