@@ -39,8 +39,12 @@ void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pix
     QImage band = whole ? QImage(image.bits + qsizetype(top) * image.bytesPerLine, image.width, bottom - top,
                                  image.bytesPerLine, image.format)
                         : QImage(image.width, to - from, image.format);
-    if (band.isNull())
+    if (band.isNull()) {
+        // No room for the band: its rows at least show the background.
+        QImage(image.bits + qsizetype(top) * image.bytesPerLine, image.width, bottom - top, image.bytesPerLine, image.format)
+            .fill(frame.background);
         return;
+    }
     if (!whole)
         band.fill(frame.background);
     band.setDevicePixelRatio(ratio);
@@ -169,7 +173,6 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
             return;
         image.setDevicePixelRatio(ratio);
     }
-    image.fill(frame.background);
     Frame f = frame;
     f.ratio = ratio;
 
@@ -182,6 +185,9 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
     // Taken (and detached) once, here, not from the bands.
     const Pixels target{image.bits(), image.bytesPerLine(), image.width(), image.height(), image.format()};
     if (n == 1) {
+        // Bands with seams fill images of their own and copy every row
+        // over: only the frame drawn in one piece starts from its own.
+        image.fill(frame.background);
         drawBand(sheet, f, target, 0, rows);
     } else {
         RowCosts& costs = rowCosts();
