@@ -279,8 +279,10 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
         return true;
     if (s.edges.empty())
         return true;
-    const int rowsTop = std::max(0, int(std::floor(std::max(minY, -1.0))));
-    const int rowsBottom = std::min(height, int(std::ceil(std::min(maxY, double(height) + 1))));
+    int rowsTop = std::max(0, int(std::floor(std::max(minY, -1.0))));
+    int rowsBottom = std::min(height, int(std::ceil(std::min(maxY, double(height) + 1))));
+    // Each row's coverage comes from the edges' parts within it alone.
+    KeptRows::narrow(image, rowsTop, rowsBottom);
     if (rowsTop >= rowsBottom)
         return true;
     const int originX = int(std::floor(minX));
@@ -352,5 +354,26 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
     return true;
 }
 
+thread_local KeptRows* keptRows = nullptr;
+
 } // namespace
+
+KeptRows::KeptRows(const QImage& image, int top, int bottom)
+    : bits_(image.constBits()), top_(top), bottom_(bottom), outer_(keptRows)
+{
+    keptRows = this;
+}
+
+KeptRows::~KeptRows() { keptRows = outer_; }
+
+void KeptRows::narrow(const QImage& image, int& top, int& bottom)
+{
+    for (const KeptRows* k = keptRows; k; k = k->outer_)
+        if (k->bits_ && k->bits_ == image.constBits()) {
+            top = std::max(top, k->top_);
+            bottom = std::min(bottom, k->bottom_);
+            return;
+        }
+}
+
 } // namespace CoverageFill

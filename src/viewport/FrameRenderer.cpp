@@ -1,5 +1,6 @@
 #include "viewport/FrameRenderer.h"
 
+#include "core/CoverageFill.h"
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
 #include "document/GraphicsSheet.h"
@@ -49,6 +50,9 @@ void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pix
         band.fill(frame.background);
     band.setDevicePixelRatio(ratio);
     {
+        // Fills written straight into the band's pixels skip the rows
+        // beyond its seams.
+        const CoverageFill::KeptRows kept(band, top - from, bottom - from);
         QPainter painter(&band);
         // View units to the band's pixels: the frame's, moved up by the rows above.
         painter.setWorldTransform(QTransform::fromTranslate(0, -from / ratio));

@@ -550,6 +550,37 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
         }
         EXPECT_LE(worstChannel(img, nearImg), 2);
         EXPECT_GT(ink(img), 64 * 32 - 2);
+        // Under kept rows only those rows of that image are written, as
+        // they are without; other images whole. The sweep, a small polygon
+        // and a rectangle alike.
+        auto draw = [](QImage& target) {
+            target.fill(Qt::transparent);
+            CoverageFill::fill(target, {{{3.3, 2.7}, {60.2, 30.5}, {9.1, 61.6}}}, QTransform(), Qt::WindingFill, Qt::black, false);
+            QPainter painter(&target);
+            painter.setRenderHint(QPainter::Antialiasing);
+            DrawingContext context(painter);
+            Graphics g(context);
+            g.fillRect(QRectF(40.5, 2.5, 20, 59), Qt::blue);
+            g.fillPoints({{20.5, 10.2}, {40.7, 25.4}, {22.2, 50.3}}, Qt::red);
+        };
+        QImage whole(64, 64, QImage::Format_ARGB32_Premultiplied), rows(64, 64, QImage::Format_ARGB32_Premultiplied);
+        draw(whole);
+        {
+            const CoverageFill::KeptRows kept(rows, 17, 29);
+            QImage other(64, 64, QImage::Format_ARGB32_Premultiplied);
+            draw(other);
+            EXPECT_EQ(other, whole);
+            draw(rows);
+        }
+        for (int y = 0; y < 64; ++y)
+            EXPECT_EQ(rows.copy(0, y, 64, 1), y >= 17 && y < 29 ? whole.copy(0, y, 64, 1) : [] {
+                QImage blank(64, 1, QImage::Format_ARGB32_Premultiplied);
+                blank.fill(Qt::transparent);
+                return blank;
+            }()) << y;
+        // Gone with it.
+        draw(rows);
+        EXPECT_EQ(rows, whole);
     }
 
     // An image of pixel ratio 2: its device pixels are not the painter's.
