@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
+#include <typeinfo>
 #include <unordered_set>
 
 namespace {
@@ -256,6 +258,7 @@ void EntityList::updateLayerMask(bool parallel)
         slot.box = e.boundingBox;
         slot.layers = 0;
         slot.allLayers = false;
+        slot.buried = false;
         slot.layer = e.layerIndex;
         slot.entity = &e;
         slot.holder = e.holder();
@@ -331,10 +334,12 @@ void EntityList::buildIndex(bool parallel)
         return;
     // Where a slot lies for every pass: its box united with its pass reach.
     std::vector<BoundingBox> keys(n);
+    std::vector<const std::type_info*> kinds(n);
     auto index = std::make_unique<Index>();
     index->reach.resize(n);
     const auto measure = [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) {
+            kinds[i] = &typeid(*entities[i]);
             PassReach& reach = index->reach[i];
             if (passReachRule)
                 reach = passReachRule(*entities[i]);
@@ -359,6 +364,7 @@ void EntityList::buildIndex(bool parallel)
         ReadWorkers::forEachPart(n, kSlotsPerMeasurePart, measure);
     else
         measure(0, n);
+    markStacks(index->reach, kinds);
     BoundingBox extent;
     double maxMargin = 0;
     std::vector<uint32_t> unknownReach;
@@ -438,6 +444,71 @@ void EntityList::buildIndex(bool parallel)
     grid.maxMargin = maxMargin;
     index->grid = std::move(grid);
     index_ = std::move(index);
+}
+
+namespace {
+
+bool sameBox(const BoundingBox& a, const BoundingBox& b)
+{
+    return a.valid == b.valid && a.bottomLeft == b.bottomLeft && a.topRight == b.topRight;
+}
+
+} // namespace
+
+void EntityList::markStacks(const std::vector<PassReach>& reach, const std::vector<const std::type_info*>& kinds)
+{
+    const size_t n = slots_.size();
+    if (reach.size() != n || kinds.size() != n || n > UINT32_MAX)
+        return;
+    // Copies: slots of one kind with the same box, layers and pass reach.
+    const auto same = [&](size_t a, size_t b) {
+        const Slot& s = slots_[a];
+        const Slot& t = slots_[b];
+        const PassReach& p = reach[a];
+        const PassReach& q = reach[b];
+        return sameBox(s.box, t.box) && s.layer == t.layer && s.layers == t.layers && s.allLayers == t.allLayers
+            && (s.holder == nullptr) == (t.holder == nullptr) && p.known == q.known && sameBox(p.pad, q.pad)
+            && sameBox(p.hole, q.hole) && p.margin == q.margin && *kinds[a] == *kinds[b];
+    };
+    const auto mix = [](uint64_t h, double v) {
+        uint64_t bits = 0;
+        std::memcpy(&bits, &v, sizeof bits);
+        return (h ^ bits) * 0x9e3779b97f4a7c15ULL + (h >> 29);
+    };
+    // One pass in list order over a table of what copies share: each entry
+    // keeps the first slot it met (others hashed alike but differing from
+    // it are left alone), how many copies of it came, and the last.
+    struct Entry {
+        uint64_t hash = 0;
+        uint32_t first = UINT32_MAX, copies = 0, last = 0;
+    };
+    size_t size = 64;
+    while (size < 2 * n)
+        size *= 2;
+    std::vector<Entry> table(size);
+    for (size_t i = 0; i < n; ++i) {
+        const Slot& s = slots_[i];
+        // A box that says nothing (empty or not finite) places nothing.
+        if (!finiteBox(s.box))
+            continue;
+        uint64_t h = kinds[i]->hash_code();
+        for (double v : {s.box.bottomLeft.x(), s.box.bottomLeft.y(), s.box.topRight.x(), s.box.topRight.y()})
+            h = mix(h, v);
+        h = mix(h, double(s.layer)) ^ s.layers;
+        size_t k = size_t(h ^ (h >> 32)) & (size - 1);
+        while (table[k].first != UINT32_MAX && table[k].hash != h)
+            k = (k + 1) & (size - 1);
+        Entry& e = table[k];
+        if (e.first == UINT32_MAX) {
+            e = Entry{h, uint32_t(i), 1, uint32_t(i)};
+        } else if (same(e.first, i)) {
+            slots_[i].buried = ++e.copies > kStackDrawn;
+            e.last = uint32_t(i);
+        }
+    }
+    for (const Entry& e : table)
+        if (e.copies > kStackDrawn)
+            slots_[e.last].buried = false;
 }
 
 const EntityList::Grid EntityList::noGrid_;
@@ -528,10 +599,14 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
     const int layerBit = g.currentLayer + kLayerBias;
     const uint64_t layerMask = layerBit >= 0 && layerBit < 64 ? uint64_t(1) << layerBit : 0;
     const BoundingBox& view = g.viewportBoundingBox;
+    // A buried entity that is selected is still drawn, selected.
+    const bool anySelected = SelectionFlag::selectedAnywhere() > 0;
     std::shared_ptr<Entity> found;
     auto visit = [&](size_t i) {
         const std::shared_ptr<Entity>& e = entities[i];
         const Slot* slot = measured && slots_[i].entity == e.get() ? &slots_[i] : nullptr;
+        if (slot && slot->buried && !(anySelected && e->selected))
+            return true;
         // Neither the entity nor any child of it is on the layer.
         if (slot && !slot->allLayers && !(slot->layers & layerMask))
             return true;
@@ -585,7 +660,10 @@ void EntityList::visitPass(Graphics& g, bool hole, Pass&& pass) const
             pass(i);
         return;
     }
+    const bool anySelected = SelectionFlag::selectedAnywhere() > 0;
     visitNear(near, [&](size_t i) {
+        if (slots_[i].buried && !(anySelected && entities[i]->selected))
+            return true;
         const PassReach& reach = index_->reach[i];
         if (reach.known) {
             const BoundingBox& box = hole ? reach.hole : reach.pad;

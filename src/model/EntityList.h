@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <pugixml.hpp>
+#include <typeinfo>
 #include <vector>
 
 class Entity;
@@ -81,12 +82,21 @@ public:
     // boxes, so that a pass over a part of the sheet visits only the
     // entities near it.
     static constexpr size_t kIndexMinEntities = 64;
+    // Of the copies of one entity in a list (entities of one kind with the
+    // same box, layers and pass reach), the walks draw this many from the
+    // bottom and the top one: a file can pile up a million copies of a few
+    // vias, each filling the view, and the copies between draw the same
+    // pixels again under the top one. Lists without slots are shorter.
+    static constexpr size_t kStackDrawn = 32;
 
 private:
     // On the reading threads when parallel (the list is then long and not
     // inside an entity measured on such a thread).
     void updateLayerMask(bool parallel = false);
     void buildIndex(bool parallel);
+    // Marks the buried slots, from the slots, their reach and the kind of
+    // each entity.
+    void markStacks(const std::vector<PassReach>& reach, const std::vector<const std::type_info*>& kinds);
     // Calls visit(i) for every slot index i, in list order, whose entity may
     // meet view: every entity whose measured box meets it, whose box says
     // nothing (empty or not finite), or whose slot no longer stands for it.
@@ -110,6 +120,8 @@ private:
         BoundingBox box;
         uint64_t layers = 0;
         bool allLayers = true;
+        // A copy beyond the kStackDrawn lowest and below the top one.
+        bool buried = false;
         int layer = 0;
         // The entity measured (a slot stands for it only while it is still
         // in that place) and its holder capability.

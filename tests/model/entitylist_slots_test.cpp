@@ -129,3 +129,67 @@ TEST(EntityListSlots, ALongListVisitsExactlyTheEntitiesWhoseBoxMeetsTheView)
     EXPECT_EQ(drawn(QRectF(300.5, 300.5, 0.1, 0.1)), std::vector<size_t>{3});
     EXPECT_EQ(drawn(QRectF(6.5, 0.5, 0.1, 0.1)), std::vector<size_t>{99999});
 }
+
+TEST(EntityListSlots, CopiesOfOneEntityDrawTheirLowestAndTheirTopOnly)
+{
+    // 200 copies of one square, one on the other, and among them (as
+    // copy 100) a larger square.
+    EntityList list;
+    std::vector<std::shared_ptr<TestRect>> stack;
+    for (size_t i = 0; i < 200; ++i) {
+        auto e = std::make_shared<TestRect>(nullptr);
+        if (i == 100)
+            e->rect = QRectF(0, 0, 2, 2);
+        stack.push_back(e);
+        list.entities.push_back(e);
+    }
+    list.updateBoundingBox(std::nullopt, nullptr);
+    auto drawn = [&] {
+        for (auto& e : stack)
+            e->draws = e->holePasses = 0;
+        Pass p(0);
+        list.draw(p.g);
+        list.drawHolePass(p.g, QColor(0, 0, 0));
+        std::vector<size_t> out;
+        for (size_t i = 0; i < stack.size(); ++i) {
+            EXPECT_EQ(stack[i]->draws, stack[i]->holePasses) << i;
+            if (stack[i]->draws)
+                out.push_back(i);
+        }
+        return out;
+    };
+    // The lowest copies, the one that differs, and the top copy, which is
+    // drawn over it as before.
+    auto expected = [&](std::vector<size_t> extra) {
+        std::vector<size_t> out;
+        for (size_t i = 0; i < EntityList::kStackDrawn; ++i)
+            out.push_back(i);
+        out.push_back(100);
+        out.push_back(199);
+        out.insert(out.end(), extra.begin(), extra.end());
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    EXPECT_EQ(drawn(), expected({}));
+
+    // A selected copy is drawn; so is a copy moved apart, from the next
+    // measure on.
+    stack[150]->selected = true;
+    EXPECT_EQ(drawn(), expected({150}));
+    stack[150]->selected = false;
+    stack[150]->rect.translate(2, 0);
+    EXPECT_EQ(drawn(), expected({}));
+    list.updateBoundingBox(std::nullopt, nullptr);
+    EXPECT_EQ(drawn(), expected({150}));
+    // One copy more than are drawn from the bottom: all are drawn.
+    list.entities.resize(EntityList::kStackDrawn + 1 + EntityList::kIndexMinEntities);
+    stack.resize(list.entities.size());
+    for (size_t i = EntityList::kStackDrawn + 1; i < stack.size(); ++i)
+        stack[i]->rect = QRectF(0, 0, 1, 1 + 0.01 * double(i));
+    list.updateBoundingBox(std::nullopt, nullptr);
+    EXPECT_EQ(drawn().size(), stack.size());
+
+    // A pick over the copies still finds the lowest.
+    PickRig pick(testView(), 50, 150);
+    EXPECT_EQ(list.draw(*pick.g), stack[0]);
+}
