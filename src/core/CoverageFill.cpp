@@ -14,6 +14,10 @@
 #include <cstdint>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace CoverageFill {
 namespace {
 
@@ -76,13 +80,26 @@ inline uint32_t coverageOf(double area, bool oddEven)
     return uint32_t(std::min(a * 256, 255.0));
 }
 
+// Writes the colour into n pixels: runs are long (a pour's interior
+// spans whole rows), so four pixels a store where the machine has them.
+inline void fillPixels(uint32_t* p, int n, uint32_t color)
+{
+#if defined(__SSE2__)
+    const __m128i four = _mm_set1_epi32(int(color));
+    for (; n >= 4; n -= 4, p += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), four);
+#endif
+    for (; n > 0; --n)
+        *p++ = color;
+}
+
 template <void (*Blend)(uint32_t&, uint32_t, uint32_t)>
 inline void fillSpan(uint32_t* row, int from, int to, uint32_t color, uint32_t coverage)
 {
     if (coverage == 0 || from >= to)
         return;
     if (Blend == &PixelBlend::blend && coverage == 255 && (color >> 24) == 255) {
-        std::fill(row + from, row + to, color);
+        fillPixels(row + from, to - from, color);
         return;
     }
     for (int x = from; x < to; ++x)
@@ -262,8 +279,10 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
         return true;
     if (s.edges.empty())
         return true;
-    const int rowsTop = std::max(0, int(std::floor(std::max(minY, -1.0))));
-    const int rowsBottom = std::min(height, int(std::ceil(std::min(maxY, double(height) + 1))));
+    int rowsTop = std::max(0, int(std::floor(std::max(minY, -1.0))));
+    int rowsBottom = std::min(height, int(std::ceil(std::min(maxY, double(height) + 1))));
+    // Each row's coverage comes from the edges' parts within it alone.
+    KeptRows::narrow(image, rowsTop, rowsBottom);
     if (rowsTop >= rowsBottom)
         return true;
     const int originX = int(std::floor(minX));
@@ -335,5 +354,26 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
     return true;
 }
 
+thread_local KeptRows* keptRows = nullptr;
+
 } // namespace
+
+KeptRows::KeptRows(const QImage& image, int top, int bottom)
+    : bits_(image.constBits()), top_(top), bottom_(bottom), outer_(keptRows)
+{
+    keptRows = this;
+}
+
+KeptRows::~KeptRows() { keptRows = outer_; }
+
+void KeptRows::narrow(const QImage& image, int& top, int& bottom)
+{
+    for (const KeptRows* k = keptRows; k; k = k->outer_)
+        if (k->bits_ && k->bits_ == image.constBits()) {
+            top = std::max(top, k->top_);
+            bottom = std::min(bottom, k->bottom_);
+            return;
+        }
+}
+
 } // namespace CoverageFill

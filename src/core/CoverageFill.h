@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QTransform>
 #include <Qt>
+#include <QtGlobal>
 
 #include <vector>
 
@@ -42,5 +43,23 @@ bool fill(QImage& image, const std::vector<std::vector<QPointF>>& contours, cons
 // the other (counts holds how many points each has).
 bool fill(QImage& image, const QPointF* points, const int* counts, int contours, Qt::FillRule rule, const QColor& color,
     bool destinationOut);
+
+// While one lives, fills on this thread into the image write only its
+// rows [top, bottom) (the pixels of any other row are left as they are):
+// a band of a frame draws rows beyond its own that are thrown away.
+class KeptRows {
+public:
+    KeptRows(const QImage& image, int top, int bottom);
+    ~KeptRows();
+    KeptRows(const KeptRows&) = delete;
+    KeptRows& operator=(const KeptRows&) = delete;
+    // Narrows [top, bottom) to the kept rows of the image, if it has any.
+    static void narrow(const QImage& image, int& top, int& bottom);
+
+private:
+    const uchar* bits_;
+    int top_, bottom_;
+    KeptRows* outer_;
+};
 
 } // namespace CoverageFill

@@ -123,7 +123,8 @@ void rasterFill(QImage& image, const QRectF& outer, const QRectF& inner, QRgb pr
     // Clamped while still doubles: a far-off shape does not fit in int.
     auto pixel = [](double v, int lo, int hi) { return int(std::clamp(v, double(lo), double(hi))); };
     const int x0 = pixel(std::floor(ox0), 0, image.width()), x1 = pixel(std::ceil(ox1), 0, image.width());
-    const int y0 = pixel(std::floor(oy0), 0, image.height()), y1 = pixel(std::ceil(oy1), 0, image.height());
+    int y0 = pixel(std::floor(oy0), 0, image.height()), y1 = pixel(std::ceil(oy1), 0, image.height());
+    CoverageFill::KeptRows::narrow(image, y0, y1);
     if (x0 >= x1 || y0 >= y1)
         return;
     // Each column's cover by the outer and the inner rectangle, kept in a
@@ -221,7 +222,9 @@ bool rasterContours(QImage& image, const QPointF* points, const int* counts, int
     if (!(std::isfinite(minX) && std::isfinite(maxX) && std::isfinite(minY) && std::isfinite(maxY))
         || maxX - minX > kDirectPolygonPixels || maxY - minY > kDirectPolygonPixels)
         return false;
-    if (maxX <= 0 || maxY <= 0 || minX >= image.width() || minY >= image.height())
+    int keptTop = 0, keptBottom = image.height();
+    CoverageFill::KeptRows::narrow(image, keptTop, keptBottom);
+    if (maxX <= 0 || maxY <= keptTop || minX >= image.width() || minY >= keptBottom)
         return true;
     const int left = int(std::floor(minX)), top = int(std::floor(minY));
     const int columns = int(std::ceil(maxX)) - left, rows = std::max(1, int(std::ceil(maxY)) - top);
@@ -241,7 +244,7 @@ bool rasterContours(QImage& image, const QPointF* points, const int* counts, int
     uchar* bits = const_cast<uchar*>(image.constBits());
     const qsizetype bytesPerLine = image.bytesPerLine();
     const int fromX = std::max(0, -left), toX = std::min(stride, image.width() - left);
-    for (int y = std::max(0, -top); y < rows && top + y < image.height(); ++y) {
+    for (int y = std::max(0, keptTop - top); y < rows && top + y < keptBottom; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(bits + (top + y) * bytesPerLine);
         const float* line = cells + qsizetype(y) * stride;
         float sum = 0;

@@ -374,9 +374,11 @@ void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, double flatnes
     out.push_back(p3);
 }
 
-// Appends the chunk's points after its first, mapped by t, curves flattened.
-void appendChunk(const QPainterPath& p, const Chunk& c, const QTransform& t, double flatness, Points& out)
+// Appends the chunk's points after its first, mapped by t, curves
+// flattened; whether it held any curve.
+bool appendChunk(const QPainterPath& p, const Chunk& c, const QTransform& t, double flatness, Points& out)
 {
+    bool curves = false;
     const QPainterPath::Element start = p.elementAt(c.first);
     QPointF current = mapped(t, start.x, start.y);
     for (int j = c.first + 1; j <= c.last;) {
@@ -387,6 +389,7 @@ void appendChunk(const QPainterPath& p, const Chunk& c, const QTransform& t, dou
             const QPointF end = mapped(t, e3.x, e3.y);
             flattenCubic(current, mapped(t, e.x, e.y), mapped(t, e2.x, e2.y), end, flatness, out);
             current = end;
+            curves = true;
             j += 3;
         } else {
             current = mapped(t, e.x, e.y);
@@ -394,40 +397,62 @@ void appendChunk(const QPainterPath& p, const Chunk& c, const QTransform& t, dou
             ++j;
         }
     }
+    return curves;
 }
 
-// Appends the points of in[1..n) that keep the polyline within about
-// `tolerance` of the original (its last point always): each kept segment
+// Appends the points of in[1..n) that keep the polyline within
+// `tolerance` of the original (its last point always). Each kept segment
 // runs from its anchor in a direction that passes every skipped point by
-// less than the tolerance.
+// at most 0.8 of the tolerance, and ends at most 0.6 of it short of the
+// farthest skipped point: none lies farther from the segment than
+// sqrt(0.8^2 + 0.6^2) = 1 times the tolerance. One pass, one square root
+// per point: the cone of directions is bounded by vectors only ever
+// compared by the sign of cross products, so they need no length.
 void simplify(const QPointF* in, size_t n, double tolerance, Points& out)
 {
     if (n < 2)
         return;
-    const double t2 = tolerance * tolerance;
+    const double side = 0.8 * tolerance, slack = 0.6 * tolerance;
+    const double side2 = side * side;
     QPointF a = in[0];
     size_t i = 1;
     while (i < n) {
         bool cone = false;
-        double lox = 0, loy = 0, hix = 0, hiy = 0, reach = 0;
+        double lox = 0, loy = 0, hix = 0, hiy = 0;
+        // The farthest skipped point's squared distance, and (worked out
+        // when needed) how near a later end may come back: (reach -
+        // slack)^2, or -1 when nearer is fine.
+        double reach2 = 0, back2 = -1;
+        bool backKnown = true;
         size_t lastOk = i, j = i;
         for (; j < n; ++j) {
             const double vx = in[j].x() - a.x(), vy = in[j].y() - a.y();
             const double r2 = vx * vx + vy * vy;
-            const double r = std::sqrt(r2);
-            if (r < reach - tolerance)
-                break; // turned back past a skipped point
-            if (r2 <= t2) {
-                lastOk = j;
-                continue;
+            if (r2 < reach2) {
+                if (!backKnown) {
+                    const double reach = std::sqrt(reach2);
+                    back2 = reach > slack ? (reach - slack) * (reach - slack) : -1;
+                    backKnown = true;
+                }
+                if (r2 < back2)
+                    break; // turned back past a skipped point
             }
-            if (cone && (lox * vy - loy * vx < 0 || vx * hiy - vy * hix < 0))
+            const bool near = r2 <= side2;
+            if (cone && (lox * vy - loy * vx < 0 || vx * hiy - vy * hix < 0)) {
+                // Off every direction left: a point this near the anchor
+                // still passes as skipped, but may not end the segment.
+                if (near)
+                    continue;
                 break;
+            }
             lastOk = j;
-            const double s = tolerance / r, c = std::sqrt(1 - s * s);
-            const double ux = vx / r, uy = vy / r;
-            const double nlx = ux * c + uy * s, nly = -ux * s + uy * c;
-            const double nhx = ux * c - uy * s, nhy = ux * s + uy * c;
+            if (near)
+                continue;
+            // The directions passing the point within `side`: v turned by
+            // -+asin(side / r), each scaled by r^2.
+            const double c = std::sqrt(r2 - side2);
+            const double nlx = vx * c + vy * side, nly = -vx * side + vy * c;
+            const double nhx = vx * c - vy * side, nhy = vx * side + vy * c;
             if (!cone) {
                 lox = nlx, loy = nly, hix = nhx, hiy = nhy;
                 cone = true;
@@ -437,9 +462,12 @@ void simplify(const QPointF* in, size_t n, double tolerance, Points& out)
                 if (nhx * hiy - nhy * hix > 0)
                     hix = nhx, hiy = nhy;
             }
-            reach = std::max(reach, r);
+            if (r2 > reach2) {
+                reach2 = r2;
+                backKnown = false;
+            }
         }
-        if (j == n) {
+        if (j == n && lastOk == n - 1) {
             out.push_back(in[n - 1]);
             return;
         }
@@ -455,19 +483,25 @@ const Points& levelPoints(const Index& index, Level& level, size_t chunk)
     if (Points* p = slot.load(std::memory_order_acquire))
         return *p;
     const Chunk& c = index.chunks[chunk];
-    Points flat;
+    // Built in scratch kept per thread, and kept in one allocation of the
+    // size it came to.
+    thread_local Points flat, kept;
+    flat.clear();
+    kept.clear();
     flat.push_back(pointAt(index.path, c.first));
+    // Curves are flattened within a quarter of the tolerance, and the
+    // points simplified within the rest; straight lines within all of it.
     const double flatness = level.tolerance / 4;
+    bool curves = true;
     if (c.allCurves && 0.5625 * c.bend <= flatness * flatness) {
         // What appendChunk gives for curves this flat: their end points.
         for (int j = c.first + 3; j <= c.last; j += 3)
             flat.push_back(pointAt(index.path, j));
     } else {
-        appendChunk(index.path, c, QTransform(), flatness, flat);
+        curves = appendChunk(index.path, c, QTransform(), flatness, flat);
     }
-    auto fresh = std::make_unique<Points>();
-    simplify(flat.data(), flat.size(), level.tolerance * 3 / 4, *fresh);
-    fresh->shrink_to_fit();
+    simplify(flat.data(), flat.size(), curves ? level.tolerance - flatness : level.tolerance, kept);
+    auto fresh = std::make_unique<Points>(kept.begin(), kept.end());
     Points* expected = nullptr;
     if (slot.compare_exchange_strong(expected, fresh.get(), std::memory_order_acq_rel))
         return *fresh.release();
@@ -1084,6 +1118,27 @@ bool fillDirect(QPainter& painter, const QPainterPath& path, const QTransform& t
 }
 
 Handed lastHanded() { return handed; }
+
+Outline outlineAt(const QPainterPath& path, const QTransform& toDevice)
+{
+    Outline outline;
+    if (path.elementCount() < kHugeElements || !usable(toDevice))
+        return outline;
+    const std::shared_ptr<Index> index = cachedIndex(path);
+    const std::shared_ptr<Level> level = levelFor(*index, toDevice);
+    // The level's own tolerance, simplified and flattened within 3/4 and
+    // 1/4 of it; curves drawn exactly are flattened within kExactFlatness.
+    outline.tolerance = level ? level->tolerance * maxScale(toDevice) : kExactFlatness;
+    for (const Subpath& s : index->subpaths) {
+        Points points;
+        const QPointF start = pointAt(index->path, index->chunks[size_t(s.firstChunk)].first);
+        points.push_back(mapped(toDevice, start.x(), start.y()));
+        for (int k = 0; k < s.chunkCount; ++k)
+            emitChunk(*index, size_t(s.firstChunk + k), level.get(), toDevice, points);
+        outline.contours.push_back(std::move(points));
+    }
+    return outline;
+}
 
 void prepare(const QPainterPath& path)
 {

@@ -15,6 +15,7 @@
 #include <QTransform>
 
 #include <cstdint>
+#include <vector>
 
 class QBrush;
 class QPainter;
@@ -64,6 +65,16 @@ struct Handed {
     int direct = 0;
 };
 Handed lastHanded();
+
+// The outline fill draws of a huge path under toDevice, on the device and
+// not yet clipped: each subpath's points at the level of detail of that
+// zoom (all of them, curves flattened, where there is none); and how far
+// (device pixels) its points may be off the path. Empty for small paths.
+struct Outline {
+    std::vector<std::vector<QPointF>> contours;
+    double tolerance = 0;
+};
+Outline outlineAt(const QPainterPath& path, const QTransform& toDevice);
 
 // Builds and keeps what drawing a huge path needs before any frame does
 // (the geometry pass calls it for the paths entities keep), so that frames

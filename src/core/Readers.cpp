@@ -179,38 +179,64 @@ namespace {
 // digits) at single precision without the general conversion: with at most
 // 2^24 as the digits' value and at most ten digits after the point, both the
 // digits and the power of ten are exact floats, so their one division is the
-// correctly rounded value the general conversion gives. None for any other
-// text, which then takes the general way.
-std::optional<float> parsePlainDecimalFloat(std::string_view text)
+// correctly rounded value the general conversion gives. Reads from p up to
+// the end (end, or a NUL with Terminated) or a comma, leaving p there; false,
+// with p anywhere, for any other text, which then takes the general way.
+template <bool Terminated>
+inline bool scanPlainDecimalFloat(const char*& p, const char* end, float& value)
 {
     static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    const bool negative = p != end && *p == '-';
+    const auto atEnd = [end](const char* q) { return Terminated ? *q == '\0' : q == end; };
+    const bool negative = !atEnd(p) && *p == '-';
     if (negative)
         ++p;
     uint32_t digits = 0;
     int integerDigits = 0, fractionDigits = 0;
-    for (; p != end && uint8_t(*p - '0') < 10; ++p, ++integerDigits) {
+    for (; !atEnd(p) && uint8_t(*p - '0') < 10; ++p, ++integerDigits) {
         digits = digits * 10 + uint32_t(*p - '0');
         if (digits > (1u << 24))
-            return std::nullopt;
+            return false;
     }
     if (integerDigits == 0)
-        return std::nullopt;
-    if (p != end) {
+        return false;
+    if (!atEnd(p) && *p != ',') {
         if (*p != '.')
-            return std::nullopt;
-        for (++p; p != end && uint8_t(*p - '0') < 10; ++p, ++fractionDigits) {
+            return false;
+        for (++p; !atEnd(p) && uint8_t(*p - '0') < 10; ++p, ++fractionDigits) {
             digits = digits * 10 + uint32_t(*p - '0');
             if (digits > (1u << 24) || fractionDigits == 10)
-                return std::nullopt;
+                return false;
         }
-        if (p != end || fractionDigits == 0)
-            return std::nullopt;
+        if ((!atEnd(p) && *p != ',') || fractionDigits == 0)
+            return false;
     }
-    const float value = float(digits) / kPowersOfTen[fractionDigits];
-    return negative ? -value : value;
+    value = float(digits) / kPowersOfTen[fractionDigits];
+    if (negative)
+        value = -value;
+    return true;
+}
+
+// Two plain decimals and a comma between them, as nearly every point is
+// written, in one pass; what follows a second comma is not looked at.
+template <bool Terminated>
+inline std::optional<QPointF> scanPlainPoint(const char* p, const char* end)
+{
+    float x, y;
+    if (!scanPlainDecimalFloat<Terminated>(p, end, x) || (Terminated ? *p == '\0' : p == end))
+        return std::nullopt; // no comma
+    if (!scanPlainDecimalFloat<Terminated>(++p, end, y))
+        return std::nullopt;
+    return QPointF(x, y);
+}
+
+std::optional<float> parsePlainDecimalFloat(std::string_view text)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    float value;
+    if (!scanPlainDecimalFloat<false>(p, end, value) || p != end)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace
@@ -362,10 +388,19 @@ QColor readColorAttribute(pugi::xml_node element, AttributeName name, const QCol
 
 std::optional<QPointF> parsePoint(std::string_view text)
 {
+    if (const std::optional<QPointF> plain = scanPlainPoint<false>(text.data(), text.data() + text.size()))
+        return plain;
     const auto values = readFloatList<2>(text);
     if (!values)
         return std::nullopt;
     return QPointF((*values)[0], (*values)[1]);
+}
+
+std::optional<QPointF> parsePoint(const char* text)
+{
+    if (const std::optional<QPointF> plain = scanPlainPoint<true>(text, nullptr))
+        return plain;
+    return parsePoint(std::string_view(text));
 }
 
 QPointF readPointAttribute(pugi::xml_node element, AttributeName name, QPointF defaultValue)

@@ -111,6 +111,8 @@ std::optional<double> parseDouble(std::string_view text);
 // "x,y" at single precision, widened, as readPointAttribute reads it; none
 // when unreadable.
 std::optional<QPointF> parsePoint(std::string_view text);
+// The same of a terminated text.
+std::optional<QPointF> parsePoint(const char* text);
 // Optional sign and one or more decimal digits within the 64-bit range.
 std::optional<int64_t> parseInt(std::string_view text);
 

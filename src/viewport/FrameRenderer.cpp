@@ -1,5 +1,6 @@
 #include "viewport/FrameRenderer.h"
 
+#include "core/CoverageFill.h"
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
 #include "document/GraphicsSheet.h"
@@ -39,12 +40,19 @@ void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pix
     QImage band = whole ? QImage(image.bits + qsizetype(top) * image.bytesPerLine, image.width, bottom - top,
                                  image.bytesPerLine, image.format)
                         : QImage(image.width, to - from, image.format);
-    if (band.isNull())
+    if (band.isNull()) {
+        // No room for the band: its rows at least show the background.
+        QImage(image.bits + qsizetype(top) * image.bytesPerLine, image.width, bottom - top, image.bytesPerLine, image.format)
+            .fill(frame.background);
         return;
+    }
     if (!whole)
         band.fill(frame.background);
     band.setDevicePixelRatio(ratio);
     {
+        // Fills written straight into the band's pixels skip the rows
+        // beyond its seams.
+        const CoverageFill::KeptRows kept(band, top - from, bottom - from);
         QPainter painter(&band);
         // View units to the band's pixels: the frame's, moved up by the rows above.
         painter.setWorldTransform(QTransform::fromTranslate(0, -from / ratio));
@@ -169,7 +177,6 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
             return;
         image.setDevicePixelRatio(ratio);
     }
-    image.fill(frame.background);
     Frame f = frame;
     f.ratio = ratio;
 
@@ -182,6 +189,9 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
     // Taken (and detached) once, here, not from the bands.
     const Pixels target{image.bits(), image.bytesPerLine(), image.width(), image.height(), image.format()};
     if (n == 1) {
+        // Bands with seams fill images of their own and copy every row
+        // over: only the frame drawn in one piece starts from its own.
+        image.fill(frame.background);
         drawBand(sheet, f, target, 0, rows);
     } else {
         RowCosts& costs = rowCosts();

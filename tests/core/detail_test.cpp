@@ -550,6 +550,37 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
         }
         EXPECT_LE(worstChannel(img, nearImg), 2);
         EXPECT_GT(ink(img), 64 * 32 - 2);
+        // Under kept rows only those rows of that image are written, as
+        // they are without; other images whole. The sweep, a small polygon
+        // and a rectangle alike.
+        auto draw = [](QImage& target) {
+            target.fill(Qt::transparent);
+            CoverageFill::fill(target, {{{3.3, 2.7}, {60.2, 30.5}, {9.1, 61.6}}}, QTransform(), Qt::WindingFill, Qt::black, false);
+            QPainter painter(&target);
+            painter.setRenderHint(QPainter::Antialiasing);
+            DrawingContext context(painter);
+            Graphics g(context);
+            g.fillRect(QRectF(40.5, 2.5, 20, 59), Qt::blue);
+            g.fillPoints({{20.5, 10.2}, {40.7, 25.4}, {22.2, 50.3}}, Qt::red);
+        };
+        QImage whole(64, 64, QImage::Format_ARGB32_Premultiplied), rows(64, 64, QImage::Format_ARGB32_Premultiplied);
+        draw(whole);
+        {
+            const CoverageFill::KeptRows kept(rows, 17, 29);
+            QImage other(64, 64, QImage::Format_ARGB32_Premultiplied);
+            draw(other);
+            EXPECT_EQ(other, whole);
+            draw(rows);
+        }
+        for (int y = 0; y < 64; ++y)
+            EXPECT_EQ(rows.copy(0, y, 64, 1), y >= 17 && y < 29 ? whole.copy(0, y, 64, 1) : [] {
+                QImage blank(64, 1, QImage::Format_ARGB32_Premultiplied);
+                blank.fill(Qt::transparent);
+                return blank;
+            }()) << y;
+        // Gone with it.
+        draw(rows);
+        EXPECT_EQ(rows, whole);
     }
 
     // An image of pixel ratio 2: its device pixels are not the painter's.
@@ -826,4 +857,73 @@ TEST(LevelOfDetail, HugeKeptPathsAreIndexedBeforeTheFirstFrameAndAfterEachEdit)
     small.points = {{0, 0}, {1, 0}, {1, 1}};
     small.keepPath();
     EXPECT_FALSE(PathDetail::prepared(small.drawnPath()));
+}
+
+TEST(LevelOfDetail, SimplifiedOutlinesStayWithinTheToleranceOfEveryZoomStep)
+{
+    // A ring of 40,000 vertices whose radius wobbles by a few hundredths of
+    // a pixel to a few pixels, depending on the zoom, and turns back on
+    // itself for a few vertices now and then.
+    QPainterPath ring;
+    std::vector<QPointF> stored;
+    const int n = 40'000;
+    for (int i = 0; i < n; ++i) {
+        const int back = i % 997 > 990 ? 2 * (i % 997 - 990) : 0;
+        const double a = 2 * M_PI * (i - back) / n;
+        const double r = 4 + 0.002 * std::sin(i * 1.7) + 0.001 * std::sin(i * 0.31) + (back ? 0.0005 : 0);
+        stored.emplace_back(5 + r * std::cos(a), 5 + r * std::sin(a));
+    }
+    stored.push_back(stored.front());
+    ring.moveTo(stored.front());
+    for (size_t i = 1; i < stored.size(); ++i)
+        ring.lineTo(stored[i]);
+    const double step = std::exp2(4.5); // a half-octave zoom step's boundary
+    for (const double scale : {0.5, 20.0, step * (1 - 1e-6), step * (1 + 1e-6), 200.0}) {
+        for (const double turn : {0.0, 30.0}) {
+            const QTransform view = QTransform().rotate(turn) * QTransform(scale, 0, 0, -scale, 100, 100);
+            const PathDetail::Outline outline = PathDetail::outlineAt(ring, view);
+            const std::string what = std::to_string(scale) + " turned " + std::to_string(turn);
+            ASSERT_EQ(outline.contours.size(), 1u) << what;
+            const std::vector<QPointF>& kept = outline.contours.front();
+            // Rounded up to the next half-octave step: never coarser than
+            // the stated tolerance, never finer than 1/sqrt(2) of it.
+            EXPECT_LE(outline.tolerance, PathDetail::kTolerancePixels * (1 + 1e-9)) << what;
+            EXPECT_GE(outline.tolerance, PathDetail::kTolerancePixels / std::sqrt(2.0) * (1 - 1e-9)) << what;
+            if (scale == step * (1 - 1e-6)) {
+                EXPECT_GT(outline.tolerance, PathDetail::kTolerancePixels * 0.999) << what;
+            }
+            if (scale == step * (1 + 1e-6)) {
+                EXPECT_LT(outline.tolerance, PathDetail::kTolerancePixels * 0.71) << what;
+            }
+            // Fewer points where they lie closer than the tolerance.
+            if (scale <= 20) {
+                EXPECT_LT(kept.size(), stored.size() / 4) << what;
+            }
+            // The kept points are stored ones, in order, the ends kept; each
+            // stored point lies within the tolerance of the kept segment
+            // that stands in for it.
+            ASSERT_GE(kept.size(), 2u) << what;
+            auto same = [](QPointF a, QPointF b) { return std::abs(a.x() - b.x()) + std::abs(a.y() - b.y()) < 1e-9; };
+            EXPECT_TRUE(same(kept.front(), view.map(stored.front()))) << what;
+            EXPECT_TRUE(same(kept.back(), view.map(stored.back()))) << what;
+            size_t at = 0;
+            double worst = 0;
+            for (size_t i = 1; i < stored.size() && at + 1 < kept.size(); ++i) {
+                const QPointF p = view.map(stored[i]);
+                if (same(p, kept[at + 1])) {
+                    ++at;
+                    continue;
+                }
+                const QPointF a = kept[at], d = kept[at + 1] - a;
+                const double length2 = QPointF::dotProduct(d, d);
+                const double t = length2 > 0 ? std::clamp(QPointF::dotProduct(p - a, d) / length2, 0.0, 1.0) : 0;
+                const QPointF off = p - (a + t * d);
+                worst = std::max(worst, std::hypot(off.x(), off.y()));
+            }
+            EXPECT_EQ(at + 1, kept.size()) << what;
+            EXPECT_LE(worst, outline.tolerance) << what;
+        }
+    }
+    // Small paths have no level of detail.
+    EXPECT_TRUE(PathDetail::outlineAt(manyVertexOutline(100, QPointF(2.5, 2.5), 2), QTransform()).contours.empty());
 }

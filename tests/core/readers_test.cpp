@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <bit>
+#include <cmath>
 #include <clocale>
 #include <cstdlib>
 #include <limits>
@@ -150,8 +151,37 @@ TEST(Readers, PointsSizesAndVectorsNeedEveryReadablePart)
     EXPECT_EQ(point("1.5,-2.5"), QPointF(1.5, -2.5));
     EXPECT_EQ(point("1,2,3"), QPointF(1, 2)); // later parts ignored
     EXPECT_EQ(point("0.1,0").x(), 0.10000000149011612);
-    for (const char* bad : {"1", "", "1,", ",1", "1, 2", "1,x", "nan,1", "1;2"})
+    for (const char* bad : {"1", "", "1,", ",1", "1, 2", "1,x", "nan,1", "1;2", "1,2 ", "1x,2", "1,2x",
+             "-,1", "1,-", "1.5.5,2", "1,,2"}) {
         EXPECT_EQ(point(bad), p0) << bad;
+        EXPECT_FALSE(parsePoint(bad)) << bad;
+    }
+    // Forms other than plain decimals, and plain ones past the short way's
+    // reach, read as each number by itself reads.
+    EXPECT_EQ(point("+1,2e1"), QPointF(1, 20));
+    EXPECT_EQ(point("1.,.5"), QPointF(1, 0.5));
+    EXPECT_EQ(point("16777217,-0.00000000001"), QPointF(16777216, double(-1e-11f)));
+    EXPECT_EQ(point("-0,5,x"), QPointF(-0.0, 5));
+    EXPECT_TRUE(std::signbit(point("-0,5").x()));
+    uint64_t seed = 99;
+    for (int i = 0; i < 2000; ++i) {
+        std::string parts[2];
+        for (std::string& part : parts) {
+            seed = seed * 6364136223846793005u + 1442695040888963407u;
+            const std::string digits = std::to_string((seed >> 20) % 40000000);
+            const size_t at = (seed >> 8) % (digits.size() + 1);
+            part = (seed & 1 ? "-" : "") + digits.substr(0, at) + (at < digits.size() ? "." + digits.substr(at) : "");
+        }
+        const std::string text = parts[0] + "," + parts[1] + (i % 3 ? "" : ",7");
+        const std::optional<QPointF> p = parsePoint(text);
+        const std::optional<float> x = parseFloat(parts[0]), y = parseFloat(parts[1]);
+        ASSERT_EQ(p.has_value(), x && y) << text;
+        ASSERT_EQ(parsePoint(text.c_str()), p) << text;
+        if (p) {
+            EXPECT_EQ(std::bit_cast<uint64_t>(p->x()), std::bit_cast<uint64_t>(double(*x))) << text;
+            EXPECT_EQ(std::bit_cast<uint64_t>(p->y()), std::bit_cast<uint64_t>(double(*y))) << text;
+        }
+    }
 
     const pugi::xml_document size = withValue("0.05,3");
     EXPECT_EQ(readSizeAttribute(size.first_child(), "v", {}), QSizeF(0.05000000074505806, 3));
@@ -396,4 +426,49 @@ TEST(ReadWorkers, MarkedPartsTakeEveryItemOnceInPartsOfOneMark)
     }
     EXPECT_EQ(ReadWorkers::markedPartCount({}, 16), 0u);
     ReadWorkers::forEachMarkedPart({}, 16, [](size_t, size_t, size_t) { ADD_FAILURE(); });
+}
+
+TEST(ReadWorkers, CallsNestedInPartsTakeEveryItemOnceAndFailOnTheirOwn)
+{
+    struct ThreadsRestored {
+        ~ThreadsRestored() { ReadWorkers::setThreads(0); }
+    } restored;
+    // Outer parts that each make a call of their own, two levels deep; the
+    // threads between outer parts take nested parts too. One nested part
+    // fails: its caller alone sees it.
+    for (int threads : {1, 4}) {
+        ReadWorkers::setThreads(threads);
+        constexpr size_t kOuter = 40, kInner = 100, kInnermost = 20;
+        std::vector<std::atomic<int>> taken(kOuter * kInner * kInnermost);
+        std::vector<int> failures(kOuter);
+        const auto call = [&](size_t outer) {
+            ReadWorkers::forEachPart(kInner, 7, [&](size_t begin, size_t end) {
+                for (size_t inner = begin; inner < end; ++inner) {
+                    if (outer == 13 && inner == 50)
+                        throw std::runtime_error("nested");
+                    const size_t base = (outer * kInner + inner) * kInnermost;
+                    ReadWorkers::forEachPart(kInnermost, 3, [&](size_t b, size_t e) {
+                        for (size_t i = b; i < e; ++i)
+                            ++taken[base + i];
+                    });
+                }
+            });
+        };
+        ReadWorkers::forEachPart(kOuter, 1, [&](size_t begin, size_t end) {
+            for (size_t outer = begin; outer < end; ++outer) {
+                try {
+                    call(outer);
+                } catch (const std::runtime_error&) {
+                    ++failures[outer];
+                }
+            }
+        });
+        for (size_t outer = 0; outer < kOuter; ++outer) {
+            EXPECT_EQ(failures[outer], outer == 13 ? 1 : 0) << outer;
+            if (outer == 13)
+                continue; // the failed call's later parts may be skipped
+            for (size_t i = outer * kInner * kInnermost; i < (outer + 1) * kInner * kInnermost; ++i)
+                ASSERT_EQ(taken[i], 1) << i << " on " << threads;
+        }
+    }
 }

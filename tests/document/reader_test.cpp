@@ -338,6 +338,18 @@ TEST_F(ReaderTest, DeeplyNestedInputReadsWithoutExhaustingTheStack)
 
 namespace {
 
+// Element for element, exactly (QPainterPath's own comparison is fuzzy).
+void expectSamePath(const QPainterPath& a, const QPainterPath& b)
+{
+    EXPECT_EQ(a.fillRule(), b.fillRule());
+    ASSERT_EQ(a.elementCount(), b.elementCount());
+    for (int i = 0; i < a.elementCount(); ++i) {
+        const QPainterPath::Element e = a.elementAt(i), f = b.elementAt(i);
+        ASSERT_TRUE(e.type == f.type && std::memcmp(&e.x, &f.x, sizeof e.x) == 0 && std::memcmp(&e.y, &f.y, sizeof e.y) == 0)
+            << "element " << i << " of " << a.elementCount();
+    }
+}
+
 // Every entity of both lists, in order and down through holders: the same
 // kind, name, layer and measured box; pours the same surface.
 void expectSameEntities(const EntityList& a, const EntityList& b, std::vector<QString>& identifiers)
@@ -357,7 +369,7 @@ void expectSameEntities(const EntityList& a, const EntityList& b, std::vector<QS
             auto& q = static_cast<CopperPour&>(y);
             ASSERT_EQ(p->planeSurface.contours.size(), q.planeSurface.contours.size());
             ASSERT_TRUE(p->planeSurface.path && q.planeSurface.path);
-            EXPECT_TRUE(*p->planeSurface.path == *q.planeSurface.path);
+            expectSamePath(*p->planeSurface.path, *q.planeSurface.path);
         }
         if (IEntityHolder* h = x.holder())
             expectSameEntities(h->entities(), y.holder()->entities(), identifiers);
@@ -368,14 +380,16 @@ void expectSameEntities(const EntityList& a, const EntityList& b, std::vector<QS
 
 TEST_F(ReaderTest, ABoardReadOnSeveralThreadsEqualsItsReadOnOne)
 {
-    // Long enough to be read in parts, with a pour whose vertices are too:
-    // one vertex with a second attribute first, one unreadable.
+    // Long enough to be read in parts, with a pour whose polygons are too
+    // and whose first polygon's vertices are as well: one vertex with a
+    // second attribute first, one unreadable.
     QByteArray xml = "<r version=\"12\"><design><pcb><entities>"
                      "<copperPour identifier=\"pour\" layer=\"5\" points=\"0,0 4,0 4,4\"><fill>";
     for (int polygon = 0; polygon < 4; ++polygon) {
         xml += polygon ? "<polygon isHole=\"true\">" : "<polygon>";
-        for (int v = 0; v < 3000; ++v) {
-            const double a = v * 2 * M_PI / 3000, r = polygon ? 0.1 : 2;
+        const int count = polygon ? 3000 : 9000;
+        for (int v = 0; v < count; ++v) {
+            const double a = v * 2 * M_PI / count, r = polygon ? 0.1 : 2;
             const QByteArray at = QByteArray::number(2 + polygon * 0.3 + r * std::cos(a)) + ","
                 + QByteArray::number(2 + r * std::sin(a));
             if (v == 7)
@@ -384,6 +398,23 @@ TEST_F(ReaderTest, ABoardReadOnSeveralThreadsEqualsItsReadOnOne)
                 xml += "<vertex at=\"nan,1\"/>";
             else
                 xml += "<vertex at=\"" + at + "\"/>";
+        }
+        xml += "</polygon>";
+    }
+    // Small ones, some repeating a point, some on one point (one alone, and
+    // a run of them ending the fill), one too short to draw.
+    for (int polygon = 4; polygon < 44; ++polygon) {
+        xml += polygon % 2 ? "<polygon isHole=\"true\">" : "<polygon>";
+        const QByteArray x = QByteArray::number(0.5 + polygon * 0.07);
+        if (polygon == 15 || polygon >= 36) {
+            xml += "<vertex at=\"" + x + ",3\"/><vertex at=\"" + x + ",3\"/><vertex at=\"" + x + ",3\"/>";
+        } else if (polygon == 23) {
+            xml += "<vertex at=\"1,1\"/><vertex at=\"2,1\"/>";
+        } else {
+            xml += "<vertex at=\"" + x + ",3\"/><vertex at=\"" + x + ",3\"/><vertex at=\"" + x + ",3.05\"/>";
+            if (polygon % 3 == 0)
+                xml += "<vertex at=\"0,3.05\"/><vertex at=\"0.0000000000001,3.05\"/>";
+            xml += "<vertex at=\"" + x + "5,3.02\"/><vertex at=\"" + x + ",3\"/>";
         }
         xml += "</polygon>";
     }
@@ -452,10 +483,32 @@ TEST_F(ReaderTest, ABoardReadOnSeveralThreadsEqualsItsReadOnOne)
     for (int layer = -10; layer < 70; ++layer)
         EXPECT_EQ(a.entityList.mayContainLayer(layer), b.entityList.mayContainLayer(layer)) << layer;
     auto& pour = static_cast<CopperPour&>(*b.entityList.entities.front());
-    ASSERT_EQ(pour.planeSurface.contours.size(), 4u);
+    ASSERT_EQ(pour.planeSurface.contours.size(), 44u);
     // The unreadable vertex reads as the origin, as everywhere else.
     EXPECT_EQ(pour.planeSurface.contours[0].points[9], QPointF(0, 0));
-    EXPECT_NEAR(pour.planeSurface.contours[0].points[7].x(), 2 + 2 * std::cos(7 * 2 * M_PI / 3000), 1e-4);
+    EXPECT_NEAR(pour.planeSurface.contours[0].points[7].x(), 2 + 2 * std::cos(7 * 2 * M_PI / 9000), 1e-4);
+    EXPECT_EQ(pour.planeSurface.contours[23].points.size(), 2u);
+    // The path is what moving to each contour's first point and drawing a
+    // line to each further one gives (outlines counter-clockwise, holes
+    // clockwise): a line to the point just reached, or one equal to it in
+    // Qt's fuzzy sense, adds nothing.
+    QPainterPath expected;
+    for (const PlaneSurface::Contour& contour : pour.planeSurface.contours) {
+        const size_t n = contour.points.size();
+        if (n < 3)
+            continue;
+        double area = 0;
+        for (size_t i = 0; i < n; ++i) {
+            const QPointF p = contour.points[i], q = contour.points[(i + 1) % n];
+            area += p.x() * q.y() - p.y() * q.x();
+        }
+        const bool reversed = (area < 0) != contour.isHole;
+        expected.moveTo(contour.points[reversed ? n - 1 : 0]);
+        for (size_t i = 1; i < n; ++i)
+            expected.lineTo(contour.points[reversed ? n - 1 - i : i]);
+        expected.closeSubpath();
+    }
+    expectSamePath(expected, *pour.planeSurface.path);
 }
 
 TEST(DesignShared, OneDocumentWithALazilyCreatedState)
