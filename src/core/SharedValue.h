@@ -61,8 +61,11 @@ public:
         auto* block = new Block;
         block->value = value;
         d_ = QExplicitlySharedDataPointer<Block>(block);
-        recent.last = (recent.last + 1) % recent.blocks.size();
-        recent.blocks[recent.last] = d_;
+        // New blocks replace the oldest in turn: a hit must not make room
+        // next to itself, or a few styles used in turn push out the others.
+        recent.last = recent.next;
+        recent.blocks[recent.next] = d_;
+        recent.next = (recent.next + 1) % recent.blocks.size();
     }
 
     // Whether both hold the same block (a test's view of the sharing).
@@ -74,7 +77,8 @@ private:
     };
     struct Recent {
         std::array<QExplicitlySharedDataPointer<Block>, 16> blocks;
-        size_t last = 0;
+        size_t last = 0; // the block last shared, asked first
+        size_t next = 0; // the block to replace next
     };
     static Recent& recentBlocks()
     {

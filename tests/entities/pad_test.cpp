@@ -134,6 +134,15 @@ TEST_F(PadTest, ReadsEveryAttribute)
     EXPECT_TRUE(std::signbit(negativeZero->roundness()));
     EXPECT_TRUE(std::signbit(negativeZero->holeSize().width()));
     EXPECT_FALSE(std::signbit(same->roundness()));
+    // A style met again after another was shared is still shared: a hit
+    // does not make the next new style push out the one read after it.
+    auto p1 = pad("roundness='0.123'");
+    auto q1 = pad("roundness='0.234'");
+    auto p2 = pad("roundness='0.123'");
+    auto r = pad("roundness='0.345'");
+    auto q2 = pad("roundness='0.234'");
+    EXPECT_TRUE(p1->sharesStyleWith(*p2) && q1->sharesStyleWith(*q2));
+    EXPECT_FALSE(r->sharesStyleWith(*q2));
 }
 
 TEST_F(PadTest, OutlineSizeFromDiameterElseSize)
