@@ -11,6 +11,7 @@
 #include <QSharedData>
 
 #include <array>
+#include <cstddef>
 #include <cstring>
 
 // Bit for bit, as a shared value must read back exactly as the one given.
@@ -18,6 +19,38 @@ inline bool sameBits(double a, double b)
 {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
+
+// The blocks last shared on one thread, asked from the last one found:
+// reading gives a few values in runs. A new block replaces the oldest in
+// turn, so that a hit does not make room next to itself and a few values
+// used in turn do not push out the others.
+template <class Pointer, size_t N>
+class RecentBlocks {
+public:
+    template <class Same>
+    Pointer find(Same&& same)
+    {
+        for (size_t i = 0; i < N; ++i) {
+            const size_t k = (last_ + i) % N;
+            if (blocks_[k] && same(*blocks_[k])) {
+                last_ = k;
+                return blocks_[k];
+            }
+        }
+        return Pointer();
+    }
+    void add(const Pointer& block)
+    {
+        last_ = next_;
+        blocks_[next_] = block;
+        next_ = (next_ + 1) % N;
+    }
+
+private:
+    std::array<Pointer, N> blocks_;
+    size_t last_ = 0;
+    size_t next_ = 0;
+};
 
 template <class T>
 class SharedValue {
@@ -48,24 +81,13 @@ public:
             d_.reset();
             return;
         }
-        // The value last shared is the likeliest, then the others.
         Recent& recent = recentBlocks();
-        for (size_t i = 0; i < recent.blocks.size(); ++i) {
-            const size_t k = (recent.last + i) % recent.blocks.size();
-            if (recent.blocks[k] && recent.blocks[k]->value.sameAs(value)) {
-                d_ = recent.blocks[k];
-                recent.last = k;
-                return;
-            }
-        }
+        if ((d_ = recent.find([&value](const Block& block) { return block.value.sameAs(value); })))
+            return;
         auto* block = new Block;
         block->value = value;
         d_ = QExplicitlySharedDataPointer<Block>(block);
-        // New blocks replace the oldest in turn: a hit must not make room
-        // next to itself, or a few styles used in turn push out the others.
-        recent.last = recent.next;
-        recent.blocks[recent.next] = d_;
-        recent.next = (recent.next + 1) % recent.blocks.size();
+        recent.add(d_);
     }
 
     // Whether both hold the same block (a test's view of the sharing).
@@ -75,11 +97,7 @@ private:
     struct Block : QSharedData {
         T value;
     };
-    struct Recent {
-        std::array<QExplicitlySharedDataPointer<Block>, 16> blocks;
-        size_t last = 0; // the block last shared, asked first
-        size_t next = 0; // the block to replace next
-    };
+    using Recent = RecentBlocks<QExplicitlySharedDataPointer<Block>, 16>;
     static Recent& recentBlocks()
     {
         thread_local Recent recent;

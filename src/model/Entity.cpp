@@ -2,12 +2,12 @@
 
 #include "core/Graphics.h"
 #include "core/Readers.h"
+#include "core/SharedValue.h"
 #include "model/EntityList.h"
 
 #include <QPainterPath>
 #include <QSet>
 
-#include <array>
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
@@ -57,16 +57,11 @@ CompactText CompactText::shared(const QString& text)
     CompactText out;
     if (text.isEmpty())
         return out;
-    thread_local std::array<QExplicitlySharedDataPointer<const Block>, 8> recent;
-    thread_local size_t next = 0;
-    for (const auto& block : recent)
-        if (block && block->text == text) {
-            out.d_ = block;
-            return out;
-        }
+    thread_local RecentBlocks<QExplicitlySharedDataPointer<const Block>, 8> recent;
+    if ((out.d_ = recent.find([&text](const Block& block) { return block.text == text; })))
+        return out;
     out = text;
-    recent[next] = out.d_;
-    next = (next + 1) % recent.size();
+    recent.add(out.d_);
     return out;
 }
 
