@@ -27,22 +27,13 @@ double signedArea2(const Points& points)
     return sum;
 }
 
-// Names compared in line: a pour's walk meets hundreds of thousands of
-// nodes.
-inline bool sameName(const char* own, const char* name)
-{
-    while (*name && *own == *name)
-        ++own, ++name;
-    return *own == *name;
-}
-
 // A vertex's "at". Pours hold hundreds of thousands of vertices whose one
 // attribute it is: read straight when it comes first (it is then the one a
 // look-up finds), through the reader otherwise.
 QPointF vertexAt(pugi::xml_node vertex)
 {
     const pugi::xml_attribute first = vertex.first_attribute();
-    if (first && sameName(first.name(), "at"))
+    if (xmlPresent(first) && xmlNameIs(first.name(), "at"))
         return parsePoint(first.value()).value_or(QPointF(0, 0));
     return readPointAttribute(vertex, "at", QPointF(0, 0));
 }
@@ -64,19 +55,22 @@ struct ReadPiece {
     bool any = false;
 };
 
-// Reads the polygon's vertices, in order, into points; nodes is room for
-// the walk.
-void readVertices(pugi::xml_node polygon, std::vector<pugi::xml_node>& nodes, std::vector<QPointF>& points)
+// Reads the polygon's vertices, in order, into xy (x and y of each at the
+// single precision they are read at); nodes is room for the walk.
+void readVertices(pugi::xml_node polygon, std::vector<pugi::xml_node>& nodes, std::vector<float>& xy)
 {
     nodes.clear();
-    for (pugi::xml_node v = polygon.first_child(); v; v = v.next_sibling()) {
-        if (sameName(v.name(), "vertex"))
+    for (pugi::xml_node v = polygon.first_child(); xmlPresent(v); v = v.next_sibling()) {
+        if (xmlNameIs(v.name(), "vertex"))
             nodes.push_back(v);
     }
-    points.resize(nodes.size());
+    xy.resize(nodes.size() * 2);
     const auto read = [&](size_t begin, size_t end) {
-        for (size_t i = begin; i < end; ++i)
-            points[i] = vertexAt(nodes[i]);
+        for (size_t i = begin; i < end; ++i) {
+            const QPointF p = vertexAt(nodes[i]);
+            xy[2 * i] = float(p.x());
+            xy[2 * i + 1] = float(p.y());
+        }
     };
     if (nodes.size() > kVerticesPerReadPart)
         ReadWorkers::forEachPart(nodes.size(), kVerticesPerReadPart, read);
@@ -91,21 +85,25 @@ void readVertices(pugi::xml_node polygon, std::vector<pugi::xml_node>& nodes, st
 void addContour(QPainterPath& path, const PlaneSurface::Contour& contour, QPolygonF& outline)
 {
     const ContourPoints& points = contour.points;
-    outline.clear();
-    const auto keep = [&outline](const QPointF& p) {
-        if (outline.isEmpty() || !(p == outline.constLast()))
-            outline.append(p);
+    const size_t n = points.size();
+    outline.resize(qsizetype(n));
+    QPointF* const first = outline.data();
+    QPointF* last = first; // one past the points kept
+    const auto keep = [first, &last](const QPointF& p) {
+        if (last == first || !(p == last[-1]))
+            *last++ = p;
     };
     // Outlines run counter-clockwise and holes clockwise in the path, so
     // the holes stay open whether the path is filled odd-even (its own
     // rule) or by the non-zero rule that the drawing code may ask for.
     if ((signedArea2(points) < 0) != contour.isHole) {
-        for (size_t i = points.size(); i-- > 0;)
+        for (size_t i = n; i-- > 0;)
             keep(points[i]);
     } else {
-        for (size_t i = 0; i < points.size(); ++i)
+        for (size_t i = 0; i < n; ++i)
             keep(points[i]);
     }
+    outline.resize(last - first);
     path.addPolygon(outline);
     path.closeSubpath();
 }
@@ -117,19 +115,18 @@ void readPiece(std::span<const pugi::xml_node> polygons, ReadPiece& piece)
 {
     piece.contours.reserve(polygons.size());
     std::vector<pugi::xml_node> nodes;
-    std::vector<QPointF> points;
     size_t elements = 0;
     for (const pugi::xml_node polygon : polygons) {
-        readVertices(polygon, nodes, points);
+        std::vector<float> xy;
+        readVertices(polygon, nodes, xy);
         PlaneSurface::Contour& contour = piece.contours.emplace_back();
         contour.isHole = readBoolAttribute(polygon, "isHole", false);
-        contour.points = ContourPoints(points);
+        contour.points = ContourPoints(std::move(xy));
         // At most one element per point and one to close.
-        if (points.size() >= 3)
-            elements += points.size() + 1;
+        if (contour.points.size() >= 3)
+            elements += contour.points.size() + 1;
     }
     nodes = {};
-    points = {};
     piece.path.reserve(int(std::min<size_t>(elements, kMaxPathElements)));
     QPolygonF outline;
     for (const PlaneSurface::Contour& contour : piece.contours) {
@@ -141,6 +138,12 @@ void readPiece(std::span<const pugi::xml_node> polygons, ReadPiece& piece)
 }
 
 } // namespace
+
+ContourPoints::ContourPoints(std::vector<float> xy) : xy_(std::move(xy))
+{
+    if (xy_.size() % 2 != 0)
+        xy_.pop_back(); // a lone x is no point
+}
 
 ContourPoints::ContourPoints(std::span<const QPointF> points)
 {

@@ -14,6 +14,8 @@ class ContourPoints {
 public:
     ContourPoints() = default;
     explicit ContourPoints(std::span<const QPointF> points);
+    // Takes x and y of each point in turn, at single precision.
+    explicit ContourPoints(std::vector<float> xy);
     size_t size() const { return xy_.size() / 2; }
     bool empty() const { return xy_.empty(); }
     QPointF operator[](size_t i) const { return QPointF(double(xy_[2 * i]), double(xy_[2 * i + 1])); }

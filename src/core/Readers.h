@@ -91,6 +91,25 @@ inline T readNamed(pugi::xml_node element, const char* name, std::type_identity_
 }
 } // namespace attribute_detail
 
+// Whether a node or attribute handle is a real one, without a call into the
+// XML library (walks over hundreds of thousands of vertices ask it for
+// each). A handle is one pointer, null for a null handle.
+template <class Handle>
+inline bool xmlPresent(const Handle& handle)
+{
+    static_assert(sizeof(Handle) == sizeof(void*) && std::is_trivially_copyable_v<Handle>);
+    const void* p = nullptr;
+    std::memcpy(&p, &handle, sizeof p);
+    return p != nullptr;
+}
+// Whether a node or attribute name equals the literal, compared in line.
+inline bool xmlNameIs(const char* own, const char* name)
+{
+    while (*name && *own == *name)
+        ++own, ++name;
+    return *own == *name;
+}
+
 // The attribute's text, or none when the element has no such attribute.
 std::optional<std::string_view> attributeText(pugi::xml_node element, AttributeName name);
 // The attribute's text, or null when the element has no such attribute.

@@ -135,10 +135,13 @@ void Entity::readXML(pugi::xml_node element)
     const double m22 = readDoubleAttribute(element, "m22", 1);
     const double dx = readDoubleAttribute(element, "dx", 0);
     const double dy = readDoubleAttribute(element, "dy", 0);
-    const QTransform t(m11, m12, m21, m22, dx, dy);
     // An identity placement stays absent so that drawing pushes nothing.
-    if (!t.isIdentity())
-        singleLevelTransform = t;
+    // Most entities carry none: those skip making and classifying one.
+    if (m11 != 1 || m12 != 0 || m21 != 0 || m22 != 1 || dx != 0 || dy != 0) {
+        const QTransform t(m11, m12, m21, m22, dx, dy);
+        if (!t.isIdentity())
+            singleLevelTransform = t;
+    }
 
     if (pugi::xml_node a = childElement(element, "attributes"))
         attributes.readXML(a);

@@ -414,6 +414,21 @@ TEST(PlaneSurface, HolesStayOpenUnderEitherFillRule)
     EXPECT_TRUE(winding.contains(QPointF(0.5, 0.5)));
     EXPECT_FALSE(winding.contains(QPointF(2, 2)));
 
+    // Repeated points are dropped as lineTo drops them: the path is the one
+    // moveTo, lineTo and closeSubpath make.
+    const auto repeated = parseXml(R"(<fill><polygon><vertex at="0,0"/><vertex at="0,0"/><vertex at="2,0"/>
+        <vertex at="2,0"/><vertex at="2,2"/><vertex at="0,0"/></polygon></fill>)");
+    surface.readXML(repeated.first_child());
+    QPainterPath expected;
+    expected.moveTo(0, 0);
+    for (const QPointF p : {QPointF(0, 0), QPointF(2, 0), QPointF(2, 0), QPointF(2, 2), QPointF(0, 0)})
+        expected.lineTo(p);
+    expected.closeSubpath();
+    ASSERT_TRUE(surface.path);
+    ASSERT_EQ(surface.path->elementCount(), expected.elementCount());
+    for (int i = 0; i < expected.elementCount(); ++i)
+        EXPECT_EQ(QPointF(surface.path->elementAt(i)), QPointF(expected.elementAt(i))) << i;
+
     // Without polygons there is nothing to fill and no path.
     const auto empty = parseXml("<fill/>");
     surface.readXML(empty.first_child());

@@ -108,6 +108,21 @@ TEST_F(NetTrackTest, VerticesReadInOrderWithMissingRoutedMeaningRouted)
         EXPECT_EQ(v.points[i], v.trackVertices[i].position);
         EXPECT_FALSE(v.trackVertices[i].selected);
     }
+
+    // A lone "at" follows the same rules as one among others; a second read
+    // appends; the first attribute of a name wins.
+    pugi::xml_document odd = parseXml("<vertices><vertex at=\"bad\"/><vertex routed=\"false\" at=\"3,4\"/>"
+                                      "<vertex at=\"1,2\" at=\"5,6\"/><vertex/></vertices>");
+    readTrackVertices(odd.first_child(), v);
+    ASSERT_EQ(v.trackVertices.size(), 8u);
+    ASSERT_EQ(v.points.size(), 8u);
+    EXPECT_EQ(v.points[4], QPointF(0, 0));
+    EXPECT_TRUE(v.trackVertices[4].routed);
+    EXPECT_EQ(v.points[5], QPointF(3, 4));
+    EXPECT_FALSE(v.trackVertices[5].routed);
+    EXPECT_EQ(v.points[6], QPointF(1, 2));
+    EXPECT_EQ(v.points[7], QPointF(0, 0));
+    EXPECT_TRUE(v.trackVertices[7].routed);
 }
 
 TEST_F(NetTrackTest, TrackReadingAndRoutedState)

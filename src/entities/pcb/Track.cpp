@@ -12,13 +12,29 @@ void TrackVertices::addToBoundingBox(BoundingBox& box, const std::optional<QTran
 
 void readTrackVertices(pugi::xml_node element, TrackVertices& vertices)
 {
-    for (pugi::xml_node child : element.children("vertex")) {
+    // Named as the children("vertex") walk names them: any node of that
+    // name, whatever its kind.
+    for (pugi::xml_node child = element.first_child(); xmlPresent(child); child = child.next_sibling()) {
+        if (!xmlNameIs(child.name(), "vertex"))
+            continue;
         TrackVertex v;
-        v.position = readPointAttribute(child, "at", QPointF(0, 0));
         // A vertex the file does not mark counts as routed.
-        v.routed = readBoolAttribute(child, "routed", true);
-        v.doNotDraw = readBoolAttribute(child, "doNotDraw", v.doNotDraw);
-        v.width = readBoolAttribute(child, "width", v.width);
+        v.routed = true;
+        const pugi::xml_attribute first = child.first_attribute();
+        if (xmlPresent(first) && !xmlPresent(first.next_attribute()) && xmlNameIs(first.name(), "at")) {
+            // Nearly every vertex holds its place alone: read it straight.
+            v.position = parsePoint(first.value()).value_or(QPointF(0, 0));
+        } else {
+            v.position = readPointAttribute(child, "at", QPointF(0, 0));
+            v.routed = readBoolAttribute(child, "routed", true);
+            v.doNotDraw = readBoolAttribute(child, "doNotDraw", v.doNotDraw);
+            v.width = readBoolAttribute(child, "width", v.width);
+        }
+        if (vertices.points.empty()) {
+            // Most tracks are one segment.
+            vertices.points.reserve(2);
+            vertices.trackVertices.reserve(2);
+        }
         vertices.trackVertices.push_back(v);
         vertices.points.push_back(v.position);
     }
