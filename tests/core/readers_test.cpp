@@ -68,7 +68,8 @@ TEST(Readers, FloatsAreSinglePrecisionWidenedAndDoublesAreNot)
     // Plain decimals, about the 2^24 digits and ten decimals where the short
     // way ends, read as the C library reads them.
     std::vector<std::string> texts = {"16777216", "16777217", "1677721.7", "0.16777217", "-0", "-0.0", "007.50",
-        "0.0000000001", "0.00000000001", "9.999999999", "123456.7891", "3.4028235"};
+        "0.0000000001", "0.00000000001", "9.999999999", "123456.7891", "3.4028235", "000000001.5", "0000000001.5",
+        "123456789", "-000000000", "0.00000000000000000000001", "999999999.99999999999", "1.0000000001"};
     uint64_t seed = 12345;
     for (int i = 0; i < 20000; ++i) {
         seed = seed * 6364136223846793005u + 1442695040888963407u;
@@ -162,6 +163,7 @@ TEST(Readers, PointsSizesAndVectorsNeedEveryReadablePart)
     EXPECT_EQ(point("1.,.5"), QPointF(1, 0.5));
     EXPECT_EQ(point("16777217,-0.00000000001"), QPointF(16777216, double(-1e-11f)));
     EXPECT_EQ(point("-0,5,x"), QPointF(-0.0, 5));
+    EXPECT_EQ(point("0000000001.25,-000000002.00000000000000000000"), QPointF(1.25, -2));
     EXPECT_TRUE(std::signbit(point("-0,5").x()));
     uint64_t seed = 99;
     for (int i = 0; i < 2000; ++i) {
