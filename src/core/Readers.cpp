@@ -100,14 +100,29 @@ struct AttributeIndex {
     int count = -1; // -1: the element has too many attributes to index
     uint64_t mask = 0;
     struct Entry {
-        uint32_t hash;
-        const char* name;
-        const char* value;
+        uint32_t hash = 0;
+        const char* name = nullptr;
+        const char* value = nullptr;
     };
     Entry entries[kCapacity];
 };
 
-thread_local AttributeIndex attributeIndex;
+// Constant-initialised: each use is a plain thread-local access, with no
+// test whether this thread has made it yet.
+constinit thread_local AttributeIndex attributeIndex;
+
+// attributeNameHash of a name met in the file: its length counted in line
+// (names are short; a call to strlen costs more than counting them).
+inline uint32_t fileNameHash(const char* name)
+{
+    size_t length = 0;
+    while (name[length])
+        ++length;
+    if (length == 0)
+        return 0;
+    return uint32_t(length) << 24 ^ uint32_t(uint8_t(name[0])) << 16 ^ uint32_t(uint8_t(name[length / 2])) << 8
+        ^ uint32_t(uint8_t(name[length - 1]));
+}
 
 using attribute_detail::maskBit;
 using attribute_detail::nodeIdentity;
@@ -125,7 +140,7 @@ void indexElement(AttributeIndex& index, pugi::xml_node element)
             return;
         }
         const char* name = a.name();
-        const uint32_t hash = attributeNameHash(name);
+        const uint32_t hash = fileNameHash(name);
         index.mask |= maskBit(hash);
         index.entries[index.count++] = {hash, name, a.value()};
     }
@@ -149,7 +164,7 @@ std::optional<std::string_view> attributeText(pugi::xml_node element, AttributeN
                 return std::nullopt;
             for (int i = 0; i < index.count; ++i) {
                 const AttributeIndex::Entry& e = index.entries[i];
-                if (e.hash == name.hash && std::strcmp(e.name, name.text) == 0)
+                if (e.hash == name.hash && xmlNameIs(e.name, name.text))
                     return std::string_view(e.value);
             }
             return std::nullopt;
@@ -446,8 +461,8 @@ QRectF readRectAttribute(pugi::xml_node element, const QRectF& defaultValue)
 
 pugi::xml_node childElement(pugi::xml_node element, const char* name)
 {
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        if (child.type() == pugi::node_element && std::strcmp(child.name(), name) == 0)
+    for (pugi::xml_node child = element.first_child(); xmlPresent(child); child = child.next_sibling()) {
+        if (xmlNameIs(child.name(), name) && child.type() == pugi::node_element)
             return child;
     }
     return pugi::xml_node();
