@@ -57,28 +57,29 @@ void Footprint::setPartText(PartText which, const QString& text)
 void Footprint::readXML(pugi::xml_node element)
 {
     Entity::readXML(element);
-    static constexpr std::pair<PartText, const char*> kTexts[] = {
-        {PartText::comment, "comment"},
-        {PartText::dataSheet, "dataSheet"},
-        {PartText::deviceType, "deviceType"},
-        {PartText::documentDescription, "documentDescription"},
-        {PartText::fullDocumentDescription, "fullDocumentDescription"},
-        {PartText::manufacturer, "manufacturer"},
-        {PartText::manufacturersPartNumber, "manufacturersPartNumber"},
-        {PartText::manufacturersWebSite, "manufacturersWebSite"},
-        {PartText::modelScript, "modelScript"},
-        {PartText::package, "package"},
-        {PartText::partNumber, "partNumber"},
-        {PartText::partType, "partType"},
-        {PartText::partPrice, "partPrice"},
-        {PartText::symbolType, "symbolType"},
-        {PartText::vendor, "vendor"},
-        {PartText::vendorsPartNumber, "vendorsPartNumber"},
-        {PartText::vendorsWebSite, "vendorsWebSite"},
+    static constexpr std::pair<PartText, AttributeName> kTexts[] = {
+        {PartText::comment, attributeName("comment")},
+        {PartText::dataSheet, attributeName("dataSheet")},
+        {PartText::deviceType, attributeName("deviceType")},
+        {PartText::documentDescription, attributeName("documentDescription")},
+        {PartText::fullDocumentDescription, attributeName("fullDocumentDescription")},
+        {PartText::manufacturer, attributeName("manufacturer")},
+        {PartText::manufacturersPartNumber, attributeName("manufacturersPartNumber")},
+        {PartText::manufacturersWebSite, attributeName("manufacturersWebSite")},
+        {PartText::modelScript, attributeName("modelScript")},
+        {PartText::package, attributeName("package")},
+        {PartText::partNumber, attributeName("partNumber")},
+        {PartText::partType, attributeName("partType")},
+        {PartText::partPrice, attributeName("partPrice")},
+        {PartText::symbolType, attributeName("symbolType")},
+        {PartText::vendor, attributeName("vendor")},
+        {PartText::vendorsPartNumber, attributeName("vendorsPartNumber")},
+        {PartText::vendorsWebSite, attributeName("vendorsWebSite")},
     };
     PartTexts texts = partTexts_.get();
+    // The names' hashes are made once, here, not on every footprint.
     for (const auto& [which, name] : kTexts)
-        if (attributeValue(element, name)) {
+        if (!attribute_detail::surelyAbsent(element, name) && attributeText(element, name)) {
             const QString* current = texts.find(which);
             texts.set(which, sharedText(readTextAttribute(element, name, current ? *current : QString())));
         }

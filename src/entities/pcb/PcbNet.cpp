@@ -19,6 +19,18 @@ struct NetReadingDepthGuard {
     NetReadingDepthGuard& operator=(const NetReadingDepthGuard&) = delete;
 };
 
+// Gives every track of the list, children of holders included, the width:
+// the tracks collectTracks finds, without a shared copy of each.
+void setTrackWidths(const EntityList& list, double width)
+{
+    for (const std::shared_ptr<Entity>& e : list.entities) {
+        if (Track* track = dynamic_cast<Track*>(e.get()))
+            track->pen.width = width;
+        if (IEntityHolder* h = e->holder())
+            setTrackWidths(h->entities(), width);
+    }
+}
+
 } // namespace
 
 PcbNet::PcbNet(GraphicsSheet* sheet) : Entity(sheet)
@@ -54,8 +66,7 @@ void PcbNet::readXML(pugi::xml_node element)
         }
     }
 
-    for (const std::shared_ptr<Track>& track : collectTracks(childEntities))
-        track->pen.width = width;
+    setTrackWidths(childEntities, width);
 }
 
 void PcbNet::updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
