@@ -190,70 +190,12 @@ AttributeIndexScope::~AttributeIndexScope()
 
 namespace {
 
-// The plain decimals that fill a pour ("-7.40986": a sign, digits, a point,
-// digits) at single precision without the general conversion: with at most
-// 2^24 as the digits' value and at most ten digits after the point, both the
-// digits and the power of ten are exact floats, so their one division is the
-// correctly rounded value the general conversion gives. Reads from p up to
-// the end (end, or a NUL with Terminated) or a comma, leaving p there; false,
-// with p anywhere, for any other text, which then takes the general way.
-// The digits are gathered first and judged once: at most nine before the
-// point and eleven after it are gathered (more is refused, and 64 bits hold
-// the nineteen a text within the caps can have), which saves a test per
-// digit on the hundreds of thousands of numbers of a pour.
-template <bool Terminated>
-inline bool scanPlainDecimalFloat(const char*& p, const char* end, float& value)
-{
-    static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    constexpr int kMaxIntegerDigits = 9, kMaxFractionDigits = 10;
-    const auto atEnd = [end](const char* q) { return Terminated ? *q == '\0' : q == end; };
-    const bool negative = !atEnd(p) && *p == '-';
-    if (negative)
-        ++p;
-    uint64_t digits = 0;
-    const char* const integerStart = p;
-    for (; !atEnd(p) && uint8_t(*p - '0') < 10 && p - integerStart < kMaxIntegerDigits; ++p)
-        digits = digits * 10 + uint8_t(*p - '0');
-    if (p == integerStart)
-        return false;
-    int fractionDigits = 0;
-    if (!atEnd(p) && *p != ',') {
-        if (*p != '.')
-            return false; // also a tenth digit before the point
-        const char* const fractionStart = ++p;
-        for (; !atEnd(p) && uint8_t(*p - '0') < 10 && p - fractionStart <= kMaxFractionDigits; ++p)
-            digits = digits * 10 + uint8_t(*p - '0');
-        fractionDigits = int(p - fractionStart);
-        if (fractionDigits == 0 || fractionDigits > kMaxFractionDigits || (!atEnd(p) && *p != ','))
-            return false;
-    }
-    if (digits > (1u << 24))
-        return false;
-    value = float(uint32_t(digits)) / kPowersOfTen[fractionDigits];
-    if (negative)
-        value = -value;
-    return true;
-}
-
-// Two plain decimals and a comma between them, as nearly every point is
-// written, in one pass; what follows a second comma is not looked at.
-template <bool Terminated>
-inline std::optional<QPointF> scanPlainPoint(const char* p, const char* end)
-{
-    float x, y;
-    if (!scanPlainDecimalFloat<Terminated>(p, end, x) || (Terminated ? *p == '\0' : p == end))
-        return std::nullopt; // no comma
-    if (!scanPlainDecimalFloat<Terminated>(++p, end, y))
-        return std::nullopt;
-    return QPointF(x, y);
-}
-
 std::optional<float> parsePlainDecimalFloat(std::string_view text)
 {
     const char* p = text.data();
     const char* const end = p + text.size();
     float value;
-    if (!scanPlainDecimalFloat<false>(p, end, value) || p != end)
+    if (!number_detail::scanPlainDecimalFloat<false>(p, end, value) || p != end)
         return std::nullopt;
     return value;
 }
@@ -407,19 +349,12 @@ QColor readColorAttribute(pugi::xml_node element, AttributeName name, const QCol
 
 std::optional<QPointF> parsePoint(std::string_view text)
 {
-    if (const std::optional<QPointF> plain = scanPlainPoint<false>(text.data(), text.data() + text.size()))
+    if (const std::optional<QPointF> plain = number_detail::scanPlainPoint<false>(text.data(), text.data() + text.size()))
         return plain;
     const auto values = readFloatList<2>(text);
     if (!values)
         return std::nullopt;
     return QPointF((*values)[0], (*values)[1]);
-}
-
-std::optional<QPointF> parsePoint(const char* text)
-{
-    if (const std::optional<QPointF> plain = scanPlainPoint<true>(text, nullptr))
-        return plain;
-    return parsePoint(std::string_view(text));
 }
 
 QPointF readPointAttribute(pugi::xml_node element, AttributeName name, QPointF defaultValue)

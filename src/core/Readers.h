@@ -130,8 +130,72 @@ std::optional<double> parseDouble(std::string_view text);
 // "x,y" at single precision, widened, as readPointAttribute reads it; none
 // when unreadable.
 std::optional<QPointF> parsePoint(std::string_view text);
-// The same of a terminated text.
-std::optional<QPointF> parsePoint(const char* text);
+
+namespace number_detail {
+// The plain decimals that fill a pour ("-7.40986": a sign, digits, a point,
+// digits) at single precision without the general conversion: with at most
+// 2^24 as the digits' value and at most ten digits after the point, both the
+// digits and the power of ten are exact floats, so their one division is the
+// correctly rounded value the general conversion gives. Reads from p up to
+// the end (end, or a NUL with Terminated) or a comma, leaving p there; false,
+// with p anywhere, for any other text, which then takes the general way.
+template <bool Terminated>
+inline bool scanPlainDecimalFloat(const char*& p, const char* end, float& value)
+{
+    static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    const auto atEnd = [end](const char* q) { return Terminated ? *q == '\0' : q == end; };
+    const bool negative = !atEnd(p) && *p == '-';
+    if (negative)
+        ++p;
+    uint32_t digits = 0;
+    int integerDigits = 0, fractionDigits = 0;
+    for (; !atEnd(p) && uint8_t(*p - '0') < 10; ++p, ++integerDigits) {
+        digits = digits * 10 + uint32_t(*p - '0');
+        if (digits > (1u << 24))
+            return false;
+    }
+    if (integerDigits == 0)
+        return false;
+    if (!atEnd(p) && *p != ',') {
+        if (*p != '.')
+            return false;
+        for (++p; !atEnd(p) && uint8_t(*p - '0') < 10; ++p, ++fractionDigits) {
+            digits = digits * 10 + uint32_t(*p - '0');
+            if (digits > (1u << 24) || fractionDigits == 10)
+                return false;
+        }
+        if ((!atEnd(p) && *p != ',') || fractionDigits == 0)
+            return false;
+    }
+    value = float(digits) / kPowersOfTen[fractionDigits];
+    if (negative)
+        value = -value;
+    return true;
+}
+
+// Two plain decimals and a comma between them, as nearly every point is
+// written, in one pass; what follows a second comma is not looked at.
+template <bool Terminated>
+inline std::optional<QPointF> scanPlainPoint(const char* p, const char* end)
+{
+    float x, y;
+    if (!scanPlainDecimalFloat<Terminated>(p, end, x) || (Terminated ? *p == '\0' : p == end))
+        return std::nullopt; // no comma
+    if (!scanPlainDecimalFloat<Terminated>(++p, end, y))
+        return std::nullopt;
+    return QPointF(x, y);
+}
+} // namespace number_detail
+
+// The same of a terminated text. The common form is read in line: pours
+// read hundreds of thousands of points, where a call apiece shows.
+inline std::optional<QPointF> parsePoint(const char* text)
+{
+    if (const std::optional<QPointF> plain = number_detail::scanPlainPoint<true>(text, nullptr))
+        return plain;
+    return parsePoint(std::string_view(text));
+}
+
 // Optional sign and one or more decimal digits within the 64-bit range.
 std::optional<int64_t> parseInt(std::string_view text);
 
