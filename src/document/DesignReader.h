@@ -11,6 +11,7 @@
 #include <pugixml.hpp>
 
 class DesignState;
+class XmlParts;
 
 namespace DesignReader {
 
@@ -33,9 +34,11 @@ std::optional<QByteArray> readFile(const QString& path, size_t maxBytes, QString
 // when the caller gives its bytes away.
 std::optional<QByteArray> decode(QByteArray data, QString* error);
 
-// Parses XML text that the caller keeps alive as long as doc (parsed in
-// place). False, with the reason, when it does not parse or has no root.
-bool parse(QByteArray& xml, pugi::xml_document& doc, QString* error);
+// Parses XML text that the caller keeps alive as long as parts (parsed in
+// place, or, when long, its sheets' entity lists in runs on the reading
+// threads). False, with the reason, when it does not parse or has no root.
+// split false parses the text whole.
+bool parse(QByteArray& xml, XmlParts& parts, bool split, QString* error);
 
 // The root's "design" child, or a null node.
 pugi::xml_node designElement(const pugi::xml_document& doc);
