@@ -198,9 +198,23 @@ pugi::xml_node cutListNode(pugi::xml_node node, const XmlParts::ListPath& path, 
 
 } // namespace
 
+struct XmlParts::Hole {
+    size_t startTag;     // the list's start tag in the text
+    size_t begin, end;   // its children, cut out
+    size_t firstRun, endRun;
+    ListPath path;       // to the list from the piece's top
+};
+
+struct XmlParts::Piece {
+    size_t begin = 0, end = 0;
+    std::vector<Hole> holes;
+};
+
 struct XmlParts::Run {
     size_t begin, end;
+    Piece piece;
     std::once_flag parsed;
+    std::unique_ptr<char[]> buffer;
     pugi::xml_document doc;
     bool ok = false;
 };
@@ -218,7 +232,7 @@ void XmlParts::clear()
     failed_ = false;
 }
 
-pugi::xml_parse_result XmlParts::parse(QByteArray& text, const std::vector<ListPath>& lists, bool split)
+pugi::xml_parse_result XmlParts::parse(QByteArray& text, const std::vector<List>& lists, bool split)
 {
     Limits limits;
     if (!split)
@@ -226,7 +240,7 @@ pugi::xml_parse_result XmlParts::parse(QByteArray& text, const std::vector<ListP
     return parse(text, lists, limits);
 }
 
-pugi::xml_parse_result XmlParts::parse(QByteArray& text, const std::vector<ListPath>& lists, const Limits& limits)
+pugi::xml_parse_result XmlParts::parse(QByteArray& text, const std::vector<List>& lists, const Limits& limits)
 {
     clear();
     if (size_t(text.size()) >= limits.minimumText && ReadWorkers::threads() > 1 && parseSplit(text, lists, limits)) {
@@ -238,19 +252,19 @@ pugi::xml_parse_result XmlParts::parse(QByteArray& text, const std::vector<ListP
     return document_.load_buffer_inplace(text.data(), size_t(text.size()), pugi::parse_default, pugi::encoding_auto);
 }
 
-bool XmlParts::parseSplit(const QByteArray& text, const std::vector<ListPath>& lists, const Limits& limits)
+bool XmlParts::parseSplit(const QByteArray& text, const std::vector<List>& lists, const Limits& limits)
 {
     const size_t first = prologEnd(text);
     if (first == std::string::npos || lists.empty())
         return false;
-    size_t deepest = 0;
-    for (const ListPath& path : lists) {
-        if (path.empty())
+    // Levels down to the lists' children are followed (to a list of named
+    // children, its own level).
+    int keptLevel = 0;
+    for (const List& list : lists) {
+        if (list.path.empty())
             return false;
-        deepest = std::max(deepest, path.size());
+        keptLevel = std::max(keptLevel, int(list.path.size()) + (list.child.empty() ? 1 : 0));
     }
-    // Levels up to the lists' children are followed.
-    const int childLevel = int(deepest) + 1;
     const char* const chars = text.constData();
     const size_t length = size_t(text.size());
 
@@ -279,7 +293,7 @@ bool XmlParts::parseSplit(const QByteArray& text, const std::vector<ListPath>& l
         if (scans[c].minimumLevel != std::numeric_limits<int>::max() && depth + scans[c].minimumLevel < 0)
             return false;
         bases[c] = depth;
-        if (scans[c].minimumLevel != std::numeric_limits<int>::max() && depth + scans[c].minimumLevel <= childLevel)
+        if (scans[c].minimumLevel != std::numeric_limits<int>::max() && depth + scans[c].minimumLevel <= keptLevel)
             shallow.push_back(c);
         depth += scans[c].delta;
     }
@@ -288,17 +302,22 @@ bool XmlParts::parseSplit(const QByteArray& text, const std::vector<ListPath>& l
     ReadWorkers::forEachPart(shallow.size(), 1, [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) {
             const size_t c = shallow[i];
-            scanChunk<true>(chars, chunkFrom(c), chunkTo(c), bases[c], childLevel, scans[c]);
+            scanChunk<true>(chars, chunkFrom(c), chunkTo(c), bases[c], keptLevel, scans[c]);
         }
     });
 
     // Join them: absolute levels, then the lists and their children, by the
     // names of the open elements.
     std::vector<FoundList> found;
-    std::vector<std::string_view> open(size_t(childLevel) + 1);
-    std::vector<long> listAt(size_t(childLevel) + 1, -1); // open list per level
-    for (const size_t c : shallow) {
-        for (const Tag& tag : scans[c].tags) {
+    std::vector<std::string_view> open(size_t(keptLevel) + 1);
+    std::vector<long> listAt(size_t(keptLevel) + 1, -1); // open list per level
+    std::vector<Tag> tags;
+    for (const size_t c : shallow)
+        tags.insert(tags.end(), scans[c].tags.begin(), scans[c].tags.end());
+    std::vector<size_t> startIndex; // of each found list's start tag in tags
+    for (size_t t = 0; t < tags.size(); ++t) {
+        const Tag& tag = tags[t];
+        {
             const size_t l = size_t(tag.level);
             if (tag.kind == TagKind::Close) {
                 if (listAt[l] >= 0) {
@@ -315,36 +334,71 @@ bool XmlParts::parseSplit(const QByteArray& text, const std::vector<ListPath>& l
             if (tag.kind != TagKind::Open || l == 0)
                 continue;
             for (size_t p = 0; p < lists.size(); ++p) {
-                const ListPath& path = lists[p];
+                const ListPath& path = lists[p].path;
                 if (path.size() != l)
                     continue;
                 bool same = true;
                 for (size_t i = 0; i < l && same; ++i)
                     same = open[i + 1] == path[i];
                 if (same) {
-                    listAt[l] = long(found.size());
+                    // A list whose children are named is not followed below
+                    // its own level: they are found by name below.
+                    if (lists[p].child.empty())
+                        listAt[l] = long(found.size());
                     found.push_back({tag.at, {}, 0, p});
+                    startIndex.push_back(t);
                     break;
                 }
             }
         }
     }
+    for (size_t i = 0; i < found.size(); ++i) {
+        FoundList& list = found[i];
+        const std::string& child = lists[list.path].child;
+        if (child.empty())
+            continue;
+        // Its end is the next tag the scan kept: nothing below its level was.
+        const size_t next = startIndex[i] + 1;
+        if (next >= tags.size() || tags[next].kind != TagKind::Close
+            || size_t(tags[next].level) != lists[list.path].path.size())
+            continue;
+        list.endTag = tags[next].at;
+        const std::string needle = "<" + child;
+        for (size_t from = list.startTag + 1; from < list.endTag;) {
+            const char* at = static_cast<const char*>(
+                memmem(chars + from, list.endTag - from, needle.data(), needle.size()));
+            if (!at)
+                break;
+            const size_t position = size_t(at - chars);
+            if (isNameEnd(at[needle.size()]) && at[needle.size()] != '\0') {
+                list.children.push_back(position);
+                from = position + std::max<size_t>(limits.runBytes, 1);
+            } else {
+                from = position + 1;
+            }
+        }
+    }
 
-    // The runs of the lists worth cutting, and the skeleton without them.
-    std::vector<Span> runs;
+    // The lists worth cutting, in the order of the text: each lies in the
+    // skeleton or in a run of a list cut before it.
     struct CutList {
-        size_t skeletonStartTag;
-        size_t path;
+        size_t found;
+        size_t piece;      // 0 the skeleton, else run piece - 1
         size_t firstRun, endRun;
     };
     std::vector<CutList> cut;
-    size_t kept = 0; // text bytes copied to the skeleton so far
-    std::vector<Span> skeleton;
-    for (const FoundList& list : found) {
+    std::vector<Span> runs;
+    for (size_t f = 0; f < found.size(); ++f) {
+        const FoundList& list = found[f];
         if (list.children.empty() || list.endTag <= list.children.front()
             || list.endTag - list.children.front() < limits.minimumList)
             continue;
-        CutList c{0, list.path, runs.size(), 0};
+        size_t piece = 0;
+        for (size_t r = 0; r < runs.size(); ++r) {
+            if (runs[r].begin <= list.startTag && list.startTag < runs[r].end)
+                piece = r + 1;
+        }
+        CutList c{f, piece, runs.size(), 0};
         for (size_t i = 0; i < list.children.size();) {
             const size_t begin = list.children[i];
             size_t j = i + 1;
@@ -354,59 +408,100 @@ bool XmlParts::parseSplit(const QByteArray& text, const std::vector<ListPath>& l
             i = j;
         }
         c.endRun = runs.size();
-        skeleton.push_back({kept, list.children.front()});
-        c.skeletonStartTag = 0;
-        for (const Span& s : skeleton)
-            c.skeletonStartTag += s.end - s.begin;
-        c.skeletonStartTag -= list.children.front() - list.startTag;
-        kept = list.endTag;
         cut.push_back(c);
     }
     if (cut.empty())
         return false;
-    skeleton.push_back({kept, length});
 
-    size_t skeletonLength = 0;
-    for (const Span& s : skeleton)
-        skeletonLength += s.end - s.begin;
-    skeletonText_.reset(new char[skeletonLength + 1]);
-    char* out = skeletonText_.get();
-    for (const Span& s : skeleton) {
-        std::memcpy(out, chars + s.begin, s.end - s.begin);
-        out += s.end - s.begin;
-    }
-    *out = '\0';
-
-    // The skeleton here; the runs when first read.
-    if (!document_.load_buffer_inplace(skeletonText_.get(), skeletonLength, pugi::parse_default, pugi::encoding_auto)
-        || !document_.document_element())
-        return false;
+    // Each piece: its span of the text less the cut lists' children in it.
     text_ = chars;
+    runs_.clear();
     for (const Span& span : runs) {
         auto run = std::make_unique<Run>();
         run->begin = span.begin;
         run->end = span.end;
+        run->piece.begin = span.begin;
+        run->piece.end = span.end;
         runs_.push_back(std::move(run));
     }
-
-    // Each cut list must stand in the skeleton where the scan found it,
-    // under the path asked for, with no element left in it.
+    Piece skeleton;
+    skeleton.begin = 0;
+    skeleton.end = length;
     for (const CutList& c : cut) {
-        const char* const name = skeletonText_.get() + c.skeletonStartTag + 1;
-        const pugi::xml_node node = cutListNode(document_.document_element(), lists[c.path], 0, name);
+        const FoundList& list = found[c.found];
+        Piece& piece = c.piece == 0 ? skeleton : runs_[c.piece - 1]->piece;
+        Hole hole;
+        hole.startTag = list.startTag;
+        hole.begin = list.children.front();
+        hole.end = list.endTag;
+        hole.firstRun = c.firstRun;
+        hole.endRun = c.endRun;
+        const ListPath& path = lists[list.path].path;
+        hole.path.assign(path.begin(), path.end());
+        if (c.piece != 0) {
+            // Below the list whose run holds it.
+            const CutList* holder = nullptr;
+            for (const CutList& h : cut) {
+                if (c.piece - 1 >= h.firstRun && c.piece - 1 < h.endRun)
+                    holder = &h;
+            }
+            const ListPath& outer = lists[found[holder->found].path].path;
+            if (outer.size() >= path.size() || !std::equal(outer.begin(), outer.end(), path.begin()))
+                return false;
+            hole.path.erase(hole.path.begin(), hole.path.begin() + long(outer.size()));
+        }
+        piece.holes.push_back(std::move(hole));
+    }
+    if (!parsePiece(skeleton, document_, pugi::parse_default, pugi::encoding_auto, skeletonText_)
+        || !document_.document_element())
+        return false;
+    return true;
+}
+
+// Copies the piece's text less its holes when it has any, parses it, and
+// checks that each hole's list stands in it, empty, where it was cut.
+bool XmlParts::parsePiece(Piece& piece, pugi::xml_document& doc, unsigned options, pugi::xml_encoding encoding,
+                          std::unique_ptr<char[]>& buffer) const
+{
+    if (piece.holes.empty())
+        return bool(doc.load_buffer(text_ + piece.begin, piece.end - piece.begin, options, encoding));
+    size_t length = piece.end - piece.begin;
+    for (const Hole& hole : piece.holes)
+        length -= hole.end - hole.begin;
+    buffer.reset(new char[length + 1]);
+    char* out = buffer.get();
+    size_t from = piece.begin;
+    std::vector<size_t> names;
+    for (const Hole& hole : piece.holes) {
+        names.push_back(size_t(out - buffer.get()) + (hole.startTag - from) + 1);
+        std::memcpy(out, text_ + from, hole.begin - from);
+        out += hole.begin - from;
+        from = hole.end;
+    }
+    std::memcpy(out, text_ + from, piece.end - from);
+    out += piece.end - from;
+    *out = '\0';
+    if (!doc.load_buffer_inplace(buffer.get(), length, options, encoding))
+        return false;
+    for (size_t h = 0; h < piece.holes.size(); ++h) {
+        const Hole& hole = piece.holes[h];
+        const pugi::xml_node root = &doc == &document_ ? doc.document_element() : pugi::xml_node(doc);
+        const pugi::xml_node node = cutListNode(root, hole.path, 0, buffer.get() + names[h]);
         if (!node)
             return false;
         for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
             if (child.type() == pugi::node_element)
                 return false;
         }
-        listRuns_[node.internal_object()] = {c.firstRun, c.endRun};
+        const std::lock_guard lock(listsLock_);
+        listRuns_[node.internal_object()] = {hole.firstRun, hole.endRun};
     }
     return true;
 }
 
 std::pair<size_t, size_t> XmlParts::runsOf(pugi::xml_node list) const
 {
+    const std::lock_guard lock(listsLock_);
     const auto found = listRuns_.find(list.internal_object());
     return found == listRuns_.end() ? std::pair<size_t, size_t>(0, 0) : found->second;
 }
@@ -419,12 +514,38 @@ const pugi::xml_document* XmlParts::run(size_t index) const
     std::call_once(r.parsed, [&] {
         // A run is a fragment: its children, the text between them, and
         // what follows the last up to the list's end tag.
-        r.ok = bool(r.doc.load_buffer(text_ + r.begin, r.end - r.begin, pugi::parse_default | pugi::parse_fragment,
-                                      pugi::encoding_utf8));
+        r.ok = parsePiece(r.piece, r.doc, pugi::parse_default | pugi::parse_fragment, pugi::encoding_utf8, r.buffer);
         if (!r.ok)
             failed_ = true;
     });
     return r.ok ? &r.doc : nullptr;
+}
+
+void XmlParts::parseRuns(size_t first, size_t end) const
+{
+    ReadWorkers::forEachPart(end - first, 1, [&](size_t begin, size_t stop) {
+        for (size_t r = begin; r < stop; ++r)
+            run(first + r);
+    });
+}
+
+std::vector<pugi::xml_node> XmlParts::childElements(pugi::xml_node list, const char* name)
+{
+    std::vector<pugi::xml_node> children;
+    const auto take = [&](pugi::xml_node parent) {
+        for (pugi::xml_node child = parent.child(name); child; child = child.next_sibling(name))
+            children.push_back(child);
+    };
+    take(list);
+    if (const XmlParts* parts = current()) {
+        const auto [first, end] = parts->runsOf(list);
+        parts->parseRuns(first, end);
+        for (size_t r = first; r < end; ++r) {
+            if (const pugi::xml_document* doc = parts->run(r))
+                take(*doc);
+        }
+    }
+    return children;
 }
 
 const XmlParts* XmlParts::current() { return currentParts; }

@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <pugixml.hpp>
 #include <string>
 #include <unordered_map>
@@ -24,6 +25,14 @@ public:
     // Names from the root's child down to a list (the root may have any
     // name), e.g. {"design", "pcb", "entities"}.
     using ListPath = std::vector<std::string>;
+    // A list to cut. Its children are found by a scan of the tags down to
+    // their level; or, with child named, where "<child" stands in the
+    // list (for a list that lies deep in the text, whose levels are not
+    // followed).
+    struct List {
+        ListPath path;
+        std::string child;
+    };
 
     struct Limits {
         size_t minimumText = size_t(1) << 20; // shorter texts are parsed whole
@@ -42,8 +51,8 @@ public:
     // for). pugixml's result of the whole parse, with its reason and offset,
     // when the text is not well-formed. With split false, or when the text
     // cannot be cut, it is parsed whole.
-    pugi::xml_parse_result parse(QByteArray& text, const std::vector<ListPath>& lists, bool split = true);
-    pugi::xml_parse_result parse(QByteArray& text, const std::vector<ListPath>& lists, const Limits& limits);
+    pugi::xml_parse_result parse(QByteArray& text, const std::vector<List>& lists, bool split = true);
+    pugi::xml_parse_result parse(QByteArray& text, const std::vector<List>& lists, const Limits& limits);
 
     // The skeleton, or the whole document.
     pugi::xml_document& document() { return document_; }
@@ -62,6 +71,9 @@ public:
     const pugi::xml_document* run(size_t run) const;
     bool failed() const { return failed_.load(); }
 
+    // Parses the runs [first, end) at once on the reading threads.
+    void parseRuns(size_t first, size_t end) const;
+
     // Calls f with each child node of list in order, wherever it was parsed.
     template <class F>
     void forEachChild(pugi::xml_node list, F&& f) const
@@ -76,6 +88,10 @@ public:
             }
         }
     }
+
+    // The element children named name of list, in order: through the
+    // current parts (their runs parsed at once) when there are any.
+    static std::vector<pugi::xml_node> childElements(pugi::xml_node list, const char* name);
 
     // The parts being read on this thread: set by a Scope around the reading
     // of the document (and on the threads that read parts of it); readers of
@@ -93,8 +109,12 @@ public:
     };
 
 private:
+    struct Hole;
+    struct Piece;
     struct Run;
-    bool parseSplit(const QByteArray& text, const std::vector<ListPath>& lists, const Limits& limits);
+    bool parsePiece(Piece& piece, pugi::xml_document& doc, unsigned options, pugi::xml_encoding encoding,
+                    std::unique_ptr<char[]>& buffer) const;
+    bool parseSplit(const QByteArray& text, const std::vector<List>& lists, const Limits& limits);
     void clear();
 
     pugi::xml_document document_;
@@ -102,6 +122,8 @@ private:
     std::unique_ptr<char[]> skeletonText_;
     std::vector<std::unique_ptr<Run>> runs_;
     mutable std::atomic<bool> failed_{false};
-    // For each cut list (by its skeleton node), its runs [first, end).
-    std::unordered_map<const void*, std::pair<size_t, size_t>> listRuns_;
+    // For each cut list (by its node), its runs [first, end); lists in runs
+    // are added as the runs are parsed.
+    mutable std::mutex listsLock_;
+    mutable std::unordered_map<const void*, std::pair<size_t, size_t>> listRuns_;
 };

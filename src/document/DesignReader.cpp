@@ -167,9 +167,11 @@ std::optional<QByteArray> decode(QByteArray bytes, QString* error)
 bool parse(QByteArray& xml, XmlParts& parts, bool split, QString* error)
 {
     // The lists that hold nearly all of a large design's bytes.
-    static const std::vector<XmlParts::ListPath> sheetLists = {
-        {"design", "pcb", "entities"},
-        {"design", "sheets", "schematic", "entities"},
+    static const std::vector<XmlParts::List> sheetLists = {
+        {{"design", "pcb", "entities"}, {}},
+        {{"design", "sheets", "schematic", "entities"}, {}},
+        // A pour's stored fill: most of a real board's bytes.
+        {{"design", "pcb", "entities", "copperPour", "fill"}, "polygon"},
     };
     const pugi::xml_parse_result result = parts.parse(xml, sheetLists, split);
     if (!result) {

@@ -67,7 +67,7 @@ constexpr size_t kEntitiesPerReadPart = 16;
 // attribute index when the reader opened one.
 class ReadingThreadScope {
 public:
-    ReadingThreadScope(int depth, bool indexed) : saved_(readingDepth)
+    ReadingThreadScope(int depth, bool indexed, const XmlParts* xml) : saved_(readingDepth), xml_(xml)
     {
         readingDepth = depth;
         if (indexed)
@@ -80,6 +80,7 @@ public:
 private:
     int saved_;
     std::optional<AttributeIndexScope> index_;
+    XmlParts::Scope xml_;
 };
 
 // About how many bytes of the file an element spans: from its name to the
@@ -198,7 +199,7 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
         const bool indexed = AttributeIndexScope::active();
         const std::vector<ReadPart> parts = readParts(items, xml);
         ReadWorkers::forEachPart(parts.size(), 1, [&](size_t part, size_t) {
-            const ReadingThreadScope scope(depth, indexed);
+            const ReadingThreadScope scope(depth, indexed, xml);
             const ReadWorkers::ThreadMark mark = ReadWorkers::currentThreadMark();
             for (size_t i = parts[part].begin; i < parts[part].end; ++i) {
                 marks[i] = mark;
