@@ -13,6 +13,7 @@
 namespace {
 
 thread_local const XmlParts* currentParts = nullptr;
+XmlParts::Limits limitsInUse;
 
 enum class TagKind : uint8_t { Open, Empty, Close };
 
@@ -232,9 +233,13 @@ void XmlParts::clear()
     failed_ = false;
 }
 
+XmlParts::Limits XmlParts::defaultLimits() { return limitsInUse; }
+
+void XmlParts::setDefaultLimits(const Limits& limits) { limitsInUse = limits; }
+
 pugi::xml_parse_result XmlParts::parse(QByteArray& text, const std::vector<List>& lists, bool split)
 {
-    Limits limits;
+    Limits limits = limitsInUse;
     if (!split)
         limits.minimumText = std::numeric_limits<size_t>::max();
     return parse(text, lists, limits);

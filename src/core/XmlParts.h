@@ -41,6 +41,11 @@ public:
         size_t scanChunk = 128 * 1024;        // bytes of text one thread scans at a time
     };
 
+    // The limits a parse without its own uses (tests and the fuzz target
+    // lower them to cut short texts).
+    static Limits defaultLimits();
+    static void setDefaultLimits(const Limits& limits);
+
     XmlParts();
     ~XmlParts();
     XmlParts(const XmlParts&) = delete;

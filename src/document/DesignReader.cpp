@@ -164,16 +164,21 @@ std::optional<QByteArray> decode(QByteArray bytes, QString* error)
     return inflated;
 }
 
-bool parse(QByteArray& xml, XmlParts& parts, bool split, QString* error)
+const std::vector<XmlParts::List>& partLists()
 {
     // The lists that hold nearly all of a large design's bytes.
-    static const std::vector<XmlParts::List> sheetLists = {
+    static const std::vector<XmlParts::List> lists = {
         {{"design", "pcb", "entities"}, {}},
         {{"design", "sheets", "schematic", "entities"}, {}},
         // A pour's stored fill: most of a real board's bytes.
         {{"design", "pcb", "entities", "copperPour", "fill"}, "polygon"},
     };
-    const pugi::xml_parse_result result = parts.parse(xml, sheetLists, split);
+    return lists;
+}
+
+bool parse(QByteArray& xml, XmlParts& parts, bool split, QString* error)
+{
+    const pugi::xml_parse_result result = parts.parse(xml, partLists(), split);
     if (!result) {
         if (error)
             *error = QStringLiteral("%1 (at byte %2)").arg(QString::fromUtf8(result.description())).arg(result.offset);

@@ -10,8 +10,9 @@
 #include <optional>
 #include <pugixml.hpp>
 
+#include "core/XmlParts.h"
+
 class DesignState;
-class XmlParts;
 
 namespace DesignReader {
 
@@ -37,7 +38,9 @@ std::optional<QByteArray> decode(QByteArray data, QString* error);
 // Parses XML text that the caller keeps alive as long as parts (parsed in
 // place, or, when long, its sheets' entity lists in runs on the reading
 // threads). False, with the reason, when it does not parse or has no root.
-// split false parses the text whole.
+// split false parses the text whole. The lists a long text may be cut in
+// are partLists().
+const std::vector<XmlParts::List>& partLists();
 bool parse(QByteArray& xml, XmlParts& parts, bool split, QString* error);
 
 // The root's "design" child, or a null node.
