@@ -6,6 +6,9 @@
 #include <array>
 #include <atomic>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <mutex>
 #include <limits>
 #include <string_view>
@@ -30,7 +33,12 @@ struct ChunkScan {
     int delta = 0;
     int minimumLevel = std::numeric_limits<int>::max();
     std::vector<Tag> tags;
+    bool overflowed = false; // kept too many tags to keep them all
 };
+
+// Of a chunk's first scan, tags kept at most (a chunk deep in a pour holds
+// thousands of tags none of which is kept in the end).
+constexpr size_t kTagsKeptPerChunk = 1024;
 
 bool isNameEnd(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '/' || c == '>' || c == '\0'; }
 
@@ -45,25 +53,41 @@ std::string_view tagName(const char* text, size_t at)
     return std::string_view(p, size_t(q - p));
 }
 
+// The first byte from p on that is a, b, c or NUL: sixteen at a time while
+// they lie before end, where the text's own NUL stands.
+inline const char* findAny(const char* p, const char* end, char a, char b, char c)
+{
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c), zero = _mm_setzero_si128();
+    while (end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(v, vc), _mm_cmpeq_epi8(v, zero)));
+        if (const int mask = _mm_movemask_epi8(hit))
+            return p + __builtin_ctz(unsigned(mask));
+        p += 16;
+    }
+#endif
+    while (*p != a && *p != b && *p != c && *p != '\0')
+        ++p;
+    return p;
+}
+
 // The end of the start tag whose name begins at p: its '>', past quoted
 // values (which may hold '>'); null at a NUL (the text's end, or a byte a
 // whole parse would refuse).
-inline const char* startTagEnd(const char* p)
+inline const char* startTagEnd(const char* p, const char* end)
 {
     for (;;) {
-        const char c = *p;
-        if (c == '>')
+        p = findAny(p, end, '>', '"', '\'');
+        if (*p == '>')
             return p;
-        if (c == '\0')
+        if (*p == '\0')
             return nullptr;
-        if (c == '"' || c == '\'') {
-            ++p;
-            while (*p != c) {
-                if (*p == '\0')
-                    return nullptr;
-                ++p;
-            }
-        }
+        const char quote = *p;
+        p = findAny(p + 1, end, quote, quote, quote);
+        if (*p == '\0')
+            return nullptr;
         ++p;
     }
 }
@@ -80,19 +104,24 @@ inline const char* nextTag(const char* p, const char* stop)
 }
 
 // The tags whose '<' lies in [from, to) of the NUL-ended text, the first at
-// level base. Counts the chunk's depth change and shallowest level; with
-// Record, keeps the tags at levels up to keptLevel. Fails at anything but
-// start and end tags (a comment or processing instruction could hold what
-// looks like a tag) and at a NUL before the end.
-template <bool Record>
-void scanChunk(const char* text, size_t from, size_t to, int base, int keptLevel, ChunkScan& out)
+// level base. Counts the chunk's depth change and shallowest level, and
+// keeps the tags at levels up to keptLevel: when Known, base is the chunk's
+// own level; else it is 0 and a tag may lie keptLevel below the shallowest
+// level so far (the chunk's own level is not known yet, but none is
+// negative), and past kTagsKeptPerChunk tags none is kept. Fails at anything
+// but start and end tags (a comment or processing instruction could hold
+// what looks like a tag) and at a NUL before the end.
+template <bool Known>
+void scanChunk(const char* text, size_t length, size_t from, size_t to, int base, int keptLevel, ChunkScan& out)
 {
-    if (!Record && std::memchr(text + from, '\0', to - from)) {
+    out.tags.clear();
+    if (!Known && std::memchr(text + from, '\0', to - from)) {
         out.ok = false;
         return;
     }
     const char* p = text + from;
     const char* const stop = text + to;
+    const char* const textEnd = text + length;
     int depth = base, minimum = std::numeric_limits<int>::max();
     while ((p = nextTag(p, stop))) {
         const char next = p[1];
@@ -112,7 +141,7 @@ void scanChunk(const char* text, size_t from, size_t to, int base, int keptLevel
             out.ok = false;
             return;
         } else {
-            const char* end = startTagEnd(p + 1);
+            const char* end = startTagEnd(p + 1, textEnd);
             if (!end) {
                 out.ok = false;
                 return;
@@ -127,8 +156,13 @@ void scanChunk(const char* text, size_t from, size_t to, int base, int keptLevel
             p = end + 1;
         }
         minimum = std::min(minimum, level);
-        if (Record && level <= keptLevel)
+        if (Known ? level <= keptLevel : !out.overflowed && level <= minimum + keptLevel) {
             out.tags.push_back({size_t(at - text), level, kind});
+            if (!Known && out.tags.size() > kTagsKeptPerChunk) {
+                out.overflowed = true;
+                out.tags = {};
+            }
+        }
     }
     out.delta = depth - base;
     out.minimumLevel = minimum;
@@ -282,7 +316,7 @@ bool XmlParts::parseSplit(const QByteArray& text, const std::vector<List>& lists
     const auto chunkTo = [&](size_t c) { return std::min(length, first + (c + 1) * chunkBytes); };
     ReadWorkers::forEachPart(chunks, 1, [&](size_t begin, size_t end) {
         for (size_t c = begin; c < end && !failed.load(std::memory_order_relaxed); ++c) {
-            scanChunk<false>(chars, chunkFrom(c), chunkTo(c), 0, 0, scans[c]);
+            scanChunk<false>(chars, length, chunkFrom(c), chunkTo(c), 0, keptLevel, scans[c]);
             if (!scans[c].ok)
                 failed = true;
         }
@@ -290,24 +324,31 @@ bool XmlParts::parseSplit(const QByteArray& text, const std::vector<List>& lists
     if (failed)
         return false;
     // Each chunk's first level; then the chunks that reach the lists' levels
-    // are scanned again for their shallow tags.
+    // and kept too many tags are scanned again for their shallow ones.
     std::vector<int> bases(chunks);
-    std::vector<size_t> shallow;
+    std::vector<size_t> shallow, rescan;
     int depth = 0;
     for (size_t c = 0; c < chunks; ++c) {
         if (scans[c].minimumLevel != std::numeric_limits<int>::max() && depth + scans[c].minimumLevel < 0)
             return false;
         bases[c] = depth;
-        if (scans[c].minimumLevel != std::numeric_limits<int>::max() && depth + scans[c].minimumLevel <= keptLevel)
+        if (scans[c].minimumLevel != std::numeric_limits<int>::max() && depth + scans[c].minimumLevel <= keptLevel) {
+            if (scans[c].overflowed) {
+                rescan.push_back(c);
+            } else {
+                for (Tag& tag : scans[c].tags)
+                    tag.level += depth;
+            }
             shallow.push_back(c);
+        }
         depth += scans[c].delta;
     }
     if (depth != 0)
         return false;
-    ReadWorkers::forEachPart(shallow.size(), 1, [&](size_t begin, size_t end) {
+    ReadWorkers::forEachPart(rescan.size(), 1, [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) {
-            const size_t c = shallow[i];
-            scanChunk<true>(chars, chunkFrom(c), chunkTo(c), bases[c], keptLevel, scans[c]);
+            const size_t c = rescan[i];
+            scanChunk<true>(chars, length, chunkFrom(c), chunkTo(c), bases[c], keptLevel, scans[c]);
         }
     });
 
@@ -317,8 +358,12 @@ bool XmlParts::parseSplit(const QByteArray& text, const std::vector<List>& lists
     std::vector<std::string_view> open(size_t(keptLevel) + 1);
     std::vector<long> listAt(size_t(keptLevel) + 1, -1); // open list per level
     std::vector<Tag> tags;
-    for (const size_t c : shallow)
-        tags.insert(tags.end(), scans[c].tags.begin(), scans[c].tags.end());
+    for (const size_t c : shallow) {
+        for (const Tag& tag : scans[c].tags) {
+            if (tag.level <= keptLevel)
+                tags.push_back(tag);
+        }
+    }
     std::vector<size_t> startIndex; // of each found list's start tag in tags
     for (size_t t = 0; t < tags.size(); ++t) {
         const Tag& tag = tags[t];

@@ -38,7 +38,7 @@ public:
         size_t minimumText = size_t(1) << 20; // shorter texts are parsed whole
         size_t minimumList = 256 * 1024;      // bytes of a list's children worth cutting
         size_t runBytes = 32 * 1024;          // a run of children ends past this many bytes
-        size_t scanChunk = 128 * 1024;        // bytes of text one thread scans at a time
+        size_t scanChunk = 64 * 1024;         // bytes of text one thread scans at a time
     };
 
     // The limits a parse without its own uses (tests and the fuzz target
