@@ -42,19 +42,20 @@ constexpr size_t kTagsKeptPerChunk = 1024;
 
 bool isNameEnd(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '/' || c == '>' || c == '\0'; }
 
-std::string_view tagName(const char* text, size_t at)
+std::string_view tagName(const char* text, size_t length, size_t at)
 {
+    const char* const end = text + length;
     const char* p = text + at + 1;
-    if (*p == '/')
+    if (p < end && *p == '/')
         ++p;
     const char* q = p;
-    while (!isNameEnd(*q))
+    while (q < end && !isNameEnd(*q))
         ++q;
     return std::string_view(p, size_t(q - p));
 }
 
-// The first byte from p on that is a, b, c or NUL: sixteen at a time while
-// they lie before end, where the text's own NUL stands.
+// The first byte of [p, end) that is a, b, c or NUL, or end: sixteen at a
+// time while they lie before end.
 inline const char* findAny(const char* p, const char* end, char a, char b, char c)
 {
 #if defined(__SSE2__)
@@ -68,25 +69,25 @@ inline const char* findAny(const char* p, const char* end, char a, char b, char 
         p += 16;
     }
 #endif
-    while (*p != a && *p != b && *p != c && *p != '\0')
+    while (p < end && *p != a && *p != b && *p != c && *p != '\0')
         ++p;
     return p;
 }
 
 // The end of the start tag whose name begins at p: its '>', past quoted
-// values (which may hold '>'); null at a NUL (the text's end, or a byte a
+// values (which may hold '>'); null at the text's end or a NUL (which a
 // whole parse would refuse).
 inline const char* startTagEnd(const char* p, const char* end)
 {
     for (;;) {
         p = findAny(p, end, '>', '"', '\'');
+        if (p == end || *p == '\0')
+            return nullptr;
         if (*p == '>')
             return p;
-        if (*p == '\0')
-            return nullptr;
         const char quote = *p;
         p = findAny(p + 1, end, quote, quote, quote);
-        if (*p == '\0')
+        if (p == end || *p == '\0')
             return nullptr;
         ++p;
     }
@@ -103,7 +104,7 @@ inline const char* nextTag(const char* p, const char* stop)
     return p < stop ? static_cast<const char*>(std::memchr(p, '<', size_t(stop - p))) : nullptr;
 }
 
-// The tags whose '<' lies in [from, to) of the NUL-ended text, the first at
+// The tags whose '<' lies in [from, to) of the text, the first at
 // level base. Counts the chunk's depth change and shallowest level, and
 // keeps the tags at levels up to keptLevel: when Known, base is the chunk's
 // own level; else it is 0 and a tag may lie keptLevel below the shallowest
@@ -124,13 +125,17 @@ void scanChunk(const char* text, size_t length, size_t from, size_t to, int base
     const char* const textEnd = text + length;
     int depth = base, minimum = std::numeric_limits<int>::max();
     while ((p = nextTag(p, stop))) {
+        if (p + 1 >= textEnd) {
+            out.ok = false;
+            return;
+        }
         const char next = p[1];
         const char* const at = p;
         int level;
         TagKind kind;
         if (next == '/') {
-            const char* end = std::strchr(p + 2, '>');
-            if (!end) {
+            const char* end = findAny(p + 2, textEnd, '>', '>', '>');
+            if (end == textEnd || *end != '>') {
                 out.ok = false;
                 return;
             }
@@ -376,7 +381,7 @@ bool XmlParts::parseSplit(const QByteArray& text, const std::vector<List>& lists
                 }
                 continue;
             }
-            open[l] = tagName(chars, tag.at);
+            open[l] = tagName(chars, length, tag.at);
             if (l >= 1 && listAt[l - 1] >= 0) {
                 found[size_t(listAt[l - 1])].children.push_back(tag.at);
                 continue;
