@@ -536,7 +536,12 @@ bool XmlParts::parsePiece(Piece& piece, pugi::xml_document& doc, unsigned option
     std::memcpy(out, text_ + from, piece.end - from);
     out += piece.end - from;
     *out = '\0';
-    if (!doc.load_buffer_inplace(buffer.get(), length, options, encoding))
+    // pugixml takes the last byte it is given for the end: a run's text ends
+    // with its list's text (up to the list's end tag), which its NUL ends
+    // here as the end tag does in the whole text. The skeleton ends as the
+    // whole text does.
+    const bool run = &doc != &document_;
+    if (!doc.load_buffer_inplace(buffer.get(), length + (run ? 1 : 0), options, encoding))
         return false;
     for (size_t h = 0; h < piece.holes.size(); ++h) {
         const Hole& hole = piece.holes[h];

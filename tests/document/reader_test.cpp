@@ -433,6 +433,9 @@ TEST(XmlPartsTest, ACutTextParsesToTheTreeOfAWholeParseOrIsParsedWhole)
         {QByteArray(board).replace("</entities><entities><via/>", "</entities><entities><via>"), false},
         {QByteArray(board).replace("<wire a='1'/>", "<wire a='1>"), false},
         {board.left(board.size() - 20), false},
+        // Text ends the list after a pour, in the run that holds the pour
+        // (parsed apart from its fill).
+        {QByteArray(board).replace("<text value='say > hi'/></entities>", "tail\x01</entities>"), true},
         // An unknown reference is kept as written.
         {QByteArray(board).replace("&amp;", "&bad"), true},
     };
