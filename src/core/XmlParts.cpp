@@ -222,18 +222,28 @@ struct Span {
     size_t begin, end;
 };
 
-// The element under path from node whose name lies at name, if any.
-pugi::xml_node cutListNode(pugi::xml_node node, const XmlParts::ListPath& path, size_t step, const char* name)
+// The elements down to depth below node, by where their names lie.
+void elementsByName(pugi::xml_node node, size_t depth, std::unordered_map<const char*, pugi::xml_node>& byName)
 {
-    if (step == path.size())
-        return node.name() == name ? node : pugi::xml_node();
+    if (depth == 0)
+        return;
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-        if (child.type() == pugi::node_element && path[step] == child.name()) {
-            if (const pugi::xml_node found = cutListNode(child, path, step + 1, name))
-                return found;
+        if (child.type() == pugi::node_element) {
+            byName.emplace(child.name(), child);
+            elementsByName(child, depth - 1, byName);
         }
     }
-    return pugi::xml_node();
+}
+
+// Whether node lies under top by path.
+bool liesAt(pugi::xml_node node, pugi::xml_node top, const XmlParts::ListPath& path)
+{
+    for (auto step = path.rbegin(); step != path.rend(); ++step) {
+        if (*step != node.name())
+            return false;
+        node = node.parent();
+    }
+    return node == top;
 }
 
 } // namespace
@@ -372,38 +382,36 @@ bool XmlParts::parseSplit(const QByteArray& text, const std::vector<List>& lists
     std::vector<size_t> startIndex; // of each found list's start tag in tags
     for (size_t t = 0; t < tags.size(); ++t) {
         const Tag& tag = tags[t];
-        {
-            const size_t l = size_t(tag.level);
-            if (tag.kind == TagKind::Close) {
-                if (listAt[l] >= 0) {
-                    found[size_t(listAt[l])].endTag = tag.at;
-                    listAt[l] = -1;
-                }
-                continue;
+        const size_t l = size_t(tag.level);
+        if (tag.kind == TagKind::Close) {
+            if (listAt[l] >= 0) {
+                found[size_t(listAt[l])].endTag = tag.at;
+                listAt[l] = -1;
             }
-            open[l] = tagName(chars, length, tag.at);
-            if (l >= 1 && listAt[l - 1] >= 0) {
-                found[size_t(listAt[l - 1])].children.push_back(tag.at);
+            continue;
+        }
+        open[l] = tagName(chars, length, tag.at);
+        if (l >= 1 && listAt[l - 1] >= 0) {
+            found[size_t(listAt[l - 1])].children.push_back(tag.at);
+            continue;
+        }
+        if (tag.kind != TagKind::Open || l == 0)
+            continue;
+        for (size_t p = 0; p < lists.size(); ++p) {
+            const ListPath& path = lists[p].path;
+            if (path.size() != l)
                 continue;
-            }
-            if (tag.kind != TagKind::Open || l == 0)
-                continue;
-            for (size_t p = 0; p < lists.size(); ++p) {
-                const ListPath& path = lists[p].path;
-                if (path.size() != l)
-                    continue;
-                bool same = true;
-                for (size_t i = 0; i < l && same; ++i)
-                    same = open[i + 1] == path[i];
-                if (same) {
-                    // A list whose children are named is not followed below
-                    // its own level: they are found by name below.
-                    if (lists[p].child.empty())
-                        listAt[l] = long(found.size());
-                    found.push_back({tag.at, {}, 0, p});
-                    startIndex.push_back(t);
-                    break;
-                }
+            bool same = true;
+            for (size_t i = 0; i < l && same; ++i)
+                same = open[i + 1] == path[i];
+            if (same) {
+                // A list whose children are named is not followed below
+                // its own level: they are found by name below.
+                if (lists[p].child.empty())
+                    listAt[l] = long(found.size());
+                found.push_back({tag.at, {}, 0, p});
+                startIndex.push_back(t);
+                break;
             }
         }
     }
@@ -543,12 +551,19 @@ bool XmlParts::parsePiece(Piece& piece, pugi::xml_document& doc, unsigned option
     const bool run = &doc != &document_;
     if (!doc.load_buffer_inplace(buffer.get(), length + (run ? 1 : 0), options, encoding))
         return false;
+    // The holes' lists, found in one walk however many there are.
+    const pugi::xml_node top = run ? pugi::xml_node(doc) : doc.document_element();
+    size_t depth = 0;
+    for (const Hole& hole : piece.holes)
+        depth = std::max(depth, hole.path.size());
+    std::unordered_map<const char*, pugi::xml_node> byName;
+    elementsByName(top, depth, byName);
     for (size_t h = 0; h < piece.holes.size(); ++h) {
         const Hole& hole = piece.holes[h];
-        const pugi::xml_node root = &doc == &document_ ? doc.document_element() : pugi::xml_node(doc);
-        const pugi::xml_node node = cutListNode(root, hole.path, 0, buffer.get() + names[h]);
-        if (!node)
+        const auto found = byName.find(buffer.get() + names[h]);
+        if (found == byName.end() || !liesAt(found->second, top, hole.path))
             return false;
+        const pugi::xml_node node = found->second;
         for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
             if (child.type() == pugi::node_element)
                 return false;
