@@ -4,6 +4,7 @@
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
 #include "core/Gzip.h"
+#include "core/XmlParts.h"
 #include "document/Design.h"
 #include "document/DesignReader.h"
 #include "document/DesignState.h"
@@ -18,6 +19,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace {
 // Compressed inputs that inflate beyond this are skipped: the reader's own
@@ -30,6 +33,46 @@ bool inflatesTooFar(const QByteArray& bytes)
     if (body.startsWith(QByteArrayView(DesignReader::kMagic, DesignReader::kMagicLength)))
         body.remove(0, DesignReader::kMagicLength);
     return DesignReader::looksCompressed(body) && !gzipInflate(body, kFuzzInflateLimit);
+}
+
+// The tree under node as text, through the runs of cut lists.
+void dumpTree(const XmlParts& parts, pugi::xml_node node, std::string& out, int depth = 0)
+{
+    if (depth > 200)
+        return;
+    parts.forEachChild(node, [&](pugi::xml_node child) {
+        out += std::to_string(int(child.type())) + child.name() + "[" + child.value() + "]";
+        for (pugi::xml_attribute a : child.attributes())
+            out += std::string(" ") + a.name() + "=" + a.value();
+        out += "{";
+        dumpTree(parts, child, out, depth + 1);
+        out += "}";
+    });
+}
+
+// A text cut into runs must parse to the tree a whole parse gives, or be
+// refused or parsed whole.
+void checkCutParse(const QByteArray& bytes)
+{
+    std::optional<QByteArray> xml = DesignReader::decode(bytes, nullptr);
+    if (!xml)
+        return;
+    QByteArray wholeText = *xml;
+    XmlParts whole;
+    const bool wholeParsed = bool(whole.parse(wholeText, DesignReader::partLists(), false));
+    const size_t chunk = 1 + size_t(bytes.size()) % 13;
+    XmlParts cut;
+    QByteArray cutText = *xml;
+    const pugi::xml_parse_result cutResult = cut.parse(cutText, DesignReader::partLists(), {0, 0, chunk % 4 * 20, chunk});
+    std::string a, b;
+    if (wholeParsed)
+        dumpTree(whole, whole.document(), a);
+    if (cutResult)
+        dumpTree(cut, cut.document(), b);
+    if (bool(cutResult) && !cut.failed() && (!wholeParsed || a != b))
+        __builtin_trap();
+    if (!cutResult && wholeParsed)
+        __builtin_trap();
 }
 
 void drawSheet(GraphicsSheet& sheet)
@@ -59,6 +102,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
+    // Every input long enough takes the way a long design's text takes.
+    XmlParts::setDefaultLimits({0, 0, 64, 7});
     return 0;
 }
 
@@ -68,6 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     if (inflatesTooFar(bytes))
         return 0;
+    checkCutParse(bytes);
     if (!design.loadFromBytes(bytes, QStringLiteral("fuzz.project")))
         return 0;
     auto state = design.currentDesignState();

@@ -1,6 +1,7 @@
 #include "core/PlaneSurface.h"
 
 #include "core/ReadWorkers.h"
+#include "core/XmlParts.h"
 #include "core/Readers.h"
 
 #include <QPolygonF>
@@ -155,9 +156,8 @@ void PlaneSurface::readXML(pugi::xml_node element)
 {
     contours.clear();
     path.reset();
-    std::vector<pugi::xml_node> polygons;
-    for (pugi::xml_node polygon = element.child("polygon"); polygon; polygon = polygon.next_sibling("polygon"))
-        polygons.push_back(polygon);
+    // A long fill may have been parsed in runs.
+    const std::vector<pugi::xml_node> polygons = XmlParts::childElements(element, "polygon");
 
     // Each piece's path is made as one path for all the polygons would be,
     // and every piece ends in a closed subpath: joined in order, the pieces

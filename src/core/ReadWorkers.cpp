@@ -65,10 +65,22 @@ struct PartsDone {
     }
 };
 
-struct Parts : PartsDone {
+struct Parts;
+
+// The calls of forEachPart under way, in the order they began. A call made
+// inside a part (a pour's polygons inside a list's part) queues its helpers
+// behind threads that are busy with the outer call's parts: those threads
+// take the inner call's parts between their own, so it is not left to its
+// caller alone.
+std::mutex runningLock;
+std::vector<std::shared_ptr<Parts>> running;
+
+struct Parts : PartsDone, std::enable_shared_from_this<Parts> {
     size_t count = 0, partSize = 1;
     std::function<void(size_t, size_t)> work;
     std::atomic<size_t> next{0};
+
+    bool partsLeft() const { return next.load() < parts; }
 
     void takeParts()
     {
@@ -77,8 +89,47 @@ struct Parts : PartsDone {
                 const size_t begin = part * partSize;
                 work(begin, std::min(count, begin + partSize));
             });
+            helpLaterCalls();
         }
     }
+
+    void helpLaterCalls()
+    {
+        for (;;) {
+            std::shared_ptr<Parts> later;
+            {
+                const std::lock_guard lock(runningLock);
+                for (auto it = running.rbegin(); it != running.rend() && it->get() != this; ++it) {
+                    if ((*it)->partsLeft()) {
+                        later = *it;
+                        break;
+                    }
+                }
+            }
+            if (!later)
+                return;
+            later->takeParts();
+        }
+    }
+};
+
+class RunningCall {
+public:
+    explicit RunningCall(std::shared_ptr<Parts> parts) : parts_(std::move(parts))
+    {
+        const std::lock_guard lock(runningLock);
+        running.push_back(parts_);
+    }
+    ~RunningCall()
+    {
+        const std::lock_guard lock(runningLock);
+        running.erase(std::find(running.begin(), running.end(), parts_));
+    }
+    RunningCall(const RunningCall&) = delete;
+    RunningCall& operator=(const RunningCall&) = delete;
+
+private:
+    std::shared_ptr<Parts> parts_;
 };
 
 struct Span {
@@ -158,6 +209,7 @@ void forEachPart(size_t count, size_t partSize, const std::function<void(size_t,
     shared->partSize = partSize;
     shared->parts = parts;
     shared->work = work;
+    const RunningCall call(shared);
     QThreadPool& pool = readPool();
     for (size_t i = 0; i < helpers; ++i)
         pool.start([shared] { shared->takeParts(); });

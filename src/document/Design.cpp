@@ -2,6 +2,7 @@
 
 #include "core/Gzip.h"
 #include "core/Readers.h"
+#include "core/XmlParts.h"
 #include "document/DesignReader.h"
 #include "document/DesignState.h"
 #include "document/SymbolPadNameSetter.h"
@@ -73,21 +74,35 @@ bool Design::loadFromBytes(QByteArray data, const QString& name)
     int version = 0;
     int readDesignVersion = 0;
     try {
-        pugi::xml_document doc;
-        if (!DesignReader::parse(*xml, doc, &error))
-            return fail(name, error);
-        pugi::xml_node designElement = DesignReader::designElement(doc);
-        if (!designElement)
-            return fail(name, QStringLiteral("The file holds no design."));
-        const pugi::xml_node root = doc.document_element();
-        version = readInt32Attribute(root, "version", 0);
-        readDesignVersion = readInt32Attribute(root, "designVersion", 0);
+        // A long text is parsed on several threads, its runs while they are
+        // read; should one not parse after all, the whole text is parsed
+        // and read again (its parse then names the fault).
+        for (const bool split : {true, false}) {
+            XmlParts parts;
+            if (!DesignReader::parse(*xml, parts, split, &error))
+                return fail(name, error);
+            const pugi::xml_document& doc = parts.document();
+            pugi::xml_node designElement = DesignReader::designElement(doc);
+            if (!designElement)
+                return fail(name, QStringLiteral("The file holds no design."));
+            const pugi::xml_node root = doc.document_element();
+            version = readInt32Attribute(root, "version", 0);
+            readDesignVersion = readInt32Attribute(root, "designVersion", 0);
 
-        xmlVersionBeingRead = version;
-        const AttributeIndexScope attributeIndex;
-        state = std::make_shared<DesignState>(this);
+            xmlVersionBeingRead = version;
+            const AttributeIndexScope attributeIndex;
+            const XmlParts::Scope partsScope(&parts);
+            state = std::make_shared<DesignState>(this);
+            stateBeingRead_ = state.get();
+            DesignReader::readDesignElement(designElement, *state);
+            stateBeingRead_ = nullptr;
+            if (!parts.failed())
+                break;
+            state.reset();
+        }
+        if (!state)
+            return fail(name, QStringLiteral("The file could not be read."));
         stateBeingRead_ = state.get();
-        DesignReader::readDesignElement(designElement, *state);
         SymbolPadNameSetter::assignPadNames(*state);
         stateBeingRead_ = nullptr;
     } catch (const std::exception& e) {

@@ -2,6 +2,7 @@
 
 #include "core/Gzip.h"
 #include "core/Readers.h"
+#include "core/XmlParts.h"
 #include "document/DesignState.h"
 #include "document/PCB.h"
 #include "document/Schematic.h"
@@ -163,17 +164,27 @@ std::optional<QByteArray> decode(QByteArray bytes, QString* error)
     return inflated;
 }
 
-bool parse(QByteArray& xml, pugi::xml_document& doc, QString* error)
+const std::vector<XmlParts::List>& partLists()
 {
-    // In place: no second copy of a large file.
-    pugi::xml_parse_result result
-        = doc.load_buffer_inplace(xml.data(), size_t(xml.size()), pugi::parse_default, pugi::encoding_auto);
+    // The lists that hold nearly all of a large design's bytes.
+    static const std::vector<XmlParts::List> lists = {
+        {{"design", "pcb", "entities"}, {}},
+        {{"design", "sheets", "schematic", "entities"}, {}},
+        // A pour's stored fill: most of a real board's bytes.
+        {{"design", "pcb", "entities", "copperPour", "fill"}, "polygon"},
+    };
+    return lists;
+}
+
+bool parse(QByteArray& xml, XmlParts& parts, bool split, QString* error)
+{
+    const pugi::xml_parse_result result = parts.parse(xml, partLists(), split);
     if (!result) {
         if (error)
             *error = QStringLiteral("%1 (at byte %2)").arg(QString::fromUtf8(result.description())).arg(result.offset);
         return false;
     }
-    if (!doc.document_element()) {
+    if (!parts.document().document_element()) {
         if (error)
             *error = QStringLiteral("No document element");
         return false;

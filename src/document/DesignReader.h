@@ -10,6 +10,8 @@
 #include <optional>
 #include <pugixml.hpp>
 
+#include "core/XmlParts.h"
+
 class DesignState;
 
 namespace DesignReader {
@@ -33,9 +35,13 @@ std::optional<QByteArray> readFile(const QString& path, size_t maxBytes, QString
 // when the caller gives its bytes away.
 std::optional<QByteArray> decode(QByteArray data, QString* error);
 
-// Parses XML text that the caller keeps alive as long as doc (parsed in
-// place). False, with the reason, when it does not parse or has no root.
-bool parse(QByteArray& xml, pugi::xml_document& doc, QString* error);
+// Parses XML text that the caller keeps alive as long as parts (parsed in
+// place, or, when long, its sheets' entity lists in runs on the reading
+// threads). False, with the reason, when it does not parse or has no root.
+// split false parses the text whole. The lists a long text may be cut in
+// are partLists().
+const std::vector<XmlParts::List>& partLists();
+bool parse(QByteArray& xml, XmlParts& parts, bool split, QString* error);
 
 // The root's "design" child, or a null node.
 pugi::xml_node designElement(const pugi::xml_document& doc);

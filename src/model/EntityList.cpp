@@ -3,6 +3,7 @@
 #include "core/Graphics.h"
 #include "core/ReadWorkers.h"
 #include "core/Readers.h"
+#include "core/XmlParts.h"
 #include "model/EntityFactory.h"
 
 #include <algorithm>
@@ -66,7 +67,7 @@ constexpr size_t kEntitiesPerReadPart = 16;
 // attribute index when the reader opened one.
 class ReadingThreadScope {
 public:
-    ReadingThreadScope(int depth, bool indexed) : saved_(readingDepth)
+    ReadingThreadScope(int depth, bool indexed, const XmlParts* xml) : saved_(readingDepth), xml_(xml)
     {
         readingDepth = depth;
         if (indexed)
@@ -79,6 +80,7 @@ public:
 private:
     int saved_;
     std::optional<AttributeIndexScope> index_;
+    XmlParts::Scope xml_;
 };
 
 // About how many bytes of the file an element spans: from its name to the
@@ -104,19 +106,37 @@ struct ReadPart {
     size_t begin, end, bytes;
 };
 
-// The parts of the children to read, largest first: a pour of a hundred
+constexpr size_t kNoRun = size_t(-1);
+
+// What a sheet's list reads: a child element, or a run of children parsed
+// apart (parsed by the thread that reads it).
+struct ReadSlot {
+    pugi::xml_node node;
+    size_t run = kNoRun; // the run's number in the parsed text
+    size_t runRead = 0;  // where its entities are kept
+};
+
+// The parts of the items to read, largest first: a pour of a hundred
 // thousand vertices met last would be read alone while the other threads
-// wait for it.
-std::vector<ReadPart> readParts(const std::vector<pugi::xml_node>& children)
+// wait for it. A run is a part of its own.
+std::vector<ReadPart> readParts(const std::vector<ReadSlot>& items, const XmlParts* xml)
 {
     std::vector<ReadPart> parts;
-    if (children.size() < kParallelReadMinEntities) {
-        parts.push_back({0, children.size(), 0});
+    const bool runs = std::any_of(items.begin(), items.end(), [](const ReadSlot& s) { return s.run != kNoRun; });
+    if (items.size() < kParallelReadMinEntities && !runs) {
+        parts.push_back({0, items.size(), 0});
         return parts;
     }
-    for (size_t i = 0; i < children.size(); ++i) {
-        const size_t bytes = elementBytes(children[i]);
-        ReadPart* part = parts.empty() ? nullptr : &parts.back();
+    bool afterRun = false;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].run != kNoRun) {
+            parts.push_back({i, i + 1, xml->runBytes(items[i].run)});
+            afterRun = true;
+            continue;
+        }
+        const size_t bytes = elementBytes(items[i].node);
+        ReadPart* part = parts.empty() || afterRun ? nullptr : &parts.back();
+        afterRun = false;
         if (!part || part->end - part->begin >= kEntitiesPerReadPart || part->bytes + bytes > kBytesPerReadPart)
             part = &parts.emplace_back(ReadPart{i, i, 0});
         part->end = i + 1;
@@ -124,6 +144,19 @@ std::vector<ReadPart> readParts(const std::vector<pugi::xml_node>& children)
     }
     std::stable_sort(parts.begin(), parts.end(), [](const ReadPart& a, const ReadPart& b) { return a.bytes > b.bytes; });
     return parts;
+}
+
+// The children of an "entities" element, wherever the reader parsed them:
+// a sheet's long list may have been parsed in runs.
+template <class F>
+void forEachListChild(pugi::xml_node entitiesElement, F&& f)
+{
+    if (const XmlParts* parts = XmlParts::current(); parts && readingDepth == 1) {
+        parts->forEachChild(entitiesElement, f);
+        return;
+    }
+    for (pugi::xml_node child = entitiesElement.first_child(); child; child = child.next_sibling())
+        f(child);
 }
 
 std::shared_ptr<Entity> readEntity(pugi::xml_node child, GraphicsSheet* sheet)
@@ -145,44 +178,77 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
     // sheet's own list is split. The parsed document is not changed while
     // it is read, and entities share nothing they change while reading.
     if (readingDepth == 1 && ReadWorkers::threads() > 1) {
-        std::vector<pugi::xml_node> children;
+        const XmlParts* xml = XmlParts::current();
+        std::vector<ReadSlot> items;
+        size_t runsRead = 0;
         for (pugi::xml_node entitiesElement : element.children("entities")) {
-            for (pugi::xml_node child : entitiesElement.children()) {
+            for (pugi::xml_node child = entitiesElement.first_child(); child; child = child.next_sibling()) {
                 if (child.type() == pugi::node_element)
-                    children.push_back(child);
+                    items.push_back({child});
+            }
+            if (xml) {
+                const auto [first, end] = xml->runsOf(entitiesElement);
+                for (size_t r = first; r < end; ++r)
+                    items.push_back({pugi::xml_node(), r, runsRead++});
             }
         }
-        std::vector<std::shared_ptr<Entity>> read(children.size());
-        std::vector<ReadWorkers::ThreadMark> marks(children.size());
+        std::vector<std::shared_ptr<Entity>> read(items.size());
+        std::vector<std::vector<std::shared_ptr<Entity>>> fromRuns(runsRead);
+        std::vector<ReadWorkers::ThreadMark> marks(items.size());
         const int depth = readingDepth;
         const bool indexed = AttributeIndexScope::active();
-        const std::vector<ReadPart> parts = readParts(children);
+        const std::vector<ReadPart> parts = readParts(items, xml);
         ReadWorkers::forEachPart(parts.size(), 1, [&](size_t part, size_t) {
-            const ReadingThreadScope scope(depth, indexed);
+            const ReadingThreadScope scope(depth, indexed, xml);
             const ReadWorkers::ThreadMark mark = ReadWorkers::currentThreadMark();
             for (size_t i = parts[part].begin; i < parts[part].end; ++i) {
-                read[i] = readEntity(children[i], sheet);
                 marks[i] = mark;
+                if (items[i].run == kNoRun) {
+                    read[i] = readEntity(items[i].node, sheet);
+                    continue;
+                }
+                // A run that does not parse leaves the read to be done again
+                // from the whole text.
+                const pugi::xml_document* doc = xml->run(items[i].run);
+                if (!doc)
+                    continue;
+                std::vector<std::shared_ptr<Entity>>& out = fromRuns[items[i].runRead];
+                for (pugi::xml_node child = doc->first_child(); child; child = child.next_sibling()) {
+                    if (child.type() != pugi::node_element)
+                        continue;
+                    if (std::shared_ptr<Entity> entity = readEntity(child, sheet))
+                        out.push_back(std::move(entity));
+                }
             }
         });
+        size_t count = 0;
+        for (size_t i = 0; i < items.size(); ++i)
+            count += items[i].run == kNoRun ? size_t(read[i] != nullptr) : fromRuns[items[i].runRead].size();
         list.readMarks = list.threadMarks();
-        list.entities.reserve(list.entities.size() + read.size());
+        list.entities.reserve(list.entities.size() + count);
         list.readMarks.reserve(list.entities.capacity());
-        for (size_t i = 0; i < read.size(); ++i) {
-            if (read[i]) {
-                list.entities.push_back(std::move(read[i]));
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (items[i].run == kNoRun) {
+                if (read[i]) {
+                    list.entities.push_back(std::move(read[i]));
+                    list.readMarks.push_back(marks[i]);
+                }
+                continue;
+            }
+            for (std::shared_ptr<Entity>& entity : fromRuns[items[i].runRead]) {
+                list.entities.push_back(std::move(entity));
                 list.readMarks.push_back(marks[i]);
             }
         }
         return;
     }
     for (pugi::xml_node entitiesElement : element.children("entities")) {
-        for (pugi::xml_node child : entitiesElement.children()) {
+        forEachListChild(entitiesElement, [&](pugi::xml_node child) {
             if (child.type() != pugi::node_element)
-                continue;
+                return;
             if (std::shared_ptr<Entity> entity = readEntity(child, sheet))
                 list.entities.push_back(std::move(entity));
-        }
+        });
     }
 }
 
@@ -296,7 +362,7 @@ void EntityList::updateLayerMask(IndexInput* measured)
         layerMaskAll_ = layerMaskAll_ || slot.allLayers;
         layerMask_ |= slot.layers;
     };
-    // Short lists (a footprint's few children) keep no slots: a board holds
+    // Short lists (a footprint's few children) keep no items: a board holds
     // thousands of them, and their passes read the entities themselves.
     if (measured || entities.size() >= kIndexMinEntities) {
         if (!measured) {
@@ -477,7 +543,7 @@ void EntityList::markStacks(const std::vector<PassReach>& reach, const std::vect
     const size_t n = slots_.size();
     if (reach.size() != n || kinds.size() != n || n > UINT32_MAX)
         return;
-    // Copies: slots of one kind with the same box, layers and pass reach.
+    // Copies: items of one kind with the same box, layers and pass reach.
     const auto same = [&](size_t a, size_t b) {
         const Slot& s = slots_[a];
         const Slot& t = slots_[b];
@@ -609,7 +675,7 @@ bool EntityList::mayContainLayer(int layer) const
 
 std::shared_ptr<Entity> EntityList::draw(Graphics& g)
 {
-    // The measured slots stand for the entities while the list has not
+    // The measured items stand for the entities while the list has not
     // changed length since and each still holds the same entity (others are
     // drawn from the entities themselves).
     const bool measured = slots_.size() == entities.size();

@@ -4,6 +4,7 @@
 #include "core/Gzip.h"
 #include "core/ReadWorkers.h"
 #include "core/TextMetrics.h"
+#include "core/XmlParts.h"
 #include "document/Design.h"
 #include "document/DesignReader.h"
 #include "document/DesignState.h"
@@ -376,7 +377,127 @@ void expectSameEntities(const EntityList& a, const EntityList& b, std::vector<QS
     }
 }
 
+// Limits under which a test's short texts are cut, restored after.
+struct XmlPartsLimitsSet {
+    explicit XmlPartsLimitsSet(XmlParts::Limits limits) { XmlParts::setDefaultLimits(limits); }
+    ~XmlPartsLimitsSet() { XmlParts::setDefaultLimits(XmlParts::Limits()); }
+};
+
+// The tree under node as text, through the runs of cut lists.
+void dumpTree(const XmlParts& parts, pugi::xml_node node, std::string& out)
+{
+    parts.forEachChild(node, [&](pugi::xml_node child) {
+        if (child.type() != pugi::node_element) {
+            out += std::string("[") + child.value() + "]";
+            return;
+        }
+        out += std::string("<") + child.name();
+        for (pugi::xml_attribute a : child.attributes())
+            out += std::string(" ") + a.name() + "=" + a.value();
+        out += ">";
+        dumpTree(parts, child, out);
+        out += "</>";
+    });
+}
+
 } // namespace
+
+TEST(XmlPartsTest, ACutTextParsesToTheTreeOfAWholeParseOrIsParsedWhole)
+{
+    const QByteArray board
+        = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r version=\"12\"><design><sheets><schematic>"
+          "<entities><wire a='1'/><symbol b=\"x&gt;y\"><pin/></symbol></entities></schematic><schematic/></sheets>"
+          "<pcb><layers><layer name=\"L\"/></layers><entities>\n  <via at=\"1,2\"/>text &amp; more"
+          "<track t=\"a/>b\" u='\"q\"'><vertices><vertex at=\"0,0\"/></vertices></track>\r\n"
+          "<copperPour><fill><polygon><vertex at=\"1,1\"/></polygon>\r\n<polygon isHole='true'><vertex at=\"2,2\"/>"
+          "</polygon><polygonal/><polygon/></fill><fill><polygon/></fill></copperPour><text value='say > hi'/>"
+          "</entities><entities><via/></entities><entities/></pcb></design></r>";
+    struct Case {
+        QByteArray text;
+        int cut; // whether the text is cut: 1 always, 0 never, -1 as the scan meets it
+    };
+    const std::vector<Case> cases = {
+        {board, true},
+        // A '<' in a value (which pugixml takes) looks like a tag to a scan
+        // that starts there: the text is then parsed whole.
+        {QByteArray(board).replace("say > hi", "say <b> hi"), -1},
+        {QByteArray(board).replace("<via/>", "<!-- <via/> --><via/>"), false},
+        {QByteArray(board).replace("<via/>", "<![CDATA[<via/>]]>"), false},
+        {QByteArray(board).replace("<via/>", "<?pi <via/>?>"), false},
+        {QByteArray(board).replace("<?xml", "<!DOCTYPE r><?xml"), false},
+        {QByteArray(board).replace("UTF-8", "ISO-8859-1"), false},
+        {QByteArray(board).replace("text &amp;", QByteArray("text\0&amp;", 10)), false},
+        // Faults, in the skeleton and in runs: the whole parse names them.
+        {QByteArray(board).replace("</track>", "</trak>"), false},
+        {QByteArray(board).replace("<polygon/>", "<polygon>"), false},
+        {QByteArray(board).replace("</entities><entities><via/>", "</entities><entities><via>"), false},
+        {QByteArray(board).replace("<wire a='1'/>", "<wire a='1>"), false},
+        {board.left(board.size() - 20), false},
+        // Text ends the list after a pour, in the run that holds the pour
+        // (parsed apart from its fill).
+        {QByteArray(board).replace("<text value='say > hi'/></entities>", "tail\x01</entities>"), true},
+        // An unknown reference is kept as written.
+        {QByteArray(board).replace("&amp;", "&bad"), true},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        QByteArray wholeText = cases[i].text;
+        XmlParts whole;
+        const pugi::xml_parse_result wholeResult = whole.parse(wholeText, DesignReader::partLists(), false);
+        EXPECT_FALSE(whole.split());
+        std::string expected;
+        dumpTree(whole, whole.document(), expected);
+        // Scans and runs that start at every kind of place.
+        for (size_t chunk : {1, 2, 3, 5, 8, 13, 64}) {
+            for (size_t run : {1, 30}) {
+                SCOPED_TRACE(chunk * 100 + run);
+                XmlParts parts;
+                QByteArray text = cases[i].text;
+                const pugi::xml_parse_result result = parts.parse(text, DesignReader::partLists(), {0, 0, run, chunk});
+                if (parts.split()) {
+                    EXPECT_TRUE(text == cases[i].text); // left as it was for the runs
+                }
+                if (!wholeResult) {
+                    // Refused as the whole parse refuses it, or refused by a run.
+                    std::string got;
+                    dumpTree(parts, parts.document(), got);
+                    EXPECT_TRUE((!result && result.status == wholeResult.status && result.offset == wholeResult.offset)
+                                || (result && parts.failed()));
+                    continue;
+                }
+                ASSERT_TRUE(result) << result.description();
+                if (cases[i].cut >= 0) {
+                    EXPECT_EQ(parts.split(), cases[i].cut == 1);
+                }
+                std::string got;
+                dumpTree(parts, parts.document(), got);
+                EXPECT_FALSE(parts.failed());
+                EXPECT_EQ(got, expected);
+            }
+        }
+    }
+}
+
+TEST_F(ReaderTest, AFaultInACutRunIsNamedAsAWholeParseNamesIt)
+{
+    QByteArray xml = "<r version=\"12\"><design><pcb><entities>";
+    for (int i = 0; i < 200; ++i)
+        xml += "<via identifier=\"v" + QByteArray::number(i) + "\" at=\"1,1\"/>";
+    xml += "<track><vertices></track></entities></pcb></design></r>";
+    const XmlPartsLimitsSet cutShort({0, 0, 100, 512});
+    ASSERT_TRUE(design.loadFromBytes(readTestFile("basic.project"), "basic.project"));
+    const auto before = design.currentDesignState();
+    alerts.clear();
+    EXPECT_FALSE(design.loadFromBytes(xml, "bad.project"));
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(design.currentDesignState(), before);
+    QByteArray text = xml;
+    pugi::xml_document doc;
+    const pugi::xml_parse_result whole = doc.load_buffer_inplace(text.data(), size_t(text.size()));
+    ASSERT_FALSE(whole);
+    EXPECT_EQ(alerts[0].message.toStdString(),
+              QStringLiteral("%1 (at byte %2)").arg(whole.description()).arg(whole.offset).toStdString());
+}
 
 TEST_F(ReaderTest, ABoardReadOnSeveralThreadsEqualsItsReadOnOne)
 {
@@ -468,6 +589,21 @@ TEST_F(ReaderTest, ABoardReadOnSeveralThreadsEqualsItsReadOnOne)
     b.updateGeometry();
     std::vector<QString> identifiers;
     expectSameEntities(a.entityList, b.entityList, identifiers);
+    {
+        // Cut into runs of a few elements, the pour's fill too.
+        const XmlPartsLimitsSet cutShort({0, 0, 2000, 4001});
+        XmlParts parts;
+        QByteArray text = xml;
+        ASSERT_TRUE(parts.parse(text, DesignReader::partLists()));
+        EXPECT_TRUE(parts.split());
+        Design cut;
+        ASSERT_TRUE(cut.loadFromBytes(xml, "cut.project"));
+        PCB& c = *cut.currentDesignState()->pcb;
+        clearTextPathCache();
+        c.updateGeometry();
+        std::vector<QString> cutIdentifiers;
+        expectSameEntities(a.entityList, c.entityList, cutIdentifiers);
+    }
     // In document order, unknown elements left out: seven entities in
     // every five elements (a net's track and a holder's two children),
     // four in every footprint.
