@@ -1,6 +1,7 @@
 #include "core/PathDetail.h"
 
 #include "core/CoverageFill.h"
+#include "core/ReadWorkers.h"
 
 #include <QBrush>
 #include <QImage>
@@ -113,12 +114,14 @@ QPointF pointAt(const QPainterPath& p, int i)
     return QPointF(e.x, e.y);
 }
 
-// One pass over the elements, each asked for once: QPainterPath hands them
-// out by a call apiece, and a copy of them all would cost more in fresh
-// memory than the pass itself.
-void buildIndex(Index& index)
+// The subpaths (and their chunks, numbered from 0) that start at or after
+// element `from` (0, or a move) and before element `limit`: each is walked
+// to its end, past the limit if it reaches so far. One pass over the
+// elements, each asked for once: QPainterPath hands them out by a call
+// apiece, and a copy of them all would cost more in fresh memory than the
+// pass itself.
+void indexSubpaths(const QPainterPath& p, int from, int limit, std::vector<Subpath>& subpaths, std::vector<Chunk>& chunks)
 {
-    const QPainterPath& p = index.path;
     const int n = p.elementCount();
     Subpath s;
     QPointF first, last;
@@ -128,7 +131,7 @@ void buildIndex(Index& index)
     int lastPoint = 0;
     auto begin = [&](int at, QPointF point) {
         s = Subpath();
-        s.firstChunk = int(index.chunks.size());
+        s.firstChunk = int(chunks.size());
         first = last = point;
         box = pointBox(point.x(), point.y());
         chunk = Chunk{at, at, box};
@@ -139,20 +142,23 @@ void buildIndex(Index& index)
         if (segments > 0) {
             chunk.last = lastPoint;
             box.add(chunk.bounds);
-            index.chunks.push_back(chunk);
+            chunks.push_back(chunk);
         }
-        s.chunkCount = int(index.chunks.size()) - s.firstChunk;
+        s.chunkCount = int(chunks.size()) - s.firstChunk;
         s.bounds = box;
         s.closed = s.chunkCount > 0 && last == first;
         if (s.chunkCount > 0)
-            index.subpaths.push_back(s);
+            subpaths.push_back(s);
     };
-    if (n > 0)
-        begin(0, pointAt(p, 0));
-    for (int i = 1; i < n;) {
+    if (from >= n || from >= limit)
+        return;
+    begin(from, pointAt(p, from));
+    for (int i = from + 1; i < n;) {
         const QPainterPath::Element e = p.elementAt(i);
         if (e.type == QPainterPath::MoveToElement) {
             finish();
+            if (i >= limit)
+                return;
             begin(i, QPointF(e.x, e.y));
             ++i;
             continue;
@@ -170,7 +176,7 @@ void buildIndex(Index& index)
                 i = e2.type == QPainterPath::MoveToElement && i + 1 < n ? i + 1 : i + 2;
                 while (i < n && p.elementAt(i).type != QPainterPath::MoveToElement)
                     ++i;
-                if (i >= n)
+                if (i >= n || i >= limit)
                     return;
                 begin(i, pointAt(p, i));
                 ++i;
@@ -196,12 +202,53 @@ void buildIndex(Index& index)
         if (++segments == kSegmentsPerChunk) {
             chunk.last = segmentEnd;
             box.add(chunk.bounds);
-            index.chunks.push_back(chunk);
+            chunks.push_back(chunk);
             chunk = Chunk{segmentEnd, segmentEnd, pointBox(end.x(), end.y())};
             segments = 0;
         }
     }
     finish();
+}
+
+// A huge path's elements are indexed in parts of about this many on the
+// reading threads: a board's pours are indexed in the first geometry pass.
+constexpr int kElementsPerIndexPart = 8192;
+
+void buildIndex(Index& index)
+{
+    const QPainterPath& p = index.path;
+    const int n = p.elementCount();
+    const size_t parts = size_t(n / kElementsPerIndexPart);
+    if (parts < 2 || ReadWorkers::threads() < 2) {
+        indexSubpaths(p, 0, n, index.subpaths, index.chunks);
+        return;
+    }
+    // Part k indexes the subpaths that start from its first move on, up to
+    // the start of the next part, so the parts joined in order index what
+    // one pass over the whole path does.
+    struct Part {
+        std::vector<Subpath> subpaths;
+        std::vector<Chunk> chunks;
+    };
+    std::vector<Part> found(parts);
+    ReadWorkers::forEachPart(parts, 1, [&](size_t begin, size_t end) {
+        for (size_t k = begin; k < end; ++k) {
+            const int start = int(k) * kElementsPerIndexPart;
+            const int limit = k + 1 == parts ? n : start + kElementsPerIndexPart;
+            int from = start;
+            while (from > 0 && from < limit && p.elementAt(from).type != QPainterPath::MoveToElement)
+                ++from;
+            indexSubpaths(p, from, limit, found[k].subpaths, found[k].chunks);
+        }
+    });
+    for (Part& part : found) {
+        const int offset = int(index.chunks.size());
+        for (Subpath& s : part.subpaths) {
+            s.firstChunk += offset;
+            index.subpaths.push_back(s);
+        }
+        index.chunks.insert(index.chunks.end(), part.chunks.begin(), part.chunks.end());
+    }
 }
 
 // The path's data is its identity: copies share it, and any change to a

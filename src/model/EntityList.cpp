@@ -259,9 +259,6 @@ namespace {
 // on such a thread are measured there whole.
 constexpr size_t kParallelGeometryMinEntities = 256;
 constexpr size_t kEntitiesPerGeometryPart = 32;
-// What the layer passes and the grid ask of each entity, in parts of this
-// many.
-constexpr size_t kSlotsPerMeasurePart = 512;
 thread_local bool measuringPart = false;
 
 class MeasuringPartScope {
@@ -277,6 +274,16 @@ private:
 
 } // namespace
 
+// What the index of a list is made from, per slot: its key (where it lies
+// for every pass), its kind, and (in the index) its pass reach.
+struct EntityList::IndexInput {
+    std::vector<BoundingBox> keys;
+    std::vector<const std::type_info*> kinds;
+    std::unique_ptr<Index> index = std::make_unique<Index>();
+
+    explicit IndexInput(size_t n) : keys(n), kinds(n) { index->reach.resize(n); }
+};
+
 void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
 {
     boundingBox = BoundingBox();
@@ -289,23 +296,33 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
         // parts' boxes gives what one pass in order gives.
         // Measured on the thread that read the entity where it can, so that
         // what the pass allocates lies in the same heap arena as the entity.
+        // The slot and index entry of each entity are taken there too, while
+        // the entity is still at hand.
         const std::vector<ReadWorkers::ThreadMark> marks = threadMarks();
         std::vector<BoundingBox> partBoxes(ReadWorkers::markedPartCount(marks, kEntitiesPerGeometryPart));
+        slots_.resize(n);
+        IndexInput input(n);
         ReadWorkers::forEachMarkedPart(marks, kEntitiesPerGeometryPart, [&](size_t part, size_t begin, size_t end) {
             const MeasuringPartScope scope;
             BoundingBox& box = partBoxes[part];
-            for (size_t i = begin; i < end; ++i)
+            for (size_t i = begin; i < end; ++i) {
                 entities[i]->updateGeometry(parentTransform, &box);
+                measureSlot(i, slots_[i]);
+                measureIndexEntry(i, input);
+            }
         });
         for (const BoundingBox& box : partBoxes)
             boundingBox.addTransformedBox(box, std::nullopt);
-    } else {
-        for (const auto& e : entities)
-            e->updateGeometry(parentTransform, &boundingBox);
+        if (parentBox && boundingBox.valid)
+            parentBox->addTransformedBox(boundingBox, std::nullopt);
+        updateLayerMask(&input);
+        return;
     }
+    for (const auto& e : entities)
+        e->updateGeometry(parentTransform, &boundingBox);
     if (parentBox && boundingBox.valid)
         parentBox->addTransformedBox(boundingBox, std::nullopt);
-    updateLayerMask(parallel);
+    updateLayerMask(nullptr);
 }
 
 std::vector<uint8_t> EntityList::threadMarks() const
@@ -315,46 +332,44 @@ std::vector<uint8_t> EntityList::threadMarks() const
     return std::vector<uint8_t>(entities.size(), ReadWorkers::kAnyThread);
 }
 
-void EntityList::updateLayerMask(bool parallel)
+void EntityList::measureSlot(size_t i, Slot& slot) const
+{
+    Entity& e = *entities[i];
+    slot.box = e.boundingBox;
+    slot.layers = 0;
+    slot.allLayers = false;
+    slot.buried = false;
+    slot.layer = e.layerIndex;
+    slot.entity = &e;
+    slot.holder = e.holder();
+    const int bit = e.layerIndex + kLayerBias;
+    if (bit < 0 || bit >= 64)
+        slot.allLayers = true;
+    else
+        slot.layers = uint64_t(1) << bit;
+    if (IEntityHolder* h = slot.holder) {
+        const EntityList& children = h->entities();
+        slot.allLayers = slot.allLayers || children.layerMaskAll_;
+        slot.layers |= children.layerMask_;
+    }
+}
+
+void EntityList::updateLayerMask(IndexInput* measured)
 {
     layerMask_ = 0;
     layerMaskAll_ = false;
-    const auto measure = [this](size_t i, Slot& slot) {
-        Entity& e = *entities[i];
-        slot.box = e.boundingBox;
-        slot.layers = 0;
-        slot.allLayers = false;
-        slot.buried = false;
-        slot.layer = e.layerIndex;
-        slot.entity = &e;
-        slot.holder = e.holder();
-        const int bit = e.layerIndex + kLayerBias;
-        if (bit < 0 || bit >= 64)
-            slot.allLayers = true;
-        else
-            slot.layers = uint64_t(1) << bit;
-        if (IEntityHolder* h = slot.holder) {
-            const EntityList& children = h->entities();
-            slot.allLayers = slot.allLayers || children.layerMaskAll_;
-            slot.layers |= children.layerMask_;
-        }
-    };
     const auto add = [this](const Slot& slot) {
         layerMaskAll_ = layerMaskAll_ || slot.allLayers;
         layerMask_ |= slot.layers;
     };
     // Short lists (a footprint's few children) keep no items: a board holds
     // thousands of them, and their passes read the entities themselves.
-    if (entities.size() >= kIndexMinEntities) {
-        slots_.resize(entities.size());
-        const auto measureSlots = [&](size_t begin, size_t end) {
-            for (size_t i = begin; i < end; ++i)
-                measure(i, slots_[i]);
-        };
-        if (parallel)
-            ReadWorkers::forEachPart(slots_.size(), kSlotsPerMeasurePart, measureSlots);
-        else
-            measureSlots(0, slots_.size());
+    if (measured || entities.size() >= kIndexMinEntities) {
+        if (!measured) {
+            slots_.resize(entities.size());
+            for (size_t i = 0; i < slots_.size(); ++i)
+                measureSlot(i, slots_[i]);
+        }
         for (const Slot& slot : slots_)
             add(slot);
     } else {
@@ -362,11 +377,11 @@ void EntityList::updateLayerMask(bool parallel)
         slots_.shrink_to_fit();
         Slot scratch;
         for (size_t i = 0; i < entities.size(); ++i) {
-            measure(i, scratch);
+            measureSlot(i, scratch);
             add(scratch);
         }
     }
-    buildIndex(parallel);
+    buildIndex(measured);
 }
 
 namespace {
@@ -392,44 +407,46 @@ EntityList::PassReachRule passReachRule = nullptr;
 
 void EntityList::setPassReachRule(PassReachRule rule) { passReachRule = rule; }
 
-void EntityList::buildIndex(bool parallel)
+void EntityList::measureIndexEntry(size_t i, IndexInput& input) const
+{
+    input.kinds[i] = &typeid(*entities[i]);
+    PassReach& reach = input.index->reach[i];
+    if (passReachRule)
+        reach = passReachRule(*entities[i]);
+    if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0)
+        reach = PassReach();
+    // Where the slot lies for every pass: its box united with its pass reach.
+    BoundingBox& key = input.keys[i];
+    key = slots_[i].box;
+    if (!finiteBox(key))
+        return; // loose for every pass
+    for (const BoundingBox* b : {&reach.pad, &reach.hole}) {
+        if (finiteBox(*b)) {
+            key.addPoint(b->bottomLeft);
+            key.addPoint(b->topRight);
+        } else if (b->valid) {
+            key = BoundingBox(); // a reach not finite: loose
+            break;
+        }
+    }
+}
+
+void EntityList::buildIndex(IndexInput* measured)
 {
     index_.reset();
     const size_t n = slots_.size();
     if (n < kIndexMinEntities || n > UINT32_MAX)
         return;
-    // Where a slot lies for every pass: its box united with its pass reach.
-    std::vector<BoundingBox> keys(n);
-    std::vector<const std::type_info*> kinds(n);
-    auto index = std::make_unique<Index>();
-    index->reach.resize(n);
-    const auto measure = [&](size_t begin, size_t end) {
-        for (size_t i = begin; i < end; ++i) {
-            kinds[i] = &typeid(*entities[i]);
-            PassReach& reach = index->reach[i];
-            if (passReachRule)
-                reach = passReachRule(*entities[i]);
-            if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0)
-                reach = PassReach();
-            BoundingBox& key = keys[i];
-            key = slots_[i].box;
-            if (!finiteBox(key))
-                continue; // loose for every pass
-            for (const BoundingBox* b : {&reach.pad, &reach.hole}) {
-                if (finiteBox(*b)) {
-                    key.addPoint(b->bottomLeft);
-                    key.addPoint(b->topRight);
-                } else if (b->valid) {
-                    key = BoundingBox(); // a reach not finite: loose
-                    break;
-                }
-            }
-        }
-    };
-    if (parallel)
-        ReadWorkers::forEachPart(n, kSlotsPerMeasurePart, measure);
-    else
-        measure(0, n);
+    std::optional<IndexInput> own;
+    if (!measured) {
+        own.emplace(n);
+        for (size_t i = 0; i < n; ++i)
+            measureIndexEntry(i, *own);
+        measured = &*own;
+    }
+    std::vector<BoundingBox>& keys = measured->keys;
+    const std::vector<const std::type_info*>& kinds = measured->kinds;
+    std::unique_ptr<Index> index = std::move(measured->index);
     markStacks(index->reach, kinds);
     BoundingBox extent;
     double maxMargin = 0;

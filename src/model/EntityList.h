@@ -90,10 +90,17 @@ public:
     static constexpr size_t kStackDrawn = 32;
 
 private:
-    // On the reading threads when parallel (the list is then long and not
-    // inside an entity measured on such a thread).
-    void updateLayerMask(bool parallel = false);
-    void buildIndex(bool parallel);
+    struct Slot;
+    struct Index;
+    struct IndexInput;
+    // The slot of entity i, as measured now.
+    void measureSlot(size_t i, Slot& slot) const;
+    // Entity i's kind, pass reach and key, from its slot.
+    void measureIndexEntry(size_t i, IndexInput& input) const;
+    // From the slots and index entries measured already (by the parts of a
+    // long list's pass), or else measuring them here.
+    void updateLayerMask(IndexInput* measured);
+    void buildIndex(IndexInput* measured);
     // Marks the buried slots, from the slots, their reach and the kind of
     // each entity.
     void markStacks(const std::vector<PassReach>& reach, const std::vector<const std::type_info*>& kinds);

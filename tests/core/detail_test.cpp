@@ -5,6 +5,7 @@
 #include "core/CoverageFill.h"
 #include "core/Graphics.h"
 #include "core/PathDetail.h"
+#include "core/ReadWorkers.h"
 #include "core/TextMetrics.h"
 
 #include <gtest/gtest.h>
@@ -857,6 +858,45 @@ TEST(LevelOfDetail, HugeKeptPathsAreIndexedBeforeTheFirstFrameAndAfterEachEdit)
     small.points = {{0, 0}, {1, 0}, {1, 1}};
     small.keepPath();
     EXPECT_FALSE(PathDetail::prepared(small.drawnPath()));
+}
+
+TEST(LevelOfDetail, HugePathsIndexedInPartsOnSeveralThreadsMatchOnePass)
+{
+    // Thousands of subpaths of every length, curves among them, and one
+    // that runs through several parts, built twice so that each is indexed
+    // on its own: once on one thread, once in parts on several.
+    const auto build = [] {
+        QPainterPath p;
+        for (int k = 0; k < 3000; ++k) {
+            const QPointF c(k % 60, k / 60);
+            if (k % 97 == 5) {
+                p.addEllipse(QRectF(c, QSizeF(0.7, 0.4)));
+                continue;
+            }
+            const int points = k == 1500 ? 30'000 : 3 + k % 41;
+            p.moveTo(c);
+            for (int i = 1; i < points; ++i)
+                p.lineTo(c + QPointF(0.4 * std::cos(i * 0.7), 0.4 * std::sin(i * 1.3)) * (1 + 0.001 * i));
+            if (k % 3)
+                p.closeSubpath();
+        }
+        return p;
+    };
+    const QPainterPath one = build(), several = build();
+    ASSERT_GT(one.elementCount(), 4 * 8192);
+    PathDetail::clearCache();
+    ReadWorkers::setThreads(1);
+    PathDetail::prepare(one);
+    ReadWorkers::setThreads(8);
+    PathDetail::prepare(several);
+    ReadWorkers::setThreads(0);
+    for (const QTransform& view : {QTransform(40, 0, 0, -40, 10, 2000), QTransform(0.5, 0, 0, -0.5, 10, 40)}) {
+        const PathDetail::Outline a = PathDetail::outlineAt(one, view), b = PathDetail::outlineAt(several, view);
+        ASSERT_EQ(a.contours.size(), b.contours.size());
+        EXPECT_EQ(a.tolerance, b.tolerance);
+        for (size_t i = 0; i < a.contours.size(); ++i)
+            ASSERT_EQ(a.contours[i], b.contours[i]) << i;
+    }
 }
 
 TEST(LevelOfDetail, SimplifiedOutlinesStayWithinTheToleranceOfEveryZoomStep)

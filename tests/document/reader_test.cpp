@@ -666,3 +666,37 @@ TEST(DesignShared, OneDocumentWithALazilyCreatedState)
     EXPECT_EQ(added->design, &d);
     EXPECT_TRUE(added->entityList.entities.empty());
 }
+
+TEST(DesignShared, ReleasingAStateFreesEveryEntityOnceAndNoneOfASheetStillHeld)
+{
+    struct ThreadsRestored {
+        ~ThreadsRestored() { ReadWorkers::setThreads(0); }
+    } restored;
+    ReadWorkers::setThreads(4);
+    // A long list read in parts by three threads and the caller, and
+    // entities added since (marks of no thread); a short schematic list.
+    Design design;
+    std::vector<std::weak_ptr<Entity>> board, kept;
+    std::shared_ptr<Schematic> heldSheet;
+    {
+        auto state = std::make_shared<DesignState>(&design);
+        EntityList& list = state->pcb->entityList;
+        for (size_t i = 0; i < 700; ++i) {
+            auto e = std::make_shared<Probe>(state->pcb.get());
+            board.push_back(e);
+            list.entities.push_back(e);
+            list.readMarks.push_back(i < 600 ? ReadWorkers::ThreadMark(i / 7 % 4) : ReadWorkers::kAnyThread);
+        }
+        heldSheet = state->addSchematic();
+        for (size_t i = 0; i < 300; ++i) {
+            auto e = std::make_shared<Probe>(heldSheet.get());
+            kept.push_back(e);
+            heldSheet->entityList.entities.push_back(e);
+        }
+    }
+    for (const auto& e : board)
+        EXPECT_TRUE(e.expired());
+    for (const auto& e : kept)
+        EXPECT_FALSE(e.expired());
+    EXPECT_EQ(heldSheet->entityList.entities.size(), 300u);
+}

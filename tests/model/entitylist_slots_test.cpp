@@ -4,6 +4,7 @@
 
 #include "ModelTestEntities.h"
 #include "TestSupport.h"
+#include "core/ReadWorkers.h"
 
 #include <gtest/gtest.h>
 
@@ -79,55 +80,64 @@ TEST(EntityListSlots, PassesFollowTheLastMeasureAndNeverAStaleEntity)
 
 TEST(EntityListSlots, ALongListVisitsExactlyTheEntitiesWhoseBoxMeetsTheView)
 {
-    // A long list keeps a grid of its boxes: a row of unit squares two
-    // apart, and one square over the whole row (too large for the grid).
-    EntityList list;
-    std::vector<std::shared_ptr<TestRect>> row;
-    for (size_t i = 0; i < EntityList::kIndexMinEntities + 36; ++i) {
-        auto e = std::make_shared<TestRect>(nullptr);
-        e->rect = QRectF(2.0 * double(i), 0, 1, 1);
-        row.push_back(e);
-        list.entities.push_back(e);
-    }
-    auto cover = std::make_shared<TestRect>(nullptr);
-    cover->rect = QRectF(0, -5, 2.0 * double(row.size()), 10);
-    list.entities.push_back(cover);
-    list.updateBoundingBox(std::nullopt, nullptr);
-    auto drawn = [&](const QRectF& visible) {
-        for (auto& e : row)
-            e->draws = 0;
-        cover->draws = 0;
-        Pass p(0, visible);
-        list.draw(p.g);
-        std::vector<size_t> out;
-        for (size_t i = 0; i < row.size(); ++i)
-            if (row[i]->draws)
-                out.push_back(i);
-        if (cover->draws)
-            out.push_back(99999);
-        return out;
-    };
-    // Touching counts; a hair past the edge does not.
-    EXPECT_EQ(drawn(QRectF(21, 0.5, 1, 0.1)), (std::vector<size_t>{10, 11, 99999}));
-    EXPECT_EQ(drawn(QRectF(21.001, 0.5, 0.998, 0.1)), std::vector<size_t>{99999});
-    EXPECT_EQ(drawn(QRectF(40.5, 1.0001, 30, 1)), std::vector<size_t>{99999});
-    EXPECT_EQ(drawn(QRectF(40.5, 5.0001, 30, 1)), std::vector<size_t>{});
-    // A view over most of the list draws the same as one piece by piece.
-    EXPECT_EQ(drawn(QRectF(-100, -100, 1000, 200)).size(), row.size() + 1);
+    struct ThreadsRestored {
+        ~ThreadsRestored() { ReadWorkers::setThreads(0); }
+    } restored;
+    // A list this long is measured on several threads, its slots and grid
+    // in parts too: they must stand for the list as one measure does.
+    ReadWorkers::setThreads(4);
+    for (const size_t count : {EntityList::kIndexMinEntities + 36, size_t(300)}) {
+        SCOPED_TRACE(count);
+        // A long list keeps a grid of its boxes: a row of unit squares two
+        // apart, and one square over the whole row (too large for the grid).
+        EntityList list;
+        std::vector<std::shared_ptr<TestRect>> row;
+        for (size_t i = 0; i < count; ++i) {
+            auto e = std::make_shared<TestRect>(nullptr);
+            e->rect = QRectF(2.0 * double(i), 0, 1, 1);
+            row.push_back(e);
+            list.entities.push_back(e);
+        }
+        auto cover = std::make_shared<TestRect>(nullptr);
+        cover->rect = QRectF(0, -5, 2.0 * double(row.size()), 10);
+        list.entities.push_back(cover);
+        list.updateBoundingBox(std::nullopt, nullptr);
+        auto drawn = [&](const QRectF& visible) {
+            for (auto& e : row)
+                e->draws = 0;
+            cover->draws = 0;
+            Pass p(0, visible);
+            list.draw(p.g);
+            std::vector<size_t> out;
+            for (size_t i = 0; i < row.size(); ++i)
+                if (row[i]->draws)
+                    out.push_back(i);
+            if (cover->draws)
+                out.push_back(99999);
+            return out;
+        };
+        // Touching counts; a hair past the edge does not.
+        EXPECT_EQ(drawn(QRectF(21, 0.5, 1, 0.1)), (std::vector<size_t>{10, 11, 99999}));
+        EXPECT_EQ(drawn(QRectF(21.001, 0.5, 0.998, 0.1)), std::vector<size_t>{99999});
+        EXPECT_EQ(drawn(QRectF(40.5, 1.0001, 30, 1)), std::vector<size_t>{99999});
+        EXPECT_EQ(drawn(QRectF(40.5, 5.0001, 30, 1)), std::vector<size_t>{});
+        // A view over most of the list draws the same as one piece by piece.
+        EXPECT_EQ(drawn(QRectF(-100, -100, 1000, 200)).size(), row.size() + 1);
 
-    // A move counts from the next measure on; a replacement at once.
-    row[10]->rect.translate(100, 0);
-    EXPECT_EQ(drawn(QRectF(20.5, 0.5, 0.1, 0.1)), (std::vector<size_t>{10, 99999}));
-    list.updateBoundingBox(std::nullopt, nullptr);
-    EXPECT_EQ(drawn(QRectF(20.5, 0.5, 0.1, 0.1)), std::vector<size_t>{99999});
-    EXPECT_EQ(drawn(QRectF(120.5, 0.5, 0.1, 0.1)), (std::vector<size_t>{10, 60, 99999}));
-    auto moved = row[3];
-    row[3] = std::make_shared<TestRect>(nullptr);
-    row[3]->rect = QRectF(300, 300, 1, 1);
-    row[3]->updateGeometry(std::nullopt, nullptr);
-    list.entities[3] = row[3];
-    EXPECT_EQ(drawn(QRectF(300.5, 300.5, 0.1, 0.1)), std::vector<size_t>{3});
-    EXPECT_EQ(drawn(QRectF(6.5, 0.5, 0.1, 0.1)), std::vector<size_t>{99999});
+        // A move counts from the next measure on; a replacement at once.
+        row[10]->rect.translate(100, 0);
+        EXPECT_EQ(drawn(QRectF(20.5, 0.5, 0.1, 0.1)), (std::vector<size_t>{10, 99999}));
+        list.updateBoundingBox(std::nullopt, nullptr);
+        EXPECT_EQ(drawn(QRectF(20.5, 0.5, 0.1, 0.1)), std::vector<size_t>{99999});
+        EXPECT_EQ(drawn(QRectF(120.5, 0.5, 0.1, 0.1)), (std::vector<size_t>{10, 60, 99999}));
+        auto moved = row[3];
+        row[3] = std::make_shared<TestRect>(nullptr);
+        row[3]->rect = QRectF(300, 300, 1, 1);
+        row[3]->updateGeometry(std::nullopt, nullptr);
+        list.entities[3] = row[3];
+        EXPECT_EQ(drawn(QRectF(300.5, 300.5, 0.1, 0.1)), std::vector<size_t>{3});
+        EXPECT_EQ(drawn(QRectF(6.5, 0.5, 0.1, 0.1)), std::vector<size_t>{99999});
+    }
 }
 
 TEST(EntityListSlots, CopiesOfOneEntityDrawTheirLowestAndTheirTopOnly)

@@ -169,9 +169,10 @@ void TextEntity::readXML(pugi::xml_node element)
 namespace {
 
 // A sheet's list this long is walked for texts on the reading threads, in
-// parts of this many entities.
-constexpr size_t kParallelShapeWalkMinEntities = 1024;
-constexpr size_t kEntitiesPerShapeWalkPart = 128;
+// parts of this many entities (with their children: a board's few hundred
+// nets and footprints hold tens of thousands).
+constexpr size_t kParallelShapeWalkMinEntities = 256;
+constexpr size_t kEntitiesPerShapeWalkPart = 32;
 
 } // namespace
 
@@ -217,9 +218,12 @@ void TextEntity::prepareShapes(EntityList& list)
     const std::vector<std::shared_ptr<Entity>>& entities = list.entities;
     std::vector<TextShapeRequest> requests;
     if (entities.size() >= kParallelShapeWalkMinEntities && ReadWorkers::threads() > 1) {
-        std::vector<std::vector<TextShapeRequest>> parts((entities.size() - 1) / kEntitiesPerShapeWalkPart + 1);
-        ReadWorkers::forEachPart(entities.size(), kEntitiesPerShapeWalkPart, [&](size_t begin, size_t end) {
-            addShapeRequests(entities, begin, end, parts[begin / kEntitiesPerShapeWalkPart]);
+        // Walked where each entity was read, as the geometry pass measures
+        // it: the walk is mostly waiting for memory.
+        const std::vector<ReadWorkers::ThreadMark> marks = list.threadMarks();
+        std::vector<std::vector<TextShapeRequest>> parts(ReadWorkers::markedPartCount(marks, kEntitiesPerShapeWalkPart));
+        ReadWorkers::forEachMarkedPart(marks, kEntitiesPerShapeWalkPart, [&](size_t part, size_t begin, size_t end) {
+            addShapeRequests(entities, begin, end, parts[part]);
         });
         for (std::vector<TextShapeRequest>& part : parts)
             std::move(part.begin(), part.end(), std::back_inserter(requests));

@@ -525,10 +525,12 @@ QRectF Pad::nameInkBounds(bool keep) const
         return nameInk_->ink;
     if (!keep)
         return textInkBounds(padNameFont(), name());
-    static std::mutex mutex;
+    // Asked for every pad of a board by the threads of the geometry pass
+    // side by side: lookups share the lock.
+    static std::shared_mutex mutex;
     static std::unordered_map<QString, QExplicitlySharedDataPointer<const NameInk>> kept;
     {
-        const std::lock_guard lock(mutex);
+        const std::shared_lock lock(mutex);
         if (auto found = kept.find(name()); found != kept.end()) {
             nameInk_ = found->second;
             return nameInk_->ink;
@@ -538,7 +540,7 @@ QRectF Pad::nameInkBounds(bool keep) const
     entry->name = name();
     entry->ink = textInkBounds(padNameFont(), name());
     nameInk_ = QExplicitlySharedDataPointer<const NameInk>(entry);
-    const std::lock_guard lock(mutex);
+    const std::unique_lock lock(mutex);
     if (kept.size() >= kMaxKeptNameInks)
         kept.clear();
     kept.emplace(name(), nameInk_);
