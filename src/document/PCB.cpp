@@ -55,7 +55,8 @@ EntityList::PassReach boardPassReach(Entity& e)
         if (!moves(net.netTransform) || !moves(net.singleLevelTransform))
             return reach;
         for (const auto& child : net.childEntities.entities) {
-            const std::type_info& childKind = typeid(*child);
+            const Entity& childEntity = *child;
+            const std::type_info& childKind = typeid(childEntity);
             if (childKind == typeid(Track))
                 continue;
             if (childKind != typeid(Via) || !moves(child->netTransform) || !moves(child->singleLevelTransform))

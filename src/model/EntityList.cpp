@@ -409,10 +409,11 @@ void EntityList::setPassReachRule(PassReachRule rule) { passReachRule = rule; }
 
 void EntityList::measureIndexEntry(size_t i, IndexInput& input) const
 {
-    input.kinds[i] = &typeid(*entities[i]);
+    Entity& entity = *entities[i];
+    input.kinds[i] = &typeid(entity);
     PassReach& reach = input.index->reach[i];
     if (passReachRule)
-        reach = passReachRule(*entities[i]);
+        reach = passReachRule(entity);
     if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0)
         reach = PassReach();
     // Where the slot lies for every pass: its box united with its pass reach.
