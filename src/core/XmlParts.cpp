@@ -3,7 +3,6 @@
 #include "core/ReadWorkers.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <cstring>
 #if defined(__SSE2__)
@@ -281,8 +280,6 @@ void XmlParts::clear()
     text_ = nullptr;
     failed_ = false;
 }
-
-XmlParts::Limits XmlParts::defaultLimits() { return limitsInUse; }
 
 void XmlParts::setDefaultLimits(const Limits& limits) { limitsInUse = limits; }
 

@@ -41,9 +41,8 @@ public:
         size_t scanChunk = 64 * 1024;         // bytes of text one thread scans at a time
     };
 
-    // The limits a parse without its own uses (tests and the fuzz target
-    // lower them to cut short texts).
-    static Limits defaultLimits();
+    // Sets the limits a parse without its own uses (tests and the fuzz
+    // target lower them to cut short texts).
     static void setDefaultLimits(const Limits& limits);
 
     XmlParts();
