@@ -366,7 +366,8 @@ std::vector<uint8_t> EntityList::threadMarks() const
 void EntityList::measureSlot(size_t i, Slot& slot) const
 {
     Entity& e = *entities[i];
-    slot.box = e.boundingBox;
+    slot.sides = Sides(e.boundingBox);
+    slot.boxValid = e.boundingBox.valid;
     slot.layers = 0;
     slot.allLayers = false;
     slot.buried = false;
@@ -383,19 +384,17 @@ void EntityList::measureSlot(size_t i, Slot& slot) const
         slot.layers = uint64_t(1) << bit;
     if (h) {
         const EntityList& children = h->entities();
-        slot.allLayers = slot.allLayers || children.layerMaskAll_;
-        slot.layers |= children.layerMask_;
+        if (children.layerMask_ == kAllLayers)
+            slot.allLayers = true;
+        else
+            slot.layers |= children.layerMask_;
     }
 }
 
 void EntityList::updateLayerMask(IndexInput* measured)
 {
-    layerMask_ = 0;
-    layerMaskAll_ = false;
-    const auto add = [this](const Slot& slot) {
-        layerMaskAll_ = layerMaskAll_ || slot.allLayers;
-        layerMask_ |= slot.layers;
-    };
+    uint64_t mask = 0;
+    const auto add = [&mask](const Slot& slot) { mask |= slot.allLayers ? kAllLayers : slot.layers; };
     // Short lists (a footprint's few children) keep no items: a board holds
     // thousands of them, and their passes read the entities themselves.
     if (measured || entities.size() >= kIndexMinEntities) {
@@ -415,6 +414,7 @@ void EntityList::updateLayerMask(IndexInput* measured)
             add(scratch);
         }
     }
+    layerMask_ = mask;
     buildIndex(measured);
 }
 
@@ -455,15 +455,17 @@ void EntityList::measureIndexEntry(size_t i, Slot& slot, SlotReach& slotReach, I
         reach = passReachRule(entity);
     // The pad pass's reach is held as the box or nothing; any other is
     // left unknown, which only keeps the entity in that pass.
-    const bool padIsBox = reach.pad.valid && sameBox(reach.pad, slot.box);
+    const BoundingBox box = slot.box();
+    const bool padIsBox = reach.pad.valid && sameBox(reach.pad, box);
     if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0 || (reach.pad.valid && !padIsBox))
         reach = PassReach();
     slot.reachKnown = reach.known;
     slot.padIsBox = reach.known && padIsBox;
-    slotReach = SlotReach{reach.hole, reach.margin};
+    slot.holeValid = reach.hole.valid;
+    slotReach = SlotReach{Sides(reach.hole), reach.margin};
     // Where the slot lies for every pass: its box united with its pass reach.
     BoundingBox& key = input.keys[i];
-    key = slot.box;
+    key = box;
     if (!finiteBox(key))
         return; // loose for every pass
     for (const BoundingBox* b : {&reach.pad, &reach.hole}) {
@@ -594,12 +596,13 @@ void EntityList::markStacks(const std::vector<const std::type_info*>& kinds)
         const Slot& t = slotItems[b];
         if (s.reachKnown != t.reachKnown || s.padIsBox != t.padIsBox)
             return false;
-        return !s.reachKnown || (sameBox(reach[a].hole, reach[b].hole) && reach[a].margin == reach[b].margin);
+        return !s.reachKnown
+            || (sameBox(reach[a].hole.box(s.holeValid), reach[b].hole.box(t.holeValid)) && reach[a].margin == reach[b].margin);
     };
     const auto same = [&](size_t a, size_t b) {
         const Slot& s = slotItems[a];
         const Slot& t = slotItems[b];
-        return sameBox(s.box, t.box) && s.layer == t.layer && s.layers == t.layers && s.allLayers == t.allLayers
+        return sameBox(s.box(), t.box()) && s.layer == t.layer && s.layers == t.layers && s.allLayers == t.allLayers
             && s.holder == t.holder && sameReach(a, b) && *kinds[a] == *kinds[b];
     };
     const auto mix = [](uint64_t h, double v) {
@@ -621,10 +624,11 @@ void EntityList::markStacks(const std::vector<const std::type_info*>& kinds)
     for (size_t i = 0; i < n; ++i) {
         const Slot& s = slotItems[i];
         // A box that says nothing (empty or not finite) places nothing.
-        if (!finiteBox(s.box))
+        const BoundingBox box = s.box();
+        if (!finiteBox(box))
             continue;
         uint64_t h = kinds[i]->hash_code();
-        for (double v : {s.box.bottomLeft.x(), s.box.bottomLeft.y(), s.box.topRight.x(), s.box.topRight.y()})
+        for (double v : {box.bottomLeft.x(), box.bottomLeft.y(), box.topRight.x(), box.topRight.y()})
             h = mix(h, v);
         h = mix(h, double(s.layer)) ^ s.layers;
         size_t k = size_t(h ^ (h >> 32)) & (size - 1);
@@ -714,7 +718,7 @@ void EntityList::visitNear(const BoundingBox& view, Visit&& visit, bool passes) 
 
 bool EntityList::mayContainLayer(int layer) const
 {
-    if (layerMaskAll_)
+    if (layerMask_ == kAllLayers)
         return true;
     const int bit = layer + kLayerBias;
     return bit >= 0 && bit < 64 && (layerMask_ & (uint64_t(1) << bit));
@@ -742,7 +746,7 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
         if (slot && !slot->allLayers && !(slot->layers & layerMask))
             return true;
         // An empty box says nothing about where the entity is, so it is drawn.
-        const BoundingBox& box = slot ? slot->box : e->boundingBox;
+        const BoundingBox box = slot ? slot->box() : e->boundingBox;
         if (box.valid && view.valid && !box.intersects(view))
             return true;
 
@@ -793,14 +797,13 @@ void EntityList::visitPass(Graphics& g, bool hole, Pass&& pass) const
     }
     const bool anySelected = SelectionFlag::selectedAnywhere() > 0;
     const std::vector<Slot>& slotItems = this->slotItems();
-    static const BoundingBox noBox;
     visitNear(near, [&](size_t i) {
         const Slot& slot = slotItems[i];
         if (slot.buried && !(anySelected && entities[i]->selected))
             return true;
         if (slot.reachKnown) {
             const SlotReach& reach = long_->reach[i];
-            const BoundingBox& box = hole ? reach.hole : slot.padIsBox ? slot.box : noBox;
+            const BoundingBox box = hole ? reach.hole.box(slot.holeValid) : slot.sides.box(slot.padIsBox);
             // A hair more than the margin: the entity's own test may round
             // the other way.
             if (!box.valid || !box.expanded(reach.margin * pixel * 1.001).intersects(view))

@@ -125,27 +125,41 @@ private:
     // instead of visiting every entity: the box, and the layers of the
     // entity and of its children (as in layerMask_). Kept for lists of at
     // least kIndexMinEntities only.
+    // A box's sides, its validity held by whoever holds them.
+    struct Sides {
+        double left = 0, bottom = 0, right = 0, top = 0;
+        Sides() = default;
+        explicit Sides(const BoundingBox& b)
+            : left(b.bottomLeft.x()), bottom(b.bottomLeft.y()), right(b.topRight.x()), top(b.topRight.y())
+        {
+        }
+        BoundingBox box(bool valid) const { return BoundingBox{QPointF(left, bottom), QPointF(right, top), valid}; }
+    };
     struct Slot {
-        BoundingBox box;
+        Sides sides;
         uint64_t layers = 0;
         // The entity measured (a slot stands for it only while it is still
         // in that place).
         const Entity* entity = nullptr;
         int layer = 0;
-        bool allLayers = true;
+        bool boxValid : 1 = false;
+        bool allLayers : 1 = true;
         // A copy beyond the kStackDrawn lowest and below the top one.
-        bool buried = false;
+        bool buried : 1 = false;
         // Whether the entity is a holder.
-        bool holder = false;
+        bool holder : 1 = false;
         // The pass reach: unknown, or known with the pad pass's reach the
-        // slot's box (padIsBox) or nothing, and the hole pass's reach and
-        // the margin in the slot's reach entry.
-        bool reachKnown = false;
-        bool padIsBox = false;
+        // slot's box (padIsBox) or nothing, and the hole pass's reach
+        // (valid when holeValid) and the margin in the slot's reach entry.
+        bool reachKnown : 1 = false;
+        bool padIsBox : 1 = false;
+        bool holeValid : 1 = false;
+
+        BoundingBox box() const { return sides.box(boxValid); }
     };
     // The known part of a slot's pass reach beyond its flags.
     struct SlotReach {
-        BoundingBox hole;
+        Sides hole;
         double margin = 0;
     };
     // The grid over the slots' boxes (built only for long lists): cell
@@ -187,10 +201,11 @@ private:
     const Grid& grid() const { return long_ ? long_->grid : noGrid_; }
     const std::vector<Slot>& slotItems() const { return long_ ? long_->slotItems : noSlots_; }
     // Bit (layer + kLayerBias) for layers -kLayerBias..63-kLayerBias;
-    // layerMaskAll_ when some entity sits outside that range.
+    // kAllLayers (any layer at all) when some entity sits outside that
+    // range, or every bit is set.
     static constexpr int kLayerBias = 8;
-    uint64_t layerMask_ = 0;
-    bool layerMaskAll_ = true;
+    static constexpr uint64_t kAllLayers = ~uint64_t(0);
+    uint64_t layerMask_ = kAllLayers;
 };
 
 #include "model/Entity.h"
