@@ -303,6 +303,7 @@ void EntityList::dropSlots()
         return;
     }
     long_->slotItems = {};
+    long_->measured = {};
     long_->reach = {};
     long_->grid = Grid();
 }
@@ -372,7 +373,6 @@ void EntityList::measureSlot(size_t i, Slot& slot) const
     slot.allLayers = false;
     slot.buried = false;
     slot.layer = e.layerIndex;
-    slot.entity = &e;
     IEntityHolder* h = e.holder();
     slot.holder = h != nullptr;
     slot.reachKnown = false;
@@ -406,6 +406,10 @@ void EntityList::updateLayerMask(IndexInput* measured)
         }
         for (const Slot& slot : long_->slotItems)
             add(slot);
+        std::vector<const Entity*>& measuredEntities = long_->measured;
+        measuredEntities.resize(entities.size());
+        for (size_t i = 0; i < entities.size(); ++i)
+            measuredEntities[i] = entities[i].get();
     } else {
         dropSlots();
         Slot scratch;
@@ -664,11 +668,11 @@ int EntityList::Grid::row(double y) const
 bool EntityList::gridStandsForList() const
 {
     const size_t n = entities.size();
-    const std::vector<Slot>& s = slotItems();
-    if (grid().columns == 0 || s.size() != n)
+    if (grid().columns == 0 || slotItems().size() != n)
         return false;
+    const std::vector<const Entity*>& measured = long_->measured;
     for (size_t i = 0; i < n; ++i)
-        if (s[i].entity != entities[i].get())
+        if (measured[i] != entities[i].get())
             return false;
     return true;
 }
@@ -730,7 +734,8 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
     // changed length since and each still holds the same entity (others are
     // drawn from the entities themselves).
     const std::vector<Slot>& slotItems = this->slotItems();
-    const bool measured = slotItems.size() == entities.size();
+    const bool measured = long_ && slotItems.size() == entities.size();
+    const Entity* const* measuredEntities = measured ? long_->measured.data() : nullptr;
     const int layerBit = g.currentLayer + kLayerBias;
     const uint64_t layerMask = layerBit >= 0 && layerBit < 64 ? uint64_t(1) << layerBit : 0;
     const BoundingBox& view = g.viewportBoundingBox;
@@ -739,7 +744,7 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
     std::shared_ptr<Entity> found;
     auto visit = [&](size_t i) {
         const std::shared_ptr<Entity>& e = entities[i];
-        const Slot* slot = measured && slotItems[i].entity == e.get() ? &slotItems[i] : nullptr;
+        const Slot* slot = measured && measuredEntities[i] == e.get() ? &slotItems[i] : nullptr;
         if (slot && slot->buried && !(anySelected && e->selected))
             return true;
         // Neither the entity nor any child of it is on the layer.

@@ -138,9 +138,6 @@ private:
     struct Slot {
         Sides sides;
         uint64_t layers = 0;
-        // The entity measured (a slot stands for it only while it is still
-        // in that place).
-        const Entity* entity = nullptr;
         int layer = 0;
         bool boxValid : 1 = false;
         bool allLayers : 1 = true;
@@ -184,11 +181,15 @@ private:
         int row(double y) const;
     };
     // What only long lists use, held apart: most lists are a footprint's
-    // few children. The read marks; the slots; each slot's reach entry
-    // (none when no slot's reach is known); the grid.
+    // few children. The read marks; the slots and the entity each measured
+    // (a slot stands for it only while it is still in that place), apart
+    // so that a walk telling whether the list still holds what was
+    // measured reads them in order; each slot's reach entry (none when no
+    // slot's reach is known); the grid.
     struct LongParts {
         std::vector<uint8_t> readMarks;
         std::vector<Slot> slotItems;
+        std::vector<const Entity*> measured;
         std::vector<SlotReach> reach;
         Grid grid;
     };
