@@ -196,9 +196,14 @@ void Entity::calculateBoundingBox()
 {
 }
 
-QWidget* Entity::editorView()
+QWidget* Entity::editorView(const std::shared_ptr<Entity>&)
 {
     return nullptr;
+}
+
+QWidget* editorFor(const std::shared_ptr<Entity>& entity)
+{
+    return entity ? entity->editorView(entity) : nullptr;
 }
 
 QString Entity::typeName() const

@@ -120,7 +120,7 @@ private:
     QExplicitlySharedDataPointer<const Block> d_;
 };
 
-class Entity : public std::enable_shared_from_this<Entity> {
+class Entity {
 public:
     explicit Entity(GraphicsSheet* sheet);
     virtual ~Entity();
@@ -167,7 +167,10 @@ public:
     void computeNetTransform(const std::optional<QTransform>& parentTransform);
     virtual void calculateBoundingBox();
     // A new property editor for this entity (the caller owns it), or none.
-    virtual QWidget* editorView();
+    // The editor keeps the entity alive through `self`, the pointer that owns
+    // this entity (entities keep no pointer to themselves: boards hold tens
+    // of thousands). Call editorFor() rather than this.
+    virtual QWidget* editorView(const std::shared_ptr<Entity>& self);
     virtual QString typeName() const;
 
     // Capabilities; none by default. Cheaper than dynamic_cast on hot paths.
@@ -182,6 +185,9 @@ public:
     // The element name the entity was made from (kept for tools and tests).
     ElementName elementName;
 };
+
+// The entity's property editor (the caller owns it), or none for no entity.
+QWidget* editorFor(const std::shared_ptr<Entity>& entity);
 
 // Capability of an entity that owns a child list. An entity adopting it also
 // overrides Entity::holder() to return itself.

@@ -514,7 +514,7 @@ TEST_F(PadTest, MadeByNameWithItsEditor)
     pugi::xml_document doc = parseXml("<pad name='3'/>");
     std::shared_ptr<Entity> made = makeEntity(doc.first_child(), &pcb);
     ASSERT_TRUE(std::dynamic_pointer_cast<Pad>(made));
-    std::unique_ptr<QWidget> editor(made->editorView());
+    std::unique_ptr<QWidget> editor(editorFor(made));
     auto* frame = dynamic_cast<EntityEditor*>(editor.get());
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->title(), "Pad");

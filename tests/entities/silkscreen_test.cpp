@@ -241,7 +241,7 @@ TEST(Silkscreen, NotchTurnsWithARotatedFootprint)
 TEST(Silkscreen, EditorIsATitledFrame)
 {
     auto s = readAs<Silkscreen>("<silkscreen/>");
-    std::unique_ptr<QWidget> w(s->editorView());
+    std::unique_ptr<QWidget> w(editorFor(s));
     auto* editor = dynamic_cast<SilkscreenEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Silkscreen");

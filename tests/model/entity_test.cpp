@@ -158,7 +158,8 @@ TEST(EntityGeometry, UpdateGeometryFillsOwnAndParentBox)
     EXPECT_FALSE(plain.boundingBox.valid);
     EXPECT_FALSE(untouched.valid);
     EXPECT_EQ(plain.typeName(), "Unknown");
-    EXPECT_EQ(plain.editorView(), nullptr);
+    EXPECT_EQ(editorFor(std::shared_ptr<Entity>(&plain, [](Entity*) {})), nullptr);
+    EXPECT_EQ(editorFor(nullptr), nullptr);
 }
 
 TEST(UserAttributes, FloatsAndStringsInOrder)

@@ -724,9 +724,9 @@ QString Pad::typeName() const
     return QStringLiteral("Pad");
 }
 
-QWidget* Pad::editorView()
+QWidget* Pad::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PadEditor(std::static_pointer_cast<Pad>(shared_from_this()));
+    return new PadEditor(std::static_pointer_cast<Pad>(self));
 }
 
 PadEditor::PadEditor(std::shared_ptr<Pad> pad, QWidget* parent)

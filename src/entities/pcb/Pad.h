@@ -88,7 +88,7 @@ public:
     };
     std::unique_ptr<ExpandedPolygon> cachedExpandedBezierPolygon;
 
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // The outline filled with the brush, never stroked: a pad's pen is
     // transparent from its making and its reading on (drawing changes
     // nothing on the pad).

@@ -58,7 +58,7 @@ public:
     // the mapped rectangle, not widened by the pen.
     void calculateBoundingBox() override;
     void draw(Graphics& g) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Silkscreen"); }
 
     Pen* entityPen() override { return &pen; }
