@@ -49,6 +49,9 @@ public:
     const QTransform& value() const { return get().value(); }
     QTransform value_or(const QTransform& t) const { return d_ ? *d_->value : t; }
     void reset() { d_.reset(); }
+    // Lets a value read out of this one and assigned on this thread soon
+    // after take this one's block (known by its address), not a copy.
+    void offer() const;
 
     friend bool operator==(const SharedTransform& a, const std::optional<QTransform>& b) { return a.get() == b; }
     friend bool operator==(const SharedTransform& a, const SharedTransform& b) { return a.get() == b.get(); }
@@ -60,6 +63,14 @@ private:
         std::optional<QTransform> value; // always set
     };
     static const std::optional<QTransform>& none();
+    // Blocks lately offered on this thread, held so that a value read out of
+    // one of them is known by its address (a held block's value is nobody
+    // else's): a holder's children are given the holder's value.
+    struct Offered {
+        QExplicitlySharedDataPointer<Block> blocks[4];
+        int next = 0;
+    };
+    static Offered& offered();
     QExplicitlySharedDataPointer<Block> d_;
 };
 
