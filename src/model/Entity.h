@@ -2,6 +2,7 @@
 // Base of every object on a sheet.
 
 #include "core/Geometry.h"
+#include "core/Values.h"
 #include "model/QelAttributes.h"
 #include "model/SelectionFlag.h"
 
@@ -21,7 +22,6 @@ class QWidget;
 class IEntityHolder;
 class Pen;
 class Brush;
-class IPadIdentity;
 class ITerminalPadLink;
 
 // An optional placement that reads as a std::optional<QTransform> but holds
@@ -189,8 +189,14 @@ public:
     virtual Pen* entityPen() { return nullptr; }
     virtual Brush* entityBrush() { return nullptr; }
     // The pad and terminal sides of the pass that names terminals after
-    // their pads (see SymbolPadNameSetter).
-    virtual IPadIdentity* padIdentityCapability() { return nullptr; }
+    // their pads (see SymbolPadNameSetter). A pad gives its identity and
+    // name as values (a pointer to an interface of its own would cost every
+    // pad of a board a second table pointer).
+    struct PadIdentity {
+        Id id;
+        QString name;
+    };
+    virtual std::optional<PadIdentity> padIdentity() const { return std::nullopt; }
     virtual ITerminalPadLink* terminalPadLinkCapability() { return nullptr; }
 
     // The element name the entity was made from (kept for tools and tests).

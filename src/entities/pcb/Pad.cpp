@@ -361,28 +361,22 @@ void Pad::calculateBoundingBox()
         boundingBox.addTransformedRect(rectangle, netTransform);
     else
         boundingBox.addPoint(netTransform ? netTransform->map(modelSpaceCenter) : modelSpaceCenter);
-
-    if (netTransform) {
-        const QPointF c = rectangle.center();
-        const QPointF p0 = netTransform->map(c);
-        const QPointF p1 = netTransform->map(QPointF(c.x() + 1.0, c.y()));
-        const double angle = std::atan2(p1.y() - p0.y(), p1.x() - p0.x());
-        // A placement too wild to measure leaves the name unrotated.
-        if (!std::isfinite(angle) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || std::abs(angle) < 1e-12)
-            padNameAngle_ = 0;
-        else
-            padNameAngle_ = angle;
-    }
 }
 
 std::optional<QTransform> Pad::padNameRotationTransform() const
 {
-    if (padNameAngle_ == 0)
+    if (!netTransform)
         return std::nullopt;
     const QPointF c = rectangle.center();
+    const QPointF p0 = netTransform->map(c);
+    const QPointF p1 = netTransform->map(QPointF(c.x() + 1.0, c.y()));
+    const double angle = std::atan2(p1.y() - p0.y(), p1.x() - p0.x());
+    // A placement too wild to measure leaves the name unrotated.
+    if (!std::isfinite(angle) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || std::abs(angle) < 1e-12)
+        return std::nullopt;
     QTransform t;
     t.translate(c.x(), c.y());
-    t.rotateRadians(-padNameAngle_);
+    t.rotateRadians(-angle);
     t.translate(-c.x(), -c.y());
     return t;
 }

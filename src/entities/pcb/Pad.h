@@ -2,7 +2,6 @@
 // One copper land of a footprint: a closed outline centred on a point, an
 // optional drilled hole, a pad name and a signal name.
 
-#include "document/SymbolPadNameSetter.h"
 #include "model/ClosedCurve.h"
 
 #include <QPainterPath>
@@ -29,7 +28,7 @@ enum class PinType3D : unsigned char { none, round, square, dip, gullWing };
 std::optional<PinType3D> pinType3DFromString(std::string_view text);
 const char* toString(PinType3D value);
 
-class Pad : public ClosedCurve, public IPadIdentity {
+class Pad : public ClosedCurve {
 public:
     explicit Pad(GraphicsSheet* sheet);
 
@@ -121,14 +120,11 @@ public:
     void fillPadClearance(Graphics& g, const QColor& color);
 
     // The rotation about the pad centre that keeps the name level on the
-    // sheet, as the last geometry pass under a net transform measured it;
-    // none for a level pad. (Kept as its angle: boards hold tens of
-    // thousands of pads.)
+    // sheet under the net transform; none for a level pad. (Measured when
+    // asked: only pads tall enough on the device show their name.)
     std::optional<QTransform> padNameRotationTransform() const;
 
-    IPadIdentity* padIdentityCapability() override { return this; }
-    Id padIdentity() const override { return id; }
-    QString padName() const override { return name(); }
+    std::optional<PadIdentity> padIdentity() const override { return PadIdentity{id, name()}; }
 
     // Whether the size is finite and not negative: a pad whose size is not
     // draws no outline and no name in any pass.
@@ -171,7 +167,6 @@ private:
         QRectF ink;
     };
     mutable QExplicitlySharedDataPointer<const NameInk> nameInk_;
-    double padNameAngle_ = 0; // 0: no rotation
     // cachedPath_ holds the outline (made, possibly empty).
     QPainterPath cachedPath_;
     bool outlineMade() const { return kindFlag_; }
