@@ -79,7 +79,7 @@ TEST_F(PadTest, NewPadDefaults)
     EXPECT_FALSE(p.properties().useCopperPourGap);
     EXPECT_EQ(p.holeRectangle(), QRectF(0, 0, 0, 0));
     EXPECT_FALSE(p.properties().rectangularHole);
-    EXPECT_FALSE(p.hasCachedOutline() || p.cachedExpandedBezierPolygon || p.padNameRotationTransform());
+    EXPECT_FALSE(p.hasCachedOutline() || p.cachedExpandedBezierPolygon() || p.padNameRotationTransform());
     EXPECT_EQ(p.typeName(), "Pad");
     EXPECT_EQ(p.layerIndex, 0);
 }
@@ -465,13 +465,13 @@ TEST_F(PadTest, ClearanceOutlinesGrowByTheSolderMaskMargin)
     path = outline(straight);
     EXPECT_NEAR(path.boundingRect().left(), -0.01, 1e-6);
     EXPECT_NEAR(path.boundingRect().top(), -0.01, 1e-6);
-    ASSERT_TRUE(straight->cachedExpandedBezierPolygon);
-    EXPECT_EQ(straight->cachedExpandedBezierPolygon->size(), 3u);
+    ASSERT_TRUE(straight->cachedExpandedBezierPolygon());
+    EXPECT_EQ(straight->cachedExpandedBezierPolygon()->size(), 3u);
     // A smooth one is sampled, 20 steps a segment, then grown.
     auto smooth = pad("curveType='curve' style='smooth' points='0,0 1,0 1,1 0,1' closed='true'");
     outline(smooth);
-    ASSERT_TRUE(smooth->cachedExpandedBezierPolygon);
-    EXPECT_GE(smooth->cachedExpandedBezierPolygon->size(), 60u);
+    ASSERT_TRUE(smooth->cachedExpandedBezierPolygon());
+    EXPECT_GE(smooth->cachedExpandedBezierPolygon()->size(), 60u);
 
     // Placed by the net transform: a footprint turned by 90 degrees at (2, 0).
     auto turned = pad("at='0.4,0' size='0.2,0.1'");

@@ -28,6 +28,12 @@ enum class PinType3D : unsigned char { none, round, square, dip, gullWing };
 std::optional<PinType3D> pinType3DFromString(std::string_view text);
 const char* toString(PinType3D value);
 
+// The measured ink of a pad name, shared by the pads of that name.
+struct PadNameInk : QSharedData {
+    QString name;
+    QRectF ink;
+};
+
 class Pad : public ClosedCurve {
 public:
     explicit Pad(GraphicsSheet* sheet);
@@ -60,6 +66,9 @@ public:
         bool surfaceMount = true;
         bool useCopperPourGap = false;
         bool rectangularHole = false;
+        // The ink of the name as measured for the pad name font, when kept
+        // (derived: not compared).
+        QExplicitlySharedDataPointer<const PadNameInk> nameInk;
         bool sameAs(const Properties& other) const;
     };
     const Properties& properties() const { return properties_.get(); }
@@ -79,13 +88,23 @@ public:
     // The hole about the centre, of holeSize; (0, 0, 0, 0) for a
     // surface-mount pad. (Derived: boards hold tens of thousands of pads.)
     QRectF holeRectangle() const;
-    // A curve outline sampled and grown by the solder-mask margin, made by
-    // the geometry pass for the margin of the time (drawing only reads it).
-    // (Held apart: few pads are curves.)
-    struct ExpandedPolygon : std::vector<QPointF> {
+    // The outline and, for a curve, its grown polygon, in one block: a
+    // rounded one is shared by the pads of its shape.
+    struct Grown {
+        std::vector<QPointF> points;
         double margin = 0; // the margin it was grown by
     };
-    std::unique_ptr<ExpandedPolygon> cachedExpandedBezierPolygon;
+    struct Outline : QSharedData {
+        QPainterPath path;
+        std::optional<Grown> grown;
+    };
+    // A curve outline sampled and grown by the solder-mask margin, made by
+    // the geometry pass for the margin of the time (drawing only reads it);
+    // none before.
+    const std::vector<QPointF>* cachedExpandedBezierPolygon() const
+    {
+        return outline_ && outline_->grown ? &outline_->grown->points : nullptr;
+    }
 
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // The outline filled with the brush, never stroked: a pad's pen is
@@ -161,14 +180,9 @@ private:
     // The name's ink bounds, measured for that name; kept when asked to
     // (the geometry pass keeps them: drawing in bands only reads them).
     QRectF nameInkBounds(bool keep) const;
-    // The kept ink of a name, shared by every pad of that name.
-    struct NameInk : QSharedData {
-        QString name;
-        QRectF ink;
-    };
-    mutable QExplicitlySharedDataPointer<const NameInk> nameInk_;
-    // cachedPath_ holds the outline (made, possibly empty).
-    QPainterPath cachedPath_;
+    // outline_ holds the outline once made (possibly empty).
+    QExplicitlySharedDataPointer<const Outline> outline_;
     bool outlineMade() const { return kindFlag_; }
-    SharedValue<Properties> properties_;
+    // Mutable: the geometry pass keeps a name's ink measured after an edit.
+    mutable SharedValue<Properties> properties_;
 };
