@@ -412,10 +412,13 @@ void EntityList::updateLayerMask(IndexInput* measured)
             measuredEntities[i] = entities[i].get();
     } else {
         dropSlots();
-        Slot scratch;
-        for (size_t i = 0; i < entities.size(); ++i) {
-            measureSlot(i, scratch);
-            add(scratch);
+        // The layers alone, as measureSlot finds them.
+        for (const auto& entity : entities) {
+            const Entity& e = *entity;
+            const int bit = e.layerIndex + kLayerBias;
+            mask |= bit < 0 || bit >= 64 ? kAllLayers : uint64_t(1) << bit;
+            if (IEntityHolder* h = entity->holder())
+                mask |= h->entities().layerMask_;
         }
     }
     layerMask_ = mask;
