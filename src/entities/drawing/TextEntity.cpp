@@ -271,23 +271,19 @@ void TextEntity::calculateBoundingBox()
 
 QStringList TextEntity::lines() const
 {
-    if (const QString* line = std::get_if<QString>(&lines_))
-        return QStringList{*line};
+    if (measuredLines_ == 1)
+        return QStringList{measured_};
     return severalLines();
 }
 
 qsizetype TextEntity::lineCount() const
 {
-    if (std::holds_alternative<QString>(lines_))
-        return 1;
-    return severalLines().size();
+    return measuredLines_;
 }
 
-const QStringList& TextEntity::severalLines() const
+QStringList TextEntity::severalLines() const
 {
-    static const QStringList none;
-    const QStringList* several = std::get_if<QStringList>(&lines_);
-    return several ? *several : none;
+    return measuredLines_ >= 2 ? splitLines(measured_) : QStringList();
 }
 
 void TextEntity::measureLines()
@@ -309,10 +305,8 @@ void TextEntity::measureLines()
 
     const qsizetype n = split.size();
     textTop = n >= 2 ? (double(n) - 0.5) * font.height * 1.5 * 0.5 : 0;
-    if (n == 1)
-        lines_ = split.front();
-    else
-        lines_ = std::move(split);
+    measured_ = text;
+    measuredLines_ = int(n);
 
     boundingBox.addPoint(netTransform ? netTransform->map(position) : position);
     placingBox.addPoint(position);
@@ -363,7 +357,7 @@ TextEntity::LayoutKey TextEntity::currentKey() const
     LayoutKey key;
     key.multiLine = lineCount() >= 2;
     if (key.multiLine) {
-        key.lines = severalLines();
+        key.text = measured_;
         // Drawing happens in the entity's own coordinates, so the lines are
         // placed from the box in those coordinates.
         key.bottom = placingBox.bottomLeft.y();
@@ -390,10 +384,9 @@ bool TextEntity::layoutCurrent() const
     if (k.multiLine != multiLine)
         return false;
     if (multiLine) {
-        if (k.bottom != placingBox.bottomLeft.y() || k.top != placingBox.topRight.y() || k.lines != severalLines()
-            || !k.text.isEmpty())
+        if (k.bottom != placingBox.bottomLeft.y() || k.top != placingBox.topRight.y() || k.text != measured_)
             return false;
-    } else if (k.text != text || !k.lines.isEmpty() || k.bottom != 0 || k.top != 0) {
+    } else if (k.text != text || k.bottom != 0 || k.top != 0) {
         return false;
     }
     return k.height == font.height && k.bold == font.bold && k.italic == font.italic && k.alignment == contentAlignment
@@ -406,12 +399,9 @@ void TextEntity::releaseCachedGlyphs()
     heldElements_ = 0;
 }
 
-std::vector<TextEntity::GlyphRun> TextEntity::layoutRuns(const LayoutKey& key, bool shape) const
+TextEntity::Runs TextEntity::layoutRuns(const LayoutKey& key, bool shape) const
 {
-    std::vector<GlyphRun> runs;
-    // Model units per unit of the kept outlines: a thousandth of the set
-    // size, so the outlines span hundreds of units.
-    const double unit = font.pointSize() / TextEntity::kOutlineUnitsPerSize;
+    Runs runs;
     // Only when shaping: a default font is the application's, read under a
     // lock that threads measuring side by side would queue on.
     std::optional<QFont> shaping;
@@ -423,10 +413,10 @@ std::vector<TextEntity::GlyphRun> TextEntity::layoutRuns(const LayoutKey& key, b
             return;
         const QPointF origin = placed->origin;
         GlyphRun run;
-        run.line = line;
-        run.unit = unit;
-        if (shape)
-            run.shaped = shapeLine(*shaping, line);
+        if (shape) {
+            run.drawn = std::make_unique<GlyphRun::Drawn>();
+            run.drawn->shaped = shapeLine(*shaping, line);
+        }
         run.shape = textShape(font, line);
         run.origin = origin;
         run.ink = placed->ink;
@@ -454,11 +444,12 @@ void TextEntity::rebuildLayout(const LayoutKey& key, bool shape)
     // about the same size).
     qsizetype elements = 0;
     for (const GlyphRun& run : runs_)
-        for (const QGlyphRun& glyphs : run.shaped)
-            elements += glyphs.glyphIndexes().size();
+        if (run.drawn)
+            for (const QGlyphRun& glyphs : run.drawn->shaped)
+                elements += glyphs.glyphIndexes().size();
     keepRuns_ = heldElements + elements <= kHeldElementBudget;
     if (keepRuns_) {
-        heldElements_ = elements;
+        heldElements_ = int(elements);
         heldElements += elements;
     }
 }
@@ -480,24 +471,27 @@ void TextEntity::updateGeometry(const std::optional<QTransform>& parentTransform
 
 const QPainterPath& TextEntity::outlines(GlyphRun& run)
 {
-    if (!run.glyphs.isEmpty())
-        return run.glyphs;
-    run.glyphs = runOutlines(run);
-    const qsizetype n = run.glyphs.elementCount();
+    if (!run.drawn)
+        run.drawn = std::make_unique<GlyphRun::Drawn>();
+    QPainterPath& glyphs = run.drawn->glyphs;
+    if (!glyphs.isEmpty())
+        return glyphs;
+    glyphs = runOutlines(run);
+    const qsizetype n = glyphs.elementCount();
     if (keepRuns_ && heldElements + n <= kHeldElementBudget) {
-        heldElements_ += n;
+        heldElements_ += int(n);
         heldElements += n;
     } else {
         keepRuns_ = false; // the runs serve this draw only
     }
-    return run.glyphs;
+    return glyphs;
 }
 
-const std::vector<TextEntity::GlyphRun>& TextEntity::glyphRuns()
+std::span<const TextEntity::GlyphRun> TextEntity::glyphRuns()
 {
     if (!layoutCurrent())
         rebuildLayout(currentKey(), useGlyphCache);
-    return runs_;
+    return {runs_.data(), size_t(runs_.size())};
 }
 
 void TextEntity::draw(Graphics& g)
@@ -517,15 +511,16 @@ void TextEntity::drawText(Graphics& g)
     // it draws the kept layout, or one made for this draw, from outlines
     // (glyph runs are not safe to draw from other threads).
     const bool concurrent = g.context.concurrent;
-    std::vector<GlyphRun> madeForThisDraw;
+    Runs madeForThisDraw;
     const bool kept = layoutCurrent();
     if (concurrent && !kept)
         madeForThisDraw = layoutRuns(currentKey(), false);
     else if (!kept)
         rebuildLayout(currentKey(), useGlyphCache);
-    const std::vector<GlyphRun>& runs = concurrent && !kept ? madeForThisDraw : runs_;
+    const Runs& runs = concurrent && !kept ? madeForThisDraw : runs_;
     if (!runs.empty()) {
         const double pixels = font.pointSize() * deviceScale(g.context.transform());
+        const double unit = runUnit();
         if (!g.picking && pixels < glyphThresholdPixels) {
             // Too small to read: the ink boxes, faint. A rectangle fill is
             // several times cheaper than a path.
@@ -540,24 +535,25 @@ void TextEntity::drawText(Graphics& g)
                 rebuildLayout(currentKey(), true);
             const QBrush fill(color);
             QPainter& painter = g.context.painter();
-            for (size_t i = 0; i < runs.size(); ++i) {
+            for (qsizetype i = 0; i < runs.size(); ++i) {
                 const GlyphRun& run = runs[i];
-                if (blit && !run.shaped.isEmpty()) {
-                    painter.setTransform(run.shapedPlacement() * g.context.transform());
+                if (blit && run.drawn && !run.drawn->shaped.isEmpty()) {
+                    painter.setTransform(run.shapedPlacement(unit) * g.context.transform());
                     painter.setPen(color);
-                    for (const QGlyphRun& glyphs : run.shaped)
+                    for (const QGlyphRun& glyphs : run.drawn->shaped)
                         painter.drawGlyphRun(QPointF(0, 0), glyphs);
                     painter.setPen(Qt::NoPen);
-                } else if (run.shape && g.fillSmallGlyphs(*run.shape, run.placement(), color)) {
+                } else if (run.shape && g.fillSmallGlyphs(*run.shape, run.placement(unit), color)) {
                     // Small on the device: filled straight into the image,
                     // from the shared glyph outlines as they are.
                 } else if (concurrent) {
-                    g.context.fillUserPath(run.glyphs.isEmpty() ? runOutlines(run) : run.glyphs, fill, Qt::WindingFill,
-                                           run.placement());
+                    const bool made = run.drawn && !run.drawn->glyphs.isEmpty();
+                    g.context.fillUserPath(made ? run.drawn->glyphs : runOutlines(run), fill, Qt::WindingFill,
+                                           run.placement(unit));
                 } else {
                     // Placed by the run's own transform; the context's state
                     // is left as it was.
-                    g.context.fillUserPath(outlines(runs_[i]), fill, Qt::WindingFill, run.placement());
+                    g.context.fillUserPath(outlines(runs_[i]), fill, Qt::WindingFill, run.placement(unit));
                 }
             }
         }
