@@ -319,6 +319,30 @@ TEST(TextLayout, LayoutFollowsEditsAndBoundingPasses)
     EXPECT_NEAR(t.glyphRuns().front().origin.x() - origin.x(), 1, 1e-12);
     t.font.height *= 2;
     EXPECT_NEAR(t.glyphRuns().front().ink.height(), 2 * before.height(), 1e-9);
+    t.font.height /= 2;
+    const QRectF regular = t.glyphRuns().front().ink;
+    const QPointF centred = t.glyphRuns().front().origin;
+    t.font.bold = true;
+    EXPECT_GT(t.glyphRuns().front().ink.width(), regular.width());
+    t.font.bold = false;
+    t.font.italic = true;
+    EXPECT_NE(t.glyphRuns().front().ink, regular);
+    t.font.italic = false;
+    t.contentAlignment = ContentAlignment::topLeft;
+    EXPECT_NE(t.glyphRuns().front().origin, centred);
+    t.contentAlignment = ContentAlignment::middleCenter;
+    EXPECT_EQ(t.glyphRuns().front().ink, regular);
+
+    // Several lines follow the lines as measured: an edit that keeps the
+    // line count shows after the next pass, not before.
+    t.text = QStringLiteral("ii\r\nii");
+    measure(t);
+    const QRectF narrow = t.glyphRuns().front().ink;
+    t.text = QStringLiteral("WWWW\r\nii");
+    EXPECT_EQ(t.glyphRuns().front().ink, narrow);
+    measure(t);
+    EXPECT_GT(t.glyphRuns().front().ink.width(), 2 * narrow.width());
+    EXPECT_EQ(t.lines(), (QStringList{QStringLiteral("WWWW"), QStringLiteral("ii")}));
 
     // Shaped ahead of a pass: the lines of every text, in groups too; after
     // the pass only the texts edited since.
