@@ -393,6 +393,12 @@ bool TextEntity::layoutCurrent() const
         && k.position == position && k.family == font.familyName;
 }
 
+QRectF TextEntity::inkOf(const GlyphRun& run) const
+{
+    // As the line was placed: its ink in the font, moved to the origin.
+    return run.shape ? textInkBounds(font, *run.shape).translated(run.origin) : QRectF(run.origin, QSizeF());
+}
+
 void TextEntity::releaseCachedGlyphs()
 {
     heldElements -= heldElements_;
@@ -419,7 +425,6 @@ TextEntity::Runs TextEntity::layoutRuns(const LayoutKey& key, bool shape) const
         }
         run.shape = textShape(font, line);
         run.origin = origin;
-        run.ink = placed->ink;
         runs.push_back(std::move(run));
     };
 
@@ -527,7 +532,7 @@ void TextEntity::drawText(Graphics& g)
             QColor faint = color;
             faint.setAlphaF(color.alphaF() * kBlurAlpha);
             for (const GlyphRun& run : runs)
-                g.fillRect(run.ink, faint);
+                g.fillRect(inkOf(run), faint);
         } else {
             const bool blit = !g.picking && !concurrent && useGlyphCache && pixels <= kMaxCachedGlyphPixels;
             // A layout made by the geometry pass has no glyphs shaped yet.

@@ -68,6 +68,21 @@ public:
     StringAlignment stringAlignment = StringAlignment::center;
     ContentAlignment contentAlignment = ContentAlignment::middleCenter;
     bool rotateInParts = true;
+
+private:
+    // Kept here, with the flag above, where they fill what would be
+    // padding (boards hold thousands of texts).
+    bool keepRuns_ = true;
+    bool layoutValid_ = false;
+    bool layoutShaped_ = false;
+    // How many lines the text measured was split into (none before the
+    // first measure), and the glyphs and outline elements this entity's
+    // runs hold, counted against a process-wide budget (runs over the
+    // budget serve one draw and are dropped).
+    int measuredLines_ = 0;
+    int heldElements_ = 0;
+
+public:
     Font font;
 
     // The box several lines are placed from, in the entity's own
@@ -125,7 +140,6 @@ public:
         };
         std::shared_ptr<const TextShape> shape;
         QPointF origin; // the text position, in own coordinates
-        QRectF ink;     // the ink bounds there
         std::unique_ptr<Drawn> drawn;
         // unit: model units per outline unit (runUnit() of the text).
         QTransform placement(double unit) const { return QTransform(unit, 0, 0, unit, origin.x(), origin.y()); }
@@ -143,6 +157,8 @@ public:
     // Model units per unit of the runs' outlines: a thousandth of the set
     // size, so the outlines span hundreds of units.
     double runUnit() const { return font.pointSize() / kOutlineUnitsPerSize; }
+    // A run's ink bounds where it is drawn, in own coordinates.
+    QRectF inkOf(const GlyphRun& run) const;
 
 protected:
     // The text alone (no selection frame), under the entity's own
@@ -198,17 +214,8 @@ private:
     const QPainterPath& outlines(GlyphRun& run);
     void releaseCachedGlyphs();
 
-    // The text the lines were measured from (sharing the storage of `text`)
-    // and how many it split into (none before the first measure).
+    // The text the lines were measured from (sharing the storage of `text`).
     QString measured_;
-    int measuredLines_ = 0;
-    // Glyphs and outline elements this entity's runs hold, counted against
-    // a process-wide budget; runs over the budget serve one draw and are
-    // dropped.
-    int heldElements_ = 0;
-    bool keepRuns_ = true;
-    bool layoutValid_ = false;
-    bool layoutShaped_ = false;
     // The list of several lines; empty for one.
     QStringList severalLines() const;
 
