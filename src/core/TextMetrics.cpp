@@ -290,7 +290,7 @@ struct TextShaper {
             glyphs.addText(QPointF(0, 0), font, text);
             shape->whole_ = QTransform(1, 0, 0, -1, 0, 0).map(glyphs);
             shape->whole_.setFillRule(Qt::WindingFill);
-            shape->elements_ = shape->whole_.elementCount();
+            shape->elements_ = quint32(shape->whole_.elementCount());
             if (!shape->whole_.isEmpty())
                 shape->ink_ = settledBounds(shape->whole_);
             return shape;
@@ -352,19 +352,22 @@ struct TextShaper {
                 }
             }
         }
-        shape->glyphs_.reserve(outlines.size());
+        shape->glyphs_ = std::make_unique<TextShape::Glyph[]>(outlines.size());
+        shape->glyphCount_ = quint32(outlines.size());
         QRectF ink;
+        qsizetype elements = 0;
         size_t k = 0;
         for (const Run& run : runs) {
-            for (qsizetype i = 0; i < run.ids.size(); ++i) {
-                std::shared_ptr<const Outline>& o = outlines[k++];
+            for (qsizetype i = 0; i < run.ids.size(); ++i, ++k) {
+                std::shared_ptr<const Outline>& o = outlines[k];
                 const QPointF at(run.positions[i].x(), -run.positions[i].y());
                 if (!o->path.isEmpty())
                     ink |= o->bounds.translated(at);
-                shape->elements_ += o->path.elementCount();
-                shape->glyphs_.push_back({std::move(o), at});
+                elements += o->path.elementCount();
+                shape->glyphs_[k] = {std::move(o), at};
             }
         }
+        shape->elements_ = quint32(std::min<qsizetype>(elements, std::numeric_limits<quint32>::max()));
         shape->ink_ = ink;
         return shape;
     }
@@ -438,7 +441,7 @@ QPainterPath TextShape::outline() const
         return p;
     }
     p.reserve(int(std::min<qsizetype>(elements_, std::numeric_limits<int>::max())));
-    for (const Glyph& g : glyphs_) {
+    for (const Glyph& g : glyphs()) {
         const QPainterPath& o = g.outline->path;
         const int m = o.elementCount();
         if (m == 0)

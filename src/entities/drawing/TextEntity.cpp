@@ -405,6 +405,26 @@ void TextEntity::releaseCachedGlyphs()
     heldElements_ = 0;
 }
 
+void TextEntity::Runs::push_back(GlyphRun&& run)
+{
+    if (several_) {
+        several_->push_back(std::move(run));
+    } else if (!one_.shape) {
+        one_ = std::move(run);
+    } else {
+        several_ = std::make_unique<std::vector<GlyphRun>>();
+        several_->push_back(std::move(one_));
+        several_->push_back(std::move(run));
+        one_ = GlyphRun();
+    }
+}
+
+void TextEntity::Runs::clear()
+{
+    several_.reset();
+    one_ = GlyphRun();
+}
+
 TextEntity::Runs TextEntity::layoutRuns(const LayoutKey& key, bool shape) const
 {
     Runs runs;
@@ -424,6 +444,8 @@ TextEntity::Runs TextEntity::layoutRuns(const LayoutKey& key, bool shape) const
             run.drawn->shaped = shapeLine(*shaping, line);
         }
         run.shape = textShape(font, line);
+        if (!run.shape) // not so for a line that was placed
+            return;
         run.origin = origin;
         runs.push_back(std::move(run));
     };
@@ -496,7 +518,7 @@ std::span<const TextEntity::GlyphRun> TextEntity::glyphRuns()
 {
     if (!layoutCurrent())
         rebuildLayout(currentKey(), useGlyphCache);
-    return {runs_.data(), size_t(runs_.size())};
+    return {runs_.data(), runs_.size()};
 }
 
 void TextEntity::draw(Graphics& g)
@@ -540,7 +562,7 @@ void TextEntity::drawText(Graphics& g)
                 rebuildLayout(currentKey(), true);
             const QBrush fill(color);
             QPainter& painter = g.context.painter();
-            for (qsizetype i = 0; i < runs.size(); ++i) {
+            for (size_t i = 0; i < runs.size(); ++i) {
                 const GlyphRun& run = runs[i];
                 if (blit && run.drawn && !run.drawn->shaped.isEmpty()) {
                     painter.setTransform(run.shapedPlacement(unit) * g.context.transform());

@@ -25,7 +25,6 @@
 #include <QList>
 #include <QPainterPath>
 #include <QTransform>
-#include <QVarLengthArray>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -203,8 +202,25 @@ private:
     void forEachLineReference(double bottom, double top, F&& f) const;
     // Whether the kept layout was made for currentKey().
     bool layoutCurrent() const;
-    // Most texts are one line: its run is kept without an allocation.
-    using Runs = QVarLengthArray<GlyphRun, 1>;
+    // The runs of a layout, each with a shape. Most texts are one line: its
+    // run is kept in place, several in a list of their own.
+    class Runs {
+    public:
+        void push_back(GlyphRun&& run);
+        void clear();
+        size_t size() const { return several_ ? several_->size() : one_.shape ? 1 : 0; }
+        bool empty() const { return size() == 0; }
+        GlyphRun* data() { return several_ ? several_->data() : &one_; }
+        const GlyphRun* data() const { return several_ ? several_->data() : &one_; }
+        GlyphRun& operator[](size_t i) { return data()[i]; }
+        const GlyphRun& operator[](size_t i) const { return data()[i]; }
+        const GlyphRun* begin() const { return data(); }
+        const GlyphRun* end() const { return data() + size(); }
+
+    private:
+        GlyphRun one_; // without a shape while there is none
+        std::unique_ptr<std::vector<GlyphRun>> several_;
+    };
     // The runs of the layout for the key (glyphs shaped when asked to).
     Runs layoutRuns(const LayoutKey& key, bool shape) const;
     void rebuildLayout(const LayoutKey& key, bool shape);
