@@ -310,6 +310,8 @@ TEST(TextLayout, LayoutFollowsEditsAndBoundingPasses)
     const QPainterPath only = t.glyphRuns().front().shape->outline();
     t.text = QStringLiteral("Only longer");
     EXPECT_GT(t.inkOf(t.glyphRuns().front()).width(), before.width());
+    // The lines stay as measured until the next pass.
+    EXPECT_EQ(t.lines(), QStringList{QStringLiteral("Only")});
     // The edited line draws its own outline, not the kept one.
     const QPainterPath longer = t.glyphRuns().front().shape->outline();
     EXPECT_GT(longer.elementCount(), only.elementCount());

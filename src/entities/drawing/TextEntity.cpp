@@ -272,7 +272,7 @@ void TextEntity::calculateBoundingBox()
 QStringList TextEntity::lines() const
 {
     if (measuredLines_ == 1)
-        return QStringList{measured_};
+        return QStringList{measuredText()};
     return severalLines();
 }
 
@@ -283,7 +283,29 @@ qsizetype TextEntity::lineCount() const
 
 QStringList TextEntity::severalLines() const
 {
-    return measuredLines_ >= 2 ? splitLines(measured_) : QStringList();
+    return measuredLines_ >= 2 ? splitLines(measuredText()) : QStringList();
+}
+
+const QString& TextEntity::measuredText() const
+{
+    static const QString none;
+    if (measuredInKey_)
+        return layoutKey_.text;
+    return measuredApart_ ? *measuredApart_ : none;
+}
+
+void TextEntity::setMeasuredText(const QString& measured)
+{
+    // The key of no layout may be taken over; the layout made next is
+    // mostly made for this text.
+    if (!layoutValid_ || layoutKey_.text == measured) {
+        layoutKey_.text = measured;
+        measuredInKey_ = true;
+        measuredApart_.reset();
+    } else {
+        measuredApart_ = std::make_unique<QString>(measured);
+        measuredInKey_ = false;
+    }
 }
 
 void TextEntity::measureLines()
@@ -305,7 +327,7 @@ void TextEntity::measureLines()
 
     const qsizetype n = split.size();
     textTop = n >= 2 ? (double(n) - 0.5) * font.height * 1.5 * 0.5 : 0;
-    measured_ = text;
+    setMeasuredText(text);
     measuredLines_ = int(n);
 
     boundingBox.addPoint(netTransform ? netTransform->map(position) : position);
@@ -357,7 +379,7 @@ TextEntity::LayoutKey TextEntity::currentKey() const
     LayoutKey key;
     key.multiLine = lineCount() >= 2;
     if (key.multiLine) {
-        key.text = measured_;
+        key.text = measuredText();
         // Drawing happens in the entity's own coordinates, so the lines are
         // placed from the box in those coordinates.
         key.bottom = placingBox.bottomLeft.y();
@@ -384,7 +406,7 @@ bool TextEntity::layoutCurrent() const
     if (k.multiLine != multiLine)
         return false;
     if (multiLine) {
-        if (k.bottom != placingBox.bottomLeft.y() || k.top != placingBox.topRight.y() || k.text != measured_)
+        if (k.bottom != placingBox.bottomLeft.y() || k.top != placingBox.topRight.y() || k.text != measuredText())
             return false;
     } else if (k.text != text || k.bottom != 0 || k.top != 0) {
         return false;
@@ -463,7 +485,17 @@ void TextEntity::rebuildLayout(const LayoutKey& key, bool shape)
 {
     releaseCachedGlyphs();
     runs_ = layoutRuns(key, shape);
+    // The measured text stays what it was.
+    if (measuredInKey_ && layoutKey_.text != key.text) {
+        measuredApart_ = std::make_unique<QString>(layoutKey_.text);
+        measuredInKey_ = false;
+    }
     layoutKey_ = key;
+    if (measuredApart_ && *measuredApart_ == layoutKey_.text) {
+        layoutKey_.text = *measuredApart_;
+        measuredApart_.reset();
+        measuredInKey_ = true;
+    }
     layoutValid_ = true;
     layoutShaped_ = shape;
 

@@ -74,6 +74,7 @@ private:
     bool keepRuns_ = true;
     bool layoutValid_ = false;
     bool layoutShaped_ = false;
+    bool measuredInKey_ = false;
     // How many lines the text measured was split into (none before the
     // first measure), and the glyphs and outline elements this entity's
     // runs hold, counted against a process-wide budget (runs over the
@@ -230,8 +231,12 @@ private:
     const QPainterPath& outlines(GlyphRun& run);
     void releaseCachedGlyphs();
 
-    // The text the lines were measured from (sharing the storage of `text`).
-    QString measured_;
+    // The text the lines were measured from: mostly the text the layout
+    // was made for, then kept there alone; else apart (none before the
+    // first measure).
+    const QString& measuredText() const;
+    void setMeasuredText(const QString& measured);
+    std::unique_ptr<QString> measuredApart_;
     // The list of several lines; empty for one.
     QStringList severalLines() const;
 
