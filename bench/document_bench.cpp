@@ -87,6 +87,18 @@ void BM_LoadPlainMeasured(benchmark::State& state)
 }
 BENCHMARK(BM_LoadPlainMeasured)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
+// The same from the file as saved, compressed: inflating included.
+void BM_LoadGzipMeasured(benchmark::State& state)
+{
+    const QByteArray& file = boardFile(int(state.range(0)));
+    for (auto _ : state) {
+        Design design;
+        benchmark::DoNotOptimize(design.loadFromBytes(file, "board"));
+        design.currentDesignState()->pcb->updateGeometry();
+    }
+}
+BENCHMARK(BM_LoadGzipMeasured)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
+
 // The heap a loaded board holds once ready to draw (read, pad names and
 // geometry pass done; the parsed XML released), against its XML size. Read
 // on this thread alone: the heap statistics count this thread's arena only.

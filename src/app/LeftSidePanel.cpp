@@ -86,7 +86,7 @@ void PropertiesPanel::rebuild()
     shownEntity_.reset();
     if (!entity)
         return;
-    QWidget* editor = entity->editorView();
+    QWidget* editor = editorFor(entity);
     if (!editor)
         return;
     editor->setObjectName(editor->objectName().isEmpty() ? QStringLiteral("entityEditor") : editor->objectName());

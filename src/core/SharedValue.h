@@ -75,6 +75,14 @@ public:
     // runs), else a new block.
     void share(const T& value)
     {
+        share(value, [](T&) {});
+    }
+    // The same, calling complete on the value of a new block before any
+    // holder shares it (to fill what is derived from the value and not
+    // compared by sameAs).
+    template <class Complete>
+    void share(const T& value, Complete&& complete)
+    {
         if (d_ && d_->value.sameAs(value))
             return;
         if (value.sameAs(defaultValue())) {
@@ -86,6 +94,7 @@ public:
             return;
         auto* block = new Block;
         block->value = value;
+        complete(block->value);
         d_ = QExplicitlySharedDataPointer<Block>(block);
         recent.add(d_);
     }

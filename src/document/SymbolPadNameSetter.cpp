@@ -44,17 +44,17 @@ void assignPadNames(DesignState& state)
     // A later pad with the same identity replaces an earlier one.
     // Identity 0 is "no link", on a pad without an id as on a terminal
     // without a pad: it names no pad.
-    std::unordered_map<Id, const IPadIdentity*> pads;
+    std::unordered_map<Id, QString> pads;
     visitEntities(state.pcb->entityList, [&](Entity& e) {
-        if (const IPadIdentity* p = e.padIdentityCapability(); p && p->padIdentity() != kNoPadLink)
-            pads[p->padIdentity()] = p;
+        if (std::optional<Entity::PadIdentity> p = e.padIdentity(); p && p->id != kNoPadLink)
+            pads[p->id] = std::move(p->name);
     });
     if (pads.empty())
         return;
     for (ITerminalPadLink* terminal : terminals) {
         auto found = pads.find(terminal->terminalPadId());
         if (found != pads.end())
-            terminal->setTerminalPadName(found->second->padName());
+            terminal->setTerminalPadName(found->second);
     }
 }
 

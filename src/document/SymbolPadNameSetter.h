@@ -1,20 +1,13 @@
 #pragma once
 // After a design is read, every schematic terminal linked to a pad takes the
-// pad's name. Pads and terminals adopt the two capabilities below.
+// pad's name. Pads give theirs through Entity::padIdentity(); terminals adopt
+// the capability below.
 
 #include "core/Values.h"
 
 #include <QString>
 
 class DesignState;
-
-// A pad's identity and name.
-class IPadIdentity {
-public:
-    virtual ~IPadIdentity() = default;
-    virtual Id padIdentity() const = 0;
-    virtual QString padName() const = 0;
-};
 
 // A symbol terminal's link to a pad.
 class ITerminalPadLink {

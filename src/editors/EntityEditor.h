@@ -6,15 +6,15 @@
 // An entity builds its editor like this (the frame owns the controls and
 // keeps the entity alive while it is shown):
 //
-//     QWidget* Rectangle::editorView()
+//     QWidget* Rectangle::editorView(const std::shared_ptr<Entity>& self)
 //     {
-//         auto self = std::static_pointer_cast<Rectangle>(shared_from_this());
+//         auto rectangle = std::static_pointer_cast<Rectangle>(self);
 //         UnitsSource units = entityUnits(this);
 //         auto* editor = new EntityEditor(QStringLiteral("Rectangle"), QStringLiteral("rectangle"));
-//         editor->keepEntityAlive(self);
+//         editor->keepEntityAlive(rectangle);
 //         auto* params = new EntityContentEditor;
 //         params->addControl(new PointParametersEditor(
-//             [r = self.get()] { return r->center(); }, [r = self.get()](const QPointF& c) { r->setCenter(c); },
+//             [r = rectangle.get()] { return r->center(); }, [r = rectangle.get()](const QPointF& c) { r->setCenter(c); },
 //             QStringLiteral("Center"), units));
 //         params->addControl(new SizeParametersEditor(...));
 //         editor->addContent(params);

@@ -94,14 +94,38 @@ const std::optional<QTransform>& SharedTransform::none()
     return absent;
 }
 
+SharedTransform::Offered& SharedTransform::offered()
+{
+    thread_local Offered blocks;
+    return blocks;
+}
+
+void SharedTransform::offer() const
+{
+    if (!d_)
+        return;
+    Offered& o = offered();
+    for (const auto& b : o.blocks)
+        if (b == d_)
+            return;
+    o.blocks[o.next] = d_;
+    o.next = (o.next + 1) % int(std::size(o.blocks));
+}
+
 SharedTransform& SharedTransform::operator=(const std::optional<QTransform>& t)
 {
     if (!t) {
         d_.reset();
         return *this;
     }
-    if (d_ && sameBits(*d_->value, *t))
+    if (d_ && (&t == &d_->value || sameBits(*d_->value, *t)))
         return *this;
+    for (const auto& b : offered().blocks) {
+        if (b && &t == &b->value) {
+            d_ = b;
+            return *this;
+        }
+    }
     // The geometry pass places the children of one holder in a row: the
     // value last made on this thread is the one to share.
     thread_local QExplicitlySharedDataPointer<Block> last;
@@ -184,21 +208,30 @@ void Entity::updateGeometry(const std::optional<QTransform>& parentTransform, Bo
 
 void Entity::computeNetTransform(const std::optional<QTransform>& parentTransform)
 {
-    // Without a parent's the net transform is the own one: its value shared.
-    if (!parentTransform) {
+    // Without a parent's the net transform is the own one, and without an own
+    // one the parent's: in both the value is shared, not copied.
+    if (!parentTransform)
         netTransform = singleLevelTransform;
-        return;
-    }
-    netTransform = concatTransforms(singleLevelTransform, parentTransform);
+    else if (!singleLevelTransform)
+        netTransform = parentTransform;
+    else
+        netTransform = concatTransforms(singleLevelTransform, parentTransform);
+    // Children are placed from this value next.
+    netTransform.offer();
 }
 
 void Entity::calculateBoundingBox()
 {
 }
 
-QWidget* Entity::editorView()
+QWidget* Entity::editorView(const std::shared_ptr<Entity>&)
 {
     return nullptr;
+}
+
+QWidget* editorFor(const std::shared_ptr<Entity>& entity)
+{
+    return entity ? entity->editorView(entity) : nullptr;
 }
 
 QString Entity::typeName() const

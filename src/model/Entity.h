@@ -2,6 +2,7 @@
 // Base of every object on a sheet.
 
 #include "core/Geometry.h"
+#include "core/Values.h"
 #include "model/QelAttributes.h"
 #include "model/SelectionFlag.h"
 
@@ -21,7 +22,6 @@ class QWidget;
 class IEntityHolder;
 class Pen;
 class Brush;
-class IPadIdentity;
 class ITerminalPadLink;
 
 // An optional placement that reads as a std::optional<QTransform> but holds
@@ -49,6 +49,9 @@ public:
     const QTransform& value() const { return get().value(); }
     QTransform value_or(const QTransform& t) const { return d_ ? *d_->value : t; }
     void reset() { d_.reset(); }
+    // Lets a value read out of this one and assigned on this thread soon
+    // after take this one's block (known by its address), not a copy.
+    void offer() const;
 
     friend bool operator==(const SharedTransform& a, const std::optional<QTransform>& b) { return a.get() == b; }
     friend bool operator==(const SharedTransform& a, const SharedTransform& b) { return a.get() == b.get(); }
@@ -60,6 +63,14 @@ private:
         std::optional<QTransform> value; // always set
     };
     static const std::optional<QTransform>& none();
+    // Blocks lately offered on this thread, held so that a value read out of
+    // one of them is known by its address (a held block's value is nobody
+    // else's): a holder's children are given the holder's value.
+    struct Offered {
+        QExplicitlySharedDataPointer<Block> blocks[4];
+        int next = 0;
+    };
+    static Offered& offered();
     QExplicitlySharedDataPointer<Block> d_;
 };
 
@@ -120,7 +131,7 @@ private:
     QExplicitlySharedDataPointer<const Block> d_;
 };
 
-class Entity : public std::enable_shared_from_this<Entity> {
+class Entity {
 public:
     explicit Entity(GraphicsSheet* sheet);
     virtual ~Entity();
@@ -167,7 +178,10 @@ public:
     void computeNetTransform(const std::optional<QTransform>& parentTransform);
     virtual void calculateBoundingBox();
     // A new property editor for this entity (the caller owns it), or none.
-    virtual QWidget* editorView();
+    // The editor keeps the entity alive through `self`, the pointer that owns
+    // this entity (entities keep no pointer to themselves: boards hold tens
+    // of thousands). Call editorFor() rather than this.
+    virtual QWidget* editorView(const std::shared_ptr<Entity>& self);
     virtual QString typeName() const;
 
     // Capabilities; none by default. Cheaper than dynamic_cast on hot paths.
@@ -175,13 +189,22 @@ public:
     virtual Pen* entityPen() { return nullptr; }
     virtual Brush* entityBrush() { return nullptr; }
     // The pad and terminal sides of the pass that names terminals after
-    // their pads (see SymbolPadNameSetter).
-    virtual IPadIdentity* padIdentityCapability() { return nullptr; }
+    // their pads (see SymbolPadNameSetter). A pad gives its identity and
+    // name as values (a pointer to an interface of its own would cost every
+    // pad of a board a second table pointer).
+    struct PadIdentity {
+        Id id;
+        QString name;
+    };
+    virtual std::optional<PadIdentity> padIdentity() const { return std::nullopt; }
     virtual ITerminalPadLink* terminalPadLinkCapability() { return nullptr; }
 
     // The element name the entity was made from (kept for tools and tests).
     ElementName elementName;
 };
+
+// The entity's property editor (the caller owns it), or none for no entity.
+QWidget* editorFor(const std::shared_ptr<Entity>& entity);
 
 // Capability of an entity that owns a child list. An entity adopting it also
 // overrides Entity::holder() to return itself.

@@ -72,7 +72,7 @@ public:
     void calculateBoundingBox() override { boundingBox.addTransformedRect(rect, netTransform); }
 };
 
-class TestPad : public Entity, public IPadIdentity {
+class TestPad : public Entity {
 public:
     using Entity::Entity;
     Id id;
@@ -83,9 +83,7 @@ public:
         id = readIdAttribute(element, "id", id);
         name = QString::fromStdString(readStringAttribute(element, "name", ""));
     }
-    IPadIdentity* padIdentityCapability() override { return this; }
-    Id padIdentity() const override { return id; }
-    QString padName() const override { return name; }
+    std::optional<PadIdentity> padIdentity() const override { return PadIdentity{id, name}; }
 };
 
 class TestTerminal : public Entity, public ITerminalPadLink {

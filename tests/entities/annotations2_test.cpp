@@ -426,7 +426,7 @@ TEST(Dimension, DrawingAndPicking)
 TEST(Dimension, EditorHasNothingToEdit)
 {
     auto d = readMeasured<Dimension>(R"(<dimension start="0,0" end="1,0"/>)");
-    std::unique_ptr<QWidget> w(d->editorView());
+    std::unique_ptr<QWidget> w(editorFor(d));
     auto* editor = qobject_cast<DimensionEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Dimension");
@@ -705,7 +705,7 @@ TEST(Picture, EditorMovesAndSizesThePicture)
     Schematic sheet(nullptr);
     sheet.schematicSettings.units = Units::mm;
     auto p = readMeasured<Picture>(R"(<image x="1" y="1" width="2" height="1"/>)", &sheet);
-    std::unique_ptr<QWidget> w(p->editorView());
+    std::unique_ptr<QWidget> w(editorFor(p));
     auto* editor = qobject_cast<PictureEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Picture");
@@ -816,7 +816,7 @@ TEST(Marker, OriginKeepsOnlyTheCommonAttributes)
     const std::pair<std::shared_ptr<Entity>, QString> frames[] = {{o, "Origin"},
                                                                    {readMeasured<Marker>("<marker/>"), "Marker"}};
     for (const auto& [entity, title] : frames) {
-        std::unique_ptr<QWidget> w(entity->editorView());
+        std::unique_ptr<QWidget> w(editorFor(entity));
         auto* frame = qobject_cast<FrameEditor*>(w.get());
         ASSERT_TRUE(frame);
         EXPECT_EQ(frame->title(), title);
@@ -963,7 +963,7 @@ TEST(Guides, EditorsWriteTheirCoordinates)
     Schematic sheet(nullptr);
     sheet.schematicSettings.units = Units::mm;
     auto h = readMeasured<HorizontalGuide>(R"(<horizontalGuide at="1.23456"/>)", &sheet);
-    std::unique_ptr<QWidget> hw(h->editorView());
+    std::unique_ptr<QWidget> hw(editorFor(h));
     auto* he = qobject_cast<HorizontalGuideEditor*>(hw.get());
     ASSERT_TRUE(he);
     EXPECT_EQ(he->title(), "Horizontal Guide");
@@ -980,7 +980,7 @@ TEST(Guides, EditorsWriteTheirCoordinates)
     EXPECT_EQ(redraws.count, 1);
 
     auto v = readMeasured<VerticalGuide>(R"(<verticalGuide at="2"/>)", &sheet);
-    std::unique_ptr<QWidget> vw(v->editorView());
+    std::unique_ptr<QWidget> vw(editorFor(v));
     auto* ve = qobject_cast<VerticalGuideEditor*>(vw.get());
     ASSERT_TRUE(ve && ve->xField);
     EXPECT_EQ(ve->title(), "Vertical Guide");
@@ -990,7 +990,7 @@ TEST(Guides, EditorsWriteTheirCoordinates)
     EXPECT_EQ(v->x, -0.5);
 
     auto a = readMeasured<AngledGuide>(R"(<angledGuide start="0,0" end="1,1"/>)", &sheet);
-    std::unique_ptr<QWidget> aw(a->editorView());
+    std::unique_ptr<QWidget> aw(editorFor(a));
     auto* ae = qobject_cast<AngledGuideEditor*>(aw.get());
     ASSERT_TRUE(ae);
     EXPECT_EQ(ae->title(), "Angled Guide");
@@ -1001,7 +1001,7 @@ TEST(Guides, EditorsWriteTheirCoordinates)
     EXPECT_NEAR(a->end.x(), 2, 1e-9);
 
     auto p = readMeasured<PointGuide>(R"(<pointGuide at="1,1"/>)", &sheet);
-    std::unique_ptr<QWidget> pw(p->editorView());
+    std::unique_ptr<QWidget> pw(editorFor(p));
     auto* pe = qobject_cast<PointGuideEditor*>(pw.get());
     ASSERT_TRUE(pe);
     EXPECT_EQ(pe->title(), "Point Guide");
@@ -1110,13 +1110,13 @@ TEST(Controls, EditorsAreNotImplementedPlaceholders)
         {readMeasured<GraphHolder>("<graphHolder/>"), "Graph Holder"},
         {readMeasured<SliderControl>("<slider/>"), "Slider"}};
     for (const auto& [entity, title] : cases) {
-        std::unique_ptr<QWidget> w(entity->editorView());
+        std::unique_ptr<QWidget> w(editorFor(entity));
         auto* editor = qobject_cast<NotImplementedEditor*>(w.get());
         ASSERT_TRUE(editor) << title.toStdString();
         EXPECT_EQ(editor->title(), title);
         EXPECT_EQ(editor->messageLabel()->text(), "Not implemented");
     }
-    std::unique_ptr<QWidget> w(cases[1].first->editorView());
+    std::unique_ptr<QWidget> w(editorFor(cases[1].first));
     EXPECT_EQ(qobject_cast<DialEditor*>(w.get())->dial, cases[1].first);
 }
 

@@ -267,7 +267,7 @@ TEST(Coordinate, EditorWritesThePointInTheSheetsUnits)
     Schematic sheet(nullptr);
     sheet.schematicSettings.units = Units::mm;
     auto c = readMeasured<Coordinate>(R"(<coordinate at="1,1"/>)", &sheet);
-    std::unique_ptr<QWidget> w(c->editorView());
+    std::unique_ptr<QWidget> w(editorFor(c));
     auto* editor = qobject_cast<CoordinateEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Coordinate");
@@ -313,7 +313,7 @@ TEST(PushButton, KeepsTheButtonAndIsDrawnAsItsText)
     EXPECT_EQ(b->boundingBox.rect(), t->boundingBox.rect());
     EXPECT_EQ(Canvas(*b, 600, {0.5, 0.25}).image, Canvas(*t, 600, {0.5, 0.25}).image);
 
-    std::unique_ptr<QWidget> w(b->editorView());
+    std::unique_ptr<QWidget> w(editorFor(b));
     auto* editor = qobject_cast<PushButtonEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Push Button");

@@ -570,17 +570,17 @@ TEST(FabricationEditors, TypeNamesAndTitles)
         auto e = readAs<Entity>(c.xml);
         ASSERT_TRUE(e) << c.xml;
         EXPECT_EQ(e->typeName(), c.typeName);
-        std::unique_ptr<QWidget> editor(e->editorView());
+        std::unique_ptr<QWidget> editor(editorFor(e));
         auto* frame = dynamic_cast<FrameEditor*>(editor.get());
         ASSERT_TRUE(frame) << c.xml;
         EXPECT_EQ(frame->title(), c.title);
         EXPECT_TRUE(showsLabel(frame, "No editable parameters")) << c.xml;
     }
     auto arc = readAs<PcbCutoutArc>("<pcbCutoutArc/>");
-    std::unique_ptr<QWidget> editor(arc->editorView());
+    std::unique_ptr<QWidget> editor(editorFor(arc));
     EXPECT_EQ(static_cast<PcbCutoutArcEditor*>(editor.get())->pcbCutoutArc, arc);
     auto bite = readAs<MouseBite>("<mouseBite/>");
-    std::unique_ptr<QWidget> biteEditor(bite->editorView());
+    std::unique_ptr<QWidget> biteEditor(editorFor(bite));
     EXPECT_EQ(static_cast<MouseBiteEditor*>(biteEditor.get())->mouseBite, bite);
 }
 

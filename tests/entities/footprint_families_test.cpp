@@ -128,7 +128,7 @@ TEST_F(FootprintFamilies, EveryElementNameMakesItsFamilyWithItsNamesAndPlacehold
         EXPECT_EQ(footprint->children.entities.size(), 1u);
         EXPECT_EQ(e->typeName().toStdString(), r.typeName);
 
-        std::unique_ptr<QWidget> editor(e->editorView());
+        std::unique_ptr<QWidget> editor(editorFor(e));
         ASSERT_TRUE(editor);
         EXPECT_TRUE(r.editorHolds(editor.get(), e));
         auto* placeholder = dynamic_cast<NotImplementedEditor*>(editor.get());

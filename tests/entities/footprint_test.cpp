@@ -262,7 +262,7 @@ TEST_F(FootprintTest, MadeByNameWithItsEditor)
     pugi::xml_document doc = parseXml("<footprint/>");
     std::shared_ptr<Entity> made = makeEntity(doc.first_child(), &pcb);
     ASSERT_TRUE(std::dynamic_pointer_cast<Footprint>(made));
-    std::unique_ptr<QWidget> editor(made->editorView());
+    std::unique_ptr<QWidget> editor(editorFor(made));
     auto* frame = dynamic_cast<EntityEditor*>(editor.get());
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->title(), "Footprint");

@@ -139,7 +139,7 @@ TEST(FootprintTextDrawing, VisibilityRules)
 TEST(FootprintTextEditors, TitledFramesWithNothingToEdit)
 {
     auto r = std::make_shared<FootprintReference>(nullptr);
-    std::unique_ptr<QWidget> a(r->editorView());
+    std::unique_ptr<QWidget> a(editorFor(r));
     auto* re = qobject_cast<FootprintReferenceEditor*>(a.get());
     ASSERT_TRUE(re);
     EXPECT_EQ(re->title(), QStringLiteral("Footprint Reference"));
@@ -151,7 +151,7 @@ TEST(FootprintTextEditors, TitledFramesWithNothingToEdit)
     EXPECT_TRUE(emptyMessage);
 
     auto v = std::make_shared<FootprintPartValue>(nullptr);
-    std::unique_ptr<QWidget> b(v->editorView());
+    std::unique_ptr<QWidget> b(editorFor(v));
     auto* ve = qobject_cast<FootprintPartValueEditor*>(b.get());
     ASSERT_TRUE(ve);
     EXPECT_EQ(ve->title(), QStringLiteral("Footprint Part Value"));

@@ -313,7 +313,7 @@ TEST(Rectangle, GradientFollowsARectangleThatIsMoved)
 TEST(LineAndRectangleEditors, ControlsWriteTheEntityAndAskForARedraw)
 {
     auto line = readAs<Line>(R"(<line start="1,1" end="2,2"/>)");
-    std::unique_ptr<QWidget> w(line->editorView());
+    std::unique_ptr<QWidget> w(editorFor(line));
     auto* editor = dynamic_cast<LineEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Line");
@@ -334,7 +334,7 @@ TEST(LineAndRectangleEditors, ControlsWriteTheEntityAndAskForARedraw)
     }
 
     auto rect = readAs<Rectangle>(R"(<rectangle x="1" y="2" width="3" height="1"/>)");
-    std::unique_ptr<QWidget> rw(rect->editorView());
+    std::unique_ptr<QWidget> rw(editorFor(rect));
     auto* reditor = dynamic_cast<RectangleEditor*>(rw.get());
     ASSERT_TRUE(reditor);
     EXPECT_EQ(reditor->title(), "Rectangle");

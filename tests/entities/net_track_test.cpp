@@ -344,23 +344,23 @@ TEST_F(NetTrackTest, NamesAndEditors)
     EXPECT_TRUE(junction->isTrackStubTerminal);
     EXPECT_EQ(pair->identifier, "P");
 
-    std::unique_ptr<QWidget> netEditor(net->editorView());
+    std::unique_ptr<QWidget> netEditor(editorFor(net));
     auto* frame = dynamic_cast<PcbNetEditor*>(netEditor.get());
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->pcbNet, net);
     EXPECT_EQ(frame->title(), "PCB Net");
     EXPECT_TRUE(labels(frame).contains("No editable parameters"));
 
-    std::unique_ptr<QWidget> trackEditor(track->editorView());
+    std::unique_ptr<QWidget> trackEditor(editorFor(track));
     auto* placeholder = dynamic_cast<TrackEditor*>(trackEditor.get());
     ASSERT_TRUE(placeholder);
     EXPECT_EQ(placeholder->track, track);
     EXPECT_EQ(placeholder->title(), "Track");
     EXPECT_EQ(placeholder->messageLabel()->text(), "Not implemented");
 
-    std::unique_ptr<QWidget> junctionEditor(junction->editorView());
+    std::unique_ptr<QWidget> junctionEditor(editorFor(junction));
     auto* junctionFrame = dynamic_cast<TrackJunctionEditor*>(junctionEditor.get());
     ASSERT_TRUE(junctionFrame);
     EXPECT_EQ(junctionFrame->title(), "Track Junction");
-    EXPECT_EQ(pair->editorView(), nullptr);
+    EXPECT_EQ(editorFor(pair), nullptr);
 }

@@ -79,7 +79,7 @@ TEST_F(PadTest, NewPadDefaults)
     EXPECT_FALSE(p.properties().useCopperPourGap);
     EXPECT_EQ(p.holeRectangle(), QRectF(0, 0, 0, 0));
     EXPECT_FALSE(p.properties().rectangularHole);
-    EXPECT_FALSE(p.hasCachedOutline() || p.cachedExpandedBezierPolygon || p.padNameRotationTransform());
+    EXPECT_FALSE(p.hasCachedOutline() || p.cachedExpandedBezierPolygon() || p.padNameRotationTransform());
     EXPECT_EQ(p.typeName(), "Pad");
     EXPECT_EQ(p.layerIndex, 0);
 }
@@ -120,9 +120,10 @@ TEST_F(PadTest, ReadsEveryAttribute)
     EXPECT_EQ(p->holeRectangle(),
               QRectF(1.5 - widened(0.05f) / 2, -2 - widened(0.02f) / 2, widened(0.05f), widened(0.02f)));
     // The pad's own identity and name serve the pad-name assignment.
-    const IPadIdentity& identity = *p;
-    EXPECT_EQ(identity.padIdentity(), Id{42});
-    EXPECT_EQ(identity.padName(), "A7");
+    const std::optional<Entity::PadIdentity> identity = p->padIdentity();
+    ASSERT_TRUE(identity);
+    EXPECT_EQ(identity->id, Id{42});
+    EXPECT_EQ(identity->name, "A7");
 
     // Pads read alike share their style and settings, which never changes
     // a value read back: -0 stays -0 beside a 0.
@@ -240,14 +241,16 @@ TEST_F(PadTest, BoundingBoxAndNameRotationFollowTheNetTransform)
     EXPECT_NEAR(right.x(), 0.1, 1e-12); // level on the sheet
     EXPECT_NEAR(right.y(), 0, 1e-12);
 
-    // A turn below 1e-12 radians gives none; no net transform keeps the last.
+    // A turn below 1e-12 radians gives none; a pad placed level again (its
+    // footprint turned back, no net transform left) names itself level, not
+    // as it was turned before.
     QTransform tiny;
     tiny.rotateRadians(1e-13);
     p->updateGeometry(tiny, nullptr);
     EXPECT_FALSE(p->padNameRotationTransform());
     p->updateGeometry(turned, nullptr);
     p->updateGeometry(std::nullopt, nullptr);
-    EXPECT_TRUE(p->padNameRotationTransform());
+    EXPECT_FALSE(p->padNameRotationTransform());
 
     // An outline that comes out empty is kept as made all the same:
     // drawing threads only read it.
@@ -462,13 +465,13 @@ TEST_F(PadTest, ClearanceOutlinesGrowByTheSolderMaskMargin)
     path = outline(straight);
     EXPECT_NEAR(path.boundingRect().left(), -0.01, 1e-6);
     EXPECT_NEAR(path.boundingRect().top(), -0.01, 1e-6);
-    ASSERT_TRUE(straight->cachedExpandedBezierPolygon);
-    EXPECT_EQ(straight->cachedExpandedBezierPolygon->size(), 3u);
+    ASSERT_TRUE(straight->cachedExpandedBezierPolygon());
+    EXPECT_EQ(straight->cachedExpandedBezierPolygon()->size(), 3u);
     // A smooth one is sampled, 20 steps a segment, then grown.
     auto smooth = pad("curveType='curve' style='smooth' points='0,0 1,0 1,1 0,1' closed='true'");
     outline(smooth);
-    ASSERT_TRUE(smooth->cachedExpandedBezierPolygon);
-    EXPECT_GE(smooth->cachedExpandedBezierPolygon->size(), 60u);
+    ASSERT_TRUE(smooth->cachedExpandedBezierPolygon());
+    EXPECT_GE(smooth->cachedExpandedBezierPolygon()->size(), 60u);
 
     // Placed by the net transform: a footprint turned by 90 degrees at (2, 0).
     auto turned = pad("at='0.4,0' size='0.2,0.1'");
@@ -514,7 +517,7 @@ TEST_F(PadTest, MadeByNameWithItsEditor)
     pugi::xml_document doc = parseXml("<pad name='3'/>");
     std::shared_ptr<Entity> made = makeEntity(doc.first_child(), &pcb);
     ASSERT_TRUE(std::dynamic_pointer_cast<Pad>(made));
-    std::unique_ptr<QWidget> editor(made->editorView());
+    std::unique_ptr<QWidget> editor(editorFor(made));
     auto* frame = dynamic_cast<EntityEditor*>(editor.get());
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->title(), "Pad");

@@ -436,11 +436,11 @@ TEST(PcbExtrasEditors, TitledFramesHoldingTheirEntity)
     auto courtyard = readAs<Courtyard>("<courtyard/>");
     auto point = readAs<PlacementPoint>("<placementPoint/>");
     auto external = readAs<ExternalProjectFootprint>("<externalProjectFootprint/>");
-    expectTitledFrame(keepOut->editorView(), "PCB Keep Out");
-    expectTitledFrame(error->editorView(), "PCB Error");
-    expectTitledFrame(courtyard->editorView(), "Courtyard");
-    expectTitledFrame(point->editorView(), "Placement Point");
-    expectTitledFrame(external->editorView(), "External Project");
+    expectTitledFrame(editorFor(keepOut), "PCB Keep Out");
+    expectTitledFrame(editorFor(error), "PCB Error");
+    expectTitledFrame(editorFor(courtyard), "Courtyard");
+    expectTitledFrame(editorFor(point), "Placement Point");
+    expectTitledFrame(editorFor(external), "External Project");
 
     const std::pair<const char*, const char*> bodies[] = {{"box", "3D Box"}, {"cone", "3D Cone"},
         {"cylinder", "3D Cylinder"}, {"sphere", "3D Sphere"}, {"torus", "3D Torus"}, {"model3D", "3D Model"}};
@@ -449,13 +449,13 @@ TEST(PcbExtrasEditors, TitledFramesHoldingTheirEntity)
         auto b = readAs<Entity3D>(std::string("<") + bodies[i].first + "/>");
         ASSERT_TRUE(b);
         EXPECT_EQ(b->typeName(), typeNames[i]);
-        expectTitledFrame(b->editorView(), bodies[i].second);
+        expectTitledFrame(editorFor(b), bodies[i].second);
     }
 
     // The editor keeps its entity alive and points to it.
-    std::unique_ptr<QWidget> w(courtyard->editorView());
+    std::unique_ptr<QWidget> w(editorFor(courtyard));
     EXPECT_EQ(static_cast<CourtyardEditor*>(w.get())->courtyard, courtyard);
-    std::unique_ptr<QWidget> t(readAs<Torus>("<torus/>")->editorView());
+    std::unique_ptr<QWidget> t(editorFor(readAs<Torus>("<torus/>")));
     ASSERT_TRUE(static_cast<TorusEditor*>(t.get())->torus);
     EXPECT_EQ(static_cast<TorusEditor*>(t.get())->torus->typeName(), "Torus");
 }

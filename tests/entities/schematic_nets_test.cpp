@@ -379,15 +379,15 @@ TEST_F(SchematicNetsTest, EditorsAreTitledFramesWithNothingToEdit)
         {node, "Schematic Node"}, {wire, "Wire"}, {nodeJunction, "Node Junction"}, {busJunction, "Bus Junction"}, {wireJunction, "Wire Junction"}};
     for (const auto& [entity, title] : cases) {
         SCOPED_TRACE(title.toStdString());
-        std::unique_ptr<QWidget> editor(entity->editorView());
+        std::unique_ptr<QWidget> editor(editorFor(entity));
         auto* frame = dynamic_cast<SchematicObjectEditor*>(editor.get());
         ASSERT_TRUE(frame);
         EXPECT_EQ(frame->title(), title);
         EXPECT_TRUE(showsNoParameters(frame));
     }
-    std::unique_ptr<QWidget> e(node->editorView());
+    std::unique_ptr<QWidget> e(editorFor(node));
     EXPECT_EQ(dynamic_cast<SchematicNodeEditor*>(e.get())->schematicNode, node);
-    std::unique_ptr<QWidget> w(wire->editorView());
+    std::unique_ptr<QWidget> w(editorFor(wire));
     EXPECT_EQ(dynamic_cast<WireEditor*>(w.get())->wire, wire);
 }
 

@@ -393,16 +393,16 @@ TEST_F(SchematicObjectsTest, EditorsAreTitledFramesWithNothingToEdit)
     for (const auto& [entity, title] : cases) {
         SCOPED_TRACE(title.toStdString());
         ASSERT_TRUE(entity);
-        std::unique_ptr<QWidget> editor(entity->editorView());
+        std::unique_ptr<QWidget> editor(editorFor(entity));
         auto* frame = dynamic_cast<SchematicObjectEditor*>(editor.get());
         ASSERT_TRUE(frame);
         EXPECT_EQ(frame->title(), title);
         EXPECT_TRUE(showsNoParameters(frame));
     }
     auto port = read<Port>("<port/>");
-    std::unique_ptr<QWidget> e(port->editorView());
+    std::unique_ptr<QWidget> e(editorFor(port));
     EXPECT_EQ(dynamic_cast<PortEditor*>(e.get())->port, port);
     auto label = read<NodeId>("<nodeId/>");
-    std::unique_ptr<QWidget> n(label->editorView());
+    std::unique_ptr<QWidget> n(editorFor(label));
     EXPECT_EQ(dynamic_cast<NodeIdEditor*>(n.get())->nodeId, label);
 }

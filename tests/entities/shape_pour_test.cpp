@@ -128,7 +128,7 @@ TEST(Shape, FillsItsPolygonInTheBrushColourWithoutOutline)
     EXPECT_EQ(m.at(QPointF(6, 1)), QColor(0, 0, 0));
     EXPECT_EQ(m.at(QPointF(1, 1)).alpha(), 0);
 
-    std::unique_ptr<QWidget> w(shape->editorView());
+    std::unique_ptr<QWidget> w(editorFor(shape));
     auto* editor = dynamic_cast<ShapeEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Shape");
@@ -307,7 +307,7 @@ TEST(CopperPour, FillFollowsThePoursPlacement)
 TEST(CopperPour, EditorsAreTitledFrames)
 {
     auto pour = readAs<CopperPour>("<copperPour/>");
-    std::unique_ptr<QWidget> w(pour->editorView());
+    std::unique_ptr<QWidget> w(editorFor(pour));
     auto* editor = dynamic_cast<CopperPourEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Copper Pour");
@@ -315,7 +315,7 @@ TEST(CopperPour, EditorsAreTitledFrames)
     EXPECT_TRUE(editorText(editor).contains("No editable parameters"));
 
     auto plane = readAs<SplitPowerPlane>("<splitPowerPlane/>");
-    std::unique_ptr<QWidget> pw(plane->editorView());
+    std::unique_ptr<QWidget> pw(editorFor(plane));
     auto* planeEditor = dynamic_cast<SplitPowerPlaneEditor*>(pw.get());
     ASSERT_TRUE(planeEditor);
     EXPECT_EQ(planeEditor->title(), "Splt Power Plane");

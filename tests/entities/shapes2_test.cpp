@@ -301,7 +301,7 @@ TEST(Polyline, HostileChainsStayFinite)
 TEST(Polyline, EditorHasNoParametersButExtrusionPenAndFill)
 {
     auto p = readAs<Polyline>(R"(<polyline extrusionBase="0.25"><vertex at="0,0"/><vertex at="1,1"/></polyline>)");
-    std::unique_ptr<QWidget> w(p->editorView());
+    std::unique_ptr<QWidget> w(editorFor(p));
     auto* editor = dynamic_cast<PolylineEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Polyline");
@@ -467,7 +467,7 @@ TEST(Arc, EditorShowsTheArcAsReadAndTheRoutingToggleOnSchematics)
     QSettings().remove(ArcEditor::extrusionExpandedKey);
     auto a = readAs<Arc>(R"(<arc center="1,2" radius="0.5,0.5" startAngle="10" endAngle="80" extrusionBase="0.3"/>)");
     {
-        std::unique_ptr<QWidget> w(a->editorView());
+        std::unique_ptr<QWidget> w(editorFor(a));
         auto* editor = dynamic_cast<ArcEditor*>(w.get());
         ASSERT_TRUE(editor);
         EXPECT_EQ(editor->title(), "Arc");
@@ -504,7 +504,7 @@ TEST(Arc, EditorShowsTheArcAsReadAndTheRoutingToggleOnSchematics)
 
     Schematic schematic(nullptr);
     auto onSheet = readAs<Arc>(R"(<arc/>)", &schematic);
-    std::unique_ptr<QWidget> w(onSheet->editorView());
+    std::unique_ptr<QWidget> w(editorFor(onSheet));
     auto* editor = dynamic_cast<ArcEditor*>(w.get());
     ASSERT_TRUE(editor && editor->routingToggle());
     EXPECT_EQ(editor->routingToggle()->text(), "Do not block the AutoRouter");
@@ -555,7 +555,7 @@ TEST(Ellipse, ReadingHandlesBoxAndDrawing)
 TEST(Ellipse, EditorMovesAndResizes)
 {
     auto e = readAs<Ellipse>(R"(<ellipse x="1" y="2" width="3" height="1"/>)");
-    std::unique_ptr<QWidget> w(e->editorView());
+    std::unique_ptr<QWidget> w(editorFor(e));
     auto* editor = dynamic_cast<EllipseEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Ellipse");
@@ -653,7 +653,7 @@ TEST(Curve, DrawsFillThenOutlineAndWidensOnlyWhilePicking)
 TEST(Curve, EditorIsATitledFrame)
 {
     auto c = readAs<Curve>(R"(<curve/>)");
-    std::unique_ptr<QWidget> w(c->editorView());
+    std::unique_ptr<QWidget> w(editorFor(c));
     auto* editor = dynamic_cast<CurveEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Curve");

@@ -46,7 +46,8 @@ TEST(Silkscreen, DefaultsAndReadingRules)
     EXPECT_EQ(fresh.shape, SilkscreenShape::rectangle);
     EXPECT_TRUE(fresh.visibleInPcb);
     EXPECT_TRUE(fresh.notchPoints.empty());
-    EXPECT_FALSE(fresh.polarityMarkerPosition);
+    EXPECT_FALSE(fresh.polarityMarkerPosition());
+    EXPECT_TRUE(fresh.footprint().expired());
     EXPECT_EQ(fresh.typeName(), "Silkscreen");
 
     auto s = readAs<Silkscreen>(R"(<silkscreen autoFitInsidePadsIfPossible="no" cornerSize="0.1,0.2" lockedToCourtyard="true"
@@ -241,7 +242,7 @@ TEST(Silkscreen, NotchTurnsWithARotatedFootprint)
 TEST(Silkscreen, EditorIsATitledFrame)
 {
     auto s = readAs<Silkscreen>("<silkscreen/>");
-    std::unique_ptr<QWidget> w(s->editorView());
+    std::unique_ptr<QWidget> w(editorFor(s));
     auto* editor = dynamic_cast<SilkscreenEditor*>(w.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Silkscreen");

@@ -268,7 +268,7 @@ TEST(SymbolEditors, TitledFramesWithNothingToEdit)
         {std::make_shared<TerminalMagnet>(nullptr), "Terminal Magnet"},
     };
     for (const Case& c : cases) {
-        std::unique_ptr<QWidget> w(c.entity->editorView());
+        std::unique_ptr<QWidget> w(editorFor(c.entity));
         auto* editor = qobject_cast<FrameEditor*>(w.get());
         ASSERT_TRUE(editor) << c.title;
         EXPECT_EQ(editor->title(), QString::fromUtf8(c.title));
@@ -278,7 +278,7 @@ TEST(SymbolEditors, TitledFramesWithNothingToEdit)
         EXPECT_TRUE(emptyMessage) << c.title;
     }
     auto symbol = std::make_shared<Symbol>(nullptr);
-    std::unique_ptr<QWidget> w(symbol->editorView());
+    std::unique_ptr<QWidget> w(editorFor(symbol));
     auto* se = qobject_cast<SymbolEditor*>(w.get());
     ASSERT_TRUE(se);
     EXPECT_EQ(se->symbol, symbol);

@@ -670,7 +670,7 @@ TEST(TextGeometry, HostileValuesStayBounded)
 TEST(TextEditorView, AnchorAndTextAreEditedInPlace)
 {
     auto t = readText(R"(<text text="Label" at="1,2"/>)");
-    std::unique_ptr<QWidget> view(t->editorView());
+    std::unique_ptr<QWidget> view(editorFor(t));
     auto* editor = qobject_cast<TextEditor*>(view.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), QStringLiteral("Text"));

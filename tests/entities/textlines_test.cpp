@@ -39,7 +39,7 @@ TEST(TextLines, ReadsTheTextAndKeepsItsOwnValuesUnlessReadable)
 TEST(TextLines, EditorWritesAnchorAndTextAndAsksForRedraws)
 {
     auto t = readAs<TextLines>(R"(<text text="One" at="0.5,0.5"/>)");
-    std::unique_ptr<QWidget> view(t->editorView());
+    std::unique_ptr<QWidget> view(editorFor(t));
     auto* editor = qobject_cast<TextEditor*>(view.get());
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->title(), "Text");

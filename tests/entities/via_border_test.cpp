@@ -135,7 +135,7 @@ TEST_F(ViaBorderTest, ViaReading)
     EXPECT_TRUE(unreadable->hasHole());
 
     EXPECT_EQ(v->typeName(), "Via");
-    std::unique_ptr<QWidget> editor(v->editorView());
+    std::unique_ptr<QWidget> editor(editorFor(v));
     auto* frame = dynamic_cast<ViaEditor*>(editor.get());
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->via, v);
@@ -241,7 +241,7 @@ TEST_F(ViaBorderTest, BorderReadingAndRegistration)
     EXPECT_EQ(second->holder(), nullptr);
 
     EXPECT_EQ(second->typeName(), "Pcb Border");
-    std::unique_ptr<QWidget> editor(second->editorView());
+    std::unique_ptr<QWidget> editor(editorFor(second));
     auto* frame = dynamic_cast<PcbBorderEditor*>(editor.get());
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->pcbBorder, second);

@@ -134,6 +134,23 @@ TEST(EntityGeometry, EqualPlacementsAreSharedYetEditedApart)
     a.netTransform = QTransform(1, 0, 0, 1, 0, 0);
     c.netTransform = QTransform(1, 0, 0, 1, -0.0, 0);
     EXPECT_TRUE(std::signbit(c.netTransform->dx()));
+
+    // Children given a holder's value take the holder's own block, also
+    // after a sibling with a placement of its own; the holder's next
+    // placement reaches them at the next pass.
+    TestRect holder(nullptr), first(nullptr), turned(nullptr), last(nullptr);
+    holder.singleLevelTransform = QTransform(0, 1, -1, 0, 7, 8);
+    turned.singleLevelTransform = QTransform::fromScale(3, 3);
+    for (const QTransform& placed : {QTransform(0, 1, -1, 0, 7, 8), QTransform::fromTranslate(5, 6)}) {
+        holder.singleLevelTransform = placed;
+        holder.computeNetTransform(std::nullopt);
+        for (TestRect* child : {&first, &turned, &last})
+            child->computeNetTransform(holder.netTransform);
+        EXPECT_EQ(&first.netTransform.get(), &holder.netTransform.get());
+        EXPECT_EQ(&last.netTransform.get(), &holder.netTransform.get());
+        EXPECT_EQ(*last.netTransform, placed);
+        EXPECT_EQ(*turned.netTransform, QTransform::fromScale(3, 3) * placed);
+    }
 }
 
 TEST(EntityGeometry, UpdateGeometryFillsOwnAndParentBox)
@@ -158,7 +175,8 @@ TEST(EntityGeometry, UpdateGeometryFillsOwnAndParentBox)
     EXPECT_FALSE(plain.boundingBox.valid);
     EXPECT_FALSE(untouched.valid);
     EXPECT_EQ(plain.typeName(), "Unknown");
-    EXPECT_EQ(plain.editorView(), nullptr);
+    EXPECT_EQ(editorFor(std::shared_ptr<Entity>(&plain, [](Entity*) {})), nullptr);
+    EXPECT_EQ(editorFor(nullptr), nullptr);
 }
 
 TEST(UserAttributes, FloatsAndStringsInOrder)

@@ -177,9 +177,9 @@ void Arc::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* Arc::editorView()
+QWidget* Arc::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new ArcEditor(std::static_pointer_cast<Arc>(shared_from_this()));
+    return new ArcEditor(std::static_pointer_cast<Arc>(self));
 }
 
 ArcEditor::ArcEditor(std::shared_ptr<Arc> arc, QWidget* parent)

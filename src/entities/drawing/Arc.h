@@ -43,7 +43,7 @@ public:
     // Fill (segment or, for a gradient, the slice reaching half a pen width
     // beyond the arc), then the stroke; ten device pixels wider while picking.
     void draw(Graphics& g) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Arc"); }
 
     Pen* entityPen() override { return &pen; }

@@ -36,9 +36,9 @@ void ControlRectangle::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* ControlRectangle::editorView()
+QWidget* ControlRectangle::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new ControlRectangleEditor(std::static_pointer_cast<ControlRectangle>(shared_from_this()));
+    return new ControlRectangleEditor(std::static_pointer_cast<ControlRectangle>(self));
 }
 
 Dial::Dial(GraphicsSheet* sheet) : Entity(sheet)
@@ -62,9 +62,9 @@ void Dial::updateGeometry(const std::optional<QTransform>& parentTransform, Boun
     children.updateBoundingBox(netTransform, nullptr);
 }
 
-QWidget* Dial::editorView()
+QWidget* Dial::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new DialEditor(std::static_pointer_cast<Dial>(shared_from_this()));
+    return new DialEditor(std::static_pointer_cast<Dial>(self));
 }
 
 GraphHolder::GraphHolder(GraphicsSheet* sheet) : Entity(sheet)
@@ -78,9 +78,9 @@ void GraphHolder::readXML(pugi::xml_node element)
     fillBrush = readChildBrush(element, "fillBrush", fillBrush);
 }
 
-QWidget* GraphHolder::editorView()
+QWidget* GraphHolder::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new GraphHolderEditor(std::static_pointer_cast<GraphHolder>(shared_from_this()));
+    return new GraphHolderEditor(std::static_pointer_cast<GraphHolder>(self));
 }
 
 SliderControl::SliderControl(GraphicsSheet* sheet) : Entity(sheet)
@@ -93,9 +93,9 @@ void SliderControl::readXML(pugi::xml_node element)
     EntityList::readEntities(element, sheet, children);
 }
 
-QWidget* SliderControl::editorView()
+QWidget* SliderControl::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new SliderControlEditor(std::static_pointer_cast<SliderControl>(shared_from_this()));
+    return new SliderControlEditor(std::static_pointer_cast<SliderControl>(self));
 }
 
 ControlRectangleEditor::ControlRectangleEditor(std::shared_ptr<ControlRectangle> entity, QWidget* parent)

@@ -38,7 +38,7 @@ public:
     void calculateBoundingBox() override;
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("Control Rectangle"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     Pen* entityPen() override { return &pen; }
     Brush* entityBrush() override { return &brush; }
@@ -61,7 +61,7 @@ public:
     // out) under its net transform, so they draw and cull like any other.
     void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox) override;
     QString typeName() const override { return QStringLiteral("Dial"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     IEntityHolder* holder() override { return this; }
     EntityList& entities() override { return children; }
@@ -79,7 +79,7 @@ public:
     // Entity attributes, pen, and the brush of the first "fillBrush" child.
     void readXML(pugi::xml_node element) override;
     QString typeName() const override { return QStringLiteral("Graph Holder"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 class SliderControl : public Entity {
@@ -91,7 +91,7 @@ public:
 
     void readXML(pugi::xml_node element) override;
     QString typeName() const override { return QStringLiteral("Slider"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 class ControlRectangleEditor : public NotImplementedEditor {

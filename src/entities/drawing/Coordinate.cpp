@@ -95,9 +95,9 @@ void Coordinate::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* Coordinate::editorView()
+QWidget* Coordinate::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new CoordinateEditor(std::static_pointer_cast<Coordinate>(shared_from_this()));
+    return new CoordinateEditor(std::static_pointer_cast<Coordinate>(self));
 }
 
 CoordinateEditor::CoordinateEditor(std::shared_ptr<Coordinate> coordinate, QWidget* parent)

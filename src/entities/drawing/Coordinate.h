@@ -43,7 +43,7 @@ public:
     // The cross (when the pen is visible) and the label.
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("Coordinate"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     Pen* entityPen() override { return &pen; }
     Brush* entityBrush() override { return &textBrush; }

@@ -57,9 +57,9 @@ void Curve::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* Curve::editorView()
+QWidget* Curve::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new CurveEditor(std::static_pointer_cast<Curve>(shared_from_this()));
+    return new CurveEditor(std::static_pointer_cast<Curve>(self));
 }
 
 CurveEditor::CurveEditor(std::shared_ptr<Curve> curve, QWidget* parent)

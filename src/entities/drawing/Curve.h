@@ -36,7 +36,7 @@ public:
     // Filled with the brush, then stroked; ten device pixels wider while
     // picking.
     void draw(Graphics& g) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Curve"); }
 
     Pen* entityPen() override { return &pen; }

@@ -386,9 +386,9 @@ void Dimension::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* Dimension::editorView()
+QWidget* Dimension::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new DimensionEditor(std::static_pointer_cast<Dimension>(shared_from_this()));
+    return new DimensionEditor(std::static_pointer_cast<Dimension>(self));
 }
 
 DimensionEditor::DimensionEditor(std::shared_ptr<Dimension> d, QWidget* parent)

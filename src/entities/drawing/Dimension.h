@@ -84,7 +84,7 @@ public:
     void calculateBoundingBox() override;
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("Dimension"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     Pen* entityPen() override { return &pen; }
 
     // Recomputes every derived field from the stored ones and the sheet's

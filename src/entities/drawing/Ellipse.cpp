@@ -57,9 +57,9 @@ void Ellipse::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* Ellipse::editorView()
+QWidget* Ellipse::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new EllipseEditor(std::static_pointer_cast<Ellipse>(shared_from_this()));
+    return new EllipseEditor(std::static_pointer_cast<Ellipse>(self));
 }
 
 EllipseEditor::EllipseEditor(std::shared_ptr<Ellipse> ellipse, QWidget* parent)

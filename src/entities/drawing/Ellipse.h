@@ -40,7 +40,7 @@ public:
     // pen width when the pen is visible.
     void calculateBoundingBox() override;
     void draw(Graphics& g) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Ellipse"); }
 
     Pen* entityPen() override { return &pen; }

@@ -116,9 +116,9 @@ void HorizontalGuide::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* HorizontalGuide::editorView()
+QWidget* HorizontalGuide::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new HorizontalGuideEditor(std::static_pointer_cast<HorizontalGuide>(shared_from_this()),
+    return new HorizontalGuideEditor(std::static_pointer_cast<HorizontalGuide>(self),
                                      QStringLiteral("Horizontal Guide"));
 }
 
@@ -147,9 +147,9 @@ void VerticalGuide::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* VerticalGuide::editorView()
+QWidget* VerticalGuide::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new VerticalGuideEditor(std::static_pointer_cast<VerticalGuide>(shared_from_this()));
+    return new VerticalGuideEditor(std::static_pointer_cast<VerticalGuide>(self));
 }
 
 AngledGuide::AngledGuide(GraphicsSheet* sheet) : Guide(sheet)
@@ -192,9 +192,9 @@ void AngledGuide::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* AngledGuide::editorView()
+QWidget* AngledGuide::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new AngledGuideEditor(std::static_pointer_cast<AngledGuide>(shared_from_this()));
+    return new AngledGuideEditor(std::static_pointer_cast<AngledGuide>(self));
 }
 
 PointGuide::PointGuide(GraphicsSheet* sheet) : Guide(sheet)
@@ -208,9 +208,9 @@ void PointGuide::readXML(pugi::xml_node element)
     position = readPointAttribute(element, "at", QPointF(0, 0));
 }
 
-QWidget* PointGuide::editorView()
+QWidget* PointGuide::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PointGuideEditor(std::static_pointer_cast<PointGuide>(shared_from_this()));
+    return new PointGuideEditor(std::static_pointer_cast<PointGuide>(self));
 }
 
 HorizontalGuideEditor::HorizontalGuideEditor(std::shared_ptr<HorizontalGuide> g, const QString& title,

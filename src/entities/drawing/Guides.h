@@ -42,7 +42,7 @@ public:
     void calculateBoundingBox() override;
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("Horizontal Guide"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 class VerticalGuide : public Guide {
@@ -53,7 +53,7 @@ public:
     void calculateBoundingBox() override;
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("Vertical Guide"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 class AngledGuide : public Guide {
@@ -74,7 +74,7 @@ public:
     // end themselves are left as read.
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("AngledGuide"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 class PointGuide : public Guide {
@@ -85,7 +85,7 @@ public:
     // Entity attributes, the pen, "at" ((0, 0) when missing).
     void readXML(pugi::xml_node element) override;
     QString typeName() const override { return QStringLiteral("Point Guide"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 // The coordinate of a horizontal or vertical guide as typed, in inches.

@@ -107,9 +107,9 @@ void Line::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* Line::editorView()
+QWidget* Line::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new LineEditor(std::static_pointer_cast<Line>(shared_from_this()));
+    return new LineEditor(std::static_pointer_cast<Line>(self));
 }
 
 LineEditor::LineEditor(std::shared_ptr<Line> line, QWidget* parent)

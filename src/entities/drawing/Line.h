@@ -32,7 +32,7 @@ public:
     // The stroke from drawnStart to drawnEnd (widened by ten device pixels
     // when picking), then the end decorations.
     void draw(Graphics& g) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Line"); }
 
     Pen* entityPen() override { return &pen; }

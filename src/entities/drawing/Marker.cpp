@@ -4,9 +4,9 @@ Marker::Marker(GraphicsSheet* sheet) : Group(sheet)
 {
 }
 
-QWidget* Marker::editorView()
+QWidget* Marker::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new MarkerEditor(std::static_pointer_cast<Marker>(shared_from_this()));
+    return new MarkerEditor(std::static_pointer_cast<Marker>(self));
 }
 
 MarkerEditor::MarkerEditor(std::shared_ptr<Marker> m, QWidget* parent)
@@ -19,9 +19,9 @@ Origin::Origin(GraphicsSheet* sheet) : Entity(sheet)
 {
 }
 
-QWidget* Origin::editorView()
+QWidget* Origin::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new OriginEditor(std::static_pointer_cast<Origin>(shared_from_this()));
+    return new OriginEditor(std::static_pointer_cast<Origin>(self));
 }
 
 OriginEditor::OriginEditor(std::shared_ptr<Origin> o, QWidget* parent)

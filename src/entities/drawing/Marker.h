@@ -15,7 +15,7 @@ public:
     explicit Marker(GraphicsSheet* sheet);
 
     QString typeName() const override { return QStringLiteral("Marker"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     void drawChildrenPadPass(Graphics&) override {}
     void drawChildrenHolePass(Graphics&, const QColor&) override {}
@@ -25,7 +25,7 @@ class Origin : public Entity {
 public:
     explicit Origin(GraphicsSheet* sheet);
     QString typeName() const override { return QStringLiteral("Origin"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 class MarkerEditor : public FrameEditor {

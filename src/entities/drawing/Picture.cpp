@@ -97,9 +97,9 @@ void Picture::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* Picture::editorView()
+QWidget* Picture::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PictureEditor(std::static_pointer_cast<Picture>(shared_from_this()));
+    return new PictureEditor(std::static_pointer_cast<Picture>(self));
 }
 
 PictureEditor::PictureEditor(std::shared_ptr<Picture> picture, QWidget* parent)

@@ -53,7 +53,7 @@ public:
     // that it decodes nothing.
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("Picture"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
 private:
     QPointF center_{0, 0};

@@ -394,9 +394,9 @@ void Polyline::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* Polyline::editorView()
+QWidget* Polyline::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PolylineEditor(std::static_pointer_cast<Polyline>(shared_from_this()));
+    return new PolylineEditor(std::static_pointer_cast<Polyline>(self));
 }
 
 PolylineEditor::PolylineEditor(std::shared_ptr<Polyline> polyline, QWidget* parent)

@@ -112,7 +112,7 @@ public:
     // polygon filled and stroked or an open chain stroked; end decorations
     // for an open chain. Nothing at all without vertices.
     void draw(Graphics& g) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Polyline"); }
 
     Pen* entityPen() override { return &pen; }

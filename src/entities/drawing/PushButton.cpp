@@ -19,9 +19,9 @@ void PushButton::readXML(pugi::xml_node element)
                        readDoubleAttribute(element, "boxWidth", 1), readDoubleAttribute(element, "boxHeight", 1));
 }
 
-QWidget* PushButton::editorView()
+QWidget* PushButton::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PushButtonEditor(std::static_pointer_cast<PushButton>(shared_from_this()));
+    return new PushButtonEditor(std::static_pointer_cast<PushButton>(self));
 }
 
 PushButtonEditor::PushButtonEditor(std::shared_ptr<PushButton> pushButton, QWidget* parent)

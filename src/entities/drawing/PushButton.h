@@ -32,7 +32,7 @@ public:
     void readXML(pugi::xml_node element) override;
     QString typeName() const override { return QStringLiteral("Push Button"); }
     // The "Not implemented" placeholder titled "Push Button".
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 class PushButtonEditor : public NotImplementedEditor {

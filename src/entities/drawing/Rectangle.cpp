@@ -77,9 +77,9 @@ void Rectangle::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* Rectangle::editorView()
+QWidget* Rectangle::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new RectangleEditor(std::static_pointer_cast<Rectangle>(shared_from_this()));
+    return new RectangleEditor(std::static_pointer_cast<Rectangle>(self));
 }
 
 RectangleEditor::RectangleEditor(std::shared_ptr<Rectangle> rectangle, QWidget* parent)

@@ -67,7 +67,7 @@ public:
     // coordinates it is drawn in.
     void calculateBoundingBox() override;
     void draw(Graphics& g) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Rectangle"); }
 
     Pen* entityPen() override { return &pen; }

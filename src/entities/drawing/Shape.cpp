@@ -35,9 +35,9 @@ void Shape::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* Shape::editorView()
+QWidget* Shape::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new ShapeEditor(std::static_pointer_cast<Shape>(shared_from_this()));
+    return new ShapeEditor(std::static_pointer_cast<Shape>(self));
 }
 
 ShapeEditor::ShapeEditor(std::shared_ptr<Shape> shape, QWidget* parent)

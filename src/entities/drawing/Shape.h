@@ -31,7 +31,7 @@ public:
     // colour under the shape's own placement. A shape keeps no bounding box,
     // so it is never culled.
     void draw(Graphics& g) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Shape"); }
 
     Pen* entityPen() override { return &pen; }

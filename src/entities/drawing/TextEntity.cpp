@@ -636,7 +636,7 @@ QString TextEntity::typeName() const
     return QStringLiteral("Text \"") + first + QStringLiteral("\" ...");
 }
 
-QWidget* TextEntity::editorView()
+QWidget* TextEntity::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new TextEditor(std::static_pointer_cast<TextEntity>(shared_from_this()));
+    return new TextEditor(std::static_pointer_cast<TextEntity>(self));
 }

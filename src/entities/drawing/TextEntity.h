@@ -108,7 +108,7 @@ public:
     // (and for one longer than kMaxLaidOutCharacters, cut there).
     QString typeName() const override;
     // The text editor: the anchor and the text.
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     Brush* entityBrush() override { return &brush; }
 
     // Shapes ahead the lines of every text in the list and its holders, on

@@ -46,8 +46,8 @@ public:
     explicit PackageFamily(GraphicsSheet* sheet) : Base(sheet) {}
 
     QString typeName() const override { return QString::fromUtf8(Self::familyName); }
-    QWidget* editorView() override
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override
     {
-        return new PackageEditor<Self>(std::static_pointer_cast<Self>(this->shared_from_this()));
+        return new PackageEditor<Self>(std::static_pointer_cast<Self>(self));
     }
 };

@@ -83,19 +83,19 @@ void Model3D::readXML(pugi::xml_node element)
 namespace {
 
 template <class E, class Editor>
-QWidget* makeEditor(Entity* self)
+QWidget* makeEditor(const std::shared_ptr<Entity>& self)
 {
-    return new Editor(std::static_pointer_cast<E>(self->shared_from_this()));
+    return new Editor(std::static_pointer_cast<E>(self));
 }
 
 } // namespace
 
-QWidget* Box::editorView() { return makeEditor<Box, BoxEditor>(this); }
-QWidget* Cone::editorView() { return makeEditor<Cone, ConeEditor>(this); }
-QWidget* Cylinder::editorView() { return makeEditor<Cylinder, CylinderEditor>(this); }
-QWidget* Sphere::editorView() { return makeEditor<Sphere, SphereEditor>(this); }
-QWidget* Torus::editorView() { return makeEditor<Torus, TorusEditor>(this); }
-QWidget* Model3D::editorView() { return makeEditor<Model3D, Model3DEditor>(this); }
+QWidget* Box::editorView(const std::shared_ptr<Entity>& self) { return makeEditor<Box, BoxEditor>(self); }
+QWidget* Cone::editorView(const std::shared_ptr<Entity>& self) { return makeEditor<Cone, ConeEditor>(self); }
+QWidget* Cylinder::editorView(const std::shared_ptr<Entity>& self) { return makeEditor<Cylinder, CylinderEditor>(self); }
+QWidget* Sphere::editorView(const std::shared_ptr<Entity>& self) { return makeEditor<Sphere, SphereEditor>(self); }
+QWidget* Torus::editorView(const std::shared_ptr<Entity>& self) { return makeEditor<Torus, TorusEditor>(self); }
+QWidget* Model3D::editorView(const std::shared_ptr<Entity>& self) { return makeEditor<Model3D, Model3DEditor>(self); }
 
 BoxEditor::BoxEditor(std::shared_ptr<Box> b, QWidget* parent)
     : FrameEditor(QStringLiteral("3D Box"), {}, parent), box(std::move(b))

@@ -45,21 +45,21 @@ protected:
 class Box : public SizedBody3D {
 public:
     explicit Box(GraphicsSheet* sheet);
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Box"); }
 };
 
 class Cone : public SizedBody3D {
 public:
     explicit Cone(GraphicsSheet* sheet);
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Cone"); }
 };
 
 class Cylinder : public SizedBody3D {
 public:
     explicit Cylinder(GraphicsSheet* sheet);
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Cylinder"); }
 };
 
@@ -71,7 +71,7 @@ public:
 
     // Entity3D's attributes, "center", "radius" (single precision).
     void readXML(pugi::xml_node element) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Sphere"); }
 };
 
@@ -90,7 +90,7 @@ public:
     // default is the (first-use) quarter of the radius just read; both at
     // single precision.
     void readXML(pugi::xml_node element) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Torus"); }
 
 private:
@@ -107,7 +107,7 @@ public:
 
     // Entity3D's attributes, "mesh" (text), "OnBottom".
     void readXML(pugi::xml_node element) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Model 3D"); }
 };
 

@@ -65,9 +65,9 @@ void CopperPour::calculateBoundingBox()
         graphicsPathWithUnconnectedRemoved->keepPath();
 }
 
-QWidget* CopperPour::editorView()
+QWidget* CopperPour::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new CopperPourEditor(std::static_pointer_cast<CopperPour>(shared_from_this()));
+    return new CopperPourEditor(std::static_pointer_cast<CopperPour>(self));
 }
 
 SplitPowerPlane::SplitPowerPlane(GraphicsSheet* sheet) : ClosedCurve(sheet)
@@ -83,9 +83,9 @@ void SplitPowerPlane::readXML(pugi::xml_node element)
     addThermalRelief = readBoolAttribute(element, "doNotBlockRouting", addThermalRelief);
 }
 
-QWidget* SplitPowerPlane::editorView()
+QWidget* SplitPowerPlane::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new SplitPowerPlaneEditor(std::static_pointer_cast<SplitPowerPlane>(shared_from_this()));
+    return new SplitPowerPlaneEditor(std::static_pointer_cast<SplitPowerPlane>(self));
 }
 
 CopperPourEditor::CopperPourEditor(std::shared_ptr<CopperPour> pour, QWidget* parent)

@@ -35,7 +35,7 @@ public:
     // The outline's box; the stored copper is made ready to draw here, so
     // that the first frame after a load does not index a huge pour.
     void calculateBoundingBox() override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Copper Pour"); }
 };
 
@@ -50,7 +50,7 @@ public:
     // The closed-curve attributes, "steps", "signalName", and
     // "doNotBlockRouting" into addThermalRelief (the file's name for it).
     void readXML(pugi::xml_node element) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Split Power Plane"); }
 };
 

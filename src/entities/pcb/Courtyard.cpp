@@ -43,9 +43,9 @@ void Courtyard::calculateBoundingBox()
     boundingBox.addTransformedRect(rectangle, netTransform);
 }
 
-QWidget* Courtyard::editorView()
+QWidget* Courtyard::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new CourtyardEditor(std::static_pointer_cast<Courtyard>(shared_from_this()));
+    return new CourtyardEditor(std::static_pointer_cast<Courtyard>(self));
 }
 
 CourtyardEditor::CourtyardEditor(std::shared_ptr<Courtyard> c, QWidget* parent)

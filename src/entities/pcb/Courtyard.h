@@ -30,7 +30,7 @@ public:
     void draw(Graphics& g) override;
     // The rectangle under the net transform; the pen does not widen it.
     void calculateBoundingBox() override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Courtyard"); }
 
     Pen* entityPen() override { return &pen; }

@@ -117,9 +117,9 @@ void PcbCutoutArc::fillMaskOpening(Graphics& g, const QColor& color, double marg
     fillCutoutOpening(g, netTransform, path, false, pen.width + 2 * margin, color);
 }
 
-QWidget* PcbCutoutArc::editorView()
+QWidget* PcbCutoutArc::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PcbCutoutArcEditor(std::static_pointer_cast<PcbCutoutArc>(shared_from_this()));
+    return new PcbCutoutArcEditor(std::static_pointer_cast<PcbCutoutArc>(self));
 }
 
 // ---------------------------------------------------------------------------
@@ -153,9 +153,9 @@ void PcbCutoutCurve::fillMaskOpening(Graphics& g, const QColor& color, double ma
     fillCutoutOpening(g, netTransform, bezier.path(), bezier.closed, pen.width + 2 * margin, color);
 }
 
-QWidget* PcbCutoutCurve::editorView()
+QWidget* PcbCutoutCurve::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PcbCutoutCurveEditor(std::static_pointer_cast<PcbCutoutCurve>(shared_from_this()));
+    return new PcbCutoutCurveEditor(std::static_pointer_cast<PcbCutoutCurve>(self));
 }
 
 // ---------------------------------------------------------------------------
@@ -233,9 +233,9 @@ double PcbCutoutPolyLine::maskOpeningOverhang() const
     return std::isfinite(pen.width) ? std::max(pen.width, 0.0) / 2 : 0.0;
 }
 
-QWidget* PcbCutoutPolyLine::editorView()
+QWidget* PcbCutoutPolyLine::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PcbCutoutPolyLineEditor(std::static_pointer_cast<PcbCutoutPolyLine>(shared_from_this()));
+    return new PcbCutoutPolyLineEditor(std::static_pointer_cast<PcbCutoutPolyLine>(self));
 }
 
 // ---------------------------------------------------------------------------
@@ -271,9 +271,9 @@ void PcbCutoutShape::fillMaskOpening(Graphics& g, const QColor& color, double ma
     fillCutoutOpening(g, netTransform, outlinePath(), true, 2 * margin, color);
 }
 
-QWidget* PcbCutoutShape::editorView()
+QWidget* PcbCutoutShape::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PcbCutoutShapeEditor(std::static_pointer_cast<PcbCutoutShape>(shared_from_this()));
+    return new PcbCutoutShapeEditor(std::static_pointer_cast<PcbCutoutShape>(self));
 }
 
 // ---------------------------------------------------------------------------

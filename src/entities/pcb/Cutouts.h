@@ -35,7 +35,7 @@ public:
     // filled; picking widens the pen by ten device pixels for the draw only.
     void draw(Graphics& g) override;
     void calculateBoundingBox() override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Pcb Cutout Arc"); }
     Pen* entityPen() override { return &pen; }
     // The arc's line grown by the margin on each side.
@@ -59,7 +59,7 @@ public:
     // The Bezier filled black when closed and stroked with the pen, under the
     // curve's own placement.
     void draw(Graphics& g) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Pcb Cutout Curve"); }
     // The area when closed and the line, grown by the margin.
     void fillMaskOpening(Graphics& g, const QColor& color, double margin) override;
@@ -84,7 +84,7 @@ public:
     // black.
     void draw(Graphics& g) override;
     void calculateBoundingBox() override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Pcb Cutout PolyLine"); }
     // The line with its halo, or grown by the margin when that is wider.
     void fillMaskOpening(Graphics& g, const QColor& color, double margin) override;
@@ -103,7 +103,7 @@ public:
     // The closed curve with a one-pixel outline: the pen width is set to 0
     // and stays so.
     void draw(Graphics& g) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Pcb Cutout Shape"); }
     // The area with its outline, grown by the margin.
     void fillMaskOpening(Graphics& g, const QColor& color, double margin) override;

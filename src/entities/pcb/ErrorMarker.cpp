@@ -36,9 +36,9 @@ void PcbError::readXML(pugi::xml_node element)
         graphicsPath.read(path);
 }
 
-QWidget* PcbError::editorView()
+QWidget* PcbError::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PcbErrorEditor(std::static_pointer_cast<PcbError>(shared_from_this()));
+    return new PcbErrorEditor(std::static_pointer_cast<PcbError>(self));
 }
 
 PcbErrorEditor::PcbErrorEditor(std::shared_ptr<PcbError> e, QWidget* parent)

@@ -37,7 +37,7 @@ public:
     // point), "group", "location", "start", "end", "diameter", "error", then
     // the "point" children of the first "path" child.
     void readXML(pugi::xml_node element) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Pcb Error"); }
 };
 

@@ -15,10 +15,10 @@ void ExternalProjectFootprint::readXML(pugi::xml_node element)
     extrusionBase = readDoubleAttribute(element, "base", extrusionBase);
 }
 
-QWidget* ExternalProjectFootprint::editorView()
+QWidget* ExternalProjectFootprint::editorView(const std::shared_ptr<Entity>& self)
 {
     return new ExternalProjectFootprintEditor(
-        std::static_pointer_cast<ExternalProjectFootprint>(shared_from_this()));
+        std::static_pointer_cast<ExternalProjectFootprint>(self));
 }
 
 ExternalProjectFootprintEditor::ExternalProjectFootprintEditor(std::shared_ptr<ExternalProjectFootprint> e,

@@ -18,7 +18,7 @@ public:
     // Entity attributes, "sourceProjectName" (text), "base" (a whole
     // C-locale number; anything else keeps the base).
     void readXML(pugi::xml_node element) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("External Project Footprint"); }
 };
 

@@ -29,9 +29,9 @@ void Fiducial::readXML(pugi::xml_node element)
     outerRectangle = squareAbout(modelSpacePosition, outerDiameter);
 }
 
-QWidget* Fiducial::editorView()
+QWidget* Fiducial::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new FiducialEditor(std::static_pointer_cast<Fiducial>(shared_from_this()));
+    return new FiducialEditor(std::static_pointer_cast<Fiducial>(self));
 }
 
 GerberFlash::GerberFlash(GraphicsSheet* sheet) : Entity(sheet)
@@ -51,9 +51,9 @@ void GerberFlash::readXML(pugi::xml_node element)
     size = readSizeAttribute(element, "size", size);
 }
 
-QWidget* GerberFlash::editorView()
+QWidget* GerberFlash::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new GerberFlashEditor(std::static_pointer_cast<GerberFlash>(shared_from_this()));
+    return new GerberFlashEditor(std::static_pointer_cast<GerberFlash>(self));
 }
 
 NoMask::NoMask(GraphicsSheet* sheet) : ClosedCurve(sheet)
@@ -68,9 +68,9 @@ void NoMask::readXML(pugi::xml_node element)
     addSolderPaste = readBoolAttribute(element, "addSolderPaste", addSolderPaste);
 }
 
-QWidget* NoMask::editorView()
+QWidget* NoMask::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new NoMaskEditor(std::static_pointer_cast<NoMask>(shared_from_this()));
+    return new NoMaskEditor(std::static_pointer_cast<NoMask>(self));
 }
 
 FiducialEditor::FiducialEditor(std::shared_ptr<Fiducial> f, QWidget* parent)

@@ -38,7 +38,7 @@ public:
     // "addedByPcbBorder", "twoSided", "name", "alignment" (missing or unknown:
     // middleCenter); then both squares. The layer stays.
     void readXML(pugi::xml_node element) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Fiducial"); }
 };
 
@@ -59,7 +59,7 @@ public:
     // "addThermalRelief", "holeDiameter", "roundness", "size"; a missing one
     // keeps its value. The layer stays.
     void readXML(pugi::xml_node element) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Gerber Flash"); }
 };
 
@@ -72,7 +72,7 @@ public:
     // The closed curve, its brush colour then made translucent red (whatever
     // the file gave), and "addSolderPaste". The layer stays.
     void readXML(pugi::xml_node element) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("No Mask"); }
 };
 

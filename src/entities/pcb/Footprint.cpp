@@ -177,9 +177,9 @@ QString Footprint::typeName() const
     return QStringLiteral("Footprint");
 }
 
-QWidget* Footprint::editorView()
+QWidget* Footprint::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new FootprintEditor(std::static_pointer_cast<Footprint>(shared_from_this()));
+    return new FootprintEditor(std::static_pointer_cast<Footprint>(self));
 }
 
 FootprintEditor::FootprintEditor(std::shared_ptr<Footprint> footprint, QWidget* parent)

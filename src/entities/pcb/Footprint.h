@@ -50,7 +50,7 @@ public:
 
     EntityList children;
 
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // The children's pass under the footprint's own transform; nothing for
     // an empty list.
     void drawPadPass(Graphics& g) override;

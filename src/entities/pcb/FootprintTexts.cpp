@@ -34,9 +34,9 @@ void FootprintReference::calculateBoundingBox()
         TextEntity::calculateBoundingBox();
 }
 
-QWidget* FootprintReference::editorView()
+QWidget* FootprintReference::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new FootprintReferenceEditor(std::static_pointer_cast<FootprintReference>(shared_from_this()));
+    return new FootprintReferenceEditor(std::static_pointer_cast<FootprintReference>(self));
 }
 
 FootprintPartValue::FootprintPartValue(GraphicsSheet* sheet) : TextEntity(sheet)
@@ -61,9 +61,9 @@ void FootprintPartValue::draw(Graphics& g)
         TextEntity::draw(g);
 }
 
-QWidget* FootprintPartValue::editorView()
+QWidget* FootprintPartValue::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new FootprintPartValueEditor(std::static_pointer_cast<FootprintPartValue>(shared_from_this()));
+    return new FootprintPartValueEditor(std::static_pointer_cast<FootprintPartValue>(self));
 }
 
 FootprintReferenceEditor::FootprintReferenceEditor(std::shared_ptr<FootprintReference> r, QWidget* parent)

@@ -25,7 +25,7 @@ public:
     void draw(Graphics& g) override;
     void calculateBoundingBox() override;
     QString typeName() const override { return QStringLiteral("Footprint Reference"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
 private:
     static const CompactText& defaultPrefix();
@@ -48,7 +48,7 @@ public:
     // box is the text's either way.
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("Footprint Part Value"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 // The editors: the entity frame with nothing to edit.

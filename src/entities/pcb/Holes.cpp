@@ -46,9 +46,9 @@ void PcbHole::fillMaskOpening(Graphics& g, const QColor& color, double margin)
     g.popTransform(netTransform);
 }
 
-QWidget* PcbHole::editorView()
+QWidget* PcbHole::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PcbHoleEditor(std::static_pointer_cast<PcbHole>(shared_from_this()));
+    return new PcbHoleEditor(std::static_pointer_cast<PcbHole>(self));
 }
 
 VCut::VCut(GraphicsSheet* sheet) : Entity(sheet)
@@ -62,9 +62,9 @@ void VCut::readXML(pugi::xml_node element)
     end = readPointAttribute(element, "end", end);
 }
 
-QWidget* VCut::editorView()
+QWidget* VCut::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new VCutEditor(std::static_pointer_cast<VCut>(shared_from_this()));
+    return new VCutEditor(std::static_pointer_cast<VCut>(self));
 }
 
 PcbHoleEditor::PcbHoleEditor(std::shared_ptr<PcbHole> hole, QWidget* parent)

@@ -35,7 +35,7 @@ public:
     void draw(Graphics& g) override;
     // The rectangle's corners through netTransform; not widened for the pen.
     void calculateBoundingBox() override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Pcb Hole"); }
     // The disc grown by the margin: the board fill leaves the hole open.
     void fillMaskOpening(Graphics& g, const QColor& color, double margin) override;
@@ -51,7 +51,7 @@ public:
 
     // "start" and "end"; a missing one keeps its value. The layer stays.
     void readXML(pugi::xml_node element) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("VCut"); }
 };
 

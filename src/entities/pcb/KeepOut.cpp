@@ -23,9 +23,9 @@ void PcbKeepOut::draw(Graphics& g)
     ClosedCurve::draw(g);
 }
 
-QWidget* PcbKeepOut::editorView()
+QWidget* PcbKeepOut::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PcbKeepOutEditor(std::static_pointer_cast<PcbKeepOut>(shared_from_this()));
+    return new PcbKeepOutEditor(std::static_pointer_cast<PcbKeepOut>(self));
 }
 
 PcbKeepOutEditor::PcbKeepOutEditor(std::shared_ptr<PcbKeepOut> k, QWidget* parent)

@@ -16,7 +16,7 @@ public:
     void readXML(pugi::xml_node element) override;
     // As a closed curve, except that the PCB's "Keep Outs" switch hides it.
     void draw(Graphics& g) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Pcb Keep Out"); }
 };
 

@@ -43,9 +43,9 @@ void MouseBite::readXML(pugi::xml_node element)
     EntityList::readEntities(element, sheet, entities);
 }
 
-QWidget* MouseBite::editorView()
+QWidget* MouseBite::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new MouseBiteEditor(std::static_pointer_cast<MouseBite>(shared_from_this()));
+    return new MouseBiteEditor(std::static_pointer_cast<MouseBite>(self));
 }
 
 MouseBiteHole::MouseBiteHole(GraphicsSheet* sheet) : Entity(sheet)
@@ -61,9 +61,9 @@ void MouseBiteHole::readXML(pugi::xml_node element)
     rectangle = QRectF(modelSpacePosition.x() - diameter / 2, modelSpacePosition.y() - diameter / 2, diameter, diameter);
 }
 
-QWidget* MouseBiteHole::editorView()
+QWidget* MouseBiteHole::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new MouseBiteHoleEditor(std::static_pointer_cast<MouseBiteHole>(shared_from_this()));
+    return new MouseBiteHoleEditor(std::static_pointer_cast<MouseBiteHole>(self));
 }
 
 MouseBiteEditor::MouseBiteEditor(std::shared_ptr<MouseBite> bite, QWidget* parent)

@@ -57,7 +57,7 @@ public:
 
     // "at" (missing keeps the position), the parameters, then the children.
     void readXML(pugi::xml_node element) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Mouse-Bite"); }
 };
 
@@ -83,7 +83,7 @@ public:
 
     // "at" ((0, 0) when missing), "holeDiameter", "index"; then the square.
     void readXML(pugi::xml_node element) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Mouse-Bite Hole"); }
 };
 

@@ -194,6 +194,11 @@ void Pad::adjustReadStyle(CurveStyle& style)
     style.pen.color = QColor(0, 0, 0, 0);
 }
 
+namespace {
+// The kept measure of a pad name (below).
+QExplicitlySharedDataPointer<const PadNameInk> keptNameInk(const QString& name);
+} // namespace
+
 void Pad::readXML(pugi::xml_node element)
 {
     ClosedCurve::readXML(element);
@@ -235,7 +240,10 @@ void Pad::readXML(pugi::xml_node element)
             p.holeSize = readSizeAttribute(element, "holeSize", p.holeSize);
         }
     }
-    properties_.share(p);
+    // A new block of settings measures its name once for all its pads.
+    properties_.share(p, [](Properties& made) {
+        made.nameInk = made.name.isEmpty() ? QExplicitlySharedDataPointer<const PadNameInk>() : keptNameInk(made.name);
+    });
     invalidateOutlines();
 }
 
@@ -263,9 +271,8 @@ bool Pad::hasDrawableHole() const
 
 void Pad::invalidateOutlines()
 {
-    cachedPath_ = QPainterPath();
+    outline_.reset();
     kindFlag_ = false;
-    cachedExpandedBezierPolygon.reset();
 }
 
 namespace {
@@ -289,10 +296,11 @@ struct RoundedShapeHash {
 };
 constexpr size_t kMaxRoundedShapes = 4096;
 
-QPainterPath sharedRoundedOutline(RoundedSideType side, double width, double height, double roundness)
+QExplicitlySharedDataPointer<const Pad::Outline> sharedRoundedOutline(RoundedSideType side, double width, double height,
+                                                                      double roundness)
 {
     static std::shared_mutex mutex;
-    static std::unordered_map<RoundedShapeKey, QPainterPath, RoundedShapeHash> shapes;
+    static std::unordered_map<RoundedShapeKey, QExplicitlySharedDataPointer<const Pad::Outline>, RoundedShapeHash> shapes;
     const RoundedShapeKey key{width, height, roundness, side};
     {
         // The threads measuring a sheet look their shapes up side by side.
@@ -309,10 +317,13 @@ QPainterPath sharedRoundedOutline(RoundedSideType side, double width, double hei
     // now, later readers on several threads change nothing.
     path.controlPointRect();
     path.boundingRect();
+    auto* block = new Pad::Outline;
+    block->path = path;
+    QExplicitlySharedDataPointer<const Pad::Outline> shape(block);
     if (shapes.size() >= kMaxRoundedShapes)
         shapes.clear();
-    shapes.emplace(key, path);
-    return path;
+    shapes.emplace(key, shape);
+    return shape;
 }
 
 } // namespace
@@ -322,13 +333,15 @@ const QPainterPath& Pad::outline()
     if (!outlineMade()) {
         if (curveType() == CurveType::rectangle && roundness() > 0) {
             const QRectF r = rectangle.normalized();
-            cachedPath_ = sharedRoundedOutline(roundedSide(), r.width(), r.height(), roundness());
+            outline_ = sharedRoundedOutline(roundedSide(), r.width(), r.height(), roundness());
         } else {
-            cachedPath_ = outlinePath();
+            auto* block = new Outline;
+            block->path = outlinePath();
+            outline_ = QExplicitlySharedDataPointer<const Outline>(block);
         }
         kindFlag_ = true;
     }
-    return cachedPath_;
+    return outline_->path;
 }
 
 QTransform Pad::outlinePlacement() const
@@ -350,39 +363,33 @@ void Pad::calculateBoundingBox()
         nameInkBounds(true);
     if (curveType() == CurveType::curve) {
         closedCurveBounds();
-        if (const double m = solderMaskMargin(); !cachedExpandedBezierPolygon || cachedExpandedBezierPolygon->margin != m) {
-            auto polygon = std::make_unique<ExpandedPolygon>();
-            static_cast<std::vector<QPointF>&>(*polygon) = makeExpandedBezierPolygon(m);
-            polygon->margin = m;
-            cachedExpandedBezierPolygon = std::move(polygon);
+        if (const double m = solderMaskMargin(); !outline_->grown || outline_->grown->margin != m) {
+            auto* block = new Outline;
+            block->path = outline_->path;
+            block->grown = Grown{makeExpandedBezierPolygon(m), m};
+            outline_ = QExplicitlySharedDataPointer<const Outline>(block);
         }
     }
     if (hasDrawableOutline())
         boundingBox.addTransformedRect(rectangle, netTransform);
     else
         boundingBox.addPoint(netTransform ? netTransform->map(modelSpaceCenter) : modelSpaceCenter);
-
-    if (netTransform) {
-        const QPointF c = rectangle.center();
-        const QPointF p0 = netTransform->map(c);
-        const QPointF p1 = netTransform->map(QPointF(c.x() + 1.0, c.y()));
-        const double angle = std::atan2(p1.y() - p0.y(), p1.x() - p0.x());
-        // A placement too wild to measure leaves the name unrotated.
-        if (!std::isfinite(angle) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || std::abs(angle) < 1e-12)
-            padNameAngle_ = 0;
-        else
-            padNameAngle_ = angle;
-    }
 }
 
 std::optional<QTransform> Pad::padNameRotationTransform() const
 {
-    if (padNameAngle_ == 0)
+    if (!netTransform)
         return std::nullopt;
     const QPointF c = rectangle.center();
+    const QPointF p0 = netTransform->map(c);
+    const QPointF p1 = netTransform->map(QPointF(c.x() + 1.0, c.y()));
+    const double angle = std::atan2(p1.y() - p0.y(), p1.x() - p0.x());
+    // A placement too wild to measure leaves the name unrotated.
+    if (!std::isfinite(angle) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || std::abs(angle) < 1e-12)
+        return std::nullopt;
     QTransform t;
     t.translate(c.x(), c.y());
-    t.rotateRadians(-padNameAngle_);
+    t.rotateRadians(-angle);
     t.translate(-c.x(), -c.y());
     return t;
 }
@@ -512,39 +519,46 @@ const Font& Pad::padNameFont()
 namespace {
 
 // The measured names, shared by the pads of a board (a few names repeat
-// thousands of times). Kept from the geometry pass, also of designs read on
-// other threads, hence the lock; bounded by starting afresh when full (pads
-// keep the entries they hold).
+// thousands of times). Kept as designs are read, also on several threads at
+// once, hence the lock; bounded by starting afresh when full (pads keep the
+// entries they hold).
 constexpr size_t kMaxKeptNameInks = 4096;
+
+QExplicitlySharedDataPointer<const PadNameInk> keptNameInk(const QString& name)
+{
+    // Asked for every new block of pad settings by the reading threads side
+    // by side: lookups share the lock.
+    static std::shared_mutex mutex;
+    static std::unordered_map<QString, QExplicitlySharedDataPointer<const PadNameInk>> kept;
+    {
+        const std::shared_lock lock(mutex);
+        if (auto found = kept.find(name); found != kept.end())
+            return found->second;
+    }
+    auto* entry = new PadNameInk;
+    entry->name = name;
+    entry->ink = textInkBounds(Pad::padNameFont(), name);
+    QExplicitlySharedDataPointer<const PadNameInk> ink(entry);
+    const std::unique_lock lock(mutex);
+    if (kept.size() >= kMaxKeptNameInks)
+        kept.clear();
+    kept.emplace(name, ink);
+    return ink;
+}
 
 } // namespace
 
 QRectF Pad::nameInkBounds(bool keep) const
 {
-    if (nameInk_ && nameInk_->name == name())
-        return nameInk_->ink;
+    const Properties& p = properties();
+    if (p.nameInk && p.nameInk->name == p.name)
+        return p.nameInk->ink;
     if (!keep)
-        return textInkBounds(padNameFont(), name());
-    // Asked for every pad of a board by the threads of the geometry pass
-    // side by side: lookups share the lock.
-    static std::shared_mutex mutex;
-    static std::unordered_map<QString, QExplicitlySharedDataPointer<const NameInk>> kept;
-    {
-        const std::shared_lock lock(mutex);
-        if (auto found = kept.find(name()); found != kept.end()) {
-            nameInk_ = found->second;
-            return nameInk_->ink;
-        }
-    }
-    auto entry = new NameInk;
-    entry->name = name();
-    entry->ink = textInkBounds(padNameFont(), name());
-    nameInk_ = QExplicitlySharedDataPointer<const NameInk>(entry);
-    const std::unique_lock lock(mutex);
-    if (kept.size() >= kMaxKeptNameInks)
-        kept.clear();
-    kept.emplace(name(), nameInk_);
-    return nameInk_->ink;
+        return textInkBounds(padNameFont(), p.name);
+    // Named after reading (an edit): this pad's own settings keep it.
+    const QExplicitlySharedDataPointer<const PadNameInk> ink = keptNameInk(p.name);
+    properties_.edit().nameInk = ink;
+    return ink->ink;
 }
 
 void Pad::addHolePassReach(BoundingBox& reach) const
@@ -636,8 +650,8 @@ std::vector<QPointF> Pad::makeExpandedBezierPolygon(double margin) const
 
 const std::vector<QPointF>& Pad::expandedBezierPolygon(double margin, std::vector<QPointF>& scratch) const
 {
-    if (cachedExpandedBezierPolygon && cachedExpandedBezierPolygon->margin == margin)
-        return *cachedExpandedBezierPolygon;
+    if (outline_ && outline_->grown && outline_->grown->margin == margin)
+        return outline_->grown->points;
     scratch = makeExpandedBezierPolygon(margin);
     return scratch;
 }
@@ -649,7 +663,7 @@ void Pad::addRoundedClearance(Graphics& g, double margin) const
     const QRectF r = grown(rectangle, margin);
     const QTransform outer = g.context.transform();
     g.context.setTransform(QTransform::fromTranslate(r.center().x(), r.center().y()) * outer);
-    g.context.addPath(sharedRoundedOutline(roundedSide(), r.width(), r.height(), roundness()));
+    g.context.addPath(sharedRoundedOutline(roundedSide(), r.width(), r.height(), roundness())->path);
     g.context.setTransform(outer);
 }
 
@@ -724,9 +738,9 @@ QString Pad::typeName() const
     return QStringLiteral("Pad");
 }
 
-QWidget* Pad::editorView()
+QWidget* Pad::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PadEditor(std::static_pointer_cast<Pad>(shared_from_this()));
+    return new PadEditor(std::static_pointer_cast<Pad>(self));
 }
 
 PadEditor::PadEditor(std::shared_ptr<Pad> pad, QWidget* parent)

@@ -2,7 +2,6 @@
 // One copper land of a footprint: a closed outline centred on a point, an
 // optional drilled hole, a pad name and a signal name.
 
-#include "document/SymbolPadNameSetter.h"
 #include "model/ClosedCurve.h"
 
 #include <QPainterPath>
@@ -29,7 +28,13 @@ enum class PinType3D : unsigned char { none, round, square, dip, gullWing };
 std::optional<PinType3D> pinType3DFromString(std::string_view text);
 const char* toString(PinType3D value);
 
-class Pad : public ClosedCurve, public IPadIdentity {
+// The measured ink of a pad name, shared by the pads of that name.
+struct PadNameInk : QSharedData {
+    QString name;
+    QRectF ink;
+};
+
+class Pad : public ClosedCurve {
 public:
     explicit Pad(GraphicsSheet* sheet);
 
@@ -61,6 +66,9 @@ public:
         bool surfaceMount = true;
         bool useCopperPourGap = false;
         bool rectangularHole = false;
+        // The ink of the name as measured for the pad name font, when kept
+        // (derived: not compared).
+        QExplicitlySharedDataPointer<const PadNameInk> nameInk;
         bool sameAs(const Properties& other) const;
     };
     const Properties& properties() const { return properties_.get(); }
@@ -80,15 +88,25 @@ public:
     // The hole about the centre, of holeSize; (0, 0, 0, 0) for a
     // surface-mount pad. (Derived: boards hold tens of thousands of pads.)
     QRectF holeRectangle() const;
-    // A curve outline sampled and grown by the solder-mask margin, made by
-    // the geometry pass for the margin of the time (drawing only reads it).
-    // (Held apart: few pads are curves.)
-    struct ExpandedPolygon : std::vector<QPointF> {
+    // The outline and, for a curve, its grown polygon, in one block: a
+    // rounded one is shared by the pads of its shape.
+    struct Grown {
+        std::vector<QPointF> points;
         double margin = 0; // the margin it was grown by
     };
-    std::unique_ptr<ExpandedPolygon> cachedExpandedBezierPolygon;
+    struct Outline : QSharedData {
+        QPainterPath path;
+        std::optional<Grown> grown;
+    };
+    // A curve outline sampled and grown by the solder-mask margin, made by
+    // the geometry pass for the margin of the time (drawing only reads it);
+    // none before.
+    const std::vector<QPointF>* cachedExpandedBezierPolygon() const
+    {
+        return outline_ && outline_->grown ? &outline_->grown->points : nullptr;
+    }
 
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // The outline filled with the brush, never stroked: a pad's pen is
     // transparent from its making and its reading on (drawing changes
     // nothing on the pad).
@@ -121,14 +139,11 @@ public:
     void fillPadClearance(Graphics& g, const QColor& color);
 
     // The rotation about the pad centre that keeps the name level on the
-    // sheet, as the last geometry pass under a net transform measured it;
-    // none for a level pad. (Kept as its angle: boards hold tens of
-    // thousands of pads.)
+    // sheet under the net transform; none for a level pad. (Measured when
+    // asked: only pads tall enough on the device show their name.)
     std::optional<QTransform> padNameRotationTransform() const;
 
-    IPadIdentity* padIdentityCapability() override { return this; }
-    Id padIdentity() const override { return id; }
-    QString padName() const override { return name(); }
+    std::optional<PadIdentity> padIdentity() const override { return PadIdentity{id, name()}; }
 
     // Whether the size is finite and not negative: a pad whose size is not
     // draws no outline and no name in any pass.
@@ -165,15 +180,9 @@ private:
     // The name's ink bounds, measured for that name; kept when asked to
     // (the geometry pass keeps them: drawing in bands only reads them).
     QRectF nameInkBounds(bool keep) const;
-    // The kept ink of a name, shared by every pad of that name.
-    struct NameInk : QSharedData {
-        QString name;
-        QRectF ink;
-    };
-    mutable QExplicitlySharedDataPointer<const NameInk> nameInk_;
-    double padNameAngle_ = 0; // 0: no rotation
-    // cachedPath_ holds the outline (made, possibly empty).
-    QPainterPath cachedPath_;
+    // outline_ holds the outline once made (possibly empty).
+    QExplicitlySharedDataPointer<const Outline> outline_;
     bool outlineMade() const { return kindFlag_; }
-    SharedValue<Properties> properties_;
+    // Mutable: the geometry pass keeps a name's ink measured after an edit.
+    mutable SharedValue<Properties> properties_;
 };

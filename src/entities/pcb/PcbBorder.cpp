@@ -47,9 +47,9 @@ std::shared_ptr<PcbBorder> PcbBorder::create(GraphicsSheet* sheet)
     return border;
 }
 
-QWidget* PcbBorder::editorView()
+QWidget* PcbBorder::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PcbBorderEditor(std::static_pointer_cast<PcbBorder>(shared_from_this()));
+    return new PcbBorderEditor(std::static_pointer_cast<PcbBorder>(self));
 }
 
 void PcbBorder::readXML(pugi::xml_node element)

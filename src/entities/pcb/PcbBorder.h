@@ -41,7 +41,7 @@ public:
     // "color"; the brush takes it after reading.
     QColor fillColor = QColor::fromRgbF(0, 0.5f, 0, 1);
 
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // The closed curve, then the board shape filled in the brush colour when
     // the board is shown solid (else only its outline stroked).
     void draw(Graphics& g) override;

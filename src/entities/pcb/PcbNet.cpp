@@ -37,9 +37,9 @@ PcbNet::PcbNet(GraphicsSheet* sheet) : Entity(sheet)
 {
 }
 
-QWidget* PcbNet::editorView()
+QWidget* PcbNet::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PcbNetEditor(std::static_pointer_cast<PcbNet>(shared_from_this()));
+    return new PcbNetEditor(std::static_pointer_cast<PcbNet>(self));
 }
 
 void PcbNet::readXML(pugi::xml_node element)

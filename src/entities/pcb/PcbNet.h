@@ -27,7 +27,7 @@ public:
     ElectricalParameters electricalParameters;
     EntityList childEntities;
 
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // The children's hole pass under the net's placement.
     void drawHolePass(Graphics& g, const QColor& color) override;
     // The union of the children's boxes, measured under the net transform.

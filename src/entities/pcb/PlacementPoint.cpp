@@ -53,9 +53,9 @@ void PlacementPoint::calculateBoundingBox()
         boundingBox.addPoint(netTransform ? netTransform->map(p) : p);
 }
 
-QWidget* PlacementPoint::editorView()
+QWidget* PlacementPoint::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PlacementPointEditor(std::static_pointer_cast<PlacementPoint>(shared_from_this()));
+    return new PlacementPointEditor(std::static_pointer_cast<PlacementPoint>(self));
 }
 
 PlacementPointEditor::PlacementPointEditor(std::shared_ptr<PlacementPoint> p, QWidget* parent)

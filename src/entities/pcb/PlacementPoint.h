@@ -28,7 +28,7 @@ public:
     void draw(Graphics& g) override;
     // The square the cross spans, its corners under the net transform.
     void calculateBoundingBox() override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Placement Point"); }
 
     Pen* entityPen() override { return &pen; }

@@ -151,9 +151,9 @@ void Silkscreen::drawCornerMarks(Graphics& g)
     strokePolyline(g, pen, {QPointF(x + w, y + ch), QPointF(x + w, y), QPointF(x + w - cw, y)});
 }
 
-QWidget* Silkscreen::editorView()
+QWidget* Silkscreen::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new SilkscreenEditor(std::static_pointer_cast<Silkscreen>(shared_from_this()));
+    return new SilkscreenEditor(std::static_pointer_cast<Silkscreen>(self));
 }
 
 SilkscreenEditor::SilkscreenEditor(std::shared_ptr<Silkscreen> s, QWidget* parent)

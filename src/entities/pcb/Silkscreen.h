@@ -32,23 +32,32 @@ class Silkscreen : public Entity, public IPen {
 public:
     explicit Silkscreen(GraphicsSheet* sheet);
 
+    // (The flags and kinds sit together: a board has a silkscreen per
+    // footprint.)
     bool autoFitInsidePadsIfPossible = true;
+    bool lockedToCourtyard = true;
+    bool visibleInPcb = true;
+    NotchOnSide notchOnSide = NotchOnSide::left;
+    LockedTo lockedRectangleTo = LockedTo::courtyard;
+    SilkscreenShape shape = SilkscreenShape::rectangle;
     // Arm lengths of the corner marks: width the horizontal arm, height the
     // vertical one.
     QSizeF cornerSize{0, 0};
     double margin = 0.5 / 25.4;
-    NotchOnSide notchOnSide = NotchOnSide::left;
     Pen pen{QColor::fromRgbF(1, 1, 1, 1), 0.2 / 25.4};
-    LockedTo lockedRectangleTo = LockedTo::courtyard;
-    bool lockedToCourtyard = true;
     QRectF rectangle{0, 0, 0, 0};
-    SilkscreenShape shape = SilkscreenShape::rectangle;
-    bool visibleInPcb = true;
     // The pin-one notch polygon, rebuilt with the bounding box.
     std::vector<QPointF> notchPoints;
-    // Kept for an outline generator; reading fills neither.
-    std::weak_ptr<Footprint> footprint;
-    std::optional<QPointF> polarityMarkerPosition;
+
+    // Kept for an outline generator; reading fills neither (held apart,
+    // none until set).
+    std::weak_ptr<Footprint> footprint() const { return links_ ? links_->footprint : std::weak_ptr<Footprint>(); }
+    void setFootprint(std::weak_ptr<Footprint> footprint) { links().footprint = std::move(footprint); }
+    std::optional<QPointF> polarityMarkerPosition() const
+    {
+        return links_ ? links_->polarityMarkerPosition : std::nullopt;
+    }
+    void setPolarityMarkerPosition(std::optional<QPointF> position) { links().polarityMarkerPosition = position; }
 
     // Entity attributes, "autoFitInsidePadsIfPossible", "cornerSize",
     // "lockedToCourtyard", "lockedTo", "margin", "notchOnRight" (a side word),
@@ -58,13 +67,24 @@ public:
     // the mapped rectangle, not widened by the pen.
     void calculateBoundingBox() override;
     void draw(Graphics& g) override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Silkscreen"); }
 
     Pen* entityPen() override { return &pen; }
 
 private:
     void drawCornerMarks(Graphics& g);
+    struct Links {
+        std::weak_ptr<Footprint> footprint;
+        std::optional<QPointF> polarityMarkerPosition;
+    };
+    Links& links()
+    {
+        if (!links_)
+            links_ = std::make_unique<Links>();
+        return *links_;
+    }
+    std::unique_ptr<Links> links_;
 };
 
 // Title only: the outline has nothing to edit.

@@ -46,9 +46,9 @@ Track::Track(GraphicsSheet* sheet) : Entity(sheet)
 {
 }
 
-QWidget* Track::editorView()
+QWidget* Track::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new TrackEditor(std::static_pointer_cast<Track>(shared_from_this()));
+    return new TrackEditor(std::static_pointer_cast<Track>(self));
 }
 
 void Track::readXML(pugi::xml_node element)
@@ -105,9 +105,9 @@ TrackJunction::TrackJunction(GraphicsSheet* sheet) : Entity(sheet)
 {
 }
 
-QWidget* TrackJunction::editorView()
+QWidget* TrackJunction::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new TrackJunctionEditor(std::static_pointer_cast<TrackJunction>(shared_from_this()));
+    return new TrackJunctionEditor(std::static_pointer_cast<TrackJunction>(self));
 }
 
 void TrackJunction::readXML(pugi::xml_node element)

@@ -55,7 +55,7 @@ public:
     TrackVertices trackVertices;
     EntityList childEntities;
 
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // One polyline through every point, round joins and caps, only when the
     // track is fully routed and has points.
     void draw(Graphics& g) override;
@@ -84,7 +84,7 @@ public:
     double diameter = 0;
     bool isTrackStubTerminal = false;
 
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     void readXML(pugi::xml_node element) override;
     QString typeName() const override;
 };

@@ -11,9 +11,9 @@ Via::Via(GraphicsSheet* sheet) : Entity(sheet)
 {
 }
 
-QWidget* Via::editorView()
+QWidget* Via::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new ViaEditor(std::static_pointer_cast<Via>(shared_from_this()));
+    return new ViaEditor(std::static_pointer_cast<Via>(self));
 }
 
 void Via::readXML(pugi::xml_node element)

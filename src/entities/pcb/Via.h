@@ -31,7 +31,7 @@ public:
     bool useCopperPourGap = false;
     QString signalName;
 
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // The disc in the pass colour (when it is visible and the diameter is
     // positive), then the hole in black (when the hole diameter is positive).
     void drawHolePass(Graphics& g, const QColor& color) override;

@@ -24,9 +24,9 @@ QString Bus::typeName() const
     return QStringLiteral("Bus");
 }
 
-QWidget* Bus::editorView()
+QWidget* Bus::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new BusEditor(std::static_pointer_cast<Bus>(shared_from_this()));
+    return new BusEditor(std::static_pointer_cast<Bus>(self));
 }
 
 // BusId
@@ -40,9 +40,9 @@ QString BusId::typeName() const
     return QStringLiteral("Bus Id");
 }
 
-QWidget* BusId::editorView()
+QWidget* BusId::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new BusIdEditor(std::static_pointer_cast<BusId>(shared_from_this()));
+    return new BusIdEditor(std::static_pointer_cast<BusId>(self));
 }
 
 // NodeId
@@ -77,7 +77,7 @@ QString NodeId::typeName() const
     return QStringLiteral("Node ID \"") + text.left(kMaxLaidOutCharacters) + QStringLiteral("\"");
 }
 
-QWidget* NodeId::editorView()
+QWidget* NodeId::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new NodeIdEditor(std::static_pointer_cast<NodeId>(shared_from_this()));
+    return new NodeIdEditor(std::static_pointer_cast<NodeId>(self));
 }

@@ -24,7 +24,7 @@ public:
     // children of its "entities" elements.
     void readXML(pugi::xml_node element) override;
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 // Element "busId": a plain text.
@@ -32,7 +32,7 @@ class BusId : public TextEntity {
 public:
     explicit BusId(GraphicsSheet* sheet);
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 // Element "nodeId".
@@ -51,5 +51,5 @@ public:
     void draw(Graphics& g) override;
     // Node ID "<text>".
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };

@@ -105,7 +105,7 @@ QString InterWireConnector::typeName() const
     return QStringLiteral("InterWire Connector");
 }
 
-QWidget* InterWireConnector::editorView()
+QWidget* InterWireConnector::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new InterWireConnectorEditor(std::static_pointer_cast<InterWireConnector>(shared_from_this()));
+    return new InterWireConnectorEditor(std::static_pointer_cast<InterWireConnector>(self));
 }

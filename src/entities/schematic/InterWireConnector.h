@@ -67,7 +67,7 @@ public:
     // Outline, centred text and the probe bar.
     void draw(Graphics& g) override;
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     // Chooses the displayed text, measures it and rebuilds `points` and
     // `textBoundingBox`.

@@ -156,9 +156,9 @@ QString Wire::typeName() const
     return QStringLiteral("Wire");
 }
 
-QWidget* Wire::editorView()
+QWidget* Wire::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new WireEditor(std::static_pointer_cast<Wire>(shared_from_this()));
+    return new WireEditor(std::static_pointer_cast<Wire>(self));
 }
 
 // WireContainer
@@ -253,7 +253,7 @@ QString SchematicNode::typeName() const
     return QStringLiteral("Node");
 }
 
-QWidget* SchematicNode::editorView()
+QWidget* SchematicNode::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new SchematicNodeEditor(std::static_pointer_cast<SchematicNode>(shared_from_this()));
+    return new SchematicNodeEditor(std::static_pointer_cast<SchematicNode>(self));
 }

@@ -65,7 +65,7 @@ public:
     // The selection frame, then the path or the polyline in the pen.
     void draw(Graphics& g) override;
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     // Rebuilds `points` and `path` and grows the box by the points, each
     // mapped through t when given. A wire without vertices has no points,
@@ -120,7 +120,7 @@ public:
     // both goes into the parent box.
     void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox) override;
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     IEntityHolder* holder() override { return this; }
     EntityList& entities() override { return childEntities; }

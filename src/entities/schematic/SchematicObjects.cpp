@@ -32,9 +32,9 @@ QString Port::typeName() const
     return QStringLiteral("Port");
 }
 
-QWidget* Port::editorView()
+QWidget* Port::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PortEditor(std::static_pointer_cast<Port>(shared_from_this()));
+    return new PortEditor(std::static_pointer_cast<Port>(self));
 }
 
 // PortName
@@ -48,9 +48,9 @@ QString PortName::typeName() const
     return QStringLiteral("PortName");
 }
 
-QWidget* PortName::editorView()
+QWidget* PortName::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new PortNameEditor(std::static_pointer_cast<PortName>(shared_from_this()));
+    return new PortNameEditor(std::static_pointer_cast<PortName>(self));
 }
 
 // BlockReference
@@ -70,9 +70,9 @@ QString BlockReference::typeName() const
     return QStringLiteral("Block Reference");
 }
 
-QWidget* BlockReference::editorView()
+QWidget* BlockReference::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new BlockReferenceEditor(std::static_pointer_cast<BlockReference>(shared_from_this()));
+    return new BlockReferenceEditor(std::static_pointer_cast<BlockReference>(self));
 }
 
 // SchematicKeepout
@@ -97,9 +97,9 @@ QString SchematicKeepout::typeName() const
     return QStringLiteral("Schematic Keepout");
 }
 
-QWidget* SchematicKeepout::editorView()
+QWidget* SchematicKeepout::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new SchematicKeepoutEditor(std::static_pointer_cast<SchematicKeepout>(shared_from_this()));
+    return new SchematicKeepoutEditor(std::static_pointer_cast<SchematicKeepout>(self));
 }
 
 // SchematicError
@@ -122,7 +122,7 @@ QString SchematicError::typeName() const
     return QStringLiteral("Schematic Error");
 }
 
-QWidget* SchematicError::editorView()
+QWidget* SchematicError::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new SchematicErrorEditor(std::static_pointer_cast<SchematicError>(shared_from_this()));
+    return new SchematicErrorEditor(std::static_pointer_cast<SchematicError>(self));
 }

@@ -29,7 +29,7 @@ public:
     // medium from 12 on; medium for an unknown word).
     void readXML(pugi::xml_node element) override;
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 // Element "portName".
@@ -37,7 +37,7 @@ class PortName : public Entity {
 public:
     explicit PortName(GraphicsSheet* sheet);
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 // A reusable block definition; nothing creates one yet.
@@ -60,7 +60,7 @@ public:
 
     void readXML(pugi::xml_node element) override;
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 // Element "schematicRouteBarrier": an area wires are not routed through.
@@ -79,7 +79,7 @@ public:
     // parent's.
     void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox) override;
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 // Element "schematicError": an error marker stored in the file.
@@ -95,5 +95,5 @@ public:
     // Entity attributes, "group", "location", "error", "message".
     void readXML(pugi::xml_node element) override;
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };

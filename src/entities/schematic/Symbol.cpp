@@ -61,9 +61,9 @@ QString Symbol::typeName() const
     return QStringLiteral("Symbol - Unknown Reference");
 }
 
-QWidget* Symbol::editorView()
+QWidget* Symbol::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new SymbolEditor(std::static_pointer_cast<Symbol>(shared_from_this()));
+    return new SymbolEditor(std::static_pointer_cast<Symbol>(self));
 }
 
 SymbolEditor::SymbolEditor(std::shared_ptr<Symbol> s, const QString& title, QWidget* parent)

@@ -38,7 +38,7 @@ public:
     void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox) override;
     // "Symbol <reference text>", or "Symbol - Unknown Reference".
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     // The first reference among the children, depth first in list order.
     SymbolReference* findSymbolReference() const;

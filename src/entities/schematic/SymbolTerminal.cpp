@@ -395,9 +395,9 @@ void SymbolTerminal::drawTerminalPadName(Graphics& g)
     g.drawText(shownPart(padName), padNameFont, QColor(0, 0, 0), padNameModelPosition.x(), padNameModelPosition.y());
 }
 
-QWidget* SymbolTerminal::editorView()
+QWidget* SymbolTerminal::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new SymbolTerminalEditor(std::static_pointer_cast<SymbolTerminal>(shared_from_this()));
+    return new SymbolTerminalEditor(std::static_pointer_cast<SymbolTerminal>(self));
 }
 
 SymbolTerminalEditor::SymbolTerminalEditor(std::shared_ptr<SymbolTerminal> terminal, QWidget* parent)

@@ -96,7 +96,7 @@ public:
     void calculateBoundingBox() override;
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("Symbol Terminal"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     // The outer end of the pin line.
     QPointF pinEndPoint() const;

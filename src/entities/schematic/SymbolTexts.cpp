@@ -51,9 +51,9 @@ void SymbolReference::calculateBoundingBox()
         TextEntity::calculateBoundingBox();
 }
 
-QWidget* SymbolReference::editorView()
+QWidget* SymbolReference::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new SymbolReferenceEditor(std::static_pointer_cast<SymbolReference>(shared_from_this()));
+    return new SymbolReferenceEditor(std::static_pointer_cast<SymbolReference>(self));
 }
 
 SymbolPartValue::SymbolPartValue(GraphicsSheet* sheet) : TextEntity(sheet)
@@ -87,9 +87,9 @@ void SymbolPartValue::calculateBoundingBox()
         TextEntity::calculateBoundingBox();
 }
 
-QWidget* SymbolPartValue::editorView()
+QWidget* SymbolPartValue::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new SymbolPartValueEditor(std::static_pointer_cast<SymbolPartValue>(shared_from_this()));
+    return new SymbolPartValueEditor(std::static_pointer_cast<SymbolPartValue>(self));
 }
 
 SymbolPartType::SymbolPartType(GraphicsSheet* sheet) : TextEntity(sheet)
@@ -110,9 +110,9 @@ void SymbolPartType::draw(Graphics& g)
         TextEntity::draw(g);
 }
 
-QWidget* SymbolPartType::editorView()
+QWidget* SymbolPartType::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new SymbolPartTypeEditor(std::static_pointer_cast<SymbolPartType>(shared_from_this()));
+    return new SymbolPartTypeEditor(std::static_pointer_cast<SymbolPartType>(self));
 }
 
 SymbolReferenceEditor::SymbolReferenceEditor(std::shared_ptr<SymbolReference> r, QWidget* parent)

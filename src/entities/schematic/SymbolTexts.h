@@ -35,7 +35,7 @@ public:
     void draw(Graphics& g) override;
     void calculateBoundingBox() override;
     QString typeName() const override { return QStringLiteral("Symbol Reference"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     bool shown() const;
 };
@@ -60,7 +60,7 @@ public:
     void draw(Graphics& g) override;
     void calculateBoundingBox() override;
     QString typeName() const override { return QStringLiteral("Symbol Part Value"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     bool shown() const;
 };
@@ -80,7 +80,7 @@ public:
     // Hidden draws nothing; the box is the text's either way.
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("Symbol Part Type"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 // The editors: the entity frame with nothing to edit.

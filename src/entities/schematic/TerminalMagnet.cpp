@@ -58,9 +58,9 @@ void TerminalMagnet::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-QWidget* TerminalMagnet::editorView()
+QWidget* TerminalMagnet::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new TerminalMagnetEditor(std::static_pointer_cast<TerminalMagnet>(shared_from_this()));
+    return new TerminalMagnetEditor(std::static_pointer_cast<TerminalMagnet>(self));
 }
 
 TerminalMagnetEditor::TerminalMagnetEditor(std::shared_ptr<TerminalMagnet> m, QWidget* parent)

@@ -37,7 +37,7 @@ public:
     // No selection frame.
     void draw(Graphics& g) override;
     QString typeName() const override { return QStringLiteral("Terminal Magnet"); }
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     // The rounded outline in own coordinates.
     QPainterPath roundedOutline() const;

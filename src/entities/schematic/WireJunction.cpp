@@ -52,9 +52,9 @@ QString WireJunction::typeName() const
     return QStringLiteral("Wire Junction");
 }
 
-QWidget* WireJunction::editorView()
+QWidget* WireJunction::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new WireJunctionEditor(std::static_pointer_cast<WireJunction>(shared_from_this()));
+    return new WireJunctionEditor(std::static_pointer_cast<WireJunction>(self));
 }
 
 NodeJunction::NodeJunction(GraphicsSheet* sheet) : WireJunction(sheet)
@@ -66,9 +66,9 @@ QString NodeJunction::typeName() const
     return QStringLiteral("Node Junction");
 }
 
-QWidget* NodeJunction::editorView()
+QWidget* NodeJunction::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new NodeJunctionEditor(std::static_pointer_cast<NodeJunction>(shared_from_this()));
+    return new NodeJunctionEditor(std::static_pointer_cast<NodeJunction>(self));
 }
 
 BusJunction::BusJunction(GraphicsSheet* sheet) : WireJunction(sheet)
@@ -80,7 +80,7 @@ QString BusJunction::typeName() const
     return QStringLiteral("Bus Junction");
 }
 
-QWidget* BusJunction::editorView()
+QWidget* BusJunction::editorView(const std::shared_ptr<Entity>& self)
 {
-    return new BusJunctionEditor(std::static_pointer_cast<BusJunction>(shared_from_this()));
+    return new BusJunctionEditor(std::static_pointer_cast<BusJunction>(self));
 }

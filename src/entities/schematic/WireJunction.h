@@ -25,7 +25,7 @@ public:
     void calculateBoundingBox() override;
     void draw(Graphics& g) override;
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 // Element "nodeJunction".
@@ -35,7 +35,7 @@ public:
     // Not read; no operation consults it.
     bool hide = false;
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
 
 // Element "busJunction".
@@ -43,5 +43,5 @@ class BusJunction : public WireJunction {
 public:
     explicit BusJunction(GraphicsSheet* sheet);
     QString typeName() const override;
-    QWidget* editorView() override;
+    QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
