@@ -51,11 +51,28 @@ struct FaceKey {
     bool italic = false;
     bool operator==(const FaceKey&) const = default;
 };
+// A face looked up by the font's own family string.
+struct FaceKeyView {
+    const QString& family;
+    bool bold;
+    bool italic;
+};
 struct FaceKeyHash {
+    using is_transparent = void;
     size_t operator()(const FaceKey& k) const noexcept
     {
         return qHashMulti(0, k.family, k.bold, k.italic);
     }
+    size_t operator()(const FaceKeyView& k) const noexcept { return qHashMulti(0, k.family, k.bold, k.italic); }
+};
+struct FaceKeyEqual {
+    using is_transparent = void;
+    bool operator()(const FaceKey& a, const FaceKey& b) const { return a == b; }
+    bool operator()(const FaceKeyView& a, const FaceKey& b) const
+    {
+        return a.bold == b.bold && a.italic == b.italic && a.family == b.family;
+    }
+    bool operator()(const FaceKey& a, const FaceKeyView& b) const { return (*this)(b, a); }
 };
 
 // The font a face shapes with. Every thread that shapes makes its own from
@@ -151,8 +168,45 @@ struct GlyphFaceHash {
 
 using Outline = TextShape::Outline;
 
+// Not noexcept, so that the tables keep each entry's hash: a lookup then
+// compares texts only where the hashes agree.
+struct TextHash {
+    size_t operator()(const QString& text) const { return qHash(text); }
+};
+
+// The cached shapes by face, then by text: a face's name is kept once, not
+// in each of the thousands of entries a board makes.
+class ShapeTable {
+public:
+    const std::shared_ptr<const TextShape>* find(const ShapeKeyView& k) const
+    {
+        const auto face = faces_.find(FaceKeyView{k.family, k.bold, k.italic});
+        if (face == faces_.end())
+            return nullptr;
+        const auto it = face->second.find(k.text);
+        return it == face->second.end() ? nullptr : &it->second;
+    }
+    bool contains(const ShapeKey& k) const { return find(ShapeKeyView{k.face.family, k.face.bold, k.face.italic, k.text}); }
+    void emplace(ShapeKey key, std::shared_ptr<const TextShape> shape)
+    {
+        if (faces_[std::move(key.face)].emplace(std::move(key.text), std::move(shape)).second)
+            ++size_;
+    }
+    size_t size() const { return size_; }
+    void clear()
+    {
+        faces_.clear();
+        size_ = 0;
+    }
+
+private:
+    using Texts = std::unordered_map<QString, std::shared_ptr<const TextShape>, TextHash>;
+    std::unordered_map<FaceKey, Texts, FaceKeyHash, FaceKeyEqual> faces_;
+    size_t size_ = 0;
+};
+
 struct Caches {
-    std::unordered_map<ShapeKey, std::shared_ptr<const TextShape>, ShapeKeyHash, ShapeKeyEqual> shapes;
+    ShapeTable shapes;
     size_t shapeGlyphs = 0;
     // An outline lives as long as a shape uses it, and is found here while
     // it lives: however many texts are shaped, a glyph is loaded once.
@@ -236,7 +290,7 @@ struct TextShaper {
             glyphs.addText(QPointF(0, 0), font, text);
             shape->whole_ = QTransform(1, 0, 0, -1, 0, 0).map(glyphs);
             shape->whole_.setFillRule(Qt::WindingFill);
-            shape->elements_ = shape->whole_.elementCount();
+            shape->elements_ = quint32(shape->whole_.elementCount());
             if (!shape->whole_.isEmpty())
                 shape->ink_ = settledBounds(shape->whole_);
             return shape;
@@ -298,19 +352,22 @@ struct TextShaper {
                 }
             }
         }
-        shape->glyphs_.reserve(outlines.size());
+        shape->glyphs_ = std::make_unique<TextShape::Glyph[]>(outlines.size());
+        shape->glyphCount_ = quint32(outlines.size());
         QRectF ink;
+        qsizetype elements = 0;
         size_t k = 0;
         for (const Run& run : runs) {
-            for (qsizetype i = 0; i < run.ids.size(); ++i) {
-                std::shared_ptr<const Outline>& o = outlines[k++];
+            for (qsizetype i = 0; i < run.ids.size(); ++i, ++k) {
+                std::shared_ptr<const Outline>& o = outlines[k];
                 const QPointF at(run.positions[i].x(), -run.positions[i].y());
                 if (!o->path.isEmpty())
                     ink |= o->bounds.translated(at);
-                shape->elements_ += o->path.elementCount();
-                shape->glyphs_.push_back({std::move(o), at});
+                elements += o->path.elementCount();
+                shape->glyphs_[k] = {std::move(o), at};
             }
         }
+        shape->elements_ = quint32(std::min<qsizetype>(elements, std::numeric_limits<quint32>::max()));
         shape->ink_ = ink;
         return shape;
     }
@@ -344,14 +401,14 @@ std::shared_ptr<const TextShape> cachedShape(const Font& font, const QString& te
         // frame look them up side by side.
         const std::shared_lock<std::shared_mutex> reading(textLock());
         const Caches& c = caches();
-        if (auto it = c.shapes.find(ShapeKeyView{font.familyName, font.bold, font.italic, text}); it != c.shapes.end())
-            return it->second;
+        if (const auto* kept = c.shapes.find(ShapeKeyView{font.familyName, font.bold, font.italic, text}))
+            return *kept;
     }
     ShapeKey key{FaceKey{font.familyName, font.bold, font.italic}, text};
     const std::lock_guard<std::shared_mutex> locked(textLock());
     Caches& c = caches();
-    if (auto it = c.shapes.find(key); it != c.shapes.end())
-        return it->second;
+    if (const auto* kept = c.shapes.find(ShapeKeyView{font.familyName, font.bold, font.italic, text}))
+        return *kept;
     std::shared_ptr<const TextShape> shape = TextShaper::shape(face(font).font, text, true);
     keepShape(std::move(key), shape);
     return shape;
@@ -384,7 +441,7 @@ QPainterPath TextShape::outline() const
         return p;
     }
     p.reserve(int(std::min<qsizetype>(elements_, std::numeric_limits<int>::max())));
-    for (const Glyph& g : glyphs_) {
+    for (const Glyph& g : glyphs()) {
         const QPainterPath& o = g.outline->path;
         const int m = o.elementCount();
         if (m == 0)
@@ -454,7 +511,7 @@ void prepareTextShapes(const std::vector<TextShapeRequest>& texts)
             if (!hasTextSize(t.font) || t.text.isEmpty())
                 continue;
             const ShapeKeyView view{t.font.familyName, t.font.bold, t.font.italic, t.text};
-            if (c.shapes.find(view) != c.shapes.end() || seen.find(view) != seen.end())
+            if (c.shapes.find(view) || seen.find(view) != seen.end())
                 continue;
             ShapeKey key{FaceKey{t.font.familyName, t.font.bold, t.font.italic}, t.text};
             // A glyph or so per UTF-16 unit: what is shaped ahead is held
@@ -502,7 +559,7 @@ void prepareTextShapes(const std::vector<TextShapeRequest>& texts)
         c.shapeGlyphs = 0;
     }
     for (size_t i = 0; i < n; ++i)
-        if (!c.shapes.count(batch->keys[i])) // a frame may have shaped it meanwhile
+        if (!c.shapes.contains(batch->keys[i])) // a frame may have shaped it meanwhile
             keepShape(std::move(batch->keys[i]), batch->shapes[i]);
 }
 
@@ -510,7 +567,7 @@ bool textShapeKept(const Font& font, const QString& text)
 {
     const std::shared_lock<std::shared_mutex> reading(textLock());
     const Caches& c = caches();
-    return c.shapes.find(ShapeKeyView{font.familyName, font.bold, font.italic, text}) != c.shapes.end();
+    return c.shapes.find(ShapeKeyView{font.familyName, font.bold, font.italic, text}) != nullptr;
 }
 
 double textShapeUnit(const Font& font)
@@ -535,8 +592,8 @@ QRectF textInkBounds(const Font& font, const QString& text)
         // A kept shape is read in place, its use not counted.
         const std::shared_lock<std::shared_mutex> reading(textLock());
         const Caches& c = caches();
-        if (auto it = c.shapes.find(ShapeKeyView{font.familyName, font.bold, font.italic, text}); it != c.shapes.end())
-            return textInkBounds(font, *it->second);
+        if (const auto* kept = c.shapes.find(ShapeKeyView{font.familyName, font.bold, font.italic, text}))
+            return textInkBounds(font, **kept);
     }
     const std::shared_ptr<const TextShape> shape = cachedShape(font, text);
     return shape ? textInkBounds(font, *shape) : QRectF();

@@ -13,6 +13,7 @@
 #include <QSizeF>
 #include <QString>
 #include <memory>
+#include <span>
 #include <vector>
 
 // Width and height of the ink bounds of one line.
@@ -58,16 +59,19 @@ public:
     // Ink bounds of the outline (empty for a line of blanks).
     const QRectF& ink() const { return ink_; }
     qsizetype elementCount() const { return elements_; }
-    const std::vector<Glyph>& glyphs() const { return glyphs_; }
+    std::span<const Glyph> glyphs() const { return {glyphs_.get(), glyphCount_}; }
 
 private:
     friend struct TextShaper;
-    std::vector<Glyph> glyphs_;
+    std::unique_ptr<Glyph[]> glyphs_;
     // Set instead of glyphs for a line Qt lays out past a hard break (a lone
     // line feed, a line or paragraph separator): its outline as one path.
     QPainterPath whole_;
     QRectF ink_;
-    qsizetype elements_ = 0;
+    // Counts in 32 bits, which no line that fits in memory exceeds (the
+    // element count saturates): a board caches thousands of shapes.
+    quint32 glyphCount_ = 0;
+    quint32 elements_ = 0;
 };
 // The cached shape of the line in the font; null for a height that is
 // zero, negative or not finite, and for an empty text.

@@ -130,7 +130,7 @@ TEST(NoteBox, BoxShadowAndLinePlacement)
     const auto& spilled = spill->glyphRuns();
     ASSERT_EQ(spilled.size(), 6u);
     EXPECT_NEAR(spilled[0].origin.y(), middle + 0.07 - spill->lineSize("1").height() / 2, 1e-9);
-    const double lowest = spilled.back().ink.top(); // QRectF's top is the smaller y
+    const double lowest = spill->inkOf(spilled.back()).top(); // QRectF's top is the smaller y
     ASSERT_LT(lowest, -0.01);
     expectBox(spill->placingBox, {-0.01, -0.01}, {2.01, 1.01});
     expectBox(spill->boundingBox, {-0.01, lowest}, {2.01, 1.01});

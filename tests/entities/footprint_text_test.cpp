@@ -277,9 +277,9 @@ TEST_F(FootprintTextBoard, DrawnWhereTheBoxesSayAndPickedByGlyphs)
     const TextEntity::GlyphRun& run = turned->glyphRuns().front();
     // The stem of the "R": just right of the run's left ink edge, halfway up
     // (in the footprint's frame), mapped to the sheet.
-    const QPointF onStem = r7->singleLevelTransform->map(QPointF(run.ink.left() + 0.003, run.ink.center().y()));
+    const QPointF onStem = r7->singleLevelTransform->map(QPointF(turned->inkOf(run).left() + 0.003, turned->inkOf(run).center().y()));
     EXPECT_EQ(pick(*pcb, onStem, false), r7);
     EXPECT_EQ(pick(*pcb, onStem, true), turned);
-    const QPointF outside = r7->singleLevelTransform->map(QPointF(run.ink.left() - 0.02, run.ink.center().y()));
+    const QPointF outside = r7->singleLevelTransform->map(QPointF(turned->inkOf(run).left() - 0.02, turned->inkOf(run).center().y()));
     EXPECT_EQ(pick(*pcb, outside, false), nullptr);
 }

@@ -466,9 +466,9 @@ TEST(SymbolGroups, GroupedChildrenArePlacedNamedPickedAndPassed)
     EXPECT_NEAR(body->boundingBox.bottomLeft.x(), 2.5 - 0.005, 1e-6);
     EXPECT_NEAR(body->boundingBox.topRight.y(), 1.9 + 0.005, 1e-6);
     for (const auto& run : reference->glyphRuns()) {
-        const QRectF ink = run.ink.translated(2.5, 1.5);
-        EXPECT_TRUE(symbol->boundingBox.contains(ink.topLeft())) << run.line.toStdString();
-        EXPECT_TRUE(reference->boundingBox.contains(ink.topLeft())) << run.line.toStdString();
+        const QRectF ink = reference->inkOf(run).translated(2.5, 1.5);
+        EXPECT_TRUE(symbol->boundingBox.contains(ink.topLeft())) << run.origin.x();
+        EXPECT_TRUE(reference->boundingBox.contains(ink.topLeft())) << run.origin.x();
     }
     EXPECT_EQ(reference->glyphRuns().size(), 2u);
 

@@ -282,7 +282,7 @@ TEST(TextLayout, LinesTextTopAndMultiLinePlacement)
     const auto& runs = t.glyphRuns();
     ASSERT_EQ(runs.size(), 2u);
     // The entity's box holds the placing box and every line as drawn.
-    expectRect(t.boundingBox.rect(), box | runs[0].ink | runs[1].ink);
+    expectRect(t.boundingBox.rect(), box | t.inkOf(runs[0]) | t.inkOf(runs[1]));
     const double bottom = box.top(); // QRectF's top is the smaller y
     const double first = (box.height()) / 2 + 0.7 * 0.055 + bottom;
     EXPECT_NEAR(runs[0].origin.y(), first - t.lineSize(QStringLiteral("Top")).height(), 1e-12);
@@ -306,10 +306,12 @@ TEST(TextLayout, LayoutFollowsEditsAndBoundingPasses)
     EXPECT_EQ(t.glyphRuns().size(), 2u);
     measure(t);
     ASSERT_EQ(t.glyphRuns().size(), 1u);
-    const QRectF before = t.glyphRuns().front().ink;
+    const QRectF before = t.inkOf(t.glyphRuns().front());
     const QPainterPath only = t.glyphRuns().front().shape->outline();
     t.text = QStringLiteral("Only longer");
-    EXPECT_GT(t.glyphRuns().front().ink.width(), before.width());
+    EXPECT_GT(t.inkOf(t.glyphRuns().front()).width(), before.width());
+    // The lines stay as measured until the next pass.
+    EXPECT_EQ(t.lines(), QStringList{QStringLiteral("Only")});
     // The edited line draws its own outline, not the kept one.
     const QPainterPath longer = t.glyphRuns().front().shape->outline();
     EXPECT_GT(longer.elementCount(), only.elementCount());
@@ -318,7 +320,31 @@ TEST(TextLayout, LayoutFollowsEditsAndBoundingPasses)
     t.position = QPointF(1, 0);
     EXPECT_NEAR(t.glyphRuns().front().origin.x() - origin.x(), 1, 1e-12);
     t.font.height *= 2;
-    EXPECT_NEAR(t.glyphRuns().front().ink.height(), 2 * before.height(), 1e-9);
+    EXPECT_NEAR(t.inkOf(t.glyphRuns().front()).height(), 2 * before.height(), 1e-9);
+    t.font.height /= 2;
+    const QRectF regular = t.inkOf(t.glyphRuns().front());
+    const QPointF centred = t.glyphRuns().front().origin;
+    t.font.bold = true;
+    EXPECT_GT(t.inkOf(t.glyphRuns().front()).width(), regular.width());
+    t.font.bold = false;
+    t.font.italic = true;
+    EXPECT_NE(t.inkOf(t.glyphRuns().front()), regular);
+    t.font.italic = false;
+    t.contentAlignment = ContentAlignment::topLeft;
+    EXPECT_NE(t.glyphRuns().front().origin, centred);
+    t.contentAlignment = ContentAlignment::middleCenter;
+    EXPECT_EQ(t.inkOf(t.glyphRuns().front()), regular);
+
+    // Several lines follow the lines as measured: an edit that keeps the
+    // line count shows after the next pass, not before.
+    t.text = QStringLiteral("ii\r\nii");
+    measure(t);
+    const QRectF narrow = t.inkOf(t.glyphRuns().front());
+    t.text = QStringLiteral("WWWW\r\nii");
+    EXPECT_EQ(t.inkOf(t.glyphRuns().front()), narrow);
+    measure(t);
+    EXPECT_GT(t.inkOf(t.glyphRuns().front()).width(), 2 * narrow.width());
+    EXPECT_EQ(t.lines(), (QStringList{QStringLiteral("WWWW"), QStringLiteral("ii")}));
 
     // Shaped ahead of a pass: the lines of every text, in groups too; after
     // the pass only the texts edited since.
@@ -432,12 +458,13 @@ TEST(TextGeometry, EveryLineOfSeveralIsInTheBoxPickedAndKeptInView)
     ASSERT_EQ(runs.size(), 3u);
     QRectF own = t->placingBox.rect();
     for (const auto& run : runs)
-        own |= run.ink;
+        own |= t->inkOf(run);
     expectRect(t->boundingBox.rect(), own, 1e-12);
     // The third line lies wholly below what the lines measure about the
     // anchor (the old box), so the fix is what finds it.
-    EXPECT_LT(runs[2].ink.bottom(), t->placingBox.bottomLeft.y());
-    const QPointF onThird(runs[2].ink.left() + 0.01, runs[2].ink.center().y());
+    const QRectF third = t->inkOf(runs[2]);
+    EXPECT_LT(third.bottom(), t->placingBox.bottomLeft.y());
+    const QPointF onThird(third.left() + 0.01, third.center().y());
 
     // Picked on the third line's ink, through a list whose view holds only
     // that point (a line scrolled in alone is not culled).
@@ -451,10 +478,10 @@ TEST(TextGeometry, EveryLineOfSeveralIsInTheBoxPickedAndKeptInView)
         });
     };
     bool picked = false;
-    for (double dx = 0; dx < runs[2].ink.width() && !picked; dx += 0.005)
-        picked = pickAt(QPointF(runs[2].ink.left() + dx, runs[2].ink.center().y())) == t;
+    for (double dx = 0; dx < third.width() && !picked; dx += 0.005)
+        picked = pickAt(QPointF(third.left() + dx, third.center().y())) == t;
     EXPECT_TRUE(picked);
-    EXPECT_EQ(pickAt(QPointF(runs[2].ink.right() + 0.3, onThird.y())), nullptr);
+    EXPECT_EQ(pickAt(QPointF(third.right() + 0.3, onThird.y())), nullptr);
 
     // The selection frame goes round all three lines.
     t->brush.color = QColor(0, 0, 0, 0);
@@ -560,7 +587,7 @@ TEST(TextDrawing, GlyphsAreUprightAndPickedByTheirInk)
     // Picked on a glyph's ink, not in the counter of an "O" nor beside it.
     auto o = readText(R"(<text text="O" at="0,0" height="0.5" brushColor="255,255,255"/>)");
     measure(*o);
-    const QRectF box = o->glyphRuns().front().ink;
+    const QRectF box = o->inkOf(o->glyphRuns().front());
     EXPECT_TRUE(picks(*o, QPointF(box.left() + 0.01, box.center().y())));
     EXPECT_FALSE(picks(*o, box.center()));
     EXPECT_FALSE(picks(*o, QPointF(box.right() + 0.05, box.center().y())));

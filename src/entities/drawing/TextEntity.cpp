@@ -271,23 +271,41 @@ void TextEntity::calculateBoundingBox()
 
 QStringList TextEntity::lines() const
 {
-    if (const QString* line = std::get_if<QString>(&lines_))
-        return QStringList{*line};
+    if (measuredLines_ == 1)
+        return QStringList{measuredText()};
     return severalLines();
 }
 
 qsizetype TextEntity::lineCount() const
 {
-    if (std::holds_alternative<QString>(lines_))
-        return 1;
-    return severalLines().size();
+    return measuredLines_;
 }
 
-const QStringList& TextEntity::severalLines() const
+QStringList TextEntity::severalLines() const
 {
-    static const QStringList none;
-    const QStringList* several = std::get_if<QStringList>(&lines_);
-    return several ? *several : none;
+    return measuredLines_ >= 2 ? splitLines(measuredText()) : QStringList();
+}
+
+const QString& TextEntity::measuredText() const
+{
+    static const QString none;
+    if (measuredInKey_)
+        return layoutKey_.text;
+    return measuredApart_ ? *measuredApart_ : none;
+}
+
+void TextEntity::setMeasuredText(const QString& measured)
+{
+    // The key of no layout may be taken over; the layout made next is
+    // mostly made for this text.
+    if (!layoutValid_ || layoutKey_.text == measured) {
+        layoutKey_.text = measured;
+        measuredInKey_ = true;
+        measuredApart_.reset();
+    } else {
+        measuredApart_ = std::make_unique<QString>(measured);
+        measuredInKey_ = false;
+    }
 }
 
 void TextEntity::measureLines()
@@ -309,10 +327,8 @@ void TextEntity::measureLines()
 
     const qsizetype n = split.size();
     textTop = n >= 2 ? (double(n) - 0.5) * font.height * 1.5 * 0.5 : 0;
-    if (n == 1)
-        lines_ = split.front();
-    else
-        lines_ = std::move(split);
+    setMeasuredText(text);
+    measuredLines_ = int(n);
 
     boundingBox.addPoint(netTransform ? netTransform->map(position) : position);
     placingBox.addPoint(position);
@@ -363,7 +379,7 @@ TextEntity::LayoutKey TextEntity::currentKey() const
     LayoutKey key;
     key.multiLine = lineCount() >= 2;
     if (key.multiLine) {
-        key.lines = severalLines();
+        key.text = measuredText();
         // Drawing happens in the entity's own coordinates, so the lines are
         // placed from the box in those coordinates.
         key.bottom = placingBox.bottomLeft.y();
@@ -390,14 +406,19 @@ bool TextEntity::layoutCurrent() const
     if (k.multiLine != multiLine)
         return false;
     if (multiLine) {
-        if (k.bottom != placingBox.bottomLeft.y() || k.top != placingBox.topRight.y() || k.lines != severalLines()
-            || !k.text.isEmpty())
+        if (k.bottom != placingBox.bottomLeft.y() || k.top != placingBox.topRight.y() || k.text != measuredText())
             return false;
-    } else if (k.text != text || !k.lines.isEmpty() || k.bottom != 0 || k.top != 0) {
+    } else if (k.text != text || k.bottom != 0 || k.top != 0) {
         return false;
     }
     return k.height == font.height && k.bold == font.bold && k.italic == font.italic && k.alignment == contentAlignment
         && k.position == position && k.family == font.familyName;
+}
+
+QRectF TextEntity::inkOf(const GlyphRun& run) const
+{
+    // As the line was placed: its ink in the font, moved to the origin.
+    return run.shape ? textInkBounds(font, *run.shape).translated(run.origin) : QRectF(run.origin, QSizeF());
 }
 
 void TextEntity::releaseCachedGlyphs()
@@ -406,12 +427,29 @@ void TextEntity::releaseCachedGlyphs()
     heldElements_ = 0;
 }
 
-std::vector<TextEntity::GlyphRun> TextEntity::layoutRuns(const LayoutKey& key, bool shape) const
+void TextEntity::Runs::push_back(GlyphRun&& run)
 {
-    std::vector<GlyphRun> runs;
-    // Model units per unit of the kept outlines: a thousandth of the set
-    // size, so the outlines span hundreds of units.
-    const double unit = font.pointSize() / TextEntity::kOutlineUnitsPerSize;
+    if (several_) {
+        several_->push_back(std::move(run));
+    } else if (!one_.shape) {
+        one_ = std::move(run);
+    } else {
+        several_ = std::make_unique<std::vector<GlyphRun>>();
+        several_->push_back(std::move(one_));
+        several_->push_back(std::move(run));
+        one_ = GlyphRun();
+    }
+}
+
+void TextEntity::Runs::clear()
+{
+    several_.reset();
+    one_ = GlyphRun();
+}
+
+TextEntity::Runs TextEntity::layoutRuns(const LayoutKey& key, bool shape) const
+{
+    Runs runs;
     // Only when shaping: a default font is the application's, read under a
     // lock that threads measuring side by side would queue on.
     std::optional<QFont> shaping;
@@ -423,13 +461,14 @@ std::vector<TextEntity::GlyphRun> TextEntity::layoutRuns(const LayoutKey& key, b
             return;
         const QPointF origin = placed->origin;
         GlyphRun run;
-        run.line = line;
-        run.unit = unit;
-        if (shape)
-            run.shaped = shapeLine(*shaping, line);
+        if (shape) {
+            run.drawn = std::make_unique<GlyphRun::Drawn>();
+            run.drawn->shaped = shapeLine(*shaping, line);
+        }
         run.shape = textShape(font, line);
+        if (!run.shape) // not so for a line that was placed
+            return;
         run.origin = origin;
-        run.ink = placed->ink;
         runs.push_back(std::move(run));
     };
 
@@ -446,7 +485,17 @@ void TextEntity::rebuildLayout(const LayoutKey& key, bool shape)
 {
     releaseCachedGlyphs();
     runs_ = layoutRuns(key, shape);
+    // The measured text stays what it was.
+    if (measuredInKey_ && layoutKey_.text != key.text) {
+        measuredApart_ = std::make_unique<QString>(layoutKey_.text);
+        measuredInKey_ = false;
+    }
     layoutKey_ = key;
+    if (measuredApart_ && *measuredApart_ == layoutKey_.text) {
+        layoutKey_.text = *measuredApart_;
+        measuredApart_.reset();
+        measuredInKey_ = true;
+    }
     layoutValid_ = true;
     layoutShaped_ = shape;
 
@@ -454,11 +503,12 @@ void TextEntity::rebuildLayout(const LayoutKey& key, bool shape)
     // about the same size).
     qsizetype elements = 0;
     for (const GlyphRun& run : runs_)
-        for (const QGlyphRun& glyphs : run.shaped)
-            elements += glyphs.glyphIndexes().size();
+        if (run.drawn)
+            for (const QGlyphRun& glyphs : run.drawn->shaped)
+                elements += glyphs.glyphIndexes().size();
     keepRuns_ = heldElements + elements <= kHeldElementBudget;
     if (keepRuns_) {
-        heldElements_ = elements;
+        heldElements_ = int(elements);
         heldElements += elements;
     }
 }
@@ -480,24 +530,27 @@ void TextEntity::updateGeometry(const std::optional<QTransform>& parentTransform
 
 const QPainterPath& TextEntity::outlines(GlyphRun& run)
 {
-    if (!run.glyphs.isEmpty())
-        return run.glyphs;
-    run.glyphs = runOutlines(run);
-    const qsizetype n = run.glyphs.elementCount();
+    if (!run.drawn)
+        run.drawn = std::make_unique<GlyphRun::Drawn>();
+    QPainterPath& glyphs = run.drawn->glyphs;
+    if (!glyphs.isEmpty())
+        return glyphs;
+    glyphs = runOutlines(run);
+    const qsizetype n = glyphs.elementCount();
     if (keepRuns_ && heldElements + n <= kHeldElementBudget) {
-        heldElements_ += n;
+        heldElements_ += int(n);
         heldElements += n;
     } else {
         keepRuns_ = false; // the runs serve this draw only
     }
-    return run.glyphs;
+    return glyphs;
 }
 
-const std::vector<TextEntity::GlyphRun>& TextEntity::glyphRuns()
+std::span<const TextEntity::GlyphRun> TextEntity::glyphRuns()
 {
     if (!layoutCurrent())
         rebuildLayout(currentKey(), useGlyphCache);
-    return runs_;
+    return {runs_.data(), runs_.size()};
 }
 
 void TextEntity::draw(Graphics& g)
@@ -517,22 +570,23 @@ void TextEntity::drawText(Graphics& g)
     // it draws the kept layout, or one made for this draw, from outlines
     // (glyph runs are not safe to draw from other threads).
     const bool concurrent = g.context.concurrent;
-    std::vector<GlyphRun> madeForThisDraw;
+    Runs madeForThisDraw;
     const bool kept = layoutCurrent();
     if (concurrent && !kept)
         madeForThisDraw = layoutRuns(currentKey(), false);
     else if (!kept)
         rebuildLayout(currentKey(), useGlyphCache);
-    const std::vector<GlyphRun>& runs = concurrent && !kept ? madeForThisDraw : runs_;
+    const Runs& runs = concurrent && !kept ? madeForThisDraw : runs_;
     if (!runs.empty()) {
         const double pixels = font.pointSize() * deviceScale(g.context.transform());
+        const double unit = runUnit();
         if (!g.picking && pixels < glyphThresholdPixels) {
             // Too small to read: the ink boxes, faint. A rectangle fill is
             // several times cheaper than a path.
             QColor faint = color;
             faint.setAlphaF(color.alphaF() * kBlurAlpha);
             for (const GlyphRun& run : runs)
-                g.fillRect(run.ink, faint);
+                g.fillRect(inkOf(run), faint);
         } else {
             const bool blit = !g.picking && !concurrent && useGlyphCache && pixels <= kMaxCachedGlyphPixels;
             // A layout made by the geometry pass has no glyphs shaped yet.
@@ -542,22 +596,23 @@ void TextEntity::drawText(Graphics& g)
             QPainter& painter = g.context.painter();
             for (size_t i = 0; i < runs.size(); ++i) {
                 const GlyphRun& run = runs[i];
-                if (blit && !run.shaped.isEmpty()) {
-                    painter.setTransform(run.shapedPlacement() * g.context.transform());
+                if (blit && run.drawn && !run.drawn->shaped.isEmpty()) {
+                    painter.setTransform(run.shapedPlacement(unit) * g.context.transform());
                     painter.setPen(color);
-                    for (const QGlyphRun& glyphs : run.shaped)
+                    for (const QGlyphRun& glyphs : run.drawn->shaped)
                         painter.drawGlyphRun(QPointF(0, 0), glyphs);
                     painter.setPen(Qt::NoPen);
-                } else if (run.shape && g.fillSmallGlyphs(*run.shape, run.placement(), color)) {
+                } else if (run.shape && g.fillSmallGlyphs(*run.shape, run.placement(unit), color)) {
                     // Small on the device: filled straight into the image,
                     // from the shared glyph outlines as they are.
                 } else if (concurrent) {
-                    g.context.fillUserPath(run.glyphs.isEmpty() ? runOutlines(run) : run.glyphs, fill, Qt::WindingFill,
-                                           run.placement());
+                    const bool made = run.drawn && !run.drawn->glyphs.isEmpty();
+                    g.context.fillUserPath(made ? run.drawn->glyphs : runOutlines(run), fill, Qt::WindingFill,
+                                           run.placement(unit));
                 } else {
                     // Placed by the run's own transform; the context's state
                     // is left as it was.
-                    g.context.fillUserPath(outlines(runs_[i]), fill, Qt::WindingFill, run.placement());
+                    g.context.fillUserPath(outlines(runs_[i]), fill, Qt::WindingFill, run.placement(unit));
                 }
             }
         }

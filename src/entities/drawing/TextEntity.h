@@ -32,7 +32,7 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
-#include <variant>
+#include <span>
 #include <vector>
 
 class TextEntity : public Entity, public IBrush {
@@ -67,6 +67,22 @@ public:
     StringAlignment stringAlignment = StringAlignment::center;
     ContentAlignment contentAlignment = ContentAlignment::middleCenter;
     bool rotateInParts = true;
+
+private:
+    // Kept here, with the flag above, where they fill what would be
+    // padding (boards hold thousands of texts).
+    bool keepRuns_ = true;
+    bool layoutValid_ = false;
+    bool layoutShaped_ = false;
+    bool measuredInKey_ = false;
+    // How many lines the text measured was split into (none before the
+    // first measure), and the glyphs and outline elements this entity's
+    // runs hold, counted against a process-wide budget (runs over the
+    // budget serve one draw and are dropped).
+    int measuredLines_ = 0;
+    int heldElements_ = 0;
+
+public:
     Font font;
 
     // The box several lines are placed from, in the entity's own
@@ -112,20 +128,22 @@ public:
     // a font size of kOutlineUnitsPerSize pixels, y up, placed by
     // placement(): Qt flattens curves far faster when a path is scaled down
     // than when tiny model-unit outlines are scaled up to the screen. Drawn
-    // outside picking and banded frames, `shaped` holds the glyphs as laid
-    // out at the same size (y down, baseline at 0), placed by
+    // outside picking and banded frames, `drawn->shaped` holds the glyphs as
+    // laid out at the same size (y down, baseline at 0), placed by
     // shapedPlacement(): for on-screen sizes Qt's glyph cache blits them.
-    // `glyphs` keeps the outlines made for such draws.
+    // `drawn->glyphs` keeps the outlines made for such draws. A run only
+    // laid out (by the geometry pass) has no `drawn` part.
     struct GlyphRun {
-        QString line;
-        QList<QGlyphRun> shaped;
-        QPainterPath glyphs;
+        struct Drawn {
+            QList<QGlyphRun> shaped;
+            QPainterPath glyphs;
+        };
         std::shared_ptr<const TextShape> shape;
         QPointF origin; // the text position, in own coordinates
-        QRectF ink;     // the ink bounds there
-        double unit = 0; // model units per outline unit
-        QTransform placement() const { return QTransform(unit, 0, 0, unit, origin.x(), origin.y()); }
-        QTransform shapedPlacement() const { return QTransform(unit, 0, 0, -unit, origin.x(), origin.y()); }
+        std::unique_ptr<Drawn> drawn;
+        // unit: model units per outline unit (runUnit() of the text).
+        QTransform placement(double unit) const { return QTransform(unit, 0, 0, unit, origin.x(), origin.y()); }
+        QTransform shapedPlacement(double unit) const { return QTransform(unit, 0, 0, -unit, origin.x(), origin.y()); }
     };
     static constexpr double kOutlineUnitsPerSize = 1000;
     // Set sizes on screen up to which glyphs are blitted from Qt's glyph
@@ -135,7 +153,12 @@ public:
     static inline bool useGlyphCache = true;
     // The runs the next draw fills (cached; rebuilt when the text, lines,
     // font, alignment, anchor or placing box changed).
-    const std::vector<GlyphRun>& glyphRuns();
+    std::span<const GlyphRun> glyphRuns();
+    // Model units per unit of the runs' outlines: a thousandth of the set
+    // size, so the outlines span hundreds of units.
+    double runUnit() const { return font.pointSize() / kOutlineUnitsPerSize; }
+    // A run's ink bounds where it is drawn, in own coordinates.
+    QRectF inkOf(const GlyphRun& run) const;
 
 protected:
     // The text alone (no selection frame), under the entity's own
@@ -151,19 +174,20 @@ protected:
     void addPlacedLines();
 
 private:
+    // What a layout was made for: every input it read.
     struct LayoutKey {
-        bool multiLine = false;
-        QString text;      // single line
-        QStringList lines; // several lines
+        // One line: the text. Several: the text the lines were measured
+        // from (equal texts split alike).
+        QString text;
         QString family;
+        QPointF position;
         double height = 0;
+        double bottom = 0; // of the placing box, for several lines
+        double top = 0;
+        ContentAlignment alignment = ContentAlignment::middleCenter;
+        bool multiLine = false;
         bool bold = false;
         bool italic = false;
-        ContentAlignment alignment = ContentAlignment::middleCenter;
-        QPointF position;
-        double bottom = 0;
-        double top = 0;
-        bool operator==(const LayoutKey&) const = default;
     };
     LayoutKey currentKey() const;
     // Where one line is drawn with its reference y: the glyphs' origin and
@@ -179,8 +203,27 @@ private:
     void forEachLineReference(double bottom, double top, F&& f) const;
     // Whether the kept layout was made for currentKey().
     bool layoutCurrent() const;
+    // The runs of a layout, each with a shape. Most texts are one line: its
+    // run is kept in place, several in a list of their own.
+    class Runs {
+    public:
+        void push_back(GlyphRun&& run);
+        void clear();
+        size_t size() const { return several_ ? several_->size() : one_.shape ? 1 : 0; }
+        bool empty() const { return size() == 0; }
+        GlyphRun* data() { return several_ ? several_->data() : &one_; }
+        const GlyphRun* data() const { return several_ ? several_->data() : &one_; }
+        GlyphRun& operator[](size_t i) { return data()[i]; }
+        const GlyphRun& operator[](size_t i) const { return data()[i]; }
+        const GlyphRun* begin() const { return data(); }
+        const GlyphRun* end() const { return data() + size(); }
+
+    private:
+        GlyphRun one_; // without a shape while there is none
+        std::unique_ptr<std::vector<GlyphRun>> several_;
+    };
     // The runs of the layout for the key (glyphs shaped when asked to).
-    std::vector<GlyphRun> layoutRuns(const LayoutKey& key, bool shape) const;
+    Runs layoutRuns(const LayoutKey& key, bool shape) const;
     void rebuildLayout(const LayoutKey& key, bool shape);
     // A run's outlines made afresh.
     QPainterPath runOutlines(const GlyphRun& run) const;
@@ -188,19 +231,15 @@ private:
     const QPainterPath& outlines(GlyphRun& run);
     void releaseCachedGlyphs();
 
-    // The lines as measured: one is kept as a text sharing the storage of
-    // `text` (boards hold thousands of one-line texts), several as a list.
-    std::variant<std::monostate, QString, QStringList> lines_;
+    // The text the lines were measured from: mostly the text the layout
+    // was made for, then kept there alone; else apart (none before the
+    // first measure).
+    const QString& measuredText() const;
+    void setMeasuredText(const QString& measured);
+    std::unique_ptr<QString> measuredApart_;
     // The list of several lines; empty for one.
-    const QStringList& severalLines() const;
+    QStringList severalLines() const;
 
-    bool layoutValid_ = false;
-    bool layoutShaped_ = false;
     LayoutKey layoutKey_;
-    std::vector<GlyphRun> runs_;
-    // Glyphs and outline elements this entity's runs hold, counted against
-    // a process-wide budget; runs over the budget serve one draw and are
-    // dropped.
-    qsizetype heldElements_ = 0;
-    bool keepRuns_ = true;
+    Runs runs_;
 };

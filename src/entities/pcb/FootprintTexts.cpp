@@ -46,6 +46,8 @@ FootprintPartValue::FootprintPartValue(GraphicsSheet* sheet) : TextEntity(sheet)
 void FootprintPartValue::readXML(pugi::xml_node element)
 {
     TextEntity::readXML(element);
+    // Part values repeat across a board's footprints.
+    text = sharedText(text);
     // The flag is written as "showInPcb"; an attribute named after the
     // field itself is not read.
     visibleInPCB = readBoolAttribute(element, "showInPcb", visibleInPCB);
