@@ -224,22 +224,23 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
         size_t count = 0;
         for (size_t i = 0; i < items.size(); ++i)
             count += items[i].run == kNoRun ? size_t(read[i] != nullptr) : fromRuns[items[i].runRead].size();
-        list.readMarks = list.threadMarks();
+        std::vector<uint8_t> readMarks = list.threadMarks();
         list.entities.reserve(list.entities.size() + count);
-        list.readMarks.reserve(list.entities.capacity());
+        readMarks.reserve(list.entities.capacity());
         for (size_t i = 0; i < items.size(); ++i) {
             if (items[i].run == kNoRun) {
                 if (read[i]) {
                     list.entities.push_back(std::move(read[i]));
-                    list.readMarks.push_back(marks[i]);
+                    readMarks.push_back(marks[i]);
                 }
                 continue;
             }
             for (std::shared_ptr<Entity>& entity : fromRuns[items[i].runRead]) {
                 list.entities.push_back(std::move(entity));
-                list.readMarks.push_back(marks[i]);
+                readMarks.push_back(marks[i]);
             }
         }
+        list.setReadMarks(std::move(readMarks));
         return;
     }
     for (pugi::xml_node entitiesElement : element.children("entities")) {
@@ -275,14 +276,43 @@ private:
 } // namespace
 
 // What the index of a list is made from, per slot: its key (where it lies
-// for every pass), its kind, and (in the index) its pass reach.
+// for every pass) and its kind.
 struct EntityList::IndexInput {
     std::vector<BoundingBox> keys;
     std::vector<const std::type_info*> kinds;
-    std::unique_ptr<Index> index = std::make_unique<Index>();
 
-    explicit IndexInput(size_t n) : keys(n), kinds(n) { index->reach.resize(n); }
+    explicit IndexInput(size_t n) : keys(n), kinds(n) {}
 };
+
+const EntityList::Grid EntityList::noGrid_;
+const std::vector<EntityList::Slot> EntityList::noSlots_;
+
+EntityList::LongParts& EntityList::longParts()
+{
+    if (!long_)
+        long_ = std::make_unique<LongParts>();
+    return *long_;
+}
+
+void EntityList::dropSlots()
+{
+    if (!long_)
+        return;
+    if (long_->readMarks.empty()) {
+        long_.reset();
+        return;
+    }
+    long_->slotItems = {};
+    long_->measured = {};
+    long_->reach = {};
+    long_->grid = Grid();
+}
+
+void EntityList::setReadMarks(std::vector<uint8_t> marks)
+{
+    if (!marks.empty() || long_)
+        longParts().readMarks = std::move(marks);
+}
 
 void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox)
 {
@@ -300,15 +330,17 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
         // the entity is still at hand.
         const std::vector<ReadWorkers::ThreadMark> marks = threadMarks();
         std::vector<BoundingBox> partBoxes(ReadWorkers::markedPartCount(marks, kEntitiesPerGeometryPart));
-        slots_.resize(n);
+        LongParts& parts = longParts();
+        parts.slotItems.resize(n);
+        parts.reach.resize(n);
         IndexInput input(n);
         ReadWorkers::forEachMarkedPart(marks, kEntitiesPerGeometryPart, [&](size_t part, size_t begin, size_t end) {
             const MeasuringPartScope scope;
             BoundingBox& box = partBoxes[part];
             for (size_t i = begin; i < end; ++i) {
                 entities[i]->updateGeometry(parentTransform, &box);
-                measureSlot(i, slots_[i]);
-                measureIndexEntry(i, input);
+                measureSlot(i, parts.slotItems[i]);
+                measureIndexEntry(i, parts.slotItems[i], parts.reach[i], input);
             }
         });
         for (const BoundingBox& box : partBoxes)
@@ -327,64 +359,78 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
 
 std::vector<uint8_t> EntityList::threadMarks() const
 {
-    if (readMarks.size() == entities.size())
-        return readMarks;
+    if (long_ && !long_->readMarks.empty() && long_->readMarks.size() == entities.size())
+        return long_->readMarks;
     return std::vector<uint8_t>(entities.size(), ReadWorkers::kAnyThread);
 }
 
 void EntityList::measureSlot(size_t i, Slot& slot) const
 {
     Entity& e = *entities[i];
-    slot.box = e.boundingBox;
+    slot.sides = Sides(e.boundingBox);
+    slot.boxValid = e.boundingBox.valid;
     slot.layers = 0;
     slot.allLayers = false;
     slot.buried = false;
     slot.layer = e.layerIndex;
-    slot.entity = &e;
-    slot.holder = e.holder();
+    IEntityHolder* h = e.holder();
+    slot.holder = h != nullptr;
+    slot.reachKnown = false;
+    slot.padIsBox = false;
     const int bit = e.layerIndex + kLayerBias;
     if (bit < 0 || bit >= 64)
         slot.allLayers = true;
     else
         slot.layers = uint64_t(1) << bit;
-    if (IEntityHolder* h = slot.holder) {
+    if (h) {
         const EntityList& children = h->entities();
-        slot.allLayers = slot.allLayers || children.layerMaskAll_;
-        slot.layers |= children.layerMask_;
+        if (children.layerMask_ == kAllLayers)
+            slot.allLayers = true;
+        else
+            slot.layers |= children.layerMask_;
     }
 }
 
 void EntityList::updateLayerMask(IndexInput* measured)
 {
-    layerMask_ = 0;
-    layerMaskAll_ = false;
-    const auto add = [this](const Slot& slot) {
-        layerMaskAll_ = layerMaskAll_ || slot.allLayers;
-        layerMask_ |= slot.layers;
-    };
+    uint64_t mask = 0;
+    const auto add = [&mask](const Slot& slot) { mask |= slot.allLayers ? kAllLayers : slot.layers; };
     // Short lists (a footprint's few children) keep no items: a board holds
     // thousands of them, and their passes read the entities themselves.
     if (measured || entities.size() >= kIndexMinEntities) {
         if (!measured) {
-            slots_.resize(entities.size());
-            for (size_t i = 0; i < slots_.size(); ++i)
-                measureSlot(i, slots_[i]);
+            LongParts& parts = longParts();
+            parts.slotItems.resize(entities.size());
+            for (size_t i = 0; i < parts.slotItems.size(); ++i)
+                measureSlot(i, parts.slotItems[i]);
         }
-        for (const Slot& slot : slots_)
+        for (const Slot& slot : long_->slotItems)
             add(slot);
+        std::vector<const Entity*>& measuredEntities = long_->measured;
+        measuredEntities.resize(entities.size());
+        for (size_t i = 0; i < entities.size(); ++i)
+            measuredEntities[i] = entities[i].get();
     } else {
-        slots_.clear();
-        slots_.shrink_to_fit();
-        Slot scratch;
-        for (size_t i = 0; i < entities.size(); ++i) {
-            measureSlot(i, scratch);
-            add(scratch);
+        dropSlots();
+        // The layers alone, as measureSlot finds them.
+        for (const auto& entity : entities) {
+            const Entity& e = *entity;
+            const int bit = e.layerIndex + kLayerBias;
+            mask |= bit < 0 || bit >= 64 ? kAllLayers : uint64_t(1) << bit;
+            if (IEntityHolder* h = entity->holder())
+                mask |= h->entities().layerMask_;
         }
     }
+    layerMask_ = mask;
     buildIndex(measured);
 }
 
 namespace {
+
+bool sameBox(const BoundingBox& a, const BoundingBox& b)
+{
+    return a.valid == b.valid && a.bottomLeft == b.bottomLeft && a.topRight == b.topRight;
+}
 
 bool finiteBox(const BoundingBox& b)
 {
@@ -407,18 +453,26 @@ EntityList::PassReachRule passReachRule = nullptr;
 
 void EntityList::setPassReachRule(PassReachRule rule) { passReachRule = rule; }
 
-void EntityList::measureIndexEntry(size_t i, IndexInput& input) const
+void EntityList::measureIndexEntry(size_t i, Slot& slot, SlotReach& slotReach, IndexInput& input) const
 {
     Entity& entity = *entities[i];
     input.kinds[i] = &typeid(entity);
-    PassReach& reach = input.index->reach[i];
+    PassReach reach;
     if (passReachRule)
         reach = passReachRule(entity);
-    if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0)
+    // The pad pass's reach is held as the box or nothing; any other is
+    // left unknown, which only keeps the entity in that pass.
+    const BoundingBox box = slot.box();
+    const bool padIsBox = reach.pad.valid && sameBox(reach.pad, box);
+    if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0 || (reach.pad.valid && !padIsBox))
         reach = PassReach();
+    slot.reachKnown = reach.known;
+    slot.padIsBox = reach.known && padIsBox;
+    slot.holeValid = reach.hole.valid;
+    slotReach = SlotReach{Sides(reach.hole), reach.margin};
     // Where the slot lies for every pass: its box united with its pass reach.
     BoundingBox& key = input.keys[i];
-    key = slots_[i].box;
+    key = box;
     if (!finiteBox(key))
         return; // loose for every pass
     for (const BoundingBox* b : {&reach.pad, &reach.hole}) {
@@ -434,28 +488,36 @@ void EntityList::measureIndexEntry(size_t i, IndexInput& input) const
 
 void EntityList::buildIndex(IndexInput* measured)
 {
-    index_.reset();
-    const size_t n = slots_.size();
-    if (n < kIndexMinEntities || n > UINT32_MAX)
+    const size_t n = slotItems().size();
+    if (n < kIndexMinEntities || n > UINT32_MAX) {
+        dropSlots();
         return;
+    }
+    LongParts& parts = *long_;
+    parts.grid = Grid();
+    std::vector<Slot>& slotItems = parts.slotItems;
     std::optional<IndexInput> own;
     if (!measured) {
         own.emplace(n);
+        parts.reach.resize(n);
         for (size_t i = 0; i < n; ++i)
-            measureIndexEntry(i, *own);
+            measureIndexEntry(i, slotItems[i], parts.reach[i], *own);
         measured = &*own;
     }
     std::vector<BoundingBox>& keys = measured->keys;
     const std::vector<const std::type_info*>& kinds = measured->kinds;
-    std::unique_ptr<Index> index = std::move(measured->index);
-    markStacks(index->reach, kinds);
+    // A list of no known reach keeps no reach entries.
+    if (std::none_of(slotItems.begin(), slotItems.end(), [](const Slot& s) { return s.reachKnown; }))
+        parts.reach = {};
+    markStacks(kinds);
     BoundingBox extent;
     double maxMargin = 0;
     std::vector<uint32_t> unknownReach;
     for (size_t i = 0; i < n; ++i) {
-        if (!index->reach[i].known)
+        if (!slotItems[i].reachKnown)
             unknownReach.push_back(uint32_t(i));
-        maxMargin = std::max(maxMargin, index->reach[i].margin);
+        else
+            maxMargin = std::max(maxMargin, parts.reach[i].margin);
         if (finiteBox(keys[i])) {
             extent.addPoint(keys[i].bottomLeft);
             extent.addPoint(keys[i].topRight);
@@ -521,38 +583,34 @@ void EntityList::buildIndex(IndexInput* measured)
             for (int column = r.c0; column <= r.c1; ++column)
                 grid.cells[fill[size_t(row * columns + column)]++] = uint32_t(i);
     }
-    grid.measured.reserve(n);
-    for (const Slot& slot : slots_)
-        grid.measured.push_back(slot.entity);
     grid.unknownReach = std::move(unknownReach);
     grid.maxMargin = maxMargin;
-    index->grid = std::move(grid);
-    index_ = std::move(index);
+    parts.grid = std::move(grid);
 }
 
-namespace {
-
-bool sameBox(const BoundingBox& a, const BoundingBox& b)
+void EntityList::markStacks(const std::vector<const std::type_info*>& kinds)
 {
-    return a.valid == b.valid && a.bottomLeft == b.bottomLeft && a.topRight == b.topRight;
-}
-
-} // namespace
-
-void EntityList::markStacks(const std::vector<PassReach>& reach, const std::vector<const std::type_info*>& kinds)
-{
-    const size_t n = slots_.size();
-    if (reach.size() != n || kinds.size() != n || n > UINT32_MAX)
+    if (!long_)
+        return;
+    std::vector<Slot>& slotItems = long_->slotItems;
+    const std::vector<SlotReach>& reach = long_->reach;
+    const size_t n = slotItems.size();
+    if (kinds.size() != n || n > UINT32_MAX)
         return;
     // Copies: items of one kind with the same box, layers and pass reach.
+    const auto sameReach = [&](size_t a, size_t b) {
+        const Slot& s = slotItems[a];
+        const Slot& t = slotItems[b];
+        if (s.reachKnown != t.reachKnown || s.padIsBox != t.padIsBox)
+            return false;
+        return !s.reachKnown
+            || (sameBox(reach[a].hole.box(s.holeValid), reach[b].hole.box(t.holeValid)) && reach[a].margin == reach[b].margin);
+    };
     const auto same = [&](size_t a, size_t b) {
-        const Slot& s = slots_[a];
-        const Slot& t = slots_[b];
-        const PassReach& p = reach[a];
-        const PassReach& q = reach[b];
-        return sameBox(s.box, t.box) && s.layer == t.layer && s.layers == t.layers && s.allLayers == t.allLayers
-            && (s.holder == nullptr) == (t.holder == nullptr) && p.known == q.known && sameBox(p.pad, q.pad)
-            && sameBox(p.hole, q.hole) && p.margin == q.margin && *kinds[a] == *kinds[b];
+        const Slot& s = slotItems[a];
+        const Slot& t = slotItems[b];
+        return sameBox(s.box(), t.box()) && s.layer == t.layer && s.layers == t.layers && s.allLayers == t.allLayers
+            && s.holder == t.holder && sameReach(a, b) && *kinds[a] == *kinds[b];
     };
     const auto mix = [](uint64_t h, double v) {
         uint64_t bits = 0;
@@ -571,12 +629,13 @@ void EntityList::markStacks(const std::vector<PassReach>& reach, const std::vect
         size *= 2;
     std::vector<Entry> table(size);
     for (size_t i = 0; i < n; ++i) {
-        const Slot& s = slots_[i];
+        const Slot& s = slotItems[i];
         // A box that says nothing (empty or not finite) places nothing.
-        if (!finiteBox(s.box))
+        const BoundingBox box = s.box();
+        if (!finiteBox(box))
             continue;
         uint64_t h = kinds[i]->hash_code();
-        for (double v : {s.box.bottomLeft.x(), s.box.bottomLeft.y(), s.box.topRight.x(), s.box.topRight.y()})
+        for (double v : {box.bottomLeft.x(), box.bottomLeft.y(), box.topRight.x(), box.topRight.y()})
             h = mix(h, v);
         h = mix(h, double(s.layer)) ^ s.layers;
         size_t k = size_t(h ^ (h >> 32)) & (size - 1);
@@ -586,16 +645,14 @@ void EntityList::markStacks(const std::vector<PassReach>& reach, const std::vect
         if (e.first == UINT32_MAX) {
             e = Entry{h, uint32_t(i), 1, uint32_t(i)};
         } else if (same(e.first, i)) {
-            slots_[i].buried = ++e.copies > kStackDrawn;
+            slotItems[i].buried = ++e.copies > kStackDrawn;
             e.last = uint32_t(i);
         }
     }
     for (const Entry& e : table)
         if (e.copies > kStackDrawn)
-            slots_[e.last].buried = false;
+            slotItems[e.last].buried = false;
 }
-
-const EntityList::Grid EntityList::noGrid_;
 
 int EntityList::Grid::column(double x) const
 {
@@ -614,11 +671,11 @@ int EntityList::Grid::row(double y) const
 bool EntityList::gridStandsForList() const
 {
     const size_t n = entities.size();
-    const Grid& g = grid();
-    if (g.columns == 0 || g.measured.size() != n)
+    if (grid().columns == 0 || slotItems().size() != n)
         return false;
+    const std::vector<const Entity*>& measured = long_->measured;
     for (size_t i = 0; i < n; ++i)
-        if (g.measured[i] != entities[i].get())
+        if (measured[i] != entities[i].get())
             return false;
     return true;
 }
@@ -628,7 +685,7 @@ void EntityList::visitNear(const BoundingBox& view, Visit&& visit, bool passes) 
 {
     const size_t n = entities.size();
     const Grid& g = grid();
-    bool useGrid = g.columns > 0 && finiteBox(view) && g.measured.size() == n;
+    bool useGrid = g.columns > 0 && finiteBox(view) && slotItems().size() == n;
     int c0 = 0, r0 = 0, c1 = -1, r1 = -1;
     if (useGrid) {
         c0 = g.column(view.bottomLeft.x());
@@ -668,7 +725,7 @@ void EntityList::visitNear(const BoundingBox& view, Visit&& visit, bool passes) 
 
 bool EntityList::mayContainLayer(int layer) const
 {
-    if (layerMaskAll_)
+    if (layerMask_ == kAllLayers)
         return true;
     const int bit = layer + kLayerBias;
     return bit >= 0 && bit < 64 && (layerMask_ & (uint64_t(1) << bit));
@@ -679,7 +736,9 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
     // The measured items stand for the entities while the list has not
     // changed length since and each still holds the same entity (others are
     // drawn from the entities themselves).
-    const bool measured = slots_.size() == entities.size();
+    const std::vector<Slot>& slotItems = this->slotItems();
+    const bool measured = long_ && slotItems.size() == entities.size();
+    const Entity* const* measuredEntities = measured ? long_->measured.data() : nullptr;
     const int layerBit = g.currentLayer + kLayerBias;
     const uint64_t layerMask = layerBit >= 0 && layerBit < 64 ? uint64_t(1) << layerBit : 0;
     const BoundingBox& view = g.viewportBoundingBox;
@@ -688,14 +747,14 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
     std::shared_ptr<Entity> found;
     auto visit = [&](size_t i) {
         const std::shared_ptr<Entity>& e = entities[i];
-        const Slot* slot = measured && slots_[i].entity == e.get() ? &slots_[i] : nullptr;
+        const Slot* slot = measured && measuredEntities[i] == e.get() ? &slotItems[i] : nullptr;
         if (slot && slot->buried && !(anySelected && e->selected))
             return true;
         // Neither the entity nor any child of it is on the layer.
         if (slot && !slot->allLayers && !(slot->layers & layerMask))
             return true;
         // An empty box says nothing about where the entity is, so it is drawn.
-        const BoundingBox& box = slot ? slot->box : e->boundingBox;
+        const BoundingBox box = slot ? slot->box() : e->boundingBox;
         if (box.valid && view.valid && !box.intersects(view))
             return true;
 
@@ -712,7 +771,7 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
             }
         }
 
-        IEntityHolder* h = slot ? slot->holder : e->holder();
+        IEntityHolder* h = !slot || slot->holder ? e->holder() : nullptr;
         // Most holders have nothing on most layers: a board is drawn in a
         // dozen layer passes, and descending costs a state save per holder.
         if (!h || h->entities().entities.empty() || !h->entities().mayContainLayer(g.currentLayer))
@@ -745,12 +804,14 @@ void EntityList::visitPass(Graphics& g, bool hole, Pass&& pass) const
         return;
     }
     const bool anySelected = SelectionFlag::selectedAnywhere() > 0;
+    const std::vector<Slot>& slotItems = this->slotItems();
     visitNear(near, [&](size_t i) {
-        if (slots_[i].buried && !(anySelected && entities[i]->selected))
+        const Slot& slot = slotItems[i];
+        if (slot.buried && !(anySelected && entities[i]->selected))
             return true;
-        const PassReach& reach = index_->reach[i];
-        if (reach.known) {
-            const BoundingBox& box = hole ? reach.hole : reach.pad;
+        if (slot.reachKnown) {
+            const SlotReach& reach = long_->reach[i];
+            const BoundingBox box = hole ? reach.hole.box(slot.holeValid) : slot.sides.box(slot.padIsBox);
             // A hair more than the margin: the entity's own test may round
             // the other way.
             if (!box.valid || !box.expanded(reach.margin * pixel * 1.001).intersects(view))

@@ -33,11 +33,11 @@ public:
     void updateBoundingBox(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox);
 
     // Which thread read each entity, when the list was read in parts (else
-    // empty; it stands for the entities only while it is as long as the
-    // list): the geometry pass and the release of a long list give each
+    // none; they stand for the entities only while they are as many as the
+    // list's): the geometry pass and the release of a long list give each
     // entity back to that thread where they can.
-    std::vector<uint8_t> readMarks;
-    // readMarks when they stand for the list, else as many marks of no
+    void setReadMarks(std::vector<uint8_t> marks);
+    // The read marks when they stand for the list, else as many marks of no
     // thread in particular.
     std::vector<uint8_t> threadMarks() const;
     // Draws (or, in pick mode, hit-tests) the entities on g.currentLayer;
@@ -91,19 +91,21 @@ public:
 
 private:
     struct Slot;
-    struct Index;
+    struct SlotReach;
     struct IndexInput;
+    struct LongParts;
     // The slot of entity i, as measured now.
     void measureSlot(size_t i, Slot& slot) const;
-    // Entity i's kind, pass reach and key, from its slot.
-    void measureIndexEntry(size_t i, IndexInput& input) const;
+    // Entity i's kind and key into input, and its pass reach into its slot
+    // and reach entry.
+    void measureIndexEntry(size_t i, Slot& slot, SlotReach& reach, IndexInput& input) const;
     // From the slots and index entries measured already (by the parts of a
     // long list's pass), or else measuring them here.
     void updateLayerMask(IndexInput* measured);
     void buildIndex(IndexInput* measured);
     // Marks the buried slots, from the slots, their reach and the kind of
     // each entity.
-    void markStacks(const std::vector<PassReach>& reach, const std::vector<const std::type_info*>& kinds);
+    void markStacks(const std::vector<const std::type_info*>& kinds);
     // Calls visit(i) for every slot index i, in list order, whose entity may
     // meet view: every entity whose measured box meets it, whose box says
     // nothing (empty or not finite), or whose slot no longer stands for it.
@@ -123,32 +125,52 @@ private:
     // instead of visiting every entity: the box, and the layers of the
     // entity and of its children (as in layerMask_). Kept for lists of at
     // least kIndexMinEntities only.
-    struct Slot {
-        BoundingBox box;
-        uint64_t layers = 0;
-        bool allLayers = true;
-        // A copy beyond the kStackDrawn lowest and below the top one.
-        bool buried = false;
-        int layer = 0;
-        // The entity measured (a slot stands for it only while it is still
-        // in that place) and its holder capability.
-        const Entity* entity = nullptr;
-        IEntityHolder* holder = nullptr;
+    // A box's sides, its validity held by whoever holds them.
+    struct Sides {
+        double left = 0, bottom = 0, right = 0, top = 0;
+        Sides() = default;
+        explicit Sides(const BoundingBox& b)
+            : left(b.bottomLeft.x()), bottom(b.bottomLeft.y()), right(b.topRight.x()), top(b.topRight.y())
+        {
+        }
+        BoundingBox box(bool valid) const { return BoundingBox{QPointF(left, bottom), QPointF(right, top), valid}; }
     };
-    std::vector<Slot> slots_;
+    struct Slot {
+        Sides sides;
+        uint64_t layers = 0;
+        int layer = 0;
+        bool boxValid : 1 = false;
+        bool allLayers : 1 = true;
+        // A copy beyond the kStackDrawn lowest and below the top one.
+        bool buried : 1 = false;
+        // Whether the entity is a holder.
+        bool holder : 1 = false;
+        // The pass reach: unknown, or known with the pad pass's reach the
+        // slot's box (padIsBox) or nothing, and the hole pass's reach
+        // (valid when holeValid) and the margin in the slot's reach entry.
+        bool reachKnown : 1 = false;
+        bool padIsBox : 1 = false;
+        bool holeValid : 1 = false;
+
+        BoundingBox box() const { return sides.box(boxValid); }
+    };
+    // The known part of a slot's pass reach beyond its flags.
+    struct SlotReach {
+        Sides hole;
+        double margin = 0;
+    };
     // The grid over the slots' boxes (built only for long lists): cell
     // (column, row) lists the slots whose box meets it, in cells from
     // cellStart[row * columns + column]; loose holds the slots whose box
     // could not be placed (empty, not finite, or over many cells), which
-    // every query visits. measured is the entity of each slot, compact, to
-    // tell quickly whether the list still holds what was measured.
+    // every query visits. No columns: not built. It stands for the entities
+    // the slots measured.
     struct Grid {
         double left = 0, bottom = 0, cellWidth = 1, cellHeight = 1;
         int columns = 0, rows = 0;
         std::vector<uint32_t> cellStart;
         std::vector<uint32_t> cells;
         std::vector<uint32_t> loose;
-        std::vector<const Entity*> measured;
         // Slots whose pass reach is unknown: the pad and hole passes visit
         // them wherever they are. The grid places each slot by its box
         // united with its pass reach.
@@ -158,20 +180,33 @@ private:
         int column(double x) const;
         int row(double y) const;
     };
-    // The grid and each slot's pass reach, made for long lists only (held
-    // apart: most lists are a footprint's few children).
-    struct Index {
+    // What only long lists use, held apart: most lists are a footprint's
+    // few children. The read marks; the slots and the entity each measured
+    // (a slot stands for it only while it is still in that place), apart
+    // so that a walk telling whether the list still holds what was
+    // measured reads them in order; each slot's reach entry (none when no
+    // slot's reach is known); the grid.
+    struct LongParts {
+        std::vector<uint8_t> readMarks;
+        std::vector<Slot> slotItems;
+        std::vector<const Entity*> measured;
+        std::vector<SlotReach> reach;
         Grid grid;
-        std::vector<PassReach> reach;
     };
-    std::unique_ptr<Index> index_;
+    std::unique_ptr<LongParts> long_;
+    LongParts& longParts();
+    // Drops the slots, reach and grid (and the parts when no marks are left).
+    void dropSlots();
     static const Grid noGrid_;
-    const Grid& grid() const { return index_ ? index_->grid : noGrid_; } // an empty grid without an index
+    static const std::vector<Slot> noSlots_;
+    const Grid& grid() const { return long_ ? long_->grid : noGrid_; }
+    const std::vector<Slot>& slotItems() const { return long_ ? long_->slotItems : noSlots_; }
     // Bit (layer + kLayerBias) for layers -kLayerBias..63-kLayerBias;
-    // layerMaskAll_ when some entity sits outside that range.
+    // kAllLayers (any layer at all) when some entity sits outside that
+    // range, or every bit is set.
     static constexpr int kLayerBias = 8;
-    uint64_t layerMask_ = 0;
-    bool layerMaskAll_ = true;
+    static constexpr uint64_t kAllLayers = ~uint64_t(0);
+    uint64_t layerMask_ = kAllLayers;
 };
 
 #include "model/Entity.h"

@@ -352,10 +352,10 @@ TEST_F(LayerStackTest, BoardBorderIsRegisteredOrMadeOnce)
     EXPECT_EQ(design.currentDesignState()->pcb->pcbBorder()->identifier, "b");
 }
 
-// A long board list leaves footprints and nets out of the hole pass only
-// where their own pass would draw nothing: the pass through the list draws
-// what every entity's own pass draws, pad names reaching in from outside
-// the view and vias on its edges included, and follows a move.
+// A long board list leaves footprints and nets out of the hole (and pad)
+// pass only where their own pass would draw nothing: the pass through the
+// list draws what every entity's own pass draws, pad names reaching in from
+// outside the view and vias on its edges included, and follows a move.
 TEST_F(LayerStackTest, TheHolePassOfALongListDrawsWhatEachEntityDraws)
 {
     std::string xml = "<r><design><pcb><entities>";
@@ -371,20 +371,25 @@ TEST_F(LayerStackTest, TheHolePassOfALongListDrawsWhatEachEntityDraws)
     pcb.updateGeometry();
     // 2000 pixels per inch over (3.02, 0.3) to (3.22, 0.58): the names are
     // tall enough to draw, and the view's edges cut through pads and vias.
-    auto hole = [&](bool throughList) {
+    auto hole = [&](bool throughList, bool padPass = false) {
         RenderTarget t(400, 560, 2000, -3.02 * 2000, 0.58 * 2000, QColor(90, 90, 90));
         t.graphics.viewportBoundingBox.addRect(QRectF(3.02, 0.3, 0.2, 0.28));
-        if (throughList) {
+        if (throughList && padPass) {
+            pcb.entityList.drawPadPass(t.graphics);
+        } else if (throughList) {
             pcb.entityList.drawHolePass(t.graphics, Qt::yellow);
         } else {
             for (const auto& e : pcb.entityList.entities)
-                e->drawHolePass(t.graphics, Qt::yellow);
+                padPass ? e->drawPadPass(t.graphics) : e->drawHolePass(t.graphics, Qt::yellow);
         }
         return t.finish();
     };
     const QImage each = hole(false);
     EXPECT_EQ(hole(true), each);
     EXPECT_NE(each, RenderTarget(400, 560, 1, 0, 0, QColor(90, 90, 90)).finish()); // something drawn
+    const QImage eachPad = hole(false, true);
+    EXPECT_EQ(hole(true, true), eachPad);
+    EXPECT_NE(eachPad, RenderTarget(400, 560, 1, 0, 0, QColor(90, 90, 90)).finish());
     // A footprint moved into the view is drawn there from the next measure.
     pcb.entityList.entities[0]->singleLevelTransform = QTransform::fromTranslate(3.13, 0);
     pcb.updateGeometry();

@@ -681,12 +681,14 @@ TEST(DesignShared, ReleasingAStateFreesEveryEntityOnceAndNoneOfASheetStillHeld)
     {
         auto state = std::make_shared<DesignState>(&design);
         EntityList& list = state->pcb->entityList;
+        std::vector<uint8_t> marks;
         for (size_t i = 0; i < 700; ++i) {
             auto e = std::make_shared<Probe>(state->pcb.get());
             board.push_back(e);
             list.entities.push_back(e);
-            list.readMarks.push_back(i < 600 ? ReadWorkers::ThreadMark(i / 7 % 4) : ReadWorkers::kAnyThread);
+            marks.push_back(i < 600 ? ReadWorkers::ThreadMark(i / 7 % 4) : ReadWorkers::kAnyThread);
         }
+        list.setReadMarks(std::move(marks));
         heldSheet = state->addSchematic();
         for (size_t i = 0; i < 300; ++i) {
             auto e = std::make_shared<Probe>(heldSheet.get());

@@ -165,7 +165,7 @@ TEST_F(NetTrackTest, NetReadingGivesItsTracksItsWidth)
 {
     PcbNet fresh(nullptr);
     EXPECT_DOUBLE_EQ(fresh.width, 0.005905511811023622);
-    EXPECT_EQ(fresh.electricalParameters.maxDelay, 0);
+    EXPECT_EQ(fresh.electricalParameters().maxDelay, 0);
 
     auto net = read<PcbNet>("<net width=\"0.02\" maxVDrop=\"0.5\" maxVoltage=\"12\" maxCurrent=\"2.5\" minVoltage=\"-1\" maxDelay=\"x\">"
                             "<entities><track><vertices><vertex at=\"0,0\"/></vertices></track><mystery/>"
@@ -174,11 +174,17 @@ TEST_F(NetTrackTest, NetReadingGivesItsTracksItsWidth)
                             "<entities><track/></entities></net>");
     ASSERT_TRUE(net);
     EXPECT_EQ(net->width, 0.02);
-    EXPECT_EQ(net->electricalParameters.maxVoltageDrop, 0.5);
-    EXPECT_EQ(net->electricalParameters.maxVoltage, 12);
-    EXPECT_EQ(net->electricalParameters.maxCurrent, 2.5);
-    EXPECT_EQ(net->electricalParameters.minVoltage, -1);
-    EXPECT_EQ(net->electricalParameters.maxDelay, 0);
+    EXPECT_EQ(net->electricalParameters().maxVoltageDrop, 0.5);
+    EXPECT_EQ(net->electricalParameters().maxVoltage, 12);
+    EXPECT_EQ(net->electricalParameters().maxCurrent, 2.5);
+    EXPECT_EQ(net->electricalParameters().minVoltage, -1);
+    EXPECT_EQ(net->electricalParameters().maxDelay, 0);
+    // Nets of equal limits may hold them once; an edit changes its own net only.
+    auto twin = read<PcbNet>("<net maxVDrop=\"0.5\" maxVoltage=\"12\" maxCurrent=\"2.5\" minVoltage=\"-1\"/>");
+    twin->editElectricalParameters().maxCurrent = 3;
+    EXPECT_EQ(twin->electricalParameters().maxCurrent, 3);
+    EXPECT_EQ(net->electricalParameters().maxCurrent, 2.5);
+    EXPECT_EQ(twin->electricalParameters().maxVoltage, 12);
     // Only the first "entities" child; the unknown element is skipped.
     ASSERT_EQ(net->childEntities.entities.size(), 3u);
     // Every track inside, also in a net inside, ends with the outer width.

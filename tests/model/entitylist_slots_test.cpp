@@ -137,6 +137,16 @@ TEST(EntityListSlots, ALongListVisitsExactlyTheEntitiesWhoseBoxMeetsTheView)
         list.entities[3] = row[3];
         EXPECT_EQ(drawn(QRectF(300.5, 300.5, 0.1, 0.1)), std::vector<size_t>{3});
         EXPECT_EQ(drawn(QRectF(6.5, 0.5, 0.1, 0.1)), std::vector<size_t>{99999});
+
+        // Read marks outlive the slots of a list that shrinks below the
+        // length that keeps them; the short list is drawn from its entities.
+        list.entities.resize(10);
+        row.resize(10);
+        const std::vector<uint8_t> marks{0, 1, 2, 3, 0, 1, 2, 3, 0, 1};
+        list.setReadMarks(marks);
+        list.updateBoundingBox(std::nullopt, nullptr);
+        EXPECT_EQ(list.threadMarks(), marks);
+        EXPECT_EQ(drawn(QRectF(4.5, 0.5, 0.1, 0.1)), std::vector<size_t>{2});
     }
 }
 

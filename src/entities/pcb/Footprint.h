@@ -19,9 +19,15 @@ public:
     bool goldPlated = false;
     bool isPadHolder = false;
     bool onTopLayer = false;
+
+private:
+    // Next to the flags, where it takes no room of its own.
+    bool passReachKnown_ = false;
+
+public:
+    int symbolCount = 1;
     // Stored as read; the placement is the transform.
     QPointF position = QPointF(0, 0);
-    int symbolCount = 1;
 
     // Part metadata, stored only. A footprint carries a few of these texts,
     // so only the given ones are held.
@@ -92,6 +98,5 @@ private:
     // Whether the pass can leave the footprint out: its reach is known and
     // lies off the view (grown by a margin for hairlines).
     bool passOffView(Graphics& g, const BoundingBox& reach);
-    bool passReachKnown_ = false;
     BoundingBox holeReach_;
 };

@@ -45,12 +45,13 @@ QWidget* PcbNet::editorView(const std::shared_ptr<Entity>& self)
 void PcbNet::readXML(pugi::xml_node element)
 {
     Entity::readXML(element);
-    ElectricalParameters& p = electricalParameters;
+    ElectricalParameters p = electricalParameters();
     p.maxVoltageDrop = readDoubleAttribute(element, "maxVDrop", p.maxVoltageDrop);
     p.maxVoltage = readDoubleAttribute(element, "maxVoltage", p.maxVoltage);
     p.maxCurrent = readDoubleAttribute(element, "maxCurrent", p.maxCurrent);
     p.minVoltage = readDoubleAttribute(element, "minVoltage", p.minVoltage);
     p.maxDelay = readDoubleAttribute(element, "maxDelay", p.maxDelay);
+    electricalParameters_.share(p);
     width = readDoubleAttribute(element, "width", width);
 
     if (pugi::xml_node children = childElement(element, "entities"); children && netReadingDepth < EntityList::kMaxNesting) {

@@ -3,6 +3,7 @@
 // vias and whatever else the file puts in it), its track width and its
 // electrical limits.
 
+#include "core/SharedValue.h"
 #include "editors/EntityEditor.h"
 #include "model/Entity.h"
 #include "model/EntityList.h"
@@ -16,6 +17,12 @@ struct ElectricalParameters {
     double maxCurrent = 0;
     double minVoltage = 0;
     double maxDelay = 0;
+
+    bool sameAs(const ElectricalParameters& o) const
+    {
+        return sameBits(maxVoltageDrop, o.maxVoltageDrop) && sameBits(maxVoltage, o.maxVoltage)
+            && sameBits(maxCurrent, o.maxCurrent) && sameBits(minVoltage, o.minVoltage) && sameBits(maxDelay, o.maxDelay);
+    }
 };
 
 class PcbNet : public Entity, public IEntityHolder {
@@ -24,7 +31,9 @@ public:
 
     // Track width in inches; 0.15 mm unless the file says otherwise.
     double width = 0.15 / 25.4;
-    ElectricalParameters electricalParameters;
+    // Most nets keep the default limits: equal ones are held once.
+    const ElectricalParameters& electricalParameters() const { return electricalParameters_.get(); }
+    ElectricalParameters& editElectricalParameters() { return electricalParameters_.edit(); }
     EntityList childEntities;
 
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
@@ -43,6 +52,9 @@ public:
     // A net's children take no part in the solid-pad pass.
     void drawChildrenPadPass(Graphics&) override {}
     void drawChildrenHolePass(Graphics& g, const QColor& color) override { drawHolePass(g, color); }
+
+private:
+    SharedValue<ElectricalParameters> electricalParameters_;
 };
 
 // The titled frame "PCB Net" with nothing to edit.
