@@ -77,27 +77,20 @@ BENCHMARK(BM_GeometryPass)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Un
 
 // Everything from the plain bytes to a board ready to draw: the figure to
 // hold against BM_ParseOnly.
-void BM_LoadPlainMeasured(benchmark::State& state)
+void loadMeasured(benchmark::State& state, const QByteArray& bytes)
 {
-    const QByteArray& xml = boardXml(int(state.range(0)));
     for (auto _ : state) {
         Design design;
-        benchmark::DoNotOptimize(design.loadFromBytes(xml, "board"));
+        benchmark::DoNotOptimize(design.loadFromBytes(bytes, "board"));
         design.currentDesignState()->pcb->updateGeometry();
     }
 }
+
+void BM_LoadPlainMeasured(benchmark::State& state) { loadMeasured(state, boardXml(int(state.range(0)))); }
 BENCHMARK(BM_LoadPlainMeasured)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
 // The same from the file as saved, compressed: inflating included.
-void BM_LoadGzipMeasured(benchmark::State& state)
-{
-    const QByteArray& file = boardFile(int(state.range(0)));
-    for (auto _ : state) {
-        Design design;
-        benchmark::DoNotOptimize(design.loadFromBytes(file, "board"));
-        design.currentDesignState()->pcb->updateGeometry();
-    }
-}
+void BM_LoadGzipMeasured(benchmark::State& state) { loadMeasured(state, boardFile(int(state.range(0)))); }
 BENCHMARK(BM_LoadGzipMeasured)->ArgName("board")->Arg(gridBoard)->Arg(pourBoard)->Unit(benchmark::kMillisecond);
 
 // The load's own steps alone (inflating when compressed is 1, parsing,
