@@ -4,6 +4,7 @@
 #include "app/LeftSidePanel.h"
 #include "app/MainView.h"
 #include "app/RightSidePanel.h"
+#include "app/SettingsView.h"
 #include "core/AppStyle.h"
 #include "core/UserDefaults.h"
 #include "viewport/ViewModel.h"
@@ -28,16 +29,29 @@ QWidget* makeHost(const char* objectName, QWidget* parent)
     return host;
 }
 
-int storedTab(const char* key)
+// The stored page, or the first when the value is missing, not a number or
+// names no page (the file may come from another version or be edited by
+// hand): a panel never starts with no page chosen.
+int storedTab(const char* key, int pages)
 {
-    return userDefaults::readInt(QString::fromLatin1(key), 0);
+    const int tab = userDefaults::readInt(QString::fromLatin1(key), 0);
+    return tab >= 0 && tab < pages ? tab : 0;
 }
 
 } // namespace
 
-int MainViewWithSidePanel::leftSidePanelSelectedTab() { return storedTab("LeftSidePanelSelectedTab"); }
-int MainViewWithSidePanel::rightSidePanelSelectedTab() { return storedTab("RightSidePanelSelectedTab"); }
-int MainViewWithSidePanel::layersViewSelectedTab() { return storedTab("LayersViewSelectedTab"); }
+int MainViewWithSidePanel::leftSidePanelSelectedTab()
+{
+    return storedTab("LeftSidePanelSelectedTab", LeftSidePanelView::samplesPage + 1);
+}
+int MainViewWithSidePanel::rightSidePanelSelectedTab()
+{
+    return storedTab("RightSidePanelSelectedTab", RightSidePanelView::layerSettingsPage + 1);
+}
+int MainViewWithSidePanel::layersViewSelectedTab()
+{
+    return storedTab("LayersViewSelectedTab", SettingsView::showPage + 1);
+}
 
 MainViewWithSidePanel::MainViewWithSidePanel(ViewModel& viewModel, QWidget* parent)
     : QWidget(parent), viewModel(viewModel)

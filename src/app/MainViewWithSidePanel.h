@@ -22,7 +22,8 @@ public:
     QWidget* rightSidePanelHost() const { return rightPanel_; }
     QWidget* colorPanelHost() const { return colorPanel_; }
 
-    // The pages the side panels start on (user defaults, 0 when absent).
+    // The pages the side panels start on (user defaults; 0 when absent, not
+    // a number or out of range).
     static int leftSidePanelSelectedTab();
     static int rightSidePanelSelectedTab();
     static int layersViewSelectedTab();

@@ -102,16 +102,20 @@ TEST_F(SidePanelTest, LeftPanelStartsOnTheStoredPageAndStoresEveryChoice)
     next.tabBar()->segment(1)->click();
     EXPECT_EQ(next.currentPage(), next.recentFilesView());
 
-    // Out of range: the properties page, no segment, and the number kept
-    // until a segment is picked.
+    // Out of range, or not a number: read as the first page, its segment
+    // chosen; the last page is the last in range.
+    for (const QVariant& odd : {QVariant(7), QVariant(3), QVariant(-1), QVariant("two")}) {
+        QSettings().setValue("LeftSidePanelSelectedTab", odd);
+        EXPECT_EQ(MainViewWithSidePanel::leftSidePanelSelectedTab(), 0) << odd.toString().toStdString();
+    }
     QSettings().setValue("LeftSidePanelSelectedTab", 7);
     LeftSidePanelView odd(vm(), MainViewWithSidePanel::leftSidePanelSelectedTab());
     EXPECT_EQ(odd.currentPage(), odd.propertiesPanel());
-    EXPECT_EQ(odd.tabBar()->checkedSegment(), nullptr);
-    EXPECT_EQ(QSettings().value("LeftSidePanelSelectedTab").toInt(), 7);
-    odd.tabBar()->segment(0)->click();
     EXPECT_EQ(odd.tabBar()->checkedSegment(), odd.tabBar()->segment(0));
     EXPECT_EQ(QSettings().value("LeftSidePanelSelectedTab").toInt(), 0);
+    QSettings().setValue("LeftSidePanelSelectedTab", 2);
+    EXPECT_EQ(MainViewWithSidePanel::leftSidePanelSelectedTab(), 2);
+    QSettings().remove("LeftSidePanelSelectedTab");
 }
 
 TEST_F(SidePanelTest, RightPanelStartsOnTheStoredPageAndStoresEveryChoice)
@@ -129,11 +133,16 @@ TEST_F(SidePanelTest, RightPanelStartsOnTheStoredPageAndStoresEveryChoice)
     RightSidePanelView next(vm(), MainViewWithSidePanel::rightSidePanelSelectedTab());
     EXPECT_EQ(next.currentPage(), next.layerSettingsTab());
 
-    QSettings().setValue("RightSidePanelSelectedTab", 5);
+    // Out of range: the first page, its segment chosen.
+    for (const int odd : {99, 2, -1}) {
+        QSettings().setValue("RightSidePanelSelectedTab", odd);
+        EXPECT_EQ(MainViewWithSidePanel::rightSidePanelSelectedTab(), 0) << odd;
+    }
+    QSettings().setValue("RightSidePanelSelectedTab", 99);
     RightSidePanelView odd(vm(), MainViewWithSidePanel::rightSidePanelSelectedTab());
     EXPECT_EQ(odd.currentPage(), odd.viewSettingsTab());
-    EXPECT_EQ(odd.tabBar()->checkedSegment(), nullptr);
-    EXPECT_EQ(QSettings().value("RightSidePanelSelectedTab").toInt(), 5);
+    EXPECT_EQ(odd.tabBar()->checkedSegment(), odd.tabBar()->segment(0));
+    EXPECT_EQ(QSettings().value("RightSidePanelSelectedTab").toInt(), 0);
     QSettings().remove("RightSidePanelSelectedTab");
 }
 
@@ -175,6 +184,11 @@ TEST_F(SidePanelTest, FloatingPanelShowsItsTabBarOnlyOnThePcbAndStoresTheTabWhen
     EXPECT_GT(vm().redraws(), redraws);
     EXPECT_TRUE(view().settingsPanelHost()->isHidden());
     EXPECT_EQ(QSettings().value("LayersViewSelectedTab").toInt(), 0);
+    // Read back, a page out of range is the first.
+    for (const int stored : {1, 2, -1}) {
+        QSettings().setValue("LayersViewSelectedTab", stored);
+        EXPECT_EQ(MainViewWithSidePanel::layersViewSelectedTab(), stored == 1 ? 1 : 0) << stored;
+    }
     QSettings().remove("LayersViewSelectedTab");
 }
 
