@@ -22,6 +22,8 @@ void Ellipse::setSize(const QSizeF& s)
 {
     size_ = s;
     rectangle.setSize(s);
+    // The centre shown follows, so that typing it back moves nothing.
+    center_ = rectangle.center();
 }
 
 void Ellipse::readXML(pugi::xml_node element)

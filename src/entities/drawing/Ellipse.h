@@ -26,7 +26,8 @@ public:
     bool sphere = false;
 
     // The editing handles, as a rectangle's: setting the centre moves the
-    // rectangle (size kept); setting the size keeps the bottom-left corner.
+    // rectangle (size kept); setting the size keeps the bottom-left corner,
+    // and the centre becomes the new midpoint.
     QPointF center() const { return center_; }
     void setCenter(const QPointF& c);
     QSizeF size() const { return size_; }

@@ -32,6 +32,8 @@ void Rectangle::setSize(const QSizeF& s)
 {
     size_ = s;
     rectangle.setSize(s);
+    // The centre shown follows, so that typing it back moves nothing.
+    center_ = rectangle.center();
 }
 
 void Rectangle::readXML(pugi::xml_node element)

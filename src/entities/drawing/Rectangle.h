@@ -51,8 +51,8 @@ public:
     FilletParameters filletParameters;
 
     // The editing handles. Setting the centre moves the rectangle (size
-    // kept); setting the size keeps the bottom-left corner and leaves the
-    // stored centre as it was until the next read or centre edit.
+    // kept); setting the size keeps the bottom-left corner, and the centre
+    // becomes the new midpoint.
     QPointF center() const { return center_; }
     void setCenter(const QPointF& c);
     QSizeF size() const { return size_; }
