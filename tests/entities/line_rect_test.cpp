@@ -203,10 +203,11 @@ TEST(Rectangle, DefaultsHandlesAndReading)
 
     r->setCenter(QPointF(0, 0));
     EXPECT_EQ(r->rectangle, QRectF(-1.5, -0.5, 3, 1));
-    // A size edit keeps the bottom-left corner and leaves the stored centre.
+    // A size edit keeps the bottom-left corner; the centre is the new
+    // midpoint.
     r->setSize(QSizeF(1, 4));
     EXPECT_EQ(r->rectangle, QRectF(-1.5, -0.5, 1, 4));
-    EXPECT_EQ(r->center(), QPointF(0, 0));
+    EXPECT_EQ(r->center(), QPointF(-1, 1.5));
     EXPECT_EQ(r->size(), QSizeF(1, 4));
 }
 

@@ -533,6 +533,7 @@ TEST(Ellipse, ReadingHandlesBoxAndDrawing)
     EXPECT_EQ(e->rectangle, QRectF(-1, -0.5, 2, 1));
     e->setSize(QSizeF(4, 1));
     EXPECT_EQ(e->rectangle, QRectF(-1, -0.5, 4, 1)); // bottom-left kept
+    EXPECT_EQ(e->center(), QPointF(1, 0));
 
     // Turned: the box of the turned rectangle, not of the curve.
     auto turned = readAs<Ellipse>(std::string(R"(<ellipse width="2" height="1" penWidth="0.02")") + turn45 + "/>");
