@@ -238,10 +238,39 @@ ImageCache& ImageCache::shared()
     return *cache;
 }
 
-quint64 ImageCache::newKey()
+quint64 ImageCache::acquire(QByteArray& bytes)
 {
-    static std::atomic<quint64> next{1};
-    return next++;
+    const size_t hash = qHash(bytes);
+    QMutexLocker lock(&mutex_);
+    const auto [from, to] = keysByHash_.equal_range(hash);
+    for (auto it = from; it != to; ++it) {
+        Source& source = sources_.at(it->second);
+        if (source.bytes == bytes) {
+            ++source.holders;
+            bytes = source.bytes;
+            return it->second;
+        }
+    }
+    const quint64 key = nextKey_++;
+    sources_.emplace(key, Source{bytes, hash, 1});
+    keysByHash_.emplace(hash, key);
+    return key;
+}
+
+void ImageCache::release(quint64 key)
+{
+    QMutexLocker lock(&mutex_);
+    const auto source = sources_.find(key);
+    if (source == sources_.end() || --source->second.holders > 0)
+        return;
+    const auto [from, to] = keysByHash_.equal_range(source->second.hash);
+    for (auto it = from; it != to; ++it)
+        if (it->second == key) {
+            keysByHash_.erase(it);
+            break;
+        }
+    sources_.erase(source);
+    removeLocked(key);
 }
 
 QSize ImageCache::decodeSize(QSize shown, QSize own)
@@ -277,14 +306,23 @@ QImage ImageCache::decode(const EncodedImage& encoded, QSize size)
     return decoded;
 }
 
-QImage ImageCache::findLocked(quint64 key, QSize size)
+ImageCache::Entry* ImageCache::findLocked(quint64 key, QSize size)
 {
     for (Entry& e : entries_)
         if (e.key == key && e.size == size) {
             e.lastUse = ++clock_;
-            return e.image;
+            return &e;
         }
-    return QImage();
+    return nullptr;
+}
+
+QImage ImageCache::largestLocked(quint64 key) const
+{
+    const Entry* best = nullptr;
+    for (const Entry& e : entries_)
+        if (e.key == key && !e.image.isNull() && (!best || e.size.width() > best->size.width()))
+            best = &e;
+    return best ? best->image : QImage();
 }
 
 bool ImageCache::decodingLocked(quint64 key, QSize size) const
@@ -296,17 +334,21 @@ QImage ImageCache::keepDecoded(quint64 key, QSize size, const QImage& decoded)
 {
     QMutexLocker lock(&mutex_);
     const auto done = std::remove_if(decoding_.begin(), decoding_.end(), [&](const Pending& p) { return p.key == key && p.size == size; });
-    // Not pending any more: its picture went meanwhile.
+    // Not pending any more: its pictures went meanwhile.
     const bool wanted = done != decoding_.end();
     decoding_.erase(done, decoding_.end());
     decoded_.wakeAll();
-    if (decoded.isNull() || !wanted)
+    if (!wanted)
         return decoded;
-    if (QImage there = findLocked(key, size); !there.isNull())
-        return there;
+    if (Entry* there = findLocked(key, size); there && !there->image.isNull())
+        return there->image;
     const qint64 bytesOf = decoded.sizeInBytes();
-    if (bytesOf > budget_)
+    if (decoded.isNull() || bytesOf > budget_) {
+        // Remembered, image-less, so that it is not tried again.
+        if (!findLocked(key, size))
+            entries_.push_back({key, size, QImage(), 0, ++clock_, decoded.isNull()});
         return decoded;
+    }
     entries_.push_back({key, size, decoded, bytesOf, ++clock_});
     used_ += bytesOf;
     trimLocked();
@@ -320,11 +362,12 @@ QImage ImageCache::image(quint64 key, const EncodedImage& encoded, QSize shown)
         return QImage();
     {
         QMutexLocker lock(&mutex_);
-        if (QImage found = findLocked(key, size); !found.isNull())
-            return found;
+        const Entry* found = findLocked(key, size);
+        if (found && !found->image.isNull())
+            return found->image;
         if (readyHook_) {
             // Decoded on a worker; meanwhile the largest size there is.
-            if (!decodingLocked(key, size)) {
+            if (!found && !decodingLocked(key, size)) {
                 decoding_.push_back({key, size});
                 ++decodes_;
                 std::function<void()> hook = readyHook_;
@@ -343,18 +386,17 @@ QImage ImageCache::image(quint64 key, const EncodedImage& encoded, QSize shown)
                         run();
                 });
             }
-            const Entry* best = nullptr;
-            for (const Entry& e : entries_)
-                if (e.key == key && (!best || e.size.width() > best->size.width()))
-                    best = &e;
-            return best ? best->image : QImage();
+            return largestLocked(key);
         }
+        if (found && found->failed)
+            return QImage();
         // Another thread decoding the same: wait for it rather than decode
         // it twice.
         while (decodingLocked(key, size))
             decoded_.wait(&mutex_);
-        if (QImage found = findLocked(key, size); !found.isNull())
-            return found;
+        found = findLocked(key, size);
+        if (found && (found->failed || !found->image.isNull()))
+            return found->image;
         decoding_.push_back({key, size});
         ++decodes_;
     }
@@ -382,17 +424,20 @@ QThreadPool& ImageCache::workers()
 
 void ImageCache::trimLocked()
 {
-    while (used_ > budget_ && !entries_.empty()) {
-        auto oldest = std::min_element(entries_.begin(), entries_.end(),
-                                       [](const Entry& a, const Entry& b) { return a.lastUse < b.lastUse; });
+    while (used_ > budget_) {
+        auto oldest = entries_.end();
+        for (auto it = entries_.begin(); it != entries_.end(); ++it)
+            if (it->bytes > 0 && (oldest == entries_.end() || it->lastUse < oldest->lastUse))
+                oldest = it;
+        if (oldest == entries_.end())
+            break;
         used_ -= oldest->bytes;
         entries_.erase(oldest);
     }
 }
 
-void ImageCache::remove(quint64 key)
+void ImageCache::removeLocked(quint64 key)
 {
-    QMutexLocker lock(&mutex_);
     decoding_.erase(std::remove_if(decoding_.begin(), decoding_.end(), [key](const Pending& p) { return p.key == key; }), decoding_.end());
     decoded_.wakeAll();
     for (auto it = entries_.begin(); it != entries_.end();) {

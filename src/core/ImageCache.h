@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <pugixml.hpp>
+#include <unordered_map>
 #include <vector>
 
 // An image as stored: its encoded bytes (PNG, JPEG, ...) and its own size in
@@ -46,8 +47,14 @@ public:
     // The process's cache.
     static ImageCache& shared();
 
-    // A key naming one encoded image for as long as the process runs.
-    static quint64 newKey();
+    // The key naming these bytes while some holder keeps it: one key for
+    // identical bytes, so that pictures of the same image share its decodes.
+    // The bytes become the cache's copy of identical ones, held once. Each
+    // acquire is matched by one release.
+    quint64 acquire(QByteArray& bytes);
+    // Once the last holder of the key lets go, every size decoded for it
+    // goes too.
+    void release(quint64 key);
 
     // The size to decode an image of its own size at, to be shown at shown
     // pixels: each side rounded up to the next step, never above the
@@ -61,7 +68,10 @@ public:
     // image larger than the whole budget is decoded and returned, but not
     // kept. With a ready hook set, a size not decoded yet is decoded on a
     // worker thread instead, and meanwhile the largest size of the image
-    // there is (or null) is returned.
+    // there is (or null) is returned. A decode that failed, or (with the
+    // hook) one too large to keep, is remembered for the key and size and
+    // not tried again until the key goes: each ready decode asks for a
+    // redraw, which must not ask for the same decode again.
     QImage image(quint64 key, const EncodedImage& image, QSize shown);
 
     // Set (the application sets it): images are decoded off the drawing
@@ -82,8 +92,7 @@ public:
     // this way (not a PNG, or interlaced).
     static std::optional<QImage> decodePng(const QByteArray& bytes, QSize size);
 
-    // Drops every size decoded for the key.
-    void remove(quint64 key);
+    // Drops every size decoded (and every failure remembered).
     void clear();
     void setBudget(qint64 bytes);
     qint64 budget() const;
@@ -95,14 +104,19 @@ private:
     struct Entry {
         quint64 key;
         QSize size;
-        QImage image;
+        QImage image; // null: the decode failed, or was too large to keep
         qint64 bytes;
         quint64 lastUse;
+        bool failed = false;
     };
-    // Drops the least recently used entries until the budget holds.
+    // Drops the least recently used images until the budget holds (what is
+    // remembered of decodes not kept costs nothing and stays).
     void trimLocked();
     static QImage decode(const EncodedImage& encoded, QSize size);
-    QImage findLocked(quint64 key, QSize size);
+    Entry* findLocked(quint64 key, QSize size);
+    // The largest size of the key decoded, or null.
+    QImage largestLocked(quint64 key) const;
+    void removeLocked(quint64 key);
     bool decodingLocked(quint64 key, QSize size) const;
     // Ends the decode of key at size: keeps the image (when it fits),
     // wakes those waiting for it, and returns what the cache holds for it.
@@ -117,6 +131,16 @@ private:
     QWaitCondition decoded_;
     std::function<void()> readyHook_;
     std::atomic<bool> hookPending_{false};
+
+    // The bytes of each key, and the keys by the hash of their bytes.
+    struct Source {
+        QByteArray bytes;
+        size_t hash;
+        int holders;
+    };
+    std::unordered_map<quint64, Source> sources_;
+    std::unordered_multimap<size_t, quint64> keysByHash_;
+    quint64 nextKey_ = 1;
 
     mutable QMutex mutex_;
     std::vector<Entry> entries_;

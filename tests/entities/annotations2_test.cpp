@@ -33,6 +33,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <atomic>
 #include <cmath>
@@ -684,7 +685,8 @@ TEST(Picture, DecodesInTheBackgroundWhenAskedTo)
     ImageCache cache;
     std::atomic<int> ready{0};
     cache.setReadyHook([&ready] { ++ready; });
-    const quint64 key = ImageCache::newKey();
+    QByteArray bytes = png;
+    const quint64 key = cache.acquire(bytes);
     EXPECT_TRUE(cache.image(key, encoded, QSize(64, 48)).isNull());
     ImageCache::waitForDecodes();
     QCoreApplication::processEvents();
@@ -698,6 +700,131 @@ TEST(Picture, DecodesInTheBackgroundWhenAskedTo)
     EXPECT_EQ(cache.image(key, encoded, QSize(600, 400)).size(), art.size());
     EXPECT_EQ(cache.decodeCount(), 2);
     cache.setReadyHook(nullptr);
+    cache.release(key);
+    EXPECT_EQ(cache.bytesUsed(), 0);
+}
+
+namespace {
+
+// A PNG whose header claims width x height pixels, over rows of a tiny one.
+QByteArray pngClaiming(quint32 width, quint32 height)
+{
+    QImage tiny(4, 4, QImage::Format_RGB32);
+    tiny.fill(Qt::red);
+    QByteArray png = pngOf(tiny);
+    // Signature (8), IHDR length and type (8), then width and height.
+    for (int i = 0; i < 4; ++i) {
+        png[16 + i] = char(width >> (24 - 8 * i));
+        png[20 + i] = char(height >> (24 - 8 * i));
+    }
+    const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(png.constData() + 12), 17));
+    for (int i = 0; i < 4; ++i)
+        png[29 + i] = char(crc >> (24 - 8 * i));
+    return png;
+}
+
+} // namespace
+
+// A decode that fails (damaged data, more pixels than allowed) or, in the
+// background, one too large to keep, is tried once per size: in the
+// application each ready decode asks for a redraw, and a redraw that asked
+// for the decode again kept an idle window busy for ever.
+TEST(Picture, DecodesThatFailOrAreNotKeptRunOnce)
+{
+    QImage art(640, 480, QImage::Format_RGB32);
+    art.fill(QColor(10, 120, 230));
+    const QByteArray png = pngOf(art);
+    QByteArray garbled = png;
+    for (qsizetype i = 100; i < 400; ++i)
+        garbled[i] = char(0xff);
+    const QByteArray huge = pngClaiming(20000, 20000);
+    ASSERT_GT(qint64(20000) * 20000, ImageCache::kMaxPngPixels);
+    ASSERT_EQ(QImage::fromData(pngClaiming(4, 4)).size(), QSize(4, 4)); // the header patch itself is sound
+    ASSERT_EQ(ImageCache::decodePng(huge, QSize(64, 64)), QImage());
+
+    struct Case {
+        QByteArray bytes;
+        QSize size;
+        qint64 budget;
+    };
+    const Case cases[] = {{garbled, art.size(), ImageCache::kDefaultBudget},
+                          {huge, QSize(20000, 20000), ImageCache::kDefaultBudget},
+                          {png, art.size(), 1000}}; // 64 x 48 decoded: 12 KB, over the budget
+    for (const bool background : {false, true}) {
+        for (const Case& c : cases) {
+            const int which = int(&c - cases);
+            ImageCache cache(c.budget);
+            std::atomic<int> ready{0};
+            if (background)
+                cache.setReadyHook([&ready] { ++ready; });
+            QByteArray bytes = c.bytes;
+            const quint64 key = cache.acquire(bytes);
+            const EncodedImage encoded{bytes, c.size};
+            for (int draw = 0; draw < 3; ++draw) {
+                const QImage shown = cache.image(key, encoded, QSize(64, 48));
+                ImageCache::waitForDecodes();
+                QCoreApplication::processEvents();
+                // Only the image over the budget shows, and only when decoded
+                // while drawing.
+                EXPECT_EQ(shown.isNull(), which < 2 || background) << which << background << draw;
+            }
+            // Over the budget and drawn while drawing: decoded each time,
+            // as before, since nothing is left to draw from.
+            EXPECT_EQ(cache.decodeCount(), which == 2 && !background ? 3 : 1) << which << background;
+            EXPECT_EQ(ready, background ? 1 : 0) << which;
+            EXPECT_EQ(cache.bytesUsed(), 0);
+            // Another size is another decode, tried once too.
+            cache.image(key, encoded, QSize(20, 20));
+            cache.image(key, encoded, QSize(20, 20));
+            ImageCache::waitForDecodes();
+            QCoreApplication::processEvents();
+            EXPECT_EQ(cache.decodeCount(), which == 2 && !background ? 5 : 2) << which << background;
+            EXPECT_EQ(ready, background ? 2 : 0) << which;
+            cache.setReadyHook(nullptr);
+            cache.release(key);
+        }
+    }
+}
+
+// Pictures of identical bytes (a logo placed many times) share their
+// decodes and their bytes, whichever of them goes first.
+TEST(Picture, IdenticalPicturesShareOneDecode)
+{
+    QImage art(300, 200, QImage::Format_RGB32);
+    art.fill(QColor(200, 40, 90));
+    const QByteArray packed = gzipDeflate(pngOf(art));
+    const std::string xml = "<image x=\"0\" y=\"0\" width=\"1\" height=\"1\"><pixels size=\""
+        + std::to_string(packed.size()) + "\">" + packed.toBase64().toStdString() + "</pixels></image>";
+    QImage other(300, 200, QImage::Format_RGB32);
+    other.fill(QColor(20, 40, 90));
+    const QByteArray otherPacked = gzipDeflate(pngOf(other));
+    ImageCache& cache = ImageCache::shared();
+    cache.clear();
+    const int before = cache.decodeCount();
+    auto a = readMeasured<Picture>(xml);
+    auto b = readMeasured<Picture>(xml);
+    auto c = readMeasured<Picture>("<image x=\"0\" y=\"0\" width=\"1\" height=\"1\"><pixels size=\""
+        + std::to_string(otherPacked.size()) + "\">" + otherPacked.toBase64().toStdString() + "</pixels></image>");
+    ASSERT_TRUE(a->hasImage() && b->hasImage() && c->hasImage());
+    EXPECT_EQ(a->image().bytes.constData(), b->image().bytes.constData()); // held once
+    EXPECT_NE(a->image().bytes.constData(), c->image().bytes.constData());
+
+    const QImage shownA = a->decodedImage(QSize(100, 60));
+    const QImage shownB = b->decodedImage(QSize(100, 60));
+    EXPECT_EQ(cache.decodeCount(), before + 1);
+    EXPECT_EQ(shownA.cacheKey(), shownB.cacheKey());
+    EXPECT_EQ(cache.bytesUsed(), shownA.sizeInBytes());
+    EXPECT_EQ(c->decodedImage(QSize(100, 60)).pixelColor(5, 5), QColor(20, 40, 90));
+    EXPECT_EQ(cache.decodeCount(), before + 2);
+
+    // The first gone, the second still draws from the cache; both gone,
+    // their image leaves it.
+    a.reset();
+    EXPECT_EQ(b->decodedImage(QSize(100, 60)).pixelColor(5, 5), QColor(200, 40, 90));
+    EXPECT_EQ(cache.decodeCount(), before + 2);
+    b.reset();
+    c.reset();
+    EXPECT_EQ(cache.bytesUsed(), 0);
 }
 
 TEST(Picture, EditorMovesAndSizesThePicture)
@@ -718,12 +845,21 @@ TEST(Picture, EditorMovesAndSizesThePicture)
     ASSERT_TRUE(centre && size);
     editor->show();
 
-    RedrawCounter redraws;
-    typeAndReturn(centre->xField(), QStringLiteral("76.2")); // 3 inches
+    {
+        RedrawCounter redraws;
+        typeAndReturn(centre->xField(), QStringLiteral("76.2")); // 3 inches
+        EXPECT_EQ(p->rectangle, QRectF(2, 1, 2, 1));
+        typeAndReturn(size->heightField(), QStringLiteral("50.8"));
+        EXPECT_EQ(p->rectangle, QRectF(2, 1, 2, 2)); // bottom-left kept
+        EXPECT_EQ(redraws.count, 2);
+    }
+    // Through the application's redraw, which refreshes the controls: the
+    // centre shown is the new midpoint, and typed back it moves nothing.
+    typeAndReturn(size->heightField(), QStringLiteral("25.4"));
     EXPECT_EQ(p->rectangle, QRectF(2, 1, 2, 1));
-    typeAndReturn(size->heightField(), QStringLiteral("50.8"));
-    EXPECT_EQ(p->rectangle, QRectF(2, 1, 2, 2)); // bottom-left kept
-    EXPECT_EQ(redraws.count, 2);
+    EXPECT_NEAR(centre->yField()->text().toDouble(), 38.1, 1e-9);
+    typeAndReturn(centre->yField(), centre->yField()->text());
+    EXPECT_EQ(p->rectangle, QRectF(2, 1, 2, 1));
 }
 
 // ---------------------------------------------------------------- Marker and origin

@@ -15,7 +15,7 @@ Picture::Picture(GraphicsSheet* sheet) : Entity(sheet)
 Picture::~Picture()
 {
     if (imageKey_)
-        ImageCache::shared().remove(imageKey_);
+        ImageCache::shared().release(imageKey_);
 }
 
 QImage Picture::decodedImage(QSize shown) const
@@ -35,6 +35,8 @@ void Picture::setSize(const QSizeF& s)
 {
     size_ = s;
     rectangle.setSize(s);
+    // The centre shown follows, so that typing it back moves nothing.
+    center_ = rectangle.center();
 }
 
 void Picture::readXML(pugi::xml_node element)
@@ -49,9 +51,10 @@ void Picture::readXML(pugi::xml_node element)
     // A failure keeps the image there is.
     if (std::optional<EncodedImage> read = readEncodedImage(element, "pixels")) {
         if (imageKey_)
-            ImageCache::shared().remove(imageKey_);
+            ImageCache::shared().release(imageKey_);
         image_ = std::move(*read);
-        imageKey_ = ImageCache::newKey();
+        // Pictures of the same bytes share one key, and so their decodes.
+        imageKey_ = ImageCache::shared().acquire(image_.bytes);
     }
     // Stored directly so the origin stays exactly as read.
     center_ = rectangle.center();

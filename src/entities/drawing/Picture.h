@@ -18,6 +18,9 @@ class Picture : public Entity {
 public:
     explicit Picture(GraphicsSheet* sheet);
     ~Picture() override;
+    // Each holds its key in the image cache once.
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
 
     // Origin bottom-left (y up), inches.
     QRectF rectangle{0, 0, 0, 0};
@@ -36,7 +39,8 @@ public:
     QImage decodedImage(QSize shown) const;
 
     // The editing handles, as a rectangle's: setting the centre moves the
-    // rectangle (size kept); setting the size keeps the bottom-left corner.
+    // rectangle (size kept); setting the size keeps the bottom-left corner,
+    // and the centre becomes the new midpoint.
     QPointF center() const { return center_; }
     void setCenter(const QPointF& c);
     QSizeF size() const { return size_; }
@@ -59,7 +63,7 @@ private:
     QPointF center_{0, 0};
     QSizeF size_{0, 0};
     EncodedImage image_;
-    quint64 imageKey_ = 0; // the image's name in the cache
+    quint64 imageKey_ = 0; // the image's name in the cache, held while kept
 };
 
 // "Center", "Size" and the extrusion section.
