@@ -2,10 +2,6 @@
 
 #include "core/Graphics.h"
 #include "core/Readers.h"
-#include "entities/pcb/Footprint.h"
-#include "entities/pcb/PcbNet.h"
-#include "entities/pcb/Track.h"
-#include "entities/pcb/Via.h"
 #include "model/Entity.h"
 
 #include <QPaintDevice>
@@ -13,74 +9,8 @@
 #include <QPainter>
 
 #include <cmath>
-#include <typeinfo>
 
 namespace {
-
-// The norm of a placement's linear part, as the footprint measures how far
-// it may stretch a length.
-double stretch(const std::optional<QTransform>& t)
-{
-    return t ? std::sqrt(t->m11() * t->m11() + t->m12() * t->m12() + t->m21() * t->m21() + t->m22() * t->m22()) : 1.0;
-}
-
-bool finite(const QRectF& r)
-{
-    return std::isfinite(r.x()) && std::isfinite(r.y()) && std::isfinite(r.width()) && std::isfinite(r.height());
-}
-
-// Where a board's pad and hole passes can draw, for the kinds that make up
-// most of a board: a footprint that knows its reach (it leaves out a pass
-// off the view by the same test), and a net of tracks and vias (tracks draw
-// in neither pass; a via only in the hole pass, its disc and a hole grown by
-// at most half a pixel, within a pixel of both). Exact kinds only: a
-// subclass may draw more.
-EntityList::PassReach boardPassReach(Entity& e)
-{
-    EntityList::PassReach reach;
-    const std::type_info& kind = typeid(e);
-    if (kind == typeid(Footprint)) {
-        const auto& footprint = static_cast<const Footprint&>(e);
-        if (!footprint.passReachKnown() || footprint.children.entities.empty())
-            return reach;
-        reach.known = true;
-        reach.pad = footprint.boundingBox;
-        reach.hole = footprint.holePassReach();
-        reach.margin = 2 * std::max(1.0, stretch(footprint.netTransform));
-        return reach;
-    }
-    if (kind == typeid(PcbNet)) {
-        const auto& net = static_cast<const PcbNet&>(e);
-        const auto moves = [](const std::optional<QTransform>& t) { return !t || t->type() <= QTransform::TxTranslate; };
-        if (!moves(net.netTransform) || !moves(net.singleLevelTransform))
-            return reach;
-        for (const auto& child : net.childEntities.entities) {
-            const Entity& childEntity = *child;
-            const std::type_info& childKind = typeid(childEntity);
-            if (childKind == typeid(Track))
-                continue;
-            if (childKind != typeid(Via) || !moves(child->netTransform) || !moves(child->singleLevelTransform))
-                return reach;
-            const auto& via = static_cast<const Via&>(*child);
-            if (!via.hasHole())
-                continue;
-            if (!finite(via.holeRectangle) || !finite(via.rectangle))
-                return reach;
-            reach.hole.addTransformedRect(via.holeRectangle, via.netTransform);
-            if (via.hasDisc())
-                reach.hole.addTransformedRect(via.rectangle, via.netTransform);
-        }
-        reach.known = true;
-        reach.margin = 2;
-        return reach;
-    }
-    return reach;
-}
-
-const bool boardPassReachInstalled = [] {
-    EntityList::setPassReachRule(&boardPassReach);
-    return true;
-}();
 
 BoardBorderFactory& boardBorderFactory()
 {

@@ -131,6 +131,18 @@ private:
     QExplicitlySharedDataPointer<const Block> d_;
 };
 
+// What an entity's pad and hole passes (its own and its children's, as the
+// lists run them) can draw, as the last measure found it, in sheet
+// coordinates: within each box grown by margin device pixels (an empty box:
+// nothing at all). Unknown for most kinds: the passes then always visit the
+// entity.
+struct PassReach {
+    bool known = false;
+    BoundingBox pad;
+    BoundingBox hole;
+    double margin = 0;
+};
+
 class Entity {
 public:
     explicit Entity(GraphicsSheet* sheet);
@@ -177,6 +189,20 @@ public:
     // first); either may be absent.
     void computeNetTransform(const std::optional<QTransform>& parentTransform);
     virtual void calculateBoundingBox();
+    // How far, in sheet units, what the entity draws itself (not its
+    // children: see EntityList::inkMargin) may reach beyond boundingBox: its
+    // pen's half width grown by the caps, joins and miters, under the
+    // placement's stretch. By default the pen's (entityPen), none without
+    // one. What reaches a few device pixels (hairlines, the one-pixel least
+    // width, halos of a pixel, antialiasing) is the view's allowance
+    // (FrameRenderer::kInkAllowancePixels). Computed when asked: boards
+    // hold tens of thousands of entities.
+    virtual double inkMargin() const;
+    // How far a stroke of the pen, drawn under the placement, reaches beyond
+    // its path, in the placement's target units.
+    static double penInkMargin(const Pen& pen, const std::optional<QTransform>& placement);
+    // The reach of the pad and hole passes, as of the last geometry pass.
+    virtual PassReach passReach() { return {}; }
     // A new property editor for this entity (the caller owns it), or none.
     // The editor keeps the entity alive through `self`, the pointer that owns
     // this entity (entities keep no pointer to themselves: boards hold tens

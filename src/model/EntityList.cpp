@@ -10,6 +10,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <typeinfo>
 #include <unordered_set>
 
@@ -52,6 +53,13 @@ public:
 private:
     bool firstVisit_ = true;
 };
+
+// The ink margin as a box may be grown by: at least 0, unbounded where not
+// a number (such an entity is culled by nothing).
+double usableMargin(double margin)
+{
+    return margin >= 0 ? margin : (margin < 0 ? 0.0 : std::numeric_limits<double>::infinity());
+}
 
 } // namespace
 
@@ -367,8 +375,9 @@ std::vector<uint8_t> EntityList::threadMarks() const
 void EntityList::measureSlot(size_t i, Slot& slot) const
 {
     Entity& e = *entities[i];
-    slot.sides = Sides(e.boundingBox);
-    slot.boxValid = e.boundingBox.valid;
+    const BoundingBox box = inkBox(e);
+    slot.sides = Sides(box);
+    slot.boxValid = box.valid;
     slot.layers = 0;
     slot.allLayers = false;
     slot.buried = false;
@@ -422,6 +431,15 @@ void EntityList::updateLayerMask(IndexInput* measured)
         }
     }
     layerMask_ = mask;
+    // Children's lists are measured before their holders: a holder's margin
+    // holds theirs.
+    double ink = 0;
+    for (const auto& entity : entities) {
+        ink = std::max(ink, usableMargin(entity->inkMargin()));
+        if (IEntityHolder* h = entity->holder())
+            ink = std::max(ink, h->entities().inkMargin_);
+    }
+    inkMargin_ = ink;
     buildIndex(measured);
 }
 
@@ -447,23 +465,30 @@ constexpr size_t kEntitiesPerCell = 2;
 constexpr size_t kCellEntriesPerEntity = 8;
 constexpr int kMaxGridSide = 1024;
 
-EntityList::PassReachRule passReachRule = nullptr;
-
 } // namespace
 
-void EntityList::setPassReachRule(PassReachRule rule) { passReachRule = rule; }
+BoundingBox EntityList::inkBox(Entity& entity)
+{
+    double margin = usableMargin(entity.inkMargin());
+    if (IEntityHolder* h = entity.holder())
+        margin = std::max(margin, h->entities().inkMargin_);
+    if (!entity.boundingBox.valid || margin == 0)
+        return entity.boundingBox;
+    if (std::isinf(margin))
+        return BoundingBox{QPointF(-margin, -margin), QPointF(margin, margin), true};
+    return entity.boundingBox.expanded(margin);
+}
 
 void EntityList::measureIndexEntry(size_t i, Slot& slot, SlotReach& slotReach, IndexInput& input) const
 {
     Entity& entity = *entities[i];
     input.kinds[i] = &typeid(entity);
-    PassReach reach;
-    if (passReachRule)
-        reach = passReachRule(entity);
+    PassReach reach = entity.passReach();
     // The pad pass's reach is held as the box or nothing; any other is
-    // left unknown, which only keeps the entity in that pass.
+    // left unknown, which only keeps the entity in that pass. (The slot
+    // holds the box grown by the ink: more than the pass reaches.)
     const BoundingBox box = slot.box();
-    const bool padIsBox = reach.pad.valid && sameBox(reach.pad, box);
+    const bool padIsBox = reach.pad.valid && sameBox(reach.pad, entity.boundingBox);
     if (!reach.known || !std::isfinite(reach.margin) || reach.margin < 0 || (reach.pad.valid && !padIsBox))
         reach = PassReach();
     slot.reachKnown = reach.known;
@@ -754,7 +779,7 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
         if (slot && !slot->allLayers && !(slot->layers & layerMask))
             return true;
         // An empty box says nothing about where the entity is, so it is drawn.
-        const BoundingBox box = slot ? slot->box() : e->boundingBox;
+        const BoundingBox box = slot ? slot->box() : inkBox(*e);
         if (box.valid && view.valid && !box.intersects(view))
             return true;
 

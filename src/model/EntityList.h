@@ -62,21 +62,15 @@ public:
     // measured box is off the view or which had nothing on the layer then.
     bool mayContainLayer(int layer) const;
 
-    // What an entity's pad and hole passes (its own and its children's, as
-    // the list runs them) can draw, as the last measure found it, in sheet
-    // coordinates: within each box grown by margin device pixels (an empty
-    // box: nothing at all). Unknown for most kinds: the passes then always
-    // visit the entity.
-    struct PassReach {
-        bool known = false;
-        BoundingBox pad;
-        BoundingBox hole;
-        double margin = 0;
-    };
-    using PassReachRule = PassReach (*)(Entity& entity);
-    // The rule the lists ask, when they are measured, for the reach of an
-    // entity; the kinds with those passes install it.
-    static void setPassReachRule(PassReachRule rule);
+    // How far, in sheet units, the ink of any entity of the list (children
+    // of holders included) may reach beyond its bounding box, as of the
+    // last measure: a holder's box holds its children's boxes, and with
+    // this margin their ink.
+    double inkMargin() const { return inkMargin_; }
+    // The entity's bounding box grown by all its ink may reach (its own
+    // and, for a holder, its children's), as measured: the box every pass
+    // culls it by. An empty box stays empty.
+    static BoundingBox inkBox(Entity& entity);
 
     // Lists of at least this many entities keep a grid of their measured
     // boxes, so that a pass over a part of the sheet visits only the
@@ -207,6 +201,7 @@ private:
     static constexpr int kLayerBias = 8;
     static constexpr uint64_t kAllLayers = ~uint64_t(0);
     uint64_t layerMask_ = kAllLayers;
+    double inkMargin_ = 0;
 };
 
 #include "model/Entity.h"

@@ -30,6 +30,14 @@ struct Pixels {
     QImage::Format format;
 };
 
+// The sheet's box seen through the view's rectangle, grown by the ink
+// allowance: every cull test of a frame or band is against it.
+BoundingBox inkView(const QTransform& view, const QRectF& rect, qreal ratio)
+{
+    const double grow = FrameRenderer::kInkAllowancePixels / ratio;
+    return worldBoxSeenThrough(view, rect.adjusted(-grow, -grow, grow, grow));
+}
+
 void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pixels& image, int top, int bottom)
 {
     const qreal ratio = frame.ratio;
@@ -61,7 +69,7 @@ void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pix
         context.concatenate(frame.view);
         Graphics g(context);
         g.drawingPcb = frame.pcb;
-        g.viewportBoundingBox = worldBoxSeenThrough(frame.view, QRectF(0, from / ratio, frame.size.width(), (to - from) / ratio));
+        g.viewportBoundingBox = inkView(frame.view, QRectF(0, from / ratio, frame.size.width(), (to - from) / ratio), ratio);
         sheet.draw(g);
     }
     if (whole)
@@ -160,6 +168,16 @@ int FrameRenderer::bandCount(int rows) const
     return std::clamp(std::min(wanted, rows / kMinBandRows), 1, kMaxBands);
 }
 
+const std::vector<int>* FrameRenderer::fixedTops(int rows) const
+{
+    if (fixedTops_.size() < 2 || fixedTops_.front() != 0 || fixedTops_.back() != rows)
+        return nullptr;
+    for (size_t i = 1; i < fixedTops_.size(); ++i)
+        if (fixedTops_[i] <= fixedTops_[i - 1])
+            return nullptr;
+    return &fixedTops_;
+}
+
 QImage FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame) const
 {
     QImage image;
@@ -181,11 +199,12 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
     f.ratio = ratio;
 
     // What the sheet makes once per frame, made here before the bands.
-    sheet.prepareFrame(f.view, f.size, ratio, worldBoxSeenThrough(f.view, QRectF(QPointF(0, 0), f.size)));
+    sheet.prepareFrame(f.view, f.size, ratio, inkView(f.view, QRectF(QPointF(0, 0), f.size), ratio));
 
     // The bands' own images share the frame's pixels.
     const int rows = pixels.height();
-    const int n = bandCount(rows);
+    const std::vector<int>* fixed = fixedTops(rows);
+    const int n = fixed ? int(fixed->size()) - 1 : bandCount(rows);
     // Taken (and detached) once, here, not from the bands.
     const Pixels target{image.bits(), image.bytesPerLine(), image.width(), image.height(), image.format()};
     if (n == 1) {
@@ -198,7 +217,7 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
         std::vector<int> tops;
         {
             std::lock_guard<std::mutex> hold(costs.lock);
-            tops = bandTops(costs.sheet == &sheet ? costs.perRow : std::vector<float>(), rows, n);
+            tops = fixed ? *fixed : bandTops(costs.sheet == &sheet ? costs.perRow : std::vector<float>(), rows, n);
         }
         std::vector<double> took(size_t(n), 0);
         auto timedBand = [&](int i) {

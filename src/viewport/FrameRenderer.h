@@ -61,6 +61,17 @@ public:
     static constexpr int kSeamMargin = 8;
     // A band is at most this many times as tall as an even share.
     static constexpr int kMaxBandShare = 4;
+    // Device pixels the view box of a frame and of a band is grown by on
+    // every side: what entities draw a few pixels past the ink their boxes
+    // hold (hairlines, the one-pixel least line width, one-pixel halos,
+    // antialiasing) is not culled at an edge or a seam.
+    static constexpr int kInkAllowancePixels = 4;
+
+    // The band tops every later render uses (n + 1 rows from 0 to the row
+    // count, each band at least one row), in place of the cut by row cost;
+    // none (or tops that do not fit the image) restores that. For tests,
+    // which put seams where they will.
+    void setBandTops(std::vector<int> tops) { fixedTops_ = std::move(tops); }
 
     // The first row of each of n bands over the rows (n + 1 entries, the
     // last one the row count), cut so that each band holds about the same
@@ -69,5 +80,8 @@ public:
     static std::vector<int> bandTops(const std::vector<float>& rowCost, int rows, int n);
 
 private:
+    // The fixed tops when they fit an image of that many rows, else none.
+    const std::vector<int>* fixedTops(int rows) const;
     int bands_;
+    std::vector<int> fixedTops_;
 };

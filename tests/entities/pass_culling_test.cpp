@@ -13,6 +13,9 @@
 #include "entities/pcb/Pad.h"
 #include "model/EntityFactory.h"
 #include "entities/pcb/Via.h"
+#include "entities/pcb/CopperPour.h"
+#include "entities/pcb/PcbNet.h"
+#include "entities/pcb/Track.h"
 
 #include <QImage>
 #include <QPainter>
@@ -178,4 +181,42 @@ TEST_F(PassCullingTest, FootprintsLeaveOutPassesThatCannotReachTheView)
     zoomed.context.setTransform(QTransform(2000, 0, 0, -2000, -1800, 1100));
     named->drawHolePass(zoomed.g, Qt::yellow);
     EXPECT_GT(zoomed.touched(), 0);
+}
+
+// Every box that culls holds the ink: a pour stored with only its copper is
+// where its copper is; a stroke's box grows by its pen's reach (caps, miters,
+// placement) in the list that culls it, and a holder's by its children's.
+TEST_F(PassCullingTest, CullingBoxesHoldTheInk)
+{
+    auto pour = read<CopperPour>("<copperPour layer='5' x='0' y='0' width='0' height='0' penWidth='0'><fill><polygon>"
+                                 "<vertex at='2,3'/><vertex at='2.5,3'/><vertex at='2.5,3.2'/></polygon></fill></copperPour>");
+    EXPECT_TRUE(pour->boundingBox.valid);
+    EXPECT_TRUE(pour->boundingBox.contains(QPointF(2.25, 3.1)));
+    EXPECT_LE(pour->boundingBox.bottomLeft.x(), 2.0);
+    EXPECT_GE(pour->boundingBox.topRight.y(), 3.2);
+
+    Pen pen(Qt::black, 0.2);
+    pen.startCap = pen.endCap = LineCap::flat;
+    EXPECT_DOUBLE_EQ(Entity::penInkMargin(pen, std::nullopt), 0.1);
+    pen.startCap = LineCap::square;
+    EXPECT_NEAR(Entity::penInkMargin(pen, std::nullopt), 0.1 * M_SQRT2, 1e-12);
+    pen.lineJoin = LineJoin::miter;
+    EXPECT_NEAR(Entity::penInkMargin(pen, std::nullopt), 1.0, 1e-12); // a miter of limit 10
+    pen.lineJoin = LineJoin::round;
+    EXPECT_NEAR(Entity::penInkMargin(pen, QTransform::fromScale(3, 0.5)), 0.3 * M_SQRT2, 1e-12);
+    pen.width = std::nan("");
+    EXPECT_EQ(Entity::penInkMargin(pen, std::nullopt), 0);
+
+    // A net's wide track: the box holds its points, the list's cull box its ink.
+    auto net = read<PcbNet>("<net width='0.5'><entities><track layer='5'><vertices><vertex at='1,1'/><vertex at='2,1'/>"
+                            "</vertices></track></entities></net>");
+    EXPECT_DOUBLE_EQ(net->boundingBox.topRight.y(), 1.0);
+    EXPECT_GE(net->childEntities.inkMargin(), 0.25);
+    const BoundingBox ink = EntityList::inkBox(*net);
+    EXPECT_GE(ink.topRight.y(), 1.25);
+    EXPECT_LE(ink.bottomLeft.x(), 0.75);
+    // Its pass reach, asked of the net: tracks draw in neither pass.
+    const PassReach reach = net->passReach();
+    EXPECT_TRUE(reach.known);
+    EXPECT_FALSE(reach.hole.valid);
 }

@@ -37,6 +37,8 @@ public:
     // then the material. Families call it first and then list their own
     // attributes on a ParamReader of the same element.
     void readXML(pugi::xml_node element) override;
+    // Unknown: the families are left to draw what they will in the passes.
+    PassReach passReach() override { return {}; }
 
 protected:
     // Only the families are created, never the base by itself.

@@ -5,6 +5,8 @@
 #include "core/Readers.h"
 #include "document/PCB.h"
 
+#include <algorithm>
+
 CopperPour::CopperPour(GraphicsSheet* sheet) : ClosedCurve(sheet)
 {
 }
@@ -59,10 +61,26 @@ void CopperPour::draw(Graphics& g)
 void CopperPour::calculateBoundingBox()
 {
     ClosedCurve::calculateBoundingBox();
-    if (planeSurface.path)
+    // The stored copper is drawn in the pour's own coordinates like the
+    // outline, and may lie beyond it (or come without one).
+    if (planeSurface.path) {
         PathDetail::prepare(*planeSurface.path);
-    else if (graphicsPathWithUnconnectedRemoved)
+        if (!planeSurface.path->isEmpty())
+            boundingBox.addTransformedRect(planeSurface.path->controlPointRect(), netTransform);
+    } else if (graphicsPathWithUnconnectedRemoved) {
         graphicsPathWithUnconnectedRemoved->keepPath();
+        const auto& points = graphicsPathWithUnconnectedRemoved->pathPoints;
+        if (!points.empty()) {
+            double left = points.front().at.x(), right = left, bottom = points.front().at.y(), top = bottom;
+            for (const auto& p : points) {
+                left = std::min(left, p.at.x());
+                right = std::max(right, p.at.x());
+                bottom = std::min(bottom, p.at.y());
+                top = std::max(top, p.at.y());
+            }
+            boundingBox.addTransformedRect(QRectF(QPointF(left, bottom), QPointF(right, top)), netTransform);
+        }
+    }
 }
 
 QWidget* CopperPour::editorView(const std::shared_ptr<Entity>& self)

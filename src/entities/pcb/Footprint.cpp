@@ -130,6 +130,22 @@ void Footprint::measurePassReach()
     }
 }
 
+PassReach Footprint::passReach()
+{
+    PassReach reach;
+    if (!passReachKnown_ || children.entities.empty())
+        return reach;
+    // The norm of the placement's linear part, as passOffView measures it.
+    const double stretch = netTransform ? std::sqrt(netTransform->m11() * netTransform->m11() + netTransform->m12() * netTransform->m12()
+                                                    + netTransform->m21() * netTransform->m21() + netTransform->m22() * netTransform->m22())
+                                        : 1.0;
+    reach.known = true;
+    reach.pad = boundingBox;
+    reach.hole = holeReach_;
+    reach.margin = 2 * std::max(1.0, stretch);
+    return reach;
+}
+
 bool Footprint::passOffView(Graphics& g, const BoundingBox& reach)
 {
     if (!passReachKnown_)

@@ -76,6 +76,10 @@ public:
     // (pads, silkscreen, footprint texts); an empty reach with known kinds
     // means the pass draws nothing.
     bool passReachKnown() const { return passReachKnown_; }
+    // The pads' outlines' box and the hole pass's reach, within two device
+    // pixels under the placement's stretch (the footprint leaves out a pass
+    // off the view by the same test), when known and there are children.
+    PassReach passReach() override;
     const BoundingBox& holePassReach() const { return holeReach_; }
     // The same as the footprint's own passes (not a subclass's override of
     // them, which the list runs separately).

@@ -3,7 +3,11 @@
 #include "core/Graphics.h"
 #include "core/Readers.h"
 #include "entities/pcb/Track.h"
+#include "entities/pcb/Via.h"
 #include "model/EntityFactory.h"
+
+#include <cmath>
+#include <typeinfo>
 
 namespace {
 
@@ -98,4 +102,34 @@ PcbNetEditor::PcbNetEditor(std::shared_ptr<PcbNet> pcbNet, QWidget* parent)
     , pcbNet(pcbNet)
 {
     keepEntityAlive(std::move(pcbNet));
+}
+
+PassReach PcbNet::passReach()
+{
+    PassReach reach;
+    const auto moves = [](const std::optional<QTransform>& t) { return !t || t->type() <= QTransform::TxTranslate; };
+    const auto finite = [](const QRectF& r) {
+        return std::isfinite(r.x()) && std::isfinite(r.y()) && std::isfinite(r.width()) && std::isfinite(r.height());
+    };
+    if (!moves(netTransform) || !moves(singleLevelTransform))
+        return reach;
+    for (const auto& child : childEntities.entities) {
+        const Entity& childEntity = *child;
+        const std::type_info& childKind = typeid(childEntity);
+        if (childKind == typeid(Track))
+            continue;
+        if (childKind != typeid(Via) || !moves(child->netTransform) || !moves(child->singleLevelTransform))
+            return reach;
+        const auto& via = static_cast<const Via&>(*child);
+        if (!via.hasHole())
+            continue;
+        if (!finite(via.holeRectangle) || !finite(via.rectangle))
+            return reach;
+        reach.hole.addTransformedRect(via.holeRectangle, via.netTransform);
+        if (via.hasDisc())
+            reach.hole.addTransformedRect(via.rectangle, via.netTransform);
+    }
+    reach.known = true;
+    reach.margin = 2;
+    return reach;
 }

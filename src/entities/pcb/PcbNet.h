@@ -52,6 +52,11 @@ public:
     // A net's children take no part in the solid-pad pass.
     void drawChildrenPadPass(Graphics&) override {}
     void drawChildrenHolePass(Graphics& g, const QColor& color) override { drawHolePass(g, color); }
+    // Known for a net of tracks and vias placed by moves only: tracks draw
+    // in neither pass, a via only in the hole pass, its disc and a hole
+    // grown by at most half a pixel, within a pixel of both. Exact kinds
+    // only: a subclass may draw more.
+    PassReach passReach() override;
 
 private:
     SharedValue<ElectricalParameters> electricalParameters_;
