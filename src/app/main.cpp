@@ -6,8 +6,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QStringList>
-#include <QUrl>
 
 int main(int argc, char** argv)
 {
@@ -28,10 +26,6 @@ int main(int argc, char** argv)
     Viewport2D::setBackgroundFrames(true);
     TessalineApp tessaline;
     tessaline.window().show();
-    // A design named on the command line is opened as the open panel would.
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() > 1)
-        ViewModel::shared().loadDesign(QUrl::fromLocalFile(args.at(1)));
     const int status = app.exec();
     ImageCache::shared().setReadyHook(nullptr);
     ImageCache::waitForDecodes();
