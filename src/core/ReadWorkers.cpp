@@ -1,5 +1,7 @@
 #include "core/ReadWorkers.h"
 
+#include "core/ThreadHandoff.h"
+
 #include <QThread>
 #include <QThreadPool>
 
@@ -37,6 +39,9 @@ struct PartsDone {
     std::atomic<bool> failed{false};
     std::mutex errorLock;
     std::exception_ptr error;
+    // What the caller set up is handed to the pool's tasks; their ends are
+    // seen through done.
+    ThreadHandoff handoff;
 
     template <class Work>
     void run(Work&& work)
@@ -211,8 +216,12 @@ void forEachPart(size_t count, size_t partSize, const std::function<void(size_t,
     shared->work = work;
     const RunningCall call(shared);
     QThreadPool& pool = readPool();
+    shared->handoff.send();
     for (size_t i = 0; i < helpers; ++i)
-        pool.start([shared] { shared->takeParts(); });
+        pool.start([shared] {
+            shared->handoff.receive();
+            shared->takeParts();
+        });
     shared->takeParts();
     shared->waitAndRethrow();
 }
@@ -256,8 +265,12 @@ void forEachMarkedPart(const std::vector<ThreadMark>& marks, size_t partSize,
     shared->spans = std::move(spans);
     shared->work = work;
     QThreadPool& pool = readPool();
+    shared->handoff.send();
     for (size_t i = 0; i < helpers; ++i)
-        pool.start([shared] { shared->takeParts(currentThreadMark()); });
+        pool.start([shared] {
+            shared->handoff.receive();
+            shared->takeParts(currentThreadMark());
+        });
     shared->takeParts(currentThreadMark());
     shared->waitAndRethrow();
 }

@@ -3,6 +3,7 @@
 #include "core/CoverageFill.h"
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
+#include "core/ThreadHandoff.h"
 #include "document/GraphicsSheet.h"
 
 #include <QElapsedTimer>
@@ -207,15 +208,20 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
             took[size_t(i)] = threadNanoseconds() - start;
         };
         QSemaphore done;
+        ThreadHandoff handoff;
         QThreadPool& pool = FrameRenderer::pool();
+        handoff.send();
         for (int i = 1; i < n; ++i) {
             pool.start([&, i] {
+                handoff.receive();
                 timedBand(i);
+                handoff.finish();
                 done.release();
             });
         }
         timedBand(0);
         done.acquire(n - 1);
+        handoff.join();
         // Half the last frame's costs, half this one's: one slow band (the
         // machine busy elsewhere) does not swing the next cut far.
         std::lock_guard<std::mutex> hold(costs.lock);

@@ -1,5 +1,6 @@
 #include "viewport/FrameScaler.h"
 
+#include "core/ThreadHandoff.h"
 #include "viewport/FrameRenderer.h"
 
 #include <QSemaphore>
@@ -222,14 +223,19 @@ bool FrameScaler::scale(const QImage& source, double scale, QPointF offset, QRgb
         return true;
     }
     QSemaphore done;
+    ThreadHandoff handoff;
     QThreadPool& pool = FrameRenderer::pool();
+    handoff.send();
     for (int i = 1; i < n; ++i) {
         pool.start([&, i] {
+            handoff.receive();
             scaleBand(job, bandTop(i), bandTop(i + 1));
+            handoff.finish();
             done.release();
         });
     }
     scaleBand(job, bandTop(0), bandTop(1));
     done.acquire(n - 1);
+    handoff.join();
     return true;
 }
