@@ -39,9 +39,6 @@ struct PartsDone {
     std::atomic<bool> failed{false};
     std::mutex errorLock;
     std::exception_ptr error;
-    // What the caller set up is handed to the pool's tasks; their ends are
-    // seen through done.
-    ThreadHandoff handoff;
 
     template <class Work>
     void run(Work&& work)
@@ -216,12 +213,8 @@ void forEachPart(size_t count, size_t partSize, const std::function<void(size_t,
     shared->work = work;
     const RunningCall call(shared);
     QThreadPool& pool = readPool();
-    shared->handoff.send();
     for (size_t i = 0; i < helpers; ++i)
-        pool.start([shared] {
-            shared->handoff.receive();
-            shared->takeParts();
-        });
+        ThreadHandoff::start(pool, [shared] { shared->takeParts(); });
     shared->takeParts();
     shared->waitAndRethrow();
 }
@@ -265,12 +258,8 @@ void forEachMarkedPart(const std::vector<ThreadMark>& marks, size_t partSize,
     shared->spans = std::move(spans);
     shared->work = work;
     QThreadPool& pool = readPool();
-    shared->handoff.send();
     for (size_t i = 0; i < helpers; ++i)
-        pool.start([shared] {
-            shared->handoff.receive();
-            shared->takeParts(currentThreadMark());
-        });
+        ThreadHandoff::start(pool, [shared] { shared->takeParts(currentThreadMark()); });
     shared->takeParts(currentThreadMark());
     shared->waitAndRethrow();
 }

@@ -1,9 +1,15 @@
 #pragma once
 // Work handed to other threads through Qt's pool and semaphores. Qt is not
-// built for ThreadSanitizer, so the order its queue and semaphore give is
-// not seen there; a Handoff tells it, and costs nothing in other builds.
-// Separate marks for the way out and the way back keep the order narrow:
-// tasks are ordered after their sender, never after one another.
+// built for ThreadSanitizer, so the order that its queue and semaphores give
+// is not seen there: these marks tell it, as narrowly as they can (tasks are
+// ordered after their sender, never after one another), and cost nothing in
+// other builds.
+
+#include <QRunnable>
+#include <QThreadPool>
+
+#include <type_traits>
+#include <utility>
 
 #if defined(__SANITIZE_THREAD__)
 #define BRINDLEX_THREAD_SANITIZER 1
@@ -17,25 +23,54 @@
 #include <sanitizer/tsan_interface.h>
 #endif
 
-class ThreadHandoff {
-public:
+namespace ThreadHandoff {
+
 #ifdef BRINDLEX_THREAD_SANITIZER
-    // On the sending thread, before the tasks are queued.
-    void send() { __tsan_release(&sent_); }
-    // First thing in each task.
-    void receive() { __tsan_acquire(&sent_); }
-    // Last thing in each task, before it signals that it is done.
-    void finish() { __tsan_release(&finished_); }
-    // On the sending thread, once every task has signalled.
-    void join() { __tsan_acquire(&finished_); }
+// The task's own object is the mark: the pool thread knows its address
+// without reading anything the sender wrote.
+template <class Task>
+class Handed final : public QRunnable {
+public:
+    explicit Handed(Task task) : task_(std::move(task)) {}
+    void run() override
+    {
+        __tsan_acquire(this);
+        task_();
+    }
 
 private:
-    char sent_ = 0;
-    char finished_ = 0;
-#else
-    void send() {}
-    void receive() {}
-    void finish() {}
-    void join() {}
-#endif
+    Task task_;
 };
+#endif
+
+// Queues task on pool; the task sees everything this thread did before.
+template <class Task>
+void start(QThreadPool& pool, Task&& task)
+{
+#ifdef BRINDLEX_THREAD_SANITIZER
+    auto* handed = new Handed<std::decay_t<Task>>(std::forward<Task>(task));
+    __tsan_release(handed);
+    pool.start(handed);
+#else
+    pool.start(std::forward<Task>(task));
+#endif
+}
+
+// A task, last before it signals the waiting thread (a QSemaphore
+// release): release(token). The waiting thread, once woken: acquire(token).
+// The token is any address both know, the semaphore's for one.
+inline void release([[maybe_unused]] const void* token)
+{
+#ifdef BRINDLEX_THREAD_SANITIZER
+    __tsan_release(const_cast<void*>(token));
+#endif
+}
+
+inline void acquire([[maybe_unused]] const void* token)
+{
+#ifdef BRINDLEX_THREAD_SANITIZER
+    __tsan_acquire(const_cast<void*>(token));
+#endif
+}
+
+} // namespace ThreadHandoff

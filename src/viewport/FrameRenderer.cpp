@@ -208,20 +208,17 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
             took[size_t(i)] = threadNanoseconds() - start;
         };
         QSemaphore done;
-        ThreadHandoff handoff;
         QThreadPool& pool = FrameRenderer::pool();
-        handoff.send();
         for (int i = 1; i < n; ++i) {
-            pool.start([&, i] {
-                handoff.receive();
+            ThreadHandoff::start(pool, [&, i] {
                 timedBand(i);
-                handoff.finish();
+                ThreadHandoff::release(&done);
                 done.release();
             });
         }
         timedBand(0);
         done.acquire(n - 1);
-        handoff.join();
+        ThreadHandoff::acquire(&done);
         // Half the last frame's costs, half this one's: one slow band (the
         // machine busy elsewhere) does not swing the next cut far.
         std::lock_guard<std::mutex> hold(costs.lock);

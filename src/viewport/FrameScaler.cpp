@@ -223,19 +223,16 @@ bool FrameScaler::scale(const QImage& source, double scale, QPointF offset, QRgb
         return true;
     }
     QSemaphore done;
-    ThreadHandoff handoff;
     QThreadPool& pool = FrameRenderer::pool();
-    handoff.send();
     for (int i = 1; i < n; ++i) {
-        pool.start([&, i] {
-            handoff.receive();
+        ThreadHandoff::start(pool, [&, i] {
             scaleBand(job, bandTop(i), bandTop(i + 1));
-            handoff.finish();
+            ThreadHandoff::release(&done);
             done.release();
         });
     }
     scaleBand(job, bandTop(0), bandTop(1));
     done.acquire(n - 1);
-    handoff.join();
+    ThreadHandoff::acquire(&done);
     return true;
 }
