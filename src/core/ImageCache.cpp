@@ -353,7 +353,7 @@ QImage ImageCache::image(quint64 key, const EncodedImage& encoded, QSize shown)
         // Another thread decoding the same: wait for it rather than decode
         // it twice.
         while (decodingLocked(key, size))
-            decoded_.wait(&mutex_);
+            ThreadHandoff::wait(decoded_, mutex_);
         if (QImage found = findLocked(key, size); !found.isNull())
             return found;
         decoding_.push_back({key, size});

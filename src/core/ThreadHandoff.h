@@ -1,9 +1,9 @@
 #pragma once
-// Work handed to other threads through Qt's pool and semaphores. Qt is not
-// built for ThreadSanitizer, so the order that its queue and semaphores give
-// is not seen there: these marks tell it, as narrowly as they can (tasks are
-// ordered after their sender, never after one another), and cost nothing in
-// other builds.
+// Work handed to other threads through Qt's pool, semaphores and wait
+// conditions. Qt is not built for ThreadSanitizer, so the order that they
+// give is not seen there: these marks tell it, as narrowly as they can
+// (tasks are ordered after their sender, never after one another), and cost
+// nothing in other builds.
 
 #include <QRunnable>
 #include <QThreadPool>
@@ -70,6 +70,25 @@ inline void acquire([[maybe_unused]] const void* token)
 {
 #ifdef BRINDLEX_THREAD_SANITIZER
     __tsan_acquire(const_cast<void*>(token));
+#endif
+}
+
+// condition.wait(&mutex) for a QWaitCondition and a QMutex. The mutex's
+// inline lock and unlock tell ThreadSanitizer about it, but the wait unlocks
+// and locks it again inside Qt, unseen: it would take the waiter for the
+// holder all along.
+template <class Condition, class Mutex>
+bool wait(Condition& condition, Mutex& mutex)
+{
+#ifdef BRINDLEX_THREAD_SANITIZER
+    __tsan_mutex_pre_unlock(&mutex, 0);
+    __tsan_mutex_post_unlock(&mutex, 0);
+    const bool woken = condition.wait(&mutex);
+    __tsan_mutex_pre_lock(&mutex, 0);
+    __tsan_mutex_post_lock(&mutex, 0, 0);
+    return woken;
+#else
+    return condition.wait(&mutex);
 #endif
 }
 
