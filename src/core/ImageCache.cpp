@@ -2,6 +2,7 @@
 
 #include "core/Gzip.h"
 #include "core/Readers.h"
+#include "core/ThreadHandoff.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -371,7 +372,7 @@ QImage ImageCache::image(quint64 key, const EncodedImage& encoded, QSize shown)
                 decoding_.push_back({key, size});
                 ++decodes_;
                 std::function<void()> hook = readyHook_;
-                workers().start([this, key, encoded, size, hook] {
+                ThreadHandoff::start(workers(), [this, key, encoded, size, hook] {
                     keepDecoded(key, size, decode(encoded, size));
                     if (hookPending_.exchange(true))
                         return;
@@ -393,7 +394,7 @@ QImage ImageCache::image(quint64 key, const EncodedImage& encoded, QSize shown)
         // Another thread decoding the same: wait for it rather than decode
         // it twice.
         while (decodingLocked(key, size))
-            decoded_.wait(&mutex_);
+            ThreadHandoff::wait(decoded_, mutex_);
         found = findLocked(key, size);
         if (found && (found->failed || !found->image.isNull()))
             return found->image;

@@ -1,5 +1,7 @@
 #include "core/ReadWorkers.h"
 
+#include "core/ThreadHandoff.h"
+
 #include <QThread>
 #include <QThreadPool>
 
@@ -212,7 +214,7 @@ void forEachPart(size_t count, size_t partSize, const std::function<void(size_t,
     const RunningCall call(shared);
     QThreadPool& pool = readPool();
     for (size_t i = 0; i < helpers; ++i)
-        pool.start([shared] { shared->takeParts(); });
+        ThreadHandoff::start(pool, [shared] { shared->takeParts(); });
     shared->takeParts();
     shared->waitAndRethrow();
 }
@@ -257,7 +259,7 @@ void forEachMarkedPart(const std::vector<ThreadMark>& marks, size_t partSize,
     shared->work = work;
     QThreadPool& pool = readPool();
     for (size_t i = 0; i < helpers; ++i)
-        pool.start([shared] { shared->takeParts(currentThreadMark()); });
+        ThreadHandoff::start(pool, [shared] { shared->takeParts(currentThreadMark()); });
     shared->takeParts(currentThreadMark());
     shared->waitAndRethrow();
 }

@@ -1,5 +1,7 @@
 #include "core/TextMetrics.h"
 
+#include "core/ThreadHandoff.h"
+
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QHash>
@@ -539,7 +541,7 @@ void prepareTextShapes(const std::vector<TextShapeRequest>& texts)
     batch->shapes.resize(n);
     const size_t tasks = std::min(n / minShapesPerThread, size_t(threads)) - 1;
     for (size_t i = 0; i < tasks; ++i)
-        QThreadPool::globalInstance()->start([batch] { batch->work(); });
+        ThreadHandoff::start(*QThreadPool::globalInstance(), [batch] { batch->work(); });
     // This thread shapes too, so the texts get shaped however busy the pool
     // is; a task that starts after the last key is taken finds nothing.
     batch->work();

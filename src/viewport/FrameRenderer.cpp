@@ -3,6 +3,7 @@
 #include "core/CoverageFill.h"
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
+#include "core/ThreadHandoff.h"
 #include "document/GraphicsSheet.h"
 
 #include <QElapsedTimer>
@@ -228,13 +229,15 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
         QSemaphore done;
         QThreadPool& pool = FrameRenderer::pool();
         for (int i = 1; i < n; ++i) {
-            pool.start([&, i] {
+            ThreadHandoff::start(pool, [&, i] {
                 timedBand(i);
+                ThreadHandoff::release(&done);
                 done.release();
             });
         }
         timedBand(0);
         done.acquire(n - 1);
+        ThreadHandoff::acquire(&done);
         // Half the last frame's costs, half this one's: one slow band (the
         // machine busy elsewhere) does not swing the next cut far.
         std::lock_guard<std::mutex> hold(costs.lock);

@@ -1,5 +1,6 @@
 #include "viewport/FrameScaler.h"
 
+#include "core/ThreadHandoff.h"
 #include "viewport/FrameRenderer.h"
 
 #include <QSemaphore>
@@ -224,12 +225,14 @@ bool FrameScaler::scale(const QImage& source, double scale, QPointF offset, QRgb
     QSemaphore done;
     QThreadPool& pool = FrameRenderer::pool();
     for (int i = 1; i < n; ++i) {
-        pool.start([&, i] {
+        ThreadHandoff::start(pool, [&, i] {
             scaleBand(job, bandTop(i), bandTop(i + 1));
+            ThreadHandoff::release(&done);
             done.release();
         });
     }
     scaleBand(job, bandTop(0), bandTop(1));
     done.acquire(n - 1);
+    ThreadHandoff::acquire(&done);
     return true;
 }
