@@ -281,7 +281,7 @@ TEST(PcbCutouts, ShapeAndCurveDrawing)
         R"(<pcbCutout x="1" y="1.005" width="2" height="1" penWidth="0.05" penColor="255,255,255" brushColor="0,0,0"/>)"));
     Canvas canvas;
     canvas.draw(*shape);
-    EXPECT_EQ(shape->pen().width, 0.0);
+    EXPECT_EQ(shape->pen().width, 0.05); // drawing leaves the pen alone
     EXPECT_TRUE(isBlack(canvas.at(2, 1.5)));
     EXPECT_TRUE(isWhite(canvas.at(2, 1.005)));
     EXPECT_EQ(canvas.at(2, 0.985), kPaper); // a 0.05 pen would reach here

@@ -34,7 +34,7 @@ void CopperPour::readXML(pugi::xml_node element)
     editBrush().color = QColor::fromRgbF(1, 1, 1, 0);
 }
 
-void CopperPour::draw(Graphics& g)
+void CopperPour::draw(Graphics& g) const
 {
     // The switch lives in the PCB settings; a pour on any other sheet has
     // none to consult and draws as if pours were shown.
@@ -59,10 +59,13 @@ void CopperPour::draw(Graphics& g)
 void CopperPour::calculateBoundingBox()
 {
     ClosedCurve::calculateBoundingBox();
-    if (planeSurface.path)
+    if (planeSurface.path) {
         PathDetail::prepare(*planeSurface.path);
-    else if (graphicsPathWithUnconnectedRemoved)
+        settlePath(*planeSurface.path);
+    } else if (graphicsPathWithUnconnectedRemoved) {
         graphicsPathWithUnconnectedRemoved->keepPath();
+        settlePath(graphicsPathWithUnconnectedRemoved->drawnPath());
+    }
 }
 
 QWidget* CopperPour::editorView(const std::shared_ptr<Entity>& self)
