@@ -39,7 +39,7 @@ public:
         rect = QRectF(at - QPointF(size.width() / 2, size.height() / 2), size);
     }
     void calculateBoundingBox() override { boundingBox.addTransformedRect(rect, netTransform); }
-    void draw(Graphics& g) override
+    void draw(Graphics& g) const override
     {
         g.context.saveState();
         g.context.setFillColor(g.effectiveColor(QColor(200, 40, 40)));
@@ -63,8 +63,10 @@ public:
     }
     void calculateBoundingBox() override { children.updateBoundingBox(netTransform, &boundingBox); }
     IEntityHolder* holder() override { return this; }
+    const IEntityHolder* holder() const override { return this; }
     EntityList& entities() override { return children; }
-    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+    const EntityList& entities() const override { return children; }
+    const std::optional<QTransform>& childTransform() const override { return singleLevelTransform; }
     QString typeName() const override { return QStringLiteral("Footprint"); }
 };
 

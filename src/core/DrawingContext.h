@@ -24,10 +24,9 @@ public:
     QPainter& painter() { return painter_; }
 
     // Other threads draw the same entities at the same time (a frame drawn
-    // in bands): entities draw from what the geometry pass built and cache
-    // nothing, and every path the painter itself draws goes to it as this
+    // in bands): every path the painter itself draws goes to it as this
     // thread's own copy (QPainterPath builds its drawing form lazily inside
-    // the shared data).
+    // the shared data). Entities change nothing while drawing in any mode.
     bool concurrent = false;
     // The painter's transform when the context was made (the device's).
     const QTransform& baseTransform() const { return base_; }

@@ -1018,3 +1018,9 @@ bool Graphics::fillSmallGlyphs(const TextShape& shape, const QTransform& local, 
     return buffer.counts.empty()
         || fillDeviceContours(*image, buffer.points.data(), buffer.counts.data(), int(buffer.counts.size()), color);
 }
+
+void settlePath(const QPainterPath& path)
+{
+    path.controlPointRect();
+    path.boundingRect();
+}

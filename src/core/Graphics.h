@@ -184,3 +184,9 @@ public:
     static constexpr double kCurveTolerancePixels = 0.02;
     static constexpr double kGlyphCurveTolerancePixels = 0.15;
 };
+
+// Asks the path for what QPainterPath computes on first asking and then keeps
+// inside its shared data (its bounds and control bounds), so that the threads
+// of a frame drawn in bands, reading copies of it at once, only read. The
+// geometry pass calls it for every path it keeps for drawing.
+void settlePath(const QPainterPath& path);

@@ -104,13 +104,13 @@ QPainterPath ClosedCurve::outlinePath() const
     return path;
 }
 
-void ClosedCurve::draw(Graphics& g)
+void ClosedCurve::draw(Graphics& g) const
 {
     Entity::draw(g);
     drawOutline(g, pen());
 }
 
-void ClosedCurve::drawOutline(Graphics& g, const Pen& pen)
+void ClosedCurve::drawOutline(Graphics& g, const Pen& pen) const
 {
     g.pushTransform(singleLevelTransform);
     g.fillAndStrokePath(outlinePath(), pen, brush());
@@ -121,6 +121,7 @@ void ClosedCurve::closedCurveBounds()
 {
     if (curveType() == CurveType::curve) {
         editBezier().keepPath();
+        settlePath(bezier().drawnPath());
         for (const QPointF& p : bezier().points)
             boundingBox.addPoint(netTransform ? netTransform->map(p) : p);
     } else {

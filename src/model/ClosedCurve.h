@@ -64,7 +64,7 @@ public:
     void readXML(pugi::xml_node element) override;
     // Selection frame, then the outline under singleLevelTransform, filled
     // with the brush and stroked with the pen.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     void calculateBoundingBox() override;
 
     // The outline of a curve. Most closed curves (pads above all) are
@@ -94,7 +94,7 @@ protected:
     virtual void adjustReadStyle(CurveStyle&) {}
     // The outline under singleLevelTransform, filled with the brush and
     // stroked with that pen.
-    void drawOutline(Graphics& g, const Pen& pen);
+    void drawOutline(Graphics& g, const Pen& pen) const;
 
 private:
     static const Bezier& emptyBezier();

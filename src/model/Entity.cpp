@@ -174,13 +174,13 @@ void Entity::readXML(pugi::xml_node element)
         attributes.readXML(a);
 }
 
-void Entity::draw(Graphics& g)
+void Entity::draw(Graphics& g) const
 {
     if (selected && !g.selectionFramesOnTop && showsSelectionFrame())
         drawSelectionFrame(g);
 }
 
-void Entity::drawSelectionFrame(Graphics& g)
+void Entity::drawSelectionFrame(Graphics& g) const
 {
     if (!boundingBox.valid)
         return;
@@ -192,11 +192,11 @@ void Entity::drawSelectionFrame(Graphics& g)
     g.context.strokePath();
 }
 
-void Entity::drawPadPass(Graphics&)
+void Entity::drawPadPass(Graphics&) const
 {
 }
 
-void Entity::drawHolePass(Graphics&, const QColor&)
+void Entity::drawHolePass(Graphics&, const QColor&) const
 {
 }
 
@@ -288,9 +288,9 @@ QString Entity::typeName() const
     return QStringLiteral("Unknown");
 }
 
-void IEntityHolder::drawChildrenPadPass(Graphics& g)
+void IEntityHolder::drawChildrenPadPass(Graphics& g) const
 {
-    EntityList& list = entities();
+    const EntityList& list = entities();
     if (list.entities.empty())
         return;
     const std::optional<QTransform> t = childTransform();
@@ -299,9 +299,9 @@ void IEntityHolder::drawChildrenPadPass(Graphics& g)
     g.popTransform(t);
 }
 
-void IEntityHolder::drawChildrenHolePass(Graphics& g, const QColor& color)
+void IEntityHolder::drawChildrenHolePass(Graphics& g, const QColor& color) const
 {
-    EntityList& list = entities();
+    const EntityList& list = entities();
     if (list.entities.empty())
         return;
     const std::optional<QTransform> t = childTransform();

@@ -173,15 +173,15 @@ public:
     virtual void readXML(pugi::xml_node element);
     // The selection frame when selected (unless the sheet draws the frames
     // on top, see Graphics::selectionFramesOnTop).
-    virtual void draw(Graphics& g);
+    virtual void draw(Graphics& g) const;
     // The red hairline around the bounding box, in the current transform;
     // nothing for an empty box.
-    void drawSelectionFrame(Graphics& g);
+    void drawSelectionFrame(Graphics& g) const;
     // Whether a selected entity is framed: one that draws nothing at all in
     // its present state shows no frame either.
     virtual bool showsSelectionFrame() const { return true; }
-    virtual void drawPadPass(Graphics& g);
-    virtual void drawHolePass(Graphics& g, const QColor& color);
+    virtual void drawPadPass(Graphics& g) const;
+    virtual void drawHolePass(Graphics& g, const QColor& color) const;
     // Net transform, fresh box, calculateBoundingBox, then the box's corners
     // into parentBox when valid. Boxes are in sheet coordinates.
     virtual void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox);
@@ -212,6 +212,7 @@ public:
 
     // Capabilities; none by default. Cheaper than dynamic_cast on hot paths.
     virtual IEntityHolder* holder() { return nullptr; }
+    virtual const IEntityHolder* holder() const { return nullptr; }
     virtual Pen* entityPen() { return nullptr; }
     virtual Brush* entityBrush() { return nullptr; }
     // The pad and terminal sides of the pass that names terminals after
@@ -241,11 +242,12 @@ public:
     // graphics, the child list's pass, and the transform popped. A holder's
     // own drawPadPass/drawHolePass may forward to its children as well; the
     // list still visits each child once per pass.
-    virtual void drawChildrenPadPass(Graphics& g);
-    virtual void drawChildrenHolePass(Graphics& g, const QColor& color);
+    virtual void drawChildrenPadPass(Graphics& g) const;
+    virtual void drawChildrenHolePass(Graphics& g, const QColor& color) const;
     virtual EntityList& entities() = 0;
+    virtual const EntityList& entities() const = 0;
     // The transform pushed while drawing the children.
-    virtual const std::optional<QTransform>& childTransform() = 0;
+    virtual const std::optional<QTransform>& childTransform() const = 0;
 };
 
 // Capabilities through which editors reach an entity's pen, brush and

@@ -756,7 +756,7 @@ bool EntityList::mayContainLayer(int layer) const
     return bit >= 0 && bit < 64 && (layerMask_ & (uint64_t(1) << bit));
 }
 
-std::shared_ptr<Entity> EntityList::draw(Graphics& g)
+std::shared_ptr<Entity> EntityList::draw(Graphics& g) const
 {
     // The measured items stand for the entities while the list has not
     // changed length since and each still holds the same entity (others are
@@ -796,7 +796,7 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g)
             }
         }
 
-        IEntityHolder* h = !slot || slot->holder ? e->holder() : nullptr;
+        const IEntityHolder* h = !slot || slot->holder ? std::as_const(*e).holder() : nullptr;
         // Most holders have nothing on most layers: a board is drawn in a
         // dozen layer passes, and descending costs a state save per holder.
         if (!h || h->entities().entities.empty() || !h->entities().mayContainLayer(g.currentLayer))
@@ -847,28 +847,28 @@ void EntityList::visitPass(Graphics& g, bool hole, Pass&& pass) const
     }, true);
 }
 
-void EntityList::drawPadPass(Graphics& g)
+void EntityList::drawPadPass(Graphics& g) const
 {
     PassScope scope(this);
     if (!scope.firstVisit())
         return;
     visitPass(g, false, [&](size_t i) {
-        Entity& e = *entities[i];
+        const Entity& e = *entities[i];
         e.drawPadPass(g);
-        if (IEntityHolder* h = e.holder())
+        if (const IEntityHolder* h = e.holder())
             h->drawChildrenPadPass(g);
     });
 }
 
-void EntityList::drawHolePass(Graphics& g, const QColor& color)
+void EntityList::drawHolePass(Graphics& g, const QColor& color) const
 {
     PassScope scope(this);
     if (!scope.firstVisit())
         return;
     visitPass(g, true, [&](size_t i) {
-        Entity& e = *entities[i];
+        const Entity& e = *entities[i];
         e.drawHolePass(g, color);
-        if (IEntityHolder* h = e.holder())
+        if (const IEntityHolder* h = e.holder())
             h->drawChildrenHolePass(g, color);
     });
 }

@@ -42,13 +42,13 @@ public:
     std::vector<uint8_t> threadMarks() const;
     // Draws (or, in pick mode, hit-tests) the entities on g.currentLayer;
     // returns the entity hit in pick mode.
-    std::shared_ptr<Entity> draw(Graphics& g);
+    std::shared_ptr<Entity> draw(Graphics& g) const;
     // Each entity's pass, then, for a holder, drawChildrenPadPass
     // (drawChildrenHolePass). A list is visited at most once per top-level
     // pass, so a holder whose own pass already forwards to its children does
     // not draw them twice.
-    void drawPadPass(Graphics& g);
-    void drawHolePass(Graphics& g, const QColor& color);
+    void drawPadPass(Graphics& g) const;
+    void drawHolePass(Graphics& g, const QColor& color) const;
     // Deselects every entity, descending into holders.
     void clearSelection();
 

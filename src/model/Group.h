@@ -21,8 +21,11 @@ public:
     QString typeName() const override { return QStringLiteral("Group"); }
 
     IEntityHolder* holder() override { return this; }
+
+    const IEntityHolder* holder() const override { return this; }
     // The default pad and hole passes: a group inside a footprint passes
     // them on to its pads under its transform.
     EntityList& entities() override { return children; }
-    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+    const EntityList& entities() const override { return children; }
+    const std::optional<QTransform>& childTransform() const override { return singleLevelTransform; }
 };

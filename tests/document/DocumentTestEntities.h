@@ -48,7 +48,7 @@ public:
         if (sheet && sheet->design)
             versionSeenWhileReading() = sheet->design->xmlVersionBeingRead;
     }
-    void draw(Graphics& g) override
+    void draw(Graphics& g) const override
     {
         probeLog() << QStringLiteral("L%1%2%3")
                           .arg(g.currentLayer)
@@ -59,12 +59,12 @@ public:
         g.context.addRect(rect);
         g.context.fillPath();
     }
-    void drawPadPass(Graphics& g) override
+    void drawPadPass(Graphics& g) const override
     {
         if (logPasses)
             probeLog() << (g.useLayerColor ? QStringLiteral("pad*") : QStringLiteral("pad"));
     }
-    void drawHolePass(Graphics& g, const QColor& color) override
+    void drawHolePass(Graphics& g, const QColor& color) const override
     {
         if (logPasses)
             probeLog() << QStringLiteral("hole(%1,%2)").arg(color.name(QColor::HexArgb)).arg(g.useLayerColor);
@@ -111,8 +111,10 @@ public:
         EntityList::readEntities(element, sheet, children);
     }
     IEntityHolder* holder() override { return this; }
+    const IEntityHolder* holder() const override { return this; }
     EntityList& entities() override { return children; }
-    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+    const EntityList& entities() const override { return children; }
+    const std::optional<QTransform>& childTransform() const override { return singleLevelTransform; }
 };
 
 // A board border that logs its board fill.

@@ -238,7 +238,7 @@ TEST(Coordinate, LabelInTheSheetsUnitsAndBox)
     EXPECT_NEAR(c->boundingBox.bottomLeft.x(), at.x() - ink.width() / 2 - c->font.height / 10 + ink.left(), 1e-9);
 }
 
-TEST(Coordinate, DrawsAThinCrossAndTheLabelAndResetsItsPen)
+TEST(Coordinate, DrawsAThinCrossAndTheLabelLeavingItsPen)
 {
     PCB pcb(nullptr);
     auto c = readMeasured<Coordinate>(R"(<coordinate><font height="0.03"/><textBrush brushColor="255,255,0"/></coordinate>)", &pcb);
@@ -251,8 +251,9 @@ TEST(Coordinate, DrawsAThinCrossAndTheLabelAndResetsItsPen)
     EXPECT_EQ(img.at({0.0005, 0.0165}), QColor(0, 0, 0));     // flat ends
     const auto yellow = [](const QColor& p) { return p == QColor(255, 255, 0); };
     EXPECT_GT(img.count(yellow), 50);
-    EXPECT_EQ(c->pen.width, Coordinate::kCrossPenWidth);
-    EXPECT_EQ(c->pen.startCap, LineCap::flat);
+    // The cross's own width and caps are the draw's: the pen is left alone.
+    EXPECT_EQ(c->pen.width, 0.05);
+    EXPECT_EQ(c->pen.startCap, LineCap::round);
     EXPECT_TRUE(picks(*c, {0.0005, 0.01}, 2000));
     EXPECT_FALSE(picks(*c, {0.01, 0.01}, 2000));
 
@@ -281,11 +282,11 @@ TEST(Coordinate, EditorWritesThePointInTheSheetsUnits)
     typeAndReturn(point->xField(), QStringLiteral("50.8"));
     EXPECT_NEAR(c->position.x(), 2, 1e-9);
     EXPECT_EQ(redraws.count, 1);
-    // A pen width typed in lasts until the next draw.
+    // A pen width typed in stays (the cross is drawn thin whatever it says).
     typeAndReturn(pen->widthField(), QStringLiteral("1"));
     EXPECT_NEAR(c->pen.width, 1 / 25.4, 1e-9);
     Canvas(*c, 100, {2, 1});
-    EXPECT_EQ(c->pen.width, Coordinate::kCrossPenWidth);
+    EXPECT_NEAR(c->pen.width, 1 / 25.4, 1e-9);
 }
 
 TEST(PushButton, KeepsTheButtonAndIsDrawnAsItsText)

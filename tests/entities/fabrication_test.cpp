@@ -12,6 +12,7 @@
 #include "entities/pcb/MouseBite.h"
 #include "entities/pcb/PcbBorder.h"
 #include "model/EntityFactory.h"
+#include "viewport/FrameRenderer.h"
 
 #include <QFile>
 #include <QImage>
@@ -281,7 +282,7 @@ TEST(PcbCutouts, ShapeAndCurveDrawing)
         R"(<pcbCutout x="1" y="1.005" width="2" height="1" penWidth="0.05" penColor="255,255,255" brushColor="0,0,0"/>)"));
     Canvas canvas;
     canvas.draw(*shape);
-    EXPECT_EQ(shape->pen().width, 0.0);
+    EXPECT_EQ(shape->pen().width, 0.05); // drawing leaves the pen alone
     EXPECT_TRUE(isBlack(canvas.at(2, 1.5)));
     EXPECT_TRUE(isWhite(canvas.at(2, 1.005)));
     EXPECT_EQ(canvas.at(2, 0.985), kPaper); // a 0.05 pen would reach here
@@ -669,4 +670,38 @@ TEST(FabricationSheet, ExtremeNumbersDrawWithoutHarm)
         canvas.finish();
         picks(*e, QPointF(1, 1));
     }
+}
+
+TEST(FabricationSheet, FramesInBandsLeaveTheCutoutsAsTheyAre)
+{
+    QFile f(QStringLiteral(BRINDLEX_TEST_DATA "/fabrication.project"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    Design design;
+    ASSERT_TRUE(design.loadFromBytes(f.readAll(), "fabrication.project"));
+    PCB& pcb = *design.currentDesignState()->pcb;
+    // The polyline's pen as an edit leaves it: drawing, which draws it black
+    // on a white halo, must not change it.
+    PcbCutoutPolyLine* poly = nullptr;
+    for (const auto& e : pcb.entityList.entities)
+        if (auto* p = dynamic_cast<PcbCutoutPolyLine*>(e.get()))
+            poly = p;
+    ASSERT_TRUE(poly);
+    poly->pen.color = QColor(255, 0, 0);
+    poly->pen.width = 0.02;
+    pcb.updateGeometry();
+
+    FrameRenderer::Frame frame;
+    frame.view = QTransform(150, 0, 0, -150, 20, 460);
+    frame.size = QSizeF(640, 480);
+    frame.pcb = true;
+    const QImage one = FrameRenderer(1).render(pcb, frame);
+    // Frames in eight bands on as many threads, again and again: each is the
+    // frame of one band, pixel for pixel.
+    int differing = 0;
+    for (int i = 0; i < 20; ++i)
+        differing += FrameRenderer(8).render(pcb, frame) != one;
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(poly->pen.color, QColor(255, 0, 0));
+    EXPECT_EQ(poly->pen.width, 0.02);
+    EXPECT_EQ(FrameRenderer(1).render(pcb, frame), one);
 }

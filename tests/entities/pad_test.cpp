@@ -10,6 +10,7 @@
 #include "entities/pcb/Footprint.h"
 #include "entities/pcb/Pad.h"
 #include "model/EntityFactory.h"
+#include "viewport/FrameRenderer.h"
 
 #include <QImage>
 #include <QLabel>
@@ -577,4 +578,45 @@ TEST_F(PadTest, RenderedBoardShowsRoundAndRectangularPadsWithHoles)
     EXPECT_EQ(c->at(QPointF(1.075, 1)), kBackground);
     EXPECT_EQ(c->at(QPointF(1.03, 1)), kBlack);
     EXPECT_EQ(c->at(QPointF(2.2, 2)), QColor(60, 60, 200));
+}
+
+TEST_F(PadTest, GradientPadsAreReadyBeforeFramesDrawThemInBands)
+{
+    // A gradient fills the outline of any shape: an ellipse and a plain
+    // rectangle, whose solid fills need no outline, as well.
+    const std::string file = R"(<?xml version="1.0" encoding="UTF-8"?>
+<qel version="12" designVersion="3"><design name="Gradients"><pcb name="Board">
+  <settings showPage="false" showGrid="false" showOrigin="false"/>
+  <entities>
+    <footprint identifier="U1" dx="1" dy="1"><entities>
+      <pad id="1" name="1" layer="5" at="0,0" diameter="0.6" curveType="ellipse" smt="true"
+           brushType="gradient" brushColor="200,40,40" secondColor="40,40,200"/>
+      <pad id="2" name="2" layer="5" at="0.8,0" size="0.5,0.7" smt="true"
+           brushType="radial" brushColor="40,200,40" secondColor="250,250,250"/>
+      <pad id="3" name="3" layer="5" at="0.4,0.8" size="0.9,0.3" smt="true" vertical="true"
+           brushType="centerGradient" brushColor="200,200,40" secondColor="40,40,40"/>
+    </entities></footprint>
+  </entities>
+</pcb></design></qel>)";
+    ASSERT_TRUE(design.loadFromBytes(QByteArray::fromStdString(file), "gradients.project"));
+    PCB& sheet = *design.currentDesignState()->pcb;
+    sheet.updateGeometry();
+    std::vector<std::shared_ptr<Pad>> pads;
+    sheet.entityList.collect(pads);
+    ASSERT_EQ(pads.size(), 3u);
+    for (const auto& pad : pads) {
+        EXPECT_TRUE(pad->brush().isGradient());
+        EXPECT_TRUE(pad->hasCachedOutline()) << pad->name().toStdString();
+    }
+
+    FrameRenderer::Frame frame;
+    frame.view = QTransform(300, 0, 0, -300, -50, 600);
+    frame.size = QSizeF(640, 480);
+    frame.pcb = true;
+    const QImage one = FrameRenderer(1).render(sheet, frame);
+    EXPECT_GT(one.convertToFormat(QImage::Format_Indexed8).colorCount(), 8); // the gradients show
+    int differing = 0;
+    for (int i = 0; i < 10; ++i)
+        differing += FrameRenderer(8).render(sheet, frame) != one;
+    EXPECT_EQ(differing, 0);
 }

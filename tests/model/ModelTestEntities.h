@@ -16,17 +16,18 @@ class TestRect : public Entity {
 public:
     using Entity::Entity;
     QRectF rect = QRectF(0, 0, 1, 1);
-    int draws = 0;
-    int padPasses = 0;
-    int holePasses = 0;
-    QTransform padPassTransform; // context transform at the last pad pass
+    // Counters the tests read: written by the (const) draws of one thread.
+    mutable int draws = 0;
+    mutable int padPasses = 0;
+    mutable int holePasses = 0;
+    mutable QTransform padPassTransform; // context transform at the last pad pass
 
     void readXML(pugi::xml_node element) override
     {
         Entity::readXML(element);
         rect = readRectAttribute(element, rect);
     }
-    void draw(Graphics& g) override
+    void draw(Graphics& g) const override
     {
         ++draws;
         Entity::draw(g);
@@ -37,12 +38,12 @@ public:
         g.context.fillPath();
         g.popTransform(singleLevelTransform);
     }
-    void drawPadPass(Graphics& g) override
+    void drawPadPass(Graphics& g) const override
     {
         ++padPasses;
         padPassTransform = g.context.transform();
     }
-    void drawHolePass(Graphics&, const QColor&) override { ++holePasses; }
+    void drawHolePass(Graphics&, const QColor&) const override { ++holePasses; }
     void calculateBoundingBox() override { boundingBox.addTransformedRect(rect, netTransform); }
 };
 
@@ -54,7 +55,7 @@ public:
     using Entity::Entity;
     EntityList children;
     bool forwardsOwnPass = false;
-    int draws = 0;
+    mutable int draws = 0; // written by the (const) draws of one thread
 
     void readXML(pugi::xml_node element) override
     {
@@ -62,17 +63,17 @@ public:
         forwardsOwnPass = readBoolAttribute(element, "forwards", false);
         EntityList::readEntities(element, sheet, children);
     }
-    void draw(Graphics& g) override
+    void draw(Graphics& g) const override
     {
         ++draws;
         Entity::draw(g);
     }
-    void drawPadPass(Graphics& g) override
+    void drawPadPass(Graphics& g) const override
     {
         if (forwardsOwnPass)
             drawChildrenPadPass(g);
     }
-    void drawHolePass(Graphics& g, const QColor& color) override
+    void drawHolePass(Graphics& g, const QColor& color) const override
     {
         if (forwardsOwnPass)
             drawChildrenHolePass(g, color);
@@ -86,8 +87,10 @@ public:
             parentBox->addTransformedBox(boundingBox, std::nullopt);
     }
     IEntityHolder* holder() override { return this; }
+    const IEntityHolder* holder() const override { return this; }
     EntityList& entities() override { return children; }
-    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+    const EntityList& entities() const override { return children; }
+    const std::optional<QTransform>& childTransform() const override { return singleLevelTransform; }
 };
 
 inline void registerTestEntities()

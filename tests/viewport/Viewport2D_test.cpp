@@ -426,7 +426,7 @@ Gate& gate()
 class SlowBox : public TestBox {
 public:
     using TestBox::TestBox;
-    void draw(Graphics& g) override
+    void draw(Graphics& g) const override
     {
         if (!g.picking && QThread::currentThread() != qApp->thread()) {
             std::unique_lock<std::mutex> hold(gate().lock);

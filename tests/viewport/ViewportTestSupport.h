@@ -26,7 +26,7 @@ public:
             readDoubleAttribute(element, "w", 1), readDoubleAttribute(element, "h", 1));
     }
     void calculateBoundingBox() override { boundingBox.addTransformedRect(rect, netTransform); }
-    void draw(Graphics& g) override
+    void draw(Graphics& g) const override
     {
         g.context.saveState();
         g.context.setFillColor(QColor(200, 30, 30));

@@ -131,7 +131,7 @@ void Arc::calculateBoundingBox()
         boundingBox = boundingBox.expanded(pen.width / 2);
 }
 
-void Arc::draw(Graphics& g)
+void Arc::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);

@@ -42,7 +42,7 @@ public:
     void calculateBoundingBox() override;
     // Fill (segment or, for a gradient, the slice reaching half a pen width
     // beyond the arc), then the stroke; ten device pixels wider while picking.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Arc"); }
 

@@ -28,7 +28,7 @@ void ControlRectangle::calculateBoundingBox()
         boundingBox = boundingBox.expanded(pen.width / 2);
 }
 
-void ControlRectangle::draw(Graphics& g)
+void ControlRectangle::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);

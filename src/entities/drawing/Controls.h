@@ -36,7 +36,7 @@ public:
     // visible. A gradient spans the rectangle itself, in the coordinates it
     // is drawn in.
     void calculateBoundingBox() override;
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override { return QStringLiteral("Control Rectangle"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
@@ -64,8 +64,11 @@ public:
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     IEntityHolder* holder() override { return this; }
+
+    const IEntityHolder* holder() const override { return this; }
     EntityList& entities() override { return children; }
-    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+    const EntityList& entities() const override { return children; }
+    const std::optional<QTransform>& childTransform() const override { return singleLevelTransform; }
 };
 
 class GraphHolder : public Entity {

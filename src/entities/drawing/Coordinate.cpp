@@ -70,22 +70,23 @@ void Coordinate::calculateBoundingBox()
         boundingBox.addTransformedRect(*label, netTransform);
 }
 
-void Coordinate::draw(Graphics& g)
+void Coordinate::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);
     // The cross always has its own fine, flat-ended strokes.
-    pen.width = kCrossPenWidth;
-    pen.startCap = LineCap::flat;
-    pen.endCap = LineCap::flat;
+    Pen cross = pen;
+    cross.width = kCrossPenWidth;
+    cross.startCap = LineCap::flat;
+    cross.endCap = LineCap::flat;
     const double x = position.x(), y = position.y(), r = kCrossHalfLength;
-    if (isDrawable(pen.color)) {
-        g.applyPen(pen);
+    if (isDrawable(cross.color)) {
+        g.applyPen(cross);
         g.context.beginPath();
         g.context.moveTo(QPointF(x, y - r));
         g.context.lineTo(QPointF(x, y + r));
         g.context.strokePath();
-        g.applyPen(pen);
+        g.applyPen(cross);
         g.context.beginPath();
         g.context.moveTo(QPointF(x - r, y));
         g.context.lineTo(QPointF(x + r, y));

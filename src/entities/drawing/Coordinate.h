@@ -41,7 +41,7 @@ public:
     // Refreshes the label; the box holds the cross and the label's ink.
     void calculateBoundingBox() override;
     // The cross (when the pen is visible) and the label.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override { return QStringLiteral("Coordinate"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 

@@ -29,6 +29,7 @@ void Curve::calculateBoundingBox()
 {
     bezier.keepPath();
     const QPainterPath path = bezier.drawnPath();
+    settlePath(path);
     if (path.isEmpty())
         return;
     const QRectF bounds = path.controlPointRect();
@@ -44,7 +45,7 @@ void Curve::calculateBoundingBox()
         boundingBox = boundingBox.expanded(pen.width / 2);
 }
 
-void Curve::draw(Graphics& g)
+void Curve::draw(Graphics& g) const
 {
     Entity::draw(g);
     // A thin curve is hard to hit: picking widens it by ten device pixels,

@@ -35,7 +35,7 @@ public:
     void calculateBoundingBox() override;
     // Filled with the brush, then stroked; ten device pixels wider while
     // picking.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Curve"); }
 

@@ -320,7 +320,7 @@ void Dimension::calculateBoundingBox()
     add(end + e);
 }
 
-void Dimension::draw(Graphics& g)
+void Dimension::draw(Graphics& g) const
 {
     if (start == end)
         return;
@@ -328,9 +328,9 @@ void Dimension::draw(Graphics& g)
     g.pushTransform(singleLevelTransform);
 
     // A thin line is hard to hit: picking widens it by ten device pixels.
-    const double penWidth = pen.width;
+    Pen drawn = pen;
     if (g.picking)
-        pen.width = penWidth + 10 * g.pixelSize();
+        drawn.width = pen.width + 10 * g.pixelSize();
 
     switch (markerStyle) {
     case DimensionArrowStyle::none:
@@ -344,13 +344,13 @@ void Dimension::draw(Graphics& g)
     case DimensionArrowStyle::line:
     case DimensionArrowStyle::box: {
         const LineCap cap = markerStyle == DimensionArrowStyle::line ? LineCap::round : LineCap::square;
-        pen.startCap = cap;
-        pen.endCap = cap;
+        drawn.startCap = cap;
+        drawn.endCap = cap;
         if (markerStyle == DimensionArrowStyle::box)
-            pen.lineJoin = LineJoin::miter;
+            drawn.lineJoin = LineJoin::miter;
         const QColor noFill(0, 0, 0, 0);
-        g.drawPolygon(pen, noFill, startArrowPoints);
-        g.drawPolygon(pen, noFill, endArrowPoints);
+        g.drawPolygon(drawn, noFill, startArrowPoints);
+        g.drawPolygon(drawn, noFill, endArrowPoints);
         break;
     }
     }
@@ -358,8 +358,8 @@ void Dimension::draw(Graphics& g)
     bool offsetPushed = false;
     if (style != DimensionStyle::angled || drawOffsets) {
         const QPointF e = extensionGap(start, startOffset);
-        strokeSegment(g, pen, start + e, startOffset);
-        strokeSegment(g, pen, end + e, endOffset);
+        strokeSegment(g, drawn, start + e, startOffset);
+        strokeSegment(g, drawn, end + e, endOffset);
         if (style == DimensionStyle::angled && offsetMatrix) {
             g.pushTransform(offsetMatrix);
             offsetPushed = true;
@@ -367,8 +367,7 @@ void Dimension::draw(Graphics& g)
     }
 
     for (const LineF& l : lines)
-        strokeSegment(g, pen, l.start, l.end);
-    pen.width = penWidth;
+        strokeSegment(g, drawn, l.start, l.end);
 
     if (!text.isEmpty()) {
         const QPointF c = textCenter + textOffset;

@@ -82,7 +82,7 @@ public:
     // The layout, then the measured points, the line, the offset points and
     // the text's corners, each mapped through netTransform.
     void calculateBoundingBox() override;
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override { return QStringLiteral("Dimension"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     Pen* entityPen() override { return &pen; }

@@ -51,7 +51,7 @@ void Ellipse::calculateBoundingBox()
         boundingBox = boundingBox.expanded(pen.width / 2);
 }
 
-void Ellipse::draw(Graphics& g)
+void Ellipse::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);

@@ -40,7 +40,7 @@ public:
     // The box of the mapped rectangle (not of the curve), grown by half the
     // pen width when the pen is visible.
     void calculateBoundingBox() override;
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Ellipse"); }
 

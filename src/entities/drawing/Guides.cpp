@@ -106,7 +106,7 @@ void HorizontalGuide::calculateBoundingBox()
     boundingBox.valid = false;
 }
 
-void HorizontalGuide::draw(Graphics& g)
+void HorizontalGuide::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);
@@ -137,7 +137,7 @@ void VerticalGuide::calculateBoundingBox()
     boundingBox.valid = false;
 }
 
-void VerticalGuide::draw(Graphics& g)
+void VerticalGuide::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);
@@ -169,7 +169,7 @@ void AngledGuide::calculateBoundingBox()
     boundingBox.valid = false;
 }
 
-void AngledGuide::draw(Graphics& g)
+void AngledGuide::draw(Graphics& g) const
 {
     Entity::draw(g);
     const QPointF d = end - start;

@@ -40,7 +40,7 @@ public:
     // Entity attributes, then "at" (0 when missing or not a number).
     void readXML(pugi::xml_node element) override;
     void calculateBoundingBox() override;
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override { return QStringLiteral("Horizontal Guide"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
@@ -51,7 +51,7 @@ public:
     double x = 0;
     void readXML(pugi::xml_node element) override;
     void calculateBoundingBox() override;
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override { return QStringLiteral("Vertical Guide"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
@@ -72,7 +72,7 @@ public:
     // Strokes the part inside the visible area of the line through start
     // and end, spanned 100 inches either side of their midpoint; start and
     // end themselves are left as read.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override { return QStringLiteral("AngledGuide"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };

@@ -86,7 +86,7 @@ void Line::calculateBoundingBox()
     }
 }
 
-void Line::draw(Graphics& g)
+void Line::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);

@@ -31,7 +31,7 @@ public:
     void calculateBoundingBox() override;
     // The stroke from drawnStart to drawnEnd (widened by ten device pixels
     // when picking), then the end decorations.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Line"); }
 

@@ -17,8 +17,8 @@ public:
     QString typeName() const override { return QStringLiteral("Marker"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
-    void drawChildrenPadPass(Graphics&) override {}
-    void drawChildrenHolePass(Graphics&, const QColor&) override {}
+    void drawChildrenPadPass(Graphics&) const override {}
+    void drawChildrenHolePass(Graphics&, const QColor&) const override {}
 };
 
 class Origin : public Entity {

@@ -67,7 +67,7 @@ void NoteBox::calculateBoundingBox()
     addPlacedLines();
 }
 
-void NoteBox::draw(Graphics& g)
+void NoteBox::draw(Graphics& g) const
 {
     g.pushTransform(singleLevelTransform);
     if (shadowBox) {

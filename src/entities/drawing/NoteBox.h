@@ -44,7 +44,7 @@ public:
     void calculateBoundingBox() override;
     // Shadow, white box and outline under the entity's own placement, then
     // the selection frame and the text on top.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override { return QStringLiteral("NoteBox"); }
 
     Pen* entityPen() override { return &pen; }

@@ -66,7 +66,7 @@ void Picture::calculateBoundingBox()
     boundingBox.addTransformedRect(rectangle, netTransform);
 }
 
-void Picture::draw(Graphics& g)
+void Picture::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);

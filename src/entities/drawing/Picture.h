@@ -55,7 +55,7 @@ public:
     // The selection frame, then the image stretched over the rectangle,
     // upright in the y-up model. Picking fills the rectangle instead, so
     // that it decodes nothing.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override { return QStringLiteral("Picture"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 

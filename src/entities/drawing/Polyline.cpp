@@ -145,6 +145,7 @@ void PolygonWithArcs::update()
         linePathBack_ = points.back();
     }
     PathDetail::prepare(graphicsPath ? *graphicsPath : linePath_);
+    settlePath(graphicsPath ? *graphicsPath : linePath_);
 }
 
 const QPainterPath* PolygonWithArcs::linePath() const
@@ -362,7 +363,7 @@ void Polyline::calculateBoundingBox()
         boundingBox = boundingBox.expanded(pen.width / 2);
 }
 
-void Polyline::draw(Graphics& g)
+void Polyline::draw(Graphics& g) const
 {
     if (vertices.points.empty())
         return;

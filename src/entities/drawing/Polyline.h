@@ -111,7 +111,7 @@ public:
     // The outline with its arcs filled and stroked; without arcs a closed
     // polygon filled and stroked or an open chain stroked; end decorations
     // for an open chain. Nothing at all without vertices.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Polyline"); }
 

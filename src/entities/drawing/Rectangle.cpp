@@ -65,7 +65,7 @@ void Rectangle::calculateBoundingBox()
         boundingBox = boundingBox.expanded(pen.width / 2);
 }
 
-void Rectangle::draw(Graphics& g)
+void Rectangle::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);

@@ -66,7 +66,7 @@ public:
     // visible. The brush's gradient spans the rectangle itself, in the
     // coordinates it is drawn in.
     void calculateBoundingBox() override;
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Rectangle"); }
 

@@ -23,9 +23,10 @@ void Shape::readXML(pugi::xml_node element)
 void Shape::calculateBoundingBox()
 {
     graphicsPath.keepPath();
+    settlePath(graphicsPath.drawnPath());
 }
 
-void Shape::draw(Graphics& g)
+void Shape::draw(Graphics& g) const
 {
     Entity::draw(g);
     // The shape's own placement is honoured like every other entity's; a

@@ -30,7 +30,7 @@ public:
     // The selection frame, then the polygon filled (non-zero) with the brush
     // colour under the shape's own placement. A shape keeps no bounding box,
     // so it is never culled.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Shape"); }
 

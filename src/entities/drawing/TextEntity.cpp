@@ -506,10 +506,13 @@ void TextEntity::rebuildLayout(const LayoutKey& key, bool shape)
         if (run.drawn)
             for (const QGlyphRun& glyphs : run.drawn->shaped)
                 elements += glyphs.glyphIndexes().size();
-    keepRuns_ = heldElements + elements <= kHeldElementBudget;
-    if (keepRuns_) {
+    if (heldElements + elements <= kHeldElementBudget) {
         heldElements_ = int(elements);
         heldElements += elements;
+    } else {
+        // Over the budget: the runs keep no shaped glyphs.
+        runs_ = layoutRuns(key, false);
+        layoutShaped_ = false;
     }
 }
 
@@ -528,55 +531,36 @@ void TextEntity::updateGeometry(const std::optional<QTransform>& parentTransform
         rebuildLayout(currentKey(), false);
 }
 
-const QPainterPath& TextEntity::outlines(GlyphRun& run)
-{
-    if (!run.drawn)
-        run.drawn = std::make_unique<GlyphRun::Drawn>();
-    QPainterPath& glyphs = run.drawn->glyphs;
-    if (!glyphs.isEmpty())
-        return glyphs;
-    glyphs = runOutlines(run);
-    const qsizetype n = glyphs.elementCount();
-    if (keepRuns_ && heldElements + n <= kHeldElementBudget) {
-        heldElements_ += int(n);
-        heldElements += n;
-    } else {
-        keepRuns_ = false; // the runs serve this draw only
-    }
-    return glyphs;
-}
-
 std::span<const TextEntity::GlyphRun> TextEntity::glyphRuns()
 {
-    if (!layoutCurrent())
+    // A layout made by the geometry pass has no glyphs shaped yet.
+    if (!layoutCurrent() || (useGlyphCache && !layoutShaped_))
         rebuildLayout(currentKey(), useGlyphCache);
     return {runs_.data(), runs_.size()};
 }
 
-void TextEntity::draw(Graphics& g)
+void TextEntity::draw(Graphics& g) const
 {
     Entity::draw(g);
     drawText(g);
 }
 
-void TextEntity::drawText(Graphics& g)
+void TextEntity::drawText(Graphics& g) const
 {
     // Whether to draw is the brush's call, even when the layer colour paints.
     if (!isDrawable(brush.color))
         return;
     g.pushTransform(singleLevelTransform);
     const QColor color = g.effectiveColor(brush.color);
-    // Drawn on several threads at once, the text changes nothing of itself:
-    // it draws the kept layout, or one made for this draw, from outlines
-    // (glyph runs are not safe to draw from other threads).
-    const bool concurrent = g.context.concurrent;
+    // Drawing changes nothing of the text (frames are drawn in bands on
+    // several threads at once): it draws the layout the geometry pass kept,
+    // or one made for this draw, from outlines (glyph runs are not safe to
+    // draw from other threads).
     Runs madeForThisDraw;
     const bool kept = layoutCurrent();
-    if (concurrent && !kept)
+    if (!kept)
         madeForThisDraw = layoutRuns(currentKey(), false);
-    else if (!kept)
-        rebuildLayout(currentKey(), useGlyphCache);
-    const Runs& runs = concurrent && !kept ? madeForThisDraw : runs_;
+    const Runs& runs = kept ? runs_ : madeForThisDraw;
     if (!runs.empty()) {
         const double pixels = font.pointSize() * deviceScale(g.context.transform());
         const double unit = runUnit();
@@ -588,39 +572,15 @@ void TextEntity::drawText(Graphics& g)
             for (const GlyphRun& run : runs)
                 g.fillRect(inkOf(run), faint);
         } else {
-            const bool blit = !g.picking && !concurrent && useGlyphCache && pixels <= kMaxCachedGlyphPixels;
-            // A layout made by the geometry pass has no glyphs shaped yet.
-            if (blit && !layoutShaped_)
-                rebuildLayout(currentKey(), true);
             const QBrush fill(color);
-            QPainter& painter = g.context.painter();
-            for (size_t i = 0; i < runs.size(); ++i) {
-                const GlyphRun& run = runs[i];
-                if (blit && run.drawn && !run.drawn->shaped.isEmpty()) {
-                    painter.setTransform(run.shapedPlacement(unit) * g.context.transform());
-                    painter.setPen(color);
-                    for (const QGlyphRun& glyphs : run.drawn->shaped)
-                        painter.drawGlyphRun(QPointF(0, 0), glyphs);
-                    painter.setPen(Qt::NoPen);
-                } else if (run.shape && g.fillSmallGlyphs(*run.shape, run.placement(unit), color)) {
-                    // Small on the device: filled straight into the image,
-                    // from the shared glyph outlines as they are.
-                } else if (concurrent) {
-                    const bool made = run.drawn && !run.drawn->glyphs.isEmpty();
-                    g.context.fillUserPath(made ? run.drawn->glyphs : runOutlines(run), fill, Qt::WindingFill,
-                                           run.placement(unit));
-                } else {
-                    // Placed by the run's own transform; the context's state
-                    // is left as it was.
-                    g.context.fillUserPath(outlines(runs_[i]), fill, Qt::WindingFill, run.placement(unit));
-                }
+            for (const GlyphRun& run : runs) {
+                // Small on the device: filled straight into the image, from
+                // the shared glyph outlines as they are. Else placed by the
+                // run's own transform; the context's state is left as it was.
+                if (!run.shape || !g.fillSmallGlyphs(*run.shape, run.placement(unit), color))
+                    g.context.fillUserPath(runOutlines(run), fill, Qt::WindingFill, run.placement(unit));
             }
         }
-    }
-    if (!keepRuns_ && !concurrent) {
-        // Over the budget: nothing is kept for the next draw.
-        runs_.clear();
-        layoutValid_ = false;
     }
     g.popTransform(singleLevelTransform);
 }

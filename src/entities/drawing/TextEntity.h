@@ -71,14 +71,13 @@ public:
 private:
     // Kept here, with the flag above, where they fill what would be
     // padding (boards hold thousands of texts).
-    bool keepRuns_ = true;
     bool layoutValid_ = false;
     bool layoutShaped_ = false;
     bool measuredInKey_ = false;
     // How many lines the text measured was split into (none before the
     // first measure), and the glyphs and outline elements this entity's
     // runs hold, counted against a process-wide budget (runs over the
-    // budget serve one draw and are dropped).
+    // budget keep no shaped glyphs).
     int measuredLines_ = 0;
     int heldElements_ = 0;
 
@@ -103,7 +102,7 @@ public:
     // the layout).
     void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox) override;
     // The selection frame, then the text.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     // Text "<text>", or Text "<first line>" ... for a text with line feeds
     // (and for one longer than kMaxLaidOutCharacters, cut there).
     QString typeName() const override;
@@ -127,16 +126,14 @@ public:
     // One line as drawn. Its outlines come from the line's shared shape, at
     // a font size of kOutlineUnitsPerSize pixels, y up, placed by
     // placement(): Qt flattens curves far faster when a path is scaled down
-    // than when tiny model-unit outlines are scaled up to the screen. Drawn
-    // outside picking and banded frames, `drawn->shaped` holds the glyphs as
-    // laid out at the same size (y down, baseline at 0), placed by
-    // shapedPlacement(): for on-screen sizes Qt's glyph cache blits them.
-    // `drawn->glyphs` keeps the outlines made for such draws. A run only
-    // laid out (by the geometry pass) has no `drawn` part.
+    // than when tiny model-unit outlines are scaled up to the screen. Asked
+    // for through glyphRuns() with the glyph cache on, `drawn->shaped` holds
+    // the glyphs as laid out at the same size (y down, baseline at 0), placed
+    // by shapedPlacement(). A run only laid out (by the geometry pass) has no
+    // `drawn` part. Drawing fills the outlines only.
     struct GlyphRun {
         struct Drawn {
             QList<QGlyphRun> shaped;
-            QPainterPath glyphs;
         };
         std::shared_ptr<const TextShape> shape;
         QPointF origin; // the text position, in own coordinates
@@ -146,10 +143,7 @@ public:
         QTransform shapedPlacement(double unit) const { return QTransform(unit, 0, 0, -unit, origin.x(), origin.y()); }
     };
     static constexpr double kOutlineUnitsPerSize = 1000;
-    // Set sizes on screen up to which glyphs are blitted from Qt's glyph
-    // cache; larger texts fill their outlines. Picking always fills the
-    // outlines. False fills outlines at every size.
-    static constexpr double kMaxCachedGlyphPixels = 60;
+    // Whether glyphRuns() shapes the glyphs of the runs it lays out.
     static inline bool useGlyphCache = true;
     // The runs the next draw fills (cached; rebuilt when the text, lines,
     // font, alignment, anchor or placing box changed).
@@ -163,7 +157,7 @@ public:
 protected:
     // The text alone (no selection frame), under the entity's own
     // transform: for subclasses that draw something of their own first.
-    void drawText(Graphics& g);
+    void drawText(Graphics& g) const;
     // Refreshes `lines` and `textTop` and adds each non-empty line's
     // rectangle and the anchor to boundingBox (under netTransform) and to
     // placingBox.
@@ -228,7 +222,6 @@ private:
     // A run's outlines made afresh.
     QPainterPath runOutlines(const GlyphRun& run) const;
     // The run's outlines, made on first use (kept while the budget allows).
-    const QPainterPath& outlines(GlyphRun& run);
     void releaseCachedGlyphs();
 
     // The text the lines were measured from: mostly the text the layout

@@ -36,7 +36,7 @@ void CopperPour::readXML(pugi::xml_node element)
     editBrush().color = QColor::fromRgbF(1, 1, 1, 0);
 }
 
-void CopperPour::draw(Graphics& g)
+void CopperPour::draw(Graphics& g) const
 {
     // The switch lives in the PCB settings; a pour on any other sheet has
     // none to consult and draws as if pours were shown.
@@ -65,10 +65,12 @@ void CopperPour::calculateBoundingBox()
     // outline, and may lie beyond it (or come without one).
     if (planeSurface.path) {
         PathDetail::prepare(*planeSurface.path);
+        settlePath(*planeSurface.path);
         if (!planeSurface.path->isEmpty())
             boundingBox.addTransformedRect(planeSurface.path->controlPointRect(), netTransform);
     } else if (graphicsPathWithUnconnectedRemoved) {
         graphicsPathWithUnconnectedRemoved->keepPath();
+        settlePath(graphicsPathWithUnconnectedRemoved->drawnPath());
         const auto& points = graphicsPathWithUnconnectedRemoved->pathPoints;
         if (!points.empty()) {
             double left = points.front().at.x(), right = left, bottom = points.front().at.y(), top = bottom;

@@ -31,7 +31,7 @@ public:
     // Nothing when the PCB settings hide pours. Otherwise the outline, then
     // the stored copper: the "fill" surface, else the unconnected-removed
     // path, in white (the layer colour in a layer-coloured pass).
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     // The outline's box; the stored copper is made ready to draw here, so
     // that the first frame after a load does not index a huge pour.
     void calculateBoundingBox() override;

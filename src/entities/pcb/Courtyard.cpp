@@ -21,7 +21,7 @@ void Courtyard::readXML(pugi::xml_node element)
     margin = readDoubleAttribute(element, "margin", margin);
 }
 
-void Courtyard::draw(Graphics& g)
+void Courtyard::draw(Graphics& g) const
 {
     // The switch lives in the PCB settings; off any PCB sheet there is no
     // switch to turn it on, so the courtyard stays hidden.

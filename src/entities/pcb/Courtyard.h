@@ -27,7 +27,7 @@ public:
     void readXML(pugi::xml_node element) override;
     // Only on a PCB sheet that shows courtyards: the selection frame, then
     // the rectangle stroked with the pen, never filled.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     // The rectangle under the net transform; the pen does not widen it.
     void calculateBoundingBox() override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;

@@ -89,24 +89,22 @@ void PcbCutoutArc::calculateBoundingBox()
         boundingBox = boundingBox.expanded(std::max(pen.width, 0.0) / 2);
 }
 
-void PcbCutoutArc::draw(Graphics& g)
+void PcbCutoutArc::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);
     // A thin arc is hard to hit: picking widens it for this draw only.
-    const double width = pen.width;
+    Pen drawn = pen;
     if (g.picking)
-        pen.width = width + 10 * g.pixelSize();
-    g.applyPen(pen);
-    if (isDrawable(pen.color)) {
+        drawn.width = pen.width + 10 * g.pixelSize();
+    g.applyPen(drawn);
+    if (isDrawable(drawn.color)) {
         QPainterPath path;
         addArc(path, center, radius.width(), startAngleInRadians, sweep());
-        g.applyPen(pen);
         g.context.beginPath();
         g.context.addPath(path);
         g.context.strokePath();
     }
-    pen.width = width;
     g.popTransform(singleLevelTransform);
 }
 
@@ -138,7 +136,7 @@ void PcbCutoutCurve::readXML(pugi::xml_node element)
     layerIndex = PcbLayerList::kBoardBorderLayer;
 }
 
-void PcbCutoutCurve::draw(Graphics& g)
+void PcbCutoutCurve::draw(Graphics& g) const
 {
     Entity::draw(g);
     // Placed like every other entity: a curve read with a placement must
@@ -181,7 +179,7 @@ void PcbCutoutPolyLine::calculateBoundingBox()
     vertices.addToBoundingBox(boundingBox, netTransform);
 }
 
-void PcbCutoutPolyLine::draw(Graphics& g)
+void PcbCutoutPolyLine::draw(Graphics& g) const
 {
     const std::vector<QPointF>& points = vertices.points;
     if (points.empty())
@@ -190,10 +188,8 @@ void PcbCutoutPolyLine::draw(Graphics& g)
     g.pushTransform(singleLevelTransform);
 
     // Always open, whatever "closed" says.
-    auto strokePolyline = [&] {
-        if (!isDrawable(pen.color))
-            return;
-        g.applyPen(pen);
+    auto strokePolyline = [&](const Pen& line) {
+        g.applyPen(line);
         g.context.beginPath();
         g.context.moveTo(points.front());
         for (const QPointF& p : points)
@@ -201,14 +197,15 @@ void PcbCutoutPolyLine::draw(Graphics& g)
         g.context.strokePath();
     };
 
-    // A white halo one device pixel wider on each side, then the black line.
-    const double width = pen.width;
-    pen.color = QColor(255, 255, 255);
-    pen.width = width + 2 * g.pixelSize();
-    strokePolyline();
-    pen.width = width;
-    pen.color = QColor(0, 0, 0);
-    strokePolyline();
+    // A white halo one device pixel wider on each side, then the black line,
+    // whatever the pen's own colour.
+    Pen line = pen;
+    line.color = QColor(255, 255, 255);
+    line.width = pen.width + 2 * g.pixelSize();
+    strokePolyline(line);
+    line.width = pen.width;
+    line.color = QColor(0, 0, 0);
+    strokePolyline(line);
 
     g.popTransform(singleLevelTransform);
 }
@@ -253,13 +250,9 @@ void PcbCutoutShape::readXML(pugi::xml_node element)
     layerIndex = PcbLayerList::kBoardBorderLayer;
 }
 
-void PcbCutoutShape::draw(Graphics& g)
+void PcbCutoutShape::draw(Graphics& g) const
 {
-    // Outlined one device pixel wide, whatever the file's pen width. The
-    // width is kept at 0 from then on, though not from drawing threads,
-    // which change nothing.
-    if (!g.context.concurrent && !sameBits(pen().width, 0.0))
-        editPen().width = 0;
+    // Outlined one device pixel wide, whatever the pen width.
     Entity::draw(g);
     Pen hairline = pen();
     hairline.width = 0;

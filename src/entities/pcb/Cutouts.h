@@ -33,7 +33,7 @@ public:
     void readXML(pugi::xml_node element) override;
     // The arc from the start angle counter-clockwise to the end angle, never
     // filled; picking widens the pen by ten device pixels for the draw only.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     void calculateBoundingBox() override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Pcb Cutout Arc"); }
@@ -58,7 +58,7 @@ public:
     void readXML(pugi::xml_node element) override;
     // The Bezier filled black when closed and stroked with the pen, under the
     // curve's own placement.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Pcb Cutout Curve"); }
     // The area when closed and the line, grown by the margin.
@@ -80,9 +80,8 @@ public:
     // "vertices" child; then layer -2.
     void readXML(pugi::xml_node element) override;
     // Nothing without vertices. Otherwise the open polyline twice: white and
-    // two device pixels wider, then black at the pen width. The pen is left
-    // black.
-    void draw(Graphics& g) override;
+    // two device pixels wider, then black at the pen width.
+    void draw(Graphics& g) const override;
     void calculateBoundingBox() override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Pcb Cutout PolyLine"); }
@@ -100,9 +99,8 @@ public:
 
     // The closed curve, "copperPourGap", "useCopperPourGap"; then layer -2.
     void readXML(pugi::xml_node element) override;
-    // The closed curve with a one-pixel outline: the pen width is set to 0
-    // and stays so.
-    void draw(Graphics& g) override;
+    // The closed curve with a one-pixel outline, whatever the pen width.
+    void draw(Graphics& g) const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Pcb Cutout Shape"); }
     // The area with its outline, grown by the margin.

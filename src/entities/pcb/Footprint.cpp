@@ -146,7 +146,7 @@ PassReach Footprint::passReach()
     return reach;
 }
 
-bool Footprint::passOffView(Graphics& g, const BoundingBox& reach)
+bool Footprint::passOffView(Graphics& g, const BoundingBox& reach) const
 {
     if (!passReachKnown_)
         return false;
@@ -167,7 +167,7 @@ bool Footprint::passOffView(Graphics& g, const BoundingBox& reach)
     return !reach.expanded(margin).intersects(g.viewportBoundingBox);
 }
 
-void Footprint::drawPadPass(Graphics& g)
+void Footprint::drawPadPass(Graphics& g) const
 {
     if (children.entities.empty())
         return;
@@ -179,7 +179,7 @@ void Footprint::drawPadPass(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-void Footprint::drawHolePass(Graphics& g, const QColor& color)
+void Footprint::drawHolePass(Graphics& g, const QColor& color) const
 {
     if (children.entities.empty() || passOffView(g, holeReach_))
         return;

@@ -59,8 +59,8 @@ public:
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // The children's pass under the footprint's own transform; nothing for
     // an empty list.
-    void drawPadPass(Graphics& g) override;
-    void drawHolePass(Graphics& g, const QColor& color) override;
+    void drawPadPass(Graphics& g) const override;
+    void drawHolePass(Graphics& g, const QColor& color) const override;
     // Own box (calculateBoundingBox, empty here) united with the children's,
     // measured under the footprint's net transform.
     void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox) override;
@@ -70,6 +70,8 @@ public:
     QString typeName() const override;
 
     IEntityHolder* holder() override { return this; }
+
+    const IEntityHolder* holder() const override { return this; }
     // What the pad and hole passes can reach, in sheet coordinates, as the
     // last measure found it: the pads' outlines, and their holes and names.
     // Known only while every child is of a kind whose passes are known
@@ -83,10 +85,11 @@ public:
     const BoundingBox& holePassReach() const { return holeReach_; }
     // The same as the footprint's own passes (not a subclass's override of
     // them, which the list runs separately).
-    void drawChildrenPadPass(Graphics& g) override { Footprint::drawPadPass(g); }
-    void drawChildrenHolePass(Graphics& g, const QColor& color) override { Footprint::drawHolePass(g, color); }
+    void drawChildrenPadPass(Graphics& g) const override { Footprint::drawPadPass(g); }
+    void drawChildrenHolePass(Graphics& g, const QColor& color) const override { Footprint::drawHolePass(g, color); }
     EntityList& entities() override { return children; }
-    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+    const EntityList& entities() const override { return children; }
+    const std::optional<QTransform>& childTransform() const override { return singleLevelTransform; }
 
 private:
     // The given texts, shared between the footprints that were given equal
@@ -101,6 +104,6 @@ private:
     void measurePassReach();
     // Whether the pass can leave the footprint out: its reach is known and
     // lies off the view (grown by a margin for hairlines).
-    bool passOffView(Graphics& g, const BoundingBox& reach);
+    bool passOffView(Graphics& g, const BoundingBox& reach) const;
     BoundingBox holeReach_;
 };

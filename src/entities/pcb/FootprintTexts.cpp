@@ -22,7 +22,7 @@ const CompactText& FootprintReference::defaultPrefix()
     return prefix;
 }
 
-void FootprintReference::draw(Graphics& g)
+void FootprintReference::draw(Graphics& g) const
 {
     if (visibleInPcb)
         TextEntity::draw(g);
@@ -55,7 +55,7 @@ void FootprintPartValue::readXML(pugi::xml_node element)
     autoPosition = readBoolAttribute(element, "autoPosition", autoPosition);
 }
 
-void FootprintPartValue::draw(Graphics& g)
+void FootprintPartValue::draw(Graphics& g) const
 {
     if (visibleInPCB && !text.isEmpty())
         TextEntity::draw(g);

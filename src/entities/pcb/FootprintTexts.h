@@ -22,7 +22,7 @@ public:
     void readXML(pugi::xml_node element) override;
     // A hidden reference draws nothing, not even its selection frame, and
     // takes no room in its footprint's box.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     void calculateBoundingBox() override;
     QString typeName() const override { return QStringLiteral("Footprint Reference"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
@@ -46,7 +46,7 @@ public:
     void readXML(pugi::xml_node element) override;
     // Drawn only when visible and not empty; otherwise nothing at all. The
     // box is the text's either way.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override { return QStringLiteral("Footprint Part Value"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };

@@ -27,7 +27,7 @@ void PcbHole::calculateBoundingBox()
     boundingBox.addTransformedRect(rectangle, netTransform);
 }
 
-void PcbHole::draw(Graphics& g)
+void PcbHole::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);

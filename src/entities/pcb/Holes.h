@@ -32,7 +32,7 @@ public:
     void readXML(pugi::xml_node element) override;
     // The disc filled black (the layer colour when in force) and outlined
     // with the pen.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     // The rectangle's corners through netTransform; not widened for the pen.
     void calculateBoundingBox() override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;

@@ -14,7 +14,7 @@ void PcbKeepOut::readXML(pugi::xml_node element)
     editBrush().color = QColor::fromRgbF(1, 0, 0, 0.1f);
 }
 
-void PcbKeepOut::draw(Graphics& g)
+void PcbKeepOut::draw(Graphics& g) const
 {
     // The view settings offer a "Keep Outs" switch; without this test it
     // would change nothing on the board.

@@ -15,7 +15,7 @@ public:
     // translucent red (1, 0, 0, 0.1). The pen stays as read.
     void readXML(pugi::xml_node element) override;
     // As a closed curve, except that the PCB's "Keep Outs" switch hides it.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Pcb Keep Out"); }
 };

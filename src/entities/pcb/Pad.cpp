@@ -337,11 +337,24 @@ const QPainterPath& Pad::outline()
         } else {
             auto* block = new Outline;
             block->path = outlinePath();
+            settlePath(block->path);
             outline_ = QExplicitlySharedDataPointer<const Outline>(block);
         }
         kindFlag_ = true;
     }
     return outline_->path;
+}
+
+const QPainterPath& Pad::drawnOutline(QPainterPath& scratch, QTransform& placement) const
+{
+    if (outlineMade()) {
+        placement = outlinePlacement();
+        return outline_->path;
+    }
+    // Not measured since reading (or since an edit): made for this draw only.
+    scratch = outlinePath();
+    placement = QTransform();
+    return scratch;
 }
 
 QTransform Pad::outlinePlacement() const
@@ -356,8 +369,10 @@ QTransform Pad::outlinePlacement() const
 void Pad::calculateBoundingBox()
 {
     // Frames are drawn on several threads at once, which must not fill
-    // these caches while drawing: they are made here.
-    if (curveType() == CurveType::curve || (curveType() == CurveType::rectangle && roundness() > 0))
+    // these caches while drawing: they are made here, for every pad whose
+    // drawing may fill the outline (a gradient fills it for any shape).
+    if (curveType() == CurveType::curve || (curveType() == CurveType::rectangle && roundness() > 0)
+        || brush().isGradient())
         outline();
     if (!name().isEmpty())
         nameInkBounds(true);
@@ -394,7 +409,7 @@ std::optional<QTransform> Pad::padNameRotationTransform() const
     return t;
 }
 
-void Pad::draw(Graphics& g)
+void Pad::draw(Graphics& g) const
 {
     Entity::draw(g);
     if (!hasDrawableOutline())
@@ -425,15 +440,19 @@ void Pad::draw(Graphics& g)
         // Corners rounded by less than half a pixel: the plain rectangle.
         if (isDrawable(style.brush.color))
             g.fillRect(rectangle, g.effectiveColor(style.brush.color));
-    } else if (isDrawable(style.brush.color) && !outline().isEmpty()) {
+    } else if (isDrawable(style.brush.color)) {
         // The brush alone: the pen is never drawn.
-        if (g.useLayerColor || !style.brush.isGradient()) {
+        QPainterPath scratch;
+        QTransform placement;
+        const QPainterPath& outline = drawnOutline(scratch, placement);
+        if (outline.isEmpty()) {
+        } else if (g.useLayerColor || !style.brush.isGradient()) {
             const QColor fill = g.effectiveColor(style.brush.color);
-            if (!g.fillSmallPath(outline(), outlinePlacement(), fill))
-                g.context.fillUserPath(outline(), QBrush(fill), Qt::WindingFill, outlinePlacement());
+            if (!g.fillSmallPath(outline, placement, fill))
+                g.context.fillUserPath(outline, QBrush(fill), Qt::WindingFill, placement);
+        } else {
+            style.brush.fillPath(g, placement.map(outline));
         }
-        else
-            style.brush.fillPath(g, outlinePlacement().map(outline()));
     }
     g.popTransform(singleLevelTransform);
 }
@@ -443,7 +462,7 @@ PCB* Pad::pcbSheet() const
     return dynamic_cast<PCB*>(sheet);
 }
 
-void Pad::drawPadPass(Graphics& g)
+void Pad::drawPadPass(Graphics& g) const
 {
     if (!hasDrawableOutline())
         return;
@@ -458,9 +477,11 @@ void Pad::drawPadPass(Graphics& g)
         return;
     const QColor yellow(255, 255, 0);
     g.pushTransform(singleLevelTransform);
+    QPainterPath scratch;
+    QTransform placement;
     switch (curveType()) {
     case CurveType::curve:
-        fillAndStrokeOutline(g, outline(), blackHairline(), yellow, bezier().closed);
+        fillAndStrokeOutline(g, drawnOutline(scratch, placement), blackHairline(), yellow, bezier().closed);
         break;
     case CurveType::ellipse:
         fillWithHairline(g, unitCircle(), rectangle, yellow);
@@ -468,8 +489,10 @@ void Pad::drawPadPass(Graphics& g)
     case CurveType::rectangle:
         if (roundness() > 0) {
             const QColor fill = g.effectiveColor(yellow);
-            if (isDrawable(fill))
-                g.context.fillUserPath(outline(), QBrush(fill), Qt::WindingFill, outlinePlacement());
+            if (isDrawable(fill)) {
+                const QPainterPath& outline = drawnOutline(scratch, placement);
+                g.context.fillUserPath(outline, QBrush(fill), Qt::WindingFill, placement);
+            }
         } else {
             fillWithHairline(g, unitSquare(), rectangle, yellow);
         }
@@ -478,7 +501,7 @@ void Pad::drawPadPass(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-void Pad::drawHolePass(Graphics& g, const QColor&)
+void Pad::drawHolePass(Graphics& g, const QColor&) const
 {
     if (!hasDrawableHole())
         return;
@@ -592,7 +615,7 @@ void Pad::addHolePassReach(BoundingBox& reach) const
     }
 }
 
-bool Pad::padNameShown(Graphics& g)
+bool Pad::padNameShown(Graphics& g) const
 {
     if (name().isEmpty() || !hasDrawableOutline())
         return false;
@@ -603,7 +626,7 @@ bool Pad::padNameShown(Graphics& g)
     // Nor off the view: the name's ink box, placed as drawText places it.
     if (!g.viewportBoundingBox.valid || !hasTextSize(padNameFont()))
         return true;
-    const QRectF ink = nameInkBounds(!g.context.concurrent);
+    const QRectF ink = nameInkBounds(false);
     if (!ink.isValid())
         return true;
     const QPointF c = rectangle.center();
@@ -614,7 +637,7 @@ bool Pad::padNameShown(Graphics& g)
     return !outsideView(g, ink.translated(origin), placement, 0);
 }
 
-void Pad::drawPadName(Graphics& g)
+void Pad::drawPadName(Graphics& g) const
 {
     if (!padNameShown(g))
         return;

@@ -110,24 +110,24 @@ public:
     // The outline filled with the brush, never stroked: a pad's pen is
     // transparent from its making and its reading on (drawing changes
     // nothing on the pad).
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     // The pad painted solid yellow.
-    void drawPadPass(Graphics& g) override;
+    void drawPadPass(Graphics& g) const override;
     // The hole in black, then the name. The colour is not used.
-    void drawHolePass(Graphics& g, const QColor& color) override;
+    void drawHolePass(Graphics& g, const QColor& color) const override;
     void calculateBoundingBox() override;
     void readXML(pugi::xml_node element) override;
     QString typeName() const override;
 
     // The name label, level on screen; only from the hole pass.
-    void drawPadName(Graphics& g);
+    void drawPadName(Graphics& g) const;
     // Adds what the hole pass can draw (hole and name), in sheet
     // coordinates, as last measured, to reach: nothing for a pad without a
     // hole. The hole's hairline is the caller's margin.
     void addHolePassReach(BoundingBox& reach) const;
     // Whether drawPadName draws anything: a named pad tall enough on the
     // device, its name at least partly in view.
-    bool padNameShown(Graphics& g);
+    bool padNameShown(Graphics& g) const;
     // Rounded corners of a smaller radius on the device (in pixels) are
     // drawn square outside picking.
     static constexpr double kSquareCornerPixels = 0.5;
@@ -157,6 +157,10 @@ public:
     // in pad coordinates already.
     const QPainterPath& outline();
     QTransform outlinePlacement() const;
+    // For drawing, which builds nothing: the kept outline and its placement,
+    // or (not measured since reading or an edit) the outline made into
+    // scratch, placed as it is.
+    const QPainterPath& drawnOutline(QPainterPath& scratch, QTransform& placement) const;
     void invalidateOutlines();
 
     // The font of every pad name: "Arial", 0.01 inch high.

@@ -85,7 +85,7 @@ QPainterPath PcbBorder::boardShape() const
     return outlinePath();
 }
 
-void PcbBorder::draw(Graphics& g)
+void PcbBorder::draw(Graphics& g) const
 {
     ClosedCurve::draw(g);
     // A border on a schematic sheet is only the closed curve.
@@ -96,12 +96,12 @@ void PcbBorder::draw(Graphics& g)
     fillBoardShape(g, color);
 }
 
-void PcbBorder::fillBoardShape(Graphics& g, const QColor& color)
+void PcbBorder::fillBoardShape(Graphics& g, const QColor& color) const
 {
     fillBoardShape(g, color, singleLevelTransform);
 }
 
-void PcbBorder::fillBoardShape(Graphics& g, const QColor& color, const std::optional<QTransform>& placement)
+void PcbBorder::fillBoardShape(Graphics& g, const QColor& color, const std::optional<QTransform>& placement) const
 {
     g.pushTransform(placement);
     const QPainterPath shape = boardShape();
@@ -252,7 +252,7 @@ void PcbBorder::drawFillLayer(QPainter& painter, const QRect& area) const
     painter.restore();
 }
 
-void PcbBorder::drawHolePass(Graphics& g, const QColor&)
+void PcbBorder::drawHolePass(Graphics& g, const QColor&) const
 {
     if (entities.entities.empty())
         return;

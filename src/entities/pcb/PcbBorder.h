@@ -44,9 +44,9 @@ public:
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // The closed curve, then the board shape filled in the brush colour when
     // the board is shown solid (else only its outline stroked).
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     // The children on layer -2, under the border's placement.
-    void drawHolePass(Graphics& g, const QColor& color) override;
+    void drawHolePass(Graphics& g, const QColor& color) const override;
     // The outline's box united with the children's boxes.
     void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox) override;
     void readXML(pugi::xml_node element) override;
@@ -58,14 +58,14 @@ public:
     void drawBoardFill(Graphics& g, const QColor& color) override;
     // The board shape under the border's placement, filled with the colour
     // and stroked with the pen.
-    void fillBoardShape(Graphics& g, const QColor& color);
+    void fillBoardShape(Graphics& g, const QColor& color) const;
 
     // The board shape in the border's own coordinates: the rectangle (with
     // its rounded corners), the ellipse or the Bezier outline.
     QPainterPath boardShape() const;
 
 private:
-    void fillBoardShape(Graphics& g, const QColor& color, const std::optional<QTransform>& placement);
+    void fillBoardShape(Graphics& g, const QColor& color, const std::optional<QTransform>& placement) const;
     // What the board fill's layer was made from: the view, the colours, the
     // mask margin and the sheet's geometry pass (every entity of the sheet is
     // measured in the same pass as the border).

@@ -83,7 +83,7 @@ void PcbNet::updateGeometry(const std::optional<QTransform>& parentTransform, Bo
         parentBox->addTransformedBox(boundingBox, std::nullopt);
 }
 
-void PcbNet::drawHolePass(Graphics& g, const QColor& color)
+void PcbNet::drawHolePass(Graphics& g, const QColor& color) const
 {
     if (childEntities.entities.empty())
         return;

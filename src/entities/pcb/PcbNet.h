@@ -38,7 +38,7 @@ public:
 
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // The children's hole pass under the net's placement.
-    void drawHolePass(Graphics& g, const QColor& color) override;
+    void drawHolePass(Graphics& g, const QColor& color) const override;
     // The union of the children's boxes, measured under the net transform.
     void updateGeometry(const std::optional<QTransform>& parentTransform, BoundingBox* parentBox) override;
     // The common attributes, the limits, "width", the children of the first
@@ -47,11 +47,14 @@ public:
     QString typeName() const override;
 
     IEntityHolder* holder() override { return this; }
+
+    const IEntityHolder* holder() const override { return this; }
     EntityList& entities() override { return childEntities; }
-    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+    const EntityList& entities() const override { return childEntities; }
+    const std::optional<QTransform>& childTransform() const override { return singleLevelTransform; }
     // A net's children take no part in the solid-pad pass.
-    void drawChildrenPadPass(Graphics&) override {}
-    void drawChildrenHolePass(Graphics& g, const QColor& color) override { drawHolePass(g, color); }
+    void drawChildrenPadPass(Graphics&) const override {}
+    void drawChildrenHolePass(Graphics& g, const QColor& color) const override { drawHolePass(g, color); }
     // Known for a net of tracks and vias placed by moves only: tracks draw
     // in neither pass, a via only in the hole pass, its disc and a hole
     // grown by at most half a pixel, within a pixel of both. Exact kinds

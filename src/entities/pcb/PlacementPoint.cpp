@@ -32,7 +32,7 @@ void PlacementPoint::readXML(pugi::xml_node element)
     visibleInPcb = readBoolAttribute(element, "visibleInPcb", visibleInPcb);
 }
 
-void PlacementPoint::draw(Graphics& g)
+void PlacementPoint::draw(Graphics& g) const
 {
     // As for courtyards: off a PCB sheet there is no switch to show it.
     auto* pcb = dynamic_cast<PCB*>(sheet);

@@ -25,7 +25,7 @@ public:
     void readXML(pugi::xml_node element) override;
     // Only on a PCB sheet that shows placement points: the selection frame,
     // then the vertical and the horizontal arm of the cross.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     // The square the cross spans, its corners under the net transform.
     void calculateBoundingBox() override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;

@@ -96,7 +96,7 @@ void Silkscreen::calculateBoundingBox()
     boundingBox.addTransformedRect(rectangle, netTransform);
 }
 
-void Silkscreen::draw(Graphics& g)
+void Silkscreen::draw(Graphics& g) const
 {
     if (!visibleInPcb)
         return;
@@ -137,7 +137,7 @@ void Silkscreen::draw(Graphics& g)
     g.popTransform(singleLevelTransform);
 }
 
-void Silkscreen::drawCornerMarks(Graphics& g)
+void Silkscreen::drawCornerMarks(Graphics& g) const
 {
     const double cw = cornerSize.width(), ch = cornerSize.height(), p = pen.width;
     if (std::abs(cw) < p || std::abs(ch) < p)

@@ -66,14 +66,14 @@ public:
     // The notch (none for a rectangle narrower than four pen widths), then
     // the mapped rectangle, not widened by the pen.
     void calculateBoundingBox() override;
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     QString typeName() const override { return QStringLiteral("Silkscreen"); }
 
     Pen* entityPen() override { return &pen; }
 
 private:
-    void drawCornerMarks(Graphics& g);
+    void drawCornerMarks(Graphics& g) const;
     struct Links {
         std::weak_ptr<Footprint> footprint;
         std::optional<QPointF> polarityMarkerPosition;

@@ -76,15 +76,17 @@ void Track::calculateBoundingBox()
     }
 }
 
-void Track::draw(Graphics& g)
+void Track::draw(Graphics& g) const
 {
     const std::vector<QPointF>& points = trackVertices.points;
     if (!fullyRouted || points.empty())
         return;
     Entity::draw(g);
-    pen.lineJoin = LineJoin::round;
+    // Tracks always join round, whatever the pen says.
+    Pen drawn = pen;
+    drawn.lineJoin = LineJoin::round;
     g.pushTransform(singleLevelTransform);
-    if (isDrawable(pen.color) && !g.strokeThinPolyline(pen, points)) {
+    if (isDrawable(drawn.color) && !g.strokeThinPolyline(drawn, points)) {
         g.context.beginPath();
         g.context.moveTo(points.front());
         for (const QPointF& p : points)

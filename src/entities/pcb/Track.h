@@ -58,7 +58,7 @@ public:
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // One polyline through every point, round joins and caps, only when the
     // track is fully routed and has points.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     // Not while the track is not drawn.
     bool showsSelectionFrame() const override { return fullyRouted && !trackVertices.points.empty(); }
     // The points under the net transform (not widened by the pen), and
@@ -70,11 +70,14 @@ public:
     QString typeName() const override;
 
     IEntityHolder* holder() override { return this; }
+
+    const IEntityHolder* holder() const override { return this; }
     EntityList& entities() override { return childEntities; }
-    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+    const EntityList& entities() const override { return childEntities; }
+    const std::optional<QTransform>& childTransform() const override { return singleLevelTransform; }
     // A track's children take part in neither extra pass.
-    void drawChildrenPadPass(Graphics&) override {}
-    void drawChildrenHolePass(Graphics&, const QColor&) override {}
+    void drawChildrenPadPass(Graphics&) const override {}
+    void drawChildrenHolePass(Graphics&, const QColor&) const override {}
 };
 
 // A junction point of tracks; kept as read, draws nothing.

@@ -46,7 +46,7 @@ void Via::calculateBoundingBox()
         boundingBox.addTransformedRect(holeRectangle, netTransform);
 }
 
-void Via::drawHolePass(Graphics& g, const QColor& color)
+void Via::drawHolePass(Graphics& g, const QColor& color) const
 {
     if (!hasHole())
         return;

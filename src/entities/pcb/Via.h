@@ -34,7 +34,7 @@ public:
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
     // The disc in the pass colour (when it is visible and the diameter is
     // positive), then the hole in black (when the hole diameter is positive).
-    void drawHolePass(Graphics& g, const QColor& color) override;
+    void drawHolePass(Graphics& g, const QColor& color) const override;
     // What the via paints, in sheet coordinates: the disc's square, or the
     // hole's square for a via without a disc. The board fill opens the solder
     // mask over it.

@@ -64,7 +64,7 @@ void NodeId::calculateBoundingBox()
         TextEntity::calculateBoundingBox();
 }
 
-void NodeId::draw(Graphics& g)
+void NodeId::draw(Graphics& g) const
 {
     if (hide || !g.showNodeIds || g.doNotDrawNodeIds)
         return;

@@ -48,7 +48,7 @@ public:
     // otherwise none.
     void calculateBoundingBox() override;
     // The text, only when not hidden and the graphics shows node ids.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     // Node ID "<text>".
     QString typeName() const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;

@@ -77,7 +77,7 @@ void InterWireConnector::calculateBoundingBox()
         boundingBox.addPoint(netTransform ? netTransform->map(p) : p);
 }
 
-void InterWireConnector::draw(Graphics& g)
+void InterWireConnector::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);

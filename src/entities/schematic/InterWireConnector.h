@@ -65,7 +65,7 @@ public:
     // The outline; none for a connector without text.
     void calculateBoundingBox() override;
     // Outline, centred text and the probe bar.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 

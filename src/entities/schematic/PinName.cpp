@@ -102,7 +102,7 @@ void SymbolTerminal::layoutTerminalName()
     nameModelSpaceBoundingBox = box;
 }
 
-void SymbolTerminal::drawTerminalName(Graphics& g)
+void SymbolTerminal::drawTerminalName(Graphics& g) const
 {
     if (!nameModelSpaceBoundingBox || name.isEmpty() || nameHidden())
         return;

@@ -134,7 +134,7 @@ void Wire::calculateBoundingBox()
     buildWirePath(netTransform);
 }
 
-void Wire::draw(Graphics& g)
+void Wire::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);
@@ -204,7 +204,7 @@ void WireContainer::calculateBoundingBox()
     wireContainerBounds();
 }
 
-void WireContainer::draw(Graphics& g)
+void WireContainer::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);

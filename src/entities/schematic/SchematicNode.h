@@ -64,7 +64,7 @@ public:
     void calculateBoundingBox() override;
     double inkMargin() const override { return pen ? penInkMargin(*pen, netTransform) : 0.0; }
     // The selection frame, then the path or the polyline in the pen.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
@@ -90,7 +90,7 @@ public:
     // wireContainerBounds.
     void calculateBoundingBox() override;
     // The selection frame, then every wire under the container's transform.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
 
 protected:
     // Gives every wire the container's pen, rebuilds it under the
@@ -124,6 +124,9 @@ public:
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
     IEntityHolder* holder() override { return this; }
+
+    const IEntityHolder* holder() const override { return this; }
     EntityList& entities() override { return childEntities; }
-    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+    const EntityList& entities() const override { return childEntities; }
+    const std::optional<QTransform>& childTransform() const override { return singleLevelTransform; }
 };

@@ -44,11 +44,14 @@ public:
     SymbolReference* findSymbolReference() const;
 
     IEntityHolder* holder() override { return this; }
+
+    const IEntityHolder* holder() const override { return this; }
     // A symbol has nothing for the board's passes.
-    void drawChildrenPadPass(Graphics&) override {}
-    void drawChildrenHolePass(Graphics&, const QColor&) override {}
+    void drawChildrenPadPass(Graphics&) const override {}
+    void drawChildrenHolePass(Graphics&, const QColor&) const override {}
     EntityList& entities() override { return children; }
-    const std::optional<QTransform>& childTransform() override { return singleLevelTransform; }
+    const EntityList& entities() const override { return children; }
+    const std::optional<QTransform>& childTransform() const override { return singleLevelTransform; }
 };
 
 class SymbolEditor : public FrameEditor {

@@ -276,7 +276,7 @@ void SymbolTerminal::layoutTerminalPadName()
     padNameModelSpaceBoundingBox = box;
 }
 
-void SymbolTerminal::draw(Graphics& g)
+void SymbolTerminal::draw(Graphics& g) const
 {
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);
@@ -297,7 +297,7 @@ const Pen& SymbolTerminal::noConnectPen()
     return pen;
 }
 
-void SymbolTerminal::drawNoConnectMark(Graphics& g)
+void SymbolTerminal::drawNoConnectMark(Graphics& g) const
 {
     const Pen& pen = noConnectPen();
     if (!isDrawable(pen.color))
@@ -310,7 +310,7 @@ void SymbolTerminal::drawNoConnectMark(Graphics& g)
     strokeLine(g, e + QPointF(-s, s), e + QPointF(s, -s));
 }
 
-void SymbolTerminal::drawPinDecoration(Graphics& g)
+void SymbolTerminal::drawPinDecoration(Graphics& g) const
 {
     const Pen& d = groundTerminal ? invisibleGreenPen : pen;
     const QPointF p = placementPoint;
@@ -387,7 +387,7 @@ void SymbolTerminal::drawPinDecoration(Graphics& g)
     }
 }
 
-void SymbolTerminal::drawTerminalPadName(Graphics& g)
+void SymbolTerminal::drawTerminalPadName(Graphics& g) const
 {
     if (!padNameVisibleInSchematic || padName.isEmpty())
         return;

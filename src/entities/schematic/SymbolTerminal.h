@@ -94,7 +94,7 @@ public:
     void readXML(pugi::xml_node element) override;
     // The names' boxes, the pin line and its decoration, the no-connect cross.
     void calculateBoundingBox() override;
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override { return QStringLiteral("Symbol Terminal"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 
@@ -104,10 +104,10 @@ public:
     void layoutTerminalPadName();
     // Parses and measures the pin name.
     void layoutTerminalName();
-    void drawTerminalName(Graphics& g);
-    void drawTerminalPadName(Graphics& g);
-    void drawPinDecoration(Graphics& g);
-    void drawNoConnectMark(Graphics& g);
+    void drawTerminalName(Graphics& g) const;
+    void drawTerminalPadName(Graphics& g) const;
+    void drawPinDecoration(Graphics& g) const;
+    void drawNoConnectMark(Graphics& g) const;
 
     // The pad-name assignment's view of the terminal.
     ITerminalPadLink* terminalPadLinkCapability() override { return this; }

@@ -39,7 +39,7 @@ bool SymbolReference::shown() const
     return visibleOnSheet(visible, visibleInSchematic, sheet) && !text.isEmpty();
 }
 
-void SymbolReference::draw(Graphics& g)
+void SymbolReference::draw(Graphics& g) const
 {
     if (shown())
         TextEntity::draw(g);
@@ -75,7 +75,7 @@ bool SymbolPartValue::shown() const
     return visibleOnSheet(visible, visibleInSchematic, sheet) && !text.isEmpty();
 }
 
-void SymbolPartValue::draw(Graphics& g)
+void SymbolPartValue::draw(Graphics& g) const
 {
     if (shown())
         TextEntity::draw(g);
@@ -104,7 +104,7 @@ void SymbolPartType::readXML(pugi::xml_node element)
     nameIsNodeName = readBoolAttribute(element, "nameIsNodeName", false);
 }
 
-void SymbolPartType::draw(Graphics& g)
+void SymbolPartType::draw(Graphics& g) const
 {
     if (visibleOnSheet(visible, visibleInSchematic, sheet))
         TextEntity::draw(g);

@@ -32,7 +32,7 @@ public:
     void readXML(pugi::xml_node element) override;
     // A hidden or empty reference draws nothing, not even its selection
     // frame, and takes no room in its symbol's box.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     void calculateBoundingBox() override;
     QString typeName() const override { return QStringLiteral("Symbol Reference"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
@@ -57,7 +57,7 @@ public:
     // missing), "nameIsNodeName" (false when missing).
     void readXML(pugi::xml_node element) override;
     // As the reference: hidden or empty draws and measures nothing.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     void calculateBoundingBox() override;
     QString typeName() const override { return QStringLiteral("Symbol Part Value"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
@@ -78,7 +78,7 @@ public:
     // As the part value.
     void readXML(pugi::xml_node element) override;
     // Hidden draws nothing; the box is the text's either way.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override { return QStringLiteral("Symbol Part Type"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };

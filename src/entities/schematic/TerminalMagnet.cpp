@@ -47,7 +47,7 @@ QPainterPath TerminalMagnet::roundedOutline() const
     return path;
 }
 
-void TerminalMagnet::draw(Graphics& g)
+void TerminalMagnet::draw(Graphics& g) const
 {
     g.pushTransform(singleLevelTransform);
     if (roundedCorners) {

@@ -35,7 +35,7 @@ public:
     // The rectangle under the net transform, grown by half a visible pen.
     void calculateBoundingBox() override;
     // No selection frame.
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override { return QStringLiteral("Terminal Magnet"); }
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 

@@ -27,7 +27,7 @@ void WireJunction::calculateBoundingBox()
     boundingBox.addTransformedRect(QRectF(c.x() - d, c.y() - d, 2 * d, 2 * d), netTransform);
 }
 
-void WireJunction::draw(Graphics& g)
+void WireJunction::draw(Graphics& g) const
 {
     const auto* schematic = dynamic_cast<const Schematic*>(sheet);
     if (!schematic)

@@ -23,7 +23,7 @@ public:
     void readXML(pugi::xml_node element) override;
     // The dot's full extent under the net transform.
     void calculateBoundingBox() override;
-    void draw(Graphics& g) override;
+    void draw(Graphics& g) const override;
     QString typeName() const override;
     QWidget* editorView(const std::shared_ptr<Entity>& self) override;
 };
