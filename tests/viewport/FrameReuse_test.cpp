@@ -20,6 +20,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <limits>
 
 namespace {
@@ -318,6 +319,17 @@ TEST(FrameRenderer, BandsOnThreadsDrawTheSequentialFrame)
             FrameRenderer(5).render(*sheet, frame, reused);
             frames.push_back(reused);
             for (size_t i = 0; i < frames.size(); ++i) {
+                if (qEnvironmentVariableIsSet("DUMPDIFF") && frames[i] != one) {
+                    int x0 = 9999, y0 = 9999, x1 = -1, y1 = -1, n = 0;
+                    QString rows;
+                    for (int y = 0; y < one.height(); ++y) for (int x = 0; x < one.width(); ++x)
+                        if (frames[i].pixel(x, y) != one.pixel(x, y)) { ++n; x0 = std::min(x0, x); x1 = std::max(x1, x); y0 = std::min(y0, y); y1 = std::max(y1, y);
+                            if (n <= 12) rows += QStringLiteral(" (%1,%2)").arg(x).arg(y); }
+                    std::cerr << "DIFF " << what << " cut " << i << " n=" << n << " max=" << maxChannelDifference(frames[i], one) << " box " << x0 << "," << y0 << "-" << x1 << "," << y1 << rows.toStdString() << "\n";
+                    static int k = 0; ++k;
+                    one.save(QStringLiteral("/tmp/exact-diff/%1-one.png").arg(k)); frames[i].save(QStringLiteral("/tmp/exact-diff/%1-band.png").arg(k));
+                    std::cerr << "  saved " << k << "\n";
+                }
                 EXPECT_LE(differingPixels(frames[i], one, c.levels), c.share * one.width() * one.height())
                     << what << " cut " << i << " by " << maxChannelDifference(frames[i], one);
             }
