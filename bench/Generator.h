@@ -36,6 +36,17 @@ struct PourBoardLayout {
 
 QByteArray generatePourBoardXml(const PourBoardLayout& layout);
 
+// A schematic sheet holding one closed smooth curve (default pen and brush)
+// that traces a square raster row by row, each row left to right, so that
+// the outline swings back across the square between rows: `side` rows of
+// `side` points, `pitch` inches apart (a million points with the defaults).
+// Its fill and stroke cover the square and its overshoots nearly whole.
+struct RasterCurveLayout {
+    int side = 1000;
+    double pitch = 0.01;
+};
+QByteArray generateRasterCurveXml(const RasterCurveLayout& layout);
+
 // The boards the benchmarks run on, by kind, built once per process.
 enum BenchBoard { gridBoard = 0, pourBoard = 1 };
 const QByteArray& benchBoardXml(int kind);

@@ -909,6 +909,26 @@ QByteArray generatePourBoardXml(const PourBoardLayout& layout)
     return QByteArray::fromStdString(s);
 }
 
+QByteArray generateRasterCurveXml(const RasterCurveLayout& layout)
+{
+    const int side = std::clamp(layout.side, 1, 1000);
+    std::string s;
+    s.reserve(size_t(side) * size_t(side) * 12 + 512);
+    s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<brindlex version=\"12\" designVersion=\"1\">\n<design>\n"
+         "<sheets>\n<schematic id=\"1\" name=\"Raster\">\n<settings showGrid=\"false\" showPage=\"false\"/>\n"
+         "<entities>\n<curve style=\"smooth\" closed=\"true\" points=\"";
+    char buf[64];
+    for (int row = 0; row < side; ++row) {
+        for (int k = 0; k < side; ++k) {
+            const int n = std::snprintf(buf, sizeof buf, "%s%.7g,%.7g", row || k ? " " : "", k * layout.pitch,
+                                        row * layout.pitch);
+            s.append(buf, size_t(n));
+        }
+    }
+    s += "\"/>\n</entities>\n</schematic>\n</sheets>\n</design>\n</brindlex>\n";
+    return QByteArray::fromStdString(s);
+}
+
 const QByteArray& benchBoardXml(int kind)
 {
     static QByteArray boards[2];

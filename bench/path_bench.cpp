@@ -1,7 +1,9 @@
 // Huge paths in the drawing path: frames and picks of a design holding one
 // closed smooth curve of a million points, and of the pour board (two copper
 // pours storing about 150,000 vertices), at fitted zoom and zoomed in; and
-// the first frame of a small design holding 48 huge embedded pictures.
+// the first frame of a small design holding 48 huge embedded pictures; and
+// frames of a schematic holding one closed smooth curve of a million points
+// that traces a square raster row by row (its stroke and fill cover it).
 //
 // Arguments: zoom factor, and whether each frame is the first after loading
 // (nothing kept but what the geometry pass made; levels of detail are built
@@ -52,15 +54,17 @@ QByteArray hugeCurveXml(int points)
         + list + "\"/>" + board.mid(end);
 }
 
-enum class Kind { curve, pours };
+enum class Kind { curve, pours, raster };
 
 struct HugeView {
     explicit HugeView(Kind kind)
     {
-        const QByteArray xml = kind == Kind::curve ? hugeCurveXml(1'000'000) : benchBoardXml(pourBoard);
+        const QByteArray xml = kind == Kind::curve ? hugeCurveXml(1'000'000)
+            : kind == Kind::raster                 ? generateRasterCurveXml(RasterCurveLayout())
+                                                   : benchBoardXml(pourBoard);
         Design::shared().loadFromBytes(xml, QStringLiteral("huge paths"));
         ViewModel::shared().sheetTransforms.clear();
-        viewport = std::make_unique<Viewport2D>(true);
+        viewport = std::make_unique<Viewport2D>(kind != Kind::raster);
         viewport->resize(1920, 1080);
         viewport->fit();
         fitted = viewport->viewTransform();
@@ -204,11 +208,13 @@ void BM_HugeCurveFrame(benchmark::State& state) { frame(state, Kind::curve); }
 void BM_HugeCurvePick(benchmark::State& state) { pick(state, Kind::curve); }
 void BM_PourBoardFrame(benchmark::State& state) { frame(state, Kind::pours); }
 void BM_PourBoardPick(benchmark::State& state) { pick(state, Kind::pours); }
+void BM_RasterCurveFrame(benchmark::State& state) { frame(state, Kind::raster); }
 
 BENCHMARK(BM_HugeCurveFrame)->ArgNames({"zoom", "fresh"})->ArgsProduct({{1, 4, 20}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HugeCurvePick)->ArgNames({"zoom"})->Arg(1)->Arg(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PourBoardFrame)->ArgNames({"zoom", "fresh"})->ArgsProduct({{1, 4, 20}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PictureFirstDraw)->ArgNames({"background"})->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RasterCurveFrame)->ArgNames({"zoom", "fresh"})->ArgsProduct({{1, 4}, {0}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PourBoardPick)->ArgNames({"zoom"})->Arg(1)->Arg(20)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -20,6 +20,10 @@ int main(int argc, char** argv)
         for (Viewport2D* view : ViewModel::shared().viewports())
             view->requestDisplay();
     });
+    // Slow frames go on off the window's thread; the guard keeps the model
+    // unwritten while one is drawn.
+    Viewport2D::installModelGuard(app);
+    Viewport2D::setBackgroundFrames(true);
     TessalineApp tessaline;
     tessaline.window().show();
     const int status = app.exec();

@@ -1,5 +1,6 @@
 #include "core/CoverageFill.h"
 
+#include "core/PathDetail.h"
 #include "core/PixelBlend.h"
 
 #include <QBrush>
@@ -7,6 +8,9 @@
 #include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPainterPathStroker>
+#include <QPen>
 
 #include <algorithm>
 #include <bit>
@@ -365,6 +369,159 @@ KeptRows::KeptRows(const QImage& image, int top, int bottom)
 }
 
 KeptRows::~KeptRows() { keptRows = outer_; }
+
+namespace {
+
+// Appends the cubic's points after p0, on uniform steps that keep within
+// `flatness` pixels of it.
+void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, double flatness, std::vector<QPointF>& out)
+{
+    const QPointF d1 = p0 - 2 * c1 + c2, d2 = c1 - 2 * c2 + p3;
+    const double dd = std::sqrt(std::max(QPointF::dotProduct(d1, d1), QPointF::dotProduct(d2, d2)));
+    const int steps = std::clamp(int(std::ceil(std::sqrt(0.75 * dd / flatness))), 1, 1000);
+    for (int i = 1; i <= steps; ++i) {
+        const double t = double(i) / steps, u = 1 - t;
+        out.push_back(u * u * u * p0 + 3 * u * u * t * c1 + 3 * u * t * t * c2 + t * t * t * p3);
+    }
+}
+
+// Appends the closed contours of an outline in pixels (curves flattened)
+// to points and counts.
+void addOutline(const QPainterPath& outline, std::vector<QPointF>& points, std::vector<int>& counts)
+{
+    size_t start = points.size();
+    auto close = [&] {
+        if (points.size() - start >= 3)
+            counts.push_back(int(points.size() - start));
+        else
+            points.resize(start);
+        start = points.size();
+    };
+    const int n = outline.elementCount();
+    for (int i = 0; i < n;) {
+        const QPainterPath::Element e = outline.elementAt(i);
+        if (e.type == QPainterPath::CurveToElement && i + 2 < n && points.size() > start) {
+            const QPainterPath::Element e2 = outline.elementAt(i + 1), e3 = outline.elementAt(i + 2);
+            flattenCubic(points.back(), e, e2, e3, PathDetail::kDirectFlatness, points);
+            i += 3;
+            continue;
+        }
+        if (e.type == QPainterPath::MoveToElement)
+            close();
+        points.push_back(e);
+        ++i;
+    }
+    close();
+}
+
+} // namespace
+
+bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toLogical, const QPen& pen)
+{
+    const QPaintDevice* device = painter.device();
+    if (path.elementCount() < PathDetail::kHugeElements || pen.style() != Qt::SolidLine || !device
+        || (device->width() <= 2 && device->height() <= 2) || !toLogical.isAffine())
+        return false;
+    QTransform toPixels;
+    QImage* image = target(painter, pen.brush(), toPixels);
+    if (!image)
+        return false;
+    // Qt draws a pen of at most a device pixel with its cosmetic stroker:
+    // the same test, on the same numbers (the scale of the transform it
+    // strokes under, the device's pixel ratio included).
+    const QTransform onDevice = toLogical * toPixels;
+    const double txscale = onDevice.type() == QTransform::TxScale
+        ? std::max(std::abs(onDevice.m11()), std::abs(onDevice.m22()))
+        : std::sqrt(std::max(onDevice.m11() * onDevice.m11() + onDevice.m12() * onDevice.m12(),
+                             onDevice.m21() * onDevice.m21() + onDevice.m22() * onDevice.m22()));
+    const double width = pen.widthF() * txscale;
+    if (!(pen.widthF() > 0) || !(width > 1) || !std::isfinite(width) || width > 1e4)
+        return false;
+
+    // The path on the device at the zoom's level of detail, as it is
+    // stroked by the painter's own way (PathDetail::stroke).
+    const PathDetail::Outline outline = PathDetail::outlineAt(path, toLogical);
+    if (outline.contours.empty())
+        return false;
+
+    // Rows this thread writes, and how far the ink of a point reaches.
+    int top = 0, bottom = image->height();
+    KeptRows::narrow(*image, top, bottom);
+    const bool miter = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
+    const double reach = width / 2 * (miter ? std::max(pen.miterLimit(), 1.5) : 1.5) + 2;
+    const double y0 = top - reach, y1 = bottom + reach;
+    const double x0 = -reach - kMarginPixels, x1 = image->width() + reach + kMarginPixels;
+
+    // On a line this thin a round join covers the pixels a bevel does, as
+    // the painter's way draws it.
+    QPainterPathStroker stroker(pen);
+    stroker.setWidth(width);
+    if (width <= 1.5 && pen.joinStyle() == Qt::RoundJoin)
+        stroker.setJoinStyle(Qt::BevelJoin);
+    stroker.setCurveThreshold(0.25);
+
+    thread_local std::vector<QPointF> points;
+    thread_local std::vector<int> counts;
+    points.clear();
+    counts.clear();
+    auto strokeRun = [&](const std::vector<QPointF>& run, size_t from, size_t to, bool closed) {
+        QPainterPath piece;
+        piece.moveTo(run[from]);
+        for (size_t i = from + 1; i <= to; ++i)
+            piece.lineTo(run[i]);
+        if (closed)
+            piece.closeSubpath();
+        addOutline(stroker.createStroke(piece), points, counts);
+    };
+    std::vector<QPointF> mapped, joined;
+    std::vector<std::pair<size_t, size_t>> runs; // first and last point of each
+    for (const std::vector<QPointF>& contour : outline.contours) {
+        if (contour.size() < 2)
+            continue;
+        mapped.resize(contour.size());
+        for (size_t i = 0; i < contour.size(); ++i)
+            mapped[i] = toPixels.map(contour[i]);
+        // Runs of the segments that come near the rows, each segment whole:
+        // what is left out lies beyond the reach of the rows' ink.
+        runs.clear();
+        bool open = false;
+        for (size_t i = 1; i < mapped.size(); ++i) {
+            const QPointF a = mapped[i - 1], b = mapped[i];
+            const bool near = std::max(a.y(), b.y()) >= y0 && std::min(a.y(), b.y()) <= y1
+                && std::max(a.x(), b.x()) >= x0 && std::min(a.x(), b.x()) <= x1;
+            if (!near)
+                open = false;
+            else if (open)
+                runs.back().second = i;
+            else {
+                runs.emplace_back(i - 1, i);
+                open = true;
+            }
+        }
+        if (runs.empty())
+            continue;
+        const size_t last = mapped.size() - 1;
+        const bool closed = last >= 2 && mapped.front() == mapped.back();
+        if (runs.size() == 1 && runs.front() == std::make_pair(size_t(0), last)) {
+            strokeRun(mapped, 0, last, closed);
+            continue;
+        }
+        // A closed contour cut open: its last run goes on into its first.
+        if (closed && runs.size() > 1 && runs.front().first == 0 && runs.back().second == last) {
+            joined.assign(mapped.begin() + std::ptrdiff_t(runs.back().first), mapped.end());
+            joined.insert(joined.end(), mapped.begin() + 1, mapped.begin() + std::ptrdiff_t(runs.front().second) + 1);
+            strokeRun(joined, 0, joined.size() - 1, false);
+            runs.pop_back();
+            runs.erase(runs.begin());
+        }
+        for (const auto& [from, to] : runs)
+            strokeRun(mapped, from, to, false);
+    }
+    if (counts.empty())
+        return true;
+    return fill(*image, points.data(), counts.data(), int(counts.size()), Qt::WindingFill, pen.color(),
+        painter.compositionMode() == QPainter::CompositionMode_DestinationOut);
+}
 
 void KeptRows::narrow(const QImage& image, int& top, int& bottom)
 {

@@ -1,6 +1,7 @@
 #include "document/Design.h"
 
 #include "core/Gzip.h"
+#include "core/ModelGuard.h"
 #include "core/Readers.h"
 #include "core/XmlParts.h"
 #include "document/DesignReader.h"
@@ -62,6 +63,8 @@ bool Design::open(const QString& path)
 
 bool Design::loadFromBytes(QByteArray data, const QString& name)
 {
+    // No frame may be reading the design it replaces (see ModelGuard).
+    ModelGuard::join();
     // Everything is read into a new state; the open design is replaced only
     // when the whole file has been read.
     QString error;

@@ -1,5 +1,6 @@
 #include "viewport/ViewModel.h"
 
+#include "core/ModelGuard.h"
 #include "core/RedrawHook.h"
 #include "core/UserDefaults.h"
 #include "core/Util.h"
@@ -81,6 +82,7 @@ void ViewModel::setStatus(const QString& s)
 
 void ViewModel::setSelectedEntity(std::shared_ptr<Entity> e)
 {
+    ModelGuard::join();
     selectedEntity_ = std::move(e);
     emit selectedEntityChanged();
     published();
@@ -88,6 +90,7 @@ void ViewModel::setSelectedEntity(std::shared_ptr<Entity> e)
 
 void ViewModel::clearSelection()
 {
+    ModelGuard::join();
     if (selectedEntity_)
         selectedEntity_->selected = false;
     setSelectedEntity(nullptr);
@@ -109,6 +112,7 @@ void ViewModel::setDesignShortName(const QString& s)
 
 void ViewModel::incrementRedraws()
 {
+    ModelGuard::join();
     ++redraws_;
     emit redrawsChanged(redraws_);
     published();

@@ -2,6 +2,7 @@
 
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
+#include "core/ModelGuard.h"
 #include "document/Design.h"
 #include "document/DesignState.h"
 #include "document/GraphicsSheet.h"
@@ -14,14 +15,20 @@
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2DCommand.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QRegion>
 #include <QWheelEvent>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -83,7 +90,184 @@ std::optional<DirectTarget> directTarget(QPainter& painter, QSize pixels, qreal 
     return DirectTarget{image, origin, area.boundingRect()};
 }
 
+std::atomic<bool> backgroundFramesOn{false};
+
+// Posted by a frame drawn off the window's thread when it is done.
+const QEvent::Type kFrameDone = QEvent::Type(QEvent::registerEventType());
+
+// The one place every event of the application passes: while a frame is
+// drawn off the window's thread, any event that is not input for a view
+// alone first waits for it. Every change to the model starts from some
+// event (input, timers, queued calls), so none can run while the frame
+// reads it; the view's own input (wheel, middle-button pan, hover, paints)
+// only moves the view and shows frames.
+class ModelGuardFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        if (ModelGuard::reading() && !viewInput(receiver, event))
+            ModelGuard::join();
+        return false;
+    }
+
+private:
+    static bool viewInput(QObject* receiver, QEvent* event)
+    {
+        // A window hands its input on to its widgets, where it is judged.
+        if (receiver->isWindowType())
+            return true;
+        switch (event->type()) {
+        case QEvent::Paint:
+        case QEvent::UpdateRequest:
+        case QEvent::UpdateLater:
+        case QEvent::Expose:
+        case QEvent::Resize:
+        case QEvent::Move:
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::Polish:
+        case QEvent::PolishRequest:
+        case QEvent::LayoutRequest:
+        case QEvent::Enter:
+        case QEvent::Leave:
+        case QEvent::HoverEnter:
+        case QEvent::HoverLeave:
+        case QEvent::HoverMove:
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+        case QEvent::ActivationChange:
+        case QEvent::PlatformSurface:
+        case QEvent::ChildAdded:
+        case QEvent::ChildPolished:
+        case QEvent::ChildRemoved:
+            return true;
+        default:
+            break;
+        }
+        for (Viewport2D* view : ViewModel::shared().viewports())
+            if (view->isViewInput(receiver, event))
+                return true;
+        return false;
+    }
+};
+
 } // namespace
+
+// A frame drawn off the window's thread into an image of its own, and what
+// it is drawn for.
+struct Viewport2D::Pending {
+    std::thread thread;
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;
+    QImage image;
+    QTransform view;
+    qreal ratio = 1;
+    std::weak_ptr<GraphicsSheet> sheet;
+    int redraws = -1;
+};
+
+void Viewport2D::setBackgroundFrames(bool on) { backgroundFramesOn = on; }
+
+bool Viewport2D::backgroundFrames() { return backgroundFramesOn; }
+
+void Viewport2D::installModelGuard(QCoreApplication& app)
+{
+    app.installEventFilter(new ModelGuardFilter(&app));
+}
+
+bool Viewport2D::isViewInput(QObject* receiver, QEvent* event) const
+{
+    if (receiver == &wheelTimer_)
+        return event->type() == QEvent::Timer;
+    if (receiver != this)
+        return false;
+    switch (event->type()) {
+    case QEvent::Wheel:
+        return true;
+    case QEvent::MouseMove:
+        // Hover and the middle-button pan; a left or right drag belongs to
+        // the command.
+        return !(static_cast<QMouseEvent*>(event)->buttons() & (Qt::LeftButton | Qt::RightButton));
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        return static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton;
+    default:
+        return event->type() == kFrameDone;
+    }
+}
+
+void Viewport2D::joinFrame()
+{
+    if (pending_ && pending_->thread.joinable())
+        pending_->thread.join();
+}
+
+bool Viewport2D::adoptFrame()
+{
+    if (!pending_)
+        return true;
+    {
+        const std::lock_guard<std::mutex> hold(pending_->lock);
+        if (!pending_->done)
+            return false;
+    }
+    joinFrame();
+    const std::unique_ptr<Pending> finished = std::move(pending_);
+    // Frames are started one at a time, each after the one before is done:
+    // a finished one is newer than the kept frame. It replaces it when
+    // drawn for the sheet and the size shown now; it is shown as it is only
+    // when drawn for the view and the redraw count of now too.
+    const std::shared_ptr<GraphicsSheet> s = currentSheet();
+    const bool sameSheet = s && !finished->sheet.owner_before(s) && !s.owner_before(finished->sheet) && !finished->sheet.expired();
+    const qreal ratio = devicePixelRatioF();
+    if (!sameSheet || finished->image.isNull() || finished->ratio != ratio || finished->image.size() != framePixels(ratio))
+        return true;
+    frame_ = std::move(finished->image);
+    frameView_ = finished->view;
+    frameSheet_ = s;
+    frameRedraws_ = finished->redraws;
+    showAdopted_ = frameView_ == viewTransform() && frameRedraws_ == ViewModel::shared().redraws();
+    return true;
+}
+
+bool Viewport2D::drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
+{
+    auto pending = std::make_unique<Pending>();
+    Pending* p = pending.get();
+    p->view = viewTransform();
+    p->ratio = ratio;
+    p->sheet = s;
+    p->redraws = ViewModel::shared().redraws();
+    FrameRenderer::Frame frame;
+    frame.view = p->view;
+    frame.size = QSizeF(width(), height());
+    frame.ratio = ratio;
+    frame.background = background;
+    frame.pcb = pcb;
+    pending_ = std::move(pending);
+    // Counted as a reader before it starts: from now on nothing writes the
+    // model until it is done.
+    ModelGuard::beginRead();
+    p->thread = std::thread([this, p, frame, sheet = s]() mutable {
+        FrameRenderer().render(*sheet, frame, p->image);
+        sheet.reset();
+        {
+            const std::lock_guard<std::mutex> hold(p->lock);
+            p->done = true;
+        }
+        p->finished.notify_all();
+        QCoreApplication::postEvent(this, new QEvent(kFrameDone));
+        ModelGuard::endRead();
+    });
+    {
+        std::unique_lock<std::mutex> hold(p->lock);
+        p->finished.wait_for(hold, std::chrono::milliseconds(kBackgroundAfterMs), [p] { return p->done; });
+    }
+    adoptFrame();
+    return !pending_ && showAdopted_;
+}
 
 Viewport2D::Viewport2D(bool pcb, QWidget* parent)
     : QWidget(parent), pcb(pcb)
@@ -109,6 +293,7 @@ Viewport2D::Viewport2D(bool pcb, QWidget* parent)
 
 Viewport2D::~Viewport2D()
 {
+    joinFrame();
     ViewModel::shared().unregisterViewport(this);
 }
 
@@ -180,6 +365,7 @@ void Viewport2D::ensureGeometry(const std::shared_ptr<GraphicsSheet>& sheet)
     const bool sameSheet = !geometrySheet_.owner_before(sheet) && !sheet.owner_before(geometrySheet_) && !geometrySheet_.expired();
     if (sameSheet && geometryRedraws_ == vm.redraws() && !vm.setBoundingBoxesOnRedraw)
         return;
+    ModelGuard::join();
     sheet->updateGeometry();
     geometrySheet_ = sheet;
     geometryRedraws_ = vm.redraws();
@@ -287,6 +473,7 @@ std::shared_ptr<Entity> Viewport2D::entityAt(QPointF widgetPoint)
     const std::shared_ptr<GraphicsSheet> s = currentSheet();
     if (!s || !std::isfinite(widgetPoint.x()) || !std::isfinite(widgetPoint.y()))
         return nullptr;
+    ModelGuard::join();
     ensureGeometry(s);
     ensureTransform(s);
 
@@ -330,6 +517,10 @@ std::shared_ptr<Entity> Viewport2D::pickAt(QPointF widgetPoint)
 
 void Viewport2D::updateStatusAt(QPointF widgetPoint)
 {
+    // Hover does not wait for a frame drawn off the window's thread: the
+    // status follows the next move after it.
+    if (ModelGuard::reading())
+        return;
     const std::shared_ptr<Entity> e = entityAt(widgetPoint);
     ViewModel::shared().setStatus(e ? e->typeName() : QString());
 }
@@ -341,6 +532,7 @@ QSize Viewport2D::framePixels(qreal ratio) const
 
 void Viewport2D::drawFrame(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
 {
+    ModelGuard::join();
     const QTransform view = viewTransform();
     FrameRenderer::Frame frame;
     frame.view = view;
@@ -354,12 +546,14 @@ void Viewport2D::drawFrame(const std::shared_ptr<GraphicsSheet>& s, const QColor
     frameRedraws_ = ViewModel::shared().redraws();
 }
 
-bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
+bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio,
+    bool placeholder)
 {
     ViewModel& vm = ViewModel::shared();
     const bool sameSheet = !frameSheet_.owner_before(s) && !s.owner_before(frameSheet_) && !frameSheet_.expired();
-    if (!vm.draggingOrZooming() || frame_.isNull() || !sameSheet || frameRedraws_ != vm.redraws()
-        || frame_.devicePixelRatio() != ratio || frame_.size() != framePixels(ratio))
+    if (frame_.isNull() || !sameSheet || frame_.devicePixelRatio() != ratio || frame_.size() != framePixels(ratio))
+        return false;
+    if (!placeholder && (!vm.draggingOrZooming() || frameRedraws_ != vm.redraws()))
         return false;
     // Widget points of the kept frame to widget points now.
     bool invertible = false;
@@ -368,7 +562,7 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
         return false;
     const QRectF view(rect());
     const QRectF covered = move.mapRect(view).intersected(view);
-    if (covered.isEmpty() || covered.width() * covered.height() < kMinReusedCover * view.width() * view.height())
+    if (covered.isEmpty() || (!placeholder && covered.width() * covered.height() < kMinReusedCover * view.width() * view.height()))
         return false;
 
     // A frame drawn on an opaque background is opaque (the sheet draws over
@@ -448,12 +642,29 @@ void Viewport2D::paintEvent(QPaintEvent*)
     const QColor settingsBackground = s->settings().backgroundColor;
     const QColor background = settingsBackground.isValid() ? settingsBackground : QColor(Qt::white);
     const qreal ratio = devicePixelRatioF();
+    adoptFrame();
+    lastPaintAwaits_ = false;
     lastPaintReused_ = reuseFrame(painter, s, background, ratio);
     if (!lastPaintReused_) {
-        // Drawn into a kept frame, so that a gesture can move it about.
-        drawFrame(s, background, ratio);
-        painter.drawImage(QPointF(0, 0), background.alpha() == 255 ? opaqueView(frame_) : frame_);
+        // Drawn into a kept frame, so that a gesture can move it about; off
+        // the window's thread when that is on and the frame is slow, the
+        // last one standing in for it meanwhile.
+        bool ready = showAdopted_ && frameView_ == viewTransform() && frameRedraws_ == ViewModel::shared().redraws();
+        if (!ready && !pending_ && !backgroundFrames()) {
+            drawFrame(s, background, ratio);
+            ready = true;
+        } else if (!ready && !pending_) {
+            ready = drawFrameInBackground(s, background, ratio);
+        }
+        if (ready) {
+            painter.drawImage(QPointF(0, 0), background.alpha() == 255 ? opaqueView(frame_) : frame_);
+        } else {
+            lastPaintAwaits_ = true;
+            if (!reuseFrame(painter, s, background, ratio, true))
+                painter.fillRect(rect(), background);
+        }
     }
+    showAdopted_ = false;
 
     lastPaintMs_ = paintClock.nsecsElapsed() / 1e6;
     ++paintCount_;
@@ -472,6 +683,17 @@ void Viewport2D::paintEvent(QPaintEvent*)
         const QString text = QStringLiteral("%1 fps  %2 ms").arg(frameRate_, 0, 'f', 0).arg(lastPaintMs_, 0, 'f', 1);
         painter.drawText(rect().adjusted(6, 4, -6, -4), Qt::AlignRight | Qt::AlignBottom, text);
     }
+}
+
+bool Viewport2D::event(QEvent* event)
+{
+    if (event->type() == kFrameDone) {
+        // The frame in flight is done: shown (or, when the view moved on
+        // meanwhile, drawn again for it) by the next paint.
+        update();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void Viewport2D::resizeEvent(QResizeEvent* event)

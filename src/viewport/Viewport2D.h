@@ -16,6 +16,7 @@
 #include <memory>
 
 class Entity;
+class QCoreApplication;
 class GraphicsSheet;
 class ViewModel;
 class Viewport2DCommand;
@@ -101,11 +102,36 @@ public:
     // Whether the last paint showed the kept frame rather than drawing.
     bool lastPaintReusedFrame() const { return lastPaintReused_; }
 
+    // Frames drawn off the window's thread (off unless turned on: the
+    // render tool, tests and benchmarks draw every frame in the paint). A
+    // frame not finished kBackgroundAfterMs after its paint started goes on
+    // on a thread of its own while the paint shows the last frame moved and
+    // scaled to the new view; when it is done it replaces that one.
+    static void setBackgroundFrames(bool on);
+    static bool backgroundFrames();
+    static constexpr int kBackgroundAfterMs = 50;
+    // Installs on the application the filter that keeps the model unwritten
+    // while a frame is drawn off the window's thread (see Viewport2D.cpp).
+    static void installModelGuard(QCoreApplication& app);
+    // Whether a frame of this view is being drawn off the window's thread.
+    bool frameInFlight() const { return pending_ != nullptr; }
+    // Waits for the frame in flight, if any; its pixels are shown by the
+    // next paint when it still fits the view.
+    void joinFrame();
+    // Whether the last paint showed the last frame while the new one is
+    // drawn off the window's thread.
+    bool lastPaintAwaitsFrame() const { return lastPaintAwaits_; }
+    // Whether the event is input for the view alone (wheel, middle-button
+    // pan, hover, paints, its own timers and notices): such events never
+    // write the model.
+    bool isViewInput(QObject* receiver, QEvent* event) const;
+
     // Duration of the last paint in milliseconds.
     double lastPaintMilliseconds() const { return lastPaintMs_; }
     int paintCount() const { return paintCount_; }
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -132,7 +158,17 @@ private:
     void drawFrame(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
     // Shows frame_ under the current view when a gesture runs and it was
     // drawn for the same sheet, size and redraw count; false otherwise.
-    bool reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
+    // placeholder: for a frame still being drawn, whatever the gesture,
+    // the redraw count and the share of the view it covers.
+    bool reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio,
+        bool placeholder = false);
+    // Starts the frame off the window's thread and waits for it a little:
+    // true when it finished in that time (it is then frame_).
+    bool drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
+    // Makes the finished frame in flight frame_ when it still fits what the
+    // view shows now (dropped otherwise); false while it is being drawn.
+    bool adoptFrame();
+    struct Pending;
 
     std::unique_ptr<Viewport2DCommand> command_;
     QTransform fallbackTransform_;
@@ -153,4 +189,8 @@ private:
     std::weak_ptr<GraphicsSheet> frameSheet_;
     int frameRedraws_ = -1;
     bool lastPaintReused_ = false;
+    bool lastPaintAwaits_ = false;
+    // The frame adopted last is the one to show (drawn for this very view).
+    bool showAdopted_ = false;
+    std::unique_ptr<Pending> pending_;
 };

@@ -7,6 +7,7 @@
 
 #include "document/DesignState.h"
 #include "document/Schematic.h"
+#include "core/CoverageFill.h"
 #include "viewport/FrameRenderer.h"
 #include "viewport/FrameScaler.h"
 #include "viewport/ViewModel.h"
@@ -480,4 +481,78 @@ TEST(FrameRenderer, BandsAreCutByTheCostOfTheirRows)
     sound(FrameRenderer::bandTops(top, 1000, 8), 1000, 8);
     // Too few rows for the bands to move: even.
     EXPECT_EQ(FrameRenderer::bandTops(std::vector<float>(100, 1.0f), 100, 4), even(100, 4));
+}
+
+// A curve of many points tracing a raster row by row, each row left to
+// right (long overlapping edges): its stroke is swept as a fill, close to
+// what the painter's stroke gives, and a frame in bands is the one-band
+// frame. Pens the painter draws its own way (a device pixel or thinner,
+// dashed) and small paths are left to it.
+TEST(FrameRenderer, AHugeStrokeIsSweptAsThePainterStrokesIt)
+{
+    QPainterPath raster;
+    for (int row = 0; row < 40; ++row)
+        for (int k = 0; k < 60; ++k)
+            k || row ? raster.lineTo(5 + k * 3.1, 7 + row * 3.3) : raster.moveTo(5, 7);
+    raster.closeSubpath();
+    auto draw = [&](const QPen& pen, bool swept, bool* taken = nullptr) {
+        QImage img(200, 150, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::white);
+        QPainter painter(&img);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QTransform half = QTransform::fromScale(0.5, 0.5);
+        painter.setTransform(half);
+        const bool done = swept && CoverageFill::stroke(painter, half.inverted().map(raster), half, pen);
+        if (taken)
+            *taken = done;
+        if (!done)
+            painter.strokePath(half.inverted().map(raster), pen);
+        painter.end();
+        return img;
+    };
+    for (double width : {2.6, 5.0, 9.0}) {
+        for (Qt::PenJoinStyle join : {Qt::BevelJoin, Qt::RoundJoin, Qt::SvgMiterJoin}) {
+            QPen pen(QColor(20, 30, 200), width, Qt::SolidLine, Qt::RoundCap, join);
+            bool taken = false;
+            const QImage swept = draw(pen, true, &taken);
+            EXPECT_TRUE(taken) << width;
+            // Round joins are flattened a little differently; on a line of
+            // at most 1.5 pixels both ways join with bevels.
+            QPen painters = pen;
+            if (width * 0.5 <= 1.5 && join == Qt::RoundJoin)
+                painters.setJoinStyle(Qt::BevelJoin);
+            EXPECT_LE(maxChannelDifference(swept, draw(painters, false)), join == Qt::RoundJoin ? 24 : 8) << width << " " << join;
+        }
+    }
+    bool taken = true;
+    draw(QPen(Qt::black, 2.0), true, &taken); // one device pixel
+    EXPECT_FALSE(taken);
+    draw(QPen(Qt::black, 3.0, Qt::DashLine), true, &taken);
+    EXPECT_FALSE(taken);
+    QPainterPath few;
+    few.lineTo(50, 60);
+    QImage img(20, 20, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&img);
+    painter.setRenderHint(QPainter::Antialiasing);
+    EXPECT_FALSE(CoverageFill::stroke(painter, few, QTransform(), QPen(Qt::black, 3.0)));
+    painter.end();
+
+    // The frame of such a curve in bands is the frame in one piece.
+    QByteArray points;
+    for (int row = 0; row < 120; ++row)
+        for (int k = 0; k < 120; ++k)
+            points += QByteArray::number(k * 0.05) + ',' + QByteArray::number(row * 0.05) + ' ';
+    const QByteArray xml = "<brindlex version=\"12\"><design><sheets><schematic><settings showPage=\"false\"/><entities>"
+                           "<curve style=\"smooth\" closed=\"true\" penWidth=\"0.02\" points=\""
+        + points + "\"/></entities></schematic></sheets></design></brindlex>";
+    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "raster"));
+    const std::shared_ptr<GraphicsSheet> sheet = Design::shared().currentDesignState()->schematics.front();
+    sheet->updateGeometry();
+    for (double scale : {90.0, 140.0, 400.0}) {
+        FrameRenderer::Frame frame;
+        frame.view = QTransform(scale, 0, 0, -scale, 20, 700);
+        frame.size = QSizeF(640, 720);
+        const QImage one = FrameRenderer(1).render(*sheet, frame);
+        EXPECT_EQ(FrameRenderer(8).render(*sheet, frame), one) << scale;
+    }
 }

@@ -8,14 +8,20 @@
 #include "viewport/Viewport2D.h"
 #include "viewport/Viewport2DCommand.h"
 #include "viewport/ZoomWindowView.h"
+#include "core/ModelGuard.h"
 
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -391,4 +397,132 @@ TEST_F(ViewportTest, TransformsAreKeptPerSheet)
     EXPECT_EQ(ViewModel::shared().sheetTransforms.size(), 2u);
     pcbView.zoomOut();
     expectSameTransform(viewport->viewTransform(), schematicView);
+}
+
+namespace {
+
+// A box whose drawing, off the window's thread, waits at a gate until the
+// test opens it: a frame as slow as the test wants.
+struct Gate {
+    std::mutex lock;
+    std::condition_variable opened;
+    bool open = true;
+    void set(bool on)
+    {
+        {
+            const std::lock_guard<std::mutex> hold(lock);
+            open = on;
+        }
+        opened.notify_all();
+    }
+};
+
+Gate& gate()
+{
+    static Gate g;
+    return g;
+}
+
+class SlowBox : public TestBox {
+public:
+    using TestBox::TestBox;
+    void draw(Graphics& g) override
+    {
+        if (!g.picking && QThread::currentThread() != qApp->thread()) {
+            std::unique_lock<std::mutex> hold(gate().lock);
+            gate().opened.wait(hold, [] { return gate().open; });
+        }
+        TestBox::draw(g);
+    }
+};
+
+// Notes what the guard let happen when an event that may write the model
+// is delivered.
+class Writer : public QObject {
+public:
+    bool event(QEvent* e) override
+    {
+        if (e->type() != QEvent::User)
+            return QObject::event(e);
+        delivered = true;
+        frameReadingAtDelivery = ModelGuard::reading();
+        return true;
+    }
+    bool delivered = false;
+    bool frameReadingAtDelivery = true;
+};
+
+} // namespace
+
+// A slow frame goes on off the window's thread: the paint shows the last
+// frame moved to the new view, view input goes on meanwhile, an event that
+// may write the model waits for the frame, and the finished frame for an
+// old view is dropped for one of the view shown.
+TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
+{
+    static bool registered = false;
+    if (!registered) {
+        registerEntity<SlowBox>("viewportSlowBox");
+        registered = true;
+        Viewport2D::installModelGuard(*qApp);
+    }
+    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
+    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
+    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
+    Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
+    ViewModel::shared().showFrameRate = false;
+    Viewport2D::setBackgroundFrames(true);
+    QApplication::processEvents();
+    paintNow();
+    viewport->joinFrame();
+    QApplication::processEvents();
+    paintNow();
+    ASSERT_FALSE(viewport->frameInFlight());
+    const QImage before = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+    // The gate closed, a pan: the paint returns showing the kept frame moved.
+    gate().set(false);
+    viewport->pan(QPointF(10, 5));
+    paintNow();
+    EXPECT_TRUE(viewport->frameInFlight());
+    EXPECT_TRUE(viewport->lastPaintAwaitsFrame());
+    const QImage moved = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(moved.copy(10, 5, 390, 295), before.copy(0, 0, 390, 295));
+
+    // View input is answered while the frame is drawn.
+    const QTransform panned = viewport->viewTransform();
+    QWheelEvent wheel(QPointF(200, 150), viewport->mapToGlobal(QPointF(200, 150)), QPoint(), QPoint(0, 120), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    EXPECT_NE(viewport->viewTransform(), panned);
+    EXPECT_TRUE(viewport->frameInFlight());
+    EXPECT_TRUE(ModelGuard::reading());
+
+    // Anything else waits for the frame: the gate opens only later.
+    std::thread opener([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        gate().set(true);
+    });
+    Writer writer;
+    QEvent write(QEvent::User);
+    QApplication::sendEvent(&writer, &write);
+    opener.join();
+    EXPECT_TRUE(writer.delivered);
+    EXPECT_FALSE(writer.frameReadingAtDelivery);
+
+    // The finished frame was drawn for a view no longer shown: dropped, and
+    // the view drawn afresh.
+    ViewModel::shared().setDraggingOrZooming(false);
+    for (int i = 0; i < 100 && (viewport->frameInFlight() || viewport->lastPaintAwaitsFrame()); ++i) {
+        QApplication::processEvents();
+        paintNow();
+        viewport->joinFrame();
+    }
+    EXPECT_FALSE(viewport->lastPaintAwaitsFrame());
+    const QImage shown = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    Viewport2D::setBackgroundFrames(false);
+    const QImage sync = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ViewModel::shared().showFrameRate = true;
+    EXPECT_EQ(shown, sync);
+    EXPECT_NE(shown, moved);
 }
