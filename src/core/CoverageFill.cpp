@@ -329,6 +329,11 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
         const int top = rowsTop + k * kStripRows, bottom = std::min(top + kStripRows, rowsBottom);
         for (int i = s.firstOfStrip[size_t(k)]; i < s.firstOfStrip[size_t(k) + 1]; ++i)
             s.active.push_back(s.order[size_t(i)]);
+        // In the order of the outline: a cell's float sum then adds its
+        // edges in the same order whatever rows the fill began at (a band
+        // of a frame begins elsewhere than the frame).
+        if (s.firstOfStrip[size_t(k) + 1] > s.firstOfStrip[size_t(k)])
+            std::sort(s.active.begin(), s.active.end());
         for (size_t i = 0; i < s.active.size();) {
             const Edge& e = s.edges[size_t(s.active[i])];
             const int from = int(std::floor(std::max(e.y0, double(top)))), to = int(std::ceil(std::min(e.y1, double(bottom))));
@@ -342,13 +347,11 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
                 deposit(s.cells.data() + r * size_t(cellsWide), s.marks.data() + r * size_t(markWords), xAt(ya) - originX,
                     xAt(yb) - originX, (yb - ya) * e.dir);
             }
-            if (e.y1 <= bottom) {
-                s.active[i] = s.active.back();
-                s.active.pop_back();
-            } else {
-                ++i;
-            }
+            ++i;
         }
+        // Done with those ending in the strip, keeping the order.
+        s.active.erase(std::remove_if(s.active.begin(), s.active.end(), [&s, bottom](int i) { return s.edges[size_t(i)].y1 <= bottom; }),
+            s.active.end());
         if (destinationOut)
             sweep<PixelBlend::erase>(image, s, rule, premultiplied, top, bottom, originX, cellsWide, markWords);
         else

@@ -326,7 +326,7 @@ void DrawingContext::strokeUserPath(const QPainterPath& userPath)
         const QPainterPath framePath = frameScale == 1 ? userPath : QTransform::fromScale(1 / frameScale, 1 / frameScale).map(userPath);
         QPainterPath copy;
         if (!PathDetail::stroke(painter_, framePath, painter_.transform(), pen))
-            painter_.strokePath(own(framePath, copy), pen);
+            strokeByPainter(own(framePath, copy), pen);
         return;
     }
     strokeDevicePath(state_.transform.map(userPath));
@@ -343,7 +343,7 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
         const QTransform toFrame = t.inverted(&invertible) * QTransform::fromScale(1 / frameScale, 1 / frameScale);
         const QPainterPath framePath = toFrame.map(devicePath);
         if (!PathDetail::stroke(painter_, framePath, painter_.transform(), pen))
-            painter_.strokePath(framePath, pen);
+            strokeByPainter(framePath, pen);
         return;
     }
 
@@ -363,7 +363,41 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
     if (PathDetail::stroke(painter_, devicePath, QTransform(), pen))
         return;
     painter_.setTransform(QTransform());
-    painter_.strokePath(devicePath, pen);
+    strokeByPainter(devicePath, pen);
+}
+
+void DrawingContext::strokeByPainter(const QPainterPath& path, const QPen& pen)
+{
+    // QPainter strokes lines of at most a pixel, and paths of separate
+    // straight segments with square or flat ends under an upright
+    // transform, by scan converters of its own that start from where the
+    // line enters the area drawn: a frame drawn in bands would come out
+    // differently at every seam. Those strokes are outlined here and filled,
+    // as QPainter does all others.
+    const QTransform& t = painter_.transform();
+    const double deviceWidth = pen.widthF() * std::sqrt(std::abs(t.determinant()));
+    bool ownRasteriser = !(deviceWidth > 1.5);
+    if (!ownRasteriser && pen.capStyle() != Qt::RoundCap && t.type() <= QTransform::TxScale) {
+        // Only moves and lines, taking turns.
+        ownRasteriser = true;
+        for (int i = 0, n = path.elementCount(); i < n && ownRasteriser; ++i)
+            ownRasteriser = path.elementAt(i).type == QPainterPath::ElementType(i % 2);
+    }
+    if (!ownRasteriser || !std::isfinite(deviceWidth)) {
+        painter_.strokePath(path, pen);
+        return;
+    }
+    QPainterPathStroker stroker(pen);
+    // Curves flattened as finely on the device as QPainter's own stroker.
+    const double scale = std::sqrt(std::max(t.m11() * t.m11() + t.m12() * t.m12(), t.m21() * t.m21() + t.m22() * t.m22()));
+    if (scale > 0 && std::isfinite(scale))
+        stroker.setCurveThreshold(0.25 / scale);
+    const QPainterPath outline = stroker.createStroke(path);
+    if (PathDetail::fillDirect(painter_, outline, t, Qt::WindingFill, pen.brush()))
+        return;
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(pen.brush());
+    painter_.drawPath(outline);
 }
 
 void DrawingContext::clip(Qt::FillRule rule)

@@ -119,6 +119,9 @@ private:
     // transform or the width does not allow it.
     bool strokeInUserSpace(QPen& pen, double& frameScale);
     void strokeDevicePath(const QPainterPath& devicePath);
+    // Strokes the path with the pen under the painter's transform as
+    // QPainter would, the same wherever the area drawn begins.
+    void strokeByPainter(const QPainterPath& path, const QPen& pen);
     // Strokes a path given in user coordinates of the current transform.
     void strokeUserPath(const QPainterPath& userPath);
     void clearPath();

@@ -210,9 +210,6 @@ void accumulateLine(float* cells, int stride, int rows, QPointF p0, QPointF p1)
 // Polygons up to this size across (device pixels) are filled by
 // rasterContours, whose cells live on the stack.
 constexpr int kDirectPolygonPixels = 64;
-// Thin segments whose box on the device is larger than this (pixels) are
-// left to QPainter.
-constexpr double kDirectSlantedPixels = 1024;
 
 // Fills the closed contours of device points (the counts of points of each
 // in turn; non-zero) on the image with exact area coverage; false, having
@@ -621,6 +618,17 @@ bool Graphics::strokeSmallRoundSegment(QPointF from, QPointF to)
     return fillDeviceContours(*image, device, &n, 1, context.strokeColor());
 }
 
+void Graphics::fillQuad(const QRectF& rect, const QColor& color)
+{
+    const QPointF corners[4] = {rect.topLeft(), rect.topRight(), rect.bottomRight(), rect.bottomLeft()};
+    if (fillDirect(corners, 4, color))
+        return;
+    QPainter& painter = painterInView();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawPolygon(corners, 4, Qt::WindingFill);
+}
+
 void Graphics::fillRect(const QRectF& rect, const QColor& color)
 {
     if (!isDrawable(color))
@@ -628,8 +636,7 @@ void Graphics::fillRect(const QRectF& rect, const QColor& color)
     if (!picking && fillDirect(rect, QRectF(), color))
         return;
     if (!picking && keepsShapes()) {
-        QPainter& painter = painterInView();
-        painter.fillRect(rect.normalized(), color);
+        fillQuad(rect, color);
         return;
     }
     context.setFillColor(color);
@@ -652,7 +659,7 @@ void Graphics::fillEllipse(const QRectF& rect, const QColor& color)
             const double w = r.width() * k, h = r.height() * k;
             const QRectF square(c.x() - w / 2, c.y() - h / 2, w, h);
             if (!fillDirect(square, QRectF(), color))
-                painterInView().fillRect(square, color);
+                fillQuad(square, color);
             return;
         }
         if (across <= kPolygonEllipsePixels) {
@@ -741,44 +748,32 @@ bool Graphics::strokeThinPolyline(const Pen& pen, const std::vector<QPointF>& po
         return strokeSmallRoundSegment(points[0], points[1]);
     if (points.size() < 2 || points.size() > 4096 || !thinLine())
         return false;
-    QLineF stackLines[16];
-    std::vector<QLineF> heapLines;
-    QLineF* lines = stackLines;
-    if (points.size() - 1 > std::size(stackLines)) {
-        heapLines.resize(points.size() - 1);
-        lines = heapLines.data();
-    }
-    int count = 0;
     const double h = context.lineWidth() / 2;
     const QColor color = context.strokeColor();
+    QImage* image = directTarget();
+    QPainter* painter = nullptr;
     for (size_t i = 1; i < points.size(); ++i) {
         const QLineF line(points[i - 1], points[i]);
         // Each segment on its own, as QPainter draws them: the rectangle
-        // its square ends make, written straight into the image.
+        // its square ends make, written straight into the image (or filled
+        // as a polygon: QPainter's own thin lines round by where the area
+        // drawn begins, so a frame drawn in bands would differ).
         const double length = line.length();
-        // A long slanted line crosses few of the pixels of its box, which
-        // the direct fill visits all of: QPainter draws it faster.
-        const QPointF span = context.currentTransform().map(line.p2()) - context.currentTransform().map(line.p1());
-        if (length > 0 && std::isfinite(length) && std::abs(span.x() * span.y()) <= kDirectSlantedPixels && directTarget()) {
-            const QPointF along = (line.p2() - line.p1()) * (h / length), across(-along.y(), along.x());
-            const QPointF quad[4] = {line.p1() - along - across, line.p2() + along - across, line.p2() + along + across,
-                                     line.p1() - along + across};
-            if (fillDirect(quad, 4, color))
-                continue;
+        if (!std::isfinite(length))
+            continue;
+        // A segment of no length is the square its ends make.
+        const QPointF along = length > 0 ? (line.p2() - line.p1()) * (h / length) : QPointF(h, 0), across(-along.y(), along.x());
+        const QPointF quad[4] = {line.p1() - along - across, line.p2() + along - across, line.p2() + along + across,
+                                 line.p1() - along + across};
+        if (image && fillDirect(quad, 4, color))
+            continue;
+        if (!painter) {
+            painter = &painterInView();
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(color);
         }
-        // Drawn after the direct ones: of one colour, the order of the
-        // overlaps does not change what they blend to.
-        lines[count++] = line;
+        painter->drawPolygon(quad, 4, Qt::WindingFill);
     }
-    if (count == 0)
-        return true;
-    // Square ends on a non-cosmetic pen: QPainter draws each segment as a
-    // thin rectangle, without stroking a path.
-    const QPen thin(color, context.lineWidth(), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
-    QPainter& painter = painterInView();
-    painter.setPen(thin);
-    painter.drawLines(lines, count);
-    painter.setPen(Qt::NoPen);
     return true;
 }
 

@@ -153,6 +153,11 @@ private:
     // coverage; false when that is not allowed or it is not small.
     bool fillDirect(const QPointF* points, int count, const QColor& color);
     bool fillDeviceContours(QImage& image, const QPointF* points, const int* counts, int contours, const QColor& color);
+    // Fills the rectangle of user coordinates by the painter as a polygon
+    // (QPainter's own rectangle fill under a turn or a fractional scale
+    // rounds by where the area drawn begins, so a frame drawn in bands
+    // would differ at its seams), or straight into the image.
+    void fillQuad(const QRectF& rect, const QColor& color);
     // strokeThinPolyline's round segments; false when the line is not one.
     bool strokeSmallRoundSegment(QPointF from, QPointF to);
     QImage* directImage_ = nullptr;

@@ -911,9 +911,26 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
     exact = exact || !kept || (target.rect.width() <= 2 && target.rect.height() <= 2);
     const std::shared_ptr<Level> level = exact ? nullptr : levelFor(*kept, toDevice);
 
+    painter.save();
+    painter.setTransform(QTransform());
+    // A solid fill of a frame's image is written straight into its pixels:
+    // the scan converter's cost grows with the edges per row and the cells
+    // per edge, which a pour has many of.
+    QTransform toPixels;
+    QImage* image = target.rect.width() > 2 || target.rect.height() > 2 ? CoverageFill::target(painter, brush, toPixels) : nullptr;
+
     // A guard band of whole pixels around the area drawn.
     const QRectF guard(QPointF(std::floor(target.rect.left()) - 2, std::floor(target.rect.top()) - 2),
         QPointF(std::ceil(target.rect.right()) + 2, std::ceil(target.rect.bottom()) + 2));
+    // Written straight into the pixels, the outline is cut only at the
+    // sides: a cut above or below would move the edges that cross into the
+    // area drawn by a rounding, and that area is a band of a frame whose
+    // other bands are cut elsewhere. (The sweep takes far coordinates and
+    // only visits the rows drawn; chunks beyond the guard still become
+    // chords, which cross none of those rows.)
+    const QRectF cut = image ? QRectF(QPointF(guard.left(), -std::numeric_limits<double>::max() / 4),
+                                      QPointF(guard.right(), std::numeric_limits<double>::max() / 4))
+                             : guard;
     std::vector<Points> contours;
     Points raw, clipped;
     for (const Subpath& s : index->subpaths) {
@@ -934,19 +951,11 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
             }
             emitChunk(*index, ci, level.get(), toDevice, raw);
         }
-        clipToRect(raw, clipped, guard);
+        clipToRect(raw, clipped, cut);
         if (clipped.size() >= 3)
             contours.push_back(std::move(clipped));
         clipped = Points();
     }
-
-    painter.save();
-    painter.setTransform(QTransform());
-    // A solid fill of a frame's image is written straight into its pixels:
-    // the scan converter's cost grows with the edges per row and the cells
-    // per edge, which a pour has many of.
-    QTransform toPixels;
-    QImage* image = target.rect.width() > 2 || target.rect.height() > 2 ? CoverageFill::target(painter, brush, toPixels) : nullptr;
     if (image
         && CoverageFill::fill(*image, contours, toPixels, rule, brush.color(),
             painter.compositionMode() == QPainter::CompositionMode_DestinationOut)) {

@@ -1056,12 +1056,13 @@ TEST(Guides, AngledGuideIsReSpannedAndClippedToTheView)
     EXPECT_EQ(a->start, QPointF(0, 0));
     EXPECT_EQ(a->end, QPointF(1, 1));
     EXPECT_GT(c.count(isMagenta), 200);
-    // Along the diagonal, corner to corner.
+    // Along the diagonal, corner to corner: a dash within a few pixels
+    // along the line (its gaps are at most 4 pixels long).
     int hits = 0;
     for (double t : {-1.9, -1.0, 0.0, 1.0, 1.9}) {
         bool hit = false;
-        for (double e = -0.02; e <= 0.02; e += 0.01)
-            hit = hit || isMagenta(c.at({t + e, t}));
+        for (double e = -0.04; e <= 0.04; e += 0.01)
+            hit = hit || isMagenta(c.at({t + e, t + e}));
         hits += hit ? 1 : 0;
     }
     EXPECT_GE(hits, 4);

@@ -65,9 +65,26 @@ bool Guide::clipSegment(QPointF a, QPointF b, const BoundingBox& area, double& t
 
 namespace {
 
-void strokeGuide(Graphics& g, QPointF a, QPointF b)
+// The dash-dot-dot pattern repeats every this many pen widths.
+constexpr double kPatternWidths = 8 + 4 + 2 + 4 + 2 + 4;
+
+// Strokes the guide from a to b, its start moved back along the line to a
+// whole number of dash patterns from `origin` (a point of the line): the
+// dashes then lie where they do wherever the area drawn begins (a frame
+// drawn in bands, a scroll), and the line still spans only the view.
+void strokeGuide(Graphics& g, QPointF a, QPointF b, QPointF origin)
 {
-    g.applyPen(Guide::guidePen(g));
+    const Pen pen = Guide::guidePen(g);
+    const QPointF d = b - a;
+    const double length = std::hypot(d.x(), d.y()), period = kPatternWidths * pen.width;
+    if (length > 0 && period > 0 && std::isfinite(length) && std::isfinite(period)) {
+        const QPointF u = d / length;
+        const double from = QPointF::dotProduct(a - origin, u);
+        const double snapped = std::floor(from / period) * period;
+        if (std::isfinite(snapped))
+            a = origin + u * snapped;
+    }
+    g.applyPen(pen);
     g.context.beginPath();
     g.context.moveTo(a);
     g.context.lineTo(b);
@@ -112,7 +129,7 @@ void HorizontalGuide::draw(Graphics& g) const
     g.pushTransform(singleLevelTransform);
     const BoundingBox area = visibleArea(g);
     if (area.valid)
-        strokeGuide(g, QPointF(area.bottomLeft.x(), y), QPointF(area.topRight.x(), y));
+        strokeGuide(g, QPointF(area.bottomLeft.x(), y), QPointF(area.topRight.x(), y), QPointF(0, y));
     g.popTransform(singleLevelTransform);
 }
 
@@ -143,7 +160,7 @@ void VerticalGuide::draw(Graphics& g) const
     g.pushTransform(singleLevelTransform);
     const BoundingBox area = visibleArea(g);
     if (area.valid)
-        strokeGuide(g, QPointF(x, area.bottomLeft.y()), QPointF(x, area.topRight.y()));
+        strokeGuide(g, QPointF(x, area.bottomLeft.y()), QPointF(x, area.topRight.y()), QPointF(x, 0));
     g.popTransform(singleLevelTransform);
 }
 
@@ -187,7 +204,7 @@ void AngledGuide::draw(Graphics& g) const
     double t0 = 0, t1 = 1;
     if (clipSegment(from, to, visibleArea(g), t0, t1)) {
         const QPointF span = to - from;
-        strokeGuide(g, from + span * t0, from + span * t1);
+        strokeGuide(g, from + span * t0, from + span * t1, from);
     }
     g.popTransform(singleLevelTransform);
 }
