@@ -92,6 +92,9 @@ public:
     // Lines at most this wide on the device (one device pixel as pixelSize
     // measures it is about 1.41) draw their round joins and caps square.
     static constexpr double kThinLinePixels = 1.5;
+    // Thin strokes are hard to hit: picking widens them by this many pixel
+    // sizes (pixelSize), half of it each side of the line.
+    static constexpr double kPickWideningPixels = 10;
     static constexpr double kSmallRoundLinePixels = 6.0;
     static constexpr int kRoundLineSides = 32;
     // Single round-ended segments up to this wide are filled directly.

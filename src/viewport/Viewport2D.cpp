@@ -492,8 +492,12 @@ std::shared_ptr<Entity> Viewport2D::entityAt(QPointF widgetPoint)
         g.picking = true;
         g.pickImage = &image;
         g.drawingPcb = pcb;
-        // In pick mode the visible area is the clicked pixel.
-        g.viewportBoundingBox = worldBoxSeenThrough(view, QRectF(px, py, 1, 1));
+        // In pick mode the visible area is the clicked pixel, grown like a
+        // frame's by the ink that reaches it: strokes widened for picking
+        // (half the widening, in pixel sizes of sqrt(2) pixels) and the
+        // allowance.
+        const double reach = Graphics::kPickWideningPixels / 2 * M_SQRT2 + FrameRenderer::kInkAllowancePixels;
+        g.viewportBoundingBox = worldBoxSeenThrough(view, QRectF(px, py, 1, 1).adjusted(-reach, -reach, reach, reach));
         hit = s->draw(g);
     }
     painter.end();

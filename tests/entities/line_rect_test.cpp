@@ -10,7 +10,10 @@
 #include "editors/Header.h"
 #include "entities/drawing/Line.h"
 #include "entities/drawing/Rectangle.h"
+#include "document/Design.h"
 #include "model/EntityFactory.h"
+#include "viewport/ViewModel.h"
+#include "viewport/Viewport2D.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +177,23 @@ TEST(Line, PickingWidensThinLinesByTenPixelsAndRestoresThePen)
     // A transparent pen is not picked, however wide the pick pen is.
     line->pen.color = QColor(0, 0, 0, 0);
     EXPECT_FALSE(picks(*line, QPointF(3, 1.005)));
+
+    // A click in the window a few pixels off a level line, outside its box
+    // but on the widened pen, picks it: the pick's cull box holds the pen.
+    ASSERT_TRUE(Design::shared().loadFromBytes(
+        R"(<p version="1" designVersion="1"><design><sheets><schematic><entities>
+           <line start="1,1" end="5,1" penWidth="0" penColor="0,0,0"/>
+           </entities></schematic></sheets><pcb/></design></p>)", "line"));
+    ViewModel::shared().sheetTransforms.clear();
+    Viewport2D view(false);
+    view.resize(400, 300);
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.show();
+    view.fit();
+    const QPointF on = view.toWidget(QPointF(3, 1));
+    for (double off : {-5.0, -3.0, 0.0, 3.0, 5.0})
+        EXPECT_NE(view.entityAt(on + QPointF(0, off)), nullptr) << off;
+    EXPECT_EQ(view.entityAt(on + QPointF(0, 12)), nullptr);
 }
 
 TEST(Rectangle, DefaultsHandlesAndReading)

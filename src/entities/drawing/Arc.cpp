@@ -138,7 +138,7 @@ void Arc::draw(Graphics& g) const
     // A thin arc is hard to hit: picking widens it by ten device pixels.
     Pen stroke = pen;
     if (g.picking)
-        stroke.width = pen.width + 10 * g.pixelSize();
+        stroke.width = pen.width + Graphics::kPickWideningPixels * g.pixelSize();
 
     const QPointF c = center;
     const double r = radius.width();

@@ -52,7 +52,7 @@ void Curve::draw(Graphics& g) const
     // on a copy so the curve's pen is never left changed.
     Pen stroke = pen;
     if (g.picking)
-        stroke.width = pen.width + 10 * g.pixelSize();
+        stroke.width = pen.width + Graphics::kPickWideningPixels * g.pixelSize();
     g.pushTransform(singleLevelTransform);
     g.fillAndStrokeBezier(bezier, stroke, brush);
     g.popTransform(singleLevelTransform);

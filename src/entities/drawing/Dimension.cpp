@@ -330,7 +330,7 @@ void Dimension::draw(Graphics& g) const
     // A thin line is hard to hit: picking widens it by ten device pixels.
     Pen drawn = pen;
     if (g.picking)
-        drawn.width = pen.width + 10 * g.pixelSize();
+        drawn.width = pen.width + Graphics::kPickWideningPixels * g.pixelSize();
 
     switch (markerStyle) {
     case DimensionArrowStyle::none:

@@ -93,7 +93,7 @@ void Line::draw(Graphics& g) const
     // A thin line is hard to hit: picking widens it by ten device pixels.
     Pen stroke = pen;
     if (g.picking)
-        stroke.width = pen.width + 10 * g.pixelSize();
+        stroke.width = pen.width + Graphics::kPickWideningPixels * g.pixelSize();
     const QPointF s = drawnStart(stroke.width);
     const QPointF e = drawnEnd(stroke.width);
     if (isDrawable(stroke.color)) {

@@ -96,7 +96,7 @@ void PcbCutoutArc::draw(Graphics& g) const
     // A thin arc is hard to hit: picking widens it for this draw only.
     Pen drawn = pen;
     if (g.picking)
-        drawn.width = pen.width + 10 * g.pixelSize();
+        drawn.width = pen.width + Graphics::kPickWideningPixels * g.pixelSize();
     g.applyPen(drawn);
     if (isDrawable(drawn.color)) {
         QPainterPath path;
