@@ -6,10 +6,12 @@
 // the rows of the one frame image, on a thread pool. Bands are cut by how
 // long each row of the last frame of the same sheet and height took, so that
 // busy rows are shared between more threads. Every band draws the
-// whole sheet culled to its rows, in the same order, so a frame in bands is
-// pixel for pixel the frame drawn in one piece. Drawing in bands runs with
-// DrawingContext::concurrent set: entities draw from what the geometry pass
-// built and cache nothing while drawing. What the sheet builds once per frame
+// whole sheet culled to its rows (grown by the ink allowance, the entities'
+// boxes by their ink), in the same order, so a frame in bands is pixel for
+// pixel the frame drawn in one piece. Drawing changes nothing (draw is
+// const): entities draw from what the geometry pass built; with
+// DrawingContext::concurrent set the painter gets each band's own copy of a
+// shared path. What the sheet builds once per frame
 // (the PCB's board fill) is made on the calling thread before the bands start
 // (GraphicsSheet::prepareFrame); what the bands share out between them (the
 // search for selected entities) is set up there too.
