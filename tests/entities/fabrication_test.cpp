@@ -88,6 +88,13 @@ bool isBlack(const QColor& c) { return c.red() < 40 && c.green() < 40 && c.blue(
 // covers no pixel whole: mostly red over the paper.
 bool isReddish(const QColor& c) { return c.red() > 150 && c.green() < 80; }
 
+// The fabrication test design, read into design.
+bool loadFabrication(Design& design)
+{
+    QFile f(QStringLiteral(BRINDLEX_TEST_DATA "/fabrication.project"));
+    return f.open(QIODevice::ReadOnly) && design.loadFromBytes(f.readAll(), "fabrication.project");
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -587,10 +594,8 @@ TEST(FabricationEditors, TypeNamesAndTitles)
 
 TEST(FabricationSheet, TestDesignDrawsInItsPasses)
 {
-    QFile f(QStringLiteral(BRINDLEX_TEST_DATA "/fabrication.project"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     Design design;
-    ASSERT_TRUE(design.loadFromBytes(f.readAll(), "fabrication.project"));
+    ASSERT_TRUE(loadFabrication(design));
     PCB& pcb = *design.currentDesignState()->pcb;
     pcb.updateGeometry();
     int cutouts = 0, holes = 0, marks = 0;
@@ -674,10 +679,8 @@ TEST(FabricationSheet, ExtremeNumbersDrawWithoutHarm)
 
 TEST(FabricationSheet, FramesInBandsLeaveTheCutoutsAsTheyAre)
 {
-    QFile f(QStringLiteral(BRINDLEX_TEST_DATA "/fabrication.project"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     Design design;
-    ASSERT_TRUE(design.loadFromBytes(f.readAll(), "fabrication.project"));
+    ASSERT_TRUE(loadFabrication(design));
     PCB& pcb = *design.currentDesignState()->pcb;
     // The polyline's pen as an edit leaves it: drawing, which draws it black
     // on a white halo, must not change it.
