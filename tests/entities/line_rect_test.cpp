@@ -365,20 +365,5 @@ TEST(LineAndRectangleEditors, ControlsWriteTheEntityAndAskForARedraw)
     auto size = reditor->findChild<SizeParametersEditor*>();
     ASSERT_TRUE(center && size);
     reditor->show();
-    {
-        RedrawCounter redraws;
-        typeAndReturn(center->xField(), "0");
-        EXPECT_EQ(rect->rectangle, QRectF(-1.5, 2, 3, 1));
-        typeAndReturn(size->heightField(), "2");
-        EXPECT_EQ(rect->rectangle, QRectF(-1.5, 2, 3, 2));
-        EXPECT_EQ(redraws.count, 2);
-    }
-    // Through the application's redraw, which refreshes the controls: the
-    // centre shown is the new midpoint, and typed back it moves nothing.
-    typeAndReturn(size->widthField(), "5");
-    EXPECT_EQ(rect->rectangle, QRectF(-1.5, 2, 5, 2));
-    EXPECT_EQ(center->xField()->text().toDouble(), 1);
-    EXPECT_EQ(center->yField()->text().toDouble(), 3);
-    typeAndReturn(center->xField(), center->xField()->text());
-    EXPECT_EQ(rect->rectangle, QRectF(-1.5, 2, 5, 2));
+    expectCentreAndSizeEdits(center, size, rect->rectangle);
 }
