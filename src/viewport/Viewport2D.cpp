@@ -693,8 +693,11 @@ bool Viewport2D::event(QEvent* event)
 {
     if (event->type() == kFrameDone) {
         // The frame in flight is done: shown (or, when the view moved on
-        // meanwhile, drawn again for it) by the next paint.
-        update();
+        // meanwhile, drawn again for it) by the next paint. A frame the
+        // paint that started it already took asks for nothing: a paint
+        // for it would start the next frame, and so on for ever.
+        if (pending_)
+            update();
         return true;
     }
     return QWidget::event(event);

@@ -520,6 +520,14 @@ TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
     }
     EXPECT_FALSE(viewport->lastPaintAwaitsFrame());
     const QImage shown = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Settled, the window paints no more: a frame its own paint took asks
+    // for no further paint.
+    const int paints = viewport->paintCount();
+    for (int i = 0; i < 20; ++i) {
+        viewport->joinFrame();
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(viewport->paintCount(), paints);
     Viewport2D::setBackgroundFrames(false);
     const QImage sync = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
     ViewModel::shared().showFrameRate = true;
