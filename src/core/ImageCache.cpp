@@ -317,43 +317,129 @@ ImageCache::Entry* ImageCache::findLocked(quint64 key, QSize size)
     return nullptr;
 }
 
-QImage ImageCache::largestLocked(quint64 key) const
+QImage ImageCache::largestLocked(quint64 key, bool touch)
 {
-    const Entry* best = nullptr;
-    for (const Entry& e : entries_)
+    Entry* best = nullptr;
+    for (Entry& e : entries_)
         if (e.key == key && !e.image.isNull() && (!best || e.size.width() > best->size.width()))
             best = &e;
+    if (best && touch)
+        best->lastUse = ++clock_;
     return best ? best->image : QImage();
 }
 
-bool ImageCache::decodingLocked(quint64 key, QSize size) const
+ImageCache::Pending* ImageCache::decodingLocked(quint64 key, QSize size)
 {
-    return std::any_of(decoding_.begin(), decoding_.end(), [&](const Pending& p) { return p.key == key && p.size == size; });
+    for (Pending& p : decoding_)
+        if (p.key == key && p.size == size)
+            return &p;
+    return nullptr;
 }
 
-QImage ImageCache::keepDecoded(quint64 key, QSize size, const QImage& decoded)
+qint64 ImageCache::inUseLocked(quint64 key, quint64 asked) const
+{
+    qint64 inUse = 0;
+    for (const Entry& e : entries_)
+        if (inUseSince(e, key, asked))
+            inUse += e.bytes;
+    return inUse;
+}
+
+bool ImageCache::makeRoomLocked(qint64 bytes, quint64 key, quint64 asked)
+{
+    if (inUseLocked(key, asked) + bytes > budget_)
+        return false;
+    while (used_ + bytes > budget_) {
+        auto oldest = entries_.end();
+        for (auto it = entries_.begin(); it != entries_.end(); ++it)
+            if (it->bytes > 0 && !inUseSince(*it, key, asked) && (oldest == entries_.end() || it->lastUse < oldest->lastUse))
+                oldest = it;
+        if (oldest == entries_.end())
+            return false;
+        used_ -= oldest->bytes;
+        entries_.erase(oldest);
+    }
+    return true;
+}
+
+QImage ImageCache::keepDecoded(quint64 key, QSize size, const QImage& decoded, bool background)
 {
     QMutexLocker lock(&mutex_);
-    const auto done = std::remove_if(decoding_.begin(), decoding_.end(), [&](const Pending& p) { return p.key == key && p.size == size; });
+    const auto done = std::find_if(decoding_.begin(), decoding_.end(), [&](const Pending& p) { return p.key == key && p.size == size; });
     // Not pending any more: its pictures went meanwhile.
-    const bool wanted = done != decoding_.end();
-    decoding_.erase(done, decoding_.end());
-    decoded_.wakeAll();
-    if (!wanted)
-        return decoded;
-    if (Entry* there = findLocked(key, size); there && !there->image.isNull())
-        return there->image;
-    const qint64 bytesOf = decoded.sizeInBytes();
-    if (decoded.isNull() || bytesOf > budget_) {
-        // Remembered, image-less, so that it is not tried again.
-        if (!findLocked(key, size))
-            entries_.push_back({key, size, QImage(), 0, ++clock_, decoded.isNull()});
+    if (done == decoding_.end()) {
+        decoded_.wakeAll();
         return decoded;
     }
-    entries_.push_back({key, size, decoded, bytesOf, ++clock_});
+    const quint64 asked = done->asked;
+    decoding_.erase(done);
+    decoded_.wakeAll();
+    const auto there = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.key == key && e.size == size; });
+    if (there != entries_.end() && !there->image.isNull())
+        return there->image;
+    // A decode not kept is remembered, image-less, so that it is not tried
+    // again (until the images in use change, when crowded out).
+    auto remember = [&](bool failed, quint64 crowdedOut) {
+        const Entry mark{key, size, QImage(), 0, ++clock_, failed, crowdedOut};
+        if (there == entries_.end())
+            entries_.push_back(mark);
+        else
+            *there = mark;
+    };
+    const qint64 bytesOf = decoded.sizeInBytes();
+    if (decoded.isNull() || bytesOf > budget_) {
+        remember(decoded.isNull(), 0);
+        return decoded;
+    }
+    // Drawing waits for each decode: the least recently used go, whatever
+    // they are.
+    const quint64 since = background ? asked : ~quint64(0);
+    const qint64 inUse = inUseLocked(key, since);
+    if (inUse + bytesOf > budget_) {
+        remember(false, generation_);
+        const qint64 room = budget_ - inUse;
+        lock.unlock();
+        keepShrunk(key, asked, decoded, room / 2);
+        return decoded;
+    }
+    if (there != entries_.end())
+        entries_.erase(there);
+    makeRoomLocked(bytesOf, key, since);
+    entries_.push_back({key, size, decoded, bytesOf, background ? asked : ++clock_});
     used_ += bytesOf;
-    trimLocked();
     return decoded;
+}
+
+void ImageCache::keepShrunk(quint64 key, quint64 asked, const QImage& decoded, qint64 maxBytes)
+{
+    // Four bytes a pixel, as the smooth scaling makes them.
+    const double pixels = double(maxBytes) / 4;
+    const double factor = std::sqrt(pixels / (double(decoded.width()) * decoded.height()));
+    const QSize size(int(decoded.width() * factor), int(decoded.height() * factor));
+    if (!(factor < 1) || size.isEmpty())
+        return;
+    {
+        QMutexLocker lock(&mutex_);
+        const QImage largest = largestLocked(key, false);
+        if (!largest.isNull() && largest.width() >= size.width())
+            return;
+    }
+    // Scaled outside the lock: drawing goes on meanwhile.
+    const QImage shrunk = decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const qint64 bytesOf = shrunk.sizeInBytes();
+    if (shrunk.isNull() || bytesOf > maxBytes)
+        return;
+    QMutexLocker lock(&mutex_);
+    // The key went, or a larger size came, meanwhile.
+    if (!sources_.count(key))
+        return;
+    const QImage largest = largestLocked(key, false);
+    if ((!largest.isNull() && largest.width() >= size.width()) || !makeRoomLocked(bytesOf, key, asked))
+        return;
+    entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.key == key && e.size == size; }),
+        entries_.end());
+    entries_.push_back({key, size, shrunk, bytesOf, asked});
+    used_ += bytesOf;
 }
 
 QImage ImageCache::image(quint64 key, const EncodedImage& encoded, QSize shown)
@@ -363,31 +449,39 @@ QImage ImageCache::image(quint64 key, const EncodedImage& encoded, QSize shown)
         return QImage();
     {
         QMutexLocker lock(&mutex_);
-        const Entry* found = findLocked(key, size);
+        Entry* found = findLocked(key, size);
         if (found && !found->image.isNull())
             return found->image;
         if (readyHook_) {
             // Decoded on a worker; meanwhile the largest size there is.
-            if (!found && !decodingLocked(key, size)) {
-                decoding_.push_back({key, size});
-                ++decodes_;
-                std::function<void()> hook = readyHook_;
-                ThreadHandoff::start(workers(), [this, key, encoded, size, hook] {
-                    keepDecoded(key, size, decode(encoded, size));
-                    if (hookPending_.exchange(true))
-                        return;
-                    QObject* app = QCoreApplication::instance();
-                    auto run = [this, hook] {
-                        hookPending_ = false;
-                        hook();
-                    };
-                    if (app)
-                        QMetaObject::invokeMethod(app, run, Qt::QueuedConnection);
-                    else
-                        run();
-                });
+            if (Pending* pending = decodingLocked(key, size)) {
+                pending->asked = ++clock_;
+                return largestLocked(key, false);
             }
-            return largestLocked(key);
+            if (found && (found->crowdedOut == 0 || found->crowdedOut == generation_))
+                return largestLocked(key, true); // not to be tried again yet
+            // A size with no decode changes the images in use; one crowded
+            // out before is tried again.
+            if (!found)
+                ++generation_;
+            decoding_.push_back({key, size, ++clock_});
+            ++decodes_;
+            std::function<void()> hook = readyHook_;
+            ThreadHandoff::start(workers(), [this, key, encoded, size, hook] {
+                keepDecoded(key, size, decode(encoded, size), true);
+                if (hookPending_.exchange(true))
+                    return;
+                QObject* app = QCoreApplication::instance();
+                auto run = [this, hook] {
+                    hookPending_ = false;
+                    hook();
+                };
+                if (app)
+                    QMetaObject::invokeMethod(app, run, Qt::QueuedConnection);
+                else
+                    run();
+            });
+            return largestLocked(key, false);
         }
         if (found && found->failed)
             return QImage();
@@ -398,12 +492,12 @@ QImage ImageCache::image(quint64 key, const EncodedImage& encoded, QSize shown)
         found = findLocked(key, size);
         if (found && (found->failed || !found->image.isNull()))
             return found->image;
-        decoding_.push_back({key, size});
+        decoding_.push_back({key, size, ++clock_});
         ++decodes_;
     }
     // Decoded outside the lock, so that threads drawing other pictures do
     // not wait on this one.
-    return keepDecoded(key, size, decode(encoded, size));
+    return keepDecoded(key, size, decode(encoded, size), false);
 }
 
 void ImageCache::setReadyHook(std::function<void()> hook)
@@ -423,24 +517,11 @@ QThreadPool& ImageCache::workers()
     return *pool;
 }
 
-void ImageCache::trimLocked()
-{
-    while (used_ > budget_) {
-        auto oldest = entries_.end();
-        for (auto it = entries_.begin(); it != entries_.end(); ++it)
-            if (it->bytes > 0 && (oldest == entries_.end() || it->lastUse < oldest->lastUse))
-                oldest = it;
-        if (oldest == entries_.end())
-            break;
-        used_ -= oldest->bytes;
-        entries_.erase(oldest);
-    }
-}
-
 void ImageCache::removeLocked(quint64 key)
 {
     decoding_.erase(std::remove_if(decoding_.begin(), decoding_.end(), [key](const Pending& p) { return p.key == key; }), decoding_.end());
     decoded_.wakeAll();
+    ++generation_;
     for (auto it = entries_.begin(); it != entries_.end();) {
         if (it->key == key) {
             used_ -= it->bytes;
@@ -456,13 +537,15 @@ void ImageCache::clear()
     QMutexLocker lock(&mutex_);
     entries_.clear();
     used_ = 0;
+    ++generation_;
 }
 
 void ImageCache::setBudget(qint64 bytes)
 {
     QMutexLocker lock(&mutex_);
     budget_ = std::max<qint64>(0, bytes);
-    trimLocked();
+    makeRoomLocked(0);
+    ++generation_;
 }
 
 qint64 ImageCache::budget() const

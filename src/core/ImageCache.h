@@ -72,6 +72,20 @@ public:
     // hook) one too large to keep, is remembered for the key and size and
     // not tried again until the key goes: each ready decode asks for a
     // redraw, which must not ask for the same decode again.
+    //
+    // With the hook, decodes in use are not pushed out for a new one, so
+    // that pictures that do not fit the budget together settle rather than
+    // push each other out at every redraw. In use is what was asked for
+    // since the new decode was last asked for: the pictures drawn after it
+    // in the same frame (they lie over it) and those of later frames. A
+    // decode that would need their room is not kept; in its stead the image
+    // shrunk to half the room they leave is kept, when that is larger than
+    // any size of it there is, and the size is remembered as not kept until
+    // the set of images in use changes: a size that has no decode is asked
+    // for (a zoom, a picture come into view), a picture's image goes, the
+    // budget is set or the cache cleared; then it is tried once more. The
+    // cache sees no frames, so a picture only leaving the view is no change.
+    // Images standing in for sizes not kept count as in use when returned.
     QImage image(quint64 key, const EncodedImage& image, QSize shown);
 
     // Set (the application sets it): images are decoded off the drawing
@@ -104,29 +118,49 @@ private:
     struct Entry {
         quint64 key;
         QSize size;
-        QImage image; // null: the decode failed, or was too large to keep
+        QImage image; // null: the decode failed, or was not kept
         qint64 bytes;
         quint64 lastUse;
         bool failed = false;
+        // Not kept for the room of images in use, while the set of images in
+        // use is this generation (0: not that).
+        quint64 crowdedOut = 0;
     };
-    // Drops the least recently used images until the budget holds (what is
-    // remembered of decodes not kept costs nothing and stays).
-    void trimLocked();
+    // Whether an image of key decoded at asked (a clock reading) must not be
+    // pushed out for it: another image used since.
+    static bool inUseSince(const Entry& e, quint64 key, quint64 asked)
+    {
+        return e.bytes > 0 && e.key != key && e.lastUse > asked;
+    }
+    // The bytes of the images in use for a decode of key asked for at asked.
+    qint64 inUseLocked(quint64 key, quint64 asked) const;
+    // Drops the least recently used images, but those in use for a decode of
+    // key asked for at asked, until `bytes` more fit the budget; whether they
+    // do (nothing dropped when not; what is remembered of decodes not kept
+    // costs nothing and stays).
+    bool makeRoomLocked(qint64 bytes, quint64 key = 0, quint64 asked = ~quint64(0));
     static QImage decode(const EncodedImage& encoded, QSize size);
     Entry* findLocked(quint64 key, QSize size);
-    // The largest size of the key decoded, or null.
-    QImage largestLocked(quint64 key) const;
+    // The largest size of the key decoded, or null; marked as used when
+    // touch is set.
+    QImage largestLocked(quint64 key, bool touch);
     void removeLocked(quint64 key);
-    bool decodingLocked(quint64 key, QSize size) const;
-    // Ends the decode of key at size: keeps the image (when it fits),
-    // wakes those waiting for it, and returns what the cache holds for it.
-    QImage keepDecoded(quint64 key, QSize size, const QImage& decoded);
-    static QThreadPool& workers();
-
     struct Pending {
         quint64 key;
         QSize size;
+        quint64 asked; // the clock when last asked for
     };
+    Pending* decodingLocked(quint64 key, QSize size);
+    // Ends the decode of key at size: keeps the image (when it fits; in the
+    // background, not for the room of images in use), wakes those waiting
+    // for it, and returns what the cache holds for it.
+    QImage keepDecoded(quint64 key, QSize size, const QImage& decoded, bool background);
+    // Keeps decoded shrunk to at most maxBytes for the key decoded at asked
+    // and not kept, when it fits beside the images in use and is larger than
+    // what there is of the key.
+    void keepShrunk(quint64 key, quint64 asked, const QImage& decoded, qint64 maxBytes);
+    static QThreadPool& workers();
+
     std::vector<Pending> decoding_;
     QWaitCondition decoded_;
     std::function<void()> readyHook_;
@@ -147,5 +181,7 @@ private:
     qint64 budget_;
     qint64 used_ = 0;
     quint64 clock_ = 0;
+    // Changes with the set of images in use (see image()).
+    quint64 generation_ = 1;
     int decodes_ = 0;
 };

@@ -790,6 +790,95 @@ TEST(Picture, DecodesThatFailOrAreNotKeptRunOnce)
     }
 }
 
+// Pictures that each fit the budget but not together: in the application
+// each ready decode pushed the other picture's out, and each redraw decoded
+// that one again, for ever. Decodes in use now stay; the picture that does
+// not fit shows a smaller image, and nothing is decoded again until the
+// view or the pictures change.
+TEST(Picture, PicturesThatDoNotFitTogetherSettle)
+{
+    const QColor colours[] = {QColor(200, 40, 90), QColor(20, 140, 60), QColor(30, 60, 220)};
+    std::vector<QByteArray> pngs;
+    for (const QColor& colour : colours) {
+        QImage art(256, 256, QImage::Format_RGB32);
+        art.fill(colour);
+        pngs.push_back(pngOf(art));
+    }
+    const qint64 full = qint64(256) * 256 * 4; // one picture decoded at 256 x 256
+    ImageCache cache(full * 3 / 2);
+    std::atomic<int> ready{0};
+    cache.setReadyHook([&ready] { ++ready; });
+    std::vector<quint64> keys;
+    for (QByteArray bytes : pngs)
+        keys.push_back(cache.acquire(bytes));
+    auto encoded = [&](size_t i) { return EncodedImage{pngs[i], QSize(256, 256)}; };
+
+    // Rounds as the application's: a frame draws the pictures in order,
+    // then the decodes it started get ready and ask for the next frame.
+    std::vector<QImage> shown(keys.size());
+    auto frame = [&](const std::vector<size_t>& pictures, int side) {
+        for (size_t i : pictures)
+            shown[i] = cache.image(keys[i], encoded(i), QSize(side, side));
+        ImageCache::waitForDecodes();
+        QCoreApplication::processEvents();
+    };
+    // Redraws until nothing changes; the decodes that took.
+    auto settle = [&](const std::vector<size_t>& pictures, int side) {
+        const int before = cache.decodeCount();
+        for (int round = 0; round < 6; ++round) {
+            frame(pictures, side);
+            EXPECT_LE(cache.bytesUsed(), cache.budget()) << round;
+        }
+        const int decodes = cache.decodeCount(), hooks = ready;
+        for (int round = 0; round < 3; ++round)
+            frame(pictures, side);
+        EXPECT_EQ(cache.decodeCount(), decodes) << "decoded for ever";
+        EXPECT_EQ(ready, hooks) << "redrawn for ever";
+        return decodes - before;
+    };
+    auto shows = [&](size_t i, int side) {
+        EXPECT_EQ(shown[i].width(), side) << i;
+        if (!shown[i].isNull()) {
+            EXPECT_EQ(shown[i].pixelColor(shown[i].width() / 2, shown[i].height() / 2), colours[i]) << i;
+        }
+    };
+
+    // The later picture (drawn over the other) is kept; the other shows
+    // shrunk into half the room left.
+    EXPECT_LE(settle({0, 1}, 256), 4);
+    shows(1, 256);
+    EXPECT_GT(shown[0].width(), 64);
+    EXPECT_LT(shown[0].width(), 256);
+    shows(0, shown[0].width());
+    EXPECT_LE(shown[0].sizeInBytes(), (cache.budget() - full) / 2);
+
+    // Zoomed out both fit; zoomed back in they settle again.
+    settle({0, 1}, 128);
+    shows(0, 128);
+    shows(1, 128);
+    EXPECT_LE(settle({0, 1}, 256), 2);
+    shows(1, 256);
+    EXPECT_LT(shown[0].width(), 256);
+    EXPECT_FALSE(shown[0].isNull());
+
+    // A picture that comes into view is another change: the three settle,
+    // each showing something.
+    settle({0, 1, 2}, 256);
+    shows(2, 256);
+    for (size_t i : {0, 1})
+        EXPECT_FALSE(shown[i].isNull()) << i;
+
+    // The pictures over the first one go: it is tried again, and kept.
+    cache.release(keys[1]);
+    cache.release(keys[2]);
+    EXPECT_EQ(settle({0}, 256), 1);
+    shows(0, 256);
+
+    cache.setReadyHook(nullptr);
+    cache.release(keys[0]);
+    EXPECT_EQ(cache.bytesUsed(), 0);
+}
+
 // Pictures of identical bytes (a logo placed many times) share their
 // decodes and their bytes, whichever of them goes first.
 TEST(Picture, IdenticalPicturesShareOneDecode)
