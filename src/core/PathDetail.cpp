@@ -950,9 +950,12 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
     // beyond the guard still become chords, which cross none of those
     // rows.) The painter is given the grid cells about the area drawn.
     const Region region = regionOf(target, place);
-    const QRectF guard = image ? QRectF(QPointF(std::floor(target.left()) - 2, -std::numeric_limits<double>::max() / 4),
-                                     QPointF(std::ceil(target.right()) + 2, std::numeric_limits<double>::max() / 4))
+    const QRectF guard = image ? QRectF(QPointF(std::floor(target.left()) - 2, std::floor(target.top()) - 2),
+                                     QPointF(std::ceil(target.right()) + 2, std::ceil(target.bottom()) + 2))
                                : logicalRect(region, place);
+    const QRectF cut = image ? QRectF(QPointF(guard.left(), -std::numeric_limits<double>::max() / 4),
+                                   QPointF(guard.right(), std::numeric_limits<double>::max() / 4))
+                             : guard;
     std::vector<Points> contours;
     Points raw, clipped, own;
     for (const Subpath& s : index->subpaths) {
@@ -975,7 +978,7 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
         }
         if (!image)
             own.insert(own.end(), raw.begin(), raw.end());
-        clipToRect(raw, clipped, guard);
+        clipToRect(raw, clipped, cut);
         if (clipped.size() >= 3)
             contours.push_back(std::move(clipped));
         clipped = Points();
@@ -1173,6 +1176,19 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     painter.setTransform(QTransform());
     painter.setPen(Qt::NoPen);
     painter.setBrush(pen.brush());
+    // Into a frame's image the outline is written straight (the sweep is
+    // exact in every row, wherever a band begins); else the painter fills it.
+    QTransform toPixels;
+    QImage* image = target.width() > 2 || target.height() > 2 ? CoverageFill::target(painter, pen.brush(), toPixels) : nullptr;
+    if (image
+        && CoverageFill::fill(*image, contours, toPixels, Qt::WindingFill, pen.color(),
+            painter.compositionMode() == QPainter::CompositionMode_DestinationOut)) {
+        painter.restore();
+        for (const Points& c : contours)
+            handed.elements += std::int64_t(c.size());
+        ++handed.direct;
+        return true;
+    }
     Points own;
     for (const Run& run : runs)
         own.insert(own.end(), run.points.begin(), run.points.end());
