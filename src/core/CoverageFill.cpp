@@ -365,8 +365,8 @@ thread_local KeptRows* keptRows = nullptr;
 
 } // namespace
 
-KeptRows::KeptRows(const QImage& image, int top, int bottom)
-    : bits_(image.constBits()), top_(top), bottom_(bottom), outer_(keptRows)
+KeptRows::KeptRows(const QImage& image, int top, int bottom, int frameTop)
+    : bits_(image.constBits()), top_(top), bottom_(bottom), frameTop_(frameTop), outer_(keptRows)
 {
     keptRows = this;
 }
@@ -534,6 +534,14 @@ void KeptRows::narrow(const QImage& image, int& top, int& bottom)
             bottom = std::min(bottom, k->bottom_);
             return;
         }
+}
+
+int KeptRows::frameTop(const QImage& image)
+{
+    for (const KeptRows* k = keptRows; k; k = k->outer_)
+        if (k->bits_ && k->bits_ == image.constBits())
+            return k->frameTop_;
+    return 0;
 }
 
 } // namespace CoverageFill

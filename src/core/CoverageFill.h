@@ -59,19 +59,23 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toLog
 
 // While one lives, fills on this thread into the image write only its
 // rows [top, bottom) (the pixels of any other row are left as they are):
-// a band of a frame draws rows beyond its own that are thrown away.
+// a band of a frame draws rows beyond its own that are thrown away. The
+// image's first row is row `frameTop` of the frame the band is part of.
 class KeptRows {
 public:
-    KeptRows(const QImage& image, int top, int bottom);
+    KeptRows(const QImage& image, int top, int bottom, int frameTop = 0);
     ~KeptRows();
     KeptRows(const KeptRows&) = delete;
     KeptRows& operator=(const KeptRows&) = delete;
     // Narrows [top, bottom) to the kept rows of the image, if it has any.
     static void narrow(const QImage& image, int& top, int& bottom);
+    // The frame row of the image's first row (0 for an image drawn whole):
+    // what is cut at fixed rows of a frame is cut there in every band.
+    static int frameTop(const QImage& image);
 
 private:
     const uchar* bits_;
-    int top_, bottom_;
+    int top_, bottom_, frameTop_;
     KeptRows* outer_;
 };
 

@@ -356,47 +356,95 @@ inline bool outside(const Box& b, const QRectF& r)
     return b.x1 < r.left() || b.x0 > r.right() || b.y1 < r.top() || b.y0 > r.bottom();
 }
 
-// The part of the device the painter draws on now (its clip included), in
-// the painter's logical coordinates; and the rows between which a fill may
-// be cut without changing a pixel (0: nowhere).
-struct Target {
-    QRectF rect;
-    int rowStep = 0;
+// Every this many rows and columns of a frame, counted from its first, the
+// fills the painter draws here are cut whether they need it or not: a cut
+// moves the edges it crosses by a rounding, so a band of the frame, which
+// clips what it draws at such lines, must meet every cut the frame drawn in
+// one piece makes, and no other.
+constexpr int kGridPixels = 64;
+// Paths are measured for reaching far against blocks of this many frame
+// rows, the same block for every band of a frame no taller than that.
+constexpr int kFarBlockRows = 8192;
+
+long long floorTo(double v, int step)
+{
+    return (long long)std::floor(v / step) * step;
+}
+
+long long ceilTo(double v, int step)
+{
+    return (long long)std::ceil(v / step) * step;
+}
+
+// The painter's device as a part of a frame: its size in the painter's
+// logical coordinates, its pixels per logical unit and the frame row of its
+// first row (0 but for a band of a frame, see CoverageFill::KeptRows).
+struct Place {
+    QRectF device;
+    double ratio = 1;
+    int frameTop = 0;
+    double x(long long column) const { return double(column) / ratio; }
+    double y(long long row) const { return double(row - frameTop) / ratio; }
 };
 
-// The painter's whole device in its logical coordinates.
-bool deviceRect(QPainter& painter, QRectF& rect, double& ratio)
+bool placeOf(QPainter& painter, Place& place)
 {
-    const QPaintDevice* device = painter.device();
+    QPaintDevice* device = painter.device();
     if (!device || device->width() <= 0 || device->height() <= 0)
         return false;
-    ratio = device->devicePixelRatio();
-    if (!(ratio > 0))
+    place.ratio = device->devicePixelRatio();
+    if (!(place.ratio > 0) || !std::isfinite(place.ratio))
         return false;
-    rect = QRectF(0, 0, device->width() / ratio, device->height() / ratio);
+    place.device = QRectF(0, 0, device->width() / place.ratio, device->height() / place.ratio);
+    if (device->devType() == QInternal::Image)
+        place.frameTop = CoverageFill::KeptRows::frameTop(*static_cast<QImage*>(device));
     return true;
 }
 
-Target targetOf(QPainter& painter, const QRectF& device, double ratio)
+// The part of the device the painter draws on now (its clip included), in
+// the painter's logical coordinates.
+QRectF targetOf(QPainter& painter, const Place& place)
 {
-    Target target;
-    target.rect = device;
+    QRectF rect = place.device;
     if (painter.hasClipping())
-        target.rect &= painter.transform().mapRect(painter.clipBoundingRect());
-    for (int k = 1; k <= 8; ++k)
-        if (std::abs(k * ratio - std::round(k * ratio)) < 1e-9) {
-            target.rowStep = k;
-            break;
-        }
-    return target;
+        rect &= painter.transform().mapRect(painter.clipBoundingRect());
+    return rect;
 }
 
-// Whether the path reaches beyond the area by more than kFarPixels. The
-// bounds are the path's own, kept inside it once worked out.
-bool reachesFar(const QPainterPath& path, const QTransform& t, const QRectF& area)
+// Whole frame pixels [c0, c1) x [r0, r1).
+struct Region {
+    long long c0 = 0, r0 = 0, c1 = 0, r1 = 0;
+};
+
+// The frame's grid cells that hold the rectangle (logical) grown by two
+// pixels; empty for an empty rectangle.
+Region regionOf(const QRectF& rect, const Place& place)
+{
+    Region r;
+    if (!(rect.width() > 0 && rect.height() > 0))
+        return r;
+    r.c0 = floorTo(std::floor(rect.left() * place.ratio) - 2, kGridPixels);
+    r.c1 = ceilTo(std::ceil(rect.right() * place.ratio) + 2, kGridPixels);
+    r.r0 = floorTo(std::floor(rect.top() * place.ratio) - 2 + place.frameTop, kGridPixels);
+    r.r1 = ceilTo(std::ceil(rect.bottom() * place.ratio) + 2 + place.frameTop, kGridPixels);
+    return r;
+}
+
+QRectF logicalRect(const Region& r, const Place& place)
+{
+    return QRectF(QPointF(place.x(r.c0), place.y(r.r0)), QPointF(place.x(r.c1), place.y(r.r1)));
+}
+
+// Whether the path reaches farther than kFarPixels beyond the block of
+// frame rows the device lies in (and its columns). The bounds are the
+// path's own, kept inside it once worked out.
+bool reachesFar(const QPainterPath& path, const QTransform& t, const Place& place)
 {
     const QRectF r = path.controlPointRect();
     const Box b = mapBox(Box{r.left(), r.top(), r.right(), r.bottom()}, t);
+    const double top = floorTo(place.frameTop, kFarBlockRows);
+    const double bottom = ceilTo(place.frameTop + place.device.height() * place.ratio, kFarBlockRows);
+    const QRectF area(QPointF(place.device.left(), place.y((long long)top)), QPointF(place.device.right(), place.y((long long)bottom)));
     const QRectF safe = area.adjusted(-kFarPixels, -kFarPixels, kFarPixels, kFarPixels);
     return !(b.x0 >= safe.left() && b.x1 <= safe.right() && b.y0 >= safe.top() && b.y1 <= safe.bottom());
 }
@@ -703,66 +751,79 @@ void clipToRect(Points& in, Points& out, const QRectF& r)
     out.swap(in);
 }
 
-// Fills the contours, which lie in the region, cutting the region in two
-// along whole pixel rows or columns (the longer way) until each piece holds
-// few edges: the scan converter's cost grows with the edges it walks per
-// band of rows and with the cells it meets per row, and pixels on either
-// side of a whole-pixel cut come out exactly as from one fill.
-void fillPolygons(QPainter& painter, std::vector<Points>& contours, Qt::FillRule rule, int step, const QRectF& region)
+// Fills the contours, which lie in the region (whole frame pixels, its
+// rows on the grid), cutting it at every grid row inside it, and then each
+// grid strip in two along whole pixel rows or columns (the longer way)
+// while it holds many of the path's own points: the scan converter's cost
+// grows with the edges it walks per band of rows and with the cells it
+// meets per row. The path's points in a strip are the same for every band
+// of a frame that draws the strip (the contours are not: a band's are cut
+// elsewhere outside it), so the frame is cut at the same places in all.
+void fillPolygons(QPainter& painter, std::vector<Points>& contours, Points& points, Qt::FillRule rule, const Place& place,
+    const Region& region)
 {
     size_t edges = 0;
     for (const Points& c : contours)
         edges += c.size();
     if (edges == 0)
         return;
-    if (edges > size_t(kEdgesPerFill) && step > 0) {
-        const bool rows = region.height() >= region.width();
-        const double lo0 = rows ? region.top() : region.left(), hi0 = rows ? region.bottom() : region.right();
-        const double mid = std::floor((lo0 + hi0) / 2 / step) * step;
-        if (mid > lo0 && mid < hi0) {
-            auto along = [rows](QPointF p) { return rows ? p.y() : p.x(); };
-            std::vector<Points> first, second;
-            Points piece;
-            for (Points& c : contours) {
-                double lo = along(c.front()), hi = lo;
-                for (const QPointF& p : c) {
-                    lo = std::min(lo, along(p));
-                    hi = std::max(hi, along(p));
-                }
-                if (hi <= mid) {
-                    first.push_back(std::move(c));
-                    continue;
-                }
-                if (lo >= mid) {
-                    second.push_back(std::move(c));
-                    continue;
-                }
-                if (rows)
-                    clipAbove(c, piece, mid);
-                else
-                    clipStage(c, piece, [mid](QPointF p) { return p.x() <= mid; }, [mid](QPointF a, QPointF b) { return atX(a, b, mid); });
-                if (piece.size() >= 3)
-                    first.push_back(piece);
-                if (rows)
-                    clipBelow(c, piece, mid);
-                else
-                    clipStage(c, piece, [mid](QPointF p) { return p.x() >= mid; }, [mid](QPointF a, QPointF b) { return atX(a, b, mid); });
-                if (piece.size() >= 3)
-                    second.push_back(piece);
+    // At a grid row inside the region; else, in one strip of many points,
+    // across its longer side.
+    bool rows = true;
+    long long mid = floorTo(double(region.r0 + region.r1) / 2, kGridPixels);
+    if (mid <= region.r0)
+        mid += kGridPixels;
+    bool cut = mid < region.r1;
+    if (!cut && points.size() > size_t(kEdgesPerFill)) {
+        rows = region.r1 - region.r0 >= region.c1 - region.c0;
+        mid = rows ? region.r0 + (region.r1 - region.r0) / 2 : region.c0 + (region.c1 - region.c0) / 2;
+        cut = mid > (rows ? region.r0 : region.c0);
+    }
+    if (cut) {
+        const double at = rows ? place.y(mid) : place.x(mid);
+        auto along = [rows](QPointF p) { return rows ? p.y() : p.x(); };
+        std::vector<Points> first, second;
+        Points piece;
+        for (Points& c : contours) {
+            double lo = along(c.front()), hi = lo;
+            for (const QPointF& p : c) {
+                lo = std::min(lo, along(p));
+                hi = std::max(hi, along(p));
             }
-            contours = {};
-            QRectF a = region, b = region;
-            if (rows) {
-                a.setBottom(mid);
-                b.setTop(mid);
-            } else {
-                a.setRight(mid);
-                b.setLeft(mid);
+            if (hi <= at) {
+                first.push_back(std::move(c));
+                continue;
             }
-            fillPolygons(painter, first, rule, step, a);
-            fillPolygons(painter, second, rule, step, b);
-            return;
+            if (lo >= at) {
+                second.push_back(std::move(c));
+                continue;
+            }
+            if (rows)
+                clipAbove(c, piece, at);
+            else
+                clipStage(c, piece, [at](QPointF p) { return p.x() <= at; }, [at](QPointF a, QPointF b) { return atX(a, b, at); });
+            if (piece.size() >= 3)
+                first.push_back(piece);
+            if (rows)
+                clipBelow(c, piece, at);
+            else
+                clipStage(c, piece, [at](QPointF p) { return p.x() >= at; }, [at](QPointF a, QPointF b) { return atX(a, b, at); });
+            if (piece.size() >= 3)
+                second.push_back(piece);
         }
+        contours = {};
+        Points before;
+        auto split = std::partition(points.begin(), points.end(), [&](QPointF p) { return along(p) < at; });
+        before.assign(points.begin(), split);
+        points.erase(points.begin(), split);
+        Region a = region, b = region;
+        if (rows)
+            a.r1 = b.r0 = mid;
+        else
+            a.c1 = b.c0 = mid;
+        fillPolygons(painter, first, before, rule, place, a);
+        fillPolygons(painter, second, points, rule, place, b);
+        return;
     }
     if (contours.size() == 1 && contours.front().size() <= size_t(std::numeric_limits<int>::max())) {
         painter.drawPolygon(contours.front().data(), int(contours.front().size()), rule);
@@ -781,6 +842,31 @@ void fillPolygons(QPainter& painter, std::vector<Points>& contours, Qt::FillRule
     ++handed.calls;
 }
 
+// The contours clipped to the region, filled by the painter's brush in
+// pieces cut on the frame's grid; `points` are the path's own (on the
+// device), which tell where it is dense.
+void fillClipped(QPainter& painter, std::vector<Points>& contours, const Points& points, Qt::FillRule rule, const Place& place,
+    const Region& region)
+{
+    const QRectF rect = logicalRect(region, place);
+    Points inside;
+    for (const QPointF& p : points)
+        if (p.x() >= rect.left() && p.x() < rect.right() && p.y() >= rect.top() && p.y() < rect.bottom())
+            inside.push_back(p);
+    std::vector<Points> kept;
+    Points clipped;
+    for (Points& c : contours) {
+        if (c.size() < 3)
+            continue;
+        clipToRect(c, clipped, rect);
+        if (clipped.size() >= 3)
+            kept.push_back(std::move(clipped));
+        clipped = Points();
+    }
+    contours = {};
+    fillPolygons(painter, kept, inside, rule, place, region);
+}
+
 // A run of the outline that reaches the guard band, on the device, with
 // the length of the path before it (in the path's coordinates).
 struct Run {
@@ -789,95 +875,34 @@ struct Run {
     bool closed = false;
 };
 
-// The runs' parts that come within `reach` of the region.
-std::vector<Run> runsNear(const std::vector<Run>& runs, const QRectF& region, double reach)
+// Appends the closed contours of the outline, mapped by t, curves
+// flattened within kDirectFlatness.
+void appendContours(const QPainterPath& outline, const QTransform& t, std::vector<Points>& out)
 {
-    std::vector<Run> out;
-    const QRectF near = region.adjusted(-reach, -reach, reach, reach);
-    auto touches = [&near](const Box& b) { return !outside(b, near); };
-    for (const Run& run : runs) {
-        Box all = pointBox(run.points.front().x(), run.points.front().y());
-        for (const QPointF& p : run.points)
-            all.add(p.x(), p.y());
-        if (!touches(all))
-            continue;
-        if (all.x0 >= near.left() && all.x1 <= near.right() && all.y0 >= near.top() && all.y1 <= near.bottom()) {
-            out.push_back(run);
+    Points points;
+    auto close = [&] {
+        if (points.size() >= 3)
+            out.push_back(std::move(points));
+        points = Points();
+    };
+    const int n = outline.elementCount();
+    for (int i = 0; i < n;) {
+        const QPainterPath::Element e = outline.elementAt(i);
+        const QPointF p = mapped(t, e.x, e.y);
+        if (e.type == QPainterPath::CurveToElement && i + 2 < n && !points.empty()) {
+            const QPainterPath::Element e2 = outline.elementAt(i + 1), e3 = outline.elementAt(i + 2);
+            flattenCubic(points.back(), p, mapped(t, e2.x, e2.y), mapped(t, e3.x, e3.y), kDirectFlatness, points);
+            i += 3;
             continue;
         }
-        Run piece;
-        for (size_t i = 1; i < run.points.size(); ++i) {
-            const QPointF a = run.points[i - 1], b = run.points[i];
-            Box segment = pointBox(a.x(), a.y());
-            segment.add(b.x(), b.y());
-            if (!touches(segment)) {
-                if (piece.points.size() >= 2)
-                    out.push_back(std::move(piece));
-                piece = Run();
-                continue;
-            }
-            if (piece.points.empty())
-                piece.points.push_back(a);
-            piece.points.push_back(b);
-        }
-        if (piece.points.size() >= 2)
-            out.push_back(std::move(piece));
+        if (e.type == QPainterPath::MoveToElement)
+            close();
+        points.push_back(p);
+        ++i;
     }
-    return out;
+    close();
 }
 
-// Strokes solid runs, in pieces of whole pixel rows or columns when there
-// are many points: each piece strokes only the runs that come near it,
-// clipped to its pixels, so that the scan converter never meets many cells
-// in one row.
-void strokeRuns(QPainter& painter, std::vector<Run>& runs, const QPen& pen, const QTransform& toDevice,
-    const QTransform& back, double reach, int step, const QRectF& region, bool clip)
-{
-    size_t points = 0;
-    for (const Run& run : runs)
-        points += run.points.size();
-    if (points == 0)
-        return;
-    if (points > size_t(kEdgesPerFill) && step > 0) {
-        const bool rows = region.height() >= region.width();
-        const double lo = rows ? region.top() : region.left(), hi = rows ? region.bottom() : region.right();
-        const double mid = std::floor((lo + hi) / 2 / step) * step;
-        if (mid - lo > 2 * reach && hi - mid > 2 * reach) {
-            QRectF a = region, b = region;
-            if (rows) {
-                a.setBottom(mid);
-                b.setTop(mid);
-            } else {
-                a.setRight(mid);
-                b.setLeft(mid);
-            }
-            std::vector<Run> first = runsNear(runs, a, reach);
-            std::vector<Run> second = runsNear(runs, b, reach);
-            runs = {};
-            strokeRuns(painter, first, pen, toDevice, back, reach, step, a, true);
-            strokeRuns(painter, second, pen, toDevice, back, reach, step, b, true);
-            return;
-        }
-    }
-    QPainterPath all;
-    for (const Run& run : runs) {
-        all.moveTo(back.map(run.points.front()));
-        for (size_t i = 1; i < run.points.size(); ++i)
-            all.lineTo(back.map(run.points[i]));
-        if (run.closed)
-            all.closeSubpath();
-    }
-    painter.save();
-    if (clip) {
-        painter.setTransform(QTransform());
-        painter.setClipRect(region, Qt::IntersectClip);
-    }
-    painter.setTransform(toDevice);
-    painter.strokePath(all, pen);
-    painter.restore();
-    handed.elements += std::int64_t(points);
-    ++handed.calls;
-}
 
 // The index to draw the path by: the kept one for a huge path, else a
 // fresh one in `local`.
@@ -898,17 +923,15 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
 {
     handed = Handed();
     const int n = path.elementCount();
-    QRectF device;
-    double ratio = 1;
-    if (n == 0 || !usable(toDevice) || !deviceRect(painter, device, ratio)
-        || (n < kHugeElements && !reachesFar(path, toDevice, device)))
+    Place place;
+    if (n == 0 || !usable(toDevice) || !placeOf(painter, place) || (n < kHugeElements && !reachesFar(path, toDevice, place)))
         return false;
-    const Target target = targetOf(painter, device, ratio);
+    const QRectF target = targetOf(painter, place);
     std::shared_ptr<Index> kept;
     Index local;
     const Index* index = indexFor(path, kept, local);
     // Picking draws into a single pixel: always exactly.
-    exact = exact || !kept || (target.rect.width() <= 2 && target.rect.height() <= 2);
+    exact = exact || !kept || (target.width() <= 2 && target.height() <= 2);
     const std::shared_ptr<Level> level = exact ? nullptr : levelFor(*kept, toDevice);
 
     painter.save();
@@ -917,22 +940,24 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
     // the scan converter's cost grows with the edges per row and the cells
     // per edge, which a pour has many of.
     QTransform toPixels;
-    QImage* image = target.rect.width() > 2 || target.rect.height() > 2 ? CoverageFill::target(painter, brush, toPixels) : nullptr;
+    QImage* image = target.width() > 2 || target.height() > 2 ? CoverageFill::target(painter, brush, toPixels) : nullptr;
 
-    // A guard band of whole pixels around the area drawn.
-    const QRectF guard(QPointF(std::floor(target.rect.left()) - 2, std::floor(target.rect.top()) - 2),
-        QPointF(std::ceil(target.rect.right()) + 2, std::ceil(target.rect.bottom()) + 2));
     // Written straight into the pixels, the outline is cut only at the
-    // sides: a cut above or below would move the edges that cross into the
-    // area drawn by a rounding, and that area is a band of a frame whose
-    // other bands are cut elsewhere. (The sweep takes far coordinates and
-    // only visits the rows drawn; chunks beyond the guard still become
-    // chords, which cross none of those rows.)
+    // sides (of a guard band of whole pixels): a cut above or below would
+    // move the edges that cross into the area drawn by a rounding, and that
+    // area is a band of a frame whose other bands are cut elsewhere. (The
+    // sweep takes far coordinates and only visits the rows drawn; chunks
+    // beyond the guard still become chords, which cross none of those
+    // rows.) The painter is given the grid cells about the area drawn.
+    const Region region = regionOf(target, place);
+    const QRectF guard = image ? QRectF(QPointF(std::floor(target.left()) - 2, std::floor(target.top()) - 2),
+                                     QPointF(std::ceil(target.right()) + 2, std::ceil(target.bottom()) + 2))
+                               : logicalRect(region, place);
     const QRectF cut = image ? QRectF(QPointF(guard.left(), -std::numeric_limits<double>::max() / 4),
-                                      QPointF(guard.right(), std::numeric_limits<double>::max() / 4))
+                                   QPointF(guard.right(), std::numeric_limits<double>::max() / 4))
                              : guard;
     std::vector<Points> contours;
-    Points raw, clipped;
+    Points raw, clipped, own;
     for (const Subpath& s : index->subpaths) {
         // A subpath wholly beyond one edge winds no point inside.
         if (outside(mapBox(s.bounds, toDevice), guard))
@@ -951,6 +976,8 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
             }
             emitChunk(*index, ci, level.get(), toDevice, raw);
         }
+        if (!image)
+            own.insert(own.end(), raw.begin(), raw.end());
         clipToRect(raw, clipped, cut);
         if (clipped.size() >= 3)
             contours.push_back(std::move(clipped));
@@ -970,7 +997,12 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
     if (brush.style() != Qt::SolidPattern && brush.style() != Qt::NoBrush)
         deviceBrush.setTransform(brush.transform() * toDevice);
     painter.setBrush(deviceBrush);
-    fillPolygons(painter, contours, rule, target.rowStep, guard);
+    if (image) {
+        // Written as the painter would after all.
+        for (const Points& c : contours)
+            own.insert(own.end(), c.begin(), c.end());
+    }
+    fillClipped(painter, contours, own, rule, place, region);
     painter.restore();
     return true;
 }
@@ -979,13 +1011,12 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
 {
     handed = Handed();
     const int n = path.elementCount();
-    QRectF device;
-    double ratio = 1;
+    Place place;
     const bool dashed = pen.style() != Qt::SolidLine;
-    if (n == 0 || pen.style() == Qt::NoPen || !usable(toDevice) || !deviceRect(painter, device, ratio)
-        || ((n < kHugeElements || dashed) && !reachesFar(path, toDevice, device)))
+    if (n == 0 || pen.style() == Qt::NoPen || !usable(toDevice) || !placeOf(painter, place)
+        || ((n < kHugeElements || dashed) && !reachesFar(path, toDevice, place)))
         return false;
-    const Target target = targetOf(painter, device, ratio);
+    const QRectF target = targetOf(painter, place);
     bool invertible = false;
     const QTransform back = toDevice.inverted(&invertible);
     if (!invertible || !usable(back))
@@ -996,7 +1027,11 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     const double reach = width / 2 * (miter ? std::max(pen.miterLimit(), 1.5) : 1.5) + 2;
     if (!std::isfinite(reach))
         return false;
-    const QRectF guard = target.rect.adjusted(-reach, -reach, reach, reach);
+    // The grid cells about the area drawn are filled with the outline of
+    // the runs of the path that come within the ink's reach of them: beyond
+    // that reach the runs are cut, and their ends do not show.
+    const Region region = regionOf(target, place);
+    const QRectF guard = logicalRect(region, place).adjusted(-reach, -reach, reach, reach);
     // The dashes follow the length along the path: a dashed path is only
     // cut when far, and keeps every vertex.
     std::shared_ptr<Index> kept;
@@ -1007,7 +1042,7 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
         buildIndex(local);
         index = &local;
     }
-    exact = exact || dashed || !kept || (target.rect.width() <= 2 && target.rect.height() <= 2);
+    exact = exact || dashed || !kept || (target.width() <= 2 && target.height() <= 2);
     const std::shared_ptr<Level> level = exact ? nullptr : levelFor(*kept, toDevice);
 
     std::vector<Run> runs;
@@ -1094,39 +1129,74 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
         }
     }
 
-    painter.save();
-    painter.setTransform(toDevice);
-    painter.setBrush(Qt::NoBrush);
+    // The runs are outlined, as the painter does for a pen wider than a
+    // pixel, and the outline filled on the grid: the painter's own stroker
+    // for thinner pens starts from where the line enters the area drawn.
+    // A pen without width is a device pixel wide, and outlined there.
+    const bool device = !(pen.widthF() > 0);
+    QPen outlined = pen;
+    if (device)
+        outlined.setWidthF(1);
+    // On a line this thin a round join covers the pixels a bevel does,
+    // and costs the stroker an arc at every vertex.
+    if (!dashed && width <= kThinPixels && pen.joinStyle() == Qt::RoundJoin)
+        outlined.setJoinStyle(Qt::BevelJoin);
+    const QTransform& toOutline = device ? QTransform() : back;
     auto add = [&](QPainterPath& out, const Run& run) {
-        out.moveTo(back.map(run.points.front()));
+        out.moveTo(toOutline.map(run.points.front()));
         for (size_t i = 1; i < run.points.size(); ++i)
-            out.lineTo(back.map(run.points[i]));
+            out.lineTo(toOutline.map(run.points[i]));
         if (run.closed)
             out.closeSubpath();
-        handed.elements += std::int64_t(run.points.size());
     };
+    auto outline = [&](const QPen& with, const QPainterPath& piece, std::vector<Points>& out) {
+        QPainterPathStroker stroker(with);
+        // Curves flattened as finely on the device as the painter's stroker.
+        if (!device)
+            stroker.setCurveThreshold(0.25 / scale);
+        appendContours(stroker.createStroke(piece), device ? QTransform() : toDevice, out);
+    };
+    std::vector<Points> contours;
     if (dashed) {
         for (const Run& run : runs) {
             QPainterPath piece;
             add(piece, run);
-            QPen shifted = pen;
+            QPen shifted = outlined;
             if (pen.widthF() > 0)
                 shifted.setDashOffset(pen.dashOffset() + run.before / pen.widthF());
-            painter.strokePath(piece, shifted);
-            ++handed.calls;
+            outline(shifted, piece, contours);
         }
-    } else {
-        // On a line this thin a round join covers the pixels a bevel does,
-        // and costs the stroker an arc at every vertex.
-        QPen thin = pen;
-        if (width <= kThinPixels && pen.joinStyle() == Qt::RoundJoin)
-            thin.setJoinStyle(Qt::BevelJoin);
-        const QRectF region(QPointF(std::floor(guard.left()), std::floor(guard.top())), QPointF(std::ceil(guard.right()), std::ceil(guard.bottom())));
-        strokeRuns(painter, runs, thin, toDevice, back, reach, target.rowStep, region, false);
+    } else if (!runs.empty()) {
+        QPainterPath all;
+        for (const Run& run : runs)
+            add(all, run);
+        outline(outlined, all, contours);
     }
+    painter.save();
+    painter.setTransform(QTransform());
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(pen.brush());
+    // Into a frame's image the outline is written straight (the sweep is
+    // exact in every row, wherever a band begins); else the painter fills it.
+    QTransform toPixels;
+    QImage* image = target.width() > 2 || target.height() > 2 ? CoverageFill::target(painter, pen.brush(), toPixels) : nullptr;
+    if (image
+        && CoverageFill::fill(*image, contours, toPixels, Qt::WindingFill, pen.color(),
+            painter.compositionMode() == QPainter::CompositionMode_DestinationOut)) {
+        painter.restore();
+        for (const Points& c : contours)
+            handed.elements += std::int64_t(c.size());
+        ++handed.direct;
+        return true;
+    }
+    Points own;
+    for (const Run& run : runs)
+        own.insert(own.end(), run.points.begin(), run.points.end());
+    fillClipped(painter, contours, own, Qt::WindingFill, place, region);
     painter.restore();
     return true;
 }
+
 
 bool fillDirect(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, Qt::FillRule rule, const QBrush& brush)
 {

@@ -32,8 +32,8 @@ constexpr double kTolerancePixels = 0.1;
 // Paths reaching farther than this beyond the area drawn (device pixels) are
 // clipped to a guard band around it before the painter sees them.
 constexpr double kFarPixels = 65536;
-// At most this many edges go to the painter in one fill; more are split into
-// strips of whole pixel rows.
+// Fills the painter draws are cut into pieces of whole pixel rows or
+// columns until each holds at most this many of the path's own points.
 constexpr int kEdgesPerFill = 256;
 
 // Fills the path, given in coordinates that toDevice maps to the painter's

@@ -60,8 +60,8 @@ void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pix
     band.setDevicePixelRatio(ratio);
     {
         // Fills written straight into the band's pixels skip the rows
-        // beyond its seams.
-        const CoverageFill::KeptRows kept(band, top - from, bottom - from);
+        // beyond its seams; what is cut at fixed rows of the frame finds them.
+        const CoverageFill::KeptRows kept(band, top - from, bottom - from, from);
         QPainter painter(&band);
         // View units to the band's pixels: the frame's, moved up by the rows above.
         painter.setWorldTransform(QTransform::fromTranslate(0, -from / ratio));

@@ -231,6 +231,7 @@ TEST(FrameRenderer, BandsOnThreadsDrawTheSequentialFrame)
         QString name;
         QByteArray bytes; // the design itself, else read from name
         bool pcb;
+        std::vector<double> zooms{1.0, 4.0, 20.0};
     };
     const QString data = QStringLiteral(BRINDLEX_TEST_DATA "/");
     std::vector<Case> cases;
@@ -241,6 +242,35 @@ TEST(FrameRenderer, BandsOnThreadsDrawTheSequentialFrame)
     cases.push_back({data + "wide_strokes.project", {}, false});
     cases.push_back({data + "texts.project", {}, true});
     cases.push_back({data + "annotations2.project", {}, false});
+    // Paths of many elements the painter draws in pieces (a fill by a
+    // gradient brush, of one colour: Qt's gradients themselves come out a
+    // level apart in bands; a hairline) and strokes reaching so far off the
+    // view that they are cut (dashed, at the last zoom).
+    {
+        QByteArray xml = "<qel version=\"12\" designVersion=\"3\"><design name=\"Huge\"><sheets><schematic id=\"1\" name=\"S\">"
+                         "<settings showGrid=\"false\" showPage=\"false\"/><entities>";
+        auto polyline = [&xml](const QByteArray& attributes, int n, auto at) {
+            xml += "<polyline " + attributes + ">";
+            for (int i = 0; i < n; ++i) {
+                const QPointF p = at(i);
+                xml += "<vertex at=\"" + QByteArray::number(p.x(), 'f', 4) + "," + QByteArray::number(p.y(), 'f', 4) + "\"/>";
+            }
+            xml += "</polyline>";
+        };
+        polyline(R"(closed="true" penWidth="0" penColor="0,0,0,0" brushColor="255,0,200,100" brushType="gradient" secondColor="255,0,200,100")",
+            1200, [](int i) {
+                const double a = i * 2 * M_PI / 1200, r = i % 2 ? 1.4 : 1.0 + 0.3 * std::sin(a * 7);
+                return QPointF(2 + r * std::cos(a), 1.5 + r * std::sin(a));
+            });
+        polyline(R"(closed="false" penWidth="0.001" penColor="255,0,0,0")", 1200, [](int i) {
+            const double a = i * 0.05, r = 0.1 + i * 0.0012;
+            return QPointF(2 + r * std::cos(a), 1.5 + r * std::sin(a));
+        });
+        xml += R"(<line start="-0.4,0.1" end="4.4,2.7" penWidth="0.03" penColor="255,0,0,255" linePattern="dash"/>)"
+               R"(<line start="0.1,2.9" end="3.9,0.2" penWidth="0.02" penColor="255,0,120,0" linePattern="dashDot" startCap="round" endCap="round"/>)"
+               "</entities></schematic></sheets></design></qel>";
+        cases.push_back({QStringLiteral("huge paths"), xml, false, {1.0, 4.0, 20.0, 400.0}});
+    }
     BoardLayout grid;
     grid.footprints = 300;
     cases.push_back({QStringLiteral("grid"), generateBoardXml(grid), true});
@@ -274,7 +304,7 @@ TEST(FrameRenderer, BandsOnThreadsDrawTheSequentialFrame)
             continue; // a design without a sheet of that kind
         sheet->updateGeometry();
         const QTransform fitted = viewport.viewTransform();
-        for (double zoom : {1.0, 4.0, 20.0}) {
+        for (double zoom : c.zooms) {
             FrameRenderer::Frame frame;
             frame.view = fitted * QTransform::fromTranslate(-320, -200) * QTransform::fromScale(zoom, zoom)
                 * QTransform::fromTranslate(320, 200);
