@@ -373,52 +373,6 @@ KeptRows::KeptRows(const QImage& image, int top, int bottom, int frameTop)
 
 KeptRows::~KeptRows() { keptRows = outer_; }
 
-namespace {
-
-// Appends the cubic's points after p0, on uniform steps that keep within
-// `flatness` pixels of it.
-void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, double flatness, std::vector<QPointF>& out)
-{
-    const QPointF d1 = p0 - 2 * c1 + c2, d2 = c1 - 2 * c2 + p3;
-    const double dd = std::sqrt(std::max(QPointF::dotProduct(d1, d1), QPointF::dotProduct(d2, d2)));
-    const int steps = std::clamp(int(std::ceil(std::sqrt(0.75 * dd / flatness))), 1, 1000);
-    for (int i = 1; i <= steps; ++i) {
-        const double t = double(i) / steps, u = 1 - t;
-        out.push_back(u * u * u * p0 + 3 * u * u * t * c1 + 3 * u * t * t * c2 + t * t * t * p3);
-    }
-}
-
-// Appends the closed contours of an outline in pixels (curves flattened)
-// to points and counts.
-void addOutline(const QPainterPath& outline, std::vector<QPointF>& points, std::vector<int>& counts)
-{
-    size_t start = points.size();
-    auto close = [&] {
-        if (points.size() - start >= 3)
-            counts.push_back(int(points.size() - start));
-        else
-            points.resize(start);
-        start = points.size();
-    };
-    const int n = outline.elementCount();
-    for (int i = 0; i < n;) {
-        const QPainterPath::Element e = outline.elementAt(i);
-        if (e.type == QPainterPath::CurveToElement && i + 2 < n && points.size() > start) {
-            const QPainterPath::Element e2 = outline.elementAt(i + 1), e3 = outline.elementAt(i + 2);
-            flattenCubic(points.back(), e, e2, e3, PathDetail::kDirectFlatness, points);
-            i += 3;
-            continue;
-        }
-        if (e.type == QPainterPath::MoveToElement)
-            close();
-        points.push_back(e);
-        ++i;
-    }
-    close();
-}
-
-} // namespace
-
 bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toLogical, const QPen& pen)
 {
     const QPaintDevice* device = painter.device();
@@ -474,7 +428,7 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toLog
             piece.lineTo(run[i]);
         if (closed)
             piece.closeSubpath();
-        addOutline(stroker.createStroke(piece), points, counts);
+        PathDetail::flattenOutline(stroker.createStroke(piece), QTransform(), points, counts);
     };
     std::vector<QPointF> mapped, joined;
     std::vector<std::pair<size_t, size_t>> runs; // first and last point of each

@@ -469,6 +469,38 @@ void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, double flatnes
     out.push_back(p3);
 }
 
+} // namespace
+
+void flattenOutline(const QPainterPath& path, const QTransform& t, std::vector<QPointF>& points, std::vector<int>& counts)
+{
+    size_t start = points.size();
+    auto close = [&] {
+        if (points.size() - start >= 3 && points.size() - start <= size_t(std::numeric_limits<int>::max()))
+            counts.push_back(int(points.size() - start));
+        else
+            points.resize(start);
+        start = points.size();
+    };
+    const int n = path.elementCount();
+    for (int i = 0; i < n;) {
+        const QPainterPath::Element e = path.elementAt(i);
+        const QPointF p = mapped(t, e.x, e.y);
+        if (e.type == QPainterPath::CurveToElement && i + 2 < n && points.size() > start) {
+            const QPainterPath::Element e2 = path.elementAt(i + 1), e3 = path.elementAt(i + 2);
+            flattenCubic(points.back(), p, mapped(t, e2.x, e2.y), mapped(t, e3.x, e3.y), kDirectFlatness, points);
+            i += 3;
+            continue;
+        }
+        if (e.type == QPainterPath::MoveToElement)
+            close();
+        points.push_back(p);
+        ++i;
+    }
+    close();
+}
+
+namespace {
+
 // Appends the chunk's points after its first, mapped by t, curves
 // flattened; whether it held any curve.
 bool appendChunk(const QPainterPath& p, const Chunk& c, const QTransform& t, double flatness, Points& out)
@@ -877,30 +909,34 @@ struct Run {
 
 // Appends the closed contours of the outline, mapped by t, curves
 // flattened within kDirectFlatness.
+// The contours written straight into the image, counted as handed, and
+// the painter's saved state restored; false, having drawn nothing and
+// restored nothing, where that is not allowed.
+bool fillContoursDirect(QPainter& painter, QImage& image, const std::vector<Points>& contours, const QTransform& toPixels,
+    Qt::FillRule rule, const QColor& color)
+{
+    if (!CoverageFill::fill(image, contours, toPixels, rule, color,
+            painter.compositionMode() == QPainter::CompositionMode_DestinationOut))
+        return false;
+    painter.restore();
+    for (const Points& c : contours)
+        handed.elements += std::int64_t(c.size());
+    ++handed.direct;
+    return true;
+}
+
 void appendContours(const QPainterPath& outline, const QTransform& t, std::vector<Points>& out)
 {
-    Points points;
-    auto close = [&] {
-        if (points.size() >= 3)
-            out.push_back(std::move(points));
-        points = Points();
-    };
-    const int n = outline.elementCount();
-    for (int i = 0; i < n;) {
-        const QPainterPath::Element e = outline.elementAt(i);
-        const QPointF p = mapped(t, e.x, e.y);
-        if (e.type == QPainterPath::CurveToElement && i + 2 < n && !points.empty()) {
-            const QPainterPath::Element e2 = outline.elementAt(i + 1), e3 = outline.elementAt(i + 2);
-            flattenCubic(points.back(), p, mapped(t, e2.x, e2.y), mapped(t, e3.x, e3.y), kDirectFlatness, points);
-            i += 3;
-            continue;
-        }
-        if (e.type == QPainterPath::MoveToElement)
-            close();
-        points.push_back(p);
-        ++i;
+    thread_local Points points;
+    thread_local std::vector<int> counts;
+    points.clear();
+    counts.clear();
+    flattenOutline(outline, t, points, counts);
+    size_t at = 0;
+    for (int count : counts) {
+        out.emplace_back(points.begin() + std::ptrdiff_t(at), points.begin() + std::ptrdiff_t(at + size_t(count)));
+        at += size_t(count);
     }
-    close();
 }
 
 
@@ -983,15 +1019,8 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
             contours.push_back(std::move(clipped));
         clipped = Points();
     }
-    if (image
-        && CoverageFill::fill(*image, contours, toPixels, rule, brush.color(),
-            painter.compositionMode() == QPainter::CompositionMode_DestinationOut)) {
-        painter.restore();
-        for (const Points& c : contours)
-            handed.elements += std::int64_t(c.size());
-        ++handed.direct;
+    if (image && fillContoursDirect(painter, *image, contours, toPixels, rule, brush.color()))
         return true;
-    }
     painter.setPen(Qt::NoPen);
     QBrush deviceBrush = brush;
     if (brush.style() != Qt::SolidPattern && brush.style() != Qt::NoBrush)
@@ -1180,15 +1209,8 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     // exact in every row, wherever a band begins); else the painter fills it.
     QTransform toPixels;
     QImage* image = target.width() > 2 || target.height() > 2 ? CoverageFill::target(painter, pen.brush(), toPixels) : nullptr;
-    if (image
-        && CoverageFill::fill(*image, contours, toPixels, Qt::WindingFill, pen.color(),
-            painter.compositionMode() == QPainter::CompositionMode_DestinationOut)) {
-        painter.restore();
-        for (const Points& c : contours)
-            handed.elements += std::int64_t(c.size());
-        ++handed.direct;
+    if (image && fillContoursDirect(painter, *image, contours, toPixels, Qt::WindingFill, pen.color()))
         return true;
-    }
     Points own;
     for (const Run& run : runs)
         own.insert(own.end(), run.points.begin(), run.points.end());
@@ -1215,30 +1237,7 @@ bool fillDirect(QPainter& painter, const QPainterPath& path, const QTransform& t
     thread_local std::vector<int> counts;
     points.clear();
     counts.clear();
-    const int n = path.elementCount();
-    size_t start = 0;
-    auto close = [&] {
-        if (points.size() - start >= 3 && points.size() - start <= size_t(std::numeric_limits<int>::max()))
-            counts.push_back(int(points.size() - start));
-        else
-            points.resize(start);
-        start = points.size();
-    };
-    for (int i = 0; i < n;) {
-        const QPainterPath::Element e = path.elementAt(i);
-        const QPointF p = mapped(t, e.x, e.y);
-        if (e.type == QPainterPath::CurveToElement && i + 2 < n && !points.empty() && points.size() > start) {
-            const QPainterPath::Element e2 = path.elementAt(i + 1), e3 = path.elementAt(i + 2);
-            flattenCubic(points.back(), p, mapped(t, e2.x, e2.y), mapped(t, e3.x, e3.y), kDirectFlatness, points);
-            i += 3;
-            continue;
-        }
-        if (e.type == QPainterPath::MoveToElement)
-            close();
-        points.push_back(p);
-        ++i;
-    }
-    close();
+    flattenOutline(path, t, points, counts);
     return CoverageFill::fill(*image, points.data(), counts.data(), int(counts.size()), rule, brush.color(),
         painter.compositionMode() == QPainter::CompositionMode_DestinationOut);
 }

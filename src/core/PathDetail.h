@@ -55,6 +55,10 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
 // CoverageFill::target; and a target of at most 2x2 pixels, picking).
 bool fillDirect(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, Qt::FillRule rule, const QBrush& brush);
 constexpr double kDirectFlatness = 0.02;
+// Appends the closed contours of the path placed by t (curves flattened to
+// within kDirectFlatness) to points, with the number of points of each to
+// counts; contours of fewer than three points are left out.
+void flattenOutline(const QPainterPath& path, const QTransform& t, std::vector<QPointF>& points, std::vector<int>& counts);
 
 // What this thread last handed to the painter from fill or stroke: the
 // number of path elements and painter calls; and the fills written straight
