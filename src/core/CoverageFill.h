@@ -46,17 +46,6 @@ bool fill(QImage& image, const std::vector<std::vector<QPointF>>& contours, cons
 bool fill(QImage& image, const QPointF* points, const int* counts, int contours, Qt::FillRule rule, const QColor& color,
     bool destinationOut);
 
-// Strokes a path of many elements (PathDetail::kHugeElements or more) with
-// a solid pen whose width, in the path's coordinates, toLogical (the
-// painter's world transform for it) makes wider than a device pixel: the
-// outline Qt's stroker makes of the path at the zoom's level of detail,
-// swept as a fill instead of handed to the painter, which costs the scan
-// converter dearly on long overlapping edges. Only the parts of the path
-// near the rows this thread may write are stroked. False, having drawn
-// nothing, where the painter must draw (see target; a thinner pen, which Qt
-// draws with its cosmetic stroker; dashes; a target of at most 2 x 2 pixels).
-bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toLogical, const QPen& pen);
-
 // While one lives, fills on this thread into the image write only its
 // rows [top, bottom) (the pixels of any other row are left as they are):
 // a band of a frame draws rows beyond its own that are thrown away. The

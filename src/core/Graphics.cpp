@@ -18,20 +18,6 @@
 
 namespace {
 
-// The context's stroke of a huge path through CoverageFill::stroke, with
-// the pen the context strokes with; false where it must stroke itself.
-bool strokeSwept(DrawingContext& context, const QPainterPath& path)
-{
-    const double width = context.lineWidth();
-    if (!context.lineDash().empty() || !(width > 0) || !(width < 32768))
-        return false;
-    const Qt::PenJoinStyle join = context.lineJoin() == Qt::MiterJoin ? Qt::SvgMiterJoin : context.lineJoin();
-    QPen pen(QBrush(context.strokeColor()), width, Qt::SolidLine, context.lineCap(), join);
-    if (std::isfinite(context.miterLimit()) && context.miterLimit() > 0)
-        pen.setMiterLimit(context.miterLimit());
-    return CoverageFill::stroke(context.painter(), path, context.currentTransform(), pen);
-}
-
 // Whether the transform keeps lengths (rotations, mirrors, translations), so
 // that one device pixel measures the same inside it as outside.
 bool keepsLengths(const QTransform& t)
@@ -334,10 +320,6 @@ void Graphics::fillAndStroke(const QPainterPath& path, const Pen& pen, const Bru
         brush.fillPath(*this, path);
     if (isDrawable(pen.color)) {
         applyPen(pen);
-        // A huge outline's stroke swept as a fill where it can be (long
-        // overlapping edges cost the painter's scan converter dearly).
-        if (!picking && strokeSwept(context, path))
-            return;
         context.beginPath();
         context.addPath(path);
         context.strokePath();
