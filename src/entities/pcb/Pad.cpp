@@ -375,7 +375,7 @@ void Pad::calculateBoundingBox()
         || brush().isGradient())
         outline();
     if (!name().isEmpty())
-        nameInkBounds(true);
+        keepNameInk();
     if (curveType() == CurveType::curve) {
         closedCurveBounds();
         if (const double m = solderMaskMargin(); !outline_->grown || outline_->grown->margin != m) {
@@ -571,17 +571,21 @@ QExplicitlySharedDataPointer<const PadNameInk> keptNameInk(const QString& name)
 
 } // namespace
 
-QRectF Pad::nameInkBounds(bool keep) const
+QRectF Pad::nameInkBounds() const
 {
     const Properties& p = properties();
     if (p.nameInk && p.nameInk->name == p.name)
         return p.nameInk->ink;
-    if (!keep)
-        return textInkBounds(padNameFont(), p.name);
+    return textInkBounds(padNameFont(), p.name);
+}
+
+void Pad::keepNameInk()
+{
+    const Properties& p = properties();
+    if (p.nameInk && p.nameInk->name == p.name)
+        return;
     // Named after reading (an edit): this pad's own settings keep it.
-    const QExplicitlySharedDataPointer<const PadNameInk> ink = keptNameInk(p.name);
-    properties_.edit().nameInk = ink;
-    return ink->ink;
+    properties_.edit().nameInk = keptNameInk(p.name);
 }
 
 void Pad::addHolePassReach(BoundingBox& reach) const
@@ -599,7 +603,7 @@ void Pad::addHolePassReach(BoundingBox& reach) const
     // The name, placed about the pad centre as drawText places it and turned
     // level, stays within the circle of its ink box's half diagonal plus
     // that box's offset from the centre.
-    const QRectF ink = nameInkBounds(true);
+    const QRectF ink = nameInkBounds();
     const double r = std::hypot(ink.width(), ink.height()) / 2 + std::hypot(ink.x() - padNameFont().height / 10, ink.y());
     if (!std::isfinite(r))
         return;
@@ -626,7 +630,7 @@ bool Pad::padNameShown(Graphics& g) const
     // Nor off the view: the name's ink box, placed as drawText places it.
     if (!g.viewportBoundingBox.valid || !hasTextSize(padNameFont()))
         return true;
-    const QRectF ink = nameInkBounds(false);
+    const QRectF ink = nameInkBounds();
     if (!ink.isValid())
         return true;
     const QPointF c = rectangle.center();

@@ -181,12 +181,12 @@ private:
     // Adds the rounded outline grown by the margin to the current path.
     void addRoundedClearance(Graphics& g, double margin) const;
 
-    // The name's ink bounds, measured for that name; kept when asked to
-    // (the geometry pass keeps them: drawing in bands only reads them).
-    QRectF nameInkBounds(bool keep) const;
+    // The name's ink bounds: as the geometry pass kept them for that name
+    // (keepNameInk), else measured now. Drawing only reads what is kept.
+    QRectF nameInkBounds() const;
+    void keepNameInk();
     // outline_ holds the outline once made (possibly empty).
     QExplicitlySharedDataPointer<const Outline> outline_;
     bool outlineMade() const { return kindFlag_; }
-    // Mutable: the geometry pass keeps a name's ink measured after an edit.
-    mutable SharedValue<Properties> properties_;
+    SharedValue<Properties> properties_;
 };
