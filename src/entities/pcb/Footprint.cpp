@@ -130,19 +130,25 @@ void Footprint::measurePassReach()
     }
 }
 
+double Footprint::passStretch() const
+{
+    // The norm of the placement's linear part, at least 1: how far the
+    // placement may stretch a length.
+    if (!netTransform)
+        return 1;
+    const QTransform& t = *netTransform;
+    return std::max(1.0, std::sqrt(t.m11() * t.m11() + t.m12() * t.m12() + t.m21() * t.m21() + t.m22() * t.m22()));
+}
+
 PassReach Footprint::passReach()
 {
     PassReach reach;
     if (!passReachKnown_ || children.entities.empty())
         return reach;
-    // The norm of the placement's linear part, as passOffView measures it.
-    const double stretch = netTransform ? std::sqrt(netTransform->m11() * netTransform->m11() + netTransform->m12() * netTransform->m12()
-                                                    + netTransform->m21() * netTransform->m21() + netTransform->m22() * netTransform->m22())
-                                        : 1.0;
     reach.known = true;
     reach.pad = boundingBox;
     reach.hole = holeReach_;
-    reach.margin = 2 * std::max(1.0, stretch);
+    reach.margin = 2 * passStretch();
     return reach;
 }
 
@@ -157,11 +163,7 @@ bool Footprint::passOffView(Graphics& g, const BoundingBox& reach) const
     // Hairlines and grown holes reach a pixel past the measured shapes; a
     // pixel here is in the parent's units, the reach in the sheet's.
     const double pixel = g.pixelSize();
-    double scale = 1;
-    if (netTransform)
-        scale = std::max(1.0, std::sqrt(netTransform->m11() * netTransform->m11() + netTransform->m12() * netTransform->m12()
-                                        + netTransform->m21() * netTransform->m21() + netTransform->m22() * netTransform->m22()));
-    const double margin = 2 * pixel * scale;
+    const double margin = 2 * pixel * passStretch();
     if (!std::isfinite(margin))
         return false;
     return !reach.expanded(margin).intersects(g.viewportBoundingBox);

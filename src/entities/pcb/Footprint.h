@@ -102,6 +102,8 @@ private:
     };
     SharedValue<PartTexts> partTexts_;
     void measurePassReach();
+    // How far the placement may stretch a length, as the pass tests measure it.
+    double passStretch() const;
     // Whether the pass can leave the footprint out: its reach is known and
     // lies off the view (grown by a margin for hairlines).
     bool passOffView(Graphics& g, const BoundingBox& reach) const;
