@@ -1,5 +1,6 @@
 #include "core/DrawingContext.h"
 
+#include "core/InkBounds.h"
 #include "core/PathDetail.h"
 
 #include <algorithm>
@@ -62,7 +63,7 @@ QList<qreal> dashInPenWidths(const std::vector<double>& lengths, double lengthSc
 } // namespace
 
 DrawingContext::DrawingContext(QPainter& painter)
-    : painter_(painter), base_(painter.transform())
+    : painter_(painter), ink_(dynamic_cast<InkBounds*>(painter.device())), base_(painter.transform())
 {
     state_.transform = base_;
     painter_.setRenderHint(QPainter::Antialiasing, true);
@@ -229,11 +230,13 @@ void DrawingContext::fillCurrentPath(Qt::FillRule rule)
     // Before the fill rule is set, which would copy a shared path and lose
     // what was kept for it.
     const QBrush brush(state_.fillColor);
-    if (pathDrawsInUserSpace() ? PathDetail::fill(painter_, path_, pathTransform_, rule, brush)
-                               : PathDetail::fill(painter_, devicePath(), QTransform(), rule, brush))
+    if (!ink_
+        && (pathDrawsInUserSpace() ? PathDetail::fill(painter_, path_, pathTransform_, rule, brush)
+                                   : PathDetail::fill(painter_, devicePath(), QTransform(), rule, brush)))
         return;
-    if (pathDrawsInUserSpace() ? PathDetail::fillDirect(painter_, path_, pathTransform_, rule, brush)
-                               : PathDetail::fillDirect(painter_, devicePath(), QTransform(), rule, brush))
+    if (!ink_
+        && (pathDrawsInUserSpace() ? PathDetail::fillDirect(painter_, path_, pathTransform_, rule, brush)
+                                   : PathDetail::fillDirect(painter_, devicePath(), QTransform(), rule, brush)))
         return;
     if (path_.fillRule() != rule)
         path_.setFillRule(rule);
@@ -325,7 +328,7 @@ void DrawingContext::strokeUserPath(const QPainterPath& userPath)
     if (strokeInUserSpace(pen, frameScale)) {
         const QPainterPath framePath = frameScale == 1 ? userPath : QTransform::fromScale(1 / frameScale, 1 / frameScale).map(userPath);
         QPainterPath copy;
-        if (!PathDetail::stroke(painter_, framePath, painter_.transform(), pen))
+        if (ink_ || !PathDetail::stroke(painter_, framePath, painter_.transform(), pen))
             strokeByPainter(own(framePath, copy), pen);
         return;
     }
@@ -342,7 +345,7 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
         bool invertible = false;
         const QTransform toFrame = t.inverted(&invertible) * QTransform::fromScale(1 / frameScale, 1 / frameScale);
         const QPainterPath framePath = toFrame.map(devicePath);
-        if (!PathDetail::stroke(painter_, framePath, painter_.transform(), pen))
+        if (ink_ || !PathDetail::stroke(painter_, framePath, painter_.transform(), pen))
             strokeByPainter(framePath, pen);
         return;
     }
@@ -360,7 +363,7 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
         pen.setDashPattern(dash);
         pen.setDashOffset(state_.dashPhase * scale / deviceWidth);
     }
-    if (PathDetail::stroke(painter_, devicePath, QTransform(), pen))
+    if (!ink_ && PathDetail::stroke(painter_, devicePath, QTransform(), pen))
         return;
     painter_.setTransform(QTransform());
     strokeByPainter(devicePath, pen);
@@ -383,7 +386,7 @@ void DrawingContext::strokeByPainter(const QPainterPath& path, const QPen& pen)
         for (int i = 0, n = path.elementCount(); i < n && ownRasteriser; ++i)
             ownRasteriser = path.elementAt(i).type == QPainterPath::ElementType(i % 2);
     }
-    if (!ownRasteriser || !std::isfinite(deviceWidth)) {
+    if (ink_ || !ownRasteriser || !std::isfinite(deviceWidth)) {
         painter_.strokePath(path, pen);
         return;
     }
@@ -428,7 +431,7 @@ void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& br
 {
     if (userPath.isEmpty())
         return;
-    if (PathDetail::fill(painter_, userPath, local * state_.transform, rule, brush))
+    if (!ink_ && PathDetail::fill(painter_, userPath, local * state_.transform, rule, brush))
         return;
     painter_.setTransform(local * state_.transform);
     painter_.setPen(Qt::NoPen);

@@ -11,6 +11,8 @@
 #include <QTransform>
 #include <vector>
 
+class InkBounds;
+
 class DrawingContext {
 public:
     // The painter must outlive the context; its current transform becomes the
@@ -22,6 +24,10 @@ public:
     DrawingContext& operator=(const DrawingContext&) = delete;
 
     QPainter& painter() { return painter_; }
+    // The ink measure painted on, when the painter paints on one (see
+    // InkBounds): then paths go to the painter whole, as they are, and the
+    // painter's device keeps their extent.
+    InkBounds* inkBounds() const { return ink_; }
 
     // Other threads draw the same entities at the same time (a frame drawn
     // in bands): every path the painter itself draws goes to it as this
@@ -139,6 +145,7 @@ private:
     const QPainterPath& own(const QPainterPath& path, QPainterPath& copy) const;
 
     QPainter& painter_;
+    InkBounds* ink_ = nullptr;
     QTransform base_;
     State state_;
     std::vector<State> stack_;

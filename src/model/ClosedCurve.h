@@ -76,8 +76,6 @@ public:
     // This curve's own pen and brush, to change (editors and the colour
     // panel write through them).
     Pen* entityPen() override { return &editPen(); }
-    // The pen's reach, read without taking a pen of its own (entityPen would).
-    double inkMargin() const override { return penInkMargin(pen(), netTransform); }
     Brush* entityBrush() override { return &editBrush(); }
 
     // The outline in the entity's own coordinates (non-zero winding).

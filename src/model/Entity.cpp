@@ -221,56 +221,13 @@ void Entity::computeNetTransform(const std::optional<QTransform>& parentTransfor
         netTransform = concatTransforms(singleLevelTransform, parentTransform);
     // Children are placed from this value next.
     netTransform.offer();
+    // The ink measured before no longer stands: the list measures it anew.
+    measuredInk = BoundingBox();
+    inkUnbounded = true;
 }
 
 void Entity::calculateBoundingBox()
 {
-}
-
-double Entity::inkMargin() const
-{
-    // entityPen only hands the pen out; nothing is changed here.
-    const Pen* pen = const_cast<Entity*>(this)->entityPen();
-    return pen ? penInkMargin(*pen, netTransform) : 0.0;
-}
-
-double Entity::penInkMargin(const Pen& pen, const std::optional<QTransform>& placement)
-{
-    if (!std::isfinite(pen.width))
-        return 0; // such a pen strokes at the least width: the allowance
-    const double half = std::abs(pen.width) / 2;
-    // In half widths beyond the path: a square cap's corner; the end
-    // decorations (an arrow 5 widths wide, a diamond reaching 2 widths past
-    // the end, a round one of radius 1 width, a turned square of side 2);
-    // a miter, bevelled where its length over the width passes the
-    // context's limit of 10.
-    constexpr double kMiterLimit = 10;
-    const auto capReach = [](LineCap cap) {
-        switch (cap) {
-        case LineCap::flat:
-        case LineCap::round: return 1.0;
-        case LineCap::square: return M_SQRT2;
-        case LineCap::arrowAnchor: return 5.0;
-        case LineCap::diamondAnchor: return 4.0;
-        case LineCap::roundAnchor: return 2.0;
-        case LineCap::squareAnchor: return 2 * M_SQRT2;
-        }
-        return 5.0;
-    };
-    double reach = std::max(capReach(pen.startCap), capReach(pen.endCap));
-    if (pen.lineJoin == LineJoin::miter || pen.lineJoin == LineJoin::miterClipped)
-        reach = std::max(reach, kMiterLimit);
-    // Own units to the target's, at most: the largest singular value of the
-    // linear part.
-    double stretch = 1;
-    if (placement) {
-        const QTransform& t = *placement;
-        const double sum = t.m11() * t.m11() + t.m12() * t.m12() + t.m21() * t.m21() + t.m22() * t.m22();
-        const double det = t.m11() * t.m22() - t.m12() * t.m21();
-        stretch = std::sqrt((sum + std::sqrt(std::max(0.0, sum * sum - 4 * det * det))) / 2);
-    }
-    const double margin = half * reach * stretch;
-    return std::isfinite(margin) ? margin : std::numeric_limits<double>::infinity();
 }
 
 QWidget* Entity::editorView(const std::shared_ptr<Entity>&)

@@ -157,6 +157,10 @@ public:
     SelectionFlag selected;
     bool userCannotSelect = false;
     bool locked = false;
+    // Whether the entity may draw where no box holds it (measuredInk is then
+    // invalid): something it draws has no finite extent, or its ink was not
+    // measured since its last geometry pass.
+    bool inkUnbounded = true;
 
 protected:
     // A flag of the entity's own kind, kept here where it fills what would
@@ -165,6 +169,12 @@ protected:
 
 public:
     int layerIndex = 0;
+    // Where everything the entity draws lies, in sheet coordinates: its own
+    // drawing, its box (the selection frame) and, for a holder, its
+    // children's ink, as the geometry pass of its list measured by running
+    // the drawing itself (EntityList::measureInk). The box every pass culls
+    // it by; invalid when unbounded, or when it has no box and draws nothing.
+    BoundingBox measuredInk;
     SharedTransform singleLevelTransform;
     QelAttributes attributes;
 
@@ -189,18 +199,6 @@ public:
     // first); either may be absent.
     void computeNetTransform(const std::optional<QTransform>& parentTransform);
     virtual void calculateBoundingBox();
-    // How far, in sheet units, what the entity draws itself (not its
-    // children: see EntityList::inkMargin) may reach beyond boundingBox: its
-    // pen's half width grown by the caps, joins and miters, under the
-    // placement's stretch. By default the pen's (entityPen), none without
-    // one. What reaches a few device pixels (hairlines, the one-pixel least
-    // width, halos of a pixel, antialiasing) is the view's allowance
-    // (FrameRenderer::kInkAllowancePixels). Computed when asked: boards
-    // hold tens of thousands of entities.
-    virtual double inkMargin() const;
-    // How far a stroke of the pen, drawn under the placement, reaches beyond
-    // its path, in the placement's target units.
-    static double penInkMargin(const Pen& pen, const std::optional<QTransform>& placement);
     // The reach of the pad and hole passes, as of the last geometry pass.
     virtual PassReach passReach() { return {}; }
     // A new property editor for this entity (the caller owns it), or none.

@@ -1,6 +1,7 @@
 #include "model/EntityList.h"
 
 #include "core/Graphics.h"
+#include "core/InkBounds.h"
 #include "core/ReadWorkers.h"
 #include "core/Readers.h"
 #include "core/XmlParts.h"
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <typeinfo>
 #include <unordered_set>
 
@@ -54,12 +56,74 @@ private:
     bool firstVisit_ = true;
 };
 
-// The ink margin as a box may be grown by: at least 0, unbounded where not
-// a number (such an entity is culled by nothing).
-double usableMargin(double margin)
-{
-    return margin >= 0 ? margin : (margin < 0 ? 0.0 : std::numeric_limits<double>::infinity());
-}
+// An entity's ink is measured by drawing it on an InkBounds whose device
+// pixels are this small in sheet units (inches), so that what drawing sizes
+// in pixels (least widths, hairlines, halos) measures next to nothing: the
+// views' pixel allowance covers that. Flipped as views are (y up).
+constexpr double kInkScale = 1 << 20;
+// Ink this far from the origin (sheet units) counts as unbounded: a guide
+// spans whatever view it is drawn in, and the measure's view is this large.
+constexpr double kFarInk = 1e100;
+constexpr double kInkView = 1e150;
+
+// One measure per thread (the geometry pass of a long list runs in parts
+// on several threads), kept for the thread's life: starting a painter costs
+// more than measuring most entities.
+class InkMeter {
+public:
+    InkMeter()
+    {
+        painter_.begin(&device_);
+        painter_.setTransform(QTransform::fromScale(kInkScale, -kInkScale));
+        context_.emplace(painter_);
+        graphics_.emplace(*context_);
+        Graphics& g = *graphics_;
+        // Everything the entity may draw in any view: the sheet's selection
+        // frames are its box, which the measure holds anyway.
+        g.selectionFramesOnTop = true;
+        g.showNodeIds = true;
+        g.doNotDrawNodeIds = false;
+        g.viewportBoundingBox = BoundingBox{QPointF(-kInkView, -kInkView), QPointF(kInkView, kInkView), true};
+    }
+    InkMeter(const InkMeter&) = delete;
+    InkMeter& operator=(const InkMeter&) = delete;
+
+    // What the entity's own drawing paints on its layer, placed by the
+    // transform its list draws it under: a box in sheet units (invalid for
+    // nothing), or false when unbounded.
+    bool measure(const Entity& e, const std::optional<QTransform>& parentTransform, BoundingBox& ink)
+    {
+        DrawingContext& c = *context_;
+        Graphics& g = *graphics_;
+        device_.reset();
+        const QTransform& base = c.baseTransform();
+        c.setTransform(parentTransform ? *parentTransform * base : base);
+        c.beginPath();
+        g.currentLayer = e.layerIndex;
+        g.currentPixelSize.reset();
+        const int depth = c.stateDepth();
+        c.saveState();
+        e.draw(g);
+        while (c.stateDepth() > depth)
+            c.restoreState();
+        if (device_.unbounded())
+            return false;
+        if (!device_.painted())
+            return true;
+        const QRectF r = base.inverted().mapRect(device_.extent());
+        if (!(std::abs(r.left()) < kFarInk && std::abs(r.right()) < kFarInk && std::abs(r.top()) < kFarInk
+              && std::abs(r.bottom()) < kFarInk))
+            return false;
+        ink.addRect(r);
+        return true;
+    }
+
+private:
+    InkBounds device_;
+    QPainter painter_;
+    std::optional<DrawingContext> context_;
+    std::optional<Graphics> graphics_;
+};
 
 } // namespace
 
@@ -347,6 +411,7 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
             BoundingBox& box = partBoxes[part];
             for (size_t i = begin; i < end; ++i) {
                 entities[i]->updateGeometry(parentTransform, &box);
+                measureInk(*entities[i], parentTransform);
                 measureSlot(i, parts.slotItems[i]);
                 measureIndexEntry(i, parts.slotItems[i], parts.reach[i], input);
             }
@@ -358,8 +423,10 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
         updateLayerMask(&input);
         return;
     }
-    for (const auto& e : entities)
+    for (const auto& e : entities) {
         e->updateGeometry(parentTransform, &boundingBox);
+        measureInk(*e, parentTransform);
+    }
     if (parentBox && boundingBox.valid)
         parentBox->addTransformedBox(boundingBox, std::nullopt);
     updateLayerMask(nullptr);
@@ -431,15 +498,6 @@ void EntityList::updateLayerMask(IndexInput* measured)
         }
     }
     layerMask_ = mask;
-    // Children's lists are measured before their holders: a holder's margin
-    // holds theirs.
-    double ink = 0;
-    for (const auto& entity : entities) {
-        ink = std::max(ink, usableMargin(entity->inkMargin()));
-        if (IEntityHolder* h = entity->holder())
-            ink = std::max(ink, h->entities().inkMargin_);
-    }
-    inkMargin_ = ink;
     buildIndex(measured);
 }
 
@@ -467,16 +525,26 @@ constexpr int kMaxGridSide = 1024;
 
 } // namespace
 
-BoundingBox EntityList::inkBox(Entity& entity)
+BoundingBox EntityList::inkBox(const Entity& entity)
 {
-    double margin = usableMargin(entity.inkMargin());
-    if (IEntityHolder* h = entity.holder())
-        margin = std::max(margin, h->entities().inkMargin_);
-    if (!entity.boundingBox.valid || margin == 0)
-        return entity.boundingBox;
-    if (std::isinf(margin))
-        return BoundingBox{QPointF(-margin, -margin), QPointF(margin, margin), true};
-    return entity.boundingBox.expanded(margin);
+    return entity.inkUnbounded ? BoundingBox() : entity.measuredInk;
+}
+
+void EntityList::measureInk(Entity& entity, const std::optional<QTransform>& parentTransform)
+{
+    thread_local InkMeter meter;
+    // Its box (the selection frame), what its own drawing paints, and its
+    // children's ink (measured before it, in its geometry pass).
+    BoundingBox ink = entity.boundingBox;
+    bool bounded = meter.measure(entity, parentTransform, ink);
+    if (const IEntityHolder* h = std::as_const(entity).holder()) {
+        for (const auto& child : h->entities().entities) {
+            bounded = bounded && !child->inkUnbounded;
+            ink.addTransformedBox(child->measuredInk, std::nullopt);
+        }
+    }
+    entity.inkUnbounded = !bounded;
+    entity.measuredInk = bounded ? ink : BoundingBox();
 }
 
 void EntityList::measureIndexEntry(size_t i, Slot& slot, SlotReach& slotReach, IndexInput& input) const
@@ -758,6 +826,18 @@ bool EntityList::mayContainLayer(int layer) const
 
 std::shared_ptr<Entity> EntityList::draw(Graphics& g) const
 {
+    if (InkBounds* ink = g.context.inkBounds()) {
+        // Measuring the ink of an entity that draws this list: the ink of
+        // its entities was measured before, in this list's geometry pass.
+        const QTransform& base = g.context.baseTransform();
+        for (const auto& e : entities) {
+            if (e->inkUnbounded)
+                ink->addEverywhere();
+            else if (e->measuredInk.valid)
+                ink->add(base.mapRect(e->measuredInk.rect()));
+        }
+        return nullptr;
+    }
     // The measured items stand for the entities while the list has not
     // changed length since and each still holds the same entity (others are
     // drawn from the entities themselves).

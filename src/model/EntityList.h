@@ -62,15 +62,9 @@ public:
     // measured box is off the view or which had nothing on the layer then.
     bool mayContainLayer(int layer) const;
 
-    // How far, in sheet units, the ink of any entity of the list (children
-    // of holders included) may reach beyond its bounding box, as of the
-    // last measure: a holder's box holds its children's boxes, and with
-    // this margin their ink.
-    double inkMargin() const { return inkMargin_; }
-    // The entity's bounding box grown by all its ink may reach (its own
-    // and, for a holder, its children's), as measured: the box every pass
-    // culls it by. An empty box stays empty.
-    static BoundingBox inkBox(Entity& entity);
+    // The box every pass culls the entity by: its measured ink (see
+    // Entity::measuredInk); invalid, so never culled, when unbounded.
+    static BoundingBox inkBox(const Entity& entity);
 
     // Lists of at least this many entities keep a grid of their measured
     // boxes, so that a pass over a part of the sheet visits only the
@@ -88,6 +82,9 @@ private:
     struct SlotReach;
     struct IndexInput;
     struct LongParts;
+    // The entity's measuredInk, right after its geometry pass: it is drawn
+    // on an InkBounds under the transform this list draws it under.
+    static void measureInk(Entity& entity, const std::optional<QTransform>& parentTransform);
     // The slot of entity i, as measured now.
     void measureSlot(size_t i, Slot& slot) const;
     // Entity i's kind and key into input, and its pass reach into its slot
@@ -201,7 +198,6 @@ private:
     static constexpr int kLayerBias = 8;
     static constexpr uint64_t kAllLayers = ~uint64_t(0);
     uint64_t layerMask_ = kAllLayers;
-    double inkMargin_ = 0;
 };
 
 #include "model/Entity.h"

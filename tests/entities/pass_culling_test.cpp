@@ -195,24 +195,11 @@ TEST_F(PassCullingTest, CullingBoxesHoldTheInk)
     EXPECT_LE(pour->boundingBox.bottomLeft.x(), 2.0);
     EXPECT_GE(pour->boundingBox.topRight.y(), 3.2);
 
-    Pen pen(Qt::black, 0.2);
-    pen.startCap = pen.endCap = LineCap::flat;
-    EXPECT_DOUBLE_EQ(Entity::penInkMargin(pen, std::nullopt), 0.1);
-    pen.startCap = LineCap::square;
-    EXPECT_NEAR(Entity::penInkMargin(pen, std::nullopt), 0.1 * M_SQRT2, 1e-12);
-    pen.lineJoin = LineJoin::miter;
-    EXPECT_NEAR(Entity::penInkMargin(pen, std::nullopt), 1.0, 1e-12); // a miter of limit 10
-    pen.lineJoin = LineJoin::round;
-    EXPECT_NEAR(Entity::penInkMargin(pen, QTransform::fromScale(3, 0.5)), 0.3 * M_SQRT2, 1e-12);
-    pen.width = std::nan("");
-    EXPECT_EQ(Entity::penInkMargin(pen, std::nullopt), 0);
-
     // A net's wide track: the box holds its points, the list's cull box its ink.
     auto net = read<PcbNet>("<net width='0.5'><entities><track layer='5'><vertices><vertex at='1,1'/><vertex at='2,1'/>"
                             "</vertices></track></entities></net>");
     EXPECT_DOUBLE_EQ(net->boundingBox.topRight.y(), 1.0);
-    EXPECT_GE(net->childEntities.inkMargin(), 0.25);
-    const BoundingBox ink = EntityList::inkBox(*net);
+    const BoundingBox ink = EntityList::inkBox(*net->childEntities.entities.front());
     EXPECT_GE(ink.topRight.y(), 1.25);
     EXPECT_LE(ink.bottomLeft.x(), 0.75);
     // Its pass reach, asked of the net: tracks draw in neither pass.

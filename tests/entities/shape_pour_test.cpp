@@ -98,10 +98,16 @@ TEST(Shape, FillsItsPolygonInTheBrushColourWithoutOutline)
     EntityList list;
     list.entities.push_back(shape);
     list.updateBoundingBox(std::nullopt, nullptr);
+    // It has no box of its own: its measured ink culls it.
+    Canvas far;
+    far.g->viewportBoundingBox.addPoint(QPointF(100, 100));
+    far.g->viewportBoundingBox.addPoint(QPointF(101, 101));
+    list.draw(*far.g);
+    far.done();
+    EXPECT_EQ(far.at(QPointF(2, 5)).alpha(), 0);
     Canvas c;
-    // A visible box far away: the shape has none, so it still draws.
-    c.g->viewportBoundingBox.addPoint(QPointF(100, 100));
-    c.g->viewportBoundingBox.addPoint(QPointF(101, 101));
+    c.g->viewportBoundingBox.addPoint(QPointF(8.9, 8.9));
+    c.g->viewportBoundingBox.addPoint(QPointF(9.3, 9.3));
     list.draw(*c.g);
     c.done();
     EXPECT_EQ(c.at(QPointF(2, 5)), QColor(0, 0, 255)); // colour only, no gradient

@@ -136,7 +136,8 @@ TEST(EntityListSlots, ALongListVisitsExactlyTheEntitiesWhoseBoxMeetsTheView)
         row[3]->updateGeometry(std::nullopt, nullptr);
         list.entities[3] = row[3];
         EXPECT_EQ(drawn(QRectF(300.5, 300.5, 0.1, 0.1)), std::vector<size_t>{3});
-        EXPECT_EQ(drawn(QRectF(6.5, 0.5, 0.1, 0.1)), std::vector<size_t>{99999});
+        // Its ink is not measured until the list's next pass: culled by nothing.
+        EXPECT_EQ(drawn(QRectF(6.5, 0.5, 0.1, 0.1)), (std::vector<size_t>{3, 99999}));
 
         // Read marks outlive the slots of a list that shrinks below the
         // length that keeps them; the short list is drawn from its entities.

@@ -89,7 +89,9 @@ void Picture::draw(Graphics& g) const
             const double w = std::hypot(t.m11(), t.m12()) * r.width() * ratio;
             const double h = std::hypot(t.m21(), t.m22()) * r.height() * ratio;
             auto pixels = [](double v) { return std::isfinite(v) ? int(std::clamp(std::ceil(v), 1.0, 1e9)) : 1; };
-            const QImage image = decodedImage(QSize(pixels(w), pixels(h)));
+            // A measure of the ink needs where the picture lies, not its pixels.
+            const QImage image = g.context.inkBounds() ? QImage(1, 1, QImage::Format_ARGB32_Premultiplied)
+                                                       : decodedImage(QSize(pixels(w), pixels(h)));
             // Scaled images are filtered rather than sampled.
             const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
             painter.setRenderHint(QPainter::SmoothPixmapTransform, true);

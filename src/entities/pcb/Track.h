@@ -64,8 +64,6 @@ public:
     // The points under the net transform (not widened by the pen), and
     // fullyRouted refreshed.
     void calculateBoundingBox() override;
-    // The pen's reach beyond the points.
-    double inkMargin() const override { return penInkMargin(pen, netTransform); }
     void readXML(pugi::xml_node element) override;
     QString typeName() const override;
 

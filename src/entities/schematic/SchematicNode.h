@@ -62,7 +62,6 @@ public:
     void readXML(pugi::xml_node element) override;
     // buildWirePath under the net transform.
     void calculateBoundingBox() override;
-    double inkMargin() const override { return pen ? penInkMargin(*pen, netTransform) : 0.0; }
     // The selection frame, then the path or the polyline in the pen.
     void draw(Graphics& g) const override;
     QString typeName() const override;

@@ -1,0 +1,190 @@
+#include "core/InkBounds.h"
+
+#include <QPaintEngine>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool finiteRect(const QRectF& r)
+{
+    return std::isfinite(r.left()) && std::isfinite(r.top()) && std::isfinite(r.width()) && std::isfinite(r.height());
+}
+
+// How far a stroke of the pen reaches beyond its path, in the pen's own
+// units (the painter's logical ones): half the width, grown by square caps
+// and by miters up to their limit (Qt's plain miter is cut at the limit in
+// widths, the SVG one bevels past it in widths of the miter's length).
+double strokeReach(const QPen& pen)
+{
+    const double half = std::max(pen.widthF(), 0.0) / 2;
+    double reach = 1;
+    if (pen.capStyle() == Qt::SquareCap)
+        reach = M_SQRT2;
+    const double limit = std::max(pen.miterLimit(), 1.0);
+    if (pen.joinStyle() == Qt::MiterJoin)
+        reach = std::max(reach, 2 * limit);
+    else if (pen.joinStyle() == Qt::SvgMiterJoin)
+        reach = std::max(reach, limit);
+    return half * reach;
+}
+
+} // namespace
+
+class InkBounds::Engine : public QPaintEngine {
+public:
+    explicit Engine(InkBounds& owner) : QPaintEngine(QPaintEngine::AllFeatures), owner_(owner) {}
+
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    Type type() const override { return QPaintEngine::User; }
+
+    void updateState(const QPaintEngineState& state) override
+    {
+        const QPaintEngine::DirtyFlags dirty = state.state();
+        if (dirty & QPaintEngine::DirtyTransform)
+            transform_ = state.transform();
+        if (dirty & QPaintEngine::DirtyPen)
+            pen_ = state.pen();
+        if (dirty & QPaintEngine::DirtyBrush)
+            brush_ = state.brush();
+    }
+
+    void drawPath(const QPainterPath& path) override { addShape(path.controlPointRect(), true); }
+    void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override
+    {
+        if (count <= 0)
+            return;
+        addShape(QPolygonF(QList<QPointF>(points, points + count)).boundingRect(), mode != PolylineMode);
+    }
+    void drawPolygon(const QPoint* points, int count, PolygonDrawMode mode) override
+    {
+        if (count <= 0)
+            return;
+        addShape(QRectF(QPolygon(QList<QPoint>(points, points + count)).boundingRect()), mode != PolylineMode);
+    }
+    void drawRects(const QRectF* rects, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            addShape(rects[i].normalized(), true);
+    }
+    void drawRects(const QRect* rects, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            addShape(QRectF(rects[i]).normalized(), true);
+    }
+    void drawLines(const QLineF* lines, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            addShape(QRectF(lines[i].p1(), lines[i].p2()).normalized(), false);
+    }
+    void drawLines(const QLine* lines, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            addShape(QRectF(QLineF(lines[i]).p1(), QLineF(lines[i]).p2()).normalized(), false);
+    }
+    void drawEllipse(const QRectF& r) override { addShape(r.normalized(), true); }
+    void drawEllipse(const QRect& r) override { addShape(QRectF(r).normalized(), true); }
+    void drawPoints(const QPointF* points, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            addShape(QRectF(points[i], points[i]), false);
+    }
+    void drawPoints(const QPoint* points, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            addShape(QRectF(QPointF(points[i]), QPointF(points[i])), false);
+    }
+    void drawPixmap(const QRectF& r, const QPixmap&, const QRectF&) override { addArea(r); }
+    void drawImage(const QRectF& r, const QImage&, const QRectF&, Qt::ImageConversionFlags) override { addArea(r); }
+    void drawTiledPixmap(const QRectF& r, const QPixmap&, const QPointF&) override { addArea(r); }
+
+private:
+    // A shape's box: the filled part when the brush paints, grown by the
+    // stroke when the pen does.
+    void addShape(const QRectF& box, bool fills)
+    {
+        if (fills && brush_.style() != Qt::NoBrush)
+            addArea(box);
+        if (pen_.style() == Qt::NoPen)
+            return;
+        if (pen_.isCosmetic()) {
+            // Widths of device pixels.
+            const double r = std::max(pen_.widthF(), 1.0) / 2 * (pen_.joinStyle() == Qt::MiterJoin ? 2 * std::max(pen_.miterLimit(), 1.0) : M_SQRT2);
+            owner_.add(transform_.mapRect(box).adjusted(-r, -r, r, r));
+            return;
+        }
+        const double r = strokeReach(pen_);
+        addArea(box.adjusted(-r, -r, r, r));
+    }
+    void addArea(const QRectF& r)
+    {
+        if (!finiteRect(r)) {
+            owner_.addEverywhere();
+            return;
+        }
+        owner_.add(transform_.mapRect(r));
+    }
+
+    InkBounds& owner_;
+    QTransform transform_;
+    QPen pen_;
+    QBrush brush_;
+};
+
+InkBounds::InkBounds() : engine_(std::make_unique<Engine>(*this))
+{
+}
+
+InkBounds::~InkBounds() = default;
+
+QPaintEngine* InkBounds::paintEngine() const
+{
+    return engine_.get();
+}
+
+void InkBounds::reset()
+{
+    hasExtent_ = false;
+    unbounded_ = false;
+}
+
+void InkBounds::add(const QRectF& r)
+{
+    if (!finiteRect(r)) {
+        unbounded_ = true;
+        return;
+    }
+    const double l = std::min(r.left(), r.right()), rt = std::max(r.left(), r.right());
+    const double t = std::min(r.top(), r.bottom()), b = std::max(r.top(), r.bottom());
+    if (!hasExtent_) {
+        left_ = l, right_ = rt, top_ = t, bottom_ = b;
+        hasExtent_ = true;
+        return;
+    }
+    left_ = std::min(left_, l);
+    right_ = std::max(right_, rt);
+    top_ = std::min(top_, t);
+    bottom_ = std::max(bottom_, b);
+}
+
+int InkBounds::metric(PaintDeviceMetric metric) const
+{
+    switch (metric) {
+    case PdmWidth:
+    case PdmHeight:
+    case PdmDevicePixelRatio:
+        return 1;
+    case PdmDepth:
+        return 32;
+    case PdmDevicePixelRatioScaled:
+        return int(QPaintDevice::devicePixelRatioFScale());
+    case PdmWidthMM:
+    case PdmHeightMM:
+        return 1;
+    default:
+        return 96;
+    }
+}
