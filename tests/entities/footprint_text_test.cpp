@@ -204,10 +204,10 @@ TEST_F(FootprintTextBoard, ReadFromTheFootprintsChildren)
 TEST_F(FootprintTextBoard, BoxesUnderTheFootprintsPlacement)
 {
     // Upright footprint moved to (1, 1): the reference's box is its line's
-    // rectangle about (1, 1.15).
+    // ink about (1, 1.15).
     auto ref = child<FootprintReference>(*u1, 0);
     ASSERT_TRUE(ref);
-    const QRectF local = ref->lineRect(ref->text) | QRectF(0, 0.15, 0, 0);
+    const QRectF local = ref->lineInk(ref->text) | QRectF(0, 0.15, 0, 0);
     const QRectF sheet = ref->boundingBox.rect();
     EXPECT_NEAR(sheet.left(), local.left() + 1, 1e-9);
     EXPECT_NEAR(sheet.bottom(), local.bottom() + 1, 1e-9);
@@ -221,8 +221,9 @@ TEST_F(FootprintTextBoard, BoxesUnderTheFootprintsPlacement)
     const QSizeF ink = turned->lineSize(turned->text);
     EXPECT_NEAR(t.width(), ink.height(), 1e-9);
     EXPECT_NEAR(t.height(), ink.width(), 1e-9);
-    EXPECT_NEAR(t.center().x(), 3 - double(0.15f), 1e-9);
-    EXPECT_NEAR(t.center().y(), 1, 1e-9);
+    const QRectF turnedInk = QTransform(0, 1, -1, 0, 0, 0).mapRect(turned->lineInk(turned->text));
+    EXPECT_NEAR(t.center().x(), 3 + turnedInk.center().x(), 1e-9);
+    EXPECT_NEAR(t.center().y(), 1 + turnedInk.center().y(), 1e-9);
     EXPECT_TRUE(r7->boundingBox.contains(t.center()));
 
     // The hidden reference takes no room: the jumper's footprint box is made

@@ -218,9 +218,9 @@ TEST(TextLayout, NineAlignmentsAboutTheAnchor)
     for (const Case& c : cases) {
         EXPECT_EQ(TextEntity::alignmentOffset(c.a, s), QPointF(c.dx, c.dy)) << toString(c.a);
 
-        // The box is the line's rectangle about the anchor plus the anchor;
-        // the glyphs are drawn from its lower-left corner less a tenth of the
-        // font height.
+        // The line's rectangle lies about the anchor; the glyphs are drawn
+        // from its lower-left corner less a tenth of the font height, and
+        // the box holds them (descenders, the shift) and the anchor.
         TextEntity t(nullptr);
         t.text = QStringLiteral("Wg");
         t.position = QPointF(1, 2);
@@ -228,11 +228,17 @@ TEST(TextLayout, NineAlignmentsAboutTheAnchor)
         measure(t);
         const QSizeF ink = t.lineSize(t.text);
         const QPointF corner(1 - ink.width() * c.dx / 0.4, 2 - ink.height() * c.dy / 0.1);
-        expectRect(t.boundingBox.rect(), QRectF(corner, ink) | QRectF(1, 2, 0, 0));
+        expectRect(t.lineRect(t.text), QRectF(corner, ink));
         ASSERT_EQ(t.glyphRuns().size(), 1u);
         const TextEntity::GlyphRun& run = t.glyphRuns().front();
         EXPECT_NEAR(run.origin.x(), corner.x() - 0.0055, 1e-12);
         EXPECT_NEAR(run.origin.y(), corner.y(), 1e-12);
+        const QRectF drawn = textInkBounds(t.font, t.text).translated(run.origin);
+        expectRect(t.lineInk(t.text), drawn);
+        BoundingBox box;
+        box.addRect(drawn);
+        box.addPoint(QPointF(1, 2));
+        expectRect(t.boundingBox.rect(), box.rect());
     }
 
     // The name says on which side of the anchor the text lies.
@@ -242,8 +248,8 @@ TEST(TextLayout, NineAlignmentsAboutTheAnchor)
     tr.contentAlignment = ContentAlignment::topRight;
     measure(bl);
     measure(tr);
-    EXPECT_EQ(bl.boundingBox.topRight, QPointF(0, 0));
-    EXPECT_EQ(tr.boundingBox.bottomLeft, QPointF(0, 0));
+    EXPECT_EQ(bl.placingBox.topRight, QPointF(0, 0));
+    EXPECT_EQ(tr.placingBox.bottomLeft, QPointF(0, 0));
 }
 
 TEST(TextLayout, LinesTextTopAndMultiLinePlacement)
@@ -408,23 +414,29 @@ TEST(TextGeometry, BoxesUnderTransforms)
     // mapped corners; the box in own coordinates is the untransformed one.
     auto t = readText(R"(<text text="Wide text" at="1,0.5" alignment="bottomLeft" m11="0" m12="1" m21="-1" m22="0" dx="2" dy="3"/>)");
     measure(*t);
-    const QRectF own = t->lineRect(t->text) | QRectF(1, 0.5, 0, 0);
-    expectRect(t->placingBox.rect(), own);
-    expectRect(t->boundingBox.rect(), QTransform(0, 1, -1, 0, 2, 3).mapRect(own), 1e-12);
+    expectRect(t->placingBox.rect(), t->lineRect(t->text) | QRectF(1, 0.5, 0, 0));
+    // The box holds the glyphs as drawn and the anchor, each placed.
+    const auto placed = [&t](const QTransform& net) {
+        BoundingBox b;
+        b.addTransformedRect(t->lineInk(t->text), net);
+        b.addPoint(net.map(QPointF(1, 0.5)));
+        return b.rect();
+    };
+    expectRect(t->boundingBox.rect(), placed(QTransform(0, 1, -1, 0, 2, 3)), 1e-12);
 
     // The same text under a parent transform as well: own first, then parent.
     const QTransform parent = QTransform().rotate(30) * QTransform::fromTranslate(-4, 1);
     measure(*t, parent);
     const QTransform net = QTransform(0, 1, -1, 0, 2, 3) * parent;
-    expectRect(t->boundingBox.rect(), net.mapRect(own), 1e-12);
-    expectRect(t->placingBox.rect(), own);
+    expectRect(t->boundingBox.rect(), placed(net), 1e-12);
 
     // Into a parent box through the list pass, like a footprint's children.
     EntityList list;
     list.entities.push_back(t);
     BoundingBox outer;
     list.updateBoundingBox(parent, &outer);
-    expectRect(outer.rect(), net.mapRect(own), 1e-12);
+    expectRect(outer.rect(), placed(net), 1e-12);
+    expectRect(t->placingBox.rect(), t->lineRect(t->text) | QRectF(1, 0.5, 0, 0));
 }
 
 TEST(TextGeometry, MultiLineTextKeepsItsPlaceUnderTransforms)
@@ -556,7 +568,18 @@ TEST(TextDrawing, SelectionFrameAndTransform)
     // The text is transparent: only the red frame around the box shows.
     const QRectF frame = c.inkBox(0.1);
     expectRect(frame, t->boundingBox.rect(), 0.003);
-    EXPECT_NEAR(t->boundingBox.center().x(), 0.2, 0.002);
+    // The frame holds the glyph, drawn a tenth of the height left of its place.
+    EXPECT_NEAR(t->boundingBox.center().x(), 0.2, 0.005);
+
+    // One line after blanks, with descenders, turned: the box (the frame,
+    // what picking and culling start from) holds the glyphs as drawn.
+    auto blanks = readText(R"(<text text="    gjy" at="0,0" height="0.1" brushColor="255,255,255" m11="0.8" m12="0.6" m21="-0.6" m22="0.8"/>)");
+    measure(*blanks);
+    Canvas b(400, 1000, blanks->boundingBox.center());
+    b.draw(*blanks);
+    const QRectF glyphs = b.inkBox(0.1);
+    ASSERT_FALSE(glyphs.isEmpty());
+    EXPECT_TRUE(blanks->boundingBox.rect().adjusted(-0.002, -0.002, 0.002, 0.002).contains(glyphs));
 }
 
 TEST(TextDrawing, GlyphsAreUprightAndPickedByTheirInk)

@@ -263,6 +263,12 @@ QRectF TextEntity::lineRect(const QString& line) const
     return QRectF(position.x() - d.x(), position.y() - d.y(), size.width(), size.height());
 }
 
+QRectF TextEntity::lineInk(const QString& line) const
+{
+    const std::optional<PlacedLine> placed = placeLine(leftUnits(line, kMaxLaidOutCharacters), position.y());
+    return placed ? placed->ink : QRectF(position, QSizeF(0, 0));
+}
+
 void TextEntity::calculateBoundingBox()
 {
     measureLines();
@@ -311,6 +317,7 @@ void TextEntity::setMeasuredText(const QString& measured)
 void TextEntity::measureLines()
 {
     QStringList split = splitLines(text);
+    const qsizetype n = split.size();
 
     placingBox = BoundingBox();
     for (const QString& line : laidOutLines(split)) {
@@ -321,11 +328,16 @@ void TextEntity::measureLines()
             continue;
         const QPointF d = alignmentOffset(contentAlignment, ink->size());
         const QRectF r(position.x() - d.x(), position.y() - d.y(), ink->width(), ink->height());
-        boundingBox.addTransformedRect(r, netTransform);
         placingBox.addRect(r);
+        // One line is drawn where it is placed, its ink from its own origin
+        // (blanks before it, descenders): the box, the selection frame and
+        // picking hold its glyphs. Several lines add their drawn places below.
+        if (n >= 2)
+            boundingBox.addTransformedRect(r, netTransform);
+        else
+            boundingBox.addTransformedRect(lineInk(line), netTransform);
     }
 
-    const qsizetype n = split.size();
     textTop = n >= 2 ? (double(n) - 0.5) * font.height * 1.5 * 0.5 : 0;
     setMeasuredText(text);
     measuredLines_ = int(n);

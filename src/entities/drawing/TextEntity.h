@@ -122,6 +122,10 @@ public:
     QSizeF lineSize(const QString& line) const;
     // The rectangle a line occupies about the anchor, in own coordinates.
     QRectF lineRect(const QString& line) const;
+    // The ink of a line drawn as the only one, in own coordinates: its
+    // glyphs from the origin placeLine gives it (empty at the anchor for
+    // blanks).
+    QRectF lineInk(const QString& line) const;
 
     // One line as drawn. Its outlines come from the line's shared shape, at
     // a font size of kOutlineUnitsPerSize pixels, y up, placed by
