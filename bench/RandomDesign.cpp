@@ -107,7 +107,9 @@ private:
         return s;
     }
 
-    QByteArray brush(bool fillLikely = true)
+    // withCenter: the radial centre, for elements whose own "center" is not
+    // the geometry's.
+    QByteArray brush(bool fillLikely = true, bool withCenter = true)
     {
         if (!fillLikely && chance(0.5))
             return attr("brushColor", "0,0,0,0");
@@ -116,7 +118,7 @@ private:
         if (r < 0.3) {
             s += attr("brushType", pick({"gradient", "radial", "centerGradient"})) + attr("secondColor", color());
             s += flag("vertical", chance(0.5));
-            if (chance(0.5))
+            if (withCenter && chance(0.5))
                 s += attr("center", pt(real(-0.2, 1.2), real(-0.2, 1.2)));
             gradient_ = true;
         } else if (r < 0.4)
@@ -306,7 +308,7 @@ private:
             break;
         case 3:
             s += "<arc" + c + place + attr("center", pt(point(size / 4))) + attr("radius", pt(size * real(0.05, 1), size * real(0.05, 1)))
-                + attr("startAngle", real(-360, 360)) + attr("endAngle", real(-360, 360)) + pen(size) + brush(false) + "/>";
+                + attr("startAngle", real(-360, 360)) + attr("endAngle", real(-360, 360)) + pen(size) + brush(false, false) + "/>";
             break;
         case 4:
         case 5: {

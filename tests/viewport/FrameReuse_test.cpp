@@ -2,6 +2,7 @@
 // moved to the new view; the end of the gesture draws the view exactly.
 
 #include "Generator.h"
+#include "RandomDesign.h"
 #include "ViewportTestSupport.h"
 #include "TestSupport.h"
 
@@ -23,6 +24,8 @@
 
 #include <iostream>
 #include <limits>
+#include <numeric>
+#include <random>
 
 namespace {
 
@@ -343,6 +346,168 @@ TEST(FrameRenderer, BandsOnThreadsDrawTheSequentialFrame)
     EXPECT_EQ(FrameRenderer(8).bandCount(3 * FrameRenderer::kMinBandRows), 3);
     EXPECT_EQ(FrameRenderer(8).bandCount(1), 1);
     EXPECT_EQ(FrameRenderer(1000).bandCount(100000), FrameRenderer::kMaxBands);
+}
+
+namespace {
+
+// The pixels of a w x h area at `at` in a and at `bAt` in b (images of the
+// renderer's format) whose channels differ by more than levels; the largest
+// difference goes to most.
+int differingPixels(const QImage& a, QPoint at, const QImage& b, QPoint bAt, QSize size, int levels, int& most)
+{
+    int differ = 0;
+    for (int row = 0; row < size.height(); ++row) {
+        const QRgb* p = reinterpret_cast<const QRgb*>(a.constScanLine(at.y() + row)) + at.x();
+        const QRgb* q = reinterpret_cast<const QRgb*>(b.constScanLine(bAt.y() + row)) + bAt.x();
+        for (int col = 0; col < size.width(); ++col) {
+            if (p[col] == q[col])
+                continue;
+            const int d = std::max({std::abs(qRed(p[col]) - qRed(q[col])), std::abs(qGreen(p[col]) - qGreen(q[col])),
+                                    std::abs(qBlue(p[col]) - qBlue(q[col])), std::abs(qAlpha(p[col]) - qAlpha(q[col]))});
+            most = std::max(most, d);
+            differ += d > levels;
+        }
+    }
+    return differ;
+}
+
+int environmentCount(const char* name, int fallback)
+{
+    bool ok = false;
+    const int n = qEnvironmentVariableIntValue(name, &ok);
+    return ok && n >= 0 ? n : fallback;
+}
+
+} // namespace
+
+// Random designs of every element the reader takes (generateRandomDesign),
+// on both sheets, fitted and zoomed in x8 and x30 about inked points: (a) a
+// frame in 2-16 bands cut at arbitrary rows is the frame in one piece, (b) a
+// narrow view is the middle of a wider view at the same scale, and (c)
+// drawing changes nothing the sheet's dump shows. 0 pixels may differ; on a
+// sheet with gradient fills, 2 levels (Qt's gradients come out a level or
+// two apart when cut differently). Every difference is listed, then counted.
+//
+// BRINDLEX_RANDOM_DESIGNS sets how many seeds are drawn (default 300);
+// BRINDLEX_RANDOM_SEED draws that seed alone. Then, or with
+// BRINDLEX_RANDOM_ALONE set, each difference names the top-level entities
+// that differ when drawn on their own.
+TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
+{
+    const bool oneSeed = qEnvironmentVariableIsSet("BRINDLEX_RANDOM_SEED");
+    const uint64_t first = oneSeed ? qEnvironmentVariable("BRINDLEX_RANDOM_SEED").toULongLong() : 1;
+    const int count = oneSeed ? 1 : environmentCount("BRINDLEX_RANDOM_DESIGNS", 300);
+    const bool alone = oneSeed || qEnvironmentVariableIsSet("BRINDLEX_RANDOM_ALONE");
+    const QSize size(320, 224);
+    const double zooms[] = {1, 8, 30};
+    ViewModel::shared().sheetTransforms.clear();
+    std::vector<std::string> failures;
+    int frames = 0;
+    for (uint64_t seed = first; seed < first + uint64_t(count); ++seed) {
+        const RandomDesign design = generateRandomDesign(seed);
+        if (!Design::shared().loadFromBytes(design.xml, QStringLiteral("random %1").arg(seed))) {
+            failures.push_back("seed " + std::to_string(seed) + " not read");
+            continue;
+        }
+        for (bool pcb : {true, false}) {
+            Viewport2D viewport(pcb);
+            viewport.resize(size);
+            viewport.fit();
+            GraphicsSheet* sheet = viewport.sheet();
+            ASSERT_TRUE(sheet);
+            sheet->updateGeometry();
+            const QByteArray dumped = sheetDumpJson(*sheet, pcb);
+            const int levels = (pcb ? design.pcbGradients : design.schematicGradients) ? 2 : 0;
+            const QColor background = sheet->settings().backgroundColor.isValid() ? sheet->settings().backgroundColor : QColor(Qt::white);
+            std::mt19937_64 rng(seed * 2 + pcb);
+            auto within = [&rng](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+            const QTransform fitted = viewport.viewTransform();
+            // The checks of one view; what differs, by how many pixels.
+            auto check = [&](const QTransform& view, std::vector<std::pair<std::string, int>>& differ, QImage* one) {
+                FrameRenderer::Frame frame;
+                frame.view = view;
+                frame.size = QSizeF(size);
+                frame.background = background;
+                frame.pcb = pcb;
+                // The first frame after loading may settle state: not compared.
+                FrameRenderer(3).render(*sheet, frame);
+                const QImage whole = FrameRenderer(1).render(*sheet, frame);
+                if (one)
+                    *one = whole;
+                int most = 0;
+                for (int i = 0; i < 2; ++i) {
+                    const int n = within(2, 16);
+                    std::vector<int> tops{0};
+                    std::vector<int> rows(size_t(size.height() - 1));
+                    std::iota(rows.begin(), rows.end(), 1);
+                    std::shuffle(rows.begin(), rows.end(), rng);
+                    rows.resize(size_t(n - 1));
+                    std::sort(rows.begin(), rows.end());
+                    tops.insert(tops.end(), rows.begin(), rows.end());
+                    tops.push_back(size.height());
+                    FrameRenderer renderer;
+                    renderer.setBandTops(tops);
+                    const int d = differingPixels(renderer.render(*sheet, frame), {}, whole, {}, size, levels, most);
+                    if (d > 0)
+                        differ.push_back({"(a) " + std::to_string(n) + " bands", d});
+                }
+                // A narrow view at the same scale, its corner on whole pixels.
+                const QRect narrow(within(0, size.width() / 2), within(0, size.height() / 2), within(size.width() / 4, size.width() / 2),
+                                   within(size.height() / 4, size.height() / 2));
+                frame.view = view * QTransform::fromTranslate(-narrow.x(), -narrow.y());
+                frame.size = QSizeF(narrow.size());
+                const int d = differingPixels(FrameRenderer(1).render(*sheet, frame), {}, whole, narrow.topLeft(), narrow.size(), levels, most);
+                if (d > 0)
+                    differ.push_back({"(b) narrow view", d});
+                frames += 5;
+            };
+            QImage fittedImage;
+            std::vector<QPoint> inked;
+            for (double zoom : zooms) {
+                // Zoomed about a point of ink of the fitted frame.
+                QPointF about(size.width() / 2.0, size.height() / 2.0);
+                if (!inked.empty())
+                    about = inked[size_t(within(0, int(inked.size()) - 1))] + QPointF(0.5, 0.5);
+                const QTransform view = fitted * QTransform::fromTranslate(-about.x(), -about.y()) * QTransform::fromScale(zoom, zoom)
+                    * QTransform::fromTranslate(about.x(), about.y());
+                std::vector<std::pair<std::string, int>> differ;
+                check(view, differ, zoom == 1 ? &fittedImage : nullptr);
+                if (zoom == 1)
+                    for (int y = 0; y < size.height(); ++y)
+                        for (int x = 0; x < size.width(); ++x)
+                            if (fittedImage.pixel(x, y) != background.rgba())
+                                inked.push_back(QPoint(x, y));
+                for (const auto& [what, pixels] : differ) {
+                    std::string line = "seed " + std::to_string(seed) + (pcb ? " pcb" : " schematic") + " x" + std::to_string(int(zoom))
+                        + " about " + std::to_string(int(about.x())) + "," + std::to_string(int(about.y())) + ": " + what + " differ by "
+                        + std::to_string(pixels) + " px";
+                    // Alone, which top-level entities differ.
+                    if (alone) {
+                        std::vector<std::shared_ptr<Entity>> all = sheet->entityList.entities;
+                        for (size_t i = 0; i < all.size(); ++i) {
+                            sheet->entityList.entities = {all[i]};
+                            sheet->updateGeometry();
+                            std::vector<std::pair<std::string, int>> alone;
+                            check(view, alone, nullptr);
+                            for (const auto& [w, px] : alone)
+                                line += "\n    entity " + std::to_string(i) + " <" + all[i]->elementName.toString().toStdString()
+                                    + "> alone: " + w + " " + std::to_string(px) + " px";
+                        }
+                        sheet->entityList.entities = all;
+                        sheet->updateGeometry();
+                    }
+                    std::cout << line << std::endl;
+                    failures.push_back(line);
+                }
+            }
+            if (sheetDumpJson(*sheet, pcb) != dumped) {
+                failures.push_back("seed " + std::to_string(seed) + (pcb ? " pcb" : " schematic") + ": (c) the dump changed by drawing");
+                std::cout << failures.back() << std::endl;
+            }
+        }
+    }
+    std::cout << count << " random designs, " << frames << " frames compared, " << failures.size() << " differences" << std::endl;
+    EXPECT_TRUE(failures.empty()) << failures.size() << " differences, the first: " << failures.front();
 }
 
 // The gesture's scaled frame is Qt's smoothly scaled one to a few levels (its
