@@ -22,6 +22,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iostream>
 #include <limits>
 #include <numeric>
@@ -461,6 +462,42 @@ TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
                     differ.push_back({"(b) narrow view", d});
                 frames += 5;
             };
+            // The entities of a list that differ when drawn alone, and within
+            // a holder that does, the children that do (its path of indexes).
+            std::function<std::string(const QTransform&, EntityList&, const std::string&, int)> isolate =
+                [&](const QTransform& view, EntityList& list, const std::string& path, int depth) {
+                    std::string found;
+                    const std::vector<std::shared_ptr<Entity>> all = list.entities;
+                    // A holder that differs with no children differs by what it
+                    // draws itself (a node its wires).
+                    if (depth > 0) {
+                        list.entities.clear();
+                        sheet->updateGeometry();
+                        std::vector<std::pair<std::string, int>> differ;
+                        check(view, differ, nullptr);
+                        for (const auto& [w, px] : differ)
+                            found += "\n    " + path + "(itself) alone: " + w + " " + std::to_string(px) + " px";
+                    }
+                    const bool itself = !found.empty();
+                    for (size_t i = 0; i < all.size() && !itself; ++i) {
+                        list.entities = {all[i]};
+                        sheet->updateGeometry();
+                        std::vector<std::pair<std::string, int>> differ;
+                        check(view, differ, nullptr);
+                        if (differ.empty())
+                            continue;
+                        const std::string where = path + std::to_string(i) + " <" + all[i]->elementName.toString().toStdString() + ">";
+                        IEntityHolder* holder = all[i]->holder();
+                        const std::string inner = holder && depth < 4 ? isolate(view, holder->entities(), where + " / ", depth + 1) : "";
+                        found += inner;
+                        if (inner.empty())
+                            for (const auto& [w, px] : differ)
+                                found += "\n    " + where + " alone: " + w + " " + std::to_string(px) + " px";
+                    }
+                    list.entities = all;
+                    sheet->updateGeometry();
+                    return found;
+                };
             QImage fittedImage;
             std::vector<QPoint> inked;
             for (double zoom : zooms) {
@@ -482,20 +519,8 @@ TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
                         + " about " + std::to_string(int(about.x())) + "," + std::to_string(int(about.y())) + ": " + what + " differ by "
                         + std::to_string(pixels) + " px";
                     // Alone, which top-level entities differ.
-                    if (alone) {
-                        std::vector<std::shared_ptr<Entity>> all = sheet->entityList.entities;
-                        for (size_t i = 0; i < all.size(); ++i) {
-                            sheet->entityList.entities = {all[i]};
-                            sheet->updateGeometry();
-                            std::vector<std::pair<std::string, int>> alone;
-                            check(view, alone, nullptr);
-                            for (const auto& [w, px] : alone)
-                                line += "\n    entity " + std::to_string(i) + " <" + all[i]->elementName.toString().toStdString()
-                                    + "> alone: " + w + " " + std::to_string(px) + " px";
-                        }
-                        sheet->entityList.entities = all;
-                        sheet->updateGeometry();
-                    }
+                    if (alone)
+                        line += isolate(view, sheet->entityList, "entity ", 0);
                     std::cout << line << std::endl;
                     failures.push_back(line);
                 }
