@@ -372,6 +372,18 @@ int differingPixels(const QImage& a, QPoint at, const QImage& b, QPoint bAt, QSi
     return differ;
 }
 
+// What a check found: the pixels that differ, and by how many levels at
+// most.
+struct Difference {
+    std::string what;
+    int pixels;
+    int most;
+    std::string text() const
+    {
+        return what + " differ by " + std::to_string(pixels) + " px, up to " + std::to_string(most) + " levels";
+    }
+};
+
 int environmentCount(const char* name, int fallback)
 {
     bool ok = false;
@@ -391,8 +403,8 @@ int environmentCount(const char* name, int fallback)
 //
 // BRINDLEX_RANDOM_DESIGNS sets how many seeds are drawn (default 300);
 // BRINDLEX_RANDOM_SEED draws that seed alone. Then, or with
-// BRINDLEX_RANDOM_ALONE set, each difference names the top-level entities
-// that differ when drawn on their own.
+// BRINDLEX_RANDOM_ALONE set, each difference names the entities that differ
+// when drawn on their own (within holders, the children that do).
 TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
 {
     const bool oneSeed = qEnvironmentVariableIsSet("BRINDLEX_RANDOM_SEED");
@@ -424,7 +436,7 @@ TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
             auto within = [&rng](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
             const QTransform fitted = viewport.viewTransform();
             // The checks of one view; what differs, by how many pixels.
-            auto check = [&](const QTransform& view, std::vector<std::pair<std::string, int>>& differ, QImage* one) {
+            auto check = [&](const QTransform& view, std::vector<Difference>& differ, QImage* one) {
                 FrameRenderer::Frame frame;
                 frame.view = view;
                 frame.size = QSizeF(size);
@@ -435,7 +447,6 @@ TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
                 const QImage whole = FrameRenderer(1).render(*sheet, frame);
                 if (one)
                     *one = whole;
-                int most = 0;
                 for (int i = 0; i < 2; ++i) {
                     const int n = within(2, 16);
                     std::vector<int> tops{0};
@@ -448,18 +459,20 @@ TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
                     tops.push_back(size.height());
                     FrameRenderer renderer;
                     renderer.setBandTops(tops);
+                    int most = 0;
                     const int d = differingPixels(renderer.render(*sheet, frame), {}, whole, {}, size, levels, most);
                     if (d > 0)
-                        differ.push_back({"(a) " + std::to_string(n) + " bands", d});
+                        differ.push_back({"(a) " + std::to_string(n) + " bands", d, most});
                 }
                 // A narrow view at the same scale, its corner on whole pixels.
                 const QRect narrow(within(0, size.width() / 2), within(0, size.height() / 2), within(size.width() / 4, size.width() / 2),
                                    within(size.height() / 4, size.height() / 2));
                 frame.view = view * QTransform::fromTranslate(-narrow.x(), -narrow.y());
                 frame.size = QSizeF(narrow.size());
+                int most = 0;
                 const int d = differingPixels(FrameRenderer(1).render(*sheet, frame), {}, whole, narrow.topLeft(), narrow.size(), levels, most);
                 if (d > 0)
-                    differ.push_back({"(b) narrow view", d});
+                    differ.push_back({"(b) narrow view", d, most});
                 frames += 5;
             };
             // The entities of a list that differ when drawn alone, and within
@@ -473,16 +486,16 @@ TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
                     if (depth > 0) {
                         list.entities.clear();
                         sheet->updateGeometry();
-                        std::vector<std::pair<std::string, int>> differ;
+                        std::vector<Difference> differ;
                         check(view, differ, nullptr);
-                        for (const auto& [w, px] : differ)
-                            found += "\n    " + path + "(itself) alone: " + w + " " + std::to_string(px) + " px";
+                        for (const Difference& d : differ)
+                            found += "\n    " + path + "(itself) alone: " + d.text();
                     }
                     const bool itself = !found.empty();
                     for (size_t i = 0; i < all.size() && !itself; ++i) {
                         list.entities = {all[i]};
                         sheet->updateGeometry();
-                        std::vector<std::pair<std::string, int>> differ;
+                        std::vector<Difference> differ;
                         check(view, differ, nullptr);
                         if (differ.empty())
                             continue;
@@ -491,8 +504,8 @@ TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
                         const std::string inner = holder && depth < 4 ? isolate(view, holder->entities(), where + " / ", depth + 1) : "";
                         found += inner;
                         if (inner.empty())
-                            for (const auto& [w, px] : differ)
-                                found += "\n    " + where + " alone: " + w + " " + std::to_string(px) + " px";
+                            for (const Difference& d : differ)
+                                found += "\n    " + where + " alone: " + d.text();
                     }
                     list.entities = all;
                     sheet->updateGeometry();
@@ -507,18 +520,16 @@ TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
                     about = inked[size_t(within(0, int(inked.size()) - 1))] + QPointF(0.5, 0.5);
                 const QTransform view = fitted * QTransform::fromTranslate(-about.x(), -about.y()) * QTransform::fromScale(zoom, zoom)
                     * QTransform::fromTranslate(about.x(), about.y());
-                std::vector<std::pair<std::string, int>> differ;
+                std::vector<Difference> differ;
                 check(view, differ, zoom == 1 ? &fittedImage : nullptr);
                 if (zoom == 1)
                     for (int y = 0; y < size.height(); ++y)
                         for (int x = 0; x < size.width(); ++x)
                             if (fittedImage.pixel(x, y) != background.rgba())
                                 inked.push_back(QPoint(x, y));
-                for (const auto& [what, pixels] : differ) {
+                for (const Difference& d : differ) {
                     std::string line = "seed " + std::to_string(seed) + (pcb ? " pcb" : " schematic") + " x" + std::to_string(int(zoom))
-                        + " about " + std::to_string(int(about.x())) + "," + std::to_string(int(about.y())) + ": " + what + " differ by "
-                        + std::to_string(pixels) + " px";
-                    // Alone, which top-level entities differ.
+                        + " about " + std::to_string(int(about.x())) + "," + std::to_string(int(about.y())) + ": " + d.text();
                     if (alone)
                         line += isolate(view, sheet->entityList, "entity ", 0);
                     std::cout << line << std::endl;
