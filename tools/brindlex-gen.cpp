@@ -1,29 +1,54 @@
-// Developer tool: writes a generated benchmark board to a design file (plain
-// XML), so that it can be opened, rendered or timed like any other design.
+// Developer tool: writes a generated design to a file (plain XML), so that
+// it can be opened, rendered or timed like any other design.
 //
 //   brindlex-gen grid|pour|curve OUT.project
+//   brindlex-gen random SEED OUT.project
 
 #include "Generator.h"
+#include "RandomDesign.h"
 
 #include <QFile>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr, "usage: brindlex-gen grid|pour|curve OUT.project\n"
+                         "       brindlex-gen random SEED OUT.project\n"
+                         "  grid: 5,000 footprints on a grid\n"
+                         "  pour: a four-layer routed board with two ground pours\n"
+                         "  curve: a closed smooth curve of a million points tracing a square row by row\n"
+                         "  random: a small design of every kind of element, the same for the same seed\n");
+    return 2;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    const bool curve = argc == 3 && std::strcmp(argv[1], "curve") == 0;
-    if (argc != 3 || (std::strcmp(argv[1], "grid") != 0 && std::strcmp(argv[1], "pour") != 0 && !curve)) {
-        std::fprintf(stderr, "usage: brindlex-gen grid|pour|curve OUT.project\n"
-                             "  grid: 5,000 footprints on a grid\n"
-                             "  pour: a four-layer routed board with two ground pours\n"
-                             "  curve: a closed smooth curve of a million points tracing a square row by row\n");
-        return 2;
-    }
-    const QByteArray xml = curve ? generateRasterCurveXml(RasterCurveLayout())
-                                 : benchBoardXml(std::strcmp(argv[1], "pour") == 0 ? pourBoard : gridBoard);
-    QFile file(QString::fromLocal8Bit(argv[2]));
+    QByteArray xml;
+    const char* out = nullptr;
+    if (argc == 4 && std::strcmp(argv[1], "random") == 0) {
+        char* end = nullptr;
+        const unsigned long long seed = std::strtoull(argv[2], &end, 10);
+        if (!*argv[2] || *end)
+            return usage();
+        xml = generateRandomDesign(seed).xml;
+        out = argv[3];
+    } else if (argc == 3 && std::strcmp(argv[1], "curve") == 0) {
+        xml = generateRasterCurveXml(RasterCurveLayout());
+        out = argv[2];
+    } else if (argc == 3 && (std::strcmp(argv[1], "grid") == 0 || std::strcmp(argv[1], "pour") == 0)) {
+        xml = benchBoardXml(std::strcmp(argv[1], "pour") == 0 ? pourBoard : gridBoard);
+        out = argv[2];
+    } else
+        return usage();
+    QFile file(QString::fromLocal8Bit(out));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(xml) != xml.size()) {
-        std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        std::fprintf(stderr, "cannot write %s\n", out);
         return 1;
     }
     return 0;

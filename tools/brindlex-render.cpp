@@ -1,7 +1,7 @@
 // Developer tool: renders a sheet of a design to PNG with the viewport's own
 // drawing code, or dumps its entity tree as JSON.
 //
-//   brindlex-render DESIGN -o OUT.png [--sheet pcb|schematic] [--size WxH] [--zoom F]
+//   brindlex-render DESIGN -o OUT.png [--sheet pcb|schematic] [--size WxH] [--zoom F] [--bands N]
 //   brindlex-render DESIGN --dump [--sheet pcb|schematic]
 //   brindlex-render DESIGN --time [-o OUT.png] [--sheet pcb|schematic] [--size WxH] [--zoom F] [--bands N]
 //
@@ -21,12 +21,11 @@
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2D.h"
 
+#include "RandomDesign.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -34,30 +33,6 @@
 #include <vector>
 
 namespace {
-
-QJsonValue boxJson(const BoundingBox& b)
-{
-    if (!b.valid)
-        return QJsonValue::Null;
-    return QJsonArray{b.bottomLeft.x(), b.bottomLeft.y(), b.topRight.x(), b.topRight.y()};
-}
-
-QJsonArray listJson(EntityList& list, int depth)
-{
-    QJsonArray out;
-    for (const auto& e : list.entities) {
-        QJsonObject o;
-        o["element"] = e->elementName.toString();
-        o["typeName"] = e->typeName();
-        o["layerIndex"] = e->layerIndex;
-        o["identifier"] = e->identifier.toString();
-        o["boundingBox"] = boxJson(e->boundingBox);
-        if (IEntityHolder* h = e->holder(); h && depth < EntityList::kMaxNesting)
-            o["children"] = listJson(h->entities(), depth + 1);
-        out.append(o);
-    }
-    return out;
-}
 
 int usage()
 {
@@ -155,11 +130,7 @@ int main(int argc, char** argv)
     const double geometryMs = msSince(clock);
 
     if (dump) {
-        QJsonObject root;
-        root["sheet"] = pcb ? "pcb" : "schematic";
-        root["boundingBox"] = boxJson(sheet->entityList.boundingBox);
-        root["entities"] = listJson(sheet->entityList, 0);
-        std::fputs(QJsonDocument(root).toJson(QJsonDocument::Indented).constData(), stdout);
+        std::fputs(sheetDumpJson(*sheet, pcb).constData(), stdout);
         if (out.isEmpty())
             return 0;
     }
@@ -174,10 +145,10 @@ int main(int argc, char** argv)
     if (zoom != 1)
         view.zoomAbout(QPointF(size.width() / 2.0, size.height() / 2.0), zoom);
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    const QColor settingsBackground = sheet->settings().backgroundColor;
+    const QColor background = settingsBackground.isValid() ? settingsBackground : QColor(Qt::white);
+    const QTransform transform = view.viewTransform();
     if (time) {
-        const QColor settingsBackground = sheet->settings().backgroundColor;
-        const QColor background = settingsBackground.isValid() ? settingsBackground : QColor(Qt::white);
-        const QTransform transform = view.viewTransform();
         clock.restart();
         drawViewFrame(*sheet, pcb, transform, background, image, bands);
         const double firstMs = msSince(clock);
@@ -194,8 +165,8 @@ int main(int argc, char** argv)
         if (out.isEmpty())
             return 0;
     } else {
-        image.fill(Qt::white);
-        view.render(&image);
+        // The frame the view shows, drawn in the bands asked for.
+        drawViewFrame(*sheet, pcb, transform, background, image, bands);
     }
     if (!image.save(out)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(out));

@@ -2,6 +2,7 @@
 // moved to the new view; the end of the gesture draws the view exactly.
 
 #include "Generator.h"
+#include "RandomDesign.h"
 #include "ViewportTestSupport.h"
 #include "TestSupport.h"
 
@@ -21,8 +22,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iostream>
 #include <limits>
+#include <numeric>
+#include <random>
 
 namespace {
 
@@ -343,6 +347,205 @@ TEST(FrameRenderer, BandsOnThreadsDrawTheSequentialFrame)
     EXPECT_EQ(FrameRenderer(8).bandCount(3 * FrameRenderer::kMinBandRows), 3);
     EXPECT_EQ(FrameRenderer(8).bandCount(1), 1);
     EXPECT_EQ(FrameRenderer(1000).bandCount(100000), FrameRenderer::kMaxBands);
+}
+
+namespace {
+
+// The pixels of a w x h area at `at` in a and at `bAt` in b (images of the
+// renderer's format) whose channels differ by more than levels; the largest
+// difference goes to most.
+int differingPixels(const QImage& a, QPoint at, const QImage& b, QPoint bAt, QSize size, int levels, int& most)
+{
+    int differ = 0;
+    for (int row = 0; row < size.height(); ++row) {
+        const QRgb* p = reinterpret_cast<const QRgb*>(a.constScanLine(at.y() + row)) + at.x();
+        const QRgb* q = reinterpret_cast<const QRgb*>(b.constScanLine(bAt.y() + row)) + bAt.x();
+        for (int col = 0; col < size.width(); ++col) {
+            if (p[col] == q[col])
+                continue;
+            const int d = std::max({std::abs(qRed(p[col]) - qRed(q[col])), std::abs(qGreen(p[col]) - qGreen(q[col])),
+                                    std::abs(qBlue(p[col]) - qBlue(q[col])), std::abs(qAlpha(p[col]) - qAlpha(q[col]))});
+            most = std::max(most, d);
+            differ += d > levels;
+        }
+    }
+    return differ;
+}
+
+// What a check found: the pixels that differ, and by how many levels at
+// most.
+struct Difference {
+    std::string what;
+    int pixels;
+    int most;
+    std::string text() const
+    {
+        return what + " differ by " + std::to_string(pixels) + " px, up to " + std::to_string(most) + " levels";
+    }
+};
+
+int environmentCount(const char* name, int fallback)
+{
+    bool ok = false;
+    const int n = qEnvironmentVariableIntValue(name, &ok);
+    return ok && n >= 0 ? n : fallback;
+}
+
+} // namespace
+
+// Random designs of every element the reader takes (generateRandomDesign),
+// on both sheets, fitted and zoomed in x8 and x30 about inked points: (a) a
+// frame in 2-16 bands cut at arbitrary rows is the frame in one piece, (b) a
+// narrow view is the middle of a wider view at the same scale, and (c)
+// drawing changes nothing the sheet's dump shows. 0 pixels may differ; on a
+// sheet with gradient fills, 2 levels (Qt's gradients come out a level or
+// two apart when cut differently). Every difference is listed, then counted.
+//
+// BRINDLEX_RANDOM_DESIGNS sets how many seeds are drawn (default 300);
+// BRINDLEX_RANDOM_SEED draws that seed alone. Then, or with
+// BRINDLEX_RANDOM_ALONE set, each difference names the entities that differ
+// when drawn on their own (within holders, the children that do).
+TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
+{
+    const bool oneSeed = qEnvironmentVariableIsSet("BRINDLEX_RANDOM_SEED");
+    const uint64_t first = oneSeed ? qEnvironmentVariable("BRINDLEX_RANDOM_SEED").toULongLong() : 1;
+    const int count = oneSeed ? 1 : environmentCount("BRINDLEX_RANDOM_DESIGNS", 300);
+    const bool alone = oneSeed || qEnvironmentVariableIsSet("BRINDLEX_RANDOM_ALONE");
+    const QSize size(320, 224);
+    const double zooms[] = {1, 8, 30};
+    ViewModel::shared().sheetTransforms.clear();
+    std::vector<std::string> failures;
+    int frames = 0;
+    for (uint64_t seed = first; seed < first + uint64_t(count); ++seed) {
+        const RandomDesign design = generateRandomDesign(seed);
+        if (!Design::shared().loadFromBytes(design.xml, QStringLiteral("random %1").arg(seed))) {
+            failures.push_back("seed " + std::to_string(seed) + " not read");
+            continue;
+        }
+        for (bool pcb : {true, false}) {
+            Viewport2D viewport(pcb);
+            viewport.resize(size);
+            viewport.fit();
+            GraphicsSheet* sheet = viewport.sheet();
+            ASSERT_TRUE(sheet);
+            sheet->updateGeometry();
+            const QByteArray dumped = sheetDumpJson(*sheet, pcb);
+            const int levels = (pcb ? design.pcbGradients : design.schematicGradients) ? 2 : 0;
+            const QColor background = sheet->settings().backgroundColor.isValid() ? sheet->settings().backgroundColor : QColor(Qt::white);
+            std::mt19937_64 rng(seed * 2 + pcb);
+            auto within = [&rng](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+            const QTransform fitted = viewport.viewTransform();
+            // The checks of one view; what differs, by how many pixels.
+            auto check = [&](const QTransform& view, std::vector<Difference>& differ, QImage* one) {
+                FrameRenderer::Frame frame;
+                frame.view = view;
+                frame.size = QSizeF(size);
+                frame.background = background;
+                frame.pcb = pcb;
+                // The first frame after loading may settle state: not compared.
+                FrameRenderer(3).render(*sheet, frame);
+                const QImage whole = FrameRenderer(1).render(*sheet, frame);
+                if (one)
+                    *one = whole;
+                for (int i = 0; i < 2; ++i) {
+                    const int n = within(2, 16);
+                    std::vector<int> tops{0};
+                    std::vector<int> rows(size_t(size.height() - 1));
+                    std::iota(rows.begin(), rows.end(), 1);
+                    std::shuffle(rows.begin(), rows.end(), rng);
+                    rows.resize(size_t(n - 1));
+                    std::sort(rows.begin(), rows.end());
+                    tops.insert(tops.end(), rows.begin(), rows.end());
+                    tops.push_back(size.height());
+                    FrameRenderer renderer;
+                    renderer.setBandTops(tops);
+                    int most = 0;
+                    const int d = differingPixels(renderer.render(*sheet, frame), {}, whole, {}, size, levels, most);
+                    if (d > 0)
+                        differ.push_back({"(a) " + std::to_string(n) + " bands", d, most});
+                }
+                // A narrow view at the same scale, its corner on whole pixels.
+                const QRect narrow(within(0, size.width() / 2), within(0, size.height() / 2), within(size.width() / 4, size.width() / 2),
+                                   within(size.height() / 4, size.height() / 2));
+                frame.view = view * QTransform::fromTranslate(-narrow.x(), -narrow.y());
+                frame.size = QSizeF(narrow.size());
+                int most = 0;
+                const int d = differingPixels(FrameRenderer(1).render(*sheet, frame), {}, whole, narrow.topLeft(), narrow.size(), levels, most);
+                if (d > 0)
+                    differ.push_back({"(b) narrow view", d, most});
+                frames += 5;
+            };
+            // The entities of a list that differ when drawn alone, and within
+            // a holder that does, the children that do (its path of indexes).
+            std::function<std::string(const QTransform&, EntityList&, const std::string&, int)> isolate =
+                [&](const QTransform& view, EntityList& list, const std::string& path, int depth) {
+                    std::string found;
+                    const std::vector<std::shared_ptr<Entity>> all = list.entities;
+                    // A holder that differs with no children differs by what it
+                    // draws itself (a node its wires), and a sheet by what it
+                    // draws without entities (the board fill of a registered
+                    // border, whose box shows in every entity's alone).
+                    {
+                        list.entities.clear();
+                        sheet->updateGeometry();
+                        std::vector<Difference> differ;
+                        check(view, differ, nullptr);
+                        for (const Difference& d : differ)
+                            found += "\n    " + (depth > 0 ? path + "(itself)" : std::string("no entity")) + " alone: " + d.text();
+                    }
+                    const bool itself = depth > 0 && !found.empty();
+                    for (size_t i = 0; i < all.size() && !itself; ++i) {
+                        list.entities = {all[i]};
+                        sheet->updateGeometry();
+                        std::vector<Difference> differ;
+                        check(view, differ, nullptr);
+                        if (differ.empty())
+                            continue;
+                        const std::string where = path + std::to_string(i) + " <" + all[i]->elementName.toString().toStdString() + ">";
+                        IEntityHolder* holder = all[i]->holder();
+                        const std::string inner = holder && depth < 4 ? isolate(view, holder->entities(), where + " / ", depth + 1) : "";
+                        found += inner;
+                        if (inner.empty())
+                            for (const Difference& d : differ)
+                                found += "\n    " + where + " alone: " + d.text();
+                    }
+                    list.entities = all;
+                    sheet->updateGeometry();
+                    return found;
+                };
+            QImage fittedImage;
+            std::vector<QPoint> inked;
+            for (double zoom : zooms) {
+                // Zoomed about a point of ink of the fitted frame.
+                QPointF about(size.width() / 2.0, size.height() / 2.0);
+                if (!inked.empty())
+                    about = inked[size_t(within(0, int(inked.size()) - 1))] + QPointF(0.5, 0.5);
+                const QTransform view = fitted * QTransform::fromTranslate(-about.x(), -about.y()) * QTransform::fromScale(zoom, zoom)
+                    * QTransform::fromTranslate(about.x(), about.y());
+                std::vector<Difference> differ;
+                check(view, differ, zoom == 1 ? &fittedImage : nullptr);
+                if (zoom == 1)
+                    for (int y = 0; y < size.height(); ++y)
+                        for (int x = 0; x < size.width(); ++x)
+                            if (fittedImage.pixel(x, y) != background.rgba())
+                                inked.push_back(QPoint(x, y));
+                for (const Difference& d : differ) {
+                    std::string line = "seed " + std::to_string(seed) + (pcb ? " pcb" : " schematic") + " x" + std::to_string(int(zoom))
+                        + " about " + std::to_string(int(about.x())) + "," + std::to_string(int(about.y())) + ": " + d.text();
+                    if (alone)
+                        line += isolate(view, sheet->entityList, "entity ", 0);
+                    std::cout << line << std::endl;
+                    failures.push_back(line);
+                }
+            }
+            if (sheetDumpJson(*sheet, pcb) != dumped) {
+                failures.push_back("seed " + std::to_string(seed) + (pcb ? " pcb" : " schematic") + ": (c) the dump changed by drawing");
+                std::cout << failures.back() << std::endl;
+            }
+        }
+    }
+    std::cout << count << " random designs, " << frames << " frames compared, " << failures.size() << " differences" << std::endl;
+    EXPECT_TRUE(failures.empty()) << failures.size() << " differences, the first: " << failures.front();
 }
 
 // The gesture's scaled frame is Qt's smoothly scaled one to a few levels (its

@@ -1,0 +1,133 @@
+// Reads the bytes as a design and draws both sheets in small frames, fitted
+// and zoomed in: a frame in bands cut at rows the input picks must be the
+// frame in one piece, and a narrow view the middle of the wider one at the
+// same scale (gradient fills within 2 levels). A difference stops the run.
+
+#include "document/Design.h"
+#include "document/DesignReader.h"
+#include "document/DesignState.h"
+#include "document/PCB.h"
+#include "document/Schematic.h"
+#include "viewport/FrameRenderer.h"
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Larger inputs are skipped, as are compressed ones: each input must draw
+// its dozen frames quickly.
+constexpr size_t kMaxInputBytes = 48 * 1024;
+constexpr int kWidth = 96, kHeight = 64;
+
+// Bytes of the input, cycled, to choose seams, views and zoom centres.
+struct Choices {
+    const uint8_t* data;
+    size_t size;
+    size_t next = 0;
+    int pick(int lo, int hi)
+    {
+        const int byte = size ? data[(next++ * 7919) % size] : 0;
+        return lo + byte % (hi - lo + 1);
+    }
+};
+
+int differing(const QImage& a, QPoint aAt, const QImage& b, QPoint bAt, QSize size, int levels)
+{
+    int differ = 0;
+    for (int row = 0; row < size.height(); ++row) {
+        const QRgb* p = reinterpret_cast<const QRgb*>(a.constScanLine(aAt.y() + row)) + aAt.x();
+        const QRgb* q = reinterpret_cast<const QRgb*>(b.constScanLine(bAt.y() + row)) + bAt.x();
+        for (int col = 0; col < size.width(); ++col)
+            differ += std::max({std::abs(qRed(p[col]) - qRed(q[col])), std::abs(qGreen(p[col]) - qGreen(q[col])),
+                                std::abs(qBlue(p[col]) - qBlue(q[col])), std::abs(qAlpha(p[col]) - qAlpha(q[col]))})
+                > levels;
+    }
+    return differ;
+}
+
+void checkSheet(GraphicsSheet& sheet, bool pcb, int levels, Choices& choose)
+{
+    sheet.updateGeometry();
+    const BoundingBox& box = sheet.entityList.boundingBox;
+    double scale = 10;
+    QPointF center(0, 0);
+    if (box.valid && std::isfinite(box.width()) && std::isfinite(box.height()) && box.width() > 0 && box.height() > 0) {
+        scale = 0.9 * std::min(kWidth / box.width(), kHeight / box.height());
+        center = box.center();
+    }
+    if (!std::isfinite(scale) || scale <= 0 || scale > 1e6 || !std::isfinite(center.x()) || !std::isfinite(center.y()))
+        return;
+    const QTransform fitted(scale, 0, 0, -scale, kWidth / 2.0 - center.x() * scale, kHeight / 2.0 + center.y() * scale);
+    for (double zoom : {1.0, 8.0}) {
+        const QPointF about(choose.pick(0, kWidth - 1) + 0.5, choose.pick(0, kHeight - 1) + 0.5);
+        FrameRenderer::Frame frame;
+        frame.view = fitted * QTransform::fromTranslate(-about.x(), -about.y()) * QTransform::fromScale(zoom, zoom)
+            * QTransform::fromTranslate(about.x(), about.y());
+        frame.size = QSizeF(kWidth, kHeight);
+        frame.pcb = pcb;
+        FrameRenderer(2).render(sheet, frame); // the first frame may settle state
+        const QImage whole = FrameRenderer(1).render(sheet, frame);
+        std::vector<int> tops{0};
+        for (int n = choose.pick(1, 6), top = 0; n > 0; --n) {
+            top += choose.pick(1, kHeight / 4);
+            if (top >= kHeight)
+                break;
+            tops.push_back(top);
+        }
+        tops.push_back(kHeight);
+        FrameRenderer bands;
+        bands.setBandTops(tops);
+        if (int d = differing(bands.render(sheet, frame), {}, whole, {}, whole.size(), levels)) {
+            std::fprintf(stderr, "%s x%g: %d px differ in %zu bands\n", pcb ? "pcb" : "schematic", zoom, d, tops.size() - 1);
+            __builtin_trap();
+        }
+        const QRect narrow(choose.pick(0, kWidth / 2), choose.pick(0, kHeight / 2), choose.pick(8, kWidth / 2),
+                           choose.pick(8, kHeight / 2));
+        frame.view = frame.view * QTransform::fromTranslate(-narrow.x(), -narrow.y());
+        frame.size = QSizeF(narrow.size());
+        if (int d = differing(FrameRenderer(1).render(sheet, frame), {}, whole, narrow.topLeft(), narrow.size(), levels)) {
+            std::fprintf(stderr, "%s x%g: %d px differ in a narrow view\n", pcb ? "pcb" : "schematic", zoom, d);
+            __builtin_trap();
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static Design design;
+    if (size > kMaxInputBytes)
+        return 0;
+    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QByteArray body = bytes;
+    if (body.startsWith(QByteArrayView(DesignReader::kMagic, DesignReader::kMagicLength)))
+        body.remove(0, DesignReader::kMagicLength);
+    if (DesignReader::looksCompressed(body))
+        return 0;
+    if (!design.loadFromBytes(bytes, QStringLiteral("fuzz.project")))
+        return 0;
+    // Qt's gradients come out a level or two apart when cut differently.
+    const int levels = body.contains("radient") || body.contains("radial") ? 2 : 0;
+    Choices choose{data, size};
+    auto state = design.currentDesignState();
+    if (state->pcb)
+        checkSheet(*state->pcb, true, levels, choose);
+    if (!state->schematics.empty())
+        checkSheet(*state->schematics.front(), false, levels, choose);
+    return 0;
+}
