@@ -308,10 +308,16 @@ void Graphics::applyPen(const Pen& pen)
 {
     context.setStrokeColor(effectiveColor(pen.color));
     const double pixel = pixelSize();
-    context.setLineWidth(std::isfinite(pen.width) ? std::max(pen.width, pixel) : pixel);
+    const double width = std::isfinite(pen.width) ? std::max(pen.width, pixel) : pixel;
+    context.setLineWidth(width);
     context.setLineCap(drawingPcb ? Qt::RoundCap : qtCap(pen.startCap));
     context.setLineJoin(drawingPcb ? Qt::RoundJoin : qtJoin(pen.lineJoin));
-    context.setLineDash(std::isfinite(pen.width) ? dashPattern(pen.linePattern, pen.width) : std::vector<double>{}, 0);
+    // The pattern follows the width drawn: dashes of a pen raised to the
+    // least width would overlap and carry more ink than the solid line. (A
+    // pen of no width has a pattern of zeros: solid.)
+    context.setLineDash(std::isfinite(pen.width) ? dashPattern(pen.linePattern, pen.width > 0 ? width : pen.width)
+                                                 : std::vector<double>{},
+        0);
 }
 
 void Graphics::fillAndStroke(const QPainterPath& path, const Pen& pen, const Brush& brush)
