@@ -328,8 +328,7 @@ void DrawingContext::strokeUserPath(const QPainterPath& userPath)
     if (strokeInUserSpace(pen, frameScale)) {
         const QPainterPath framePath = frameScale == 1 ? userPath : QTransform::fromScale(1 / frameScale, 1 / frameScale).map(userPath);
         QPainterPath copy;
-        if (ink_ || !PathDetail::stroke(painter_, framePath, painter_.transform(), pen))
-            strokeByPainter(own(framePath, copy), pen);
+        strokeFramePath(own(framePath, copy), pen);
         return;
     }
     strokeDevicePath(state_.transform.map(userPath));
@@ -344,9 +343,7 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
     if (strokeInUserSpace(pen, frameScale)) {
         bool invertible = false;
         const QTransform toFrame = t.inverted(&invertible) * QTransform::fromScale(1 / frameScale, 1 / frameScale);
-        const QPainterPath framePath = toFrame.map(devicePath);
-        if (ink_ || !PathDetail::stroke(painter_, framePath, painter_.transform(), pen))
-            strokeByPainter(framePath, pen);
+        strokeFramePath(toFrame.map(devicePath), pen);
         return;
     }
 
@@ -363,10 +360,248 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
         pen.setDashPattern(dash);
         pen.setDashOffset(state_.dashPhase * scale / deviceWidth);
     }
-    if (!ink_ && PathDetail::stroke(painter_, devicePath, QTransform(), pen))
-        return;
     painter_.setTransform(QTransform());
-    strokeByPainter(devicePath, pen);
+    strokeFramePath(devicePath, pen);
+}
+
+void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen)
+{
+    if (ink_) {
+        // A measure takes the path whole: dashes lie within its solid stroke.
+        painter_.strokePath(path, pen);
+        return;
+    }
+    if (pen.style() != Qt::SolidLine) {
+        strokeDashed(path, pen);
+        return;
+    }
+    if (!PathDetail::stroke(painter_, path, painter_.transform(), pen))
+        strokeByPainter(path, pen);
+}
+
+namespace {
+
+thread_local DrawingContext::Dashing dashing;
+
+// Largest and smallest stretch of the transform's linear part.
+void stretches(const QTransform& t, double& largest, double& smallest)
+{
+    const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
+    const double e = a * a + b * b + c * c + d * d, det = a * d - b * c;
+    const double root = std::sqrt(std::max(0.0, e * e - 4 * det * det));
+    largest = std::sqrt((e + root) / 2);
+    smallest = std::sqrt(std::max(0.0, (e - root) / 2));
+}
+
+// The part [t0, t1] of the segment a-b inside the rectangle; false when none.
+bool clipParameters(QPointF a, QPointF b, const QRectF& r, double& t0, double& t1)
+{
+    t0 = 0;
+    t1 = 1;
+    const double d[2] = {b.x() - a.x(), b.y() - a.y()};
+    const double lo[2] = {r.left() - a.x(), r.top() - a.y()};
+    const double hi[2] = {r.right() - a.x(), r.bottom() - a.y()};
+    for (int k = 0; k < 2; ++k) {
+        if (d[k] == 0) {
+            if (lo[k] > 0 || hi[k] < 0)
+                return false;
+            continue;
+        }
+        double enter = lo[k] / d[k], leave = hi[k] / d[k];
+        if (enter > leave)
+            std::swap(enter, leave);
+        t0 = std::max(t0, enter);
+        t1 = std::min(t1, leave);
+    }
+    return t0 <= t1;
+}
+
+// Appends the cubic's points after p0 (frame coordinates), on uniform
+// steps that stray from it by at most `flatness` device pixels under the
+// linear part `linear`: the same steps wherever the device's origin lies.
+void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, const QTransform& linear, double flatness,
+    std::vector<QPointF>& out)
+{
+    const QPointF d1 = linear.map(p0 - 2 * c1 + c2), d2 = linear.map(c1 - 2 * c2 + p3);
+    const double bend = std::sqrt(std::max(QPointF::dotProduct(d1, d1), QPointF::dotProduct(d2, d2)));
+    const double steps = std::ceil(std::sqrt(0.75 * bend / flatness));
+    const int n = std::isfinite(steps) ? int(std::clamp(steps, 1.0, 1024.0)) : 1;
+    for (int k = 1; k < n; ++k) {
+        const double t = double(k) / n, u = 1 - t;
+        out.push_back(u * u * u * p0 + 3 * u * u * t * c1 + 3 * u * t * t * c2 + t * t * t * p3);
+    }
+    out.push_back(p3);
+}
+
+} // namespace
+
+DrawingContext::Dashing DrawingContext::lastDashing() { return dashing; }
+
+void DrawingContext::strokeDashed(const QPainterPath& path, const QPen& pen)
+{
+    dashing = Dashing();
+    const QTransform& t = painter_.transform();
+    const QList<qreal> pattern = pen.dashPattern();
+    const double w = pen.widthF();
+    double largest = 0, smallest = 0;
+    stretches(t, largest, smallest);
+    QPen solid = pen;
+    solid.setStyle(Qt::SolidLine);
+    // The pattern in the path's units: even entries dashes, odd gaps.
+    std::vector<double> lengths;
+    double period = 0, inked = 0;
+    const bool capped = pen.capStyle() != Qt::FlatCap;
+    for (qsizetype i = 0; i + 1 < pattern.size(); i += 2) {
+        const double on = std::max(0.0, pattern[i]) * w, off = std::max(0.0, pattern[i + 1]) * w;
+        lengths.push_back(on);
+        lengths.push_back(off);
+        period += on + off;
+        inked += on + (capped ? w : 0);
+    }
+    const QPaintDevice* device = painter_.device();
+    if (!(period > 0) || !std::isfinite(period) || !(w > 0) || !std::isfinite(largest) || !device || !t.isAffine()) {
+        if (!PathDetail::stroke(painter_, path, t, solid))
+            strokeByPainter(path, solid);
+        return;
+    }
+    double offset = std::fmod(pen.dashOffset() * w, period);
+    if (!(offset >= 0))
+        offset = std::isfinite(offset) ? offset + period : 0;
+
+    // Only dashes that come within the ink's reach of the area drawn are cut.
+    const double ratio = device->devicePixelRatio() > 0 ? device->devicePixelRatio() : 1;
+    QRectF target(0, 0, device->width() / ratio, device->height() / ratio);
+    if (painter_.hasClipping())
+        target &= t.mapRect(painter_.clipBoundingRect());
+    const bool miter = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
+    const double reach = w * largest / 2 * (miter ? std::max(pen.miterLimit(), 1.5) : 1.5) + 2;
+    const QRectF guard = target.adjusted(-reach, -reach, reach, reach);
+    const QTransform linear(t.m11(), t.m12(), t.m21(), t.m22(), 0, 0);
+
+    QPainterPath dashes, fine;
+    QColor faintColor = pen.color();
+    faintColor.setAlphaF(faintColor.alphaF() * float(std::min(1.0, inked / period)));
+    QPen faint = solid;
+    faint.setBrush(faintColor);
+    // Each dash is outlined on its own whatever else it is outlined with,
+    // and filled the same way in every batch.
+    auto flush = [&](QPainterPath& pieces, const QPen& with) {
+        if (!pieces.isEmpty())
+            fillStrokeOutline(pieces, with);
+        pieces = QPainterPath();
+    };
+    constexpr int kBatchElements = 512;
+
+    std::vector<QPointF> points;
+    const int n = path.elementCount();
+    for (int first = 0; first < n;) {
+        // One subpath, flattened.
+        points.clear();
+        int i = first;
+        points.push_back(QPointF(path.elementAt(i).x, path.elementAt(i).y));
+        for (++i; i < n && path.elementAt(i).type != QPainterPath::MoveToElement;) {
+            const QPainterPath::Element e = path.elementAt(i);
+            if (e.type == QPainterPath::CurveToElement && i + 2 < n) {
+                const QPainterPath::Element e2 = path.elementAt(i + 1), e3 = path.elementAt(i + 2);
+                flattenCubic(points.back(), QPointF(e.x, e.y), QPointF(e2.x, e2.y), QPointF(e3.x, e3.y), linear, 0.25, points);
+                i += 3;
+            } else {
+                points.push_back(QPointF(e.x, e.y));
+                ++i;
+            }
+        }
+        first = i;
+        double along = 0; // the subpath's length before the segment
+        long long openK = 0;
+        size_t openI = 0;
+        bool open = false, fineOpen = false;
+        for (size_t j = 1; j < points.size(); ++j) {
+            const QPointF a = points[j - 1], b = points[j];
+            const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+            if (!std::isfinite(length)) {
+                open = fineOpen = false;
+                continue;
+            }
+            const QPointF da = t.map(a), db = t.map(b);
+            const double deviceLength = std::hypot(db.x() - da.x(), db.y() - da.y());
+            // Too fine to dash here: solid, at the pattern's mean coverage.
+            if (length > 0 && deviceLength / length * period < kFineDashPixels) {
+                if (!fineOpen)
+                    fine.moveTo(a);
+                fine.lineTo(b);
+                fineOpen = fine.elementCount() < 2 * kBatchElements;
+                open = false;
+                ++dashing.fineSegments;
+                along += length;
+                if (!fineOpen && fine.elementCount() >= kBatchElements)
+                    flush(fine, faint);
+                continue;
+            }
+            if (fineOpen && fine.elementCount() >= kBatchElements)
+                flush(fine, faint);
+            fineOpen = false;
+            double t0 = 0, t1 = 0;
+            if (!clipParameters(da, db, guard, t0, t1)) {
+                open = false;
+                along += length;
+                continue;
+            }
+            // The pattern's repeats k whose dashes meet the part in reach.
+            const double from = along + t0 * length, to = along + t1 * length;
+            const long long k0 = (long long)std::floor((from + offset) / period) - 1;
+            const long long k1 = (long long)std::floor((to + offset) / period);
+            bool openAfter = false;
+            const double stop = along + length;
+            for (long long k = k0; k <= k1; ++k) {
+                // Every dash placed from its repeat's start alone.
+                double start = double(k) * period - offset;
+                for (size_t e = 0; e + 1 < lengths.size(); start += lengths[e] + lengths[e + 1], e += 2) {
+                    const double end = start + lengths[e];
+                    if (end < from || start > to || end < along || start > stop)
+                        continue;
+                    const double s0 = std::max(start, along), s1 = std::min(end, stop);
+                    const QPointF p0 = length > 0 ? a + (b - a) * ((s0 - along) / length) : a;
+                    const QPointF p1 = length > 0 ? a + (b - a) * ((s1 - along) / length) : b;
+                    // A dash going on from the last segment is one line
+                    // with it, joined as the pen joins.
+                    if (!(open && openK == k && openI == e && s0 == along))
+                        dashes.moveTo(p0);
+                    dashes.lineTo(p1);
+                    ++dashing.dashes;
+                    openAfter = s1 == stop && end > stop;
+                    openK = k;
+                    openI = e;
+                }
+            }
+            open = openAfter && dashes.elementCount() < 2 * kBatchElements;
+            along = stop;
+            if (!open && dashes.elementCount() >= kBatchElements)
+                flush(dashes, solid);
+        }
+    }
+    flush(dashes, solid);
+    flush(fine, faint);
+}
+
+void DrawingContext::fillStrokeOutline(const QPainterPath& path, const QPen& pen)
+{
+    const QTransform& t = painter_.transform();
+    QPainterPathStroker stroker(pen);
+    // Curves flattened as finely on the device as QPainter's own stroker.
+    const double scale = std::sqrt(std::max(t.m11() * t.m11() + t.m12() * t.m12(), t.m21() * t.m21() + t.m22() * t.m22()));
+    if (scale > 0 && std::isfinite(scale))
+        stroker.setCurveThreshold(0.25 / scale);
+    const QPainterPath outline = stroker.createStroke(path);
+    if (PathDetail::fillDirect(painter_, outline, t, Qt::WindingFill, pen.brush()))
+        return;
+    // Far outlines clipped about the area drawn (not kept: drawn once).
+    if (outline.elementCount() < PathDetail::kHugeElements
+        && PathDetail::fill(painter_, outline, t, Qt::WindingFill, pen.brush()))
+        return;
+    painter_.setTransform(t);
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(pen.brush());
+    painter_.drawPath(outline);
 }
 
 void DrawingContext::strokeByPainter(const QPainterPath& path, const QPen& pen)
@@ -386,21 +621,13 @@ void DrawingContext::strokeByPainter(const QPainterPath& path, const QPen& pen)
         for (int i = 0, n = path.elementCount(); i < n && ownRasteriser; ++i)
             ownRasteriser = path.elementAt(i).type == QPainterPath::ElementType(i % 2);
     }
-    if (ink_ || !ownRasteriser || !std::isfinite(deviceWidth)) {
+    if (deviceWidth > kWidePenPixels)
+        ownRasteriser = true;
+    if (!ownRasteriser || !std::isfinite(deviceWidth)) {
         painter_.strokePath(path, pen);
         return;
     }
-    QPainterPathStroker stroker(pen);
-    // Curves flattened as finely on the device as QPainter's own stroker.
-    const double scale = std::sqrt(std::max(t.m11() * t.m11() + t.m12() * t.m12(), t.m21() * t.m21() + t.m22() * t.m22()));
-    if (scale > 0 && std::isfinite(scale))
-        stroker.setCurveThreshold(0.25 / scale);
-    const QPainterPath outline = stroker.createStroke(path);
-    if (PathDetail::fillDirect(painter_, outline, t, Qt::WindingFill, pen.brush()))
-        return;
-    painter_.setPen(Qt::NoPen);
-    painter_.setBrush(pen.brush());
-    painter_.drawPath(outline);
+    fillStrokeOutline(path, pen);
 }
 
 void DrawingContext::clip(Qt::FillRule rule)

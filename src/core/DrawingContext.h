@@ -128,6 +128,37 @@ private:
     // Strokes the path with the pen under the painter's transform as
     // QPainter would, the same wherever the area drawn begins.
     void strokeByPainter(const QPainterPath& path, const QPen& pen);
+    // Strokes the path (coordinates the painter's transform maps to the
+    // device) with the pen: through the path detail, else the painter; a
+    // dashed pen by strokeDashed.
+    void strokeFramePath(const QPainterPath& path, const QPen& pen);
+    // Cuts the dashes here, each placed by its length along its subpath
+    // (never by where the area drawn begins), only those that come near
+    // the area drawn, and strokes them solid. Parts of the path on which
+    // the pattern repeats in less than kFineDashPixels on the device are
+    // stroked solid at the pattern's mean coverage instead.
+    void strokeDashed(const QPainterPath& path, const QPen& pen);
+    // The pen's outline of the path (under the painter's transform) filled
+    // straight into the image where allowed, else clipped about the area
+    // drawn when far, else by the painter.
+    void fillStrokeOutline(const QPainterPath& path, const QPen& pen);
+
+public:
+    static constexpr double kFineDashPixels = 2;
+    // Strokes of device pens wider than this (pixels) are outlined here
+    // and filled by the path detail: the painter's own fill of an outline
+    // reaching far beyond the device takes seconds.
+    static constexpr double kWidePenPixels = 2048;
+    // The dashes this thread's last dashed stroke cut (each part of one
+    // in a segment of the flattened path counted), and the segments it
+    // stroked solid as too fine to dash.
+    struct Dashing {
+        long long dashes = 0;
+        long long fineSegments = 0;
+    };
+    static Dashing lastDashing();
+
+private:
     // Strokes a path given in user coordinates of the current transform.
     void strokeUserPath(const QPainterPath& userPath);
     void clearPath();

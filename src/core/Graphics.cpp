@@ -318,10 +318,16 @@ void Graphics::applyPen(const Pen& pen)
 {
     context.setStrokeColor(effectiveColor(pen.color));
     const double pixel = pixelSize();
-    context.setLineWidth(std::isfinite(pen.width) ? std::max(pen.width, pixel) : pixel);
+    const double width = std::isfinite(pen.width) ? std::max(pen.width, pixel) : pixel;
+    context.setLineWidth(width);
     context.setLineCap(drawingPcb ? Qt::RoundCap : qtCap(pen.startCap));
     context.setLineJoin(drawingPcb ? Qt::RoundJoin : qtJoin(pen.lineJoin));
-    context.setLineDash(std::isfinite(pen.width) ? dashPattern(pen.linePattern, pen.width) : std::vector<double>{}, 0);
+    // The pattern follows the width drawn: dashes of a pen raised to the
+    // least width would overlap and carry more ink than the solid line. (A
+    // pen of no width has a pattern of zeros: solid.)
+    context.setLineDash(std::isfinite(pen.width) ? dashPattern(pen.linePattern, pen.width > 0 ? width : pen.width)
+                                                 : std::vector<double>{},
+        0);
 }
 
 void Graphics::fillAndStroke(const QPainterPath& path, const Pen& pen, const Brush& brush)
@@ -740,32 +746,103 @@ bool Graphics::strokeThinPolyline(const Pen& pen, const std::vector<QPointF>& po
         return strokeSmallRoundSegment(points[0], points[1]);
     if (points.size() < 2 || points.size() > 4096 || !thinLine())
         return false;
-    const double h = context.lineWidth() / 2;
-    const QColor color = context.strokeColor();
-    QImage* image = directTarget();
-    QPainter* painter = nullptr;
-    for (size_t i = 1; i < points.size(); ++i) {
-        const QLineF line(points[i - 1], points[i]);
-        // Each segment on its own, as QPainter draws them: the rectangle
-        // its square ends make, written straight into the image (or filled
-        // as a polygon: QPainter's own thin lines round by where the area
-        // drawn begins, so a frame drawn in bands would differ).
-        const double length = line.length();
-        if (!std::isfinite(length))
-            continue;
-        // A segment of no length is the square its ends make.
-        const QPointF along = length > 0 ? (line.p2() - line.p1()) * (h / length) : QPointF(h, 0), across(-along.y(), along.x());
-        const QPointF quad[4] = {line.p1() - along - across, line.p2() + along - across, line.p2() + along + across,
-                                 line.p1() - along + across};
-        if (image && fillDirect(quad, 4, color))
-            continue;
-        if (!painter) {
-            painter = &painterInView();
-            painter->setPen(Qt::NoPen);
-            painter->setBrush(color);
-        }
-        painter->drawPolygon(quad, 4, Qt::WindingFill);
+    // One outline about the whole line, its corners mitred and its ends
+    // square: segments drawn each with its own square ends would cover
+    // every vertex twice, and a line of many short segments would carry
+    // far more ink than the same line of few. Turns sharper than 120
+    // degrees are bevelled outside; where the inner corner would reach
+    // past a segment's end, one outline ends and the next begins.
+    const QTransform& t = context.currentTransform();
+    const double h = context.lineWidth() * deviceScale() / 2;
+    thread_local std::vector<QPointF> device, outline, right;
+    thread_local std::vector<int> counts;
+    device.clear();
+    outline.clear();
+    counts.clear();
+    for (const QPointF& p : points) {
+        const QPointF d = t.map(p);
+        if (!std::isfinite(d.x()) || !std::isfinite(d.y()))
+            return true;
+        if (device.empty() || std::abs(d.x() - device.back().x()) + std::abs(d.y() - device.back().y()) > 1e-9)
+            device.push_back(d);
     }
+    auto direction = [](QPointF a, QPointF b) {
+        const QPointF v = b - a;
+        return v / std::hypot(v.x(), v.y());
+    };
+    auto normal = [](QPointF d) { return QPointF(-d.y(), d.x()); };
+    if (device.size() == 1) {
+        // No length: the square its ends make.
+        const QPointF c = device.front();
+        outline = {c + QPointF(-h, -h), c + QPointF(h, -h), c + QPointF(h, h), c + QPointF(-h, h)};
+        counts.push_back(4);
+    }
+    size_t begin = 0; // the first point of the line the outline being made is about
+    size_t pieceStart = outline.size();
+    for (size_t j = 1; j < device.size(); ++j) {
+        const bool last = j + 1 == device.size();
+        const QPointF in = direction(device[j - 1], device[j]);
+        QPointF out;
+        bool sharp = false, split = false;
+        if (!last) {
+            out = direction(device[j], device[j + 1]);
+            const double turn = QPointF::dotProduct(in, out);
+            sharp = turn < -0.5;
+            // How far back along each segment the inner corner lies:
+            // h tan(angle / 2).
+            const double back = h * std::sqrt(std::max(0.0, (1 - turn) / (1 + turn)));
+            split = sharp
+                && !(back <= QLineF(device[j - 1], device[j]).length() && back <= QLineF(device[j], device[j + 1]).length());
+        }
+        if (j - 1 == begin) {
+            const QPointF d = direction(device[begin], device[begin + 1]);
+            right.clear();
+            outline.push_back(device[begin] - h * d + h * normal(d));
+            right.push_back(device[begin] - h * d - h * normal(d));
+        }
+        if (last || split) {
+            outline.push_back(device[j] + h * in + h * normal(in));
+            right.push_back(device[j] + h * in - h * normal(in));
+            outline.insert(outline.end(), right.rbegin(), right.rend());
+            counts.push_back(int(outline.size() - pieceStart));
+            pieceStart = outline.size();
+            begin = j;
+            continue;
+        }
+        const QPointF n0 = normal(in), n1 = normal(out);
+        const QPointF miter = (n0 + n1) * (h / (1 + QPointF::dotProduct(n0, n1)));
+        if (!sharp) {
+            outline.push_back(device[j] + miter);
+            right.push_back(device[j] - miter);
+        } else if (in.x() * out.y() - in.y() * out.x() > 0) {
+            // Turning towards the left side: that side's corner is inner.
+            outline.push_back(device[j] + miter);
+            right.push_back(device[j] - h * n0);
+            right.push_back(device[j] - h * n1);
+        } else {
+            outline.push_back(device[j] + h * n0);
+            outline.push_back(device[j] + h * n1);
+            right.push_back(device[j] - miter);
+        }
+    }
+    const QColor color = context.strokeColor();
+    if (QImage* image = directTarget();
+        image && fillDeviceContours(*image, outline.data(), counts.data(), int(counts.size()), color))
+        return true;
+    QPainterPath path;
+    size_t at = 0;
+    for (int count : counts) {
+        path.moveTo(outline[at]);
+        for (int i = 1; i < count; ++i)
+            path.lineTo(outline[at + size_t(i)]);
+        path.closeSubpath();
+        at += size_t(count);
+    }
+    QPainter& painter = context.painter();
+    painter.setTransform(QTransform());
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawPath(path);
     return true;
 }
 
