@@ -1,6 +1,7 @@
 #include "core/PathDetail.h"
 
 #include "core/CoverageFill.h"
+#include "core/ModelGuard.h"
 #include "core/ReadWorkers.h"
 
 #include <QBrush>
@@ -1001,7 +1002,7 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
         raw.clear();
         const QPointF start = pointAt(index->path, index->chunks[size_t(s.firstChunk)].first);
         raw.push_back(mapped(toDevice, start.x(), start.y()));
-        for (int k = 0; k < s.chunkCount; ++k) {
+        for (int k = 0; k < s.chunkCount && !ModelGuard::stopRequested(); ++k) {
             const size_t ci = size_t(s.firstChunk + k);
             const Chunk& c = index->chunks[ci];
             if (outside(mapBox(c.bounds, toDevice), guard)) {
@@ -1018,6 +1019,11 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
         if (clipped.size() >= 3)
             contours.push_back(std::move(clipped));
         clipped = Points();
+    }
+    // A frame asked to stop is not shown: the rest is left undrawn.
+    if (ModelGuard::stopRequested()) {
+        painter.restore();
+        return true;
     }
     if (image && fillContoursDirect(painter, *image, contours, toPixels, rule, brush.color()))
         return true;
@@ -1104,7 +1110,7 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
             const QPointF d = back.map(b) - back.map(a);
             return std::hypot(d.x(), d.y());
         };
-        for (int k = 0; k < s.chunkCount; ++k) {
+        for (int k = 0; k < s.chunkCount && !ModelGuard::stopRequested(); ++k) {
             const size_t ci = size_t(s.firstChunk + k);
             const Chunk& c = index->chunks[ci];
             if (!dashed && outside(mapBox(c.bounds, toDevice), guard)) {
@@ -1158,6 +1164,8 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
         }
     }
 
+    if (ModelGuard::stopRequested())
+        return true;
     // The runs are outlined, as the painter does for a pen wider than a
     // pixel, and the outline filled on the grid: the painter's own stroker
     // for thinner pens starts from where the line enters the area drawn.

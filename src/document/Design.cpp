@@ -64,7 +64,7 @@ bool Design::open(const QString& path)
 bool Design::loadFromBytes(QByteArray data, const QString& name)
 {
     // No frame may be reading the design it replaces (see ModelGuard).
-    ModelGuard::join();
+    ModelGuard::stop();
     // Everything is read into a new state; the open design is replaced only
     // when the whole file has been read.
     QString error;

@@ -428,28 +428,29 @@ public:
     using TestBox::TestBox;
     void draw(Graphics& g) const override
     {
+        // A frame asked to stop stops waiting too.
         if (!g.picking && QThread::currentThread() != qApp->thread()) {
             std::unique_lock<std::mutex> hold(gate().lock);
-            gate().opened.wait(hold, [] { return gate().open; });
+            while (!gate().open && !ModelGuard::stopRequested())
+                gate().opened.wait_for(hold, std::chrono::milliseconds(1));
         }
         TestBox::draw(g);
     }
 };
 
-// Notes what the guard let happen when an event that may write the model
-// is delivered.
+// Notes whether a frame was reading when an event was delivered.
 class Writer : public QObject {
 public:
     bool event(QEvent* e) override
     {
-        if (e->type() != QEvent::User)
+        if (e->type() != QEvent::User && e->type() != QEvent::KeyPress)
             return QObject::event(e);
-        delivered = true;
-        frameReadingAtDelivery = ModelGuard::reading();
+        readingAt[e->type() == QEvent::User] = ModelGuard::reading();
+        gateOpenAt = gate().open;
         return true;
     }
-    bool delivered = false;
-    bool frameReadingAtDelivery = true;
+    bool readingAt[2] = {false, false}; // key press, other event
+    bool gateOpenAt = true;
 };
 
 } // namespace
@@ -498,17 +499,33 @@ TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
     EXPECT_TRUE(viewport->frameInFlight());
     EXPECT_TRUE(ModelGuard::reading());
 
-    // Anything else waits for the frame: the gate opens only later.
+    // An event that is not input goes on meanwhile; input that may write
+    // the model stops the frame, which returns before it has drawn the
+    // rest (the gate is still closed), and is not shown: the next paint
+    // starts another.
     std::thread opener([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        // Only so that a guard that waits instead does not wait for ever.
+        {
+            std::unique_lock<std::mutex> hold(gate().lock);
+            gate().opened.wait_for(hold, std::chrono::seconds(3), [] { return gate().open; });
+        }
         gate().set(true);
     });
     Writer writer;
-    QEvent write(QEvent::User);
-    QApplication::sendEvent(&writer, &write);
+    QEvent other(QEvent::User);
+    QApplication::sendEvent(&writer, &other);
+    EXPECT_TRUE(writer.readingAt[1]);
+    const int frames = viewport->framesDrawn();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(&writer, &key);
+    EXPECT_FALSE(writer.readingAt[0]);
+    EXPECT_FALSE(writer.gateOpenAt);
+    ViewModel::shared().setDraggingOrZooming(false);
+    paintNow();
+    EXPECT_TRUE(viewport->lastPaintAwaitsFrame());
+    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    gate().set(true);
     opener.join();
-    EXPECT_TRUE(writer.delivered);
-    EXPECT_FALSE(writer.frameReadingAtDelivery);
 
     // The finished frame was drawn for a view no longer shown: dropped, and
     // the view drawn afresh.
