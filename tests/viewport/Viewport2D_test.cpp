@@ -309,6 +309,42 @@ TEST_F(ViewportTest, EveryRedrawRequestRepaints)
     sheet->settings().showGrid = false;
 }
 
+// A paint for which nothing the kept frame was drawn for has changed shows
+// it: overlays shown and hidden over the view draw no frame; what may
+// change the sheet's picture does.
+TEST_F(ViewportTest, AnUnchangedViewIsNotDrawnAgain)
+{
+    ViewModel& vm = ViewModel::shared();
+    vm.showFrameRate = false;
+    paintNow();
+    const QImage before = viewport->grab().toImage();
+    int frames = viewport->framesDrawn();
+    for (const bool on : {true, false}) {
+        vm.setIsShowingAboutView(on);
+        vm.syncDisableWithAboutView();
+        EXPECT_EQ(paintNow(), 1);
+    }
+    vm.setIsShowingOpen(false);
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), frames);
+    EXPECT_EQ(viewport->grab().toImage(), before);
+
+    vm.incrementRedraws();
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), ++frames);
+    viewport->requestDisplay();
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), ++frames);
+    boxA->selected = true;
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), ++frames);
+    boxA->selected = false;
+    ++viewport->redraws;
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    vm.showFrameRate = true;
+}
+
 TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
 {
     // Move box A behind the sheet's back: without a redraw request the old
@@ -545,9 +581,28 @@ TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
         QApplication::processEvents();
     }
     EXPECT_EQ(viewport->paintCount(), paints);
+
     Viewport2D::setBackgroundFrames(false);
     const QImage sync = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
     ViewModel::shared().showFrameRate = true;
     EXPECT_EQ(shown, sync);
     EXPECT_NE(shown, moved);
+
+    Viewport2D::setBackgroundFrames(true);
+    // A resize while a frame is drawn shows the last frame placed for the
+    // new view (refitted), never an empty one.
+    gate().set(false);
+    const QSize size = viewport->size();
+    host->resize(host->width() + 60, host->height() + 40);
+    QApplication::processEvents();
+    paintNow();
+    EXPECT_NE(viewport->size(), size);
+    EXPECT_TRUE(viewport->lastPaintAwaitsFrame());
+    const QImage resized = viewport->grab().toImage();
+    EXPECT_EQ(resized.pixel(viewport->toWidget(QPointF(2, 1.5)).toPoint()), QColor(200, 30, 30).rgb());
+    EXPECT_EQ(resized.pixel(viewport->toWidget(QPointF(5.5, 5)).toPoint()), QColor(200, 30, 30).rgb());
+    gate().set(true);
+    viewport->joinFrame();
+    QApplication::processEvents();
+    Viewport2D::setBackgroundFrames(false);
 }
