@@ -967,8 +967,10 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
     std::shared_ptr<Index> kept;
     Index local;
     const Index* index = indexFor(path, kept, local);
-    // Picking draws into a single pixel: always exactly.
-    exact = exact || !kept || (target.width() <= 2 && target.height() <= 2);
+    // Picking draws into a single pixel at the frame's level of detail,
+    // clipped close about it.
+    const bool pick = target.width() <= 2 && target.height() <= 2;
+    exact = exact || !kept;
     const std::shared_ptr<Level> level = exact ? nullptr : levelFor(*kept, toDevice);
 
     painter.save();
@@ -989,7 +991,7 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
     const Region region = regionOf(target, place);
     const QRectF guard = image ? QRectF(QPointF(std::floor(target.left()) - 2, std::floor(target.top()) - 2),
                                      QPointF(std::ceil(target.right()) + 2, std::ceil(target.bottom()) + 2))
-                               : logicalRect(region, place);
+                         : pick ? target.adjusted(-2, -2, 2, 2) : logicalRect(region, place);
     const QRectF cut = image ? QRectF(QPointF(guard.left(), -std::numeric_limits<double>::max() / 4),
                                    QPointF(guard.right(), std::numeric_limits<double>::max() / 4))
                              : guard;
@@ -1066,7 +1068,8 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     // the runs of the path that come within the ink's reach of them: beyond
     // that reach the runs are cut, and their ends do not show.
     const Region region = regionOf(target, place);
-    const QRectF guard = logicalRect(region, place).adjusted(-reach, -reach, reach, reach);
+    const bool pick = target.width() <= 2 && target.height() <= 2;
+    const QRectF guard = (pick ? target.adjusted(-2, -2, 2, 2) : logicalRect(region, place)).adjusted(-reach, -reach, reach, reach);
     // The dashes follow the length along the path: a dashed path is only
     // cut when far, and keeps every vertex.
     std::shared_ptr<Index> kept;
@@ -1077,7 +1080,7 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
         buildIndex(local);
         index = &local;
     }
-    exact = exact || dashed || !kept || (target.width() <= 2 && target.height() <= 2);
+    exact = exact || dashed || !kept;
     const std::shared_ptr<Level> level = exact ? nullptr : levelFor(*kept, toDevice);
 
     std::vector<Run> runs;

@@ -9,6 +9,7 @@
 #include "viewport/Viewport2DCommand.h"
 #include "viewport/ZoomWindowView.h"
 #include "core/ModelGuard.h"
+#include "core/PathDetail.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -343,6 +344,26 @@ TEST_F(ViewportTest, AnUnchangedViewIsNotDrawnAgain)
     paintNow();
     EXPECT_EQ(viewport->framesDrawn(), frames + 1);
     vm.showFrameRate = true;
+}
+
+// Picking near a huge curve draws it as a frame does, at its level of
+// detail and clipped about the pixel: hundreds of points handed to the
+// painter, not the hundreds of thousands every point near it makes.
+TEST_F(ViewportTest, PickingAHugeCurveTakesTheFramesLevelOfDetail)
+{
+    QByteArray xml = "<project version=\"1\" designVersion=\"1\"><design><sheets><schematic><entities>"
+                     "<curve style=\"smooth\" closed=\"true\" points=\"";
+    for (int row = 0; row < 150; ++row)
+        for (int k = 0; k < 150; ++k)
+            xml += QByteArray::number(k * 0.04) + ',' + QByteArray::number(row * 0.04) + ' ';
+    xml += "\"/></entities></schematic></sheets><pcb/></design></project>";
+    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "raster"));
+    Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
+    viewport->requestFit();
+    paintNow();
+    EXPECT_TRUE(viewport->entityAt(viewport->toWidget(QPointF(3.01, 3.01))));
+    EXPECT_GT(PathDetail::lastHanded().elements, 0);
+    EXPECT_LT(PathDetail::lastHanded().elements, 5000);
 }
 
 TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
