@@ -296,8 +296,11 @@ void ViewModel::openDesignFile(const QString& shortName)
         incrementRedraws();
         v->requestFit();
     }
-    for (Viewport2D* v : viewports_)
+    // The read made the new sheets' geometry.
+    for (Viewport2D* v : viewports_) {
+        v->takeGeometryAsCurrent();
         v->requestFit();
+    }
     emit designLoaded();
 }
 

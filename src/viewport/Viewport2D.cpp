@@ -409,6 +409,12 @@ void Viewport2D::ensureGeometry(const std::shared_ptr<GraphicsSheet>& sheet)
     vm.lastRedraws = vm.redraws();
 }
 
+void Viewport2D::takeGeometryAsCurrent()
+{
+    geometrySheet_ = currentSheet();
+    geometryRedraws_ = ViewModel::shared().sheetRedraws();
+}
+
 QRectF Viewport2D::fitRect()
 {
     const std::shared_ptr<GraphicsSheet> s = currentSheet();

@@ -71,6 +71,9 @@ public:
 
     // Fits now (without painting).
     void fit();
+    // The sheet shown now has just been read, its geometry pass with it:
+    // the next paint does not make it again.
+    void takeGeometryAsCurrent();
     // Scales the view by zoomStep (1 / zoomStep) about the view centre, stores
     // it and requests display.
     void zoomIn();

@@ -13,6 +13,8 @@
 
 #include <QApplication>
 #include <QSignalSpy>
+#include <QTemporaryFile>
+#include <QUrl>
 #include <QTest>
 #include <QThread>
 #include <QWheelEvent>
@@ -378,6 +380,20 @@ TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
     paintNow();
     EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(10, 10));
     EXPECT_EQ(ViewModel::shared().lastRedraws, ViewModel::shared().redraws());
+
+    // A design opened has its geometry made by the read: the first paint
+    // makes none.
+    ScratchSettings settings;
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    file.write(schematicDesign({QRectF(1, 1, 2, 1)}));
+    file.close();
+    ASSERT_TRUE(ViewModel::shared().loadDesign(QUrl::fromLocalFile(file.fileName())));
+    auto* read = static_cast<TestBox*>(Design::shared().currentDesignState()->schematics.front()->entityList.entities.at(0).get());
+    EXPECT_EQ(read->boundingBox.rect().topLeft(), QPointF(1, 1));
+    read->rect = QRectF(10, 10, 1, 1);
+    paintNow();
+    EXPECT_EQ(read->boundingBox.rect().topLeft(), QPointF(1, 1));
 }
 
 TEST_F(ViewportTest, DrawsTheSheetAndTheFrameRate)
