@@ -4,51 +4,58 @@
 #include <mutex>
 
 namespace ModelGuard {
+
+namespace detail {
+std::atomic<int> readers{0};
+std::atomic<bool> stopping{false};
+} // namespace detail
+
 namespace {
 
-struct State {
+// Only waiting takes the lock: asking whether anyone reads does not.
+struct Waiting {
     std::mutex lock;
     std::condition_variable finished;
-    int readers = 0;
 };
 
-State& state()
+Waiting& waiting()
 {
-    static State s;
-    return s;
+    static Waiting w;
+    return w;
 }
 
 } // namespace
 
-void beginRead()
-{
-    State& s = state();
-    const std::lock_guard<std::mutex> hold(s.lock);
-    ++s.readers;
-}
+void beginRead() { detail::readers.fetch_add(1, std::memory_order_acq_rel); }
 
 void endRead()
 {
-    State& s = state();
+    Waiting& w = waiting();
     {
-        const std::lock_guard<std::mutex> hold(s.lock);
-        --s.readers;
+        // Under the lock, so that a waiter between its test and its wait
+        // does not miss the notice.
+        const std::lock_guard<std::mutex> hold(w.lock);
+        detail::readers.fetch_sub(1, std::memory_order_acq_rel);
     }
-    s.finished.notify_all();
+    w.finished.notify_all();
 }
 
 void join()
 {
-    State& s = state();
-    std::unique_lock<std::mutex> hold(s.lock);
-    s.finished.wait(hold, [&s] { return s.readers <= 0; });
+    if (!reading())
+        return;
+    Waiting& w = waiting();
+    std::unique_lock<std::mutex> hold(w.lock);
+    w.finished.wait(hold, [] { return detail::readers.load(std::memory_order_acquire) <= 0; });
 }
 
-bool reading()
+void stop()
 {
-    State& s = state();
-    const std::lock_guard<std::mutex> hold(s.lock);
-    return s.readers > 0;
+    if (!reading())
+        return;
+    detail::stopping.store(true, std::memory_order_relaxed);
+    join();
+    detail::stopping.store(false, std::memory_order_relaxed);
 }
 
 } // namespace ModelGuard

@@ -3,10 +3,22 @@
 // answering input. Such a frame reads the model (entities, sheets, the
 // design) and nothing may write it meanwhile: the frame counts as a reader
 // from the moment it is started until it is finished, and every place that
-// may write the model calls join() first, which waits for the readers.
-// Readers are only ever started on the thread that writes the model.
+// may write the model first stops the readers (stop) or waits for them
+// (join). Readers are only ever started, stopped and waited for on the
+// thread that writes the model.
+//
+// A stopped reader returns early, leaving its work unfinished: a frame
+// checks stopRequested between entities and inside long paths, and is not
+// shown when it was stopped.
+
+#include <atomic>
 
 namespace ModelGuard {
+
+namespace detail {
+extern std::atomic<int> readers;
+extern std::atomic<bool> stopping;
+} // namespace detail
 
 // Counts a reader (on the writing thread, before the reader starts).
 void beginRead();
@@ -14,7 +26,12 @@ void beginRead();
 void endRead();
 // Waits until no reader is counted.
 void join();
-// Whether a reader is counted.
-bool reading();
+// Asks the readers to stop and waits until they have; then clears the
+// request. Nothing when none is counted.
+void stop();
+// Whether a reader is counted (one atomic load: asked on every event).
+inline bool reading() { return detail::readers.load(std::memory_order_acquire) > 0; }
+// Whether readers are asked to stop (checked often while drawing).
+inline bool stopRequested() { return detail::stopping.load(std::memory_order_relaxed); }
 
 } // namespace ModelGuard

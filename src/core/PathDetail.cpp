@@ -1,6 +1,7 @@
 #include "core/PathDetail.h"
 
 #include "core/CoverageFill.h"
+#include "core/ModelGuard.h"
 #include "core/ReadWorkers.h"
 
 #include <QBrush>
@@ -966,8 +967,10 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
     std::shared_ptr<Index> kept;
     Index local;
     const Index* index = indexFor(path, kept, local);
-    // Picking draws into a single pixel: always exactly.
-    exact = exact || !kept || (target.width() <= 2 && target.height() <= 2);
+    // Picking draws into a single pixel at the frame's level of detail,
+    // clipped close about it.
+    const bool pick = target.width() <= 2 && target.height() <= 2;
+    exact = exact || !kept;
     const std::shared_ptr<Level> level = exact ? nullptr : levelFor(*kept, toDevice);
 
     painter.save();
@@ -988,7 +991,7 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
     const Region region = regionOf(target, place);
     const QRectF guard = image ? QRectF(QPointF(std::floor(target.left()) - 2, std::floor(target.top()) - 2),
                                      QPointF(std::ceil(target.right()) + 2, std::ceil(target.bottom()) + 2))
-                               : logicalRect(region, place);
+                         : pick ? target.adjusted(-2, -2, 2, 2) : logicalRect(region, place);
     const QRectF cut = image ? QRectF(QPointF(guard.left(), -std::numeric_limits<double>::max() / 4),
                                    QPointF(guard.right(), std::numeric_limits<double>::max() / 4))
                              : guard;
@@ -1001,7 +1004,7 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
         raw.clear();
         const QPointF start = pointAt(index->path, index->chunks[size_t(s.firstChunk)].first);
         raw.push_back(mapped(toDevice, start.x(), start.y()));
-        for (int k = 0; k < s.chunkCount; ++k) {
+        for (int k = 0; k < s.chunkCount && !ModelGuard::stopRequested(); ++k) {
             const size_t ci = size_t(s.firstChunk + k);
             const Chunk& c = index->chunks[ci];
             if (outside(mapBox(c.bounds, toDevice), guard)) {
@@ -1018,6 +1021,11 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
         if (clipped.size() >= 3)
             contours.push_back(std::move(clipped));
         clipped = Points();
+    }
+    // A frame asked to stop is not shown: the rest is left undrawn.
+    if (ModelGuard::stopRequested()) {
+        painter.restore();
+        return true;
     }
     if (image && fillContoursDirect(painter, *image, contours, toPixels, rule, brush.color()))
         return true;
@@ -1060,7 +1068,8 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     // the runs of the path that come within the ink's reach of them: beyond
     // that reach the runs are cut, and their ends do not show.
     const Region region = regionOf(target, place);
-    const QRectF guard = logicalRect(region, place).adjusted(-reach, -reach, reach, reach);
+    const bool pick = target.width() <= 2 && target.height() <= 2;
+    const QRectF guard = (pick ? target.adjusted(-2, -2, 2, 2) : logicalRect(region, place)).adjusted(-reach, -reach, reach, reach);
     // The dashes follow the length along the path: a dashed path is only
     // cut when far, and keeps every vertex.
     std::shared_ptr<Index> kept;
@@ -1071,7 +1080,7 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
         buildIndex(local);
         index = &local;
     }
-    exact = exact || dashed || !kept || (target.width() <= 2 && target.height() <= 2);
+    exact = exact || dashed || !kept;
     const std::shared_ptr<Level> level = exact ? nullptr : levelFor(*kept, toDevice);
 
     std::vector<Run> runs;
@@ -1104,7 +1113,7 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
             const QPointF d = back.map(b) - back.map(a);
             return std::hypot(d.x(), d.y());
         };
-        for (int k = 0; k < s.chunkCount; ++k) {
+        for (int k = 0; k < s.chunkCount && !ModelGuard::stopRequested(); ++k) {
             const size_t ci = size_t(s.firstChunk + k);
             const Chunk& c = index->chunks[ci];
             if (!dashed && outside(mapBox(c.bounds, toDevice), guard)) {
@@ -1158,6 +1167,8 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
         }
     }
 
+    if (ModelGuard::stopRequested())
+        return true;
     // The runs are outlined, as the painter does for a pen wider than a
     // pixel, and the outline filled on the grid: the painter's own stroker
     // for thinner pens starts from where the line enters the area drawn.

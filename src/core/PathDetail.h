@@ -41,7 +41,8 @@ constexpr int kEdgesPerFill = 256;
 // in the path's coordinates). False, having drawn nothing, when the path is
 // small and near enough for the painter to fill as it is. Exact fills keep
 // every vertex; others drop what moves the outline by less than the
-// tolerance. A target of at most 2x2 pixels (picking) is always exact.
+// tolerance. A target of at most 2x2 pixels (picking) is drawn at the same
+// level of detail, clipped close about it.
 bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, Qt::FillRule rule, const QBrush& brush,
     bool exact = false);
 // The same for a stroke with the pen, whose width and dashes are in the

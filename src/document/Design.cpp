@@ -6,6 +6,8 @@
 #include "core/XmlParts.h"
 #include "document/DesignReader.h"
 #include "document/DesignState.h"
+#include "document/PCB.h"
+#include "document/Schematic.h"
 #include "document/SymbolPadNameSetter.h"
 
 #include <QFileInfo>
@@ -64,7 +66,7 @@ bool Design::open(const QString& path)
 bool Design::loadFromBytes(QByteArray data, const QString& name)
 {
     // No frame may be reading the design it replaces (see ModelGuard).
-    ModelGuard::join();
+    ModelGuard::stop();
     // Everything is read into a new state; the open design is replaced only
     // when the whole file has been read.
     QString error;
@@ -107,6 +109,12 @@ bool Design::loadFromBytes(QByteArray data, const QString& name)
             return fail(name, QStringLiteral("The file could not be read."));
         stateBeingRead_ = state.get();
         SymbolPadNameSetter::assignPadNames(*state);
+        // The geometry pass of the new sheets runs with the read (a long
+        // list on the reading workers), not in the first paint.
+        for (const std::shared_ptr<Schematic>& sheet : state->schematics)
+            sheet->updateGeometry();
+        if (state->pcb)
+            state->pcb->updateGeometry();
         stateBeingRead_ = nullptr;
     } catch (const std::exception& e) {
         stateBeingRead_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "core/Graphics.h"
 #include "core/InkBounds.h"
+#include "core/ModelGuard.h"
 #include "core/ReadWorkers.h"
 #include "core/Readers.h"
 #include "core/XmlParts.h"
@@ -851,6 +852,9 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g) const
     const bool anySelected = SelectionFlag::selectedAnywhere() > 0;
     std::shared_ptr<Entity> found;
     auto visit = [&](size_t i) {
+        // A frame asked to stop leaves the rest undrawn (it is not shown).
+        if (ModelGuard::stopRequested())
+            return false;
         const std::shared_ptr<Entity>& e = entities[i];
         const Slot* slot = measured && measuredEntities[i] == e.get() ? &slotItems[i] : nullptr;
         if (slot && slot->buried && !(anySelected && e->selected))

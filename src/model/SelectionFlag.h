@@ -23,6 +23,7 @@ public:
     {
         if (on != on_) {
             on_ = on;
+            changes_.fetch_add(1, std::memory_order_relaxed);
             if (on)
                 selected_.fetch_add(1, std::memory_order_relaxed);
             else
@@ -34,8 +35,12 @@ public:
 
     // Entities selected now, in every design.
     static size_t selectedAnywhere() { return selected_.load(std::memory_order_relaxed); }
+    // Counts every flag turned on or off: a frame drawn before shows an
+    // old selection.
+    static size_t changes() { return changes_.load(std::memory_order_relaxed); }
 
 private:
     bool on_ = false;
     static inline std::atomic<size_t> selected_{0};
+    static inline std::atomic<size_t> changes_{0};
 };

@@ -3,6 +3,7 @@
 #include "core/CoverageFill.h"
 #include "core/DrawingContext.h"
 #include "core/Graphics.h"
+#include "core/ModelGuard.h"
 #include "core/ThreadHandoff.h"
 #include "document/GraphicsSheet.h"
 
@@ -186,14 +187,14 @@ QImage FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame) const
     return image;
 }
 
-void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& image) const
+bool FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& image) const
 {
     const qreal ratio = frame.ratio > 0 && std::isfinite(frame.ratio) ? frame.ratio : 1;
     const QSize pixels(std::max(1, int(std::ceil(frame.size.width() * ratio))), std::max(1, int(std::ceil(frame.size.height() * ratio))));
     if (image.size() != pixels || image.devicePixelRatio() != ratio || image.format() != QImage::Format_ARGB32_Premultiplied) {
         image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
         if (image.isNull())
-            return;
+            return true;
         image.setDevicePixelRatio(ratio);
     }
     Frame f = frame;
@@ -251,4 +252,7 @@ void FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
         costs.sheet = &sheet;
     }
     sheet.endFrame();
+    // Asked to stop while drawing: some entity or band may have been left
+    // out (the request stands until every reader has returned).
+    return !ModelGuard::stopRequested();
 }

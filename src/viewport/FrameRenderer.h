@@ -46,7 +46,9 @@ public:
 
     // Draws the sheet into image, reallocating it when its size or ratio
     // does not match the frame. The sheet's geometry must be current.
-    void render(GraphicsSheet& sheet, const Frame& frame, QImage& image) const;
+    // False when the frame was asked to stop (ModelGuard::stop) before it
+    // was done: the image then holds a part of it only.
+    bool render(GraphicsSheet& sheet, const Frame& frame, QImage& image) const;
     QImage render(GraphicsSheet& sheet, const Frame& frame) const;
 
     // The number of bands render uses for an image of that many rows.

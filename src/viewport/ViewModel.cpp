@@ -82,7 +82,7 @@ void ViewModel::setStatus(const QString& s)
 
 void ViewModel::setSelectedEntity(std::shared_ptr<Entity> e)
 {
-    ModelGuard::join();
+    ModelGuard::stop();
     selectedEntity_ = std::move(e);
     emit selectedEntityChanged();
     published();
@@ -90,7 +90,7 @@ void ViewModel::setSelectedEntity(std::shared_ptr<Entity> e)
 
 void ViewModel::clearSelection()
 {
-    ModelGuard::join();
+    ModelGuard::stop();
     if (selectedEntity_)
         selectedEntity_->selected = false;
     setSelectedEntity(nullptr);
@@ -112,7 +112,14 @@ void ViewModel::setDesignShortName(const QString& s)
 
 void ViewModel::incrementRedraws()
 {
-    ModelGuard::join();
+    // The frame being drawn is out of date: stopped rather than waited for.
+    ModelGuard::stop();
+    ++sheetRedraws_;
+    incrementOverlayRedraws();
+}
+
+void ViewModel::incrementOverlayRedraws()
+{
     ++redraws_;
     emit redrawsChanged(redraws_);
     published();
@@ -165,14 +172,14 @@ void ViewModel::syncDisableWithAboutView()
 {
     disable_ = isShowingAboutView_;
     emit flagsChanged();
-    incrementRedraws();
+    incrementOverlayRedraws();
 }
 
 void ViewModel::syncDisableWithAccountView()
 {
     disable_ = isShowingAccountView_;
     emit flagsChanged();
-    incrementRedraws();
+    incrementOverlayRedraws();
 }
 
 void ViewModel::setShowSidePanels(bool on)
@@ -195,14 +202,14 @@ void ViewModel::setShowSettingsPanel(bool on, bool requestRedraw)
     emit flagsChanged();
     published();
     if (requestRedraw)
-        incrementRedraws();
+        incrementOverlayRedraws();
 }
 
 void ViewModel::setIsShowingOpen(bool on)
 {
     isShowingOpen_ = on;
     emit flagsChanged();
-    incrementRedraws();
+    incrementOverlayRedraws();
 }
 
 void ViewModel::setDraggingOrZooming(bool on)
@@ -218,14 +225,14 @@ void ViewModel::setLogin(const QString& s)
 {
     login_ = s;
     emit flagsChanged();
-    incrementRedraws();
+    incrementOverlayRedraws();
 }
 
 void ViewModel::setPassword(const QString& s)
 {
     password_ = s;
     emit flagsChanged();
-    incrementRedraws();
+    incrementOverlayRedraws();
 }
 
 Viewport2D* ViewModel::activeViewport2D() const { return activeViewport2D_; }
@@ -289,8 +296,11 @@ void ViewModel::openDesignFile(const QString& shortName)
         incrementRedraws();
         v->requestFit();
     }
-    for (Viewport2D* v : viewports_)
+    // The read made the new sheets' geometry.
+    for (Viewport2D* v : viewports_) {
+        v->takeGeometryAsCurrent();
         v->requestFit();
+    }
     emit designLoaded();
 }
 

@@ -53,6 +53,12 @@ public:
     // Every increment is a redraw request: every registered viewport repaints.
     int redraws() const { return redraws_; }
     void incrementRedraws();
+    // The redraw requests that may have changed what a sheet draws: all but
+    // those the view model makes for its own overlays and fields (About,
+    // account, open flag, login, password, settings panel), which leave the
+    // sheets alone. A view draws its sheet afresh when this count changed;
+    // for the others it shows the frame it has.
+    int sheetRedraws() const { return sheetRedraws_; }
 
     // The zoom-rectangle overlay is shown.
     bool zoom() const { return zoom_; }
@@ -167,6 +173,8 @@ signals:
 private:
     void installHooks();
     void published();
+    // A redraw request that changes no sheet (see sheetRedraws).
+    void incrementOverlayRedraws();
     void openDesignFile(const QString& shortName);
 
     QString status_;
@@ -174,6 +182,7 @@ private:
     int designChanges_ = 0;
     QString designShortName_;
     int redraws_ = 0;
+    int sheetRedraws_ = 0;
     bool zoom_ = false;
     bool disable_ = false;
     bool show3D_ = false;

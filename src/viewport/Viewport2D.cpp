@@ -10,6 +10,7 @@
 #include "document/Schematic.h"
 #include "document/SheetSettings.h"
 #include "model/Entity.h"
+#include "model/SelectionFlag.h"
 #include "viewport/FrameRenderer.h"
 #include "viewport/FrameScaler.h"
 #include "viewport/ViewModel.h"
@@ -95,19 +96,50 @@ std::atomic<bool> backgroundFramesOn{false};
 // Posted by a frame drawn off the window's thread when it is done.
 const QEvent::Type kFrameDone = QEvent::Type(QEvent::registerEventType());
 
+// Input that may write the model: keys, clicks, drags, menus, drops.
+// Whatever such input does, it does after the frame that reads the model
+// has stopped. Everything else (timers, queued calls, paints) writes the
+// model only through ModelGuard::stop itself (redraw requests, selection,
+// opening a design).
+bool mayWriteModel(const QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::Drop:
+    case QEvent::Close:
+        return true;
+    case QEvent::MouseMove:
+        // A drag; the pointer merely passing over a widget writes nothing.
+        return static_cast<const QMouseEvent*>(event)->buttons() != Qt::NoButton;
+    default:
+        return false;
+    }
+}
+
 // The one place every event of the application passes: while a frame is
-// drawn off the window's thread, any event that is not input for a view
-// alone first waits for it. Every change to the model starts from some
-// event (input, timers, queued calls), so none can run while the frame
-// reads it; the view's own input (wheel, middle-button pan, hover, paints)
-// only moves the view and shows frames.
+// drawn off the window's thread (one atomic load to ask), input that may
+// write the model first stops it. The view's own input (wheel,
+// middle-button pan, hover) only moves the view and shows frames.
 class ModelGuardFilter : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* receiver, QEvent* event) override
     {
-        if (ModelGuard::reading() && !viewInput(receiver, event))
-            ModelGuard::join();
+        if (ModelGuard::reading() && mayWriteModel(event) && !viewInput(receiver, event))
+            ModelGuard::stop();
         return false;
     }
 
@@ -161,11 +193,11 @@ struct Viewport2D::Pending {
     std::mutex lock;
     std::condition_variable finished;
     bool done = false;
+    // Drawn to the end (not stopped).
+    bool complete = false;
     QImage image;
-    QTransform view;
     qreal ratio = 1;
-    std::weak_ptr<GraphicsSheet> sheet;
-    int redraws = -1;
+    FrameKey key;
 };
 
 void Viewport2D::setBackgroundFrames(bool on) { backgroundFramesOn = on; }
@@ -217,18 +249,17 @@ bool Viewport2D::adoptFrame()
     const std::unique_ptr<Pending> finished = std::move(pending_);
     // Frames are started one at a time, each after the one before is done:
     // a finished one is newer than the kept frame. It replaces it when
-    // drawn for the sheet and the size shown now; it is shown as it is only
-    // when drawn for the view and the redraw count of now too.
+    // drawn to the end for the sheet and the size shown now; it is shown
+    // as it is when drawn for all of this paint (frameIsCurrent).
     const std::shared_ptr<GraphicsSheet> s = currentSheet();
-    const bool sameSheet = s && !finished->sheet.owner_before(s) && !s.owner_before(finished->sheet) && !finished->sheet.expired();
+    const bool sameSheet = s && !finished->key.sheet.owner_before(s) && !s.owner_before(finished->key.sheet)
+        && !finished->key.sheet.expired();
     const qreal ratio = devicePixelRatioF();
-    if (!sameSheet || finished->image.isNull() || finished->ratio != ratio || finished->image.size() != framePixels(ratio))
+    if (!finished->complete || !sameSheet || finished->image.isNull() || finished->ratio != ratio
+        || finished->image.size() != framePixels(ratio))
         return true;
     frame_ = std::move(finished->image);
-    frameView_ = finished->view;
-    frameSheet_ = s;
-    frameRedraws_ = finished->redraws;
-    showAdopted_ = frameView_ == viewTransform() && frameRedraws_ == ViewModel::shared().redraws();
+    frameKey_ = finished->key;
     return true;
 }
 
@@ -236,28 +267,30 @@ bool Viewport2D::drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& s, 
 {
     auto pending = std::make_unique<Pending>();
     Pending* p = pending.get();
-    p->view = viewTransform();
+    p->key = keyNow(s, background);
     p->ratio = ratio;
-    p->sheet = s;
-    p->redraws = ViewModel::shared().redraws();
     FrameRenderer::Frame frame;
-    frame.view = p->view;
+    frame.view = p->key.view;
     frame.size = QSizeF(width(), height());
     frame.ratio = ratio;
     frame.background = background;
     frame.pcb = pcb;
     pending_ = std::move(pending);
+    ++framesDrawn_;
     // Counted as a reader before it starts: from now on nothing writes the
-    // model until it is done.
+    // model until it is done or stopped.
     ModelGuard::beginRead();
     p->thread = std::thread([this, p, frame, sheet = s]() mutable {
-        FrameRenderer().render(*sheet, frame, p->image);
+        const bool complete = FrameRenderer().render(*sheet, frame, p->image);
         sheet.reset();
         {
             const std::lock_guard<std::mutex> hold(p->lock);
             p->done = true;
+            p->complete = complete;
         }
         p->finished.notify_all();
+        // Shown, or (stopped, or drawn for a view no longer shown) drawn
+        // again, by the paint this asks for.
         QCoreApplication::postEvent(this, new QEvent(kFrameDone));
         ModelGuard::endRead();
     });
@@ -266,7 +299,7 @@ bool Viewport2D::drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& s, 
         p->finished.wait_for(hold, std::chrono::milliseconds(kBackgroundAfterMs), [p] { return p->done; });
     }
     adoptFrame();
-    return !pending_ && showAdopted_;
+    return !pending_ && frameIsCurrent(s, background, ratio);
 }
 
 Viewport2D::Viewport2D(bool pcb, QWidget* parent)
@@ -293,6 +326,8 @@ Viewport2D::Viewport2D(bool pcb, QWidget* parent)
 
 Viewport2D::~Viewport2D()
 {
+    if (pending_)
+        ModelGuard::stop();
     joinFrame();
     ViewModel::shared().unregisterViewport(this);
 }
@@ -363,13 +398,21 @@ void Viewport2D::ensureGeometry(const std::shared_ptr<GraphicsSheet>& sheet)
         return;
     ViewModel& vm = ViewModel::shared();
     const bool sameSheet = !geometrySheet_.owner_before(sheet) && !sheet.owner_before(geometrySheet_) && !geometrySheet_.expired();
-    if (sameSheet && geometryRedraws_ == vm.redraws() && !vm.setBoundingBoxesOnRedraw)
+    if (sameSheet && geometryRedraws_ == vm.sheetRedraws() && !vm.setBoundingBoxesOnRedraw) {
+        vm.lastRedraws = vm.redraws();
         return;
-    ModelGuard::join();
+    }
+    ModelGuard::stop();
     sheet->updateGeometry();
     geometrySheet_ = sheet;
-    geometryRedraws_ = vm.redraws();
+    geometryRedraws_ = vm.sheetRedraws();
     vm.lastRedraws = vm.redraws();
+}
+
+void Viewport2D::takeGeometryAsCurrent()
+{
+    geometrySheet_ = currentSheet();
+    geometryRedraws_ = ViewModel::shared().sheetRedraws();
 }
 
 QRectF Viewport2D::fitRect()
@@ -473,7 +516,7 @@ std::shared_ptr<Entity> Viewport2D::entityAt(QPointF widgetPoint)
     const std::shared_ptr<GraphicsSheet> s = currentSheet();
     if (!s || !std::isfinite(widgetPoint.x()) || !std::isfinite(widgetPoint.y()))
         return nullptr;
-    ModelGuard::join();
+    ModelGuard::stop();
     ensureGeometry(s);
     ensureTransform(s);
 
@@ -537,35 +580,58 @@ QSize Viewport2D::framePixels(qreal ratio) const
 void Viewport2D::drawFrame(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
 {
     ModelGuard::join();
-    const QTransform view = viewTransform();
+    frameKey_ = keyNow(s, background);
     FrameRenderer::Frame frame;
-    frame.view = view;
+    frame.view = frameKey_.view;
     frame.size = QSizeF(width(), height());
     frame.ratio = ratio;
     frame.background = background;
     frame.pcb = pcb;
     FrameRenderer().render(*s, frame, frame_);
-    frameView_ = view;
-    frameSheet_ = s;
-    frameRedraws_ = ViewModel::shared().redraws();
+    ++framesDrawn_;
+}
+
+Viewport2D::FrameKey Viewport2D::keyNow(const std::shared_ptr<GraphicsSheet>& s, const QColor& background) const
+{
+    FrameKey key;
+    key.view = viewTransform();
+    key.sheet = s;
+    key.sheetRedraws = ViewModel::shared().sheetRedraws();
+    key.ownRedraws = redraws;
+    key.displays = displays_;
+    key.selections = SelectionFlag::changes();
+    key.background = background.rgba();
+    return key;
+}
+
+bool Viewport2D::frameIsCurrent(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio) const
+{
+    const FrameKey& k = frameKey_;
+    const bool sameSheet = !k.sheet.owner_before(s) && !s.owner_before(k.sheet) && !k.sheet.expired();
+    return !frame_.isNull() && sameSheet && frame_.devicePixelRatio() == ratio && frame_.size() == framePixels(ratio)
+        && k.view == viewTransform() && k.sheetRedraws == ViewModel::shared().sheetRedraws() && k.ownRedraws == redraws
+        && k.displays == displays_ && k.selections == SelectionFlag::changes() && k.background == background.rgba();
 }
 
 bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio,
     bool placeholder)
 {
     ViewModel& vm = ViewModel::shared();
-    const bool sameSheet = !frameSheet_.owner_before(s) && !s.owner_before(frameSheet_) && !frameSheet_.expired();
-    if (frame_.isNull() || !sameSheet || frame_.devicePixelRatio() != ratio || frame_.size() != framePixels(ratio))
+    const bool sameSheet = !frameKey_.sheet.owner_before(s) && !s.owner_before(frameKey_.sheet) && !frameKey_.sheet.expired();
+    const bool sameSize = frame_.size() == framePixels(ratio);
+    if (frame_.isNull() || !sameSheet || frame_.devicePixelRatio() != ratio || (!placeholder && !sameSize))
         return false;
-    if (!placeholder && (!vm.draggingOrZooming() || frameRedraws_ != vm.redraws()))
+    if (!placeholder && (!vm.draggingOrZooming() || frameKey_.sheetRedraws != vm.sheetRedraws()))
         return false;
     // Widget points of the kept frame to widget points now.
     bool invertible = false;
-    const QTransform move = frameView_.inverted(&invertible) * viewTransform();
+    const QTransform move = frameKey_.view.inverted(&invertible) * viewTransform();
     if (!invertible || !move.isAffine())
         return false;
     const QRectF view(rect());
-    const QRectF covered = move.mapRect(view).intersected(view);
+    // The kept frame may be of another size than the view (a resize).
+    const QRectF kept(QPointF(0, 0), frame_.deviceIndependentSize());
+    const QRectF covered = move.mapRect(kept).intersected(view);
     if (covered.isEmpty() || (!placeholder && covered.width() * covered.height() < kMinReusedCover * view.width() * view.height()))
         return false;
 
@@ -584,7 +650,7 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
     const bool wholePixels = uniform && std::abs(scale - 1) <= 1e-9 && wholePixel(dx) && wholePixel(dy);
 
     // Qt shows a moved image at whole pixels (sharp), a scaled one filtered.
-    if (opaque && uniform && std::abs(scale - 1) > 1e-9) {
+    if (opaque && uniform && sameSize && std::abs(scale - 1) > 1e-9) {
         // Scaled (wheel zoom): filtered straight into the pixels the painter
         // draws on when it allows, else into a frame of its own, which then
         // is copied whole.
@@ -648,12 +714,15 @@ void Viewport2D::paintEvent(QPaintEvent*)
     const qreal ratio = devicePixelRatioF();
     adoptFrame();
     lastPaintAwaits_ = false;
-    lastPaintReused_ = reuseFrame(painter, s, background, ratio);
+    // Nothing the kept frame was drawn for changed (an overlay shown or
+    // hidden, a menu closed over the view): it is shown as it is.
+    const bool current = frameIsCurrent(s, background, ratio);
+    lastPaintReused_ = !current && reuseFrame(painter, s, background, ratio);
     if (!lastPaintReused_) {
         // Drawn into a kept frame, so that a gesture can move it about; off
         // the window's thread when that is on and the frame is slow, the
         // last one standing in for it meanwhile.
-        bool ready = showAdopted_ && frameView_ == viewTransform() && frameRedraws_ == ViewModel::shared().redraws();
+        bool ready = current;
         if (!ready && !pending_ && !backgroundFrames()) {
             drawFrame(s, background, ratio);
             ready = true;
@@ -668,7 +737,6 @@ void Viewport2D::paintEvent(QPaintEvent*)
                 painter.fillRect(rect(), background);
         }
     }
-    showAdopted_ = false;
 
     lastPaintMs_ = paintClock.nsecsElapsed() / 1e6;
     ++paintCount_;

@@ -40,8 +40,14 @@ public:
     double zoomStep = 1.1;
     FitStyle fitStyle = FitStyle::all;
 
-    // Marks the view as needing display.
-    void requestDisplay() { update(); }
+    // Marks the view as needing display: its next paint draws the sheet
+    // afresh (what it draws may have changed without a redraw request,
+    // pictures decoded since, say).
+    void requestDisplay()
+    {
+        ++displays_;
+        update();
+    }
     // firstTime := true and requestDisplay().
     void requestFit();
 
@@ -65,6 +71,9 @@ public:
 
     // Fits now (without painting).
     void fit();
+    // The sheet shown now has just been read, its geometry pass with it:
+    // the next paint does not make it again.
+    void takeGeometryAsCurrent();
     // Scales the view by zoomStep (1 / zoomStep) about the view centre, stores
     // it and requests display.
     void zoomIn();
@@ -99,27 +108,38 @@ public:
     // to the new view instead of drawing the sheet, as long as it still
     // covers this share of the view; the gesture's end paints a full frame.
     static constexpr double kMinReusedCover = 0.75;
-    // Whether the last paint showed the kept frame rather than drawing.
+    // Whether the last paint showed the kept frame moved for a gesture
+    // rather than drawing.
     bool lastPaintReusedFrame() const { return lastPaintReused_; }
+    // Frames drawn (or started off the window's thread) so far. A paint
+    // for which nothing the kept frame was drawn for has changed (sheet,
+    // view, size, pixel ratio, background, sheet redraw requests, display
+    // requests, selection changes, the view's own redraw count) shows it
+    // and draws none.
+    int framesDrawn() const { return framesDrawn_; }
 
     // Frames drawn off the window's thread (off unless turned on: the
     // render tool, tests and benchmarks draw every frame in the paint). A
     // frame not finished kBackgroundAfterMs after its paint started goes on
     // on a thread of its own while the paint shows the last frame moved and
-    // scaled to the new view; when it is done it replaces that one.
+    // scaled to the new view; when it is done it replaces that one. An
+    // event that may write the model stops it (ModelGuard::stop); a
+    // stopped frame is never shown, the next paint starts another.
     static void setBackgroundFrames(bool on);
     static bool backgroundFrames();
     static constexpr int kBackgroundAfterMs = 50;
-    // Installs on the application the filter that keeps the model unwritten
-    // while a frame is drawn off the window's thread (see Viewport2D.cpp).
+    // Installs on the application the filter that stops a frame drawn off
+    // the window's thread before input that may write the model (see
+    // Viewport2D.cpp).
     static void installModelGuard(QCoreApplication& app);
     // Whether a frame of this view is being drawn off the window's thread.
     bool frameInFlight() const { return pending_ != nullptr; }
     // Waits for the frame in flight, if any; its pixels are shown by the
     // next paint when it still fits the view.
     void joinFrame();
-    // Whether the last paint showed the last frame while the new one is
-    // drawn off the window's thread.
+    // Whether the last paint showed the last frame (placed for the view
+    // shown, whatever its size) while the new one is drawn off the
+    // window's thread.
     bool lastPaintAwaitsFrame() const { return lastPaintAwaits_; }
     // Whether the event is input for the view alone (wheel, middle-button
     // pan, hover, paints, its own timers and notices): such events never
@@ -159,16 +179,32 @@ private:
     // Shows frame_ under the current view when a gesture runs and it was
     // drawn for the same sheet, size and redraw count; false otherwise.
     // placeholder: for a frame still being drawn, whatever the gesture,
-    // the redraw count and the share of the view it covers.
+    // the redraw count, the size of the view and the share of it the
+    // frame covers.
     bool reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio,
         bool placeholder = false);
     // Starts the frame off the window's thread and waits for it a little:
     // true when it finished in that time (it is then frame_).
     bool drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
     // Makes the finished frame in flight frame_ when it still fits what the
-    // view shows now (dropped otherwise); false while it is being drawn.
+    // view shows now and was not stopped (dropped otherwise); false while
+    // it is being drawn.
     bool adoptFrame();
     struct Pending;
+    // What a frame is drawn for, besides its pixels: a paint for the same
+    // shows the kept frame as it is.
+    struct FrameKey {
+        QTransform view;
+        std::weak_ptr<GraphicsSheet> sheet;
+        int sheetRedraws = -1;
+        int ownRedraws = -1;
+        int displays = -1;
+        size_t selections = 0;
+        QRgb background = 0;
+    };
+    FrameKey keyNow(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background) const;
+    // Whether frame_ was drawn for this very paint.
+    bool frameIsCurrent(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio) const;
 
     std::unique_ptr<Viewport2DCommand> command_;
     QTransform fallbackTransform_;
@@ -185,12 +221,10 @@ private:
     // The kept frame scaled to the view of a zoom gesture (kept for the
     // next gesture frame, so that no frame allocates).
     QImage gestureFrame_;
-    QTransform frameView_;
-    std::weak_ptr<GraphicsSheet> frameSheet_;
-    int frameRedraws_ = -1;
+    FrameKey frameKey_;
+    int displays_ = 0;
+    int framesDrawn_ = 0;
     bool lastPaintReused_ = false;
     bool lastPaintAwaits_ = false;
-    // The frame adopted last is the one to show (drawn for this very view).
-    bool showAdopted_ = false;
     std::unique_ptr<Pending> pending_;
 };

@@ -9,9 +9,12 @@
 #include "viewport/Viewport2DCommand.h"
 #include "viewport/ZoomWindowView.h"
 #include "core/ModelGuard.h"
+#include "core/PathDetail.h"
 
 #include <QApplication>
 #include <QSignalSpy>
+#include <QTemporaryFile>
+#include <QUrl>
 #include <QTest>
 #include <QThread>
 #include <QWheelEvent>
@@ -309,6 +312,62 @@ TEST_F(ViewportTest, EveryRedrawRequestRepaints)
     sheet->settings().showGrid = false;
 }
 
+// A paint for which nothing the kept frame was drawn for has changed shows
+// it: overlays shown and hidden over the view draw no frame; what may
+// change the sheet's picture does.
+TEST_F(ViewportTest, AnUnchangedViewIsNotDrawnAgain)
+{
+    ViewModel& vm = ViewModel::shared();
+    vm.showFrameRate = false;
+    paintNow();
+    const QImage before = viewport->grab().toImage();
+    int frames = viewport->framesDrawn();
+    for (const bool on : {true, false}) {
+        vm.setIsShowingAboutView(on);
+        vm.syncDisableWithAboutView();
+        EXPECT_EQ(paintNow(), 1);
+    }
+    vm.setIsShowingOpen(false);
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), frames);
+    EXPECT_EQ(viewport->grab().toImage(), before);
+
+    vm.incrementRedraws();
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), ++frames);
+    viewport->requestDisplay();
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), ++frames);
+    boxA->selected = true;
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), ++frames);
+    boxA->selected = false;
+    ++viewport->redraws;
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    vm.showFrameRate = true;
+}
+
+// Picking near a huge curve draws it as a frame does, at its level of
+// detail and clipped about the pixel: hundreds of points handed to the
+// painter, not the hundreds of thousands every point near it makes.
+TEST_F(ViewportTest, PickingAHugeCurveTakesTheFramesLevelOfDetail)
+{
+    QByteArray xml = "<project version=\"1\" designVersion=\"1\"><design><sheets><schematic><entities>"
+                     "<curve style=\"smooth\" closed=\"true\" points=\"";
+    for (int row = 0; row < 150; ++row)
+        for (int k = 0; k < 150; ++k)
+            xml += QByteArray::number(k * 0.04) + ',' + QByteArray::number(row * 0.04) + ' ';
+    xml += "\"/></entities></schematic></sheets><pcb/></design></project>";
+    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "raster"));
+    Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
+    viewport->requestFit();
+    paintNow();
+    EXPECT_TRUE(viewport->entityAt(viewport->toWidget(QPointF(3.01, 3.01))));
+    EXPECT_GT(PathDetail::lastHanded().elements, 0);
+    EXPECT_LT(PathDetail::lastHanded().elements, 5000);
+}
+
 TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
 {
     // Move box A behind the sheet's back: without a redraw request the old
@@ -321,6 +380,20 @@ TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
     paintNow();
     EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(10, 10));
     EXPECT_EQ(ViewModel::shared().lastRedraws, ViewModel::shared().redraws());
+
+    // A design opened has its geometry made by the read: the first paint
+    // makes none.
+    ScratchSettings settings;
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    file.write(schematicDesign({QRectF(1, 1, 2, 1)}));
+    file.close();
+    ASSERT_TRUE(ViewModel::shared().loadDesign(QUrl::fromLocalFile(file.fileName())));
+    auto* read = static_cast<TestBox*>(Design::shared().currentDesignState()->schematics.front()->entityList.entities.at(0).get());
+    EXPECT_EQ(read->boundingBox.rect().topLeft(), QPointF(1, 1));
+    read->rect = QRectF(10, 10, 1, 1);
+    paintNow();
+    EXPECT_EQ(read->boundingBox.rect().topLeft(), QPointF(1, 1));
 }
 
 TEST_F(ViewportTest, DrawsTheSheetAndTheFrameRate)
@@ -428,28 +501,29 @@ public:
     using TestBox::TestBox;
     void draw(Graphics& g) const override
     {
+        // A frame asked to stop stops waiting too.
         if (!g.picking && QThread::currentThread() != qApp->thread()) {
             std::unique_lock<std::mutex> hold(gate().lock);
-            gate().opened.wait(hold, [] { return gate().open; });
+            while (!gate().open && !ModelGuard::stopRequested())
+                gate().opened.wait_for(hold, std::chrono::milliseconds(1));
         }
         TestBox::draw(g);
     }
 };
 
-// Notes what the guard let happen when an event that may write the model
-// is delivered.
+// Notes whether a frame was reading when an event was delivered.
 class Writer : public QObject {
 public:
     bool event(QEvent* e) override
     {
-        if (e->type() != QEvent::User)
+        if (e->type() != QEvent::User && e->type() != QEvent::KeyPress)
             return QObject::event(e);
-        delivered = true;
-        frameReadingAtDelivery = ModelGuard::reading();
+        readingAt[e->type() == QEvent::User] = ModelGuard::reading();
+        gateOpenAt = gate().open;
         return true;
     }
-    bool delivered = false;
-    bool frameReadingAtDelivery = true;
+    bool readingAt[2] = {false, false}; // key press, other event
+    bool gateOpenAt = true;
 };
 
 } // namespace
@@ -498,17 +572,33 @@ TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
     EXPECT_TRUE(viewport->frameInFlight());
     EXPECT_TRUE(ModelGuard::reading());
 
-    // Anything else waits for the frame: the gate opens only later.
+    // An event that is not input goes on meanwhile; input that may write
+    // the model stops the frame, which returns before it has drawn the
+    // rest (the gate is still closed), and is not shown: the next paint
+    // starts another.
     std::thread opener([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        // Only so that a guard that waits instead does not wait for ever.
+        {
+            std::unique_lock<std::mutex> hold(gate().lock);
+            gate().opened.wait_for(hold, std::chrono::seconds(3), [] { return gate().open; });
+        }
         gate().set(true);
     });
     Writer writer;
-    QEvent write(QEvent::User);
-    QApplication::sendEvent(&writer, &write);
+    QEvent other(QEvent::User);
+    QApplication::sendEvent(&writer, &other);
+    EXPECT_TRUE(writer.readingAt[1]);
+    const int frames = viewport->framesDrawn();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(&writer, &key);
+    EXPECT_FALSE(writer.readingAt[0]);
+    EXPECT_FALSE(writer.gateOpenAt);
+    ViewModel::shared().setDraggingOrZooming(false);
+    paintNow();
+    EXPECT_TRUE(viewport->lastPaintAwaitsFrame());
+    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    gate().set(true);
     opener.join();
-    EXPECT_TRUE(writer.delivered);
-    EXPECT_FALSE(writer.frameReadingAtDelivery);
 
     // The finished frame was drawn for a view no longer shown: dropped, and
     // the view drawn afresh.
@@ -528,9 +618,28 @@ TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
         QApplication::processEvents();
     }
     EXPECT_EQ(viewport->paintCount(), paints);
+
     Viewport2D::setBackgroundFrames(false);
     const QImage sync = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
     ViewModel::shared().showFrameRate = true;
     EXPECT_EQ(shown, sync);
     EXPECT_NE(shown, moved);
+
+    Viewport2D::setBackgroundFrames(true);
+    // A resize while a frame is drawn shows the last frame placed for the
+    // new view (refitted), never an empty one.
+    gate().set(false);
+    const QSize size = viewport->size();
+    host->resize(host->width() + 60, host->height() + 40);
+    QApplication::processEvents();
+    paintNow();
+    EXPECT_NE(viewport->size(), size);
+    EXPECT_TRUE(viewport->lastPaintAwaitsFrame());
+    const QImage resized = viewport->grab().toImage();
+    EXPECT_EQ(resized.pixel(viewport->toWidget(QPointF(2, 1.5)).toPoint()), QColor(200, 30, 30).rgb());
+    EXPECT_EQ(resized.pixel(viewport->toWidget(QPointF(5.5, 5)).toPoint()), QColor(200, 30, 30).rgb());
+    gate().set(true);
+    viewport->joinFrame();
+    QApplication::processEvents();
+    Viewport2D::setBackgroundFrames(false);
 }
