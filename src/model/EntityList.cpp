@@ -63,9 +63,10 @@ private:
 // views' pixel allowance covers that. Flipped as views are (y up).
 constexpr double kInkScale = 1 << 20;
 // Ink this far from the origin (sheet units) counts as unbounded: a guide
-// spans whatever view it is drawn in, and the measure's view is this large.
-constexpr double kFarInk = 1e100;
-constexpr double kInkView = 1e150;
+// spans whatever view it is drawn in, and the measure's view is this large
+// (paths take no coordinates of 1e128 or more: the view stays well below).
+constexpr double kFarInk = 1e25;
+constexpr double kInkView = 1e30;
 
 // One measure per thread (the geometry pass of a long list runs in parts
 // on several threads), kept for the thread's life: starting a painter costs
