@@ -413,6 +413,10 @@ private:
 
     void anyEntity(QByteArray& s, bool pcb, int depth, double span)
     {
+        // Now and then an element of the other sheet: the reader takes any
+        // element anywhere.
+        if (chance(0.04))
+            pcb = !pcb;
         if (chance(0.55))
             drawingEntity(s, pcb, depth, span);
         else if (pcb)
@@ -470,11 +474,15 @@ private:
         case 0:
         case 1: {
             const bool parametric = chance(0.35);
-            const char* name = parametric ? pick({"chipFootprint", "soicFootprint", "dipFootprint", "SOT23Footprint", "qfpFootprint",
-                                                 "to220Footprint", "radialFootprint", "axialFootprint", "maleHeaderFootprint",
-                                                 "ledFootprint", "bgaFootprint", "melfFootprint", "TO92Footprint", "sod323",
-                                                 "spiralInductorFootprint", "blockFootprint"})
-                                          : "footprint";
+            const char* name = parametric
+                ? pick({"chipFootprint", "soicFootprint", "dipFootprint", "SOT23Footprint", "qfpFootprint", "fourSided", "to220Footprint",
+                        "radialFootprint", "axialFootprint", "maleHeaderFootprint", "femaleHeaderFootprint", "ledFootprint",
+                        "bgaFootprint", "melfFootprint", "TO92Footprint", "to92Footprint", "sod323", "spiralInductorFootprint",
+                        "spiralAntennaFootprint", "blockFootprint", "boxedSocketFootprint", "castellatedPcb", "crystalFootprint",
+                        "discFootprint", "edgeConnectorFootprint", "genericFootprint", "metalCanFootprint", "SOT143Footprint",
+                        "SOT223Footprint", "SOT353Footprint", "SOT89Footprint", "to252Footprint", "to66Footprint",
+                        "xhSocketFootprint"})
+                : "footprint";
             s += QByteArray("<") + name + attr("identifier", "U" + QByteArray::number(integer(1, 99))) + placement(at)
                 + flag("onTopLayer", chance(0.8));
             if (parametric)
@@ -496,7 +504,10 @@ private:
                 drawingEntity(s, true, depth + 1, size / 2);
             if (chance(0.2))
                 s += "<box" + attr("layer", "1") + attr("center", "0,0,0.02") + attr("size", "0.3,0.3,0.04") + "/><cylinder"
-                    + attr("layer", "1") + attr("center", "0,0,0.05") + attr("size", "0.1,0.1,0.02") + "/>";
+                    + attr("layer", "1") + attr("center", "0,0,0.05") + attr("size", "0.1,0.1,0.02") + "/><cone" + attr("layer", "1")
+                    + attr("center", "0,0,0.08") + attr("size", "0.1,0.1,0.05") + "/><sphere" + attr("layer", "1")
+                    + attr("center", "0,0,0.1") + attr("radius", "0.05") + "/><torus" + attr("layer", "1") + attr("center", "0,0,0.1")
+                    + attr("radius", "0.05") + "/><model3D" + attr("layer", "1") + attr("mesh", "SOIC-8") + "/>";
             if (chance(0.3) && depth < 2) {
                 s += "<group" + placement(point(size / 2)) + "><entities>";
                 s += pad(integer(1, 999), size / 2);
@@ -528,6 +539,8 @@ private:
                 s += "<via" + attr("at", pt(o + point(size))) + attr("diameter", scaleBetween(0.01, 0.1)) + attr("holeDiameter", 0.01) + "/>";
             if (chance(0.3))
                 s += "<trackJunction" + attr("at", pt(o + point(size))) + attr("diameter", 0.03) + "/>";
+            if (chance(0.2))
+                s += "<pairController/>";
             s += "</entities></net>";
             break;
         }
@@ -586,6 +599,10 @@ private:
             break;
         case 16:
             s += "<externalProjectFootprint" + attr("sourceProjectName", "Power") + placement(at) + "/>";
+            if (chance(0.5))
+                s += "<courtyard" + attr("layer", "1") + placement(at) + attr("x", -size / 2) + attr("y", -size / 3) + attr("width", size)
+                    + attr("height", size / 1.5) + attr("autosize", "false") + pen(size) + "/><placementPoint" + attr("layer", "1")
+                    + attr("location", pt(at)) + "/>";
             break;
         default:
             drawingEntity(s, true, depth, span);
