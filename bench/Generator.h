@@ -2,6 +2,7 @@
 // Deterministic generators of large boards for benchmarks and tests.
 
 #include <QByteArray>
+#include <QString>
 
 struct BoardLayout {
     int footprints = 5000;
@@ -50,3 +51,7 @@ QByteArray generateRasterCurveXml(const RasterCurveLayout& layout);
 // The boards the benchmarks run on, by kind, built once per process.
 enum BenchBoard { gridBoard = 0, pourBoard = 1 };
 const QByteArray& benchBoardXml(int kind);
+
+// The layer stack of the generated boards as "layer" elements, top side
+// first; the top package layer shown or hidden.
+QString boardLayersXml(bool topPackageShown);

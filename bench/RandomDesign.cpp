@@ -1,5 +1,7 @@
 #include "RandomDesign.h"
 
+#include "Generator.h"
+
 #include "core/Geometry.h"
 #include "core/Gzip.h"
 #include "document/GraphicsSheet.h"
@@ -20,21 +22,6 @@
 
 namespace {
 
-const char* const kLayers[12][4] = {
-    // name, colour (a,r,g,b), fixedColor, visible
-    {"Top Background", "255,30,30,30", "false", "true"},
-    {"Top Package", "255,160,160,160", "true", "true"},
-    {"Top Solder Paste", "255,128,128,128", "true", "false"},
-    {"Top Silkscreen", "255,240,240,240", "true", "true"},
-    {"Top Solder Mask", "96,0,160,0", "true", "true"},
-    {"Top Copper", "255,200,40,40", "true", "true"},
-    {"Bottom Copper", "255,40,80,200", "true", "true"},
-    {"Bottom Solder Mask", "96,0,160,0", "true", "false"},
-    {"Bottom Silkscreen", "255,200,200,120", "true", "true"},
-    {"Bottom Solder Paste", "255,128,128,128", "true", "false"},
-    {"Bottom Package", "255,160,160,160", "true", "false"},
-    {"Bottom Background", "255,20,20,20", "false", "true"},
-};
 
 class Builder {
 public:
@@ -615,9 +602,7 @@ private:
             + flag("showOrigin", chance(0.2)) + flag("showCopperPours", chance(0.9)) + flag("showKeepOuts", chance(0.9))
             + flag("showPadNames", chance(0.8)) + flag("showCourtyards", chance(0.3)) + flag("showPlacementPoints", chance(0.3))
             + flag("showPadsAsSolidYellow", chance(0.1)) + attr("solderMaskMargin", real(-0.01, 0.02)) + "/>\n<layers>";
-        for (const auto& l : kLayers)
-            s += QByteArray("<layer name=\"") + l[0] + "\" color=\"" + l[1] + "\" fixedColor=\"" + l[2] + "\" visible=\"" + l[3]
-                + "\" electrical=\"" + (std::strstr(l[0], "Copper") ? "true" : "false") + "\"/>";
+        s += boardLayersXml(true).toUtf8();
         s += "</layers>\n<entities>\n";
         // The border: a rectangle, rounded, an ellipse or a smooth outline.
         if (chance(0.85)) {

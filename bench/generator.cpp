@@ -7,6 +7,7 @@
 #include <cmath>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -33,6 +34,18 @@ QString num(double v) { return QString::number(v, 'g', 7); }
 
 } // namespace
 
+QString boardLayersXml(bool topPackageShown)
+{
+    QString s;
+    for (const auto& l : kLayers) {
+        const bool topPackage = std::strcmp(l[0], "Top Package") == 0;
+        s += QString("<layer name=\"%1\" color=\"%2\" fixedColor=\"%3\" visible=\"%4\" electrical=\"%5\"/>\n")
+                 .arg(l[0], l[1], l[2], topPackage ? (topPackageShown ? "true" : "false") : l[3],
+                     QString(l[0]).contains("Copper") ? "true" : "false");
+    }
+    return s;
+}
+
 QByteArray generateBoardXml(const BoardLayout& layout)
 {
     std::mt19937 rng(layout.seed);
@@ -47,9 +60,7 @@ QByteArray generateBoardXml(const BoardLayout& layout)
     s.reserve(n * 1600 + 4096);
     s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<brindlex version=\"12\" designVersion=\"1\">\n<design>\n";
     s += "<sheets><schematic/></sheets>\n<pcb>\n<layers>\n";
-    for (const auto& l : kLayers)
-        s += QString("<layer name=\"%1\" color=\"%2\" fixedColor=\"%3\" visible=\"%4\" electrical=\"%5\"/>\n")
-                 .arg(l[0], l[1], l[2], l[3], QString(l[0]).contains("Copper") ? "true" : "false");
+    s += boardLayersXml(false);
     s += "</layers>\n<entities>\n";
     s += QString("<pcbBorder x=\"-0.2\" y=\"-0.2\" width=\"%1\" height=\"%2\" penWidth=\"0.01\" penColor=\"255,230,230,0\" "
                  "color=\"255,0,90,0\" solderMaskColor=\"64,0,255,0\"/>\n")
