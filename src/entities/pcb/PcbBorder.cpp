@@ -149,7 +149,14 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
     const QRectF onDevice = boxOnDevice.intersected(QRectF(deviceRect));
     if (onDevice.isEmpty())
         return;
-    const QRect area = (upright ? onDevice.toRect() : onDevice.toAlignedRect()) & deviceRect;
+    // Each edge is rounded on its own: QRectF::toRect rounds the size by the
+    // top left's fraction, so an edge would move with the part of the box
+    // the device cuts off (a narrow view, a band).
+    const auto roundedEdges = [](const QRectF& r) {
+        const auto edge = [](double v) { return int(std::floor(v + 0.5)); };
+        return QRect(QPoint(edge(r.left()), edge(r.top())), QPoint(edge(r.right()) - 1, edge(r.bottom()) - 1));
+    };
+    const QRect area = (upright ? roundedEdges(onDevice) : onDevice.toAlignedRect()) & deviceRect;
     if (area.isEmpty())
         return;
 
