@@ -645,15 +645,15 @@ void DrawingContext::fillStrokeOutline(const QPainterPath& path, const QPen& pen
 void DrawingContext::strokeByPainter(const QPainterPath& path, const QPen& pen)
 {
     // QPainter strokes lines of at most a pixel, and paths of separate
-    // straight segments with square or flat ends under an upright
-    // transform, by scan converters of its own that start from where the
+    // straight segments with square or flat ends (turned or not), by scan
+    // converters of its own that start from where the
     // line enters the area drawn: a frame drawn in bands would come out
     // differently at every seam. Those strokes are outlined here and filled,
     // as QPainter does all others.
     const QTransform& t = painter_.transform();
     const double deviceWidth = pen.widthF() * std::sqrt(std::abs(t.determinant()));
     bool ownRasteriser = !(deviceWidth > 1.5);
-    if (!ownRasteriser && pen.capStyle() != Qt::RoundCap && t.type() <= QTransform::TxScale) {
+    if (!ownRasteriser && pen.capStyle() != Qt::RoundCap) {
         // Only moves and lines, taking turns.
         ownRasteriser = true;
         for (int i = 0, n = path.elementCount(); i < n && ownRasteriser; ++i)
