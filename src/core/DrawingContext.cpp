@@ -433,6 +433,32 @@ void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, const QTransfo
     out.push_back(p3);
 }
 
+// Whether the flattened subpath is closed (as the stroker tells: its ends
+// the same to a fuzz) and one dash of the pattern (even entries dashes,
+// from -offset) covers all of it, no segment too fine to dash.
+bool dashCoversClosedSubpath(const std::vector<QPointF>& points, const QTransform& t, const std::vector<double>& lengths,
+    double period, double offset)
+{
+    if (points.size() < 3 || !qFuzzyCompare(points.front().x(), points.back().x())
+        || !qFuzzyCompare(points.front().y(), points.back().y()))
+        return false;
+    double total = 0;
+    for (size_t j = 1; j < points.size(); ++j) {
+        const QPointF a = points[j - 1], b = points[j];
+        const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+        const QPointF da = t.map(a), db = t.map(b);
+        if (!std::isfinite(length)
+            || (length > 0 && std::hypot(db.x() - da.x(), db.y() - da.y()) / length * period < DrawingContext::kFineDashPixels))
+            return false;
+        total += length;
+    }
+    double start = std::floor(offset / period) * period - offset;
+    for (size_t e = 0; e + 1 < lengths.size(); start += lengths[e] + lengths[e + 1], e += 2)
+        if (start <= 0 && start + lengths[e] >= total)
+            return true;
+    return false;
+}
+
 } // namespace
 
 DrawingContext::Dashing DrawingContext::lastDashing() { return dashing; }
@@ -511,6 +537,18 @@ void DrawingContext::strokeDashed(const QPainterPath& path, const QPen& pen)
             }
         }
         first = i;
+        if (dashCoversClosedSubpath(points, t, lengths, period, offset)) {
+            // One dash all the way round ends where it began, and the
+            // stroker joins its ends: drawn whole wherever the area drawn
+            // lies, or the parts of it within reach would end in caps.
+            dashes.moveTo(points.front());
+            for (size_t j = 1; j < points.size(); ++j)
+                dashes.lineTo(points[j]);
+            ++dashing.dashes;
+            if (dashes.elementCount() >= kBatchElements)
+                flush(dashes, solid);
+            continue;
+        }
         double along = 0; // the subpath's length before the segment
         long long openK = 0;
         size_t openI = 0;
@@ -607,15 +645,15 @@ void DrawingContext::fillStrokeOutline(const QPainterPath& path, const QPen& pen
 void DrawingContext::strokeByPainter(const QPainterPath& path, const QPen& pen)
 {
     // QPainter strokes lines of at most a pixel, and paths of separate
-    // straight segments with square or flat ends under an upright
-    // transform, by scan converters of its own that start from where the
+    // straight segments with square or flat ends (turned or not), by scan
+    // converters of its own that start from where the
     // line enters the area drawn: a frame drawn in bands would come out
     // differently at every seam. Those strokes are outlined here and filled,
     // as QPainter does all others.
     const QTransform& t = painter_.transform();
     const double deviceWidth = pen.widthF() * std::sqrt(std::abs(t.determinant()));
     bool ownRasteriser = !(deviceWidth > 1.5);
-    if (!ownRasteriser && pen.capStyle() != Qt::RoundCap && t.type() <= QTransform::TxScale) {
+    if (!ownRasteriser && pen.capStyle() != Qt::RoundCap) {
         // Only moves and lines, taking turns.
         ownRasteriser = true;
         for (int i = 0, n = path.elementCount(); i < n && ownRasteriser; ++i)

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QPaintDevice>
 #include <cmath>
+#include <limits>
+#include <optional>
 
 Guide::Guide(GraphicsSheet* sheet) : Entity(sheet)
 {
@@ -21,16 +23,22 @@ Pen Guide::guidePen(Graphics& g)
     return pen;
 }
 
-BoundingBox Guide::visibleArea(Graphics& g)
+QRectF Guide::visibleArea(Graphics& g)
 {
-    BoundingBox area = g.viewportBoundingBox;
-    if (const QPaintDevice* device = g.context.painter().device()) {
-        bool invertible = false;
-        const QTransform inverse = g.context.transform().inverted(&invertible);
-        if (invertible)
-            area.addTransformedRect(QRectF(0, 0, device->width(), device->height()), inverse);
+    // The ink measure's device is one pixel and its view the plane as far
+    // as it reaches (InkMeter): the view, in sheet units, placed by the
+    // measure's own scale.
+    if (g.context.inkBounds()) {
+        if (!g.viewportBoundingBox.valid)
+            return {};
+        return g.context.baseTransform().mapRect(g.viewportBoundingBox.rect().normalized());
     }
-    return area;
+    const QPaintDevice* device = g.context.painter().device();
+    if (!device)
+        return {};
+    // A little beyond the device: the line's own width and antialiasing.
+    constexpr double kReach = 4;
+    return QRectF(0, 0, device->width(), device->height()).adjusted(-kReach, -kReach, kReach, kReach);
 }
 
 bool Guide::clipSegment(QPointF a, QPointF b, const BoundingBox& area, double& t0, double& t1)
@@ -68,27 +76,71 @@ namespace {
 // The dash-dot-dot pattern repeats every this many pen widths.
 constexpr double kPatternWidths = 8 + 4 + 2 + 4 + 2 + 4;
 
-// Strokes the guide from a to b, its start moved back along the line to a
-// whole number of dash patterns from `origin` (a point of the line): the
-// dashes then lie where they do wherever the area drawn begins (a frame
-// drawn in bands, a scroll), and the line still spans only the view.
-void strokeGuide(Graphics& g, QPointF a, QPointF b, QPointF origin)
+// Strokes the part within the area drawn of the line through `origin`
+// (device coordinates) along `along` (device units per unit of the
+// parameter), for parameters lo to hi (infinite for a whole line). The line
+// is stroked on the device itself: under a placement that squeezes the
+// sheet nearly or wholly flat, the area drawn seen back through it is no
+// area at all, while the line's image is still a line. Its start is moved
+// back to a whole number of dash patterns from `origin`, so the dashes lie
+// where they do wherever the area drawn begins (a frame drawn in bands, a
+// scroll).
+void strokeGuide(Graphics& g, QPointF origin, QPointF along, double lo, double hi)
 {
+    const double scale = std::hypot(along.x(), along.y());
+    if (!(scale > 0) || !std::isfinite(scale) || !std::isfinite(origin.x()) || !std::isfinite(origin.y()))
+        return;
+    const QPointF u = along / scale;
+    const QRectF area = Guide::visibleArea(g);
+    if (area.isEmpty())
+        return;
+    // Liang-Barsky on the whole line, then the span's own ends.
+    double t0 = lo * scale, t1 = hi * scale;
+    const double p[4] = {-u.x(), u.x(), -u.y(), u.y()};
+    const double q[4] = {origin.x() - area.left(), area.right() - origin.x(), origin.y() - area.top(),
+                         area.bottom() - origin.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return;
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, r);
+        else
+            t1 = std::min(t1, r);
+    }
+    if (!(t0 < t1) || !std::isfinite(t0) || !std::isfinite(t1))
+        return;
+
+    g.context.saveState();
+    g.context.setTransform(QTransform());
+    const std::optional<double> pixel = g.currentPixelSize;
+    g.currentPixelSize.reset();
     const Pen pen = Guide::guidePen(g);
-    const QPointF d = b - a;
-    const double length = std::hypot(d.x(), d.y()), period = kPatternWidths * pen.width;
-    if (length > 0 && period > 0 && std::isfinite(length) && std::isfinite(period)) {
-        const QPointF u = d / length;
-        const double from = QPointF::dotProduct(a - origin, u);
-        const double snapped = std::floor(from / period) * period;
+    const double period = kPatternWidths * pen.width;
+    if (period > 0 && std::isfinite(period)) {
+        const double snapped = std::floor(t0 / period) * period;
         if (std::isfinite(snapped))
-            a = origin + u * snapped;
+            t0 = snapped;
     }
     g.applyPen(pen);
     g.context.beginPath();
-    g.context.moveTo(a);
-    g.context.lineTo(b);
+    g.context.moveTo(origin + u * t0);
+    g.context.lineTo(origin + u * t1);
     g.context.strokePath();
+    g.currentPixelSize = pixel;
+    g.context.restoreState();
+}
+
+// The image on the device of the direction d at p under the current transform.
+QPointF deviceDirection(Graphics& g, QPointF p, QPointF d)
+{
+    const QTransform& t = g.context.currentTransform();
+    if (t.type() != QTransform::TxProject)
+        return QPointF(t.m11() * d.x() + t.m21() * d.y(), t.m12() * d.x() + t.m22() * d.y());
+    return t.map(p + d) - t.map(p);
 }
 
 // Label, then the number field no wider than 100 points.
@@ -126,10 +178,10 @@ void HorizontalGuide::calculateBoundingBox()
 void HorizontalGuide::draw(Graphics& g) const
 {
     Entity::draw(g);
+    constexpr double kWhole = std::numeric_limits<double>::infinity();
     g.pushTransform(singleLevelTransform);
-    const BoundingBox area = visibleArea(g);
-    if (area.valid)
-        strokeGuide(g, QPointF(area.bottomLeft.x(), y), QPointF(area.topRight.x(), y), QPointF(0, y));
+    const QPointF at(0, y);
+    strokeGuide(g, g.context.currentTransform().map(at), deviceDirection(g, at, QPointF(1, 0)), -kWhole, kWhole);
     g.popTransform(singleLevelTransform);
 }
 
@@ -157,10 +209,10 @@ void VerticalGuide::calculateBoundingBox()
 void VerticalGuide::draw(Graphics& g) const
 {
     Entity::draw(g);
+    constexpr double kWhole = std::numeric_limits<double>::infinity();
     g.pushTransform(singleLevelTransform);
-    const BoundingBox area = visibleArea(g);
-    if (area.valid)
-        strokeGuide(g, QPointF(x, area.bottomLeft.y()), QPointF(x, area.topRight.y()), QPointF(x, 0));
+    const QPointF at(x, 0);
+    strokeGuide(g, g.context.currentTransform().map(at), deviceDirection(g, at, QPointF(0, 1)), -kWhole, kWhole);
     g.popTransform(singleLevelTransform);
 }
 
@@ -201,11 +253,9 @@ void AngledGuide::draw(Graphics& g) const
     const QPointF to = m + u * kHalfSpan;
 
     g.pushTransform(singleLevelTransform);
-    double t0 = 0, t1 = 1;
-    if (clipSegment(from, to, visibleArea(g), t0, t1)) {
-        const QPointF span = to - from;
-        strokeGuide(g, from + span * t0, from + span * t1, from);
-    }
+    const QTransform& t = g.context.currentTransform();
+    const QPointF a = t.map(from);
+    strokeGuide(g, a, t.map(to) - a, 0, 1);
     g.popTransform(singleLevelTransform);
 }
 

@@ -10,6 +10,7 @@
 #include "model/Entity.h"
 
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <memory>
 
@@ -23,11 +24,9 @@ public:
     // The fixed guide pen for the current transform: opaque magenta, one
     // device pixel wide, dash-dot-dot.
     static Pen guidePen(Graphics& g);
-    // The area a line guide spans, in the coordinates currently drawn in:
-    // the viewport's visible box, united with the device's area seen through
-    // the current transform (so a guide under a holder's placement still
-    // crosses the whole view).
-    static BoundingBox visibleArea(Graphics& g);
+    // The area a line guide spans, in device coordinates (the painter's,
+    // under no transform): the device, a few pixels beyond its edges.
+    static QRectF visibleArea(Graphics& g);
     // Liang-Barsky: the parameters t0 <= t1 in [0, 1] of the part of the
     // segment a + t (b - a) inside the rectangle, or false when none is.
     static bool clipSegment(QPointF a, QPointF b, const BoundingBox& area, double& t0, double& t1);
