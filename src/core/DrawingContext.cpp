@@ -324,8 +324,7 @@ void DrawingContext::strokeUserPath(const QPainterPath& userPath)
     double frameScale = 1;
     if (strokeInUserSpace(pen, frameScale)) {
         const QPainterPath framePath = frameScale == 1 ? userPath : QTransform::fromScale(1 / frameScale, 1 / frameScale).map(userPath);
-        QPainterPath copy;
-        strokeFramePath(own(framePath, copy), pen);
+        strokeFramePath(framePath, pen, true);
         return;
     }
     strokeDevicePath(state_.transform.map(userPath));
@@ -361,14 +360,18 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
     strokeFramePath(devicePath, pen);
 }
 
-void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen)
+void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared)
 {
     if (pen.style() != Qt::SolidLine) {
         strokeDashed(path, pen);
         return;
     }
-    if (!PathDetail::stroke(painter_, path, painter_.transform(), pen))
-        strokeByPainter(path, pen);
+    // The path detail knows a kept path by its data: it gets the path
+    // itself, the painter this thread's own copy.
+    if (PathDetail::stroke(painter_, path, painter_.transform(), pen))
+        return;
+    QPainterPath copy;
+    strokeByPainter(shared ? own(path, copy) : path, pen);
 }
 
 namespace {

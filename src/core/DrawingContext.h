@@ -124,8 +124,9 @@ private:
     void strokeByPainter(const QPainterPath& path, const QPen& pen);
     // Strokes the path (coordinates the painter's transform maps to the
     // device) with the pen: through the path detail, else the painter; a
-    // dashed pen by strokeDashed.
-    void strokeFramePath(const QPainterPath& path, const QPen& pen);
+    // dashed pen by strokeDashed. A shared path may be the one other
+    // threads draw at once.
+    void strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared = false);
     // Cuts the dashes here, each placed by its length along its subpath
     // (never by where the area drawn begins), only those that come near
     // the area drawn, and strokes them solid. Parts of the path on which
