@@ -559,10 +559,11 @@ void DrawingContext::strokeDashed(const QPainterPath& path, const QPen& pen)
                     const QPointF p1 = length > 0 ? a + (b - a) * ((s1 - along) / length) : b;
                     // A dash going on from the last segment is one line
                     // with it, joined as the pen joins.
-                    if (!(open && openK == k && openI == e && s0 == along))
+                    if (!(open && openK == k && openI == e && s0 == along)) {
                         dashes.moveTo(p0);
+                        ++dashing.dashes;
+                    }
                     dashes.lineTo(p1);
-                    ++dashing.dashes;
                     openAfter = s1 == stop && end > stop;
                     openK = k;
                     openI = e;

@@ -144,9 +144,8 @@ public:
     // and filled by the path detail: the painter's own fill of an outline
     // reaching far beyond the device takes seconds.
     static constexpr double kWidePenPixels = 2048;
-    // The dashes this thread's last dashed stroke cut (each part of one
-    // in a segment of the flattened path counted), and the segments it
-    // stroked solid as too fine to dash.
+    // The dashes this thread's last dashed stroke cut, and the segments of
+    // its flattened path it stroked solid as too fine to dash.
     struct Dashing {
         long long dashes = 0;
         long long fineSegments = 0;
