@@ -327,8 +327,7 @@ void DrawingContext::strokeUserPath(const QPainterPath& userPath)
     double frameScale = 1;
     if (strokeInUserSpace(pen, frameScale)) {
         const QPainterPath framePath = frameScale == 1 ? userPath : QTransform::fromScale(1 / frameScale, 1 / frameScale).map(userPath);
-        QPainterPath copy;
-        strokeFramePath(own(framePath, copy), pen);
+        strokeFramePath(framePath, pen, true);
         return;
     }
     strokeDevicePath(state_.transform.map(userPath));
@@ -364,7 +363,7 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
     strokeFramePath(devicePath, pen);
 }
 
-void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen)
+void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared)
 {
     if (ink_) {
         // A measure takes the path whole: dashes lie within its solid stroke.
@@ -375,8 +374,12 @@ void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen)
         strokeDashed(path, pen);
         return;
     }
-    if (!PathDetail::stroke(painter_, path, painter_.transform(), pen))
-        strokeByPainter(path, pen);
+    // The path detail knows a kept path by its data: it gets the path
+    // itself, the painter this thread's own copy.
+    if (PathDetail::stroke(painter_, path, painter_.transform(), pen))
+        return;
+    QPainterPath copy;
+    strokeByPainter(shared ? own(path, copy) : path, pen);
 }
 
 namespace {
@@ -602,10 +605,11 @@ void DrawingContext::strokeDashed(const QPainterPath& path, const QPen& pen)
                     const QPointF p1 = length > 0 ? a + (b - a) * ((s1 - along) / length) : b;
                     // A dash going on from the last segment is one line
                     // with it, joined as the pen joins.
-                    if (!(open && openK == k && openI == e && s0 == along))
+                    if (!(open && openK == k && openI == e && s0 == along)) {
                         dashes.moveTo(p0);
+                        ++dashing.dashes;
+                    }
                     dashes.lineTo(p1);
-                    ++dashing.dashes;
                     openAfter = s1 == stop && end > stop;
                     openK = k;
                     openI = e;

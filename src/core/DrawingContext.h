@@ -130,8 +130,9 @@ private:
     void strokeByPainter(const QPainterPath& path, const QPen& pen);
     // Strokes the path (coordinates the painter's transform maps to the
     // device) with the pen: through the path detail, else the painter; a
-    // dashed pen by strokeDashed.
-    void strokeFramePath(const QPainterPath& path, const QPen& pen);
+    // dashed pen by strokeDashed. A shared path may be the one other
+    // threads draw at once.
+    void strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared = false);
     // Cuts the dashes here, each placed by its length along its subpath
     // (never by where the area drawn begins), only those that come near
     // the area drawn, and strokes them solid. Parts of the path on which
@@ -149,9 +150,8 @@ public:
     // and filled by the path detail: the painter's own fill of an outline
     // reaching far beyond the device takes seconds.
     static constexpr double kWidePenPixels = 2048;
-    // The dashes this thread's last dashed stroke cut (each part of one
-    // in a segment of the flattened path counted), and the segments it
-    // stroked solid as too fine to dash.
+    // The dashes this thread's last dashed stroke cut, and the segments of
+    // its flattened path it stroked solid as too fine to dash.
     struct Dashing {
         long long dashes = 0;
         long long fineSegments = 0;

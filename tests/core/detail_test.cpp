@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -966,4 +967,161 @@ TEST(LevelOfDetail, SimplifiedOutlinesStayWithinTheToleranceOfEveryZoomStep)
     }
     // Small paths have no level of detail.
     EXPECT_TRUE(PathDetail::outlineAt(manyVertexOutline(100, QPointF(2.5, 2.5), 2), QTransform()).contours.empty());
+}
+
+namespace {
+
+// The drawing in one piece and in bands of the rows between `tops`, each
+// drawn with a margin of rows beyond its seams into an image of its own,
+// as a frame drawn in bands is.
+QImage inBands(const QTransform& view, QSize size, const std::vector<int>& tops, const Draw& draw)
+{
+    QImage out(size, QImage::Format_ARGB32_Premultiplied);
+    for (size_t i = 0; i + 1 < tops.size(); ++i) {
+        const int top = tops[i], bottom = tops[i + 1];
+        const int from = std::max(0, top - 8), to = std::min(size.height(), bottom + 8);
+        PaintedImage band(QSize(size.width(), to - from), QTransform::fromTranslate(0, -from));
+        {
+            const CoverageFill::KeptRows kept(band.image, top - from, bottom - from, from);
+            band.context->concatenate(view);
+            draw(*band.g);
+            band.done();
+        }
+        for (int y = top; y < bottom; ++y)
+            std::memcpy(out.scanLine(y), band.image.constScanLine(y - from), size_t(size.width()) * 4);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Strokes, DashesCarryNoMoreInkThanTheSolidLineAndTracksNoMoreForManyVertices)
+{
+    // Ink per pixel of length against the solid line of the same pen, at
+    // 10 px per inch: a pen thinner than a pixel is drawn a pixel wide, and
+    // its dots must not overlap into a bolder line than the solid one.
+    const double length = 360;
+    auto line = [](const Pen& pen) {
+        return [pen](Graphics& g) {
+            g.applyPen(pen);
+            g.context.beginPath();
+            g.context.moveTo(QPointF(2, 30));
+            g.context.lineTo(QPointF(38, 31));
+            g.context.strokePath();
+        };
+    };
+    for (const double pixels : {0.28, 1.0, 3.0}) {
+        for (LineCap cap : {LineCap::square, LineCap::round, LineCap::flat}) {
+            Pen pen(Qt::black, pixels / 10);
+            pen.startCap = cap;
+            const double solid = ink(render(10, line(pen), false, 400)) / length;
+            for (LinePattern pattern : {LinePattern::dot, LinePattern::dash, LinePattern::dashDotDot}) {
+                pen.linePattern = pattern;
+                EXPECT_LE(ink(render(10, line(pen), false, 400)) / length, solid * 1.01)
+                    << pixels << " px, pattern " << int(pattern) << ", cap " << int(cap);
+            }
+        }
+    }
+    // A thin track through 0.4-pixel steps, straight and bending, carries
+    // what the track of two points and Qt's own stroke of it carry.
+    std::vector<QPointF> straight, bending;
+    for (double x = 2; x <= 38 + 1e-9; x += 0.04) {
+        straight.push_back(QPointF(x, 20));
+        bending.push_back(QPointF(x, 20 + 3 * std::sin(x / 3)));
+    }
+    for (bool pcb : {false, true}) {
+        auto track = [pcb](const std::vector<QPointF>& points) {
+            return render(10, [&](Graphics& g) {
+                g.drawingPcb = pcb;
+                EXPECT_TRUE(g.strokeThinPolyline(Pen(Qt::black, 0.028), points));
+            }, false, 400);
+        };
+        const double two = ink(track({straight.front(), straight.back()}));
+        EXPECT_NEAR(ink(track(straight)), two, 0.01 * two);
+        QPainterPath path(bending.front());
+        for (const QPointF& p : bending)
+            path.lineTo(p);
+        const double qt = ink(render(10, [&](Graphics& g) {
+            g.context.painter().setTransform(g.context.currentTransform());
+            g.context.painter().strokePath(path, QPen(Qt::black, std::sqrt(2.0) / 10, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin));
+        }, false, 400));
+        EXPECT_NEAR(ink(track(bending)), qt, 0.02 * qt);
+    }
+}
+
+TEST(Strokes, EveryDashedStrokeTakesBoundedWork)
+{
+    // A dashed arc of radius 0.03 with a pen of 20 seen from up close: the
+    // pen is millions of pixels wide and covers the view.
+    QPainterPath arc;
+    arc.arcMoveTo(QRectF(-0.03, -0.03, 0.06, 0.06), 20);
+    arc.arcTo(QRectF(-0.03, -0.03, 0.06, 0.06), 20, 230);
+    auto stroke = [](const QPainterPath& path, double width, std::vector<double> dash, Qt::PenCapStyle cap = Qt::SquareCap) {
+        return [=](Graphics& g) {
+            g.context.setStrokeColor(Qt::black);
+            g.context.setLineWidth(width);
+            g.context.setLineCap(cap);
+            g.context.setLineDash(dash);
+            g.context.beginPath();
+            g.context.addPath(path);
+            g.context.strokePath();
+        };
+    };
+    const QImage covered = render(360000, stroke(arc, 20, {160, 120}), false, 64);
+    EXPECT_LE(DrawingContext::lastDashing().dashes, 4);
+    EXPECT_EQ(qAlpha(covered.pixel(32, 32)), 255);
+    // A dashed line a million times the view's length: only the dashes
+    // near the view are cut, wherever they lie along it.
+    QPainterPath line(QPointF(-1e6, 3));
+    line.lineTo(QPointF(1e6, 3.2));
+    const QImage dashed = render(10, stroke(line, 0.3, {2, 1}), false, 64);
+    EXPECT_GE(DrawingContext::lastDashing().dashes, 2);
+    EXPECT_LE(DrawingContext::lastDashing().dashes, 10);
+    EXPECT_GT(ink(dashed), 64 * 3 * 0.5);
+    // A pattern finer than the pixels is drawn as what it looks like: the
+    // solid line at the pattern's mean coverage, without a dash cut.
+    const QImage fine = render(10, stroke(line, 0.3, {0.01, 0.03}, Qt::FlatCap), false, 64);
+    EXPECT_EQ(DrawingContext::lastDashing().dashes, 0);
+    EXPECT_GT(DrawingContext::lastDashing().fineSegments, 0);
+    // Flat caps: a quarter of the solid line's ink.
+    const QImage solid = render(10, stroke(line, 0.3, {}, Qt::FlatCap), false, 64);
+    EXPECT_NEAR(ink(fine), ink(solid) / 4, 0.05 * ink(solid));
+}
+
+TEST(Strokes, DashesLieWhereTheyDoWhereverTheAreaDrawnBegins)
+{
+    // Dashed and dotted rectangles, curves and polylines in bands cut at
+    // uneven rows equal the frame in one piece, at zooms where QPainter's
+    // own dashing restarted its pattern by the band's edge.
+    const QSize size(300, 300);
+    const std::vector<int> tops{0, 37, 81, 150, 151, 203, 262, 300};
+    int drawn = 0;
+    for (const double scale : {5.266, 21.217, 45.83, 121.19, 332.6}) {
+        for (const double pixels : {1.2, 2.1, 2.8, 3.9, 6.0}) {
+            for (LinePattern pattern : {LinePattern::dot, LinePattern::dash, LinePattern::dashDot}) {
+                Pen pen(Qt::black, pixels / scale);
+                pen.linePattern = pattern;
+                pen.startCap = drawn % 3 == 0 ? LineCap::round : drawn % 3 == 1 ? LineCap::square : LineCap::flat;
+                const QPointF c(150 / scale, 150 / scale);
+                const double r = (100 + 20 * (drawn % 5)) / scale;
+                const Draw draw = [&](Graphics& g) {
+                    g.drawRectangle(pen, Qt::transparent, QRectF(c.x() - r, c.y() - 0.7 * r, 2 * r, 1.4 * r));
+                    Bezier b;
+                    b.points = {c + QPointF(-r, -r), c + QPointF(-r, r), c + QPointF(r, -r), c + QPointF(r, r)};
+                    g.drawBezier(pen, Qt::transparent, b);
+                    g.applyPen(pen);
+                    g.context.beginPath();
+                    g.addPolyline({c + QPointF(-r, 0.9 * r), c + QPointF(0.3 * r, r), c + QPointF(r, -0.2 * r), c - QPointF(0.5 * r, r)});
+                    g.context.strokePath();
+                };
+                const QTransform view = QTransform().rotate(drawn % 4 == 3 ? 30 : 0) * QTransform(scale, 0, 0, -scale, 0, 300);
+                PaintedImage whole(size, view);
+                draw(*whole.g);
+                const QImage& frame = whole.done();
+                EXPECT_EQ(pixelsOff(inBands(view, size, tops, draw), frame, 0), 0)
+                    << scale << " px per inch, " << pixels << " px, pattern " << int(pattern);
+                ++drawn;
+            }
+        }
+    }
 }
