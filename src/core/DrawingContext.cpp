@@ -229,14 +229,19 @@ void DrawingContext::fillCurrentPath(Qt::FillRule rule)
         return;
     // Before the fill rule is set, which would copy a shared path and lose
     // what was kept for it.
-    const QBrush brush(state_.fillColor);
-    if (!ink_
-        && (pathDrawsInUserSpace() ? PathDetail::fill(painter_, path_, pathTransform_, rule, brush)
-                                   : PathDetail::fill(painter_, devicePath(), QTransform(), rule, brush)))
+    if (ink_) {
+        if (pathDrawsInUserSpace())
+            ink_->addFill(path_.controlPointRect(), pathTransform_);
+        else
+            ink_->addFill(devicePath().controlPointRect(), QTransform());
         return;
-    if (!ink_
-        && (pathDrawsInUserSpace() ? PathDetail::fillDirect(painter_, path_, pathTransform_, rule, brush)
-                                   : PathDetail::fillDirect(painter_, devicePath(), QTransform(), rule, brush)))
+    }
+    const QBrush brush(state_.fillColor);
+    if (pathDrawsInUserSpace() ? PathDetail::fill(painter_, path_, pathTransform_, rule, brush)
+                               : PathDetail::fill(painter_, devicePath(), QTransform(), rule, brush))
+        return;
+    if (pathDrawsInUserSpace() ? PathDetail::fillDirect(painter_, path_, pathTransform_, rule, brush)
+                               : PathDetail::fillDirect(painter_, devicePath(), QTransform(), rule, brush))
         return;
     if (path_.fillRule() != rule)
         path_.setFillRule(rule);
@@ -367,7 +372,7 @@ void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen, 
 {
     if (ink_) {
         // A measure takes the path whole: dashes lie within its solid stroke.
-        painter_.strokePath(path, pen);
+        ink_->addStroke(path.controlPointRect(), painter_.transform(), pen);
         return;
     }
     if (pen.style() != Qt::SolidLine) {
@@ -700,7 +705,11 @@ void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& br
 {
     if (userPath.isEmpty())
         return;
-    if (!ink_ && PathDetail::fill(painter_, userPath, local * state_.transform, rule, brush))
+    if (ink_) {
+        ink_->addFill(userPath.controlPointRect(), local * state_.transform);
+        return;
+    }
+    if (PathDetail::fill(painter_, userPath, local * state_.transform, rule, brush))
         return;
     painter_.setTransform(local * state_.transform);
     painter_.setPen(Qt::NoPen);

@@ -1,6 +1,7 @@
 #include "core/Graphics.h"
 
 #include "core/CoverageFill.h"
+#include "core/InkBounds.h"
 #include "core/Palette.h"
 #include "core/PixelBlend.h"
 #include "core/TextMetrics.h"
@@ -618,6 +619,10 @@ bool Graphics::strokeSmallRoundSegment(QPointF from, QPointF to)
 
 void Graphics::fillQuad(const QRectF& rect, const QColor& color)
 {
+    if (InkBounds* ink = context.inkBounds()) {
+        ink->addFill(rect, context.currentTransform());
+        return;
+    }
     const QPointF corners[4] = {rect.topLeft(), rect.topRight(), rect.bottomRight(), rect.bottomLeft()};
     if (fillDirect(corners, 4, color))
         return;

@@ -107,26 +107,11 @@ private:
     void addShape(const QRectF& box, bool fills)
     {
         if (fills && brush_.style() != Qt::NoBrush)
-            addArea(box);
-        if (pen_.style() == Qt::NoPen)
-            return;
-        if (pen_.isCosmetic()) {
-            // Widths of device pixels.
-            const double r = std::max(pen_.widthF(), 1.0) / 2 * (pen_.joinStyle() == Qt::MiterJoin ? 2 * std::max(pen_.miterLimit(), 1.0) : M_SQRT2);
-            owner_.add(transform_.mapRect(box).adjusted(-r, -r, r, r));
-            return;
-        }
-        const double r = strokeReach(pen_);
-        addArea(box.adjusted(-r, -r, r, r));
+            owner_.addFill(box, transform_);
+        if (pen_.style() != Qt::NoPen)
+            owner_.addStroke(box, transform_, pen_);
     }
-    void addArea(const QRectF& r)
-    {
-        if (!finiteRect(r)) {
-            owner_.addEverywhere();
-            return;
-        }
-        owner_.add(transform_.mapRect(r));
-    }
+    void addArea(const QRectF& r) { owner_.addFill(r, transform_); }
 
     InkBounds& owner_;
     QTransform transform_;
@@ -143,6 +128,31 @@ InkBounds::~InkBounds() = default;
 QPaintEngine* InkBounds::paintEngine() const
 {
     return engine_.get();
+}
+
+void InkBounds::addFill(const QRectF& box, const QTransform& t)
+{
+    if (!finiteRect(box)) {
+        unbounded_ = true;
+        return;
+    }
+    add(t.mapRect(box));
+}
+
+void InkBounds::addStroke(const QRectF& box, const QTransform& t, const QPen& pen)
+{
+    if (pen.isCosmetic()) {
+        // Widths of device pixels.
+        const double r = std::max(pen.widthF(), 1.0) / 2 * (pen.joinStyle() == Qt::MiterJoin ? 2 * std::max(pen.miterLimit(), 1.0) : M_SQRT2);
+        if (!finiteRect(box)) {
+            unbounded_ = true;
+            return;
+        }
+        add(t.mapRect(box).adjusted(-r, -r, r, r));
+        return;
+    }
+    const double r = strokeReach(pen);
+    addFill(box.adjusted(-r, -r, r, r), t);
 }
 
 void InkBounds::reset()

@@ -7,6 +7,9 @@
 #include <QPaintDevice>
 #include <QRectF>
 
+class QPen;
+class QTransform;
+
 #include <memory>
 
 class InkBounds : public QPaintDevice {
@@ -25,6 +28,13 @@ public:
     void add(const QRectF& deviceRect);
     // Marks the extent unbounded: something was painted that no rectangle holds.
     void addEverywhere() { unbounded_ = true; }
+    // A fill of what lies in box, and a stroke with the pen of a path whose
+    // points lie in box (its caps, joins and miters), placed by t: what the
+    // painter records of its own fills and strokes, for drawing code that
+    // measures without going through a painter (the painter's state
+    // changes cost more than most measures).
+    void addFill(const QRectF& box, const QTransform& t);
+    void addStroke(const QRectF& box, const QTransform& t, const QPen& pen);
 
     // Whether anything was painted.
     bool painted() const { return unbounded_ || hasExtent_; }
