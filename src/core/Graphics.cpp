@@ -1056,6 +1056,12 @@ bool Graphics::fillSmallPath(const QPainterPath& path, const QTransform& local, 
 
 bool Graphics::fillSmallGlyphs(const TextShape& shape, const QTransform& local, const QColor& color)
 {
+    // A measure of the ink takes the outline's ink, which the shape keeps.
+    if (InkBounds* ink = context.inkBounds(); ink && !picking) {
+        if (!shape.ink().isEmpty())
+            ink->addFill(shape.ink(), local * context.currentTransform());
+        return true;
+    }
     // A line laid out past a hard break keeps one path instead of glyphs.
     if (picking || (shape.glyphs().empty() && shape.elementCount() > 0))
         return false;
