@@ -1,5 +1,6 @@
 #include "app/LeftSidePanel.h"
 
+#include "app/DesignOpener.h"
 #include "app/MainView.h"
 #include "app/PanelWidgets.h"
 #include "core/AppStyle.h"
@@ -175,7 +176,10 @@ void RecentFilesView::openRecentFile(const QUrl& url)
     // Opened as the open panel would open it: a file that has gone raises
     // the "Could not open " alert and leaves the design and the list as they
     // were; one that reads comes to the front of the list.
-    viewModel.loadDesign(url);
+    if (DesignOpener* opener = DesignOpener::current())
+        opener->openFile(url);
+    else
+        viewModel.loadDesign(url);
 }
 
 // ---- SampleView ----
@@ -218,8 +222,12 @@ void SampleView::syncBold()
 
 void SampleView::openSample(const QString& name)
 {
-    viewModel.openSampleDesign(name);
     // The schematic tab and the settings pages need a first schematic sheet.
+    if (DesignOpener* opener = DesignOpener::current()) {
+        opener->openSample(name, [] { MainView::ensureSchematicSheet(); });
+        return;
+    }
+    viewModel.openSampleDesign(name);
     MainView::ensureSchematicSheet();
 }
 

@@ -1,5 +1,6 @@
 #include "app/TessalineApp.h"
 
+#include "app/DesignOpener.h"
 #include "app/MainViewWithSidePanel.h"
 #include "app/MainWindow.h"
 #include "app/TipStore.h"
@@ -12,9 +13,16 @@ TessalineApp::TessalineApp(const QString& sample)
     loadRecentFiles();
     ViewModel& viewModel = ViewModel::shared();
     viewModel.openSampleDesign(sample);
+    opener_ = std::make_unique<DesignOpener>(viewModel);
+    viewModel.openFileHook = [opener = opener_.get()](const QUrl& url) { opener->openFile(url); };
 }
 
-TessalineApp::~TessalineApp() = default;
+TessalineApp::~TessalineApp()
+{
+    ViewModel::shared().openFileHook = nullptr;
+    window_.reset();
+    opener_.reset();
+}
 
 MainWindow& TessalineApp::window()
 {

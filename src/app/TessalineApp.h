@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class DesignOpener;
 class MainWindow;
 
 class TessalineApp {
@@ -15,7 +16,8 @@ public:
     static constexpr const char* startupSample = "Quorlan";
 
     // Runs the start-up sequence; sample names the resource to open (a
-    // missing one leaves the empty document, with no alert).
+    // missing one leaves the empty document, with no alert). From then on
+    // the user's opens are read off the window's thread (DesignOpener).
     explicit TessalineApp(const QString& sample = QString::fromLatin1(startupSample));
     ~TessalineApp();
     TessalineApp(const TessalineApp&) = delete;
@@ -26,10 +28,12 @@ public:
 
     // The window, built on first use.
     MainWindow& window();
+    DesignOpener& opener() { return *opener_; }
 
     // Resets, then configures the tip store; failures are ignored.
     static void runStartupTask();
 
 private:
+    std::unique_ptr<DesignOpener> opener_;
     std::unique_ptr<MainWindow> window_;
 };

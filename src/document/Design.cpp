@@ -53,31 +53,51 @@ bool Design::fail(const QString& name, const QString& error)
     return false;
 }
 
-bool Design::open(const QString& path)
+bool Design::open(const QString& path) { return adopt(readApart(path)); }
+
+bool Design::loadFromBytes(QByteArray data, const QString& name) { return adopt(readApart(std::move(data), name)); }
+
+Design::Reading Design::readApart(const QString& path)
 {
     QString error;
     std::optional<QByteArray> data = DesignReader::readFile(path, kDesignInflateLimit, &error);
-    if (!data)
-        return fail(path, error);
+    if (!data) {
+        Reading failed;
+        failed.name = path;
+        failed.error = error;
+        return failed;
+    }
     // Handed over, not shared: plain XML is then parsed in these very bytes.
-    return loadFromBytes(std::move(*data), path);
+    return readApart(std::move(*data), path);
 }
 
-bool Design::loadFromBytes(QByteArray data, const QString& name)
+Design::Reading Design::readApart(QByteArray data, const QString& name)
 {
-    // No frame may be reading the design it replaces (see ModelGuard).
-    ModelGuard::stop();
+    const std::lock_guard<std::mutex> hold(readLock_);
+    const int previousVersion = xmlVersionBeingRead;
+    Reading reading = readLocked(std::move(data), name);
+    xmlVersionBeingRead = previousVersion;
+    stateBeingRead_ = nullptr;
+    return reading;
+}
+
+Design::Reading Design::readLocked(QByteArray data, const QString& name)
+{
+    Reading reading;
+    reading.name = name;
+    const auto failed = [&reading](const QString& error) {
+        reading.state.reset();
+        reading.error = error;
+        return std::move(reading);
+    };
     // Everything is read into a new state; the open design is replaced only
     // when the whole file has been read.
     QString error;
     std::optional<QByteArray> xml = DesignReader::decode(std::move(data), &error);
     if (!xml)
-        return fail(name, error);
+        return failed(error);
 
-    const int previousVersion = xmlVersionBeingRead;
     std::shared_ptr<DesignState> state;
-    int version = 0;
-    int readDesignVersion = 0;
     try {
         // A long text is parsed on several threads, its runs while they are
         // read; should one not parse after all, the whole text is parsed
@@ -85,16 +105,16 @@ bool Design::loadFromBytes(QByteArray data, const QString& name)
         for (const bool split : {true, false}) {
             XmlParts parts;
             if (!DesignReader::parse(*xml, parts, split, &error))
-                return fail(name, error);
+                return failed(error);
             const pugi::xml_document& doc = parts.document();
             pugi::xml_node designElement = DesignReader::designElement(doc);
             if (!designElement)
-                return fail(name, QStringLiteral("The file holds no design."));
+                return failed(QStringLiteral("The file holds no design."));
             const pugi::xml_node root = doc.document_element();
-            version = readInt32Attribute(root, "version", 0);
-            readDesignVersion = readInt32Attribute(root, "designVersion", 0);
+            reading.version = readInt32Attribute(root, "version", 0);
+            reading.designVersion = readInt32Attribute(root, "designVersion", 0);
 
-            xmlVersionBeingRead = version;
+            xmlVersionBeingRead = reading.version;
             const AttributeIndexScope attributeIndex;
             const XmlParts::Scope partsScope(&parts);
             state = std::make_shared<DesignState>(this);
@@ -106,7 +126,7 @@ bool Design::loadFromBytes(QByteArray data, const QString& name)
             state.reset();
         }
         if (!state)
-            return fail(name, QStringLiteral("The file could not be read."));
+            return failed(QStringLiteral("The file could not be read."));
         stateBeingRead_ = state.get();
         SymbolPadNameSetter::assignPadNames(*state);
         // The geometry pass of the new sheets runs with the read (a long
@@ -115,17 +135,25 @@ bool Design::loadFromBytes(QByteArray data, const QString& name)
             sheet->updateGeometry();
         if (state->pcb)
             state->pcb->updateGeometry();
-        stateBeingRead_ = nullptr;
     } catch (const std::exception& e) {
-        stateBeingRead_ = nullptr;
-        xmlVersionBeingRead = previousVersion;
-        return fail(name, QString::fromUtf8(e.what()));
+        return failed(QString::fromUtf8(e.what()));
     }
+    reading.state = std::move(state);
+    return reading;
+}
 
-    state_ = std::move(state);
-    designVersion = readDesignVersion;
-    fileName = name;
-    shortName = shortNameOf(name);
+bool Design::adopt(Reading reading)
+{
+    ++opensAdopted_;
+    if (!reading.state)
+        return fail(reading.name, reading.error);
+    // No frame may be reading the design it replaces (see ModelGuard).
+    ModelGuard::stop();
+    state_ = std::move(reading.state);
+    xmlVersionBeingRead = reading.version;
+    designVersion = reading.designVersion;
+    fileName = reading.name;
+    shortName = shortNameOf(reading.name);
     lastError_.clear();
     return true;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class DesignState;
 
@@ -37,6 +38,31 @@ public:
     // given away (moved in) are parsed where they are, without a copy.
     bool loadFromBytes(QByteArray data, const QString& name);
 
+    // A design file read into sheets of their own, apart from the open
+    // design; adopt makes them the open design.
+    struct Reading {
+        QString name;
+        // Null when the file could not be read (error tells why).
+        std::shared_ptr<DesignState> state;
+        QString error;
+        int version = 0;
+        int designVersion = 0;
+    };
+    // Reads the file (or the bytes, name standing for the file), the new
+    // sheets' geometry pass included, writing nothing of the open design:
+    // on any thread, while frames draw the open design. One read at a time
+    // (entities being read ask the design which version they come from).
+    Reading readApart(const QString& path);
+    Reading readApart(QByteArray data, const QString& name);
+    // On the thread that writes the model: what was read becomes the open
+    // design (any frame reading the one before is stopped first), or, when
+    // it could not be read, the open design stays and the alert is raised.
+    // Returns whether the design was replaced. open is readApart then adopt.
+    bool adopt(Reading reading);
+    // Counts the opens adopted so far, read or not: a read made apart
+    // before another open was adopted is out of date.
+    unsigned opensAdopted() const { return opensAdopted_; }
+
     QString lastError() const { return lastError_; }
     // Receives the alerts; installed by the view model.
     std::function<void(const AlertItem&)> alertHook;
@@ -52,8 +78,11 @@ public:
 
 private:
     bool fail(const QString& name, const QString& error);
+    Reading readLocked(QByteArray data, const QString& name);
 
     std::shared_ptr<DesignState> state_;
     DesignState* stateBeingRead_ = nullptr;
     QString lastError_;
+    std::mutex readLock_;
+    unsigned opensAdopted_ = 0;
 };

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -425,9 +426,28 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
         updateLayerMask(&input);
         return;
     }
-    for (const auto& e : entities) {
-        e->updateGeometry(parentTransform, &boundingBox);
-        measureInk(*e, parentTransform);
+    // A short list read on several threads (its text was long, a few huge
+    // curves say) is measured an entity per part there too, the boxes of
+    // the parts joined as above.
+    std::vector<ReadWorkers::ThreadMark> marks;
+    if (n > 1 && !measuringPart && ReadWorkers::threads() > 1)
+        marks = threadMarks();
+    if (std::adjacent_find(marks.begin(), marks.end(), std::not_equal_to<>()) != marks.end()) {
+        std::vector<BoundingBox> boxes(n);
+        ReadWorkers::forEachMarkedPart(marks, 1, [&](size_t, size_t begin, size_t end) {
+            const MeasuringPartScope scope;
+            for (size_t i = begin; i < end; ++i) {
+                entities[i]->updateGeometry(parentTransform, &boxes[i]);
+                measureInk(*entities[i], parentTransform);
+            }
+        });
+        for (const BoundingBox& box : boxes)
+            boundingBox.addTransformedBox(box, std::nullopt);
+    } else {
+        for (const auto& e : entities) {
+            e->updateGeometry(parentTransform, &boundingBox);
+            measureInk(*e, parentTransform);
+        }
     }
     if (parentBox && boundingBox.valid)
         parentBox->addTransformedBox(boundingBox, std::nullopt);

@@ -321,11 +321,16 @@ bool ViewModel::loadDesign(const QUrl& url)
     const QString path = url.isLocalFile() ? url.toLocalFile() : url.toString();
     if (!Design::shared().open(path))
         return false;
+    designRead(url);
+    return true;
+}
+
+void ViewModel::designRead(const QUrl& url)
+{
     designURL = url;
     addRecentFile(url);
     emit recentFilesChanged();
     openDesignFile(::designShortName(url));
-    return true;
 }
 
 void ViewModel::showOpenPanel(QWidget* parent)
@@ -349,7 +354,10 @@ void ViewModel::showOpenPanel(QWidget* parent)
         openDirectory = folder;
         QSettings settings;
         userDefaults::writeUrl(settings, QStringLiteral("openDirectory"), folder);
-        loadDesign(url);
+        if (openFileHook)
+            openFileHook(url);
+        else
+            loadDesign(url);
     });
     dialog->open();
 }

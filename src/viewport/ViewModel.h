@@ -10,6 +10,7 @@
 #include <QTransform>
 #include <QUrl>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -146,6 +147,13 @@ public:
     // Failure: the previous design stays, the "Could not open " alert shows and
     // the recent documents are unchanged. Returns whether the file was read.
     bool loadDesign(const QUrl& url);
+    // What loadDesign does once the file is the open design.
+    void designRead(const QUrl& url);
+    // What openSampleDesign does once the sample is the open design.
+    void openDesignFile(const QString& shortName);
+    // Opens the file the open panel chose; loadDesign when unset (the
+    // application reads it off the window's thread).
+    std::function<void(const QUrl&)> openFileHook;
 
     // Asks the active viewport to fit on its next paint and repaint.
     void refitActiveViewport();
@@ -175,7 +183,6 @@ private:
     void published();
     // A redraw request that changes no sheet (see sheetRedraws).
     void incrementOverlayRedraws();
-    void openDesignFile(const QString& shortName);
 
     QString status_;
     std::shared_ptr<Entity> selectedEntity_;

@@ -1,13 +1,20 @@
 #include "AppTestSupport.h"
 
+#include "app/DesignOpener.h"
+#include "app/LeftSidePanel.h"
 #include "app/TessalineApp.h"
 #include "app/TipStore.h"
 #include "app/VersionInfo.h"
 #include "viewport/GraphicsViewport.h"
+#include "viewport/RecentFiles.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QFileDialog>
+#include <QSettings>
 #include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
 
 TEST(TessalineAppTest, StartUpOpensTheQuorlanSampleOnTheSchematicTab)
 {
@@ -45,6 +52,103 @@ TEST(TessalineAppTest, AMissingSampleStartsWithoutAnAlert)
     EXPECT_FALSE(ViewModel::shared().alertItem().has_value());
     EXPECT_EQ(ViewModel::shared().designShortName(), "Before");
     EXPECT_EQ(Design::shared().currentDesignState(), state);
+}
+
+TEST(TessalineAppTest, OpensAreReadOffTheWindowThreadAndSwappedInAsAnOpenDoesTheLastAskedWinning)
+{
+    ViewModel& vm = ViewModel::shared();
+    vm.setAlertItem(std::nullopt);
+    const QList<QUrl> savedRecent = recentFiles();
+    recentFiles().clear();
+    QTemporaryDir dir;
+    const auto copy = [&dir](const char* name, const char* source) {
+        EXPECT_TRUE(QFile::copy(QStringLiteral(BRINDLEX_TEST_DATA "/") + QLatin1String(source), dir.filePath(name)));
+        return QUrl::fromLocalFile(dir.filePath(name));
+    };
+    const QUrl first = copy("first.project", "basic.project");
+    const QUrl second = copy("second.project", "shapes.project");
+    const QUrl third = copy("third.project", "pads.project");
+    const QUrl missing = QUrl::fromLocalFile(dir.filePath("missing.project"));
+    TessalineApp app;
+    DesignOpener& opener = app.opener();
+    const auto settle = [&opener] {
+        for (int i = 0; i < 6000 && opener.pending(); ++i)
+            QTest::qWait(5);
+        ASSERT_FALSE(opener.pending());
+    };
+    const auto state = [] { return Design::shared().currentDesignState(); };
+    const auto startup = state();
+
+    // The open panel's choice: the call returns before the read is adopted,
+    // the design before still open and the list untouched; once adopted,
+    // the file leads the list.
+    app.window().show();
+    app.window().findChild<QAction*>(QStringLiteral("openAction"))->trigger();
+    QFileDialog* dialog = app.window().findChild<QFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    emit dialog->fileSelected(first.toLocalFile());
+    dialog->reject();
+    EXPECT_TRUE(opener.pending());
+    EXPECT_EQ(state(), startup);
+    EXPECT_EQ(vm.designShortName(), "Quorlan");
+    EXPECT_TRUE(recentFiles().isEmpty());
+    settle();
+    EXPECT_NE(state(), startup);
+    EXPECT_EQ(vm.designShortName(), "first");
+    EXPECT_EQ(vm.designURL, first);
+    EXPECT_EQ(recentFiles(), QList<QUrl>({first}));
+    EXPECT_FALSE(vm.alertItem().has_value());
+
+    // Two opens in a row: the second wins, the first is neither shown nor
+    // listed. The geometry pass came with the read.
+    opener.openFile(third);
+    opener.openFile(second);
+    settle();
+    EXPECT_EQ(vm.designShortName(), "second");
+    EXPECT_EQ(recentFiles(), QList<QUrl>({second, first}));
+    EXPECT_TRUE(state()->schematics.front()->entityList.boundingBox.valid);
+
+    // A file that cannot be read: the alert once the read is done, the
+    // design and the list as they were.
+    const auto shown = state();
+    opener.openFile(missing);
+    EXPECT_FALSE(vm.alertItem().has_value());
+    settle();
+    ASSERT_TRUE(vm.alertItem().has_value());
+    EXPECT_EQ(vm.alertItem()->title, "Could not open " + missing.toLocalFile());
+    EXPECT_EQ(state(), shown);
+    EXPECT_EQ(vm.designShortName(), "second");
+    EXPECT_EQ(recentFiles(), QList<QUrl>({second, first}));
+    vm.setAlertItem(std::nullopt);
+
+    // Overtaken by an open made on the window's thread meanwhile.
+    opener.openFile(third);
+    vm.openSampleDesign(QStringLiteral("Quorlan"));
+    const auto sample = state();
+    settle();
+    EXPECT_EQ(state(), sample);
+    EXPECT_EQ(vm.designShortName(), "Quorlan");
+    EXPECT_EQ(recentFiles(), QList<QUrl>({second, first}));
+
+    // A click on a recent document or a sample goes the same way.
+    vm.incrementRedraws();
+    auto* recent = app.window().findChild<RecentFilesView*>();
+    ASSERT_NE(recent, nullptr);
+    recent->openRecentFile(second);
+    EXPECT_EQ(state(), sample);
+    settle();
+    EXPECT_EQ(vm.designShortName(), "second");
+    auto* samples = app.window().findChild<SampleView*>();
+    ASSERT_NE(samples, nullptr);
+    samples->openSample(QStringLiteral("Quorlan"));
+    EXPECT_EQ(vm.designShortName(), "second");
+    settle();
+    EXPECT_EQ(vm.designShortName(), "Quorlan");
+    EXPECT_FALSE(state()->schematics.empty());
+
+    QSettings().remove("openDirectory");
+    recentFiles() = savedRecent;
+    saveRecentFiles();
 }
 
 TEST(TessalineAppTest, EveryShowingOfTheWindowStartsAFreshTipStore)
