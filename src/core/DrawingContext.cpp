@@ -444,7 +444,7 @@ void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, const QTransfo
 // Whether the flattened subpath is closed (as the stroker tells: its ends
 // the same to a fuzz) and one dash of the pattern (even entries dashes,
 // from -offset) covers all of it, no segment too fine to dash.
-bool dashCoversClosedSubpath(const std::vector<QPointF>& points, const QTransform& t, const std::vector<double>& lengths,
+bool dashCoversClosedSubpath(const std::vector<QPointF>& points, const QTransform& linear, const std::vector<double>& lengths,
     double period, double offset)
 {
     if (points.size() < 3 || !qFuzzyCompare(points.front().x(), points.back().x())
@@ -454,9 +454,8 @@ bool dashCoversClosedSubpath(const std::vector<QPointF>& points, const QTransfor
     for (size_t j = 1; j < points.size(); ++j) {
         const QPointF a = points[j - 1], b = points[j];
         const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
-        const QPointF da = t.map(a), db = t.map(b);
-        if (!std::isfinite(length)
-            || (length > 0 && std::hypot(db.x() - da.x(), db.y() - da.y()) / length * period < DrawingContext::kFineDashPixels))
+        const QPointF d = linear.map(b - a);
+        if (!std::isfinite(length) || (length > 0 && std::hypot(d.x(), d.y()) / length * period < DrawingContext::kFineDashPixels))
             return false;
         total += length;
     }
@@ -545,7 +544,7 @@ void DrawingContext::strokeDashed(const QPainterPath& path, const QPen& pen)
             }
         }
         first = i;
-        if (dashCoversClosedSubpath(points, t, lengths, period, offset)) {
+        if (dashCoversClosedSubpath(points, linear, lengths, period, offset)) {
             // One dash all the way round ends where it began, and the
             // stroker joins its ends: drawn whole wherever the area drawn
             // lies, or the parts of it within reach would end in caps.
@@ -569,7 +568,10 @@ void DrawingContext::strokeDashed(const QPainterPath& path, const QPen& pen)
                 continue;
             }
             const QPointF da = t.map(a), db = t.map(b);
-            const double deviceLength = std::hypot(db.x() - da.x(), db.y() - da.y());
+            // From the linear part alone: a tiny segment's length on the
+            // device must not depend on where the device's origin lies.
+            const QPointF step = linear.map(b - a);
+            const double deviceLength = std::hypot(step.x(), step.y());
             // Too fine to dash here: solid, at the pattern's mean coverage.
             if (length > 0 && deviceLength / length * period < kFineDashPixels) {
                 if (!fineOpen)
