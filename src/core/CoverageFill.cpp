@@ -165,13 +165,19 @@ QImage* target(QPainter& painter, const QBrush& brush, QTransform& toPixels)
     if (mode != QPainter::CompositionMode_SourceOver
         && !(mode == QPainter::CompositionMode_DestinationOut && format == QImage::Format_ARGB32_Premultiplied))
         return nullptr;
-    // The world transform's own part taken out: what is left is the
-    // device's (its pixel ratio).
-    bool invertible = false;
-    const QTransform world = painter.worldTransform();
-    toPixels = world.inverted(&invertible) * painter.deviceTransform();
-    if (!invertible || toPixels.type() > QTransform::TxScale || !(toPixels.m11() > 0) || !(toPixels.m22() > 0))
-        return nullptr;
+    // The device's own part of the painter's transform (its pixel ratio),
+    // not found by inverting the world transform: that is whatever the last
+    // drawing left, and a nearly singular one would bring its rounding here.
+    if (painter.worldTransform() == painter.deviceTransform()) {
+        toPixels = QTransform();
+    } else {
+        if (painter.viewTransformEnabled())
+            return nullptr;
+        const double ratio = std::max(1.0, image->devicePixelRatio());
+        toPixels = QTransform::fromScale(ratio, ratio);
+        if (!qFuzzyCompare(painter.worldTransform() * toPixels, painter.deviceTransform()))
+            return nullptr;
+    }
     return image;
 }
 

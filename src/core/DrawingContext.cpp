@@ -307,6 +307,12 @@ bool DrawingContext::strokeInUserSpace(QPen& pen, double& frameScale)
     const double w = state_.lineWidth;
     bool invertible = false;
     const QTransform inverse = finiteTransform(t) ? t.inverted(&invertible) : QTransform();
+    // Singular by its own proportions, not by Qt's fixed bound on the
+    // determinant: otherwise a nearly singular placement would be stroked
+    // one way at a small scale and the other at a large one (the ink measure's).
+    const double squares = t.m11() * t.m11() + t.m12() * t.m12() + t.m21() * t.m21() + t.m22() * t.m22();
+    if (!(std::abs(t.m11() * t.m22() - t.m12() * t.m21()) > 1e-12 * squares))
+        invertible = false;
     // Stroke the path in user space under the current transform, so the
     // width, the dashes and the caps follow the transform. QPen refuses widths
     // of 32768 and more: a width that large is drawn as 1 in a frame scaled
@@ -355,17 +361,19 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
     // stroke in device space, the width scaled by the transform's mean scale,
     // or one device pixel wide for a non-positive width.
     const double scale = finiteTransform(t) ? meanScale(t) : 0;
-    const double deviceWidth = std::min((w > 0 && isFiniteValue(w)) ? w * scale : 1.0, maxPenWidth);
+    const double deviceWidth = (w > 0 && isFiniteValue(w)) ? w * scale : 1.0;
     if (!(deviceWidth > 0) || !isFiniteValue(deviceWidth))
         return;
-    pen.setWidthF(deviceWidth);
+    // A width QPen refuses is drawn in a frame scaled by it, as above.
+    const double deviceFrame = deviceWidth < maxPenWidth ? 1 : deviceWidth;
+    pen.setWidthF(deviceWidth / deviceFrame);
     const QList<qreal> dash = dashInPenWidths(state_.dash, scale, deviceWidth);
     if (!dash.isEmpty()) {
         pen.setDashPattern(dash);
         pen.setDashOffset(state_.dashPhase * scale / deviceWidth);
     }
-    painter_.setTransform(QTransform());
-    strokeFramePath(devicePath, pen);
+    painter_.setTransform(QTransform::fromScale(deviceFrame, deviceFrame));
+    strokeFramePath(deviceFrame == 1 ? devicePath : QTransform::fromScale(1 / deviceFrame, 1 / deviceFrame).map(devicePath), pen);
 }
 
 void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared)

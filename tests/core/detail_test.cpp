@@ -521,6 +521,12 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
         EXPECT_EQ(CoverageFill::target(painter, QBrush(Qt::black), toPixels), nullptr); // not antialiased
         painter.setRenderHint(QPainter::Antialiasing);
         EXPECT_EQ(CoverageFill::target(painter, QBrush(Qt::black), toPixels), &img);
+        // Whatever world transform the last drawing left (here a nearly
+        // singular one), the pixels are the painter's own, exactly.
+        painter.setTransform(QTransform(1.58886, 38.0872, 3.11806, 74.608, 138.623, 185.89418));
+        EXPECT_EQ(CoverageFill::target(painter, QBrush(Qt::black), toPixels), &img);
+        EXPECT_TRUE(toPixels.isIdentity());
+        painter.resetTransform();
         EXPECT_EQ(CoverageFill::target(painter, QBrush(Qt::black, Qt::Dense4Pattern), toPixels), nullptr);
         painter.setOpacity(0.5);
         EXPECT_EQ(CoverageFill::target(painter, QBrush(Qt::black), toPixels), nullptr);

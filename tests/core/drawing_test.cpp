@@ -195,6 +195,34 @@ TEST(Drawing, WidthsBeyondWhatQPenTakesStillStroke)
     c.context->strokePath();
     const QImage& img = c.done();
     EXPECT_EQ(inkBox(img), QRect(10, 48, 80, 4));
+    // Under a nearly singular transform, stroked in device space with the
+    // transform's mean scale (7071), wider than QPen takes: 20100 px whose
+    // right edge lies at x = 50.
+    Canvas far;
+    far.context->setTransform(QTransform(0, -1e4, 1e-14, 0, -10000, 100));
+    far.context->setLineWidth(20100 / (1e4 / M_SQRT2));
+    far.context->setLineCap(Qt::FlatCap);
+    far.context->beginPath();
+    far.context->moveTo({0.001, 0});
+    far.context->lineTo({0.009, 0});
+    far.context->strokePath();
+    EXPECT_EQ(inkBox(far.done()), QRect(0, 10, 50, 80));
+}
+
+// Whether a placement is singular follows its proportions, not its scale:
+// Qt inverts this one (its determinant is above 1e-12), and a stroke in its
+// user space would be nothing wide, but at a smaller scale it would not.
+TEST(Drawing, NearlySingularTransformsStrokeAlikeAtEveryScale)
+{
+    Canvas c;
+    c.context->setTransform(QTransform(0, -1e4, 1e-14, 0, 50, 100));
+    c.context->setLineWidth(0.002); // 14.1 px wide
+    c.context->setLineCap(Qt::FlatCap);
+    c.context->beginPath();
+    c.context->moveTo({0.001, 0});
+    c.context->lineTo({0.009, 0});
+    c.context->strokePath();
+    EXPECT_EQ(inkBox(c.done()), QRect(43, 10, 14, 80));
 }
 
 TEST(Drawing, MiterJoinsBevelBeyondTheLimitOfTen)
