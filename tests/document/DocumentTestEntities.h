@@ -50,7 +50,9 @@ public:
     }
     void draw(Graphics& g) const override
     {
-        probeLog() << QStringLiteral("L%1%2%3")
+        // The geometry pass's ink measure (on reading threads) is no pass.
+        if (!g.context.inkBounds())
+            probeLog() << QStringLiteral("L%1%2%3")
                           .arg(g.currentLayer)
                           .arg(g.useLayerColor ? "*" : "")
                           .arg(identifier.isEmpty() ? QString() : ":" + identifier);
