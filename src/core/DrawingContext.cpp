@@ -1,5 +1,6 @@
 #include "core/DrawingContext.h"
 
+#include "core/Geometry.h"
 #include "core/InkBounds.h"
 #include "core/PathDetail.h"
 
@@ -399,16 +400,6 @@ namespace {
 
 thread_local DrawingContext::Dashing dashing;
 
-// Largest and smallest stretch of the transform's linear part.
-void stretches(const QTransform& t, double& largest, double& smallest)
-{
-    const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
-    const double e = a * a + b * b + c * c + d * d, det = a * d - b * c;
-    const double root = std::sqrt(std::max(0.0, e * e - 4 * det * det));
-    largest = std::sqrt((e + root) / 2);
-    smallest = std::sqrt(std::max(0.0, (e - root) / 2));
-}
-
 // The part [t0, t1] of the segment a-b inside the rectangle; false when none.
 bool clipParameters(QPointF a, QPointF b, const QRectF& r, double& t0, double& t1)
 {
@@ -484,8 +475,7 @@ void DrawingContext::strokeDashed(const QPainterPath& path, const QPen& pen)
     const QTransform& t = painter_.transform();
     const QList<qreal> pattern = pen.dashPattern();
     const double w = pen.widthF();
-    double largest = 0, smallest = 0;
-    stretches(t, largest, smallest);
+    const double largest = largestStretch(t);
     QPen solid = pen;
     solid.setStyle(Qt::SolidLine);
     // The pattern in the path's units: even entries dashes, odd gaps.

@@ -385,3 +385,10 @@ BoundingBox worldBoxSeenThrough(const QTransform& view, const QRectF& deviceRect
         box.addTransformedRect(deviceRect, inverse);
     return box;
 }
+
+double largestStretch(const QTransform& t)
+{
+    const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
+    const double e = a * a + b * b + c * c + d * d, det = a * d - b * c;
+    return std::sqrt((e + std::sqrt(std::max(0.0, e * e - 4 * det * det))) / 2);
+}

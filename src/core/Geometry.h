@@ -108,5 +108,9 @@ struct Vertices {
 // non-finite arguments add nothing.
 void addArc(QPainterPath& path, QPointF center, double radius, double startAngle, double sweepAngle);
 
+// The most the transform's linear part stretches a length (its largest
+// singular value).
+double largestStretch(const QTransform& t);
+
 // own applied first, then parent; either may be absent.
 std::optional<QTransform> concatTransforms(const std::optional<QTransform>& own, const std::optional<QTransform>& parent);

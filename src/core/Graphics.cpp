@@ -282,9 +282,7 @@ double Graphics::pixelSize()
     // the measure above grows without bound along the squeezed direction,
     // and a pen widened to it would cover the whole view along the other.
     // (Under a uniform scale the two agree: nothing changes there.)
-    const double sum = t.m11() * t.m11() + t.m12() * t.m12() + t.m21() * t.m21() + t.m22() * t.m22();
-    const double det = t.m11() * t.m22() - t.m12() * t.m21();
-    const double stretch = std::sqrt((sum + std::sqrt(std::max(0.0, sum * sum - 4 * det * det))) / 2);
+    const double stretch = largestStretch(t);
     if (stretch > 0 && std::isfinite(stretch) && M_SQRT2 / stretch < d * 0.999)
         d = M_SQRT2 / stretch;
     if (!std::isfinite(d))

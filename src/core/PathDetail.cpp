@@ -1,6 +1,7 @@
 #include "core/PathDetail.h"
 
 #include "core/CoverageFill.h"
+#include "core/Geometry.h"
 #include "core/ModelGuard.h"
 #include "core/ReadWorkers.h"
 
@@ -343,14 +344,6 @@ Box mapBox(const Box& b, const QTransform& t)
     return out;
 }
 
-// Largest stretch of the transform's linear part.
-double maxScale(const QTransform& t)
-{
-    const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
-    const double e = a * a + b * b + c * c + d * d, det = a * d - b * c;
-    return std::sqrt((e + std::sqrt(std::max(0.0, e * e - 4 * det * det))) / 2);
-}
-
 // Wholly on the far side of one edge of the rectangle.
 inline bool outside(const Box& b, const QRectF& r)
 {
@@ -639,7 +632,7 @@ const Points& levelPoints(const Index& index, Level& level, size_t chunk)
 // The level of detail for drawing under t; null where there is none.
 std::shared_ptr<Level> levelFor(Index& index, const QTransform& t)
 {
-    const double scale = maxScale(t);
+    const double scale = largestStretch(t);
     if (!(scale > 0) || !std::isfinite(scale))
         return nullptr;
     // Half-octave zoom steps, rounded up so that the tolerance never grows
@@ -1058,7 +1051,7 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     const QTransform back = toDevice.inverted(&invertible);
     if (!invertible || !usable(back))
         return false;
-    const double scale = maxScale(toDevice);
+    const double scale = largestStretch(toDevice);
     const double width = pen.widthF() > 0 ? pen.widthF() * scale : 1;
     const bool miter = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
     const double reach = width / 2 * (miter ? std::max(pen.miterLimit(), 1.5) : 1.5) + 2;
@@ -1264,7 +1257,7 @@ Outline outlineAt(const QPainterPath& path, const QTransform& toDevice)
     const std::shared_ptr<Level> level = levelFor(*index, toDevice);
     // The level's own tolerance, simplified and flattened within 3/4 and
     // 1/4 of it; curves drawn exactly are flattened within kExactFlatness.
-    outline.tolerance = level ? level->tolerance * maxScale(toDevice) : kExactFlatness;
+    outline.tolerance = level ? level->tolerance * largestStretch(toDevice) : kExactFlatness;
     for (const Subpath& s : index->subpaths) {
         Points points;
         const QPointF start = pointAt(index->path, index->chunks[size_t(s.firstChunk)].first);
