@@ -65,9 +65,6 @@ void DesignOpener::ask(Request request)
 void DesignOpener::start(Request request)
 {
     Design& design = Design::shared();
-    // Made here if not yet: drawing the new entities to measure them looks
-    // at the open design's board.
-    (void)design.currentDesignState();
     request.opensAdopted = design.opensAdopted();
     const int ticket = request.ticket;
     const QString path = request.path;

@@ -118,6 +118,12 @@ void ViewModel::incrementRedraws()
     incrementOverlayRedraws();
 }
 
+void ViewModel::incrementSelectionRedraws()
+{
+    ModelGuard::stop();
+    incrementOverlayRedraws();
+}
+
 void ViewModel::incrementOverlayRedraws()
 {
     ++redraws_;

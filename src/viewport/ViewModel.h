@@ -60,6 +60,9 @@ public:
     // sheets alone. A view draws its sheet afresh when this count changed;
     // for the others it shows the frame it has.
     int sheetRedraws() const { return sheetRedraws_; }
+    // A redraw request for a changed selection: it stops the frame being
+    // drawn, and changes no sheet's geometry.
+    void incrementSelectionRedraws();
 
     // The zoom-rectangle overlay is shown.
     bool zoom() const { return zoom_; }

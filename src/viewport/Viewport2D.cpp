@@ -93,6 +93,12 @@ std::optional<DirectTarget> directTarget(QPainter& painter, QSize pixels, qreal 
 
 std::atomic<bool> backgroundFramesOn{false};
 
+// Whether the weak pointer still holds the sheet s.
+bool holdsSheet(const std::weak_ptr<GraphicsSheet>& kept, const std::shared_ptr<GraphicsSheet>& s)
+{
+    return !kept.owner_before(s) && !s.owner_before(kept) && !kept.expired();
+}
+
 // Posted by a frame drawn off the window's thread when it is done.
 const QEvent::Type kFrameDone = QEvent::Type(QEvent::registerEventType());
 
@@ -120,6 +126,7 @@ bool mayWriteModel(const QEvent* event)
     case QEvent::InputMethod:
     case QEvent::Drop:
     case QEvent::Close:
+    case QEvent::FocusOut: // a field commits its edit when it loses the focus
         return true;
     case QEvent::MouseMove:
         // A drag; the pointer merely passing over a widget writes nothing.
@@ -149,34 +156,6 @@ private:
         // A window hands its input on to its widgets, where it is judged.
         if (receiver->isWindowType())
             return true;
-        switch (event->type()) {
-        case QEvent::Paint:
-        case QEvent::UpdateRequest:
-        case QEvent::UpdateLater:
-        case QEvent::Expose:
-        case QEvent::Resize:
-        case QEvent::Move:
-        case QEvent::Show:
-        case QEvent::Hide:
-        case QEvent::Polish:
-        case QEvent::PolishRequest:
-        case QEvent::LayoutRequest:
-        case QEvent::Enter:
-        case QEvent::Leave:
-        case QEvent::HoverEnter:
-        case QEvent::HoverLeave:
-        case QEvent::HoverMove:
-        case QEvent::WindowActivate:
-        case QEvent::WindowDeactivate:
-        case QEvent::ActivationChange:
-        case QEvent::PlatformSurface:
-        case QEvent::ChildAdded:
-        case QEvent::ChildPolished:
-        case QEvent::ChildRemoved:
-            return true;
-        default:
-            break;
-        }
         for (Viewport2D* view : ViewModel::shared().viewports())
             if (view->isViewInput(receiver, event))
                 return true;
@@ -252,8 +231,7 @@ bool Viewport2D::adoptFrame()
     // drawn to the end for the sheet and the size shown now; it is shown
     // as it is when drawn for all of this paint (frameIsCurrent).
     const std::shared_ptr<GraphicsSheet> s = currentSheet();
-    const bool sameSheet = s && !finished->key.sheet.owner_before(s) && !s.owner_before(finished->key.sheet)
-        && !finished->key.sheet.expired();
+    const bool sameSheet = s && holdsSheet(finished->key.sheet, s);
     const qreal ratio = devicePixelRatioF();
     if (!finished->complete || !sameSheet || finished->image.isNull() || finished->ratio != ratio
         || finished->image.size() != framePixels(ratio))
@@ -397,7 +375,7 @@ void Viewport2D::ensureGeometry(const std::shared_ptr<GraphicsSheet>& sheet)
     if (!sheet)
         return;
     ViewModel& vm = ViewModel::shared();
-    const bool sameSheet = !geometrySheet_.owner_before(sheet) && !sheet.owner_before(geometrySheet_) && !geometrySheet_.expired();
+    const bool sameSheet = holdsSheet(geometrySheet_, sheet);
     if (sameSheet && geometryRedraws_ == vm.sheetRedraws() && !vm.setBoundingBoxesOnRedraw) {
         vm.lastRedraws = vm.redraws();
         return;
@@ -467,7 +445,7 @@ void Viewport2D::fit()
 
 void Viewport2D::ensureTransform(const std::shared_ptr<GraphicsSheet>& sheet)
 {
-    const bool replaced = shownSheet_.owner_before(sheet) || sheet.owner_before(shownSheet_) || shownSheet_.expired();
+    const bool replaced = !holdsSheet(shownSheet_, sheet);
     const bool stored = !sheet || ViewModel::shared().sheetTransforms.count(sheet.get());
     if (firstTime || replaced || !stored)
         fit();
@@ -557,7 +535,9 @@ std::shared_ptr<Entity> Viewport2D::pickAt(QPointF widgetPoint)
     if (hit)
         hit->selected = true;
     vm.setSelectedEntity(hit);
-    vm.incrementRedraws();
+    // A selection changes no geometry: the frame is drawn again (it depends
+    // on the selection), the geometry pass is not.
+    vm.incrementSelectionRedraws();
     update();
     return hit;
 }
@@ -607,7 +587,7 @@ Viewport2D::FrameKey Viewport2D::keyNow(const std::shared_ptr<GraphicsSheet>& s,
 bool Viewport2D::frameIsCurrent(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio) const
 {
     const FrameKey& k = frameKey_;
-    const bool sameSheet = !k.sheet.owner_before(s) && !s.owner_before(k.sheet) && !k.sheet.expired();
+    const bool sameSheet = holdsSheet(k.sheet, s);
     return !frame_.isNull() && sameSheet && frame_.devicePixelRatio() == ratio && frame_.size() == framePixels(ratio)
         && k.view == viewTransform() && k.sheetRedraws == ViewModel::shared().sheetRedraws() && k.ownRedraws == redraws
         && k.displays == displays_ && k.selections == SelectionFlag::changes() && k.background == background.rgba();
@@ -617,7 +597,7 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
     bool placeholder)
 {
     ViewModel& vm = ViewModel::shared();
-    const bool sameSheet = !frameKey_.sheet.owner_before(s) && !s.owner_before(frameKey_.sheet) && !frameKey_.sheet.expired();
+    const bool sameSheet = holdsSheet(frameKey_.sheet, s);
     const bool sameSize = frame_.size() == framePixels(ratio);
     if (frame_.isNull() || !sameSheet || frame_.devicePixelRatio() != ratio || (!placeholder && !sameSize))
         return false;

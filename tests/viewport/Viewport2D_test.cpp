@@ -381,6 +381,15 @@ TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
     EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(10, 10));
     EXPECT_EQ(ViewModel::shared().lastRedraws, ViewModel::shared().redraws());
 
+    // A pick changes the selection, not the geometry: the frame is drawn
+    // again, the geometry pass is not made.
+    a->rect = QRectF(20, 20, 1, 1);
+    const int frames = viewport->framesDrawn();
+    ASSERT_EQ(viewport->pickAt(viewport->toWidget(QPointF(5.5, 5))), boxB);
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(10, 10));
+
     // A design opened has its geometry made by the read: the first paint
     // makes none.
     ScratchSettings settings;
