@@ -69,10 +69,12 @@ constexpr int kSegmentsPerChunk = 64;
 // Solid lines at most this wide on the device join their huge outlines
 // with bevels.
 constexpr double kThinPixels = 1.5;
-// Levels of detail kept per path, and what the cache may hold.
+// Levels of detail kept per path, and what the cache may hold (ten curves
+// of a million points each, about 30 million elements, fit: a cache they
+// overflow builds an index again for every frame and every pick).
 constexpr size_t kLevelsPerPath = 6;
 constexpr size_t kMaxPaths = 64;
-constexpr std::int64_t kMaxCachedElements = 8'000'000;
+constexpr std::int64_t kMaxCachedElements = 40'000'000;
 // Curves are flattened this finely (device pixels) when drawn exactly.
 constexpr double kExactFlatness = 0.02;
 
