@@ -61,6 +61,74 @@ QList<qreal> dashInPenWidths(const std::vector<double>& lengths, double lengthSc
     return pattern;
 }
 
+// The image's pixels to the device's: stretched over the rectangle (y up in
+// the model, so turned upside down), then the model to the device.
+QTransform imageToDevice(const QTransform& toDevice, const QRectF& r, QSize image, double ratio)
+{
+    if (image.isEmpty())
+        return QTransform(0, 0, 0, 0, 0, 0);
+    return QTransform::fromScale(r.width() / image.width(), -r.height() / image.height())
+        * QTransform::fromTranslate(r.left(), r.bottom()) * toDevice * QTransform::fromScale(ratio, ratio);
+}
+
+// Draws the image filtered through the transform in tiles of a grid fixed to
+// the image's place on the device, each tile's pixels then copied as they
+// are. Qt's filtering steps across a span from where it meets the device,
+// so a picture drawn straight would come out a level apart where a band or
+// a narrow view begins elsewhere; in tiles it starts at the same pixels
+// however the device is cut. False, having drawn nothing, for a transform
+// this cannot draw (a perspective, one too large for the device's
+// coordinates).
+bool drawAnchored(QPainter& painter, const QTransform& toDevice, const QImage& image)
+{
+    QPaintDevice* device = painter.device();
+    if (image.isNull() || !device || toDevice.type() == QTransform::TxProject)
+        return false;
+    const double limit = 1 << 24;
+    const QRectF onDevice = toDevice.mapRect(QRectF(QPointF(0, 0), image.size()));
+    if (!(std::abs(toDevice.dx()) < limit && std::abs(toDevice.dy()) < limit && onDevice.width() < limit
+            && onDevice.height() < limit))
+        return false;
+    // The grid's origin: the image's corner, on whole pixels.
+    const QPointF anchor(std::floor(toDevice.dx()), std::floor(toDevice.dy()));
+    const qreal ratio = device->devicePixelRatioF();
+    QRectF shown = onDevice.intersected(QRectF(0, 0, device->width() * ratio, device->height() * ratio));
+    if (painter.hasClipping())
+        shown = shown.intersected(painter.deviceTransform().mapRect(painter.clipBoundingRect()));
+    if (shown.isEmpty())
+        return true;
+    const int tileWidth = 256, tileHeight = 64;
+    const int firstColumn = int(std::floor((shown.left() - anchor.x()) / tileWidth));
+    const int lastColumn = int(std::floor((shown.right() - anchor.x()) / tileWidth));
+    const int firstRow = int(std::floor((shown.top() - anchor.y()) / tileHeight));
+    const int lastRow = int(std::floor((shown.bottom() - anchor.y()) / tileHeight));
+    QImage tile(tileWidth, tileHeight, QImage::Format_ARGB32_Premultiplied);
+    if (tile.isNull())
+        return false;
+    tile.setDevicePixelRatio(ratio);
+    painter.save();
+    painter.resetTransform();
+    for (int row = firstRow; row <= lastRow; ++row) {
+        for (int column = firstColumn; column <= lastColumn; ++column) {
+            const QPointF at(column * tileWidth, row * tileHeight);
+            tile.fill(Qt::transparent);
+            {
+                QPainter tilePainter(&tile);
+                tilePainter.setRenderHints(painter.renderHints() | QPainter::SmoothPixmapTransform);
+                const QTransform& t = toDevice;
+                // The fraction of the corner past the anchor, then the tile's place.
+                tilePainter.setTransform(QTransform(t.m11(), t.m12(), t.m21(), t.m22(), t.dx() - anchor.x() - at.x(),
+                                             t.dy() - anchor.y() - at.y())
+                    * QTransform::fromScale(1 / ratio, 1 / ratio));
+                tilePainter.drawImage(QPointF(0, 0), image);
+            }
+            painter.drawImage((anchor + at) / ratio, tile);
+        }
+    }
+    painter.restore();
+    return true;
+}
+
 } // namespace
 
 DrawingContext::DrawingContext(QPainter& painter)
@@ -727,6 +795,10 @@ void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& br
 void DrawingContext::drawImage(const QRectF& userRect, const QImage& image)
 {
     if (image.isNull() || userRect.isEmpty())
+        return;
+    const QPaintDevice* device = painter_.device();
+    const double ratio = device ? device->devicePixelRatio() : 1.0;
+    if (!ink_ && drawAnchored(painter_, imageToDevice(state_.transform, userRect, image.size(), ratio), image))
         return;
     // Local y-down frame whose origin is the rectangle's upper-left corner in
     // the y-up model.

@@ -100,6 +100,8 @@ public:
     void fillUserPath(const QPainterPath& userPath, const QBrush& brush, Qt::FillRule rule, const QTransform& local);
     // Draws the image into a rectangle of user coordinates, upright in the
     // y-up model: the image's first row lies along the rectangle's larger y.
+    // Filtered in tiles fixed to its place on the device, so that the same
+    // pixels come out wherever the area drawn begins.
     void drawImage(const QRectF& userRect, const QImage& image);
 
 private:
