@@ -393,6 +393,11 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
 {
     boundingBox = BoundingBox();
     const size_t n = entities.size();
+    // An entity's geometry, then its ink (which its drawing, placed by it, gives).
+    const auto measure = [&parentTransform](Entity& e, BoundingBox* box) {
+        e.updateGeometry(parentTransform, box);
+        measureInk(e, parentTransform);
+    };
     const bool parallel = n >= kParallelGeometryMinEntities && !measuringPart && ReadWorkers::threads() > 1;
     if (parallel) {
         // Entities measure themselves and their children only (shared
@@ -413,8 +418,7 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
             const MeasuringPartScope scope;
             BoundingBox& box = partBoxes[part];
             for (size_t i = begin; i < end; ++i) {
-                entities[i]->updateGeometry(parentTransform, &box);
-                measureInk(*entities[i], parentTransform);
+                measure(*entities[i], &box);
                 measureSlot(i, parts.slotItems[i]);
                 measureIndexEntry(i, parts.slotItems[i], parts.reach[i], input);
             }
@@ -436,18 +440,14 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
         std::vector<BoundingBox> boxes(n);
         ReadWorkers::forEachMarkedPart(marks, 1, [&](size_t, size_t begin, size_t end) {
             const MeasuringPartScope scope;
-            for (size_t i = begin; i < end; ++i) {
-                entities[i]->updateGeometry(parentTransform, &boxes[i]);
-                measureInk(*entities[i], parentTransform);
-            }
+            for (size_t i = begin; i < end; ++i)
+                measure(*entities[i], &boxes[i]);
         });
         for (const BoundingBox& box : boxes)
             boundingBox.addTransformedBox(box, std::nullopt);
     } else {
-        for (const auto& e : entities) {
-            e->updateGeometry(parentTransform, &boundingBox);
-            measureInk(*e, parentTransform);
-        }
+        for (const auto& e : entities)
+            measure(*e, &boundingBox);
     }
     if (parentBox && boundingBox.valid)
         parentBox->addTransformedBox(boundingBox, std::nullopt);
