@@ -52,6 +52,12 @@ public:
             brush_ = state.brush();
     }
 
+    // The integer forms of these are passed on to them by QPaintEngine.
+    using QPaintEngine::drawEllipse;
+    using QPaintEngine::drawLines;
+    using QPaintEngine::drawPoints;
+    using QPaintEngine::drawPolygon;
+    using QPaintEngine::drawRects;
     void drawPath(const QPainterPath& path) override { addShape(path.controlPointRect(), true); }
     void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override
     {
@@ -59,43 +65,21 @@ public:
             return;
         addShape(QPolygonF(QList<QPointF>(points, points + count)).boundingRect(), mode != PolylineMode);
     }
-    void drawPolygon(const QPoint* points, int count, PolygonDrawMode mode) override
-    {
-        if (count <= 0)
-            return;
-        addShape(QRectF(QPolygon(QList<QPoint>(points, points + count)).boundingRect()), mode != PolylineMode);
-    }
     void drawRects(const QRectF* rects, int count) override
     {
         for (int i = 0; i < count; ++i)
             addShape(rects[i].normalized(), true);
-    }
-    void drawRects(const QRect* rects, int count) override
-    {
-        for (int i = 0; i < count; ++i)
-            addShape(QRectF(rects[i]).normalized(), true);
     }
     void drawLines(const QLineF* lines, int count) override
     {
         for (int i = 0; i < count; ++i)
             addShape(QRectF(lines[i].p1(), lines[i].p2()).normalized(), false);
     }
-    void drawLines(const QLine* lines, int count) override
-    {
-        for (int i = 0; i < count; ++i)
-            addShape(QRectF(QLineF(lines[i]).p1(), QLineF(lines[i]).p2()).normalized(), false);
-    }
     void drawEllipse(const QRectF& r) override { addShape(r.normalized(), true); }
-    void drawEllipse(const QRect& r) override { addShape(QRectF(r).normalized(), true); }
     void drawPoints(const QPointF* points, int count) override
     {
         for (int i = 0; i < count; ++i)
             addShape(QRectF(points[i], points[i]), false);
-    }
-    void drawPoints(const QPoint* points, int count) override
-    {
-        for (int i = 0; i < count; ++i)
-            addShape(QRectF(QPointF(points[i]), QPointF(points[i])), false);
     }
     void drawPixmap(const QRectF& r, const QPixmap&, const QRectF&) override { addArea(r); }
     void drawImage(const QRectF& r, const QImage&, const QRectF&, Qt::ImageConversionFlags) override { addArea(r); }

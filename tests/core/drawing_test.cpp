@@ -1,11 +1,13 @@
 #include "DrawingTestSupport.h"
 #include "TestSupport.h"
 #include "core/Graphics.h"
+#include "core/InkBounds.h"
 #include "core/TextMetrics.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -592,4 +594,52 @@ TEST(Styles, BrushReadsItsAttributesAndChildBrushes)
     EXPECT_EQ(none.brushType, BrushType::centerGradient);
     EXPECT_EQ(brushTypeFromString("hatch"), BrushType::hatch);
     EXPECT_STREQ(toString(BrushType::radial), "radial");
+}
+
+TEST(Drawing, InkBoundsHoldWhatThePainterAndTheContextPaint)
+{
+    InkBounds ink;
+    QPainter painter(&ink);
+    painter.setTransform(QTransform::fromScale(2, 2));
+    // A fill: its box under the transform; nothing painted before.
+    EXPECT_FALSE(ink.painted());
+    painter.fillRect(QRectF(1, 1, 2, 3), Qt::black);
+    EXPECT_EQ(ink.extent(), QRectF(2, 2, 4, 6));
+    // A stroke grows by half its width, times the square cap's corner or
+    // the miter limit.
+    const auto strokeExtent = [&](Qt::PenCapStyle cap, Qt::PenJoinStyle join) {
+        ink.reset();
+        QPen pen(Qt::black, 1, Qt::SolidLine, cap, join);
+        pen.setMiterLimit(10);
+        QPainterPath line(QPointF(0, 0));
+        line.lineTo(10, 0);
+        painter.strokePath(line, pen);
+        return ink.extent();
+    };
+    EXPECT_EQ(strokeExtent(Qt::FlatCap, Qt::BevelJoin), QRectF(-1, -1, 22, 2));
+    const QRectF square = strokeExtent(Qt::SquareCap, Qt::BevelJoin);
+    EXPECT_NEAR(square.top(), -M_SQRT2, 1e-12);
+    EXPECT_NEAR(strokeExtent(Qt::FlatCap, Qt::SvgMiterJoin).top(), -10, 1e-12);
+    // Pictures by their place; what has no finite extent is unbounded.
+    ink.reset();
+    painter.drawImage(QRectF(0, 0, 5, 1), QImage(4, 4, QImage::Format_ARGB32_Premultiplied));
+    EXPECT_EQ(ink.extent(), QRectF(0, 0, 10, 2));
+    EXPECT_FALSE(ink.unbounded());
+    painter.fillRect(QRectF(0, 0, std::numeric_limits<double>::infinity(), 1), Qt::black);
+    EXPECT_TRUE(ink.unbounded());
+
+    // The context takes its paths whole, whatever dashes or level of detail
+    // drawing would use: a dashed stroke measures as the solid one.
+    ink.reset();
+    painter.resetTransform();
+    DrawingContext context(painter);
+    context.setLineWidth(2);
+    context.setLineCap(Qt::FlatCap);
+    context.setLineJoin(Qt::BevelJoin);
+    context.setLineDash({1, 100});
+    context.beginPath();
+    context.moveTo(QPointF(0, 0));
+    context.lineTo(QPointF(50, 0));
+    context.strokePath();
+    EXPECT_EQ(ink.extent(), QRectF(0, -1, 50, 2).adjusted(-1, 0, 1, 0));
 }
