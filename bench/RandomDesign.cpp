@@ -773,10 +773,12 @@ private:
                     b.sharpMitered(add);
                 break;
             case thinWires:
-                if (pcb)
-                    b.zigZagTracks(add);
-                else
-                    b.jumpedWires(add);
+                for (int k = b.integer(1, 3); k > 0; --k) {
+                    if (pcb)
+                        b.zigZagTracks(add);
+                    else
+                        b.jumpedWires(add);
+                }
                 break;
             case unevenHolders:
                 b.unevenHolder(add, pcb);
@@ -879,34 +881,36 @@ private:
         }
     }
 
-    // Zig-zags whose corners are 3-20 degrees wide (most so sharp that the
-    // miter is cut at its limit, ten half widths out), and narrow triangles,
-    // in pens from far below a pixel to a few pixels at the highest zoom,
-    // mitered.
+    // Zig-zags and a scatter of single sharp corners ("V"s, each an entity
+    // of its own, culled on its own: its tip may reach into a view or band
+    // its box stays out of), 3-20 degrees wide (most so sharp that the
+    // miter is cut at its limit, ten half widths out), in pens from far
+    // below a pixel to a few pixels at the highest zoom, mitered.
     void sharpMitered(QByteArray& s)
     {
-        for (int k = integer(2, 4); k > 0; --k) {
-            const QPointF c(real(0.5, 5.5), real(0.5, 3.5));
-            const double corner = real(3, 20) * M_PI / 180;
-            const double h = real(0.05, 0.6);
-            const double dx = 2 * h * std::tan(corner / 2);
+        auto corner = [&](QPointF c, double h, int corners) {
+            const double angle = real(3, 20) * M_PI / 180;
+            const double dx = 2 * h * std::tan(angle / 2);
             const double a = real(0, 2 * M_PI), ca = std::cos(a), sa = std::sin(a);
             auto turned = [&](double x, double y) { return c + QPointF(x * ca - y * sa, x * sa + y * ca); };
             std::vector<QPointF> p;
-            const bool triangle = chance(0.2);
-            if (triangle)
-                p = {turned(0, 0), turned(dx, h), turned(-dx, h)};
+            if (corners == 1)
+                p = {turned(-dx, h), turned(0, 0), turned(dx, h)};
             else
-                for (int i = integer(6, 30), j = 0; j < i; ++j)
+                for (int j = 0; j < corners + 2; ++j)
                     p.push_back(turned(j * dx, j % 2 ? h : 0));
             const QByteArray pen = thinPen(scaleBetween(0.0001, 0.002), chance(0.8) ? "solid" : "dash", chance(0.3),
                 pick({"miter", "miterClipped"}));
-            if (triangle || chance(0.5))
-                s += QByteArray("<polyline") + flag("closed", triangle) + pen + ">" + vertexList(p) + "</polyline>";
+            if (chance(0.5))
+                s += QByteArray("<polyline") + flag("closed", false) + pen + ">" + vertexList(p) + "</polyline>";
             else
                 s += "<curve" + attr("style", "straight") + flag("closed", false) + attr("points", pointsText(p)) + pen + "/>";
             s += '\n';
-        }
+        };
+        for (int k = integer(1, 2); k > 0; --k)
+            corner(QPointF(real(0.5, 5.5), real(0.5, 3.5)), real(0.05, 0.6), integer(4, 28));
+        for (int k = integer(40, 120); k > 0; --k)
+            corner(QPointF(real(0, 6), real(0, 4)), scaleBetween(0.005, 0.15), 1);
     }
 
     // A node of thin wires in a lattice: the rows hop over the columns with
@@ -919,7 +923,7 @@ private:
         const bool placed = chance(0.3);
         const QPointF at = placed ? QPointF() : o;
         s += "<node" + attr("name", "J" + QByteArray::number(integer(1, 9))) + attr("netId", QByteArray::number(integer(1, 9)))
-            + (placed ? placement(o) : QByteArray()) + attr("penWidth", scaleBetween(0.0002, 0.004))
+            + (placed ? placement(o) : QByteArray()) + attr("penWidth", scaleBetween(0.00005, 0.002))
             + attr("penColor", chance(0.3) ? QByteArray("120,0,0,200") : QByteArray("255,0,0,128")) + ">";
         for (int j = 0; j < columns; ++j)
             s += "<wire><vertex" + attr("at", pt(at + QPointF((j + 1) * pitch, -pitch))) + "/><vertex"
@@ -937,10 +941,11 @@ private:
             + "/></entities></node>\n";
     }
 
-    // Tracks of a thin net turning every few hundredths of an inch.
+    // Tracks of a thin net turning every few hundredths of an inch, slightly
+    // or sharply.
     void zigZagTracks(QByteArray& s)
     {
-        s += "<net" + attr("identifier", "Z" + QByteArray::number(integer(1, 50))) + attr("width", scaleBetween(0.0003, 0.004))
+        s += "<net" + attr("identifier", "Z" + QByteArray::number(integer(1, 50))) + attr("width", scaleBetween(0.0001, 0.003))
             + "><entities>";
         for (int t = integer(1, 2); t > 0; --t) {
             QPointF p(real(0.5, 5.5), real(0.5, 3.5));
@@ -948,7 +953,8 @@ private:
             s += "<track" + attr("layer", chance(0.5) ? "5" : "6") + "><vertices>";
             for (int i = integer(6, 20); i > 0; --i) {
                 s += "<vertex" + attr("at", pt(p)) + "/>";
-                heading += (i % 2 ? 1 : -1) * real(2, 3);
+                // From turns too slight to see to hairpins.
+                heading += (i % 2 ? 1 : -1) * scaleBetween(1e-4, 3);
                 p += scaleBetween(0.01, 0.08) * QPointF(std::cos(heading), std::sin(heading));
             }
             s += "</vertices></track>";
@@ -999,18 +1005,20 @@ private:
         s += QByteArray("</entities></") + holder + ">\n";
     }
 
-    // Long smooth curves and outlines of 60 points in wide pens: a
-    // controlled curve wandering about a ring, and on the board an outline.
+    // Long smooth curves and outlines of 60 points in wide pens, through the
+    // corners of a star or of a ring: a controlled curve, and on the board
+    // an outline.
     void widePenCurves(QByteArray& s, bool pcb)
     {
-        const QPointF c(real(2, 4), real(1.5, 2.5));
-        const double rx = real(0.8, 2.5), ry = real(0.6, 1.6);
+        const QPointF c(real(2.5, 3.5), real(1.5, 2.5));
+        const double rx = real(0.8, 2.5), ry = real(0.6, 1.6), inner = real(0.6, 1);
+        const int n = 60, step = chance(0.6) ? integer(7, 29) : 1;
         std::vector<QPointF> p, left, right;
-        const int n = 60;
         for (int i = 0; i < n; ++i) {
-            const double a = 2 * M_PI * i / n, wobble = 1 + real(-0.15, 0.15);
-            const QPointF at = c + QPointF(rx * wobble * std::cos(a), ry * wobble * std::sin(a));
-            const QPointF along = real(0.02, 0.15) * QPointF(-rx * std::sin(a), ry * std::cos(a));
+            const double a = 2 * M_PI * i * step / n, r = i % 2 ? inner : 1;
+            const QPointF at = c + QPointF(rx * r * std::cos(a), ry * r * std::sin(a));
+            const double turn = a + real(-1.5, 1.5), reach = real(0.02, 0.9);
+            const QPointF along = reach * QPointF(-std::sin(turn), std::cos(turn));
             p.push_back(at);
             left.push_back(at - along);
             right.push_back(at + along);

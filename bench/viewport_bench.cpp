@@ -221,15 +221,16 @@ BENCHMARK(BM_ViewportGesturePaint)->ArgNames({"board", "zoom"})->ArgsProduct({{g
 // Wide pens on long curves seen at high zoom, where the stroke's outline
 // reaches far past the view: a 60-point controlled curve in a 0.0285 pen at
 // x151 on a schematic (argument 0), and a 60-point smooth board outline in a
-// 0.06 pen at x45.7 (argument 1), each zoomed about a point of its path, in a
-// 1920 x 1080 frame drawn in 2 bands (as on 2 cores) or in one per core (0).
+// 0.06 pen at x45.7 (argument 1), both through the corners of a star that
+// cross each other, zoomed about the first corner, in a 1920 x 1080 frame
+// drawn in 2 bands (as on 2 cores) or in one per core (0).
 QByteArray widePenXml(bool outline)
 {
     QByteArray points, left, right;
     for (int i = 0; i < 60; ++i) {
-        const double a = 2 * M_PI * i / 60, r = 1 + 0.12 * std::sin(5 * a);
-        const QPointF at(3 + 2.5 * r * std::cos(a), 2 + 1.6 * r * std::sin(a));
-        const QPointF along = 0.08 * QPointF(-2.5 * std::sin(a), 1.6 * std::cos(a));
+        const double a = 2 * M_PI * i * 23 / 60, r = i % 2 ? 1.4 : 2;
+        const QPointF at(3 + 1.4 * r * std::cos(a), 2 + r * std::sin(a));
+        const QPointF along = 0.9 * QPointF(-std::sin(a + 1), std::cos(a + 1));
         auto add = [](QByteArray& list, QPointF p) { list += QByteArray::number(p.x(), 'f', 5) + ',' + QByteArray::number(p.y(), 'f', 5) + ' '; };
         add(points, at);
         add(left, at - along);
@@ -240,7 +241,7 @@ QByteArray widePenXml(bool outline)
                "penWidth=\"0.06\" penColor=\"255,230,230,0\" points=\""
             + points.trimmed() + "\"/></entities></pcb></design></b>";
     return "<b version=\"12\"><design><sheets><schematic><settings showPage=\"false\"/><entities><curve style=\"controlled\" "
-           "closed=\"false\" penWidth=\"0.0285\" penColor=\"255,20,20,160\" points=\""
+           "closed=\"false\" penWidth=\"0.0285\" penColor=\"255,20,20,160\" brushColor=\"0,0,0,0\" points=\""
         + points.trimmed() + "\" leftControls=\"" + left.trimmed() + "\" rightControls=\"" + right.trimmed()
         + "\"/></entities></schematic></sheets></design></b>";
 }
@@ -259,9 +260,9 @@ void BM_WidePenHighZoom(benchmark::State& state)
         return;
     }
     sheet->updateGeometry();
-    // About the path's first point (on the right of the ring).
+    // About the path's first point.
     const double zoom = outline ? 45.7 : 151;
-    const QPointF about = viewport.viewTransform().map(QPointF(3 + 2.5, 2));
+    const QPointF about = viewport.viewTransform().map(QPointF(3 + 1.4 * 2, 2));
     FrameRenderer::Frame frame;
     frame.view = viewport.viewTransform() * QTransform::fromTranslate(-about.x(), -about.y()) * QTransform::fromScale(zoom, zoom)
         * QTransform::fromTranslate(960, 540);
