@@ -858,7 +858,8 @@ private:
                 const double inner = real(0.3, 0.6);
                 for (int i = 0; i < n; ++i) {
                     const double a = 2 * M_PI * i / n;
-                    p.push_back(c + r * ((1 - inner) * QPointF(std::cos(a), std::sin(a)) + inner * QPointF(std::cos(loops * a), std::sin(loops * a))));
+                    p.push_back(c
+                        + r * ((1 - inner) * QPointF(std::cos(a), std::sin(a)) + inner * QPointF(std::cos(loops * a), std::sin(loops * a))));
                 }
             }
             const QByteArray pen = thinPen(scaleBetween(0.002, 0.02), pick({"dot", "dash", "dashDot", "dashDotDot"}), chance(0.8));

@@ -231,7 +231,9 @@ QByteArray widePenXml(bool outline)
         const double a = 2 * M_PI * i * 23 / 60, r = i % 2 ? 1.4 : 2;
         const QPointF at(3 + 1.4 * r * std::cos(a), 2 + r * std::sin(a));
         const QPointF along = 0.9 * QPointF(-std::sin(a + 1), std::cos(a + 1));
-        auto add = [](QByteArray& list, QPointF p) { list += QByteArray::number(p.x(), 'f', 5) + ',' + QByteArray::number(p.y(), 'f', 5) + ' '; };
+        auto add = [](QByteArray& list, QPointF p) {
+            list += QByteArray::number(p.x(), 'f', 5) + ',' + QByteArray::number(p.y(), 'f', 5) + ' ';
+        };
         add(points, at);
         add(left, at - along);
         add(right, at + along);

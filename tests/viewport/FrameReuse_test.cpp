@@ -652,8 +652,9 @@ TEST(FrameRenderer, ThinPensUnderUnevenHoldersCarryTheInkOfUnplacedOnes)
                 for (double squash : {0.5, 0.25, 0.1})
                     for (bool acrossX : {false, true}) {
                         const double placed = ink(design(holder, acrossX ? squash : 1, acrossX ? 1 : squash, pattern), ratio) / unplaced;
-                        EXPECT_TRUE(placed >= 0.8 && placed <= 1.25) << holder << " x" << QString::number(squash).toStdString() << (acrossX ? " across x " : " across y ")
-                                                                     << pattern << " at ratio " << ratio << ": " << placed << "x the ink";
+                        EXPECT_TRUE(placed >= 0.8 && placed <= 1.25)
+                            << holder << " x" << QString::number(squash).toStdString() << (acrossX ? " across x " : " across y ")
+                            << pattern << " at ratio " << ratio << ": " << placed << "x the ink";
                     }
         }
 }
