@@ -18,6 +18,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <numeric>
+#include <utility>
+#include <vector>
 #include <random>
 
 namespace {
@@ -25,11 +28,12 @@ namespace {
 
 class Builder {
 public:
-    explicit Builder(uint64_t seed) : rng_(seed) {}
+    explicit Builder(uint64_t seed, unsigned features = 0) : rng_(seed), seed_(seed), features_(features) {}
 
     RandomDesign design()
     {
         RandomDesign d;
+        design_ = &d;
         QByteArray& s = d.xml;
         s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<brindlex version=\"12\" designVersion=\"3\">\n<design name=\"Random\">\n<sheets>\n";
         gradient_ = false;
@@ -614,10 +618,13 @@ private:
             else
                 s += "/>\n";
         }
+        std::vector<qsizetype> places{s.size()};
         for (int i = integer(6, 24); i > 0; --i) {
             anyEntity(s, true, 0, 1.2);
             s += '\n';
+            places.push_back(s.size());
         }
+        features(s, true, places);
         s += "</entities>\n</pcb>\n";
     }
 
@@ -730,14 +737,309 @@ private:
             + flag("showOrigin", chance(0.2)) + flag("showBorderReferences", chance(0.3)) + flag("showTitleBlock", chance(0.3))
             + attr("pageSize", "7,5") + attr("wireCorners", pick({"orthogonal", "rounded"})) + flag("showNodeIds", chance(0.5))
             + "><nodePen" + attr("penWidth", scaleBetween(0.001, 0.05)) + attr("penColor", color(false)) + "/></settings>\n<entities>\n";
+        std::vector<qsizetype> places{s.size()};
         for (int i = integer(6, 24); i > 0; --i) {
             anyEntity(s, false, 0, 1.2);
             s += '\n';
+            places.push_back(s.size());
         }
+        features(s, false, places);
         s += "</entities>\n</schematic>\n";
     }
 
+    // --- the features, each from its own stream ---
+    // Each feature's entities go between the sheet's entities at one of the
+    // places given (offsets into s): what is drawn before and after them
+    // matters as much as what they are.
+    void features(QByteArray& s, bool pcb, std::vector<qsizetype> places)
+    {
+        for (unsigned f = 1; f <= kAllRandomFeatures; f <<= 1) {
+            if (!(features_ & f))
+                continue;
+            // splitmix64 of the seed, the feature and the sheet.
+            uint64_t z = seed_ + 0x9E3779B97F4A7C15ull * (uint64_t(f) * 2 + pcb + 1);
+            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+            z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+            Builder b(z ^ (z >> 31));
+            if (!b.chance(0.4))
+                continue;
+            QByteArray add;
+            switch (f) {
+            case crossingDashes:
+                b.crossingDashed(add, pcb);
+                break;
+            case sharpMiters:
+                if (!pcb) // the board draws every join round
+                    b.sharpMitered(add);
+                break;
+            case thinWires:
+                for (int k = b.integer(1, 3); k > 0; --k) {
+                    if (pcb)
+                        b.zigZagTracks(add);
+                    else
+                        b.jumpedWires(add);
+                }
+                break;
+            case unevenHolders:
+                b.unevenHolder(add, pcb);
+                break;
+            case widePens:
+                b.widePenCurves(add, pcb);
+                design_->highZoom = std::max(design_->highZoom, b.real(40, 160));
+                break;
+            }
+            if (add.isEmpty())
+                continue;
+            const size_t at = size_t(b.integer(0, int(places.size()) - 1));
+            s.insert(places[at], add);
+            for (size_t i = at; i < places.size(); ++i)
+                places[i] += add.size();
+            (pcb ? design_->pcbFeatures : design_->schematicFeatures) |= f;
+        }
+    }
+
+    // A pen of that width and pattern ("solid" none), translucent when asked
+    // (mostly), with random caps and, where given, the join.
+    QByteArray thinPen(double width, const char* pattern, bool translucent, const char* join = nullptr)
+    {
+        const int alpha = translucent ? integer(40, 200) : 255;
+        QByteArray s = attr("penWidth", width)
+            + attr("penColor", QByteArray::number(alpha) + ',' + QByteArray::number(integer(0, 200)) + ','
+                       + QByteArray::number(integer(0, 200)) + ',' + QByteArray::number(integer(0, 200)))
+            + attr("brushColor", "0,0,0,0");
+        if (std::strcmp(pattern, "solid") != 0)
+            s += attr("linePattern", pattern);
+        if (chance(0.6))
+            s += attr("startCap", pick({"flat", "square", "round"})) + attr("endCap", pick({"flat", "square", "round"}));
+        if (join)
+            s += attr("lineJoin", join);
+        else if (chance(0.5))
+            s += attr("lineJoin", pick({"bevel", "miter", "miterClipped", "round"}));
+        return s;
+    }
+
+    static QByteArray pointsText(const std::vector<QPointF>& points)
+    {
+        QByteArray s;
+        for (size_t i = 0; i < points.size(); ++i)
+            s += (i ? " " : "") + pt(points[i]);
+        return s;
+    }
+
+    static QByteArray vertexList(const std::vector<QPointF>& points)
+    {
+        QByteArray s;
+        for (const QPointF& p : points)
+            s += "<vertex" + attr("at", pt(p)) + "/>";
+        return s;
+    }
+
+    // Stars (every step-th of n corners about a circle, the step near n / 2)
+    // and loops (a point running round a circle that runs round another),
+    // as curves, polylines and outlines dashed or dotted so finely that a
+    // stroke holds thousands of dashes.
+    void crossingDashed(QByteArray& s, bool pcb)
+    {
+        for (int k = integer(1, 2); k > 0; --k) {
+            const QPointF c(real(1, 5), real(1, 3));
+            const double r = real(0.4, 1.8);
+            const int n = integer(40, 90);
+            std::vector<QPointF> p;
+            if (chance(0.5)) {
+                int step = n / 2 - integer(1, 6);
+                while (std::gcd(n, step) != 1)
+                    --step;
+                for (int i = 0; i < n; ++i) {
+                    const double a = 2 * M_PI * i * step / n;
+                    p.push_back(c + r * QPointF(std::cos(a), std::sin(a)));
+                }
+            } else {
+                const int loops = integer(3, 9);
+                const double inner = real(0.3, 0.6);
+                for (int i = 0; i < n; ++i) {
+                    const double a = 2 * M_PI * i / n;
+                    p.push_back(c
+                        + r * ((1 - inner) * QPointF(std::cos(a), std::sin(a)) + inner * QPointF(std::cos(loops * a), std::sin(loops * a))));
+                }
+            }
+            const QByteArray pen = thinPen(scaleBetween(0.002, 0.02), pick({"dot", "dash", "dashDot", "dashDotDot"}), chance(0.8));
+            const QByteArray layer = pcb ? attr("layer", pick({"3", "5", "6"})) : QByteArray();
+            switch (integer(0, pcb ? 3 : 1)) {
+            case 0:
+                s += "<curve" + layer + attr("style", pick({"straight", "smooth"})) + flag("closed", chance(0.7))
+                    + attr("points", pointsText(p)) + pen + "/>";
+                break;
+            case 1:
+                s += "<polyline" + layer + flag("closed", chance(0.7)) + pen + ">" + vertexList(p) + "</polyline>";
+                break;
+            default:
+                // A board outline of its own: a keep-out or a cut-out.
+                s += QByteArray(pick({"<keepOut", "<pcbCutoutCurve"})) + attr("layer", "5") + attr("x", c.x() - r) + attr("y", c.y() - r)
+                    + attr("width", 2 * r) + attr("height", 2 * r) + attr("curveType", "curve")
+                    + attr("style", pick({"straight", "smooth"})) + flag("closed", true) + attr("points", pointsText(p)) + pen + "/>";
+            }
+            s += '\n';
+        }
+    }
+
+    // Zig-zags and a scatter of single sharp corners ("V"s, each an entity
+    // of its own, culled on its own: its tip may reach into a view or band
+    // its box stays out of), 3-20 degrees wide (most so sharp that the
+    // miter is cut at its limit, ten half widths out), in pens from far
+    // below a pixel to a few pixels at the highest zoom, mitered.
+    void sharpMitered(QByteArray& s)
+    {
+        auto corner = [&](QPointF c, double h, int corners) {
+            const double angle = real(3, 20) * M_PI / 180;
+            const double dx = 2 * h * std::tan(angle / 2);
+            const double a = real(0, 2 * M_PI), ca = std::cos(a), sa = std::sin(a);
+            auto turned = [&](double x, double y) { return c + QPointF(x * ca - y * sa, x * sa + y * ca); };
+            std::vector<QPointF> p;
+            if (corners == 1)
+                p = {turned(-dx, h), turned(0, 0), turned(dx, h)};
+            else
+                for (int j = 0; j < corners + 2; ++j)
+                    p.push_back(turned(j * dx, j % 2 ? h : 0));
+            const QByteArray pen = thinPen(scaleBetween(0.0001, 0.002), chance(0.8) ? "solid" : "dash", chance(0.3),
+                pick({"miter", "miterClipped"}));
+            if (chance(0.5))
+                s += QByteArray("<polyline") + flag("closed", false) + pen + ">" + vertexList(p) + "</polyline>";
+            else
+                s += "<curve" + attr("style", "straight") + flag("closed", false) + attr("points", pointsText(p)) + pen + "/>";
+            s += '\n';
+        };
+        for (int k = integer(1, 2); k > 0; --k)
+            corner(QPointF(real(0.5, 5.5), real(0.5, 3.5)), real(0.05, 0.6), integer(4, 28));
+        for (int k = integer(40, 120); k > 0; --k)
+            corner(QPointF(real(0, 6), real(0, 4)), scaleBetween(0.005, 0.15), 1);
+    }
+
+    // A node of thin wires in a lattice: the rows hop over the columns with
+    // jumpers where they cross.
+    void jumpedWires(QByteArray& s)
+    {
+        const QPointF o(real(0.5, 4.5), real(0.5, 3));
+        const int rows = integer(1, 3), columns = integer(1, 4);
+        const double pitch = real(0.05, 0.4);
+        const bool placed = chance(0.3);
+        const QPointF at = placed ? QPointF() : o;
+        s += "<node" + attr("name", "J" + QByteArray::number(integer(1, 9))) + attr("netId", QByteArray::number(integer(1, 9)))
+            + (placed ? placement(o) : QByteArray()) + attr("penWidth", scaleBetween(0.00005, 0.002))
+            + attr("penColor", chance(0.3) ? QByteArray("120,0,0,200") : QByteArray("255,0,0,128")) + ">";
+        for (int j = 0; j < columns; ++j)
+            s += "<wire><vertex" + attr("at", pt(at + QPointF((j + 1) * pitch, -pitch))) + "/><vertex"
+                + attr("at", pt(at + QPointF((j + 1) * pitch, (rows + 1) * pitch))) + "/></wire>";
+        for (int i = 0; i < rows; ++i) {
+            const double y = (i + 0.5 + real(0, 0.3)) * pitch;
+            s += "<wire><vertex" + attr("at", pt(at + QPointF(0, y))) + "/>";
+            for (int j = 0; j < columns; ++j)
+                s += "<vertexJumper" + attr("at", pt(at + QPointF((j + 1) * pitch, y))) + "/>";
+            // Ending in a corner, as routed wires do.
+            s += "<vertex" + attr("at", pt(at + QPointF((columns + 1) * pitch, y))) + "/><vertex"
+                + attr("at", pt(at + QPointF((columns + 1) * pitch, y + pitch / 3))) + "/></wire>";
+        }
+        s += "<entities><nodeJunction" + attr("id", QByteArray::number(integer(1, 99))) + attr("at", pt(at + QPointF(pitch, -pitch)))
+            + "/></entities></node>\n";
+    }
+
+    // Tracks of a thin net turning every few hundredths of an inch, slightly
+    // or sharply.
+    void zigZagTracks(QByteArray& s)
+    {
+        s += "<net" + attr("identifier", "Z" + QByteArray::number(integer(1, 50))) + attr("width", scaleBetween(0.0001, 0.003))
+            + "><entities>";
+        for (int t = integer(1, 2); t > 0; --t) {
+            QPointF p(real(0.5, 5.5), real(0.5, 3.5));
+            double heading = real(0, 2 * M_PI);
+            s += "<track" + attr("layer", chance(0.5) ? "5" : "6") + "><vertices>";
+            for (int i = integer(6, 20); i > 0; --i) {
+                s += "<vertex" + attr("at", pt(p)) + "/>";
+                // From turns too slight to see to hairpins.
+                heading += (i % 2 ? 1 : -1) * scaleBetween(1e-4, 3);
+                p += scaleBetween(0.01, 0.08) * QPointF(std::cos(heading), std::sin(heading));
+            }
+            s += "</vertices></track>";
+        }
+        s += "</entities></net>\n";
+    }
+
+    // A holder squashed along one of its axes, holding rectangles, lines,
+    // polylines and ellipses in thin pens, solid and dashed.
+    void unevenHolder(QByteArray& s, bool pcb)
+    {
+        const double squash = chance(0.8) ? std::atof(pick({"0.5", "0.25", "0.1"})) : scaleBetween(0.05, 0.8);
+        const bool acrossX = chance(0.5);
+        const double sx = acrossX ? squash : 1, sy = acrossX ? 1 : squash;
+        const double a = chance(0.7) ? integer(0, 3) * M_PI / 2 : real(0, 2 * M_PI);
+        const double c = std::cos(a), sn = std::sin(a);
+        const QByteArray place = attr("m11", sx * c) + attr("m12", sx * sn) + attr("m21", -sy * sn) + attr("m22", sy * c)
+            + attr("dx", real(0.5, 5.5)) + attr("dy", real(0.5, 3.5));
+        const char* holder = pcb ? pick({"group", "footprint"}) : pick({"group", "symbol"});
+        s += QByteArray("<") + holder + (std::strcmp(holder, "group") ? attr("identifier", "H1") : QByteArray()) + place + "><entities>";
+        const QByteArray layer = pcb ? attr("layer", "3") : QByteArray();
+        for (int k = integer(2, 5); k > 0; --k) {
+            const double w = scaleBetween(0.05, 1) / sx, h = scaleBetween(0.05, 1) / sy;
+            const QByteArray pen = thinPen(chance(0.1) ? 0.0 : scaleBetween(0.0001, 0.003),
+                chance(0.5) ? "solid" : pick({"dot", "dash", "dashDot"}), chance(0.3));
+            const QPointF at = point(0.3);
+            switch (integer(0, 3)) {
+            case 0:
+                s += "<rectangle" + layer + attr("x", at.x() - w / 2) + attr("y", at.y() - h / 2) + attr("width", w) + attr("height", h)
+                    + pen + "/>";
+                break;
+            case 1:
+                s += "<line" + layer + attr("start", pt(at)) + attr("end", pt(at + QPointF(chance(0.5) ? w : 0, chance(0.5) ? h : 0)))
+                    + pen + "/>";
+                break;
+            case 2: {
+                std::vector<QPointF> p{at};
+                for (int i = integer(2, 6); i > 0; --i)
+                    p.push_back(p.back() + (i % 2 ? QPointF(real(-w, w), 0) : QPointF(0, real(-h, h))));
+                s += "<polyline" + layer + flag("closed", chance(0.3)) + pen + ">" + vertexList(p) + "</polyline>";
+                break;
+            }
+            default:
+                s += "<ellipse" + layer + attr("x", at.x() - w / 2) + attr("y", at.y() - h / 2) + attr("width", w) + attr("height", h)
+                    + pen + "/>";
+            }
+        }
+        s += QByteArray("</entities></") + holder + ">\n";
+    }
+
+    // Long smooth curves and outlines of 60 points in wide pens, through the
+    // corners of a star or of a ring: a controlled curve, and on the board
+    // an outline.
+    void widePenCurves(QByteArray& s, bool pcb)
+    {
+        const QPointF c(real(2.5, 3.5), real(1.5, 2.5));
+        const double rx = real(0.8, 2.5), ry = real(0.6, 1.6), inner = real(0.6, 1);
+        const int n = 60, step = chance(0.6) ? integer(7, 29) : 1;
+        std::vector<QPointF> p, left, right;
+        for (int i = 0; i < n; ++i) {
+            const double a = 2 * M_PI * i * step / n, r = i % 2 ? inner : 1;
+            const QPointF at = c + QPointF(rx * r * std::cos(a), ry * r * std::sin(a));
+            const double turn = a + real(-1.5, 1.5), reach = real(0.02, 0.9);
+            const QPointF along = reach * QPointF(-std::sin(turn), std::cos(turn));
+            p.push_back(at);
+            left.push_back(at - along);
+            right.push_back(at + along);
+        }
+        if (pcb && chance(0.5)) {
+            s += "<pcbBorder" + attr("x", c.x() - rx) + attr("y", c.y() - ry) + attr("width", 2 * rx) + attr("height", 2 * ry)
+                + attr("curveType", "curve") + attr("style", "smooth") + flag("closed", true) + attr("points", pointsText(p))
+                + attr("penWidth", scaleBetween(0.02, 0.1)) + attr("penColor", color(false)) + attr("color", "0,0,0,0")
+                + attr("solderMaskColor", "64,0,255,0") + "/>\n";
+            return;
+        }
+        s += "<curve" + (pcb ? attr("layer", pick({"3", "5"})) : QByteArray()) + attr("style", "controlled") + flag("closed", chance(0.5))
+            + attr("points", pointsText(p)) + attr("leftControls", pointsText(left)) + attr("rightControls", pointsText(right))
+            + thinPen(scaleBetween(0.015, 0.08), chance(0.8) ? "solid" : "dash", chance(0.3)) + "/>\n";
+    }
+
     std::mt19937_64 rng_;
+    uint64_t seed_;
+    unsigned features_;
+    RandomDesign* design_ = nullptr;
     bool gradient_ = false;
 };
 
@@ -767,7 +1069,47 @@ QJsonArray listJson(EntityList& list, int depth)
 
 } // namespace
 
-RandomDesign generateRandomDesign(uint64_t seed) { return Builder(seed).design(); }
+RandomDesign generateRandomDesign(uint64_t seed, unsigned features) { return Builder(seed, features).design(); }
+
+namespace {
+
+const std::pair<const char*, unsigned> kFeatureNames[] = {{"crossing-dashes", crossingDashes}, {"sharp-miters", sharpMiters},
+    {"thin-wires", thinWires}, {"uneven-holders", unevenHolders}, {"wide-pens", widePens}};
+
+} // namespace
+
+bool randomFeaturesNamed(const QByteArray& names, unsigned& features)
+{
+    unsigned out = 0;
+    for (const QByteArray& raw : names.split(',')) {
+        const QByteArray name = raw.trimmed();
+        if (name.isEmpty() || name == "none")
+            continue;
+        if (name == "all") {
+            out |= kAllRandomFeatures;
+            continue;
+        }
+        bool known = false;
+        for (const auto& [n, f] : kFeatureNames)
+            if (name == n) {
+                out |= f;
+                known = true;
+            }
+        if (!known)
+            return false;
+    }
+    features = out;
+    return true;
+}
+
+QByteArray randomFeatureNames(unsigned features)
+{
+    QByteArray out;
+    for (const auto& [n, f] : kFeatureNames)
+        if (features & f)
+            out += (out.isEmpty() ? "" : ",") + QByteArray(n);
+    return out.isEmpty() ? QByteArray("none") : out;
+}
 
 bool mentionsGradients(const QByteArray& xml)
 {

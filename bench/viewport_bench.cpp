@@ -1,5 +1,6 @@
 // Picking and the hover status line on a large generated board: both run on
-// every click or mouse move and must stay far below one frame (16 ms).
+// every click or mouse move and must stay far below one frame (16 ms). Paints
+// of that board, and frames of wide pens on long curves at high zoom.
 
 #include "Generator.h"
 
@@ -7,10 +8,12 @@
 #include "core/Readers.h"
 #include "document/Design.h"
 #include "document/DesignState.h"
+#include "document/GraphicsSheet.h"
 #include "document/PCB.h"
 #include "model/Entity.h"
 #include "model/EntityFactory.h"
 #include "model/EntityList.h"
+#include "viewport/FrameRenderer.h"
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2D.h"
 
@@ -18,6 +21,7 @@
 #include <QPainter>
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -213,5 +217,67 @@ void BM_ViewportGesturePaint(benchmark::State& state)
     board.viewport->setViewTransform(fitted);
 }
 BENCHMARK(BM_ViewportGesturePaint)->ArgNames({"board", "zoom"})->ArgsProduct({{gridBoard, pourBoard}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// Wide pens on long curves seen at high zoom, where the stroke's outline
+// reaches far past the view: a 60-point controlled curve in a 0.0285 pen at
+// x151 on a schematic (argument 0), and a 60-point smooth board outline in a
+// 0.06 pen at x45.7 (argument 1), both through the corners of a star that
+// cross each other, zoomed about the first corner, in a 1920 x 1080 frame
+// drawn in 2 bands (as on 2 cores) or in one per core (0).
+QByteArray widePenXml(bool outline)
+{
+    QByteArray points, left, right;
+    for (int i = 0; i < 60; ++i) {
+        const double a = 2 * M_PI * i * 23 / 60, r = i % 2 ? 1.4 : 2;
+        const QPointF at(3 + 1.4 * r * std::cos(a), 2 + r * std::sin(a));
+        const QPointF along = 0.9 * QPointF(-std::sin(a + 1), std::cos(a + 1));
+        auto add = [](QByteArray& list, QPointF p) {
+            list += QByteArray::number(p.x(), 'f', 5) + ',' + QByteArray::number(p.y(), 'f', 5) + ' ';
+        };
+        add(points, at);
+        add(left, at - along);
+        add(right, at + along);
+    }
+    if (outline)
+        return "<b version=\"12\"><design><sheets/><pcb><entities><pcbBorder curveType=\"curve\" style=\"smooth\" closed=\"true\" "
+               "penWidth=\"0.06\" penColor=\"255,230,230,0\" points=\""
+            + points.trimmed() + "\"/></entities></pcb></design></b>";
+    return "<b version=\"12\"><design><sheets><schematic><settings showPage=\"false\"/><entities><curve style=\"controlled\" "
+           "closed=\"false\" penWidth=\"0.0285\" penColor=\"255,20,20,160\" brushColor=\"0,0,0,0\" points=\""
+        + points.trimmed() + "\" leftControls=\"" + left.trimmed() + "\" rightControls=\"" + right.trimmed()
+        + "\"/></entities></schematic></sheets></design></b>";
+}
+
+void BM_WidePenHighZoom(benchmark::State& state)
+{
+    const bool outline = state.range(0) != 0;
+    Design::shared().loadFromBytes(widePenXml(outline), QStringLiteral("wide pen"));
+    ViewModel::shared().sheetTransforms.clear();
+    Viewport2D viewport(outline);
+    viewport.resize(1920, 1080);
+    viewport.fit();
+    GraphicsSheet* sheet = viewport.sheet();
+    if (!sheet) {
+        state.SkipWithError("no sheet");
+        return;
+    }
+    sheet->updateGeometry();
+    // About the path's first point.
+    const double zoom = outline ? 45.7 : 151;
+    const QPointF about = viewport.viewTransform().map(QPointF(3 + 1.4 * 2, 2));
+    FrameRenderer::Frame frame;
+    frame.view = viewport.viewTransform() * QTransform::fromTranslate(-about.x(), -about.y()) * QTransform::fromScale(zoom, zoom)
+        * QTransform::fromTranslate(960, 540);
+    frame.size = QSizeF(1920, 1080);
+    frame.pcb = outline;
+    const FrameRenderer renderer(int(state.range(1)));
+    QImage image;
+    renderer.render(*sheet, frame, image); // the first frame may settle state
+    for (auto _ : state) {
+        renderer.render(*sheet, frame, image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_WidePenHighZoom)->ArgNames({"outline", "bands"})->ArgsProduct({{0, 1}, {2, 0}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

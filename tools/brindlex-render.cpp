@@ -1,12 +1,14 @@
 // Developer tool: renders a sheet of a design to PNG with the viewport's own
 // drawing code, or dumps its entity tree as JSON.
 //
-//   brindlex-render DESIGN -o OUT.png [--sheet pcb|schematic] [--size WxH] [--zoom F] [--bands N]
+//   brindlex-render DESIGN -o OUT.png [--sheet pcb|schematic] [--size WxH] [--zoom F] [--bands N] [--ratio R]
 //   brindlex-render DESIGN --dump [--sheet pcb|schematic]
 //   brindlex-render DESIGN --time [-o OUT.png] [--sheet pcb|schematic] [--size WxH] [--zoom F] [--bands N]
 //
 // --bands N draws frames in N bands (1: on one thread; 0, the default: one
 // band per core).
+// --ratio R draws at that device pixel ratio, as a window on such a screen
+// does: the image holds WxH times R pixels.
 // --zoom scales the fitted view about its centre. --time prints how long
 // reading, the geometry pass, the first frame and later frames take (the
 // median of five), at 1920 x 1080 unless --size says otherwise.
@@ -37,16 +39,18 @@ namespace {
 int usage()
 {
     std::fprintf(stderr, "usage: brindlex-render DESIGN (-o OUT.png | --dump | --time) [--sheet pcb|schematic] [--size WxH] "
-                         "[--zoom F] [--bands N]\n");
+                         "[--zoom F] [--bands N] [--ratio R]\n");
     return 2;
 }
 
 // One frame of the sheet as the viewport draws it into its kept frame.
-void drawViewFrame(GraphicsSheet& sheet, bool pcb, const QTransform& view, const QColor& background, QImage& frame, int bands)
+void drawViewFrame(GraphicsSheet& sheet, bool pcb, const QTransform& view, const QColor& background, QImage& frame, int bands,
+    QSize size, double ratio)
 {
     FrameRenderer::Frame f;
     f.view = view;
-    f.size = QSizeF(frame.size());
+    f.size = QSizeF(size);
+    f.ratio = ratio;
     f.background = background;
     f.pcb = pcb;
     FrameRenderer(bands).render(sheet, f, frame);
@@ -67,7 +71,7 @@ int main(int argc, char** argv)
     QString design, out;
     bool pcb = true, dump = false, time = false, sized = false;
     QSize size(1600, 1000);
-    double zoom = 1;
+    double zoom = 1, ratio = 1;
     int bands = 0;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -88,6 +92,11 @@ int main(int argc, char** argv)
             bool ok = false;
             zoom = args[++i].toDouble(&ok);
             if (!ok || !std::isfinite(zoom) || zoom <= 0 || zoom > 1e6)
+                return usage();
+        } else if (a == "--ratio" && i + 1 < args.size()) {
+            bool ok = false;
+            ratio = args[++i].toDouble(&ok);
+            if (!ok || !std::isfinite(ratio) || ratio < 0.25 || ratio > 8)
                 return usage();
         } else if (a == "--bands" && i + 1 < args.size()) {
             bool ok = false;
@@ -144,18 +153,18 @@ int main(int argc, char** argv)
     view.fit();
     if (zoom != 1)
         view.zoomAbout(QPointF(size.width() / 2.0, size.height() / 2.0), zoom);
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image;
     const QColor settingsBackground = sheet->settings().backgroundColor;
     const QColor background = settingsBackground.isValid() ? settingsBackground : QColor(Qt::white);
     const QTransform transform = view.viewTransform();
     if (time) {
         clock.restart();
-        drawViewFrame(*sheet, pcb, transform, background, image, bands);
+        drawViewFrame(*sheet, pcb, transform, background, image, bands, size, ratio);
         const double firstMs = msSince(clock);
         std::vector<double> frames;
         for (int i = 0; i < 5; ++i) {
             clock.restart();
-            drawViewFrame(*sheet, pcb, transform, background, image, bands);
+            drawViewFrame(*sheet, pcb, transform, background, image, bands, size, ratio);
             frames.push_back(msSince(clock));
         }
         std::sort(frames.begin(), frames.end());
@@ -166,7 +175,7 @@ int main(int argc, char** argv)
             return 0;
     } else {
         // The frame the view shows, drawn in the bands asked for.
-        drawViewFrame(*sheet, pcb, transform, background, image, bands);
+        drawViewFrame(*sheet, pcb, transform, background, image, bands, size, ratio);
     }
     if (!image.save(out)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
