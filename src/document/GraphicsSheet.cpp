@@ -107,7 +107,10 @@ void GraphicsSheet::drawSelectionFrames(Graphics& g)
     const bool savedUseLayerColor = g.useLayerColor;
     g.useLayerColor = false;
     g.context.saveState();
-    if (frameSelection_ && g.context.concurrent) {
+    // Only a band reads what the frame prepared: marks drawn over a view
+    // on the window's thread walk the entities while a frame may be
+    // preparing its own.
+    if (g.context.concurrent && frameSelection_) {
         // A band draws the frames that reach it: a frame is a hairline on
         // the box, so it reaches a pixel past it.
         const double pixel = g.pixelSize();

@@ -25,6 +25,7 @@
 #include <vector>
 
 class GraphicsSheet;
+class QPainter;
 class QThreadPool;
 
 class FrameRenderer {
@@ -38,6 +39,15 @@ public:
         qreal ratio = 1;
         QColor background = Qt::white;
         bool pcb = false;
+        // The selection's marks drawn into the frame (a picture saved); a
+        // view leaves them out and draws them over the frame it shows
+        // (drawSelectionMarks), so that a selection draws no frame.
+        bool selectionMarks = true;
+        // The entities drawn; without them only the page, grid and origin
+        // mark (what a view shows while a new sheet's first frame is
+        // drawn): nothing the sheet prepares for a frame is touched, so it
+        // may be drawn while a frame is drawn on other threads.
+        bool entities = true;
     };
 
     // 0: one band per thread the machine runs at once (at most kMaxBands);
@@ -50,6 +60,11 @@ public:
     // was done: the image then holds a part of it only.
     bool render(GraphicsSheet& sheet, const Frame& frame, QImage& image) const;
     QImage render(GraphicsSheet& sheet, const Frame& frame) const;
+
+    // The marks of the selected entities, over what the painter (on the
+    // view, in view units) shows: what render draws last into a frame with
+    // selectionMarks, at the same place.
+    static void drawSelectionMarks(GraphicsSheet& sheet, const Frame& frame, QPainter& painter);
 
     // The number of bands render uses for an image of that many rows.
     int bandCount(int rows) const;

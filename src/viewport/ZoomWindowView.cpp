@@ -71,7 +71,7 @@ void ZoomWindowView::mouseReleaseEvent(QMouseEvent* event)
         // The rectangle was drawn over this overlay; the viewport may sit
         // elsewhere in the window.
         const QPointF offset = v->mapFromGlobal(mapToGlobal(QPointF(0, 0)));
-        viewModel.incrementRedraws();
+        viewModel.requestRedraw(Redraw::view);
         v->zoomToRect(r.translated(offset));
     }
     viewModel.setZoom(false);

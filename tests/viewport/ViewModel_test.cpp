@@ -222,7 +222,7 @@ TEST(ViewModel, SharedModelReceivesModelHooks)
     vm.registerViewport(&viewport);
     vm.setActiveViewport(&viewport);
     viewport.firstTime = false;
-    requestRefit();
+    requestRedraw(Redraw::model | Redraw::fit);
     EXPECT_TRUE(viewport.firstTime);
 
     // A failed read reaches the user as the view model's alert.

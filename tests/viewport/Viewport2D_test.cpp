@@ -3,6 +3,7 @@
 #include "document/DesignState.h"
 #include "document/PCB.h"
 #include "document/Schematic.h"
+#include "viewport/FrameRenderer.h"
 #include "viewport/GraphicsViewport.h"
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2D.h"
@@ -114,7 +115,7 @@ TEST_F(ViewportTest, FitsAgainWhenAskedAndWhenResized)
     const QTransform fitted = viewport->viewTransform();
     viewport->zoomIn();
     viewport->pan(QPointF(30, -20));
-    viewport->requestFit();
+    viewport->requestRedraw(Redraw::fit);
     EXPECT_TRUE(viewport->firstTime);
     paintNow();
     EXPECT_FALSE(viewport->firstTime);
@@ -130,7 +131,7 @@ TEST_F(ViewportTest, FitsAgainWhenAskedAndWhenResized)
 TEST_F(ViewportTest, FitIncludesThePageWhenShown)
 {
     sheet->settings().showPage = true;
-    viewport->requestFit();
+    viewport->requestRedraw(Redraw::fit);
     paintNow();
     const QRectF page = sheet->pageRect();
     const QTransform t = viewport->viewTransform();
@@ -294,7 +295,7 @@ TEST_F(ViewportTest, EveryRedrawRequestRepaints)
     ViewModel& vm = ViewModel::shared();
     QApplication::processEvents();
     int paints = viewport->paintCount();
-    vm.incrementRedraws();
+    vm.requestRedraw(Redraw::model);
     QTRY_VERIFY_WITH_TIMEOUT(viewport->paintCount() > paints, 2000);
 
     paints = viewport->paintCount();
@@ -302,7 +303,7 @@ TEST_F(ViewportTest, EveryRedrawRequestRepaints)
     QTRY_VERIFY_WITH_TIMEOUT(viewport->paintCount() > paints, 2000);
 
     paints = viewport->paintCount();
-    viewport->requestFit();
+    viewport->requestRedraw(Redraw::fit);
     QTRY_VERIFY_WITH_TIMEOUT(viewport->paintCount() > paints, 2000);
     EXPECT_FALSE(viewport->firstTime);
 
@@ -332,19 +333,29 @@ TEST_F(ViewportTest, AnUnchangedViewIsNotDrawnAgain)
     EXPECT_EQ(viewport->framesDrawn(), frames);
     EXPECT_EQ(viewport->grab().toImage(), before);
 
-    vm.incrementRedraws();
+    vm.requestRedraw(Redraw::model);
     paintNow();
     EXPECT_EQ(viewport->framesDrawn(), ++frames);
-    viewport->requestDisplay();
+    viewport->requestRedraw(Redraw::display);
     paintNow();
     EXPECT_EQ(viewport->framesDrawn(), ++frames);
+    // A selection is drawn over the kept frame, as a saved picture shows it.
     boxA->selected = true;
+    vm.requestRedraw(Redraw::selection);
     paintNow();
-    EXPECT_EQ(viewport->framesDrawn(), ++frames);
+    EXPECT_EQ(viewport->framesDrawn(), frames);
+    const QImage selected = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    FrameRenderer::Frame whole;
+    whole.view = viewport->viewTransform();
+    whole.size = viewport->size();
+    whole.ratio = selected.devicePixelRatio();
+    whole.background = sheet->settings().backgroundColor;
+    EXPECT_EQ(FrameRenderer(1).render(*sheet, whole).convertToFormat(QImage::Format_RGB32), selected);
+    EXPECT_NE(selected, before.convertToFormat(QImage::Format_RGB32));
     boxA->selected = false;
-    ++viewport->redraws;
     paintNow();
-    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    EXPECT_EQ(viewport->framesDrawn(), frames);
+    EXPECT_EQ(viewport->grab().toImage(), before);
     vm.showFrameRate = true;
 }
 
@@ -361,7 +372,7 @@ TEST_F(ViewportTest, PickingAHugeCurveTakesTheFramesLevelOfDetail)
     xml += "\"/></entities></schematic></sheets><pcb/></design></project>";
     ASSERT_TRUE(Design::shared().loadFromBytes(xml, "raster"));
     Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
-    viewport->requestFit();
+    viewport->requestRedraw(Redraw::fit);
     paintNow();
     EXPECT_TRUE(viewport->entityAt(viewport->toWidget(QPointF(3.01, 3.01))));
     EXPECT_GT(PathDetail::lastHanded().elements, 0);
@@ -376,18 +387,25 @@ TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
     a->rect = QRectF(10, 10, 1, 1);
     paintNow();
     EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(1, 1));
-    ViewModel::shared().incrementRedraws();
+    ViewModel::shared().requestRedraw(Redraw::model);
     paintNow();
     EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(10, 10));
     EXPECT_EQ(ViewModel::shared().lastRedraws, ViewModel::shared().redraws());
 
-    // A pick changes the selection, not the geometry: the frame is drawn
-    // again, the geometry pass is not made.
+    // A pick changes the selection, not the geometry nor the frame: its
+    // marks are drawn over the kept one. Nor do the menu's zoom commands
+    // make the geometry pass: only the view changed.
     a->rect = QRectF(20, 20, 1, 1);
     const int frames = viewport->framesDrawn();
     ASSERT_EQ(viewport->pickAt(viewport->toWidget(QPointF(5.5, 5))), boxB);
     paintNow();
-    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    EXPECT_EQ(viewport->framesDrawn(), frames);
+    ViewModel::shared().requestRedraw(Redraw::view);
+    viewport->zoomIn();
+    paintNow();
+    ViewModel::shared().requestRedraw(Redraw::fit);
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), frames + 2);
     EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(10, 10));
 
     // A design opened has its geometry made by the read: the first paint
