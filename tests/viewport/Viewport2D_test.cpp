@@ -538,6 +538,53 @@ public:
     }
 };
 
+// Counts how often it is drawn off the window's thread.
+class CountedBox : public TestBox {
+public:
+    using TestBox::TestBox;
+    static inline std::atomic<int> drawn{0};
+    void draw(Graphics& g) const override
+    {
+        if (!g.picking && QThread::currentThread() != qApp->thread())
+            drawn.fetch_add(1);
+        TestBox::draw(g);
+    }
+};
+
+void registerSlowBoxes()
+{
+    static bool registered = false;
+    if (!registered) {
+        registerEntity<SlowBox>("viewportSlowBox");
+        registerEntity<CountedBox>("viewportCountedBox");
+        registered = true;
+        Viewport2D::installModelGuard(*qApp);
+    }
+}
+
+// Opens the gate after a while, should a guard that ought to stop a frame
+// not stop it: the test then fails rather than waits for ever.
+class GateOpener {
+public:
+    GateOpener()
+        : thread_([] {
+              std::unique_lock<std::mutex> hold(gate().lock);
+              gate().opened.wait_for(hold, std::chrono::seconds(3), [] { return gate().open; });
+              hold.unlock();
+              gate().set(true);
+          })
+    {
+    }
+    ~GateOpener()
+    {
+        gate().set(true);
+        thread_.join();
+    }
+
+private:
+    std::thread thread_;
+};
+
 // Notes whether a frame was reading when an event was delivered.
 class Writer : public QObject {
 public:
@@ -561,12 +608,7 @@ public:
 // old view is dropped for one of the view shown.
 TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
 {
-    static bool registered = false;
-    if (!registered) {
-        registerEntity<SlowBox>("viewportSlowBox");
-        registered = true;
-        Viewport2D::installModelGuard(*qApp);
-    }
+    registerSlowBoxes();
     QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
     xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
     ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
@@ -669,4 +711,142 @@ TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
     viewport->joinFrame();
     QApplication::processEvents();
     Viewport2D::setBackgroundFrames(false);
+}
+
+// What the frame guard is for: input that may write the model (a key, a
+// field losing the focus) and a design swapped in stop the frame drawn off
+// the window's thread, which stops between entities; a stopped frame is
+// never shown.
+TEST_F(ViewportTest, WhatMayWriteTheModelStopsTheFrameThatReadsIt)
+{
+    registerSlowBoxes();
+    // Boxes inside the slow one, drawn after it: a band that draws them
+    // first waits at the slow one.
+    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
+    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/>"
+                               "<viewportCountedBox x=\"3.2\" y=\"2.2\" w=\"0.3\" h=\"0.3\"/>"
+                               "<viewportCountedBox x=\"3.5\" y=\"2.5\" w=\"0.3\" h=\"0.3\"/></entities>");
+    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
+    Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
+    ViewModel& vm = ViewModel::shared();
+    vm.showFrameRate = false;
+    Viewport2D::setBackgroundFrames(true);
+    paintNow();
+    viewport->joinFrame();
+    paintNow();
+    ASSERT_FALSE(viewport->frameInFlight());
+    const QImage whole = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+    // A frame for the very view shown, stopped by a key: stopped between
+    // entities (the boxes after the slow one are left undrawn), not shown,
+    // and the next paint draws it again.
+    Writer writer;
+    {
+        GateOpener opener;
+        gate().set(false);
+        vm.requestRedraw(Redraw::display);
+        paintNow();
+        ASSERT_TRUE(viewport->frameInFlight());
+        CountedBox::drawn = 0;
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QApplication::sendEvent(&writer, &key);
+        EXPECT_FALSE(writer.readingAt[0]);
+        EXPECT_FALSE(writer.gateOpenAt);
+        EXPECT_EQ(CountedBox::drawn, 0);
+    }
+    const int frames = viewport->framesDrawn();
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    viewport->joinFrame();
+    paintNow();
+    EXPECT_FALSE(viewport->lastPaintAwaitsFrame());
+    EXPECT_EQ(viewport->grab().toImage().convertToFormat(QImage::Format_RGB32), whole);
+
+    // A field losing the focus commits its edit: the frame stops first.
+    {
+        GateOpener opener;
+        gate().set(false);
+        vm.requestRedraw(Redraw::display);
+        paintNow();
+        ASSERT_TRUE(viewport->frameInFlight());
+        QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(&writer, &focusOut);
+        EXPECT_FALSE(ModelGuard::reading());
+    }
+
+    // A design swapped in: the frame reading the old one stops first.
+    {
+        GateOpener opener;
+        gate().set(false);
+        vm.requestRedraw(Redraw::display);
+        paintNow();
+        ASSERT_TRUE(viewport->frameInFlight());
+        ASSERT_TRUE(Design::shared().loadFromBytes(schematicDesign({QRectF(1, 1, 2, 1)}), "light"));
+        EXPECT_FALSE(ModelGuard::reading());
+    }
+    viewport->joinFrame();
+    QApplication::processEvents();
+    Viewport2D::setBackgroundFrames(false);
+    vm.showFrameRate = true;
+}
+
+// A gesture moves the kept frame only while all else it shows is the same
+// (one key for paints and gestures): a display change draws a frame, and
+// a pick shows its marks in the very next paint.
+TEST_F(ViewportTest, ChangesDuringAGestureShowInTheNextPaint)
+{
+    ViewModel& vm = ViewModel::shared();
+    vm.showFrameRate = false;
+    paintNow();
+    vm.setDraggingOrZooming(true);
+    viewport->pan(QPointF(7, 3));
+    paintNow();
+    EXPECT_TRUE(viewport->lastPaintReusedFrame());
+    const QImage moved = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+    const QPointF onB = viewport->toWidget(QPointF(5.5, 5));
+    ASSERT_EQ(viewport->pickAt(onB), boxB);
+    paintNow();
+    EXPECT_TRUE(viewport->lastPaintReusedFrame());
+    EXPECT_NE(viewport->grab().toImage().convertToFormat(QImage::Format_RGB32), moved);
+
+    const int frames = viewport->framesDrawn();
+    vm.requestRedraw(Redraw::display);
+    paintNow();
+    EXPECT_FALSE(viewport->lastPaintReusedFrame());
+    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    vm.setDraggingOrZooming(false);
+    vm.clearSelection();
+    vm.showFrameRate = true;
+}
+
+// Until a new sheet's first frame is ready the view shows its page, not an
+// empty view.
+TEST_F(ViewportTest, ANewSheetShowsItsPageWhileItsFirstFrameIsDrawn)
+{
+    registerSlowBoxes();
+    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1)});
+    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
+    ViewModel::shared().showFrameRate = false;
+    Viewport2D::setBackgroundFrames(true);
+    {
+        GateOpener opener;
+        gate().set(false);
+        ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow page"));
+        GraphicsSheet& page = *Design::shared().currentDesignState()->schematics.front();
+        page.settings().showPage = true;
+        page.settings().showGrid = false;
+        page.settings().sheetColor = QColor(250, 240, 200);
+        page.settings().backgroundColor = QColor(60, 60, 60);
+        viewport->requestRedraw(Redraw::fit);
+        paintNow();
+        EXPECT_TRUE(viewport->lastPaintAwaitsFrame());
+        const QImage shown = viewport->grab().toImage();
+        EXPECT_EQ(shown.pixel(viewport->toWidget(page.pageRect().center()).toPoint() * shown.devicePixelRatio()),
+            QColor(250, 240, 200).rgb());
+    }
+    viewport->joinFrame();
+    QApplication::processEvents();
+    Viewport2D::setBackgroundFrames(false);
+    ViewModel::shared().showFrameRate = true;
 }
