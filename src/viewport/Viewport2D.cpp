@@ -264,6 +264,10 @@ Viewport2D::~Viewport2D()
 
 void Viewport2D::requestRedraw(Redraw what)
 {
+    // A view change is shown as a wheel notch is: the kept frame moved at
+    // once, drawn afresh once the view has been still a while.
+    if (has(what, Redraw::view))
+        wheelGesture();
     if (has(what, Redraw::display) || has(what, Redraw::model))
         ++displays_;
     if (has(what, Redraw::fit))
