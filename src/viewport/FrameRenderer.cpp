@@ -77,7 +77,7 @@ void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pix
         if (frame.entities)
             sheet.draw(g);
         else
-            sheet.drawSheetDecorations(g);
+            sheet.drawOutline(g, FrameRenderer::kOutlinedEntities);
     }
     if (whole)
         return;

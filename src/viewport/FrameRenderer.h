@@ -44,7 +44,8 @@ public:
         // (drawSelectionMarks), so that a selection draws no frame.
         bool selectionMarks = true;
         // The entities drawn; without them only the page, grid and origin
-        // mark (what a view shows while a new sheet's first frame is
+        // mark and the outlines of the first kOutlinedEntities entities'
+        // boxes (what a view shows while a new sheet's first frame is
         // drawn): nothing the sheet prepares for a frame is touched, so it
         // may be drawn while a frame is drawn on other threads.
         bool entities = true;
@@ -74,6 +75,7 @@ public:
     // serves both.
     static QThreadPool& pool();
     static constexpr int kMaxBands = 32;
+    static constexpr size_t kOutlinedEntities = 20000;
     // Bands are at least this many pixel rows tall.
     static constexpr int kMinBandRows = 32;
     // Rows a band draws beyond each of its seams (and throws away).

@@ -822,8 +822,8 @@ TEST_F(ViewportTest, ChangesDuringAGestureShowInTheNextPaint)
     vm.showFrameRate = true;
 }
 
-// Until a new sheet's first frame is ready the view shows its page, not an
-// empty view.
+// Until a new sheet's first frame is ready the view shows its page and the
+// outlines of its entities, not an empty view.
 TEST_F(ViewportTest, ANewSheetShowsItsPageWhileItsFirstFrameIsDrawn)
 {
     registerSlowBoxes();
@@ -844,8 +844,14 @@ TEST_F(ViewportTest, ANewSheetShowsItsPageWhileItsFirstFrameIsDrawn)
         paintNow();
         EXPECT_TRUE(viewport->lastPaintAwaitsFrame());
         const QImage shown = viewport->grab().toImage();
-        EXPECT_EQ(shown.pixel(viewport->toWidget(page.pageRect().center()).toPoint() * shown.devicePixelRatio()),
-            QColor(250, 240, 200).rgb());
+        const qreal ratio = shown.devicePixelRatio();
+        EXPECT_EQ(shown.pixel(viewport->toWidget(page.pageRect().center()).toPoint() * ratio), QColor(250, 240, 200).rgb());
+        // The outline of the slow box's box, about its left edge.
+        const QPoint edge = (viewport->toWidget(QPointF(3, 2.5)) * ratio).toPoint();
+        bool outlined = false;
+        for (int dx = -2; dx <= 2; ++dx)
+            outlined = outlined || shown.pixel(edge + QPoint(dx, 0)) != QColor(250, 240, 200).rgb();
+        EXPECT_TRUE(outlined);
     }
     viewport->joinFrame();
     QApplication::processEvents();
