@@ -123,13 +123,13 @@ public:
     // event that may write the model stops it (ModelGuard::stop, and
     // ModelGuard::stopsReaders for which input); a stopped frame is never
     // shown, the next paint starts another. Until a new sheet's first frame
-    // is ready the view shows its page and grid.
+    // is ready the view shows its page, grid and entities' outlines.
     static void setBackgroundFrames(bool on);
     static bool backgroundFrames();
     static constexpr int kBackgroundAfterMs = 50;
     // Installs on the application the filter that stops a frame drawn off
-    // the window's thread before input that may write the model (see
-    // Viewport2D.cpp).
+    // the window's thread before input that may write the model
+    // (ModelGuard::installStopFilter), the view's own input excepted.
     static void installModelGuard(QCoreApplication& app);
     // Whether a frame of this view is being drawn off the window's thread.
     bool frameInFlight() const { return pending_ != nullptr; }
