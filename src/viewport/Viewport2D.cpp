@@ -569,8 +569,10 @@ void Viewport2D::drawSelectionMarks(QPainter& painter, const std::shared_ptr<Gra
 
 const QImage& Viewport2D::markedFrame(const std::shared_ptr<GraphicsSheet>& s)
 {
-    if (SelectionFlag::selectedAnywhere() == 0)
+    if (SelectionFlag::selectedAnywhere() == 0) {
+        marked_ = QImage();
         return frame_;
+    }
     if (markedVersion_ == frameVersion_ && markedSelection_ == SelectionFlag::changes() && !marked_.isNull())
         return marked_;
     // Over a copy of the frame, in its format: the very pixels a frame
@@ -704,6 +706,7 @@ void Viewport2D::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), palette().window());
         frame_ = QImage();
         gestureFrame_ = QImage();
+        marked_ = QImage();
         return;
     }
     ensureGeometry(s);
