@@ -87,11 +87,9 @@ bool ColorPanel::applyColor(ViewModel& viewModel, const QColor& c)
         pen->color = c;
     else
         return false;
-    if (Viewport2D* viewport = viewModel.activeViewport2D()) {
-        viewModel.incrementRedraws();
-        viewport->requestDisplay();
-        ++viewport->redraws;
-    }
+    // A colour changes no box.
+    if (viewModel.activeViewport2D())
+        viewModel.requestRedraw(Redraw::display);
     return true;
 }
 

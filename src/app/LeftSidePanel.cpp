@@ -166,7 +166,7 @@ void RecentFilesView::clearRecentFiles()
 {
     recentFiles().clear();
     saveRecentFiles();
-    viewModel.incrementRedraws();
+    viewModel.requestRedraw(Redraw::panels);
 }
 
 void RecentFilesView::openRecentFile(const QUrl& url)

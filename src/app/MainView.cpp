@@ -196,10 +196,8 @@ void MainView::buildToolBar()
 
     viewAllAction_ = makeAction("viewAllButton", "ViewAll", QStringLiteral("View All"), QStringLiteral("View All"));
     connect(viewAllAction_, &QAction::triggered, this, [this] {
-        if (Viewport2D* viewport = viewModel.activeViewport2D()) {
-            viewModel.incrementRedraws();
-            viewport->requestFit();
-        }
+        if (viewModel.activeViewport2D())
+            viewModel.requestRedraw(Redraw::fit);
     });
 
     zoomWindowAction_ = makeAction("zoomWindowButton", "ZoomWindow", QStringLiteral("Zoom Window"),
@@ -230,7 +228,7 @@ void MainView::tabChanged(int index)
     Viewport2D* viewport = viewportForTab(tag);
     viewModel.setActiveViewport(viewport);
     if (viewport)
-        viewport->requestDisplay();
+        viewport->update();
     syncGridToggle();
 }
 
@@ -243,22 +241,16 @@ void MainView::gridToggled(bool on)
     settings.showGrid = on;
     if (!changed)
         return;
+    // The setting asked for its redraw.
     TipStore::shared().invalidate(showGrid, TipStore::InvalidationReason::actionPerformed);
-    if (Viewport2D* viewport = viewModel.activeViewport2D()) {
-        viewModel.incrementRedraws();
-        viewport->requestDisplay();
-        ++viewport->redraws;
-    }
 }
 
 void MainView::sidebarsToggled()
 {
     // Inverts the model's flag rather than copying the toggle's state.
     viewModel.setShowSidePanels(!viewModel.showSidePanels());
-    if (Viewport2D* viewport = viewModel.activeViewport2D()) {
-        viewModel.incrementRedraws();
-        viewport->requestFit();
-    }
+    if (viewModel.activeViewport2D())
+        viewModel.requestRedraw(Redraw::fit);
     viewModel.saveWindowSettings();
 }
 
@@ -363,12 +355,12 @@ void MainView::applicationStateChanged(Qt::ApplicationState state)
 {
     switch (state) {
     case Qt::ApplicationActive:
-        viewModel.incrementRedraws();
+        viewModel.requestRedraw(Redraw::panels);
         viewModel.setDraggingOrZooming(false);
         break;
     case Qt::ApplicationInactive:
         viewModel.setDraggingOrZooming(false);
-        viewModel.incrementRedraws();
+        viewModel.requestRedraw(Redraw::panels);
         break;
     default:
         break;

@@ -119,22 +119,21 @@ MenuCommands::MenuCommands(bool& toggleSetting, ViewModel& viewModel, QMainWindo
     QAction* zoomAll = makeAction(zoom, "zoomAllAction", QStringLiteral("All"), QStringLiteral("View all"),
         QKeySequence(Qt::Key_Home));
     connect(zoomIn, &QAction::triggered, this, [this] {
+        // Where the view looks only: what a wheel notch costs.
         if (Viewport2D* viewport = this->viewModel.activeViewport2D()) {
-            this->viewModel.incrementRedraws();
+            this->viewModel.requestRedraw(Redraw::view);
             viewport->zoomIn();
         }
     });
     connect(zoomOut, &QAction::triggered, this, [this] {
         if (Viewport2D* viewport = this->viewModel.activeViewport2D()) {
-            this->viewModel.incrementRedraws();
+            this->viewModel.requestRedraw(Redraw::view);
             viewport->zoomOut();
         }
     });
     connect(zoomAll, &QAction::triggered, this, [this] {
-        if (Viewport2D* viewport = this->viewModel.activeViewport2D()) {
-            this->viewModel.incrementRedraws();
-            viewport->requestFit();
-        }
+        if (this->viewModel.activeViewport2D())
+            this->viewModel.requestRedraw(Redraw::fit);
     });
 
     QMenu* pan = viewMenu_->addMenu(QStringLiteral("Pan"));

@@ -173,7 +173,7 @@ void ViewSettingsTab::chooseUnits(Units units)
 {
     // The units of the sheet being shown, which then redraws with them.
     MainView::shownSheetSettings().units = units;
-    viewModel.incrementRedraws();
+    viewModel.requestRedraw(Redraw::model);
     refresh();
 }
 

@@ -16,10 +16,7 @@ int main(int argc, char** argv)
 
     // Pictures decode off the window's thread; the views draw again once
     // some are ready (nothing else changed: no geometry pass).
-    ImageCache::shared().setReadyHook([] {
-        for (Viewport2D* view : ViewModel::shared().viewports())
-            view->requestDisplay();
-    });
+    ImageCache::shared().setReadyHook([] { ViewModel::shared().requestRedraw(Redraw::display); });
     // Slow frames go on off the window's thread; the guard keeps the model
     // unwritten while one is drawn.
     Viewport2D::installModelGuard(app);

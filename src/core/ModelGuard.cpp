@@ -1,5 +1,9 @@
 #include "core/ModelGuard.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QMouseEvent>
+
 #include <condition_variable>
 #include <mutex>
 
@@ -56,6 +60,64 @@ void stop()
     detail::stopping.store(true, std::memory_order_relaxed);
     join();
     detail::stopping.store(false, std::memory_order_relaxed);
+}
+
+bool stopsReaders(const QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::Drop:
+    case QEvent::Close:
+    case QEvent::FocusOut: // a field commits its edit when it loses the focus
+        return true;
+    case QEvent::MouseMove:
+        // A drag; the pointer merely passing over a widget writes nothing.
+        return static_cast<const QMouseEvent*>(event)->buttons() != Qt::NoButton;
+    default:
+        return false;
+    }
+}
+
+namespace {
+
+// The one place every event of the application passes: while a reader
+// runs (one atomic load to ask), input that may write the model first
+// stops it.
+class StopFilter : public QObject {
+public:
+    StopFilter(QObject* parent, std::function<bool(QObject*, QEvent*)> viewInput)
+        : QObject(parent), viewInput_(std::move(viewInput))
+    {
+    }
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        if (reading() && stopsReaders(event) && !(viewInput_ && viewInput_(receiver, event)))
+            stop();
+        return false;
+    }
+
+private:
+    std::function<bool(QObject*, QEvent*)> viewInput_;
+};
+
+} // namespace
+
+void installStopFilter(QCoreApplication& app, std::function<bool(QObject*, QEvent*)> viewInput)
+{
+    app.installEventFilter(new StopFilter(&app, std::move(viewInput)));
 }
 
 } // namespace ModelGuard

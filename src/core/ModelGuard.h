@@ -12,6 +12,11 @@
 // shown when it was stopped.
 
 #include <atomic>
+#include <functional>
+
+class QCoreApplication;
+class QEvent;
+class QObject;
 
 namespace ModelGuard {
 
@@ -33,5 +38,16 @@ void stop();
 inline bool reading() { return detail::readers.load(std::memory_order_acquire) > 0; }
 // Whether readers are asked to stop (checked often while drawing).
 inline bool stopRequested() { return detail::stopping.load(std::memory_order_relaxed); }
+
+// Which input stops the readers before it is delivered: whatever may write
+// the model (keys, clicks, drags, menus, drops, a close, and a focus lost,
+// when a field commits its edit). Everything else (timers, queued calls,
+// paints) writes the model only after stop itself (redraw requests,
+// selection, the swap of a design).
+bool stopsReaders(const QEvent* event);
+// Installs on the application the filter that stops the readers before
+// such input, unless viewInput says it is input for a view alone (wheel,
+// middle-button pan, hover), which only moves the view.
+void installStopFilter(QCoreApplication& app, std::function<bool(QObject*, QEvent*)> viewInput);
 
 } // namespace ModelGuard

@@ -1,12 +1,33 @@
 #pragma once
 #include <functional>
 
-// Model code asks for a redraw through this hook, which the view model
-// installs; with none installed the request is dropped.
-void setRedrawHook(std::function<void()> hook);
-void requestRedraw();
+// What a redraw request says changed, so that a view does only what that
+// needs. Requests combine with |.
+enum class Redraw : unsigned {
+    // The window's own overlays and fields (About, account, panels): every
+    // sheet's picture stays as it is.
+    panels = 0,
+    // Where the view looks only, as a wheel notch: the kept frame is moved
+    // and scaled at once, drawn afresh once the view is still; nothing is
+    // measured again.
+    view = 1u << 0,
+    // The active view fits the sheet again (a view change too).
+    fit = 1u << 1,
+    // The selection: its marks are drawn over the kept frame.
+    selection = 1u << 2,
+    // A display setting (a colour, a picture decoded): the frame is drawn
+    // again, nothing is measured again.
+    display = 1u << 3,
+    // The entities themselves: measured again, then drawn.
+    model = 1u << 4,
+};
 
-// A redraw that also refits the active viewport (set when the page switch
-// changes what a fit covers).
-void setRefitHook(std::function<void()> hook);
-void requestRefit();
+constexpr Redraw operator|(Redraw a, Redraw b) { return Redraw(unsigned(a) | unsigned(b)); }
+// Whether the request holds every flag of `flag`.
+constexpr bool has(Redraw request, Redraw flag) { return (unsigned(request) & unsigned(flag)) == unsigned(flag) && flag != Redraw::panels; }
+
+// Model code asks for a redraw through this hook, which the view model
+// installs; with none installed the request is dropped. Model code never
+// reaches the views otherwise.
+void setRedrawHook(std::function<void(Redraw)> hook);
+void requestRedraw(Redraw what = Redraw::model);

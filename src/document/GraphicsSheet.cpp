@@ -107,7 +107,10 @@ void GraphicsSheet::drawSelectionFrames(Graphics& g)
     const bool savedUseLayerColor = g.useLayerColor;
     g.useLayerColor = false;
     g.context.saveState();
-    if (frameSelection_ && g.context.concurrent) {
+    // Only a band reads what the frame prepared: marks drawn over a view
+    // on the window's thread walk the entities while a frame may be
+    // preparing its own.
+    if (g.context.concurrent && frameSelection_) {
         // A band draws the frames that reach it: a frame is a hairline on
         // the box, so it reaches a pixel past it.
         const double pixel = g.pixelSize();
@@ -190,6 +193,24 @@ void GraphicsSheet::drawSheetDecorations(Graphics& g)
     if (s.showOrigin)
         drawOriginMark(g);
     g.useLayerColor = savedUseLayerColor;
+}
+
+void GraphicsSheet::drawOutline(Graphics& g, size_t most)
+{
+    drawSheetDecorations(g);
+    const BoundingBox& view = g.viewportBoundingBox;
+    g.context.beginPath();
+    const size_t n = std::min(most, entityList.entities.size());
+    for (size_t i = 0; i < n; ++i) {
+        const BoundingBox& box = entityList.entities[i]->boundingBox;
+        if (box.valid && (!view.valid || box.intersects(view)))
+            g.context.addRect(box.rect());
+    }
+    if (g.context.isPathEmpty())
+        return;
+    const QColor background = settings().backgroundColor.isValid() ? settings().backgroundColor : QColor(Qt::white);
+    g.applyPen(hairline(withAlpha(inkOn(background), 0.35)));
+    g.context.strokePath();
 }
 
 void GraphicsSheet::updateGeometry()

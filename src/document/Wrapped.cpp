@@ -5,13 +5,13 @@
 void WrappedBool::set(bool v)
 {
     value_ = v;
-    requestRedraw();
-    if (refitOnChange_)
-        requestRefit();
+    // A switch may show or hide what a fit and the culling boxes cover.
+    requestRedraw(refitOnChange_ ? Redraw::model | Redraw::fit : Redraw::model);
 }
 
 void WrappedColor::set(const QColor& v)
 {
     value_ = v;
-    requestRedraw();
+    // A colour changes no box: the frame is drawn again, nothing measured.
+    requestRedraw(Redraw::display);
 }

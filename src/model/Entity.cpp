@@ -176,7 +176,7 @@ void Entity::readXML(pugi::xml_node element)
 
 void Entity::draw(Graphics& g) const
 {
-    if (selected && !g.selectionFramesOnTop && showsSelectionFrame())
+    if (!g.selectionFramesOnTop && selected && showsSelectionFrame())
         drawSelectionFrame(g);
 }
 

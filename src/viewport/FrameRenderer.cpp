@@ -72,7 +72,12 @@ void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pix
         Graphics g(context);
         g.drawingPcb = frame.pcb;
         g.viewportBoundingBox = inkView(frame.view, QRectF(0, from / ratio, frame.size.width(), (to - from) / ratio), ratio);
-        sheet.draw(g);
+        // Preset, it tells the sheet the marks are drawn elsewhere.
+        g.selectionFramesOnTop = !frame.selectionMarks;
+        if (frame.entities)
+            sheet.draw(g);
+        else
+            sheet.drawOutline(g, FrameRenderer::kOutlinedEntities);
     }
     if (whole)
         return;
@@ -180,6 +185,20 @@ const std::vector<int>* FrameRenderer::fixedTops(int rows) const
     return &fixedTops_;
 }
 
+void FrameRenderer::drawSelectionMarks(GraphicsSheet& sheet, const Frame& frame, QPainter& painter)
+{
+    painter.save();
+    {
+        DrawingContext context(painter);
+        context.concatenate(frame.view);
+        Graphics g(context);
+        g.drawingPcb = frame.pcb;
+        g.viewportBoundingBox = inkView(frame.view, QRectF(QPointF(0, 0), frame.size), frame.ratio > 0 ? frame.ratio : 1);
+        sheet.drawSelectionMarks(g);
+    }
+    painter.restore();
+}
+
 QImage FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame) const
 {
     QImage image;
@@ -201,7 +220,8 @@ bool FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
     f.ratio = ratio;
 
     // What the sheet makes once per frame, made here before the bands.
-    sheet.prepareFrame(f.view, f.size, ratio, inkView(f.view, QRectF(QPointF(0, 0), f.size), ratio));
+    if (f.entities)
+        sheet.prepareFrame(f.view, f.size, ratio, inkView(f.view, QRectF(QPointF(0, 0), f.size), ratio));
 
     // The bands' own images share the frame's pixels.
     const int rows = pixels.height();
@@ -251,7 +271,8 @@ bool FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
         }
         costs.sheet = &sheet;
     }
-    sheet.endFrame();
+    if (f.entities)
+        sheet.endFrame();
     // Asked to stop while drawing: some entity or band may have been left
     // out (the request stands until every reader has returned).
     return !ModelGuard::stopRequested();

@@ -25,6 +25,7 @@
 #include <vector>
 
 class GraphicsSheet;
+class QPainter;
 class QThreadPool;
 
 class FrameRenderer {
@@ -38,6 +39,16 @@ public:
         qreal ratio = 1;
         QColor background = Qt::white;
         bool pcb = false;
+        // The selection's marks drawn into the frame (a picture saved); a
+        // view leaves them out and draws them over the frame it shows
+        // (drawSelectionMarks), so that a selection draws no frame.
+        bool selectionMarks = true;
+        // The entities drawn; without them only the page, grid and origin
+        // mark and the outlines of the first kOutlinedEntities entities'
+        // boxes (what a view shows while a new sheet's first frame is
+        // drawn): nothing the sheet prepares for a frame is touched, so it
+        // may be drawn while a frame is drawn on other threads.
+        bool entities = true;
     };
 
     // 0: one band per thread the machine runs at once (at most kMaxBands);
@@ -51,6 +62,11 @@ public:
     bool render(GraphicsSheet& sheet, const Frame& frame, QImage& image) const;
     QImage render(GraphicsSheet& sheet, const Frame& frame) const;
 
+    // The marks of the selected entities, over what the painter (on the
+    // view, in view units) shows: what render draws last into a frame with
+    // selectionMarks, at the same place.
+    static void drawSelectionMarks(GraphicsSheet& sheet, const Frame& frame, QPainter& painter);
+
     // The number of bands render uses for an image of that many rows.
     int bandCount(int rows) const;
 
@@ -59,6 +75,7 @@ public:
     // serves both.
     static QThreadPool& pool();
     static constexpr int kMaxBands = 32;
+    static constexpr size_t kOutlinedEntities = 20000;
     // Bands are at least this many pixel rows tall.
     static constexpr int kMinBandRows = 32;
     // Rows a band draws beyond each of its seams (and throws away).

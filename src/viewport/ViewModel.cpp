@@ -64,8 +64,7 @@ void ViewModel::loadWindowSettings()
 
 void ViewModel::installHooks()
 {
-    setRedrawHook([] { ViewModel::shared().incrementRedraws(); });
-    setRefitHook([] { ViewModel::shared().refitActiveViewport(); });
+    setRedrawHook([](Redraw what) { ViewModel::shared().requestRedraw(what); });
     Design::shared().alertHook = [](const AlertItem& item) { ViewModel::shared().setAlertItem(item); };
 }
 
@@ -110,22 +109,21 @@ void ViewModel::setDesignShortName(const QString& s)
     published();
 }
 
-void ViewModel::incrementRedraws()
+void ViewModel::requestRedraw(Redraw what)
 {
-    // The frame being drawn is out of date: stopped rather than waited for.
-    ModelGuard::stop();
-    ++sheetRedraws_;
-    incrementOverlayRedraws();
-}
-
-void ViewModel::incrementSelectionRedraws()
-{
-    ModelGuard::stop();
-    incrementOverlayRedraws();
-}
-
-void ViewModel::incrementOverlayRedraws()
-{
+    // The model the frame being drawn reads has changed: it is stopped
+    // rather than waited for. Other changes leave it going (the selection's
+    // marks are drawn over whatever frame is shown; a frame for an old view
+    // or display is drawn again once done).
+    if (has(what, Redraw::model))
+        ModelGuard::stop();
+    if (has(what, Redraw::model))
+        ++sheetRedraws_;
+    for (Viewport2D* v : viewports_)
+        v->requestRedraw(Redraw(unsigned(what) & ~unsigned(Redraw::fit)));
+    if (has(what, Redraw::fit))
+        if (Viewport2D* v = activeViewport2D())
+            v->requestRedraw(Redraw::fit);
     ++redraws_;
     emit redrawsChanged(redraws_);
     published();
@@ -178,14 +176,14 @@ void ViewModel::syncDisableWithAboutView()
 {
     disable_ = isShowingAboutView_;
     emit flagsChanged();
-    incrementOverlayRedraws();
+    requestRedraw(Redraw::panels);
 }
 
 void ViewModel::syncDisableWithAccountView()
 {
     disable_ = isShowingAccountView_;
     emit flagsChanged();
-    incrementOverlayRedraws();
+    requestRedraw(Redraw::panels);
 }
 
 void ViewModel::setShowSidePanels(bool on)
@@ -202,20 +200,20 @@ void ViewModel::setShowTopButtons(bool on)
     published();
 }
 
-void ViewModel::setShowSettingsPanel(bool on, bool requestRedraw)
+void ViewModel::setShowSettingsPanel(bool on, bool redraw)
 {
     showSettingsPanel_ = on;
     emit flagsChanged();
     published();
-    if (requestRedraw)
-        incrementOverlayRedraws();
+    if (redraw)
+        requestRedraw(Redraw::panels);
 }
 
 void ViewModel::setIsShowingOpen(bool on)
 {
     isShowingOpen_ = on;
     emit flagsChanged();
-    incrementOverlayRedraws();
+    requestRedraw(Redraw::panels);
 }
 
 void ViewModel::setDraggingOrZooming(bool on)
@@ -231,14 +229,14 @@ void ViewModel::setLogin(const QString& s)
 {
     login_ = s;
     emit flagsChanged();
-    incrementOverlayRedraws();
+    requestRedraw(Redraw::panels);
 }
 
 void ViewModel::setPassword(const QString& s)
 {
     password_ = s;
     emit flagsChanged();
-    incrementOverlayRedraws();
+    requestRedraw(Redraw::panels);
 }
 
 Viewport2D* ViewModel::activeViewport2D() const { return activeViewport2D_; }
@@ -284,12 +282,6 @@ void ViewModel::saveWindowSettings()
     settings.setValue(QStringLiteral("showSettingsPanel"), showSettingsPanel_);
 }
 
-void ViewModel::refitActiveViewport()
-{
-    if (Viewport2D* v = activeViewport2D())
-        v->requestFit();
-}
-
 // What every successful read does to the view state: the old design's
 // selection and view transforms no longer mean anything.
 void ViewModel::openDesignFile(const QString& shortName)
@@ -298,14 +290,12 @@ void ViewModel::openDesignFile(const QString& shortName)
     setStatus(QString());
     setDesignShortName(shortName);
     sheetTransforms.clear();
-    if (Viewport2D* v = activeViewport2D()) {
-        incrementRedraws();
-        v->requestFit();
-    }
+    if (activeViewport2D())
+        requestRedraw(Redraw::model);
     // The read made the new sheets' geometry.
     for (Viewport2D* v : viewports_) {
         v->takeGeometryAsCurrent();
-        v->requestFit();
+        v->requestRedraw(Redraw::fit);
     }
     emit designLoaded();
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The one shared, observable application state: it joins the user interface,
 // the viewports and the document. Model objects stay plain C++; they reach
-// the view model only through the redraw hooks of core/RedrawHook.h.
+// the view model only through the redraw hook of core/RedrawHook.h.
 
 #include "core/AlertItem.h"
+#include "core/RedrawHook.h"
 
 #include <QObject>
 #include <QString>
@@ -24,7 +25,7 @@ class ViewModel : public QObject {
     Q_OBJECT
 public:
     // Created on first use (thread-safe function-local static), kept for the
-    // run; installs the model's redraw and refit hooks and the document's
+    // run; installs the model's redraw hook and the document's
     // alert hook.
     static ViewModel& shared();
     // The application uses shared(); a separate model (tests) installs no hooks.
@@ -51,18 +52,16 @@ public:
     const QString& designShortName() const { return designShortName_; }
     void setDesignShortName(const QString& s);
 
-    // Every increment is a redraw request: every registered viewport repaints.
+    // The one way to ask the views to redraw, saying what changed (see
+    // Redraw): each view does only what that needs. A model change stops
+    // the frame being drawn; every request is counted and
+    // emits redrawsChanged (panels follow it).
+    void requestRedraw(Redraw what);
+    // Every redraw request so far.
     int redraws() const { return redraws_; }
-    void incrementRedraws();
-    // The redraw requests that may have changed what a sheet draws: all but
-    // those the view model makes for its own overlays and fields (About,
-    // account, open flag, login, password, settings panel), which leave the
-    // sheets alone. A view draws its sheet afresh when this count changed;
-    // for the others it shows the frame it has.
+    // The requests that changed the model: a view measures its sheet again
+    // (the geometry pass) when this count changed.
     int sheetRedraws() const { return sheetRedraws_; }
-    // A redraw request for a changed selection: it stops the frame being
-    // drawn, and changes no sheet's geometry.
-    void incrementSelectionRedraws();
 
     // The zoom-rectangle overlay is shown.
     bool zoom() const { return zoom_; }
@@ -96,7 +95,7 @@ public:
     // The binding's write (settings panel close button, etc.) also requests a
     // redraw: call setShowSettingsPanel(v, true).
     bool showSettingsPanel() const { return showSettingsPanel_; }
-    void setShowSettingsPanel(bool on, bool requestRedraw = false);
+    void setShowSettingsPanel(bool on, bool redraw = false);
 
     // Stores the flag and increments redraws.
     bool isShowingOpen() const { return isShowingOpen_; }
@@ -158,9 +157,6 @@ public:
     // application reads it off the window's thread).
     std::function<void(const QUrl&)> openFileHook;
 
-    // Asks the active viewport to fit on its next paint and repaint.
-    void refitActiveViewport();
-
 signals:
     // Emitted after every change of a published field.
     void changed();
@@ -184,8 +180,6 @@ signals:
 private:
     void installHooks();
     void published();
-    // A redraw request that changes no sheet (see sheetRedraws).
-    void incrementOverlayRedraws();
 
     QString status_;
     std::shared_ptr<Entity> selectedEntity_;

@@ -27,6 +27,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -102,67 +103,6 @@ bool holdsSheet(const std::weak_ptr<GraphicsSheet>& kept, const std::shared_ptr<
 // Posted by a frame drawn off the window's thread when it is done.
 const QEvent::Type kFrameDone = QEvent::Type(QEvent::registerEventType());
 
-// Input that may write the model: keys, clicks, drags, menus, drops.
-// Whatever such input does, it does after the frame that reads the model
-// has stopped. Everything else (timers, queued calls, paints) writes the
-// model only through ModelGuard::stop itself (redraw requests, selection,
-// opening a design).
-bool mayWriteModel(const QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-    case QEvent::ContextMenu:
-    case QEvent::InputMethod:
-    case QEvent::Drop:
-    case QEvent::Close:
-    case QEvent::FocusOut: // a field commits its edit when it loses the focus
-        return true;
-    case QEvent::MouseMove:
-        // A drag; the pointer merely passing over a widget writes nothing.
-        return static_cast<const QMouseEvent*>(event)->buttons() != Qt::NoButton;
-    default:
-        return false;
-    }
-}
-
-// The one place every event of the application passes: while a frame is
-// drawn off the window's thread (one atomic load to ask), input that may
-// write the model first stops it. The view's own input (wheel,
-// middle-button pan, hover) only moves the view and shows frames.
-class ModelGuardFilter : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject* receiver, QEvent* event) override
-    {
-        if (ModelGuard::reading() && mayWriteModel(event) && !viewInput(receiver, event))
-            ModelGuard::stop();
-        return false;
-    }
-
-private:
-    static bool viewInput(QObject* receiver, QEvent* event)
-    {
-        // A window hands its input on to its widgets, where it is judged.
-        if (receiver->isWindowType())
-            return true;
-        for (Viewport2D* view : ViewModel::shared().viewports())
-            if (view->isViewInput(receiver, event))
-                return true;
-        return false;
-    }
-};
-
 } // namespace
 
 // A frame drawn off the window's thread into an image of its own, and what
@@ -185,7 +125,17 @@ bool Viewport2D::backgroundFrames() { return backgroundFramesOn; }
 
 void Viewport2D::installModelGuard(QCoreApplication& app)
 {
-    app.installEventFilter(new ModelGuardFilter(&app));
+    // The view's own input (wheel, middle-button pan, hover) only moves the
+    // view and shows frames; a window hands its input on to its widgets,
+    // where it is judged.
+    ModelGuard::installStopFilter(app, [](QObject* receiver, QEvent* event) {
+        if (receiver->isWindowType())
+            return true;
+        for (Viewport2D* view : ViewModel::shared().viewports())
+            if (view->isViewInput(receiver, event))
+                return true;
+        return false;
+    });
 }
 
 bool Viewport2D::isViewInput(QObject* receiver, QEvent* event) const
@@ -238,6 +188,7 @@ bool Viewport2D::adoptFrame()
         return true;
     frame_ = std::move(finished->image);
     frameKey_ = finished->key;
+    ++frameVersion_;
     return true;
 }
 
@@ -253,6 +204,7 @@ bool Viewport2D::drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& s, 
     frame.ratio = ratio;
     frame.background = background;
     frame.pcb = pcb;
+    frame.selectionMarks = false;
     pending_ = std::move(pending);
     ++framesDrawn_;
     // Counted as a reader before it starts: from now on nothing writes the
@@ -310,9 +262,16 @@ Viewport2D::~Viewport2D()
     ViewModel::shared().unregisterViewport(this);
 }
 
-void Viewport2D::requestFit()
+void Viewport2D::requestRedraw(Redraw what)
 {
-    firstTime = true;
+    // A view change is shown as a wheel notch is: the kept frame moved at
+    // once, drawn afresh once the view has been still a while.
+    if (has(what, Redraw::view))
+        wheelGesture();
+    if (has(what, Redraw::display) || has(what, Redraw::model))
+        ++displays_;
+    if (has(what, Redraw::fit))
+        firstTime = true;
     update();
 }
 
@@ -535,10 +494,9 @@ std::shared_ptr<Entity> Viewport2D::pickAt(QPointF widgetPoint)
     if (hit)
         hit->selected = true;
     vm.setSelectedEntity(hit);
-    // A selection changes no geometry: the frame is drawn again (it depends
-    // on the selection), the geometry pass is not.
-    vm.incrementSelectionRedraws();
-    update();
+    // A selection changes no geometry and no frame: its marks are drawn
+    // over the kept frame.
+    vm.requestRedraw(Redraw::selection);
     return hit;
 }
 
@@ -567,8 +525,10 @@ void Viewport2D::drawFrame(const std::shared_ptr<GraphicsSheet>& s, const QColor
     frame.ratio = ratio;
     frame.background = background;
     frame.pcb = pcb;
+    frame.selectionMarks = false;
     FrameRenderer().render(*s, frame, frame_);
     ++framesDrawn_;
+    ++frameVersion_;
 }
 
 Viewport2D::FrameKey Viewport2D::keyNow(const std::shared_ptr<GraphicsSheet>& s, const QColor& background) const
@@ -577,31 +537,93 @@ Viewport2D::FrameKey Viewport2D::keyNow(const std::shared_ptr<GraphicsSheet>& s,
     key.view = viewTransform();
     key.sheet = s;
     key.sheetRedraws = ViewModel::shared().sheetRedraws();
-    key.ownRedraws = redraws;
     key.displays = displays_;
-    key.selections = SelectionFlag::changes();
     key.background = background.rgba();
     return key;
 }
 
+bool Viewport2D::FrameKey::sameContent(const FrameKey& other) const
+{
+    return !sheet.owner_before(other.sheet) && !other.sheet.owner_before(sheet) && !sheet.expired()
+        && sheetRedraws == other.sheetRedraws && displays == other.displays && background == other.background;
+}
+
 bool Viewport2D::frameIsCurrent(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio) const
 {
-    const FrameKey& k = frameKey_;
-    const bool sameSheet = holdsSheet(k.sheet, s);
-    return !frame_.isNull() && sameSheet && frame_.devicePixelRatio() == ratio && frame_.size() == framePixels(ratio)
-        && k.view == viewTransform() && k.sheetRedraws == ViewModel::shared().sheetRedraws() && k.ownRedraws == redraws
-        && k.displays == displays_ && k.selections == SelectionFlag::changes() && k.background == background.rgba();
+    const FrameKey now = keyNow(s, background);
+    return !frame_.isNull() && frame_.devicePixelRatio() == ratio && frame_.size() == framePixels(ratio)
+        && frameKey_.view == now.view && frameKey_.sameContent(now);
+}
+
+void Viewport2D::drawSelectionMarks(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, qreal ratio)
+{
+    if (SelectionFlag::selectedAnywhere() == 0)
+        return;
+    FrameRenderer::Frame frame;
+    frame.view = viewTransform();
+    frame.size = QSizeF(width(), height());
+    frame.ratio = ratio;
+    frame.pcb = pcb;
+    FrameRenderer::drawSelectionMarks(*s, frame, painter);
+}
+
+const QImage& Viewport2D::markedFrame(const std::shared_ptr<GraphicsSheet>& s)
+{
+    if (SelectionFlag::selectedAnywhere() == 0) {
+        marked_ = QImage();
+        return frame_;
+    }
+    if (markedVersion_ == frameVersion_ && markedSelection_ == SelectionFlag::changes() && !marked_.isNull())
+        return marked_;
+    // Over a copy of the frame, in its format: the very pixels a frame
+    // drawn with the marks holds.
+    if (marked_.size() != frame_.size() || marked_.format() != frame_.format())
+        marked_ = QImage(frame_.size(), frame_.format());
+    if (marked_.isNull())
+        return frame_;
+    std::memcpy(marked_.bits(), frame_.constBits(), size_t(frame_.sizeInBytes()));
+    marked_.setDevicePixelRatio(frame_.devicePixelRatio());
+    {
+        QPainter painter(&marked_);
+        FrameRenderer::Frame frame;
+        frame.view = frameKey_.view;
+        frame.size = frame_.deviceIndependentSize();
+        frame.ratio = frame_.devicePixelRatio();
+        frame.pcb = pcb;
+        FrameRenderer::drawSelectionMarks(*s, frame, painter);
+    }
+    markedVersion_ = frameVersion_;
+    markedSelection_ = SelectionFlag::changes();
+    return marked_;
+}
+
+void Viewport2D::drawPlaceholder(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
+{
+    // Read alongside the frame being drawn: both only read the sheet.
+    FrameRenderer::Frame frame;
+    frame.view = viewTransform();
+    frame.size = QSizeF(width(), height());
+    frame.ratio = ratio;
+    frame.background = background;
+    frame.pcb = pcb;
+    frame.entities = false;
+    const QImage page = FrameRenderer(1).render(*s, frame);
+    if (page.isNull())
+        painter.fillRect(rect(), background);
+    else
+        painter.drawImage(QPointF(0, 0), page);
 }
 
 bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio,
     bool placeholder)
 {
-    ViewModel& vm = ViewModel::shared();
     const bool sameSheet = holdsSheet(frameKey_.sheet, s);
     const bool sameSize = frame_.size() == framePixels(ratio);
     if (frame_.isNull() || !sameSheet || frame_.devicePixelRatio() != ratio || (!placeholder && !sameSize))
         return false;
-    if (!placeholder && (!vm.draggingOrZooming() || frameKey_.sheetRedraws != vm.sheetRedraws()))
+    // A gesture moves the kept frame only while nothing else it shows has
+    // changed: the same key as a paint that shows it as it is.
+    if (!placeholder && (!ViewModel::shared().draggingOrZooming() || !frameKey_.sameContent(keyNow(s, background))))
         return false;
     // Widget points of the kept frame to widget points now.
     bool invertible = false;
@@ -684,6 +706,7 @@ void Viewport2D::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), palette().window());
         frame_ = QImage();
         gestureFrame_ = QImage();
+        marked_ = QImage();
         return;
     }
     ensureGeometry(s);
@@ -710,12 +733,16 @@ void Viewport2D::paintEvent(QPaintEvent*)
             ready = drawFrameInBackground(s, background, ratio);
         }
         if (ready) {
-            painter.drawImage(QPointF(0, 0), background.alpha() == 255 ? opaqueView(frame_) : frame_);
+            const QImage& shown = markedFrame(s);
+            painter.drawImage(QPointF(0, 0), background.alpha() == 255 ? opaqueView(shown) : shown);
         } else {
             lastPaintAwaits_ = true;
             if (!reuseFrame(painter, s, background, ratio, true))
-                painter.fillRect(rect(), background);
+                drawPlaceholder(painter, s, background, ratio);
+            drawSelectionMarks(painter, s, ratio);
         }
+    } else {
+        drawSelectionMarks(painter, s, ratio);
     }
 
     lastPaintMs_ = paintClock.nsecsElapsed() / 1e6;

@@ -13,10 +13,13 @@
 #include <QTransform>
 #include <QWidget>
 
+#include "core/RedrawHook.h"
+
 #include <memory>
 
 class Entity;
 class QCoreApplication;
+class QPainter;
 class GraphicsSheet;
 class ViewModel;
 class Viewport2DCommand;
@@ -34,22 +37,16 @@ public:
     const bool pcb;
     // While set, the next paint fits the sheet into the view, then clears it.
     bool firstTime = true;
-    // Counts redraw requests made for this viewport (editors, grid toggle).
-    int redraws = 0;
     double magnification = 1;
     double zoomStep = 1.1;
     FitStyle fitStyle = FitStyle::all;
 
-    // Marks the view as needing display: its next paint draws the sheet
-    // afresh (what it draws may have changed without a redraw request,
-    // pictures decoded since, say).
-    void requestDisplay()
-    {
-        ++displays_;
-        update();
-    }
-    // firstTime := true and requestDisplay().
-    void requestFit();
+    // The view's part of a redraw request (ViewModel::requestRedraw hands it
+    // on to every view; ask there): a display or model change draws the
+    // frame again, a fit fits on the next paint; every request repaints.
+    void requestRedraw(Redraw what);
+    // The display and model requests this view has had.
+    int displays() const { return displays_; }
 
     // The mouse command receiving this view's mouse events (never null).
     Viewport2DCommand* viewportCommand() const { return command_.get(); }
@@ -113,9 +110,9 @@ public:
     bool lastPaintReusedFrame() const { return lastPaintReused_; }
     // Frames drawn (or started off the window's thread) so far. A paint
     // for which nothing the kept frame was drawn for has changed (sheet,
-    // view, size, pixel ratio, background, sheet redraw requests, display
-    // requests, selection changes, the view's own redraw count) shows it
-    // and draws none.
+    // view, size, pixel ratio, background, model and display requests)
+    // shows it and draws none. The selection is never part of a frame: its
+    // marks are drawn over the frame shown by every paint.
     int framesDrawn() const { return framesDrawn_; }
 
     // Frames drawn off the window's thread (off unless turned on: the
@@ -123,14 +120,16 @@ public:
     // frame not finished kBackgroundAfterMs after its paint started goes on
     // on a thread of its own while the paint shows the last frame moved and
     // scaled to the new view; when it is done it replaces that one. An
-    // event that may write the model stops it (ModelGuard::stop); a
-    // stopped frame is never shown, the next paint starts another.
+    // event that may write the model stops it (ModelGuard::stop, and
+    // ModelGuard::stopsReaders for which input); a stopped frame is never
+    // shown, the next paint starts another. Until a new sheet's first frame
+    // is ready the view shows its page, grid and entities' outlines.
     static void setBackgroundFrames(bool on);
     static bool backgroundFrames();
     static constexpr int kBackgroundAfterMs = 50;
     // Installs on the application the filter that stops a frame drawn off
-    // the window's thread before input that may write the model (see
-    // Viewport2D.cpp).
+    // the window's thread before input that may write the model
+    // (ModelGuard::installStopFilter), the view's own input excepted.
     static void installModelGuard(QCoreApplication& app);
     // Whether a frame of this view is being drawn off the window's thread.
     bool frameInFlight() const { return pending_ != nullptr; }
@@ -177,7 +176,8 @@ private:
     // Draws the sheet into frame_ (the whole view) and remembers its view.
     void drawFrame(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
     // Shows frame_ under the current view when a gesture runs and it was
-    // drawn for the same sheet, size and redraw count; false otherwise.
+    // drawn for all this paint shows but the view (FrameKey::sameContent);
+    // false otherwise.
     // placeholder: for a frame still being drawn, whatever the gesture,
     // the redraw count, the size of the view and the share of it the
     // frame covers.
@@ -197,12 +197,19 @@ private:
         QTransform view;
         std::weak_ptr<GraphicsSheet> sheet;
         int sheetRedraws = -1;
-        int ownRedraws = -1;
         int displays = -1;
-        size_t selections = 0;
         QRgb background = 0;
+        // The same picture but for where the view looks.
+        bool sameContent(const FrameKey& other) const;
     };
     FrameKey keyNow(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background) const;
+    // The selection's marks over whatever frame the paint shows.
+    void drawSelectionMarks(QPainter& painter, const std::shared_ptr<GraphicsSheet>& sheet, qreal ratio);
+    // frame_ with the selection's marks over it, drawn as a frame draws
+    // them; made again only when the frame or the selection changed.
+    const QImage& markedFrame(const std::shared_ptr<GraphicsSheet>& sheet);
+    // The sheet's page, grid and marks, while its first frame is drawn.
+    void drawPlaceholder(QPainter& painter, const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
     // Whether frame_ was drawn for this very paint.
     bool frameIsCurrent(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio) const;
 
@@ -222,6 +229,11 @@ private:
     // next gesture frame, so that no frame allocates).
     QImage gestureFrame_;
     FrameKey frameKey_;
+    // Counts the frames kept in frame_.
+    int frameVersion_ = 0;
+    QImage marked_;
+    int markedVersion_ = -1;
+    size_t markedSelection_ = 0;
     int displays_ = 0;
     int framesDrawn_ = 0;
     bool lastPaintReused_ = false;

@@ -66,14 +66,15 @@ void ZoomWindowView::mouseReleaseEvent(QMouseEvent* event)
     lineInfo.end = event->position();
     const QRectF r = QRectF(*lineInfo.start, *lineInfo.end).normalized();
     lineInfo = LineInfo();
-    viewModel.setDraggingOrZooming(false);
     if (Viewport2D* v = viewModel.activeViewport2D()) {
         // The rectangle was drawn over this overlay; the viewport may sit
         // elsewhere in the window.
         const QPointF offset = v->mapFromGlobal(mapToGlobal(QPointF(0, 0)));
-        viewModel.incrementRedraws();
+        viewModel.requestRedraw(Redraw::view);
         v->zoomToRect(r.translated(offset));
     }
+    // The gesture ends with the rectangle: the new view is drawn at once.
+    viewModel.setDraggingOrZooming(false);
     viewModel.setZoom(false);
 }
 

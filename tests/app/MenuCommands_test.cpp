@@ -148,6 +148,8 @@ TEST_F(AppWindowTest, ZoomItemsScaleTheActiveViewportAndAllRefits)
     port->firstTime = false;
     const QTransform start = port->viewTransform();
     const int redraws = vm().redraws();
+    // Only the view changes: no geometry pass.
+    const int sheetRedraws = vm().sheetRedraws();
     action("zoomInAction")->trigger();
     EXPECT_EQ(vm().redraws(), redraws + 1);
     EXPECT_NEAR(port->viewTransform().m11(), start.m11() * 1.1, 1e-9 * std::abs(start.m11()));
@@ -158,6 +160,8 @@ TEST_F(AppWindowTest, ZoomItemsScaleTheActiveViewportAndAllRefits)
     action("zoomAllAction")->trigger();
     EXPECT_EQ(vm().redraws(), redraws + 3);
     EXPECT_TRUE(port->firstTime);
+    EXPECT_EQ(vm().sheetRedraws(), sheetRedraws);
+    vm().setDraggingOrZooming(false);
 
     view().setValue(MainView::threeDTab);
     action("zoomInAction")->trigger();

@@ -131,7 +131,7 @@ TEST(TessalineAppTest, OpensAreReadOffTheWindowThreadAndSwappedInAsAnOpenDoesThe
     EXPECT_EQ(recentFiles(), QList<QUrl>({second, first}));
 
     // A click on a recent document or a sample goes the same way.
-    vm.incrementRedraws();
+    vm.requestRedraw(Redraw::model);
     auto* recent = app.window().findChild<RecentFilesView*>();
     ASSERT_NE(recent, nullptr);
     recent->openRecentFile(second);

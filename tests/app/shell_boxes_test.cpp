@@ -65,7 +65,7 @@ protected:
         PcbLayerList& list = layerList();
         list.layers = std::move(layers);
         list.updateSpecialLayerIndices();
-        vm().incrementRedraws();
+        vm().requestRedraw(Redraw::model);
         QCoreApplication::processEvents();
     }
     std::vector<int> visibleLayers()
@@ -125,13 +125,13 @@ TEST_F(ShellBoxesTest, PaletteClickRecoloursTheBrushBeforeThePenAndRedrawsTheAct
     Viewport2D* port = vm().activeViewport2D();
     ASSERT_NE(port, nullptr);
     const int redraws = vm().redraws();
-    const int portRedraws = port->redraws;
+    const int portRedraws = port->displays();
 
     colorPanel()->button(2)->click();
     EXPECT_EQ(rect->brush.color, QColor::fromRgbF(1, 0, 0, 1));
     EXPECT_EQ(rect->pen.color, QColor(1, 2, 3));
     EXPECT_EQ(vm().redraws(), redraws + 1);
-    EXPECT_EQ(port->redraws, portRedraws + 1);
+    EXPECT_EQ(port->displays(), portRedraws + 1);
 
     // A line has only a pen.
     auto line = std::make_shared<Line>(pcbSheet());
@@ -139,7 +139,7 @@ TEST_F(ShellBoxesTest, PaletteClickRecoloursTheBrushBeforeThePenAndRedrawsTheAct
     QTest::mouseClick(colorPanel()->button(20), Qt::LeftButton);
     EXPECT_EQ(line->pen.color, colorFromHex(QStringLiteral("#008cff")));
     EXPECT_EQ(vm().redraws(), redraws + 2);
-    EXPECT_EQ(port->redraws, portRedraws + 2);
+    EXPECT_EQ(port->displays(), portRedraws + 2);
 
     // Of two pads read alike, which share their style, only the selected
     // one takes the colour.

@@ -284,7 +284,7 @@ TEST_F(SidePanelTest, RecentPageListsShortNamesAndClearEmptiesTheStore)
     recentFiles() = {designCopy(dir, "plan.project.project"), designCopy(dir, "plan.b.project"),
         designCopy(dir, "board.project")};
     saveRecentFiles();
-    vm().incrementRedraws();
+    vm().requestRedraw(Redraw::model);
     EXPECT_TRUE(page->emptyHeader()->isHidden());
     EXPECT_FALSE(page->clearButton()->isHidden());
     EXPECT_EQ(page->clearButton()->text(), "Clear");
@@ -312,7 +312,7 @@ TEST_F(SidePanelTest, NoKeyClearsTheRecentListAndQuestionMarkOnlyTogglesAbout)
     const QList<QUrl> files = {designCopy(dir, "one.project")};
     recentFiles() = files;
     saveRecentFiles();
-    vm().incrementRedraws();
+    vm().requestRedraw(Redraw::model);
     RecentFilesView* page = left()->recentFilesView();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -341,7 +341,7 @@ TEST_F(SidePanelTest, ClickOnARecentDocumentOpensItAndAVanishedOneRaisesTheAlert
     const QUrl gone = designCopy(dir, "gone.project");
     recentFiles() = {kept, shapes, gone};
     saveRecentFiles();
-    vm().incrementRedraws();
+    vm().requestRedraw(Redraw::model);
     RecentFilesView* page = left()->recentFilesView();
 
     auto nameLabel = [page](const QString& name) -> ClickableLabel* {
@@ -610,7 +610,7 @@ TEST_F(SidePanelTest, UnitsPickerEditsTheShownSheetAndAsksForARedraw)
     // A unit that is not offered marks no choice; "inches" stores inch.
     showTab(MainView::schematicTab);
     schematic.units = Units::thou;
-    vm().incrementRedraws();
+    vm().requestRedraw(Redraw::model);
     for (const QString& label : labels)
         EXPECT_FALSE(tab->unitsChoice(label)->isChecked()) << label.toStdString();
     redraws = vm().redraws();

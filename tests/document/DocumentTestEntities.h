@@ -157,13 +157,14 @@ class RedrawCounter {
 public:
     RedrawCounter()
     {
-        setRedrawHook([this] { ++redraws; });
-        setRefitHook([this] { ++refits; });
+        setRedrawHook([this](Redraw what) {
+            ++redraws;
+            refits += has(what, Redraw::fit);
+        });
     }
     ~RedrawCounter()
     {
         setRedrawHook(nullptr);
-        setRefitHook(nullptr);
     }
     RedrawCounter(const RedrawCounter&) = delete;
     RedrawCounter& operator=(const RedrawCounter&) = delete;

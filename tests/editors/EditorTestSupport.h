@@ -14,11 +14,11 @@ struct RedrawCounter {
     RedrawCounter()
     {
         ViewModel::shared(); // installs its own hook first
-        setRedrawHook([this] { ++count; });
+        setRedrawHook([this](Redraw) { ++count; });
     }
     ~RedrawCounter()
     {
-        setRedrawHook([] { ViewModel::shared().incrementRedraws(); });
+        setRedrawHook([](Redraw what) { ViewModel::shared().requestRedraw(what); });
     }
 };
 

@@ -77,7 +77,7 @@ TEST(EntityEditorFrame, RefreshesItsControlsWhenTheViewModelRedraws)
 
     // A change made elsewhere shows at the next redraw.
     y = 7;
-    vm.incrementRedraws();
+    vm.requestRedraw(Redraw::model);
     EXPECT_EQ(a->yField()->text(), QStringLiteral("7"));
 }
 

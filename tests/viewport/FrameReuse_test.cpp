@@ -164,7 +164,7 @@ TEST_F(FrameReuseTest, FarMovesZoomsAndEditsDrawAfresh)
     EXPECT_FALSE(viewport->lastPaintReusedFrame());
     // So does any redraw request (an edit, a selection).
     viewport->pan(QPointF(3, 0));
-    vm.incrementRedraws();
+    vm.requestRedraw(Redraw::model);
     EXPECT_EQ(shot(), fresh());
     EXPECT_FALSE(viewport->lastPaintReusedFrame());
     // And a new size.
@@ -196,7 +196,7 @@ TEST_F(FrameReuseTest, BandsDrawTheFramesOfTheSelectionAsOnePieceDoes)
     const QImage none = shot();
     for (size_t i : {size_t(0), size_t(299), size_t(598)})
         entities[i]->selected = true;
-    ViewModel::shared().incrementRedraws();
+    ViewModel::shared().requestRedraw(Redraw::model);
     const QImage selected = shot();
     EXPECT_EQ(selected, fresh());
     // Zoomed in, a frame crossing the view's edge.

@@ -222,8 +222,18 @@ TEST(ViewModel, SharedModelReceivesModelHooks)
     vm.registerViewport(&viewport);
     vm.setActiveViewport(&viewport);
     viewport.firstTime = false;
-    requestRefit();
+    requestRedraw(Redraw::model | Redraw::fit);
     EXPECT_TRUE(viewport.firstTime);
+    // A request says what changed: only the model is measured again; a
+    // view, selection or panel change draws no frame.
+    const int sheetRedraws = vm.sheetRedraws();
+    const int displays = viewport.displays();
+    requestRedraw(Redraw::display);
+    vm.requestRedraw(Redraw::view | Redraw::selection);
+    vm.requestRedraw(Redraw::panels);
+    EXPECT_EQ(vm.sheetRedraws(), sheetRedraws);
+    EXPECT_EQ(viewport.displays(), displays + 1);
+    vm.setDraggingOrZooming(false);
 
     // A failed read reaches the user as the view model's alert.
     vm.setAlertItem(std::nullopt);

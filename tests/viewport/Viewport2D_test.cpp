@@ -3,6 +3,7 @@
 #include "document/DesignState.h"
 #include "document/PCB.h"
 #include "document/Schematic.h"
+#include "viewport/FrameRenderer.h"
 #include "viewport/GraphicsViewport.h"
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2D.h"
@@ -114,7 +115,7 @@ TEST_F(ViewportTest, FitsAgainWhenAskedAndWhenResized)
     const QTransform fitted = viewport->viewTransform();
     viewport->zoomIn();
     viewport->pan(QPointF(30, -20));
-    viewport->requestFit();
+    viewport->requestRedraw(Redraw::fit);
     EXPECT_TRUE(viewport->firstTime);
     paintNow();
     EXPECT_FALSE(viewport->firstTime);
@@ -130,7 +131,7 @@ TEST_F(ViewportTest, FitsAgainWhenAskedAndWhenResized)
 TEST_F(ViewportTest, FitIncludesThePageWhenShown)
 {
     sheet->settings().showPage = true;
-    viewport->requestFit();
+    viewport->requestRedraw(Redraw::fit);
     paintNow();
     const QRectF page = sheet->pageRect();
     const QTransform t = viewport->viewTransform();
@@ -294,7 +295,7 @@ TEST_F(ViewportTest, EveryRedrawRequestRepaints)
     ViewModel& vm = ViewModel::shared();
     QApplication::processEvents();
     int paints = viewport->paintCount();
-    vm.incrementRedraws();
+    vm.requestRedraw(Redraw::model);
     QTRY_VERIFY_WITH_TIMEOUT(viewport->paintCount() > paints, 2000);
 
     paints = viewport->paintCount();
@@ -302,7 +303,7 @@ TEST_F(ViewportTest, EveryRedrawRequestRepaints)
     QTRY_VERIFY_WITH_TIMEOUT(viewport->paintCount() > paints, 2000);
 
     paints = viewport->paintCount();
-    viewport->requestFit();
+    viewport->requestRedraw(Redraw::fit);
     QTRY_VERIFY_WITH_TIMEOUT(viewport->paintCount() > paints, 2000);
     EXPECT_FALSE(viewport->firstTime);
 
@@ -332,19 +333,29 @@ TEST_F(ViewportTest, AnUnchangedViewIsNotDrawnAgain)
     EXPECT_EQ(viewport->framesDrawn(), frames);
     EXPECT_EQ(viewport->grab().toImage(), before);
 
-    vm.incrementRedraws();
+    vm.requestRedraw(Redraw::model);
     paintNow();
     EXPECT_EQ(viewport->framesDrawn(), ++frames);
-    viewport->requestDisplay();
+    viewport->requestRedraw(Redraw::display);
     paintNow();
     EXPECT_EQ(viewport->framesDrawn(), ++frames);
+    // A selection is drawn over the kept frame, as a saved picture shows it.
     boxA->selected = true;
+    vm.requestRedraw(Redraw::selection);
     paintNow();
-    EXPECT_EQ(viewport->framesDrawn(), ++frames);
+    EXPECT_EQ(viewport->framesDrawn(), frames);
+    const QImage selected = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    FrameRenderer::Frame whole;
+    whole.view = viewport->viewTransform();
+    whole.size = viewport->size();
+    whole.ratio = selected.devicePixelRatio();
+    whole.background = sheet->settings().backgroundColor;
+    EXPECT_EQ(FrameRenderer(1).render(*sheet, whole).convertToFormat(QImage::Format_RGB32), selected);
+    EXPECT_NE(selected, before.convertToFormat(QImage::Format_RGB32));
     boxA->selected = false;
-    ++viewport->redraws;
     paintNow();
-    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    EXPECT_EQ(viewport->framesDrawn(), frames);
+    EXPECT_EQ(viewport->grab().toImage(), before);
     vm.showFrameRate = true;
 }
 
@@ -361,7 +372,7 @@ TEST_F(ViewportTest, PickingAHugeCurveTakesTheFramesLevelOfDetail)
     xml += "\"/></entities></schematic></sheets><pcb/></design></project>";
     ASSERT_TRUE(Design::shared().loadFromBytes(xml, "raster"));
     Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
-    viewport->requestFit();
+    viewport->requestRedraw(Redraw::fit);
     paintNow();
     EXPECT_TRUE(viewport->entityAt(viewport->toWidget(QPointF(3.01, 3.01))));
     EXPECT_GT(PathDetail::lastHanded().elements, 0);
@@ -376,16 +387,25 @@ TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
     a->rect = QRectF(10, 10, 1, 1);
     paintNow();
     EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(1, 1));
-    ViewModel::shared().incrementRedraws();
+    ViewModel::shared().requestRedraw(Redraw::model);
     paintNow();
     EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(10, 10));
     EXPECT_EQ(ViewModel::shared().lastRedraws, ViewModel::shared().redraws());
 
-    // A pick changes the selection, not the geometry: the frame is drawn
-    // again, the geometry pass is not made.
+    // A pick changes the selection, not the geometry nor the frame: its
+    // marks are drawn over the kept one. Nor do the menu's zoom commands
+    // make the geometry pass: only the view changed.
     a->rect = QRectF(20, 20, 1, 1);
     const int frames = viewport->framesDrawn();
     ASSERT_EQ(viewport->pickAt(viewport->toWidget(QPointF(5.5, 5))), boxB);
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), frames);
+    ViewModel::shared().requestRedraw(Redraw::view);
+    viewport->zoomIn();
+    paintNow();
+    EXPECT_TRUE(viewport->lastPaintReusedFrame());
+    ViewModel::shared().setDraggingOrZooming(false);
+    ViewModel::shared().requestRedraw(Redraw::fit);
     paintNow();
     EXPECT_EQ(viewport->framesDrawn(), frames + 1);
     EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(10, 10));
@@ -520,6 +540,53 @@ public:
     }
 };
 
+// Counts how often it is drawn off the window's thread.
+class CountedBox : public TestBox {
+public:
+    using TestBox::TestBox;
+    static inline std::atomic<int> drawn{0};
+    void draw(Graphics& g) const override
+    {
+        if (!g.picking && QThread::currentThread() != qApp->thread())
+            drawn.fetch_add(1);
+        TestBox::draw(g);
+    }
+};
+
+void registerSlowBoxes()
+{
+    static bool registered = false;
+    if (!registered) {
+        registerEntity<SlowBox>("viewportSlowBox");
+        registerEntity<CountedBox>("viewportCountedBox");
+        registered = true;
+        Viewport2D::installModelGuard(*qApp);
+    }
+}
+
+// Opens the gate after a while, should a guard that ought to stop a frame
+// not stop it: the test then fails rather than waits for ever.
+class GateOpener {
+public:
+    GateOpener()
+        : thread_([] {
+              std::unique_lock<std::mutex> hold(gate().lock);
+              gate().opened.wait_for(hold, std::chrono::seconds(3), [] { return gate().open; });
+              hold.unlock();
+              gate().set(true);
+          })
+    {
+    }
+    ~GateOpener()
+    {
+        gate().set(true);
+        thread_.join();
+    }
+
+private:
+    std::thread thread_;
+};
+
 // Notes whether a frame was reading when an event was delivered.
 class Writer : public QObject {
 public:
@@ -543,12 +610,7 @@ public:
 // old view is dropped for one of the view shown.
 TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
 {
-    static bool registered = false;
-    if (!registered) {
-        registerEntity<SlowBox>("viewportSlowBox");
-        registered = true;
-        Viewport2D::installModelGuard(*qApp);
-    }
+    registerSlowBoxes();
     QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
     xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
     ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
@@ -651,4 +713,148 @@ TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
     viewport->joinFrame();
     QApplication::processEvents();
     Viewport2D::setBackgroundFrames(false);
+}
+
+// What the frame guard is for: input that may write the model (a key, a
+// field losing the focus) and a design swapped in stop the frame drawn off
+// the window's thread, which stops between entities; a stopped frame is
+// never shown.
+TEST_F(ViewportTest, WhatMayWriteTheModelStopsTheFrameThatReadsIt)
+{
+    registerSlowBoxes();
+    // Boxes inside the slow one, drawn after it: a band that draws them
+    // first waits at the slow one.
+    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
+    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/>"
+                               "<viewportCountedBox x=\"3.2\" y=\"2.2\" w=\"0.3\" h=\"0.3\"/>"
+                               "<viewportCountedBox x=\"3.5\" y=\"2.5\" w=\"0.3\" h=\"0.3\"/></entities>");
+    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
+    Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
+    ViewModel& vm = ViewModel::shared();
+    vm.showFrameRate = false;
+    Viewport2D::setBackgroundFrames(true);
+    paintNow();
+    viewport->joinFrame();
+    paintNow();
+    ASSERT_FALSE(viewport->frameInFlight());
+    const QImage whole = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+    // A frame for the very view shown, stopped by a key: stopped between
+    // entities (the boxes after the slow one are left undrawn), not shown,
+    // and the next paint draws it again.
+    Writer writer;
+    {
+        GateOpener opener;
+        gate().set(false);
+        vm.requestRedraw(Redraw::display);
+        paintNow();
+        ASSERT_TRUE(viewport->frameInFlight());
+        CountedBox::drawn = 0;
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QApplication::sendEvent(&writer, &key);
+        EXPECT_FALSE(writer.readingAt[0]);
+        EXPECT_FALSE(writer.gateOpenAt);
+        EXPECT_EQ(CountedBox::drawn, 0);
+    }
+    const int frames = viewport->framesDrawn();
+    paintNow();
+    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    viewport->joinFrame();
+    paintNow();
+    EXPECT_FALSE(viewport->lastPaintAwaitsFrame());
+    EXPECT_EQ(viewport->grab().toImage().convertToFormat(QImage::Format_RGB32), whole);
+
+    // A field losing the focus commits its edit: the frame stops first.
+    {
+        GateOpener opener;
+        gate().set(false);
+        vm.requestRedraw(Redraw::display);
+        paintNow();
+        ASSERT_TRUE(viewport->frameInFlight());
+        QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(&writer, &focusOut);
+        EXPECT_FALSE(ModelGuard::reading());
+    }
+
+    // A design swapped in: the frame reading the old one stops first.
+    {
+        GateOpener opener;
+        gate().set(false);
+        vm.requestRedraw(Redraw::display);
+        paintNow();
+        ASSERT_TRUE(viewport->frameInFlight());
+        ASSERT_TRUE(Design::shared().loadFromBytes(schematicDesign({QRectF(1, 1, 2, 1)}), "light"));
+        EXPECT_FALSE(ModelGuard::reading());
+    }
+    viewport->joinFrame();
+    QApplication::processEvents();
+    Viewport2D::setBackgroundFrames(false);
+    vm.showFrameRate = true;
+}
+
+// A gesture moves the kept frame only while all else it shows is the same
+// (one key for paints and gestures): a display change draws a frame, and
+// a pick shows its marks in the very next paint.
+TEST_F(ViewportTest, ChangesDuringAGestureShowInTheNextPaint)
+{
+    ViewModel& vm = ViewModel::shared();
+    vm.showFrameRate = false;
+    paintNow();
+    vm.setDraggingOrZooming(true);
+    viewport->pan(QPointF(7, 3));
+    paintNow();
+    EXPECT_TRUE(viewport->lastPaintReusedFrame());
+    const QImage moved = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+    const QPointF onB = viewport->toWidget(QPointF(5.5, 5));
+    ASSERT_EQ(viewport->pickAt(onB), boxB);
+    paintNow();
+    EXPECT_TRUE(viewport->lastPaintReusedFrame());
+    EXPECT_NE(viewport->grab().toImage().convertToFormat(QImage::Format_RGB32), moved);
+
+    const int frames = viewport->framesDrawn();
+    vm.requestRedraw(Redraw::display);
+    paintNow();
+    EXPECT_FALSE(viewport->lastPaintReusedFrame());
+    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    vm.setDraggingOrZooming(false);
+    vm.clearSelection();
+    vm.showFrameRate = true;
+}
+
+// Until a new sheet's first frame is ready the view shows its page and the
+// outlines of its entities, not an empty view.
+TEST_F(ViewportTest, ANewSheetShowsItsPageWhileItsFirstFrameIsDrawn)
+{
+    registerSlowBoxes();
+    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1)});
+    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
+    ViewModel::shared().showFrameRate = false;
+    Viewport2D::setBackgroundFrames(true);
+    {
+        GateOpener opener;
+        gate().set(false);
+        ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow page"));
+        GraphicsSheet& page = *Design::shared().currentDesignState()->schematics.front();
+        page.settings().showPage = true;
+        page.settings().showGrid = false;
+        page.settings().sheetColor = QColor(250, 240, 200);
+        page.settings().backgroundColor = QColor(60, 60, 60);
+        viewport->requestRedraw(Redraw::fit);
+        paintNow();
+        EXPECT_TRUE(viewport->lastPaintAwaitsFrame());
+        const QImage shown = viewport->grab().toImage();
+        const qreal ratio = shown.devicePixelRatio();
+        EXPECT_EQ(shown.pixel(viewport->toWidget(page.pageRect().center()).toPoint() * ratio), QColor(250, 240, 200).rgb());
+        // The outline of the slow box's box, about its left edge.
+        const QPoint edge = (viewport->toWidget(QPointF(3, 2.5)) * ratio).toPoint();
+        bool outlined = false;
+        for (int dx = -2; dx <= 2; ++dx)
+            outlined = outlined || shown.pixel(edge + QPoint(dx, 0)) != QColor(250, 240, 200).rgb();
+        EXPECT_TRUE(outlined);
+    }
+    viewport->joinFrame();
+    QApplication::processEvents();
+    Viewport2D::setBackgroundFrames(false);
+    ViewModel::shared().showFrameRate = true;
 }
