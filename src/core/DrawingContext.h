@@ -135,19 +135,18 @@ private:
     // dashed pen by strokeDashed. A shared path may be the one other
     // threads draw at once.
     void strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared = false);
-    // Cuts the dashes here, each placed by its length along its subpath
-    // (never by where the area drawn begins), only those that come near
-    // the area drawn, and strokes them solid. Parts of the path on which
-    // the pattern repeats in less than kFineDashPixels on the device are
-    // stroked solid at the pattern's mean coverage instead.
+    // Fills the dashes Dashes::cut cuts of the path near the area drawn,
+    // and the parts too fine to dash at the pattern's mean coverage.
     void strokeDashed(const QPainterPath& path, const QPen& pen);
     // The pen's outline of the path (under the painter's transform) filled
+    // by fillOutline.
+    void fillStrokeOutline(const QPainterPath& path, const QPen& pen);
+    // An outline under the painter's transform filled by the winding rule
     // straight into the image where allowed, else clipped about the area
     // drawn when far, else by the painter.
-    void fillStrokeOutline(const QPainterPath& path, const QPen& pen);
+    void fillOutline(const QPainterPath& outline, const QBrush& brush);
 
 public:
-    static constexpr double kFineDashPixels = 2;
     // Strokes of device pens wider than this (pixels) are outlined here
     // and filled by the path detail: the painter's own fill of an outline
     // reaching far beyond the device takes seconds.

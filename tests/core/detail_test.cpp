@@ -1133,4 +1133,33 @@ TEST(Strokes, DashesLieWhereTheyDoWhereverTheAreaDrawnBegins)
             }
         }
     }
+    // A translucent star of 41 points crossing itself with thousands of
+    // dashes: where two dashes cross, the pen is laid once in every band
+    // and every narrow view, as in the frame in one piece.
+    const QTransform view(100, 0, 0, -100, 0, 300);
+    for (LinePattern pattern : {LinePattern::dash, LinePattern::dot}) {
+        const Draw star = [pattern](Graphics& g) {
+            Pen pen(QColor(20, 40, 160, 120), 0.012);
+            pen.linePattern = pattern;
+            std::vector<QPointF> points;
+            for (int i = 0; i <= 41; ++i) {
+                const double a = 2 * M_PI * (i * 20 % 41) / 41;
+                points.push_back(QPointF(1.5 + 1.4 * std::cos(a), 1.5 + 1.4 * std::sin(a)));
+            }
+            g.applyPen(pen);
+            g.context.beginPath();
+            g.addPolyline(points);
+            g.context.strokePath();
+        };
+        PaintedImage whole(size, view);
+        star(*whole.g);
+        const QImage& frame = whole.done();
+        EXPECT_EQ(pixelsOff(inBands(view, size, tops, star), frame, 0), 0) << int(pattern);
+        for (const QRect narrow : {QRect(37, 81, 120, 90), QRect(131, 140, 40, 23), QRect(0, 150, 300, 61)}) {
+            PaintedImage part(narrow.size(), QTransform::fromTranslate(-narrow.left(), -narrow.top()));
+            part.context->concatenate(view);
+            star(*part.g);
+            EXPECT_EQ(pixelsOff(part.done(), frame.copy(narrow), 0), 0) << int(pattern) << " " << narrow.x();
+        }
+    }
 }
