@@ -140,6 +140,22 @@ DrawingContext::DrawingContext(QPainter& painter)
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
 
+bool DrawingContext::recordFill(const QRectF& box, const QTransform& t) const
+{
+    if (!ink_)
+        return false;
+    ink_->addFill(box, t);
+    return true;
+}
+
+bool DrawingContext::recordStroke(const QRectF& box, const QTransform& t, const QPen& pen) const
+{
+    if (!ink_)
+        return false;
+    ink_->addStroke(box, t, pen);
+    return true;
+}
+
 DrawingContext::~DrawingContext()
 {
     while (!stack_.empty())
@@ -299,11 +315,11 @@ void DrawingContext::fillCurrentPath(Qt::FillRule rule)
         return;
     // Before the fill rule is set, which would copy a shared path and lose
     // what was kept for it.
-    if (ink_) {
+    if (measuring()) {
         if (pathDrawsInUserSpace())
-            ink_->addFill(path_.controlPointRect(), pathTransform_);
+            recordFill(path_.controlPointRect(), pathTransform_);
         else
-            ink_->addFill(devicePath().controlPointRect(), QTransform());
+            recordFill(devicePath().controlPointRect(), QTransform());
         return;
     }
     const QBrush brush(state_.fillColor);
@@ -448,11 +464,9 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
 
 void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared)
 {
-    if (ink_) {
-        // A measure takes the path whole: dashes lie within its solid stroke.
-        ink_->addStroke(path.controlPointRect(), painter_.transform(), pen);
+    // A measure takes the path whole: dashes lie within its solid stroke.
+    if (measuring() && recordStroke(path.controlPointRect(), painter_.transform(), pen))
         return;
-    }
     if (pen.style() != Qt::SolidLine) {
         strokeDashed(path, pen);
         return;
@@ -584,10 +598,8 @@ void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& br
 {
     if (userPath.isEmpty())
         return;
-    if (ink_) {
-        ink_->addFill(userPath.controlPointRect(), local * state_.transform);
+    if (measuring() && recordFill(userPath.controlPointRect(), local * state_.transform))
         return;
-    }
     if (PathDetail::fill(painter_, userPath, local * state_.transform, rule, brush))
         return;
     painter_.setTransform(local * state_.transform);
@@ -609,7 +621,7 @@ void DrawingContext::drawImage(const QRectF& userRect, const QImage& image)
         return;
     const QPaintDevice* device = painter_.device();
     const double ratio = device ? device->devicePixelRatio() : 1.0;
-    if (!ink_ && drawAnchored(painter_, imageToDevice(state_.transform, userRect, image.size(), ratio), image))
+    if (!measuring() && drawAnchored(painter_, imageToDevice(state_.transform, userRect, image.size(), ratio), image))
         return;
     // Local y-down frame whose origin is the rectangle's upper-left corner in
     // the y-up model.

@@ -24,10 +24,17 @@ public:
     DrawingContext& operator=(const DrawingContext&) = delete;
 
     QPainter& painter() { return painter_; }
-    // The ink measure painted on, when the painter paints on one (see
-    // InkBounds): then paths go to the painter whole, as they are, and the
-    // painter's device keeps their extent.
-    InkBounds* inkBounds() const { return ink_; }
+    // Whether the painter paints on an ink measure (see InkMeasure): then
+    // paths go to it whole, as they are, and it keeps their extent.
+    bool measuring() const { return ink_ != nullptr; }
+    // The one way drawing that paints other than through the painter (pixels
+    // written straight, a shape's ink known beforehand) records its ink: on
+    // an ink measure, adds the fill of what lies in box, or the stroke with
+    // the pen of a path whose points lie in box, placed by t, and returns
+    // true; elsewhere returns false, having done nothing, and the caller
+    // draws. A box that is not finite makes the ink unbounded.
+    bool recordFill(const QRectF& box, const QTransform& t) const;
+    bool recordStroke(const QRectF& box, const QTransform& t, const QPen& pen) const;
 
     // Other threads draw the same entities at the same time (a frame drawn
     // in bands): every path the painter itself draws goes to it as this
