@@ -95,13 +95,38 @@ bool dashCoversClosedSubpath(const std::vector<QPointF>& points, const QTransfor
     return false;
 }
 
+// A dash of the pattern: the k-th repeat's entry e, from start to end
+// along the subpath.
+struct Dash {
+    long long k = 0;
+    size_t e = 0;
+    double start = 0, end = 0;
+};
+
+// The dash whose span [start, end) holds the position along the subpath,
+// placed as the cutter places them (from its repeat's start alone).
+bool dashAt(double position, const std::vector<double>& lengths, double period, double offset, Dash& dash)
+{
+    const long long k = (long long)std::floor((position + offset) / period);
+    for (long long r = k - 1; r <= k; ++r) {
+        double start = double(r) * period - offset;
+        for (size_t e = 0; e + 1 < lengths.size(); start += lengths[e] + lengths[e + 1], e += 2) {
+            if (start <= position && position < start + lengths[e]) {
+                dash = Dash{r, e, start, start + lengths[e]};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 namespace Dashes {
 
-Fills cut(const QPainterPath& path, const QPen& pen, const QTransform& toDevice, const QRectF& area)
+Cut cut(const QPainterPath& path, const QPen& pen, const QTransform& toDevice, const QRectF& area, const Fill& fill)
 {
-    Fills out;
+    Cut out;
     const QTransform& t = toDevice;
     const QList<qreal> pattern = pen.dashPattern();
     const double w = pen.widthF();
@@ -120,19 +145,41 @@ Fills cut(const QPainterPath& path, const QPen& pen, const QTransform& toDevice,
     if (!(period > 0) || !std::isfinite(period) || !(w > 0) || !std::isfinite(largest) || !t.isAffine())
         return out;
     out.dashed = true;
-    out.fineCoverage = std::min(1.0, inked / period);
+    const double fineCoverage = std::min(1.0, inked / period);
     double offset = std::fmod(pen.dashOffset() * w, period);
     if (!(offset >= 0))
         offset = std::isfinite(offset) ? offset + period : 0;
 
-    // Only what comes within the ink's reach of the area is cut; what lies
-    // beyond it is cut off there, where its end is out of sight.
+    // Only dashes that come within the ink's reach of the area are cut,
+    // each whole, as it is wherever the area lies.
     const double reach = strokeReach(pen, largest);
     const QRectF guard = area.adjusted(-reach, -reach, reach, reach);
     const QTransform linear(t.m11(), t.m12(), t.m21(), t.m22(), 0, 0);
 
+    QPen solid = pen;
+    solid.setStyle(Qt::SolidLine);
+    QPainterPathStroker stroker(solid);
+    // Curves flattened as finely on the device as QPainter's own stroker.
+    if (largest > 0)
+        stroker.setCurveThreshold(0.25 / largest);
+    // The dashes of kRepeatsPerFill repeats of the pattern, counted along
+    // the whole path, make one fill (and the fine segments of as many
+    // segments): by their place on the path, whatever the area.
+    const double groupLength = period * kRepeatsPerFill;
     QPainterPath dashes, fine;
+    double dashGroup = 0;
+    long long fineGroup = 0;
+    // Whether a fine segment of the group is in reach.
+    bool fineNear = false;
+    auto flush = [&](QPainterPath& lines, bool isFine) {
+        if (!lines.isEmpty() && (!isFine || fineNear))
+            fill(stroker.createStroke(lines), isFine ? fineCoverage : 1.0);
+        lines = QPainterPath();
+        fineNear = fineNear && !isFine;
+    };
+
     std::vector<QPointF> points;
+    double before = 0; // the length of the subpaths before this one
     const int n = path.elementCount();
     for (int first = 0; first < n;) {
         // One subpath, flattened.
@@ -155,16 +202,23 @@ Fills cut(const QPainterPath& path, const QPen& pen, const QTransform& toDevice,
             // One dash all the way round ends where it began, and the
             // stroker joins its ends: drawn whole, or the parts of it
             // within reach would end in caps.
-            double left = qInf(), top = qInf(), right = -qInf(), bottom = -qInf();
-            for (const QPointF& p : points) {
-                const QPointF d = t.map(p);
+            double left = qInf(), top = qInf(), right = -qInf(), bottom = -qInf(), length = 0;
+            for (size_t j = 0; j < points.size(); ++j) {
+                const QPointF d = t.map(points[j]);
                 left = std::min(left, d.x());
                 right = std::max(right, d.x());
                 top = std::min(top, d.y());
                 bottom = std::max(bottom, d.y());
+                if (j > 0)
+                    length += std::hypot(points[j].x() - points[j - 1].x(), points[j].y() - points[j - 1].y());
             }
+            const double group = std::floor(before / groupLength);
+            before += length;
             if (right < guard.left() || left > guard.right() || bottom < guard.top() || top > guard.bottom())
                 continue;
+            if (group != dashGroup)
+                flush(dashes, false);
+            dashGroup = group;
             dashes.moveTo(points.front());
             for (size_t j = 1; j < points.size(); ++j)
                 dashes.lineTo(points[j]);
@@ -172,83 +226,115 @@ Fills cut(const QPainterPath& path, const QPen& pen, const QTransform& toDevice,
             continue;
         }
         double along = 0; // the subpath's length before the segment
-        long long openK = 0;
-        size_t openI = 0;
-        bool open = false, fineOpen = false;
+        // The dash going on into the next segment, drawn so far.
+        bool open = false;
+        Dash going;
+        // Else the dash reaching past the segment's end, not drawn (its
+        // segments were beyond reach): drawn whole if it comes in reach.
+        bool pending = false;
+        Dash waiting;
+        std::vector<QPointF> waitingPoints;
+        bool fineOpen = false;
+        // Starts drawing a dash that begins at p (its group by where it begins).
+        auto begin = [&](const Dash& d, QPointF p) {
+            const double group = std::floor((before + std::max(d.start, 0.0)) / groupLength);
+            if (group != dashGroup)
+                flush(dashes, false);
+            dashGroup = group;
+            dashes.moveTo(p);
+            ++out.dashCount;
+        };
         for (size_t j = 1; j < points.size(); ++j) {
             const QPointF a = points[j - 1], b = points[j];
             const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
             if (!std::isfinite(length)) {
-                open = fineOpen = false;
+                open = pending = fineOpen = false;
                 continue;
             }
             const QPointF da = t.map(a), db = t.map(b);
             double t0 = 0, t1 = 0;
             const bool near = clipParameters(da, db, guard, t0, t1);
+            const double stop = along + length;
+            auto at = [&](double s) { return length > 0 ? a + (b - a) * ((s - along) / length) : a; };
             // Too fine to dash here: solid, at the pattern's mean coverage.
+            // The segments of a group are drawn whole when any is in reach.
             if (tooFine(a, b, length, linear, period)) {
-                ++out.fineSegments;
-                open = false;
-                along += length;
-                if (!near) {
+                const long long group = out.fineSegments++ / kRepeatsPerFill;
+                open = pending = false;
+                if (group != fineGroup) {
+                    flush(fine, true);
                     fineOpen = false;
-                    continue;
                 }
-                if (!fineOpen || t0 > 0)
-                    fine.moveTo(a + (b - a) * t0);
-                fine.lineTo(a + (b - a) * t1);
-                fineOpen = t1 == 1;
+                fineGroup = group;
+                fineNear = fineNear || near;
+                if (!fineOpen)
+                    fine.moveTo(a);
+                fine.lineTo(b);
+                fineOpen = true;
+                along = stop;
                 continue;
             }
             fineOpen = false;
-            if (!near) {
-                open = false;
-                along += length;
-                continue;
+            if (pending && near) {
+                // It comes in reach here: drawn from where it began.
+                begin(waiting, waitingPoints.front());
+                for (size_t k = 1; k < waitingPoints.size(); ++k)
+                    dashes.lineTo(waitingPoints[k]);
+                open = true;
+                going = waiting;
             }
-            // The pattern's repeats k whose dashes meet the part in reach.
-            const double from = along + t0 * length, to = along + t1 * length;
-            const long long k0 = (long long)std::floor((from + offset) / period) - 1;
-            const long long k1 = (long long)std::floor((to + offset) / period);
-            bool openAfter = false;
-            const double stop = along + length;
-            for (long long k = k0; k <= k1; ++k) {
-                // Every dash placed from its repeat's start alone.
-                double start = double(k) * period - offset;
-                for (size_t e = 0; e + 1 < lengths.size(); start += lengths[e] + lengths[e + 1], e += 2) {
-                    const double end = start + lengths[e];
-                    if (end < from || start > to)
-                        continue;
-                    const double s0 = std::max(start, from), s1 = std::min(end, to);
-                    const QPointF p0 = length > 0 ? a + (b - a) * ((s0 - along) / length) : a;
-                    const QPointF p1 = length > 0 ? a + (b - a) * ((s1 - along) / length) : b;
-                    // A dash going on from the last segment is one line
-                    // with it, joined as the pen joins.
-                    if (!(open && openK == k && openI == e && s0 == along)) {
-                        dashes.moveTo(p0);
-                        ++out.dashCount;
+            pending = false;
+            bool went = false;
+            const Dash done = going;
+            if (open) {
+                // A dash going on from the last segment is one line with
+                // it, joined as the pen joins, and drawn to its end.
+                dashes.lineTo(at(std::min(going.end, stop)));
+                open = going.end > stop;
+                went = true;
+            }
+            if (near) {
+                // The pattern's repeats k whose dashes meet the part in
+                // reach, each drawn whole along the segment.
+                const double from = along + t0 * length, to = along + t1 * length;
+                const long long k0 = (long long)std::floor((from + offset) / period) - 1;
+                const long long k1 = (long long)std::floor((to + offset) / period);
+                for (long long k = k0; k <= k1; ++k) {
+                    // Every dash placed from its repeat's start alone.
+                    double start = double(k) * period - offset;
+                    for (size_t e = 0; e + 1 < lengths.size(); start += lengths[e] + lengths[e + 1], e += 2) {
+                        const Dash d{k, e, start, start + lengths[e]};
+                        if (d.end < from || d.start > to || (went && d.k == done.k && d.e == done.e))
+                            continue;
+                        begin(d, at(std::max(d.start, along)));
+                        dashes.lineTo(at(std::min(d.end, stop)));
+                        if (d.end > stop) {
+                            open = true;
+                            going = d;
+                        }
                     }
-                    dashes.lineTo(p1);
-                    openAfter = s1 == stop && end > stop;
-                    openK = k;
-                    openI = e;
                 }
             }
-            open = openAfter;
+            if (!open) {
+                // The dash reaching past the segment's end, if any, waits.
+                Dash d;
+                if (dashAt(stop, lengths, period, offset, d) && d.start < stop) {
+                    const bool same = pending && d.k == waiting.k && d.e == waiting.e;
+                    if (!same) {
+                        waitingPoints.clear();
+                        waitingPoints.push_back(at(std::max(d.start, along)));
+                    }
+                    waitingPoints.push_back(b);
+                    waiting = d;
+                    pending = true;
+                }
+            }
             along = stop;
         }
+        before += along;
     }
-
-    QPen solid = pen;
-    solid.setStyle(Qt::SolidLine);
-    QPainterPathStroker stroker(solid);
-    // Curves flattened as finely on the device as QPainter's own stroker.
-    if (largest > 0)
-        stroker.setCurveThreshold(0.25 / largest);
-    if (!dashes.isEmpty())
-        out.dashes = stroker.createStroke(dashes);
-    if (!fine.isEmpty())
-        out.fine = stroker.createStroke(fine);
+    flush(dashes, false);
+    flush(fine, true);
     return out;
 }
 

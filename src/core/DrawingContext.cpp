@@ -499,24 +499,27 @@ void DrawingContext::strokeDashed(const QPainterPath& path, const QPen& pen)
         if (painter_.hasClipping())
             area &= t.mapRect(painter_.clipBoundingRect());
     }
-    const Dashes::Fills fills = device ? Dashes::cut(path, pen, t, area) : Dashes::Fills();
-    if (!fills.dashed) {
-        QPen solid = pen;
-        solid.setStyle(Qt::SolidLine);
-        if (!PathDetail::stroke(painter_, path, t, solid))
-            strokeByPainter(path, solid);
-        return;
-    }
-    dashing.dashes = fills.dashCount;
-    dashing.fineSegments = fills.fineSegments;
-    // Each outline in one fill: dashes crossing each other are laid once.
-    if (!fills.dashes.isEmpty())
-        fillOutline(fills.dashes, pen.brush());
-    if (!fills.fine.isEmpty()) {
+    const auto fill = [&](const QPainterPath& outline, double coverage) {
+        if (coverage == 1) {
+            fillOutline(outline, pen.brush());
+            return;
+        }
         QColor faint = pen.color();
-        faint.setAlphaF(faint.alphaF() * float(fills.fineCoverage));
-        fillOutline(fills.fine, faint);
+        faint.setAlphaF(faint.alphaF() * float(coverage));
+        fillOutline(outline, faint);
+    };
+    if (device) {
+        const Dashes::Cut cut = Dashes::cut(path, pen, t, area, fill);
+        if (cut.dashed) {
+            dashing.dashes = cut.dashCount;
+            dashing.fineSegments = cut.fineSegments;
+            return;
+        }
     }
+    QPen solid = pen;
+    solid.setStyle(Qt::SolidLine);
+    if (!PathDetail::stroke(painter_, path, t, solid))
+        strokeByPainter(path, solid);
 }
 
 void DrawingContext::fillStrokeOutline(const QPainterPath& path, const QPen& pen)
