@@ -315,13 +315,8 @@ void DrawingContext::fillCurrentPath(Qt::FillRule rule)
         return;
     // Before the fill rule is set, which would copy a shared path and lose
     // what was kept for it.
-    if (measuring()) {
-        if (pathDrawsInUserSpace())
-            recordFill(path_.controlPointRect(), pathTransform_);
-        else
-            recordFill(devicePath().controlPointRect(), QTransform());
+    if (pathDrawsInUserSpace() ? recordFill(path_, pathTransform_) : recordFill(devicePath(), QTransform()))
         return;
-    }
     const QBrush brush(state_.fillColor);
     if (pathDrawsInUserSpace() ? PathDetail::fill(painter_, path_, pathTransform_, rule, brush)
                                : PathDetail::fill(painter_, devicePath(), QTransform(), rule, brush))
@@ -465,7 +460,7 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
 void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared)
 {
     // A measure takes the path whole: dashes lie within its solid stroke.
-    if (measuring() && recordStroke(path.controlPointRect(), painter_.transform(), pen))
+    if (recordStroke(path, painter_.transform(), pen))
         return;
     if (pen.style() != Qt::SolidLine) {
         strokeDashed(path, pen);
@@ -601,7 +596,7 @@ void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& br
 {
     if (userPath.isEmpty())
         return;
-    if (measuring() && recordFill(userPath.controlPointRect(), local * state_.transform))
+    if (recordFill(userPath, local * state_.transform))
         return;
     if (PathDetail::fill(painter_, userPath, local * state_.transform, rule, brush))
         return;
@@ -624,7 +619,9 @@ void DrawingContext::drawImage(const QRectF& userRect, const QImage& image)
         return;
     const QPaintDevice* device = painter_.device();
     const double ratio = device ? device->devicePixelRatio() : 1.0;
-    if (!measuring() && drawAnchored(painter_, imageToDevice(state_.transform, userRect, image.size(), ratio), image))
+    if (recordFill(userRect, state_.transform))
+        return;
+    if (drawAnchored(painter_, imageToDevice(state_.transform, userRect, image.size(), ratio), image))
         return;
     // Local y-down frame whose origin is the rectangle's upper-left corner in
     // the y-up model.

@@ -35,6 +35,12 @@ public:
     // draws. A box that is not finite makes the ink unbounded.
     bool recordFill(const QRectF& box, const QTransform& t) const;
     bool recordStroke(const QRectF& box, const QTransform& t, const QPen& pen) const;
+    // The same for a path, taken whole (its box found only when measuring).
+    bool recordFill(const QPainterPath& path, const QTransform& t) const { return ink_ && recordFill(path.controlPointRect(), t); }
+    bool recordStroke(const QPainterPath& path, const QTransform& t, const QPen& pen) const
+    {
+        return ink_ && recordStroke(path.controlPointRect(), t, pen);
+    }
 
     // Other threads draw the same entities at the same time (a frame drawn
     // in bands): every path the painter itself draws goes to it as this
