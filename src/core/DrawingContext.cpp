@@ -422,10 +422,10 @@ void DrawingContext::strokeUserPath(const QPainterPath& userPath)
         strokeFramePath(framePath, pen, true);
         return;
     }
-    strokeDevicePath(state_.transform.map(userPath));
+    strokeDevicePath(userPath, state_.transform);
 }
 
-void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
+void DrawingContext::strokeDevicePath(const QPainterPath& path, const QTransform& toDevice)
 {
     const QTransform& t = state_.transform;
     const double w = state_.lineWidth;
@@ -434,7 +434,7 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
     if (strokeInUserSpace(pen, frameScale)) {
         bool invertible = false;
         const QTransform toFrame = t.inverted(&invertible) * QTransform::fromScale(1 / frameScale, 1 / frameScale);
-        strokeFramePath(toFrame.map(devicePath), pen);
+        strokeFramePath(toFrame.map(toDevice.isIdentity() ? path : toDevice.map(path)), pen);
         return;
     }
 
@@ -453,8 +453,14 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
         pen.setDashPattern(dash);
         pen.setDashOffset(state_.dashPhase * scale / deviceWidth);
     }
-    painter_.setTransform(QTransform::fromScale(deviceFrame, deviceFrame));
-    strokeFramePath(deviceFrame == 1 ? devicePath : QTransform::fromScale(1 / deviceFrame, 1 / deviceFrame).map(devicePath), pen);
+    // Placed by the linear part, then moved: lengths along the path, and
+    // so the dashes, do not depend on where the device's origin lies.
+    const bool affine = toDevice.isAffine();
+    const QTransform linear = affine ? QTransform(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), 0, 0) : toDevice;
+    const QPainterPath placed = toDevice.isIdentity() ? path : linear.map(path);
+    const QTransform move = affine ? QTransform::fromTranslate(toDevice.dx(), toDevice.dy()) : QTransform();
+    painter_.setTransform(QTransform::fromScale(deviceFrame, deviceFrame) * move);
+    strokeFramePath(deviceFrame == 1 ? placed : QTransform::fromScale(1 / deviceFrame, 1 / deviceFrame).map(placed), pen);
 }
 
 void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared)

@@ -139,7 +139,12 @@ private:
     // transform (the pen's width and dashes with it); false when the
     // transform or the width does not allow it.
     bool strokeInUserSpace(QPen& pen, double& frameScale);
-    void strokeDevicePath(const QPainterPath& devicePath);
+    // Strokes a path given in coordinates that toDevice maps to the device.
+    // Where the pen cannot follow the current transform (one without
+    // inverse, a width that is not positive) it is stroked on the device,
+    // the path placed by toDevice's linear part and then moved, so that
+    // the dashes are cut the same wherever the area drawn begins.
+    void strokeDevicePath(const QPainterPath& path, const QTransform& toDevice = QTransform());
     // Strokes the path with the pen under the painter's transform as
     // QPainter would, the same wherever the area drawn begins.
     void strokeByPainter(const QPainterPath& path, const QPen& pen);

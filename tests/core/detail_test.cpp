@@ -1135,10 +1135,13 @@ TEST(Strokes, DashesLieWhereTheyDoWhereverTheAreaDrawnBegins)
     }
     // A translucent star of 41 points crossing itself with thousands of
     // dashes: where two dashes cross, the pen is laid once in every band
-    // and every narrow view, as in the frame in one piece.
+    // and every narrow view, as in the frame in one piece. The same when a
+    // placement without inverse folds it onto a line (dashed on the device).
     const QTransform view(100, 0, 0, -100, 0, 300);
-    for (LinePattern pattern : {LinePattern::dash, LinePattern::dot}) {
+    for (LinePattern pattern : {LinePattern::dash, LinePattern::dot, LinePattern::dashDot}) {
         const Draw star = [pattern](Graphics& g) {
+            if (pattern == LinePattern::dashDot)
+                g.context.concatenate(QTransform(0.6, 0.45, 0.6, 0.45, 0.3, 0.2));
             Pen pen(QColor(20, 40, 160, 120), 0.012);
             pen.linePattern = pattern;
             std::vector<QPointF> points;
