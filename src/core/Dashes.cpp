@@ -258,7 +258,8 @@ Cut cut(const QPainterPath& path, const QPen& pen, const QTransform& toDevice, c
             auto at = [&](double s) { return length > 0 ? a + (b - a) * ((s - along) / length) : a; };
             // Too fine to dash here: solid, at the pattern's mean coverage.
             // The segments of a group are drawn whole when any is in reach.
-            if (tooFine(a, b, length, linear, period)) {
+            // (So are those too far along for a double to place a dash.)
+            if (tooFine(a, b, length, linear, period) || !(std::abs(stop + offset) / period < 0x1p52)) {
                 const long long group = out.fineSegments++ / kRepeatsPerFill;
                 open = pending = false;
                 if (group != fineGroup) {
