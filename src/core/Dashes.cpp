@@ -284,6 +284,7 @@ Cut cut(const QPainterPath& path, const QPen& pen, const QTransform& toDevice, c
                 open = true;
                 going = waiting;
             }
+            const bool waited = pending;
             pending = false;
             bool went = false;
             const Dash done = going;
@@ -320,7 +321,7 @@ Cut cut(const QPainterPath& path, const QPen& pen, const QTransform& toDevice, c
                 // The dash reaching past the segment's end, if any, waits.
                 Dash d;
                 if (dashAt(stop, lengths, period, offset, d) && d.start < stop) {
-                    const bool same = pending && d.k == waiting.k && d.e == waiting.e;
+                    const bool same = waited && d.k == waiting.k && d.e == waiting.e;
                     if (!same) {
                         waitingPoints.clear();
                         waitingPoints.push_back(at(std::max(d.start, along)));

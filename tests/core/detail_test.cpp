@@ -3,6 +3,7 @@
 
 #include "DrawingTestSupport.h"
 #include "core/CoverageFill.h"
+#include "core/Dashes.h"
 #include "core/Graphics.h"
 #include "core/PathDetail.h"
 #include "core/ReadWorkers.h"
@@ -1165,4 +1166,22 @@ TEST(Strokes, DashesLieWhereTheyDoWhereverTheAreaDrawnBegins)
             EXPECT_EQ(pixelsOff(part.done(), frame.copy(narrow), 0), 0) << int(pattern) << " " << narrow.x();
         }
     }
+    // Cut alone: every dash cut for a small area is cut as for the whole
+    // view, though it begins and ends on steps of the path far beyond it.
+    QPainterPath wave(QPointF(0, 1.5));
+    for (int i = 1; i <= 400; ++i)
+        wave.lineTo(i * 0.0075, 1.5 + std::sin(i * 0.05));
+    QPen pen(QBrush(Qt::black), 0.02, Qt::CustomDashLine, Qt::SquareCap, Qt::SvgMiterJoin);
+    pen.setDashPattern({40, 10});
+    auto cut = [&](const QRectF& area) {
+        QList<QPolygonF> contours;
+        Dashes::cut(wave, pen, view, area, [&](const QPainterPath& outline, double) { contours += outline.toSubpathPolygons(); });
+        return contours;
+    };
+    const QList<QPolygonF> all = cut(QRectF(0, 0, 300, 300));
+    const QList<QPolygonF> some = cut(QRectF(140, 190, 20, 20));
+    EXPECT_GT(some.size(), 0);
+    EXPECT_LT(some.size(), all.size());
+    for (const QPolygonF& c : some)
+        EXPECT_TRUE(all.contains(c));
 }
