@@ -25,7 +25,7 @@ constexpr double kFinePixels = 2;
 // The dashes of this many repeats of the pattern along the path are
 // filled at once (and the fine segments of as many segments of it): no
 // fill grows with the path without bound.
-constexpr long long kRepeatsPerFill = 1 << 14;
+constexpr long long kRepeatsPerFill = 1 << 12;
 
 struct Cut {
     // False when the pen has no pattern that can be dashed (an empty,
