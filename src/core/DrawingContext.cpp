@@ -1,5 +1,6 @@
 #include "core/DrawingContext.h"
 
+#include "core/Dashes.h"
 #include "core/Geometry.h"
 #include "core/InkBounds.h"
 #include "core/PathDetail.h"
@@ -137,6 +138,22 @@ DrawingContext::DrawingContext(QPainter& painter)
     state_.transform = base_;
     painter_.setRenderHint(QPainter::Antialiasing, true);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
+}
+
+bool DrawingContext::recordFill(const QRectF& box, const QTransform& t) const
+{
+    if (!ink_)
+        return false;
+    ink_->addFill(box, t);
+    return true;
+}
+
+bool DrawingContext::recordStroke(const QRectF& box, const QTransform& t, const QPen& pen) const
+{
+    if (!ink_)
+        return false;
+    ink_->addStroke(box, t, pen);
+    return true;
 }
 
 DrawingContext::~DrawingContext()
@@ -298,13 +315,8 @@ void DrawingContext::fillCurrentPath(Qt::FillRule rule)
         return;
     // Before the fill rule is set, which would copy a shared path and lose
     // what was kept for it.
-    if (ink_) {
-        if (pathDrawsInUserSpace())
-            ink_->addFill(path_.controlPointRect(), pathTransform_);
-        else
-            ink_->addFill(devicePath().controlPointRect(), QTransform());
+    if (pathDrawsInUserSpace() ? recordFill(path_, pathTransform_) : recordFill(devicePath(), QTransform()))
         return;
-    }
     const QBrush brush(state_.fillColor);
     if (pathDrawsInUserSpace() ? PathDetail::fill(painter_, path_, pathTransform_, rule, brush)
                                : PathDetail::fill(painter_, devicePath(), QTransform(), rule, brush))
@@ -410,10 +422,10 @@ void DrawingContext::strokeUserPath(const QPainterPath& userPath)
         strokeFramePath(framePath, pen, true);
         return;
     }
-    strokeDevicePath(state_.transform.map(userPath));
+    strokeDevicePath(userPath, state_.transform);
 }
 
-void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
+void DrawingContext::strokeDevicePath(const QPainterPath& path, const QTransform& toDevice)
 {
     const QTransform& t = state_.transform;
     const double w = state_.lineWidth;
@@ -422,7 +434,7 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
     if (strokeInUserSpace(pen, frameScale)) {
         bool invertible = false;
         const QTransform toFrame = t.inverted(&invertible) * QTransform::fromScale(1 / frameScale, 1 / frameScale);
-        strokeFramePath(toFrame.map(devicePath), pen);
+        strokeFramePath(toFrame.map(toDevice.isIdentity() ? path : toDevice.map(path)), pen);
         return;
     }
 
@@ -441,17 +453,21 @@ void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
         pen.setDashPattern(dash);
         pen.setDashOffset(state_.dashPhase * scale / deviceWidth);
     }
-    painter_.setTransform(QTransform::fromScale(deviceFrame, deviceFrame));
-    strokeFramePath(deviceFrame == 1 ? devicePath : QTransform::fromScale(1 / deviceFrame, 1 / deviceFrame).map(devicePath), pen);
+    // Placed by the linear part, then moved: lengths along the path, and
+    // so the dashes, do not depend on where the device's origin lies.
+    const bool affine = toDevice.isAffine();
+    const QTransform linear = affine ? QTransform(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), 0, 0) : toDevice;
+    const QPainterPath placed = toDevice.isIdentity() ? path : linear.map(path);
+    const QTransform move = affine ? QTransform::fromTranslate(toDevice.dx(), toDevice.dy()) : QTransform();
+    painter_.setTransform(QTransform::fromScale(deviceFrame, deviceFrame) * move);
+    strokeFramePath(deviceFrame == 1 ? placed : QTransform::fromScale(1 / deviceFrame, 1 / deviceFrame).map(placed), pen);
 }
 
 void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared)
 {
-    if (ink_) {
-        // A measure takes the path whole: dashes lie within its solid stroke.
-        ink_->addStroke(path.controlPointRect(), painter_.transform(), pen);
+    // A measure takes the path whole: dashes lie within its solid stroke.
+    if (recordStroke(path, painter_.transform(), pen))
         return;
-    }
     if (pen.style() != Qt::SolidLine) {
         strokeDashed(path, pen);
         return;
@@ -468,71 +484,6 @@ namespace {
 
 thread_local DrawingContext::Dashing dashing;
 
-// The part [t0, t1] of the segment a-b inside the rectangle; false when none.
-bool clipParameters(QPointF a, QPointF b, const QRectF& r, double& t0, double& t1)
-{
-    t0 = 0;
-    t1 = 1;
-    const double d[2] = {b.x() - a.x(), b.y() - a.y()};
-    const double lo[2] = {r.left() - a.x(), r.top() - a.y()};
-    const double hi[2] = {r.right() - a.x(), r.bottom() - a.y()};
-    for (int k = 0; k < 2; ++k) {
-        if (d[k] == 0) {
-            if (lo[k] > 0 || hi[k] < 0)
-                return false;
-            continue;
-        }
-        double enter = lo[k] / d[k], leave = hi[k] / d[k];
-        if (enter > leave)
-            std::swap(enter, leave);
-        t0 = std::max(t0, enter);
-        t1 = std::min(t1, leave);
-    }
-    return t0 <= t1;
-}
-
-// Appends the cubic's points after p0 (frame coordinates), on uniform
-// steps that stray from it by at most `flatness` device pixels under the
-// linear part `linear`: the same steps wherever the device's origin lies.
-void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, const QTransform& linear, double flatness,
-    std::vector<QPointF>& out)
-{
-    const QPointF d1 = linear.map(p0 - 2 * c1 + c2), d2 = linear.map(c1 - 2 * c2 + p3);
-    const double bend = std::sqrt(std::max(QPointF::dotProduct(d1, d1), QPointF::dotProduct(d2, d2)));
-    const double steps = std::ceil(std::sqrt(0.75 * bend / flatness));
-    const int n = std::isfinite(steps) ? int(std::clamp(steps, 1.0, 1024.0)) : 1;
-    for (int k = 1; k < n; ++k) {
-        const double t = double(k) / n, u = 1 - t;
-        out.push_back(u * u * u * p0 + 3 * u * u * t * c1 + 3 * u * t * t * c2 + t * t * t * p3);
-    }
-    out.push_back(p3);
-}
-
-// Whether the flattened subpath is closed (as the stroker tells: its ends
-// the same to a fuzz) and one dash of the pattern (even entries dashes,
-// from -offset) covers all of it, no segment too fine to dash.
-bool dashCoversClosedSubpath(const std::vector<QPointF>& points, const QTransform& linear, const std::vector<double>& lengths,
-    double period, double offset)
-{
-    if (points.size() < 3 || !qFuzzyCompare(points.front().x(), points.back().x())
-        || !qFuzzyCompare(points.front().y(), points.back().y()))
-        return false;
-    double total = 0;
-    for (size_t j = 1; j < points.size(); ++j) {
-        const QPointF a = points[j - 1], b = points[j];
-        const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
-        const QPointF d = linear.map(b - a);
-        if (!std::isfinite(length) || (length > 0 && std::hypot(d.x(), d.y()) / length * period < DrawingContext::kFineDashPixels))
-            return false;
-        total += length;
-    }
-    double start = std::floor(offset / period) * period - offset;
-    for (size_t e = 0; e + 1 < lengths.size(); start += lengths[e] + lengths[e + 1], e += 2)
-        if (start <= 0 && start + lengths[e] >= total)
-            return true;
-    return false;
-}
-
 } // namespace
 
 DrawingContext::Dashing DrawingContext::lastDashing() { return dashing; }
@@ -541,161 +492,35 @@ void DrawingContext::strokeDashed(const QPainterPath& path, const QPen& pen)
 {
     dashing = Dashing();
     const QTransform& t = painter_.transform();
-    const QList<qreal> pattern = pen.dashPattern();
-    const double w = pen.widthF();
-    const double largest = largestStretch(t);
+    const QPaintDevice* device = painter_.device();
+    QRectF area;
+    if (device) {
+        const double ratio = device->devicePixelRatio() > 0 ? device->devicePixelRatio() : 1;
+        area = QRectF(0, 0, device->width() / ratio, device->height() / ratio);
+        if (painter_.hasClipping())
+            area &= t.mapRect(painter_.clipBoundingRect());
+    }
+    const auto fill = [&](const QPainterPath& outline, double coverage) {
+        if (coverage == 1) {
+            fillOutline(outline, pen.brush());
+            return;
+        }
+        QColor faint = pen.color();
+        faint.setAlphaF(faint.alphaF() * float(coverage));
+        fillOutline(outline, faint);
+    };
+    if (device) {
+        const Dashes::Cut cut = Dashes::cut(path, pen, t, area, fill);
+        if (cut.dashed) {
+            dashing.dashes = cut.dashCount;
+            dashing.fineSegments = cut.fineSegments;
+            return;
+        }
+    }
     QPen solid = pen;
     solid.setStyle(Qt::SolidLine);
-    // The pattern in the path's units: even entries dashes, odd gaps.
-    std::vector<double> lengths;
-    double period = 0, inked = 0;
-    const bool capped = pen.capStyle() != Qt::FlatCap;
-    for (qsizetype i = 0; i + 1 < pattern.size(); i += 2) {
-        const double on = std::max(0.0, pattern[i]) * w, off = std::max(0.0, pattern[i + 1]) * w;
-        lengths.push_back(on);
-        lengths.push_back(off);
-        period += on + off;
-        inked += on + (capped ? w : 0);
-    }
-    const QPaintDevice* device = painter_.device();
-    if (!(period > 0) || !std::isfinite(period) || !(w > 0) || !std::isfinite(largest) || !device || !t.isAffine()) {
-        if (!PathDetail::stroke(painter_, path, t, solid))
-            strokeByPainter(path, solid);
-        return;
-    }
-    double offset = std::fmod(pen.dashOffset() * w, period);
-    if (!(offset >= 0))
-        offset = std::isfinite(offset) ? offset + period : 0;
-
-    // Only dashes that come within the ink's reach of the area drawn are cut.
-    const double ratio = device->devicePixelRatio() > 0 ? device->devicePixelRatio() : 1;
-    QRectF target(0, 0, device->width() / ratio, device->height() / ratio);
-    if (painter_.hasClipping())
-        target &= t.mapRect(painter_.clipBoundingRect());
-    const bool miter = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
-    const double reach = w * largest / 2 * (miter ? std::max(pen.miterLimit(), 1.5) : 1.5) + 2;
-    const QRectF guard = target.adjusted(-reach, -reach, reach, reach);
-    const QTransform linear(t.m11(), t.m12(), t.m21(), t.m22(), 0, 0);
-
-    QPainterPath dashes, fine;
-    QColor faintColor = pen.color();
-    faintColor.setAlphaF(faintColor.alphaF() * float(std::min(1.0, inked / period)));
-    QPen faint = solid;
-    faint.setBrush(faintColor);
-    // Each dash is outlined on its own whatever else it is outlined with,
-    // and filled the same way in every batch.
-    auto flush = [&](QPainterPath& pieces, const QPen& with) {
-        if (!pieces.isEmpty())
-            fillStrokeOutline(pieces, with);
-        pieces = QPainterPath();
-    };
-    constexpr int kBatchElements = 512;
-
-    std::vector<QPointF> points;
-    const int n = path.elementCount();
-    for (int first = 0; first < n;) {
-        // One subpath, flattened.
-        points.clear();
-        int i = first;
-        points.push_back(QPointF(path.elementAt(i).x, path.elementAt(i).y));
-        for (++i; i < n && path.elementAt(i).type != QPainterPath::MoveToElement;) {
-            const QPainterPath::Element e = path.elementAt(i);
-            if (e.type == QPainterPath::CurveToElement && i + 2 < n) {
-                const QPainterPath::Element e2 = path.elementAt(i + 1), e3 = path.elementAt(i + 2);
-                flattenCubic(points.back(), QPointF(e.x, e.y), QPointF(e2.x, e2.y), QPointF(e3.x, e3.y), linear, 0.25, points);
-                i += 3;
-            } else {
-                points.push_back(QPointF(e.x, e.y));
-                ++i;
-            }
-        }
-        first = i;
-        if (dashCoversClosedSubpath(points, linear, lengths, period, offset)) {
-            // One dash all the way round ends where it began, and the
-            // stroker joins its ends: drawn whole wherever the area drawn
-            // lies, or the parts of it within reach would end in caps.
-            dashes.moveTo(points.front());
-            for (size_t j = 1; j < points.size(); ++j)
-                dashes.lineTo(points[j]);
-            ++dashing.dashes;
-            if (dashes.elementCount() >= kBatchElements)
-                flush(dashes, solid);
-            continue;
-        }
-        double along = 0; // the subpath's length before the segment
-        long long openK = 0;
-        size_t openI = 0;
-        bool open = false, fineOpen = false;
-        for (size_t j = 1; j < points.size(); ++j) {
-            const QPointF a = points[j - 1], b = points[j];
-            const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
-            if (!std::isfinite(length)) {
-                open = fineOpen = false;
-                continue;
-            }
-            const QPointF da = t.map(a), db = t.map(b);
-            // From the linear part alone: a tiny segment's length on the
-            // device must not depend on where the device's origin lies.
-            const QPointF step = linear.map(b - a);
-            const double deviceLength = std::hypot(step.x(), step.y());
-            // Too fine to dash here: solid, at the pattern's mean coverage.
-            if (length > 0 && deviceLength / length * period < kFineDashPixels) {
-                if (!fineOpen)
-                    fine.moveTo(a);
-                fine.lineTo(b);
-                fineOpen = fine.elementCount() < 2 * kBatchElements;
-                open = false;
-                ++dashing.fineSegments;
-                along += length;
-                if (!fineOpen && fine.elementCount() >= kBatchElements)
-                    flush(fine, faint);
-                continue;
-            }
-            if (fineOpen && fine.elementCount() >= kBatchElements)
-                flush(fine, faint);
-            fineOpen = false;
-            double t0 = 0, t1 = 0;
-            if (!clipParameters(da, db, guard, t0, t1)) {
-                open = false;
-                along += length;
-                continue;
-            }
-            // The pattern's repeats k whose dashes meet the part in reach.
-            const double from = along + t0 * length, to = along + t1 * length;
-            const long long k0 = (long long)std::floor((from + offset) / period) - 1;
-            const long long k1 = (long long)std::floor((to + offset) / period);
-            bool openAfter = false;
-            const double stop = along + length;
-            for (long long k = k0; k <= k1; ++k) {
-                // Every dash placed from its repeat's start alone.
-                double start = double(k) * period - offset;
-                for (size_t e = 0; e + 1 < lengths.size(); start += lengths[e] + lengths[e + 1], e += 2) {
-                    const double end = start + lengths[e];
-                    if (end < from || start > to || end < along || start > stop)
-                        continue;
-                    const double s0 = std::max(start, along), s1 = std::min(end, stop);
-                    const QPointF p0 = length > 0 ? a + (b - a) * ((s0 - along) / length) : a;
-                    const QPointF p1 = length > 0 ? a + (b - a) * ((s1 - along) / length) : b;
-                    // A dash going on from the last segment is one line
-                    // with it, joined as the pen joins.
-                    if (!(open && openK == k && openI == e && s0 == along)) {
-                        dashes.moveTo(p0);
-                        ++dashing.dashes;
-                    }
-                    dashes.lineTo(p1);
-                    openAfter = s1 == stop && end > stop;
-                    openK = k;
-                    openI = e;
-                }
-            }
-            open = openAfter && dashes.elementCount() < 2 * kBatchElements;
-            along = stop;
-            if (!open && dashes.elementCount() >= kBatchElements)
-                flush(dashes, solid);
-        }
-    }
-    flush(dashes, solid);
-    flush(fine, faint);
+    if (!PathDetail::stroke(painter_, path, t, solid))
+        strokeByPainter(path, solid);
 }
 
 void DrawingContext::fillStrokeOutline(const QPainterPath& path, const QPen& pen)
@@ -706,16 +531,20 @@ void DrawingContext::fillStrokeOutline(const QPainterPath& path, const QPen& pen
     const double scale = std::sqrt(std::max(t.m11() * t.m11() + t.m12() * t.m12(), t.m21() * t.m21() + t.m22() * t.m22()));
     if (scale > 0 && std::isfinite(scale))
         stroker.setCurveThreshold(0.25 / scale);
-    const QPainterPath outline = stroker.createStroke(path);
-    if (PathDetail::fillDirect(painter_, outline, t, Qt::WindingFill, pen.brush()))
+    fillOutline(stroker.createStroke(path), pen.brush());
+}
+
+void DrawingContext::fillOutline(const QPainterPath& outline, const QBrush& brush)
+{
+    const QTransform& t = painter_.transform();
+    if (PathDetail::fillDirect(painter_, outline, t, Qt::WindingFill, brush))
         return;
     // Far outlines clipped about the area drawn (not kept: drawn once).
-    if (outline.elementCount() < PathDetail::kHugeElements
-        && PathDetail::fill(painter_, outline, t, Qt::WindingFill, pen.brush()))
+    if (outline.elementCount() < PathDetail::kHugeElements && PathDetail::fill(painter_, outline, t, Qt::WindingFill, brush))
         return;
     painter_.setTransform(t);
     painter_.setPen(Qt::NoPen);
-    painter_.setBrush(pen.brush());
+    painter_.setBrush(brush);
     painter_.drawPath(outline);
 }
 
@@ -773,10 +602,8 @@ void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& br
 {
     if (userPath.isEmpty())
         return;
-    if (ink_) {
-        ink_->addFill(userPath.controlPointRect(), local * state_.transform);
+    if (recordFill(userPath, local * state_.transform))
         return;
-    }
     if (PathDetail::fill(painter_, userPath, local * state_.transform, rule, brush))
         return;
     painter_.setTransform(local * state_.transform);
@@ -798,7 +625,9 @@ void DrawingContext::drawImage(const QRectF& userRect, const QImage& image)
         return;
     const QPaintDevice* device = painter_.device();
     const double ratio = device ? device->devicePixelRatio() : 1.0;
-    if (!ink_ && drawAnchored(painter_, imageToDevice(state_.transform, userRect, image.size(), ratio), image))
+    if (recordFill(userRect, state_.transform))
+        return;
+    if (drawAnchored(painter_, imageToDevice(state_.transform, userRect, image.size(), ratio), image))
         return;
     // Local y-down frame whose origin is the rectangle's upper-left corner in
     // the y-up model.

@@ -24,10 +24,23 @@ public:
     DrawingContext& operator=(const DrawingContext&) = delete;
 
     QPainter& painter() { return painter_; }
-    // The ink measure painted on, when the painter paints on one (see
-    // InkBounds): then paths go to the painter whole, as they are, and the
-    // painter's device keeps their extent.
-    InkBounds* inkBounds() const { return ink_; }
+    // Whether the painter paints on an ink measure (see InkMeasure): then
+    // paths go to it whole, as they are, and it keeps their extent.
+    bool measuring() const { return ink_ != nullptr; }
+    // The one way drawing that paints other than through the painter (pixels
+    // written straight, a shape's ink known beforehand) records its ink: on
+    // an ink measure, adds the fill of what lies in box, or the stroke with
+    // the pen of a path whose points lie in box, placed by t, and returns
+    // true; elsewhere returns false, having done nothing, and the caller
+    // draws. A box that is not finite makes the ink unbounded.
+    bool recordFill(const QRectF& box, const QTransform& t) const;
+    bool recordStroke(const QRectF& box, const QTransform& t, const QPen& pen) const;
+    // The same for a path, taken whole (its box found only when measuring).
+    bool recordFill(const QPainterPath& path, const QTransform& t) const { return ink_ && recordFill(path.controlPointRect(), t); }
+    bool recordStroke(const QPainterPath& path, const QTransform& t, const QPen& pen) const
+    {
+        return ink_ && recordStroke(path.controlPointRect(), t, pen);
+    }
 
     // Other threads draw the same entities at the same time (a frame drawn
     // in bands): every path the painter itself draws goes to it as this
@@ -126,7 +139,12 @@ private:
     // transform (the pen's width and dashes with it); false when the
     // transform or the width does not allow it.
     bool strokeInUserSpace(QPen& pen, double& frameScale);
-    void strokeDevicePath(const QPainterPath& devicePath);
+    // Strokes a path given in coordinates that toDevice maps to the device.
+    // Where the pen cannot follow the current transform (one without
+    // inverse, a width that is not positive) it is stroked on the device,
+    // the path placed by toDevice's linear part and then moved, so that
+    // the dashes are cut the same wherever the area drawn begins.
+    void strokeDevicePath(const QPainterPath& path, const QTransform& toDevice = QTransform());
     // Strokes the path with the pen under the painter's transform as
     // QPainter would, the same wherever the area drawn begins.
     void strokeByPainter(const QPainterPath& path, const QPen& pen);
@@ -135,19 +153,18 @@ private:
     // dashed pen by strokeDashed. A shared path may be the one other
     // threads draw at once.
     void strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared = false);
-    // Cuts the dashes here, each placed by its length along its subpath
-    // (never by where the area drawn begins), only those that come near
-    // the area drawn, and strokes them solid. Parts of the path on which
-    // the pattern repeats in less than kFineDashPixels on the device are
-    // stroked solid at the pattern's mean coverage instead.
+    // Fills the dashes Dashes::cut cuts of the path near the area drawn,
+    // and the parts too fine to dash at the pattern's mean coverage.
     void strokeDashed(const QPainterPath& path, const QPen& pen);
     // The pen's outline of the path (under the painter's transform) filled
+    // by fillOutline.
+    void fillStrokeOutline(const QPainterPath& path, const QPen& pen);
+    // An outline under the painter's transform filled by the winding rule
     // straight into the image where allowed, else clipped about the area
     // drawn when far, else by the painter.
-    void fillStrokeOutline(const QPainterPath& path, const QPen& pen);
+    void fillOutline(const QPainterPath& outline, const QBrush& brush);
 
 public:
-    static constexpr double kFineDashPixels = 2;
     // Strokes of device pens wider than this (pixels) are outlined here
     // and filled by the path detail: the painter's own fill of an outline
     // reaching far beyond the device takes seconds.

@@ -1,7 +1,6 @@
 #include "core/Graphics.h"
 
 #include "core/CoverageFill.h"
-#include "core/InkBounds.h"
 #include "core/Palette.h"
 #include "core/PixelBlend.h"
 #include "core/TextMetrics.h"
@@ -617,10 +616,8 @@ bool Graphics::strokeSmallRoundSegment(QPointF from, QPointF to)
 
 void Graphics::fillQuad(const QRectF& rect, const QColor& color)
 {
-    if (InkBounds* ink = context.inkBounds()) {
-        ink->addFill(rect, context.currentTransform());
+    if (context.recordFill(rect, context.currentTransform()))
         return;
-    }
     const QPointF corners[4] = {rect.topLeft(), rect.topRight(), rect.bottomRight(), rect.bottomLeft()};
     if (fillDirect(corners, 4, color))
         return;
@@ -1055,9 +1052,9 @@ bool Graphics::fillSmallPath(const QPainterPath& path, const QTransform& local, 
 bool Graphics::fillSmallGlyphs(const TextShape& shape, const QTransform& local, const QColor& color)
 {
     // A measure of the ink takes the outline's ink, which the shape keeps.
-    if (InkBounds* ink = context.inkBounds(); ink && !picking) {
+    if (!picking && context.measuring()) {
         if (!shape.ink().isEmpty())
-            ink->addFill(shape.ink(), local * context.currentTransform());
+            context.recordFill(shape.ink(), local * context.currentTransform());
         return true;
     }
     // A line laid out past a hard break keeps one path instead of glyphs.

@@ -143,7 +143,9 @@ private:
     // painter paints on, for many small upright rectangles: the image when
     // that is allowed now (a raster image of the painter's own pixels, no
     // clip, source over (or destination out on a premultiplied image), full
-    // opacity, not picking), else null.
+    // opacity, not picking), else null. Null on the ink measure, whose
+    // device is no image: what would be written straight is then drawn by
+    // the painter, which the measure records, or recorded by the context.
     QImage* directTarget();
     // The rectangle of user coordinates on the device, when the current
     // transform keeps it upright (and finite).

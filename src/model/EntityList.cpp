@@ -1,7 +1,7 @@
 #include "model/EntityList.h"
 
 #include "core/Graphics.h"
-#include "core/InkBounds.h"
+#include "core/InkMeasure.h"
 #include "core/ModelGuard.h"
 #include "core/ReadWorkers.h"
 #include "core/Readers.h"
@@ -56,76 +56,6 @@ public:
 
 private:
     bool firstVisit_ = true;
-};
-
-// An entity's ink is measured by drawing it on an InkBounds whose device
-// pixels are this small in sheet units (inches), so that what drawing sizes
-// in pixels (least widths, hairlines, halos) measures next to nothing: the
-// views' pixel allowance covers that. Flipped as views are (y up).
-constexpr double kInkScale = 1 << 20;
-// Ink this far from the origin (sheet units) counts as unbounded: a guide
-// spans whatever view it is drawn in, and the measure's view is this large
-// (paths take no coordinates of 1e128 or more: the view stays well below).
-constexpr double kFarInk = 1e25;
-constexpr double kInkView = 1e30;
-
-// One measure per thread (the geometry pass of a long list runs in parts
-// on several threads), kept for the thread's life: starting a painter costs
-// more than measuring most entities.
-class InkMeter {
-public:
-    InkMeter()
-    {
-        painter_.begin(&device_);
-        painter_.setTransform(QTransform::fromScale(kInkScale, -kInkScale));
-        context_.emplace(painter_);
-        graphics_.emplace(*context_);
-        Graphics& g = *graphics_;
-        // Everything the entity may draw in any view: the sheet's selection
-        // frames are its box, which the measure holds anyway.
-        g.selectionFramesOnTop = true;
-        g.showNodeIds = true;
-        g.doNotDrawNodeIds = false;
-        g.viewportBoundingBox = BoundingBox{QPointF(-kInkView, -kInkView), QPointF(kInkView, kInkView), true};
-    }
-    InkMeter(const InkMeter&) = delete;
-    InkMeter& operator=(const InkMeter&) = delete;
-
-    // What the entity's own drawing paints on its layer, placed by the
-    // transform its list draws it under: a box in sheet units (invalid for
-    // nothing), or false when unbounded.
-    bool measure(const Entity& e, const std::optional<QTransform>& parentTransform, BoundingBox& ink)
-    {
-        DrawingContext& c = *context_;
-        Graphics& g = *graphics_;
-        device_.reset();
-        const QTransform& base = c.baseTransform();
-        c.setTransform(parentTransform ? *parentTransform * base : base);
-        c.beginPath();
-        g.currentLayer = e.layerIndex;
-        g.currentPixelSize.reset();
-        const int depth = c.stateDepth();
-        c.saveState();
-        e.draw(g);
-        while (c.stateDepth() > depth)
-            c.restoreState();
-        if (device_.unbounded())
-            return false;
-        if (!device_.painted())
-            return true;
-        const QRectF r = base.inverted().mapRect(device_.extent());
-        if (!(std::abs(r.left()) < kFarInk && std::abs(r.right()) < kFarInk && std::abs(r.top()) < kFarInk
-              && std::abs(r.bottom()) < kFarInk))
-            return false;
-        ink.addRect(r);
-        return true;
-    }
-
-private:
-    InkBounds device_;
-    QPainter painter_;
-    std::optional<DrawingContext> context_;
-    std::optional<Graphics> graphics_;
 };
 
 } // namespace
@@ -554,11 +484,10 @@ BoundingBox EntityList::inkBox(const Entity& entity)
 
 void EntityList::measureInk(Entity& entity, const std::optional<QTransform>& parentTransform)
 {
-    thread_local InkMeter meter;
     // Its box (the selection frame), what its own drawing paints, and its
     // children's ink (measured before it, in its geometry pass).
     BoundingBox ink = entity.boundingBox;
-    bool bounded = meter.measure(entity, parentTransform, ink);
+    bool bounded = InkMeasure::measure(parentTransform, entity.layerIndex, [&entity](Graphics& g) { entity.draw(g); }, ink);
     if (const IEntityHolder* h = std::as_const(entity).holder()) {
         for (const auto& child : h->entities().entities) {
             bounded = bounded && !child->inkUnbounded;
@@ -848,15 +777,16 @@ bool EntityList::mayContainLayer(int layer) const
 
 std::shared_ptr<Entity> EntityList::draw(Graphics& g) const
 {
-    if (InkBounds* ink = g.context.inkBounds()) {
+    if (g.context.measuring()) {
         // Measuring the ink of an entity that draws this list: the ink of
         // its entities was measured before, in this list's geometry pass.
         const QTransform& base = g.context.baseTransform();
+        const double everywhere = std::numeric_limits<double>::infinity();
         for (const auto& e : entities) {
             if (e->inkUnbounded)
-                ink->addEverywhere();
+                g.context.recordFill(QRectF(0, 0, everywhere, everywhere), base);
             else if (e->measuredInk.valid)
-                ink->add(base.mapRect(e->measuredInk.rect()));
+                g.context.recordFill(e->measuredInk.rect(), base);
         }
         return nullptr;
     }

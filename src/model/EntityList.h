@@ -83,7 +83,7 @@ private:
     struct IndexInput;
     struct LongParts;
     // The entity's measuredInk, right after its geometry pass: it is drawn
-    // on an InkBounds under the transform this list draws it under.
+    // on the ink measure (InkMeasure) under the transform this list draws it under.
     static void measureInk(Entity& entity, const std::optional<QTransform>& parentTransform);
     // The slot of entity i, as measured now.
     void measureSlot(size_t i, Slot& slot) const;

@@ -3,6 +3,7 @@
 
 #include "DrawingTestSupport.h"
 #include "core/CoverageFill.h"
+#include "core/Dashes.h"
 #include "core/Graphics.h"
 #include "core/PathDetail.h"
 #include "core/ReadWorkers.h"
@@ -1133,4 +1134,54 @@ TEST(Strokes, DashesLieWhereTheyDoWhereverTheAreaDrawnBegins)
             }
         }
     }
+    // A translucent star of 41 points crossing itself with thousands of
+    // dashes: where two dashes cross, the pen is laid once in every band
+    // and every narrow view, as in the frame in one piece. The same when a
+    // placement without inverse folds it onto a line (dashed on the device).
+    const QTransform view(100, 0, 0, -100, 0, 300);
+    for (LinePattern pattern : {LinePattern::dash, LinePattern::dot, LinePattern::dashDot}) {
+        const Draw star = [pattern](Graphics& g) {
+            if (pattern == LinePattern::dashDot)
+                g.context.concatenate(QTransform(0.6, 0.45, 0.6, 0.45, 0.3, 0.2));
+            Pen pen(QColor(20, 40, 160, 120), 0.012);
+            pen.linePattern = pattern;
+            std::vector<QPointF> points;
+            for (int i = 0; i <= 41; ++i) {
+                const double a = 2 * M_PI * (i * 20 % 41) / 41;
+                points.push_back(QPointF(1.5 + 1.4 * std::cos(a), 1.5 + 1.4 * std::sin(a)));
+            }
+            g.applyPen(pen);
+            g.context.beginPath();
+            g.addPolyline(points);
+            g.context.strokePath();
+        };
+        PaintedImage whole(size, view);
+        star(*whole.g);
+        const QImage& frame = whole.done();
+        EXPECT_EQ(pixelsOff(inBands(view, size, tops, star), frame, 0), 0) << int(pattern);
+        for (const QRect narrow : {QRect(37, 81, 120, 90), QRect(131, 140, 40, 23), QRect(0, 150, 300, 61)}) {
+            PaintedImage part(narrow.size(), QTransform::fromTranslate(-narrow.left(), -narrow.top()));
+            part.context->concatenate(view);
+            star(*part.g);
+            EXPECT_EQ(pixelsOff(part.done(), frame.copy(narrow), 0), 0) << int(pattern) << " " << narrow.x();
+        }
+    }
+    // Cut alone: every dash cut for a small area is cut as for the whole
+    // view, though it begins and ends on steps of the path far beyond it.
+    QPainterPath wave(QPointF(0, 1.5));
+    for (int i = 1; i <= 400; ++i)
+        wave.lineTo(i * 0.0075, 1.5 + std::sin(i * 0.05));
+    QPen pen(QBrush(Qt::black), 0.02, Qt::CustomDashLine, Qt::SquareCap, Qt::SvgMiterJoin);
+    pen.setDashPattern({40, 10});
+    auto cut = [&](const QRectF& area) {
+        QList<QPolygonF> contours;
+        Dashes::cut(wave, pen, view, area, [&](const QPainterPath& outline, double) { contours += outline.toSubpathPolygons(); });
+        return contours;
+    };
+    const QList<QPolygonF> all = cut(QRectF(0, 0, 300, 300));
+    const QList<QPolygonF> some = cut(QRectF(140, 190, 20, 20));
+    EXPECT_GT(some.size(), 0);
+    EXPECT_LT(some.size(), all.size());
+    for (const QPolygonF& c : some)
+        EXPECT_TRUE(all.contains(c));
 }

@@ -51,7 +51,7 @@ public:
     void draw(Graphics& g) const override
     {
         // The geometry pass's ink measure (on reading threads) is no pass.
-        if (!g.context.inkBounds())
+        if (!g.context.measuring())
             probeLog() << QStringLiteral("L%1%2%3")
                           .arg(g.currentLayer)
                           .arg(g.useLayerColor ? "*" : "")

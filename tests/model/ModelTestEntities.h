@@ -30,7 +30,7 @@ public:
     }
     void draw(Graphics& g) const override
     {
-        draws += !g.context.inkBounds();
+        draws += !g.context.measuring();
         Entity::draw(g);
         g.pushTransform(singleLevelTransform);
         g.context.setFillColor(QColor(0, 0, 0));
@@ -66,7 +66,7 @@ public:
     }
     void draw(Graphics& g) const override
     {
-        draws += !g.context.inkBounds();
+        draws += !g.context.measuring();
         Entity::draw(g);
     }
     void drawPadPass(Graphics& g) const override

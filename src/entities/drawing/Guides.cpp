@@ -26,9 +26,9 @@ Pen Guide::guidePen(Graphics& g)
 QRectF Guide::visibleArea(Graphics& g)
 {
     // The ink measure's device is one pixel and its view the plane as far
-    // as it reaches (InkMeter): the view, in sheet units, placed by the
+    // as it reaches (InkMeasure): the view, in sheet units, placed by the
     // measure's own scale.
-    if (g.context.inkBounds()) {
+    if (g.context.measuring()) {
         if (!g.viewportBoundingBox.valid)
             return {};
         return g.context.baseTransform().mapRect(g.viewportBoundingBox.rect().normalized());

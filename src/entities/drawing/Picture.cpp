@@ -90,7 +90,7 @@ void Picture::draw(Graphics& g) const
             const double h = std::hypot(t.m21(), t.m22()) * r.height() * ratio;
             auto pixels = [](double v) { return std::isfinite(v) ? int(std::clamp(std::ceil(v), 1.0, 1e9)) : 1; };
             // A measure of the ink needs where the picture lies, not its pixels.
-            const QImage image = g.context.inkBounds() ? QImage(1, 1, QImage::Format_ARGB32_Premultiplied)
+            const QImage image = g.context.measuring() ? QImage(1, 1, QImage::Format_ARGB32_Premultiplied)
                                                        : decodedImage(QSize(pixels(w), pixels(h)));
             // Scaled images are filtered rather than sampled.
             const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
