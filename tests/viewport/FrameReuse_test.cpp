@@ -399,13 +399,12 @@ int environmentCount(const char* name, int fallback)
 bool checkKnownFaults() { return qEnvironmentVariableIsSet("BRINDLEX_CHECK_KNOWN_FAULTS"); }
 namespace known {
 // The generator's features drawn by default (BRINDLEX_RANDOM_FEATURES names
-// others): those today's drawing holds to. Crossing dashes differ where
-// batches of dashes meet (so do wide dashed pens); the miters of pens raised
+// others): those today's drawing holds to. The miters of pens raised
 // to the least width reach past the ink allowance, cut at view edges and,
 // at ratio 2, at band seams; wide pens at high zoom are drawn alike but take
 // up to a second a frame. (Thin pens under uneven holders draw alike in
 // bands, but with too little ink: see the ink check below.)
-constexpr unsigned checkedFeatures = thinWires | unevenHolders;
+constexpr unsigned checkedFeatures = crossingDashes | thinWires | unevenHolders;
 // Narrow views at ratio 2 with a corner on an odd device pixel (a view moved
 // by half a unit): pads, vias, pictures and the board's solder mask sit on
 // whole view units, not device pixels.
