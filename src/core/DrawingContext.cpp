@@ -401,8 +401,45 @@ bool DrawingContext::strokeInUserSpace(QPen& pen, double& frameScale)
     return true;
 }
 
+bool DrawingContext::strokeRaised(const QPainterPath& path, bool inUser)
+{
+    const double raised = state_.raisedWidth, w = state_.lineWidth;
+    if (!(raised > 0 && raised < maxPenWidth))
+        return false;
+    const QTransform& t = state_.transform;
+    const bool affine = t.isAffine() && finiteTransform(t);
+    if (affine) {
+        // Even: the width in user space is the same on the device every way.
+        const double largest = largestStretch(t), det = std::abs(t.m11() * t.m22() - t.m12() * t.m21());
+        if (largest > 0 && det >= largest * largest * (1 - 1e-9))
+            return false;
+    } else if (inUser) {
+        return false;
+    }
+    QPen pen = strokePen();
+    pen.setWidthF(raised);
+    const QList<qreal> dash = w > 0 && isFiniteValue(w) ? dashInPenWidths(state_.dash, 1, w) : QList<qreal>();
+    if (!dash.isEmpty()) {
+        pen.setDashPattern(dash);
+        pen.setDashOffset(state_.dashPhase / w);
+    }
+    if (!inUser) {
+        painter_.setTransform(QTransform());
+        strokeFramePath(path, pen);
+        return true;
+    }
+    // Mapped by the linear part only and then moved: the outline is worked
+    // out the same wherever the area drawn begins.
+    const QTransform linear(t.m11(), t.m12(), t.m21(), t.m22(), 0, 0);
+    painter_.setTransform(QTransform::fromTranslate(t.dx(), t.dy()));
+    strokeFramePath(linear.map(path), pen);
+    return true;
+}
+
 void DrawingContext::strokeUserPath(const QPainterPath& userPath)
 {
+    if (strokeRaised(userPath, true))
+        return;
     QPen pen = strokePen();
     double frameScale = 1;
     if (strokeInUserSpace(pen, frameScale)) {
@@ -415,6 +452,8 @@ void DrawingContext::strokeUserPath(const QPainterPath& userPath)
 
 void DrawingContext::strokeDevicePath(const QPainterPath& devicePath)
 {
+    if (strokeRaised(devicePath, false))
+        return;
     const QTransform& t = state_.transform;
     const double w = state_.lineWidth;
     QPen pen = strokePen();

@@ -57,6 +57,11 @@ public:
     // negative or non-finite strokes one device pixel wide.
     void setLineWidth(double w) { state_.lineWidth = w; }
     double lineWidth() const { return state_.lineWidth; }
+    // A width on the device (logical pixels) the line width stands for, or
+    // zero: a line raised to the least width. Where the transform stretches
+    // some ways more than others the path is stroked on the device at this
+    // width, the same in every direction, its dashes scaled with it.
+    void setRaisedWidth(double devicePixels) { state_.raisedWidth = devicePixels; }
     void setLineCap(Qt::PenCapStyle c) { state_.cap = c; }
     void setLineJoin(Qt::PenJoinStyle j) { state_.join = j; }
     Qt::PenCapStyle lineCap() const { return state_.cap; }
@@ -110,6 +115,7 @@ private:
         QColor fillColor = QColor(0, 0, 0);
         QColor strokeColor = QColor(0, 0, 0);
         double lineWidth = 1;
+        double raisedWidth = 0;
         Qt::PenCapStyle cap = Qt::FlatCap;
         Qt::PenJoinStyle join = Qt::MiterJoin;
         double miterLimit = 10;
@@ -127,6 +133,11 @@ private:
     // transform or the width does not allow it.
     bool strokeInUserSpace(QPen& pen, double& frameScale);
     void strokeDevicePath(const QPainterPath& devicePath);
+    // Strokes a raised line (see setRaisedWidth) on the device when the
+    // transform does not keep its width the same every way: the path given
+    // in user coordinates (inUser) or device ones. False when that does not
+    // apply.
+    bool strokeRaised(const QPainterPath& path, bool inUser);
     // Strokes the path with the pen under the painter's transform as
     // QPainter would, the same wherever the area drawn begins.
     void strokeByPainter(const QPainterPath& path, const QPen& pen);

@@ -103,7 +103,6 @@ public:
         c.setTransform(parentTransform ? *parentTransform * base : base);
         c.beginPath();
         g.currentLayer = e.layerIndex;
-        g.currentPixelSize.reset();
         const int depth = c.stateDepth();
         c.saveState();
         e.draw(g);

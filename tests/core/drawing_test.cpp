@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "core/Graphics.h"
 #include "core/InkBounds.h"
+#include "core/StrokeReach.h"
 #include "core/TextMetrics.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +168,64 @@ TEST(Drawing, CapsAndMinimumWidth)
     EXPECT_LT(alphaAt(img, 25, 66), 60);
     // The hairline covers its row band with at least a pixel's worth of ink.
     EXPECT_GE(alphaAt(img, 50, 89) + alphaAt(img, 50, 90), 250);
+}
+
+// A pen thinner than the least width draws at it on the device every way:
+// the same ink per length however a placement squeezes it, solid or
+// dashed, and a hairline (not a miter spike) at a sharp corner.
+TEST(Drawing, ThinPensKeepOneWeightUnderAnyPlacement)
+{
+    auto ink = [](const QImage& img) {
+        double sum = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                sum += qAlpha(img.pixel(x, y)) / 255.0;
+        return sum;
+    };
+    // The rectangle (1,1)-(9,9) of the view whatever the squeeze.
+    auto rectangle = [&](double squeeze, LinePattern pattern) {
+        Canvas c;
+        Pen pen(Qt::black, 0.001);
+        pen.linePattern = pattern;
+        const QTransform place = QTransform::fromScale(1, squeeze);
+        c.g->pushTransform(place);
+        c.g->drawRectangle(pen, Qt::transparent, QRectF(1, 1 / squeeze, 8, 8 / squeeze));
+        c.g->popTransform(place);
+        return ink(c.done());
+    };
+    for (LinePattern pattern : {LinePattern::solid, LinePattern::dash}) {
+        const double plain = rectangle(1, pattern);
+        EXPECT_GT(plain, 200);
+        for (double squeeze : {0.5, 0.1})
+            EXPECT_NEAR(rectangle(squeeze, pattern) / plain, 1, 0.1) << squeeze << " " << int(pattern);
+    }
+
+    // Nearly singular: still a hairline, not a band across the view.
+    Canvas flat;
+    const QTransform singular(1, 1, 1, 1.000001, 1, 1);
+    flat.g->pushTransform(singular);
+    flat.g->drawRectangle(Pen(Qt::black, 0.001), Qt::transparent, QRectF(0, 0, 3, 2));
+    flat.g->popTransform(singular);
+    flat.done();
+    EXPECT_GT(flat.inked(), 20);
+    EXPECT_LT(flat.inked(), 800);
+
+    // A miter of 12 degrees would reach 6.8 px past its corner (x = 80).
+    Canvas sharp;
+    Pen pen(Qt::black, 0.001);
+    pen.lineJoin = LineJoin::miter;
+    sharp.g->applyPen(pen);
+    const double spread = 6 * std::tan(6 * M_PI / 180);
+    sharp.context->beginPath();
+    sharp.context->moveTo({2, 5 - spread});
+    sharp.context->lineTo({8, 5});
+    sharp.context->lineTo({2, 5 + spread});
+    sharp.context->strokePath();
+    const QRect box = inkBox(sharp.done());
+    EXPECT_GE(box.right(), 79);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 80 + int(StrokeReach::kDevicePixels); x < 100; ++x)
+            EXPECT_EQ(alphaAt(sharp.image, x, y), 0) << x << "," << y;
 }
 
 TEST(Drawing, StrokeWidthFollowsTheTransformCurrentWhenStroking)
@@ -469,26 +528,31 @@ TEST(Drawing, PixelSizeFollowsTransformPushes)
     Graphics& g = *c.g;
     const double pixel = std::sqrt(2.0) / 10;
     EXPECT_NEAR(g.pixelSize(), pixel, 1e-12);
-    ASSERT_TRUE(g.currentPixelSize);
 
     g.pushTransform(std::nullopt); // nothing
     EXPECT_EQ(c.context->stateDepth(), 0);
     g.pushTransform(QTransform().rotate(30).translate(3, 4));
     EXPECT_EQ(c.context->stateDepth(), 1);
-    EXPECT_NEAR(*g.currentPixelSize, pixel, 1e-12); // lengths kept: still valid
+    EXPECT_NEAR(g.pixelSize(), pixel, 1e-12);
     g.pushTransform(QTransform::fromScale(2, 2));
-    EXPECT_FALSE(g.currentPixelSize);
     EXPECT_NEAR(g.pixelSize(), pixel / 2, 1e-12);
     g.popTransform(QTransform::fromScale(2, 2));
-    EXPECT_NEAR(*g.currentPixelSize, pixel, 1e-12);
+    EXPECT_NEAR(g.pixelSize(), pixel, 1e-12);
     g.popTransform(QTransform().rotate(30));
     EXPECT_EQ(c.context->stateDepth(), 0);
     g.popTransform(QTransform()); // unbalanced pop is ignored
     EXPECT_EQ(c.context->stateDepth(), 0);
-    EXPECT_NEAR(*g.currentPixelSize, pixel, 1e-12);
+
+    // From the view's linear part alone: a band's origin far off, or what
+    // was asked under another transform before, changes nothing.
+    c.context->saveState();
+    c.context->concatenate(QTransform::fromScale(7, 0.01));
+    EXPECT_NEAR(g.pixelSize(), pixel / 7, 1e-12); // along the largest stretch
+    c.context->restoreState();
+    c.context->setTransform(QTransform(10, 0, 0, -10, -123456.5, 98765.25));
+    EXPECT_EQ(g.pixelSize(), pixel);
 
     // A transform without inverse gives a finite size and draws without harm.
-    g.currentPixelSize.reset();
     g.pushTransform(QTransform(0, 0, 0, 0, 1, 1));
     EXPECT_TRUE(std::isfinite(g.pixelSize()));
     g.drawRectangle(Pen(Qt::black, 1), Qt::black, QRectF(0, 0, 1, 1));
