@@ -129,6 +129,22 @@ bool drawAnchored(QPainter& painter, const QTransform& toDevice, const QImage& i
     return true;
 }
 
+// Whether the path's control polygon runs longer than
+// DrawingContext::kLongStrokePixels on the device, by the transform's
+// linear part alone (the same wherever the area drawn begins).
+bool longOnDevice(const QPainterPath& path, const QTransform& t)
+{
+    double length = 0;
+    for (int i = 1, n = path.elementCount(); i < n && length <= DrawingContext::kLongStrokePixels; ++i) {
+        const QPainterPath::Element a = path.elementAt(i - 1), b = path.elementAt(i);
+        if (b.type == QPainterPath::MoveToElement)
+            continue;
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        length += std::hypot(t.m11() * dx + t.m21() * dy, t.m12() * dx + t.m22() * dy);
+    }
+    return !(length <= DrawingContext::kLongStrokePixels);
+}
+
 } // namespace
 
 DrawingContext::DrawingContext(QPainter& painter)
@@ -775,7 +791,7 @@ void DrawingContext::strokeByPainter(const QPainterPath& path, const QPen& pen)
         for (int i = 0, n = path.elementCount(); i < n && ownRasteriser; ++i)
             ownRasteriser = path.elementAt(i).type == QPainterPath::ElementType(i % 2);
     }
-    if (deviceWidth > kWidePenPixels)
+    if (deviceWidth > kWidePenPixels || longOnDevice(path, t))
         ownRasteriser = true;
     if (!ownRasteriser || !std::isfinite(deviceWidth)) {
         painter_.strokePath(path, pen);

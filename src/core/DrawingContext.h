@@ -163,6 +163,11 @@ public:
     // and filled by the path detail: the painter's own fill of an outline
     // reaching far beyond the device takes seconds.
     static constexpr double kWidePenPixels = 2048;
+    // And so are strokes of paths running longer than this on the device
+    // (pixels): the painter renders the outline of a long winding stroke
+    // again in smaller parts whenever its cells overflow the rasteriser's
+    // pool, hundreds of milliseconds a frame.
+    static constexpr double kLongStrokePixels = 4096;
     // The dashes this thread's last dashed stroke cut, and the segments of
     // its flattened path it stroked solid as too fine to dash.
     struct Dashing {
