@@ -834,6 +834,11 @@ void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& br
     }
     if (PathDetail::fill(painter_, userPath, local * state_.transform, rule, brush))
         return;
+    // A long winding outline (a board's curved edge seen up close) costs
+    // the painter's rasteriser as a long stroke does.
+    if (longOnDevice(userPath, local * state_.transform)
+        && PathDetail::fillDirect(painter_, userPath, local * state_.transform, rule, brush))
+        return;
     painter_.setTransform(local * state_.transform);
     painter_.setPen(Qt::NoPen);
     painter_.setBrush(brush);

@@ -164,9 +164,10 @@ public:
     // reaching far beyond the device takes seconds.
     static constexpr double kWidePenPixels = 2048;
     // And so are strokes of paths running longer than this on the device
-    // (pixels): the painter renders the outline of a long winding stroke
-    // again in smaller parts whenever its cells overflow the rasteriser's
-    // pool, hundreds of milliseconds a frame.
+    // (pixels), and fills of such paths go straight into the image: the
+    // painter renders a long winding outline again in smaller parts
+    // whenever its cells overflow the rasteriser's pool, hundreds of
+    // milliseconds a frame.
     static constexpr double kLongStrokePixels = 4096;
     // The dashes this thread's last dashed stroke cut, and the segments of
     // its flattened path it stroked solid as too fine to dash.
