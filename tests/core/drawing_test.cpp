@@ -210,22 +210,33 @@ TEST(Drawing, ThinPensKeepOneWeightUnderAnyPlacement)
     EXPECT_GT(flat.inked(), 20);
     EXPECT_LT(flat.inked(), 800);
 
-    // A miter of 12 degrees would reach 6.8 px past its corner (x = 80).
-    Canvas sharp;
-    Pen pen(Qt::black, 0.001);
-    pen.lineJoin = LineJoin::miter;
-    sharp.g->applyPen(pen);
-    const double spread = 6 * std::tan(6 * M_PI / 180);
-    sharp.context->beginPath();
-    sharp.context->moveTo({2, 5 - spread});
-    sharp.context->lineTo({8, 5});
-    sharp.context->lineTo({2, 5 + spread});
-    sharp.context->strokePath();
-    const QRect box = inkBox(sharp.done());
-    EXPECT_GE(box.right(), 79);
-    for (int y = 0; y < 100; ++y)
-        for (int x = 80 + int(StrokeReach::kDevicePixels); x < 100; ++x)
-            EXPECT_EQ(alphaAt(sharp.image, x, y), 0) << x << "," << y;
+    // A miter of 12 degrees would reach 6.8 px past its corner (x = 80),
+    // 13.6 device pixels at a pixel ratio of 2.
+    for (const int ratio : {1, 2}) {
+        QImage image(100 * ratio, 100 * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setTransform(QTransform(10, 0, 0, -10, 0, 100));
+            DrawingContext context(painter);
+            Graphics g(context);
+            Pen pen(Qt::black, 0.001);
+            pen.lineJoin = LineJoin::miter;
+            g.applyPen(pen);
+            const double spread = 6 * std::tan(6 * M_PI / 180);
+            context.beginPath();
+            context.moveTo({2, 5 - spread});
+            context.lineTo({8, 5});
+            context.lineTo({2, 5 + spread});
+            context.strokePath();
+        }
+        EXPECT_GE(inkBox(image).right(), 79 * ratio);
+        const int past = int(std::ceil(ratio * (80 + StrokeReach::kDevicePixels)));
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = past; x < image.width(); ++x)
+                ASSERT_EQ(alphaAt(image, x, y), 0) << x << "," << y << " at ratio " << ratio;
+    }
 }
 
 TEST(Drawing, StrokeWidthFollowsTheTransformCurrentWhenStroking)
