@@ -54,11 +54,15 @@ public:
     QColor fillColor() const { return state_.fillColor; }
     QColor strokeColor() const { return state_.strokeColor; }
     // In user units of the transform current when the path is stroked; zero,
-    // negative or non-finite strokes one device pixel wide.
-    void setLineWidth(double w) { state_.lineWidth = w; }
+    // negative or non-finite strokes one device pixel wide. Not raised.
+    void setLineWidth(double w)
+    {
+        state_.lineWidth = w;
+        state_.raisedWidth = 0;
+    }
     double lineWidth() const { return state_.lineWidth; }
-    // A width on the device (logical pixels) the line width stands for, or
-    // zero: a line raised to the least width. Where the transform stretches
+    // A width on the device (logical pixels) the line width set last stands
+    // for, or zero: a line raised to the least width. Where the transform stretches
     // some ways more than others the path is stroked on the device at this
     // width, the same in every direction, its dashes scaled with it.
     void setRaisedWidth(double devicePixels) { state_.raisedWidth = devicePixels; }
