@@ -1,6 +1,7 @@
 #include "core/Dashes.h"
 
 #include "core/Geometry.h"
+#include "core/StrokeReach.h"
 
 #include <QPainterPathStroker>
 #include <QPen>
@@ -12,14 +13,10 @@
 namespace {
 
 // How far (device pixels) the pen's ink reaches past its path under a
-// transform stretching by at most `stretch`: half the width, times the
-// miter limit for miter joins, and a pixel of antialiasing to spare.
-// Local stand-in for the stroke reach the path detail and the ink measure
-// use; kept no smaller than theirs.
+// transform stretching by at most `stretch`.
 double strokeReach(const QPen& pen, double stretch)
 {
-    const bool miter = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
-    return pen.widthF() * stretch / 2 * (miter ? std::max(pen.miterLimit(), 1.5) : 1.5) + 2;
+    return StrokeReach::ofPen(pen) * stretch + StrokeReach::kDevicePixels;
 }
 
 // The part [t0, t1] of the segment a-b inside the rectangle; false when none.

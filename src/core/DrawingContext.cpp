@@ -130,6 +130,22 @@ bool drawAnchored(QPainter& painter, const QTransform& toDevice, const QImage& i
     return true;
 }
 
+// Whether the path's control polygon runs longer than
+// DrawingContext::kLongStrokePixels on the device, by the transform's
+// linear part alone (the same wherever the area drawn begins).
+bool longOnDevice(const QPainterPath& path, const QTransform& t)
+{
+    double length = 0;
+    for (int i = 1, n = path.elementCount(); i < n && length <= DrawingContext::kLongStrokePixels; ++i) {
+        const QPainterPath::Element a = path.elementAt(i - 1), b = path.elementAt(i);
+        if (b.type == QPainterPath::MoveToElement)
+            continue;
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        length += std::hypot(t.m11() * dx + t.m21() * dy, t.m12() * dx + t.m22() * dy);
+    }
+    return !(length <= DrawingContext::kLongStrokePixels);
+}
+
 } // namespace
 
 DrawingContext::DrawingContext(QPainter& painter)
@@ -413,8 +429,45 @@ bool DrawingContext::strokeInUserSpace(QPen& pen, double& frameScale)
     return true;
 }
 
+bool DrawingContext::strokeRaised(const QPainterPath& path, bool inUser)
+{
+    const double raised = state_.raisedWidth, w = state_.lineWidth;
+    if (!(raised > 0 && raised < maxPenWidth))
+        return false;
+    const QTransform& t = state_.transform;
+    const bool affine = t.isAffine() && finiteTransform(t);
+    if (affine) {
+        // Even: the width in user space is the same on the device every way.
+        const double largest = largestStretch(t), det = std::abs(t.m11() * t.m22() - t.m12() * t.m21());
+        if (largest > 0 && det >= largest * largest * (1 - 1e-9))
+            return false;
+    } else if (inUser) {
+        return false;
+    }
+    QPen pen = strokePen();
+    pen.setWidthF(raised);
+    const QList<qreal> dash = w > 0 && isFiniteValue(w) ? dashInPenWidths(state_.dash, 1, w) : QList<qreal>();
+    if (!dash.isEmpty()) {
+        pen.setDashPattern(dash);
+        pen.setDashOffset(state_.dashPhase / w);
+    }
+    if (!inUser) {
+        painter_.setTransform(QTransform());
+        strokeFramePath(path, pen);
+        return true;
+    }
+    // Mapped by the linear part only and then moved: the outline is worked
+    // out the same wherever the area drawn begins.
+    const QTransform linear(t.m11(), t.m12(), t.m21(), t.m22(), 0, 0);
+    painter_.setTransform(QTransform::fromTranslate(t.dx(), t.dy()));
+    strokeFramePath(linear.map(path), pen);
+    return true;
+}
+
 void DrawingContext::strokeUserPath(const QPainterPath& userPath)
 {
+    if (strokeRaised(userPath, true))
+        return;
     QPen pen = strokePen();
     double frameScale = 1;
     if (strokeInUserSpace(pen, frameScale)) {
@@ -427,6 +480,9 @@ void DrawingContext::strokeUserPath(const QPainterPath& userPath)
 
 void DrawingContext::strokeDevicePath(const QPainterPath& path, const QTransform& toDevice)
 {
+    // A user path here was offered to strokeRaised already.
+    if (toDevice.isIdentity() && strokeRaised(path, false))
+        return;
     const QTransform& t = state_.transform;
     const double w = state_.lineWidth;
     QPen pen = strokePen();
@@ -565,7 +621,7 @@ void DrawingContext::strokeByPainter(const QPainterPath& path, const QPen& pen)
         for (int i = 0, n = path.elementCount(); i < n && ownRasteriser; ++i)
             ownRasteriser = path.elementAt(i).type == QPainterPath::ElementType(i % 2);
     }
-    if (deviceWidth > kWidePenPixels)
+    if (deviceWidth > kWidePenPixels || longOnDevice(path, t))
         ownRasteriser = true;
     if (!ownRasteriser || !std::isfinite(deviceWidth)) {
         painter_.strokePath(path, pen);
@@ -605,6 +661,11 @@ void DrawingContext::fillUserPath(const QPainterPath& userPath, const QBrush& br
     if (recordFill(userPath, local * state_.transform))
         return;
     if (PathDetail::fill(painter_, userPath, local * state_.transform, rule, brush))
+        return;
+    // A long winding outline (a board's curved edge seen up close) costs
+    // the painter's rasteriser as a long stroke does.
+    if (longOnDevice(userPath, local * state_.transform)
+        && PathDetail::fillDirect(painter_, userPath, local * state_.transform, rule, brush))
         return;
     painter_.setTransform(local * state_.transform);
     painter_.setPen(Qt::NoPen);

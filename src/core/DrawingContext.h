@@ -67,9 +67,18 @@ public:
     QColor fillColor() const { return state_.fillColor; }
     QColor strokeColor() const { return state_.strokeColor; }
     // In user units of the transform current when the path is stroked; zero,
-    // negative or non-finite strokes one device pixel wide.
-    void setLineWidth(double w) { state_.lineWidth = w; }
+    // negative or non-finite strokes one device pixel wide. Not raised.
+    void setLineWidth(double w)
+    {
+        state_.lineWidth = w;
+        state_.raisedWidth = 0;
+    }
     double lineWidth() const { return state_.lineWidth; }
+    // A width on the device (logical pixels) the line width set last stands
+    // for, or zero: a line raised to the least width. Where the transform stretches
+    // some ways more than others the path is stroked on the device at this
+    // width, the same in every direction, its dashes scaled with it.
+    void setRaisedWidth(double devicePixels) { state_.raisedWidth = devicePixels; }
     void setLineCap(Qt::PenCapStyle c) { state_.cap = c; }
     void setLineJoin(Qt::PenJoinStyle j) { state_.join = j; }
     Qt::PenCapStyle lineCap() const { return state_.cap; }
@@ -123,6 +132,7 @@ private:
         QColor fillColor = QColor(0, 0, 0);
         QColor strokeColor = QColor(0, 0, 0);
         double lineWidth = 1;
+        double raisedWidth = 0;
         Qt::PenCapStyle cap = Qt::FlatCap;
         Qt::PenJoinStyle join = Qt::MiterJoin;
         double miterLimit = 10;
@@ -145,6 +155,11 @@ private:
     // the path placed by toDevice's linear part and then moved, so that
     // the dashes are cut the same wherever the area drawn begins.
     void strokeDevicePath(const QPainterPath& path, const QTransform& toDevice = QTransform());
+    // Strokes a raised line (see setRaisedWidth) on the device when the
+    // transform does not keep its width the same every way: the path given
+    // in user coordinates (inUser) or device ones. False when that does not
+    // apply.
+    bool strokeRaised(const QPainterPath& path, bool inUser);
     // Strokes the path with the pen under the painter's transform as
     // QPainter would, the same wherever the area drawn begins.
     void strokeByPainter(const QPainterPath& path, const QPen& pen);
@@ -169,6 +184,12 @@ public:
     // and filled by the path detail: the painter's own fill of an outline
     // reaching far beyond the device takes seconds.
     static constexpr double kWidePenPixels = 2048;
+    // And so are strokes of paths running longer than this on the device
+    // (pixels), and fills of such paths go straight into the image: the
+    // painter renders a long winding outline again in smaller parts
+    // whenever its cells overflow the rasteriser's pool, hundreds of
+    // milliseconds a frame.
+    static constexpr double kLongStrokePixels = 4096;
     // The dashes this thread's last dashed stroke cut, and the segments of
     // its flattened path it stroked solid as too fine to dash.
     struct Dashing {

@@ -3,6 +3,7 @@
 #include "core/CoverageFill.h"
 #include "core/Palette.h"
 #include "core/PixelBlend.h"
+#include "core/StrokeReach.h"
 #include "core/TextMetrics.h"
 
 #include <QPaintEngine>
@@ -17,17 +18,6 @@
 #include <unordered_map>
 
 namespace {
-
-// Whether the transform keeps lengths (rotations, mirrors, translations), so
-// that one device pixel measures the same inside it as outside.
-bool keepsLengths(const QTransform& t)
-{
-    const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
-    constexpr double eps = 1e-9;
-    return !t.isAffine() ? false
-                         : std::abs(a * a + b * b - 1) < eps && std::abs(c * c + d * d - 1) < eps
-            && std::abs(a * c + b * d) < eps;
-}
 
 Qt::PenCapStyle qtCap(LineCap cap)
 {
@@ -264,51 +254,27 @@ Graphics::Graphics(DrawingContext& context)
 {
 }
 
-double Graphics::pixelSize()
+double Graphics::pixelSize() const
 {
-    if (currentPixelSize)
-        return *currentPixelSize;
-    const QTransform t = context.transform();
-    bool invertible = false;
-    QTransform inverse = t.inverted(&invertible);
-    if (!invertible)
-        inverse = t; // as the platform does: a singular transform inverts to itself
-    const QPointF a = inverse.map(QPointF(0, 0));
-    const QPointF b = inverse.map(QPointF(1, 1));
-    double d = std::hypot(b.x() - a.x(), b.y() - a.y());
-    // What is sized by it (least widths, hairlines, halos) stays within
-    // about a pixel and a half every way: under a nearly singular transform
-    // the measure above grows without bound along the squeezed direction,
-    // and a pen widened to it would cover the whole view along the other.
-    // (Under a uniform scale the two agree: nothing changes there.)
-    const double stretch = largestStretch(t);
-    if (stretch > 0 && std::isfinite(stretch) && M_SQRT2 / stretch < d * 0.999)
-        d = M_SQRT2 / stretch;
-    if (!std::isfinite(d))
-        d = 0;
-    currentPixelSize = d;
-    return d;
+    const double stretch = largestStretch(context.currentTransform());
+    const double d = StrokeReach::kLeastWidthPixels / stretch;
+    return stretch > 0 && std::isfinite(d) ? d : 0;
 }
 
 void Graphics::pushTransform(const std::optional<QTransform>& t)
 {
     if (!t)
         return;
-    pixelSizeStack_.push_back(currentPixelSize);
+    ++pushes_;
     context.saveState();
     context.concatenate(*t);
-    // The remembered size stays right under a transform that keeps lengths;
-    // under any other it is measured again when asked for.
-    if (!keepsLengths(*t))
-        currentPixelSize.reset();
 }
 
 void Graphics::popTransform(const std::optional<QTransform>& t)
 {
-    if (!t || pixelSizeStack_.empty())
+    if (!t || pushes_ == 0)
         return;
-    currentPixelSize = pixelSizeStack_.back();
-    pixelSizeStack_.pop_back();
+    --pushes_;
     context.restoreState();
 }
 
@@ -316,10 +282,13 @@ void Graphics::applyPen(const Pen& pen)
 {
     context.setStrokeColor(effectiveColor(pen.color));
     const double pixel = pixelSize();
-    const double width = std::isfinite(pen.width) ? std::max(pen.width, pixel) : pixel;
+    const bool raised = !(std::isfinite(pen.width) && pen.width >= pixel);
+    const double width = raised ? pixel : pen.width;
     context.setLineWidth(width);
+    context.setRaisedWidth(raised ? StrokeReach::kLeastWidthPixels : 0);
     context.setLineCap(drawingPcb ? Qt::RoundCap : qtCap(pen.startCap));
-    context.setLineJoin(drawingPcb ? Qt::RoundJoin : qtJoin(pen.lineJoin));
+    const Qt::PenJoinStyle join = qtJoin(pen.lineJoin);
+    context.setLineJoin(drawingPcb ? Qt::RoundJoin : raised && join == Qt::MiterJoin ? Qt::BevelJoin : join);
     // The pattern follows the width drawn: dashes of a pen raised to the
     // least width would overlap and carry more ink than the solid line. (A
     // pen of no width has a pattern of zeros: solid.)

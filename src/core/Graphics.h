@@ -31,25 +31,29 @@ public:
     bool showNodeIds = false;
     bool doNotDrawNodeIds = true;
     BoundingBox viewportBoundingBox;
-    std::optional<double> currentPixelSize;
     // Set while a sheet draws: the sheet draws the selection frames itself,
     // once, over everything, so Entity::draw leaves them out.
     bool selectionFramesOnTop = false;
 
-    // One device pixel in model units under the current transform (the
-    // distance between the images of (0,0) and (1,1) under its inverse);
-    // computed and stored when absent.
-    double pixelSize();
+    // The least width of a line (StrokeReach::kLeastWidthPixels on the
+    // device) in model units under the current transform: along its
+    // largest stretch, so that what is sized by it (least widths, hairlines,
+    // halos) stays within about a pixel and a half every way, however
+    // unevenly the transform scales. From the transform's linear part
+    // alone: the same wherever the area drawn begins.
+    double pixelSize() const;
 
-    // None does nothing. Otherwise remembers the pixel size, saves the
-    // context state and concatenates t (t applied first). Under a transform
-    // that does not keep lengths the pixel size is measured afresh.
+    // None does nothing. Otherwise saves the context state and concatenates
+    // t (t applied first).
     void pushTransform(const std::optional<QTransform>& t);
     // None does nothing; otherwise restores what pushTransform saved.
     void popTransform(const std::optional<QTransform>& t);
 
-    // Sets the context's stroke from the pen (layer colour, one-pixel minimum,
-    // caps, join, dash pattern). The stroke's caps follow the pen's startCap.
+    // Sets the context's stroke from the pen (layer colour, caps, join, dash
+    // pattern). The stroke's caps follow the pen's startCap. A pen thinner
+    // than pixelSize is raised to the least width on the device in every
+    // direction, and bevelled (a miter on a hairline would reach pixels
+    // past its corner).
     void applyPen(const Pen& pen);
     // The fill colour to use for an entity colour (the layer colour when set).
     QColor effectiveColor(const QColor& c) const { return useLayerColor ? layerColor : c; }
@@ -175,7 +179,7 @@ private:
     // Fill in one colour (non-zero) when filled, then pen stroke.
     void fillAndStrokeColor(const QPainterPath& path, const Pen& pen, const QColor& fill, bool filled);
 
-    std::vector<std::optional<double>> pixelSizeStack_;
+    int pushes_ = 0;
 
 public:
     // The path (non-zero), placed by local under the current transform, in

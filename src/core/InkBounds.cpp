@@ -1,5 +1,7 @@
 #include "core/InkBounds.h"
 
+#include "core/StrokeReach.h"
+
 #include <QPaintEngine>
 #include <QPainterPath>
 
@@ -11,24 +13,6 @@ namespace {
 bool finiteRect(const QRectF& r)
 {
     return std::isfinite(r.left()) && std::isfinite(r.top()) && std::isfinite(r.width()) && std::isfinite(r.height());
-}
-
-// How far a stroke of the pen reaches beyond its path, in the pen's own
-// units (the painter's logical ones): half the width, grown by square caps
-// and by miters up to their limit (Qt's plain miter is cut at the limit in
-// widths, the SVG one bevels past it in widths of the miter's length).
-double strokeReach(const QPen& pen)
-{
-    const double half = std::max(pen.widthF(), 0.0) / 2;
-    double reach = 1;
-    if (pen.capStyle() == Qt::SquareCap)
-        reach = M_SQRT2;
-    const double limit = std::max(pen.miterLimit(), 1.0);
-    if (pen.joinStyle() == Qt::MiterJoin)
-        reach = std::max(reach, 2 * limit);
-    else if (pen.joinStyle() == Qt::SvgMiterJoin)
-        reach = std::max(reach, limit);
-    return half * reach;
 }
 
 } // namespace
@@ -126,8 +110,10 @@ void InkBounds::addFill(const QRectF& box, const QTransform& t)
 void InkBounds::addStroke(const QRectF& box, const QTransform& t, const QPen& pen)
 {
     if (pen.isCosmetic()) {
-        // Widths of device pixels.
-        const double r = std::max(pen.widthF(), 1.0) / 2 * (pen.joinStyle() == Qt::MiterJoin ? 2 * std::max(pen.miterLimit(), 1.0) : M_SQRT2);
+        // Widths of device pixels, at least one.
+        QPen device = pen;
+        device.setWidthF(std::max(pen.widthF(), 1.0));
+        const double r = StrokeReach::ofPen(device);
         if (!finiteRect(box)) {
             unbounded_ = true;
             return;
@@ -135,7 +121,7 @@ void InkBounds::addStroke(const QRectF& box, const QTransform& t, const QPen& pe
         add(t.mapRect(box).adjusted(-r, -r, r, r));
         return;
     }
-    const double r = strokeReach(pen);
+    const double r = StrokeReach::ofPen(pen);
     addFill(box.adjusted(-r, -r, r, r), t);
 }
 

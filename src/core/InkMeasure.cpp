@@ -43,7 +43,6 @@ public:
         c.setTransform(parentTransform ? *parentTransform * base : base);
         c.beginPath();
         g.currentLayer = layer;
-        g.currentPixelSize.reset();
         const int depth = c.stateDepth();
         c.saveState();
         draw(g);

@@ -4,6 +4,7 @@
 #include "core/Geometry.h"
 #include "core/ModelGuard.h"
 #include "core/ReadWorkers.h"
+#include "core/StrokeReach.h"
 
 #include <QBrush>
 #include <QImage>
@@ -443,6 +444,15 @@ bool reachesFar(const QPainterPath& path, const QTransform& t, const Place& plac
     const QRectF area(QPointF(place.device.left(), place.y((long long)top)), QPointF(place.device.right(), place.y((long long)bottom)));
     const QRectF safe = area.adjusted(-kFarPixels, -kFarPixels, kFarPixels, kFarPixels);
     return !(b.x0 >= safe.left() && b.x1 <= safe.right() && b.y0 >= safe.top() && b.y1 <= safe.bottom());
+}
+
+// Whether the stroke's ink, reach (device pixels) past its path, spans
+// more than kWideStrokePixels on the device either way: from the linear
+// part alone, the same wherever the area drawn lies.
+bool reachesWide(const QPainterPath& path, const QTransform& t, double reach)
+{
+    const QRectF r = QTransform(t.m11(), t.m12(), t.m21(), t.m22(), 0, 0).mapRect(path.controlPointRect());
+    return !(r.width() + 2 * reach <= kWideStrokePixels && r.height() + 2 * reach <= kWideStrokePixels);
 }
 
 // Appends the cubic's points after p0, on uniform steps fine enough to stray
@@ -1045,26 +1055,31 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     const int n = path.elementCount();
     Place place;
     const bool dashed = pen.style() != Qt::SolidLine;
-    if (n == 0 || pen.style() == Qt::NoPen || !usable(toDevice) || !placeOf(painter, place)
-        || ((n < kHugeElements || dashed) && !reachesFar(path, toDevice, place)))
+    if (n == 0 || pen.style() == Qt::NoPen || !usable(toDevice) || !placeOf(painter, place))
+        return false;
+    const double scale = largestStretch(toDevice);
+    const double width = pen.widthF() > 0 ? pen.widthF() * scale : 1;
+    // How far the ink reaches past the path on the device.
+    const double reach = StrokeReach::ofPen(pen) * scale + StrokeReach::kDevicePixels;
+    if (!std::isfinite(reach))
+        return false;
+    if ((n < kHugeElements || dashed) && !reachesFar(path, toDevice, place) && (dashed || !reachesWide(path, toDevice, reach)))
         return false;
     const QRectF target = targetOf(painter, place);
     bool invertible = false;
     const QTransform back = toDevice.inverted(&invertible);
     if (!invertible || !usable(back))
         return false;
-    const double scale = largestStretch(toDevice);
-    const double width = pen.widthF() > 0 ? pen.widthF() * scale : 1;
-    const bool miter = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
-    const double reach = width / 2 * (miter ? std::max(pen.miterLimit(), 1.5) : 1.5) + 2;
-    if (!std::isfinite(reach))
-        return false;
     // The grid cells about the area drawn are filled with the outline of
     // the runs of the path that come within the ink's reach of them: beyond
-    // that reach the runs are cut, and their ends do not show.
+    // that reach the runs are cut, and their ends do not show. A pen's
+    // width more: the stroker's outline about a short piece before a cut
+    // end (shorter than the pen is wide) folds back over the joins next to
+    // it, and a boundary drawn twice darkens its edge pixels.
     const Region region = regionOf(target, place);
     const bool pick = target.width() <= 2 && target.height() <= 2;
-    const QRectF guard = (pick ? target.adjusted(-2, -2, 2, 2) : logicalRect(region, place)).adjusted(-reach, -reach, reach, reach);
+    const double margin = reach + width;
+    const QRectF guard = (pick ? target.adjusted(-2, -2, 2, 2) : logicalRect(region, place)).adjusted(-margin, -margin, margin, margin);
     // The dashes follow the length along the path: a dashed path is only
     // cut when far, and keeps every vertex.
     std::shared_ptr<Index> kept;

@@ -32,6 +32,11 @@ constexpr double kTolerancePixels = 0.1;
 // Paths reaching farther than this beyond the area drawn (device pixels) are
 // clipped to a guard band around it before the painter sees them.
 constexpr double kFarPixels = 65536;
+// Solid strokes whose ink spans more than this on the device (pixels)
+// either way are clipped about the area drawn before they are outlined,
+// whatever their element count: outlining and filling all of a stroke far
+// larger than the view costs seconds.
+constexpr double kWideStrokePixels = 4096;
 // Fills the painter draws are cut into pieces of whole pixel rows or
 // columns until each holds at most this many of the path's own points.
 constexpr int kEdgesPerFill = 256;

@@ -1185,3 +1185,37 @@ TEST(Strokes, DashesLieWhereTheyDoWhereverTheAreaDrawnBegins)
     for (const QPolygonF& c : some)
         EXPECT_TRUE(all.contains(c));
 }
+
+TEST(Strokes, WideStrokesAreOutlinedOnlyNearTheAreaDrawn)
+{
+    // A smooth curve of 60 points swinging across the view with a pen over
+    // 400 pixels wide: its ink spans hundreds of views. Only what comes near
+    // the view is outlined, the same in bands as in one piece, and it
+    // covers what QPainter's own stroke of the whole curve covers.
+    Bezier wave;
+    wave.style = BezierStyle::smooth;
+    for (int i = 0; i < 60; ++i)
+        wave.points.push_back(QPointF(1 + 8.0 * i / 59, i % 2 ? 7 : 1));
+    const Pen pen(QColor(0, 0, 200, 160), 0.0285);
+    const Draw draw = [&](Graphics& g) { g.drawBezier(pen, Qt::transparent, wave); };
+    const QSize size(240, 240);
+    const QTransform view = QTransform::fromTranslate(-5, -4) * QTransform(15000, 0, 0, -15000, 120, 120);
+    PaintedImage whole(size, view);
+    draw(*whole.g);
+    EXPECT_GT(PathDetail::lastHanded().elements, 0);
+    EXPECT_LT(PathDetail::lastHanded().elements, 20000);
+    const QImage& frame = whole.done();
+    EXPECT_EQ(pixelsOff(inBands(view, size, {0, 13, 100, 101, 177, 240}, draw), frame, 0), 0);
+
+    QImage painted(size, QImage::Format_ARGB32_Premultiplied);
+    painted.fill(Qt::transparent);
+    {
+        QPainter p(&painted);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setTransform(view);
+        QPen qpen(pen.color, pen.width, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin);
+        p.strokePath(wave.path(), qpen);
+    }
+    EXPECT_GT(ink(frame), 1000);
+    EXPECT_NEAR(ink(frame), ink(painted), 0.01 * ink(painted));
+}

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "core/Graphics.h"
 #include "core/InkBounds.h"
+#include "core/StrokeReach.h"
 #include "core/TextMetrics.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +168,75 @@ TEST(Drawing, CapsAndMinimumWidth)
     EXPECT_LT(alphaAt(img, 25, 66), 60);
     // The hairline covers its row band with at least a pixel's worth of ink.
     EXPECT_GE(alphaAt(img, 50, 89) + alphaAt(img, 50, 90), 250);
+}
+
+// A pen thinner than the least width draws at it on the device every way:
+// the same ink per length however a placement squeezes it, solid or
+// dashed, and a hairline (not a miter spike) at a sharp corner.
+TEST(Drawing, ThinPensKeepOneWeightUnderAnyPlacement)
+{
+    auto ink = [](const QImage& img) {
+        double sum = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                sum += qAlpha(img.pixel(x, y)) / 255.0;
+        return sum;
+    };
+    // The rectangle (1,1)-(9,9) of the view whatever the squeeze.
+    auto rectangle = [&](double squeeze, LinePattern pattern) {
+        Canvas c;
+        Pen pen(Qt::black, 0.001);
+        pen.linePattern = pattern;
+        const QTransform place = QTransform::fromScale(1, squeeze);
+        c.g->pushTransform(place);
+        c.g->drawRectangle(pen, Qt::transparent, QRectF(1, 1 / squeeze, 8, 8 / squeeze));
+        c.g->popTransform(place);
+        return ink(c.done());
+    };
+    for (LinePattern pattern : {LinePattern::solid, LinePattern::dash}) {
+        const double plain = rectangle(1, pattern);
+        EXPECT_GT(plain, 200);
+        for (double squeeze : {0.5, 0.1})
+            EXPECT_NEAR(rectangle(squeeze, pattern) / plain, 1, 0.1) << squeeze << " " << int(pattern);
+    }
+
+    // Nearly singular: still a hairline, not a band across the view.
+    Canvas flat;
+    const QTransform singular(1, 1, 1, 1.000001, 1, 1);
+    flat.g->pushTransform(singular);
+    flat.g->drawRectangle(Pen(Qt::black, 0.001), Qt::transparent, QRectF(0, 0, 3, 2));
+    flat.g->popTransform(singular);
+    flat.done();
+    EXPECT_GT(flat.inked(), 20);
+    EXPECT_LT(flat.inked(), 800);
+
+    // A miter of 12 degrees would reach 6.8 px past its corner (x = 80),
+    // 13.6 device pixels at a pixel ratio of 2.
+    for (const int ratio : {1, 2}) {
+        QImage image(100 * ratio, 100 * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setTransform(QTransform(10, 0, 0, -10, 0, 100));
+            DrawingContext context(painter);
+            Graphics g(context);
+            Pen pen(Qt::black, 0.001);
+            pen.lineJoin = LineJoin::miter;
+            g.applyPen(pen);
+            const double spread = 6 * std::tan(6 * M_PI / 180);
+            context.beginPath();
+            context.moveTo({2, 5 - spread});
+            context.lineTo({8, 5});
+            context.lineTo({2, 5 + spread});
+            context.strokePath();
+        }
+        EXPECT_GE(inkBox(image).right(), 79 * ratio);
+        const int past = int(std::ceil(ratio * (80 + StrokeReach::kDevicePixels)));
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = past; x < image.width(); ++x)
+                ASSERT_EQ(alphaAt(image, x, y), 0) << x << "," << y << " at ratio " << ratio;
+    }
 }
 
 TEST(Drawing, StrokeWidthFollowsTheTransformCurrentWhenStroking)
@@ -469,26 +539,31 @@ TEST(Drawing, PixelSizeFollowsTransformPushes)
     Graphics& g = *c.g;
     const double pixel = std::sqrt(2.0) / 10;
     EXPECT_NEAR(g.pixelSize(), pixel, 1e-12);
-    ASSERT_TRUE(g.currentPixelSize);
 
     g.pushTransform(std::nullopt); // nothing
     EXPECT_EQ(c.context->stateDepth(), 0);
     g.pushTransform(QTransform().rotate(30).translate(3, 4));
     EXPECT_EQ(c.context->stateDepth(), 1);
-    EXPECT_NEAR(*g.currentPixelSize, pixel, 1e-12); // lengths kept: still valid
+    EXPECT_NEAR(g.pixelSize(), pixel, 1e-12);
     g.pushTransform(QTransform::fromScale(2, 2));
-    EXPECT_FALSE(g.currentPixelSize);
     EXPECT_NEAR(g.pixelSize(), pixel / 2, 1e-12);
     g.popTransform(QTransform::fromScale(2, 2));
-    EXPECT_NEAR(*g.currentPixelSize, pixel, 1e-12);
+    EXPECT_NEAR(g.pixelSize(), pixel, 1e-12);
     g.popTransform(QTransform().rotate(30));
     EXPECT_EQ(c.context->stateDepth(), 0);
     g.popTransform(QTransform()); // unbalanced pop is ignored
     EXPECT_EQ(c.context->stateDepth(), 0);
-    EXPECT_NEAR(*g.currentPixelSize, pixel, 1e-12);
+
+    // From the view's linear part alone: a band's origin far off, or what
+    // was asked under another transform before, changes nothing.
+    c.context->saveState();
+    c.context->concatenate(QTransform::fromScale(7, 0.01));
+    EXPECT_NEAR(g.pixelSize(), pixel / 7, 1e-12); // along the largest stretch
+    c.context->restoreState();
+    c.context->setTransform(QTransform(10, 0, 0, -10, -123456.5, 98765.25));
+    EXPECT_EQ(g.pixelSize(), pixel);
 
     // A transform without inverse gives a finite size and draws without harm.
-    g.currentPixelSize.reset();
     g.pushTransform(QTransform(0, 0, 0, 0, 1, 1));
     EXPECT_TRUE(std::isfinite(g.pixelSize()));
     g.drawRectangle(Pen(Qt::black, 1), Qt::black, QRectF(0, 0, 1, 1));

@@ -375,25 +375,23 @@ TEST_F(PadTest, NamesShowOnPadsAtLeastTwentyPixelsTall)
     auto p = pad("diameter='0.3125' holeDiameter='0.2' smt='false' name='88'");
     ASSERT_EQ(p->rectangle.height(), 0.3125);
 
-    Canvas at19(300, 1000);
-    at19.g.currentPixelSize = 0.3125 / 19;
+    // The least width is sqrt(2) device pixels: views where the pad is 19
+    // and just over 20 of them tall (the name is too small to see there).
+    Canvas at19(300, 19 * M_SQRT2 / 0.3125);
+    EXPECT_FALSE(p->padNameShown(at19.g));
     p->drawHolePass(at19.g, kYellow);
     EXPECT_EQ(at19.whitish(), 0);
-
-    Canvas at20(300, 1000);
-    at20.g.currentPixelSize = 1.0 / 64;
-    p->drawHolePass(at20.g, kYellow);
-    EXPECT_GT(at20.whitish(), 10);
-    // The name sits on the pad centre.
-    EXPECT_EQ(at20.at(QPointF(0.09, 0)), kBlack);
+    Canvas at20(300, 64 * M_SQRT2 * (1 + 1e-9));
+    EXPECT_TRUE(p->padNameShown(at20.g));
 
     // The measured pixel: at 1000 pixels per inch a device pixel is
     // sqrt(2)/1000 inch, so 0.3125 inch is about 221 of them.
     Canvas measured(300, 1000);
     p->drawHolePass(measured.g, kYellow);
     EXPECT_GT(measured.whitish(), 10);
+    // The name sits on the pad centre.
+    EXPECT_EQ(measured.at(QPointF(0.09, 0)), kBlack);
     Canvas far(300, 40);
-    far.g.currentPixelSize.reset();
     p->drawHolePass(far.g, kYellow); // 0.3125 inch is under 9 device pixels here
     EXPECT_EQ(far.whitish(), 0);
 

@@ -116,8 +116,6 @@ void strokeGuide(Graphics& g, QPointF origin, QPointF along, double lo, double h
 
     g.context.saveState();
     g.context.setTransform(QTransform());
-    const std::optional<double> pixel = g.currentPixelSize;
-    g.currentPixelSize.reset();
     const Pen pen = Guide::guidePen(g);
     const double period = kPatternWidths * pen.width;
     if (period > 0 && std::isfinite(period)) {
@@ -130,7 +128,6 @@ void strokeGuide(Graphics& g, QPointF origin, QPointF along, double lo, double h
     g.context.moveTo(origin + u * t0);
     g.context.lineTo(origin + u * t1);
     g.context.strokePath();
-    g.currentPixelSize = pixel;
     g.context.restoreState();
 }
 

@@ -192,7 +192,6 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
         layer.layerColor = g.layerColor;
         layer.useLayerColor = false;
         layer.viewportBoundingBox = g.viewportBoundingBox;
-        layer.currentPixelSize = g.pixelSize();
 
         if (!upright) {
             layerContext.beginPath();
