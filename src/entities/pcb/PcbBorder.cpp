@@ -256,8 +256,12 @@ void PcbBorder::gatherOpenings(PCB& pcb)
 void PcbBorder::drawFillLayer(QPainter& painter, const QRect& area) const
 {
     painter.save();
-    painter.setTransform(QTransform());
-    painter.drawImage(QPointF(area.topLeft()) / fillLayer_.devicePixelRatioF(), fillLayer_);
+    // Laid in device pixels, source and target the same size: scaled by the
+    // pixel ratio, Qt draws the last row a level apart where the device is
+    // cut elsewhere (a band).
+    const qreal ratio = fillLayer_.devicePixelRatioF();
+    painter.setTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    painter.drawImage(QRectF(area), fillLayer_, QRectF(fillLayer_.rect()));
     painter.restore();
 }
 
