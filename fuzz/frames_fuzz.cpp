@@ -2,9 +2,8 @@
 // and zoomed in: a frame in bands cut at rows the input picks must be the
 // frame in one piece, and a narrow view the middle of the wider one at the
 // same scale (gradient fills within 2 levels). A difference stops the run.
-// With BRINDLEX_CHECK_KNOWN_FAULTS set (the unit test's switch for faults
-// still open), half the frames are drawn at device pixel ratio 2, their
-// narrow views cornered on any device pixel.
+// Half the frames are drawn at device pixel ratio 2, their narrow views
+// cornered on any device pixel.
 
 #include "document/Design.h"
 #include "document/DesignReader.h"
@@ -57,7 +56,6 @@ int differing(const QImage& a, QPoint aAt, const QImage& b, QPoint bAt, QSize si
 
 void checkSheet(GraphicsSheet& sheet, bool pcb, int levels, Choices& choose)
 {
-    static const bool ratioTwo = qEnvironmentVariableIsSet("BRINDLEX_CHECK_KNOWN_FAULTS");
     sheet.updateGeometry();
     const BoundingBox& box = sheet.entityList.boundingBox;
     double scale = 10;
@@ -70,7 +68,7 @@ void checkSheet(GraphicsSheet& sheet, bool pcb, int levels, Choices& choose)
         return;
     const QTransform fitted(scale, 0, 0, -scale, kWidth / 2.0 - center.x() * scale, kHeight / 2.0 + center.y() * scale);
     for (double zoom : {1.0, 8.0}) {
-        const int ratio = ratioTwo ? choose.pick(1, 2) : 1;
+        const int ratio = choose.pick(1, 2);
         const int width = kWidth * ratio, height = kHeight * ratio;
         const QPointF about(choose.pick(0, kWidth - 1) + 0.5, choose.pick(0, kHeight - 1) + 0.5);
         FrameRenderer::Frame frame;

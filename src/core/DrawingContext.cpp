@@ -108,7 +108,10 @@ bool drawAnchored(QPainter& painter, const QTransform& toDevice, const QImage& i
         return false;
     tile.setDevicePixelRatio(ratio);
     painter.save();
-    painter.resetTransform();
+    // Tiles are laid in device pixels, source and target the same size: Qt
+    // scales an image of a pixel ratio onto the device otherwise, and its
+    // last row comes out a level apart where the device cuts it elsewhere.
+    painter.setTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
     for (int row = firstRow; row <= lastRow; ++row) {
         for (int column = firstColumn; column <= lastColumn; ++column) {
             const QPointF at(column * tileWidth, row * tileHeight);
@@ -123,7 +126,7 @@ bool drawAnchored(QPainter& painter, const QTransform& toDevice, const QImage& i
                     * QTransform::fromScale(1 / ratio, 1 / ratio));
                 tilePainter.drawImage(QPointF(0, 0), image);
             }
-            painter.drawImage((anchor + at) / ratio, tile);
+            painter.drawImage(QRectF(anchor + at, QSizeF(tile.size())), tile, QRectF(tile.rect()));
         }
     }
     painter.restore();

@@ -140,7 +140,10 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
     // simply cropped to it; otherwise the layer is clipped by the box's image.
     const QTransform toDevice = context.transform();
     const bool upright = toDevice.type() <= QTransform::TxScale;
-    const QRectF boxOnDevice = toDevice.mapRect(boundingBox.rect());
+    // The crop is on whole device pixels, not view units: at a pixel ratio
+    // of 2 a view may start half a unit off the one it is part of.
+    const qreal ratio = device->devicePixelRatioF();
+    const QRectF boxOnDevice = (toDevice * QTransform::fromScale(ratio, ratio)).mapRect(boundingBox.rect());
     if (!finiteRect(boxOnDevice))
         return;
     const QRect deviceRect(0, 0, device->width(), device->height());
@@ -165,7 +168,6 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
     // overlap (the top and bottom pads of a through-hole stack), so the fill
     // goes into a layer, each opening is cleared from it in turn, and the
     // layer is laid over the board.
-    const qreal ratio = device->devicePixelRatioF();
     const FillKey key{toDevice, area, ratio, color.rgba(), pen().color.rgba(), pen().width,
         pcb->pcbSettings.solderMaskMargin, geometryPasses_};
     if (fillLayerKey_ == key && !fillLayer_.isNull()) {
@@ -173,7 +175,7 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
         return;
     }
     fillLayerKey_.reset();
-    const QSize pixels(int(std::ceil(area.width() * ratio)), int(std::ceil(area.height() * ratio)));
+    const QSize pixels = area.size();
     if (fillLayer_.size() != pixels || fillLayer_.devicePixelRatioF() != ratio) {
         fillLayer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
         if (fillLayer_.isNull())
@@ -185,7 +187,7 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
     {
         QPainter layerPainter(&fillLayer_);
         DrawingContext layerContext(layerPainter);
-        layerContext.setTransform(toDevice * QTransform::fromTranslate(-area.x(), -area.y()));
+        layerContext.setTransform(toDevice * QTransform::fromTranslate(-area.x() / ratio, -area.y() / ratio));
         Graphics layer(layerContext);
         layer.drawingPcb = g.drawingPcb;
         layer.currentLayer = g.currentLayer;
@@ -213,7 +215,7 @@ void PcbBorder::drawBoardFill(Graphics& g, const QColor& color)
         bool invertible = false;
         const QTransform toSheet = toDevice.inverted(&invertible);
         if (invertible)
-            reach.addTransformedRect(QRectF(area), toSheet);
+            reach.addTransformedRect(QRectF(QPointF(area.topLeft()) / ratio, QSizeF(area.size()) / ratio), toSheet);
         reach = reach.expanded(std::abs(margin) + layer.pixelSize());
         auto offLayer = [&reach](const BoundingBox& box, double overhang = 0) {
             return box.valid && reach.valid && !box.expanded(overhang).intersects(reach);
@@ -253,8 +255,12 @@ void PcbBorder::gatherOpenings(PCB& pcb)
 void PcbBorder::drawFillLayer(QPainter& painter, const QRect& area) const
 {
     painter.save();
-    painter.setTransform(QTransform());
-    painter.drawImage(QPointF(area.topLeft()), fillLayer_);
+    // Laid in device pixels, source and target the same size: scaled by the
+    // pixel ratio, Qt draws the last row a level apart where the device is
+    // cut elsewhere (a band).
+    const qreal ratio = fillLayer_.devicePixelRatioF();
+    painter.setTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    painter.drawImage(QRectF(area), fillLayer_, QRectF(fillLayer_.rect()));
     painter.restore();
 }
 
