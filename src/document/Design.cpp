@@ -2,6 +2,7 @@
 
 #include "core/Gzip.h"
 #include "core/ModelGuard.h"
+#include "core/PathDetail.h"
 #include "core/Readers.h"
 #include "core/XmlParts.h"
 #include "document/DesignReader.h"
@@ -12,6 +13,8 @@
 
 #include <QFileInfo>
 #include <exception>
+
+#include <malloc.h>
 
 namespace {
 // The name without "." and the extension, wherever they occur.
@@ -156,4 +159,11 @@ bool Design::adopt(Reading reading)
     shortName = shortNameOf(reading.name);
     lastError_.clear();
     return true;
+}
+
+void Design::releaseUnused()
+{
+    PathDetail::dropUnheld();
+    // glibc keeps the pages of small blocks freed; a design is millions of them.
+    malloc_trim(0);
 }
