@@ -3,6 +3,7 @@
 #include "core/Gzip.h"
 #include "core/ModelGuard.h"
 #include "core/PathDetail.h"
+#include "core/ReadWorkers.h"
 #include "core/Readers.h"
 #include "core/XmlParts.h"
 #include "document/DesignReader.h"
@@ -99,6 +100,8 @@ Design::Reading Design::readLocked(QByteArray data, const QString& name)
     std::optional<QByteArray> xml = DesignReader::decode(std::move(data), &error);
     if (!xml)
         return failed(error);
+    if (ReadWorkers::stopRequested())
+        return failed(QString::fromUtf8(ReadWorkers::Stopped().what()));
 
     std::shared_ptr<DesignState> state;
     try {
