@@ -1,20 +1,30 @@
 #include "app/DesignOpener.h"
 
+#include "core/ReadWorkers.h"
 #include "document/DesignState.h"
 #include "viewport/ViewModel.h"
 
-#include <QFile>
+#include <QApplication>
 #include <QCursor>
-#include <QGuiApplication>
+#include <QFile>
+#include <QLineEdit>
 
 namespace {
 DesignOpener* currentOpener = nullptr;
-}
 
-DesignOpener::DesignOpener(ViewModel& viewModel, QObject* parent) : QObject(parent), viewModel_(viewModel)
+// How often a read that is done asks again whether the dialog, popup or
+// menu in its way has gone.
+constexpr int kHeldRetryMs = 20;
+} // namespace
+
+DesignOpener::DesignOpener(ViewModel& viewModel, QObject* parent)
+    : QObject(parent), viewModel_(viewModel), retry_(new QTimer(this))
 {
     if (!currentOpener)
         currentOpener = this;
+    retry_->setSingleShot(true);
+    retry_->setInterval(kHeldRetryMs);
+    connect(retry_, &QTimer::timeout, this, &DesignOpener::readDone);
 }
 
 DesignOpener::~DesignOpener()
@@ -23,8 +33,12 @@ DesignOpener::~DesignOpener()
         currentOpener = nullptr;
     next_.reset();
     ++latest_;
+    if (running_)
+        running_->stop->store(true);
     if (worker_.joinable())
         worker_.join();
+    if (releaser_.joinable())
+        releaser_.join();
     setBusy(false);
 }
 
@@ -56,10 +70,15 @@ void DesignOpener::openSample(const QString& name, std::function<void()> done)
 void DesignOpener::ask(Request request)
 {
     request.ticket = ++latest_;
-    if (running_)
-        next_ = std::move(request);
-    else
+    if (!running_) {
         start(std::move(request));
+        return;
+    }
+    // The read under way is given up; the one done and waiting is dropped.
+    running_->stop->store(true);
+    next_ = std::move(request);
+    if (held_)
+        finishRead();
 }
 
 void DesignOpener::start(Request request)
@@ -68,12 +87,17 @@ void DesignOpener::start(Request request)
     request.opensAdopted = design.opensAdopted();
     const int ticket = request.ticket;
     const QString path = request.path;
+    std::shared_ptr<std::atomic<bool>> stop = request.stop;
     running_ = std::move(request);
     setBusy(true);
-    worker_ = std::thread([this, ticket, path] {
-        Design::Reading reading = Design::shared().readApart(path);
+    worker_ = std::thread([this, ticket, path, stop] {
+        Design::Reading reading;
+        {
+            const ReadWorkers::StopScope scope(stop.get());
+            reading = Design::shared().readApart(path);
+        }
         // Overtaken: released here rather than on the window's thread.
-        if (ticket != latest_.load())
+        if (ticket != latest_.load() || stop->load())
             reading.state.reset();
         {
             const std::lock_guard<std::mutex> hold(resultLock_);
@@ -87,31 +111,55 @@ void DesignOpener::readDone()
 {
     {
         const std::lock_guard<std::mutex> hold(resultLock_);
-        if (!result_)
-            return; // finished already
+        if (!result_ && !held_)
+            return; // finished already, or still reading
     }
     finishRead();
 }
 
-void DesignOpener::finish()
+bool DesignOpener::userBusy()
 {
-    while (running_)
-        finishRead();
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return false;
+    return QApplication::activeModalWidget() || QApplication::activePopupWidget();
+}
+
+void DesignOpener::commitFieldEdit()
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
+    // The field commits on losing the focus, into the design it edits.
+    if (auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget()); field && field->isModified())
+        field->clearFocus();
 }
 
 void DesignOpener::finishRead()
 {
-    worker_.join();
-    std::optional<Design::Reading> reading;
+    if (worker_.joinable())
+        worker_.join();
     {
         const std::lock_guard<std::mutex> hold(resultLock_);
-        reading.swap(result_);
+        if (result_) {
+            held_ = std::move(result_);
+            result_.reset();
+        }
     }
-    Request request = std::move(*running_);
-    running_.reset();
     Design& design = Design::shared();
     // Adopted only when no open was asked or made since.
-    const bool current = !next_ && request.ticket == latest_.load() && design.opensAdopted() == request.opensAdopted;
+    const bool current
+        = !next_ && running_->ticket == latest_.load() && design.opensAdopted() == running_->opensAdopted;
+    // A dialog or menu may belong to a widget the swap replaces, and a
+    // dialog's own event loop may be running this very call: the swap
+    // waits for it to close.
+    if (current && held_ && userBusy()) {
+        retry_->start();
+        return;
+    }
+    retry_->stop();
+    std::optional<Design::Reading> reading = std::move(held_);
+    held_.reset();
+    Request request = std::move(*running_);
+    running_.reset();
     if (next_) {
         Request next = std::move(*next_);
         next_.reset();
@@ -119,16 +167,33 @@ void DesignOpener::finishRead()
     } else {
         setBusy(false);
     }
-    if (!current || !reading)
+    if (!current || !reading) {
+        if (reading)
+            releaseApart(std::move(reading->state));
         return;
+    }
+    commitFieldEdit();
+    std::shared_ptr<DesignState> replaced = design.currentDesignState();
     if (design.adopt(std::move(*reading))) {
         if (request.sample.isEmpty())
             viewModel_.designRead(request.url);
         else
             viewModel_.openDesignFile(request.sample);
+        releaseApart(std::move(replaced));
     }
     if (request.done)
         request.done();
+}
+
+void DesignOpener::releaseApart(std::shared_ptr<DesignState> replaced)
+{
+    // A large design takes a while to free: not on the window's thread.
+    if (releaser_.joinable())
+        releaser_.join();
+    releaser_ = std::thread([replaced = std::move(replaced)]() mutable {
+        replaced.reset();
+        Design::releaseUnused();
+    });
 }
 
 void DesignOpener::setBusy(bool busy)

@@ -5,13 +5,16 @@
 // read it is swapped in on the window's thread, where the view model does
 // what an open does, in the same order (a file that cannot be read raises
 // its alert and leaves the open design and the recent documents as they
-// were). One read at a time: an open asked while another is read is read
-// next and the one before is dropped, as is a read overtaken by an open
-// made by other means; the last open asked wins.
+// were). One read at a time: an open asked while another is read stops that
+// read and is read next, and a read overtaken by an open made by other means
+// is dropped; the last open asked wins. A read that is done waits to be
+// swapped in while a dialog, popup or menu is open (it may own widgets the
+// swap replaces), and the design it replaced is let go on a thread of its own.
 
 #include "document/Design.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QString>
 #include <QUrl>
 
@@ -21,13 +24,14 @@
 #include <optional>
 #include <thread>
 
+class DesignState;
 class ViewModel;
 
 class DesignOpener : public QObject {
     Q_OBJECT
 public:
     explicit DesignOpener(ViewModel& viewModel, QObject* parent = nullptr);
-    // Waits for the read under way and drops it.
+    // Stops the read under way and drops it.
     ~DesignOpener() override;
     DesignOpener(const DesignOpener&) = delete;
     DesignOpener& operator=(const DesignOpener&) = delete;
@@ -45,8 +49,8 @@ public:
 
     // Whether an open was asked and is neither adopted nor dropped yet.
     bool pending() const { return running_.has_value(); }
-    // Waits for the opens asked and finishes them now, in order.
-    void finish();
+    // Whether a read is done and waits for the dialog, popup or menu open.
+    bool held() const { return held_.has_value(); }
 
 private:
     struct Request {
@@ -57,12 +61,20 @@ private:
         QString sample;
         std::function<void()> done;
         unsigned opensAdopted = 0;
+        // Set when the read is given up.
+        std::shared_ptr<std::atomic<bool>> stop = std::make_shared<std::atomic<bool>>(false);
     };
     void ask(Request request);
     void start(Request request);
     // On the window's thread, once the worker has read.
     void readDone();
     void finishRead();
+    // Whether the user is in a dialog, popup or menu just now.
+    static bool userBusy();
+    // A field half typed in commits its edit before the swap replaces its
+    // editor.
+    static void commitFieldEdit();
+    void releaseApart(std::shared_ptr<DesignState> replaced);
     void setBusy(bool busy);
 
     ViewModel& viewModel_;
@@ -72,5 +84,9 @@ private:
     std::atomic<int> latest_{0};
     std::mutex resultLock_;
     std::optional<Design::Reading> result_;
+    // Read and waiting to be adopted (window's thread only).
+    std::optional<Design::Reading> held_;
+    QTimer* retry_;
+    std::thread releaser_;
     bool busy_ = false;
 };

@@ -76,11 +76,18 @@ void LayerColorPicker::updateSwatch()
 
 void LayerColorPicker::choose()
 {
-    const QColor chosen =
-        QColorDialog::getColor(shown_, this, QStringLiteral("Layer Colour"), QColorDialog::ShowAlphaChannel);
-    // A cancelled dialog gives an invalid colour.
-    if (chosen.isValid())
-        emit colorChosen(chosen);
+    // Opened, not run in a loop of its own: the row, and the dialog with it,
+    // may go while the dialog is up (a new layer list), and nothing may be
+    // left waiting on it then.
+    auto* dialog = new QColorDialog(shown_, this);
+    dialog->setWindowTitle(QStringLiteral("Layer Colour"));
+    dialog->setOption(QColorDialog::ShowAlphaChannel);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QColorDialog::colorSelected, this, [this](const QColor& color) {
+        if (color.isValid())
+            emit colorChosen(color);
+    });
+    dialog->open();
 }
 
 // ---- LayerSettingsViewTab ----

@@ -2,6 +2,7 @@
 
 #include "core/EnumWords.h"
 #include "core/PathDetail.h"
+#include "core/ReadWorkers.h"
 #include "core/Readers.h"
 
 #include <algorithm>
@@ -20,6 +21,9 @@ std::optional<BezierStyle> bezierStyleFromString(std::string_view text) { return
 const char* toString(BezierStyle v) { return kBezierStyleWords.toString(v); }
 
 namespace {
+
+// Long point loops look at the read's stop flag once per this many points (less one).
+constexpr size_t kPointsPerStopCheck = 0xffff;
 
 bool isBlank(char c)
 {
@@ -49,6 +53,9 @@ std::optional<std::vector<QPointF>> parsePointList(std::string_view text)
         const std::optional<float> y = parseFloat(pair.substr(comma + 1));
         if (!x || !y || out.size() >= Bezier::maxPoints)
             return std::nullopt;
+        // A million points take a while: a read given up stops here too.
+        if ((out.size() & kPointsPerStopCheck) == 0)
+            ReadWorkers::throwIfStopped();
         out.emplace_back(double(*x), double(*y));
     }
     return out;
@@ -121,11 +128,16 @@ QPainterPath Bezier::path() const
         return path;
     path.moveTo(points[0]);
     if (style == BezierStyle::straight) {
-        for (size_t i = 1; i < n; ++i)
+        for (size_t i = 1; i < n; ++i) {
+            if ((i & kPointsPerStopCheck) == 0)
+                ReadWorkers::throwIfStopped();
             path.lineTo(points[i]);
+        }
     } else {
         const size_t segments = closed ? n : n - 1;
         for (size_t i = 0; i < segments && n > 1; ++i) {
+            if ((i & kPointsPerStopCheck) == 0)
+                ReadWorkers::throwIfStopped();
             const Segment s = segment(i);
             path.cubicTo(s.c1, s.c2, s.p1);
         }

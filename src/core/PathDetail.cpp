@@ -1307,4 +1307,41 @@ void clearCache()
     c.elements = 0;
 }
 
+namespace {
+// How many paths share this one's data: Qt keeps the count first in the
+// shared data. Checked on a path of its own before it is trusted; null
+// when the count is not where it is looked for.
+const QAtomicInt* holders(const QPainterPath& path)
+{
+    return static_cast<const QAtomicInt*>(identity(path));
+}
+
+bool holdersReadable()
+{
+    static const bool readable = [] {
+        QPainterPath probe(QPointF(1, 2));
+        const QAtomicInt* count = holders(probe);
+        if (!count || count->loadRelaxed() != 1)
+            return false;
+        const QPainterPath copy = probe;
+        return count->loadRelaxed() == 2;
+    }();
+    return readable;
+}
+} // namespace
+
+void dropUnheld()
+{
+    if (!holdersReadable())
+        return;
+    Cache& c = cache();
+    const std::unique_lock<std::shared_mutex> lock(c.mutex);
+    std::erase_if(c.entries, [&c](const std::shared_ptr<Index>& e) {
+        const bool unheld = holders(e->path)->loadRelaxed() == 1;
+        if (unheld)
+            c.elements -= e->path.elementCount();
+        return unheld;
+    });
+}
+
 } // namespace PathDetail

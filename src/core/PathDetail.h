@@ -95,5 +95,9 @@ bool prepared(const QPainterPath& path);
 
 // Drops every kept path (their memory with them).
 void clearCache();
+// Drops the kept paths nothing but the cache holds any more (those of a
+// design that went; no lookup can find them again). A frame still drawing
+// one keeps what it took.
+void dropUnheld();
 
 } // namespace PathDetail

@@ -15,6 +15,8 @@ namespace {
 
 std::atomic<int> requestedThreads{0};
 
+thread_local const std::atomic<bool>* currentStop = nullptr;
+
 // Reading runs here rather than on the global pool, which others may fill.
 // Never destroyed: a design held in a static is released at exit, after
 // function statics made later (this pool among them) are gone.
@@ -35,6 +37,8 @@ QThreadPool& readPool()
 // returned: such a task finds no part left and never calls work.
 struct PartsDone {
     size_t parts = 0;
+    // The caller's stop flag, seen by every part wherever it runs.
+    const std::atomic<bool>* stop = currentStop;
     std::atomic<size_t> done{0};
     std::atomic<bool> failed{false};
     std::mutex errorLock;
@@ -44,7 +48,9 @@ struct PartsDone {
     void run(Work&& work)
     {
         if (!failed.load()) {
+            const ReadWorkers::StopScope scope(stop);
             try {
+                ReadWorkers::throwIfStopped();
                 work();
             } catch (...) {
                 const std::lock_guard lock(errorLock);
@@ -187,6 +193,18 @@ struct MarkedParts : PartsDone {
 
 namespace ReadWorkers {
 
+StopScope::StopScope(const std::atomic<bool>* stop) : saved_(currentStop) { currentStop = stop; }
+
+StopScope::~StopScope() { currentStop = saved_; }
+
+bool stopRequested() { return currentStop && currentStop->load(std::memory_order_relaxed); }
+
+void throwIfStopped()
+{
+    if (stopRequested())
+        throw Stopped();
+}
+
 int threads()
 {
     const int requested = requestedThreads.load();
@@ -203,6 +221,7 @@ void forEachPart(size_t count, size_t partSize, const std::function<void(size_t,
     const size_t parts = (count - 1) / partSize + 1;
     const size_t helpers = std::min(parts - 1, size_t(threads() - 1));
     if (helpers == 0) {
+        throwIfStopped();
         work(0, count);
         return;
     }
@@ -242,8 +261,10 @@ void forEachMarkedPart(const std::vector<ThreadMark>& marks, size_t partSize,
         return;
     const size_t helpers = std::min(spans.size() - 1, size_t(threads() - 1));
     if (helpers == 0) {
-        for (size_t part = 0; part < spans.size(); ++part)
+        for (size_t part = 0; part < spans.size(); ++part) {
+            throwIfStopped();
             work(part, spans[part].begin, spans[part].end);
+        }
         return;
     }
     auto shared = std::make_shared<MarkedParts>();

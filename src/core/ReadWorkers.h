@@ -3,8 +3,10 @@
 // pour's vertices, is read in parts on several threads at once (and a large
 // design being replaced is released so).
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -22,6 +24,28 @@ void setThreads(int count);
 // included). Once a part has thrown, the parts not yet begun are skipped and
 // the first exception is thrown here.
 void forEachPart(size_t count, size_t partSize, const std::function<void(size_t begin, size_t end)>& work);
+
+// A read that may be given up (one a later open replaced): while a scope is
+// open on a thread, what runs there sees its flag, and so do the parts it
+// hands out with forEachPart and forEachMarkedPart, wherever they run. Once
+// the flag is set, the parts not yet begun are skipped and throwIfStopped
+// throws Stopped; long loops of a read call it every so often.
+class StopScope {
+public:
+    // Null: nothing stops what runs in the scope (a frame helped meanwhile).
+    explicit StopScope(const std::atomic<bool>* stop);
+    ~StopScope();
+    StopScope(const StopScope&) = delete;
+    StopScope& operator=(const StopScope&) = delete;
+
+private:
+    const std::atomic<bool>* saved_;
+};
+struct Stopped : std::exception {
+    const char* what() const noexcept override { return "The read was stopped."; }
+};
+bool stopRequested();
+void throwIfStopped();
 
 // A small number telling the calling thread from the other threads that
 // read (kAnyThread past the first 255 threads asking).

@@ -2,6 +2,8 @@
 
 #include "core/Gzip.h"
 #include "core/ModelGuard.h"
+#include "core/PathDetail.h"
+#include "core/ReadWorkers.h"
 #include "core/Readers.h"
 #include "core/XmlParts.h"
 #include "document/DesignReader.h"
@@ -12,6 +14,8 @@
 
 #include <QFileInfo>
 #include <exception>
+
+#include <malloc.h>
 
 namespace {
 // The name without "." and the extension, wherever they occur.
@@ -96,6 +100,8 @@ Design::Reading Design::readLocked(QByteArray data, const QString& name)
     std::optional<QByteArray> xml = DesignReader::decode(std::move(data), &error);
     if (!xml)
         return failed(error);
+    if (ReadWorkers::stopRequested())
+        return failed(QString::fromUtf8(ReadWorkers::Stopped().what()));
 
     std::shared_ptr<DesignState> state;
     try {
@@ -156,4 +162,11 @@ bool Design::adopt(Reading reading)
     shortName = shortNameOf(reading.name);
     lastError_.clear();
     return true;
+}
+
+void Design::releaseUnused()
+{
+    PathDetail::dropUnheld();
+    // glibc keeps the pages of small blocks freed; a design is millions of them.
+    malloc_trim(0);
 }

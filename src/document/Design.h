@@ -59,6 +59,10 @@ public:
     // it could not be read, the open design stays and the alert is raised.
     // Returns whether the design was replaced. open is readApart then adopt.
     bool adopt(Reading reading);
+    // Gives back what replaced designs left: the kept path indexes nothing
+    // holds any more, and the heap's free memory (to the system). On any
+    // thread, once the design replaced is let go.
+    static void releaseUnused();
     // Counts the opens adopted so far, read or not: a read made apart
     // before another open was adopted is out of date.
     unsigned opensAdopted() const { return opensAdopted_; }

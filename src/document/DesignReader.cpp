@@ -1,6 +1,7 @@
 #include "document/DesignReader.h"
 
 #include "core/Gzip.h"
+#include "core/ReadWorkers.h"
 #include "core/Readers.h"
 #include "core/XmlParts.h"
 #include "document/DesignState.h"
@@ -29,6 +30,9 @@ bool looksZlib(const QByteArray& data)
     const auto flg = uint8_t(data[1]);
     return (cmf & 0x0f) == 8 && (cmf >> 4) <= 7 && ((cmf << 8) | flg) % 31 == 0;
 }
+
+// The most one read call takes (a large file is read in several).
+constexpr size_t kReadStep = size_t(8) << 20;
 
 QString tooLarge() { return QStringLiteral("The file is too large."); }
 
@@ -135,7 +139,12 @@ std::optional<QByteArray> readFile(const QString& path, size_t maxBytes, QString
             room = std::min(std::max(room * 2, size_t(64 * 1024)), cap);
             bytes.resize(qsizetype(room));
         }
-        const ssize_t got = ::read(fd.get(), bytes.data() + used, room - used);
+        // In steps, so that a read given up stops within one.
+        if (ReadWorkers::stopRequested()) {
+            *error = QString::fromUtf8(ReadWorkers::Stopped().what());
+            return std::nullopt;
+        }
+        const ssize_t got = ::read(fd.get(), bytes.data() + used, std::min(room - used, kReadStep));
         if (got < 0) {
             if (errno == EINTR)
                 continue;

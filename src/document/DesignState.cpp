@@ -87,6 +87,8 @@ DesignState::DesignState(Design* design)
 
 DesignState::~DesignState()
 {
+    // A read given up drops what it read: that release goes to its end.
+    const ReadWorkers::StopScope unstoppable(nullptr);
     releaseEntities(pcb);
     for (std::shared_ptr<Schematic>& schematic : schematics)
         releaseEntities(schematic);

@@ -54,8 +54,15 @@ void ColorButton::updateSwatch()
 
 void ColorButton::chooseColor()
 {
-    const QColor chosen = QColorDialog::getColor(shown_, this, dialogTitle_, QColorDialog::ShowAlphaChannel);
-    commitColor(chosen); // a cancelled dialog gives an invalid colour
+    // Opened, not run in a loop of its own: the button, and the dialog with
+    // it, may go while the dialog is up (an editor replaced), and nothing
+    // may be left waiting on it then.
+    auto* dialog = new QColorDialog(shown_, this);
+    dialog->setWindowTitle(dialogTitle_);
+    dialog->setOption(QColorDialog::ShowAlphaChannel);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QColorDialog::colorSelected, this, &ColorButton::commitColor);
+    dialog->open();
 }
 
 void ColorButton::commitColor(const QColor& color)

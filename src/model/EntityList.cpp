@@ -207,6 +207,7 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
             const ReadingThreadScope scope(depth, indexed, xml);
             const ReadWorkers::ThreadMark mark = ReadWorkers::currentThreadMark();
             for (size_t i = parts[part].begin; i < parts[part].end; ++i) {
+                ReadWorkers::throwIfStopped();
                 marks[i] = mark;
                 if (items[i].run == kNoRun) {
                     read[i] = readEntity(items[i].node, sheet);
@@ -252,6 +253,7 @@ void EntityList::readEntities(pugi::xml_node element, GraphicsSheet* sheet, Enti
         forEachListChild(entitiesElement, [&](pugi::xml_node child) {
             if (child.type() != pugi::node_element)
                 return;
+            ReadWorkers::throwIfStopped();
             if (std::shared_ptr<Entity> entity = readEntity(child, sheet))
                 list.entities.push_back(std::move(entity));
         });
@@ -348,6 +350,7 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
             const MeasuringPartScope scope;
             BoundingBox& box = partBoxes[part];
             for (size_t i = begin; i < end; ++i) {
+                ReadWorkers::throwIfStopped();
                 measure(*entities[i], &box);
                 measureSlot(i, parts.slotItems[i]);
                 measureIndexEntry(i, parts.slotItems[i], parts.reach[i], input);
@@ -376,8 +379,10 @@ void EntityList::updateBoundingBox(const std::optional<QTransform>& parentTransf
         for (const BoundingBox& box : boxes)
             boundingBox.addTransformedBox(box, std::nullopt);
     } else {
-        for (const auto& e : entities)
+        for (const auto& e : entities) {
+            ReadWorkers::throwIfStopped();
             measure(*e, &boundingBox);
+        }
     }
     if (parentBox && boundingBox.valid)
         parentBox->addTransformedBox(boundingBox, std::nullopt);

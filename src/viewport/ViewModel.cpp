@@ -310,6 +310,7 @@ void ViewModel::openSampleDesign(const QString& name)
     if (!Design::shared().open(path))
         return;
     openDesignFile(name);
+    Design::releaseUnused();
 }
 
 bool ViewModel::loadDesign(const QUrl& url)
@@ -318,6 +319,7 @@ bool ViewModel::loadDesign(const QUrl& url)
     if (!Design::shared().open(path))
         return false;
     designRead(url);
+    Design::releaseUnused();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "AppTestSupport.h"
 
 #include "app/DesignOpener.h"
+#include "app/LayerSettingsView.h"
 #include "app/LeftSidePanel.h"
 #include "app/TessalineApp.h"
 #include "app/TipStore.h"
@@ -8,7 +9,11 @@
 #include "viewport/GraphicsViewport.h"
 #include "viewport/RecentFiles.h"
 
+#include <QApplication>
+#include <QColorDialog>
 #include <QJsonDocument>
+#include <QLineEdit>
+#include <QPointer>
 #include <QJsonObject>
 #include <QFileDialog>
 #include <QSettings>
@@ -147,6 +152,70 @@ TEST(TessalineAppTest, OpensAreReadOffTheWindowThreadAndSwappedInAsAnOpenDoesThe
     EXPECT_FALSE(state()->schematics.empty());
 
     QSettings().remove("openDirectory");
+    recentFiles() = savedRecent;
+    saveRecentFiles();
+}
+
+TEST(TessalineAppTest, ASwapWaitsForTheDialogOpenTakesNoWidgetFromUnderItAndKeepsTheEditMade)
+{
+    ViewModel& vm = ViewModel::shared();
+    vm.setAlertItem(std::nullopt);
+    const QList<QUrl> savedRecent = recentFiles();
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(BRINDLEX_TEST_DATA "/basic.project"), dir.filePath("basic.project")));
+    const QUrl file = QUrl::fromLocalFile(dir.filePath("basic.project"));
+    TessalineApp app;
+    DesignOpener& opener = app.opener();
+    const auto state = [] { return Design::shared().currentDesignState(); };
+    const auto waitFor = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 6000 && !done(); ++i)
+            QTest::qWait(5);
+        ASSERT_TRUE(done());
+    };
+    app.window().show();
+    app.window().mainView()->setValue(MainView::pcbTab);
+    auto* layers = app.window().findChild<LayerSettingsViewTab*>();
+    ASSERT_NE(layers, nullptr);
+    layers->refresh();
+    ASSERT_GT(layers->rowCount(), 4);
+
+    // A layer's colour dialog open across the read: the swap waits for it.
+    const QPointer<LayerColorPicker> picker = layers->colorPicker(4);
+    QTest::mouseClick(picker, Qt::LeftButton);
+    const QPointer<QColorDialog> dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    const auto startup = state();
+    opener.openFile(file);
+    waitFor([&opener] { return opener.held(); });
+    QTest::qWait(50);
+    EXPECT_EQ(state(), startup);
+    EXPECT_TRUE(opener.pending());
+    ASSERT_FALSE(picker.isNull());
+    // Its owner gone under it (a row replaced), it goes too, and nothing is
+    // left waiting on it; then the swap is made.
+    delete picker.data();
+    EXPECT_TRUE(dialog.isNull());
+    waitFor([&opener] { return !opener.pending(); });
+    EXPECT_NE(state(), startup);
+    EXPECT_EQ(vm.designShortName(), "basic");
+
+    // A field being typed in when a read is swapped in commits its edit
+    // into the design it was made for, before the swap.
+    auto* field = new QLineEdit(app.window().centralWidget());
+    field->show();
+    QApplication::setActiveWindow(&app.window());
+    field->setFocus();
+    ASSERT_TRUE(field->hasFocus());
+    QTest::keyClicks(field, "12");
+    const auto edited = state();
+    std::shared_ptr<DesignState> committedInto;
+    QObject::connect(field, &QLineEdit::editingFinished, [&] { committedInto = state(); });
+    opener.openFile(file);
+    waitFor([&opener] { return !opener.pending(); });
+    EXPECT_NE(state(), edited);
+    EXPECT_EQ(committedInto, edited);
+    EXPECT_EQ(field->text(), "12");
+
     recentFiles() = savedRecent;
     saveRecentFiles();
 }

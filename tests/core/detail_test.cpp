@@ -861,6 +861,9 @@ TEST(LevelOfDetail, HugeKeptPathsAreIndexedBeforeTheFirstFrameAndAfterEachEdit)
     PathDetail::clearCache();
     b.keepPath();
     EXPECT_TRUE(PathDetail::prepared(b.drawnPath()));
+    // Still held by the curve, it stays when what nothing holds is dropped.
+    PathDetail::dropUnheld();
+    EXPECT_TRUE(PathDetail::prepared(b.drawnPath()));
     // Small paths are drawn as they are: nothing is kept for them.
     Bezier small;
     small.points = {{0, 0}, {1, 0}, {1, 1}};

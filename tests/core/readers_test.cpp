@@ -474,3 +474,39 @@ TEST(ReadWorkers, CallsNestedInPartsTakeEveryItemOnceAndFailOnTheirOwn)
         }
     }
 }
+
+TEST(ReadWorkers, AStoppedReadSkipsThePartsLeftWhereverTheyRunAndNothingElse)
+{
+    struct ThreadsRestored {
+        ~ThreadsRestored() { ReadWorkers::setThreads(0); }
+    } restored;
+    ReadWorkers::setThreads(4);
+    std::atomic<bool> stop{false};
+    {
+        const ReadWorkers::StopScope scope(&stop);
+        // Stopped in the middle: parts begun after it see it, on any thread,
+        // nested calls included; the caller gets Stopped.
+        std::atomic<int> ran{0}, ranAfter{0};
+        EXPECT_THROW(ReadWorkers::forEachPart(400, 1, [&](size_t begin, size_t) {
+            ++ran;
+            if (begin == 10)
+                stop = true;
+            if (stop) {
+                ++ranAfter;
+                ReadWorkers::forEachPart(8, 1, [&](size_t, size_t) { ADD_FAILURE() << "nested part after the stop"; });
+            }
+        }), ReadWorkers::Stopped);
+        EXPECT_LT(ran, 400);
+        EXPECT_LE(ranAfter, 4) << "parts begun after the stop";
+        EXPECT_TRUE(ReadWorkers::stopRequested());
+        EXPECT_THROW(ReadWorkers::forEachMarkedPart({0, 0, 1, 1}, 1, [](size_t, size_t, size_t) { ADD_FAILURE(); }),
+                     ReadWorkers::Stopped);
+        // What runs under a scope of its own (a release, a frame helped) goes on.
+        const ReadWorkers::StopScope unstoppable(nullptr);
+        std::atomic<size_t> released{0};
+        ReadWorkers::forEachPart(100, 1, [&](size_t begin, size_t end) { released += end - begin; });
+        EXPECT_EQ(released, 100u);
+        EXPECT_NO_THROW(ReadWorkers::throwIfStopped());
+    }
+    EXPECT_FALSE(ReadWorkers::stopRequested());
+}

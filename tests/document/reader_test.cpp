@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -172,6 +173,23 @@ TEST_F(ReaderTest, UnreadableDataKeepsTheOpenDesignAndRaisesTheAlert)
     EXPECT_FALSE(design.open(QStringLiteral(BRINDLEX_TEST_DATA)));
     EXPECT_EQ(alerts.size(), 1u);
     EXPECT_EQ(design.currentDesignState(), before);
+}
+
+TEST_F(ReaderTest, AStoppedReadGivesNoSheetsAndLeavesTheOpenDesign)
+{
+    ASSERT_TRUE(design.loadFromBytes(readTestFile("basic.project"), "basic.project"));
+    const auto open = design.currentDesignState();
+    std::atomic<bool> stop{true};
+    {
+        const ReadWorkers::StopScope scope(&stop);
+        const Design::Reading stopped = design.readApart(readTestFile("basic.project"), "again.project");
+        EXPECT_EQ(stopped.state, nullptr);
+        EXPECT_FALSE(stopped.error.isEmpty());
+    }
+    EXPECT_EQ(design.currentDesignState(), open);
+    EXPECT_TRUE(alerts.empty());
+    // The next read, not stopped, reads as ever.
+    EXPECT_NE(design.readApart(readTestFile("basic.project"), "again.project").state, nullptr);
 }
 
 TEST_F(ReaderTest, OnlyRegularFilesAreReadAndNeverBeyondTheLimit)
