@@ -18,6 +18,8 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <new>
+#include <vector>
 
 namespace {
 
@@ -40,6 +42,24 @@ BoundingBox inkView(const QTransform& view, const QRectF& rect, qreal ratio)
     return worldBoxSeenThrough(view, rect.adjusted(-grow, -grow, grow, grow));
 }
 
+// An image over pixels this thread keeps for its next band: bands are
+// blocks of megabytes, and fresh pages for each frame's cost their page
+// faults every frame. Null when there is no room.
+QImage bandImage(int width, int height, QImage::Format format)
+{
+    thread_local std::vector<uchar> store;
+    const qsizetype bytesPerLine = qsizetype(width) * 4;
+    const size_t bytes = size_t(bytesPerLine) * size_t(height);
+    if (store.size() < bytes) {
+        try {
+            store.resize(bytes);
+        } catch (const std::bad_alloc&) {
+            return QImage();
+        }
+    }
+    return QImage(store.data(), width, height, bytesPerLine, format);
+}
+
 void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pixels& image, int top, int bottom)
 {
     const qreal ratio = frame.ratio;
@@ -49,7 +69,7 @@ void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pix
     // A band without seams draws straight into the frame's rows.
     QImage band = whole ? QImage(image.bits + qsizetype(top) * image.bytesPerLine, image.width, bottom - top,
                                  image.bytesPerLine, image.format)
-                        : QImage(image.width, to - from, image.format);
+                        : bandImage(image.width, to - from, image.format);
     if (band.isNull()) {
         // No room for the band: its rows at least show the background.
         QImage(image.bits + qsizetype(top) * image.bytesPerLine, image.width, bottom - top, image.bytesPerLine, image.format)
