@@ -168,7 +168,9 @@ void DesignOpener::finishRead()
         setBusy(false);
     }
     if (!current || !reading) {
-        if (reading)
+        // What a stopped read kept is dropped once the read after it is
+        // done: dropped now, it would slow that read down.
+        if (reading && (reading->state || !running_))
             releaseApart(std::move(reading->state));
         return;
     }
@@ -180,6 +182,8 @@ void DesignOpener::finishRead()
         else
             viewModel_.openDesignFile(request.sample);
         releaseApart(std::move(replaced));
+    } else {
+        releaseApart(nullptr);
     }
     if (request.done)
         request.done();
