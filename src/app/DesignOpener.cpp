@@ -168,7 +168,9 @@ void DesignOpener::finishRead()
         setBusy(false);
     }
     if (!current || !reading) {
-        if (reading)
+        // What a stopped read kept is dropped once the read after it is
+        // done: dropped now, it would slow that read down.
+        if (reading && (reading->state || !running_))
             releaseApart(std::move(reading->state));
         return;
     }
@@ -180,6 +182,8 @@ void DesignOpener::finishRead()
         else
             viewModel_.openDesignFile(request.sample);
         releaseApart(std::move(replaced));
+    } else {
+        releaseApart(nullptr);
     }
     if (request.done)
         request.done();
@@ -187,11 +191,14 @@ void DesignOpener::finishRead()
 
 void DesignOpener::releaseApart(std::shared_ptr<DesignState> replaced)
 {
-    // A large design takes a while to free: not on the window's thread.
-    if (releaser_.joinable())
-        releaser_.join();
-    releaser_ = std::thread([replaced = std::move(replaced)]() mutable {
+    // A large design takes a while to free: not on the window's thread,
+    // which does not wait for the release before this one either (swaps in
+    // quick succession); each release waits for the one before.
+    std::thread before = std::move(releaser_);
+    releaser_ = std::thread([before = std::move(before), replaced = std::move(replaced)]() mutable {
         replaced.reset();
+        if (before.joinable())
+            before.join();
         Design::releaseUnused();
     });
 }

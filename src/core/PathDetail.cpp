@@ -301,6 +301,8 @@ std::shared_ptr<Index> cachedIndex(const QPainterPath& path)
         const std::shared_lock<std::shared_mutex> lock(c.mutex);
         e = findIndex(c, path);
     }
+    // Freed once the lock is let go (declared before it).
+    std::vector<std::shared_ptr<Index>> evicted;
     if (!e) {
         const std::unique_lock<std::shared_mutex> lock(c.mutex);
         e = findIndex(c, path);
@@ -313,6 +315,7 @@ std::shared_ptr<Index> cachedIndex(const QPainterPath& path)
                 auto oldest = std::min_element(c.entries.begin(), c.entries.end(),
                     [&e](const auto& a, const auto& b) { return a != e && (b == e || a->lastUse < b->lastUse); });
                 c.elements -= (*oldest)->path.elementCount();
+                evicted.push_back(std::move(*oldest));
                 c.entries.erase(oldest);
             }
         }
@@ -1302,9 +1305,12 @@ bool prepared(const QPainterPath& path)
 void clearCache()
 {
     Cache& c = cache();
-    const std::unique_lock<std::shared_mutex> lock(c.mutex);
-    c.entries.clear();
-    c.elements = 0;
+    std::vector<std::shared_ptr<Index>> dropped;
+    {
+        const std::unique_lock<std::shared_mutex> lock(c.mutex);
+        dropped.swap(c.entries);
+        c.elements = 0;
+    }
 }
 
 namespace {
@@ -1335,13 +1341,19 @@ void dropUnheld()
     if (!holdersReadable())
         return;
     Cache& c = cache();
-    const std::unique_lock<std::shared_mutex> lock(c.mutex);
-    std::erase_if(c.entries, [&c](const std::shared_ptr<Index>& e) {
-        const bool unheld = holders(e->path)->loadRelaxed() == 1;
-        if (unheld)
+    // A design's indexes take tens of milliseconds to free: not under the
+    // lock, which the frames shown and the next read look their paths up by.
+    std::vector<std::shared_ptr<Index>> dropped;
+    {
+        const std::unique_lock<std::shared_mutex> lock(c.mutex);
+        std::erase_if(c.entries, [&c, &dropped](const std::shared_ptr<Index>& e) {
+            if (holders(e->path)->loadRelaxed() != 1)
+                return false;
             c.elements -= e->path.elementCount();
-        return unheld;
-    });
+            dropped.push_back(e);
+            return true;
+        });
+    }
 }
 
 } // namespace PathDetail
