@@ -42,7 +42,7 @@ struct Scratch {
     std::vector<int> active;
     // kStripRows rows of cells, and of bits telling which cells hold
     // anything; both all zero between fills.
-    std::vector<int32_t> cells;
+    std::vector<uint32_t> cells;
     std::vector<uint64_t> marks;
 };
 
@@ -65,7 +65,7 @@ inline void mark(uint64_t* marks, int from, int to)
 
 // One edge's part within a pixel row, deposited, and the cells it wrote
 // marked.
-inline void deposit(int32_t* line, uint64_t* marks, double a, double b, int d)
+inline void deposit(uint32_t* line, uint64_t* marks, double a, double b, int d)
 {
     const int last = PixelBlend::depositEdgeFixed(line, a, b, d);
     mark(marks, int(std::floor(std::min(a, b))), last);
@@ -119,7 +119,7 @@ void sweep(QImage& image, Scratch& s, Qt::FillRule rule, uint32_t color, int row
     const qsizetype stride = image.bytesPerLine();
     const int imageWidth = image.width();
     for (int y = rowsTop; y < rowsBottom; ++y) {
-        int32_t* line = s.cells.data() + qsizetype(y - rowsTop) * width;
+        uint32_t* line = s.cells.data() + qsizetype(y - rowsTop) * width;
         uint64_t* marks = s.marks.data() + qsizetype(y - rowsTop) * markWords;
         auto* row = reinterpret_cast<uint32_t*>(bits + qsizetype(y) * stride);
         int64_t sum = 0;
@@ -134,7 +134,7 @@ void sweep(QImage& image, Scratch& s, Qt::FillRule rule, uint32_t color, int row
                 // The run since the last cell holding anything has that
                 // cell's coverage.
                 fillSpan<Blend>(row, std::max(from + originX, 0), std::min(x + originX, imageWidth), color, coverage);
-                sum += line[x];
+                sum += int32_t(line[x]);
                 line[x] = 0;
                 coverage = coverageOf(double(sum) / PixelBlend::kCoverOne, oddEven);
                 from = x;

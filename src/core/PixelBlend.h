@@ -86,8 +86,9 @@ constexpr int kCoverOne = 1 << 16;
 inline int roundedInt(double v) { return int(v < 0 ? v - 0.5 : v + 0.5); }
 
 // As depositEdge, d in whole units: the cells get the rounded running
-// share of d, and so add up to d exactly.
-inline int depositEdgeFixed(int32_t* line, double a, double b, int d)
+// share of d, and so add up to d exactly. Added modulo 2^32 (a cell's net
+// value is small however many edges pass through it); read as signed.
+inline int depositEdgeFixed(uint32_t* line, double a, double b, int d)
 {
     const double x0 = std::min(a, b), x1 = std::max(a, b);
     const double x0Floor = std::floor(x0), x1Ceil = std::ceil(x1);
@@ -95,8 +96,8 @@ inline int depositEdgeFixed(int32_t* line, double a, double b, int d)
     if (x1i <= x0i + 1) {
         const double xm = 0.5 * (a + b) - x0Floor;
         const int right = roundedInt(d * xm);
-        line[x0i] += d - right;
-        line[x0i + 1] += right;
+        line[x0i] += uint32_t(d - right);
+        line[x0i + 1] += uint32_t(right);
         return x0i + 1;
     }
     const double s = 1 / (x1 - x0);
@@ -106,10 +107,10 @@ inline int depositEdgeFixed(int32_t* line, double a, double b, int d)
     const double am = 0.5 * s * x1f * x1f;
     // The share of d deposited up to and including each cell.
     int done = roundedInt(d * a0);
-    line[x0i] += done;
+    line[x0i] += uint32_t(done);
     auto upTo = [&](int cell, double share) {
         const int now = roundedInt(d * share);
-        line[cell] += now - done;
+        line[cell] += uint32_t(now - done);
         done = now;
     };
     if (x1i > x0i + 2) {
@@ -119,7 +120,7 @@ inline int depositEdgeFixed(int32_t* line, double a, double b, int d)
             upTo(xi, a1 + (xi - x0i - 1) * s);
     }
     upTo(x1i - 1, 1 - am);
-    line[x1i] += d - done;
+    line[x1i] += uint32_t(d - done);
     return x1i;
 }
 
