@@ -458,20 +458,16 @@ QImage* Graphics::directTarget()
         directChecked_ = true;
         QPaintDevice* device = painter.device();
         QImage* image = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
-        const QTransform& world = painter.worldTransform();
-        const QTransform toDevice = painter.deviceTransform();
-        // Device pixels are the painter's own scaled by the image's pixel
-        // ratio, and no offset: filled here at every ratio, so that small
-        // shapes are not left to the painter's rasteriser, which rounds
-        // points outside the area drawn otherwise than inside it.
+        // The image's pixels are the painter's device coordinates scaled by
+        // its pixel ratio (no view transform): filled here at every ratio,
+        // so that small shapes are not left to the painter's rasteriser,
+        // which rounds points outside the area drawn otherwise than inside
+        // it. Decided from the device alone, not from the transform the
+        // first fill finds (which differs with what a band draws first).
         const double ratio = image ? image->devicePixelRatio() : 1;
-        const QTransform scaled = world * QTransform::fromScale(ratio, ratio);
-        if (image && !image->isNull() && ratio >= 1 && std::isfinite(ratio)
+        if (image && !image->isNull() && ratio > 0 && std::isfinite(ratio)
             && (image->format() == QImage::Format_ARGB32_Premultiplied || image->format() == QImage::Format_RGB32)
-            && painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster && !painter.viewTransformEnabled()
-            && toDevice.m11() == scaled.m11() && toDevice.m12() == scaled.m12() && toDevice.m21() == scaled.m21()
-            && toDevice.m22() == scaled.m22() && toDevice.dx() == scaled.dx() && toDevice.dy() == scaled.dy()
-            && toDevice.isAffine()) {
+            && painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster && !painter.viewTransformEnabled()) {
             directImage_ = image;
             directRatio_ = ratio;
         }
