@@ -42,7 +42,7 @@ struct Scratch {
     std::vector<int> active;
     // kStripRows rows of cells, and of bits telling which cells hold
     // anything; both all zero between fills.
-    std::vector<float> cells;
+    std::vector<uint32_t> cells;
     std::vector<uint64_t> marks;
 };
 
@@ -65,9 +65,9 @@ inline void mark(uint64_t* marks, int from, int to)
 
 // One edge's part within a pixel row, deposited, and the cells it wrote
 // marked.
-inline void deposit(float* line, uint64_t* marks, double a, double b, double d)
+inline void deposit(uint32_t* line, uint64_t* marks, double a, double b, int d)
 {
-    const int last = PixelBlend::depositEdge(line, a, b, d);
+    const int last = PixelBlend::depositEdgeFixed(line, a, b, d);
     mark(marks, int(std::floor(std::min(a, b))), last);
 }
 
@@ -119,10 +119,10 @@ void sweep(QImage& image, Scratch& s, Qt::FillRule rule, uint32_t color, int row
     const qsizetype stride = image.bytesPerLine();
     const int imageWidth = image.width();
     for (int y = rowsTop; y < rowsBottom; ++y) {
-        float* line = s.cells.data() + qsizetype(y - rowsTop) * width;
+        uint32_t* line = s.cells.data() + qsizetype(y - rowsTop) * width;
         uint64_t* marks = s.marks.data() + qsizetype(y - rowsTop) * markWords;
         auto* row = reinterpret_cast<uint32_t*>(bits + qsizetype(y) * stride);
-        double sum = 0;
+        int64_t sum = 0;
         int from = 0;
         uint32_t coverage = 0;
         for (int w = 0; w < markWords; ++w) {
@@ -134,9 +134,9 @@ void sweep(QImage& image, Scratch& s, Qt::FillRule rule, uint32_t color, int row
                 // The run since the last cell holding anything has that
                 // cell's coverage.
                 fillSpan<Blend>(row, std::max(from + originX, 0), std::min(x + originX, imageWidth), color, coverage);
-                sum += line[x];
+                sum += int32_t(line[x]);
                 line[x] = 0;
-                coverage = coverageOf(sum, oddEven);
+                coverage = coverageOf(double(sum) / PixelBlend::kCoverOne, oddEven);
                 from = x;
             }
         }
@@ -326,7 +326,7 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
 
     const size_t cellCount = size_t(kStripRows) * size_t(cellsWide), markCount = size_t(kStripRows) * size_t(markWords);
     if (s.cells.size() < cellCount)
-        s.cells.resize(cellCount, 0.0f);
+        s.cells.resize(cellCount, 0);
     if (s.marks.size() < markCount)
         s.marks.resize(markCount, 0);
 
@@ -335,11 +335,6 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
         const int top = rowsTop + k * kStripRows, bottom = std::min(top + kStripRows, rowsBottom);
         for (int i = s.firstOfStrip[size_t(k)]; i < s.firstOfStrip[size_t(k) + 1]; ++i)
             s.active.push_back(s.order[size_t(i)]);
-        // In the order of the outline: a cell's float sum then adds its
-        // edges in the same order whatever rows the fill began at (a band
-        // of a frame begins elsewhere than the frame).
-        if (s.firstOfStrip[size_t(k) + 1] > s.firstOfStrip[size_t(k)])
-            std::sort(s.active.begin(), s.active.end());
         for (size_t i = 0; i < s.active.size();) {
             const Edge& e = s.edges[size_t(s.active[i])];
             const int from = int(std::floor(std::max(e.y0, double(top)))), to = int(std::ceil(std::min(e.y1, double(bottom))));
@@ -349,9 +344,15 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
                 const double ya = std::max(e.y0, double(y)), yb = std::min(e.y1, y + 1.0);
                 if (!(yb > ya))
                     continue;
+                // Heights in whole units from the row's top: edges meeting
+                // at a point share its rounding.
+                const int d = (PixelBlend::roundedInt((yb - y) * PixelBlend::kCoverOne) - PixelBlend::roundedInt((ya - y) * PixelBlend::kCoverOne))
+                    * int(e.dir);
+                if (d == 0)
+                    continue;
                 const size_t r = size_t(y - top);
                 deposit(s.cells.data() + r * size_t(cellsWide), s.marks.data() + r * size_t(markWords), xAt(ya) - originX,
-                    xAt(yb) - originX, (yb - ya) * e.dir);
+                    xAt(yb) - originX, d);
             }
             ++i;
         }

@@ -362,8 +362,10 @@ void DrawingContext::strokeCurrentPath()
     if (path_.isEmpty())
         return;
     // Under the transform the path was built in, the path is already in the
-    // user coordinates the stroke is made in.
-    if (pathDrawsInUserSpace() && sameTransform(pathTransform_, state_.transform))
+    // user coordinates the stroke is made in; under one without inverse too,
+    // so that it is placed by the linear part and then moved, not mapped
+    // into coordinates holding the origin of the area drawn.
+    if (pathInUser_ && sameTransform(pathTransform_, state_.transform))
         strokeUserPath(path_);
     else
         strokeDevicePath(devicePath());

@@ -458,14 +458,19 @@ QImage* Graphics::directTarget()
         directChecked_ = true;
         QPaintDevice* device = painter.device();
         QImage* image = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
-        const QTransform& world = painter.worldTransform();
-        const QTransform toDevice = painter.deviceTransform();
-        // Device pixels are the painter's own: no pixel ratio, no offset.
-        if (image && !image->isNull()
+        // The image's pixels are the painter's device coordinates scaled by
+        // its pixel ratio (no view transform): filled here at every ratio,
+        // so that small shapes are not left to the painter's rasteriser,
+        // which rounds points outside the area drawn otherwise than inside
+        // it. Decided from the device alone, not from the transform the
+        // first fill finds (which differs with what a band draws first).
+        const double ratio = image ? image->devicePixelRatio() : 1;
+        if (image && !image->isNull() && ratio > 0 && std::isfinite(ratio)
             && (image->format() == QImage::Format_ARGB32_Premultiplied || image->format() == QImage::Format_RGB32)
-            && painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster && toDevice == world
-            && toDevice.m11() == world.m11() && toDevice.dx() == world.dx() && toDevice.dy() == world.dy())
+            && painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster && !painter.viewTransformEnabled()) {
             directImage_ = image;
+            directRatio_ = ratio;
+        }
     }
     const QPainter::CompositionMode mode = painter.compositionMode();
     if (!directImage_ || painter.hasClipping() || painter.opacity() != 1.0
@@ -495,6 +500,12 @@ bool Graphics::fillDirect(const QRectF& rect, const QRectF& inner, const QColor&
     QImage* image = directTarget();
     if (!image)
         return false;
+    if (directRatio_ != 1) {
+        const QTransform pixels = QTransform::fromScale(directRatio_, directRatio_);
+        outerDevice = pixels.mapRect(outerDevice);
+        if (!inner.isEmpty())
+            innerDevice = pixels.mapRect(innerDevice);
+    }
     if (context.painter().compositionMode() == QPainter::CompositionMode_DestinationOut)
         rasterFill<erase>(*image, outerDevice, innerDevice, qPremultiply(color.rgba()));
     else
@@ -516,6 +527,16 @@ bool Graphics::fillDirect(const QPointF* points, int count, const QColor& color)
 
 bool Graphics::fillDeviceContours(QImage& image, const QPointF* points, const int* counts, int contours, const QColor& color)
 {
+    if (directRatio_ != 1) {
+        thread_local std::vector<QPointF> pixels;
+        int count = 0;
+        for (int c = 0; c < contours; ++c)
+            count += std::max(0, counts[c]);
+        pixels.resize(size_t(count));
+        for (int i = 0; i < count; ++i)
+            pixels[size_t(i)] = points[i] * directRatio_;
+        points = pixels.data();
+    }
     const bool cut = context.painter().compositionMode() == QPainter::CompositionMode_DestinationOut;
     if (cut ? rasterContours<erase>(image, points, counts, contours, qPremultiply(color.rgba()))
             : rasterContours<blend>(image, points, counts, contours, qPremultiply(color.rgba())))

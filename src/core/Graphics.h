@@ -171,6 +171,8 @@ private:
     bool strokeSmallRoundSegment(QPointF from, QPointF to);
     QImage* directImage_ = nullptr;
     bool directChecked_ = false;
+    // The image's pixels per unit of the painter's device coordinates.
+    double directRatio_ = 1;
     // The stroke as applyPen set it is solid and thin on the device, and
     // level of detail applies.
     bool thinLine();

@@ -431,10 +431,17 @@ TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
         runs.push_back({oneSeed ? first : first + uint64_t(atOne + i), 2});
     // Seeds past the default ones that caught a fault none of those do: the
     // board fill (322) and a picture's tiles (821) a level apart on the last
-    // row of an image Qt scaled by the pixel ratio.
+    // row of an image Qt scaled by the pixel ratio; a stroke under a
+    // placement without inverse mapped with the band's origin (719); a note's
+    // text and box filled by the painter at ratio 2 (2067), and fills that
+    // took that way or the other by what a band drew first (573); a crossing
+    // translucent curve a level apart over other ink where float cover sums
+    // differed with the area drawn (522).
     if (!oneSeed && atTwo > 0)
-        for (uint64_t seed : {322, 821})
+        for (uint64_t seed : {322, 821, 719, 2067, 573})
             runs.push_back({seed, 2});
+    if (!oneSeed && atOne > 0)
+        runs.push_back({522, 1});
     const QSize size(320, 224);
     ViewModel::shared().sheetTransforms.clear();
     std::vector<std::string> failures;
