@@ -100,27 +100,32 @@ inline int depositEdgeFixed(uint32_t* line, double a, double b, int d)
         line[x0i + 1] += uint32_t(right);
         return x0i + 1;
     }
+    // Shares of the magnitude, rounded without a branch (they are not
+    // negative), then signed: a long edge crosses many cells.
+    const int sign = d < 0 ? -1 : 1;
+    const double m = double(d) * sign;
     const double s = 1 / (x1 - x0);
     const double x0f = x0 - x0Floor;
     const double a0 = 0.5 * s * (1 - x0f) * (1 - x0f);
     const double x1f = x1 - x1Ceil + 1;
     const double am = 0.5 * s * x1f * x1f;
-    // The share of d deposited up to and including each cell.
-    int done = roundedInt(d * a0);
-    line[x0i] += uint32_t(done);
-    auto upTo = [&](int cell, double share) {
-        const int now = roundedInt(d * share);
-        line[cell] += uint32_t(now - done);
-        done = now;
-    };
+    // The share deposited up to and including each cell, in units:
+    // rounded from the running share, never summed from rounded parts.
+    int done = int(m * a0 + 0.5);
+    line[x0i] += uint32_t(done * sign);
     if (x1i > x0i + 2) {
-        const double a1 = s * (1.5 - x0f);
-        upTo(x0i + 1, a1);
-        for (int xi = x0i + 2; xi < x1i - 1; ++xi)
-            upTo(xi, a1 + (xi - x0i - 1) * s);
+        const double first = m * (s * (1.5 - x0f)) + 0.5, step = m * s;
+        const int cells = x1i - x0i - 2;
+        uint32_t* cell = line + x0i + 1;
+        for (int k = 0; k < cells; ++k) {
+            const int now = int(first + k * step);
+            cell[k] += uint32_t((now - done) * sign);
+            done = now;
+        }
     }
-    upTo(x1i - 1, 1 - am);
-    line[x1i] += uint32_t(d - done);
+    const int now = int(m * (1 - am) + 0.5);
+    line[x1i - 1] += uint32_t((now - done) * sign);
+    line[x1i] += uint32_t(d - now * sign);
     return x1i;
 }
 
