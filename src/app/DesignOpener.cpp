@@ -1,5 +1,6 @@
 #include "app/DesignOpener.h"
 
+#include "app/LeftSidePanel.h"
 #include "core/ReadWorkers.h"
 #include "document/DesignState.h"
 #include "viewport/ViewModel.h"
@@ -7,7 +8,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFile>
-#include <QLineEdit>
 
 namespace {
 DesignOpener* currentOpener = nullptr;
@@ -124,13 +124,21 @@ bool DesignOpener::userBusy()
     return QApplication::activeModalWidget() || QApplication::activePopupWidget();
 }
 
-void DesignOpener::commitFieldEdit()
+void DesignOpener::releaseDesignField()
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
-    // The field commits on losing the focus, into the design it edits.
-    if (auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget()); field && field->isModified())
-        field->clearFocus();
+    // Only the property editor edits the design replaced: its field commits
+    // on losing the focus, into that design, and is let go before its
+    // editor goes. Any other field (the account box, a search or settings
+    // field) keeps the focus, or the rest of what is typed there would go to
+    // the window's shortcuts.
+    QWidget* focus = QApplication::focusWidget();
+    for (QWidget* widget = focus; widget; widget = widget->parentWidget())
+        if (qobject_cast<PropertiesPanel*>(widget)) {
+            focus->clearFocus();
+            return;
+        }
 }
 
 void DesignOpener::finishRead()
@@ -152,6 +160,8 @@ void DesignOpener::finishRead()
     // dialog's own event loop may be running this very call: the swap
     // waits for it to close.
     if (current && held_ && userBusy()) {
+        // The read is over: the pointer says so, though the swap waits.
+        setBusy(false);
         retry_->start();
         return;
     }
@@ -174,7 +184,7 @@ void DesignOpener::finishRead()
             releaseApart(std::move(reading->state));
         return;
     }
-    commitFieldEdit();
+    releaseDesignField();
     std::shared_ptr<DesignState> replaced = design.currentDesignState();
     if (design.adopt(std::move(*reading))) {
         if (request.sample.isEmpty())

@@ -9,7 +9,8 @@
 // read and is read next, and a read overtaken by an open made by other means
 // is dropped; the last open asked wins. A read that is done waits to be
 // swapped in while a dialog, popup or menu is open (it may own widgets the
-// swap replaces), and the design it replaced is let go on a thread of its own.
+// swap replaces; the busy pointer ends with the read all the same), and the
+// design it replaced is let go on a thread of its own.
 
 #include "document/Design.h"
 
@@ -71,9 +72,9 @@ private:
     void finishRead();
     // Whether the user is in a dialog, popup or menu just now.
     static bool userBusy();
-    // A field half typed in commits its edit before the swap replaces its
-    // editor.
-    static void commitFieldEdit();
+    // A property editor's field half typed in commits its edit before the
+    // swap replaces its editor; any other field keeps the focus.
+    static void releaseDesignField();
     void releaseApart(std::shared_ptr<DesignState> replaced);
     void setBusy(bool busy);
 

@@ -3,14 +3,17 @@
 #include "app/DesignOpener.h"
 #include "app/LayerSettingsView.h"
 #include "app/LeftSidePanel.h"
+#include "app/SignIn.h"
 #include "app/TessalineApp.h"
 #include "app/TipStore.h"
 #include "app/VersionInfo.h"
+#include "editors/NumberField.h"
 #include "viewport/GraphicsViewport.h"
 #include "viewport/RecentFiles.h"
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QCursor>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QPointer>
@@ -156,14 +159,16 @@ TEST(TessalineAppTest, OpensAreReadOffTheWindowThreadAndSwappedInAsAnOpenDoesThe
     saveRecentFiles();
 }
 
-TEST(TessalineAppTest, ASwapWaitsForTheDialogOpenTakesNoWidgetFromUnderItAndKeepsTheEditMade)
+TEST(TessalineAppTest, ASwapWaitsForTheDialogOpenTakesNoWidgetFromUnderItAndLeavesAloneWhatTheUserDoes)
 {
     ViewModel& vm = ViewModel::shared();
     vm.setAlertItem(std::nullopt);
     const QList<QUrl> savedRecent = recentFiles();
     QTemporaryDir dir;
     ASSERT_TRUE(QFile::copy(QStringLiteral(BRINDLEX_TEST_DATA "/basic.project"), dir.filePath("basic.project")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(BRINDLEX_TEST_DATA "/shapes.project"), dir.filePath("shapes.project")));
     const QUrl file = QUrl::fromLocalFile(dir.filePath("basic.project"));
+    const QUrl shapes = QUrl::fromLocalFile(dir.filePath("shapes.project"));
     TessalineApp app;
     DesignOpener& opener = app.opener();
     const auto state = [] { return Design::shared().currentDesignState(); };
@@ -172,6 +177,10 @@ TEST(TessalineAppTest, ASwapWaitsForTheDialogOpenTakesNoWidgetFromUnderItAndKeep
             QTest::qWait(5);
         ASSERT_TRUE(done());
     };
+    const auto busyPointer = [] {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        return cursor && cursor->shape() == Qt::BusyCursor;
+    };
     app.window().show();
     app.window().mainView()->setValue(MainView::pcbTab);
     auto* layers = app.window().findChild<LayerSettingsViewTab*>();
@@ -179,17 +188,20 @@ TEST(TessalineAppTest, ASwapWaitsForTheDialogOpenTakesNoWidgetFromUnderItAndKeep
     layers->refresh();
     ASSERT_GT(layers->rowCount(), 4);
 
-    // A layer's colour dialog open across the read: the swap waits for it.
+    // A layer's colour dialog open across the read: the swap waits for it,
+    // the busy pointer does not.
     const QPointer<LayerColorPicker> picker = layers->colorPicker(4);
     QTest::mouseClick(picker, Qt::LeftButton);
     const QPointer<QColorDialog> dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
     const auto startup = state();
     opener.openFile(file);
+    EXPECT_TRUE(busyPointer());
     waitFor([&opener] { return opener.held(); });
     QTest::qWait(50);
     EXPECT_EQ(state(), startup);
     EXPECT_TRUE(opener.pending());
+    EXPECT_FALSE(busyPointer());
     ASSERT_FALSE(picker.isNull());
     // Its owner gone under it (a row replaced), it goes too, and nothing is
     // left waiting on it; then the swap is made.
@@ -198,23 +210,71 @@ TEST(TessalineAppTest, ASwapWaitsForTheDialogOpenTakesNoWidgetFromUnderItAndKeep
     waitFor([&opener] { return !opener.pending(); });
     EXPECT_NE(state(), startup);
     EXPECT_EQ(vm.designShortName(), "basic");
+    EXPECT_FALSE(busyPointer());
 
-    // A field being typed in when a read is swapped in commits its edit
-    // into the design it was made for, before the swap.
-    auto* field = new QLineEdit(app.window().centralWidget());
-    field->show();
+    // A property editor's field being typed in when a read is swapped in
+    // commits its edit into the design it was made for, before the swap,
+    // and is let go.
+    opener.openFile(shapes);
+    waitFor([&opener] { return !opener.pending(); });
+    auto* panel = app.window().findChild<LeftSidePanelView*>();
+    ASSERT_NE(panel, nullptr);
+    panel->setSelectedTab(LeftSidePanelView::propertiesPage);
+    QPointer<NumberField> field;
+    for (const auto& entity : state()->schematics.front()->entityList.entities) {
+        vm.setSelectedEntity(entity);
+        if (QWidget* editor = panel->propertiesPanel()->editor(); editor && (field = editor->findChild<NumberField*>()))
+            break;
+    }
+    ASSERT_FALSE(field.isNull());
     QApplication::setActiveWindow(&app.window());
     field->setFocus();
     ASSERT_TRUE(field->hasFocus());
+    field->selectAll();
     QTest::keyClicks(field, "12");
     const auto edited = state();
     std::shared_ptr<DesignState> committedInto;
-    QObject::connect(field, &QLineEdit::editingFinished, [&] { committedInto = state(); });
+    QString committed;
+    QObject::connect(field, &QLineEdit::editingFinished, [&] {
+        committedInto = state();
+        committed = field->text();
+    });
     opener.openFile(file);
     waitFor([&opener] { return !opener.pending(); });
     EXPECT_NE(state(), edited);
     EXPECT_EQ(committedInto, edited);
-    EXPECT_EQ(field->text(), "12");
+    EXPECT_EQ(committed, "12");
+    EXPECT_TRUE(field.isNull() || !field->hasFocus());
+
+    // Any other field keeps the focus and all that is typed in it: none of
+    // it goes to the window's shortcuts (M the manual, W the website).
+    std::vector<QUrl> browsed;
+    const auto savedOpener = MenuCommands::urlOpener();
+    MenuCommands::urlOpener() = [&browsed](const QUrl& url) {
+        browsed.push_back(url);
+        return true;
+    };
+    app.window().findChild<QAction*>(QStringLiteral("accountButton"))->trigger();
+    auto* card = app.window().findChild<SignIn*>();
+    ASSERT_NE(card, nullptr);
+    QLineEdit* login = card->loginField();
+    login->setFocus();
+    ASSERT_TRUE(login->hasFocus());
+    login->selectAll();
+    QTest::keyClicks(nullptr, "ann");
+    opener.openFile(shapes);
+    waitFor([&opener] { return !opener.pending(); });
+    EXPECT_EQ(vm.designShortName(), "shapes");
+    QTest::keyClicks(nullptr, "mw");
+    EXPECT_TRUE(login->hasFocus());
+    EXPECT_EQ(login->text().toStdString(), "annmw");
+    EXPECT_EQ(vm.login().toStdString(), "annmw");
+    EXPECT_TRUE(browsed.empty());
+    MenuCommands::urlOpener() = savedOpener;
+    login->clear();
+    card->passwordField()->clear();
+    vm.setLogin(QString());
+    vm.setIsShowingAccountView(false);
 
     recentFiles() = savedRecent;
     saveRecentFiles();
