@@ -40,11 +40,52 @@ QByteArray withMagic(const QByteArray& data) { return QByteArray("Brindlex QEL")
 // A raw zlib stream (qCompress puts a 4-byte length in front of it).
 QByteArray zlibStream(const QByteArray& data) { return qCompress(data).mid(4); }
 
+// A stop set in the middle of a read: the entity marked "stopReading" sets
+// it as it is read, the one marked "stopMeasuring" as the geometry pass
+// measures it; the entities begun after that are counted.
+struct MidReadStop {
+    std::atomic<bool> stop{false};
+    std::atomic<int> readAfter{0};
+    std::atomic<int> measuredAfter{0};
+};
+MidReadStop& midReadStop()
+{
+    static MidReadStop s;
+    return s;
+}
+
+class StoppingEntity : public Entity {
+public:
+    using Entity::Entity;
+    bool stopsMeasuring = false;
+    void readXML(pugi::xml_node element) override
+    {
+        MidReadStop& s = midReadStop();
+        if (s.stop.load())
+            ++s.readAfter;
+        Entity::readXML(element);
+        stopsMeasuring = bool(element.attribute("stopMeasuring"));
+        if (element.attribute("stopReading"))
+            s.stop = true;
+    }
+    void calculateBoundingBox() override
+    {
+        MidReadStop& s = midReadStop();
+        if (s.stop.load())
+            ++s.measuredAfter;
+        boundingBox.addTransformedRect(QRectF(0, 0, 1, 1), netTransform);
+        if (stopsMeasuring)
+            s.stop = true;
+    }
+};
+
 class ReaderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         registerDocumentTestEntities();
+        static const bool stopping = (registerEntity<StoppingEntity>("stoppingEntity"), true);
+        (void)stopping;
         design.alertHook = [this](const AlertItem& a) { alerts.push_back(a); };
     }
     Design design;
@@ -190,6 +231,38 @@ TEST_F(ReaderTest, AStoppedReadGivesNoSheetsAndLeavesTheOpenDesign)
     EXPECT_TRUE(alerts.empty());
     // The next read, not stopped, reads as ever.
     EXPECT_NE(design.readApart(readTestFile("basic.project"), "again.project").state, nullptr);
+
+    // Stopped while under way, between entities: on one thread nothing is
+    // read or measured after the entity that set the stop; on four, no more
+    // than the entities the other threads had begun (not the rest of the
+    // part of sixteen that entity begins, as when only parts checked it).
+    struct ThreadsRestored {
+        ~ThreadsRestored() { ReadWorkers::setThreads(0); }
+    } restored;
+    const auto sheetOf = [](int stopAt, const char* mark) {
+        QByteArray xml = "<r version=\"12\"><design><sheets><schematic id=\"1\" name=\"S\"><entities>";
+        for (int i = 0; i < 1024; ++i)
+            xml += i == stopAt ? "<stoppingEntity " + QByteArray(mark) + "=\"1\"/>" : "<stoppingEntity/>";
+        return xml + "</entities></schematic></sheets></design></r>";
+    };
+    for (const int threads : {1, 4}) {
+        for (const char* mark : {"stopReading", "stopMeasuring"}) {
+            SCOPED_TRACE(std::string(mark) + " on " + std::to_string(threads) + " threads");
+            ReadWorkers::setThreads(threads);
+            MidReadStop& s = midReadStop();
+            s.stop = false;
+            s.readAfter = 0;
+            s.measuredAfter = 0;
+            const ReadWorkers::StopScope scope(&s.stop);
+            const Design::Reading stopped = design.readApart(sheetOf(16 * 20, mark), "stopped.project");
+            EXPECT_TRUE(s.stop.load());
+            EXPECT_EQ(stopped.state, nullptr);
+            EXPECT_FALSE(stopped.error.isEmpty());
+            EXPECT_LT(s.readAfter.load(), threads);
+            EXPECT_LT(s.measuredAfter.load(), threads);
+        }
+    }
+    EXPECT_EQ(design.currentDesignState(), open);
 }
 
 TEST_F(ReaderTest, OnlyRegularFilesAreReadAndNeverBeyondTheLimit)
