@@ -1222,3 +1222,41 @@ TEST(Strokes, WideStrokesAreOutlinedOnlyNearTheAreaDrawn)
     EXPECT_GT(ink(frame), 1000);
     EXPECT_NEAR(ink(frame), ink(painted), 0.01 * ink(painted));
 }
+
+TEST(LevelOfDetail, PathsNothingHoldsAnyMoreAreDroppedAndTheirRoomGivenBack)
+{
+    // The cache keeps 64 paths, the least recently used evicted first. A
+    // design's path stays while the paths of the design before it, let go,
+    // are dropped: the next design's take their room, not the one held.
+    const auto huge = [](int k) {
+        QPainterPath p(QPointF(k, 0));
+        for (int i = 1; i < PathDetail::kHugeElements; ++i)
+            p.lineTo(k + 0.5 * std::cos(i * 0.01), i * 0.001);
+        return p;
+    };
+    PathDetail::clearCache();
+    const QPainterPath held = huge(0);
+    PathDetail::prepare(held);
+    {
+        std::vector<QPainterPath> replaced;
+        for (int k = 1; k < 64; ++k) {
+            replaced.push_back(huge(k));
+            PathDetail::prepare(replaced.back());
+        }
+        ASSERT_TRUE(PathDetail::prepared(held));
+        // Still held: nothing goes.
+        PathDetail::dropUnheld();
+        for (const QPainterPath& path : replaced)
+            EXPECT_TRUE(PathDetail::prepared(path));
+    }
+    PathDetail::dropUnheld();
+    std::vector<QPainterPath> next;
+    for (int k = 1; k < 64; ++k) {
+        next.push_back(huge(100 + k));
+        PathDetail::prepare(next.back());
+    }
+    EXPECT_TRUE(PathDetail::prepared(held));
+    for (const QPainterPath& path : next)
+        EXPECT_TRUE(PathDetail::prepared(path));
+    PathDetail::clearCache();
+}
