@@ -264,10 +264,9 @@ Viewport2D::~Viewport2D()
 
 void Viewport2D::requestRedraw(Redraw what)
 {
-    // A view change is shown as a wheel notch is: the kept frame moved at
-    // once, drawn afresh once the view has been still a while.
-    if (has(what, Redraw::view))
-        wheelGesture();
+    // A view change alone (a zoom command) is drawn at once, as any paint
+    // is: only a frame that is slow shows the kept frame moved meanwhile.
+    // The wheel's notches come in runs; they alone wait for it to settle.
     if (has(what, Redraw::display) || has(what, Redraw::model))
         ++displays_;
     if (has(what, Redraw::fit))

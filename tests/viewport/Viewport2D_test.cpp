@@ -394,7 +394,7 @@ TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
 
     // A pick changes the selection, not the geometry nor the frame: its
     // marks are drawn over the kept one. Nor do the menu's zoom commands
-    // make the geometry pass: only the view changed.
+    // make the geometry pass: only the view changed (a frame is drawn).
     a->rect = QRectF(20, 20, 1, 1);
     const int frames = viewport->framesDrawn();
     ASSERT_EQ(viewport->pickAt(viewport->toWidget(QPointF(5.5, 5))), boxB);
@@ -403,11 +403,10 @@ TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
     ViewModel::shared().requestRedraw(Redraw::view);
     viewport->zoomIn();
     paintNow();
-    EXPECT_TRUE(viewport->lastPaintReusedFrame());
-    ViewModel::shared().setDraggingOrZooming(false);
+    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
     ViewModel::shared().requestRedraw(Redraw::fit);
     paintNow();
-    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    EXPECT_EQ(viewport->framesDrawn(), frames + 2);
     EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(10, 10));
 
     // A design opened has its geometry made by the read: the first paint
@@ -713,6 +712,73 @@ TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
     viewport->joinFrame();
     QApplication::processEvents();
     Viewport2D::setBackgroundFrames(false);
+}
+
+// A zoom command (menu, toolbar, keys) draws the new view at once: unlike
+// the wheel's notches it waits for no settle. Only while a slow frame is
+// drawn does the kept one, moved and scaled, stand in for it.
+TEST_F(ViewportTest, AZoomCommandShowsTheSharpFrameAtOnce)
+{
+    ViewModel& vm = ViewModel::shared();
+    vm.showFrameRate = false;
+    paintNow();
+    for (const bool in : {true, false}) {
+        const int frames = viewport->framesDrawn();
+        const int paints = viewport->paintCount();
+        vm.requestRedraw(Redraw::view);
+        in ? viewport->zoomIn() : viewport->zoomOut();
+        // The paint the command asks for, and no wait.
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_GT(viewport->paintCount(), paints);
+        EXPECT_FALSE(vm.draggingOrZooming());
+        EXPECT_FALSE(viewport->lastPaintReusedFrame());
+        EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+        const QImage shown = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        FrameRenderer::Frame sharp;
+        sharp.view = viewport->viewTransform();
+        sharp.size = viewport->size();
+        sharp.ratio = shown.devicePixelRatio();
+        sharp.background = sheet->settings().backgroundColor;
+        EXPECT_EQ(FrameRenderer(1).render(*sheet, sharp).convertToFormat(QImage::Format_RGB32), shown) << in;
+    }
+
+    registerSlowBoxes();
+    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
+    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
+    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
+    Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
+    Viewport2D::setBackgroundFrames(true);
+    paintNow();
+    viewport->joinFrame();
+    QApplication::processEvents();
+    paintNow();
+    ASSERT_FALSE(viewport->frameInFlight());
+    const QImage kept = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    {
+        GateOpener opener;
+        gate().set(false);
+        vm.requestRedraw(Redraw::view);
+        viewport->zoomOut();
+        paintNow();
+        EXPECT_TRUE(viewport->lastPaintAwaitsFrame());
+        const QImage moved = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_NE(moved, kept);
+        // Box A moved with the kept frame.
+        EXPECT_EQ(moved.pixel((viewport->toWidget(QPointF(2, 1.5)) * moved.devicePixelRatio()).toPoint()),
+            QColor(200, 30, 30).rgb());
+    }
+    // Done, it is shown by the paint it asks for.
+    const int paints = viewport->paintCount();
+    viewport->joinFrame();
+    for (int i = 0; i < 10 && viewport->paintCount() == paints; ++i)
+        QApplication::processEvents();
+    EXPECT_GT(viewport->paintCount(), paints);
+    EXPECT_FALSE(viewport->lastPaintAwaitsFrame());
+    EXPECT_FALSE(viewport->lastPaintReusedFrame());
+    EXPECT_FALSE(vm.draggingOrZooming());
+    Viewport2D::setBackgroundFrames(false);
+    vm.showFrameRate = true;
 }
 
 // What the frame guard is for: input that may write the model (a key, a
