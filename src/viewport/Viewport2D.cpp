@@ -23,6 +23,7 @@
 #include <QRegion>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -90,6 +91,87 @@ std::optional<DirectTarget> directTarget(QPainter& painter, QSize pixels, qreal 
     if (area.rectCount() > 1)
         return std::nullopt;
     return DirectTarget{image, origin, area.boundingRect()};
+}
+
+// A colour premultiplied, and the share of the pixel under it that shows.
+struct Ink {
+    uint src;
+    uint keep;
+};
+
+Ink inkOf(const QColor& c)
+{
+    const uint p = qPremultiply(c.rgba());
+    return Ink{p, uint(255 - qAlpha(p))};
+}
+
+// The ink over a premultiplied pixel (two channels at a time).
+inline uint over(uint dst, const Ink& ink)
+{
+    if (ink.keep == 0)
+        return ink.src;
+    uint rb = (dst & 0xff00ff) * ink.keep;
+    rb = ((rb + ((rb >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
+    uint ag = ((dst >> 8) & 0xff00ff) * ink.keep;
+    ag = (ag + ((ag >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
+    return ink.src + rb + ag;
+}
+
+// Premultiplied 32-bit pixels written without a painter: the placeholder's
+// thousands of box outlines cost the painter a call each (and a path of
+// them all, a cache entry of the path detail's).
+struct Canvas {
+    uchar* bits;
+    qsizetype bytesPerLine;
+    // Where the frame's pixels start in the image, and the image's pixels
+    // that may be written.
+    QPoint origin;
+    QRect area;
+
+    // Covers the frame's pixels r (set: replaces them).
+    void fill(const QRect& r, const Ink& ink, bool set = false) const
+    {
+        const QRect at = r.translated(origin).intersected(area);
+        if (at.isEmpty())
+            return;
+        for (int y = at.top(); y <= at.bottom(); ++y) {
+            uint* row = reinterpret_cast<uint*>(bits + qsizetype(y) * bytesPerLine);
+            if (set || ink.keep == 0) {
+                std::fill(row + at.left(), row + at.right() + 1, ink.src);
+            } else {
+                for (int x = at.left(); x <= at.right(); ++x)
+                    row[x] = over(row[x], ink);
+            }
+        }
+    }
+    // The one-pixel outline of r, each pixel covered once.
+    void outline(const QRect& r, const Ink& ink) const
+    {
+        fill(QRect(r.left(), r.top(), r.width(), 1), ink);
+        if (r.height() < 2)
+            return;
+        fill(QRect(r.left(), r.bottom(), r.width(), 1), ink);
+        if (r.height() < 3)
+            return;
+        fill(QRect(r.left(), r.top() + 1, 1, r.height() - 2), ink);
+        if (r.width() > 1)
+            fill(QRect(r.right(), r.top() + 1, 1, r.height() - 2), ink);
+    }
+};
+
+// The device pixels a model rectangle covers under toDevice, clamped to a
+// pixel beyond the frame's; empty when outside it or not finite.
+QRect devicePixels(const QRectF& model, const QTransform& toDevice, QSize pixels)
+{
+    const QRectF d = toDevice.mapRect(model.normalized());
+    if (!finiteRect(d))
+        return QRect();
+    const double left = std::clamp(std::floor(d.left()), -1.0, double(pixels.width()));
+    const double top = std::clamp(std::floor(d.top()), -1.0, double(pixels.height()));
+    const double right = std::clamp(std::ceil(d.right()) - 1, -1.0, double(pixels.width()));
+    const double bottom = std::clamp(std::ceil(d.bottom()) - 1, -1.0, double(pixels.height()));
+    const QRect r(QPoint(int(left), int(top)), QPoint(int(std::max(left, right)), int(std::max(top, bottom))));
+    return r.intersects(QRect(QPoint(0, 0), pixels)) ? r : QRect();
 }
 
 std::atomic<bool> backgroundFramesOn{false};
@@ -596,21 +678,110 @@ const QImage& Viewport2D::markedFrame(const std::shared_ptr<GraphicsSheet>& s)
     return marked_;
 }
 
+const std::vector<QRect>& Viewport2D::placeholderBoxes(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
+{
+    const FrameKey key = keyNow(s, background);
+    const QSize pixels = framePixels(ratio);
+    PlaceholderBoxes& kept = placeholderBoxes_;
+    if (kept.pixels == pixels && kept.ratio == ratio && kept.key.view == key.view && kept.key.sameContent(key))
+        return kept.rects;
+    kept.key = key;
+    kept.pixels = pixels;
+    kept.ratio = ratio;
+    kept.rects.clear();
+    const QTransform toDevice = key.view * QTransform::fromScale(ratio, ratio);
+    // Outlines of about as many pixels as the frame holds at most: past
+    // that (boxes by the thousand, large ones) the rest is left out.
+    const qint64 budget = qint64(pixels.width()) * pixels.height();
+    qint64 ink = 0;
+    const auto& entities = s->entityList.entities;
+    const size_t n = std::min(FrameRenderer::kOutlinedEntities, entities.size());
+    for (size_t i = 0; i < n && ink < budget; ++i) {
+        const BoundingBox& box = entities[i]->boundingBox;
+        if (!box.valid)
+            continue;
+        const QRect r = devicePixels(box.rect(), toDevice, pixels);
+        if (r.isEmpty())
+            continue;
+        kept.rects.push_back(r);
+        ink += 2 * qint64(r.width()) + 2 * qint64(r.height());
+    }
+    return kept.rects;
+}
+
 void Viewport2D::drawPlaceholder(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
 {
-    // Read alongside the frame being drawn: both only read the sheet.
-    FrameRenderer::Frame frame;
-    frame.view = viewTransform();
-    frame.size = QSizeF(width(), height());
-    frame.ratio = ratio;
-    frame.background = background;
-    frame.pcb = pcb;
-    frame.entities = false;
-    const QImage page = FrameRenderer(1).render(*s, frame);
-    if (page.isNull())
+    // Read alongside the frame being drawn: both only read the sheet. Drawn
+    // a pixel at a time without the painter (a paint of a few milliseconds
+    // whatever the number of boxes), straight into the pixels the painter
+    // draws on when it allows, else into an image of its own.
+    const QSize pixels = framePixels(ratio);
+    const bool opaque = background.alpha() == 255;
+    std::optional<DirectTarget> direct = opaque ? directTarget(painter, pixels, ratio) : std::nullopt;
+    if (direct && direct->image->format() == QImage::Format_ARGB32)
+        direct.reset();
+    if (!direct && (placeholder_.size() != pixels || placeholder_.devicePixelRatio() != ratio)) {
+        placeholder_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        placeholder_.setDevicePixelRatio(ratio);
+    }
+    if (!direct && placeholder_.isNull()) {
         painter.fillRect(rect(), background);
-    else
-        painter.drawImage(QPointF(0, 0), page);
+        return;
+    }
+    const Canvas canvas = direct ? Canvas{direct->image->bits(), direct->image->bytesPerLine(), direct->origin, direct->area}
+                                 : Canvas{placeholder_.bits(), placeholder_.bytesPerLine(), QPoint(0, 0), placeholder_.rect()};
+    const QRect all(QPoint(0, 0), pixels);
+    canvas.fill(all, inkOf(background), true);
+
+    const SheetSettings& settings = s->settings();
+    const QTransform view = viewTransform();
+    const QTransform toDevice = view * QTransform::fromScale(ratio, ratio);
+    const QColor sheetColor = settings.sheetColor.isValid() ? settings.sheetColor : QColor(Qt::white);
+    const auto inkOn = [](const QColor& c, double alpha) {
+        QColor ink = c.lightnessF() < 0.5 ? QColor(255, 255, 255) : QColor(0, 0, 0);
+        ink.setAlphaF(float(alpha));
+        return ink;
+    };
+    if (settings.showPage) {
+        const QRect page = devicePixels(s->pageRect(), toDevice, pixels);
+        if (!page.isEmpty()) {
+            canvas.fill(page, inkOf(sheetColor));
+            canvas.outline(page, inkOf(inkOn(sheetColor, 0.5)));
+        }
+    }
+    // Grid lines a frame draws (no closer than its 4 pixels), across the view.
+    const double step = settings.gridSpacing * scaleOf(view) * ratio;
+    if (settings.showGrid && std::isfinite(step) && step >= 4 && view.type() <= QTransform::TxScale) {
+        const Ink grid = inkOf(inkOn(sheetColor, 0.2));
+        const QPointF o = toDevice.map(settings.originOffset);
+        if (std::isfinite(o.x()) && std::isfinite(o.y())) {
+            // From the first line on the frame: fmod is exact at any offset.
+            const double x0 = std::fmod(o.x(), step), y0 = std::fmod(o.y(), step);
+            for (double x = x0 < 0 ? x0 + step : x0; x < pixels.width(); x += step)
+                canvas.fill(QRect(int(std::floor(x)), 0, 1, pixels.height()), grid);
+            for (double y = y0 < 0 ? y0 + step : y0; y < pixels.height(); y += step)
+                canvas.fill(QRect(0, int(std::floor(y)), pixels.width(), 1), grid);
+        }
+    }
+    const Ink faint = inkOf(inkOn(background, 0.35));
+    for (const QRect& box : placeholderBoxes(s, background, ratio))
+        canvas.outline(box, faint);
+    if (!direct)
+        painter.drawImage(QPointF(0, 0), opaque ? opaqueView(placeholder_) : placeholder_);
+    if (settings.showOrigin) {
+        // The frame's mark: arms of 12 and a ring of 5 device pixels.
+        const QPointF o = view.map(settings.originOffset);
+        if (std::isfinite(o.x()) && std::isfinite(o.y()) && rect().adjusted(-20, -20, 20, 20).contains(o.toPoint())) {
+            const double arm = 12 / ratio, radius = 5 / ratio;
+            painter.save();
+            painter.setPen(QPen(QColor(220, 40, 40), 0));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawLine(o - QPointF(arm, 0), o + QPointF(arm, 0));
+            painter.drawLine(o - QPointF(0, arm), o + QPointF(0, arm));
+            painter.drawEllipse(o, radius, radius);
+            painter.restore();
+        }
+    }
 }
 
 bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio,
@@ -706,6 +877,8 @@ void Viewport2D::paintEvent(QPaintEvent*)
         frame_ = QImage();
         gestureFrame_ = QImage();
         marked_ = QImage();
+        placeholder_ = QImage();
+        placeholderBoxes_ = PlaceholderBoxes();
         return;
     }
     ensureGeometry(s);
@@ -732,6 +905,9 @@ void Viewport2D::paintEvent(QPaintEvent*)
             ready = drawFrameInBackground(s, background, ratio);
         }
         if (ready) {
+            // The sheet has a frame: what stood in for it goes.
+            placeholder_ = QImage();
+            placeholderBoxes_ = PlaceholderBoxes();
             const QImage& shown = markedFrame(s);
             painter.drawImage(QPointF(0, 0), background.alpha() == 255 ? opaqueView(shown) : shown);
         } else {

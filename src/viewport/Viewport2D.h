@@ -16,6 +16,7 @@
 #include "core/RedrawHook.h"
 
 #include <memory>
+#include <vector>
 
 class Entity;
 class QCoreApplication;
@@ -208,8 +209,14 @@ private:
     // frame_ with the selection's marks over it, drawn as a frame draws
     // them; made again only when the frame or the selection changed.
     const QImage& markedFrame(const std::shared_ptr<GraphicsSheet>& sheet);
-    // The sheet's page, grid and marks, while its first frame is drawn.
+    // The sheet's page, grid, origin and the outlines of its entities'
+    // boxes, while its first frame is drawn: a few milliseconds of the
+    // window's thread whatever the sheet holds, and nothing kept for it
+    // but the boxes' pixels (placeholderBoxes).
     void drawPlaceholder(QPainter& painter, const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
+    // The device pixels of the boxes outlined, found once per sheet, view
+    // and frame size.
+    const std::vector<QRect>& placeholderBoxes(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
     // Whether frame_ was drawn for this very paint.
     bool frameIsCurrent(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio) const;
 
@@ -231,6 +238,15 @@ private:
     FrameKey frameKey_;
     // Counts the frames kept in frame_.
     int frameVersion_ = 0;
+    struct PlaceholderBoxes {
+        FrameKey key;
+        QSize pixels;
+        qreal ratio = 0;
+        std::vector<QRect> rects;
+    };
+    PlaceholderBoxes placeholderBoxes_;
+    // The placeholder's pixels when the painter's own cannot be written.
+    QImage placeholder_;
     QImage marked_;
     int markedVersion_ = -1;
     size_t markedSelection_ = 0;
