@@ -339,7 +339,9 @@ TEST_F(ViewportTest, AnUnchangedViewIsNotDrawnAgain)
     viewport->requestRedraw(Redraw::display);
     paintNow();
     EXPECT_EQ(viewport->framesDrawn(), ++frames);
-    // A selection is drawn over the kept frame, as a saved picture shows it.
+    // A selection is drawn over the kept frame, as a saved picture shows it,
+    // and follows every change of it: another entity selected in place of
+    // the first (as many selected as before), then none.
     boxA->selected = true;
     vm.requestRedraw(Redraw::selection);
     paintNow();
@@ -353,6 +355,14 @@ TEST_F(ViewportTest, AnUnchangedViewIsNotDrawnAgain)
     EXPECT_EQ(FrameRenderer(1).render(*sheet, whole).convertToFormat(QImage::Format_RGB32), selected);
     EXPECT_NE(selected, before.convertToFormat(QImage::Format_RGB32));
     boxA->selected = false;
+    boxB->selected = true;
+    vm.requestRedraw(Redraw::selection);
+    paintNow();
+    const QImage other = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(FrameRenderer(1).render(*sheet, whole).convertToFormat(QImage::Format_RGB32), other);
+    EXPECT_NE(other, selected);
+    boxB->selected = false;
+    vm.requestRedraw(Redraw::selection);
     paintNow();
     EXPECT_EQ(viewport->framesDrawn(), frames);
     EXPECT_EQ(viewport->grab().toImage(), before);
@@ -856,6 +866,58 @@ TEST_F(ViewportTest, WhatMayWriteTheModelStopsTheFrameThatReadsIt)
     }
     viewport->joinFrame();
     QApplication::processEvents();
+    Viewport2D::setBackgroundFrames(false);
+    vm.showFrameRate = true;
+}
+
+// A selection changes nothing a frame reads: the frame being drawn goes on,
+// is not drawn again, and is shown with the marks over it once done.
+TEST_F(ViewportTest, ASelectionLeavesTheFrameBeingDrawnGoing)
+{
+    registerSlowBoxes();
+    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
+    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
+    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
+    GraphicsSheet& slow = *Design::shared().currentDesignState()->schematics.front();
+    slow.settings().showPage = false;
+    const std::shared_ptr<Entity> a = slow.entityList.entities.at(0);
+    ViewModel& vm = ViewModel::shared();
+    vm.showFrameRate = false;
+    Viewport2D::setBackgroundFrames(true);
+    paintNow();
+    viewport->joinFrame();
+    paintNow();
+    ASSERT_FALSE(viewport->frameInFlight());
+    {
+        GateOpener opener;
+        gate().set(false);
+        vm.requestRedraw(Redraw::display);
+        paintNow();
+        ASSERT_TRUE(viewport->frameInFlight());
+        const int frames = viewport->framesDrawn();
+        a->selected = true;
+        vm.requestRedraw(Redraw::selection);
+        EXPECT_TRUE(ModelGuard::reading());
+        paintNow();
+        EXPECT_TRUE(viewport->frameInFlight());
+        EXPECT_EQ(viewport->framesDrawn(), frames);
+        gate().set(true);
+        viewport->joinFrame();
+        for (int i = 0; i < 10 && viewport->lastPaintAwaitsFrame(); ++i) {
+            QApplication::processEvents();
+            paintNow();
+        }
+        EXPECT_FALSE(viewport->lastPaintAwaitsFrame());
+        EXPECT_EQ(viewport->framesDrawn(), frames);
+    }
+    const QImage shown = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    FrameRenderer::Frame marked;
+    marked.view = viewport->viewTransform();
+    marked.size = viewport->size();
+    marked.ratio = shown.devicePixelRatio();
+    marked.background = slow.settings().backgroundColor;
+    EXPECT_EQ(FrameRenderer(1).render(slow, marked).convertToFormat(QImage::Format_RGB32), shown);
+    a->selected = false;
     Viewport2D::setBackgroundFrames(false);
     vm.showFrameRate = true;
 }
