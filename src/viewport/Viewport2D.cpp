@@ -274,19 +274,13 @@ bool Viewport2D::adoptFrame()
     return true;
 }
 
-bool Viewport2D::drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
+void Viewport2D::drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
 {
     auto pending = std::make_unique<Pending>();
     Pending* p = pending.get();
     p->key = keyNow(s, background);
     p->ratio = ratio;
-    FrameRenderer::Frame frame;
-    frame.view = p->key.view;
-    frame.size = QSizeF(width(), height());
-    frame.ratio = ratio;
-    frame.background = background;
-    frame.pcb = pcb;
-    frame.selectionMarks = false;
+    const FrameRenderer::Frame frame = frameFor(p->key.view, size(), ratio, background);
     pending_ = std::move(pending);
     ++framesDrawn_;
     // Counted as a reader before it starts: from now on nothing writes the
@@ -311,7 +305,6 @@ bool Viewport2D::drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& s, 
         p->finished.wait_for(hold, std::chrono::milliseconds(kBackgroundAfterMs), [p] { return p->done; });
     }
     adoptFrame();
-    return !pending_ && frameIsCurrent(s, background, ratio);
 }
 
 Viewport2D::Viewport2D(bool pcb, QWidget* parent)
@@ -596,18 +589,24 @@ QSize Viewport2D::framePixels(qreal ratio) const
     return QSize(std::max(1, int(std::ceil(width() * ratio))), std::max(1, int(std::ceil(height() * ratio))));
 }
 
+FrameRenderer::Frame Viewport2D::frameFor(const QTransform& view, QSizeF size, qreal ratio, const QColor& background) const
+{
+    FrameRenderer::Frame frame;
+    frame.view = view;
+    frame.size = size;
+    frame.ratio = ratio;
+    frame.background = background;
+    frame.pcb = pcb;
+    // The selection's marks are drawn over whatever frame a paint shows.
+    frame.selectionMarks = false;
+    return frame;
+}
+
 void Viewport2D::drawFrame(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
 {
     ModelGuard::join();
     frameKey_ = keyNow(s, background);
-    FrameRenderer::Frame frame;
-    frame.view = frameKey_.view;
-    frame.size = QSizeF(width(), height());
-    frame.ratio = ratio;
-    frame.background = background;
-    frame.pcb = pcb;
-    frame.selectionMarks = false;
-    FrameRenderer().render(*s, frame, frame_);
+    FrameRenderer().render(*s, frameFor(frameKey_.view, size(), ratio, background), frame_);
     ++framesDrawn_;
     ++frameVersion_;
 }
@@ -640,12 +639,7 @@ void Viewport2D::drawSelectionMarks(QPainter& painter, const std::shared_ptr<Gra
 {
     if (SelectionFlag::selectedAnywhere() == 0)
         return;
-    FrameRenderer::Frame frame;
-    frame.view = viewTransform();
-    frame.size = QSizeF(width(), height());
-    frame.ratio = ratio;
-    frame.pcb = pcb;
-    FrameRenderer::drawSelectionMarks(*s, frame, painter);
+    FrameRenderer::drawSelectionMarks(*s, frameFor(viewTransform(), size(), ratio, QColor()), painter);
 }
 
 const QImage& Viewport2D::markedFrame(const std::shared_ptr<GraphicsSheet>& s)
@@ -666,12 +660,8 @@ const QImage& Viewport2D::markedFrame(const std::shared_ptr<GraphicsSheet>& s)
     marked_.setDevicePixelRatio(frame_.devicePixelRatio());
     {
         QPainter painter(&marked_);
-        FrameRenderer::Frame frame;
-        frame.view = frameKey_.view;
-        frame.size = frame_.deviceIndependentSize();
-        frame.ratio = frame_.devicePixelRatio();
-        frame.pcb = pcb;
-        FrameRenderer::drawSelectionMarks(*s, frame, painter);
+        FrameRenderer::drawSelectionMarks(
+            *s, frameFor(frameKey_.view, frame_.deviceIndependentSize(), frame_.devicePixelRatio(), QColor()), painter);
     }
     markedVersion_ = frameVersion_;
     markedSelection_ = SelectionFlag::changes();
@@ -784,28 +774,33 @@ void Viewport2D::drawPlaceholder(QPainter& painter, const std::shared_ptr<Graphi
     }
 }
 
-bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio,
-    bool placeholder)
+std::optional<QTransform> Viewport2D::keptFrameMove(
+    const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio, bool gesture) const
 {
-    const bool sameSheet = holdsSheet(frameKey_.sheet, s);
-    const bool sameSize = frame_.size() == framePixels(ratio);
-    if (frame_.isNull() || !sameSheet || frame_.devicePixelRatio() != ratio || (!placeholder && !sameSize))
-        return false;
+    if (frame_.isNull() || !holdsSheet(frameKey_.sheet, s) || frame_.devicePixelRatio() != ratio)
+        return std::nullopt;
     // A gesture moves the kept frame only while nothing else it shows has
-    // changed: the same key as a paint that shows it as it is.
-    if (!placeholder && (!ViewModel::shared().draggingOrZooming() || !frameKey_.sameContent(keyNow(s, background))))
-        return false;
-    // Widget points of the kept frame to widget points now.
+    // changed (the same key as a paint that shows it as it is), and the
+    // view keeps its size.
+    if (gesture && (frame_.size() != framePixels(ratio) || !frameKey_.sameContent(keyNow(s, background))))
+        return std::nullopt;
     bool invertible = false;
     const QTransform move = frameKey_.view.inverted(&invertible) * viewTransform();
     if (!invertible || !move.isAffine())
-        return false;
+        return std::nullopt;
+    const QRectF view(rect());
+    const QRectF covered = move.mapRect(QRectF(QPointF(0, 0), frame_.deviceIndependentSize())).intersected(view);
+    if (covered.isEmpty() || (gesture && covered.width() * covered.height() < kMinReusedCover * view.width() * view.height()))
+        return std::nullopt;
+    return move;
+}
+
+void Viewport2D::showMovedFrame(QPainter& painter, const QTransform& move, const QColor& background, qreal ratio)
+{
     const QRectF view(rect());
     // The kept frame may be of another size than the view (a resize).
-    const QRectF kept(QPointF(0, 0), frame_.deviceIndependentSize());
-    const QRectF covered = move.mapRect(kept).intersected(view);
-    if (covered.isEmpty() || (!placeholder && covered.width() * covered.height() < kMinReusedCover * view.width() * view.height()))
-        return false;
+    const bool sameSize = frame_.size() == framePixels(ratio);
+    const QRectF covered = move.mapRect(QRectF(QPointF(0, 0), frame_.deviceIndependentSize())).intersected(view);
 
     // A frame drawn on an opaque background is opaque (the sheet draws over
     // it), so it is copied rather than blended.
@@ -829,7 +824,7 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
         if (const std::optional<DirectTarget> direct = directTarget(painter, frame_.size(), ratio)) {
             const QPointF offset(direct->origin.x() + dx, direct->origin.y() + dy);
             if (FrameScaler().scale(frame_, scale, offset, background.rgba(), *direct->image, direct->area))
-                return true;
+                return;
         }
         if (gestureFrame_.size() != frame_.size() || gestureFrame_.devicePixelRatio() != ratio) {
             gestureFrame_ = QImage(frame_.size(), QImage::Format_RGB32);
@@ -837,7 +832,7 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
         }
         if (FrameScaler().scale(frame_, scale, QPointF(dx, dy), background.rgba(), gestureFrame_)) {
             painter.drawImage(QPointF(0, 0), gestureFrame_);
-            return true;
+            return;
         }
     }
 
@@ -862,7 +857,28 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
         painter.drawImage(QPointF(0, 0), frame_);
     }
     painter.restore();
-    return true;
+}
+
+Viewport2D::PaintChoice Viewport2D::paintChoice(
+    const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio, bool mayDraw) const
+{
+    // Nothing the kept frame was drawn for changed (an overlay shown or
+    // hidden, a menu closed over the view): it is shown as it is.
+    if (frameIsCurrent(s, background, ratio))
+        return PaintChoice{PaintShows::frame, FrameToDraw::none, QTransform()};
+    // A pan or wheel gesture moves it, as long as it covers most of the view.
+    if (ViewModel::shared().draggingOrZooming())
+        if (const std::optional<QTransform> move = keptFrameMove(s, background, ratio, true))
+            return PaintChoice{PaintShows::gestureFrame, FrameToDraw::none, *move};
+    // Else a frame is drawn for this paint, one at a time: here, or off the
+    // window's thread when that is on (shown when done within a while).
+    if (mayDraw && !pending_)
+        return PaintChoice{PaintShows::frame, backgroundFrames() ? FrameToDraw::offThread : FrameToDraw::here, QTransform()};
+    // While it is drawn the kept frame stands in, placed for the view; the
+    // placeholder when the sheet has none yet.
+    if (const std::optional<QTransform> move = keptFrameMove(s, background, ratio, false))
+        return PaintChoice{PaintShows::awaitedFrame, FrameToDraw::none, *move};
+    return PaintChoice{PaintShows::placeholder, FrameToDraw::none, QTransform()};
 }
 
 void Viewport2D::paintEvent(QPaintEvent*)
@@ -879,6 +895,7 @@ void Viewport2D::paintEvent(QPaintEvent*)
         marked_ = QImage();
         placeholder_ = QImage();
         placeholderBoxes_ = PlaceholderBoxes();
+        lastShown_ = PaintShows::frame;
         return;
     }
     ensureGeometry(s);
@@ -888,36 +905,34 @@ void Viewport2D::paintEvent(QPaintEvent*)
     const QColor background = settingsBackground.isValid() ? settingsBackground : QColor(Qt::white);
     const qreal ratio = devicePixelRatioF();
     adoptFrame();
-    lastPaintAwaits_ = false;
-    // Nothing the kept frame was drawn for changed (an overlay shown or
-    // hidden, a menu closed over the view): it is shown as it is.
-    const bool current = frameIsCurrent(s, background, ratio);
-    lastPaintReused_ = !current && reuseFrame(painter, s, background, ratio);
-    if (!lastPaintReused_) {
-        // Drawn into a kept frame, so that a gesture can move it about; off
-        // the window's thread when that is on and the frame is slow, the
-        // last one standing in for it meanwhile.
-        bool ready = current;
-        if (!ready && !pending_ && !backgroundFrames()) {
+    PaintChoice choice = paintChoice(s, background, ratio, true);
+    if (choice.draw != FrameToDraw::none) {
+        // Drawn into the kept frame, so that a gesture can move it about.
+        if (choice.draw == FrameToDraw::here)
             drawFrame(s, background, ratio);
-            ready = true;
-        } else if (!ready && !pending_) {
-            ready = drawFrameInBackground(s, background, ratio);
-        }
-        if (ready) {
-            // The sheet has a frame: what stood in for it goes.
-            placeholder_ = QImage();
-            placeholderBoxes_ = PlaceholderBoxes();
-            const QImage& shown = markedFrame(s);
-            painter.drawImage(QPointF(0, 0), background.alpha() == 255 ? opaqueView(shown) : shown);
-        } else {
-            lastPaintAwaits_ = true;
-            if (!reuseFrame(painter, s, background, ratio, true))
-                drawPlaceholder(painter, s, background, ratio);
-            drawSelectionMarks(painter, s, ratio);
-        }
-    } else {
+        else
+            drawFrameInBackground(s, background, ratio);
+        choice = paintChoice(s, background, ratio, false);
+    }
+    lastShown_ = choice.shows;
+    switch (choice.shows) {
+    case PaintShows::frame: {
+        // The sheet has a frame: what stood in for it goes.
+        placeholder_ = QImage();
+        placeholderBoxes_ = PlaceholderBoxes();
+        const QImage& shown = markedFrame(s);
+        painter.drawImage(QPointF(0, 0), background.alpha() == 255 ? opaqueView(shown) : shown);
+        break;
+    }
+    case PaintShows::gestureFrame:
+    case PaintShows::awaitedFrame:
+        showMovedFrame(painter, choice.move, background, ratio);
         drawSelectionMarks(painter, s, ratio);
+        break;
+    case PaintShows::placeholder:
+        drawPlaceholder(painter, s, background, ratio);
+        drawSelectionMarks(painter, s, ratio);
+        break;
     }
 
     lastPaintMs_ = paintClock.nsecsElapsed() / 1e6;
