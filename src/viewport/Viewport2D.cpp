@@ -680,9 +680,10 @@ const std::vector<QRect>& Viewport2D::placeholderBoxes(const std::shared_ptr<Gra
     kept.ratio = ratio;
     kept.rects.clear();
     const QTransform toDevice = key.view * QTransform::fromScale(ratio, ratio);
-    // Outlines of about as many pixels as the frame holds at most: past
-    // that (boxes by the thousand, large ones) the rest is left out.
-    const qint64 budget = qint64(pixels.width()) * pixels.height();
+    // Outlines of about a quarter of the frame's pixels at most (a board's
+    // thousands of parts take a tenth of that at fit): past that the rest
+    // is left out.
+    const qint64 budget = qint64(pixels.width()) * pixels.height() / 4;
     qint64 ink = 0;
     const auto& entities = s->entityList.entities;
     const size_t n = std::min(FrameRenderer::kOutlinedEntities, entities.size());
