@@ -7,9 +7,9 @@ enum class Redraw : unsigned {
     // The window's own overlays and fields (About, account, panels): every
     // sheet's picture stays as it is.
     panels = 0,
-    // Where the view looks only, as a wheel notch: the kept frame is moved
-    // and scaled at once, drawn afresh once the view is still; nothing is
-    // measured again.
+    // Where the view looks only (a zoom command): the frame is drawn for the
+    // new view at once, the kept one moved and scaled only while a slow one
+    // is drawn; nothing is measured again.
     view = 1u << 0,
     // The active view fits the sheet again (a view change too).
     fit = 1u << 1,

@@ -94,10 +94,7 @@ void drawBand(GraphicsSheet& sheet, const FrameRenderer::Frame& frame, const Pix
         g.viewportBoundingBox = inkView(frame.view, QRectF(0, from / ratio, frame.size.width(), (to - from) / ratio), ratio);
         // Preset, it tells the sheet the marks are drawn elsewhere.
         g.selectionFramesOnTop = !frame.selectionMarks;
-        if (frame.entities)
-            sheet.draw(g);
-        else
-            sheet.drawOutline(g, FrameRenderer::kOutlinedEntities);
+        sheet.draw(g);
     }
     if (whole)
         return;
@@ -240,8 +237,7 @@ bool FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
     f.ratio = ratio;
 
     // What the sheet makes once per frame, made here before the bands.
-    if (f.entities)
-        sheet.prepareFrame(f.view, f.size, ratio, inkView(f.view, QRectF(QPointF(0, 0), f.size), ratio));
+    sheet.prepareFrame(f.view, f.size, ratio, inkView(f.view, QRectF(QPointF(0, 0), f.size), ratio));
 
     // The bands' own images share the frame's pixels.
     const int rows = pixels.height();
@@ -291,8 +287,7 @@ bool FrameRenderer::render(GraphicsSheet& sheet, const Frame& frame, QImage& ima
         }
         costs.sheet = &sheet;
     }
-    if (f.entities)
-        sheet.endFrame();
+    sheet.endFrame();
     // Asked to stop while drawing: some entity or band may have been left
     // out (the request stands until every reader has returned).
     return !ModelGuard::stopRequested();

@@ -43,12 +43,6 @@ public:
         // view leaves them out and draws them over the frame it shows
         // (drawSelectionMarks), so that a selection draws no frame.
         bool selectionMarks = true;
-        // The entities drawn; without them only the page, grid and origin
-        // mark and the outlines of the first kOutlinedEntities entities'
-        // boxes (what a view shows while a new sheet's first frame is
-        // drawn): nothing the sheet prepares for a frame is touched, so it
-        // may be drawn while a frame is drawn on other threads.
-        bool entities = true;
     };
 
     // 0: one band per thread the machine runs at once (at most kMaxBands);
@@ -75,6 +69,8 @@ public:
     // serves both.
     static QThreadPool& pool();
     static constexpr int kMaxBands = 32;
+    // What a view shows while a new sheet's first frame is drawn outlines
+    // the boxes of at most this many of its entities.
     static constexpr size_t kOutlinedEntities = 20000;
     // Bands are at least this many pixel rows tall.
     static constexpr int kMinBandRows = 32;

@@ -23,6 +23,7 @@
 #include <QRegion>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -90,6 +91,87 @@ std::optional<DirectTarget> directTarget(QPainter& painter, QSize pixels, qreal 
     if (area.rectCount() > 1)
         return std::nullopt;
     return DirectTarget{image, origin, area.boundingRect()};
+}
+
+// A colour premultiplied, and the share of the pixel under it that shows.
+struct Ink {
+    uint src;
+    uint keep;
+};
+
+Ink inkOf(const QColor& c)
+{
+    const uint p = qPremultiply(c.rgba());
+    return Ink{p, uint(255 - qAlpha(p))};
+}
+
+// The ink over a premultiplied pixel (two channels at a time).
+inline uint over(uint dst, const Ink& ink)
+{
+    if (ink.keep == 0)
+        return ink.src;
+    uint rb = (dst & 0xff00ff) * ink.keep;
+    rb = ((rb + ((rb >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
+    uint ag = ((dst >> 8) & 0xff00ff) * ink.keep;
+    ag = (ag + ((ag >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
+    return ink.src + rb + ag;
+}
+
+// Premultiplied 32-bit pixels written without a painter: the placeholder's
+// thousands of box outlines cost the painter a call each (and a path of
+// them all, a cache entry of the path detail's).
+struct Canvas {
+    uchar* bits;
+    qsizetype bytesPerLine;
+    // Where the frame's pixels start in the image, and the image's pixels
+    // that may be written.
+    QPoint origin;
+    QRect area;
+
+    // Covers the frame's pixels r (set: replaces them).
+    void fill(const QRect& r, const Ink& ink, bool set = false) const
+    {
+        const QRect at = r.translated(origin).intersected(area);
+        if (at.isEmpty())
+            return;
+        for (int y = at.top(); y <= at.bottom(); ++y) {
+            uint* row = reinterpret_cast<uint*>(bits + qsizetype(y) * bytesPerLine);
+            if (set || ink.keep == 0) {
+                std::fill(row + at.left(), row + at.right() + 1, ink.src);
+            } else {
+                for (int x = at.left(); x <= at.right(); ++x)
+                    row[x] = over(row[x], ink);
+            }
+        }
+    }
+    // The one-pixel outline of r, each pixel covered once.
+    void outline(const QRect& r, const Ink& ink) const
+    {
+        fill(QRect(r.left(), r.top(), r.width(), 1), ink);
+        if (r.height() < 2)
+            return;
+        fill(QRect(r.left(), r.bottom(), r.width(), 1), ink);
+        if (r.height() < 3)
+            return;
+        fill(QRect(r.left(), r.top() + 1, 1, r.height() - 2), ink);
+        if (r.width() > 1)
+            fill(QRect(r.right(), r.top() + 1, 1, r.height() - 2), ink);
+    }
+};
+
+// The device pixels a model rectangle covers under toDevice, clamped to a
+// pixel beyond the frame's; empty when outside it or not finite.
+QRect devicePixels(const QRectF& model, const QTransform& toDevice, QSize pixels)
+{
+    const QRectF d = toDevice.mapRect(model.normalized());
+    if (!finiteRect(d))
+        return QRect();
+    const double left = std::clamp(std::floor(d.left()), -1.0, double(pixels.width()));
+    const double top = std::clamp(std::floor(d.top()), -1.0, double(pixels.height()));
+    const double right = std::clamp(std::ceil(d.right()) - 1, -1.0, double(pixels.width()));
+    const double bottom = std::clamp(std::ceil(d.bottom()) - 1, -1.0, double(pixels.height()));
+    const QRect r(QPoint(int(left), int(top)), QPoint(int(std::max(left, right)), int(std::max(top, bottom))));
+    return r.intersects(QRect(QPoint(0, 0), pixels)) ? r : QRect();
 }
 
 std::atomic<bool> backgroundFramesOn{false};
@@ -192,19 +274,13 @@ bool Viewport2D::adoptFrame()
     return true;
 }
 
-bool Viewport2D::drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
+void Viewport2D::drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
 {
     auto pending = std::make_unique<Pending>();
     Pending* p = pending.get();
     p->key = keyNow(s, background);
     p->ratio = ratio;
-    FrameRenderer::Frame frame;
-    frame.view = p->key.view;
-    frame.size = QSizeF(width(), height());
-    frame.ratio = ratio;
-    frame.background = background;
-    frame.pcb = pcb;
-    frame.selectionMarks = false;
+    const FrameRenderer::Frame frame = frameFor(p->key.view, size(), ratio, background);
     pending_ = std::move(pending);
     ++framesDrawn_;
     // Counted as a reader before it starts: from now on nothing writes the
@@ -229,7 +305,6 @@ bool Viewport2D::drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& s, 
         p->finished.wait_for(hold, std::chrono::milliseconds(kBackgroundAfterMs), [p] { return p->done; });
     }
     adoptFrame();
-    return !pending_ && frameIsCurrent(s, background, ratio);
 }
 
 Viewport2D::Viewport2D(bool pcb, QWidget* parent)
@@ -264,10 +339,9 @@ Viewport2D::~Viewport2D()
 
 void Viewport2D::requestRedraw(Redraw what)
 {
-    // A view change is shown as a wheel notch is: the kept frame moved at
-    // once, drawn afresh once the view has been still a while.
-    if (has(what, Redraw::view))
-        wheelGesture();
+    // A view change alone (a zoom command) is drawn at once, as any paint
+    // is: only a frame that is slow shows the kept frame moved meanwhile.
+    // The wheel's notches come in runs; they alone wait for it to settle.
     if (has(what, Redraw::display) || has(what, Redraw::model))
         ++displays_;
     if (has(what, Redraw::fit))
@@ -515,18 +589,24 @@ QSize Viewport2D::framePixels(qreal ratio) const
     return QSize(std::max(1, int(std::ceil(width() * ratio))), std::max(1, int(std::ceil(height() * ratio))));
 }
 
+FrameRenderer::Frame Viewport2D::frameFor(const QTransform& view, QSizeF size, qreal ratio, const QColor& background) const
+{
+    FrameRenderer::Frame frame;
+    frame.view = view;
+    frame.size = size;
+    frame.ratio = ratio;
+    frame.background = background;
+    frame.pcb = pcb;
+    // The selection's marks are drawn over whatever frame a paint shows.
+    frame.selectionMarks = false;
+    return frame;
+}
+
 void Viewport2D::drawFrame(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
 {
     ModelGuard::join();
     frameKey_ = keyNow(s, background);
-    FrameRenderer::Frame frame;
-    frame.view = frameKey_.view;
-    frame.size = QSizeF(width(), height());
-    frame.ratio = ratio;
-    frame.background = background;
-    frame.pcb = pcb;
-    frame.selectionMarks = false;
-    FrameRenderer().render(*s, frame, frame_);
+    FrameRenderer().render(*s, frameFor(frameKey_.view, size(), ratio, background), frame_);
     ++framesDrawn_;
     ++frameVersion_;
 }
@@ -559,12 +639,7 @@ void Viewport2D::drawSelectionMarks(QPainter& painter, const std::shared_ptr<Gra
 {
     if (SelectionFlag::selectedAnywhere() == 0)
         return;
-    FrameRenderer::Frame frame;
-    frame.view = viewTransform();
-    frame.size = QSizeF(width(), height());
-    frame.ratio = ratio;
-    frame.pcb = pcb;
-    FrameRenderer::drawSelectionMarks(*s, frame, painter);
+    FrameRenderer::drawSelectionMarks(*s, frameFor(viewTransform(), size(), ratio, QColor()), painter);
 }
 
 const QImage& Viewport2D::markedFrame(const std::shared_ptr<GraphicsSheet>& s)
@@ -585,57 +660,148 @@ const QImage& Viewport2D::markedFrame(const std::shared_ptr<GraphicsSheet>& s)
     marked_.setDevicePixelRatio(frame_.devicePixelRatio());
     {
         QPainter painter(&marked_);
-        FrameRenderer::Frame frame;
-        frame.view = frameKey_.view;
-        frame.size = frame_.deviceIndependentSize();
-        frame.ratio = frame_.devicePixelRatio();
-        frame.pcb = pcb;
-        FrameRenderer::drawSelectionMarks(*s, frame, painter);
+        FrameRenderer::drawSelectionMarks(
+            *s, frameFor(frameKey_.view, frame_.deviceIndependentSize(), frame_.devicePixelRatio(), QColor()), painter);
     }
     markedVersion_ = frameVersion_;
     markedSelection_ = SelectionFlag::changes();
     return marked_;
 }
 
-void Viewport2D::drawPlaceholder(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
+const std::vector<QRect>& Viewport2D::placeholderBoxes(const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
 {
-    // Read alongside the frame being drawn: both only read the sheet.
-    FrameRenderer::Frame frame;
-    frame.view = viewTransform();
-    frame.size = QSizeF(width(), height());
-    frame.ratio = ratio;
-    frame.background = background;
-    frame.pcb = pcb;
-    frame.entities = false;
-    const QImage page = FrameRenderer(1).render(*s, frame);
-    if (page.isNull())
-        painter.fillRect(rect(), background);
-    else
-        painter.drawImage(QPointF(0, 0), page);
+    const FrameKey key = keyNow(s, background);
+    const QSize pixels = framePixels(ratio);
+    PlaceholderBoxes& kept = placeholderBoxes_;
+    if (kept.pixels == pixels && kept.ratio == ratio && kept.key.view == key.view && kept.key.sameContent(key))
+        return kept.rects;
+    kept.key = key;
+    kept.pixels = pixels;
+    kept.ratio = ratio;
+    kept.rects.clear();
+    const QTransform toDevice = key.view * QTransform::fromScale(ratio, ratio);
+    // Outlines of about a quarter of the frame's pixels at most (a board's
+    // thousands of parts take a tenth of that at fit): past that the rest
+    // is left out.
+    const qint64 budget = qint64(pixels.width()) * pixels.height() / 4;
+    qint64 ink = 0;
+    const auto& entities = s->entityList.entities;
+    const size_t n = std::min(FrameRenderer::kOutlinedEntities, entities.size());
+    for (size_t i = 0; i < n && ink < budget; ++i) {
+        const BoundingBox& box = entities[i]->boundingBox;
+        if (!box.valid)
+            continue;
+        const QRect r = devicePixels(box.rect(), toDevice, pixels);
+        if (r.isEmpty())
+            continue;
+        kept.rects.push_back(r);
+        ink += 2 * qint64(r.width()) + 2 * qint64(r.height());
+    }
+    return kept.rects;
 }
 
-bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio,
-    bool placeholder)
+void Viewport2D::drawPlaceholder(QPainter& painter, const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio)
 {
-    const bool sameSheet = holdsSheet(frameKey_.sheet, s);
-    const bool sameSize = frame_.size() == framePixels(ratio);
-    if (frame_.isNull() || !sameSheet || frame_.devicePixelRatio() != ratio || (!placeholder && !sameSize))
-        return false;
+    // Read alongside the frame being drawn: both only read the sheet. Drawn
+    // a pixel at a time without the painter (a paint of a few milliseconds
+    // whatever the number of boxes), straight into the pixels the painter
+    // draws on when it allows, else into an image of its own.
+    const QSize pixels = framePixels(ratio);
+    const bool opaque = background.alpha() == 255;
+    std::optional<DirectTarget> direct = opaque ? directTarget(painter, pixels, ratio) : std::nullopt;
+    if (direct && direct->image->format() == QImage::Format_ARGB32)
+        direct.reset();
+    if (!direct && (placeholder_.size() != pixels || placeholder_.devicePixelRatio() != ratio)) {
+        placeholder_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        placeholder_.setDevicePixelRatio(ratio);
+    }
+    if (!direct && placeholder_.isNull()) {
+        painter.fillRect(rect(), background);
+        return;
+    }
+    const Canvas canvas = direct ? Canvas{direct->image->bits(), direct->image->bytesPerLine(), direct->origin, direct->area}
+                                 : Canvas{placeholder_.bits(), placeholder_.bytesPerLine(), QPoint(0, 0), placeholder_.rect()};
+    const QRect all(QPoint(0, 0), pixels);
+    canvas.fill(all, inkOf(background), true);
+
+    const SheetSettings& settings = s->settings();
+    const QTransform view = viewTransform();
+    const QTransform toDevice = view * QTransform::fromScale(ratio, ratio);
+    const QColor sheetColor = settings.sheetColor.isValid() ? settings.sheetColor : QColor(Qt::white);
+    const auto inkOn = [](const QColor& c, double alpha) {
+        QColor ink = c.lightnessF() < 0.5 ? QColor(255, 255, 255) : QColor(0, 0, 0);
+        ink.setAlphaF(float(alpha));
+        return ink;
+    };
+    if (settings.showPage) {
+        const QRect page = devicePixels(s->pageRect(), toDevice, pixels);
+        if (!page.isEmpty()) {
+            canvas.fill(page, inkOf(sheetColor));
+            canvas.outline(page, inkOf(inkOn(sheetColor, 0.5)));
+        }
+    }
+    // Grid lines a frame draws (no closer than its 4 pixels), across the view.
+    const double step = settings.gridSpacing * scaleOf(view) * ratio;
+    if (settings.showGrid && std::isfinite(step) && step >= 4 && view.type() <= QTransform::TxScale) {
+        const Ink grid = inkOf(inkOn(sheetColor, 0.2));
+        const QPointF o = toDevice.map(settings.originOffset);
+        if (std::isfinite(o.x()) && std::isfinite(o.y())) {
+            // From the first line on the frame: fmod is exact at any offset.
+            const double x0 = std::fmod(o.x(), step), y0 = std::fmod(o.y(), step);
+            for (double x = x0 < 0 ? x0 + step : x0; x < pixels.width(); x += step)
+                canvas.fill(QRect(int(std::floor(x)), 0, 1, pixels.height()), grid);
+            for (double y = y0 < 0 ? y0 + step : y0; y < pixels.height(); y += step)
+                canvas.fill(QRect(0, int(std::floor(y)), pixels.width(), 1), grid);
+        }
+    }
+    const Ink faint = inkOf(inkOn(background, 0.35));
+    for (const QRect& box : placeholderBoxes(s, background, ratio))
+        canvas.outline(box, faint);
+    if (!direct)
+        painter.drawImage(QPointF(0, 0), opaque ? opaqueView(placeholder_) : placeholder_);
+    if (settings.showOrigin) {
+        // The frame's mark: arms of 12 and a ring of 5 device pixels.
+        const QPointF o = view.map(settings.originOffset);
+        if (std::isfinite(o.x()) && std::isfinite(o.y()) && rect().adjusted(-20, -20, 20, 20).contains(o.toPoint())) {
+            const double arm = 12 / ratio, radius = 5 / ratio;
+            painter.save();
+            painter.setPen(QPen(QColor(220, 40, 40), 0));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawLine(o - QPointF(arm, 0), o + QPointF(arm, 0));
+            painter.drawLine(o - QPointF(0, arm), o + QPointF(0, arm));
+            painter.drawEllipse(o, radius, radius);
+            painter.restore();
+        }
+    }
+}
+
+std::optional<QTransform> Viewport2D::keptFrameMove(
+    const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio, bool gesture) const
+{
+    if (frame_.isNull() || !holdsSheet(frameKey_.sheet, s) || frame_.devicePixelRatio() != ratio)
+        return std::nullopt;
     // A gesture moves the kept frame only while nothing else it shows has
-    // changed: the same key as a paint that shows it as it is.
-    if (!placeholder && (!ViewModel::shared().draggingOrZooming() || !frameKey_.sameContent(keyNow(s, background))))
-        return false;
-    // Widget points of the kept frame to widget points now.
+    // changed (the same key as a paint that shows it as it is), and the
+    // view keeps its size.
+    if (gesture && (frame_.size() != framePixels(ratio) || !frameKey_.sameContent(keyNow(s, background))))
+        return std::nullopt;
     bool invertible = false;
     const QTransform move = frameKey_.view.inverted(&invertible) * viewTransform();
     if (!invertible || !move.isAffine())
-        return false;
+        return std::nullopt;
+    const QRectF view(rect());
+    const QRectF covered = move.mapRect(QRectF(QPointF(0, 0), frame_.deviceIndependentSize())).intersected(view);
+    if (covered.isEmpty() || (gesture && covered.width() * covered.height() < kMinReusedCover * view.width() * view.height()))
+        return std::nullopt;
+    return move;
+}
+
+void Viewport2D::showMovedFrame(QPainter& painter, const QTransform& move, const QColor& background, qreal ratio)
+{
     const QRectF view(rect());
     // The kept frame may be of another size than the view (a resize).
-    const QRectF kept(QPointF(0, 0), frame_.deviceIndependentSize());
-    const QRectF covered = move.mapRect(kept).intersected(view);
-    if (covered.isEmpty() || (!placeholder && covered.width() * covered.height() < kMinReusedCover * view.width() * view.height()))
-        return false;
+    const bool sameSize = frame_.size() == framePixels(ratio);
+    const QRectF covered = move.mapRect(QRectF(QPointF(0, 0), frame_.deviceIndependentSize())).intersected(view);
 
     // A frame drawn on an opaque background is opaque (the sheet draws over
     // it), so it is copied rather than blended.
@@ -659,7 +825,7 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
         if (const std::optional<DirectTarget> direct = directTarget(painter, frame_.size(), ratio)) {
             const QPointF offset(direct->origin.x() + dx, direct->origin.y() + dy);
             if (FrameScaler().scale(frame_, scale, offset, background.rgba(), *direct->image, direct->area))
-                return true;
+                return;
         }
         if (gestureFrame_.size() != frame_.size() || gestureFrame_.devicePixelRatio() != ratio) {
             gestureFrame_ = QImage(frame_.size(), QImage::Format_RGB32);
@@ -667,7 +833,7 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
         }
         if (FrameScaler().scale(frame_, scale, QPointF(dx, dy), background.rgba(), gestureFrame_)) {
             painter.drawImage(QPointF(0, 0), gestureFrame_);
-            return true;
+            return;
         }
     }
 
@@ -692,7 +858,28 @@ bool Viewport2D::reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsShe
         painter.drawImage(QPointF(0, 0), frame_);
     }
     painter.restore();
-    return true;
+}
+
+Viewport2D::PaintChoice Viewport2D::paintChoice(
+    const std::shared_ptr<GraphicsSheet>& s, const QColor& background, qreal ratio, bool mayDraw) const
+{
+    // Nothing the kept frame was drawn for changed (an overlay shown or
+    // hidden, a menu closed over the view): it is shown as it is.
+    if (frameIsCurrent(s, background, ratio))
+        return PaintChoice{PaintShows::frame, FrameToDraw::none, QTransform()};
+    // A pan or wheel gesture moves it, as long as it covers most of the view.
+    if (ViewModel::shared().draggingOrZooming())
+        if (const std::optional<QTransform> move = keptFrameMove(s, background, ratio, true))
+            return PaintChoice{PaintShows::gestureFrame, FrameToDraw::none, *move};
+    // Else a frame is drawn for this paint, one at a time: here, or off the
+    // window's thread when that is on (shown when done within a while).
+    if (mayDraw && !pending_)
+        return PaintChoice{PaintShows::frame, backgroundFrames() ? FrameToDraw::offThread : FrameToDraw::here, QTransform()};
+    // While it is drawn the kept frame stands in, placed for the view; the
+    // placeholder when the sheet has none yet.
+    if (const std::optional<QTransform> move = keptFrameMove(s, background, ratio, false))
+        return PaintChoice{PaintShows::awaitedFrame, FrameToDraw::none, *move};
+    return PaintChoice{PaintShows::placeholder, FrameToDraw::none, QTransform()};
 }
 
 void Viewport2D::paintEvent(QPaintEvent*)
@@ -707,6 +894,9 @@ void Viewport2D::paintEvent(QPaintEvent*)
         frame_ = QImage();
         gestureFrame_ = QImage();
         marked_ = QImage();
+        placeholder_ = QImage();
+        placeholderBoxes_ = PlaceholderBoxes();
+        lastShown_ = PaintShows::frame;
         return;
     }
     ensureGeometry(s);
@@ -716,33 +906,34 @@ void Viewport2D::paintEvent(QPaintEvent*)
     const QColor background = settingsBackground.isValid() ? settingsBackground : QColor(Qt::white);
     const qreal ratio = devicePixelRatioF();
     adoptFrame();
-    lastPaintAwaits_ = false;
-    // Nothing the kept frame was drawn for changed (an overlay shown or
-    // hidden, a menu closed over the view): it is shown as it is.
-    const bool current = frameIsCurrent(s, background, ratio);
-    lastPaintReused_ = !current && reuseFrame(painter, s, background, ratio);
-    if (!lastPaintReused_) {
-        // Drawn into a kept frame, so that a gesture can move it about; off
-        // the window's thread when that is on and the frame is slow, the
-        // last one standing in for it meanwhile.
-        bool ready = current;
-        if (!ready && !pending_ && !backgroundFrames()) {
+    PaintChoice choice = paintChoice(s, background, ratio, true);
+    if (choice.draw != FrameToDraw::none) {
+        // Drawn into the kept frame, so that a gesture can move it about.
+        if (choice.draw == FrameToDraw::here)
             drawFrame(s, background, ratio);
-            ready = true;
-        } else if (!ready && !pending_) {
-            ready = drawFrameInBackground(s, background, ratio);
-        }
-        if (ready) {
-            const QImage& shown = markedFrame(s);
-            painter.drawImage(QPointF(0, 0), background.alpha() == 255 ? opaqueView(shown) : shown);
-        } else {
-            lastPaintAwaits_ = true;
-            if (!reuseFrame(painter, s, background, ratio, true))
-                drawPlaceholder(painter, s, background, ratio);
-            drawSelectionMarks(painter, s, ratio);
-        }
-    } else {
+        else
+            drawFrameInBackground(s, background, ratio);
+        choice = paintChoice(s, background, ratio, false);
+    }
+    lastShown_ = choice.shows;
+    switch (choice.shows) {
+    case PaintShows::frame: {
+        // The sheet has a frame: what stood in for it goes.
+        placeholder_ = QImage();
+        placeholderBoxes_ = PlaceholderBoxes();
+        const QImage& shown = markedFrame(s);
+        painter.drawImage(QPointF(0, 0), background.alpha() == 255 ? opaqueView(shown) : shown);
+        break;
+    }
+    case PaintShows::gestureFrame:
+    case PaintShows::awaitedFrame:
+        showMovedFrame(painter, choice.move, background, ratio);
         drawSelectionMarks(painter, s, ratio);
+        break;
+    case PaintShows::placeholder:
+        drawPlaceholder(painter, s, background, ratio);
+        drawSelectionMarks(painter, s, ratio);
+        break;
     }
 
     lastPaintMs_ = paintClock.nsecsElapsed() / 1e6;

@@ -14,8 +14,11 @@
 #include <QWidget>
 
 #include "core/RedrawHook.h"
+#include "viewport/FrameRenderer.h"
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 class Entity;
 class QCoreApplication;
@@ -105,9 +108,26 @@ public:
     // to the new view instead of drawing the sheet, as long as it still
     // covers this share of the view; the gesture's end paints a full frame.
     static constexpr double kMinReusedCover = 0.75;
+    // What a paint shows; one function decides it (paintChoice), the
+    // paint does what it says.
+    enum class PaintShows {
+        // The kept frame as drawn, the selection's marks over it: it was
+        // drawn for all this paint shows (drawn by it if need be).
+        frame,
+        // The kept frame moved and scaled to the view of a pan or wheel
+        // gesture (kMinReusedCover).
+        gestureFrame,
+        // The kept frame placed for the view while a new frame is drawn
+        // off the window's thread.
+        awaitedFrame,
+        // The sheet's page, grid and box outlines while its first frame is
+        // drawn off the window's thread.
+        placeholder,
+    };
+    PaintShows lastPaintShows() const { return lastShown_; }
     // Whether the last paint showed the kept frame moved for a gesture
     // rather than drawing.
-    bool lastPaintReusedFrame() const { return lastPaintReused_; }
+    bool lastPaintReusedFrame() const { return lastShown_ == PaintShows::gestureFrame; }
     // Frames drawn (or started off the window's thread) so far. A paint
     // for which nothing the kept frame was drawn for has changed (sheet,
     // view, size, pixel ratio, background, model and display requests)
@@ -139,7 +159,7 @@ public:
     // Whether the last paint showed the last frame (placed for the view
     // shown, whatever its size) while the new one is drawn off the
     // window's thread.
-    bool lastPaintAwaitsFrame() const { return lastPaintAwaits_; }
+    bool lastPaintAwaitsFrame() const { return lastShown_ == PaintShows::awaitedFrame || lastShown_ == PaintShows::placeholder; }
     // Whether the event is input for the view alone (wheel, middle-button
     // pan, hover, paints, its own timers and notices): such events never
     // write the model.
@@ -173,19 +193,37 @@ private:
     void wheelGesture();
     // The size in device pixels of a frame of the whole view.
     QSize framePixels(qreal ratio) const;
+    // The frame this view draws: its marks left out (drawn over whatever
+    // a paint shows).
+    FrameRenderer::Frame frameFor(const QTransform& view, QSizeF size, qreal ratio, const QColor& background) const;
     // Draws the sheet into frame_ (the whole view) and remembers its view.
     void drawFrame(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
-    // Shows frame_ under the current view when a gesture runs and it was
-    // drawn for all this paint shows but the view (FrameKey::sameContent);
-    // false otherwise.
-    // placeholder: for a frame still being drawn, whatever the gesture,
-    // the redraw count, the size of the view and the share of it the
-    // frame covers.
-    bool reuseFrame(QPainter& painter, const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio,
-        bool placeholder = false);
+    // A frame to draw before the paint shows anything.
+    enum class FrameToDraw { none, here, offThread };
+    struct PaintChoice {
+        PaintShows shows = PaintShows::frame;
+        FrameToDraw draw = FrameToDraw::none;
+        // For a moved frame: widget points of the kept frame to widget
+        // points now.
+        QTransform move;
+    };
+    // What this paint shows, from what the kept frame was drawn for, the
+    // gesture under way and the frame in flight; mayDraw: whether a frame
+    // may be drawn first (the paint asks again once it is, or once it goes
+    // on off the window's thread).
+    PaintChoice paintChoice(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio, bool mayDraw) const;
+    // Widget points of the kept frame to widget points of the view, when it
+    // is a frame of the sheet at this ratio and covers some of the view.
+    // gesture: also drawn for all this paint shows but the view
+    // (FrameKey::sameContent), of the view's size and covering
+    // kMinReusedCover of it.
+    std::optional<QTransform> keptFrameMove(
+        const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio, bool gesture) const;
+    // Shows frame_ moved by keptFrameMove, the background about it.
+    void showMovedFrame(QPainter& painter, const QTransform& move, const QColor& background, qreal ratio);
     // Starts the frame off the window's thread and waits for it a little:
-    // true when it finished in that time (it is then frame_).
-    bool drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
+    // when it finished in that time it is frame_.
+    void drawFrameInBackground(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
     // Makes the finished frame in flight frame_ when it still fits what the
     // view shows now and was not stopped (dropped otherwise); false while
     // it is being drawn.
@@ -208,8 +246,14 @@ private:
     // frame_ with the selection's marks over it, drawn as a frame draws
     // them; made again only when the frame or the selection changed.
     const QImage& markedFrame(const std::shared_ptr<GraphicsSheet>& sheet);
-    // The sheet's page, grid and marks, while its first frame is drawn.
+    // The sheet's page, grid, origin and the outlines of its entities'
+    // boxes, while its first frame is drawn: a few milliseconds of the
+    // window's thread whatever the sheet holds, and nothing kept for it
+    // but the boxes' pixels (placeholderBoxes).
     void drawPlaceholder(QPainter& painter, const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
+    // The device pixels of the boxes outlined, found once per sheet, view
+    // and frame size.
+    const std::vector<QRect>& placeholderBoxes(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio);
     // Whether frame_ was drawn for this very paint.
     bool frameIsCurrent(const std::shared_ptr<GraphicsSheet>& sheet, const QColor& background, qreal ratio) const;
 
@@ -231,12 +275,20 @@ private:
     FrameKey frameKey_;
     // Counts the frames kept in frame_.
     int frameVersion_ = 0;
+    struct PlaceholderBoxes {
+        FrameKey key;
+        QSize pixels;
+        qreal ratio = 0;
+        std::vector<QRect> rects;
+    };
+    PlaceholderBoxes placeholderBoxes_;
+    // The placeholder's pixels when the painter's own cannot be written.
+    QImage placeholder_;
     QImage marked_;
     int markedVersion_ = -1;
     size_t markedSelection_ = 0;
     int displays_ = 0;
     int framesDrawn_ = 0;
-    bool lastPaintReused_ = false;
-    bool lastPaintAwaits_ = false;
+    PaintShows lastShown_ = PaintShows::frame;
     std::unique_ptr<Pending> pending_;
 };

@@ -339,7 +339,9 @@ TEST_F(ViewportTest, AnUnchangedViewIsNotDrawnAgain)
     viewport->requestRedraw(Redraw::display);
     paintNow();
     EXPECT_EQ(viewport->framesDrawn(), ++frames);
-    // A selection is drawn over the kept frame, as a saved picture shows it.
+    // A selection is drawn over the kept frame, as a saved picture shows it,
+    // and follows every change of it: another entity selected in place of
+    // the first (as many selected as before), then none.
     boxA->selected = true;
     vm.requestRedraw(Redraw::selection);
     paintNow();
@@ -353,6 +355,14 @@ TEST_F(ViewportTest, AnUnchangedViewIsNotDrawnAgain)
     EXPECT_EQ(FrameRenderer(1).render(*sheet, whole).convertToFormat(QImage::Format_RGB32), selected);
     EXPECT_NE(selected, before.convertToFormat(QImage::Format_RGB32));
     boxA->selected = false;
+    boxB->selected = true;
+    vm.requestRedraw(Redraw::selection);
+    paintNow();
+    const QImage other = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(FrameRenderer(1).render(*sheet, whole).convertToFormat(QImage::Format_RGB32), other);
+    EXPECT_NE(other, selected);
+    boxB->selected = false;
+    vm.requestRedraw(Redraw::selection);
     paintNow();
     EXPECT_EQ(viewport->framesDrawn(), frames);
     EXPECT_EQ(viewport->grab().toImage(), before);
@@ -394,7 +404,7 @@ TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
 
     // A pick changes the selection, not the geometry nor the frame: its
     // marks are drawn over the kept one. Nor do the menu's zoom commands
-    // make the geometry pass: only the view changed.
+    // make the geometry pass: only the view changed (a frame is drawn).
     a->rect = QRectF(20, 20, 1, 1);
     const int frames = viewport->framesDrawn();
     ASSERT_EQ(viewport->pickAt(viewport->toWidget(QPointF(5.5, 5))), boxB);
@@ -403,11 +413,10 @@ TEST_F(ViewportTest, GeometryIsRecomputedOnlyForRedrawRequests)
     ViewModel::shared().requestRedraw(Redraw::view);
     viewport->zoomIn();
     paintNow();
-    EXPECT_TRUE(viewport->lastPaintReusedFrame());
-    ViewModel::shared().setDraggingOrZooming(false);
+    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
     ViewModel::shared().requestRedraw(Redraw::fit);
     paintNow();
-    EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+    EXPECT_EQ(viewport->framesDrawn(), frames + 2);
     EXPECT_EQ(a->boundingBox.rect().topLeft(), QPointF(10, 10));
 
     // A design opened has its geometry made by the read: the first paint
@@ -530,8 +539,10 @@ public:
     using TestBox::TestBox;
     void draw(Graphics& g) const override
     {
-        // A frame asked to stop stops waiting too.
-        if (!g.picking && QThread::currentThread() != qApp->thread()) {
+        // A frame asked to stop stops waiting too. The ink measure of a
+        // long list, off the window's thread too, does not wait.
+        const QPaintDevice* device = g.context.painter().device();
+        if (!g.picking && QThread::currentThread() != qApp->thread() && device && device->devType() == QInternal::Image) {
             std::unique_lock<std::mutex> hold(gate().lock);
             while (!gate().open && !ModelGuard::stopRequested())
                 gate().opened.wait_for(hold, std::chrono::milliseconds(1));
@@ -715,6 +726,73 @@ TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
     Viewport2D::setBackgroundFrames(false);
 }
 
+// A zoom command (menu, toolbar, keys) draws the new view at once: unlike
+// the wheel's notches it waits for no settle. Only while a slow frame is
+// drawn does the kept one, moved and scaled, stand in for it.
+TEST_F(ViewportTest, AZoomCommandShowsTheSharpFrameAtOnce)
+{
+    ViewModel& vm = ViewModel::shared();
+    vm.showFrameRate = false;
+    paintNow();
+    for (const bool in : {true, false}) {
+        const int frames = viewport->framesDrawn();
+        const int paints = viewport->paintCount();
+        vm.requestRedraw(Redraw::view);
+        in ? viewport->zoomIn() : viewport->zoomOut();
+        // The paint the command asks for, and no wait.
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_GT(viewport->paintCount(), paints);
+        EXPECT_FALSE(vm.draggingOrZooming());
+        EXPECT_FALSE(viewport->lastPaintReusedFrame());
+        EXPECT_EQ(viewport->framesDrawn(), frames + 1);
+        const QImage shown = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        FrameRenderer::Frame sharp;
+        sharp.view = viewport->viewTransform();
+        sharp.size = viewport->size();
+        sharp.ratio = shown.devicePixelRatio();
+        sharp.background = sheet->settings().backgroundColor;
+        EXPECT_EQ(FrameRenderer(1).render(*sheet, sharp).convertToFormat(QImage::Format_RGB32), shown) << in;
+    }
+
+    registerSlowBoxes();
+    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
+    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
+    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
+    Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
+    Viewport2D::setBackgroundFrames(true);
+    paintNow();
+    viewport->joinFrame();
+    QApplication::processEvents();
+    paintNow();
+    ASSERT_FALSE(viewport->frameInFlight());
+    const QImage kept = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    {
+        GateOpener opener;
+        gate().set(false);
+        vm.requestRedraw(Redraw::view);
+        viewport->zoomOut();
+        paintNow();
+        EXPECT_TRUE(viewport->lastPaintAwaitsFrame());
+        const QImage moved = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_NE(moved, kept);
+        // Box A moved with the kept frame.
+        EXPECT_EQ(moved.pixel((viewport->toWidget(QPointF(2, 1.5)) * moved.devicePixelRatio()).toPoint()),
+            QColor(200, 30, 30).rgb());
+    }
+    // Done, it is shown by the paint it asks for.
+    const int paints = viewport->paintCount();
+    viewport->joinFrame();
+    for (int i = 0; i < 10 && viewport->paintCount() == paints; ++i)
+        QApplication::processEvents();
+    EXPECT_GT(viewport->paintCount(), paints);
+    EXPECT_FALSE(viewport->lastPaintAwaitsFrame());
+    EXPECT_FALSE(viewport->lastPaintReusedFrame());
+    EXPECT_FALSE(vm.draggingOrZooming());
+    Viewport2D::setBackgroundFrames(false);
+    vm.showFrameRate = true;
+}
+
 // What the frame guard is for: input that may write the model (a key, a
 // field losing the focus) and a design swapped in stop the frame drawn off
 // the window's thread, which stops between entities; a stopped frame is
@@ -792,6 +870,58 @@ TEST_F(ViewportTest, WhatMayWriteTheModelStopsTheFrameThatReadsIt)
     vm.showFrameRate = true;
 }
 
+// A selection changes nothing a frame reads: the frame being drawn goes on,
+// is not drawn again, and is shown with the marks over it once done.
+TEST_F(ViewportTest, ASelectionLeavesTheFrameBeingDrawnGoing)
+{
+    registerSlowBoxes();
+    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
+    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
+    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
+    GraphicsSheet& slow = *Design::shared().currentDesignState()->schematics.front();
+    slow.settings().showPage = false;
+    const std::shared_ptr<Entity> a = slow.entityList.entities.at(0);
+    ViewModel& vm = ViewModel::shared();
+    vm.showFrameRate = false;
+    Viewport2D::setBackgroundFrames(true);
+    paintNow();
+    viewport->joinFrame();
+    paintNow();
+    ASSERT_FALSE(viewport->frameInFlight());
+    {
+        GateOpener opener;
+        gate().set(false);
+        vm.requestRedraw(Redraw::display);
+        paintNow();
+        ASSERT_TRUE(viewport->frameInFlight());
+        const int frames = viewport->framesDrawn();
+        a->selected = true;
+        vm.requestRedraw(Redraw::selection);
+        EXPECT_TRUE(ModelGuard::reading());
+        paintNow();
+        EXPECT_TRUE(viewport->frameInFlight());
+        EXPECT_EQ(viewport->framesDrawn(), frames);
+        gate().set(true);
+        viewport->joinFrame();
+        for (int i = 0; i < 10 && viewport->lastPaintAwaitsFrame(); ++i) {
+            QApplication::processEvents();
+            paintNow();
+        }
+        EXPECT_FALSE(viewport->lastPaintAwaitsFrame());
+        EXPECT_EQ(viewport->framesDrawn(), frames);
+    }
+    const QImage shown = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    FrameRenderer::Frame marked;
+    marked.view = viewport->viewTransform();
+    marked.size = viewport->size();
+    marked.ratio = shown.devicePixelRatio();
+    marked.background = slow.settings().backgroundColor;
+    EXPECT_EQ(FrameRenderer(1).render(slow, marked).convertToFormat(QImage::Format_RGB32), shown);
+    a->selected = false;
+    Viewport2D::setBackgroundFrames(false);
+    vm.showFrameRate = true;
+}
+
 // A gesture moves the kept frame only while all else it shows is the same
 // (one key for paints and gestures): a display change draws a frame, and
 // a pick shows its marks in the very next paint.
@@ -823,14 +953,28 @@ TEST_F(ViewportTest, ChangesDuringAGestureShowInTheNextPaint)
 }
 
 // Until a new sheet's first frame is ready the view shows its page and the
-// outlines of its entities, not an empty view.
+// outlines of its entities, not an empty view; and keeps nothing in the
+// path detail's cache for them (that would evict the design's own paths).
 TEST_F(ViewportTest, ANewSheetShowsItsPageWhileItsFirstFrameIsDrawn)
 {
     registerSlowBoxes();
-    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1)});
+    // Boxes enough for one path of their outlines to count as huge.
+    std::vector<QRectF> boxes{QRectF(1, 1, 2, 1)};
+    for (int i = 0; i < 300; ++i)
+        boxes.emplace_back(0.5 + 0.03 * i, 0.2, 0.02, 0.02);
+    QByteArray xml = schematicDesign(boxes);
     xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
     ViewModel::shared().showFrameRate = false;
     Viewport2D::setBackgroundFrames(true);
+    // As many huge paths as the cache keeps, all held (as a design does).
+    PathDetail::clearCache();
+    std::vector<QPainterPath> held(64);
+    for (size_t k = 0; k < held.size(); ++k) {
+        for (int i = 0; i < PathDetail::kHugeElements; ++i)
+            held[k].lineTo(i, (i % 2) * double(k + 1));
+        PathDetail::prepare(held[k]);
+        ASSERT_TRUE(PathDetail::prepared(held[k]));
+    }
     {
         GateOpener opener;
         gate().set(false);
@@ -852,6 +996,10 @@ TEST_F(ViewportTest, ANewSheetShowsItsPageWhileItsFirstFrameIsDrawn)
         for (int dx = -2; dx <= 2; ++dx)
             outlined = outlined || shown.pixel(edge + QPoint(dx, 0)) != QColor(250, 240, 200).rgb();
         EXPECT_TRUE(outlined);
+        if (qEnvironmentVariableIsSet("BRINDLEX_SAVE_IMAGES"))
+            shown.save("viewport_placeholder.png");
+        for (const QPainterPath& path : held)
+            EXPECT_TRUE(PathDetail::prepared(path));
     }
     viewport->joinFrame();
     QApplication::processEvents();
