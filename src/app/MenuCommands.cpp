@@ -119,7 +119,7 @@ MenuCommands::MenuCommands(bool& toggleSetting, ViewModel& viewModel, QMainWindo
     QAction* zoomAll = makeAction(zoom, "zoomAllAction", QStringLiteral("All"), QStringLiteral("View all"),
         QKeySequence(Qt::Key_Home));
     connect(zoomIn, &QAction::triggered, this, [this] {
-        // Where the view looks only: what a wheel notch costs.
+        // Where the view looks only: the frame is drawn again, never the geometry.
         if (Viewport2D* viewport = this->viewModel.activeViewport2D()) {
             this->viewModel.requestRedraw(Redraw::view);
             viewport->zoomIn();

@@ -195,24 +195,6 @@ void GraphicsSheet::drawSheetDecorations(Graphics& g)
     g.useLayerColor = savedUseLayerColor;
 }
 
-void GraphicsSheet::drawOutline(Graphics& g, size_t most)
-{
-    drawSheetDecorations(g);
-    const BoundingBox& view = g.viewportBoundingBox;
-    g.context.beginPath();
-    const size_t n = std::min(most, entityList.entities.size());
-    for (size_t i = 0; i < n; ++i) {
-        const BoundingBox& box = entityList.entities[i]->boundingBox;
-        if (box.valid && (!view.valid || box.intersects(view)))
-            g.context.addRect(box.rect());
-    }
-    if (g.context.isPathEmpty())
-        return;
-    const QColor background = settings().backgroundColor.isValid() ? settings().backgroundColor : QColor(Qt::white);
-    g.applyPen(hairline(withAlpha(inkOn(background), 0.35)));
-    g.context.strokePath();
-}
-
 void GraphicsSheet::updateGeometry()
 {
     TextEntity::prepareShapes(entityList); // shaped on several threads, not one by one in the pass

@@ -40,10 +40,6 @@ public:
     virtual std::shared_ptr<Entity> draw(Graphics& g);
     // Page, border references, title block, grid and origin mark only.
     void drawSheetDecorations(Graphics& g);
-    // What a view shows of the sheet while its first frame is drawn: the
-    // decorations and the outline of each of the first `most` top-level
-    // entities' boxes, faint. Reads the entities only.
-    void drawOutline(Graphics& g, size_t most);
     // The frames of the selected entities alone, in sheet coordinates:
     // what draw puts over everything else (a view draws them over a frame
     // drawn without them).
