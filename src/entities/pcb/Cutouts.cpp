@@ -84,16 +84,16 @@ void strokeHalo(Graphics& g, const std::vector<QPointF>& points, double width, c
     const double a = t.m11(), b = t.m21(), cy = t.m12(), d = t.m22();
     const double p = a * a + b * b, q = a * cy + b * d, r = cy * cy + d * d, det = std::abs(a * d - b * cy);
     const double norm = std::sqrt(p + r + 2 * det), h = width / 2;
-    // Evenly scaled (the largest stretch squared is the determinant): the
-    // halo is the line widened by the pixel's size in user units.
+    // Evenly scaled (the largest stretch squared is the determinant), or
+    // no frame to be had: the line widened by the pixel in user units.
     const double largest = largestStretch(t);
-    if (!t.isAffine() || !(norm > 0 && std::isfinite(norm * h)) || det >= largest * largest * (1 - 1e-9)) {
+    const double f11 = h * (p + det) / norm + kHaloPixels, f12 = h * q / norm, f22 = h * (r + det) / norm + kHaloPixels;
+    const double fDet = f11 * f22 - f12 * f12;
+    if (!t.isAffine() || !(norm > 0 && fDet > 0 && std::isfinite(fDet)) || det >= largest * largest * (1 - 1e-9)) {
         g.applyPen(Pen(color, width + 2 * kHaloPixels * pixel / StrokeReach::kLeastWidthPixels));
         stroke(asIs);
         return;
     }
-    const double f11 = h * (p + det) / norm + kHaloPixels, f12 = h * q / norm, f22 = h * (r + det) / norm + kHaloPixels;
-    const double fDet = f11 * f22 - f12 * f12;
     // The frame's points: F^-1 M p.
     const double g11 = (f22 * a - f12 * cy) / fDet, g12 = (f22 * b - f12 * d) / fDet;
     const double g21 = (f11 * cy - f12 * a) / fDet, g22 = (f11 * d - f12 * b) / fDet;
