@@ -118,6 +118,15 @@ void drawFrames(GraphicsSheet& sheet, bool pcb, int levels, Choices& choose, con
     }
 }
 
+// Whether the entity is the target or holds it, at any depth.
+bool holds(const Entity& entity, const Entity& target)
+{
+    if (&entity == &target)
+        return true;
+    const IEntityHolder* h = entity.holder();
+    return h && std::any_of(h->entities().entities.begin(), h->entities().entities.end(), [&](const auto& e) { return holds(*e, target); });
+}
+
 void checkSheet(GraphicsSheet& sheet, bool pcb, int levels, Choices& choose)
 {
     sheet.updateGeometry();
@@ -162,12 +171,21 @@ void checkSheet(GraphicsSheet& sheet, bool pcb, int levels, Choices& choose)
     // stays alive: others may point at it); twice at most, as an opening
     // or a link may reach elsewhere once what it met is gone.
     const std::vector<std::shared_ptr<Entity>> all = entities;
+    // A board's border draws its board fill at sheet level: when it is left
+    // out, the board is drawn with a border made for it (as a board read
+    // without one is).
+    PCB* board = pcb ? dynamic_cast<PCB*>(&sheet) : nullptr;
+    const std::shared_ptr<Entity> border = board && board->hasBoardBorder() ? board->pcbBorder() : nullptr;
     size_t leftOut = 0;
     bool settled = false;
     for (int pass = 0; pass < 2 && !settled; ++pass) {
         const size_t before = entities.size();
         std::erase_if(entities, [&](const auto& e) { return far(*e); });
         leftOut += before - entities.size();
+        if (border && board->pcbBorder() == border && !std::any_of(entities.begin(), entities.end(), [&](const auto& e) { return holds(*e, *border); })) {
+            board->registerBoardBorder(nullptr);
+            board->pcbBorder();
+        }
         sheet.updateGeometry();
         settled = std::none_of(entities.begin(), entities.end(), [&](const auto& e) { return far(*e); });
     }
@@ -180,6 +198,8 @@ void checkSheet(GraphicsSheet& sheet, bool pcb, int levels, Choices& choose)
     }
     // Not drawn again: the next input replaces the design.
     entities = all;
+    if (border)
+        board->registerBoardBorder(border);
 }
 
 } // namespace
