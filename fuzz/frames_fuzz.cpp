@@ -3,7 +3,8 @@
 // frame in one piece, and a narrow view the middle of the wider one at the
 // same scale (gradient fills within 2 levels). A difference stops the run.
 // Half the frames are drawn at device pixel ratio 2, their narrow views
-// cornered on any device pixel.
+// cornered on any device pixel. Entities whose ink reaches far beyond the
+// view are left out of the frames compared (see checkSheet).
 
 #include "core/PathDetail.h"
 #include "document/Design.h"
@@ -20,6 +21,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -57,38 +60,24 @@ int differing(const QImage& a, QPoint aAt, const QImage& b, QPoint bAt, QSize si
     return differ;
 }
 
-void checkSheet(GraphicsSheet& sheet, bool pcb, int levels, Choices& choose)
+// How many sheets were compared whole, compared without the entities whose
+// ink is far (or has no bound), or not compared; printed at exit when
+// FRAMES_FUZZ_STATS is set.
+struct Stats {
+    long whole = 0, partly = 0, leftOut = 0, none = 0;
+    ~Stats()
+    {
+        if (std::getenv("FRAMES_FUZZ_STATS"))
+            std::fprintf(stderr, "frames_fuzz: sheets compared whole %ld, without far ink %ld (%ld entities left out), not compared %ld\n",
+                whole, partly, leftOut, none);
+    }
+};
+Stats stats;
+
+// Draws the sheet's frames, fitted and zoomed in, and (when compare is set)
+// compares the bands and narrow views with the frames in one piece.
+void drawFrames(GraphicsSheet& sheet, bool pcb, int levels, Choices& choose, const QTransform& fitted, bool compare)
 {
-    sheet.updateGeometry();
-    const BoundingBox& box = sheet.entityList.boundingBox;
-    double scale = 10;
-    QPointF center(0, 0);
-    if (box.valid && std::isfinite(box.width()) && std::isfinite(box.height()) && box.width() > 0 && box.height() > 0) {
-        scale = 0.9 * std::min(kWidth / box.width(), kHeight / box.height());
-        center = box.center();
-    }
-    if (!std::isfinite(scale) || scale <= 0 || scale > 1e6 || !std::isfinite(center.x()) || !std::isfinite(center.y()))
-        return;
-    const QTransform fitted(scale, 0, 0, -scale, kWidth / 2.0 - center.x() * scale, kHeight / 2.0 + center.y() * scale);
-    // Ink reaching farther from the view than kFarInkPixels (at the largest
-    // zoom drawn) is cut about the area drawn, and where such a cut falls
-    // moves by the rounding of coordinates that large: a known limit, not
-    // compared here (the frames are still drawn, for crashes and undefined
-    // behaviour).
-    bool far = false;
-    for (const auto& e : sheet.entityList.entities) {
-        // Guides span every view by design; other ink with no bound is
-        // that far (a pen as wide as 1e64).
-        if (e->inkUnbounded && !e->typeName().contains(QLatin1String("Guide")))
-            far = true;
-        const BoundingBox ink = EntityList::inkBox(*e);
-        if (!ink.valid)
-            continue;
-        const double reach = 8 * scale
-            * std::max({std::abs(ink.bottomLeft.x() - center.x()), std::abs(ink.topRight.x() - center.x()),
-                std::abs(ink.bottomLeft.y() - center.y()), std::abs(ink.topRight.y() - center.y())});
-        far = far || !(reach < kFarInkPixels);
-    }
     for (double zoom : {1.0, 8.0}) {
         const int ratio = choose.pick(1, 2);
         const int width = kWidth * ratio, height = kHeight * ratio;
@@ -112,7 +101,7 @@ void checkSheet(GraphicsSheet& sheet, bool pcb, int levels, Choices& choose)
         FrameRenderer bands;
         bands.setBandTops(tops);
         const QImage banded = bands.render(sheet, frame);
-        if (far)
+        if (!compare)
             continue;
         if (int d = differing(banded, {}, whole, {}, whole.size(), levels)) {
             std::fprintf(stderr, "%s x%g ratio %d: %d px differ in %zu bands\n", pcb ? "pcb" : "schematic", zoom, ratio, d, tops.size() - 1);
@@ -127,6 +116,90 @@ void checkSheet(GraphicsSheet& sheet, bool pcb, int levels, Choices& choose)
             __builtin_trap();
         }
     }
+}
+
+// Whether the entity is the target or holds it, at any depth.
+bool holds(const Entity& entity, const Entity& target)
+{
+    if (&entity == &target)
+        return true;
+    const IEntityHolder* h = entity.holder();
+    return h && std::any_of(h->entities().entities.begin(), h->entities().entities.end(), [&](const auto& e) { return holds(*e, target); });
+}
+
+void checkSheet(GraphicsSheet& sheet, bool pcb, int levels, Choices& choose)
+{
+    sheet.updateGeometry();
+    const BoundingBox& box = sheet.entityList.boundingBox;
+    double scale = 10;
+    QPointF center(0, 0);
+    if (box.valid && std::isfinite(box.width()) && std::isfinite(box.height()) && box.width() > 0 && box.height() > 0) {
+        scale = 0.9 * std::min(kWidth / box.width(), kHeight / box.height());
+        center = box.center();
+    }
+    if (!std::isfinite(scale) || scale <= 0 || scale > 1e6 || !std::isfinite(center.x()) || !std::isfinite(center.y()))
+        return;
+    const QTransform fitted(scale, 0, 0, -scale, kWidth / 2.0 - center.x() * scale, kHeight / 2.0 + center.y() * scale);
+    // Ink reaching farther from the view than kFarInkPixels (at the largest
+    // zoom drawn) is cut about the area drawn, and where such a cut falls
+    // moves by the rounding of coordinates that large: a known limit. Other
+    // ink with no bound is that far (a pen as wide as 1e64); guides, nested
+    // or not, span every view and count for neither (their holders' other
+    // ink does). The entities with such ink are left out of the frames
+    // compared; the whole sheet's frames are drawn too, for crashes and
+    // undefined behaviour.
+    auto far = [&](const Entity& e) {
+        if (e.inkUnbounded)
+            return true;
+        const BoundingBox& ink = e.measuredInk;
+        if (!ink.valid)
+            return false;
+        const double reach = 8 * scale
+            * std::max({std::abs(ink.bottomLeft.x() - center.x()), std::abs(ink.topRight.x() - center.x()),
+                std::abs(ink.bottomLeft.y() - center.y()), std::abs(ink.topRight.y() - center.y())});
+        return !(reach < kFarInkPixels);
+    };
+    std::vector<std::shared_ptr<Entity>>& entities = sheet.entityList.entities;
+    if (std::none_of(entities.begin(), entities.end(), [&](const auto& e) { return far(*e); })) {
+        drawFrames(sheet, pcb, levels, choose, fitted, true);
+        ++stats.whole;
+        return;
+    }
+    Choices again = choose;
+    drawFrames(sheet, pcb, levels, again, fitted, false);
+    // The rest of the sheet, measured again without them (what is left out
+    // stays alive: others may point at it); twice at most, as an opening
+    // or a link may reach elsewhere once what it met is gone.
+    const std::vector<std::shared_ptr<Entity>> all = entities;
+    // A board's border draws its board fill at sheet level: when it is left
+    // out, the board is drawn with a border made for it (as a board read
+    // without one is).
+    PCB* board = pcb ? dynamic_cast<PCB*>(&sheet) : nullptr;
+    const std::shared_ptr<Entity> border = board && board->hasBoardBorder() ? board->pcbBorder() : nullptr;
+    size_t leftOut = 0;
+    bool settled = false;
+    for (int pass = 0; pass < 2 && !settled; ++pass) {
+        const size_t before = entities.size();
+        std::erase_if(entities, [&](const auto& e) { return far(*e); });
+        leftOut += before - entities.size();
+        if (border && board->pcbBorder() == border && !std::any_of(entities.begin(), entities.end(), [&](const auto& e) { return holds(*e, *border); })) {
+            board->registerBoardBorder(nullptr);
+            board->pcbBorder();
+        }
+        sheet.updateGeometry();
+        settled = std::none_of(entities.begin(), entities.end(), [&](const auto& e) { return far(*e); });
+    }
+    if (settled) {
+        drawFrames(sheet, pcb, levels, choose, fitted, true);
+        ++stats.partly;
+        stats.leftOut += long(leftOut);
+    } else {
+        ++stats.none;
+    }
+    // Not drawn again: the next input replaces the design.
+    entities = all;
+    if (border)
+        board->registerBoardBorder(border);
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -41,8 +42,10 @@ struct Scratch {
     std::vector<int> firstOfStrip;
     std::vector<int> active;
     // kStripRows rows of cells, and of bits telling which cells hold
-    // anything; both all zero between fills.
+    // anything; all zero between fills. Cells of 64 bits for strips crossed
+    // by too many edges for those of 32 (see depositEdgeFixed).
     std::vector<uint32_t> cells;
+    std::vector<uint64_t> wideCells;
     std::vector<uint64_t> marks;
 };
 
@@ -65,7 +68,8 @@ inline void mark(uint64_t* marks, int from, int to)
 
 // One edge's part within a pixel row, deposited, and the cells it wrote
 // marked.
-inline void deposit(uint32_t* line, uint64_t* marks, double a, double b, int d)
+template <class Cell>
+inline void deposit(Cell* line, uint64_t* marks, double a, double b, int d)
 {
     const int last = PixelBlend::depositEdgeFixed(line, a, b, d);
     mark(marks, int(std::floor(std::min(a, b))), last);
@@ -110,16 +114,16 @@ inline void fillSpan(uint32_t* row, int from, int to, uint32_t color, uint32_t c
         Blend(row[x], color, coverage);
 }
 
-template <void (*Blend)(uint32_t&, uint32_t, uint32_t)>
-void sweep(QImage& image, Scratch& s, Qt::FillRule rule, uint32_t color, int rowsTop, int rowsBottom, int originX, int width,
-    int markWords)
+template <void (*Blend)(uint32_t&, uint32_t, uint32_t), class Cell>
+void sweep(QImage& image, Scratch& s, Cell* cells, Qt::FillRule rule, uint32_t color, int rowsTop, int rowsBottom, int originX,
+    int width, int markWords)
 {
     const bool oddEven = rule == Qt::OddEvenFill;
     uchar* bits = const_cast<uchar*>(image.constBits());
     const qsizetype stride = image.bytesPerLine();
     const int imageWidth = image.width();
     for (int y = rowsTop; y < rowsBottom; ++y) {
-        uint32_t* line = s.cells.data() + qsizetype(y - rowsTop) * width;
+        Cell* line = cells + qsizetype(y - rowsTop) * width;
         uint64_t* marks = s.marks.data() + qsizetype(y - rowsTop) * markWords;
         auto* row = reinterpret_cast<uint32_t*>(bits + qsizetype(y) * stride);
         int64_t sum = 0;
@@ -134,7 +138,7 @@ void sweep(QImage& image, Scratch& s, Qt::FillRule rule, uint32_t color, int row
                 // The run since the last cell holding anything has that
                 // cell's coverage.
                 fillSpan<Blend>(row, std::max(from + originX, 0), std::min(x + originX, imageWidth), color, coverage);
-                sum += int32_t(line[x]);
+                sum += std::make_signed_t<Cell>(line[x]);
                 line[x] = 0;
                 coverage = coverageOf(double(sum) / PixelBlend::kCoverOne, oddEven);
                 from = x;
@@ -331,10 +335,8 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
         s.marks.resize(markCount, 0);
 
     const uint32_t premultiplied = qPremultiply(color.rgba());
-    for (int k = 0; k < strips; ++k) {
-        const int top = rowsTop + k * kStripRows, bottom = std::min(top + kStripRows, rowsBottom);
-        for (int i = s.firstOfStrip[size_t(k)]; i < s.firstOfStrip[size_t(k) + 1]; ++i)
-            s.active.push_back(s.order[size_t(i)]);
+    // The strip's edges deposited into the cells, the rows swept.
+    auto sweepStrip = [&](auto* cells, int top, int bottom) {
         for (size_t i = 0; i < s.active.size();) {
             const Edge& e = s.edges[size_t(s.active[i])];
             const int from = int(std::floor(std::max(e.y0, double(top)))), to = int(std::ceil(std::min(e.y1, double(bottom))));
@@ -351,18 +353,30 @@ bool fillEdges(QImage& image, Scratch& s, const EdgeBuilder& b, Qt::FillRule rul
                 if (d == 0)
                     continue;
                 const size_t r = size_t(y - top);
-                deposit(s.cells.data() + r * size_t(cellsWide), s.marks.data() + r * size_t(markWords), xAt(ya) - originX,
+                deposit(cells + r * size_t(cellsWide), s.marks.data() + r * size_t(markWords), xAt(ya) - originX,
                     xAt(yb) - originX, d);
             }
             ++i;
         }
+        if (destinationOut)
+            sweep<PixelBlend::erase>(image, s, cells, rule, premultiplied, top, bottom, originX, cellsWide, markWords);
+        else
+            sweep<PixelBlend::blend>(image, s, cells, rule, premultiplied, top, bottom, originX, cellsWide, markWords);
+    };
+    for (int k = 0; k < strips; ++k) {
+        const int top = rowsTop + k * kStripRows, bottom = std::min(top + kStripRows, rowsBottom);
+        for (int i = s.firstOfStrip[size_t(k)]; i < s.firstOfStrip[size_t(k) + 1]; ++i)
+            s.active.push_back(s.order[size_t(i)]);
+        if (s.active.size() < size_t(PixelBlend::kEdgesFor32BitCells)) {
+            sweepStrip(s.cells.data(), top, bottom);
+        } else {
+            if (s.wideCells.size() < cellCount)
+                s.wideCells.resize(cellCount, 0);
+            sweepStrip(s.wideCells.data(), top, bottom);
+        }
         // Done with those ending in the strip, keeping the order.
         s.active.erase(std::remove_if(s.active.begin(), s.active.end(), [&s, bottom](int i) { return s.edges[size_t(i)].y1 <= bottom; }),
             s.active.end());
-        if (destinationOut)
-            sweep<PixelBlend::erase>(image, s, rule, premultiplied, top, bottom, originX, cellsWide, markWords);
-        else
-            sweep<PixelBlend::blend>(image, s, rule, premultiplied, top, bottom, originX, cellsWide, markWords);
     }
     s.active.clear();
     return true;

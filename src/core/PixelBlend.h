@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <climits>
 #include <cstdint>
 
 namespace PixelBlend {
@@ -86,9 +87,15 @@ constexpr int kCoverOne = 1 << 16;
 inline int roundedInt(double v) { return int(v < 0 ? v - 0.5 : v + 0.5); }
 
 // As depositEdge, d in whole units: the cells get the rounded running
-// share of d, and so add up to d exactly. Added modulo 2^32 (a cell's net
-// value is small however many edges pass through it); read as signed.
-inline int depositEdgeFixed(uint32_t* line, double a, double b, int d)
+// share of d, and so add up to d exactly. Cells are unsigned, added modulo
+// their width and read as signed: a cell receives at most |d| from each
+// edge, so cells of 32 bits hold the net value exactly while fewer than
+// kEdgesFor32BitCells edges cross the row (otherwise the cells must be of
+// 64 bits: an outline winding 65,536 times sums to 2^32).
+constexpr int kEdgesFor32BitCells = INT32_MAX / kCoverOne + 1;
+
+template <class Cell>
+inline int depositEdgeFixed(Cell* line, double a, double b, int d)
 {
     const double x0 = std::min(a, b), x1 = std::max(a, b);
     const double x0Floor = std::floor(x0), x1Ceil = std::ceil(x1);
@@ -96,8 +103,8 @@ inline int depositEdgeFixed(uint32_t* line, double a, double b, int d)
     if (x1i <= x0i + 1) {
         const double xm = 0.5 * (a + b) - x0Floor;
         const int right = roundedInt(d * xm);
-        line[x0i] += uint32_t(d - right);
-        line[x0i + 1] += uint32_t(right);
+        line[x0i] += Cell(d - right);
+        line[x0i + 1] += Cell(right);
         return x0i + 1;
     }
     // Shares of the magnitude, rounded without a branch (they are not
@@ -112,20 +119,20 @@ inline int depositEdgeFixed(uint32_t* line, double a, double b, int d)
     // The share deposited up to and including each cell, in units:
     // rounded from the running share, never summed from rounded parts.
     int done = int(m * a0 + 0.5);
-    line[x0i] += uint32_t(done * sign);
+    line[x0i] += Cell(done * sign);
     if (x1i > x0i + 2) {
         const double first = m * (s * (1.5 - x0f)) + 0.5, step = m * s;
         const int cells = x1i - x0i - 2;
-        uint32_t* cell = line + x0i + 1;
+        Cell* cell = line + x0i + 1;
         for (int k = 0; k < cells; ++k) {
             const int now = int(first + k * step);
-            cell[k] += uint32_t((now - done) * sign);
+            cell[k] += Cell((now - done) * sign);
             done = now;
         }
     }
     const int now = int(m * (1 - am) + 0.5);
-    line[x1i - 1] += uint32_t((now - done) * sign);
-    line[x1i] += uint32_t(d - now * sign);
+    line[x1i - 1] += Cell((now - done) * sign);
+    line[x1i] += Cell(d - now * sign);
     return x1i;
 }
 

@@ -224,6 +224,7 @@ void Entity::computeNetTransform(const std::optional<QTransform>& parentTransfor
     // The ink measured before no longer stands: the list measures it anew.
     measuredInk = BoundingBox();
     inkUnbounded = true;
+    holdsGuides = false;
 }
 
 void Entity::calculateBoundingBox()

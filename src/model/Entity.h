@@ -159,8 +159,14 @@ public:
     bool locked = false;
     // Whether the entity may draw where no box holds it (measuredInk is then
     // invalid): something it draws has no finite extent, or its ink was not
-    // measured since its last geometry pass.
+    // measured since its last geometry pass. Lines spanning whatever view
+    // they are drawn in (guides, its own or its children's) do not count:
+    // they lie in every view, never far off; see holdsGuides.
     bool inkUnbounded = true;
+    // Whether it, or an entity it holds, spans whatever view it is drawn in
+    // (see spansEveryView): it is never culled, while measuredInk holds the
+    // rest of its ink.
+    bool holdsGuides = false;
 
 protected:
     // A flag of the entity's own kind, kept here where it fills what would
@@ -201,6 +207,9 @@ public:
     virtual void calculateBoundingBox();
     // The reach of the pad and hole passes, as of the last geometry pass.
     virtual PassReach passReach() { return {}; }
+    // Whether what it draws spans whatever view it is drawn in, wherever
+    // that is (a guide's line): its ink has no bound, yet lies in the view.
+    virtual bool spansEveryView() const { return false; }
     // A new property editor for this entity (the caller owns it), or none.
     // The editor keeps the entity alive through `self`, the pointer that owns
     // this entity (entities keep no pointer to themselves: boards hold tens

@@ -484,22 +484,28 @@ constexpr int kMaxGridSide = 1024;
 
 BoundingBox EntityList::inkBox(const Entity& entity)
 {
-    return entity.inkUnbounded ? BoundingBox() : entity.measuredInk;
+    return entity.inkUnbounded || entity.holdsGuides ? BoundingBox() : entity.measuredInk;
 }
 
 void EntityList::measureInk(Entity& entity, const std::optional<QTransform>& parentTransform)
 {
     // Its box (the selection frame), what its own drawing paints, and its
-    // children's ink (measured before it, in its geometry pass).
+    // children's ink (measured before it, in its geometry pass). A guide's
+    // line spans any view: it keeps the entity and its holders from being
+    // culled, and leaves the rest of their ink bounded (the measure of a
+    // holder's drawing takes its children's measured ink, see draw).
     BoundingBox ink = entity.boundingBox;
-    bool bounded = InkMeasure::measure(parentTransform, entity.layerIndex, [&entity](Graphics& g) { entity.draw(g); }, ink);
+    bool guides = entity.spansEveryView();
+    bool bounded = InkMeasure::measure(parentTransform, entity.layerIndex, [&entity](Graphics& g) { entity.draw(g); }, ink) || guides;
     if (const IEntityHolder* h = std::as_const(entity).holder()) {
         for (const auto& child : h->entities().entities) {
             bounded = bounded && !child->inkUnbounded;
+            guides = guides || child->holdsGuides;
             ink.addTransformedBox(child->measuredInk, std::nullopt);
         }
     }
     entity.inkUnbounded = !bounded;
+    entity.holdsGuides = guides;
     entity.measuredInk = bounded ? ink : BoundingBox();
 }
 
@@ -784,7 +790,8 @@ std::shared_ptr<Entity> EntityList::draw(Graphics& g) const
 {
     if (g.context.measuring()) {
         // Measuring the ink of an entity that draws this list: the ink of
-        // its entities was measured before, in this list's geometry pass.
+        // its entities was measured before, in this list's geometry pass
+        // (without the guides' lines spanning the view, see measureInk).
         const QTransform& base = g.context.baseTransform();
         const double everywhere = std::numeric_limits<double>::infinity();
         for (const auto& e : entities) {

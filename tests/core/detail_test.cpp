@@ -545,6 +545,29 @@ TEST(LevelOfDetail, DirectFillsMatchQPainterOnEveryTarget)
         EXPECT_EQ(ink(img), 0);
         EXPECT_TRUE(CoverageFill::fill(img, {{{10, -1e300}, {20, -1e300}, {20, 1e300}, {10, 1e300}}}, QTransform(), Qt::WindingFill, Qt::black, false));
         EXPECT_NEAR(ink(img), 640, 0.5);
+        // An outline winding any number of times fills as it does once by
+        // the nonzero rule, and by parity under even-odd, either way round
+        // (a square on whole pixels, whose edges put whole units in cells:
+        // 65,536 windings sum to 2^32 in a cell).
+        auto wound = [](int turns, Qt::FillRule rule, bool reversed) {
+            QImage w(64, 64, QImage::Format_ARGB32_Premultiplied);
+            w.fill(Qt::transparent);
+            std::vector<QPointF> square{{10, 10}, {50, 10}, {50, 41}, {10, 41}};
+            if (reversed)
+                std::reverse(square.begin(), square.end());
+            std::vector<QPointF> outline;
+            for (int t = 0; t < turns; ++t)
+                outline.insert(outline.end(), square.begin(), square.end());
+            EXPECT_TRUE(CoverageFill::fill(w, {outline}, QTransform(), rule, Qt::black, false));
+            return w;
+        };
+        const QImage once = wound(1, Qt::WindingFill, false);
+        EXPECT_NEAR(ink(once), 40 * 31, 1e-9);
+        for (const int turns : {65536, 2 * 65536, 65537})
+            for (const bool reversed : {false, true}) {
+                EXPECT_EQ(wound(turns, Qt::WindingFill, reversed), once) << turns << " " << reversed;
+                EXPECT_EQ(wound(turns, Qt::OddEvenFill, reversed), turns % 2 ? once : wound(0, Qt::OddEvenFill, false)) << turns << " " << reversed;
+            }
         // A wedge from far left to far right: each column's share of it
         // as near.
         const double far = 1e9;

@@ -1117,12 +1117,23 @@ TEST(Guides, LineGuidesCrossTheWholeViewInMagentaOnePixelWide)
     auto far = readMeasured<HorizontalGuide>(R"(<horizontalGuide at="1e30"/>)");
     EXPECT_TRUE(Canvas(*far, 100, {0, 0}).blank());
 
-    // Under a holder's placement the guide still spans the whole view.
+    // Under a holder's placement the guide still spans the whole view, the
+    // holder's other ink far off it: the guide keeps the holder from being
+    // culled without making the rest of its ink unbounded (as a guide's
+    // own ink is not).
     pugi::xml_document doc = parseXml(R"(<s><entities><marker dx="1.5"><entities><horizontalGuide at="0"/>
-        </entities></marker></entities></s>)");
+        <rectangle x="5" y="5" width="1" height="1" penWidth="0.02"/></entities></marker></entities></s>)");
     EntityList list;
     EntityList::readEntities(doc.first_child(), nullptr, list);
     list.updateBoundingBox(std::nullopt, nullptr);
+    const Entity& holder = *list.entities.front();
+    EXPECT_FALSE(holder.inkUnbounded);
+    EXPECT_TRUE(holder.holdsGuides);
+    ASSERT_TRUE(holder.measuredInk.valid);
+    EXPECT_NEAR(holder.measuredInk.bottomLeft.x(), 6.49, 0.02);
+    EXPECT_NEAR(holder.measuredInk.topRight.y(), 6.01, 0.02);
+    EXPECT_FALSE(EntityList::inkBox(holder).valid);
+    EXPECT_FALSE(std::as_const(holder).holder()->entities().entities.front()->inkUnbounded);
     const Canvas placed(
         [&list](Graphics& g) {
             g.viewportBoundingBox.addTransformedRect(QRectF(0, 0, 400, 400), QTransform(100, 0, 0, -100, 200, 200).inverted());

@@ -255,7 +255,7 @@ TEST(PcbCutouts, PolylineIsABlackLineOnAWhiteHalo)
     EXPECT_EQ(poly->pen.color, QColor(0, 0, 0));
     EXPECT_EQ(poly->pen.width, 0.01);
 
-    // The halo is one device pixel (1.41 pixels here) wider on each side:
+    // The halo is one device pixel wider on each side:
     // seen whole around a line five pixels wide.
     poly->pen.width = 0.05;
     Canvas wide;
@@ -280,6 +280,58 @@ TEST(PcbCutouts, PolylineIsABlackLineOnAWhiteHalo)
     Canvas selected;
     selected.draw(*poly);
     EXPECT_TRUE(isReddish(selected.at(1.5, 2.995)));
+}
+
+TEST(PcbCutouts, PolylineHaloFollowsTheLineUnderUnevenPlacements)
+{
+    // The same rectangle's sides drawn unplaced and squeezed by the
+    // polyline's placement, its vertices spread to match: the white halo
+    // (and the mask opening it makes) carries about the same ink, for a
+    // line raised to the least width (0.01) and for one drawn at its
+    // width (0.05: 5 pixels, half a pixel across when squeezed tenfold).
+    const QRectF rect(1, 1, 2, 1.5);
+    auto polyline = [&](double sx, double sy, double width) {
+        const QRectF r(rect.x() / sx, rect.y() / sy, rect.width() / sx, rect.height() / sy);
+        auto poly = measured(readAs<PcbCutoutPolyLine>(
+            QStringLiteral(R"(<pcbCutoutPolyLine m11="%1" m22="%2"><vertices><vertex at="%3,%4"/><vertex at="%5,%4"/>)"
+                           R"(<vertex at="%5,%6"/><vertex at="%3,%6"/><vertex at="%3,%4"/></vertices></pcbCutoutPolyLine>)")
+                .arg(sx).arg(sy).arg(r.left()).arg(r.top()).arg(r.right()).arg(r.bottom()).toStdString()));
+        poly->pen.width = width;
+        return poly;
+    };
+    // White over the paper in the drawing; red in the opening, which
+    // holds every pixel the halo and line cover.
+    auto halo = [&](double sx, double sy, double width, double& opened) {
+        Canvas drawn, open;
+        const auto poly = polyline(sx, sy, width);
+        drawn.draw(*poly);
+        poly->fillMaskOpening(*open.g, QColor(255, 0, 0), 0);
+        double white = 0;
+        opened = 0;
+        for (int y = 0; y < drawn.image.height(); ++y)
+            for (int x = 0; x < drawn.image.width(); ++x) {
+                const QColor d = drawn.image.pixelColor(x, y), o = open.image.pixelColor(x, y);
+                white += std::max(0, d.green() - kPaper.green()) / (255.0 - kPaper.green());
+                opened += (o.red() - kPaper.red()) / (255.0 - kPaper.red());
+                EXPECT_FALSE(std::abs(d.blue() - kPaper.blue()) > 110 && o.red() < 200) << x << "," << y;
+            }
+        return white;
+    };
+    for (const double width : {0.01, 0.05}) {
+        double unplacedOpening = 0;
+        const double unplaced = halo(1, 1, width, unplacedOpening);
+        ASSERT_GT(unplaced, 0);
+        for (const double squash : {0.5, 0.25, 0.1})
+            for (const bool acrossX : {false, true}) {
+                double opening = 0;
+                const double placed = halo(acrossX ? squash : 1, acrossX ? 1 : squash, width, opening) / unplaced;
+                EXPECT_TRUE(placed >= 0.8 && placed <= 1.25) << width << " x" << squash << " across x " << acrossX << ": " << placed;
+                // A line raised to the least width opens as much as unplaced.
+                opening /= unplacedOpening;
+                EXPECT_TRUE(width > 0.01 || (opening >= 0.8 && opening <= 1.25))
+                    << width << " x" << squash << " across x " << acrossX << ": " << opening;
+            }
+    }
 }
 
 TEST(PcbCutouts, ShapeAndCurveDrawing)

@@ -20,6 +20,7 @@ class NumberField;
 class Guide : public Entity {
 public:
     explicit Guide(GraphicsSheet* sheet);
+    bool spansEveryView() const override { return true; }
 
     // The fixed guide pen for the current transform: opaque magenta, one
     // device pixel wide, dash-dot-dot.

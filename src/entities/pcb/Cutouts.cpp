@@ -1,8 +1,10 @@
 #include "entities/pcb/Cutouts.h"
 
+#include "core/DrawingContext.h"
 #include "core/Graphics.h"
 #include "core/Palette.h"
 #include "core/Readers.h"
+#include "core/StrokeReach.h"
 #include "document/PcbLayerList.h"
 
 #include <QPainterPath>
@@ -40,6 +42,66 @@ void fillCutoutOpening(Graphics& g, const std::optional<QTransform>& netTransfor
     g.context.addPath(path);
     g.context.strokePath();
     g.popTransform(netTransform);
+}
+
+// How far a polyline's halo reaches beyond its line on each side, device
+// pixels.
+constexpr double kHaloPixels = 1;
+
+// Strokes the halo of the open polyline a pen of the width draws under the
+// current transform: the line as drawn grown by kHaloPixels on every side of
+// the device, however unevenly the transform scales. A line raised to the
+// least width is drawn that wide every way, and its halo is raised too.
+// Otherwise the pen's circle is an ellipse on the device, and its halo the
+// ellipse grown along its axes: the line is stroked in a frame whose unit
+// circle maps onto that grown ellipse (the frame's transform is h S + I, h
+// the pen's half width and S the symmetric root of M M^T, M the linear part
+// of the transform), placed so that its points land where the line's do.
+void strokeHalo(Graphics& g, const std::vector<QPointF>& points, double width, const QColor& color)
+{
+    DrawingContext& c = g.context;
+    auto stroke = [&](auto map) {
+        c.beginPath();
+        c.moveTo(map(points.front()));
+        for (const QPointF& p : points)
+            c.lineTo(map(p));
+        c.strokePath();
+    };
+    auto asIs = [](QPointF p) { return p; };
+    const double pixel = g.pixelSize();
+    if (!(std::isfinite(width) && width >= pixel)) {
+        g.applyPen(Pen(color, width));
+        if (pixel > 0) {
+            const double raised = StrokeReach::kLeastWidthPixels + 2 * kHaloPixels;
+            c.setLineWidth(pixel / StrokeReach::kLeastWidthPixels * raised);
+            c.setRaisedWidth(raised);
+        }
+        stroke(asIs);
+        return;
+    }
+    const QTransform t = c.currentTransform();
+    // Column form: the device point is M p + (dx, dy).
+    const double a = t.m11(), b = t.m21(), cy = t.m12(), d = t.m22();
+    const double p = a * a + b * b, q = a * cy + b * d, r = cy * cy + d * d, det = std::abs(a * d - b * cy);
+    const double norm = std::sqrt(p + r + 2 * det), h = width / 2;
+    // Evenly scaled (the largest stretch squared is the determinant), or
+    // no frame to be had: the line widened by the pixel in user units.
+    const double largest = largestStretch(t);
+    const double f11 = h * (p + det) / norm + kHaloPixels, f12 = h * q / norm, f22 = h * (r + det) / norm + kHaloPixels;
+    const double fDet = f11 * f22 - f12 * f12;
+    if (!t.isAffine() || !(norm > 0 && fDet > 0 && std::isfinite(fDet)) || det >= largest * largest * (1 - 1e-9)) {
+        g.applyPen(Pen(color, width + 2 * kHaloPixels * pixel / StrokeReach::kLeastWidthPixels));
+        stroke(asIs);
+        return;
+    }
+    // The frame's points: F^-1 M p.
+    const double g11 = (f22 * a - f12 * cy) / fDet, g12 = (f22 * b - f12 * d) / fDet;
+    const double g21 = (f11 * cy - f12 * a) / fDet, g22 = (f11 * d - f12 * b) / fDet;
+    c.saveState();
+    c.setTransform(QTransform(f11, f12, f12, f22, t.dx(), t.dy()));
+    g.applyPen(Pen(color, 2));
+    stroke([=](QPointF v) { return QPointF(g11 * v.x() + g12 * v.y(), g21 * v.x() + g22 * v.y()); });
+    c.restoreState();
 }
 
 } // namespace
@@ -187,25 +249,18 @@ void PcbCutoutPolyLine::draw(Graphics& g) const
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);
 
-    // Always open, whatever "closed" says.
-    auto strokePolyline = [&](const Pen& line) {
-        g.applyPen(line);
-        g.context.beginPath();
-        g.context.moveTo(points.front());
-        for (const QPointF& p : points)
-            g.context.lineTo(p);
-        g.context.strokePath();
-    };
-
-    // A white halo one device pixel wider on each side, then the black line,
-    // whatever the pen's own colour.
+    // A white halo a device pixel beyond the line on each side, then the
+    // black line, whatever the pen's own colour; always open, whatever
+    // "closed" says.
+    strokeHalo(g, points, pen.width, QColor(255, 255, 255));
     Pen line = pen;
-    line.color = QColor(255, 255, 255);
-    line.width = pen.width + 2 * g.pixelSize();
-    strokePolyline(line);
-    line.width = pen.width;
     line.color = QColor(0, 0, 0);
-    strokePolyline(line);
+    g.applyPen(line);
+    g.context.beginPath();
+    g.context.moveTo(points.front());
+    for (const QPointF& p : points)
+        g.context.lineTo(p);
+    g.context.strokePath();
 
     g.popTransform(singleLevelTransform);
 }
@@ -215,14 +270,17 @@ void PcbCutoutPolyLine::fillMaskOpening(Graphics& g, const QColor& color, double
     const std::vector<QPointF>& points = vertices.points;
     if (points.empty())
         return;
-    QPainterPath path(points.front());
-    for (const QPointF& p : points)
-        path.lineTo(p);
-    // The halo reaches a device pixel beyond the line on each side.
+    // The line grown by the margin, and the halo as drawn (a device pixel
+    // beyond the line on each side, under any placement).
+    if (margin > 0) {
+        QPainterPath path(points.front());
+        for (const QPointF& p : points)
+            path.lineTo(p);
+        fillCutoutOpening(g, netTransform, path, false, pen.width + 2 * margin, color);
+    }
     g.pushTransform(netTransform);
-    const double pixel = g.pixelSize();
+    strokeHalo(g, points, pen.width, color);
     g.popTransform(netTransform);
-    fillCutoutOpening(g, netTransform, path, false, pen.width + 2 * std::max(margin, pixel), color);
 }
 
 double PcbCutoutPolyLine::maskOpeningOverhang() const
