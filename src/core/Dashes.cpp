@@ -1,5 +1,6 @@
 #include "core/Dashes.h"
 
+#include "core/Bezier.h"
 #include "core/Geometry.h"
 #include "core/StrokeReach.h"
 
@@ -40,23 +41,6 @@ bool clipParameters(QPointF a, QPointF b, const QRectF& r, double& t0, double& t
         t1 = std::min(t1, leave);
     }
     return t0 <= t1;
-}
-
-// Appends the cubic's points after p0 (path coordinates), on uniform
-// steps that stray from it by at most `flatness` device pixels under the
-// linear part `linear`: the same steps wherever the device's origin lies.
-void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, const QTransform& linear, double flatness,
-    std::vector<QPointF>& out)
-{
-    const QPointF d1 = linear.map(p0 - 2 * c1 + c2), d2 = linear.map(c1 - 2 * c2 + p3);
-    const double bend = std::sqrt(std::max(QPointF::dotProduct(d1, d1), QPointF::dotProduct(d2, d2)));
-    const double steps = std::ceil(std::sqrt(0.75 * bend / flatness));
-    const int n = std::isfinite(steps) ? int(std::clamp(steps, 1.0, 1024.0)) : 1;
-    for (int k = 1; k < n; ++k) {
-        const double t = double(k) / n, u = 1 - t;
-        out.push_back(u * u * u * p0 + 3 * u * u * t * c1 + 3 * u * t * t * c2 + t * t * t * p3);
-    }
-    out.push_back(p3);
 }
 
 // A dash of the pattern: the k-th repeat's entry e, from start to end
@@ -148,7 +132,7 @@ int flattenSubpath(const QPainterPath& path, int first, const QTransform& linear
         const QPainterPath::Element e = path.elementAt(i);
         if (e.type == QPainterPath::CurveToElement && i + 2 < n) {
             const QPainterPath::Element e2 = path.elementAt(i + 1), e3 = path.elementAt(i + 2);
-            flattenCubic(points.back(), QPointF(e.x, e.y), QPointF(e2.x, e2.y), QPointF(e3.x, e3.y), linear, 0.25, points);
+            flattenCubic(points.back(), QPointF(e.x, e.y), QPointF(e2.x, e2.y), QPointF(e3.x, e3.y), 0.25, points, &linear);
             i += 3;
         } else {
             points.push_back(QPointF(e.x, e.y));
