@@ -787,6 +787,10 @@ private:
                 b.widePenCurves(add, pcb);
                 design_->highZoom = std::max(design_->highZoom, b.real(40, 160));
                 break;
+            case longDashes:
+                b.longDashed(add, pcb);
+                design_->highZoom = std::max(design_->highZoom, b.real(20, 150));
+                break;
             }
             if (add.isEmpty())
                 continue;
@@ -877,6 +881,43 @@ private:
                 s += QByteArray(pick({"<keepOut", "<pcbCutoutCurve"})) + attr("layer", "5") + attr("x", c.x() - r) + attr("y", c.y() - r)
                     + attr("width", 2 * r) + attr("height", 2 * r) + attr("curveType", "curve")
                     + attr("style", pick({"straight", "smooth"})) + flag("closed", true) + attr("points", pointsText(p)) + pen + "/>";
+            }
+            s += '\n';
+        }
+    }
+
+    // Outlines of 20 points the length of the sheet in thin dashed and
+    // dotted pens: across it, or to and fro along a sliver a few hundredths
+    // wide through its middle (seen from close up, each of its segments
+    // crosses the view). Polylines, straight curves and, on the board, keep-
+    // outs and cut-outs; mostly closed, mostly translucent.
+    void longDashed(QByteArray& s, bool pcb)
+    {
+        for (int k = integer(1, 2); k > 0; --k) {
+            std::vector<QPointF> p;
+            if (chance(0.5)) {
+                for (int i = 0; i < 20; ++i)
+                    p.push_back(QPointF(real(0.2, 5.8), real(0.2, 3.8)));
+            } else {
+                const double a = real(-0.3, 0.3), wide = scaleBetween(0.001, 0.05);
+                const QPointF along(std::cos(a), std::sin(a)), across(-along.y(), along.x());
+                for (int i = 0; i < 20; ++i)
+                    p.push_back(QPointF(3, 2) + real(-2.8, 2.8) * along + real(-wide, wide) * across);
+            }
+            const QByteArray pen = thinPen(scaleBetween(0.00005, 0.003), pick({"dot", "dash", "dashDot", "dashDotDot"}), chance(0.8));
+            const QByteArray layer = pcb ? attr("layer", pick({"3", "5", "6"})) : QByteArray();
+            const bool closed = chance(0.7);
+            switch (integer(0, pcb ? 2 : 1)) {
+            case 0:
+                s += "<polyline" + layer + flag("closed", closed) + pen + ">" + vertexList(p) + "</polyline>";
+                break;
+            case 1:
+                s += "<curve" + layer + attr("style", "straight") + flag("closed", closed) + attr("points", pointsText(p)) + pen + "/>";
+                break;
+            default:
+                s += QByteArray(pick({"<keepOut", "<pcbCutoutCurve"})) + attr("layer", "5") + attr("x", 0.2) + attr("y", 0.2)
+                    + attr("width", 5.6) + attr("height", 3.6) + attr("curveType", "curve") + attr("style", "straight")
+                    + flag("closed", true) + attr("points", pointsText(p)) + pen + "/>";
             }
             s += '\n';
         }
@@ -1074,7 +1115,8 @@ RandomDesign generateRandomDesign(uint64_t seed, unsigned features) { return Bui
 namespace {
 
 const std::pair<const char*, unsigned> kFeatureNames[] = {{"crossing-dashes", crossingDashes}, {"sharp-miters", sharpMiters},
-    {"thin-wires", thinWires}, {"uneven-holders", unevenHolders}, {"wide-pens", widePens}};
+    {"thin-wires", thinWires}, {"uneven-holders", unevenHolders}, {"wide-pens", widePens},
+    {"long-dashes", longDashes}};
 
 } // namespace
 

@@ -32,11 +32,17 @@ enum RandomFeature : unsigned {
     // Wide pens on 60-point smooth curves and board outlines, to be seen at
     // high zoom (RandomDesign::highZoom).
     widePens = 1u << 4,
+    // Outlines of 20 points running the length of the sheet (across it, or
+    // to and fro along a thin sliver) in thin dashed and dotted pens, to be
+    // seen at high zoom (RandomDesign::highZoom): every segment crossing a
+    // view holds hundreds of dashes, the path millions. (Bit 5 is left to
+    // another kind.)
+    longDashes = 1u << 6,
 };
-constexpr unsigned kAllRandomFeatures = (1u << 5) - 1;
+constexpr unsigned kAllRandomFeatures = (1u << 7) - 1;
 
 // The features named in a comma-separated list ("crossing-dashes",
-// "sharp-miters", "thin-wires", "uneven-holders", "wide-pens", "all",
+// "sharp-miters", "thin-wires", "uneven-holders", "wide-pens", "long-dashes", "all",
 // "none"); false for a name not known.
 bool randomFeaturesNamed(const QByteArray& names, unsigned& features);
 // The names of the features set, comma-separated ("none" for no feature).

@@ -221,3 +221,141 @@ BENCHMARK(BM_RasterCurveFrame)->ArgNames({"zoom", "fresh"})->ArgsProduct({{1, 4}
 BENCHMARK(BM_PourBoardPick)->ArgNames({"zoom"})->Arg(1)->Arg(20)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+#include "viewport/FrameRenderer.h"
+
+namespace {
+
+// A thin dashed outline seen from close up: a closed polyline of 20 points
+// running to and fro along a sliver 6 in long and 0.02 in wide, in a
+// translucent pen of 0.0002 in (dotted, argument 0, or dashed, 1), zoomed
+// x62 about the sliver's middle so that all 20 segments cross the view,
+// each with hundreds of dashes (the path holds some 70,000 dots). A 1920 x
+// 1080 frame in 2 bands (as on 2 cores) at ratio 1 or 2.
+QByteArray longDashesXml(bool dashed)
+{
+    QByteArray vertices;
+    for (int i = 0; i < 20; ++i) {
+        // To and fro, each end up to 0.01 in off the line.
+        const double x = 0.2 + 5.6 * ((i * 7) % 20) / 19.0, y = 2 + 0.01 * (((i * 13) % 5) - 2) / 2;
+        vertices += "<vertex at=\"" + number(x) + ',' + number(y) + "\"/>";
+    }
+    return "<b version=\"12\"><design><sheets><schematic><settings showPage=\"false\"/><entities><polyline closed=\"true\" "
+           "penWidth=\"0.0002\" penColor=\"140,20,40,160\" brushColor=\"0,0,0,0\" startCap=\"round\" endCap=\"round\" linePattern=\""
+        + QByteArray(dashed ? "dash" : "dot") + "\">" + vertices
+        // Two specks at opposite corners: the sheet fitted about the sliver's middle.
+        + "</polyline><line start=\"0,0\" end=\"0.001,0\" penWidth=\"0.001\"/><line start=\"6,4\" end=\"5.999,4\" "
+          "penWidth=\"0.001\"/></entities></schematic></sheets></design></b>";
+}
+
+void BM_LongDashesHighZoom(benchmark::State& state)
+{
+    Design::shared().loadFromBytes(longDashesXml(state.range(0) != 0), QStringLiteral("long dashes"));
+    ViewModel::shared().sheetTransforms.clear();
+    Viewport2D viewport(false);
+    viewport.resize(1920, 1080);
+    viewport.fit();
+    GraphicsSheet* sheet = viewport.sheet();
+    if (!sheet) {
+        state.SkipWithError("no sheet");
+        return;
+    }
+    sheet->updateGeometry();
+    const QPointF about = viewport.viewTransform().map(QPointF(3, 2));
+    FrameRenderer::Frame frame;
+    frame.view = viewport.viewTransform() * QTransform::fromTranslate(-about.x(), -about.y()) * QTransform::fromScale(62, 62)
+        * QTransform::fromTranslate(960, 540);
+    frame.size = QSizeF(1920, 1080);
+    frame.ratio = double(state.range(1));
+    const FrameRenderer renderer(2);
+    QImage image;
+    renderer.render(*sheet, frame, image); // the first frame may settle state
+    for (auto _ : state) {
+        renderer.render(*sheet, frame, image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_LongDashesHighZoom)->ArgNames({"dashed", "ratio"})->ArgsProduct({{0, 1}, {1, 2}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+#include "RandomDesign.h"
+#include "document/SheetSettings.h"
+
+#include <random>
+
+namespace {
+
+// The slowest frames of random designs holding long dashed outlines and
+// crossing dashed stars, with sharp miters (seeds 1-30, both sheets that
+// hold the dashes): 1920 x
+// 1080 frames in 2 bands at ratio 1 or 2, at the design's high zoom (62
+// without one) about six points of ink of the fitted frame. One run; the
+// counters tell the slowest frame, its seed (pcb sheet when negative) and
+// the mean.
+void BM_LongDashesRandomFrames(benchmark::State& state)
+{
+    const double ratio = double(state.range(0));
+    double slowest = 0, sum = 0, slowestSeed = 0;
+    int frames = 0;
+    for (auto _ : state) {
+        for (uint64_t seed = 1; seed <= 30; ++seed) {
+            const RandomDesign design = generateRandomDesign(seed, longDashes | crossingDashes | sharpMiters);
+            if (!Design::shared().loadFromBytes(design.xml, QStringLiteral("random")))
+                continue;
+            for (bool pcb : {true, false}) {
+                if (!((pcb ? design.pcbFeatures : design.schematicFeatures) & (longDashes | crossingDashes)))
+                    continue;
+                ViewModel::shared().sheetTransforms.clear();
+                Viewport2D viewport(pcb);
+                viewport.resize(1920, 1080);
+                viewport.fit();
+                GraphicsSheet* sheet = viewport.sheet();
+                if (!sheet)
+                    continue;
+                sheet->updateGeometry();
+                FrameRenderer::Frame frame;
+                frame.view = viewport.viewTransform();
+                frame.size = QSizeF(1920, 1080);
+                frame.pcb = pcb;
+                frame.background = sheet->settings().backgroundColor.isValid() ? sheet->settings().backgroundColor : QColor(Qt::white);
+                const FrameRenderer renderer(2);
+                QImage image;
+                renderer.render(*sheet, frame, image);
+                std::vector<QPoint> inked;
+                for (int y = 0; y < image.height(); y += 3)
+                    for (int x = 0; x < image.width(); x += 3)
+                        if (image.pixel(x, y) != frame.background.rgba())
+                            inked.push_back(QPoint(x, y));
+                if (inked.empty())
+                    continue;
+                std::mt19937_64 rng(seed);
+                const double zoom = design.highZoom > 0 ? design.highZoom : 62;
+                const QTransform fitted = frame.view;
+                frame.ratio = ratio;
+                for (int k = 0; k < 6; ++k) {
+                    const QPointF about = inked[size_t(std::uniform_int_distribution<size_t>(0, inked.size() - 1)(rng))];
+                    frame.view = fitted * QTransform::fromTranslate(-about.x(), -about.y()) * QTransform::fromScale(zoom, zoom)
+                        * QTransform::fromTranslate(about.x(), about.y());
+                    renderer.render(*sheet, frame, image); // the first frame may settle state
+                    QElapsedTimer timer;
+                    timer.start();
+                    renderer.render(*sheet, frame, image);
+                    const double ms = double(timer.nsecsElapsed()) / 1e6;
+                    sum += ms;
+                    ++frames;
+                    if (ms > slowest) {
+                        slowest = ms;
+                        slowestSeed = pcb ? -double(seed) : double(seed);
+                    }
+                }
+            }
+        }
+    }
+    state.counters["slowestMs"] = slowest;
+    state.counters["slowestSeed"] = slowestSeed;
+    state.counters["meanMs"] = frames ? sum / frames : 0;
+}
+BENCHMARK(BM_LongDashesRandomFrames)->ArgNames({"ratio"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+} // namespace

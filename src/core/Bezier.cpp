@@ -5,6 +5,8 @@
 #include "core/ReadWorkers.h"
 #include "core/Readers.h"
 
+#include <QTransform>
+
 #include <algorithm>
 #include <cmath>
 
@@ -202,4 +204,27 @@ QPainterPath Bezier::drawnPath() const
     if (kept_ && sameFields(*kept_, fingerprint()))
         return kept_->path;
     return path();
+}
+
+void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, double flatness, std::vector<QPointF>& out,
+    const QTransform* measure)
+{
+    QPointF d1 = p0 - 2 * c1 + c2, d2 = c1 - 2 * c2 + p3;
+    if (measure) {
+        d1 = measure->map(d1);
+        d2 = measure->map(d2);
+    }
+    const double m2 = std::max(QPointF::dotProduct(d1, d1), QPointF::dotProduct(d2, d2));
+    // One step strays by at most 3/4 of the larger second difference.
+    if (0.5625 * m2 <= flatness * flatness) {
+        out.push_back(p3);
+        return;
+    }
+    const double steps = std::ceil(std::sqrt(0.75 * std::sqrt(m2) / flatness));
+    const int n = std::isfinite(steps) ? int(std::clamp(steps, 1.0, 1024.0)) : 1;
+    for (int k = 1; k < n; ++k) {
+        const double t = double(k) / n, u = 1 - t;
+        out.push_back(u * u * u * p0 + 3 * u * u * t * c1 + 3 * u * t * t * c2 + t * t * t * p3);
+    }
+    out.push_back(p3);
 }

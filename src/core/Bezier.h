@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+class QTransform;
+
 enum class BezierStyle { straight, smooth, controlled };
 std::optional<BezierStyle> bezierStyleFromString(std::string_view text);
 const char* toString(BezierStyle v);
@@ -79,3 +81,10 @@ private:
     };
     Segment segment(size_t i) const;
 };
+
+// Appends the cubic p0 c1 c2 p3's points after p0 on uniform steps that
+// stray from it by at most `flatness`, measured as `measure` (when given)
+// maps the curve: a linear part gives the same steps wherever the device's
+// origin lies. The points are the curve's own, unmapped.
+void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, double flatness, std::vector<QPointF>& out,
+    const QTransform* measure = nullptr);

@@ -1,5 +1,6 @@
 #include "core/PathDetail.h"
 
+#include "core/Bezier.h"
 #include "core/CoverageFill.h"
 #include "core/Geometry.h"
 #include "core/ModelGuard.h"
@@ -456,26 +457,6 @@ bool reachesWide(const QPainterPath& path, const QTransform& t, double reach)
 {
     const QRectF r = QTransform(t.m11(), t.m12(), t.m21(), t.m22(), 0, 0).mapRect(path.controlPointRect());
     return !(r.width() + 2 * reach <= kWideStrokePixels && r.height() + 2 * reach <= kWideStrokePixels);
-}
-
-// Appends the cubic's points after p0, on uniform steps fine enough to stray
-// from it by at most `flatness`.
-void flattenCubic(QPointF p0, QPointF c1, QPointF c2, QPointF p3, double flatness, Points& out)
-{
-    const QPointF d1 = p0 - 2 * c1 + c2, d2 = c1 - 2 * c2 + p3;
-    const double m2 = std::max(QPointF::dotProduct(d1, d1), QPointF::dotProduct(d2, d2));
-    // One step strays by at most 3/4 of the larger second difference.
-    if (0.5625 * m2 <= flatness * flatness) {
-        out.push_back(p3);
-        return;
-    }
-    const double steps = std::ceil(std::sqrt(0.75 * std::sqrt(m2) / flatness));
-    const int n = std::isfinite(steps) ? int(std::clamp(steps, 1.0, 1024.0)) : 1;
-    for (int k = 1; k < n; ++k) {
-        const double t = double(k) / n, u = 1 - t;
-        out.push_back(u * u * u * p0 + 3 * u * u * t * c1 + 3 * u * t * t * c2 + t * t * t * p3);
-    }
-    out.push_back(p3);
 }
 
 } // namespace

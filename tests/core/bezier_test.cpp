@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QTransform>
+
+#include <array>
 #include <cmath>
 
 namespace {
@@ -153,6 +156,47 @@ TEST(BezierSampler, SegmentsStepsAndBounds)
     ASSERT_FALSE(grown.empty());
     for (QPointF p : grown)
         EXPECT_TRUE(std::isfinite(p.x()) && std::isfinite(p.y()));
+}
+
+TEST(BezierFlatten, StraysNoMoreThanTheFlatnessWhereItIsMeasured)
+{
+    // An S-bend, a hairpin and a nearly straight cubic, flattened as drawn
+    // (measured by a stretching, shearing linear part) and as they are.
+    const std::vector<std::array<QPointF, 4>> cubics{{QPointF(0, 0), QPointF(1, 2), QPointF(2, -2), QPointF(3, 0)},
+        {QPointF(0, 0), QPointF(4, 1), QPointF(4, 1.2), QPointF(0, 0.2)},
+        {QPointF(0, 0), QPointF(1, 1e-4), QPointF(2, -1e-4), QPointF(3, 0)}};
+    const QTransform stretch(800, 30, -60, 350, 0, 0);
+    for (const QTransform* measure : {static_cast<const QTransform*>(nullptr), &stretch}) {
+        const QTransform m = measure ? *measure : QTransform();
+        for (const auto& c : cubics) {
+            std::vector<QPointF> out{c[0]};
+            flattenCubic(c[0], c[1], c[2], c[3], 0.25, out, measure);
+            ASSERT_EQ(out.back(), c[3]);
+            const size_t n = out.size() - 1; // uniform steps in t
+            double worst = 0;
+            for (size_t k = 0; k < n; ++k) {
+                const QPointF a = m.map(out[k]), b = m.map(out[k + 1]);
+                for (int j = 1; j < 16; ++j) {
+                    const double t = (k + j / 16.0) / n, u = 1 - t;
+                    const QPointF p = m.map(u * u * u * c[0] + 3 * u * u * t * c[1] + 3 * u * t * t * c[2] + t * t * t * c[3]);
+                    const QPointF d = b - a, e = p - a;
+                    worst = std::max(worst, std::abs(d.x() * e.y() - d.y() * e.x()) / std::hypot(d.x(), d.y()));
+                }
+            }
+            EXPECT_LE(worst, 0.25);
+        }
+    }
+    // Flat within the flatness: the end alone; bends too sharp for the
+    // step limit, or not finite: at most 1024 steps.
+    std::vector<QPointF> out;
+    flattenCubic(QPointF(0, 0), QPointF(1, 0.05), QPointF(2, 0.05), QPointF(3, 0), 0.25, out);
+    EXPECT_EQ(out.size(), 1u);
+    out.clear();
+    flattenCubic(QPointF(0, 0), QPointF(1e12, 1e12), QPointF(-1e12, 1e12), QPointF(3, 0), 0.25, out);
+    EXPECT_EQ(out.size(), 1024u);
+    out.clear();
+    flattenCubic(QPointF(0, 0), QPointF(qInf(), 0), QPointF(qQNaN(), 1), QPointF(3, 0), 0.25, out);
+    EXPECT_EQ(out.size(), 1u);
 }
 
 TEST(BezierPath, KeptPathIsDrawnOnlyWhileTheFieldsMatchIt)

@@ -550,7 +550,7 @@ TEST(FrameRenderer, RandomDesignsDrawTheSameInBandsAndInNarrowViews)
             QImage fittedImage;
             std::vector<QPoint> inked;
             std::vector<double> zooms{1, 8, 30};
-            if ((pcb ? design.pcbFeatures : design.schematicFeatures) & widePens)
+            if ((pcb ? design.pcbFeatures : design.schematicFeatures) & (widePens | longDashes))
                 zooms.push_back(design.highZoom);
             for (double zoom : zooms) {
                 // Zoomed about a point of ink of the fitted frame.
