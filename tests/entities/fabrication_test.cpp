@@ -255,7 +255,7 @@ TEST(PcbCutouts, PolylineIsABlackLineOnAWhiteHalo)
     EXPECT_EQ(poly->pen.color, QColor(0, 0, 0));
     EXPECT_EQ(poly->pen.width, 0.01);
 
-    // The halo is the least width (1.41 pixels here) wider on each side:
+    // The halo is one device pixel wider on each side:
     // seen whole around a line five pixels wide.
     poly->pen.width = 0.05;
     Canvas wide;

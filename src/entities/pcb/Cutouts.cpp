@@ -45,8 +45,8 @@ void fillCutoutOpening(Graphics& g, const std::optional<QTransform>& netTransfor
 }
 
 // How far a polyline's halo reaches beyond its line on each side, device
-// pixels: the least width, as the halo of a line drawn unplaced always had.
-constexpr double kHaloPixels = StrokeReach::kLeastWidthPixels;
+// pixels.
+constexpr double kHaloPixels = 1;
 
 // Strokes the halo of the open polyline a pen of the width draws under the
 // current transform: the line as drawn grown by kHaloPixels on every side of
@@ -249,7 +249,7 @@ void PcbCutoutPolyLine::draw(Graphics& g) const
     Entity::draw(g);
     g.pushTransform(singleLevelTransform);
 
-    // A white halo the least width beyond the line on each side, then the
+    // A white halo a device pixel beyond the line on each side, then the
     // black line, whatever the pen's own colour; always open, whatever
     // "closed" says.
     strokeHalo(g, points, pen.width, QColor(255, 255, 255));
@@ -270,7 +270,7 @@ void PcbCutoutPolyLine::fillMaskOpening(Graphics& g, const QColor& color, double
     const std::vector<QPointF>& points = vertices.points;
     if (points.empty())
         return;
-    // The line grown by the margin, and the halo as drawn (the least width
+    // The line grown by the margin, and the halo as drawn (a device pixel
     // beyond the line on each side, under any placement).
     if (margin > 0) {
         QPainterPath path(points.front());
