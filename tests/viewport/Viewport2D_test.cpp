@@ -47,6 +47,8 @@ void expectSameTransform(const QTransform& a, const QTransform& b, double tol = 
 }
 
 // Two boxes on the first schematic sheet: A at (1,1)-(3,2), B at (5,4)-(6,6).
+void registerSlowBoxes();
+
 class ViewportTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -86,6 +88,27 @@ protected:
         const int before = viewport->paintCount();
         viewport->repaint();
         return viewport->paintCount() - before;
+    }
+
+    // Loads the two boxes and a slow box over them (and the extra
+    // entities), with background frames on, and shows its first frame.
+    // False when the design does not load or the frame is still drawn.
+    bool showSlowSheet(const char* extra = "")
+    {
+        registerSlowBoxes();
+        QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
+        xml.replace("</entities>", QByteArray("<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/>") + extra + "</entities>");
+        if (!Design::shared().loadFromBytes(xml, "slow"))
+            return false;
+        Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
+        ViewModel::shared().showFrameRate = false;
+        Viewport2D::setBackgroundFrames(true);
+        QApplication::processEvents();
+        paintNow();
+        viewport->joinFrame();
+        QApplication::processEvents();
+        paintNow();
+        return !viewport->frameInFlight();
     }
 
     std::shared_ptr<GraphicsSheet> sheet;
@@ -621,19 +644,7 @@ public:
 // old view is dropped for one of the view shown.
 TEST_F(ViewportTest, ASlowFrameGoesOnOffTheWindowThread)
 {
-    registerSlowBoxes();
-    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
-    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
-    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
-    Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
-    ViewModel::shared().showFrameRate = false;
-    Viewport2D::setBackgroundFrames(true);
-    QApplication::processEvents();
-    paintNow();
-    viewport->joinFrame();
-    QApplication::processEvents();
-    paintNow();
-    ASSERT_FALSE(viewport->frameInFlight());
+    ASSERT_TRUE(showSlowSheet());
     const QImage before = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
 
     // The gate closed, a pan: the paint returns showing the kept frame moved.
@@ -755,17 +766,7 @@ TEST_F(ViewportTest, AZoomCommandShowsTheSharpFrameAtOnce)
         EXPECT_EQ(FrameRenderer(1).render(*sheet, sharp).convertToFormat(QImage::Format_RGB32), shown) << in;
     }
 
-    registerSlowBoxes();
-    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
-    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
-    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
-    Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
-    Viewport2D::setBackgroundFrames(true);
-    paintNow();
-    viewport->joinFrame();
-    QApplication::processEvents();
-    paintNow();
-    ASSERT_FALSE(viewport->frameInFlight());
+    ASSERT_TRUE(showSlowSheet());
     const QImage kept = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
     {
         GateOpener opener;
@@ -799,22 +800,11 @@ TEST_F(ViewportTest, AZoomCommandShowsTheSharpFrameAtOnce)
 // never shown.
 TEST_F(ViewportTest, WhatMayWriteTheModelStopsTheFrameThatReadsIt)
 {
-    registerSlowBoxes();
     // Boxes inside the slow one, drawn after it: a band that draws them
     // first waits at the slow one.
-    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
-    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/>"
-                               "<viewportCountedBox x=\"3.2\" y=\"2.2\" w=\"0.3\" h=\"0.3\"/>"
-                               "<viewportCountedBox x=\"3.5\" y=\"2.5\" w=\"0.3\" h=\"0.3\"/></entities>");
-    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
-    Design::shared().currentDesignState()->schematics.front()->settings().showPage = false;
+    ASSERT_TRUE(showSlowSheet("<viewportCountedBox x=\"3.2\" y=\"2.2\" w=\"0.3\" h=\"0.3\"/>"
+                              "<viewportCountedBox x=\"3.5\" y=\"2.5\" w=\"0.3\" h=\"0.3\"/>"));
     ViewModel& vm = ViewModel::shared();
-    vm.showFrameRate = false;
-    Viewport2D::setBackgroundFrames(true);
-    paintNow();
-    viewport->joinFrame();
-    paintNow();
-    ASSERT_FALSE(viewport->frameInFlight());
     const QImage whole = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
 
     // A frame for the very view shown, stopped by a key: stopped between
@@ -874,20 +864,10 @@ TEST_F(ViewportTest, WhatMayWriteTheModelStopsTheFrameThatReadsIt)
 // is not drawn again, and is shown with the marks over it once done.
 TEST_F(ViewportTest, ASelectionLeavesTheFrameBeingDrawnGoing)
 {
-    registerSlowBoxes();
-    QByteArray xml = schematicDesign({QRectF(1, 1, 2, 1), QRectF(5, 4, 1, 2)});
-    xml.replace("</entities>", "<viewportSlowBox x=\"3\" y=\"2\" w=\"1\" h=\"1\"/></entities>");
-    ASSERT_TRUE(Design::shared().loadFromBytes(xml, "slow"));
+    ASSERT_TRUE(showSlowSheet());
     GraphicsSheet& slow = *Design::shared().currentDesignState()->schematics.front();
-    slow.settings().showPage = false;
     const std::shared_ptr<Entity> a = slow.entityList.entities.at(0);
     ViewModel& vm = ViewModel::shared();
-    vm.showFrameRate = false;
-    Viewport2D::setBackgroundFrames(true);
-    paintNow();
-    viewport->joinFrame();
-    paintNow();
-    ASSERT_FALSE(viewport->frameInFlight());
     {
         GateOpener opener;
         gate().set(false);
