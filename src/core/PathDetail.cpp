@@ -1052,6 +1052,247 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
     return true;
 }
 
+namespace {
+
+// The runs of the subpaths mapped by toDevice that come within the guard,
+// cut where they leave it; for a dashed pen (back maps the device to the
+// path's coordinates), each with the length of the path before it.
+std::vector<Run> runsWithin(const Index& index, Level* level, const QTransform& toDevice, const QTransform& back,
+    const QRectF& guard, bool dashed)
+{
+    std::vector<Run> runs;
+    Points chunkPoints;
+    for (const Subpath& s : index.subpaths) {
+        if (!dashed && outside(mapBox(s.bounds, toDevice), guard))
+            continue;
+        const size_t firstRun = runs.size();
+        bool broken = false;
+        double length = 0;
+        Run current;
+        const QPointF start = pointAt(index.path, index.chunks[size_t(s.firstChunk)].first);
+        QPointF previous = mapped(toDevice, start.x(), start.y());
+        const QPointF first = previous;
+        bool startsRun = true; // the first run begins at the subpath's start
+        current.points.push_back(previous);
+        auto finish = [&](QPointF restart, double before) {
+            if (current.points.size() >= 2)
+                runs.push_back(std::move(current));
+            else if (runs.size() == firstRun)
+                startsRun = false;
+            current = Run();
+            current.points.push_back(restart);
+            current.before = before;
+            broken = true;
+        };
+        auto pathLength = [&](QPointF a, QPointF b) {
+            if (!dashed)
+                return 0.0;
+            const QPointF d = back.map(b) - back.map(a);
+            return std::hypot(d.x(), d.y());
+        };
+        for (int k = 0; k < s.chunkCount && !ModelGuard::stopRequested(); ++k) {
+            const size_t ci = size_t(s.firstChunk + k);
+            const Chunk& c = index.chunks[ci];
+            if (!dashed && outside(mapBox(c.bounds, toDevice), guard)) {
+                const QPointF end = pointAt(index.path, c.last);
+                previous = mapped(toDevice, end.x(), end.y());
+                finish(previous, 0);
+                continue;
+            }
+            chunkPoints.clear();
+            emitChunk(index, ci, level, toDevice, chunkPoints);
+            for (const QPointF& q : chunkPoints) {
+                const double step = pathLength(previous, q);
+                const bool inside = previous.x() >= guard.left() && previous.x() <= guard.right() && previous.y() >= guard.top()
+                    && previous.y() <= guard.bottom() && q.x() >= guard.left() && q.x() <= guard.right() && q.y() >= guard.top()
+                    && q.y() <= guard.bottom();
+                if (inside) {
+                    current.points.push_back(q);
+                } else {
+                    QPointF a = previous, b = q;
+                    if (!clipSegment(a, b, guard)) {
+                        finish(q, length + step);
+                    } else {
+                        if (a != previous)
+                            finish(a, length + pathLength(previous, a));
+                        current.points.push_back(b);
+                        if (b != q)
+                            finish(q, length + step);
+                    }
+                }
+                length += step;
+                previous = q;
+            }
+        }
+        if (!broken) {
+            current.closed = s.closed;
+            runs.push_back(std::move(current));
+            continue;
+        }
+        if (current.points.size() >= 2)
+            runs.push_back(std::move(current));
+        // A closed outline cut open: the pieces at its start and its end
+        // are one, joined where it started.
+        if (s.closed && startsRun && runs.size() > firstRun + 1 && runs.back().points.back() == first
+            && runs[firstRun].points.front() == first) {
+            Run& last = runs.back();
+            Run& head = runs[firstRun];
+            last.points.insert(last.points.end(), head.points.begin() + 1, head.points.end());
+            head.points.swap(last.points);
+            head.before = last.before;
+            runs.pop_back();
+        }
+    }
+    return runs;
+}
+
+// The contours of the pen's outline of the runs (device points), stroked
+// in the coordinates `back` maps the device to (the device's own for a pen
+// without width) and mapped back by toDevice.
+std::vector<Points> outlineRuns(const std::vector<Run>& runs, const QTransform& toDevice, const QTransform& back, const QPen& pen,
+    bool dashed, double scale, double width)
+{
+    const bool device = !(pen.widthF() > 0);
+    QPen outlined = pen;
+    if (device)
+        outlined.setWidthF(1);
+    const QTransform& toOutline = device ? QTransform() : back;
+    // On a line this thin a round join covers the pixels a bevel does,
+    // and costs the stroker an arc at every vertex.
+    if (!dashed && pen.joinStyle() == Qt::RoundJoin
+        && width <= kThinPixels)
+        outlined.setJoinStyle(Qt::BevelJoin);
+    auto add = [&](QPainterPath& out, const Run& run) {
+        out.moveTo(toOutline.map(run.points.front()));
+        for (size_t i = 1; i < run.points.size(); ++i)
+            out.lineTo(toOutline.map(run.points[i]));
+        if (run.closed)
+            out.closeSubpath();
+    };
+    std::vector<Points> contours;
+    auto outline = [&](const QPen& with, const QPainterPath& piece) {
+        QPainterPathStroker stroker(with);
+        // Curves flattened as finely on the device as the painter's stroker.
+        if (!device)
+            stroker.setCurveThreshold(0.25 / scale);
+        appendContours(stroker.createStroke(piece), device ? QTransform() : toDevice, contours);
+    };
+    if (dashed) {
+        for (const Run& run : runs) {
+            QPainterPath piece;
+            add(piece, run);
+            QPen shifted = outlined;
+            if (pen.widthF() > 0)
+                shifted.setDashOffset(pen.dashOffset() + run.before / pen.widthF());
+            outline(shifted, piece);
+        }
+    } else if (!runs.empty()) {
+        QPainterPath all;
+        for (const Run& run : runs)
+            add(all, run);
+        outline(outlined, all);
+    }
+    return contours;
+}
+
+// Outlines of wide solid strokes, each made once for all the bands of a
+// frame (and kept for the frames after it at the same place): a pen wider
+// than the view outlines the same runs in every band, and the outlining
+// costs more than the filling of a band.
+struct SharedOutline {
+    std::vector<QPainterPath::Element> elements;
+    QTransform toFrame;
+    double width = 0, miterLimit = 0;
+    Qt::PenCapStyle cap = Qt::FlatCap;
+    Qt::PenJoinStyle join = Qt::BevelJoin;
+    QRectF guard;
+    bool exact = false;
+    std::once_flag made;
+    bool complete = false;
+    // The outline on the frame, in logical coordinates.
+    std::vector<Points> contours;
+    std::uint64_t lastUse = 0;
+};
+
+constexpr size_t kSharedOutlines = 8;
+
+struct SharedOutlines {
+    std::mutex mutex;
+    std::vector<std::shared_ptr<SharedOutline>> entries;
+    std::uint64_t clock = 0;
+};
+
+SharedOutlines& sharedOutlines()
+{
+    static SharedOutlines s;
+    return s;
+}
+
+bool sameElements(const std::vector<QPainterPath::Element>& kept, const QPainterPath& path)
+{
+    if (kept.size() != size_t(path.elementCount()))
+        return false;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        const QPainterPath::Element e = path.elementAt(int(i));
+        if (e.x != kept[i].x || e.y != kept[i].y || e.type != kept[i].type)
+            return false;
+    }
+    return true;
+}
+
+// The same placement on the frame: the bands' own transforms differ by
+// their offsets, added back in a rounding of their own.
+bool sameFramePlace(const QTransform& a, const QTransform& b)
+{
+    return a.m11() == b.m11() && a.m12() == b.m12() && a.m21() == b.m21() && a.m22() == b.m22()
+        && std::abs(a.dx() - b.dx()) <= 1e-7 && std::abs(a.dy() - b.dy()) <= 1e-7;
+}
+
+std::shared_ptr<SharedOutline> sharedOutline(const QPainterPath& path, const QTransform& toFrame, const QPen& pen,
+    const QRectF& guard, bool exact)
+{
+    SharedOutlines& s = sharedOutlines();
+    const std::lock_guard<std::mutex> lock(s.mutex);
+    for (const std::shared_ptr<SharedOutline>& e : s.entries) {
+        if (e->width == pen.widthF() && e->miterLimit == pen.miterLimit() && e->cap == pen.capStyle() && e->join == pen.joinStyle()
+            && e->exact == exact && e->guard == guard && sameFramePlace(e->toFrame, toFrame) && sameElements(e->elements, path)) {
+            e->lastUse = ++s.clock;
+            return e;
+        }
+    }
+    auto e = std::make_shared<SharedOutline>();
+    e->elements.reserve(size_t(path.elementCount()));
+    for (int i = 0; i < path.elementCount(); ++i)
+        e->elements.push_back(path.elementAt(i));
+    e->toFrame = toFrame;
+    e->width = pen.widthF();
+    e->miterLimit = pen.miterLimit();
+    e->cap = pen.capStyle();
+    e->join = pen.joinStyle();
+    e->guard = guard;
+    e->exact = exact;
+    e->lastUse = ++s.clock;
+    if (s.entries.size() >= kSharedOutlines)
+        s.entries.erase(std::min_element(
+            s.entries.begin(), s.entries.end(), [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; }));
+    s.entries.push_back(e);
+    return e;
+}
+
+void dropSharedOutline(const std::shared_ptr<SharedOutline>& e)
+{
+    SharedOutlines& s = sharedOutlines();
+    const std::lock_guard<std::mutex> lock(s.mutex);
+    std::erase(s.entries, e);
+}
+
+// Frame rows are grouped in blocks this tall (from 64 rows above the
+// frame's top, where a band's grid region begins): every band of a frame
+// within one block clips a wide stroke alike, and shares its outline.
+constexpr int kSharedBlockRows = 2048;
+
+} // namespace
+
 bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen, bool exact)
 {
     handed = Handed();
@@ -1096,135 +1337,6 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     exact = exact || dashed || !kept;
     const std::shared_ptr<Level> level = exact ? nullptr : levelFor(*kept, toDevice);
 
-    std::vector<Run> runs;
-    Points chunkPoints;
-    for (const Subpath& s : index->subpaths) {
-        if (!dashed && outside(mapBox(s.bounds, toDevice), guard))
-            continue;
-        const size_t firstRun = runs.size();
-        bool broken = false;
-        double length = 0;
-        Run current;
-        const QPointF start = pointAt(index->path, index->chunks[size_t(s.firstChunk)].first);
-        QPointF previous = mapped(toDevice, start.x(), start.y());
-        const QPointF first = previous;
-        bool startsRun = true; // the first run begins at the subpath's start
-        current.points.push_back(previous);
-        auto finish = [&](QPointF restart, double before) {
-            if (current.points.size() >= 2)
-                runs.push_back(std::move(current));
-            else if (runs.size() == firstRun)
-                startsRun = false;
-            current = Run();
-            current.points.push_back(restart);
-            current.before = before;
-            broken = true;
-        };
-        auto pathLength = [&](QPointF a, QPointF b) {
-            if (!dashed)
-                return 0.0;
-            const QPointF d = back.map(b) - back.map(a);
-            return std::hypot(d.x(), d.y());
-        };
-        for (int k = 0; k < s.chunkCount && !ModelGuard::stopRequested(); ++k) {
-            const size_t ci = size_t(s.firstChunk + k);
-            const Chunk& c = index->chunks[ci];
-            if (!dashed && outside(mapBox(c.bounds, toDevice), guard)) {
-                const QPointF end = pointAt(index->path, c.last);
-                previous = mapped(toDevice, end.x(), end.y());
-                finish(previous, 0);
-                continue;
-            }
-            chunkPoints.clear();
-            emitChunk(*index, ci, level.get(), toDevice, chunkPoints);
-            for (const QPointF& q : chunkPoints) {
-                const double step = pathLength(previous, q);
-                const bool inside = previous.x() >= guard.left() && previous.x() <= guard.right() && previous.y() >= guard.top()
-                    && previous.y() <= guard.bottom() && q.x() >= guard.left() && q.x() <= guard.right() && q.y() >= guard.top()
-                    && q.y() <= guard.bottom();
-                if (inside) {
-                    current.points.push_back(q);
-                } else {
-                    QPointF a = previous, b = q;
-                    if (!clipSegment(a, b, guard)) {
-                        finish(q, length + step);
-                    } else {
-                        if (a != previous)
-                            finish(a, length + pathLength(previous, a));
-                        current.points.push_back(b);
-                        if (b != q)
-                            finish(q, length + step);
-                    }
-                }
-                length += step;
-                previous = q;
-            }
-        }
-        if (!broken) {
-            current.closed = s.closed;
-            runs.push_back(std::move(current));
-            continue;
-        }
-        if (current.points.size() >= 2)
-            runs.push_back(std::move(current));
-        // A closed outline cut open: the pieces at its start and its end
-        // are one, joined where it started.
-        if (s.closed && startsRun && runs.size() > firstRun + 1 && runs.back().points.back() == first
-            && runs[firstRun].points.front() == first) {
-            Run& last = runs.back();
-            Run& head = runs[firstRun];
-            last.points.insert(last.points.end(), head.points.begin() + 1, head.points.end());
-            head.points.swap(last.points);
-            head.before = last.before;
-            runs.pop_back();
-        }
-    }
-
-    if (ModelGuard::stopRequested())
-        return true;
-    // The runs are outlined, as the painter does for a pen wider than a
-    // pixel, and the outline filled on the grid: the painter's own stroker
-    // for thinner pens starts from where the line enters the area drawn.
-    // A pen without width is a device pixel wide, and outlined there.
-    const bool device = !(pen.widthF() > 0);
-    QPen outlined = pen;
-    if (device)
-        outlined.setWidthF(1);
-    // On a line this thin a round join covers the pixels a bevel does,
-    // and costs the stroker an arc at every vertex.
-    if (!dashed && width <= kThinPixels && pen.joinStyle() == Qt::RoundJoin)
-        outlined.setJoinStyle(Qt::BevelJoin);
-    const QTransform& toOutline = device ? QTransform() : back;
-    auto add = [&](QPainterPath& out, const Run& run) {
-        out.moveTo(toOutline.map(run.points.front()));
-        for (size_t i = 1; i < run.points.size(); ++i)
-            out.lineTo(toOutline.map(run.points[i]));
-        if (run.closed)
-            out.closeSubpath();
-    };
-    auto outline = [&](const QPen& with, const QPainterPath& piece, std::vector<Points>& out) {
-        QPainterPathStroker stroker(with);
-        // Curves flattened as finely on the device as the painter's stroker.
-        if (!device)
-            stroker.setCurveThreshold(0.25 / scale);
-        appendContours(stroker.createStroke(piece), device ? QTransform() : toDevice, out);
-    };
-    std::vector<Points> contours;
-    if (dashed) {
-        for (const Run& run : runs) {
-            QPainterPath piece;
-            add(piece, run);
-            QPen shifted = outlined;
-            if (pen.widthF() > 0)
-                shifted.setDashOffset(pen.dashOffset() + run.before / pen.widthF());
-            outline(shifted, piece, contours);
-        }
-    } else if (!runs.empty()) {
-        QPainterPath all;
-        for (const Run& run : runs)
-            add(all, run);
-        outline(outlined, all, contours);
-    }
     painter.save();
     painter.setTransform(QTransform());
     painter.setPen(Qt::NoPen);
@@ -1232,7 +1344,65 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     // Into a frame's image the outline is written straight (the sweep is
     // exact in every row, wherever a band begins); else the painter fills it.
     QTransform toPixels;
-    QImage* image = target.width() > 2 || target.height() > 2 ? CoverageFill::target(painter, pen.brush(), toPixels) : nullptr;
+    QImage* image = !pick ? CoverageFill::target(painter, pen.brush(), toPixels) : nullptr;
+
+    // A solid pen whose ink reaches farther than a block of rows is cut
+    // about the block the band lies in, on the frame: every band there
+    // outlines the same runs, and one of them does it for all.
+    if (image && !dashed && n < kHugeElements && margin > kGridPixels) {
+        Region block = region;
+        block.r0 = floorTo(double(region.r0 + kGridPixels), kSharedBlockRows) - kGridPixels;
+        block.r1 = floorTo(double(region.r1 - 1 + kGridPixels), kSharedBlockRows) + kSharedBlockRows - kGridPixels;
+        const QTransform toFrame = toDevice * QTransform::fromTranslate(0, place.frameTop / place.ratio);
+        const QRectF frameGuard = QRectF(QPointF(place.x(block.c0), double(block.r0) / place.ratio),
+            QPointF(place.x(block.c1), double(block.r1) / place.ratio)).adjusted(-margin, -margin, margin, margin);
+        bool frameInvertible = false;
+        const QTransform frameBack = toFrame.inverted(&frameInvertible);
+        if (frameInvertible && usable(frameBack)) {
+            const std::shared_ptr<SharedOutline> shared = sharedOutline(path, toFrame, pen, frameGuard, exact);
+            std::call_once(shared->made, [&] {
+                const std::vector<Run> runs = runsWithin(*index, level.get(), toFrame, frameBack, frameGuard, false);
+                if (ModelGuard::stopRequested())
+                    return;
+                std::vector<Points> contours = outlineRuns(runs, toFrame, frameBack, pen, false, scale, width);
+                // Only the block's rows are drawn from it, and nothing left
+                // or right of the device but the cover it carries.
+                const QRectF keep(QPointF(place.x(block.c0) - 1, double(block.r0) / place.ratio),
+                    QPointF(place.x(block.c1) + 1, double(block.r1) / place.ratio));
+                std::vector<Points> kept;
+                Points clipped;
+                for (Points& c : contours) {
+                    if (c.size() < 3)
+                        continue;
+                    clipToRect(c, clipped, keep);
+                    if (clipped.size() >= 3)
+                        kept.push_back(std::move(clipped));
+                    clipped = Points();
+                }
+                shared->contours = std::move(kept);
+                shared->complete = true;
+            });
+            if (!shared->complete) {
+                dropSharedOutline(shared);
+                painter.restore();
+                return true;
+            }
+            const QTransform frameToPixels = QTransform::fromTranslate(0, -place.frameTop / place.ratio) * toPixels;
+            if (fillContoursDirect(painter, *image, shared->contours, frameToPixels, Qt::WindingFill, pen.color()))
+                return true;
+        }
+    }
+
+    const std::vector<Run> runs = runsWithin(*index, level.get(), toDevice, back, guard, dashed);
+    if (ModelGuard::stopRequested()) {
+        painter.restore();
+        return true;
+    }
+    // The runs are outlined, as the painter does for a pen wider than a
+    // pixel, and the outline filled on the grid: the painter's own stroker
+    // for thinner pens starts from where the line enters the area drawn.
+    // A pen without width is a device pixel wide, and outlined there.
+    std::vector<Points> contours = outlineRuns(runs, toDevice, back, pen, dashed, scale, width);
     if (image && fillContoursDirect(painter, *image, contours, toPixels, Qt::WindingFill, pen.color()))
         return true;
     Points own;
@@ -1310,6 +1480,12 @@ void clearCache()
         const std::unique_lock<std::shared_mutex> lock(c.mutex);
         dropped.swap(c.entries);
         c.elements = 0;
+    }
+    SharedOutlines& s = sharedOutlines();
+    std::vector<std::shared_ptr<SharedOutline>> outlines;
+    {
+        const std::lock_guard<std::mutex> lock(s.mutex);
+        outlines.swap(s.entries);
     }
 }
 
