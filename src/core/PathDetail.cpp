@@ -1293,27 +1293,39 @@ constexpr int kSharedBlockRows = 2048;
 
 } // namespace
 
-bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen, bool exact)
+bool strokes(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen)
 {
-    handed = Handed();
     const int n = path.elementCount();
     Place place;
     const bool dashed = pen.style() != Qt::SolidLine;
     if (n == 0 || pen.style() == Qt::NoPen || !usable(toDevice) || !placeOf(painter, place))
         return false;
     const double scale = largestStretch(toDevice);
-    const double width = pen.widthF() > 0 ? pen.widthF() * scale : 1;
     // How far the ink reaches past the path on the device.
     const double reach = StrokeReach::ofPen(pen) * scale + StrokeReach::kDevicePixels;
     if (!std::isfinite(reach))
         return false;
     if ((n < kHugeElements || dashed) && !reachesFar(path, toDevice, place) && (dashed || !reachesWide(path, toDevice, reach)))
         return false;
-    const QRectF target = targetOf(painter, place);
     bool invertible = false;
     const QTransform back = toDevice.inverted(&invertible);
-    if (!invertible || !usable(back))
+    return invertible && usable(back);
+}
+
+bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen, bool exact)
+{
+    handed = Handed();
+    if (!strokes(painter, path, toDevice, pen))
         return false;
+    const int n = path.elementCount();
+    Place place;
+    placeOf(painter, place);
+    const bool dashed = pen.style() != Qt::SolidLine;
+    const double scale = largestStretch(toDevice);
+    const double width = pen.widthF() > 0 ? pen.widthF() * scale : 1;
+    const double reach = StrokeReach::ofPen(pen) * scale + StrokeReach::kDevicePixels;
+    const QRectF target = targetOf(painter, place);
+    const QTransform back = toDevice.inverted();
     // The grid cells about the area drawn are filled with the outline of
     // the runs of the path that come within the ink's reach of them: beyond
     // that reach the runs are cut, and their ends do not show. A pen's
