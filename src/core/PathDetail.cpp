@@ -1054,14 +1054,70 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
 
 namespace {
 
+// Thin solid lines of huge paths whose points crowd within a few device
+// pixels (a zig-zag of a million points seen whole) are stroked as the
+// span their points cover: consecutive points of a chunk in one column (or
+// row) of a grid of kCellsPerPixel to a device pixel give way to the first,
+// the two farthest apart along it and the last, in their order. The
+// polyline then keeps within one cell of every point and the original
+// within one cell of it, and a stroke of either covers the same pixels
+// within that; the level of detail cannot thin such a path, whose every
+// point turns back. The grid is fixed to the frame's pixels and the
+// chunks to the path, so every band groups alike.
+constexpr int kCellsPerPixel = 8;
+constexpr double kCrowdedWidthPixels = 4;
+
+// The points (on the device; the first and last kept) grouped so.
+void mergeCrowded(Points& points, Points& out, const Place& place, bool alongColumns)
+{
+    const size_t n = points.size();
+    if (n < 8)
+        return;
+    const double scale = place.ratio * kCellsPerPixel;
+    const double offset = alongColumns ? 0 : double(place.frameTop) * kCellsPerPixel;
+    auto cell = [&](QPointF p) { return std::floor((alongColumns ? p.x() : p.y()) * scale + offset); };
+    auto along = [&](QPointF p) { return alongColumns ? p.y() : p.x(); };
+    out.clear();
+    out.push_back(points[0]);
+    for (size_t i = 0; i < n;) {
+        const double c = cell(points[i]);
+        size_t j = i + 1;
+        while (j < n && cell(points[j]) == c)
+            ++j;
+        if (j - i <= 4) {
+            for (size_t k = std::max<size_t>(i, 1); k < j; ++k)
+                out.push_back(points[k]);
+        } else {
+            size_t lo = i, hi = i;
+            for (size_t k = i; k < j; ++k) {
+                if (along(points[k]) < along(points[lo]))
+                    lo = k;
+                if (along(points[k]) > along(points[hi]))
+                    hi = k;
+            }
+            if (i > 0)
+                out.push_back(points[i]);
+            const size_t first = std::min(lo, hi), second = std::max(lo, hi);
+            if (first != i && first != j - 1)
+                out.push_back(points[first]);
+            if (second != first && second != i && second != j - 1)
+                out.push_back(points[second]);
+            out.push_back(points[j - 1]);
+        }
+        i = j;
+    }
+    if (out.size() < n)
+        points.swap(out);
+}
+
 // The runs of the subpaths mapped by toDevice that come within the guard,
 // cut where they leave it; for a dashed pen (back maps the device to the
 // path's coordinates), each with the length of the path before it.
 std::vector<Run> runsWithin(const Index& index, Level* level, const QTransform& toDevice, const QTransform& back,
-    const QRectF& guard, bool dashed)
+    const QRectF& guard, bool dashed, const Place* crowded = nullptr)
 {
     std::vector<Run> runs;
-    Points chunkPoints;
+    Points chunkPoints, merged;
     for (const Subpath& s : index.subpaths) {
         if (!dashed && outside(mapBox(s.bounds, toDevice), guard))
             continue;
@@ -1100,8 +1156,14 @@ std::vector<Run> runsWithin(const Index& index, Level* level, const QTransform& 
                 continue;
             }
             chunkPoints.clear();
+            chunkPoints.push_back(previous);
             emitChunk(index, ci, level, toDevice, chunkPoints);
-            for (const QPointF& q : chunkPoints) {
+            if (crowded) {
+                mergeCrowded(chunkPoints, merged, *crowded, true);
+                mergeCrowded(chunkPoints, merged, *crowded, false);
+            }
+            for (size_t pi = 1; pi < chunkPoints.size(); ++pi) {
+                const QPointF q = chunkPoints[pi];
                 const double step = pathLength(previous, q);
                 const bool inside = previous.x() >= guard.left() && previous.x() <= guard.right() && previous.y() >= guard.top()
                     && previous.y() <= guard.bottom() && q.x() >= guard.left() && q.x() <= guard.right() && q.y() >= guard.top()
@@ -1405,7 +1467,8 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
         }
     }
 
-    const std::vector<Run> runs = runsWithin(*index, level.get(), toDevice, back, guard, dashed);
+    const bool crowded = !dashed && kept && width <= kCrowdedWidthPixels;
+    const std::vector<Run> runs = runsWithin(*index, level.get(), toDevice, back, guard, dashed, crowded ? &place : nullptr);
     if (ModelGuard::stopRequested()) {
         painter.restore();
         return true;
