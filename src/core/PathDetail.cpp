@@ -1208,6 +1208,189 @@ std::vector<Run> runsWithin(const Index& index, Level* level, const QTransform& 
     return runs;
 }
 
+// Outlines of solid lines, as the painter's stroker makes them (one
+// contour per open run, two per closed one, inner joins through their
+// vertex, filled by the winding rule) but without an angle worked out by
+// trigonometry at each vertex: round joins and caps are arcs stepped by a
+// fixed rotation, and the slight turns of a finely flattened curve step
+// none. Points are in the outline's coordinates, whose unit the pen's
+// width is given in; `tolerance` is how far an arc's chords may stray.
+class Outliner {
+public:
+    Outliner(const QPen& pen, double width, double tolerance, std::vector<Points>& out)
+        : h_(width / 2), cap_(pen.capStyle()), join_(pen.joinStyle()), limit_(std::max(pen.miterLimit(), 1.0)), out_(out)
+    {
+        // The largest step whose chord strays no more than the tolerance.
+        const double c = std::clamp(1 - tolerance / h_, -1.0, 1.0);
+        const double step = std::max(2 * std::acos(c), 1e-3);
+        cos_ = std::cos(step);
+        sin_ = std::sin(step);
+    }
+    static bool takes(const QPen& pen)
+    {
+        const Qt::PenCapStyle cap = pen.capStyle();
+        const Qt::PenJoinStyle join = pen.joinStyle();
+        return pen.widthF() > 0 && (cap == Qt::FlatCap || cap == Qt::SquareCap || cap == Qt::RoundCap)
+            && (join == Qt::BevelJoin || join == Qt::RoundJoin || join == Qt::SvgMiterJoin);
+    }
+
+    void add(const Points& run, bool closed)
+    {
+        points_.clear();
+        for (const QPointF& p : run)
+            if (points_.empty() || p != points_.back())
+                points_.push_back(p);
+        if (closed && points_.size() > 1 && points_.front() == points_.back())
+            points_.pop_back();
+        if (points_.size() == 1) {
+            dot(points_.front());
+            return;
+        }
+        if (points_.empty())
+            return;
+        if (closed && points_.size() > 2) {
+            Points loop;
+            side(points_, true, loop);
+            out_.push_back(std::move(loop));
+            std::reverse(points_.begin(), points_.end());
+            loop = Points();
+            side(points_, true, loop);
+            out_.push_back(std::move(loop));
+            return;
+        }
+        Points contour;
+        side(points_, false, contour);
+        cap(points_.back(), direction(points_[points_.size() - 2], points_.back()), contour);
+        std::reverse(points_.begin(), points_.end());
+        side(points_, false, contour);
+        cap(points_.back(), direction(points_[points_.size() - 2], points_.back()), contour);
+        out_.push_back(std::move(contour));
+    }
+
+private:
+    static QPointF direction(QPointF a, QPointF b)
+    {
+        const QPointF d = b - a;
+        return d / std::hypot(d.x(), d.y());
+    }
+    static QPointF left(QPointF d) { return QPointF(-d.y(), d.x()); }
+    static double cross(QPointF a, QPointF b) { return a.x() * b.y() - a.y() * b.x(); }
+
+    // The points of an arc about c of the radius from the unit offset a to
+    // b, turning clockwise (right) or not, after a's point and before b's.
+    void arc(QPointF c, QPointF a, QPointF b, bool clockwise, Points& out) const
+    {
+        const double s = clockwise ? -sin_ : sin_;
+        QPointF v = a;
+        for (int i = 0; i < 4096; ++i) {
+            const QPointF next(v.x() * cos_ - v.y() * s, v.x() * s + v.y() * cos_);
+            // Stop before passing b, or turning away from it (b lies
+            // within half a turn).
+            const double past = clockwise ? cross(next, b) : -cross(next, b);
+            if (past > 0 || QPointF::dotProduct(next, b) < QPointF::dotProduct(v, b))
+                return;
+            v = next;
+            out.push_back(c + h_ * v);
+        }
+    }
+
+    // The left side of the polyline (distinct consecutive points) from its
+    // first point's offset to its last's; a loop when closed.
+    void side(const Points& p, bool closed, Points& out) const
+    {
+        const size_t n = p.size();
+        QPointF before = direction(p[closed ? n - 1 : 0], p[closed ? 0 : 1]);
+        if (!closed)
+            out.push_back(p[0] + h_ * left(before));
+        double lengthBefore = std::hypot(p[closed ? 0 : 1].x() - p[closed ? n - 1 : 0].x(), p[closed ? 0 : 1].y() - p[closed ? n - 1 : 0].y());
+        for (size_t k = closed ? 0 : 1; k < (closed ? n : n - 1); ++k) {
+            const QPointF at = p[k], next = p[(k + 1) % n];
+            const double lengthAfter = std::hypot(next.x() - at.x(), next.y() - at.y());
+            const QPointF after = (next - at) / lengthAfter;
+            join(at, before, after, lengthBefore, lengthAfter, out);
+            before = after;
+            lengthBefore = lengthAfter;
+        }
+        if (!closed)
+            out.push_back(p[n - 1] + h_ * left(before));
+    }
+
+    void join(QPointF at, QPointF in, QPointF outDir, double lengthIn, double lengthOut, Points& out) const
+    {
+        const QPointF a = left(in), b = left(outDir);
+        const double turn = cross(in, outDir);
+        const double along = QPointF::dotProduct(in, outDir);
+        if (turn == 0 && along > 0) {
+            out.push_back(at + h_ * a);
+            return;
+        }
+        if (turn > 0) {
+            // A left turn: this side is the inner one. Where the two sides
+            // meet within both segments, there; else by way of the vertex.
+            const QPointF gap = h_ * (b - a);
+            const double t = cross(gap, outDir) / turn, u = cross(gap, in) / turn;
+            if (t <= 0 && t >= -lengthIn && u >= 0 && u <= lengthOut) {
+                out.push_back(at + h_ * a + t * in);
+                return;
+            }
+            out.push_back(at + h_ * a);
+            out.push_back(at);
+            out.push_back(at + h_ * b);
+            return;
+        }
+        out.push_back(at + h_ * a);
+        if (join_ == Qt::RoundJoin) {
+            arc(at, a, b, true, out);
+        } else if (join_ == Qt::SvgMiterJoin && along > -1) {
+            // Within the limit (miter length over width) the tip; else a bevel.
+            const double ratio = std::sqrt(2 / (1 + QPointF::dotProduct(a, b)));
+            if (ratio <= limit_)
+                out.push_back(at + h_ * (a + b) / (1 + QPointF::dotProduct(a, b)));
+        }
+        out.push_back(at + h_ * b);
+    }
+
+    // The cap at the end e of a line running along d, from its left offset
+    // (already in out) round to its right one.
+    void cap(QPointF e, QPointF d, Points& out) const
+    {
+        const QPointF n = left(d);
+        if (cap_ == Qt::SquareCap) {
+            out.push_back(e + h_ * (n + d));
+            out.push_back(e + h_ * (d - n));
+        } else if (cap_ == Qt::RoundCap) {
+            arc(e, n, d, true, out);
+            out.push_back(e + h_ * d);
+            arc(e, d, -n, true, out);
+        }
+    }
+
+    // A run of one point: a square or a disc, as the painter draws a line
+    // of no length.
+    void dot(QPointF p)
+    {
+        Points c;
+        if (cap_ == Qt::SquareCap) {
+            c = {p + QPointF(-h_, -h_), p + QPointF(h_, -h_), p + QPointF(h_, h_), p + QPointF(-h_, h_)};
+        } else if (cap_ == Qt::RoundCap) {
+            c.push_back(p + QPointF(h_, 0));
+            arc(p, QPointF(1, 0), QPointF(-1, 0), false, c);
+            c.push_back(p + QPointF(-h_, 0));
+            arc(p, QPointF(-1, 0), QPointF(1, 0), false, c);
+        }
+        if (c.size() >= 3)
+            out_.push_back(std::move(c));
+    }
+
+    double h_;
+    Qt::PenCapStyle cap_;
+    Qt::PenJoinStyle join_;
+    double limit_;
+    double cos_ = 1, sin_ = 0;
+    Points points_;
+    std::vector<Points>& out_;
+};
+
 // The contours of the pen's outline of the runs (device points), stroked
 // in the coordinates `back` maps the device to (the device's own for a pen
 // without width) and mapped back by toDevice.
@@ -1248,6 +1431,20 @@ std::vector<Points> outlineRuns(const std::vector<Run>& runs, const QTransform& 
                 shifted.setDashOffset(pen.dashOffset() + run.before / pen.widthF());
             outline(shifted, piece);
         }
+    } else if (!device && Outliner::takes(outlined)) {
+        // Arcs within a twentieth of a device pixel, in the outline's units.
+        Outliner outliner(outlined, outlined.widthF(), 0.05 / scale, contours);
+        const std::size_t from = contours.size();
+        Points mapped;
+        for (const Run& run : runs) {
+            mapped.clear();
+            for (const QPointF& q : run.points)
+                mapped.push_back(toOutline.map(q));
+            outliner.add(mapped, run.closed);
+        }
+        for (std::size_t i = from; i < contours.size(); ++i)
+            for (QPointF& q : contours[i])
+                q = toDevice.map(q);
     } else if (!runs.empty()) {
         QPainterPath all;
         for (const Run& run : runs)
