@@ -32,11 +32,19 @@ enum RandomFeature : unsigned {
     // Wide pens on 60-point smooth curves and board outlines, to be seen at
     // high zoom (RandomDesign::highZoom).
     widePens = 1u << 4,
+    // Pens wider than the view at the checker's zooms (0.15-2 in) on
+    // 60-point smooth curves and board outlines.
+    hugePens = 1u << 5,
+    // Thin straight curves of thousands of points zig-zagging across a
+    // narrow strip: every point turns back, so the level of detail keeps
+    // them all.
+    zigZagCurves = 1u << 6,
 };
-constexpr unsigned kAllRandomFeatures = (1u << 5) - 1;
+constexpr unsigned kAllRandomFeatures = (1u << 7) - 1;
 
 // The features named in a comma-separated list ("crossing-dashes",
-// "sharp-miters", "thin-wires", "uneven-holders", "wide-pens", "all",
+// "sharp-miters", "thin-wires", "uneven-holders", "wide-pens", "huge-pens",
+// "zig-zag-curves", "all",
 // "none"); false for a name not known.
 bool randomFeaturesNamed(const QByteArray& names, unsigned& features);
 // The names of the features set, comma-separated ("none" for no feature).

@@ -914,6 +914,10 @@ struct Run {
     Points points;
     double before = 0;
     bool closed = false;
+    // Whether it begins or ends where the guard cut the path, and the far
+    // end of the segment cut there.
+    bool cutStart = false, cutEnd = false;
+    QPointF cutFrom, cutTo;
 };
 
 // Appends the closed contours of the outline, mapped by t, curves
@@ -1131,6 +1135,7 @@ std::vector<Run> runsWithin(const Index& index, Level* level, const QTransform& 
         bool startsRun = true; // the first run begins at the subpath's start
         current.points.push_back(previous);
         auto finish = [&](QPointF restart, double before) {
+            current.cutEnd = true;
             if (current.points.size() >= 2)
                 runs.push_back(std::move(current));
             else if (runs.size() == firstRun)
@@ -1138,6 +1143,7 @@ std::vector<Run> runsWithin(const Index& index, Level* level, const QTransform& 
             current = Run();
             current.points.push_back(restart);
             current.before = before;
+            current.cutStart = true;
             broken = true;
         };
         auto pathLength = [&](QPointF a, QPointF b) {
@@ -1175,11 +1181,15 @@ std::vector<Run> runsWithin(const Index& index, Level* level, const QTransform& 
                     if (!clipSegment(a, b, guard)) {
                         finish(q, length + step);
                     } else {
-                        if (a != previous)
+                        if (a != previous) {
                             finish(a, length + pathLength(previous, a));
+                            current.cutFrom = previous;
+                        }
                         current.points.push_back(b);
-                        if (b != q)
+                        if (b != q) {
+                            current.cutTo = q;
                             finish(q, length + step);
+                        }
                     }
                 }
                 length += step;
@@ -1202,6 +1212,8 @@ std::vector<Run> runsWithin(const Index& index, Level* level, const QTransform& 
             last.points.insert(last.points.end(), head.points.begin() + 1, head.points.end());
             head.points.swap(last.points);
             head.before = last.before;
+            head.cutStart = last.cutStart;
+            head.cutFrom = last.cutFrom;
             runs.pop_back();
         }
     }
@@ -1234,7 +1246,11 @@ public:
             && (join == Qt::BevelJoin || join == Qt::RoundJoin || join == Qt::SvgMiterJoin);
     }
 
-    void add(const Points& run, bool closed)
+    // A run of the path; one cut at an end (by the guard about the area
+    // drawn) goes on past it, and its inner joins there are made as for the
+    // whole segment cut (firstLength, lastLength), the same wherever the
+    // cut lies.
+    void add(const Points& run, bool closed, double firstLength, double lastLength)
     {
         points_.clear();
         for (const QPointF& p : run)
@@ -1259,10 +1275,10 @@ public:
             return;
         }
         Points contour;
-        side(points_, false, contour);
+        side(points_, false, contour, firstLength, lastLength);
         cap(points_.back(), direction(points_[points_.size() - 2], points_.back()), contour);
         std::reverse(points_.begin(), points_.end());
-        side(points_, false, contour);
+        side(points_, false, contour, lastLength, firstLength);
         cap(points_.back(), direction(points_[points_.size() - 2], points_.back()), contour);
         out_.push_back(std::move(contour));
     }
@@ -1296,17 +1312,22 @@ private:
 
     // The left side of the polyline (distinct consecutive points) from its
     // first point's offset to its last's; a loop when closed.
-    void side(const Points& p, bool closed, Points& out) const
+    // (firstLength, lastLength: the lengths of the first and last segments
+    // where they were cut, else 0.)
+    void side(const Points& p, bool closed, Points& out, double firstLength = 0, double lastLength = 0) const
     {
         const size_t n = p.size();
         QPointF before = direction(p[closed ? n - 1 : 0], p[closed ? 0 : 1]);
         if (!closed)
             out.push_back(p[0] + h_ * left(before));
         double lengthBefore = std::hypot(p[closed ? 0 : 1].x() - p[closed ? n - 1 : 0].x(), p[closed ? 0 : 1].y() - p[closed ? n - 1 : 0].y());
+        if (!closed && firstLength > 0)
+            lengthBefore = std::max(lengthBefore, firstLength);
         for (size_t k = closed ? 0 : 1; k < (closed ? n : n - 1); ++k) {
             const QPointF at = p[k], next = p[(k + 1) % n];
-            const double lengthAfter = std::hypot(next.x() - at.x(), next.y() - at.y());
-            const QPointF after = (next - at) / lengthAfter;
+            const double length = std::hypot(next.x() - at.x(), next.y() - at.y());
+            const QPointF after = (next - at) / length;
+            const double lengthAfter = !closed && lastLength > 0 && k + 2 == n ? std::max(length, lastLength) : length;
             join(at, before, after, lengthBefore, lengthAfter, out);
             before = after;
             lengthBefore = lengthAfter;
@@ -1393,9 +1414,11 @@ private:
 
 // The contours of the pen's outline of the runs (device points), stroked
 // in the coordinates `back` maps the device to (the device's own for a pen
-// without width) and mapped back by toDevice.
+// without width) and mapped back by toDevice: by the Outliner when asked
+// (runs every band of a frame cuts alike), else by the painter's stroker
+// (whose joins next to a cut come out alike however far the cut lies).
 std::vector<Points> outlineRuns(const std::vector<Run>& runs, const QTransform& toDevice, const QTransform& back, const QPen& pen,
-    bool dashed, double scale, double width)
+    bool dashed, double scale, double width, bool ownOutline = false)
 {
     const bool device = !(pen.widthF() > 0);
     QPen outlined = pen;
@@ -1431,7 +1454,7 @@ std::vector<Points> outlineRuns(const std::vector<Run>& runs, const QTransform& 
                 shifted.setDashOffset(pen.dashOffset() + run.before / pen.widthF());
             outline(shifted, piece);
         }
-    } else if (!device && Outliner::takes(outlined)) {
+    } else if (ownOutline && !device && Outliner::takes(outlined)) {
         // Arcs within a twentieth of a device pixel, in the outline's units.
         Outliner outliner(outlined, outlined.widthF(), 0.05 / scale, contours);
         const std::size_t from = contours.size();
@@ -1440,7 +1463,13 @@ std::vector<Points> outlineRuns(const std::vector<Run>& runs, const QTransform& 
             mapped.clear();
             for (const QPointF& q : run.points)
                 mapped.push_back(toOutline.map(q));
-            outliner.add(mapped, run.closed);
+            // The whole segments cut, in the outline's coordinates.
+            auto whole = [&](QPointF from, QPointF to) {
+                const QPointF d = toOutline.map(to) - toOutline.map(from);
+                return std::hypot(d.x(), d.y());
+            };
+            outliner.add(mapped, run.closed, run.cutStart ? whole(run.cutFrom, run.points[1]) : 0,
+                run.cutEnd ? whole(run.points[run.points.size() - 2], run.cutTo) : 0);
         }
         for (std::size_t i = from; i < contours.size(); ++i)
             for (QPointF& q : contours[i])
@@ -1635,7 +1664,7 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
                 const std::vector<Run> runs = runsWithin(*index, level.get(), toFrame, frameBack, frameGuard, false);
                 if (ModelGuard::stopRequested())
                     return;
-                std::vector<Points> contours = outlineRuns(runs, toFrame, frameBack, pen, false, scale, width);
+                std::vector<Points> contours = outlineRuns(runs, toFrame, frameBack, pen, false, scale, width, true);
                 // Only the block's rows are drawn from it, and nothing left
                 // or right of the device but the cover it carries.
                 const QRectF keep(QPointF(place.x(block.c0) - 1, double(block.r0) / place.ratio),
