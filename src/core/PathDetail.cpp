@@ -1229,8 +1229,12 @@ std::vector<Run> runsWithin(const Index& index, Level* level, const QTransform& 
 // width is given in; `tolerance` is how far an arc's chords may stray.
 class Outliner {
 public:
-    Outliner(const QPen& pen, double width, double tolerance, std::vector<Points>& out)
-        : h_(width / 2), cap_(pen.capStyle()), join_(pen.joinStyle()), limit_(std::max(pen.miterLimit(), 1.0)), out_(out)
+    // With throughVertex, every inner join goes by way of its vertex: where
+    // the sides meet depends on how long the segments are, and a segment
+    // cut about the area drawn is shorter in some bands than in others.
+    Outliner(const QPen& pen, double width, double tolerance, bool throughVertex, std::vector<Points>& out)
+        : h_(width / 2), cap_(pen.capStyle()), join_(pen.joinStyle()), limit_(std::max(pen.miterLimit(), 1.0)),
+          throughVertex_(throughVertex), out_(out)
     {
         // The largest step whose chord strays no more than the tolerance.
         const double c = std::clamp(1 - tolerance / h_, -1.0, 1.0);
@@ -1350,7 +1354,7 @@ private:
             // meet within both segments, there; else by way of the vertex.
             const QPointF gap = h_ * (b - a);
             const double t = cross(gap, outDir) / turn, u = cross(gap, in) / turn;
-            if (t <= 0 && t >= -lengthIn && u >= 0 && u <= lengthOut) {
+            if (!throughVertex_ && t <= 0 && t >= -lengthIn && u >= 0 && u <= lengthOut) {
                 out.push_back(at + h_ * a + t * in);
                 return;
             }
@@ -1407,18 +1411,23 @@ private:
     Qt::PenCapStyle cap_;
     Qt::PenJoinStyle join_;
     double limit_;
+    bool throughVertex_;
     double cos_ = 1, sin_ = 0;
     Points points_;
     std::vector<Points>& out_;
 };
 
+// Solid lines at most this wide on the device are outlined by the Outliner
+// with every inner join through its vertex (short edges for so thin a pen).
+constexpr double kOutlinedThroughVertexPixels = 16;
+
 // The contours of the pen's outline of the runs (device points), stroked
 // in the coordinates `back` maps the device to (the device's own for a pen
-// without width) and mapped back by toDevice: by the Outliner when asked
-// (runs every band of a frame cuts alike), else by the painter's stroker
-// (whose joins next to a cut come out alike however far the cut lies).
+// without width) and mapped back by toDevice: by the Outliner for runs
+// every band of a frame cuts alike (shared) and for thin lines, else by the
+// painter's stroker.
 std::vector<Points> outlineRuns(const std::vector<Run>& runs, const QTransform& toDevice, const QTransform& back, const QPen& pen,
-    bool dashed, double scale, double width, bool ownOutline = false)
+    bool dashed, double scale, double width, bool shared = false)
 {
     const bool device = !(pen.widthF() > 0);
     QPen outlined = pen;
@@ -1454,9 +1463,9 @@ std::vector<Points> outlineRuns(const std::vector<Run>& runs, const QTransform& 
                 shifted.setDashOffset(pen.dashOffset() + run.before / pen.widthF());
             outline(shifted, piece);
         }
-    } else if (ownOutline && !device && Outliner::takes(outlined)) {
+    } else if ((shared || width <= kOutlinedThroughVertexPixels) && !device && Outliner::takes(outlined)) {
         // Arcs within a twentieth of a device pixel, in the outline's units.
-        Outliner outliner(outlined, outlined.widthF(), 0.05 / scale, contours);
+        Outliner outliner(outlined, outlined.widthF(), 0.05 / scale, !shared, contours);
         const std::size_t from = contours.size();
         Points mapped;
         for (const Run& run : runs) {
