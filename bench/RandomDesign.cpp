@@ -787,6 +787,12 @@ private:
                 b.widePenCurves(add, pcb);
                 design_->highZoom = std::max(design_->highZoom, b.real(40, 160));
                 break;
+            case hugePens:
+                b.hugePenCurves(add, pcb);
+                break;
+            case zigZagCurves:
+                b.zigZagCurve(add, pcb);
+                break;
             case longDashes:
                 b.longDashed(add, pcb);
                 design_->highZoom = std::max(design_->highZoom, b.real(20, 150));
@@ -1077,6 +1083,49 @@ private:
             + thinPen(scaleBetween(0.015, 0.08), chance(0.8) ? "solid" : "dash", chance(0.3)) + "/>\n";
     }
 
+    // A 60-point smooth curve (on the board, or an outline) in a pen wider
+    // than the view at the checker's zooms, through the corners of a star
+    // or of a ring.
+    void hugePenCurves(QByteArray& s, bool pcb)
+    {
+        const QPointF c(real(2.5, 3.5), real(1.5, 2.5));
+        const double rx = real(0.8, 2.5), ry = real(0.6, 1.6), inner = real(0.6, 1);
+        const int n = 60, step = chance(0.6) ? integer(7, 29) : 1;
+        std::vector<QPointF> p;
+        for (int i = 0; i < n; ++i) {
+            const double a = 2 * M_PI * i * step / n, r = i % 2 ? inner : 1;
+            p.push_back(c + QPointF(rx * r * std::cos(a), ry * r * std::sin(a)));
+        }
+        const double width = scaleBetween(0.15, 2);
+        if (pcb && chance(0.5)) {
+            s += "<pcbBorder" + attr("x", c.x() - rx) + attr("y", c.y() - ry) + attr("width", 2 * rx) + attr("height", 2 * ry)
+                + attr("curveType", "curve") + attr("style", "smooth") + flag("closed", true) + attr("points", pointsText(p))
+                + attr("penWidth", width) + attr("penColor", color(false)) + attr("color", "0,0,0,0")
+                + attr("solderMaskColor", "64,0,255,0") + "/>\n";
+            return;
+        }
+        s += "<curve" + (pcb ? attr("layer", pick({"3", "5"})) : QByteArray()) + attr("style", "smooth") + flag("closed", chance(0.5))
+            + attr("points", pointsText(p)) + thinPen(width, "solid", chance(0.5)) + "/>\n";
+    }
+
+    // A straight curve of 1,200-6,000 points zig-zagging across a strip
+    // 0.005-0.3 in wide and 1-5 in long, at any angle, in a thin pen.
+    void zigZagCurve(QByteArray& s, bool pcb)
+    {
+        const int n = integer(1200, 6000);
+        const QPointF from(real(0.5, 2), real(0.5, 3.5));
+        const double length = real(1, 5), across = scaleBetween(0.005, 0.3), angle = chance(0.5) ? 0 : real(0, M_PI);
+        const QPointF along(std::cos(angle), std::sin(angle)), side(-along.y(), along.x());
+        QByteArray points;
+        points.reserve(n * 20);
+        for (int i = 0; i < n; ++i) {
+            const QPointF at = from + along * (length * i / n) + side * (across / 2 * (i % 2 ? 1 : -1) * real(0.6, 1));
+            points += (i ? " " : "") + pt(at);
+        }
+        s += "<curve" + (pcb ? attr("layer", pick({"3", "5"})) : QByteArray()) + attr("style", "straight") + flag("closed", false)
+            + attr("points", points) + thinPen(scaleBetween(0.0003, 0.01), "solid", chance(0.5)) + "/>\n";
+    }
+
     std::mt19937_64 rng_;
     uint64_t seed_;
     unsigned features_;
@@ -1116,7 +1165,7 @@ namespace {
 
 const std::pair<const char*, unsigned> kFeatureNames[] = {{"crossing-dashes", crossingDashes}, {"sharp-miters", sharpMiters},
     {"thin-wires", thinWires}, {"uneven-holders", unevenHolders}, {"wide-pens", widePens},
-    {"long-dashes", longDashes}};
+    {"huge-pens", hugePens}, {"zig-zag-curves", zigZagCurves}, {"long-dashes", longDashes}};
 
 } // namespace
 

@@ -32,17 +32,24 @@ enum RandomFeature : unsigned {
     // Wide pens on 60-point smooth curves and board outlines, to be seen at
     // high zoom (RandomDesign::highZoom).
     widePens = 1u << 4,
+    // Pens wider than the view at the checker's zooms (0.15-2 in) on
+    // 60-point smooth curves and board outlines.
+    hugePens = 1u << 5,
+    // Thin straight curves of thousands of points zig-zagging across a
+    // narrow strip: every point turns back, so the level of detail keeps
+    // them all.
+    zigZagCurves = 1u << 6,
     // Outlines of 20 points running the length of the sheet (across it, or
     // to and fro along a thin sliver) in thin dashed and dotted pens, to be
     // seen at high zoom (RandomDesign::highZoom): every segment crossing a
-    // view holds hundreds of dashes, the path millions. (Bit 5 is left to
-    // another kind.)
-    longDashes = 1u << 6,
+    // view holds hundreds of dashes, the path millions.
+    longDashes = 1u << 7,
 };
-constexpr unsigned kAllRandomFeatures = (1u << 7) - 1;
+constexpr unsigned kAllRandomFeatures = (1u << 8) - 1;
 
 // The features named in a comma-separated list ("crossing-dashes",
-// "sharp-miters", "thin-wires", "uneven-holders", "wide-pens", "long-dashes", "all",
+// "sharp-miters", "thin-wires", "uneven-holders", "wide-pens", "huge-pens",
+// "zig-zag-curves", "long-dashes", "all",
 // "none"); false for a name not known.
 bool randomFeaturesNamed(const QByteArray& names, unsigned& features);
 // The names of the features set, comma-separated ("none" for no feature).

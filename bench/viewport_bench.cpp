@@ -23,6 +23,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -279,5 +280,91 @@ void BM_WidePenHighZoom(benchmark::State& state)
     }
 }
 BENCHMARK(BM_WidePenHighZoom)->ArgNames({"outline", "bands"})->ArgsProduct({{0, 1}, {2, 0}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Pens far wider than the view on small designs, each frame at a zoom of
+// its own (as while zooming: nothing kept from the frame before), in one
+// band or in eight (on 2 cores, 8 bands should cost about what 1 does): a
+// board outline of 60 smooth points in a 0.2 in pen at x23.5 (argument 0),
+// and a 60-point smooth schematic curve in a 2 in pen at x17.5 (1).
+QByteArray hugePenXml(bool outline)
+{
+    QByteArray points;
+    for (int i = 0; i < 60; ++i) {
+        const double a = 2 * M_PI * i * 23 / 60, r = i % 2 ? 1.4 : 2;
+        points += QByteArray::number(3 + 1.4 * r * std::cos(a), 'f', 5) + ',' + QByteArray::number(2 + r * std::sin(a), 'f', 5) + ' ';
+    }
+    if (outline)
+        return "<b version=\"12\"><design><sheets/><pcb><entities><pcbBorder curveType=\"curve\" style=\"smooth\" closed=\"true\" "
+               "penWidth=\"0.2\" penColor=\"255,200,60,0\" color=\"0,0,0,0\" points=\""
+            + points.trimmed() + "\"/></entities></pcb></design></b>";
+    return "<b version=\"12\"><design><sheets><schematic><settings showPage=\"false\"/><entities><curve style=\"smooth\" "
+           "closed=\"false\" penWidth=\"2\" penColor=\"255,20,20,160\" brushColor=\"0,0,0,0\" points=\""
+        + points.trimmed() + "\"/></entities></schematic></sheets></design></b>";
+}
+
+// Renders frames of the sheet about `about` (model; else the fitted
+// view's centre, as brindlex-render --zoom does) at the zoom, in the bands
+// given, each frame a hair further in than the one before.
+void renderZoomed(benchmark::State& state, const QByteArray& xml, bool pcb, std::optional<QPointF> about, double zoom, int bands)
+{
+    Design::shared().loadFromBytes(xml, QStringLiteral("bench design"));
+    ViewModel::shared().sheetTransforms.clear();
+    Viewport2D viewport(pcb);
+    viewport.resize(1920, 1080);
+    viewport.fit();
+    GraphicsSheet* sheet = viewport.sheet();
+    if (!sheet) {
+        state.SkipWithError("no sheet");
+        return;
+    }
+    sheet->updateGeometry();
+    const QPointF at = about ? viewport.viewTransform().map(*about) : QPointF(960, 540);
+    FrameRenderer::Frame frame;
+    frame.size = QSizeF(1920, 1080);
+    frame.pcb = pcb;
+    const FrameRenderer renderer(bands);
+    QImage image;
+    // Never the same zoom twice in a run (outlines are kept per zoom).
+    static int step = 0;
+    for (auto _ : state) {
+        const double z = zoom * (1 + 1e-4 * (++step % 1000));
+        frame.view = viewport.viewTransform() * QTransform::fromTranslate(-at.x(), -at.y()) * QTransform::fromScale(z, z)
+            * QTransform::fromTranslate(960, 540);
+        renderer.render(*sheet, frame, image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void BM_HugePenZoomed(benchmark::State& state)
+{
+    const bool outline = state.range(0) == 0;
+    // The outline about a point on its left, where its ring lies; the
+    // curve about its middle.
+    renderZoomed(state, hugePenXml(outline), outline, outline ? std::optional<QPointF>(QPointF(1.0, 2)) : std::nullopt,
+        outline ? 23.5 : 17.5, int(state.range(1)));
+}
+BENCHMARK(BM_HugePenZoomed)->ArgNames({"curve", "bands"})->ArgsProduct({{0, 1}, {1, 8}})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One straight curve of a million points zig-zagging across a thin strip
+// (0.04 in tall, 6 in long) seen whole: every point turns back, so the
+// level of detail keeps them all; in one band or in one per core (0).
+QByteArray zigZagXml()
+{
+    QByteArray points;
+    points.reserve(16'000'000);
+    const int n = 1'000'000;
+    for (int i = 0; i < n; ++i)
+        points += QByteArray::number(i * 6.0 / n, 'f', 6) + (i % 2 ? ",2.02 " : ",1.98 ");
+    return "<b version=\"12\"><design><sheets><schematic><settings showPage=\"false\"/><entities><curve style=\"straight\" "
+           "closed=\"false\" penWidth=\"0.001\" penColor=\"255,0,0,0\" brushColor=\"0,0,0,0\" points=\""
+        + points.trimmed() + "\"/></entities></schematic></sheets></design></b>";
+}
+
+void BM_MillionPointZigZagFitted(benchmark::State& state)
+{
+    static const QByteArray xml = zigZagXml();
+    renderZoomed(state, xml, false, std::nullopt, 1, int(state.range(0)));
+}
+BENCHMARK(BM_MillionPointZigZagFitted)->ArgName("bands")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

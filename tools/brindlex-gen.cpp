@@ -23,7 +23,7 @@ int usage()
                          "  curve: a closed smooth curve of a million points tracing a square row by row\n"
                          "  random: a small design of every kind of element, the same for the same seed; FEATURES\n"
                          "    (comma-separated: crossing-dashes, sharp-miters, thin-wires, uneven-holders, wide-pens,\n"
-                         "    long-dashes, all, none; default all) adds the content of those kinds\n");
+                         "    huge-pens, zig-zag-curves, long-dashes, all, none; default all) adds the content of those kinds\n");
     return 2;
 }
 

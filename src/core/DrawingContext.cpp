@@ -524,21 +524,60 @@ void DrawingContext::strokeDevicePath(const QPainterPath& path, const QTransform
     strokeFramePath(deviceFrame == 1 ? placed : QTransform::fromScale(1 / deviceFrame, 1 / deviceFrame).map(placed), pen);
 }
 
-void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared)
+DrawingContext::StrokeRoute DrawingContext::routeOf(const QPainterPath& path, const QPen& pen)
 {
     // A measure takes the path whole: dashes lie within its solid stroke.
-    if (recordStroke(path, painter_.transform(), pen))
+    if (ink_)
+        return StrokeRoute::Measured;
+    if (pen.style() != Qt::SolidLine)
+        return StrokeRoute::Dashed;
+    const QTransform& t = painter_.transform();
+    if (PathDetail::strokes(painter_, path, t, pen))
+        return StrokeRoute::Detail;
+    // QPainter strokes lines of at most a pixel, and paths of separate
+    // straight segments with square or flat ends (turned or not), by scan
+    // converters of its own that start from where the line enters the area
+    // drawn: a frame drawn in bands would come out differently at every
+    // seam. Those strokes are outlined here and filled, as QPainter does
+    // all others; and so are those too big for the painter.
+    const double deviceWidth = pen.widthF() * std::sqrt(std::abs(t.determinant()));
+    if (!std::isfinite(deviceWidth))
+        return StrokeRoute::Painter;
+    if (!(deviceWidth > 1.5) || deviceWidth > kWidePenPixels || longOnDevice(path, t))
+        return StrokeRoute::Outlined;
+    if (pen.capStyle() != Qt::RoundCap) {
+        // Only moves and lines, taking turns.
+        bool separate = true;
+        for (int i = 0, n = path.elementCount(); i < n && separate; ++i)
+            separate = path.elementAt(i).type == QPainterPath::ElementType(i % 2);
+        if (separate)
+            return StrokeRoute::Outlined;
+    }
+    return StrokeRoute::Painter;
+}
+
+void DrawingContext::strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared)
+{
+    QPainterPath copy;
+    switch (routeOf(path, pen)) {
+    case StrokeRoute::Measured:
+        recordStroke(path, painter_.transform(), pen);
         return;
-    if (pen.style() != Qt::SolidLine) {
+    case StrokeRoute::Dashed:
         strokeDashed(path, pen);
         return;
-    }
-    // The path detail knows a kept path by its data: it gets the path
-    // itself, the painter this thread's own copy.
-    if (PathDetail::stroke(painter_, path, painter_.transform(), pen))
+    case StrokeRoute::Detail:
+        // The path detail knows a kept path by its data: it gets the path
+        // itself, the painter this thread's own copy.
+        PathDetail::stroke(painter_, path, painter_.transform(), pen);
         return;
-    QPainterPath copy;
-    strokeByPainter(shared ? own(path, copy) : path, pen);
+    case StrokeRoute::Outlined:
+        fillStrokeOutline(path, pen);
+        return;
+    case StrokeRoute::Painter:
+        painter_.strokePath(shared ? own(path, copy) : path, pen);
+        return;
+    }
 }
 
 namespace {
@@ -580,8 +619,7 @@ void DrawingContext::strokeDashed(const QPainterPath& path, const QPen& pen)
     }
     QPen solid = pen;
     solid.setStyle(Qt::SolidLine);
-    if (!PathDetail::stroke(painter_, path, t, solid))
-        strokeByPainter(path, solid);
+    strokeFramePath(path, solid);
 }
 
 void DrawingContext::fillStrokeOutline(const QPainterPath& path, const QPen& pen)
@@ -607,32 +645,6 @@ void DrawingContext::fillOutline(const QPainterPath& outline, const QBrush& brus
     painter_.setPen(Qt::NoPen);
     painter_.setBrush(brush);
     painter_.drawPath(outline);
-}
-
-void DrawingContext::strokeByPainter(const QPainterPath& path, const QPen& pen)
-{
-    // QPainter strokes lines of at most a pixel, and paths of separate
-    // straight segments with square or flat ends (turned or not), by scan
-    // converters of its own that start from where the
-    // line enters the area drawn: a frame drawn in bands would come out
-    // differently at every seam. Those strokes are outlined here and filled,
-    // as QPainter does all others.
-    const QTransform& t = painter_.transform();
-    const double deviceWidth = pen.widthF() * std::sqrt(std::abs(t.determinant()));
-    bool ownRasteriser = !(deviceWidth > 1.5);
-    if (!ownRasteriser && pen.capStyle() != Qt::RoundCap) {
-        // Only moves and lines, taking turns.
-        ownRasteriser = true;
-        for (int i = 0, n = path.elementCount(); i < n && ownRasteriser; ++i)
-            ownRasteriser = path.elementAt(i).type == QPainterPath::ElementType(i % 2);
-    }
-    if (deviceWidth > kWidePenPixels || longOnDevice(path, t))
-        ownRasteriser = true;
-    if (!ownRasteriser || !std::isfinite(deviceWidth)) {
-        painter_.strokePath(path, pen);
-        return;
-    }
-    fillStrokeOutline(path, pen);
 }
 
 void DrawingContext::clip(Qt::FillRule rule)

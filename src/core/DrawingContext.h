@@ -4,6 +4,8 @@
 // points are mapped by the current transform when they are added and which is
 // consumed by fillPath, strokePath and clip.
 
+#include "core/StrokeReach.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPainter>
@@ -160,13 +162,9 @@ private:
     // in user coordinates (inUser) or device ones. False when that does not
     // apply.
     bool strokeRaised(const QPainterPath& path, bool inUser);
-    // Strokes the path with the pen under the painter's transform as
-    // QPainter would, the same wherever the area drawn begins.
-    void strokeByPainter(const QPainterPath& path, const QPen& pen);
     // Strokes the path (coordinates the painter's transform maps to the
-    // device) with the pen: through the path detail, else the painter; a
-    // dashed pen by strokeDashed. A shared path may be the one other
-    // threads draw at once.
+    // device) with the pen the way routeOf says. A shared path may be the
+    // one other threads draw at once.
     void strokeFramePath(const QPainterPath& path, const QPen& pen, bool shared = false);
     // Fills the dashes Dashes::cut cuts of the path near the area drawn,
     // and the parts too fine to dash at the pattern's mean coverage.
@@ -180,16 +178,18 @@ private:
     void fillOutline(const QPainterPath& outline, const QBrush& brush);
 
 public:
-    // Strokes of device pens wider than this (pixels) are outlined here
-    // and filled by the path detail: the painter's own fill of an outline
-    // reaching far beyond the device takes seconds.
-    static constexpr double kWidePenPixels = 2048;
-    // And so are strokes of paths running longer than this on the device
-    // (pixels), and fills of such paths go straight into the image: the
-    // painter renders a long winding outline again in smaller parts
-    // whenever its cells overflow the rasteriser's pool, hundreds of
-    // milliseconds a frame.
-    static constexpr double kLongStrokePixels = 4096;
+    // Too big for the painter (see StrokeReach, which keeps every limit).
+    static constexpr double kWidePenPixels = StrokeReach::kWidePenPixels;
+    static constexpr double kLongStrokePixels = StrokeReach::kLongStrokePixels;
+    // Where a stroke, placed for the painter's transform, is drawn: kept by
+    // the ink measure; cut into dashes (Dashes); clipped about the area
+    // drawn and outlined by the path detail (huge, far or wide); outlined
+    // here and the outline filled (too big for the painter, or a stroke the
+    // painter's own scan converters would start at a band's edge); or
+    // stroked by the painter.
+    enum class StrokeRoute { Measured, Dashed, Detail, Outlined, Painter };
+    // The one place that decides it.
+    StrokeRoute routeOf(const QPainterPath& path, const QPen& pen);
     // The dashes this thread's last dashed stroke cut, and the segments of
     // its flattened path it stroked solid as too fine to dash.
     struct Dashing {

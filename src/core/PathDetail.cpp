@@ -895,6 +895,10 @@ struct Run {
     Points points;
     double before = 0;
     bool closed = false;
+    // Whether it begins or ends where the guard cut the path, and the far
+    // end of the segment cut there.
+    bool cutStart = false, cutEnd = false;
+    QPointF cutFrom, cutTo;
 };
 
 // Appends the closed contours of the outline, mapped by t, curves
@@ -1033,27 +1037,573 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
     return true;
 }
 
-bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen, bool exact)
+namespace {
+
+// Thin solid lines of huge paths whose points crowd within a few device
+// pixels (a zig-zag of a million points seen whole) are stroked as the
+// span their points cover: consecutive points of a chunk in one column (or
+// row) of a grid of kCellsPerPixel to a device pixel give way to the first,
+// the two farthest apart along it and the last, in their order. The
+// polyline then keeps within one cell of every point and the original
+// within one cell of it, and a stroke of either covers the same pixels
+// within that; the level of detail cannot thin such a path, whose every
+// point turns back. The grid is fixed to the frame's pixels and the
+// chunks to the path, so every band groups alike.
+constexpr int kCellsPerPixel = 8;
+constexpr double kCrowdedWidthPixels = 4;
+
+// The points (on the device; the first and last kept) grouped so.
+void mergeCrowded(Points& points, Points& out, const Place& place, bool alongColumns)
 {
-    handed = Handed();
+    const size_t n = points.size();
+    if (n < 8)
+        return;
+    const double scale = place.ratio * kCellsPerPixel;
+    const double offset = alongColumns ? 0 : double(place.frameTop) * kCellsPerPixel;
+    auto cell = [&](QPointF p) { return std::floor((alongColumns ? p.x() : p.y()) * scale + offset); };
+    auto along = [&](QPointF p) { return alongColumns ? p.y() : p.x(); };
+    out.clear();
+    out.push_back(points[0]);
+    for (size_t i = 0; i < n;) {
+        const double c = cell(points[i]);
+        size_t j = i + 1;
+        while (j < n && cell(points[j]) == c)
+            ++j;
+        if (j - i <= 4) {
+            for (size_t k = std::max<size_t>(i, 1); k < j; ++k)
+                out.push_back(points[k]);
+        } else {
+            size_t lo = i, hi = i;
+            for (size_t k = i; k < j; ++k) {
+                if (along(points[k]) < along(points[lo]))
+                    lo = k;
+                if (along(points[k]) > along(points[hi]))
+                    hi = k;
+            }
+            if (i > 0)
+                out.push_back(points[i]);
+            const size_t first = std::min(lo, hi), second = std::max(lo, hi);
+            if (first != i && first != j - 1)
+                out.push_back(points[first]);
+            if (second != first && second != i && second != j - 1)
+                out.push_back(points[second]);
+            out.push_back(points[j - 1]);
+        }
+        i = j;
+    }
+    if (out.size() < n)
+        points.swap(out);
+}
+
+// The runs of the subpaths mapped by toDevice that come within the guard,
+// cut where they leave it; for a dashed pen (back maps the device to the
+// path's coordinates), each with the length of the path before it.
+std::vector<Run> runsWithin(const Index& index, Level* level, const QTransform& toDevice, const QTransform& back,
+    const QRectF& guard, bool dashed, const Place* crowded = nullptr)
+{
+    std::vector<Run> runs;
+    Points chunkPoints, merged;
+    for (const Subpath& s : index.subpaths) {
+        if (!dashed && outside(mapBox(s.bounds, toDevice), guard))
+            continue;
+        const size_t firstRun = runs.size();
+        bool broken = false;
+        double length = 0;
+        Run current;
+        const QPointF start = pointAt(index.path, index.chunks[size_t(s.firstChunk)].first);
+        QPointF previous = mapped(toDevice, start.x(), start.y());
+        const QPointF first = previous;
+        bool startsRun = true; // the first run begins at the subpath's start
+        current.points.push_back(previous);
+        auto finish = [&](QPointF restart, double before) {
+            current.cutEnd = true;
+            if (current.points.size() >= 2)
+                runs.push_back(std::move(current));
+            else if (runs.size() == firstRun)
+                startsRun = false;
+            current = Run();
+            current.points.push_back(restart);
+            current.before = before;
+            current.cutStart = true;
+            broken = true;
+        };
+        auto pathLength = [&](QPointF a, QPointF b) {
+            if (!dashed)
+                return 0.0;
+            const QPointF d = back.map(b) - back.map(a);
+            return std::hypot(d.x(), d.y());
+        };
+        for (int k = 0; k < s.chunkCount && !ModelGuard::stopRequested(); ++k) {
+            const size_t ci = size_t(s.firstChunk + k);
+            const Chunk& c = index.chunks[ci];
+            if (!dashed && outside(mapBox(c.bounds, toDevice), guard)) {
+                const QPointF end = pointAt(index.path, c.last);
+                previous = mapped(toDevice, end.x(), end.y());
+                finish(previous, 0);
+                continue;
+            }
+            chunkPoints.clear();
+            chunkPoints.push_back(previous);
+            emitChunk(index, ci, level, toDevice, chunkPoints);
+            if (crowded) {
+                mergeCrowded(chunkPoints, merged, *crowded, true);
+                mergeCrowded(chunkPoints, merged, *crowded, false);
+            }
+            for (size_t pi = 1; pi < chunkPoints.size(); ++pi) {
+                const QPointF q = chunkPoints[pi];
+                const double step = pathLength(previous, q);
+                const bool inside = previous.x() >= guard.left() && previous.x() <= guard.right() && previous.y() >= guard.top()
+                    && previous.y() <= guard.bottom() && q.x() >= guard.left() && q.x() <= guard.right() && q.y() >= guard.top()
+                    && q.y() <= guard.bottom();
+                if (inside) {
+                    current.points.push_back(q);
+                } else {
+                    QPointF a = previous, b = q;
+                    if (!clipSegment(a, b, guard)) {
+                        finish(q, length + step);
+                    } else {
+                        if (a != previous) {
+                            finish(a, length + pathLength(previous, a));
+                            current.cutFrom = previous;
+                        }
+                        current.points.push_back(b);
+                        if (b != q) {
+                            current.cutTo = q;
+                            finish(q, length + step);
+                        }
+                    }
+                }
+                length += step;
+                previous = q;
+            }
+        }
+        if (!broken) {
+            current.closed = s.closed;
+            runs.push_back(std::move(current));
+            continue;
+        }
+        if (current.points.size() >= 2)
+            runs.push_back(std::move(current));
+        // A closed outline cut open: the pieces at its start and its end
+        // are one, joined where it started.
+        if (s.closed && startsRun && runs.size() > firstRun + 1 && runs.back().points.back() == first
+            && runs[firstRun].points.front() == first) {
+            Run& last = runs.back();
+            Run& head = runs[firstRun];
+            last.points.insert(last.points.end(), head.points.begin() + 1, head.points.end());
+            head.points.swap(last.points);
+            head.before = last.before;
+            head.cutStart = last.cutStart;
+            head.cutFrom = last.cutFrom;
+            runs.pop_back();
+        }
+    }
+    return runs;
+}
+
+// Outlines of solid lines, as the painter's stroker makes them (one
+// contour per open run, two per closed one, inner joins through their
+// vertex, filled by the winding rule) but without an angle worked out by
+// trigonometry at each vertex: round joins and caps are arcs stepped by a
+// fixed rotation, and the slight turns of a finely flattened curve step
+// none. Points are in the outline's coordinates, whose unit the pen's
+// width is given in; `tolerance` is how far an arc's chords may stray.
+class Outliner {
+public:
+    // With throughVertex, every inner join goes by way of its vertex: where
+    // the sides meet depends on how long the segments are, and a segment
+    // cut about the area drawn is shorter in some bands than in others.
+    Outliner(const QPen& pen, double width, double tolerance, bool throughVertex, std::vector<Points>& out)
+        : h_(width / 2), cap_(pen.capStyle()), join_(pen.joinStyle()), limit_(std::max(pen.miterLimit(), 1.0)),
+          throughVertex_(throughVertex), out_(out)
+    {
+        // The largest step whose chord strays no more than the tolerance.
+        const double c = std::clamp(1 - tolerance / h_, -1.0, 1.0);
+        const double step = std::max(2 * std::acos(c), 1e-3);
+        cos_ = std::cos(step);
+        sin_ = std::sin(step);
+    }
+    static bool takes(const QPen& pen)
+    {
+        const Qt::PenCapStyle cap = pen.capStyle();
+        const Qt::PenJoinStyle join = pen.joinStyle();
+        return pen.widthF() > 0 && (cap == Qt::FlatCap || cap == Qt::SquareCap || cap == Qt::RoundCap)
+            && (join == Qt::BevelJoin || join == Qt::RoundJoin || join == Qt::SvgMiterJoin);
+    }
+
+    // A run of the path; one cut at an end (by the guard about the area
+    // drawn) goes on past it, and its inner joins there are made as for the
+    // whole segment cut (firstLength, lastLength), the same wherever the
+    // cut lies.
+    void add(const Points& run, bool closed, double firstLength, double lastLength)
+    {
+        points_.clear();
+        for (const QPointF& p : run)
+            if (points_.empty() || p != points_.back())
+                points_.push_back(p);
+        if (closed && points_.size() > 1 && points_.front() == points_.back())
+            points_.pop_back();
+        if (points_.size() == 1) {
+            dot(points_.front());
+            return;
+        }
+        if (points_.empty())
+            return;
+        if (closed && points_.size() > 2) {
+            Points loop;
+            side(points_, true, loop);
+            out_.push_back(std::move(loop));
+            std::reverse(points_.begin(), points_.end());
+            loop = Points();
+            side(points_, true, loop);
+            out_.push_back(std::move(loop));
+            return;
+        }
+        Points contour;
+        side(points_, false, contour, firstLength, lastLength);
+        cap(points_.back(), direction(points_[points_.size() - 2], points_.back()), contour);
+        std::reverse(points_.begin(), points_.end());
+        side(points_, false, contour, lastLength, firstLength);
+        cap(points_.back(), direction(points_[points_.size() - 2], points_.back()), contour);
+        out_.push_back(std::move(contour));
+    }
+
+private:
+    static QPointF direction(QPointF a, QPointF b)
+    {
+        const QPointF d = b - a;
+        return d / std::hypot(d.x(), d.y());
+    }
+    static QPointF left(QPointF d) { return QPointF(-d.y(), d.x()); }
+    static double cross(QPointF a, QPointF b) { return a.x() * b.y() - a.y() * b.x(); }
+
+    // The points of an arc about c of the radius from the unit offset a to
+    // b, turning clockwise (right) or not, after a's point and before b's.
+    void arc(QPointF c, QPointF a, QPointF b, bool clockwise, Points& out) const
+    {
+        const double s = clockwise ? -sin_ : sin_;
+        QPointF v = a;
+        for (int i = 0; i < 4096; ++i) {
+            const QPointF next(v.x() * cos_ - v.y() * s, v.x() * s + v.y() * cos_);
+            // Stop before passing b, or turning away from it (b lies
+            // within half a turn).
+            const double past = clockwise ? cross(next, b) : -cross(next, b);
+            if (past > 0 || QPointF::dotProduct(next, b) < QPointF::dotProduct(v, b))
+                return;
+            v = next;
+            out.push_back(c + h_ * v);
+        }
+    }
+
+    // The left side of the polyline (distinct consecutive points) from its
+    // first point's offset to its last's; a loop when closed.
+    // (firstLength, lastLength: the lengths of the first and last segments
+    // where they were cut, else 0.)
+    void side(const Points& p, bool closed, Points& out, double firstLength = 0, double lastLength = 0) const
+    {
+        const size_t n = p.size();
+        QPointF before = direction(p[closed ? n - 1 : 0], p[closed ? 0 : 1]);
+        if (!closed)
+            out.push_back(p[0] + h_ * left(before));
+        double lengthBefore = std::hypot(p[closed ? 0 : 1].x() - p[closed ? n - 1 : 0].x(), p[closed ? 0 : 1].y() - p[closed ? n - 1 : 0].y());
+        if (!closed && firstLength > 0)
+            lengthBefore = std::max(lengthBefore, firstLength);
+        for (size_t k = closed ? 0 : 1; k < (closed ? n : n - 1); ++k) {
+            const QPointF at = p[k], next = p[(k + 1) % n];
+            const double length = std::hypot(next.x() - at.x(), next.y() - at.y());
+            const QPointF after = (next - at) / length;
+            const double lengthAfter = !closed && lastLength > 0 && k + 2 == n ? std::max(length, lastLength) : length;
+            join(at, before, after, lengthBefore, lengthAfter, out);
+            before = after;
+            lengthBefore = lengthAfter;
+        }
+        if (!closed)
+            out.push_back(p[n - 1] + h_ * left(before));
+    }
+
+    void join(QPointF at, QPointF in, QPointF outDir, double lengthIn, double lengthOut, Points& out) const
+    {
+        const QPointF a = left(in), b = left(outDir);
+        const double turn = cross(in, outDir);
+        const double along = QPointF::dotProduct(in, outDir);
+        if (turn == 0 && along > 0) {
+            out.push_back(at + h_ * a);
+            return;
+        }
+        if (turn > 0) {
+            // A left turn: this side is the inner one. Where the two sides
+            // meet within both segments, there; else by way of the vertex.
+            const QPointF gap = h_ * (b - a);
+            const double t = cross(gap, outDir) / turn, u = cross(gap, in) / turn;
+            if (!throughVertex_ && t <= 0 && t >= -lengthIn && u >= 0 && u <= lengthOut) {
+                out.push_back(at + h_ * a + t * in);
+                return;
+            }
+            out.push_back(at + h_ * a);
+            out.push_back(at);
+            out.push_back(at + h_ * b);
+            return;
+        }
+        out.push_back(at + h_ * a);
+        if (join_ == Qt::RoundJoin) {
+            arc(at, a, b, true, out);
+        } else if (join_ == Qt::SvgMiterJoin && along > -1) {
+            // Within the limit (miter length over width) the tip; else a bevel.
+            const double ratio = std::sqrt(2 / (1 + QPointF::dotProduct(a, b)));
+            if (ratio <= limit_)
+                out.push_back(at + h_ * (a + b) / (1 + QPointF::dotProduct(a, b)));
+        }
+        out.push_back(at + h_ * b);
+    }
+
+    // The cap at the end e of a line running along d, from its left offset
+    // (already in out) round to its right one.
+    void cap(QPointF e, QPointF d, Points& out) const
+    {
+        const QPointF n = left(d);
+        if (cap_ == Qt::SquareCap) {
+            out.push_back(e + h_ * (n + d));
+            out.push_back(e + h_ * (d - n));
+        } else if (cap_ == Qt::RoundCap) {
+            arc(e, n, d, true, out);
+            out.push_back(e + h_ * d);
+            arc(e, d, -n, true, out);
+        }
+    }
+
+    // A run of one point: a square or a disc, as the painter draws a line
+    // of no length.
+    void dot(QPointF p)
+    {
+        Points c;
+        if (cap_ == Qt::SquareCap) {
+            c = {p + QPointF(-h_, -h_), p + QPointF(h_, -h_), p + QPointF(h_, h_), p + QPointF(-h_, h_)};
+        } else if (cap_ == Qt::RoundCap) {
+            c.push_back(p + QPointF(h_, 0));
+            arc(p, QPointF(1, 0), QPointF(-1, 0), false, c);
+            c.push_back(p + QPointF(-h_, 0));
+            arc(p, QPointF(-1, 0), QPointF(1, 0), false, c);
+        }
+        if (c.size() >= 3)
+            out_.push_back(std::move(c));
+    }
+
+    double h_;
+    Qt::PenCapStyle cap_;
+    Qt::PenJoinStyle join_;
+    double limit_;
+    bool throughVertex_;
+    double cos_ = 1, sin_ = 0;
+    Points points_;
+    std::vector<Points>& out_;
+};
+
+// Solid lines at most this wide on the device are outlined by the Outliner
+// with every inner join through its vertex (short edges for so thin a pen).
+constexpr double kOutlinedThroughVertexPixels = 16;
+
+// The contours of the pen's outline of the runs (device points), stroked
+// in the coordinates `back` maps the device to (the device's own for a pen
+// without width) and mapped back by toDevice: by the Outliner for runs
+// every band of a frame cuts alike (shared) and for thin lines, else by the
+// painter's stroker.
+std::vector<Points> outlineRuns(const std::vector<Run>& runs, const QTransform& toDevice, const QTransform& back, const QPen& pen,
+    bool dashed, double scale, double width, bool shared = false)
+{
+    const bool device = !(pen.widthF() > 0);
+    QPen outlined = pen;
+    if (device)
+        outlined.setWidthF(1);
+    const QTransform& toOutline = device ? QTransform() : back;
+    // On a line this thin a round join covers the pixels a bevel does,
+    // and costs the stroker an arc at every vertex.
+    if (!dashed && pen.joinStyle() == Qt::RoundJoin
+        && width <= kThinPixels)
+        outlined.setJoinStyle(Qt::BevelJoin);
+    auto add = [&](QPainterPath& out, const Run& run) {
+        out.moveTo(toOutline.map(run.points.front()));
+        for (size_t i = 1; i < run.points.size(); ++i)
+            out.lineTo(toOutline.map(run.points[i]));
+        if (run.closed)
+            out.closeSubpath();
+    };
+    std::vector<Points> contours;
+    auto outline = [&](const QPen& with, const QPainterPath& piece) {
+        QPainterPathStroker stroker(with);
+        // Curves flattened as finely on the device as the painter's stroker.
+        if (!device)
+            stroker.setCurveThreshold(0.25 / scale);
+        appendContours(stroker.createStroke(piece), device ? QTransform() : toDevice, contours);
+    };
+    if (dashed) {
+        for (const Run& run : runs) {
+            QPainterPath piece;
+            add(piece, run);
+            QPen shifted = outlined;
+            if (pen.widthF() > 0)
+                shifted.setDashOffset(pen.dashOffset() + run.before / pen.widthF());
+            outline(shifted, piece);
+        }
+    } else if ((shared || width <= kOutlinedThroughVertexPixels) && !device && Outliner::takes(outlined)) {
+        // Arcs within a twentieth of a device pixel, in the outline's units.
+        Outliner outliner(outlined, outlined.widthF(), 0.05 / scale, !shared, contours);
+        const std::size_t from = contours.size();
+        Points mapped;
+        for (const Run& run : runs) {
+            mapped.clear();
+            for (const QPointF& q : run.points)
+                mapped.push_back(toOutline.map(q));
+            // The whole segments cut, in the outline's coordinates.
+            auto whole = [&](QPointF from, QPointF to) {
+                const QPointF d = toOutline.map(to) - toOutline.map(from);
+                return std::hypot(d.x(), d.y());
+            };
+            outliner.add(mapped, run.closed, run.cutStart ? whole(run.cutFrom, run.points[1]) : 0,
+                run.cutEnd ? whole(run.points[run.points.size() - 2], run.cutTo) : 0);
+        }
+        for (std::size_t i = from; i < contours.size(); ++i)
+            for (QPointF& q : contours[i])
+                q = toDevice.map(q);
+    } else if (!runs.empty()) {
+        QPainterPath all;
+        for (const Run& run : runs)
+            add(all, run);
+        outline(outlined, all);
+    }
+    return contours;
+}
+
+// Outlines of wide solid strokes, each made once for all the bands of a
+// frame (and kept for the frames after it at the same place): a pen wider
+// than the view outlines the same runs in every band, and the outlining
+// costs more than the filling of a band.
+struct SharedOutline {
+    std::vector<QPainterPath::Element> elements;
+    QTransform toFrame;
+    double width = 0, miterLimit = 0;
+    Qt::PenCapStyle cap = Qt::FlatCap;
+    Qt::PenJoinStyle join = Qt::BevelJoin;
+    QRectF guard;
+    bool exact = false;
+    std::once_flag made;
+    bool complete = false;
+    // The outline on the frame, in logical coordinates.
+    std::vector<Points> contours;
+    std::uint64_t lastUse = 0;
+};
+
+constexpr size_t kSharedOutlines = 8;
+
+struct SharedOutlines {
+    std::mutex mutex;
+    std::vector<std::shared_ptr<SharedOutline>> entries;
+    std::uint64_t clock = 0;
+};
+
+SharedOutlines& sharedOutlines()
+{
+    static SharedOutlines s;
+    return s;
+}
+
+bool sameElements(const std::vector<QPainterPath::Element>& kept, const QPainterPath& path)
+{
+    if (kept.size() != size_t(path.elementCount()))
+        return false;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        const QPainterPath::Element e = path.elementAt(int(i));
+        if (e.x != kept[i].x || e.y != kept[i].y || e.type != kept[i].type)
+            return false;
+    }
+    return true;
+}
+
+// The same placement on the frame: the bands' own transforms differ by
+// their offsets, added back in a rounding of their own.
+bool sameFramePlace(const QTransform& a, const QTransform& b)
+{
+    return a.m11() == b.m11() && a.m12() == b.m12() && a.m21() == b.m21() && a.m22() == b.m22()
+        && std::abs(a.dx() - b.dx()) <= 1e-7 && std::abs(a.dy() - b.dy()) <= 1e-7;
+}
+
+std::shared_ptr<SharedOutline> sharedOutline(const QPainterPath& path, const QTransform& toFrame, const QPen& pen,
+    const QRectF& guard, bool exact)
+{
+    SharedOutlines& s = sharedOutlines();
+    const std::lock_guard<std::mutex> lock(s.mutex);
+    for (const std::shared_ptr<SharedOutline>& e : s.entries) {
+        if (e->width == pen.widthF() && e->miterLimit == pen.miterLimit() && e->cap == pen.capStyle() && e->join == pen.joinStyle()
+            && e->exact == exact && e->guard == guard && sameFramePlace(e->toFrame, toFrame) && sameElements(e->elements, path)) {
+            e->lastUse = ++s.clock;
+            return e;
+        }
+    }
+    auto e = std::make_shared<SharedOutline>();
+    e->elements.reserve(size_t(path.elementCount()));
+    for (int i = 0; i < path.elementCount(); ++i)
+        e->elements.push_back(path.elementAt(i));
+    e->toFrame = toFrame;
+    e->width = pen.widthF();
+    e->miterLimit = pen.miterLimit();
+    e->cap = pen.capStyle();
+    e->join = pen.joinStyle();
+    e->guard = guard;
+    e->exact = exact;
+    e->lastUse = ++s.clock;
+    if (s.entries.size() >= kSharedOutlines)
+        s.entries.erase(std::min_element(
+            s.entries.begin(), s.entries.end(), [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; }));
+    s.entries.push_back(e);
+    return e;
+}
+
+void dropSharedOutline(const std::shared_ptr<SharedOutline>& e)
+{
+    SharedOutlines& s = sharedOutlines();
+    const std::lock_guard<std::mutex> lock(s.mutex);
+    std::erase(s.entries, e);
+}
+
+// Frame rows are grouped in blocks this tall (from 64 rows above the
+// frame's top, where a band's grid region begins): every band of a frame
+// within one block clips a wide stroke alike, and shares its outline.
+constexpr int kSharedBlockRows = 2048;
+
+} // namespace
+
+bool strokes(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen)
+{
     const int n = path.elementCount();
     Place place;
     const bool dashed = pen.style() != Qt::SolidLine;
     if (n == 0 || pen.style() == Qt::NoPen || !usable(toDevice) || !placeOf(painter, place))
         return false;
     const double scale = largestStretch(toDevice);
-    const double width = pen.widthF() > 0 ? pen.widthF() * scale : 1;
     // How far the ink reaches past the path on the device.
     const double reach = StrokeReach::ofPen(pen) * scale + StrokeReach::kDevicePixels;
     if (!std::isfinite(reach))
         return false;
     if ((n < kHugeElements || dashed) && !reachesFar(path, toDevice, place) && (dashed || !reachesWide(path, toDevice, reach)))
         return false;
-    const QRectF target = targetOf(painter, place);
     bool invertible = false;
     const QTransform back = toDevice.inverted(&invertible);
-    if (!invertible || !usable(back))
+    return invertible && usable(back);
+}
+
+bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen, bool exact)
+{
+    handed = Handed();
+    if (!strokes(painter, path, toDevice, pen))
         return false;
+    const int n = path.elementCount();
+    Place place;
+    placeOf(painter, place);
+    const bool dashed = pen.style() != Qt::SolidLine;
+    const double scale = largestStretch(toDevice);
+    const double width = pen.widthF() > 0 ? pen.widthF() * scale : 1;
+    const double reach = StrokeReach::ofPen(pen) * scale + StrokeReach::kDevicePixels;
+    const QRectF target = targetOf(painter, place);
+    const QTransform back = toDevice.inverted();
     // The grid cells about the area drawn are filled with the outline of
     // the runs of the path that come within the ink's reach of them: beyond
     // that reach the runs are cut, and their ends do not show. A pen's
@@ -1077,135 +1627,6 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     exact = exact || dashed || !kept;
     const std::shared_ptr<Level> level = exact ? nullptr : levelFor(*kept, toDevice);
 
-    std::vector<Run> runs;
-    Points chunkPoints;
-    for (const Subpath& s : index->subpaths) {
-        if (!dashed && outside(mapBox(s.bounds, toDevice), guard))
-            continue;
-        const size_t firstRun = runs.size();
-        bool broken = false;
-        double length = 0;
-        Run current;
-        const QPointF start = pointAt(index->path, index->chunks[size_t(s.firstChunk)].first);
-        QPointF previous = mapped(toDevice, start.x(), start.y());
-        const QPointF first = previous;
-        bool startsRun = true; // the first run begins at the subpath's start
-        current.points.push_back(previous);
-        auto finish = [&](QPointF restart, double before) {
-            if (current.points.size() >= 2)
-                runs.push_back(std::move(current));
-            else if (runs.size() == firstRun)
-                startsRun = false;
-            current = Run();
-            current.points.push_back(restart);
-            current.before = before;
-            broken = true;
-        };
-        auto pathLength = [&](QPointF a, QPointF b) {
-            if (!dashed)
-                return 0.0;
-            const QPointF d = back.map(b) - back.map(a);
-            return std::hypot(d.x(), d.y());
-        };
-        for (int k = 0; k < s.chunkCount && !ModelGuard::stopRequested(); ++k) {
-            const size_t ci = size_t(s.firstChunk + k);
-            const Chunk& c = index->chunks[ci];
-            if (!dashed && outside(mapBox(c.bounds, toDevice), guard)) {
-                const QPointF end = pointAt(index->path, c.last);
-                previous = mapped(toDevice, end.x(), end.y());
-                finish(previous, 0);
-                continue;
-            }
-            chunkPoints.clear();
-            emitChunk(*index, ci, level.get(), toDevice, chunkPoints);
-            for (const QPointF& q : chunkPoints) {
-                const double step = pathLength(previous, q);
-                const bool inside = previous.x() >= guard.left() && previous.x() <= guard.right() && previous.y() >= guard.top()
-                    && previous.y() <= guard.bottom() && q.x() >= guard.left() && q.x() <= guard.right() && q.y() >= guard.top()
-                    && q.y() <= guard.bottom();
-                if (inside) {
-                    current.points.push_back(q);
-                } else {
-                    QPointF a = previous, b = q;
-                    if (!clipSegment(a, b, guard)) {
-                        finish(q, length + step);
-                    } else {
-                        if (a != previous)
-                            finish(a, length + pathLength(previous, a));
-                        current.points.push_back(b);
-                        if (b != q)
-                            finish(q, length + step);
-                    }
-                }
-                length += step;
-                previous = q;
-            }
-        }
-        if (!broken) {
-            current.closed = s.closed;
-            runs.push_back(std::move(current));
-            continue;
-        }
-        if (current.points.size() >= 2)
-            runs.push_back(std::move(current));
-        // A closed outline cut open: the pieces at its start and its end
-        // are one, joined where it started.
-        if (s.closed && startsRun && runs.size() > firstRun + 1 && runs.back().points.back() == first
-            && runs[firstRun].points.front() == first) {
-            Run& last = runs.back();
-            Run& head = runs[firstRun];
-            last.points.insert(last.points.end(), head.points.begin() + 1, head.points.end());
-            head.points.swap(last.points);
-            head.before = last.before;
-            runs.pop_back();
-        }
-    }
-
-    if (ModelGuard::stopRequested())
-        return true;
-    // The runs are outlined, as the painter does for a pen wider than a
-    // pixel, and the outline filled on the grid: the painter's own stroker
-    // for thinner pens starts from where the line enters the area drawn.
-    // A pen without width is a device pixel wide, and outlined there.
-    const bool device = !(pen.widthF() > 0);
-    QPen outlined = pen;
-    if (device)
-        outlined.setWidthF(1);
-    // On a line this thin a round join covers the pixels a bevel does,
-    // and costs the stroker an arc at every vertex.
-    if (!dashed && width <= kThinPixels && pen.joinStyle() == Qt::RoundJoin)
-        outlined.setJoinStyle(Qt::BevelJoin);
-    const QTransform& toOutline = device ? QTransform() : back;
-    auto add = [&](QPainterPath& out, const Run& run) {
-        out.moveTo(toOutline.map(run.points.front()));
-        for (size_t i = 1; i < run.points.size(); ++i)
-            out.lineTo(toOutline.map(run.points[i]));
-        if (run.closed)
-            out.closeSubpath();
-    };
-    auto outline = [&](const QPen& with, const QPainterPath& piece, std::vector<Points>& out) {
-        QPainterPathStroker stroker(with);
-        // Curves flattened as finely on the device as the painter's stroker.
-        if (!device)
-            stroker.setCurveThreshold(0.25 / scale);
-        appendContours(stroker.createStroke(piece), device ? QTransform() : toDevice, out);
-    };
-    std::vector<Points> contours;
-    if (dashed) {
-        for (const Run& run : runs) {
-            QPainterPath piece;
-            add(piece, run);
-            QPen shifted = outlined;
-            if (pen.widthF() > 0)
-                shifted.setDashOffset(pen.dashOffset() + run.before / pen.widthF());
-            outline(shifted, piece, contours);
-        }
-    } else if (!runs.empty()) {
-        QPainterPath all;
-        for (const Run& run : runs)
-            add(all, run);
-        outline(outlined, all, contours);
-    }
     painter.save();
     painter.setTransform(QTransform());
     painter.setPen(Qt::NoPen);
@@ -1213,7 +1634,66 @@ bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDev
     // Into a frame's image the outline is written straight (the sweep is
     // exact in every row, wherever a band begins); else the painter fills it.
     QTransform toPixels;
-    QImage* image = target.width() > 2 || target.height() > 2 ? CoverageFill::target(painter, pen.brush(), toPixels) : nullptr;
+    QImage* image = !pick ? CoverageFill::target(painter, pen.brush(), toPixels) : nullptr;
+
+    // A solid pen whose ink reaches farther than a block of rows is cut
+    // about the block the band lies in, on the frame: every band there
+    // outlines the same runs, and one of them does it for all.
+    if (image && !dashed && n < kHugeElements && margin > kGridPixels) {
+        Region block = region;
+        block.r0 = floorTo(double(region.r0 + kGridPixels), kSharedBlockRows) - kGridPixels;
+        block.r1 = floorTo(double(region.r1 - 1 + kGridPixels), kSharedBlockRows) + kSharedBlockRows - kGridPixels;
+        const QTransform toFrame = toDevice * QTransform::fromTranslate(0, place.frameTop / place.ratio);
+        const QRectF frameGuard = QRectF(QPointF(place.x(block.c0), double(block.r0) / place.ratio),
+            QPointF(place.x(block.c1), double(block.r1) / place.ratio)).adjusted(-margin, -margin, margin, margin);
+        bool frameInvertible = false;
+        const QTransform frameBack = toFrame.inverted(&frameInvertible);
+        if (frameInvertible && usable(frameBack)) {
+            const std::shared_ptr<SharedOutline> shared = sharedOutline(path, toFrame, pen, frameGuard, exact);
+            std::call_once(shared->made, [&] {
+                const std::vector<Run> runs = runsWithin(*index, level.get(), toFrame, frameBack, frameGuard, false);
+                if (ModelGuard::stopRequested())
+                    return;
+                std::vector<Points> contours = outlineRuns(runs, toFrame, frameBack, pen, false, scale, width, true);
+                // Only the block's rows are drawn from it, and nothing left
+                // or right of the device but the cover it carries.
+                const QRectF keep(QPointF(place.x(block.c0) - 1, double(block.r0) / place.ratio),
+                    QPointF(place.x(block.c1) + 1, double(block.r1) / place.ratio));
+                std::vector<Points> kept;
+                Points clipped;
+                for (Points& c : contours) {
+                    if (c.size() < 3)
+                        continue;
+                    clipToRect(c, clipped, keep);
+                    if (clipped.size() >= 3)
+                        kept.push_back(std::move(clipped));
+                    clipped = Points();
+                }
+                shared->contours = std::move(kept);
+                shared->complete = true;
+            });
+            if (!shared->complete) {
+                dropSharedOutline(shared);
+                painter.restore();
+                return true;
+            }
+            const QTransform frameToPixels = QTransform::fromTranslate(0, -place.frameTop / place.ratio) * toPixels;
+            if (fillContoursDirect(painter, *image, shared->contours, frameToPixels, Qt::WindingFill, pen.color()))
+                return true;
+        }
+    }
+
+    const bool crowded = !dashed && kept && width <= kCrowdedWidthPixels;
+    const std::vector<Run> runs = runsWithin(*index, level.get(), toDevice, back, guard, dashed, crowded ? &place : nullptr);
+    if (ModelGuard::stopRequested()) {
+        painter.restore();
+        return true;
+    }
+    // The runs are outlined, as the painter does for a pen wider than a
+    // pixel, and the outline filled on the grid: the painter's own stroker
+    // for thinner pens starts from where the line enters the area drawn.
+    // A pen without width is a device pixel wide, and outlined there.
+    std::vector<Points> contours = outlineRuns(runs, toDevice, back, pen, dashed, scale, width);
     if (image && fillContoursDirect(painter, *image, contours, toPixels, Qt::WindingFill, pen.color()))
         return true;
     Points own;
@@ -1291,6 +1771,12 @@ void clearCache()
         const std::unique_lock<std::shared_mutex> lock(c.mutex);
         dropped.swap(c.entries);
         c.elements = 0;
+    }
+    SharedOutlines& s = sharedOutlines();
+    std::vector<std::shared_ptr<SharedOutline>> outlines;
+    {
+        const std::lock_guard<std::mutex> lock(s.mutex);
+        outlines.swap(s.entries);
     }
 }
 

@@ -11,6 +11,8 @@
 // so several threads may draw the same path into different parts of one
 // frame at once without waiting on each other.
 
+#include "core/StrokeReach.h"
+
 #include <QPainterPath>
 #include <QTransform>
 
@@ -32,11 +34,9 @@ constexpr double kTolerancePixels = 0.1;
 // Paths reaching farther than this beyond the area drawn (device pixels) are
 // clipped to a guard band around it before the painter sees them.
 constexpr double kFarPixels = 65536;
-// Solid strokes whose ink spans more than this on the device (pixels)
-// either way are clipped about the area drawn before they are outlined,
-// whatever their element count: outlining and filling all of a stroke far
-// larger than the view costs seconds.
-constexpr double kWideStrokePixels = 4096;
+// Solid strokes whose ink spans more than this are clipped about the area
+// drawn before they are outlined (see StrokeReach).
+constexpr double kWideStrokePixels = StrokeReach::kWideStrokePixels;
 // Fills the painter draws are cut into pieces of whole pixel rows or
 // columns until each holds at most this many of the path's own points.
 constexpr int kEdgesPerFill = 256;
@@ -53,6 +53,10 @@ bool fill(QPainter& painter, const QPainterPath& path, const QTransform& toDevic
 // The same for a stroke with the pen, whose width and dashes are in the
 // path's coordinates.
 bool stroke(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen, bool exact = false);
+// Whether stroke draws that stroke (a huge path, or one reaching far from
+// the area drawn, or a solid one whose ink spans more than
+// kWideStrokePixels).
+bool strokes(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, const QPen& pen);
 
 // Fills a path of any size, given in coordinates that toDevice maps to the
 // painter's logical coordinates, straight into the pixels of the image the

@@ -16,6 +16,8 @@
 // (GraphicsSheet::prepareFrame); what the bands share out between them (the
 // search for selected entities) is set up there too.
 
+#include "core/StrokeReach.h"
+
 #include <QColor>
 #include <QImage>
 #include <QRectF>
@@ -82,7 +84,7 @@ public:
     // every side: what entities draw a few pixels past the ink their boxes
     // hold (hairlines, the one-pixel least line width, one-pixel halos,
     // antialiasing) is not culled at an edge or a seam.
-    static constexpr int kInkAllowancePixels = 4;
+    static constexpr int kInkAllowancePixels = StrokeReach::kInkAllowancePixels;
 
     // The band tops every later render uses (n + 1 rows from 0 to the row
     // count, each band at least one row), in place of the cut by row cost;

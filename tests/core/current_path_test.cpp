@@ -87,3 +87,53 @@ TEST(CurrentPath, PointsKeepThePlaceOfTheTransformTheyWereAddedUnder)
     EXPECT_EQ(qAlpha(img.pixel(50, 10)), 255);
     EXPECT_EQ(qAlpha(img.pixel(50, 12)), 0);
 }
+
+// A stroke under a placement without inverse is placed by the placement's
+// linear part and then moved, however the path was built: mapped whole, its
+// points would hold where the area drawn begins, and a band of a frame (or
+// a view moved by whole pixels) would stroke it a rounding apart.
+TEST(CurrentPath, StrokesUnderPlacementsWithoutInverseDrawAlikeWhereverTheAreaBegins)
+{
+    const QTransform flat(0.7, 1.4, 0.35, 0.7, 0.313, 0.271); // no inverse
+    auto draw = [&](int ratio, int top, int left, QSize size) {
+        QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setTransform(QTransform(11.3, 0, 0, -11.3, 3.7 - left, 93.1 - top));
+            DrawingContext c(painter);
+            c.concatenate(flat);
+            c.setStrokeColor(QColor(30, 60, 200, 120));
+            for (int k = 0; k < 2; ++k) {
+                c.setLineDash(k ? std::vector<double>{0.13, 0.07} : std::vector<double>{});
+                c.setLineWidth(k ? 0.09 : 0.21);
+                c.setLineJoin(k ? Qt::MiterJoin : Qt::RoundJoin);
+                c.beginPath();
+                c.addEllipse(QRectF(0.3 + k, 0.2, 4.7, 3.1));
+                c.moveTo(QPointF(0.1, 5.3 - k));
+                c.lineTo(QPointF(5.9, 0.4 + k));
+                c.lineTo(QPointF(2.2, 4.9));
+                c.strokePath();
+            }
+        }
+        return image;
+    };
+    for (const int ratio : {1, 2}) {
+        const QImage whole = draw(ratio, 0, 0, QSize(100, 100));
+        int inked = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                inked += qAlpha(whole.pixel(x, y)) > 0;
+        ASSERT_GT(inked, 200 * ratio);
+        for (const int top : {7, 23, 41, 58, 77}) {
+            for (const int left : {0, 19}) {
+                const QImage part = draw(ratio, top, left, QSize(60, 17));
+                for (int y = 0; y < part.height(); ++y)
+                    for (int x = 0; x < part.width(); ++x)
+                        ASSERT_EQ(part.pixel(x, y), whole.pixel(x + left * ratio, y + top * ratio))
+                            << x << "," << y << " of the part at " << left << "," << top << ", ratio " << ratio;
+            }
+        }
+    }
+}

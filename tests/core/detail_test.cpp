@@ -1212,6 +1212,53 @@ TEST(Strokes, DashesLieWhereTheyDoWhereverTheAreaDrawnBegins)
         EXPECT_TRUE(all.contains(c));
 }
 
+// Solid strokes the path detail outlines itself (a pen whose ink spans
+// more than the view, thin lines of a huge path) cover the pixels QPainter's
+// own stroke covers, with every cap and join, sharp turns and a segment
+// turning right back included.
+TEST(Strokes, OutlinedHereTheyCoverWhatThePainterStrokes)
+{
+    const std::vector<QPointF> corners{{30, 40}, {110, 70}, {50, 170}, {170, 130}, {150, 30}, {185, 60}, {120, 60}};
+    for (const bool thin : {false, true}) {
+        QPainterPath path;
+        // Thin: each side in 200 steps, a path of over a thousand elements.
+        const int steps = thin ? 200 : 1;
+        path.moveTo(corners[0]);
+        for (size_t i = 1; i < corners.size(); ++i)
+            for (int k = 1; k <= steps; ++k)
+                path.lineTo(corners[i - 1] + (corners[i] - corners[i - 1]) * (double(k) / steps));
+        // A line far longer than the view: the ink spans more than the
+        // wide limit.
+        path.moveTo(-5000, 190);
+        path.lineTo(5000, 190);
+        for (const Qt::PenCapStyle cap : {Qt::FlatCap, Qt::SquareCap, Qt::RoundCap}) {
+            for (const Qt::PenJoinStyle join : {Qt::BevelJoin, Qt::RoundJoin, Qt::SvgMiterJoin}) {
+                QPen pen(QColor(0, 0, 0), thin ? 7 : 23, Qt::SolidLine, cap, join);
+                pen.setMiterLimit(4);
+                QImage here(200, 200, QImage::Format_ARGB32_Premultiplied), painted = here;
+                here.fill(Qt::transparent);
+                painted.fill(Qt::transparent);
+                {
+                    QPainter p(&here);
+                    p.setRenderHint(QPainter::Antialiasing);
+                    ASSERT_TRUE(PathDetail::stroke(p, path, QTransform(), pen));
+                }
+                {
+                    QPainter p(&painted);
+                    p.setRenderHint(QPainter::Antialiasing);
+                    p.strokePath(path, pen);
+                }
+                int off = 0;
+                for (int y = 0; y < 200; ++y)
+                    for (int x = 0; x < 200; ++x)
+                        off += std::abs(qAlpha(here.pixel(x, y)) - qAlpha(painted.pixel(x, y))) > 64;
+                EXPECT_LT(off, 24) << (thin ? "thin" : "wide") << " cap " << int(cap) << " join " << int(join);
+                EXPECT_GT(ink(here), 3000);
+            }
+        }
+    }
+}
+
 TEST(Strokes, WideStrokesAreOutlinedOnlyNearTheAreaDrawn)
 {
     // A smooth curve of 60 points swinging across the view with a pen over

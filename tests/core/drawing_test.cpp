@@ -718,3 +718,62 @@ TEST(Drawing, InkBoundsHoldWhatThePainterAndTheContextPaint)
     context.strokePath();
     EXPECT_EQ(ink.extent(), QRectF(0, -1, 50, 2).adjusted(-1, 0, 1, 0));
 }
+
+// A line raised to the least width reaches at most StrokeReach::kDevicePixels
+// past its path's box on the device (what the ink measure and the clipping
+// about the area drawn allow for), whatever its caps, joins and placement,
+// at every pixel ratio.
+TEST(Drawing, RaisedLinesStayWithinTheDeviceReachOfTheirPath)
+{
+    // Sharp turns, ends leaving at 45 degrees (a square cap's corner
+    // farthest out), the box's edges at fractions of a pixel.
+    const std::vector<QPointF> points{{1.03, 1.07}, {3.51, 3.58}, {1.27, 3.91}, {4.94, 4.77}, {2.46, 1.52}, {4.13, 2.61}};
+    const std::vector<QTransform> placements{QTransform(), QTransform().rotate(30), QTransform::fromScale(1, 0.3),
+        QTransform(1, 0.4, 0, 1, 0, 0), QTransform(0.2, 0, 0, 1.5, 0.5, -1)};
+    for (const int ratio : {1, 2, 3}) {
+        for (size_t p = 0; p < placements.size(); ++p) {
+            for (const LineCap cap : {LineCap::flat, LineCap::square, LineCap::round}) {
+                for (const LineJoin join : {LineJoin::bevel, LineJoin::miter, LineJoin::round}) {
+                    QImage image(80 * ratio, 80 * ratio, QImage::Format_ARGB32_Premultiplied);
+                    image.setDevicePixelRatio(ratio);
+                    image.fill(Qt::transparent);
+                    const QTransform view(10.3, 0, 0, -10.3, 10.37, 70.21);
+                    {
+                        QPainter painter(&image);
+                        painter.setTransform(view);
+                        DrawingContext context(painter);
+                        Graphics g(context);
+                        g.pushTransform(placements[p]);
+                        Pen pen(Qt::black, 0.0001);
+                        pen.startCap = pen.endCap = cap;
+                        pen.lineJoin = join;
+                        g.applyPen(pen);
+                        context.beginPath();
+                        context.moveTo(points.front());
+                        for (size_t i = 1; i < points.size(); ++i)
+                            context.lineTo(points[i]);
+                        context.strokePath();
+                        g.popTransform(placements[p]);
+                    }
+                    QPolygonF polygon;
+                    for (const QPointF& q : points)
+                        polygon << (placements[p] * view).map(q);
+                    const QRectF allowed = polygon.boundingRect().adjusted(
+                        -StrokeReach::kDevicePixels, -StrokeReach::kDevicePixels, StrokeReach::kDevicePixels, StrokeReach::kDevicePixels);
+                    int inked = 0;
+                    for (int y = 0; y < image.height(); ++y) {
+                        for (int x = 0; x < image.width(); ++x) {
+                            if (qAlpha(image.pixel(x, y)) == 0)
+                                continue;
+                            ++inked;
+                            const QRectF pixel(double(x) / ratio, double(y) / ratio, 1.0 / ratio, 1.0 / ratio);
+                            ASSERT_TRUE(pixel.intersects(allowed)) << x << "," << y << " at ratio " << ratio << ", placement " << p
+                                                                   << ", cap " << int(cap) << ", join " << int(join);
+                        }
+                    }
+                    EXPECT_GT(inked, 100);
+                }
+            }
+        }
+    }
+}
