@@ -232,6 +232,7 @@ void DrawingContext::clearPath()
     // A fresh path, not QPainterPath::clear(): that leaves a move to the
     // origin behind, from which the next lineTo would draw.
     path_ = QPainterPath();
+    pathShared_ = false;
     pathInUser_ = false;
     pathTransformUsable_ = false;
 }
@@ -239,6 +240,8 @@ void DrawingContext::clearPath()
 bool DrawingContext::prepareToAdd()
 {
     const QTransform& t = state_.transform;
+    // What is added makes the path one of the context's own.
+    pathShared_ = false;
     if (path_.elementCount() == 0) {
         pathInUser_ = true;
         pathTransform_ = t;
@@ -290,6 +293,7 @@ void DrawingContext::addPath(const QPainterPath& userPath)
     if (path_.elementCount() == 0 && prepareToAdd()) {
         // Shared, not copied.
         path_ = userPath;
+        pathShared_ = true;
         return;
     }
     if (prepareToAdd())
@@ -332,6 +336,7 @@ void DrawingContext::fillCurrentPath(Qt::FillRule rule)
 {
     if (path_.isEmpty())
         return;
+    const PathDetail::OneOffScope oneOff(!pathShared_);
     // Before the fill rule is set, which would copy a shared path and lose
     // what was kept for it.
     if (pathDrawsInUserSpace() ? recordFill(path_, pathTransform_) : recordFill(devicePath(), QTransform()))
@@ -361,6 +366,7 @@ void DrawingContext::strokeCurrentPath()
 {
     if (path_.isEmpty())
         return;
+    const PathDetail::OneOffScope oneOff(!pathShared_);
     // Under the transform the path was built in, the path is already in the
     // user coordinates the stroke is made in; under one without inverse too,
     // so that it is placed by the linear part and then moved, not mapped

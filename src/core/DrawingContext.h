@@ -101,7 +101,11 @@ public:
     void beginPath() { clearPath(); }
     void moveTo(QPointF p);
     void lineTo(QPointF p);
-    void closePath() { path_.closeSubpath(); }
+    void closePath()
+    {
+        pathShared_ = false; // closing copies a shared path
+        path_.closeSubpath();
+    }
     // Adds a path given in current user coordinates.
     void addPath(const QPainterPath& userPath);
     void addRect(const QRectF& r);
@@ -221,6 +225,9 @@ private:
     State state_;
     std::vector<State> stack_;
     QPainterPath path_;
+    // path_ is a path given whole (addPath), shared with whoever keeps it;
+    // else the context built it for this one draw.
+    bool pathShared_ = false;
     bool pathInUser_ = false;
     bool pathTransformUsable_ = false;
     QTransform pathTransform_;

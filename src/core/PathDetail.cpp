@@ -934,13 +934,23 @@ void appendContours(const QPainterPath& outline, const QTransform& t, std::vecto
 }
 
 
+thread_local bool drawingOneOff = false;
+
 // The index to draw the path by: the kept one for a huge path, else a
-// fresh one in `local`.
+// fresh one in `local` (so too for a huge path drawn once, not kept).
 const Index* indexFor(const QPainterPath& path, std::shared_ptr<Index>& kept, Index& local)
 {
     if (path.elementCount() >= kHugeElements) {
-        kept = cachedIndex(path);
-        return kept.get();
+        if (drawingOneOff) {
+            Cache& c = cache();
+            const std::shared_lock<std::shared_mutex> lock(c.mutex);
+            kept = findIndex(c, path);
+        }
+        if (!drawingOneOff || kept) {
+            if (!kept)
+                kept = cachedIndex(path);
+            return kept.get();
+        }
     }
     local.path = path;
     buildIndex(local);
@@ -1728,6 +1738,14 @@ bool fillDirect(QPainter& painter, const QPainterPath& path, const QTransform& t
 }
 
 Handed lastHanded() { return handed; }
+
+OneOffScope::OneOffScope(bool oneOff)
+    : previous_(drawingOneOff)
+{
+    drawingOneOff = oneOff;
+}
+
+OneOffScope::~OneOffScope() { drawingOneOff = previous_; }
 
 Outline outlineAt(const QPainterPath& path, const QTransform& toDevice)
 {

@@ -90,6 +90,22 @@ struct Outline {
 };
 Outline outlineAt(const QPainterPath& path, const QTransform& toDevice);
 
+// While one is alive on this thread, the paths fill and stroke draw are
+// built for that one draw and never drawn again (a sheet's grid, a path an
+// entity builds as it draws): a huge one not kept already is drawn by what
+// is built for it alone, not kept, where it would evict the paths a design
+// keeps.
+class OneOffScope {
+public:
+    explicit OneOffScope(bool oneOff);
+    ~OneOffScope();
+    OneOffScope(const OneOffScope&) = delete;
+    OneOffScope& operator=(const OneOffScope&) = delete;
+
+private:
+    bool previous_;
+};
+
 // Builds and keeps what drawing a huge path needs before any frame does
 // (the geometry pass calls it for the paths entities keep), so that frames
 // only look it up; does nothing for small paths, or when it is kept already.

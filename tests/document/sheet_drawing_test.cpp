@@ -1,6 +1,7 @@
 #include "DocumentTestEntities.h"
 
 #include "document/PCB.h"
+#include "core/PathDetail.h"
 #include "document/Schematic.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,24 @@ TEST_F(SheetDrawingTest, GridOriginBorderAndTitleFollowTheirSwitches)
     // A grid denser than a few pixels is not drawn at all.
     sheet.schematicSettings.gridSpacing = 0.05; // 2 pixels
     EXPECT_EQ(countColor(render(sheet), kPage), pagePixels);
+
+    // A grid of hundreds of lines is drawn afresh every frame: it keeps
+    // nothing in the path detail's cache, where it would evict the paths a
+    // design keeps (as many as the cache holds here).
+    PathDetail::clearCache();
+    std::vector<QPainterPath> held(64);
+    for (size_t k = 0; k < held.size(); ++k) {
+        for (int i = 0; i < PathDetail::kHugeElements; ++i)
+            held[k].lineTo(i, (i % 2) * double(k + 1));
+        PathDetail::prepare(held[k]);
+    }
+    sheet.schematicSettings.pageSize = QSizeF(60, 40);
+    sheet.schematicSettings.gridSpacing = 0.15; // 6 pixels: 400 + 267 lines
+    EXPECT_LT(countColor(render(sheet), kPage), pagePixels);
+    for (const QPainterPath& path : held)
+        EXPECT_TRUE(PathDetail::prepared(path));
+    PathDetail::clearCache();
+    sheet.schematicSettings.pageSize = QSizeF(10, 7.5);
     sheet.schematicSettings.showGrid = false;
 
     // Origin mark at the origin offset.
