@@ -9,13 +9,17 @@
 // (nothing kept but what the geometry pass made; levels of detail are built
 // inside it).
 
+#include "BenchFrames.h"
 #include "Generator.h"
+#include "RandomDesign.h"
 
 #include "core/Gzip.h"
 #include "core/ImageCache.h"
 #include "core/PathDetail.h"
 #include "document/Design.h"
 #include "document/GraphicsSheet.h"
+#include "document/SheetSettings.h"
+#include "viewport/FrameRenderer.h"
 #include "viewport/ViewModel.h"
 #include "viewport/Viewport2D.h"
 
@@ -27,6 +31,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <vector>
 
 namespace {
@@ -222,8 +227,6 @@ BENCHMARK(BM_PourBoardPick)->ArgNames({"zoom"})->Arg(1)->Arg(20)->Unit(benchmark
 
 } // namespace
 
-#include "viewport/FrameRenderer.h"
-
 namespace {
 
 // A thin dashed outline seen from close up: a closed polyline of 20 points
@@ -251,20 +254,14 @@ QByteArray longDashesXml(bool dashed)
 void BM_LongDashesHighZoom(benchmark::State& state)
 {
     Design::shared().loadFromBytes(longDashesXml(state.range(0) != 0), QStringLiteral("long dashes"));
-    ViewModel::shared().sheetTransforms.clear();
     Viewport2D viewport(false);
-    viewport.resize(1920, 1080);
-    viewport.fit();
-    GraphicsSheet* sheet = viewport.sheet();
+    GraphicsSheet* sheet = fitSheet(viewport);
     if (!sheet) {
         state.SkipWithError("no sheet");
         return;
     }
-    sheet->updateGeometry();
-    const QPointF about = viewport.viewTransform().map(QPointF(3, 2));
     FrameRenderer::Frame frame;
-    frame.view = viewport.viewTransform() * QTransform::fromTranslate(-about.x(), -about.y()) * QTransform::fromScale(62, 62)
-        * QTransform::fromTranslate(960, 540);
+    frame.view = zoomedAbout(viewport.viewTransform(), viewport.viewTransform().map(QPointF(3, 2)), 62);
     frame.size = QSizeF(1920, 1080);
     frame.ratio = double(state.range(1));
     const FrameRenderer renderer(2);
@@ -278,11 +275,6 @@ void BM_LongDashesHighZoom(benchmark::State& state)
 BENCHMARK(BM_LongDashesHighZoom)->ArgNames({"dashed", "ratio"})->ArgsProduct({{0, 1}, {1, 2}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-#include "RandomDesign.h"
-#include "document/SheetSettings.h"
-
-#include <random>
 
 namespace {
 
@@ -306,14 +298,10 @@ void BM_LongDashesRandomFrames(benchmark::State& state)
             for (bool pcb : {true, false}) {
                 if (!((pcb ? design.pcbFeatures : design.schematicFeatures) & (longDashes | crossingDashes)))
                     continue;
-                ViewModel::shared().sheetTransforms.clear();
                 Viewport2D viewport(pcb);
-                viewport.resize(1920, 1080);
-                viewport.fit();
-                GraphicsSheet* sheet = viewport.sheet();
+                GraphicsSheet* sheet = fitSheet(viewport);
                 if (!sheet)
                     continue;
-                sheet->updateGeometry();
                 FrameRenderer::Frame frame;
                 frame.view = viewport.viewTransform();
                 frame.size = QSizeF(1920, 1080);

@@ -2,6 +2,7 @@
 // every click or mouse move and must stay far below one frame (16 ms). Paints
 // of that board, and frames of wide pens on long curves at high zoom.
 
+#include "BenchFrames.h"
 #include "Generator.h"
 
 #include "core/Graphics.h"
@@ -253,22 +254,17 @@ void BM_WidePenHighZoom(benchmark::State& state)
 {
     const bool outline = state.range(0) != 0;
     Design::shared().loadFromBytes(widePenXml(outline), QStringLiteral("wide pen"));
-    ViewModel::shared().sheetTransforms.clear();
     Viewport2D viewport(outline);
-    viewport.resize(1920, 1080);
-    viewport.fit();
-    GraphicsSheet* sheet = viewport.sheet();
+    GraphicsSheet* sheet = fitSheet(viewport);
     if (!sheet) {
         state.SkipWithError("no sheet");
         return;
     }
-    sheet->updateGeometry();
     // About the path's first point.
     const double zoom = outline ? 45.7 : 151;
     const QPointF about = viewport.viewTransform().map(QPointF(3 + 1.4 * 2, 2));
     FrameRenderer::Frame frame;
-    frame.view = viewport.viewTransform() * QTransform::fromTranslate(-about.x(), -about.y()) * QTransform::fromScale(zoom, zoom)
-        * QTransform::fromTranslate(960, 540);
+    frame.view = zoomedAbout(viewport.viewTransform(), about, zoom);
     frame.size = QSizeF(1920, 1080);
     frame.pcb = outline;
     const FrameRenderer renderer(int(state.range(1)));
@@ -308,16 +304,12 @@ QByteArray hugePenXml(bool outline)
 void renderZoomed(benchmark::State& state, const QByteArray& xml, bool pcb, std::optional<QPointF> about, double zoom, int bands)
 {
     Design::shared().loadFromBytes(xml, QStringLiteral("bench design"));
-    ViewModel::shared().sheetTransforms.clear();
     Viewport2D viewport(pcb);
-    viewport.resize(1920, 1080);
-    viewport.fit();
-    GraphicsSheet* sheet = viewport.sheet();
+    GraphicsSheet* sheet = fitSheet(viewport);
     if (!sheet) {
         state.SkipWithError("no sheet");
         return;
     }
-    sheet->updateGeometry();
     const QPointF at = about ? viewport.viewTransform().map(*about) : QPointF(960, 540);
     FrameRenderer::Frame frame;
     frame.size = QSizeF(1920, 1080);
@@ -328,8 +320,7 @@ void renderZoomed(benchmark::State& state, const QByteArray& xml, bool pcb, std:
     static int step = 0;
     for (auto _ : state) {
         const double z = zoom * (1 + 1e-4 * (++step % 1000));
-        frame.view = viewport.viewTransform() * QTransform::fromTranslate(-at.x(), -at.y()) * QTransform::fromScale(z, z)
-            * QTransform::fromTranslate(960, 540);
+        frame.view = zoomedAbout(viewport.viewTransform(), at, z);
         renderer.render(*sheet, frame, image);
         benchmark::DoNotOptimize(image.constBits());
     }
