@@ -68,8 +68,16 @@ struct PartsDone {
     {
         for (size_t d; (d = done.load()) < parts;)
             done.wait(d);
-        if (error)
-            std::rethrow_exception(error);
+        // Taken out, so that the exception is let go here, where it is
+        // caught, not by whichever pool task lets go of this last.
+        std::exception_ptr taken;
+        {
+            const std::lock_guard lock(errorLock);
+            taken = std::move(error);
+            error = nullptr;
+        }
+        if (taken)
+            std::rethrow_exception(taken);
     }
 };
 
