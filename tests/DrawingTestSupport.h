@@ -4,17 +4,20 @@
 #include "core/DrawingContext.h"
 #include "core/Geometry.h"
 #include "core/Graphics.h"
+#include "core/PathDetail.h"
 
 #include <gtest/gtest.h>
 
 #include <QColor>
 #include <QImage>
+#include <QPainterPath>
 #include <QPainter>
 #include <QRectF>
 #include <QTransform>
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // An image painted through `view` by a Graphics of its own. done() ends the
 // painting; read the pixels after it.
@@ -184,4 +187,19 @@ inline void expectBox(const BoundingBox& box, QPointF bottomLeft, QPointF topRig
     ASSERT_TRUE(box.valid);
     expectPoint(box.bottomLeft, bottomLeft, tolerance);
     expectPoint(box.topRight, topRight, tolerance);
+}
+
+// As many huge paths as the path detail's cache keeps, each kept there and
+// held (as a design holds its own), the cache emptied first: a draw that
+// puts a path of its own in the cache evicts one of them.
+inline std::vector<QPainterPath> heldHugePaths()
+{
+    PathDetail::clearCache();
+    std::vector<QPainterPath> held(64);
+    for (size_t k = 0; k < held.size(); ++k) {
+        for (int i = 0; i < PathDetail::kHugeElements; ++i)
+            held[k].lineTo(i, (i % 2) * double(k + 1));
+        PathDetail::prepare(held[k]);
+    }
+    return held;
 }

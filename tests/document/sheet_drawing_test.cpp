@@ -1,7 +1,7 @@
 #include "DocumentTestEntities.h"
+#include "DrawingTestSupport.h"
 
 #include "document/PCB.h"
-#include "core/PathDetail.h"
 #include "document/Schematic.h"
 
 #include <gtest/gtest.h>
@@ -93,13 +93,7 @@ TEST_F(SheetDrawingTest, GridOriginBorderAndTitleFollowTheirSwitches)
     // A grid of hundreds of lines is drawn afresh every frame: it keeps
     // nothing in the path detail's cache, where it would evict the paths a
     // design keeps (as many as the cache holds here).
-    PathDetail::clearCache();
-    std::vector<QPainterPath> held(64);
-    for (size_t k = 0; k < held.size(); ++k) {
-        for (int i = 0; i < PathDetail::kHugeElements; ++i)
-            held[k].lineTo(i, (i % 2) * double(k + 1));
-        PathDetail::prepare(held[k]);
-    }
+    const std::vector<QPainterPath> held = heldHugePaths();
     sheet.schematicSettings.pageSize = QSizeF(60, 40);
     sheet.schematicSettings.gridSpacing = 0.15; // 6 pixels: 400 + 267 lines
     EXPECT_LT(countColor(render(sheet), kPage), pagePixels);

@@ -1,5 +1,7 @@
 #include "ViewportTestSupport.h"
 
+#include "DrawingTestSupport.h"
+
 #include "document/DesignState.h"
 #include "document/PCB.h"
 #include "document/Schematic.h"
@@ -947,14 +949,9 @@ TEST_F(ViewportTest, ANewSheetShowsItsPageWhileItsFirstFrameIsDrawn)
     ViewModel::shared().showFrameRate = false;
     Viewport2D::setBackgroundFrames(true);
     // As many huge paths as the cache keeps, all held (as a design does).
-    PathDetail::clearCache();
-    std::vector<QPainterPath> held(64);
-    for (size_t k = 0; k < held.size(); ++k) {
-        for (int i = 0; i < PathDetail::kHugeElements; ++i)
-            held[k].lineTo(i, (i % 2) * double(k + 1));
-        PathDetail::prepare(held[k]);
-        ASSERT_TRUE(PathDetail::prepared(held[k]));
-    }
+    const std::vector<QPainterPath> held = heldHugePaths();
+    for (const QPainterPath& path : held)
+        ASSERT_TRUE(PathDetail::prepared(path));
     {
         GateOpener opener;
         gate().set(false);
